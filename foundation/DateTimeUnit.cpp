@@ -50,7 +50,8 @@ std::string Number(int Value, int Width) {
 }
 
 bool StartsWithText(std::string_view Text, std::size_t Pos, std::string_view Prefix) {
-    return Text.size() - Pos >= Prefix.size() && SameText1252(Text.substr(Pos, Prefix.size()), Prefix);
+    return Text.size() - Pos >= Prefix.size() &&
+           SameText1252(Text.substr(Pos, Prefix.size()), Prefix);
 }
 
 std::size_t RunOf(std::string_view Text, std::size_t Pos) {
@@ -113,7 +114,9 @@ public:
             const std::size_t N = RunOf(Format, Pos);
             bool WasHour = false;
             switch (C) {
-            case 'd': Day(N, Out, Depth); break;
+            case 'd':
+                Day(N, Out, Depth);
+                break;
             case 'm':
                 // Right after an hour, m counts minutes.
                 if (AfterHour)
@@ -121,21 +124,36 @@ public:
                 else
                     Month(N, Out);
                 break;
-            case 'y': Out += N <= 2 ? Number(FDateTime.Year % 100, 2) : Number(FDateTime.Year, 4); break;
+            case 'y':
+                Out += N <= 2 ? Number(FDateTime.Year % 100, 2) : Number(FDateTime.Year, 4);
+                break;
             case 'h':
                 Out += Number(DisplayHour(FDateTime.Hour, FTwelveHour), N >= 2 ? 2 : 1);
                 WasHour = true;
                 break;
-            case 'n': Out += Number(FDateTime.Minute, N >= 2 ? 2 : 1); break;
-            case 's': Out += Number(FDateTime.Second, N >= 2 ? 2 : 1); break;
-            case 'z': Out += Number(FDateTime.Millisecond, N >= 3 ? 3 : 1); break;
+            case 'n':
+                Out += Number(FDateTime.Minute, N >= 2 ? 2 : 1);
+                break;
+            case 's':
+                Out += Number(FDateTime.Second, N >= 2 ? 2 : 1);
+                break;
+            case 'z':
+                Out += Number(FDateTime.Millisecond, N >= 3 ? 3 : 1);
+                break;
             case 't':
                 if (Depth < 2)
-                    Nested(N >= 2 ? FSettings.LongTimeFormat : FSettings.ShortTimeFormat, Out, Depth);
+                    Nested(N >= 2 ? FSettings.LongTimeFormat : FSettings.ShortTimeFormat, Out,
+                           Depth);
                 break;
-            case '/': AppendRepeated(FSettings.DateSeparator, N, Out); break;
-            case ':': AppendRepeated(FSettings.TimeSeparator, N, Out); break;
-            default: Out.append(Format.substr(Pos, N)); break;
+            case '/':
+                AppendRepeated(FSettings.DateSeparator, N, Out);
+                break;
+            case ':':
+                AppendRepeated(FSettings.TimeSeparator, N, Out);
+                break;
+            default:
+                Out.append(Format.substr(Pos, N));
+                break;
             }
             if (C != ' ')
                 AfterHour = WasHour;
@@ -157,10 +175,18 @@ private:
     void Day(std::size_t N, std::string& Out, int Depth) {
         const int Weekday = DayOfWeek(FDateTime) - 1;
         switch (N) {
-        case 1: Out += Number(FDateTime.Day, 1); break;
-        case 2: Out += Number(FDateTime.Day, 2); break;
-        case 3: Out += FSettings.ShortDayNames[static_cast<std::size_t>(Weekday)]; break;
-        case 4: Out += FSettings.LongDayNames[static_cast<std::size_t>(Weekday)]; break;
+        case 1:
+            Out += Number(FDateTime.Day, 1);
+            break;
+        case 2:
+            Out += Number(FDateTime.Day, 2);
+            break;
+        case 3:
+            Out += FSettings.ShortDayNames[static_cast<std::size_t>(Weekday)];
+            break;
+        case 4:
+            Out += FSettings.LongDayNames[static_cast<std::size_t>(Weekday)];
+            break;
         case 5:
             if (Depth < 2)
                 Nested(FSettings.ShortDateFormat, Out, Depth);
@@ -203,17 +229,26 @@ std::string FromQtFormat(const QString& Pattern) {
             continue;
         }
         switch (C) {
-        case 'M': Result += 'm'; break;
-        case 'm': Result += 'n'; break;
-        case 'H': Result += 'h'; break;
-        case 't': break; // time zones are not part of these texts
+        case 'M':
+            Result += 'm';
+            break;
+        case 'm':
+            Result += 'n';
+            break;
+        case 'H':
+            Result += 'h';
+            break;
+        case 't':
+            break; // time zones are not part of these texts
         case 'A':
         case 'a':
             Result += "ampm";
             if (I + 1 < Text.size() && (Text[I + 1] == 'P' || Text[I + 1] == 'p'))
                 ++I;
             break;
-        default: Result += C; break;
+        default:
+            Result += C;
+            break;
         }
     }
     return Result;
@@ -223,8 +258,8 @@ std::string FromQtFormat(const QString& Pattern) {
 
 TFormatSettings EnglishFormatSettings() {
     return {{"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
-            {"January", "February", "March", "April", "May", "June", "July", "August",
-             "September", "October", "November", "December"},
+            {"January", "February", "March", "April", "May", "June", "July", "August", "September",
+             "October", "November", "December"},
             {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"},
             {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"},
             "dd/mm/yyyy",

@@ -3,13 +3,13 @@
 #include "platform/Cp1252.h"
 #include "platform/Registry.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
 #include <filesystem>
-#include <QCoreApplication>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -133,9 +133,8 @@ std::int64_t FileDateTime(std::string_view Name) {
 std::string ReCaseFileNameComponent(std::string_view Component) {
     const std::size_t Dot = Component.rfind('.');
     std::string Base(Component.substr(0, Dot));
-    const std::string Extension = Dot == std::string_view::npos
-                                      ? std::string()
-                                      : LowerCase1252(Component.substr(Dot));
+    const std::string Extension =
+        Dot == std::string_view::npos ? std::string() : LowerCase1252(Component.substr(Dot));
     if (!HasLowerCaseLetter(Base) && Base.size() > 1)
         Base = Base.substr(0, 1) + LowerCase1252(std::string_view(Base).substr(1));
     return Base + Extension;
@@ -144,7 +143,8 @@ std::string ReCaseFileNameComponent(std::string_view Component) {
 std::string TrueCaseFileName(std::string_view Name, bool KeepCase) {
     std::error_code Error;
     const std::filesystem::path Full =
-        std::filesystem::absolute(std::filesystem::path(std::string(Name)), Error).lexically_normal();
+        std::filesystem::absolute(std::filesystem::path(std::string(Name)), Error)
+            .lexically_normal();
     std::filesystem::path Result = Full.root_path();
     std::vector<std::string> Components;
     for (const auto& Part : Full.relative_path())
@@ -178,14 +178,18 @@ std::string ZeroPad(std::string_view S, int Width) {
                        : std::string(S);
 }
 
-std::string StringOfSpaces(int N) { return std::string(static_cast<std::size_t>(std::max(N, 0)), ' '); }
+std::string StringOfSpaces(int N) {
+    return std::string(static_cast<std::size_t>(std::max(N, 0)), ' ');
+}
 
 int CountLeadingSpaces(std::string_view S) {
     const std::size_t First = S.find_first_not_of(' ');
     return static_cast<int>(First == std::string_view::npos ? S.size() : First);
 }
 
-void RemoveChar(char Ch, std::string& S) { std::erase(S, Ch); }
+void RemoveChar(char Ch, std::string& S) {
+    std::erase(S, Ch);
+}
 
 std::string DoubleChar(char Ch, std::string_view S) {
     std::string Result;
@@ -252,7 +256,8 @@ std::string IdentifierToCaption(std::string_view S) {
     return Result;
 }
 
-void SplitToStrings(std::string_view S, std::string_view Delimiter, std::vector<std::string>& List) {
+void SplitToStrings(std::string_view S, std::string_view Delimiter,
+                    std::vector<std::string>& List) {
     if (Delimiter.empty()) {
         if (!S.empty())
             List.emplace_back(S);
@@ -366,6 +371,8 @@ void PlaySystemSound(std::string_view EventName, bool Interrupt) {
     Player->start(Program, {QString::fromStdString(File)});
 }
 
-bool SameTextForList(std::string_view A, std::string_view B) { return SameText1252(A, B); }
+bool SameTextForList(std::string_view A, std::string_view B) {
+    return SameText1252(A, B);
+}
 
 } // namespace korvid

@@ -41,7 +41,9 @@ struct TRect {
     int Bottom = 0;
     int Width() const { return Right - Left; }
     int Height() const { return Bottom - Top; }
-    bool Contains(TPoint P) const { return P.X >= Left && P.X < Right && P.Y >= Top && P.Y < Bottom; }
+    bool Contains(TPoint P) const {
+        return P.X >= Left && P.X < Right && P.Y >= Top && P.Y < Bottom;
+    }
     bool operator==(const TRect&) const = default;
 };
 
@@ -105,14 +107,17 @@ void WordWrapLine(std::string_view Text, int MaxWidth, const TMeasureText& Measu
 // stopped only when Interrupt is set.
 void PlaySystemSound(std::string_view EventName, bool Interrupt);
 
-inline int Max(int A, int B) { return A > B ? A : B; }
-inline int Min(int A, int B) { return A < B ? A : B; }
+inline int Max(int A, int B) {
+    return A > B ? A : B;
+}
+inline int Min(int A, int B) {
+    return A < B ? A : B;
+}
 
 // ---- Lists ---------------------------------------------------------------------------------
 
 // A list that owns its items; clearing and destruction free them.
-template <class T>
-class TDeepList {
+template <class T> class TDeepList {
 public:
     TDeepList() = default;
     TDeepList(const TDeepList&) = delete;
@@ -153,8 +158,7 @@ private:
 };
 
 // A list of strings, each with an attached object (a value, a pointer or an owner).
-template <class TObject>
-class TStringListOf {
+template <class TObject> class TStringListOf {
 public:
     struct TItem {
         std::string String;
@@ -192,8 +196,7 @@ protected:
 
 bool SameTextForList(std::string_view A, std::string_view B);
 
-template <class TObject>
-int TStringListOf<TObject>::IndexOf(std::string_view S) const {
+template <class TObject> int TStringListOf<TObject>::IndexOf(std::string_view S) const {
     for (int I = 0; I < Count(); ++I)
         if (SameTextForList(Strings(I), S))
             return I;
@@ -201,8 +204,7 @@ int TStringListOf<TObject>::IndexOf(std::string_view S) const {
 }
 
 // A string list that owns the objects attached to its strings and frees them in index order.
-template <class TObject>
-class TDeepStringList : public TStringListOf<std::unique_ptr<TObject>> {
+template <class TObject> class TDeepStringList : public TStringListOf<std::unique_ptr<TObject>> {
 public:
     TDeepStringList() = default;
     TDeepStringList(const TDeepStringList&) = delete;
@@ -214,8 +216,7 @@ public:
 };
 
 // A string list sorted by byte value, so upper case comes before lower case.
-template <class TObject>
-class TAsciiSortStringList : public TStringListOf<TObject> {
+template <class TObject> class TAsciiSortStringList : public TStringListOf<TObject> {
 public:
     void Sort() {
         if (this->Count() < 2)

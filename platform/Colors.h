@@ -49,8 +49,12 @@ enum TSystemColorIndex : std::uint32_t {
 constexpr TColor RGB(std::uint8_t R, std::uint8_t G, std::uint8_t B) {
     return TColor(R) | (TColor(G) << 8) | (TColor(B) << 16);
 }
-constexpr TColor SystemColor(TSystemColorIndex Index) { return SystemColorFlag | Index; }
-constexpr bool IsSystemColor(TColor Color) { return (Color & SystemColorFlag) != 0; }
+constexpr TColor SystemColor(TSystemColorIndex Index) {
+    return SystemColorFlag | Index;
+}
+constexpr bool IsSystemColor(TColor Color) {
+    return (Color & SystemColorFlag) != 0;
+}
 
 inline constexpr TColor clBlack = RGB(0, 0, 0);
 inline constexpr TColor clMaroon = RGB(0x80, 0, 0);

@@ -100,11 +100,16 @@ unsigned char UpCase1252(unsigned char Byte) {
     if (Byte >= 'a' && Byte <= 'z')
         return Byte - 32;
     switch (Byte) {
-    case 0x9A: return 0x8A; // s caron
-    case 0x9C: return 0x8C; // oe
-    case 0x9E: return 0x8E; // z caron
-    case 0xFF: return 0x9F; // y diaeresis
-    default: break;
+    case 0x9A:
+        return 0x8A; // s caron
+    case 0x9C:
+        return 0x8C; // oe
+    case 0x9E:
+        return 0x8E; // z caron
+    case 0xFF:
+        return 0x9F; // y diaeresis
+    default:
+        break;
     }
     if (Byte >= 0xE0 && Byte <= 0xFE && Byte != 0xF7)
         return Byte - 32;
@@ -115,11 +120,16 @@ unsigned char LowCase1252(unsigned char Byte) {
     if (Byte >= 'A' && Byte <= 'Z')
         return Byte + 32;
     switch (Byte) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: break;
+    case 0x8A:
+        return 0x9A;
+    case 0x8C:
+        return 0x9C;
+    case 0x8E:
+        return 0x9E;
+    case 0x9F:
+        return 0xFF;
+    default:
+        break;
     }
     if (Byte >= 0xC0 && Byte <= 0xDE && Byte != 0xD7)
         return Byte + 32;

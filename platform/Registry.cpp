@@ -154,11 +154,16 @@ TRegDataType TRegistry::GetDataType(std::string_view Name) const {
     if (!Value)
         return TRegDataType::rdUnknown;
     switch (Value->Type) {
-    case REG_SZ: return TRegDataType::rdString;
-    case REG_EXPAND_SZ: return TRegDataType::rdExpandString;
-    case REG_DWORD: return TRegDataType::rdInteger;
-    case REG_BINARY: return TRegDataType::rdBinary;
-    default: return TRegDataType::rdUnknown;
+    case REG_SZ:
+        return TRegDataType::rdString;
+    case REG_EXPAND_SZ:
+        return TRegDataType::rdExpandString;
+    case REG_DWORD:
+        return TRegDataType::rdInteger;
+    case REG_BINARY:
+        return TRegDataType::rdBinary;
+    default:
+        return TRegDataType::rdUnknown;
     }
 }
 
@@ -194,7 +199,9 @@ int TRegistry::ReadInteger(std::string_view Name) const {
     return static_cast<int>(Bits);
 }
 
-bool TRegistry::ReadBool(std::string_view Name) const { return ReadInteger(Name) != 0; }
+bool TRegistry::ReadBool(std::string_view Name) const {
+    return ReadInteger(Name) != 0;
+}
 
 std::string TRegistry::ReadBinaryData(std::string_view Name) const {
     const TRegistryValue& Value = ValueOrRaise(Name);
@@ -232,7 +239,9 @@ void TRegistry::WriteInteger(std::string_view Name, int Value) {
     WriteData(Name, REG_DWORD, Data);
 }
 
-void TRegistry::WriteBool(std::string_view Name, bool Value) { WriteInteger(Name, Value ? 1 : 0); }
+void TRegistry::WriteBool(std::string_view Name, bool Value) {
+    WriteInteger(Name, Value ? 1 : 0);
+}
 
 void TRegistry::WriteBinaryData(std::string_view Name, std::string_view Data) {
     WriteData(Name, REG_BINARY, Data);

@@ -368,6 +368,8 @@ TScopedRegistryStore::TScopedRegistryStore(std::filesystem::path File)
     CurrentStorePointer() = FStore.get();
 }
 
-TScopedRegistryStore::~TScopedRegistryStore() { CurrentStorePointer() = FPrevious; }
+TScopedRegistryStore::~TScopedRegistryStore() {
+    CurrentStorePointer() = FPrevious;
+}
 
 } // namespace korvid

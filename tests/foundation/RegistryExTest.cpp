@@ -30,13 +30,11 @@ TEST_F(RegistryExTest, DefaultingReads) {
         std::string Expected;
     };
     const TCase Strings[] = {
-        {"Dword", "default"},          // another type defaults
-        {"Bin", "default"},
-        {"Missing", "default"},
-        {"Text", "abc"},
-        {"Expand", "%TEMP%\\x"},       // left unexpanded
-        {"WithNul", "abc"},            // cut at the first NUL
-        {"Empty", ""},                 // size 0 is empty, not the default
+        {"Dword", "default"}, // another type defaults
+        {"Bin", "default"},   {"Missing", "default"},
+        {"Text", "abc"},      {"Expand", "%TEMP%\\x"}, // left unexpanded
+        {"WithNul", "abc"},                            // cut at the first NUL
+        {"Empty", ""},                                 // size 0 is empty, not the default
     };
     for (const TCase& Case : Strings)
         EXPECT_EQ(Reg.ReadStringDefault(Case.Name, "default"), Case.Expected) << Case.Name;

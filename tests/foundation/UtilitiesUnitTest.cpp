@@ -11,9 +11,9 @@ TEST(Utilities, PathTests) {
         const char* Path;
         bool Relative;
     };
-    const TCase Cases[] = {{"", true},           {"\\single", true},   {"name.txt", true},
-                           {"\\\\server\\share", false}, {"C:\\x", false}, {"/x", false},
-                           {"dir/x", true}};
+    const TCase Cases[] = {
+        {"", true},       {"\\single", true}, {"name.txt", true}, {"\\\\server\\share", false},
+        {"C:\\x", false}, {"/x", false},      {"dir/x", true}};
     for (const TCase& Case : Cases)
         EXPECT_EQ(IsRelativePath(Case.Path), Case.Relative) << Case.Path;
 
@@ -52,7 +52,7 @@ TEST(Utilities, TrueCaseFileNameGivesStoredSpelling) {
     const TCase Cases[] = {
         {Base + "/source/readme.txt", Base + "/Source/README.TXT"},
         {Base + "/SOURCE/MAIN.PAS", Base + "/Source/Main.pas"},
-        {Base + "/Source/new.txt", Base + "/Source/new.txt"},  // not there: kept as typed
+        {Base + "/Source/new.txt", Base + "/Source/new.txt"}, // not there: kept as typed
         {Base + "/Source/./README.TXT", Base + "/Source/README.TXT"},
     };
     for (const TCase& Case : Cases) {
@@ -91,11 +91,9 @@ TEST(Utilities, ReplacingNeverLoops) {
         const char* Expected;
     };
     const TCase Cases[] = {
-        {"aaa", "a", "aa", "aaaaaa"},  // the replacement holds the searched text
-        {"abab", "ab", "ab", "abab"},  // Old equals New
-        {"a.b.c", ".", "", "abc"},
-        {"xyz", "", "q", "xyz"},
-        {"a--b", "-", "--", "a----b"},
+        {"aaa", "a", "aa", "aaaaaa"}, // the replacement holds the searched text
+        {"abab", "ab", "ab", "abab"}, // Old equals New
+        {"a.b.c", ".", "", "abc"},    {"xyz", "", "q", "xyz"}, {"a--b", "-", "--", "a----b"},
     };
     for (const TCase& Case : Cases)
         EXPECT_EQ(ReplaceAll(Case.S, Case.Old, Case.New), Case.Expected) << Case.S;
@@ -126,12 +124,9 @@ TEST(Utilities, SplitToStrings) {
         std::vector<std::string> Expected;
     };
     const TCase Cases[] = {
-        {"a;b;", ";", {"a", "b"}},
-        {";a", ";", {"", "a"}},
-        {"a;;b", ";", {"a", "", "b"}},
-        {"", ";", {}},
-        {"a<>b", "<>", {"a", "b"}},
-        {"a;b", "", {"a;b"}}, // an empty delimiter ends at once
+        {"a;b;", ";", {"a", "b"}},     {";a", ";", {"", "a"}},
+        {"a;;b", ";", {"a", "", "b"}}, {"", ";", {}},
+        {"a<>b", "<>", {"a", "b"}},    {"a;b", "", {"a;b"}}, // an empty delimiter ends at once
     };
     for (const TCase& Case : Cases) {
         std::vector<std::string> List{"kept"};
@@ -148,12 +143,8 @@ TEST(Utilities, QuotedPascalString) {
         const char* Expected;
     };
     const TCase Cases[] = {
-        {"", "''"},
-        {"it's", "'it''s'"},
-        {"a\tb", "'a'#9'b'"},
-        {"\r\n", "#13#10"},
-        {"\xE9", "#233"},
-        {"x\x01", "'x'#1"},
+        {"", "''"},         {"it's", "'it''s'"}, {"a\tb", "'a'#9'b'"},
+        {"\r\n", "#13#10"}, {"\xE9", "#233"},    {"x\x01", "'x'#1"},
     };
     for (const TCase& Case : Cases)
         EXPECT_EQ(QuotedPascalString(Case.S), Case.Expected);
@@ -199,15 +190,10 @@ TEST(Utilities, PlacementKeepsAHundredPixels) {
     const int W = 400;
     const int H = 300;
     const TCase Cases[] = {
-        {100, 100, true},
-        {-300, 0, true},    // 100 pixels left on the screen
-        {-301, 0, false},   // only 99
-        {1820, 0, true},    // 100 pixels on the right edge
-        {1821, 0, false},
-        {0, -200, true},
-        {0, -201, false},
-        {0, 980, true},
-        {0, 981, false},
+        {100, 100, true}, {-300, 0, true}, // 100 pixels left on the screen
+        {-301, 0, false},                  // only 99
+        {1820, 0, true},                   // 100 pixels on the right edge
+        {1821, 0, false}, {0, -200, true}, {0, -201, false}, {0, 980, true}, {0, 981, false},
     };
     for (const TCase& Case : Cases)
         EXPECT_EQ(KeepsSavedPosition(Case.Left, Case.Top, W, H, Screen), Case.Kept)

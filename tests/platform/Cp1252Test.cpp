@@ -24,11 +24,15 @@ TEST(Cp1252, ScreenConversion) {
         {QStringLiteral("abc"), "abc"},
         {QString(QChar(0x20AC)), "\x80"},
         {QString(QChar(0xE9)), "\xE9"},
-        {QString(QChar(0x4E2D)), "\xAB\x87" "4E2D\x87\xBB"},
+        {QString(QChar(0x4E2D)), "\xAB\x87"
+                                 "4E2D\x87\xBB"},
         // A character beyond U+FFFF becomes two escapes, one per surrogate.
-        {QString::fromUcs4(U"\U0001F600", 1), "\xAB\x87" "D83D\x87\xBB\xAB\x87" "DE00\x87\xBB"},
+        {QString::fromUcs4(U"\U0001F600", 1), "\xAB\x87"
+                                              "D83D\x87\xBB\xAB\x87"
+                                              "DE00\x87\xBB"},
         // U+0080 has no byte of its own in Windows-1252.
-        {QString(QChar(0x80)), "\xAB\x87" "0080\x87\xBB"},
+        {QString(QChar(0x80)), "\xAB\x87"
+                               "0080\x87\xBB"},
     };
     for (const TCase& Case : Cases) {
         EXPECT_EQ(FromQString(Case.Screen), Case.Bytes);
@@ -38,10 +42,14 @@ TEST(Cp1252, ScreenConversion) {
 
 TEST(Cp1252, MalformedEscapesStayAsBytes) {
     const std::string Cases[] = {
-        "\xAB\x87" "4e2d\x87\xBB", // lower-case digits are not an escape
-        "\xAB\x87" "4E2\x87\xBB",  // too short
-        "\xAB\x87" "4E2D\x87",     // cut off
-        "\xAB\x87" "0000\x87\xBB", // a NUL is never produced
+        "\xAB\x87"
+        "4e2d\x87\xBB", // lower-case digits are not an escape
+        "\xAB\x87"
+        "4E2\x87\xBB", // too short
+        "\xAB\x87"
+        "4E2D\x87", // cut off
+        "\xAB\x87"
+        "0000\x87\xBB", // a NUL is never produced
     };
     for (const std::string& Bytes : Cases) {
         const QString Screen = ToQString(Bytes);

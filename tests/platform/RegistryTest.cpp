@@ -41,7 +41,8 @@ TEST_F(RegistryTest, ValuesWrittenAndClosedAreSeenByANewObject) {
     EXPECT_EQ(Reg.GetDataType("Path"), TRegDataType::rdExpandString);
     EXPECT_EQ(Reg.GetDataSize("Name"), 7); // with the terminating NUL
     EXPECT_EQ(Reg.GetDataSize("Missing"), -1);
-    EXPECT_EQ(Reg.GetValueNames(), (std::vector<std::string>{"Name", "Count", "On", "Blob", "Path"}));
+    EXPECT_EQ(Reg.GetValueNames(),
+              (std::vector<std::string>{"Name", "Count", "On", "Blob", "Path"}));
 }
 
 TEST_F(RegistryTest, StrictReadsRaiseOnMissingOrMistypedValues) {
@@ -81,8 +82,14 @@ TEST_F(RegistryTest, ReadOnlyKeyRefusesWrites) {
 }
 
 TEST_F(RegistryTest, NamesKeepTheirCaseAndAnyCharacter) {
-    const std::string Names[] = {"a/b", "c\\d", std::string("e\x01" "f"), "with blank", "%41",
-                                 std::string("nul\0inside", 10), ""};
+    const std::string Names[] = {"a/b",
+                                 "c\\d",
+                                 std::string("e\x01"
+                                             "f"),
+                                 "with blank",
+                                 "%41",
+                                 std::string("nul\0inside", 10),
+                                 ""};
     {
         TRegistry Reg;
         ASSERT_TRUE(Reg.OpenKey("Views\\MiXed", true));
@@ -198,8 +205,8 @@ TEST_F(RegistryTest, ADamagedFileIsSetAsideAndReported) {
 
 TEST(RegistryFormat, ParseRejectsDamage) {
     const std::string Bad[] = {
-        "KORVID REGISTRY 1\nV 1 :a\n",          // missing field
-        "KORVID REGISTRY 1\nV x :a :b\n",       // type not a number
+        "KORVID REGISTRY 1\nV 1 :a\n",           // missing field
+        "KORVID REGISTRY 1\nV x :a :b\n",        // type not a number
         "KORVID REGISTRY 1\nK :a\nV 1 :a :%4\n", // cut escape
         "KORVID REGISTRY 1\nK :a",               // truncated line
         "OTHER\n",
