@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/KorvidError.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvid {
+
+class TAtomicFileWriter;
+
+inline constexpr std::string_view UnableToSaveText = "Korvid was unable to save the file.";
+
+// A document could not be written; the old file, if any, is unchanged. Reason tells why.
+class EFileSaveError : public EKorvidError {
+public:
+    EFileSaveError(std::filesystem::path FileName, std::string Reason);
+    const std::filesystem::path& FileName() const { return FFileName; }
+    const std::string& Reason() const { return FReason; }
+
+private:
+    std::filesystem::path FFileName;
+    std::string FReason;
+};
+
+// Runs Write against a safe writer for FileName and puts the result in place only when every
+// step succeeded; any failure of the file raises EFileSaveError.
+void SaveSafely(const std::filesystem::path& FileName,
+                const std::function<void(TAtomicFileWriter&)>& Write);
+
+struct TTextFileOptions {
+    bool FinalLineEnd = true;
+    bool Utf8 = false; // with a byte-order mark, escapes written as their characters
+    bool Unix = false; // LF instead of CR LF
+};
+
+// Writes Lines as a text file: a last line that is empty is not written, and every line but
+// the last is followed by a line end (the last only with FinalLineEnd).
+void WriteTextFile(const std::filesystem::path& FileName, const std::vector<std::string>& Lines,
+                   const TTextFileOptions& Options);
+
+} // namespace korvid

@@ -1,0 +1,202 @@
+#include "foundation/Utf8Codec.h"
+
+#include "platform/Cp1252.h"
+
+#include <limits>
+#include <stdexcept>
+
+namespace korvid {
+
+namespace {
+
+// An escape (eight bytes) always consumes at least two input bytes, and a four-byte sequence
+// gives two escapes; so no input byte yields more than four output bytes.
+constexpr std::size_t DecodeFactor = 4;
+// A byte 0x80-0x9F can become a three-byte character; escapes shrink.
+constexpr std::size_t EncodeFactor = 3;
+
+std::size_t Scaled(std::size_t Length, std::size_t Factor) {
+    if (Length > std::numeric_limits<std::size_t>::max() / Factor)
+        throw std::length_error("text too large to convert");
+    return Length * Factor;
+}
+
+std::string_view UpToNul(std::string_view S) {
+    const std::size_t Nul = S.find('\0');
+    return Nul == std::string_view::npos ? S : S.substr(0, Nul);
+}
+
+unsigned char Byte(std::string_view S, std::size_t I) {
+    return static_cast<unsigned char>(S[I]);
+}
+
+bool IsContinuation(std::string_view S, std::size_t I) {
+    return I < S.size() && (Byte(S, I) & 0xC0) == 0x80;
+}
+
+// Appends to a buffer that was sized for the worst case.
+class TOutput {
+public:
+    explicit TOutput(std::size_t Capacity) { FData.resize(Capacity); }
+    void Put(unsigned char B) { FData[FLength++] = static_cast<char>(B); }
+    void Put(std::string_view Bytes) {
+        FData.replace(FLength, Bytes.size(), Bytes);
+        FLength += Bytes.size();
+    }
+    std::string Take() {
+        FData.resize(FLength);
+        return std::move(FData);
+    }
+
+private:
+    std::string FData;
+    std::size_t FLength = 0;
+};
+
+// Only the 27 characters that Windows-1252 gives to 0x80-0x9F, and U+00A0..U+00FF, have a
+// byte of their own; anything else (a C0 or C1 control reached through an over-long form
+// included) is held as an escape.
+void EmitCodeUnit(TOutput& Out, char16_t Unit) {
+    if (Unit >= 0xA0 && Unit <= 0xFF) {
+        Out.Put(static_cast<unsigned char>(Unit));
+        return;
+    }
+    if (Unit >= 0x100)
+        if (const auto B = UnicodeToCp1252(Unit)) {
+            Out.Put(*B);
+            return;
+        }
+    Out.Put(MakeEscape(Unit));
+}
+
+void EmitCodePoint(TOutput& Out, char32_t CodePoint) {
+    if (CodePoint < 0x10000) {
+        EmitCodeUnit(Out, static_cast<char16_t>(CodePoint));
+        return;
+    }
+    const char32_t Offset = CodePoint - 0x10000;
+    Out.Put(MakeEscape(static_cast<char16_t>(0xD800 + (Offset >> 10))));
+    Out.Put(MakeEscape(static_cast<char16_t>(0xDC00 + (Offset & 0x3FF))));
+}
+
+// The number of bytes that a well-formed sequence at I takes, with its code point.
+std::size_t DecodeSequence(std::string_view S, std::size_t I, char32_t& CodePoint) {
+    const unsigned char B0 = Byte(S, I);
+    if (B0 >= 0xC0 && B0 <= 0xDF && IsContinuation(S, I + 1)) {
+        CodePoint = (char32_t{B0} & 0x1F) << 6 | (Byte(S, I + 1) & 0x3F);
+        return 2;
+    }
+    if (B0 >= 0xE0 && B0 <= 0xEF && IsContinuation(S, I + 1) && IsContinuation(S, I + 2)) {
+        CodePoint = (char32_t{B0} & 0x0F) << 12 | char32_t(Byte(S, I + 1) & 0x3F) << 6 |
+                    (Byte(S, I + 2) & 0x3F);
+        return 3;
+    }
+    if (B0 >= 0xF0 && B0 <= 0xF4 && IsContinuation(S, I + 1) && IsContinuation(S, I + 2) &&
+        IsContinuation(S, I + 3)) {
+        const char32_t Value = (char32_t{B0} & 0x07) << 18 | char32_t(Byte(S, I + 1) & 0x3F) << 12 |
+                               char32_t(Byte(S, I + 2) & 0x3F) << 6 | (Byte(S, I + 3) & 0x3F);
+        if (Value < 0x10000 || Value > 0x10FFFF)
+            return 0;
+        CodePoint = Value;
+        return 4;
+    }
+    return 0;
+}
+
+void PutUtf8(TOutput& Out, char32_t CodePoint) {
+    if (CodePoint < 0x80) {
+        Out.Put(static_cast<unsigned char>(CodePoint));
+    } else if (CodePoint < 0x800) {
+        Out.Put(static_cast<unsigned char>(0xC0 | (CodePoint >> 6)));
+        Out.Put(static_cast<unsigned char>(0x80 | (CodePoint & 0x3F)));
+    } else if (CodePoint < 0x10000) {
+        Out.Put(static_cast<unsigned char>(0xE0 | (CodePoint >> 12)));
+        Out.Put(static_cast<unsigned char>(0x80 | ((CodePoint >> 6) & 0x3F)));
+        Out.Put(static_cast<unsigned char>(0x80 | (CodePoint & 0x3F)));
+    } else {
+        Out.Put(static_cast<unsigned char>(0xF0 | (CodePoint >> 18)));
+        Out.Put(static_cast<unsigned char>(0x80 | ((CodePoint >> 12) & 0x3F)));
+        Out.Put(static_cast<unsigned char>(0x80 | ((CodePoint >> 6) & 0x3F)));
+        Out.Put(static_cast<unsigned char>(0x80 | (CodePoint & 0x3F)));
+    }
+}
+
+// A raw byte stands for its Windows-1252 character (the five unassigned bytes for the C1
+// control of the same value).
+void PutRawByte(TOutput& Out, unsigned char B) {
+    PutUtf8(Out, Cp1252ToUnicode(B));
+}
+
+bool IsHighSurrogate(char16_t U) {
+    return U >= 0xD800 && U <= 0xDBFF;
+}
+bool IsLowSurrogate(char16_t U) {
+    return U >= 0xDC00 && U <= 0xDFFF;
+}
+
+// Writes the escape at I and returns the number of bytes it consumed.
+std::size_t PutEscape(TOutput& Out, std::string_view S, std::size_t I, char16_t Unit) {
+    if (Unit == 0) {
+        for (std::size_t K = 0; K < EscapeLength; ++K)
+            PutRawByte(Out, Byte(S, I + K));
+        return EscapeLength;
+    }
+    if (IsHighSurrogate(Unit))
+        if (const auto Low = ReadEscape(S, I + EscapeLength); Low && IsLowSurrogate(*Low)) {
+            PutUtf8(Out, 0x10000 + ((char32_t(Unit) - 0xD800) << 10) + (*Low - 0xDC00));
+            return 2 * EscapeLength;
+        }
+    PutUtf8(Out, Unit);
+    return EscapeLength;
+}
+
+} // namespace
+
+// Escapes are written with upper-case digits but read in either case.
+std::optional<char16_t> ReadEscape(std::string_view S, std::size_t Pos) {
+    if (Pos >= S.size() || Byte(S, Pos) != EscapeLead1 || S.size() - Pos < EscapeLength)
+        return std::nullopt;
+    std::string Copy(S.substr(Pos, EscapeLength));
+    for (std::size_t D = 2; D < 6; ++D)
+        if (Copy[D] >= 'a' && Copy[D] <= 'f')
+            Copy[D] = static_cast<char>(Copy[D] - 'a' + 'A');
+    return ParseEscape(Copy, 0);
+}
+
+std::size_t WorstCaseDecodedSize(std::size_t Length) {
+    return Scaled(Length, DecodeFactor);
+}
+
+std::size_t WorstCaseEncodedSize(std::size_t Length) {
+    return Scaled(Length, EncodeFactor);
+}
+
+std::string Utf8ToAnsiText(std::string_view S) {
+    S = UpToNul(S);
+    TOutput Out(WorstCaseDecodedSize(S.size()));
+    for (std::size_t I = 0; I < S.size();) {
+        char32_t CodePoint = 0;
+        if (const std::size_t Length = DecodeSequence(S, I, CodePoint)) {
+            EmitCodePoint(Out, CodePoint);
+            I += Length;
+        } else {
+            Out.Put(Byte(S, I++));
+        }
+    }
+    return Out.Take();
+}
+
+std::string AnsiToUtf8Text(std::string_view S) {
+    S = UpToNul(S);
+    TOutput Out(WorstCaseEncodedSize(S.size()));
+    for (std::size_t I = 0; I < S.size();) {
+        if (const auto Unit = ReadEscape(S, I)) {
+            I += PutEscape(Out, S, I, *Unit);
+        } else {
+            PutRawByte(Out, Byte(S, I++));
+        }
+    }
+    return Out.Take();
+}
+
+} // namespace korvid

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace korvid {
+
+// UTF-8 to the program's 8-bit text: characters with a Windows-1252 byte become that byte,
+// others become escapes (two escapes, high and low surrogate, beyond U+FFFF). Malformed
+// sequences pass through as their bytes. The text ends at its first NUL byte.
+std::string Utf8ToAnsiText(std::string_view S);
+
+// The program's 8-bit text to UTF-8, without a byte-order mark. An escape is written as its
+// code point (a surrogate pair of escapes as one four-byte sequence); an escape of 0000 is
+// kept as its eight characters so that it never becomes a NUL. The text ends at its first NUL.
+std::string AnsiToUtf8Text(std::string_view S);
+
+// The code unit of an escape at Pos (its hexadecimal digits in either case), if one is there.
+std::optional<char16_t> ReadEscape(std::string_view S, std::size_t Pos);
+
+// Output sizes that each codec reserves for an input of Length bytes.
+std::size_t WorstCaseDecodedSize(std::size_t Length);
+std::size_t WorstCaseEncodedSize(std::size_t Length);
+
+} // namespace korvid

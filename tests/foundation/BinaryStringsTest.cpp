@@ -1,0 +1,328 @@
+#include "foundation/BinaryStrings.h"
+#include "foundation/EncryptionEngine.h"
+#include "platform/Cp1252.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace korvid {
+namespace {
+
+using test::ReadFileBytes;
+using test::TTempDir;
+using test::WriteFileBytes;
+
+using TLines = std::vector<std::string>;
+
+std::string Esc(char16_t Unit) {
+    return MakeEscape(Unit);
+}
+
+// Writes files into a fresh folder and loads them with a scripted password prompt.
+class TextFile : public testing::Test {
+protected:
+    std::filesystem::path Write(std::string_view Bytes) {
+        const auto File = Dir / "doc.txt";
+        WriteFileBytes(File, Bytes);
+        return File;
+    }
+
+    TLoadResult Load(const std::filesystem::path& File) {
+        Strings.PasswordPrompt = [this](TPasswordRequest& Request) {
+            Requests.push_back(Request);
+            if (Requests.size() > Answers.size())
+                return false;
+            const std::string Answer = Answers[Requests.size() - 1];
+            if (Answer.empty())
+                return false;
+            Request.Password = Answer;
+            Request.ShowAsterisks = !Request.ShowAsterisks;
+            return true;
+        };
+        return Strings.LoadFromFile(File, ShowAsterisks, Password);
+    }
+
+    TLoadResult LoadBytes(std::string_view Bytes) { return Load(Write(Bytes)); }
+
+    TTempDir Dir;
+    TBinaryStrings Strings;
+    bool ShowAsterisks = true;
+    std::string Password = "stale";
+    TLines Answers; // one per prompt; an empty answer cancels
+    std::vector<TPasswordRequest> Requests;
+};
+
+struct TSplitCase {
+    const char* Name;
+    std::string Text;
+    TLines Lines;
+    bool EndsWithLineBreak;
+};
+
+void PrintTo(const TSplitCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class Splitting : public testing::TestWithParam<TSplitCase> {};
+
+TEST_P(Splitting, AcceptsEveryLineEnd) {
+    TBinaryStrings Strings;
+    Strings.SetText(GetParam().Text);
+    EXPECT_EQ(Strings.Lines(), GetParam().Lines);
+    EXPECT_EQ(Strings.EndsWithLineBreak, GetParam().EndsWithLineBreak);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, Splitting,
+    testing::Values(TSplitCase{"CrLf", "a\r\nb\r\n", {"a", "b"}, true},
+                    TSplitCase{"Lf", "a\nb", {"a", "b"}, false},
+                    TSplitCase{"Cr", "a\rb\r", {"a", "b"}, true},
+                    TSplitCase{"LfCrIsTwoLineEnds", "a\n\rb", {"a", "", "b"}, false},
+                    TSplitCase{"CrCrLf", "a\r\r\nb", {"a", "", "b"}, false},
+                    TSplitCase{"LineEndsOnly", "\r\n\r\n", {"", ""}, true},
+                    TSplitCase{"Empty", "", {}, false},
+                    TSplitCase{"EndsAtNul", std::string("a\r\nb\0c\r\n", 8), {"a", "b"}, false}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
+TEST(BinaryStrings, JoiningWritesAFinalLineEndOnlyWhenThereWasOne) {
+    TBinaryStrings Strings;
+    for (const std::string Text : {"a\r\nb\r\n", "a\r\nb", "", "\r\n"}) {
+        Strings.SetText(Text);
+        EXPECT_EQ(Strings.Text(), Text);
+    }
+}
+
+TEST_F(TextFile, ByteOrderMarkMeansUtf8) {
+    ASSERT_EQ(LoadBytes("\xEF\xBB\xBF"
+                        "abc"),
+              TLoadResult::Loaded);
+    EXPECT_EQ(Strings.Lines(), TLines{"abc"});
+    EXPECT_TRUE(Strings.WasUtf8);
+    EXPECT_FALSE(Strings.EndsWithLineBreak);
+    EXPECT_FALSE(Strings.ContainsBinary);
+    EXPECT_EQ(Password, "");
+}
+
+TEST_F(TextFile, Utf8OnlyWithAMarkOrWhenForced) {
+    const auto File = Write("caf\xC3\xA9 \xE4\xB8\xAD\r\n");
+    ASSERT_EQ(Load(File), TLoadResult::Loaded);
+    EXPECT_EQ(Strings.Lines(), TLines{"caf\xC3\xA9 \xE4\xB8\xAD"});
+    EXPECT_FALSE(Strings.WasUtf8);
+
+    Strings.ForceUtf8 = true;
+    ASSERT_EQ(Load(File), TLoadResult::Loaded);
+    EXPECT_EQ(Strings.Lines(), TLines{"caf\xE9 " + Esc(0x4E2D)});
+    EXPECT_TRUE(Strings.WasUtf8);
+    EXPECT_TRUE(Strings.EndsWithLineBreak);
+}
+
+TEST_F(TextFile, MissingFileRaises) {
+    EXPECT_THROW(Load(Dir / "missing.txt"), EFileOpenError);
+    EXPECT_THROW(Load(Dir.Path()), EFileOpenError);
+}
+
+struct TBinaryCase {
+    const char* Name;
+    std::string Bytes;
+    bool Binary;
+};
+
+void PrintTo(const TBinaryCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+std::string Controls(std::size_t Count) {
+    return std::string(Count, '\x01');
+}
+std::string Text(std::size_t Count) {
+    return std::string(Count, 'x');
+}
+
+class BinaryTest : public TextFile, public testing::WithParamInterface<TBinaryCase> {};
+
+TEST_P(BinaryTest, FlagsBinaryContent) {
+    ASSERT_EQ(LoadBytes(GetParam().Bytes), TLoadResult::Loaded);
+    EXPECT_EQ(Strings.ContainsBinary, GetParam().Binary);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BinaryTest,
+    testing::Values(TBinaryCase{"ThirtyOneControlBytes", Text(10) + Controls(31) + Text(10), false},
+                    TBinaryCase{"ThirtyTwoControlBytes", Text(10) + Controls(32) + Text(10), true},
+                    TBinaryCase{"AllCountingKinds",
+                                "\x02\x03\x04\x05\x06\x07\x08\x0B\x0C\x0E\x0F\x10\x11\x12\x13\x14"
+                                "\x15\x16\x17\x18\x19\x1A\x1B\x1C\x1D\x1E\x1F\x01\x01\x01\x01\x01",
+                                true},
+                    TBinaryCase{"TabsAndLineEndsDoNotCount", std::string(200, '\t') + "\r\n\n\r",
+                                false},
+                    TBinaryCase{"ControlBytesAfterTheProbe", Text(4096) + Controls(100), false},
+                    TBinaryCase{"ControlBytesEndingAtTheProbe", Text(4064) + Controls(32), true},
+                    TBinaryCase{"NulAfterTheProbe", Text(5000) + '\0' + Text(10), true},
+                    TBinaryCase{"OneNulAmongText", "abc" + std::string(1, '\0') + "def", true}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
+TEST_F(TextFile, TextEndsAtANulButTheLossIsFlagged) {
+    ASSERT_EQ(LoadBytes(std::string("one\r\ntwo\0three\r\n", 16)), TLoadResult::Loaded);
+    EXPECT_EQ(Strings.Lines(), (TLines{"one", "two"}));
+    EXPECT_TRUE(Strings.ContainsBinary);
+}
+
+TEST_F(TextFile, EncryptedFileAsksForThePasswordAndDeciphers) {
+    const auto File = Dir / "secret.txt";
+    WriteEncryptedFile(File, "Wiki", {"a", "b", ""});
+    Answers = {"Wiki"};
+    ASSERT_EQ(Load(File), TLoadResult::Loaded);
+    EXPECT_EQ(Strings.Lines(), (TLines{"a", "b"}));
+    EXPECT_TRUE(Strings.EndsWithLineBreak);
+    EXPECT_EQ(Strings.Text(), "a\r\nb\r\n");
+    EXPECT_EQ(Password, "Wiki");
+    ASSERT_EQ(Requests.size(), 1u);
+    EXPECT_TRUE(Requests[0].ShowAsterisks);
+    EXPECT_FALSE(Requests[0].PasswordWasWrong);
+    EXPECT_EQ(Requests[0].FileName, File);
+    EXPECT_FALSE(ShowAsterisks) << "the check box state comes back";
+}
+
+TEST_F(TextFile, MarkerAloneIsAnEmptyDocument) {
+    Answers = {"Wiki"};
+    ASSERT_EQ(LoadBytes(EncryptedTextMarker()), TLoadResult::Loaded);
+    EXPECT_EQ(Requests.size(), 1u);
+    EXPECT_EQ(Strings.Count(), 0u);
+    EXPECT_FALSE(Strings.EndsWithLineBreak);
+    EXPECT_EQ(Password, "Wiki");
+}
+
+TEST_F(TextFile, CancelledPromptOpensNothing) {
+    const auto File = Dir / "secret.txt";
+    WriteEncryptedFile(File, "Wiki", {"text"});
+    Answers = {""};
+    EXPECT_EQ(Load(File), TLoadResult::Cancelled);
+    EXPECT_EQ(Strings.Count(), 0u);
+    EXPECT_EQ(Password, "");
+    EXPECT_TRUE(ShowAsterisks);
+}
+
+TEST_F(TextFile, EncryptedFileWithoutAPromptOpensNothing) {
+    const auto File = Dir / "secret.txt";
+    WriteEncryptedFile(File, "Wiki", {"text"});
+    TBinaryStrings Plain;
+    EXPECT_EQ(Plain.LoadFromFile(File, ShowAsterisks, Password), TLoadResult::Cancelled);
+    EXPECT_EQ(Plain.Count(), 0u);
+}
+
+TEST_F(TextFile, WrongPasswordAsksAgain) {
+    const auto File = Dir / "secret.txt";
+    WriteEncryptedFile(File, "Wiki", TLines(40, std::string(100, 'x')));
+    Answers = {"wiki", "Wiki"};
+    ASSERT_EQ(Load(File), TLoadResult::Loaded);
+    ASSERT_EQ(Requests.size(), 2u);
+    EXPECT_FALSE(Requests[0].PasswordWasWrong);
+    EXPECT_TRUE(Requests[1].PasswordWasWrong);
+    EXPECT_FALSE(Requests[1].ShowAsterisks) << "the second prompt keeps the first one's choice";
+    EXPECT_EQ(Strings.Count(), 40u);
+    EXPECT_EQ(Password, "Wiki");
+
+    Answers = {"wiki", ""};
+    Requests.clear();
+    EXPECT_EQ(Load(File), TLoadResult::Cancelled);
+    EXPECT_EQ(Requests.size(), 2u);
+    EXPECT_EQ(Strings.Count(), 0u);
+    EXPECT_EQ(Password, "");
+}
+
+TEST_F(TextFile, DecipheredTextIsNeverDecodedAsUtf8) {
+    const auto File = Dir / "secret.txt";
+    const std::string Line = "\xEF\xBB\xBF"
+                             "caf\xC3\xA9";
+    WriteEncryptedFile(File, "Wiki", {Line});
+    Strings.ForceUtf8 = true;
+    Answers = {"Wiki"};
+    ASSERT_EQ(Load(File), TLoadResult::Loaded);
+    EXPECT_EQ(Strings.Lines(), TLines{Line});
+    EXPECT_FALSE(Strings.WasUtf8);
+}
+
+TEST(BinaryStrings, SplitLongLinesCutsIntoPiecesOfTheMaximum) {
+    TBinaryStrings Strings;
+    Strings.Lines() = {"short", std::string(10000, 'a'), "after"};
+    EXPECT_FALSE(Strings.SplitLongLines(4096));
+    ASSERT_EQ(Strings.Count(), 5u);
+    EXPECT_EQ(Strings[0], "short");
+    EXPECT_EQ(Strings[1].size(), 4096u);
+    EXPECT_EQ(Strings[2].size(), 4096u);
+    EXPECT_EQ(Strings[3].size(), 1808u);
+    EXPECT_EQ(Strings[4], "after");
+    EXPECT_TRUE(Strings.SplitLongLines(4096));
+}
+
+struct TCutCase {
+    const char* Name;
+    std::string Line;
+    std::size_t MaxLength;
+    TLines Pieces;
+};
+
+void PrintTo(const TCutCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class SplitLongLines : public testing::TestWithParam<TCutCase> {};
+
+TEST_P(SplitLongLines, NeverCutsAnEscape) {
+    TBinaryStrings Strings;
+    Strings.Lines() = {GetParam().Line};
+    EXPECT_FALSE(Strings.SplitLongLines(GetParam().MaxLength));
+    EXPECT_EQ(Strings.Lines(), GetParam().Pieces);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, SplitLongLines,
+                         testing::Values(TCutCase{"EscapeAcrossTheCut",
+                                                  "abcdefg" + Esc(0x4E2D) + "xyz",
+                                                  10,
+                                                  {"abcdefg", Esc(0x4E2D) + "xy", "z"}},
+                                         TCutCase{"EscapeEndingAtTheCut",
+                                                  "ab" + Esc(0x4E2D) + "xyz",
+                                                  10,
+                                                  {"ab" + Esc(0x4E2D), "xyz"}},
+                                         TCutCase{"SurrogatePairAcrossTheCut",
+                                                  "ab" + Esc(0xD83D) + Esc(0xDE00),
+                                                  16,
+                                                  {"ab", Esc(0xD83D) + Esc(0xDE00)}},
+                                         TCutCase{"EscapeLongerThanThePiece",
+                                                  Esc(0x4E2D) + "abcdef",
+                                                  4,
+                                                  {Esc(0x4E2D), "abcd", "ef"}}),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
+
+TEST_F(TextFile, LargeUtf8FileRoundTripsByteForByte) {
+    // 17 bytes per line, so the sequences fall across every read-buffer boundary.
+    const std::string Line = "\xC3\xA9\xE2\x82\xAC\xE4\xB8\xAD\xF0\x9F\x98\x80\xC2\x81x\r\n";
+    std::string Bytes = "\xEF\xBB\xBF";
+    while (Bytes.size() < 3 * TBinaryStrings::ReadBufferSize + 100)
+        Bytes += Line;
+    const auto File = Write(Bytes);
+    ASSERT_EQ(Load(File), TLoadResult::Loaded);
+    ASSERT_GT(Strings.Count(), 10000u);
+    EXPECT_EQ(Strings[0], "\xE9\x80" + Esc(0x4E2D) + Esc(0xD83D) + Esc(0xDE00) + Esc(0x0081) + "x");
+    EXPECT_EQ(Strings[0], Strings.Lines().back());
+
+    const auto Copy = Dir / "copy.txt";
+    Strings.SaveToFile(Copy);
+    EXPECT_EQ(ReadFileBytes(Copy), Bytes);
+}
+
+TEST_F(TextFile, PlainFileRoundTripsByteForByte) {
+    std::string Bytes;
+    for (int B = 1; B < 256; ++B)
+        if (B != '\r' && B != '\n')
+            Bytes += static_cast<char>(B);
+    Bytes += "\r\nlast";
+    const auto File = Write(Bytes);
+    ASSERT_EQ(Load(File), TLoadResult::Loaded);
+    const auto Copy = Dir / "copy.txt";
+    Strings.SaveToFile(Copy);
+    EXPECT_EQ(ReadFileBytes(Copy), Bytes);
+}
+
+} // namespace
+} // namespace korvid
