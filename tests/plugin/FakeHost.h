@@ -16,6 +16,31 @@
 
 namespace korvid::test {
 
+// Element kinds as the tests spell them.
+enum : int {
+    Blanks = 0,
+    Name = 1,
+    Block = 2,
+    Declaration = 3,
+    Command = 4,
+    Function = 5,
+    Clause = 6,
+    Operator = 7,
+    End = 8,
+    Style = 9,
+    Symbol = 10,
+    Pipe = 11,
+    String = 12,
+    Number = 13,
+    SemiComment = 14,
+    HashComment = 15,
+    Backslash = 17,
+    Type = 18,
+    Procedure = 19,
+    Directive = 20,
+    Assertion = 21,
+};
+
 struct TChunk {
     std::uint8_t Kind;
     std::int32_t Start;

@@ -14,30 +14,6 @@
 namespace korvid::test {
 namespace {
 
-enum : int {
-    Blanks = 0,
-    Name = 1,
-    Block = 2,
-    Declaration = 3,
-    Command = 4,
-    Function = 5,
-    Clause = 6,
-    Operator = 7,
-    End = 8,
-    Style = 9,
-    Symbol = 10,
-    Pipe = 11,
-    String = 12,
-    Number = 13,
-    SemiComment = 14,
-    HashComment = 15,
-    Backslash = 17,
-    Type = 18,
-    Procedure = 19,
-    Directive = 20,
-    Assertion = 21,
-};
-
 struct TLineCase {
     const char* Title;
     std::vector<std::string> Lines; // the last one is coloured
@@ -146,6 +122,8 @@ const TLineCase LineCases[] = {
     {"opener inside a continued statement", {"x = 1, ;( note,", "if y"}, {{"if y", SemiComment}}},
     {"empty line inside a block", {";(", ""}, {}},
 };
+
+void PrintTo(const TLineCase& Case, std::ostream* Out) { *Out << Case.Title; }
 
 class TLineCaseTest : public ::testing::TestWithParam<TLineCase> {};
 
