@@ -37,6 +37,7 @@ public:
     void Run();
 
 private:
+    void FetchLineRaw(std::int32_t L);
     std::string_view FetchLine(std::int32_t L);
     TCommentState LookBackForComment();
     std::int32_t FindStatementStart();
@@ -74,10 +75,14 @@ private:
     char FBuffer[KorvidLineBufferSize];
 };
 
-std::string_view TTokeniser::FetchLine(std::int32_t L) {
+void TTokeniser::FetchLineRaw(std::int32_t L) {
     FBuffer[0] = '\0';
     if (FGetLineProc != nullptr)
         FGetLineProc(FData, L, FBuffer);
+}
+
+std::string_view TTokeniser::FetchLine(std::int32_t L) {
+    FetchLineRaw(L);
     // Bytes after the terminator may be stale, and a host may forget the terminator.
     return {FBuffer, ::strnlen(FBuffer, KorvidLineBufferSize - 1)};
 }
@@ -85,11 +90,16 @@ std::string_view TTokeniser::FetchLine(std::int32_t L) {
 TCommentState TTokeniser::LookBackForComment() {
     const std::int32_t Lowest = std::max(1, FLineNo - CommentLookBackLines);
     for (std::int32_t L = FLineNo - 1; L >= Lowest; --L) {
-        const std::string_view Text = FetchLine(L);
-        const std::size_t First = Text.find_first_not_of(' ');
-        if (First == std::string_view::npos || Text.size() - First < 2)
+        FetchLineRaw(L);
+        // Only the head of the line matters: walk it up to the terminator rather than measure
+        // the whole line, since most lines are read here and nowhere else.
+        std::size_t First = 0;
+        while (First < KorvidLineBufferSize - 1 && FBuffer[First] == ' ')
+            ++First;
+        if (First + 1 >= KorvidLineBufferSize - 1 || FBuffer[First] == '\0' ||
+            FBuffer[First + 1] == '\0')
             continue;
-        const std::string_view Head(Text.data() + First, 2);
+        const std::string_view Head(FBuffer + First, 2);
         if (Head == ";(")
             return TCommentState::Semicolon;
         if (Head == "#(")
@@ -113,9 +123,8 @@ std::int32_t TTokeniser::FindStatementStart() {
 
 void TTokeniser::Run() {
     FCommentState = LookBackForComment();
-    const std::int32_t Start =
-        FCommentState == TCommentState::None ? FindStatementStart() : FLineNo;
-    for (FLine = Start; FLine <= FLineNo; ++FLine) {
+    FLine = FCommentState == TCommentState::None ? FindStatementStart() : FLineNo;
+    for (;; ++FLine) {
         if (FLine == FLineNo) {
             FText = FGivenLine;
         } else {
@@ -136,6 +145,8 @@ void TTokeniser::Run() {
             TokeniseLine();
             break;
         }
+        if (FLine == FLineNo)
+            return;
     }
 }
 
@@ -285,7 +296,8 @@ void EnumLineChunks(void* Data, const char* Line, std::int32_t LineLength, std::
         Line == nullptr || LineLength <= 0
             ? std::string_view{}
             : std::string_view{Line, static_cast<std::size_t>(LineLength)};
-    TTokeniser(Data, Text, LineNo, ChunkProc, GetLineProc).Run();
+    // A line number below 1 names no line of a document: colour the line without context.
+    TTokeniser(Data, Text, std::max(LineNo, 1), ChunkProc, GetLineProc).Run();
 }
 
 } // namespace korvid

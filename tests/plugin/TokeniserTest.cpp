@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -123,7 +125,9 @@ const TLineCase LineCases[] = {
     {"empty line inside a block", {";(", ""}, {}},
 };
 
-void PrintTo(const TLineCase& Case, std::ostream* Out) { *Out << Case.Title; }
+void PrintTo(const TLineCase& Case, std::ostream* Out) {
+    *Out << Case.Title;
+}
 
 class TLineCaseTest : public ::testing::TestWithParam<TLineCase> {};
 
@@ -202,14 +206,33 @@ TEST(Tokeniser, EmptyLineOfTheStatementEndsTheCall) {
     EXPECT_EQ(Steady.Reported, 1);
 }
 
-TEST(Tokeniser, GivenLengthBoundsTheLine) {
-    std::vector<TChunk> Chunks;
-    auto Chunk = [](void* Data, std::uint8_t Kind, std::int32_t Start, std::int32_t Length) {
-        static_cast<std::vector<TChunk>*>(Data)->push_back({Kind, Start, Length});
+TEST(Tokeniser, OddArgumentsStayWithinTheGivenLine) {
+    struct THost {
+        std::vector<TChunk> Chunks;
+        int Fetches = 0;
+        static void Chunk(void* Data, std::uint8_t Kind, std::int32_t Start, std::int32_t Length) {
+            static_cast<THost*>(Data)->Chunks.push_back({Kind, Start, Length});
+        }
+        static void GetLine(void* Data, std::int32_t, char* Buffer) {
+            ++static_cast<THost*>(Data)->Fetches;
+            Buffer[0] = '\0';
+        }
     };
-    auto NoLine = [](void*, std::int32_t, char* Buffer) { Buffer[0] = '\0'; };
-    EnumLineChunks(&Chunks, "x;(", 1, 1, Chunk, NoLine);
-    EXPECT_EQ(Chunks, (std::vector<TChunk>{{Name, 0, 1}}));
+    const auto Colour = [](const char* Line, std::int32_t LineLength, std::int32_t LineNo) {
+        THost Host;
+        EnumLineChunks(&Host, Line, LineLength, LineNo, &THost::Chunk, &THost::GetLine);
+        return std::pair{Host.Chunks, Host.Fetches};
+    };
+    // The given length bounds the line, whatever follows in memory.
+    EXPECT_EQ(Colour("x;(", 1, 1), std::pair(std::vector<TChunk>{{Name, 0, 1}}, 0));
+    // Line numbers that name no line of a document read no other line.
+    EXPECT_EQ(Colour("x", 1, 0), std::pair(std::vector<TChunk>{{Name, 0, 1}}, 0));
+    EXPECT_EQ(Colour("x", 1, std::numeric_limits<std::int32_t>::min()),
+              std::pair(std::vector<TChunk>{{Name, 0, 1}}, 0));
+    EXPECT_EQ(Colour("x", 1, std::numeric_limits<std::int32_t>::max()),
+              std::pair(std::vector<TChunk>{{Name, 0, 1}}, CommentLookBackLines + 1));
+    EXPECT_EQ(Colour(nullptr, 5, 1), std::pair(std::vector<TChunk>{}, 0));
+    EXPECT_EQ(Colour("x", -1, 1), std::pair(std::vector<TChunk>{}, 0));
 }
 
 } // namespace
