@@ -55,7 +55,7 @@ bool IsLineEnd(char C) {
 }
 
 bool IsEscapeIn(std::string_view Line, std::size_t Pos, char16_t Low, char16_t High) {
-    const auto Unit = ReadEscape(Line, Pos);
+    const auto Unit = ParseEscape(Line, Pos);
     return Unit && *Unit >= Low && *Unit <= High;
 }
 
@@ -71,7 +71,7 @@ bool SplitsSurrogatePair(std::string_view Line, std::size_t Pos) {
 std::size_t SafeCut(std::string_view Line, std::size_t Start, std::size_t Cut) {
     const std::size_t From = Cut >= Start + EscapeLength - 1 ? Cut - (EscapeLength - 1) : Start;
     for (std::size_t Pos = From; Pos < Cut; ++Pos) {
-        if (!ReadEscape(Line, Pos))
+        if (!ParseEscape(Line, Pos))
             continue;
         if (Pos > Start)
             Cut = Pos;

@@ -142,7 +142,7 @@ std::size_t PutEscape(TOutput& Out, std::string_view S, std::size_t I, char16_t 
         return EscapeLength;
     }
     if (IsHighSurrogate(Unit))
-        if (const auto Low = ReadEscape(S, I + EscapeLength); Low && IsLowSurrogate(*Low)) {
+        if (const auto Low = ParseEscape(S, I + EscapeLength); Low && IsLowSurrogate(*Low)) {
             PutUtf8(Out, 0x10000 + ((char32_t(Unit) - 0xD800) << 10) + (*Low - 0xDC00));
             return 2 * EscapeLength;
         }
@@ -151,17 +151,6 @@ std::size_t PutEscape(TOutput& Out, std::string_view S, std::size_t I, char16_t 
 }
 
 } // namespace
-
-// Escapes are written with upper-case digits but read in either case.
-std::optional<char16_t> ReadEscape(std::string_view S, std::size_t Pos) {
-    if (Pos >= S.size() || Byte(S, Pos) != EscapeLead1 || S.size() - Pos < EscapeLength)
-        return std::nullopt;
-    std::string Copy(S.substr(Pos, EscapeLength));
-    for (std::size_t D = 2; D < 6; ++D)
-        if (Copy[D] >= 'a' && Copy[D] <= 'f')
-            Copy[D] = static_cast<char>(Copy[D] - 'a' + 'A');
-    return ParseEscape(Copy, 0);
-}
 
 std::size_t WorstCaseDecodedSize(std::size_t Length) {
     return Scaled(Length, DecodeFactor);
@@ -190,7 +179,7 @@ std::string AnsiToUtf8Text(std::string_view S) {
     S = UpToNul(S);
     TOutput Out(WorstCaseEncodedSize(S.size()));
     for (std::size_t I = 0; I < S.size();) {
-        if (const auto Unit = ReadEscape(S, I)) {
+        if (const auto Unit = ParseEscape(S, I)) {
             I += PutEscape(Out, S, I, *Unit);
         } else {
             PutRawByte(Out, Byte(S, I++));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstddef>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,9 +15,6 @@ std::string Utf8ToAnsiText(std::string_view S);
 // code point (a surrogate pair of escapes as one four-byte sequence); an escape of 0000 is
 // kept as its eight characters so that it never becomes a NUL. The text ends at its first NUL.
 std::string AnsiToUtf8Text(std::string_view S);
-
-// The code unit of an escape at Pos (its hexadecimal digits in either case), if one is there.
-std::optional<char16_t> ReadEscape(std::string_view S, std::size_t Pos);
 
 // Output sizes that each codec reserves for an input of Length bytes.
 std::size_t WorstCaseDecodedSize(std::size_t Length);

@@ -19,6 +19,8 @@ int HexValue(unsigned char C) {
         return C - '0';
     if (C >= 'A' && C <= 'F')
         return C - 'A' + 10;
+    if (C >= 'a' && C <= 'f')
+        return C - 'a' + 10;
     return -1;
 }
 

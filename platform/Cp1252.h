@@ -28,7 +28,8 @@ std::optional<unsigned char> UnicodeToCp1252(char32_t CodePoint);
 // The eight-byte escape of a code unit.
 std::string MakeEscape(char16_t Unit);
 
-// When Text holds a well-formed escape at Pos, its code unit.
+// When Text holds a well-formed escape at Pos, its code unit. Escapes are written with
+// upper-case digits but read in either case.
 std::optional<char16_t> ParseEscape(std::string_view Text, std::size_t Pos);
 
 // Where text meets the screen, the clipboard or a dialog.
