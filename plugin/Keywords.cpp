@@ -588,8 +588,7 @@ std::uint8_t ClassifyName(std::string_view Name, TStatementContext& Context) noe
         Context.FirstKeywordId = Entry.Id;
         Context.NextNameIsProcedureName = Entry.Id == FuncKeywordId || Entry.Id == ProcKeywordId;
     }
-    // Once "else" or "then" leads the statement, what follows is its body's first part and may
-    // not open another block, declaration or command.
+    // A statement led by "else" or "then" opens no further block, declaration or command.
     Context.KindsAdmitted =
         Context.FirstKeywordId != ElseKeywordId && Context.FirstKeywordId != ThenKeywordId;
     return Entry.Kind;
