@@ -1,0 +1,404 @@
+#include "ui/MessagesUnit.h"
+
+#include "platform/Cp1252.h"
+#include "ui/HackedDialogs.h"
+#include "ui/MessageBoxUnit.h"
+#include "ui/ModalRunner.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <array>
+#include <cerrno>
+#include <system_error>
+
+namespace korvid {
+
+namespace {
+
+constexpr std::array<std::string_view, 2> SearchCaptions = {"Find", "Replace"};
+constexpr std::array<std::string_view, 2> LoadCaptions = {"Open", "Insert File"};
+constexpr std::array<std::string_view, 2> LoadVerbs = {"open", "insert"};
+constexpr std::array<std::string_view, 6> ListKinds = {
+    "toolbars", "default toolbars", "History list", "Favourites list", "views", "command lines"};
+
+const std::string CR(1, MessageLineBreak);
+const std::string ShowNextTime = "&Show this next time";
+const std::string CantUndo = CR + CR + "Warning: This action can't be undone.";
+
+template <std::size_t N>
+std::string_view WordOf(const std::array<std::string_view, N>& Table, int Index) {
+    return Table.at(static_cast<std::size_t>(Index));
+}
+
+// One message box being put together.
+class TMessage {
+public:
+    TMessage(std::string_view Caption, std::string_view Text, TMessageIcon Icon) {
+        FForm.SetCaption(Caption);
+        FForm.Text = std::string(Text);
+        FForm.SetMessageIcon(Icon);
+    }
+
+    TMessage& Button(std::string_view Caption, int Value, bool IsDefault = false,
+                     bool IsCancel = false, TMessageButton::TCheckHook Hook = {}) {
+        FLastButton = FForm.AddMessageButton(Caption, IsDefault, std::move(Hook), Value, IsCancel);
+        if (IsCancel)
+            FCancelValue = Value;
+        return *this;
+    }
+    TMessage& Focus() {
+        FForm.SetActiveButton(FLastButton);
+        return *this;
+    }
+    TMessage& CheckBox(std::string_view Caption) {
+        FForm.ShowCheckBox(true);
+        FForm.SetCheckBoxCaption(Caption);
+        return *this;
+    }
+
+    // The value of the button pressed; a dismissal counts as the cancel button.
+    int Show() {
+        const int Value = FForm.ShowMessageForm();
+        return Value == -1 ? FCancelValue : Value;
+    }
+    // As Show, writing the check box back into Flag.
+    int Show(bool& Flag) {
+        const int Value = Show();
+        Flag = FForm.CheckBoxChecked();
+        return Value;
+    }
+    TMessageForm& Form() { return FForm; }
+
+private:
+    TMessageForm FForm;
+    TMessageButton* FLastButton = nullptr;
+    int FCancelValue = -1;
+};
+
+void ShowOk(std::string_view Caption, std::string_view Text, TMessageIcon Icon) {
+    TMessage(Caption, Text, Icon).Button("OK", 0, true, true).Show();
+}
+
+void ShowOk(std::string_view Caption, std::string_view Text, TMessageIcon Icon, bool& Show) {
+    if (!Show)
+        return;
+    TMessage(Caption, Text, Icon).Button("OK", 0, true, true).CheckBox(ShowNextTime).Show(Show);
+}
+
+// A question with "&Yes" (1, default) and "&No" (0, cancel).
+class TYesNo : public TMessage {
+public:
+    TYesNo(std::string_view Caption, std::string_view Text)
+        : TMessage(Caption, Text, TMessageIcon::Question) {
+        Button("&Yes", 1, true).Button("&No", 0, false, true);
+    }
+};
+
+bool AskYesNo(std::string_view Caption, std::string_view Text, bool& Show) {
+    if (!Show)
+        return true;
+    return TYesNo(Caption, Text).CheckBox(ShowNextTime).Show(Show) == 1;
+}
+
+std::string Number(int Value) {
+    return std::to_string(Value);
+}
+
+QRect WorkAreaAt(const QPoint& Point) {
+    const QScreen* Screen = QGuiApplication::screenAt(Point);
+    if (!Screen)
+        Screen = QGuiApplication::primaryScreen();
+    return Screen ? Screen->availableGeometry() : QRect();
+}
+
+} // namespace
+
+std::string FormatMessageText(std::string_view Template,
+                              std::initializer_list<std::string_view> Arguments) {
+    std::string Result;
+    Result.reserve(Template.size());
+    for (std::size_t I = 0; I < Template.size(); ++I) {
+        const char C = Template[I];
+        if (C == '%' && I + 1 < Template.size() && Template[I + 1] >= '1' &&
+            Template[I + 1] <= '9') {
+            const auto Index = static_cast<std::size_t>(Template[I + 1] - '1');
+            if (Index < Arguments.size()) {
+                Result += *(Arguments.begin() + Index);
+                ++I;
+                continue;
+            }
+        }
+        Result += C;
+    }
+    return Result;
+}
+
+TPoint PlaceBelowPoint(int Left, int Top, int Offset, int Width, int Height,
+                       const TRect& WorkArea) {
+    TPoint P{Left, Top + Offset};
+    if (P.X + Width >= WorkArea.Right)
+        P.X = WorkArea.Right - Width;
+    if (P.Y + Height >= WorkArea.Bottom)
+        P.Y = Top - Height;
+    return P;
+}
+
+bool ShowCantAddBreakpointMessage(std::string_view Reason, std::string_view FileName,
+                                  int LineNumber, std::string_view MapFileName) {
+    const std::string Text =
+        FormatMessageText("Can't add breakpoint:\r%1.\r\rCurrent file: %2\rCurrent line number: "
+                          "%3\rMap file: %4",
+                          {Reason, FileName, Number(LineNumber), MapFileName});
+    TMessage Message("Add Breakpoint", Text, TMessageIcon::Information);
+    return Message.Button("OK", 0, true, true).Button("E&xamine", 1).Show() == 1;
+}
+
+void ShowNoMatchesMessage(int SearchKind, bool NoneAtAll, bool& Show) {
+    ShowOk(WordOf(SearchCaptions, SearchKind),
+           NoneAtAll ? "No matches found." : "No more matches found.", TMessageIcon::Information,
+           Show);
+}
+
+void ShowSendMailFailedMessage() {
+    ShowOk("Send Mail", "Korvid was unable to send the mail message.", TMessageIcon::Warning);
+}
+
+void ShowChangeCompleteMessage(int Count, bool& Show) {
+    ShowOk("Replace", FormatMessageText("Change complete: %1 replacements made.", {Number(Count)}),
+           TMessageIcon::Information, Show);
+}
+
+bool ConfirmBinaryFile(std::string_view FileName, int LoadKind, bool& Show) {
+    return AskYesNo(WordOf(LoadCaptions, LoadKind),
+                    FormatMessageText("\"%1\" contains binary data. Do you still want to %2 it?",
+                                      {FileName, WordOf(LoadVerbs, LoadKind)}),
+                    Show);
+}
+
+bool ConfirmDeleteView(std::string_view ViewName) {
+    return AskYesNo("Delete View",
+                    FormatMessageText("Do you want to delete the view \"%1\"?", {ViewName}) +
+                        CantUndo);
+}
+
+bool ConfirmMoveBookmark(int Number, bool& Show) {
+    return AskYesNo("Toggle Bookmark",
+                    FormatMessageText("Bookmark %1 already exists. Do you want to move it to your "
+                                      "current location?",
+                                      {korvid::Number(Number)}),
+                    Show);
+}
+
+bool ConfirmRefresh(std::string_view FileName, bool& ShowForThisFile) {
+    TYesNo Message("Refresh",
+                   FormatMessageText("Do you want to discard your changes to \"%1\" and reopen it?",
+                                     {FileName}) +
+                       CantUndo);
+    return Message.CheckBox("&Show this next time for this file").Show(ShowForThisFile) == 1;
+}
+
+bool ConfirmRemoveFavourite(std::string_view Name, bool IsFolder, bool& Show) {
+    const std::string_view Template =
+        IsFolder ? "Do you want to remove folder \"%1\" and all the files it contains from your "
+                   "Favourites list?"
+                 : "Do you want to remove \"%1\" from your Favourites list?";
+    return AskYesNo("Remove Favourite", FormatMessageText(Template, {Name}), Show);
+}
+
+bool ConfirmRemoveHistoryFile(std::string_view FileName, bool& Show) {
+    return AskYesNo(
+        "Remove History File",
+        FormatMessageText("Do you want to remove \"%1\" from your History list?", {FileName}),
+        Show);
+}
+
+bool ConfirmReopenOpenFile(std::string_view FileName) {
+    return AskYesNo("Open", FormatMessageText("\"%1\" is already open. Do you want to discard "
+                                              "your changes to it and reopen it?",
+                                              {FileName}));
+}
+
+bool ConfirmReopenBackupFiles() {
+    return AskYesNo("Backup Files Exist", "Korvid has found backup files from a previous "
+                                          "session.  Do you want to reopen these files?");
+}
+
+bool ConfirmReplaceFile(std::string_view FileName, bool& Show) {
+    if (!Show)
+        return true;
+    TMessage Message(
+        "Save", FormatMessageText("Do you want to replace the existing file \"%1\"?", {FileName}),
+        TMessageIcon::Question);
+    return Message.Button("&Yes", 1, true)
+               .Button("&No", 0, false, true)
+               .Focus()
+               .CheckBox(ShowNextTime)
+               .Show(Show) == 1;
+}
+
+int AskReplaceOccurrence(int Left, int Top, int Offset) {
+    TMessage Message("Replace", "Do you want to replace this occurrence?", TMessageIcon::Question);
+    Message.Button("&Yes", 1, true)
+        .Button("&No", 2)
+        .Button("Yes To &All", 3)
+        .Button("Cancel", 0, false, true);
+    TMessageForm& Form = Message.Form();
+    Form.LayOut();
+    const QRect Area = WorkAreaAt(QPoint(Left, Top));
+    const TPoint P = PlaceBelowPoint(
+        Left, Top, Offset, Form.width(), Form.height(),
+        {Area.left(), Area.top(), Area.left() + Area.width(), Area.top() + Area.height()});
+    Form.move(P.X, P.Y);
+    switch (Message.Show()) {
+    case 1:
+        return raYes;
+    case 2:
+        return raNo;
+    case 3:
+        return raYesToAll;
+    default:
+        return raCancel;
+    }
+}
+
+int AskSaveChanges(std::string_view FileName) {
+    TMessage Message("Close",
+                     FormatMessageText("Do you want to save changes to \"%1\"?", {FileName}),
+                     TMessageIcon::Question);
+    Message.Button("&Yes", 1, true).Button("&No", 2).Button("Cancel", 0, false, true);
+    switch (Message.Show()) {
+    case 1:
+        return saYes;
+    case 2:
+        return saNo;
+    default:
+        return saCancel;
+    }
+}
+
+bool ConfirmSavePSystemFile(bool& Show) {
+    return AskYesNo("Save", "Do you want to save this p-System file?", Show);
+}
+
+void ShowLinesSplitMessage(int MaxLength) {
+    ShowOk("Open",
+           FormatMessageText("This file contains paragraphs longer than the maximum of %1 "
+                             "characters. These paragraphs have been split.",
+                             {Number(MaxLength)}),
+           TMessageIcon::Warning);
+}
+
+void ShowKrunchSucceededMessage(int Blocks) {
+    ShowOk("Krunch Succeeded", FormatMessageText("%1 blocks now available.", {Number(Blocks)}),
+           TMessageIcon::Warning);
+}
+
+void ShowUnableToOpenMessage(std::string_view FileName, bool& Show) {
+    ShowOk("Open", FormatMessageText("Korvid was unable to open \"%1\".", {FileName}),
+           TMessageIcon::Warning, Show);
+}
+
+void ShowRunCommandLineError(std::string_view CommandLine, int Code) {
+    std::string_view Reason;
+    switch (Code) {
+    case -1:
+        Reason = "The currently selected command line is blank.";
+        break;
+    case 0:
+        Reason = "The system is out of memory or resources.";
+        break;
+    case 2:
+        Reason = "Korvid was unable to find this file.";
+        break;
+    case 3:
+        Reason = "Korvid was unable to find this path.";
+        break;
+    case 11:
+        Reason = "This is not an executable file.";
+        break;
+    default:
+        Reason = "Korvid was unable to run this command line.";
+        break;
+    }
+    const std::string Text =
+        Code == -1 ? std::string(Reason) : FormatMessageText("%1\r\r%2", {CommandLine, Reason});
+    ShowOk("Run Command Line", Text, TMessageIcon::Warning);
+}
+
+bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName) {
+    const std::string_view Kind = WordOf(ListKinds, ListKind);
+    std::string Text = FormatMessageText("Korvid was unable to save your %1 to file \"%2\".",
+                                         {Kind, FromQString(PathToQString(FileName))});
+    const bool CanDiscard = ListKind != lkDefaultToolbars;
+    if (CanDiscard)
+        Text += FormatMessageText("\r\rYou can pick a different filename or simply discard the "
+                                  "changes to your %1.",
+                                  {Kind});
+    std::filesystem::path Picked;
+    const auto PickSaveAsFileName = [&FileName, &Picked] {
+        TSaveDialog Dialog;
+        Dialog.Options = {ofHideReadOnly, ofPathMustExist};
+        Dialog.FileName = FileName;
+        if (!Dialog.Execute())
+            return false;
+        Picked = Dialog.FileName;
+        return true;
+    };
+    TMessage Message("Korvid", Text, TMessageIcon::Warning);
+    Message.Button("&Save As...", 1, true, false, PickSaveAsFileName);
+    if (CanDiscard)
+        Message.Button("&Discard", 0, false, true);
+    // Without a Discard button a dismissal still gives up, or the caller would retry for ever.
+    if (Message.Show() != 1)
+        return false;
+    FileName = Picked;
+    return true;
+}
+
+bool ShowUnableToSaveMessage(int ListKind, std::string& FileName) {
+    std::filesystem::path Path = PathFromQString(ToQString(FileName));
+    if (!ShowUnableToSaveMessage(ListKind, Path))
+        return false;
+    FileName = FromQString(PathToQString(Path));
+    return true;
+}
+
+void ShowLinesTruncatedMessage() {
+    ShowOk("Save p-System File",
+           "One or more lines contain more than 255 characters, and will be truncated.",
+           TMessageIcon::Warning);
+}
+
+bool AskYesNo(std::string_view Caption, std::string_view Text) {
+    return TYesNo(Caption, Text).Show() == 1;
+}
+
+bool AskWithButtons(std::string_view Caption, std::string_view Text, std::string_view FirstCaption,
+                    std::string_view SecondCaption) {
+    TMessage Message(Caption, Text, TMessageIcon::Question);
+    return Message.Button(FirstCaption, 1, true).Button(SecondCaption, 0, false, true).Show() == 1;
+}
+
+void ShowOkMessage(std::string_view Caption, std::string_view Text) {
+    ShowOk(Caption, Text, TMessageIcon::Information);
+}
+
+bool AskOkCancel(std::string_view Caption, std::string_view Text) {
+    TMessage Message(Caption, Text, TMessageIcon::Information);
+    return Message.Button("OK", 1, true).Button("Cancel", 0, false, true).Show() == 1;
+}
+
+void ShowPlainMessage(std::string_view Text) {
+    QMessageBox Box(QMessageBox::Information, "Korvid", ToQString(Text), QMessageBox::Ok);
+    RunModal(Box);
+}
+
+std::string LastErrorText(std::string_view Prefix) {
+    const int Code = errno;
+    return std::string(Prefix) + ":" + CR +
+           FromQString(QString::fromStdString(std::generic_category().message(Code)));
+}
+
+} // namespace korvid

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "foundation/UtilitiesUnit.h"
+
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+// Every message the program shows about an ordinary condition. Callers pass the variable parts
+// (Windows-1252 text); the wording, caption, icon and buttons live here only. Messages that the
+// user can switch off take the caller's show flag last: while it is false they show nothing
+// (confirmations answer true), and afterwards it holds the state of "&Show this next time".
+// Closing a message with its close box gives the answer of its cancel button.
+namespace korvid {
+
+enum TSearchKind { skFind = 0, skReplace = 1 };
+enum TLoadKind { ldOpen = 0, ldInsert = 1 };
+enum TListKind {
+    lkToolbars = 0,
+    lkDefaultToolbars = 1,
+    lkHistoryList = 2,
+    lkFavouritesList = 3,
+    lkViews = 4,
+    lkCommandLines = 5,
+};
+
+// AskReplaceOccurrence answers.
+enum TReplaceAnswer { raYes = 0, raNo = 1, raYesToAll = 2, raCancel = 3 };
+// AskSaveChanges answers.
+enum TSaveAnswer { saYes = 0, saNo = 1, saCancel = 2 };
+
+// The single character that breaks lines of a message.
+inline constexpr char MessageLineBreak = '\r';
+
+// True for "E&xamine".
+bool ShowCantAddBreakpointMessage(std::string_view Reason, std::string_view FileName,
+                                  int LineNumber, std::string_view MapFileName);
+void ShowNoMatchesMessage(int SearchKind, bool NoneAtAll, bool& Show);
+void ShowSendMailFailedMessage();
+void ShowChangeCompleteMessage(int Count, bool& Show);
+bool ConfirmBinaryFile(std::string_view FileName, int LoadKind, bool& Show);
+bool ConfirmDeleteView(std::string_view ViewName);
+bool ConfirmMoveBookmark(int Number, bool& Show);
+// Always shown; ShowForThisFile receives "&Show this next time for this file".
+bool ConfirmRefresh(std::string_view FileName, bool& ShowForThisFile);
+bool ConfirmRemoveFavourite(std::string_view Name, bool IsFolder, bool& Show);
+bool ConfirmRemoveHistoryFile(std::string_view FileName, bool& Show);
+bool ConfirmReopenOpenFile(std::string_view FileName);
+bool ConfirmReopenBackupFiles();
+// The focus starts on "&No", so Enter does not overwrite by accident.
+bool ConfirmReplaceFile(std::string_view FileName, bool& Show);
+// Shown with its top-left corner at (Left, Top + Offset), kept inside the work area of the
+// monitor holding (Left, Top); above the point when there is no room below. A TReplaceAnswer.
+int AskReplaceOccurrence(int Left, int Top, int Offset);
+// A TSaveAnswer.
+int AskSaveChanges(std::string_view FileName);
+bool ConfirmSavePSystemFile(bool& Show);
+void ShowLinesSplitMessage(int MaxLength);
+void ShowKrunchSucceededMessage(int Blocks);
+void ShowUnableToOpenMessage(std::string_view FileName, bool& Show);
+// Code is the shell's start result; -1 stands for an empty command line.
+void ShowRunCommandLineError(std::string_view CommandLine, int Code);
+// True when the user picked another file name, which FileName then holds; the caller saves
+// again to it. False when the user gave up.
+bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName);
+bool ShowUnableToSaveMessage(int ListKind, std::string& FileName);
+void ShowLinesTruncatedMessage();
+bool AskYesNo(std::string_view Caption, std::string_view Text);
+// True for the first button.
+bool AskWithButtons(std::string_view Caption, std::string_view Text, std::string_view FirstCaption,
+                    std::string_view SecondCaption);
+void ShowOkMessage(std::string_view Caption, std::string_view Text);
+bool AskOkCancel(std::string_view Caption, std::string_view Text);
+// For use before any form exists: a plain system message box captioned "Korvid".
+void ShowPlainMessage(std::string_view Text);
+// Prefix, ":", a line break and the system's text for the last error of this thread.
+std::string LastErrorText(std::string_view Prefix);
+
+// Where a Width x Height box goes below (Left, Top + Offset) inside WorkArea: pulled left when
+// it would reach the right edge, put above Top when it would reach the bottom.
+TPoint PlaceBelowPoint(int Left, int Top, int Offset, int Width, int Height, const TRect& WorkArea);
+
+// Replaces "%1" to "%9" in Template by the arguments in one pass, so nothing an argument
+// holds is ever read as a placeholder.
+std::string FormatMessageText(std::string_view Template,
+                              std::initializer_list<std::string_view> Arguments);
+
+} // namespace korvid
