@@ -256,8 +256,8 @@ void TVolume::Reread() {
 
 void TVolume::RequireWritable() const {
     if (IsDamaged())
-        throw EVolumeError("The directory of volume " + VolumeName() + " is damaged (" + FDamage +
-                           "); the volume can only be read.");
+        throw EVolumeError("The directory of volume " + Quoted(Describe()) + " is damaged (" +
+                           FDamage + "); the volume can only be read.");
     if (!IsWritable())
         throw EVolumeError("Can't write volume directory");
 }

@@ -1,0 +1,127 @@
+#include "tests/psystem/VolumeTestSupport.h"
+
+#include <functional>
+
+namespace korvid::test {
+namespace {
+
+// Every writing operation is run once to count its writes and size changes, then again on a
+// fresh copy of the volume for each k with the k-th of them failing. Whatever fails, the
+// volume must still validate and every file it held must be byte-identical.
+class TFaultSweep : public TVolumeTest {
+protected:
+    // SWEEP (200 blocks): A.TEXT, gap, B.CODE, SUB.SVOL (S1.TEXT, gap, S2.DATA), gap, C.DATA,
+    // gap, D.TEXT.
+    void SetUp() override {
+        TVolumeTest::SetUp();
+        Path = NewVolume("sweep.vol", "SWEEP", 200);
+        {
+            TMajorVolume V(Path, true);
+            Save(V, "A.TEXT", 1500, 1);
+            Save(V, "GAP1", 1024, 0);
+            Save(V, "B.CODE", 2600, 2, fkCode);
+            ASSERT_TRUE(V.CopyFileTo(0, "SUB", 40, V));
+            Save(V, "GAP2", 3000, 0);
+            Save(V, "C.DATA", 5000, 3, fkData);
+            Save(V, "GAP3", 600, 0);
+            Save(V, "D.TEXT", 7000, 4);
+            TSubvolume Sub(V, "SUB.SVOL");
+            Save(Sub, "S1.TEXT", 2000, 5);
+            Save(Sub, "SGAP", 1500, 0);
+            Save(Sub, "S2.DATA", 3000, 6, fkData);
+            Sub.RemoveFile(0, "SGAP");
+            V.RemoveFile(0, "GAP1");
+            V.RemoveFile(0, "GAP2");
+            V.RemoveFile(0, "GAP3");
+        }
+        Template = ReadFileBytes(Path);
+        Before = Snapshot(Path);
+        ASSERT_EQ(ValidateVolume(Path), "");
+    }
+
+    void Sweep(const std::function<void(const std::filesystem::path&)>& Operation) {
+        WriteFileBytes(Path, Template);
+        InjectVolumeFileFault(0);
+        Operation(Path);
+        const int Count = VolumeFileMutationCount();
+        ASSERT_GT(Count, 0);
+        EXPECT_EQ(ValidateVolume(Path), "");
+        for (int K = 1; K <= Count; ++K) {
+            SCOPED_TRACE("failing mutation " + std::to_string(K) + " of " + std::to_string(Count));
+            WriteFileBytes(Path, Template);
+            InjectVolumeFileFault(K);
+            bool Failed = false;
+            try {
+                Operation(Path);
+            } catch (const EVolumeError&) {
+                Failed = true;
+            }
+            InjectVolumeFileFault(0);
+            EXPECT_TRUE(Failed);
+            EXPECT_EQ(ValidateVolume(Path), "");
+            EXPECT_EQ(Snapshot(Path), Before);
+        }
+    }
+
+    std::filesystem::path Path;
+    std::string Template;
+    std::map<std::string, std::string> Before;
+};
+
+void Saving(const std::filesystem::path& P, const std::string& Name, std::size_t Size) {
+    TMajorVolume V(P, true);
+    const std::string Data = Pattern(Size, 42);
+    V.SaveBytes(Name, Data.data(), fkText, std::int64_t(Size));
+}
+
+TEST_F(TFaultSweep, Save) {
+    Sweep([](const auto& P) { Saving(P, "NEW.TEXT", 9000); });
+}
+
+TEST_F(TFaultSweep, ReplaceOverItsOwnBlocks) {
+    // A.TEXT [6,9) is followed by a 2-block gap: the new 5 blocks reuse the old ones.
+    Sweep([](const auto& P) { Saving(P, "A.TEXT", 2500); });
+}
+
+TEST_F(TFaultSweep, Copy) {
+    Sweep([](const auto& P) {
+        TMajorVolume V(P, true);
+        TSubvolume Sub(P, true, "SUB.SVOL"); // another object on the same file
+        V.CopyFileTo(0, "B.CODE", 0, Sub);
+    });
+}
+
+TEST_F(TFaultSweep, RemoveRenameFlush) {
+    Sweep([](const auto& P) { TMajorVolume(P, true).RemoveFile(0, "C.DATA"); });
+    Sweep([](const auto& P) { TMajorVolume(P, true).RenameFile(0, "C.DATA", "E.DATA"); });
+    Sweep([](const auto& P) { TSubvolume(P, true, "SUB.SVOL").Flush(); });
+}
+
+TEST_F(TFaultSweep, Krunch) {
+    Sweep([](const auto& P) { TMajorVolume(P, true).Krunch(); });
+    Sweep([](const auto& P) { TSubvolume(P, true, "SUB.SVOL").Krunch(); });
+}
+
+TEST_F(TFaultSweep, ResizeMajorVolume) {
+    Sweep([](const auto& P) { TMajorVolume(P, true).Expand(30); });
+    Sweep([](const auto& P) { TMajorVolume(P, true).Shrink(-30); });
+}
+
+TEST_F(TFaultSweep, SubvolumeExpandAndShrink) {
+    Sweep([](const auto& P) { TSubvolume(P, true, "SUB.SVOL").Expand(10); });
+    Sweep([](const auto& P) { TSubvolume(P, true, "SUB.SVOL").Shrink(-10); });
+}
+
+TEST_F(TFaultSweep, ShrinkTree) {
+    Sweep([](const auto& P) { TMajorVolume(P, true).ShrinkTree(); });
+}
+
+TEST_F(TFaultSweep, CreateSubvolume) {
+    Sweep([](const auto& P) {
+        TMajorVolume V(P, true);
+        V.CopyFileTo(0, "NEWSUB", 20, V);
+    });
+}
+
+} // namespace
+} // namespace korvid::test
