@@ -130,10 +130,27 @@ void TOpenDialog::SetInitialDir(const std::filesystem::path& Dir) {
 bool TOpenDialog::Execute() {
     QFileDialog Dialog;
     Prepare(Dialog);
-    if (!RunDialog(Dialog))
+    FOpenDialog = &Dialog;
+    const bool Accepted = RunDialog(Dialog);
+    FOpenDialog = nullptr;
+    if (!Accepted)
         return false;
     ReadBack(Dialog);
     return true;
+}
+
+std::filesystem::path TOpenDialog::CurrentFileName() const {
+    if (!FOpenDialog)
+        return FileName;
+    const QStringList Selected = FOpenDialog->selectedFiles();
+    return Selected.isEmpty() ? std::filesystem::path() : PathFromQString(Selected.front());
+}
+
+int TOpenDialog::CurrentFilterIndex() const {
+    if (!FOpenDialog)
+        return FilterIndex;
+    const int Index = FOpenDialog->nameFilters().indexOf(FOpenDialog->selectedNameFilter());
+    return Index >= 0 ? Index + 1 : FilterIndex;
 }
 
 void TOpenDialog::Prepare(QFileDialog& Dialog) const {

@@ -100,6 +100,11 @@ public:
     std::function<void()> OnSelectionChange;
     std::function<void()> OnTypeChange;
 
+    // While the dialog is open, the path and filter selected in it; else FileName and
+    // FilterIndex.
+    std::filesystem::path CurrentFileName() const;
+    int CurrentFilterIndex() const;
+
     const std::filesystem::path& InitialDir() const { return FInitialDir; }
     void SetInitialDir(const std::filesystem::path& Dir);
 
@@ -111,6 +116,7 @@ private:
     void ReadBack(const QFileDialog& Dialog);
 
     std::filesystem::path FInitialDir;
+    QFileDialog* FOpenDialog = nullptr;
 };
 
 class TSaveDialog : public TOpenDialog {
@@ -215,6 +221,8 @@ enum TModalResult {
 // A small message dialog sized in dialog units of its font: a title and icon by type and one
 // button per requested button, in a fixed order.
 class TMessageDialogForm : public QDialog {
+    Q_OBJECT
+
 public:
     TMessageDialogForm(std::string_view Text, TMsgDlgType Type, const TMsgDlgButtons& Buttons);
 

@@ -99,6 +99,8 @@ private:
 };
 
 class TMessageForm : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TMessageForm(QWidget* Parent = nullptr);
     ~TMessageForm() override;

@@ -87,10 +87,8 @@ int TScriptedModals::Run(QDialog& Dialog) {
     TShownDialog Shown;
     Shown.ClassName = Dialog.metaObject()->className();
     Shown.Caption = FromQString(Dialog.windowTitle());
-    if (const auto* Form = dynamic_cast<const TMessageForm*>(&Dialog)) {
-        Shown.ClassName = "korvid::TMessageForm";
+    if (const auto* Form = dynamic_cast<const TMessageForm*>(&Dialog))
         Shown.Message = Form->State();
-    }
     FShown.push_back(std::move(Shown));
 
     bool Finished = false;

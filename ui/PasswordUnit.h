@@ -29,6 +29,8 @@ void ShowPasswordAsAsterisks(QLineEdit* Edit, bool Asterisks);
 
 // Asks for the password of an encrypted file.
 class TPasswordForm : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TPasswordForm(QWidget* Parent = nullptr);
 

@@ -14,6 +14,8 @@ namespace korvid {
 
 // Gives the current document a password, changes it or removes it.
 class TSetPasswordForm : public QDialog {
+    Q_OBJECT
+
 public:
     explicit TSetPasswordForm(QWidget* Parent = nullptr);
 

@@ -100,11 +100,14 @@ TEST_F(FileDialogTest, HandsTheDialogItsSettings) {
         const TPoint P = CentredPosition(
             D.width(), D.height(), {Area.left(), Area.top(), Area.right() + 1, Area.bottom() + 1});
         EXPECT_EQ(D.pos(), QPoint(P.X, P.Y));
+        EXPECT_EQ(Dialog.CurrentFilterIndex(), 2);
+        D.selectNameFilter("Volumes (*.vol)");
+        EXPECT_EQ(Dialog.CurrentFilterIndex(), 1);
     }));
     Script.Then(CloseBox());
     EXPECT_FALSE(Dialog.Execute());
     EXPECT_TRUE(Closed);
-    EXPECT_EQ(Dialog.FilterIndex, 2);
+    EXPECT_EQ(Dialog.FilterIndex, 2); // a cancelled dialog changes nothing
     EXPECT_TRUE(Dialog.FileName.empty());
     EXPECT_TRUE(Dialog.Files.empty());
 }

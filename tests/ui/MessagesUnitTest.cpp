@@ -502,6 +502,7 @@ class CatalogueTest : public ::testing::TestWithParam<TCatalogueCase> {};
 
 void ExpectShown(const TCatalogueCase& Case, const TScriptedModals& Script) {
     ASSERT_EQ(Script.Shown().size(), 1u);
+    EXPECT_EQ(Script.Last().ClassName, "korvid::TMessageForm");
     ASSERT_TRUE(Script.Last().Message.has_value());
     const TMessageFormState& S = *Script.Last().Message;
     EXPECT_EQ(S.Caption, Case.Caption);

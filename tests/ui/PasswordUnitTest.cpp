@@ -166,6 +166,7 @@ TEST_F(PasswordLoadTest, TheTypedPasswordOpensTheFile) {
     EXPECT_EQ(Password, "secret");
     EXPECT_EQ(Lines.Lines(), (std::vector<std::string>{"first", "second"}));
     ASSERT_EQ(Script.Shown().size(), 1u);
+    EXPECT_EQ(Script.Last().ClassName, "korvid::TPasswordForm");
     EXPECT_EQ(Script.Last().Caption, "Password Required");
 }
 
