@@ -19,7 +19,6 @@ bool MessageBoxShown = false;
 
 namespace {
 
-constexpr int IconTextGap = 32; // text starts this far right of the icon's right edge
 constexpr int ButtonGap = 12;
 constexpr int ButtonsBelowText = 30;
 constexpr int BottomMargin = 37;
@@ -110,7 +109,7 @@ TMessageLayout LayOutMessage(std::string_view Text, bool HasIcon, int LineHeight
                              bool CheckBoxVisible, int CheckBoxHeight) {
     TMessageLayout L;
     L.LineHeight = LineHeight;
-    L.TextLeft = MessageMargin + (HasIcon ? IconTextGap + MessageMargin : 0);
+    L.TextLeft = MessageMargin + (HasIcon ? MessageIconSize + MessageMargin : 0);
     L.Lines = WrapMessageText(Text, MessageWrapLimit - (L.TextLeft + MessageMargin), Measure,
                               L.TextWidth);
     L.TextHeight = LineHeight * static_cast<int>(L.Lines.size());

@@ -96,7 +96,7 @@ int TScriptedModals::Run(QDialog& Dialog) {
         QObject::connect(&Dialog, &QDialog::finished, [&Finished] { Finished = true; });
     Dialog.setResult(QDialog::Rejected);
     while (!Finished && FNext < static_cast<int>(FSteps.size())) {
-        // Copied out: a step may show further dialogs, which append no steps but read the queue.
+        // Copied: a step that adds steps may move the queue.
         const TModalStep Step = FSteps[static_cast<std::size_t>(FNext++)];
         Step(Dialog);
     }

@@ -30,18 +30,18 @@ TSetPasswordForm::TSetPasswordForm(QWidget* Parent)
 
     UsePasswordCheckBox->setGeometry(12, 10, 236, 20);
     UsePasswordCheckBox->setChecked(true);
-    PasswordGroup->setGeometry(12, 36, 236, 146);
-    PasswordLabel->setGeometry(12, 18, 70, 16);
+    PasswordGroup->setGeometry(8, 36, 244, 146);
+    PasswordLabel->setGeometry(10, 18, 70, 16);
     PasswordLabel->setBuddy(PasswordEdit);
-    PasswordEdit->setGeometry(86, 16, 138, 22);
+    PasswordEdit->setGeometry(84, 16, 150, 22);
     SetUpPasswordEdit(PasswordEdit);
-    RepeatLabel->setGeometry(12, 48, 70, 16);
+    RepeatLabel->setGeometry(10, 48, 70, 16);
     RepeatLabel->setBuddy(RepeatEdit);
-    RepeatEdit->setGeometry(86, 46, 138, 22);
+    RepeatEdit->setGeometry(84, 46, 150, 22);
     SetUpPasswordEdit(RepeatEdit);
-    HelpLabel1->setGeometry(12, 78, 212, 16);
-    HelpLabel2->setGeometry(12, 94, 212, 16);
-    AsterisksCheckBox->setGeometry(12, 118, 212, 20);
+    HelpLabel1->setGeometry(10, 78, 226, 16);
+    HelpLabel2->setGeometry(10, 94, 226, 16);
+    AsterisksCheckBox->setGeometry(10, 118, 226, 20);
     AsterisksCheckBox->setChecked(true);
     OKButton->setGeometry(92, 190, 75, 25);
     OKButton->setDefault(true);
