@@ -97,16 +97,17 @@ void TParaNode::Wrap(int WrapColumn, int TabSize) {
     FLineCount = 1;
     if (IsNoWrap(WrapColumn) || FLength == 0)
         return;
+    // The array of line starts is made only for a paragraph that needs a second line.
     const int M = FLength / WrapColumn;
-    ReserveLineStarts(std::max((M + M / 5 + 7) / 8 * 8, 8));
-    if (!FLineStarts)
-        return;
-    FLineStarts[0] = 0;
+    const int Estimate = std::max((M + M / 5 + 7) / 8 * 8, 8);
     const bool Tabs = HasTabs(Text());
     int Start = 0;
     for (int Next; (Next = NextLineStart(Start, WrapColumn, TabSize, Tabs)) >= 0; Start = Next) {
+        if (!FLineStarts && !ReserveLineStarts(Estimate))
+            return;
         if (!ReserveLineStarts(FLineCount + 1u))
             return;
+        FLineStarts[0] = 0;
         FLineStarts[FLineCount++] = static_cast<std::uint16_t>(Next);
     }
 }
@@ -123,6 +124,11 @@ void TParaNode::Rewrap(int At, int OldCount, int NewCount, int TabSize, int Wrap
         return;
     }
     if (!FLineStarts) {
+        if (NextLineStart(0, WrapColumn, TabSize, HasTabs(Text())) < 0) {
+            FLineCount = 1;
+            Changed = {1, 1};
+            return;
+        }
         if (!ReserveLineStarts(8))
             return;
         FLineStarts[0] = 0;

@@ -296,6 +296,54 @@ public:
             FRedo.clear();
     }
 
+    // One edit on both sides, followed by the history bookkeeping and a comparison.
+    template <typename TListEdit, typename TModelEdit>
+    bool Apply(int I, const std::string& Name, TListEdit ListEdit, TModelEdit ModelEdit) {
+        const TText Before = FModel.Paras;
+        const int GroupBefore = FList.UndoBuffer().GroupOfNextUndo();
+        const bool CouldUndo = FList.CanUndo();
+        const int Got = ListEdit();
+        const int Want = ModelEdit();
+        EXPECT_EQ(Got, Want) << "step " << I << " " << Name;
+        TrackHistory(Before, GroupBefore, CouldUndo);
+        return Compare("step " + std::to_string(I) + " " + Name);
+    }
+
+    // Typing, Backspace, Delete or overwriting several times in a row, as records merge then.
+    bool Run(int I, int P) {
+        const int Kind = Rand(0, 3);
+        int Pos = Rand(1, FModel.Len(P) + 1);
+        for (int K = Rand(2, 6); K > 0; --K) {
+            const std::string C(Kind == 3 && Rand(0, 3) == 0 ? 2 : 1, "aZ \t"[Rand(0, 3)]);
+            bool Ok = true;
+            if (Kind == 0) {
+                Ok = Apply(
+                    I, "type", [&] { return FList.InsertText(nullptr, P, Pos, C); },
+                    [&] { return FModel.InsertText(P, Pos, C); });
+                Pos += 1;
+            } else if (Kind == 1) {
+                if (Pos <= 1)
+                    break;
+                --Pos;
+                Ok = Apply(
+                    I, "backspace", [&] { return FList.DeleteText(nullptr, P, Pos, 1); },
+                    [&] { return FModel.DeleteText(P, Pos, 1); });
+            } else if (Kind == 2) {
+                Ok = Apply(
+                    I, "delete", [&] { return FList.DeleteText(nullptr, P, Pos, 1); },
+                    [&] { return FModel.DeleteText(P, Pos, 1); });
+            } else {
+                Ok = Apply(
+                    I, "overwrite", [&] { return FList.ReplaceText(nullptr, P, Pos, 1, C, false); },
+                    [&] { return FModel.ReplaceText(P, Pos, 1, C, false); });
+                Pos += static_cast<int>(C.size());
+            }
+            if (!Ok)
+                return false;
+        }
+        return true;
+    }
+
     bool Step(int I) {
         const TText Before = FModel.Paras;
         const int GroupBefore = FList.UndoBuffer().GroupOfNextUndo();
@@ -306,7 +354,10 @@ public:
         std::string Name;
         int Got = 0;
         int Want = 0;
-        switch (Rand(0, 16)) {
+        switch (Rand(0, 18)) {
+        case 17:
+        case 18:
+            return Run(I, P);
         case 0:
         case 1:
         case 2: { // typing, with runs that merge
@@ -510,8 +561,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, ParaListModel,
                                                       12, 4096, TParaList::NoLimit, 400},
                                            TModelCase{"SmallBuffer", 600, true, 9, 4096,
                                                       TParaList::NoLimit, 3000},
-                                           TModelCase{"TightLimits", 8192, true, 15, 60, 30, 3000},
-                                           TModelCase{"NoWrap", 2048, false, 80, 200, 60, 2000}),
+                                           TModelCase{"TightLimits", 8192, true, 15, 60, 30, 4000},
+                                           TModelCase{"NoWrap", 2048, false, 80, 200, 60, 3000}),
                          [](const auto& Info) { return std::string(Info.param.Name); });
 
 } // namespace

@@ -130,6 +130,21 @@ TEST(ParaList, LimitAnswers) {
     }
 }
 
+// A paragraph's length is 16-bit: no limit setting lets it reach 65,536 characters.
+TEST(ParaList, NoParagraphReaches65536Characters) {
+    TParaList List(nullptr, 8192, false);
+    List.SetParaLengthLimit(100000);
+    ASSERT_EQ(List.InsertText(nullptr, 1, 1, std::string(MaxParaLength, 'a')), eeNone);
+    EXPECT_EQ(List.InsertText(nullptr, 1, 1, "b"), eeParaTooLong);
+    EXPECT_EQ(List.ReplaceText(nullptr, 1, 1, 1, "bb", false), eeParaTooLong);
+    List.AppendPara("x", false);
+    EXPECT_EQ(List.JoinParas(nullptr, 1, MaxParaLength + 1), eeCannotJoin);
+    EXPECT_EQ(List.ParaLength(1), MaxParaLength);
+    EXPECT_EQ(List.InsertParaBefore(nullptr, 1, std::string(MaxParaLength + 1, 'c')),
+              eeParaTooLong);
+    EXPECT_EQ(List.ParaCount(), 2);
+}
+
 // A paste may not pass the paragraph limit by the split inside it.
 TEST(ParaList, PasteStopsAtTheParagraphLimit) {
     TParaList List(nullptr, 8192, false);
