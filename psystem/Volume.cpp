@@ -336,6 +336,8 @@ void TVolume::Enumerate(bool WithGaps, const TEnumerateCallback& Callback) const
         Info.Volume = const_cast<TVolume*>(this);
         Info.FirstBlock = First;
         Info.Blocks = Blocks;
+        Info.Hour = 0; // a gap carries nothing but its place
+        Info.Minute = 0;
         return Info;
     };
     int Previous = NextBlock();

@@ -1,5 +1,7 @@
 #include "psystem/VolumeMessages.h"
 
+#include "ui/MessageBoxUnit.h"
+
 #include <string>
 #include <utility>
 
@@ -12,9 +14,21 @@ TVolumeWarningHandler& Handler() {
     return Instance;
 }
 
+// A message box with the warning icon and one OK button.
+void ShowWarningMessage(std::string_view Caption, std::string_view Text) {
+    TMessageForm Form;
+    Form.SetCaption(Caption);
+    Form.Text = std::string(Text);
+    Form.SetMessageIcon(TMessageIcon::Warning);
+    Form.AddMessageButton("OK", true, {}, 0, true);
+    Form.ShowMessageForm();
+}
+
 void Warn(std::string_view Caption, const std::string& Text) {
     if (Handler())
         Handler()(Caption, Text);
+    else
+        ShowWarningMessage(Caption, Text);
 }
 
 } // namespace
