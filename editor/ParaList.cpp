@@ -156,42 +156,45 @@ void TParaList::SetCache(TNodeHandle H, int Para, int FirstLine) {
     FCacheFirstLine = FirstLine;
 }
 
+TParaList::TPlace TParaList::HeadPlace() const {
+    return {FHead, 1, 1};
+}
+
+TParaList::TPlace TParaList::TailPlace() const {
+    return {FTail, FParaCount, FLineCount - FNodes[FTail].LineCount() + 1};
+}
+
+TParaList::TPlace TParaList::CachePlace() const {
+    return {FCacheNode, FCachePara, FCacheFirstLine};
+}
+
+// The nearest of head, cache and tail by distance; a tie with the head goes to the head, one
+// between the cache and the tail to the tail.
+TParaList::TPlace TParaList::Nearest(int FromHead, int FromCache, int FromTail) const {
+    if (FromHead <= FromCache && FromHead <= FromTail)
+        return HeadPlace();
+    return FromCache < FromTail ? CachePlace() : TailPlace();
+}
+
 TNodeHandle TParaList::Locate(int Para) {
     if (Para < 1 || Para > FParaCount)
         return NoNode;
     if (Para == FCachePara)
         return FCacheNode;
-    if (Para == 1) {
-        SetCache(FHead, 1, 1);
-        return FHead;
+    TPlace At = Para == 1 ? HeadPlace()
+                : Para == FParaCount
+                    ? TailPlace()
+                    : Nearest(Para - 1, std::abs(Para - FCachePara), FParaCount - Para);
+    for (; At.Para < Para; ++At.Para) {
+        At.FirstLine += Node(At.Node).LineCount();
+        At.Node = Node(At.Node).Next;
     }
-    if (Para == FParaCount) {
-        SetCache(FTail, FParaCount, FLineCount - Node(FTail).LineCount() + 1);
-        return FTail;
+    for (; At.Para > Para; --At.Para) {
+        At.Node = Node(At.Node).Prev;
+        At.FirstLine -= Node(At.Node).LineCount();
     }
-    TNodeHandle H;
-    int At;
-    int First;
-    const int FromHead = Para - 1;
-    const int FromCache = std::abs(Para - FCachePara);
-    const int FromTail = FParaCount - Para;
-    if (FromHead <= FromCache && FromHead <= FromTail) {
-        H = FHead, At = 1, First = 1;
-    } else if (FromCache < FromTail) {
-        H = FCacheNode, At = FCachePara, First = FCacheFirstLine;
-    } else {
-        H = FTail, At = FParaCount, First = FLineCount - Node(FTail).LineCount() + 1;
-    }
-    for (; At < Para; ++At) {
-        First += Node(H).LineCount();
-        H = Node(H).Next;
-    }
-    for (; At > Para; --At) {
-        H = Node(H).Prev;
-        First -= Node(H).LineCount();
-    }
-    SetCache(H, Para, First);
-    return H;
+    SetCache(At.Node, At.Para, At.FirstLine);
+    return At.Node;
 }
 
 TNodeHandle TParaList::LocateLine(int Line) {
@@ -199,37 +202,21 @@ TNodeHandle TParaList::LocateLine(int Line) {
         return NoNode;
     if (!FWordWrap)
         return Locate(Line);
-    auto Holds = [this](TNodeHandle H, int First, int L) {
-        return L >= First && L < First + Node(H).LineCount();
-    };
-    if (Holds(FCacheNode, FCacheFirstLine, Line))
+    if (Line >= FCacheFirstLine && Line < FCacheFirstLine + Node(FCacheNode).LineCount())
         return FCacheNode;
-    TNodeHandle H;
-    int Para;
-    int First;
-    const int TailFirst = FLineCount - Node(FTail).LineCount() + 1;
-    const int FromHead = Line - 1;
-    const int FromCache = std::abs(Line - FCacheFirstLine);
-    const int FromTail = FLineCount - Line;
-    if (FromHead <= FromCache && FromHead <= FromTail) {
-        H = FHead, Para = 1, First = 1;
-    } else if (FromCache < FromTail) {
-        H = FCacheNode, Para = FCachePara, First = FCacheFirstLine;
-    } else {
-        H = FTail, Para = FParaCount, First = TailFirst;
+    TPlace At = Nearest(Line - 1, std::abs(Line - FCacheFirstLine), FLineCount - Line);
+    while (At.FirstLine + Node(At.Node).LineCount() <= Line) {
+        At.FirstLine += Node(At.Node).LineCount();
+        At.Node = Node(At.Node).Next;
+        ++At.Para;
     }
-    while (First + Node(H).LineCount() <= Line) {
-        First += Node(H).LineCount();
-        H = Node(H).Next;
-        ++Para;
+    while (At.FirstLine > Line) {
+        At.Node = Node(At.Node).Prev;
+        At.FirstLine -= Node(At.Node).LineCount();
+        --At.Para;
     }
-    while (First > Line) {
-        H = Node(H).Prev;
-        First -= Node(H).LineCount();
-        --Para;
-    }
-    SetCache(H, Para, First);
-    return H;
+    SetCache(At.Node, At.Para, At.FirstLine);
+    return At.Node;
 }
 
 // Links a detached node in as paragraph Para (1..count + 1); the cache moves to it.

@@ -157,6 +157,16 @@ private:
     TNodeHandle NewNode(std::string_view Text);
     void FreeNode(TNodeHandle H);
     void ReleaseDetachedNode(TNodeHandle H);
+    // A paragraph with its number and its first display line: where a look-up walk starts.
+    struct TPlace {
+        TNodeHandle Node;
+        int Para;
+        int FirstLine;
+    };
+    TPlace HeadPlace() const;
+    TPlace TailPlace() const;
+    TPlace CachePlace() const;
+    TPlace Nearest(int FromHead, int FromCache, int FromTail) const;
     TNodeHandle Locate(int Para);
     TNodeHandle LocateLine(int Line);
     void SetCache(TNodeHandle H, int Para, int FirstLine);

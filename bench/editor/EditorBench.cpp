@@ -183,6 +183,15 @@ void BM_SearchIgnoreCase(benchmark::State& State) {
 }
 BENCHMARK(BM_SearchIgnoreCase)->Iterations(5)->Unit(benchmark::kMillisecond);
 
+// For comparison: a re-wrap where every paragraph breaks into three lines.
+void BM_Rewrap20(benchmark::State& State) {
+    Document->SetWrapColumn(20);
+    for (auto _ : State)
+        Document->RewrapAll();
+    State.counters["lines"] = Document->LineCount();
+}
+BENCHMARK(BM_Rewrap20)->Iterations(3)->Unit(benchmark::kMillisecond);
+
 } // namespace
 } // namespace korvid
 
