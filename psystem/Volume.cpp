@@ -482,21 +482,32 @@ bool TVolume::SaveBytes(std::string_view Name, const void* Buffer, int Kind, std
 }
 
 bool TVolume::SaveFileData(std::string_view Name, std::string_view Data, int BytesInLastBlock,
-                           int Kind, std::string_view Caption) {
+                           int Kind, std::string_view Caption, std::string_view BackupName) {
     PrepareChange();
     const std::string FileName = StoredFileName(Name);
     if (FileName.empty())
         throw EVolumeError("A file needs a name");
     const int Blocks = int(std::ssize(Data) / BlockSize);
     const TDirectoryImage Before = FDirectory;
-    // A replaced file's blocks count as free, so the new data may overwrite them: keep that
-    // part of the old file to put back if the save fails.
+    // Blocks freed here (a replaced file or an old backup) may take the new data: keep what
+    // the new data overwrites of them, to put back if the save fails.
     int OldFirst = 0;
     int OldEnd = 0;
+    const auto Free = [&](int Index) {
+        OldFirst = FDirectory.FirstBlock(Index);
+        OldEnd = FDirectory.EndBlock(Index);
+        FDirectory.DeleteEntry(Index);
+    };
     if (const int Old = FindFile(FileName); Old != 0) {
-        OldFirst = FDirectory.FirstBlock(Old);
-        OldEnd = FDirectory.EndBlock(Old);
-        FDirectory.DeleteEntry(Old);
+        const std::string Backup = StoredFileName(BackupName);
+        if (Backup.empty() || Backup == FileName) {
+            Free(Old);
+        } else if (const int OldBackup = FindFile(Backup); OldBackup != 0) {
+            Free(OldBackup);
+            FDirectory.SetName(FindFile(FileName), EntryName, Backup, FileNameLength);
+        } else if (FileCount() < MaxFiles) {
+            FDirectory.SetName(Old, EntryName, Backup, FileNameLength);
+        }
     }
     if (FileCount() >= MaxFiles) {
         FDirectory = Before;

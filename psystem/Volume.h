@@ -141,9 +141,11 @@ public:
     // Stores Size bytes of Buffer as a file of Kind, replacing one of the same name. False
     // (after a message) when the directory is full or no gap is large enough.
     bool SaveBytes(std::string_view Name, const void* Buffer, int Kind, std::int64_t Size);
-    // The core of every save: Data is whole blocks. Caption heads the refusal messages.
+    // The core of every save: Data is whole blocks; Caption heads the refusal messages. With
+    // a BackupName, an existing file of that name is replaced by the old file Name instead of
+    // the old file being removed (no backup when the directory is full and none existed).
     bool SaveFileData(std::string_view Name, std::string_view Data, int BytesInLastBlock, int Kind,
-                      std::string_view Caption);
+                      std::string_view Caption, std::string_view BackupName = {});
     // Copies a file into Target, or with SubvolumeSize > 0 creates an empty subvolume
     // "<Name>.SVOL" of that many blocks there. False (after a message) when Target is full.
     bool CopyFileTo(int Index, std::string_view Name, int SubvolumeSize, TVolume& Target);

@@ -83,6 +83,16 @@ TEST_F(TFaultSweep, ReplaceOverItsOwnBlocks) {
     Sweep([](const auto& P) { Saving(P, "A.TEXT", 2500); });
 }
 
+TEST_F(TFaultSweep, ReplaceKeepingABackup) {
+    // D.TEXT becomes the backup C.DATA; the new data fills the gap before the old C.DATA and
+    // runs on into its freed blocks.
+    Sweep([](const auto& P) {
+        TMajorVolume V(P, true);
+        V.SaveFileData("D.TEXT", Pattern(10 * 512, 9), 512, fkText, UnableToSaveFileCaption,
+                       "C.DATA");
+    });
+}
+
 TEST_F(TFaultSweep, Copy) {
     Sweep([](const auto& P) {
         TMajorVolume V(P, true);

@@ -362,3 +362,41 @@ TEST_F(TVolumeFormat, VolumesOfOtherToolsOpen) {
 
 } // namespace
 } // namespace korvid::test
+
+namespace korvid::test {
+namespace {
+
+using TVolumeBackups = TVolumeTest;
+
+TEST_F(TVolumeBackups, SavingWithABackupReplacesTheOldBackup) {
+    const auto Path = NewVolume("w.vol", "WORK", 100);
+    TMajorVolume V(Path, true);
+    Save(V, "NOTES.BACK", 3000, 1);
+    const std::string Previous = Save(V, "NOTES.TEXT", 1000, 2);
+    const std::string Data = Pattern(2048, 3);
+    ASSERT_TRUE(
+        V.SaveFileData("notes.text", Data, 512, fkText, UnableToSaveFileCaption, "NOTES.BACK"));
+    TMajorVolume Again(Path, false);
+    EXPECT_EQ(Again.FileCount(), 2);
+    EXPECT_EQ(Again.ReadFileData(0, "NOTES.BACK"), Previous);
+    EXPECT_EQ(Again.ReadFileData(0, "NOTES.TEXT"), Data);
+    // The new file took the old backup's blocks.
+    EXPECT_EQ(Again.FileInfo(0, "NOTES.TEXT").FirstBlock, 6);
+}
+
+TEST_F(TVolumeBackups, AFullDirectoryMakesNoBackupAndRefuses) {
+    const auto Path = NewVolume("w.vol", "WORK", 200);
+    TMajorVolume V(Path, true);
+    for (int I = 1; I < MaxFiles; ++I)
+        Save(V, "F" + std::to_string(I), 10, I);
+    const std::string Old = Save(V, "NOTES.TEXT", 10, 0);
+    const std::string Before = ReadFileBytes(Path);
+    EXPECT_FALSE(V.SaveFileData("NOTES.TEXT", std::string(512, 'n'), 512, fkText,
+                                UnableToSaveFileCaption, "NOTES.BACK"));
+    EXPECT_EQ(Warnings.size(), 1u);
+    EXPECT_EQ(ReadFileBytes(Path), Before);
+    EXPECT_EQ(V.ReadFileData(0, "NOTES.TEXT"), Old);
+}
+
+} // namespace
+} // namespace korvid::test
