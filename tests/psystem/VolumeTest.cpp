@@ -400,3 +400,34 @@ TEST_F(TVolumeBackups, AFullDirectoryMakesNoBackupAndRefuses) {
 
 } // namespace
 } // namespace korvid::test
+
+namespace korvid::test {
+namespace {
+
+using TLargeVolumes = TVolumeTest;
+
+// Block words are unsigned: a volume of 40,000 blocks made elsewhere opens and is read, but
+// the program does not grow it further.
+TEST_F(TLargeVolumes, BlockNumbersAbove32767) {
+    const auto Path = NewVolume("large.vol", "LARGE", 100);
+    {
+        TMajorVolume V(Path, true);
+        Save(V, "FAR.DATA", 1024, 1, fkData);
+    }
+    std::filesystem::resize_file(Path, 40000ull * 512);
+    PatchWord(Path, EntryField(0, HeaderEndOfVolume), 40000);
+    PatchWord(Path, EntryField(1, EntryFirstBlock), 39000);
+    PatchWord(Path, EntryField(1, EntryEndBlock), 39002);
+    TMajorVolume V(Path, true);
+    EXPECT_FALSE(V.IsDamaged()) << V.Damage();
+    EXPECT_EQ(V.FileInfo(0, "FAR.DATA").FirstBlock, 39000);
+    EXPECT_EQ(V.FreeBlocks(), 40000 - 6 - 2);
+    EXPECT_THROW(V.Expand(1), EVolumeError);
+    EXPECT_EQ(V.Krunch(), 40000 - 8);
+    EXPECT_EQ(V.FileInfo(0, "FAR.DATA").FirstBlock, 6);
+    V.Shrink(-30000);
+    EXPECT_EQ(TMajorVolume(Path, false).EndOfVolume(), 10000);
+}
+
+} // namespace
+} // namespace korvid::test
