@@ -7,8 +7,10 @@
 #include "psystem/VolumeMessages.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <unistd.h>
+#include <utility>
 
 namespace korvid {
 
