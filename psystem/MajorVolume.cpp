@@ -5,40 +5,6 @@
 
 namespace korvid {
 
-namespace {
-
-constexpr int TextHeaderSize = 1024;
-constexpr int TextPageSize = 1024;
-constexpr char DLE = 0x10;
-constexpr char CR = 0x0D;
-
-// The first line of a p-System text file: its first text page, decoded up to the first CR.
-bool ReadFirstTextLine(const TVolume& V, const TFileInfo& Info, std::string& Line) {
-    const std::int64_t Size = Info.Size();
-    if (Size <= TextHeaderSize)
-        return false;
-    std::string Page(std::size_t(std::min<std::int64_t>(Size - TextHeaderSize, TextPageSize)),
-                     '\0');
-    const std::int64_t Position = V.Base() + std::int64_t(Info.FirstBlock) * BlockSize;
-    if (!V.ReadBytes(Page.data(), Position + TextHeaderSize, std::ssize(Page)))
-        return false;
-    std::size_t I = 0;
-    if (I < Page.size() && Page[I] == '\0')
-        return false;
-    Line.clear();
-    if (I + 1 < Page.size() && Page[I] == DLE) {
-        const int Blanks = static_cast<unsigned char>(Page[I + 1]) - 32;
-        Line.append(std::size_t(std::max(0, Blanks)), ' ');
-        I += 2;
-    }
-    for (; I < Page.size() && Page[I] != CR; ++I)
-        if (Page[I] != '\0')
-            Line += Page[I];
-    return true;
-}
-
-} // namespace
-
 TMajorVolume::TMajorVolume(const std::filesystem::path& Path, bool Writable) : FWritable(Writable) {
     FPath = Path;
     FFile = std::make_shared<TVolumeFile>(Path, Writable ? TVolumeFile::TMode::ReadWrite
@@ -69,10 +35,14 @@ void TMajorVolume::FindVersionText(TVolume& V) {
     V.Enumerate(false, [&](const TFileInfo& Info) {
         const std::string Name = UpperCase1252(Info.Name);
         if (Name == "VERSION.TEXT") {
-            std::string Line;
-            const std::size_t Blank = std::string::npos;
-            if (ReadFirstTextLine(V, Info, Line) && Line.find(' ') != Blank) {
-                FVersion = Line.substr(0, Line.find(' '));
+            std::vector<std::string> Lines;
+            try {
+                Lines = V.ReadFileLines(Info.Index, {});
+            } catch (const EVolumeError&) {
+                // An unreadable file has no version to give.
+            }
+            if (!Lines.empty() && Lines.front().find(' ') != std::string::npos) {
+                FVersion = Lines.front().substr(0, Lines.front().find(' '));
                 return false;
             }
         } else if (Name.ends_with(SubvolumeExtension) && V.NestingDepth() == 0) {

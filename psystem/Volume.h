@@ -2,7 +2,9 @@
 
 #include "platform/KorvidError.h"
 #include "psystem/DirectoryImage.h"
+#include "psystem/PSystemText.h"
 #include "psystem/VolumeFile.h"
+#include "psystem/VolumeFileListings.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -161,6 +163,26 @@ public:
 
     // One line per file, subvolumes included, sorted without regard to case.
     void GrabListing(std::vector<std::string>& Lines);
+
+    // ---- Text files ----
+    // Reads one file into Lines (cleared first) by its name: ".CODE", ".DEFS" and ".SCRN"
+    // files go to their listings, any other file is decoded as p-System text, its header page
+    // going to HeaderPage when given and IsBinary telling whether it looks like binary data.
+    // VolumeName receives the volume's name.
+    void ReadFileText(int Index, std::string_view Name, std::string& VolumeName,
+                      const TDefsArguments& Defs, bool& IsBinary, TPSystemHeaderPage* HeaderPage,
+                      std::vector<std::string>& Lines);
+    // The lines of a file as ReadFileText gives them.
+    std::vector<std::string> ReadFileLines(int Index, std::string_view Name);
+    // Stores Lines as the p-System text file Name, replacing one of that name (with
+    // MakeBackup, a ".TEXT" file's old version becomes its ".BACK" file). False after a
+    // message when the name is of a kind only listed, the directory is full or no gap is
+    // large enough; the volume is then as it was.
+    bool SaveTextFile(std::string_view Name, const std::vector<std::string>& Lines, bool MakeBackup,
+                      const TPSystemHeaderPage* HeaderPage = nullptr);
+
+    // Writes the volume's files, and those of its subvolumes, into Folder (a TUnpackMode).
+    void Unpack(const std::filesystem::path& Folder, int Mode);
 
     // ---- Directory facts ----
     const TDirectoryImage& Directory() const { return FDirectory; }

@@ -1,6 +1,9 @@
 #include "psystem/VolumeMessages.h"
 
 #include "ui/MessageBoxUnit.h"
+#include "ui/MessagesUnit.h"
+
+#include <QGuiApplication>
 
 #include <string>
 #include <utility>
@@ -31,6 +34,14 @@ void Warn(std::string_view Caption, const std::string& Text) {
         ShowWarningMessage(Caption, Text);
 }
 
+// The handler, or else the catalogue's own message.
+template <class TShow> void Tell(std::string_view Caption, std::string_view Text, TShow Show) {
+    if (Handler())
+        Handler()(Caption, Text);
+    else
+        Show();
+}
+
 } // namespace
 
 TVolumeWarningHandler SetVolumeWarningHandler(TVolumeWarningHandler NewHandler) {
@@ -44,6 +55,52 @@ void ShowVolumeFullMessage(std::string_view Caption, std::string_view VolumeName
 
 void ShowNotEnoughRoomMessage(std::string_view Caption, std::string_view VolumeName) {
     Warn(Caption, "There is not enough room in volume " + std::string(VolumeName) + ".");
+}
+
+void ShowCantSaveFileKindMessage(std::string_view Extension) {
+    std::string What = "p-System code files";
+    if (Extension == ".DEFS")
+        What = "database definition files";
+    else if (Extension == ".SCRN")
+        What = "database screen files";
+    Warn(UnableToSaveFileCaption, "Korvid can't save " + What + ".");
+}
+
+void ShowPSystemLinesTruncatedMessage() {
+    Tell(SavePSystemFileCaption,
+         "One or more lines contain more than 255 characters, and will be truncated.",
+         [] { ShowLinesTruncatedMessage(); });
+}
+
+void ShowPackFilesMessage(std::string_view Text) {
+    Tell(PackFilesCaption, Text, [Text] { ShowOkMessage(PackFilesCaption, Text); });
+}
+
+bool AskOverwriteFile(std::string_view Caption, std::string_view Path) {
+    return AskOkCancel(Caption, "File " + std::string(Path) + " already exists. Overwrite it?");
+}
+
+int HeldDefsListingMode() {
+    if (!QGuiApplication::instance())
+        return 0;
+    const Qt::KeyboardModifiers Held = QGuiApplication::queryKeyboardModifiers();
+    if (Held & Qt::ShiftModifier)
+        return 1;
+    if (Held & Qt::ControlModifier)
+        return 2;
+    return 0;
+}
+
+TBusyCursor::TBusyCursor() {
+    if (qobject_cast<QGuiApplication*>(QGuiApplication::instance())) {
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        FShown = true;
+    }
+}
+
+TBusyCursor::~TBusyCursor() {
+    if (FShown)
+        QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace korvid

@@ -7,6 +7,8 @@ namespace korvid {
 
 inline constexpr std::string_view UnableToSaveFileCaption = "Unable to save file";
 inline constexpr std::string_view UnableToCopyFileCaption = "Unable to copy file";
+inline constexpr std::string_view SavePSystemFileCaption = "Save p-System File";
+inline constexpr std::string_view PackFilesCaption = "Pack Files";
 
 // Where the volume operations send the warnings they show instead of raising (a full
 // directory, no room). The program routes them to a warning message box; tests record them.
@@ -19,5 +21,30 @@ TVolumeWarningHandler SetVolumeWarningHandler(TVolumeWarningHandler Handler);
 void ShowVolumeFullMessage(std::string_view Caption, std::string_view VolumeName);
 // "There is not enough room in volume <NAME>."
 void ShowNotEnoughRoomMessage(std::string_view Caption, std::string_view VolumeName);
+// The refusal to save a file of a kind the program only lists (Extension ".DEFS", ".SCRN" or
+// ".CODE"), under "Unable to save file".
+void ShowCantSaveFileKindMessage(std::string_view Extension);
+// Lines over 255 characters were cut; shown once per save.
+void ShowPSystemLinesTruncatedMessage();
+// A refusal of packing, with the information icon under "Pack Files".
+void ShowPackFilesMessage(std::string_view Text);
+
+// "File <path> already exists. Overwrite it?" with OK and Cancel; true for OK.
+bool AskOverwriteFile(std::string_view Caption, std::string_view Path);
+
+// The definitions listing mode the held keys ask for: 1 with Shift, else 2 with Ctrl, else 0.
+int HeldDefsListingMode();
+
+// Shows the hourglass cursor while it lives.
+class TBusyCursor {
+public:
+    TBusyCursor();
+    ~TBusyCursor();
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+private:
+    bool FShown = false;
+};
 
 } // namespace korvid
