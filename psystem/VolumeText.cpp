@@ -27,7 +27,7 @@ std::string WithoutExtension(std::string_view Name) {
 }
 
 std::string NotSupportedYet(std::string_view What) {
-    return "Korvid can't show " + std::string(What) + " yet.";
+    return "Showing " + std::string(What) + " is not supported yet.";
 }
 
 } // namespace
