@@ -271,11 +271,13 @@ void TEngCustomEditor::FollowChange(const TTextChange& Change, bool IsChanger) {
                                : Change.Para <= TopStart.Para;
     const bool SplitAtTop = Change.Kind == TTextChange::Split && Change.Para == TopStart.Para &&
                             Change.Pos == TopStart.Pos;
-    if (BeforeTop && !(IsChanger && SplitAtTop)) {
-        const TTextPos Moved = Change.Move(TopStart, ParaCount);
-        SetTopLine(FLines->LineOfPara(Moved.Para, Moved.Pos).first);
-    } else if (FTopLine > FLines->LineCount()) {
-        SetTopLine(FLines->LineCount());
+    // The top line's start moves with the text before it; its line is looked up anew in any
+    // case, since a re-wrap may have shifted the line starts around it.
+    if (IsChanger && SplitAtTop) {
+        SetTopLine(FTopLine);
+    } else {
+        const TTextPos Start = BeforeTop ? Change.Move(TopStart, ParaCount) : TopStart;
+        SetTopLine(FLines->LineOfPara(Start.Para, Start.Pos).first);
     }
     if (IsChanger)
         return;

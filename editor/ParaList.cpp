@@ -537,9 +537,11 @@ int TParaList::ReplaceText(TParaListClient* Editor, int Para, int Pos, int OldCo
     FLineCount += N.LineCount() - OldLines;
     SetChanged(FCacheFirstLine, Changed, N.LineCount() != OldLines);
     FModified = true;
+    // A replace in place moves no position but may re-wrap the paragraph, so the editors are
+    // told of it as an insertion of nothing and look their display lines up anew.
     if (Added < Old)
         MovedByDelete(Editor, Para, Pos + Added, Old - Added);
-    else if (Added > Old)
+    else
         MovedByInsert(Editor, Para, Pos + Old, Added - Old);
     return eeNone;
 }

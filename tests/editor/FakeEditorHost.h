@@ -2,8 +2,17 @@
 
 #include "editor/EngCustomEditor.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
+
+namespace korvid {
+
+inline void PrintTo(const TTextPos& P, std::ostream* Out) {
+    *Out << "(" << P.Para << ", " << P.Pos << ")";
+}
+
+} // namespace korvid
 
 namespace korvid::test {
 

@@ -1,5 +1,8 @@
 // A seeded randomised test: random edits, undos and redos on the paragraph list, each compared
-// with a plain vector-of-strings model of the same operations.
+// with a plain vector-of-strings model of the same operations. A second run makes the same edits
+// under two editors that share the text and checks that their carets and selections follow.
+#include "FakeEditorHost.h"
+#include "editor/EngCustomEditor.h"
 #include "editor/EngText.h"
 #include "editor/ParaList.h"
 #include "platform/Cp1252.h"
@@ -7,7 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -214,10 +221,21 @@ public:
 class TModelRun {
 public:
     TModelRun(std::uint32_t Seed, std::size_t UndoSize, bool WordWrap)
-        : FRandom(Seed), FList(nullptr, UndoSize, WordWrap) {}
+        : FRandom(Seed), FOwnList(std::make_unique<TParaList>(nullptr, UndoSize, WordWrap)),
+          FList(*FOwnList) {}
+    // Runs on the list of an editor.
+    TModelRun(std::uint32_t Seed, TParaList& List) : FRandom(Seed), FList(List) {}
 
     std::mt19937 FRandom;
-    TParaList FList;
+    std::unique_ptr<TParaList> FOwnList;
+    TParaList& FList;
+    // Called before each edit and after each comparison, for runs that watch more than the text.
+    std::function<void()> BeforeEdit;
+    std::function<bool(const std::string&)> AfterEdit;
+    // The stretch a replace overwrote in place (paragraph, position, count), and whether the
+    // step undid or redid.
+    std::optional<std::array<int, 3>> FReplaced;
+    bool FHistoryStep = false;
     TModel FModel;
     std::vector<TText> FUndo; // the text before each undo step, oldest first
     std::vector<TText> FRedo;
@@ -279,7 +297,16 @@ public:
         EXPECT_EQ(Back, Line) << Step;
         EXPECT_EQ(InLine, 1) << Step;
         EXPECT_EQ(FList.LineText(Line).data() - FList.ParaText(Para).data(), Offset) << Step;
+        if (AfterEdit && !::testing::Test::HasFailure())
+            AfterEdit(Step);
         return !::testing::Test::HasFailure();
+    }
+
+    void StartEdit() {
+        FReplaced.reset();
+        FHistoryStep = false;
+        if (BeforeEdit)
+            BeforeEdit();
     }
 
     // Brings the model's undo history in line with what the list recorded for the last edit.
@@ -297,11 +324,17 @@ public:
     }
 
     // One edit on both sides, followed by the history bookkeeping and a comparison.
+    int P0 = 0;
+    int Pos0 = 0;
+
     template <typename TListEdit, typename TModelEdit>
     bool Apply(int I, const std::string& Name, TListEdit ListEdit, TModelEdit ModelEdit) {
         const TText Before = FModel.Paras;
         const int GroupBefore = FList.UndoBuffer().GroupOfNextUndo();
         const bool CouldUndo = FList.CanUndo();
+        StartEdit();
+        if (Name == "overwrite")
+            FReplaced = std::array<int, 3>{P0, Pos0, 1};
         const int Got = ListEdit();
         const int Want = ModelEdit();
         EXPECT_EQ(Got, Want) << "step " << I << " " << Name;
@@ -333,6 +366,8 @@ public:
                     I, "delete", [&] { return FList.DeleteText(nullptr, P, Pos, 1); },
                     [&] { return FModel.DeleteText(P, Pos, 1); });
             } else {
+                P0 = P;
+                Pos0 = Pos;
                 Ok = Apply(
                     I, "overwrite", [&] { return FList.ReplaceText(nullptr, P, Pos, 1, C, false); },
                     [&] { return FModel.ReplaceText(P, Pos, 1, C, false); });
@@ -354,6 +389,7 @@ public:
         std::string Name;
         int Got = 0;
         int Want = 0;
+        StartEdit();
         switch (Rand(0, 18)) {
         case 17:
         case 18:
@@ -384,6 +420,7 @@ public:
             const std::string T = RandomText(Rand(0, 1) ? 6 : 40, false);
             const bool Adapt = Rand(0, 1) == 1;
             Name = "ReplaceText";
+            FReplaced = std::array<int, 3>{P, Pos, Old};
             Got = FList.ReplaceText(nullptr, P, Pos, Old, T, Adapt);
             Want = FModel.ReplaceText(P, Pos, Old, T, Adapt);
             break;
@@ -451,6 +488,7 @@ public:
         case 14:
         case 15: {
             Name = "Undo";
+            FHistoryStep = true;
             const bool Done = FList.Undo(nullptr).has_value();
             EXPECT_EQ(Done, !FUndo.empty()) << "step " << I;
             if (Done && !FUndo.empty()) {
@@ -469,6 +507,7 @@ public:
                 return Compare("step " + std::to_string(I) + " " + Name);
             }
             Name = "Redo";
+            FHistoryStep = true;
             const bool Done = FList.Redo(nullptr).has_value();
             EXPECT_EQ(Done, !FRedo.empty()) << "step " << I;
             if (Done && !FRedo.empty()) {
@@ -487,6 +526,8 @@ public:
     // Undoes everything the history holds; the text must be the oldest one the model kept.
     bool UndoAll() {
         while (FList.CanUndo()) {
+            StartEdit();
+            FHistoryStep = true;
             FList.Undo(nullptr);
             if (FUndo.empty()) {
                 ADD_FAILURE() << "the list undid more steps than the model holds";
@@ -514,13 +555,13 @@ struct TModelCase {
 
 class ParaListModel : public ::testing::TestWithParam<TModelCase> {};
 
-TEST_P(ParaListModel, RandomEditsMatchTheModel) {
-    const TModelCase& Case = GetParam();
-    const auto Seed = static_cast<std::uint32_t>(std::random_device{}());
-    SCOPED_TRACE("seed " + std::to_string(Seed) + " (set KORVID_MODEL_SEED to repeat)");
+std::uint32_t SeedOfRun() {
     const char* Fixed = std::getenv("KORVID_MODEL_SEED");
-    TModelRun Run(Fixed ? static_cast<std::uint32_t>(std::stoul(Fixed)) : Seed, Case.UndoSize,
-                  Case.WordWrap);
+    return Fixed ? static_cast<std::uint32_t>(std::stoul(Fixed))
+                 : static_cast<std::uint32_t>(std::random_device{}());
+}
+
+void Prepare(TModelRun& Run, const TModelCase& Case) {
     Run.FList.SetWrapColumn(Case.WrapColumn);
     Run.FList.SetParaLengthLimit(Case.LengthLimit);
     Run.FList.SetParaLimit(Case.ParaLimit);
@@ -535,13 +576,20 @@ TEST_P(ParaListModel, RandomEditsMatchTheModel) {
         Run.FModel.Paras.push_back(T);
     }
     Run.FList.UndoBuffer().Clear();
+}
+
+TEST_P(ParaListModel, RandomEditsMatchTheModel) {
+    const TModelCase& Case = GetParam();
+    const std::uint32_t Seed = SeedOfRun();
+    SCOPED_TRACE("seed " + std::to_string(Seed) + " (set KORVID_MODEL_SEED to repeat)");
+    TModelRun Run(Seed, Case.UndoSize, Case.WordWrap);
+    Prepare(Run, Case);
     const TText First = Run.FModel.Paras;
     ASSERT_TRUE(Run.Compare("start"));
 
     for (int I = 0; I < Case.Steps; ++I) {
         if (!Run.Step(I))
-            FAIL() << "stopped at step " << I << " of seed "
-                   << (Fixed ? Fixed : std::to_string(Seed));
+            FAIL() << "stopped at step " << I << " of seed " << Seed;
     }
     const bool Whole =
         Run.FUndo.size() == static_cast<std::size_t>(Run.FList.UndoBuffer().UndoGroupCount()) &&
@@ -552,6 +600,249 @@ TEST_P(ParaListModel, RandomEditsMatchTheModel) {
     // Every paragraph outside the text belongs to a record; clearing the history frees them all.
     Run.FList.UndoBuffer().Clear();
     EXPECT_EQ(Run.FList.LiveNodeCount(), Run.FList.ParaCount());
+}
+
+// ---- Two editors sharing the text ----
+
+using TChange = TEngCustomEditor::TTextChange;
+
+// The editor that makes the changes; it reports each change the list tells it of.
+class TChangingEditor : public TEngCustomEditor {
+public:
+    using TEngCustomEditor::TEngCustomEditor;
+    std::function<void(const TChange&)> OnSeen;
+    std::function<void()> OnRewrapped;
+
+    void TextRewrapped() override {
+        if (OnRewrapped)
+            OnRewrapped();
+        TEngCustomEditor::TextRewrapped();
+    }
+
+    void CharsInserted(int Para, int Pos, int Count) override {
+        Seen({TChange::Inserted, Para, Pos, Count});
+        TEngCustomEditor::CharsInserted(Para, Pos, Count);
+    }
+    void CharsDeleted(int Para, int Pos, int Count) override {
+        Seen({TChange::Deleted, Para, Pos, Count});
+        TEngCustomEditor::CharsDeleted(Para, Pos, Count);
+    }
+    void ParaSplit(int Para, int Pos, int Indent) override {
+        Seen({TChange::Split, Para, Pos, Indent});
+        TEngCustomEditor::ParaSplit(Para, Pos, Indent);
+    }
+    void ParaDeleted(int Para) override {
+        Seen({TChange::ParaDeleted, Para, 1, 0});
+        TEngCustomEditor::ParaDeleted(Para);
+    }
+    void ParasJoined(int Para, int Pos) override {
+        Seen({TChange::Joined, Para, Pos, 0});
+        TEngCustomEditor::ParasJoined(Para, Pos);
+    }
+
+private:
+    void Seen(const TChange& C) {
+        if (OnSeen)
+            OnSeen(C);
+    }
+};
+
+// Where a position should go, written out once more from the rules: inserted characters push
+// it on, deleted ones pull it back (to the stretch's start inside it), a split carries the tail
+// and its positions down, a deleted paragraph leaves its positions at position 1 of the text
+// that follows, a join appends the next paragraph's positions.
+TTextPos ExpectedMove(const TChange& C, TTextPos P, int ParaCount, bool& Gone) {
+    const bool Same = P.Para == C.Para;
+    switch (C.Kind) {
+    case TChange::Inserted:
+        return Same && P.Pos >= C.Pos ? TTextPos{P.Para, P.Pos + C.Count} : P;
+    case TChange::Deleted:
+        if (!Same || P.Pos < C.Pos)
+            return P;
+        if (P.Pos < C.Pos + C.Count) {
+            Gone = true;
+            return {P.Para, C.Pos};
+        }
+        return {P.Para, P.Pos - C.Count};
+    case TChange::Split:
+        if (P.Para > C.Para)
+            return {P.Para + 1, P.Pos};
+        return Same && P.Pos >= C.Pos ? TTextPos{C.Para + 1, P.Pos - C.Pos + 1 + C.Count} : P;
+    case TChange::ParaDeleted:
+        if (Same)
+            Gone = true;
+        return {std::min(Same ? P.Para : (P.Para > C.Para ? P.Para - 1 : P.Para), ParaCount),
+                Same ? 1 : P.Pos};
+    case TChange::Joined:
+        if (P.Para == C.Para + 1)
+            return {C.Para, P.Pos + C.Pos - 1};
+        return P.Para > C.Para + 1 ? TTextPos{P.Para - 1, P.Pos} : P;
+    }
+    return P;
+}
+
+// One observed editor: its positions as the rules move them, and what stood there before.
+struct TWatched {
+    TEngCustomEditor* Ed;
+    // Caret, selection start, selection end, remembered caret end.
+    std::array<TTextPos, 4> Start; // before the edit
+    std::array<TTextPos, 4> Want;
+    std::array<bool, 4> Gone{};
+    std::array<int, 4> CharBefore{}; // -1 where the position lay beyond its paragraph
+
+    std::array<TTextPos, 4> Have() const {
+        return {TTextPos{Ed->CaretPara(), Ed->CaretPos()}, Ed->SelStart().P, Ed->SelEnd().P,
+                Ed->SelCaretEnd()};
+    }
+};
+
+class TSharedRun {
+public:
+    TSharedRun(std::uint32_t Seed, const TModelCase& Case)
+        : FChanger(FHostC), FA(FHostA), FB(FHostB), FRun(Seed, FChanger.Lines()) {
+        for (auto* H : {&FHostA, &FHostB, &FHostC})
+            H->Height = 16 * 6 + 5;
+        FChanger.WindowCreated();
+        FChanger.SetUndoBufferSize(Case.UndoSize);
+        FChanger.SetWordWrap(Case.WordWrap);
+        FA.WindowCreated();
+        FB.WindowCreated();
+        FA.Attach(FChanger);
+        FB.Attach(FChanger);
+        FB.ScrollPastEnd = true; // its caret may stand beyond a paragraph's end
+        Prepare(FRun, Case);
+        FChanger.OnSeen = [this](const TChange& C) { Follow(C); };
+        // With word wrap, a re-wrap brings a caret beyond its paragraph's end back to the end.
+        FChanger.OnRewrapped = [this] {
+            for (TWatched& W : FWatched) {
+                TTextPos& Caret = W.Want[0];
+                if (FChanger.WordWrap())
+                    Caret.Pos = std::min(Caret.Pos, FA.Lines().ParaLength(Caret.Para) + 1);
+            }
+        };
+        FRun.BeforeEdit = [this] { Remember(); };
+        FRun.AfterEdit = [this](const std::string& Step) { return Check(Step); };
+        Remember();
+    }
+
+    test::TFakeEditorHost FHostA;
+    test::TFakeEditorHost FHostB;
+    test::TFakeEditorHost FHostC;
+    TChangingEditor FChanger;
+    TEngCustomEditor FA;
+    TEngCustomEditor FB;
+    TModelRun FRun;
+    std::array<TWatched, 2> FWatched{TWatched{&FA, {}, {}}, TWatched{&FB, {}, {}}};
+
+    // Puts the observed editors somewhere new: a caret, a selection, a scroll position.
+    void Scatter() {
+        for (TWatched& W : FWatched) {
+            TEngCustomEditor& E = *W.Ed;
+            const int Count = E.ParaCount();
+            const int P1 = FRun.Rand(1, Count);
+            const int P2 = FRun.Rand(1, Count);
+            const TTextPos A{P1, FRun.Rand(1, E.Lines().ParaLength(P1) + 1)};
+            const TTextPos B{P2, FRun.Rand(1, E.Lines().ParaLength(P2) + 1)};
+            if (FRun.Rand(0, 2) == 0)
+                E.MoveCaretToPara(A.Para, A.Pos + FRun.Rand(0, 4));
+            else if (A.Para < B.Para || (A.Para == B.Para && A.Pos <= B.Pos))
+                E.SetSelectionParas(A, B, FRun.Rand(0, 1) == 1);
+            else
+                E.SetSelectionParas(B, A, FRun.Rand(0, 1) == 1);
+            E.ScrollText(0, FRun.Rand(-10, 10));
+        }
+    }
+
+    void Remember() {
+        for (TWatched& W : FWatched) {
+            W.Start = W.Want = W.Have();
+            W.Gone = {};
+            for (std::size_t K = 0; K < W.Want.size(); ++K) {
+                const TTextPos P = W.Want[K];
+                const std::string_view Text = FA.Lines().ParaText(P.Para);
+                W.CharBefore[K] = P.Pos <= static_cast<int>(Text.size())
+                                      ? static_cast<unsigned char>(Text[P.Pos - 1])
+                                      : -1;
+            }
+        }
+    }
+
+    void Follow(const TChange& C) {
+        const int ParaCount = FChanger.ParaCount();
+        for (TWatched& W : FWatched) {
+            std::array<bool, 4> GoneNow{};
+            for (std::size_t K = 0; K < W.Want.size(); ++K) {
+                W.Want[K] = ExpectedMove(C, W.Want[K], ParaCount, GoneNow[K]);
+                W.Gone[K] = W.Gone[K] || GoneNow[K];
+            }
+            // A deleted paragraph that held the whole selection leaves it empty at the caret.
+            if (C.Kind == TChange::ParaDeleted && GoneNow[1] && GoneNow[2]) {
+                const TTextPos Caret = W.Want[0];
+                const TTextPos At{Caret.Para,
+                                  std::min(Caret.Pos, FA.Lines().ParaLength(Caret.Para) + 1)};
+                W.Want[1] = W.Want[2] = W.Want[3] = At;
+            }
+        }
+    }
+
+    bool Check(const std::string& Step) {
+        static const char* const Names[] = {"caret", "selection start", "selection end",
+                                            "caret end"};
+        for (std::size_t E = 0; E < FWatched.size(); ++E) {
+            const TWatched& W = FWatched[E];
+            const auto Have = W.Have();
+            const std::string Where = Step + (E == 0 ? " editor A " : " editor B ");
+            for (std::size_t K = 0; K < Have.size(); ++K) {
+                const TTextPos P = Have[K];
+                EXPECT_EQ(P, W.Want[K]) << Where << Names[K];
+                EXPECT_TRUE(P.Para >= 1 && P.Para <= FA.ParaCount() && P.Pos >= 1)
+                    << Where << Names[K] << " " << P.Para << "," << P.Pos;
+                if (::testing::Test::HasFailure())
+                    return false;
+                const std::string_view Text = FA.Lines().ParaText(P.Para);
+                const TTextPos S = W.Start[K];
+                const bool Overwritten = FRun.FReplaced && S.Para == (*FRun.FReplaced)[0] &&
+                                         S.Pos >= (*FRun.FReplaced)[1] &&
+                                         S.Pos < (*FRun.FReplaced)[1] + (*FRun.FReplaced)[2];
+                if (W.Gone[K] || FRun.FHistoryStep || Overwritten || W.CharBefore[K] < 0 ||
+                    P.Pos > static_cast<int>(Text.size()))
+                    continue;
+                EXPECT_EQ(static_cast<unsigned char>(Text[P.Pos - 1]), W.CharBefore[K])
+                    << Where << Names[K] << " no longer on its character";
+            }
+            // Display lines agree with the positions.
+            TEngCustomEditor& Ed = *W.Ed;
+            EXPECT_EQ(Ed.Lines().ParaOfLine(Ed.CaretLine()),
+                      std::make_pair(Ed.CaretPara(), Ed.CaretLineOffset()))
+                << Where << "caret line";
+            EXPECT_EQ(Ed.SelStart().Line,
+                      Ed.Lines().LineOfPara(Ed.SelStart().P.Para, Ed.SelStart().P.Pos).first)
+                << Where << "selection start line";
+            EXPECT_EQ(Ed.SelEnd().Line,
+                      Ed.Lines().LineOfPara(Ed.SelEnd().P.Para, Ed.SelEnd().P.Pos).first)
+                << Where << "selection end line";
+            EXPECT_TRUE(Ed.TopLine() >= 1 && Ed.TopLine() <= Ed.LineCount()) << Where;
+            EXPECT_EQ(Ed.Lines().ParaOfLine(Ed.TopLine()),
+                      std::make_pair(Ed.TopPara(), Ed.TopOffset()))
+                << Where << "top line";
+        }
+        return !::testing::Test::HasFailure();
+    }
+};
+
+TEST_P(ParaListModel, TwoEditorsSharingTheTextFollowEveryChange) {
+    const TModelCase& Case = GetParam();
+    const std::uint32_t Seed = SeedOfRun();
+    SCOPED_TRACE("seed " + std::to_string(Seed) + " (set KORVID_MODEL_SEED to repeat)");
+    TSharedRun Shared(Seed, Case);
+    ASSERT_TRUE(Shared.FRun.Compare("start"));
+    for (int I = 0; I < Case.Steps; ++I) {
+        if (I % 7 == 0)
+            Shared.Scatter();
+        if (!Shared.FRun.Step(I))
+            FAIL() << "stopped at step " << I << " of seed " << Seed;
+    }
+    ASSERT_TRUE(Shared.FRun.UndoAll());
 }
 
 // A large buffer keeps the whole history of a short run, so undo reaches the first text; a
