@@ -389,6 +389,36 @@ TEST_F(CommandBarButton, HoverNeedsAnActiveApplicationUnlessBordersShowWhenInact
     EXPECT_EQ(Button.State(), cbsUp);
 }
 
+TEST_F(CommandBarButton, TheSharedTimerNoticesThatTheMouseHasGone) {
+    // The bar is never shown, so no control lies under the cursor.
+    TCommandBarButton Button(&Bar);
+    Button.SetShowBorderWhenInactive(true);
+    int Exits = 0;
+    Button.OnMouseExit = [&Exits](TCommandBarButton&) { ++Exits; };
+    SendMouse(&Button, QEvent::MouseMove, {5, 5}, Qt::NoButton, Qt::NoButton);
+    ASSERT_TRUE(Button.MouseInControl());
+    Clock.Advance(124);
+    EXPECT_TRUE(Button.MouseInControl());
+    Clock.Advance(1);
+    EXPECT_FALSE(Button.MouseInControl());
+    EXPECT_EQ(Exits, 1);
+    Clock.Advance(1000);
+    EXPECT_EQ(Exits, 1);
+}
+
+TEST_F(CommandBarButton, TheHoveredItemOfAnyDropdownMenuBecomesTheHint) {
+    QMenu Menu;
+    QAction* Item = Menu.addAction("Item");
+    Item->setStatusTip("What the item does");
+    TCommandBarButton Button(&Bar);
+    Button.SetDropdownMenu(&Menu);
+    QString Hint;
+    DropdownList()->OnHint = [&Hint](const QString& Text) { Hint = Text; };
+    emit Menu.hovered(Item);
+    EXPECT_EQ(Hint, "What the item does");
+    Button.SetDropdownMenu(nullptr);
+}
+
 // The bounding box of the pixels of one colour.
 QRect BoxOf(const QImage& Image, QRgb Color) {
     QRect Box;
