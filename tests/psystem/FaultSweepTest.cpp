@@ -1,5 +1,7 @@
 #include "tests/psystem/VolumeTestSupport.h"
 
+#include "psystem/VolumePacking.h"
+
 #include <functional>
 
 namespace korvid::test {
@@ -91,6 +93,57 @@ TEST_F(TFaultSweep, ReplaceKeepingABackup) {
         V.SaveFileData("D.TEXT", Pattern(10 * 512, 9), 512, fkText, UnableToSaveFileCaption,
                        "C.DATA");
     });
+}
+
+TEST_F(TFaultSweep, SaveTextFile) {
+    const std::vector<std::string> Lines(300, "      a line of text");
+    Sweep([&](const auto& P) { TMajorVolume(P, true).SaveTextFile("NEW.TEXT", Lines, true); });
+    // A.TEXT becomes A.BACK; D.TEXT is replaced in place of its old blocks.
+    Sweep([&](const auto& P) { TMajorVolume(P, true).SaveTextFile("A.TEXT", Lines, true); });
+    Sweep([&](const auto& P) { TMajorVolume(P, true).SaveTextFile("D.TEXT", Lines, false); });
+    Sweep([&](const auto& P) {
+        TSubvolume(P, true, "SUB.SVOL").SaveTextFile("S1.TEXT", Lines, false);
+    });
+}
+
+// Whatever write fails while packing, an existing volume file stays as it was and nothing is
+// left beside it.
+TEST_F(TFaultSweep, Pack) {
+    const std::filesystem::path Folder = Temp / "folder";
+    std::filesystem::create_directories(Folder / "sub");
+    WriteFileBytes(Folder / "one.vp", "unit one;\r\n   x\r\n");
+    WriteFileBytes(Folder / "two.vp", std::string(3000, 'y') + "\r\n");
+    WriteFileBytes(Folder / "sub" / "three.vp", "three\r\n");
+    const auto Files = [&] {
+        std::vector<std::filesystem::path> Names;
+        for (const auto& Item : std::filesystem::directory_iterator(Temp.Path()))
+            Names.push_back(Item.path().filename());
+        std::sort(Names.begin(), Names.end());
+        return Names;
+    };
+    const auto Listing = Files();
+    InjectVolumeFileFault(0);
+    ASSERT_TRUE(PackFiles(Folder, Temp / "packed.vol"));
+    const int Count = VolumeFileMutationCount();
+    ASSERT_EQ(ValidateVolume(Temp / "packed.vol"), "");
+    ASSERT_EQ(Snapshot(Temp / "packed.vol").size(), 3u);
+    std::filesystem::remove(Temp / "packed.vol");
+    ASSERT_GT(Count, 3);
+    for (int K = 1; K <= Count; ++K) {
+        SCOPED_TRACE("failing mutation " + std::to_string(K) + " of " + std::to_string(Count));
+        WriteFileBytes(Path, Template);
+        InjectVolumeFileFault(K);
+        bool Packs = true;
+        try {
+            Packs = PackFiles(Folder, Path);
+        } catch (const EVolumeError&) {
+            Packs = false;
+        }
+        InjectVolumeFileFault(0);
+        EXPECT_FALSE(Packs);
+        EXPECT_EQ(ReadFileBytes(Path), Template);
+        EXPECT_EQ(Files(), Listing);
+    }
 }
 
 TEST_F(TFaultSweep, Copy) {
