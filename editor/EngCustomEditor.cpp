@@ -153,6 +153,32 @@ bool TEngCustomEditor::DoDrawLine(TEngDrawLineArgs& Args) {
     return Args.WasDrawn;
 }
 
+void TEngCustomEditor::FocusEntered() {
+    if (FController != nullptr)
+        InsertMode = FController->InsertMode;
+    FHost.SetCaretCell(FCharWidth, FLineHeight, InsertMode);
+    PlaceCaret();
+    if (HideSelection && HasSelection())
+        RepaintLines(FSelStart.Line, FSelEnd.Line);
+}
+
+void TEngCustomEditor::FocusLeft() {
+    if (HideSelection && HasSelection())
+        RepaintLines(FSelStart.Line, FSelEnd.Line);
+    if (FController != nullptr)
+        FController->InsertMode = InsertMode;
+}
+
+void TEngCustomEditor::AfterEnter() {
+    if (OnAfterEnter)
+        OnAfterEnter(*this);
+}
+
+void TEngCustomEditor::AfterExit() {
+    if (OnAfterExit)
+        OnAfterExit(*this);
+}
+
 void TEngCustomEditor::RequestFullRepaint(bool PaintNow) {
     if (!FFullRepaint) {
         FFullRepaint = true;

@@ -165,6 +165,9 @@ public:
     std::function<void(TEngCustomEditor&, std::uint16_t Command)> OnUserCommand;
     std::function<void(TEngKeyMessage&)> OnWMKeyDown;
     std::function<void(TEngCustomEditor&, TEngDrawLineArgs&)> OnDrawLine;
+    // Fired once a focus change is complete (the widget queues AfterEnter and AfterExit).
+    std::function<void(TEngCustomEditor&)> OnAfterEnter;
+    std::function<void(TEngCustomEditor&)> OnAfterExit;
 
     // ---- Window ----
     // The window now exists: note its scroll bars and measure.
@@ -176,6 +179,11 @@ public:
     // The queued caret report arrives.
     void CaretMoved(int Line, int Column);
     bool DoDrawLine(TEngDrawLineArgs& Args);
+    // The insert mode is one for all editors of a form: taken on focus, handed back on leaving.
+    void FocusEntered();
+    void FocusLeft();
+    void AfterEnter();
+    void AfterExit();
 
     // ---- Sharing a text ----
     void Attach(TEngCustomEditor& Other);

@@ -64,8 +64,8 @@ TEST(TimerPool, IntervalRule) {
 }
 
 TEST(TimerPool, FiresWithinTheAllowanceAndDropsOneShots) {
+    std::vector<std::uint16_t> Timer; // outlives the pool, which stops its timer when it goes
     TEngTimerPool Pool;
-    std::vector<std::uint16_t> Timer;
     Pool.SetTimer = [&](std::uint16_t Interval) {
         Timer.push_back(Interval);
         return true;

@@ -449,6 +449,18 @@ TEST_F(Editor, MovingTheCaretScrollsItIntoView) {
     EXPECT_EQ(E.TopLine(), 8);
 }
 
+TEST_F(Editor, InsertModeIsSharedThroughTheController) {
+    E.SetController(&Controller);
+    Controller.InsertMode = false;
+    E.FocusEntered();
+    EXPECT_FALSE(E.InsertMode);
+    E.InsertMode = true;
+    E.FocusLeft();
+    EXPECT_TRUE(Controller.InsertMode);
+    TEngCustomEditor Lone(Host);
+    EXPECT_THROW(Lone.RequireController(), ENoControllerAssigned);
+}
+
 // ---- Shared text ----
 
 class SharedText : public ::testing::Test {
