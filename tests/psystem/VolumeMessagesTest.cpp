@@ -26,5 +26,25 @@ TEST(VolumeMessages, WarningsAreMessageBoxes) {
     EXPECT_EQ(Modals.Unanswered(), 0);
 }
 
+// Pack refusals are information boxes; the truncation warning comes from the catalogue.
+TEST(VolumeMessages, PackAndTruncationMessages) {
+    const TVolumeWarningHandler Old = SetVolumeWarningHandler({});
+    TScriptedModals Modals;
+    Modals.Press("OK").Press("OK");
+    ShowPackFilesMessage("Too many files in volume BIG");
+    ShowPSystemLinesTruncatedMessage();
+    SetVolumeWarningHandler(Old);
+    ASSERT_EQ(Modals.Shown().size(), 2u);
+    const TMessageFormState& Pack = *Modals.Shown()[0].Message;
+    EXPECT_EQ(Pack.Caption, "Pack Files");
+    EXPECT_EQ(Pack.Text, "Too many files in volume BIG");
+    EXPECT_EQ(Pack.Icon, TMessageIcon::Information);
+    const TMessageFormState& Cut = *Modals.Shown()[1].Message;
+    EXPECT_EQ(Cut.Caption, "Save p-System File");
+    EXPECT_EQ(Cut.Text,
+              "One or more lines contain more than 255 characters, and will be truncated.");
+    EXPECT_EQ(Modals.Unanswered(), 0);
+}
+
 } // namespace
 } // namespace korvid::test
