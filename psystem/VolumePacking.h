@@ -23,7 +23,7 @@ struct TPackEntry {
     std::vector<TPackEntry> Files;  // a subfolder's files
     std::vector<std::string> Lines; // a file's text
     // Blocks by the estimate a volume is never made smaller than: a file's size in blocks
-    // plus 2, a subfolder's S + 6.
+    // plus 2, a subfolder's own estimate plus 6.
     int EstimatedBlocks = 0;
     // Blocks the entry really takes: a file's encoded text, a subfolder's subvolume.
     int NeededBlocks = 0;
