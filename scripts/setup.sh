@@ -2,7 +2,7 @@
 # Installs what building and testing Korvid needs, only when it is missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config binutils ccache qt6-base-dev libgl-dev
+packages=(cmake ninja-build g++ pkg-config binutils ccache qt6-base-dev libgl-dev fonts-dejavu-core
           libgtest-dev libgmock-dev googletest libbenchmark-dev)
 
 missing=()

@@ -34,6 +34,10 @@ struct TCatalogueCase {
     int WhenSuppressed; // the answer while the show flag is off
 };
 
+// Test names show the case's name, not its bytes.
+void PrintTo(const TCatalogueCase& Case, std::ostream* Out) { *Out << Case.Name; }
+
+
 const std::vector<std::string> Ok = {"OK"};
 const std::vector<std::string> YesNo = {"&Yes", "&No"};
 const std::string Next = "&Show this next time";
