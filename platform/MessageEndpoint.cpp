@@ -1,0 +1,112 @@
+#include "platform/MessageEndpoint.h"
+
+#include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QStandardPaths>
+#include <QtEndian>
+#include <array>
+#include <cstring>
+
+namespace korvid {
+
+namespace {
+
+constexpr int FrameSize = 4 + 8 + 8;
+constexpr int AnswerSize = 4;
+constexpr int ConnectTimeoutMs = 2000;
+constexpr int PollMs = 500;
+
+QByteArray EncodeFrame(const TEndpointMessage& Message) {
+    std::array<uchar, FrameSize> Bytes{};
+    qToLittleEndian<quint32>(Message.Message, Bytes.data());
+    qToLittleEndian<quint64>(Message.WParam, Bytes.data() + 4);
+    qToLittleEndian<qint64>(Message.LParam, Bytes.data() + 12);
+    return {reinterpret_cast<const char*>(Bytes.data()), FrameSize};
+}
+
+TEndpointMessage DecodeFrame(const QByteArray& Frame) {
+    const auto* Bytes = reinterpret_cast<const uchar*>(Frame.constData());
+    return {qFromLittleEndian<quint32>(Bytes), qFromLittleEndian<quint64>(Bytes + 4),
+            qFromLittleEndian<qint64>(Bytes + 12)};
+}
+
+} // namespace
+
+QString DefaultEndpointPath() {
+    QString Folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (Folder.isEmpty())
+        Folder = QDir::tempPath();
+    return Folder + "/korvid-instance";
+}
+
+TMessageEndpoint::TMessageEndpoint(QString Path, QObject* Parent)
+    : QObject(Parent), FPath(std::move(Path)) {}
+
+TMessageEndpoint::~TMessageEndpoint() = default;
+
+bool TMessageEndpoint::Listen() {
+    if (IsListening())
+        return true;
+    if (EndpointIsAlive(FPath))
+        return false;
+    QLocalServer::removeServer(FPath); // a socket whose owner died
+    FServer = std::make_unique<QLocalServer>();
+    FServer->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!FServer->listen(FPath)) {
+        FServer.reset();
+        return false;
+    }
+    connect(FServer.get(), &QLocalServer::newConnection, this,
+            &TMessageEndpoint::AcceptConnections);
+    return true;
+}
+
+bool TMessageEndpoint::IsListening() const { return FServer && FServer->isListening(); }
+
+void TMessageEndpoint::AcceptConnections() {
+    while (QLocalSocket* Socket = FServer->nextPendingConnection()) {
+        connect(Socket, &QLocalSocket::disconnected, Socket, &QObject::deleteLater);
+        connect(Socket, &QLocalSocket::readyRead, this, [this, Socket] { ReadFrom(Socket); });
+        ReadFrom(Socket);
+    }
+}
+
+void TMessageEndpoint::ReadFrom(QLocalSocket* Socket) {
+    while (Socket->bytesAvailable() >= FrameSize) {
+        const TEndpointMessage Message = DecodeFrame(Socket->read(FrameSize));
+        const std::int32_t Answer = OnMessage ? OnMessage(Message) : 0;
+        std::array<uchar, AnswerSize> Bytes{};
+        qToLittleEndian<qint32>(Answer, Bytes.data());
+        Socket->write(reinterpret_cast<const char*>(Bytes.data()), AnswerSize);
+        Socket->flush();
+    }
+}
+
+bool EndpointIsAlive(const QString& Path) {
+    QLocalSocket Probe;
+    Probe.connectToServer(Path);
+    const bool Alive = Probe.waitForConnected(ConnectTimeoutMs);
+    Probe.abort();
+    return Alive;
+}
+
+std::optional<std::int32_t> SendEndpointMessage(const TEndpointMessage& Message,
+                                                const QString& Path) {
+    QLocalSocket Socket;
+    Socket.connectToServer(Path);
+    if (!Socket.waitForConnected(ConnectTimeoutMs))
+        return std::nullopt;
+    Socket.write(EncodeFrame(Message));
+    if (!Socket.waitForBytesWritten(ConnectTimeoutMs))
+        return std::nullopt;
+    while (Socket.bytesAvailable() < AnswerSize) {
+        if (Socket.state() != QLocalSocket::ConnectedState)
+            return std::nullopt;
+        Socket.waitForReadyRead(PollMs);
+    }
+    const QByteArray Answer = Socket.read(AnswerSize);
+    return qFromLittleEndian<qint32>(reinterpret_cast<const uchar*>(Answer.constData()));
+}
+
+} // namespace korvid

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QLocalServer;
+class QLocalSocket;
+
+namespace korvid {
+
+// A message between our own processes, as window messages carry them.
+struct TEndpointMessage {
+    std::uint32_t Message = 0;
+    std::uint64_t WParam = 0;
+    std::int64_t LParam = 0;
+};
+
+using TEndpointHandler = std::function<std::int32_t(const TEndpointMessage&)>;
+
+// The per-user socket of the running instance (in the user's runtime folder, which only the
+// user may enter).
+QString DefaultEndpointPath();
+
+// The receiving end: one per running instance. Messages are handled on the thread that owns
+// the endpoint (the GUI thread), one at a time, and each is answered with the handler's result.
+class TMessageEndpoint : public QObject {
+    Q_OBJECT
+public:
+    explicit TMessageEndpoint(QString Path = DefaultEndpointPath(), QObject* Parent = nullptr);
+    ~TMessageEndpoint() override;
+
+    // Starts listening unless another live instance owns the path; a socket left behind by an
+    // instance that died is taken over.
+    bool Listen();
+    bool IsListening() const;
+    const QString& Path() const { return FPath; }
+
+    TEndpointHandler OnMessage;
+
+private:
+    void AcceptConnections();
+    void ReadFrom(QLocalSocket* Socket);
+
+    QString FPath;
+    std::unique_ptr<QLocalServer> FServer;
+};
+
+// True when a live instance listens at Path.
+bool EndpointIsAlive(const QString& Path = DefaultEndpointPath());
+
+// Sends one message and waits for the answer for as long as the receiver is alive (it may ask
+// the user questions first). Nothing when no instance listens or it went away before answering.
+std::optional<std::int32_t> SendEndpointMessage(const TEndpointMessage& Message,
+                                                const QString& Path = DefaultEndpointPath());
+
+} // namespace korvid
