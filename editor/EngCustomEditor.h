@@ -122,6 +122,8 @@ public:
     TColor HighlightTextColor = SystemColorFlag | COLOR_HIGHLIGHTTEXT;
     TColor HighlightBackColor = SystemColorFlag | COLOR_HIGHLIGHT;
     bool InsertMode = true;
+    // Stores the mode and shows the insert or the overwrite caret.
+    void SetInsertMode(bool Value);
     int LeftMargin = 15;
     int ParaLengthLimit() const { return FLines->ParaLengthLimit(); }
     void SetParaLengthLimit(int Value) { FLines->SetParaLengthLimit(Value); }
@@ -155,6 +157,8 @@ public:
     int ExtraLineSpacing = 0;
     // Resizing keeps the left column instead of returning to the left edge.
     bool KeepHorzScroll = false;
+    // Up and Down scroll the view instead of moving the caret.
+    bool WebScrolling = false;
     std::string WordDelimiters{DefaultWordDelimiters};
 
     // ---- Events ----
@@ -168,6 +172,14 @@ public:
     // Fired once a focus change is complete (the widget queues AfterEnter and AfterExit).
     std::function<void(TEngCustomEditor&)> OnAfterEnter;
     std::function<void(TEngCustomEditor&)> OnAfterExit;
+
+    // ---- Commands ----
+    // Executes a command code (EngCommand.h); Key is the virtual key that produced it, or the
+    // character for ccTypedChar. False for codes that are no command of the editor; codes from
+    // ccUserFirst on go to OnUserCommand and answer true.
+    virtual bool ProcessCommand(std::uint16_t Command, std::uint16_t Key);
+    // Rows a page move covers: the visible rows but one, at least 1.
+    int PageSize() const { return FVisibleLines > 1 ? FVisibleLines - 1 : 1; }
 
     // ---- Window ----
     // The window now exists: note its scroll bars and measure.
@@ -245,6 +257,9 @@ public:
     int AppendLine(std::string_view Text);
     void ClearAll();
     void ClearMarker(int N);
+    // Bookmarks 0..9; other indexes do nothing.
+    void SetMarker(int Index);
+    void GotoMarker(int Index);
     void TypeChar(char C);
     // Inserts Text (line ends allowed) at the caret and moves the caret past it; error code.
     int InsertString(std::string_view Text);
@@ -305,6 +320,13 @@ protected:
     int SmartTabColumn(int Line, int P);
     void DeleteStretch(TTextPos From, TTextPos To);
     void TextChangedAround(int OldLineCount);
+    void MoveWordLeft(bool Extend);
+    void MoveWordRight(bool Extend);
+    void MoveToPageEdge(bool Bottom, bool Extend, bool ScrollWhenOutside);
+    void ScrollRowKeepingCaret(int Rows);
+    void CutToClipboard();
+    void PasteFromClipboard();
+    void UndoOrRedo(bool Redo);
 
 private:
     void Detach();
