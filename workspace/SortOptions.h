@@ -15,6 +15,8 @@ struct TKorvidSortOptions {
     int FromColumnNumber = 0;
     int FromOccurrenceNumber = 0;
     std::string FromOccurrenceText;
+
+    bool operator==(const TKorvidSortOptions&) const = default;
 };
 
 void ResetSortOptions(TKorvidSortOptions& Options);
