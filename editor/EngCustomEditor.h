@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/EngController.h"
+#include "editor/EngSearch.h"
 #include "editor/ParaList.h"
 #include "platform/Colors.h"
 
@@ -181,6 +182,14 @@ public:
     // Rows a page move covers: the visible rows but one, at least 1.
     int PageSize() const { return FVisibleLines > 1 ? FVisibleLines - 1 : 1; }
 
+    // ---- Search and replace ----
+    // Searches for Find (cut to 255 characters) with the option bits of EngSearch.h, replacing
+    // with Replacement when they ask; editing errors also go to the error routine.
+    TSearchResult SearchReplace(std::string_view Find, std::string_view Replacement,
+                                std::uint16_t Options);
+    // Searches without replacing: true when a match was found and selected.
+    bool FindText(std::string_view S, std::uint16_t Options);
+
     // ---- Window ----
     // The window now exists: note its scroll bars and measure.
     void WindowCreated();
@@ -329,6 +338,7 @@ protected:
     void UndoOrRedo(bool Redo);
 
 private:
+    struct TSearchRun;
     void Detach();
     void AdjustRing(const TTextChange& Change);
     void FollowChange(const TTextChange& Change, bool IsChanger);
