@@ -62,7 +62,9 @@ bool TMessageEndpoint::Listen() {
     return true;
 }
 
-bool TMessageEndpoint::IsListening() const { return FServer && FServer->isListening(); }
+bool TMessageEndpoint::IsListening() const {
+    return FServer && FServer->isListening();
+}
 
 void TMessageEndpoint::AcceptConnections() {
     while (QLocalSocket* Socket = FServer->nextPendingConnection()) {

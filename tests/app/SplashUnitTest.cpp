@@ -1,0 +1,84 @@
+#include "app/SplashUnit.h"
+#include "app/AboutUnit.h"
+#include "foundation/ConstantsUnit.h"
+#include "foundation/RegistryEx.h"
+#include "tests/support/TempDir.h"
+#include "ui/ModalRunner.h"
+
+#include <QLabel>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace korvid {
+namespace {
+
+class SplashTest : public ::testing::Test {
+protected:
+    test::TTempDir Dir;
+    TScopedRegistryStore Store{Dir / "registry"};
+
+    void WriteOptions(bool ShowSplash) {
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(OptionsKeys));
+        Reg.WriteBool("Show Splash Screen", ShowSplash);
+    }
+
+    void TearDown() override {
+        if (TSplashForm* Splash = SplashForm())
+            delete Splash;
+    }
+};
+
+TEST_F(SplashTest, NoSplashOnTheFirstRun) {
+    EXPECT_EQ(ShowSplashScreen(), nullptr);
+}
+
+TEST_F(SplashTest, NoSplashWhenSwitchedOff) {
+    WriteOptions(false);
+    EXPECT_EQ(ShowSplashScreen(), nullptr);
+}
+
+TEST_F(SplashTest, TheSplashShowsItsVersionAndClosesWhenItsTimerFires) {
+    WriteOptions(true);
+    TSplashForm* Splash = ShowSplashScreen();
+    ASSERT_NE(Splash, nullptr);
+    EXPECT_TRUE(Splash->isVisible());
+    EXPECT_EQ(Splash->size(), QSize(400, 247));
+    EXPECT_EQ(Splash->VersionLabel->text(), "Version 3.02");
+    EXPECT_TRUE(Splash->Timer->isActive());
+    EXPECT_EQ(Splash->Timer->interval(), 3000);
+    Splash->TimerTimer();
+    EXPECT_FALSE(Splash->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(SplashForm(), nullptr);
+}
+
+TEST_F(SplashTest, AKeyOrAClickClosesItEarly) {
+    WriteOptions(true);
+    TSplashForm* Splash = ShowSplashScreen();
+    ASSERT_NE(Splash, nullptr);
+    QTest::keyClick(Splash, Qt::Key_Space);
+    EXPECT_FALSE(Splash->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Splash = ShowSplashScreen();
+    ASSERT_NE(Splash, nullptr);
+    QTest::mouseClick(Splash->Image, Qt::LeftButton);
+    EXPECT_FALSE(Splash->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST(About, TheAboutBox) {
+    TScriptedModals Script;
+    Script.Press("OK");
+    ShowAboutBox(nullptr);
+    ASSERT_EQ(Script.Shown().size(), 1u);
+    EXPECT_EQ(Script.Last().Caption, "About Korvid");
+    TAboutForm About;
+    EXPECT_EQ(About.NameLabel->text(), "Korvid");
+    EXPECT_EQ(About.VersionLabel->text(), "Version 3.02");
+}
+
+} // namespace
+} // namespace korvid
