@@ -114,20 +114,24 @@ void TEngCustomEditor::Measure() {
     }
     FHost.SetCaretCell(FCharWidth, FLineHeight, InsertMode);
     if (FWrapToWindow && WordWrap())
-        SetWrapColumn(FVisibleColumns - 2);
+        SetWrapColumn(std::max(FVisibleColumns - 2, 1));
     RequestFullRepaint(true);
 }
 
 void TEngCustomEditor::SetWordWrap(bool Value) {
     FLines->SetWordWrap(Value);
+    if (WordWrap()) {
+        WrapAtLeft = true;
+        ScrollPastEnd = false;
+    }
     if (Value && FWrapToWindow)
-        SetWrapColumn(FVisibleColumns - 2);
+        SetWrapColumn(std::max(FVisibleColumns - 2, 1));
 }
 
 void TEngCustomEditor::SetWrapToWindow(bool Value) {
     FWrapToWindow = Value;
     if (Value && WordWrap())
-        SetWrapColumn(FVisibleColumns - 2);
+        SetWrapColumn(std::max(FVisibleColumns - 2, 1));
 }
 
 void TEngCustomEditor::PaintDone() {
@@ -182,9 +186,10 @@ void TEngCustomEditor::AfterExit() {
 void TEngCustomEditor::RequestFullRepaint(bool PaintNow) {
     if (!FFullRepaint) {
         FFullRepaint = true;
-        FHost.InvalidateAll();
+        if (FUpdateCount == 0)
+            FHost.InvalidateAll();
     }
-    if (PaintNow)
+    if (PaintNow && FUpdateCount == 0)
         FHost.PaintNow();
 }
 
@@ -556,7 +561,7 @@ void TEngCustomEditor::TypeChar(char C) {
     Changed();
 }
 
-int TEngCustomEditor::InsertString(std::string_view Text) {
+int TEngCustomEditor::InsertAtCaret(std::string_view Text) {
     if (Text.empty())
         return eeNone;
     int Para = FCaretPara;
@@ -579,7 +584,7 @@ int TEngCustomEditor::InsertReplacingSelection(std::string_view Text) {
         DeleteAtCaret();
     const int Line = FCaretLine;
     const int Column = CaretColumn();
-    const int Error = InsertString(Text);
+    const int Error = InsertAtCaret(Text);
     FLines->UndoBuffer().EndGroup(Outer);
     if (!MoveAfterPaste)
         MoveCaret(Line, FLines->PositionOfColumn(FLines->LineText(Line), Column));

@@ -118,7 +118,7 @@ public:
     // ---- Properties ----
     bool AutoIndent = false;
     int ByteLimit() const { return FLines->ByteLimit(); }
-    void SetByteLimit(int Value) { FLines->SetByteLimit(Value); }
+    void SetByteLimit(int Value); // 0 and above
     bool HideSelection = true;
     TColor HighlightTextColor = SystemColorFlag | COLOR_HIGHLIGHTTEXT;
     TColor HighlightBackColor = SystemColorFlag | COLOR_HIGHLIGHT;
@@ -127,9 +127,9 @@ public:
     void SetInsertMode(bool Value);
     int LeftMargin = 15;
     int ParaLengthLimit() const { return FLines->ParaLengthLimit(); }
-    void SetParaLengthLimit(int Value) { FLines->SetParaLengthLimit(Value); }
+    void SetParaLengthLimit(int Value); // 1 to 32767
     int ParaLimit() const { return FLines->ParaLimit(); }
-    void SetParaLimit(int Value) { FLines->SetParaLimit(Value); }
+    void SetParaLimit(int Value); // above 0
     bool ReadOnly = false;
     virtual bool GetReadOnly() const { return ReadOnly; }
     int RightMargin = 5;
@@ -138,17 +138,22 @@ public:
     bool ScrollPastEnd = false;
     bool ShowBookmarks = true;
     int TabSize() const { return FLines->TabSize(); }
-    void SetTabSize(int Value) { FLines->SetTabSize(Value); }
+    void SetTabSize(int Value); // 1 to 255
     TTabType TabType = ttReal;
     bool TrimWhiteSpace = true;
-    void SetUndoBufferSize(std::size_t Size) { FLines->SetUndoSize(Size); }
+    void SetUndoBufferSize(std::size_t Size); // at most 65535
+    std::size_t UndoBufferSize() { return FLines->UndoBuffer().Size(); }
     bool WantEnter = true;
     bool WantTab = false;
     bool WordWrap() const { return FLines->WordWrap(); }
     void SetWordWrap(bool Value);
     bool WrapAtLeft = true;
     int WrapColumn() const { return FLines->WrapColumn(); }
-    void SetWrapColumn(int Value) { FLines->SetWrapColumn(std::max(Value, 1)); }
+    // Values below 1 are ignored.
+    void SetWrapColumn(int Value) {
+        if (Value > 0)
+            FLines->SetWrapColumn(Value);
+    }
     bool WrapToWindow() const { return FWrapToWindow; }
     void SetWrapToWindow(bool Value);
     TColor RightMarginColor = SystemColorFlag | COLOR_BTNFACE;
@@ -181,6 +186,84 @@ public:
     virtual bool ProcessCommand(std::uint16_t Command, std::uint16_t Key);
     // Rows a page move covers: the visible rows but one, at least 1.
     int PageSize() const { return FVisibleLines > 1 ? FVisibleLines - 1 : 1; }
+
+    // ---- Public operations ----
+    // Line and position arguments are 1-based; a display line or paragraph outside the text
+    // raises EInvalidLineOrPara.
+    int GetCaretPosition(int& Col) const; // the caret's display line; Col its position in it
+    int ColumnOfPosition(std::string_view Text, int Pos) const;
+    int GetTopLine() const { return FTopLine; }
+    int GetVisibleColumns() const { return FVisibleColumns; }
+    int GetVisibleLines() const { return FVisibleLines; }
+    std::int64_t GetTextLength() const { return FLines->ByteCount(); }
+    int LineLength(int Line);
+    int ParaLength(int Para);
+    // The paragraph's text, valid until the next change of the text.
+    std::string_view GetPara(int Para);
+    std::string_view GetParaText(int Para) { return GetPara(Para); }
+    // The display line cut to Max characters; the expanded form has its tabs as spaces.
+    std::string GetLine(int Line, int Max);
+    std::string GetExpandedLine(int Line, int Max);
+    std::string GetLineText(int Line);
+    // The whole text, paragraphs joined by CR LF (GetTextLength characters).
+    std::string GetText();
+    // Copies the start of GetText into a buffer of Size bytes and a NUL after it; never writes
+    // past Size - 1. The characters written.
+    int GetTextBuf(char* Buffer, int Size);
+    bool GetModified() const { return FLines->Modified(); }
+    // A change repaints every editor of the text; false marks the undo history's save point.
+    void SetModified(bool Value);
+
+    // False (the arguments untouched) without a selection; else its ends as display line and
+    // position in the line, start first.
+    bool GetSelection(int& StartLine, int& StartCol, int& EndLine, int& EndCol) const;
+    // The selected text exactly: its length counts each line end as 2, and the text copied
+    // carries no line end after its last part.
+    int GetSelTextLen();
+    std::string GetSelText() { return HasSelection() ? SelectedText() : std::string(); }
+    int GetSelTextBuf(char* Buffer, int Size);
+    void SetSelection(int Line1, int Col1, int Line2, int Col2, bool CaretAtEnd);
+    void SelectAll(bool CaretAtEnd);
+    // The word at the caret, "" when there is none.
+    std::string GetCurrentWord();
+    std::string SelectCurrentWord();
+
+    void SetCaretPosition(int Line, int Col);
+    void LineToPara(int& Line, int& Col);
+    void ParaToLine(int& Para, int& Col);
+
+    // Insert at the caret replacing the selection, in one undo group; the error code.
+    int InsertText(std::string_view Text) { return InsertReplacingSelection(Text); }
+    // Discards the text, puts Text in its place and lays the window out anew.
+    void SetEditorText(std::string_view Text);
+    void SetTextBuf(std::string_view Text) { SetEditorText(Text); }
+
+    // The display line of a bookmark and its position in the line; -1 when it is not set.
+    int GetMarkerPosition(int Index, int& Col);
+    void SetMarkerAt(int Index, int Line, int Col);
+
+    void SetWordDelimiters(std::string_view S);
+    // Repainting is held back between these; the outermost end repaints everything.
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return FUpdateCount > 0; }
+    void ResumeRedraw();
+
+    // ---- Property setters: each ignores values outside its range ----
+    void SetHideSelection(bool Value);
+    void SetLeftMargin(int Value);
+    void SetRightMargin(int Value);
+    void SetScrollBars(TScrollStyle Value);
+    void SetScrollBarsAlways(bool Value);
+    void SetScrollPastEnd(bool Value);
+    void SetShowBookmarks(bool Value);
+    void SetTabType(TTabType Value);
+    void SetWrapAtLeft(bool Value);
+    void SetLineSpacing(int Value);
+    void SetRightMarginColor(TColor Value);
+    void SetRightMarginPos(int Value);
+    void SetShowRightMargin(bool Value);
+    void SetShowParaMarks(bool Value);
 
     // ---- Search and replace ----
     // Searches for Find (cut to 255 characters) with the option bits of EngSearch.h, replacing
@@ -271,9 +354,10 @@ public:
     void GotoMarker(int Index);
     void TypeChar(char C);
     // Inserts Text (line ends allowed) at the caret and moves the caret past it; error code.
-    int InsertString(std::string_view Text);
+    int InsertAtCaret(std::string_view Text);
     // Paste and the public insert: the selection goes first, all in one undo group.
     int InsertReplacingSelection(std::string_view Text);
+    int InsertString(std::string_view Text) { return InsertReplacingSelection(Text); }
     void PerformEnter();
     void PerformTab();
     void DeleteAtCaret();
@@ -321,6 +405,16 @@ public:
     };
 
 protected:
+    struct TWordSpan {
+        int Pos = 0; // in the caret's paragraph
+        int Length = 0;
+    };
+    TWordSpan WordAtCaret();
+    void CheckLine(int Line) const;
+    void CheckPara(int Para) const;
+    void Remeasure();
+    // Looks the caret, top line and selection up anew after the whole text changed.
+    void Relayout();
     void SetCaretState(int Line, int PosInLine);
     void SyncCaretFromPara(int Para, int Pos);
     void ScrollToCaret(int OldLine, bool KeepRow, bool WasVisible);
@@ -342,7 +436,6 @@ private:
     void Detach();
     void AdjustRing(const TTextChange& Change);
     void FollowChange(const TTextChange& Change, bool IsChanger);
-    void Relayout();
     void RecomputeEnd(TSelEnd& End);
     TSelEnd EndAt(TTextPos P);
 
@@ -375,6 +468,7 @@ private:
     bool FVertPosPending = false;
     bool FVertRangePending = false;
     bool FRelayingOut = false;
+    int FUpdateCount = 0;
 };
 
 } // namespace korvid

@@ -39,7 +39,9 @@ void TEngCustomEditor::ScrollText(int Columns, int Rows) {
                           FVisibleLines * FLineHeight};
     const int Dx = (OldLeft - NewLeft) * FCharWidth;
     const int Dy = (OldTop - NewTop) * FLineHeight;
-    if (FFullRepaint) {
+    if (FUpdateCount > 0) {
+        FFullRepaint = true;
+    } else if (FFullRepaint) {
         FHost.PaintNow();
     } else if ((Dx == 0) != (Dy == 0) && std::abs(Dx) < Area.Right - Area.Left &&
                std::abs(Dy) < Area.Bottom - Area.Top) {
