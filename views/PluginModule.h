@@ -1,0 +1,35 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+namespace korvid {
+
+// A colouring plug-in loaded from its file; unloaded when the object goes. The only place that
+// loads libraries.
+class TPluginModule {
+public:
+    // Null when the file is missing or cannot be loaded.
+    static std::unique_ptr<TPluginModule> Load(const std::filesystem::path& FileName);
+    ~TPluginModule();
+    TPluginModule(const TPluginModule&) = delete;
+    TPluginModule& operator=(const TPluginModule&) = delete;
+
+    // The export of that name, or null.
+    template <class TFunction> TFunction Function(const char* Name) const {
+        return reinterpret_cast<TFunction>(Symbol(Name));
+    }
+
+private:
+    explicit TPluginModule(void* Handle) : FHandle(Handle) {}
+    void* Symbol(const char* Name) const;
+
+    void* FHandle;
+};
+
+// Whether the plug-in offers a feature: true only when its probe exists and answers exactly 1.
+// Without a module, the file (when it exists) is loaded for the call and freed again.
+bool QueryColouringDLL(const TPluginModule* Module, const std::filesystem::path& FileName,
+                       int Kind);
+
+} // namespace korvid
