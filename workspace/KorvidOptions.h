@@ -137,6 +137,7 @@ using TOptionDefault = std::variant<bool, int, std::string_view>;
 // An option's value: a Boolean, an integer (the byte-sized field too) or a string.
 using TOptionValue = std::variant<bool, int, std::string>;
 
+// In the order of TOptionField's alternatives.
 enum class TOptionType { Boolean, Integer, Byte, String };
 
 // One row of the settings table: the registry value name (the option's name everywhere), the
