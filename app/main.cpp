@@ -1,12 +1,21 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/KorvidApplication.h"
+#include "app/KorvidForm.h"
+#include "ui/PasswordUnit.h"
+#include "workspace/KorvidTool.h"
 
 int main(int argc, char** argv) {
-    QApplication App(argc, argv);
-    QApplication::setApplicationName("Korvid");
-    QMainWindow Window;
-    Window.setWindowTitle("Korvid");
-    Window.resize(800, 600);
-    Window.show();
+    korvid::TKorvidApplication App(argc, argv);
+    korvid::InstallPasswordDialog();
+    korvid::BuildTools();
+    korvid::TKorvidForm Form;
+    Form.OnFirstShow = [](korvid::TKorvidForm& Window) {
+        const QStringList Arguments = QApplication::arguments();
+        if (Arguments.size() < 2)
+            Window.FileNew();
+        else
+            for (int Index = 1; Index < Arguments.size(); ++Index)
+                Window.OpenFile(Arguments[Index].toStdString(), false, {});
+    };
+    Form.show();
     return QApplication::exec();
 }

@@ -1,0 +1,170 @@
+#pragma once
+
+#include "psystem/PSystemText.h"
+
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace korvid {
+
+// What the main window needs of a view: how it opens and saves documents and what it adds
+// to them.
+struct TDocumentView {
+    std::string Name = "Plain Text";
+    std::string Wildcards; // ";"-separated, such as "*.pas;*.inc"
+    bool OpenAsReadOnly = false;
+    bool FinalLineFeed = false;
+    bool Utf8 = false;
+    bool SaveAsUnix = false;
+    bool PreserveSpaces = true;
+    bool PreserveSolitarySpaces = false;
+    bool PSystemPascal = false;
+    bool PSystemReportWriter = false;
+    bool PSystemLorvanta = false;
+    int AutoTextCount = 0;
+    std::string HelpFile;
+
+    bool MatchesFileName(std::string_view FileName) const;
+    // The first wildcard's extension with its dot ("*.pas" gives ".pas"); empty without one.
+    std::string DefaultExtension() const;
+};
+
+// The views the main window chooses from; it owns them.
+class TViewCatalogue {
+public:
+    virtual ~TViewCatalogue() = default;
+    virtual const TDocumentView* DefaultView() = 0;
+    // The first view matching the name, else the default view.
+    virtual const TDocumentView* FindForFileName(std::string_view FileName) = 0;
+    // By the text kind of a file read from a volume; Fallback for a kind no view claims.
+    virtual const TDocumentView* FindForPSystemFile(const std::vector<std::string>& Lines,
+                                                    const TDocumentView* Fallback) = 0;
+    virtual void LoadFromRegistry() = 0;
+    virtual void SaveToRegistry() = 0;
+};
+
+// A catalogue that keeps the views it is given in memory; the default view is the first.
+class TListedViewCatalogue : public TViewCatalogue {
+public:
+    TListedViewCatalogue();
+    explicit TListedViewCatalogue(std::vector<TDocumentView> Views);
+    const TDocumentView* DefaultView() override { return &FViews.front(); }
+    const TDocumentView* FindForFileName(std::string_view FileName) override;
+    const TDocumentView* FindForPSystemFile(const std::vector<std::string>& Lines,
+                                            const TDocumentView* Fallback) override;
+    void LoadFromRegistry() override {}
+    void SaveToRegistry() override {}
+
+private:
+    std::vector<TDocumentView> FViews;
+};
+
+// How a plain document is written.
+struct TDocumentSaveOptions {
+    bool FinalLineEnd = false;
+    bool Utf8 = false;
+    bool Unix = false;
+    bool PreserveSolitarySpaces = false;
+    bool PreserveSpaces = true;
+};
+
+// The editor of one document tab as the main window drives it. Text is Windows-1252.
+class TDocumentEditor : public QWidget {
+public:
+    using QWidget::QWidget;
+
+    // ---- State the main window keeps on the document ----
+    std::string FileName;
+    std::string Password; // empty for a document that is not encrypted
+    bool SaveAsUtf8 = false;
+    bool ViewChosenByUser = false;
+    std::string UntitledCaption; // the tab-caption text
+    std::int64_t FileTime = 0;   // milliseconds since 1970
+    std::int64_t SaveTime = 0;
+    std::string PSystemTextKind;
+    // The header page of a document read from a volume, handed back when it is saved there.
+    std::optional<TPSystemHeaderPage> PSystemHeader;
+
+    bool HasFileName() const { return !FileName.empty(); }
+    const std::string& GetDisplayName() const {
+        return FileName.empty() ? UntitledCaption : FileName;
+    }
+    std::string GetShortDisplayName() const;
+
+    const TDocumentView* View() const { return FView; }
+    virtual void SetView(const TDocumentView* View) { FView = View; }
+
+    // ---- Events ----
+    // The caret moved or the text changed: display line and column, 1-based.
+    std::function<void(TDocumentEditor&, int Line, int Column)> OnShowStatus;
+    // A key reached the editor; set Handled to keep it from the editor.
+    std::function<void(TDocumentEditor&, int Key, Qt::KeyboardModifiers Shift, bool& Handled)>
+        OnKeyDown;
+    std::function<void(const std::vector<std::string>& Names, bool Ctrl)> OnDropFiles;
+
+    // ---- Text ----
+    virtual std::vector<std::string> Paragraphs() const = 0;
+    virtual void SetParagraphs(const std::vector<std::string>& Lines) = 0;
+    // Empties the text and its undo history.
+    virtual void ClearAll() = 0;
+    virtual void ClearUndo() = 0;
+    virtual bool CanUndo() const = 0;
+    virtual bool CanRedo() const = 0;
+    virtual void Undo() = 0;
+    virtual void Redo() = 0;
+    virtual bool Modified() const = 0;
+    virtual void SetModified(bool Value) = 0;
+    virtual bool ReadOnly() const = 0;
+    virtual void SetReadOnly(bool Value) = 0;
+    virtual bool HasSelection() const = 0;
+    // Paragraph ends count two.
+    virtual int GetSelTextLen() const = 0;
+    virtual void InsertTextAtCaret(std::string_view Text) = 0;
+    virtual void MoveCaretTo(int Line, int Column) = 0;
+    virtual int LineCount() const = 0;
+    virtual int ParaCount() const = 0;
+    virtual int LineToPara(int Line) const = 0;
+    virtual bool InsertMode() const = 0;
+    virtual bool WordWrap() const = 0;
+    virtual bool ShowsParagraphMarks() const = 0;
+    virtual bool IsBookmarkSet(int Number) const = 0;
+    virtual bool HasSectionNames() const = 0;
+    virtual int TabSize() const = 0;
+    virtual void SetExtraLineSpacing(int Pixels) = 0;
+    virtual void SetUpdatesSuspended(bool Suspended) = 0;
+
+    // ---- Saving ----
+    // Raises EFileSaveError when the file cannot be written.
+    virtual void SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) = 0;
+    // Raises EFileSaveError when the file cannot be written.
+    virtual void SaveEncrypted(const std::string& Name) = 0;
+    // Stores the text as a p-System text file in a volume; false after the volume's message.
+    virtual bool SaveToPSystemVolume(const std::string& Name, bool MakeBackup, bool PreserveSpaces,
+                                     bool PreserveSolitary) = 0;
+
+private:
+    const TDocumentView* FView = nullptr;
+};
+
+// Makes the editor of a new tab inside Parent.
+using TDocumentEditorFactory = std::function<TDocumentEditor*(QWidget* Parent)>;
+
+// The lines of a document as they go into a volume: tabs expanded to TabSize, trailing blanks
+// stripped unless PreserveSpaces (a blank-only line keeps them with PreserveSolitary).
+std::vector<std::string> PSystemVolumeLines(const std::vector<std::string>& Paragraphs, int TabSize,
+                                            bool PreserveSpaces, bool PreserveSolitary);
+// Removes trailing blanks and tabs; with PreserveSolitary a blank-only line keeps them.
+void StripTrailingBlanks(std::vector<std::string>& Lines, bool PreserveSolitary);
+// Writes Lines into the volume file named by a "volume>file" name; false after a message.
+bool SaveLinesToVolume(const std::string& Name, const std::vector<std::string>& Lines,
+                       bool MakeBackup, const TPSystemHeaderPage* Header);
+
+} // namespace korvid

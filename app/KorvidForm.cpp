@@ -1,0 +1,485 @@
+#include "app/KorvidForm.h"
+
+#include "app/PlainTextEditor.h"
+#include "foundation/BinaryStrings.h"
+#include "foundation/UtilitiesUnit.h"
+#include "platform/Cp1252.h"
+#include "ui/FormUtilities.h"
+#include "ui/HackedDialogs.h"
+#include "ui/MessagesUnit.h"
+#include "workspace/DefaultMenus.h"
+#include "workspace/KorvidTool.h"
+#include "workspace/ToolIndexes.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <filesystem>
+#include <fstream>
+
+namespace korvid {
+namespace {
+
+TKorvidForm* TheForm = nullptr;
+
+// The tools that only show with "Show Experimental Features".
+constexpr int ExperimentalTools[] = {ToolIndex::FileSetPassword,  ToolIndex::FilePrepareDefsHelp,
+                                     ToolIndex::FileOpenRandom,   ToolIndex::EditApplyChanges,
+                                     ToolIndex::ViewCommandLines, ToolIndex::ViewRunCommandLine};
+
+QRect PrimaryWorkArea() {
+    if (const QScreen* Screen = QGuiApplication::primaryScreen())
+        return Screen->availableGeometry();
+    return QRect(0, 0, 1024, 768);
+}
+
+std::vector<std::string> ReadLinesOfFile(const std::string& FileName) {
+    std::vector<std::string> Lines;
+    std::ifstream File(FileName, std::ios::binary);
+    std::string Line;
+    while (std::getline(File, Line)) {
+        if (!Line.empty() && Line.back() == '\r')
+            Line.pop_back();
+        Lines.push_back(Line);
+    }
+    return Lines;
+}
+
+} // namespace
+
+TKorvidForm* KorvidForm() {
+    return TheForm;
+}
+
+TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
+    : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
+      FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
+      FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()) {
+    if (!FViews)
+        FViews = std::make_unique<TListedViewCatalogue>();
+    if (!FMakeEditor)
+        FMakeEditor = [](QWidget* Parent) { return new TPlainTextEditor(Parent); };
+    if (!FClock)
+        FClock = [] { return QDateTime::currentDateTime(); };
+    if (!FServices.History)
+        FServices.History = std::make_unique<TFileHistory>();
+    if (!FServices.Favourites)
+        FServices.Favourites = std::make_unique<TEmptyFavouritesTree>();
+    if (!FServices.Debugger)
+        FServices.Debugger = std::make_unique<TUnconnectedDebugger>();
+    if (!FServices.Search)
+        FServices.Search = std::make_unique<TNoSearchDialogs>();
+    TheForm = this;
+    SetMainForm(this);
+    SetMainWindowCommands(this);
+    FormCreate(Setup.WorkArea);
+}
+
+TKorvidForm::~TKorvidForm() {
+    FormDestroy();
+    SetMainWindowCommands(nullptr);
+    if (MainForm() == this)
+        SetMainForm(nullptr);
+    if (TheForm == this)
+        TheForm = nullptr;
+}
+
+void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
+    FStartingUp = true;
+    setWindowTitle("Korvid");
+
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState State) {
+                if (State == Qt::ApplicationActive)
+                    ApplicationActivate();
+                else
+                    ApplicationDeactivate();
+            });
+
+    const QRect Work = WorkArea.value_or(PrimaryWorkArea());
+    const int Width = Work.width() - 100;
+    const int Height = Work.height() - 80;
+    resize(Width, Height);
+    move(Work.x() + (Work.width() - Width) / 2, Work.y() + (Work.height() - Height) / 2);
+    setFont(QFont(ToQString(GetDialogFontName())));
+
+    FTabs = new QTabWidget(this);
+    FTabs->setDocumentMode(true);
+    FTabs->setMovable(true);
+    FTabs->setUsesScrollButtons(true);
+    setCentralWidget(FTabs);
+    connect(FTabs, &QTabWidget::currentChanged, this, [this] { TabsChange(); });
+    CreateStatusBar();
+
+    FBackupTimer = new QTimer(this);
+    connect(FBackupTimer, &QTimer::timeout, this, [this] {
+        if (OnBackupTimer)
+            OnBackupTimer(*this);
+    });
+
+    InitOptions(FOptions);
+    FOptions.MaximumHistory = std::max(FOptions.MaximumHistory, 0);
+    ResetSortOptions(FSortOptions);
+
+    if (ToolList().Count() == 0)
+        BuildTools();
+    FContextMenu = new QMenu(this);
+    BuildMenus(*menuBar(), *FContextMenu, FReopenMenu, this, FCurrentFileAsMenu, FToolbarsMenu);
+    // Holds the auto-text entries' items so that their shortcuts work anywhere in the window.
+    auto* AutoTextMenu = menuBar()->addMenu("AutoText");
+    AutoTextMenu->menuAction()->setVisible(false);
+
+    LoadSettings();
+    FViews->LoadFromRegistry();
+
+    if (!FOptions.ShowExperimentalFeatures)
+        for (int Index : ExperimentalTools)
+            ToolList().Items(Index)->SetHidden(true);
+
+    History().OnChanged = [this] { BuildHistoryMenu(); };
+    FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
+    History().LoadHistory(FOptions.HistoryFilename);
+    Debugger().SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
+    Debugger().UpdateDebuggingControls();
+    BuildHistoryMenu();
+
+    if (!FOptions.CommandLinesFilename.empty() &&
+        std::filesystem::exists(FOptions.CommandLinesFilename))
+        FCommandLines = ReadLinesOfFile(FOptions.CommandLinesFilename);
+    if (FActiveCommandLine >= int(FCommandLines.size()))
+        FActiveCommandLine = -1;
+    UpdateCommandStates();
+    ToolList().Items(ToolIndex::ViewHistory)->SetDown(FSettings.HistoryVisible);
+    setAcceptDrops(true);
+}
+
+void TKorvidForm::FormDestroy() {
+    if (FDestroying)
+        return;
+    FDestroying = true;
+    History().OnChanged = nullptr;
+    try {
+        SaveSettings();
+    } catch (const std::exception& Error) {
+        ShowPlainMessage(Error.what());
+    }
+}
+
+void TKorvidForm::showEvent(QShowEvent* Event) {
+    QMainWindow::showEvent(Event);
+    if (!FShownOnce) {
+        FShownOnce = true;
+        FormShow();
+    }
+}
+
+void TKorvidForm::FormShow() {
+    if (OnFirstShow)
+        OnFirstShow(*this);
+    FStartingUp = false;
+}
+
+void TKorvidForm::ApplicationActivate() {
+    if (OnApplicationActivate)
+        OnApplicationActivate(*this);
+}
+
+void TKorvidForm::ApplicationDeactivate() {
+    Debugger().HideEvaluationHint();
+}
+
+void TKorvidForm::EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardModifiers Shift) {
+    if (OnEditorKey)
+        OnEditorKey(*this, Sender, Key, Shift);
+}
+
+void TKorvidForm::changeEvent(QEvent* Event) {
+    QMainWindow::changeEvent(Event);
+}
+
+// ---- Tabs ---------------------------------------------------------------------------------------
+
+TDocumentEditor* TKorvidForm::EditorOfTab(QWidget* Sheet) const {
+    if (!Sheet)
+        return nullptr;
+    TDocumentEditor* Found = nullptr;
+    for (auto* Panel : Sheet->findChildren<QFrame*>(QString(), Qt::FindDirectChildrenOnly))
+        for (auto* Editor :
+             Panel->findChildren<TDocumentEditor*>(QString(), Qt::FindDirectChildrenOnly))
+            Found = Editor;
+    return Found;
+}
+
+QWidget* TKorvidForm::CurrentTab() const {
+    return FTabs->currentWidget();
+}
+
+TDocumentEditor* TKorvidForm::ActiveEditor() const {
+    return EditorOfTab(CurrentTab());
+}
+
+QWidget* TKorvidForm::TabOfEditor(const TDocumentEditor* Editor) const {
+    if (!Editor || !Editor->parentWidget())
+        return nullptr;
+    QWidget* Sheet = Editor->parentWidget()->parentWidget();
+    return Sheet && FTabs->indexOf(Sheet) >= 0 ? Sheet : nullptr;
+}
+
+int TKorvidForm::TabCount() const {
+    return FTabs->count();
+}
+
+QWidget* TKorvidForm::NewTab(const std::string& Caption) {
+    const int Index = FTabs->currentIndex();
+    auto* Sheet = new QWidget;
+    auto* Layout = new QVBoxLayout(Sheet);
+    Layout->setContentsMargins(0, 0, 0, 0);
+    auto* Panel = new QFrame(Sheet);
+    Panel->setFrameStyle(QFrame::Panel | QFrame::Plain);
+    Panel->hide();
+    Layout->addWidget(Panel);
+    auto* PanelLayout = new QVBoxLayout(Panel);
+    PanelLayout->setContentsMargins(0, 0, 0, 0);
+    CreateEditor(Panel, Caption);
+    FTabs->insertTab(Index + 1, Sheet, ToQString(Caption));
+    Panel->show();
+    FTabs->setCurrentWidget(Sheet);
+    if (FStartingUp)
+        FStartupTab = Sheet;
+    return Sheet;
+}
+
+TDocumentEditor* TKorvidForm::CreateEditor(QWidget* Panel, const std::string& Caption) {
+    TDocumentEditor* Editor = FMakeEditor(Panel);
+    Panel->layout()->addWidget(Editor);
+    Editor->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(
+        Editor, &QWidget::customContextMenuRequested, this,
+        [this, Editor](const QPoint& Point) { FContextMenu->popup(Editor->mapToGlobal(Point)); });
+    Editor->UntitledCaption = Caption;
+    Editor->SetView(DefaultView());
+    Editor->SetExtraLineSpacing(FOptions.ExtraLineSpacing);
+    Editor->OnKeyDown = [this](TDocumentEditor& Sender, int Key, Qt::KeyboardModifiers Shift,
+                               bool& Handled) {
+        int Changed = Key;
+        EditorKeyDown(Sender, Changed, Shift);
+        Handled = Changed == 0;
+    };
+    Editor->OnShowStatus = [this](TDocumentEditor& Sender, int Line, int Column) {
+        UpdateStatusBar(&Sender, Line, Column);
+    };
+    Editor->OnDropFiles = [this](const std::vector<std::string>& Names, bool Ctrl) {
+        OpenDroppedFiles(Names, Ctrl);
+    };
+    return Editor;
+}
+
+void TKorvidForm::OpenTextInNewTab(const std::string& Caption, const std::string& Text) {
+    NewTab(Caption);
+    TDocumentEditor* Editor = ActiveEditor();
+    TBinaryStrings Lines;
+    Lines.SetText(Text);
+    Editor->SetParagraphs(Lines.Lines());
+    Editor->SetModified(false);
+    Editor->MoveCaretTo(1, 1);
+    UpdateCaption(Caption);
+}
+
+bool TKorvidForm::CanCloseActiveTab() {
+    TDocumentEditor* Editor = ActiveEditor();
+    if (!Editor || !Editor->Modified())
+        return true;
+    switch (AskSaveChanges(Editor->GetShortDisplayName())) {
+    case saYes:
+        return SaveActiveFile();
+    case saNo:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TKorvidForm::ForgetTab(QWidget* Tab) {
+    for (auto& Slot : FClipboardTabs)
+        if (Slot == Tab)
+            Slot = nullptr;
+    for (QWidget** Field : {&FStartupTab, &FMainCompileTab, &FSearchResultTab, &FLastErrorTab})
+        if (*Field == Tab)
+            *Field = nullptr;
+}
+
+bool TKorvidForm::CloseTab() {
+    QWidget* Tab = CurrentTab();
+    bool Closed = true;
+    if (Tab) {
+        if (!CanCloseActiveTab()) {
+            Closed = false;
+        } else {
+            ForgetTab(Tab);
+            const int Index = FTabs->indexOf(Tab);
+            {
+                const QSignalBlocker Block(FTabs);
+                FTabs->removeTab(Index);
+                if (FTabs->count() > 0)
+                    FTabs->setCurrentIndex(Index > 0 ? Index - 1 : 0);
+            }
+            Tab->hide();
+            Tab->deleteLater();
+        }
+    }
+    ClearStatusPanels();
+    if (FTabs->count() > 0) {
+        if (TDocumentEditor* Editor = ActiveEditor())
+            Editor->setFocus();
+        TabsChange();
+    } else {
+        setWindowTitle("Korvid");
+    }
+    UpdateCommandStates();
+    return Closed;
+}
+
+void TKorvidForm::CloseStartupTab() {
+    QWidget* Startup = FStartupTab;
+    if (!Startup || FTabs->indexOf(Startup) < 0)
+        return;
+    QWidget* Active = CurrentTab();
+    FTabs->setCurrentWidget(Startup);
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->SetModified(false);
+    CloseTab();
+    if (Active && Active != Startup && FTabs->indexOf(Active) >= 0)
+        FTabs->setCurrentWidget(Active);
+    FStartupTab = nullptr;
+}
+
+void TKorvidForm::MoveTab(int From, int To) {
+    if (From == To || From < 0 || To < 0 || From >= FTabs->count() || To >= FTabs->count())
+        return;
+    FTabs->tabBar()->moveTab(From, To);
+}
+
+void TKorvidForm::TabsChange() {
+    if (FDestroying)
+        return;
+    TDocumentEditor* Editor = ActiveEditor();
+    if (!Editor)
+        return;
+    UpdateCaption(Editor->GetDisplayName());
+    UpdateCommandStates();
+    if (FOptions.FileUpdates)
+        ApplicationActivate();
+}
+
+void TKorvidForm::UpdateCaption(const std::string& Name) {
+    setWindowTitle(ToQString("Korvid - " + Name));
+}
+
+std::string TKorvidForm::DisplayFileName(const std::string& Name) const {
+    if (!FOptions.HideExtensions)
+        return Name;
+    const auto Slash = Name.find_last_of("/\\");
+    const auto Dot = Name.rfind('.');
+    if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash))
+        return Name;
+    if (Name.size() - Dot >= 6)
+        return Name;
+    return Name.substr(0, Dot);
+}
+
+// ---- Closing ------------------------------------------------------------------------------------
+
+bool TKorvidForm::FormCloseQuery() {
+    bool CanClose = true;
+    setUpdatesEnabled(false);
+    try {
+        while (FTabs->count() > 0 && CanClose) {
+            FTabs->setCurrentIndex(FTabs->count() - 1);
+            CanClose = CloseTab();
+        }
+    } catch (...) {
+        setUpdatesEnabled(true);
+        throw;
+    }
+    setUpdatesEnabled(true);
+    update();
+    if (!CanClose)
+        return false;
+    SaveCommandLines(FOptions.CommandLinesFilename);
+    FViews->SaveToRegistry();
+    History().SaveHistory(FOptions.HistoryFilename, FOptions.MaximumHistory);
+    FavouritesTree().SaveFavourites(FOptions.FavouritesFilename);
+    if (BackupsEnabled() && OnClearBackups)
+        OnClearBackups(*this);
+    return true;
+}
+
+void TKorvidForm::closeEvent(QCloseEvent* Event) {
+    bool CanClose = false;
+    try {
+        CanClose = FormCloseQuery();
+    } catch (const std::exception& Error) {
+        ShowOkMessage("Korvid", Error.what());
+        CanClose = false;
+    }
+    if (CanClose)
+        Event->accept();
+    else
+        Event->ignore();
+}
+
+// ---- Status bar ---------------------------------------------------------------------------------
+
+void TKorvidForm::CreateStatusBar() {
+    auto* Bar = statusBar();
+    for (int Index = 0; Index < StatusPanelCount; ++Index) {
+        FStatusPanels[Index] = new QLabel(Bar);
+        FStatusPanels[Index]->setMinimumWidth(Index == 8 ? 120 : 70);
+        Bar->addWidget(FStatusPanels[Index], Index == 8 ? 1 : 0);
+    }
+}
+
+std::string TKorvidForm::StatusPanelText(int Index) const {
+    return FromQString(FStatusPanels.at(Index)->text());
+}
+
+void TKorvidForm::SetStatusPanel(int Index, const std::string& Text) {
+    const QString Value = ToQString(Text);
+    if (FStatusPanels[Index]->text() != Value)
+        FStatusPanels[Index]->setText(Value);
+}
+
+void TKorvidForm::ClearStatusPanels() {
+    for (int Index = 0; Index < StatusPanelCount; ++Index)
+        SetStatusPanel(Index, {});
+}
+
+// ---- Drops --------------------------------------------------------------------------------------
+
+void TKorvidForm::dragEnterEvent(QDragEnterEvent* Event) {
+    if (Event->mimeData()->hasUrls())
+        Event->acceptProposedAction();
+}
+
+void TKorvidForm::dropEvent(QDropEvent* Event) {
+    std::vector<std::string> Names;
+    for (const QUrl& Url : Event->mimeData()->urls())
+        Names.push_back(FromQString(Url.toLocalFile()));
+    OpenDroppedFiles(std::move(Names), Event->modifiers().testFlag(Qt::ControlModifier));
+    Event->acceptProposedAction();
+}
+
+} // namespace korvid

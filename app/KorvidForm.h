@@ -1,0 +1,363 @@
+#pragma once
+
+#include "app/DocumentEditor.h"
+#include "app/MainWindowServices.h"
+#include "workspace/KorvidOptions.h"
+#include "workspace/SortOptions.h"
+#include "workspace/ToolHandlers.h"
+
+#include <QMainWindow>
+#include <QRect>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QLabel;
+class QMenu;
+class QTabWidget;
+class QTimer;
+
+namespace korvid {
+
+class TSaveDialog;
+class TOpenDialog;
+
+// A window's stored place: the main window's child windows keep theirs between runs.
+struct TWindowPlacement {
+    int Left = 0;
+    int Top = 0;
+    int Width = 0;
+    int Height = 0;
+    bool Maximized = false;
+};
+
+// Values of the root settings key that belong to windows other than the main one.
+struct TMainWindowSettings {
+    int FavouritesWidth = 200;
+    bool ViewFavourites = false;
+    int DebuggingBarWidth = 250;
+    TWindowPlacement DebuggingBarForm{200, 200, 250, 400};
+    bool ViewDebuggingBar = false;
+    int DebuggingBarTab = 0;
+    int CompilerProgressFormLeft = 0, CompilerProgressFormTop = 0;
+    int DefsEditorFormLeft = 0, DefsEditorFormTop = 0;
+    int FilerFormLeft = 0, FilerFormTop = 0;
+    int FindFormLeft = 0, FindFormTop = 0;
+    int HistoryFormLeft = 0, HistoryFormTop = 0;
+    std::string OpenFolder = "C:\\";
+    std::string SaveFolder = "C:\\";
+    bool PasswordAsAsterisks = true;
+    // "Filer" key.
+    TWindowPlacement Filer{100, 100, 640, 480};
+    // "History" key.
+    bool HistoryVisible = false;
+    TWindowPlacement History{100, 100, 500, 300};
+    std::array<int, 4> HistoryColumnWidths{150, 250, 120, 80};
+    // "Browse Volume" key.
+    bool BrowseMatchCase = false;
+    bool BrowseWholeWords = false;
+    bool BrowseIgnoreUnderscores = true;
+    // The volume browser's list of further volumes to search.
+    std::string MultipleVolumeSearchList;
+};
+
+// How the main window is made; anything left empty takes its ordinary form.
+struct TKorvidFormSetup {
+    // The work area the first window is sized from; the primary screen's when unset.
+    std::optional<QRect> WorkArea;
+    TDocumentEditorFactory MakeEditor;
+    std::unique_ptr<TViewCatalogue> Views;
+    TMainWindowServices Services;
+    // The local time stamped into ".tid" files.
+    std::function<QDateTime()> Clock;
+};
+
+// The main window: the document tabs and everything that lives as long as the program.
+class TKorvidForm : public QMainWindow, public TMainWindowCommands {
+public:
+    static constexpr int StatusPanelCount = 9;
+    static constexpr int MaximumLineLength = 4096;
+
+    explicit TKorvidForm(TKorvidFormSetup Setup = {});
+    ~TKorvidForm() override;
+
+    // ---- Documents and tabs ----
+    TDocumentEditor* ActiveEditor() const;
+    QWidget* CurrentTab() const;
+    TDocumentEditor* EditorOfTab(QWidget* Sheet) const;
+    QWidget* TabOfEditor(const TDocumentEditor* Editor) const;
+    QTabWidget* Tabs() const { return FTabs; }
+    int TabCount() const;
+    QWidget* NewTab(const std::string& Caption);
+    void OpenTextInNewTab(const std::string& Caption, const std::string& Text);
+    bool CloseTab();
+    bool CanCloseActiveTab();
+    void CloseStartupTab();
+    void UpdateCaption(const std::string& Name);
+    std::string DisplayFileName(const std::string& Name) const;
+    const TDocumentView* DefaultView() const { return FViews->DefaultView(); }
+    TViewCatalogue& Views() const { return *FViews; }
+    QWidget* StartupTab() const { return FStartupTab; }
+    void MoveTab(int From, int To);
+
+    // ---- Opening ----
+    void OpenFile(const std::string& Name, bool ReadOnly, const std::string& AltName);
+    // Reads a file by the open-file rules into Target instead of a tab; no messages.
+    void LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target);
+    void OpenTabSet(const std::string& FileName);
+    void OpenFilesInFolder(const std::string& Folder, const std::string& Types);
+    void OpenDroppedFiles(std::vector<std::string> Names, bool Ctrl);
+    void InsertFileAtCaret(const std::string& Name);
+    void ReopenCommandClick(int Rank);
+    QWidget* FindTabOfFile(const std::string& Name) const;
+    bool ActivateTabOfFile(const std::string& Name);
+    std::string FindOpenVolumeFile(const std::string& InnerName) const;
+    QWidget* MainCompileTab() const { return FMainCompileTab; }
+
+    // ---- Saving ----
+    bool SaveActiveFile();
+    bool SaveEditor(TDocumentEditor* Editor);
+    bool SaveEditorAs(TDocumentEditor* Editor);
+    bool SaveEditorToFile(TDocumentEditor* Editor, const std::string& Name, bool ChooseView);
+    bool SaveEditorEncrypted(TDocumentEditor* Editor, const std::string& Name);
+    bool SaveEditorToVolume(TDocumentEditor* Editor, const std::string& Name);
+    void SaveAllModified();
+    void UpdateTiddlerTimestamps(const std::string& Name);
+    void UpdateTabCaption(TDocumentEditor* Editor);
+    void UpdateTabCaptions();
+    void SaveCommandLines(std::string& FileName);
+    TSaveDialog& SaveDialog() const { return *FSaveDialog; }
+
+    // ---- Command states and status bar ----
+    void UpdateCommandStates();
+    void UpdateStatusBar(TDocumentEditor* Sender, int Line, int Column);
+    std::string StatusPanelText(int Index) const;
+    void SyncWindowTool(QWidget* Window, int ToolIndex);
+    void ApplyPSystemAware();
+    void ApplyScrollableTabs();
+    void ApplyVariableIcons();
+    void ApplyLineSpacing();
+
+    // ---- Settings ----
+    void LoadSettings();
+    void SaveSettings();
+    TKorvidOptions& Options() { return FOptions; }
+    TKorvidSortOptions& SortOptions() { return FSortOptions; }
+    TMainWindowSettings& WindowSettings() { return FSettings; }
+    std::vector<std::string>& CommandLines() { return FCommandLines; }
+    int ActiveCommandLine() const { return FActiveCommandLine; }
+    void SetActiveCommandLine(int Index) { FActiveCommandLine = Index; }
+    std::array<QWidget*, 10>& ClipboardTabs() { return FClipboardTabs; }
+    QWidget*& SearchResultTab() { return FSearchResultTab; }
+    THistoryService& History() const { return *FServices.History; }
+    TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
+    TDebuggerService& Debugger() const { return *FServices.Debugger; }
+    TSearchService& Search() const { return *FServices.Search; }
+    QMenu* ReopenMenu() const { return FReopenMenu; }
+    void BuildHistoryMenu();
+
+    // ---- Start-up and messages: filled by the start-up and backup code ----
+    // The start-up flag: set from creation until the first show has read the command line.
+    bool StartingUp() const { return FStartingUp; }
+    void SetStartingUp(bool Value) { FStartingUp = Value; }
+    int NextNewFileNumber() { return ++FNewFileCounter; }
+    // Runs once, when the window first shows; the start-up code reads the command line here.
+    std::function<void(TKorvidForm&)> OnFirstShow;
+    // The running window is handed a file by a second start.
+    std::function<int(TKorvidForm&, int Number)> OnHandOverMessage;
+    int HandOverMessage(int Number) {
+        return OnHandOverMessage ? OnHandOverMessage(*this, Number) : 0;
+    }
+    // The application became active: the file-change check runs here.
+    std::function<void(TKorvidForm&)> OnApplicationActivate;
+    void ApplicationActivate();
+    void ApplicationDeactivate();
+    // Keys the main window handles before the editor: tab switching, block indent, Esc ...
+    std::function<void(TKorvidForm&, TDocumentEditor&, int&, Qt::KeyboardModifiers)> OnEditorKey;
+    void EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardModifiers Shift);
+    // Backups: the timer's period comes from "Backup Minutes"; the backup code fills the tick.
+    QTimer* BackupTimer() const { return FBackupTimer; }
+    std::function<void(TKorvidForm&)> OnBackupTimer;
+    bool BackupsEnabled() const { return FOptions.BackupMinutes > 0; }
+    // Run by the close sequence when backups are on.
+    std::function<void(TKorvidForm&)> OnClearBackups;
+
+    // ---- Tool handlers ----
+    void FileNew() override;
+    void FileOpen() override;
+    void FileSave() override;
+    void FileSaveAs() override;
+    void FileSaveAll() override;
+    void FileClose() override;
+    void FilePrint() override;
+    void FileReadOnly() override;
+    void FileSetPassword() override;
+    void ViewHistory() override;
+    void FileExit() override;
+    void EditUndo() override;
+    void EditRedo() override;
+    void EditCut() override;
+    void EditCutAppend() override;
+    void EditCopy() override;
+    void EditCopyAppend() override;
+    void EditPaste() override;
+    void EditSelectAll() override;
+    void EditFind() override;
+    void EditFindNext() override;
+    void EditReplace() override;
+    void EditGoTo() override;
+    void EditNewClipboard() override;
+    void EditPasteClipboard(int Number) override;
+    void EditToggleBookmark(int Number) override;
+    void EditGoToBookmark(int Number) override;
+    void ViewOptions() override;
+    void ViewOrganizeFiles() override;
+    void ViewStatusBar() override;
+    void InsertDate() override;
+    void InsertTime() override;
+    void InsertFilename() override;
+    void InsertPathname() override;
+    void InsertFile() override;
+    void FormatSort() override;
+    void FormatLowerCase() override;
+    void FormatUpperCase() override;
+    void FormatOppositeCase() override;
+    void FormatIndent() override;
+    void FormatUnindent() override;
+    void FavouritesAddFile() override;
+    void FavouritesNewFolder() override;
+    void FavouritesRemove() override;
+    void ViewFavouritesBar() override;
+    void HelpAbout() override;
+    void HistoryRemove() override;
+    void FavouritesOpen() override;
+    void HistoryOpen() override;
+    void FileRefresh() override;
+    void ViewDefineViews() override;
+    void ViewParagraphMarks() override;
+    void FileSendMail() override;
+    void FormatAsOneParagraph() override;
+    void FormatAsSeparateParagraphs() override;
+    void EditSelectDelimitedText() override;
+    void ViewCommandLines() override;
+    void ViewRunCommandLine() override;
+    void FileExploreFolder() override;
+    void HelpOnCurrentWord() override;
+    void EditRecordKeystrokes() override;
+    void EditPlayKeystrokes(bool Repeat) override;
+    void ViewResetToolbars() override;
+    void FormatAutoText() override;
+    void FavouritesAddVolume() override;
+    void CompareFiles(bool TheseFiles) override;
+    void FileMarkForComparison() override;
+    void FavouritesNewPSystemTextFile() override;
+    void ViewPSystemFiler() override;
+    void CompileSource(bool Override, bool WhenPaused) override;
+    void EditGoToLastEdit() override;
+    void EditGoToSearchResult(bool Straight) override;
+    void EditGoBack() override;
+    void EditApplyChanges() override;
+    void EditDeleteWord() override;
+    void EditFindInFolder() override;
+    void FileBrowseVolume() override;
+    void FileOpenRandom() override;
+    void FormatCentre() override;
+    void FilePrepareDefsHelp() override;
+    void ViewDebuggingBar() override;
+    void DebugConnection() override;
+    void ViewBringLineToMiddle() override;
+    void DebugGoToTab(TDebuggingTab Tab) override;
+    void DebugGoToAdjacentTab(bool Next) override;
+    void HelpKorvidHelp() override;
+    void ViewDefsEditor() override;
+    void FormatLintrel() override;
+    void EditFindInAllOpenDocuments() override;
+    void FavouritesLocateFile() override;
+    void SubversionUpdate() override;
+    void SubversionCommit() override;
+    void SubversionLog(TSubversionTarget Target) override;
+    void SubversionBrowse() override;
+    void DebugFindInCurrentSources() override;
+    void EditGoToAdjacentSearchResult(bool Next) override;
+    void FormatAsComment() override;
+    void SetSearchTermToSelection() override;
+    void FileCloseAll() override;
+    void EditAnchorSelection() override;
+    void EditCopyRecordedKeystrokes() override;
+    void EditPickRecordedKeystrokes() override;
+    void FavouritesOpenExternally() override;
+    void SubversionDiff(TSubversionTarget Target) override;
+    void EditGoToLastError() override;
+
+    // The close sequence: every tab, last first; false when one refused.
+    bool FormCloseQuery();
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+    void closeEvent(QCloseEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
+
+private:
+    void FormCreate(const std::optional<QRect>& WorkArea);
+    void FormShow();
+    void FormDestroy();
+    TDocumentEditor* CreateEditor(QWidget* Panel, const std::string& Caption);
+    void TabsChange();
+    void ForgetTab(QWidget* Tab);
+    void CreateStatusBar();
+    void ClearStatusPanels();
+    void SetStatusPanel(int Index, const std::string& Text);
+    void SetFileReadOnly(TDocumentEditor* Editor, bool ReadOnly);
+    // The open-file steps after the name was resolved; see OpenFile.
+    void OpenDocument(std::string Name, bool ReadOnly, const std::string& AltName,
+                      std::vector<std::string>* Target);
+    bool ChooseTabForOpen(const std::string& Name, bool& NewTab);
+    TDocumentSaveOptions SaveOptionsOf(const TDocumentEditor& Editor) const;
+    void UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen);
+    void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
+
+    TKorvidOptions FOptions;
+    TKorvidSortOptions FSortOptions;
+    TMainWindowSettings FSettings;
+    TMainWindowServices FServices;
+    std::unique_ptr<TViewCatalogue> FViews;
+    TDocumentEditorFactory FMakeEditor;
+    std::function<QDateTime()> FClock;
+    std::unique_ptr<TSaveDialog> FSaveDialog;
+    std::unique_ptr<TOpenDialog> FOpenDialog;
+
+    QTabWidget* FTabs = nullptr;
+    std::array<QLabel*, StatusPanelCount> FStatusPanels{};
+    QMenu* FContextMenu = nullptr;
+    QMenu* FReopenMenu = nullptr;
+    QMenu* FCurrentFileAsMenu = nullptr;
+    QMenu* FToolbarsMenu = nullptr;
+    QTimer* FBackupTimer = nullptr;
+
+    bool FStartingUp = true;
+    bool FShownOnce = false;
+    bool FDestroying = false;
+    bool FClosing = false;
+    bool FTabSetOpening = false;
+    std::vector<std::string>* FListTarget = nullptr;
+    QWidget* FStartupTab = nullptr;
+    QWidget* FMainCompileTab = nullptr;
+    QWidget* FSearchResultTab = nullptr;
+    QWidget* FLastErrorTab = nullptr;
+    std::array<QWidget*, 10> FClipboardTabs{};
+    int FNewFileCounter = 0;
+    std::vector<std::string> FCommandLines;
+    int FActiveCommandLine = -1;
+};
+
+// The main window while it exists, else null.
+TKorvidForm* KorvidForm();
+
+} // namespace korvid

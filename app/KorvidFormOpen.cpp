@@ -1,0 +1,457 @@
+#include "app/KorvidForm.h"
+
+#include "foundation/BinaryStrings.h"
+#include "foundation/UtilitiesUnit.h"
+#include "platform/Cp1252.h"
+#include "psystem/MajorVolume.h"
+#include "psystem/PSystemNames.h"
+#include "psystem/Subvolume.h"
+#include "psystem/TextKind.h"
+#include "psystem/VolumePath.h"
+#include "ui/MessagesUnit.h"
+#include "workspace/KorvidTool.h"
+#include "workspace/ToolIndexes.h"
+
+#include <QDateTime>
+#include <QTabWidget>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+namespace korvid {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string LowerExtension(std::string_view Name) {
+    const auto Slash = Name.find_last_of("/\\:>");
+    const auto Dot = Name.rfind('.');
+    if (Dot == std::string_view::npos || (Slash != std::string_view::npos && Dot < Slash))
+        return {};
+    return LowerCase1252(Name.substr(Dot));
+}
+
+std::string FileNameOnly(std::string_view Path) {
+    const auto Slash = Path.find_last_of("/\\");
+    return std::string(Slash == std::string_view::npos ? Path : Path.substr(Slash + 1));
+}
+
+std::string Trimmed(std::string_view Text) {
+    const auto First = Text.find_first_not_of(" \t");
+    if (First == std::string_view::npos)
+        return {};
+    return std::string(Text.substr(First, Text.find_last_not_of(" \t\r") - First + 1));
+}
+
+std::vector<std::string> ReadTextLines(const std::string& FileName) {
+    std::vector<std::string> Lines;
+    std::ifstream File(FileName, std::ios::binary);
+    std::string Line;
+    while (std::getline(File, Line)) {
+        if (!Line.empty() && Line.back() == '\r')
+            Line.pop_back();
+        Lines.push_back(Line);
+    }
+    return Lines;
+}
+
+// The file part of a volume name for the tab: after ">" and after a subvolume's ":".
+std::string VolumeCaption(std::string_view Name) {
+    const auto Path = ParseVolumePath(Name);
+    return Path ? PSystemNameToWindowsName(Path->FileName) : FileNameOnly(Name);
+}
+
+// Every file of Folder and, unless a link, of its subfolders whose extension is listed.
+void CollectFolderFiles(const fs::path& Folder, const std::vector<std::string>& Extensions,
+                        std::vector<std::string>& Found) {
+    std::error_code Error;
+    std::vector<fs::directory_entry> Entries;
+    for (fs::directory_iterator It(Folder, Error), End; !Error && It != End; It.increment(Error))
+        Entries.push_back(*It);
+    std::sort(Entries.begin(), Entries.end(), [](const auto& A, const auto& B) {
+        return A.path().filename() < B.path().filename();
+    });
+    for (const auto& Entry : Entries) {
+        const std::string Leaf = Entry.path().filename().string();
+        if (Entry.is_symlink(Error) && Entry.is_directory(Error))
+            continue;
+        if (Entry.is_directory(Error)) {
+            if (Leaf != "_sgbak" && Leaf != ".svn")
+                CollectFolderFiles(Entry.path(), Extensions, Found);
+            continue;
+        }
+        const std::string Extension = LowerExtension(Leaf);
+        if (Extensions.empty() ||
+            std::find(Extensions.begin(), Extensions.end(), Extension) != Extensions.end())
+            Found.push_back(Entry.path().string());
+    }
+}
+
+} // namespace
+
+void TKorvidForm::OpenFile(const std::string& Name, bool ReadOnly, const std::string& AltName) {
+    OpenDocument(Name, ReadOnly, AltName, nullptr);
+}
+
+void TKorvidForm::LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target) {
+    FListTarget = &Target;
+    struct TClearTarget {
+        std::vector<std::string>*& Target;
+        ~TClearTarget() { Target = nullptr; }
+    } Clear{FListTarget};
+    OpenDocument(Name, false, {}, &Target);
+}
+
+bool TKorvidForm::ChooseTabForOpen(const std::string& Name, bool& MakeTab) {
+    const auto ConfirmReopen = [this, &Name] {
+        TDocumentEditor* Open = ActiveEditor();
+        if (Open && Open->Modified() && !ConfirmReopenOpenFile(Name))
+            return false;
+        if (Open)
+            Open->SetModified(false);
+        return true;
+    };
+    if (!FOptions.SingleTab || FTabSetOpening) {
+        MakeTab = true;
+        if (ActivateTabOfFile(Name)) {
+            if (FTabSetOpening || !ConfirmReopen())
+                return false;
+            CloseTab();
+        }
+        return true;
+    }
+    MakeTab = ActiveEditor() == nullptr;
+    if (ActivateTabOfFile(Name)) {
+        if (!ConfirmReopen())
+            return false;
+    } else if (!CanCloseActiveTab()) {
+        return false;
+    }
+    if (TDocumentEditor* Editor = ActiveEditor()) {
+        Editor->ClearAll();
+        Editor->SetModified(false);
+        if (CurrentTab() == FStartupTab)
+            FStartupTab = nullptr;
+    }
+    return true;
+}
+
+void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::string& AltName,
+                               std::vector<std::string>* Target) {
+    std::error_code Error;
+    if (!Name.empty() && !IsVolumePath(Name) && fs::is_directory(Name, Error)) {
+        Search().ShowSearchFolderDialog(Name);
+        return;
+    }
+    const bool ListMode = Target != nullptr;
+    const auto Volume = ParseVolumePath(Name);
+    if (Volume) {
+        if (!ReadOnly)
+            ReadOnly = LowerExtension(Volume->FileName) != ".text";
+        Name = TrueCaseFileName(Volume->VolumeFile, FOptions.RetainFilenameCase) + ">" +
+               Name.substr(Name.find('>') + 1);
+    } else if (!Name.empty()) {
+        if (fs::exists(Name, Error))
+            Name = TrueCaseFileName(Name, FOptions.RetainFilenameCase);
+        if (!ListMode && FOptions.KorvidTabs && LowerExtension(Name) == ".korvidtabs" &&
+            fs::exists(Name, Error)) {
+            OpenTabSet(Name);
+            return;
+        }
+    }
+
+    QWidget* const StartupTab = FStartupTab;
+    if (Name.empty()) {
+        UpdateCommandStates();
+        return;
+    }
+    // Whether the file is there is settled before any open document is touched.
+    if (!fs::exists(Volume ? fs::path(Volume->VolumeFile) : fs::path(Name), Error)) {
+        if (!ListMode)
+            ShowUnableToOpenMessage(Name, FOptions.UnopenableFileMessage);
+        UpdateCommandStates();
+        return;
+    }
+
+    bool MakeTab = false;
+    if (!ListMode && !ChooseTabForOpen(Name, MakeTab)) {
+        UpdateCommandStates();
+        return;
+    }
+
+    TDocumentEditor* Editor = nullptr;
+    if (!ListMode) {
+        std::string Caption;
+        if (!AltName.empty())
+            Caption = IsVolumePath(AltName) ? VolumeCaption(AltName) : FileNameOnly(AltName);
+        else
+            Caption = Volume ? VolumeCaption(Name) : FileNameOnly(Name);
+        Caption = DisplayFileName(Caption);
+        if (MakeTab) {
+            NewTab(Caption);
+            FStartupTab = StartupTab;
+        } else {
+            FTabs->setTabText(FTabs->currentIndex(), ToQString(Caption));
+        }
+        Editor = ActiveEditor();
+        Editor->UntitledCaption = Caption;
+        Editor->SetView(FViews->FindForFileName(Name));
+        if (Editor->View() && Editor->View()->OpenAsReadOnly)
+            ReadOnly = true;
+    }
+
+    // Gives up the document: a fresh tab goes again, a reused one is left untitled.
+    const auto Abandon = [&] {
+        if (!Editor)
+            return;
+        Editor->SetModified(false);
+        if (MakeTab) {
+            CloseTab();
+            FStartupTab = StartupTab;
+        } else {
+            Editor->FileName.clear();
+        }
+    };
+
+    TBinaryStrings Lines;
+    try {
+        if (Volume) {
+            std::unique_ptr<TVolume> Opened;
+            if (!Volume->Subvolume.empty())
+                Opened = std::make_unique<TSubvolume>(Volume->VolumeFile, false, Volume->Subvolume);
+            else
+                Opened = std::make_unique<TMajorVolume>(Volume->VolumeFile, false);
+            TPSystemHeaderPage Header{};
+            std::string VolumeName;
+            bool IsBinary = false;
+            Opened->ReadFileText(0, Volume->FileName.substr(0, 255), VolumeName, {}, IsBinary,
+                                 &Header, Lines.Lines());
+            Lines.ContainsBinary = IsBinary;
+            if (Editor) {
+                Editor->PSystemHeader = Header;
+                const int Kind = DetectTextKind(Volume->FileName, Lines.Lines(), false);
+                Editor->PSystemTextKind = TextKindExtension(Kind);
+                Editor->SetView(FViews->FindForPSystemFile(Lines.Lines(), Editor->View()));
+                if (Editor->View() && Editor->View()->OpenAsReadOnly)
+                    ReadOnly = true;
+            }
+        } else if (FOptions.PSystemAware && LowerExtension(Name) == ".code") {
+            // Code files are listed by the disassembler once it exists.
+            Lines.Lines() = {"; Disassembly of " + Name,
+                             "; Disassembling code files is not supported yet."};
+            ReadOnly = true;
+        } else {
+            if (Editor && Editor->View())
+                Lines.ForceUtf8 = Editor->View()->Utf8;
+            std::string Password;
+            bool Asterisks = FSettings.PasswordAsAsterisks;
+            const TLoadResult Result = Lines.LoadFromFile(Name, Asterisks, Password);
+            FSettings.PasswordAsAsterisks = Asterisks;
+            if (Result == TLoadResult::Cancelled) {
+                Abandon();
+                UpdateCommandStates();
+                return;
+            }
+            if (Editor) {
+                Editor->SaveAsUtf8 = Lines.WasUtf8 || (Editor->View() && Editor->View()->Utf8);
+                Editor->Password = Password;
+            }
+        }
+    } catch (const EFileOpenError&) {
+        Abandon();
+        if (!ListMode)
+            ShowUnableToOpenMessage(Name, FOptions.UnopenableFileMessage);
+        UpdateCommandStates();
+        return;
+    } catch (...) {
+        Abandon();
+        throw;
+    }
+
+    if (ListMode) {
+        *Target = Lines.Lines();
+        return;
+    }
+
+    if (Lines.ContainsBinary && !ConfirmBinaryFile(Name, ldOpen, FOptions.BinaryFileMessage)) {
+        Editor->SetModified(false);
+        if (CurrentTab() == TabOfEditor(Editor))
+            CloseTab();
+        FStartupTab = StartupTab;
+        return;
+    }
+
+    Editor->SetUpdatesSuspended(true);
+    if (!Lines.SplitLongLines(MaximumLineLength))
+        ShowLinesSplitMessage(MaximumLineLength);
+    Editor->SetParagraphs(Lines.Lines());
+    Editor->ClearUndo();
+    if (StartupTab && StartupTab != TabOfEditor(Editor) && FStartupTab == StartupTab)
+        CloseStartupTab();
+    Editor->SetUpdatesSuspended(false);
+
+    Editor->FileName = AltName.empty() ? Name : AltName;
+    SetFileReadOnly(Editor, ReadOnly);
+    Editor->SetModified(!AltName.empty());
+    Editor->FileTime = Volume ? QDateTime::currentMSecsSinceEpoch() : FileDateTime(Name);
+    Debugger().MarkBreakpointsInEditor(*Editor);
+    Editor->MoveCaretTo(1, 1);
+    History().AddToHistory(Name);
+    UpdateCaption(Name);
+    UpdateCommandStates();
+}
+
+void TKorvidForm::SetFileReadOnly(TDocumentEditor* Editor, bool ReadOnly) {
+    Editor->SetReadOnly(ReadOnly);
+    if (Editor == ActiveEditor())
+        ToolList().Items(ToolIndex::FileReadOnly)->SetDown(ReadOnly);
+}
+
+void TKorvidForm::OpenTabSet(const std::string& FileName) {
+    FTabSetOpening = true;
+    const bool SingleTab = FOptions.SingleTab;
+    FOptions.SingleTab = false;
+    struct TRestore {
+        TKorvidForm& Form;
+        bool SingleTab;
+        ~TRestore() {
+            Form.Options().SingleTab = SingleTab;
+            Form.FTabSetOpening = false;
+        }
+    } Restore{*this, SingleTab};
+
+    const std::string Folder = fs::path(FileName).parent_path().string();
+    QWidget* ToActivate = nullptr;
+    for (const std::string& Raw : ReadTextLines(FileName)) {
+        std::string Line = Trimmed(Raw);
+        if (Line.empty())
+            continue;
+        const bool Marked = Line.front() == '*';
+        if (Marked)
+            Line = Trimmed(Line.substr(1));
+        std::string Path = Line, TabText;
+        if (const auto Bar = Line.find('|'); Bar != std::string::npos) {
+            Path = Trimmed(Line.substr(0, Bar));
+            TabText = Trimmed(Line.substr(Bar + 1));
+        }
+        if (IsRelativePath(Path) && !IsVolumePath(Path))
+            Path = (fs::path(Folder) / Path).string();
+        QWidget* Before = CurrentTab();
+        OpenFile(Path, false, {});
+        QWidget* Opened = CurrentTab();
+        if (!Opened || (Opened == Before && !FindTabOfFile(Path)))
+            continue;
+        if (Marked) {
+            FMainCompileTab = Opened;
+            ToActivate = Opened;
+        } else if (!ToActivate) {
+            ToActivate = Opened;
+        }
+        if (!TabText.empty())
+            if (TDocumentEditor* Editor = EditorOfTab(Opened)) {
+                Editor->UntitledCaption = TabText;
+                UpdateTabCaption(Editor);
+            }
+    }
+    if (ToActivate && FTabs->indexOf(ToActivate) >= 0)
+        FTabs->setCurrentWidget(ToActivate);
+    if (TDocumentEditor* Editor = ActiveEditor())
+        UpdateCaption(DisplayFileName(Editor->GetDisplayName()));
+}
+
+void TKorvidForm::OpenFilesInFolder(const std::string& Folder, const std::string& Types) {
+    std::vector<std::string> Parts, Extensions;
+    SplitToStrings(Types, ";", Parts);
+    for (auto Part : Parts) {
+        Part = Trimmed(Part);
+        if (Part.empty())
+            continue;
+        if (Part.front() != '.')
+            Part.insert(Part.begin(), '.');
+        Extensions.push_back(LowerCase1252(Part));
+    }
+    std::vector<std::string> Found;
+    CollectFolderFiles(Folder, Extensions, Found);
+    for (const auto& File : Found)
+        OpenFile(File, false, {});
+}
+
+void TKorvidForm::OpenDroppedFiles(std::vector<std::string> Names, bool Ctrl) {
+    if (Names.empty())
+        return;
+    activateWindow();
+    raise();
+    std::sort(Names.begin(), Names.end());
+    for (const auto& Name : Names) {
+        if (Ctrl)
+            InsertFileAtCaret(Name);
+        else if (FOptions.PSystemAware && LowerExtension(Name) == ".vol")
+            ShowOkMessage("Korvid", "Browsing volumes is not supported yet.");
+        else
+            OpenFile(Name, IsReadOnlyFile(Name), {});
+    }
+}
+
+void TKorvidForm::InsertFileAtCaret(const std::string& Name) {
+    TDocumentEditor* Editor = ActiveEditor();
+    if (!Editor)
+        return;
+    std::error_code Error;
+    if (!fs::is_regular_file(Name, Error)) {
+        ShowUnableToOpenMessage(Name, FOptions.UnopenableFileMessage);
+        return;
+    }
+    const std::string FileName = TrueCaseFileName(Name, FOptions.RetainFilenameCase);
+    TBinaryStrings Lines;
+    std::string Password;
+    bool Asterisks = FSettings.PasswordAsAsterisks;
+    try {
+        if (Lines.LoadFromFile(FileName, Asterisks, Password) == TLoadResult::Cancelled)
+            return;
+    } catch (const EFileOpenError&) {
+        ShowUnableToOpenMessage(FileName, FOptions.UnopenableFileMessage);
+        return;
+    }
+    if (Lines.ContainsBinary && !ConfirmBinaryFile(FileName, ldInsert, FOptions.BinaryFileMessage))
+        return;
+    Editor->SetUpdatesSuspended(true);
+    Editor->InsertTextAtCaret(Lines.Text());
+    Editor->SetUpdatesSuspended(false);
+}
+
+void TKorvidForm::ReopenCommandClick(int Rank) {
+    if (Rank < 0 || Rank >= History().Count())
+        return;
+    OpenDroppedFiles({History().PathOfRank(Rank)}, false);
+}
+
+QWidget* TKorvidForm::FindTabOfFile(const std::string& Name) const {
+    for (int Index = 0; Index < FTabs->count(); ++Index)
+        if (TDocumentEditor* Editor = EditorOfTab(FTabs->widget(Index)))
+            if (Editor->FileName == Name)
+                return FTabs->widget(Index);
+    return nullptr;
+}
+
+bool TKorvidForm::ActivateTabOfFile(const std::string& Name) {
+    QWidget* Tab = FindTabOfFile(Name);
+    if (Tab)
+        FTabs->setCurrentWidget(Tab);
+    UpdateCommandStates();
+    return Tab != nullptr;
+}
+
+std::string TKorvidForm::FindOpenVolumeFile(const std::string& InnerName) const {
+    const std::string Wanted = UpperCase1252(InnerName);
+    for (int Index = 0; Index < FTabs->count(); ++Index)
+        if (TDocumentEditor* Editor = EditorOfTab(FTabs->widget(Index))) {
+            const auto Separator = Editor->FileName.find('>');
+            if (Separator != std::string::npos &&
+                UpperCase1252(Editor->FileName.substr(Separator + 1)) == Wanted)
+                return Editor->FileName;
+        }
+    return {};
+}
+
+} // namespace korvid
