@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 // Resources of a static library are registered by hand; outside any namespace by rule.
 static void InitEditorResources() {
@@ -33,7 +34,8 @@ constexpr char WrapMark = '\xBB';
 
 } // namespace
 
-TEngCustomEditorWidget::TEngCustomEditorWidget(QWidget* Parent, TEngController* Controller)
+TEngCustomEditorWidget::TEngCustomEditorWidget(QWidget* Parent, TEngController* Controller,
+                                               const TEditorFactory& Factory)
     : QAbstractScrollArea(Parent), FCarets(viewport()),
       FHighlightColors(clHighlight, clHighlightText) {
     InitEditorResources();
@@ -42,7 +44,8 @@ TEngCustomEditorWidget::TEngCustomEditorWidget(QWidget* Parent, TEngController* 
         Controller = FOwnController.get();
         FPoolTimer = std::make_unique<TEngQtTimer>(Controller->TimerPool());
     }
-    FEditor = std::make_unique<TEngCustomEditor>(*this, Controller);
+    FEditor = Factory ? Factory(*this, Controller)
+                      : std::make_unique<TEngCustomEditor>(*this, Controller);
 
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_InputMethodEnabled);
@@ -579,6 +582,9 @@ void TEngCustomEditorWidget::mousePressEvent(QMouseEvent* Event) {
         return;
     }
     TEngCustomEditor& E = *FEditor;
+    // The click that brought the focus is dropped when the form says so.
+    if (std::exchange(FActivatingClick, false) && Controller().EatActivatingClick)
+        return;
     if (focusPolicy() & Qt::ClickFocus)
         setFocus(Qt::MouseFocusReason);
     FMouseCaptured = E.LineCount() > 1 || E.Lines().LineLength(1) > 0;
@@ -722,6 +728,7 @@ void TEngCustomEditorWidget::SelectParaAt(int Line, bool Extend) {
 
 void TEngCustomEditorWidget::focusInEvent(QFocusEvent* Event) {
     QAbstractScrollArea::focusInEvent(Event);
+    FActivatingClick = Event->reason() == Qt::MouseFocusReason;
     FEditor->FocusEntered();
     FCarets.SetVisible(true);
     FCarets.SetShown(true);

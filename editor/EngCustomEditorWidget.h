@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace korvid {
@@ -26,9 +27,13 @@ namespace korvid {
 // and scroll-bar input into the editor's operations.
 class TEngCustomEditorWidget : public QAbstractScrollArea, public TEngEditorHost {
 public:
+    // Makes the editor the widget shows, for widgets of an editor subclass.
+    using TEditorFactory =
+        std::function<std::unique_ptr<TEngCustomEditor>(TEngEditorHost&, TEngController*)>;
+
     // Without a controller the widget makes one of its own.
-    explicit TEngCustomEditorWidget(QWidget* Parent = nullptr,
-                                    TEngController* Controller = nullptr);
+    explicit TEngCustomEditorWidget(QWidget* Parent = nullptr, TEngController* Controller = nullptr,
+                                    const TEditorFactory& Factory = {});
     ~TEngCustomEditorWidget() override;
 
     TEngCustomEditor& Editor() { return *FEditor; }
@@ -132,6 +137,7 @@ private:
     bool FMeasuring = false;
     bool FSwallowNextChar = false;
     bool FBusy = false;
+    bool FActivatingClick = false;
     // Mouse drag: selecting text or, from the margin, whole lines.
     bool FMouseCaptured = false;
     bool FMarginDrag = false;

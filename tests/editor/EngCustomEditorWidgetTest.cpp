@@ -3,6 +3,8 @@
 #include "FakeEditorHost.h"
 #include "editor/EngCommand.h"
 #include "editor/EngQtTimer.h"
+#include "editor/EngTextFileEditorWidget.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -302,6 +304,22 @@ TEST_F(Widget, MarginClickSelectsALine) {
     EXPECT_EQ(E().SelectedText(), "one\r\n");
 }
 
+TEST_F(Widget, ActivatingClickCanBeEaten) {
+    LoadText(E(), {"one two"});
+    W->clearFocus();
+    W->Controller().EatActivatingClick = true;
+    QTest::mouseClick(Port(), Qt::LeftButton, {}, Cell(5, 1));
+    EXPECT_EQ(E().CaretPos(), 1);
+    EXPECT_TRUE(W->hasFocus());
+    QTest::mouseClick(Port(), Qt::LeftButton, {}, Cell(3, 1) - QPoint(E().CharWidth() / 2, 0));
+    EXPECT_EQ(E().CaretPos(), 3); // clicks in the focused editor count
+    W->clearFocus();
+    W->Controller().EatActivatingClick = false;
+    QTest::mouseClick(Port(), Qt::LeftButton, {}, Cell(5, 1) - QPoint(E().CharWidth() / 2, 0));
+    EXPECT_EQ(E().CaretPos(), 5);
+    EXPECT_TRUE(W->hasFocus());
+}
+
 TEST_F(Widget, CaretFollowsTheModeAndAnswersTheInputMethod) {
     QTest::keyClicks(W.get(), "ab");
     QApplication::processEvents();
@@ -380,6 +398,10 @@ TEST_F(Rendering, HiddenSelectionShowsOnlyWithTheFocus) {
     LoadText(E(), {"hello"});
     E().SetSelectionParas({1, 1}, {1, 3}, true);
     E().HideSelection = true;
+    EXPECT_FALSE(Holds(Picture(), CellRect(1, 1), qRgb(0, 0, 128)));
+    W->setFocus();
+    EXPECT_TRUE(Holds(Picture(), CellRect(1, 1), qRgb(0, 0, 128)));
+    W->clearFocus();
     EXPECT_FALSE(Holds(Picture(), CellRect(1, 1), qRgb(0, 0, 128)));
 }
 
@@ -462,6 +484,20 @@ TEST_F(Rendering, ScrolledOutLineIsEmpty) {
     const QImage Image = Picture();
     EXPECT_TRUE(Only(Image, CellRect(1, 1).united(CellRect(5, 1)), qRgb(255, 255, 255)));
     EXPECT_TRUE(Holds(Image, CellRect(1, 2), qRgb(0, 0, 0)));
+}
+
+TEST(TextFileEditorWidget, ShowsALoadedFile) {
+    test::TTempDir Dir;
+    const auto Name = Dir.Path() / "a.txt";
+    test::WriteFileBytes(Name, "one\r\ntwo\r\n");
+    TEngTextFileEditorWidget W;
+    W.resize(300, 200);
+    W.show();
+    W.Editor().LoadFromFile(Name.string());
+    EXPECT_EQ(ParasOf(W.Editor()), (TParas{"one", "two"}));
+    W.Editor().MoveCaret(2, 4);
+    QTest::keyClicks(&W, "!");
+    EXPECT_EQ(W.Editor().Lines().ParaText(2), "two!");
 }
 
 // ---- The pool's timer ----
