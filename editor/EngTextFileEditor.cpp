@@ -123,16 +123,19 @@ void TEngCustomTextFileEditor::LoadFromFile(std::string_view Name) {
         return;
     ClearAll();
     TParaList& L = Lines();
+    // A final line end leaves an empty last paragraph, as when the same text is typed or set,
+    // so that saving with a final line end gives the same bytes back.
+    std::vector<std::string>& Read = Reader.Lines();
+    if (Reader.EndsWithLineBreak)
+        Read.emplace_back();
     int Error = eeNone;
-    // Lines go after the fresh text's one empty paragraph, which is dropped afterwards. A line
+    // The first line goes after the fresh text's one empty paragraph, which then goes. A line
     // longer than a paragraph may be is cut into several by the append path.
-    for (const std::string& Line : Reader.Lines()) {
-        Error = AppendLine(Line);
-        if (Error != eeNone)
-            break;
+    for (std::size_t I = 0; I < Read.size() && Error == eeNone; ++I) {
+        Error = AppendLine(Read[I]);
+        if (I == 0 && L.ParaCount() > 1)
+            L.DeletePara(this, 1);
     }
-    if (L.ParaCount() > 1)
-        L.DeletePara(this, 1);
     L.UndoBuffer().Clear();
     L.SetModified(false);
     Relayout();
