@@ -265,6 +265,23 @@ TEST_F(Widget, ThumbDragToTheEndOfALongText) {
     EXPECT_EQ(Bar->value(), E().TopLine() / 4);
 }
 
+TEST_F(Widget, HorizontalBarScrollsByColumnsAndPages) {
+    LoadText(E(), {std::string(300, 'x')});
+    QScrollBar* Bar = W->horizontalScrollBar();
+    ASSERT_TRUE(Bar->isVisible());
+    Bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(E().LeftColumn(), 1);
+    Bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(E().LeftColumn(), 1 + E().VisibleColumns() - 1);
+    EXPECT_EQ(Bar->value(), E().LeftColumn());
+    Bar->setSliderDown(true);
+    Bar->setSliderPosition(40);
+    Bar->setSliderDown(false);
+    EXPECT_EQ(E().LeftColumn(), 40);
+    Bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(E().LeftColumn(), 0);
+}
+
 TEST_F(Widget, DragSelects) {
     LoadText(E(), {"first line", "second line", "third line"});
     QTest::mousePress(Port(), Qt::LeftButton, {}, Cell(3, 1) - QPoint(E().CharWidth() / 2, 0));
