@@ -1,0 +1,75 @@
+#pragma once
+
+#include "app/KorvidForm.h"
+#include "app/PlainTextEditor.h"
+#include "platform/RegistryStore.h"
+#include "tests/support/TempDir.h"
+#include "ui/ModalRunner.h"
+#include "workspace/KorvidTool.h"
+
+#include <QDateTime>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace korvid::test {
+
+// A main window on a 1920 x 1040 work area over a private registry, with stand-in services.
+class TFormTest : public ::testing::Test {
+protected:
+    TTempDir Dir;
+    TScopedRegistryStore Store{Dir / "registry"};
+    TNoSearchDialogs* Search = nullptr;
+    std::unique_ptr<TKorvidForm> Form;
+
+    void SetUp() override { BuildTools(); }
+    void TearDown() override { Form.reset(); }
+
+    TKorvidForm& MakeForm(std::vector<TDocumentView> Views = {}, bool StartingUp = false) {
+        TKorvidFormSetup Setup;
+        Setup.WorkArea = QRect(0, 0, 1920, 1040);
+        if (!Views.empty())
+            Setup.Views = std::make_unique<TListedViewCatalogue>(std::move(Views));
+        auto SearchDialogs = std::make_unique<TNoSearchDialogs>();
+        Search = SearchDialogs.get();
+        Setup.Services.Search = std::move(SearchDialogs);
+        Setup.Clock = [] { return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)); };
+        Form = std::make_unique<TKorvidForm>(std::move(Setup));
+        Form->SetStartingUp(StartingUp);
+        return *Form;
+    }
+
+    std::string File(std::string_view Name, std::string_view Bytes) {
+        WriteFileBytes(Dir / Name, Bytes);
+        return (Dir / Name).string();
+    }
+
+    std::vector<std::string> TabCaptions() const {
+        std::vector<std::string> Captions;
+        for (int Index = 0; Index < Form->Tabs()->count(); ++Index)
+            Captions.push_back(Form->Tabs()->tabText(Index).toStdString());
+        return Captions;
+    }
+
+    std::string ActiveText() const {
+        std::string Text;
+        const auto Lines = Form->ActiveEditor()->Paragraphs();
+        for (std::size_t Index = 0; Index < Lines.size(); ++Index)
+            Text += (Index ? "\n" : "") + Lines[Index];
+        return Text;
+    }
+
+    static void Type(TDocumentEditor* Editor, const QString& Text) {
+        static_cast<TPlainTextEditor*>(Editor)->TextEdit()->insertPlainText(Text);
+    }
+
+    bool ToolEnabled(int Index) const { return ToolList().Items(Index)->Enabled(); }
+    bool ToolDown(int Index) const { return ToolList().Items(Index)->Down(); }
+};
+
+} // namespace korvid::test

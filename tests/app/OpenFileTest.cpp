@@ -1,0 +1,336 @@
+#include "FormFixture.h"
+
+#include "foundation/BinaryStrings.h"
+#include "foundation/EncryptionEngine.h"
+#include "psystem/MajorVolume.h"
+#include "psystem/Subvolume.h"
+#include "workspace/ToolIndexes.h"
+
+#include <filesystem>
+
+namespace korvid::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class TOpenFileTest : public TFormTest {
+protected:
+    // WORK.vol holding HELLO.TEXT, PROG.CODE and SUB.SVOL with INNER.TEXT.
+    std::string MakeVolume() {
+        const auto Path = Dir / "work.vol";
+        EXPECT_TRUE(CreateVolumeFile(Path, "WORK", 120));
+        TMajorVolume Volume(Path, true);
+        EXPECT_TRUE(Volume.SaveTextFile("HELLO.TEXT", {"hello", "volume"}, false));
+        EXPECT_TRUE(Volume.SaveBytes("PROG.DATA", "abcd", fkData, 4));
+        EXPECT_TRUE(Volume.CopyFileTo(0, "SUB", 30, Volume));
+        TSubvolume Sub(Volume, "SUB.SVOL");
+        EXPECT_TRUE(Sub.SaveTextFile("INNER.TEXT", {"inside"}, false));
+        return Path.string();
+    }
+};
+
+TEST_F(TOpenFileTest, PlainFileOpensIntoANewTab) {
+    MakeForm();
+    const auto Name = File("notes.txt", "one\r\ntwo\r\n");
+    Form->OpenFile(Name, false, {});
+    ASSERT_EQ(Form->TabCount(), 1);
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"notes.txt"}));
+    EXPECT_EQ(ActiveText(), "one\ntwo");
+    auto* Editor = Form->ActiveEditor();
+    EXPECT_EQ(Editor->FileName, Name);
+    EXPECT_FALSE(Editor->Modified());
+    EXPECT_FALSE(Editor->ReadOnly());
+    EXPECT_FALSE(Editor->CanUndo());
+    EXPECT_EQ(Form->windowTitle().toStdString(), "Korvid - " + Name);
+    EXPECT_EQ(Form->History().PathOfRank(0), Name);
+}
+
+TEST_F(TOpenFileTest, Utf8FileIsDecodedAndSavedBackAsUtf8) {
+    MakeForm();
+    const auto Name = File("u.txt", "\xEF\xBB\xBF"
+                                    "caf\xC3\xA9\r\n");
+    Form->OpenFile(Name, false, {});
+    EXPECT_EQ(ActiveText(), "caf\xE9");
+    EXPECT_TRUE(Form->ActiveEditor()->SaveAsUtf8);
+    Type(Form->ActiveEditor(), "!");
+    ASSERT_TRUE(Form->SaveActiveFile());
+    EXPECT_EQ(ReadFileBytes(Name).substr(0, 3), "\xEF\xBB\xBF");
+}
+
+TEST_F(TOpenFileTest, EncryptedFileAsksForThePasswordAndKeepsIt) {
+    MakeForm();
+    const auto Name = (Dir / "secret.txt").string();
+    WriteEncryptedFile(Name, "pw", {"hidden", "text"});
+    int Asked = 0;
+    InstallPasswordPrompt([&Asked](TPasswordRequest& Request) {
+        ++Asked;
+        Request.Password = "pw";
+        return true;
+    });
+    Form->OpenFile(Name, false, {});
+    InstallPasswordPrompt(nullptr);
+    EXPECT_EQ(Asked, 1);
+    EXPECT_EQ(ActiveText(), "hidden\ntext");
+    EXPECT_EQ(Form->ActiveEditor()->Password, "pw");
+}
+
+TEST_F(TOpenFileTest, CancelledPasswordOpensNothing) {
+    MakeForm();
+    const auto Name = (Dir / "secret.txt").string();
+    WriteEncryptedFile(Name, "pw", {"hidden"});
+    InstallPasswordPrompt([](TPasswordRequest&) { return false; });
+    TScriptedModals Modals;
+    Form->OpenFile(Name, false, {});
+    InstallPasswordPrompt(nullptr);
+    EXPECT_EQ(Form->TabCount(), 0);
+    EXPECT_TRUE(Modals.Shown().empty());
+    EXPECT_EQ(Form->History().Count(), 0);
+}
+
+TEST_F(TOpenFileTest, BinaryFileAsksFirst) {
+    MakeForm();
+    const auto Name = File("data.bin", std::string("ab\0cd\x01\x02", 7));
+    {
+        TScriptedModals Modals;
+        Modals.Press("&No");
+        Form->OpenFile(Name, false, {});
+        ASSERT_EQ(Modals.Shown().size(), 1u);
+        EXPECT_NE(Modals.Last().Message->Text.find("contains binary data"), std::string::npos);
+        EXPECT_EQ(Form->TabCount(), 0);
+    }
+    TScriptedModals Modals;
+    Modals.Press("&Yes");
+    Form->OpenFile(Name, false, {});
+    EXPECT_EQ(Form->TabCount(), 1);
+}
+
+TEST_F(TOpenFileTest, LongLinesAreSplitWithAMessage) {
+    MakeForm();
+    const auto Name = File("long.txt", std::string(5000, 'x') + "\r\nshort\r\n");
+    TScriptedModals Modals;
+    Modals.Press("OK");
+    Form->OpenFile(Name, false, {});
+    ASSERT_EQ(Modals.Shown().size(), 1u);
+    EXPECT_NE(Modals.Last().Message->Text.find("4096"), std::string::npos);
+    const auto Lines = Form->ActiveEditor()->Paragraphs();
+    ASSERT_EQ(Lines.size(), 3u);
+    EXPECT_EQ(Lines[0].size(), 4096u);
+    EXPECT_EQ(Lines[1].size(), 904u);
+}
+
+TEST_F(TOpenFileTest, MissingFileShowsTheMessageAndOpensNothing) {
+    MakeForm();
+    TScriptedModals Modals;
+    Modals.Press("OK");
+    Form->OpenFile((Dir / "gone.txt").string(), false, {});
+    ASSERT_EQ(Modals.Shown().size(), 1u);
+    EXPECT_NE(Modals.Last().Message->Text.find("unable to open"), std::string::npos);
+    EXPECT_EQ(Form->TabCount(), 0);
+}
+
+TEST_F(TOpenFileTest, AFolderGoesToTheFolderSearch) {
+    MakeForm();
+    fs::create_directory(Dir / "src");
+    Form->OpenFile((Dir / "src").string(), false, {});
+    EXPECT_EQ(Form->TabCount(), 0);
+    EXPECT_EQ(Search->FoldersAsked, (std::vector<std::string>{(Dir / "src").string()}));
+}
+
+TEST_F(TOpenFileTest, FilesInAFolderOpenByExtensionWithoutFollowingLinks) {
+    MakeForm();
+    fs::create_directories(Dir / "tree/sub");
+    fs::create_directories(Dir / "tree/.svn");
+    File("tree/a.pas", "a");
+    File("tree/b.txt", "b");
+    File("tree/sub/c.PAS", "c");
+    File("tree/.svn/d.pas", "d");
+    // A link back to the top would recurse for ever if it were followed.
+    fs::create_directory_symlink(Dir / "tree", Dir / "tree/sub/loop");
+    Form->OpenFilesInFolder((Dir / "tree").string(), "pas; inc");
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"a.pas", "c.PAS"}));
+}
+
+TEST_F(TOpenFileTest, TabSetOpensItsFilesAndMarksTheStarredOne) {
+    MakeForm();
+    Form->Options().KorvidTabs = true;
+    fs::create_directory(Dir / "src");
+    const auto First = File("src/first.txt", "1");
+    File("src/second.txt", "2");
+    const auto Set =
+        File("work.korvidtabs", "  " + First + "\r\n\r\n*  src/second.txt | Main \r\n");
+    Form->OpenFile(Set, false, {});
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"first.txt", "Main"}));
+    EXPECT_EQ(Form->CurrentTab(), Form->MainCompileTab());
+    EXPECT_EQ(Form->ActiveEditor()->FileName, (Dir / "src/second.txt").string());
+    EXPECT_FALSE(Form->Options().SingleTab);
+    // Opening the set again only activates what is open.
+    Form->OpenFile(Set, false, {});
+    EXPECT_EQ(Form->TabCount(), 2);
+}
+
+TEST_F(TOpenFileTest, VolumeFilesOpenReadOnlyUnlessText) {
+    MakeForm();
+    const auto Volume = MakeVolume();
+    Form->OpenFile(Volume + ">HELLO.TEXT", false, {});
+    EXPECT_EQ(TabCaptions().back(), "Hello.text");
+    EXPECT_EQ(ActiveText(), "hello\nvolume");
+    EXPECT_FALSE(Form->ActiveEditor()->ReadOnly());
+    EXPECT_TRUE(ToolEnabled(ToolIndex::FileBrowseVolume));
+    EXPECT_EQ(Form->FindOpenVolumeFile("hello.text"), Volume + ">HELLO.TEXT");
+
+    TScriptedModals Modals;
+    Modals.Press("&Yes"); // it looks binary
+    Form->OpenFile(Volume + ">PROG.DATA", false, {});
+    EXPECT_TRUE(Form->ActiveEditor()->ReadOnly());
+    EXPECT_TRUE(ToolDown(ToolIndex::FileReadOnly));
+}
+
+TEST_F(TOpenFileTest, FileInsideASubvolumeOpens) {
+    MakeForm();
+    const auto Volume = MakeVolume();
+    Form->OpenFile(Volume + ">SUB.SVOL:INNER.TEXT", false, {});
+    EXPECT_EQ(TabCaptions().back(), "Inner.text");
+    EXPECT_EQ(ActiveText(), "inside");
+    EXPECT_FALSE(Form->ActiveEditor()->ReadOnly());
+}
+
+TEST_F(TOpenFileTest, TheStartupTabIsReplacedByTheFirstFileOnly) {
+    MakeForm({}, true);
+    Form->FileNew();
+    Form->SetStartingUp(false);
+    ASSERT_NE(Form->StartupTab(), nullptr);
+    Form->OpenFile(File("a.txt", "a"), false, {});
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"a.txt"}));
+    EXPECT_EQ(Form->StartupTab(), nullptr);
+    Form->OpenFile(File("b.txt", "b"), false, {});
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(TOpenFileTest, AStartupTabTypedIntoIsKept) {
+    MakeForm({}, true);
+    Form->FileNew();
+    Form->SetStartingUp(false);
+    Type(Form->ActiveEditor(), "draft");
+    Form->OpenFile(File("a.txt", "a"), false, {});
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"File 1 *", "a.txt"}));
+}
+
+TEST_F(TOpenFileTest, ReopeningAnOpenFile) {
+    MakeForm();
+    const auto Name = File("a.txt", "a");
+    Form->OpenFile(Name, false, {});
+    QWidget* First = Form->CurrentTab();
+    Form->OpenFile(Name, false, {});
+    EXPECT_EQ(Form->TabCount(), 1);
+    EXPECT_NE(Form->CurrentTab(), First);
+
+    Type(Form->ActiveEditor(), "changed ");
+    TScriptedModals Modals;
+    Modals.Press("&No");
+    Form->OpenFile(Name, false, {});
+    EXPECT_EQ(Form->TabCount(), 1);
+    EXPECT_EQ(ActiveText(), "changed a");
+    EXPECT_TRUE(Form->ActiveEditor()->Modified());
+}
+
+TEST_F(TOpenFileTest, ReopeningADeletedFileKeepsTheModifiedTab) {
+    MakeForm();
+    const auto Name = File("a.txt", "a");
+    Form->OpenFile(Name, false, {});
+    Type(Form->ActiveEditor(), "work ");
+    fs::remove(Name);
+    TScriptedModals Modals;
+    Modals.Press("OK");
+    Form->OpenFile(Name, false, {});
+    ASSERT_EQ(Modals.Shown().size(), 1u); // no question about discarding the changes
+    EXPECT_EQ(Form->TabCount(), 1);
+    EXPECT_EQ(ActiveText(), "work a");
+}
+
+TEST_F(TOpenFileTest, SingleTabKeepsTheDocumentWhenTheNewFileIsMissing) {
+    MakeForm();
+    Form->Options().SingleTab = true;
+    const auto Name = File("a.txt", "original");
+    Form->OpenFile(Name, false, {});
+    TScriptedModals Modals;
+    Modals.Press("OK");
+    Form->OpenFile((Dir / "missing.txt").string(), false, {});
+    EXPECT_EQ(ActiveText(), "original");
+    EXPECT_EQ(Form->ActiveEditor()->FileName, Name);
+    Form->OpenFile(File("b.txt", "bee"), false, {});
+    EXPECT_EQ(Form->TabCount(), 1);
+    EXPECT_EQ(ActiveText(), "bee");
+}
+
+TEST_F(TOpenFileTest, SingleTabLeavesTheDocumentUntitledWhenReadingFails) {
+    MakeForm();
+    Form->Options().SingleTab = true;
+    const auto Name = File("a.txt", "original");
+    Form->OpenFile(Name, false, {});
+    const auto Secret = (Dir / "secret.txt").string();
+    WriteEncryptedFile(Secret, "pw", {"hidden"});
+    InstallPasswordPrompt([](TPasswordRequest&) { return false; });
+    Form->OpenFile(Secret, false, {});
+    InstallPasswordPrompt(nullptr);
+    ASSERT_EQ(Form->TabCount(), 1);
+    EXPECT_FALSE(Form->ActiveEditor()->HasFileName());
+    Form->ActiveEditor()->SetModified(true);
+    TScriptedModals Modals; // a save now asks for a name instead of emptying a.txt
+    Form->FileSave();
+    EXPECT_EQ(ReadFileBytes(Name), "original");
+}
+
+TEST_F(TOpenFileTest, NamesDifferingInCaseAreDifferentDocuments) {
+    MakeForm();
+    const auto Lower = File("case.txt", "lower");
+    const auto Upper = File("CASE.txt", "upper");
+    Form->OpenFile(Lower, false, {});
+    Form->OpenFile(Upper, false, {});
+    EXPECT_EQ(Form->TabCount(), 2);
+    EXPECT_EQ(Form->FindTabOfFile(Lower), Form->Tabs()->widget(0));
+}
+
+TEST_F(TOpenFileTest, LoadFileIntoEditorFillsTheListOnly) {
+    MakeForm();
+    std::vector<std::string> Target{"old"};
+    Form->LoadFileIntoEditor(File("a.txt", "x\r\ny\r\n"), Target);
+    EXPECT_EQ(Target, (std::vector<std::string>{"x", "y"}));
+    EXPECT_EQ(Form->TabCount(), 0);
+    EXPECT_EQ(Form->History().Count(), 0);
+
+    TScriptedModals Modals;
+    Form->LoadFileIntoEditor((Dir / "none.txt").string(), Target);
+    EXPECT_TRUE(Modals.Shown().empty());
+    EXPECT_EQ(Target, (std::vector<std::string>{"x", "y"}));
+
+    Form->LoadFileIntoEditor(MakeVolume() + ">HELLO.TEXT", Target);
+    EXPECT_EQ(Target, (std::vector<std::string>{"hello", "volume"}));
+}
+
+TEST_F(TOpenFileTest, DroppedFilesOpenSortedOrInsertAtTheCaretWithCtrl) {
+    MakeForm();
+    const auto B = File("b.txt", "bee");
+    const auto A = File("a.txt", "ay");
+    Form->OpenDroppedFiles({B, A}, false);
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"a.txt", "b.txt"}));
+    Form->ActiveEditor()->MoveCaretTo(1, 2);
+    Form->OpenDroppedFiles({A}, true);
+    EXPECT_EQ(Form->TabCount(), 2);
+    EXPECT_EQ(ActiveText(), "bayee");
+}
+
+TEST_F(TOpenFileTest, InsertingAFileAtTheCaret) {
+    MakeForm();
+    Form->NewTab("Doc");
+    Type(Form->ActiveEditor(), "[]");
+    Form->ActiveEditor()->MoveCaretTo(1, 2);
+    Form->InsertFileAtCaret(File("part.txt", "one\r\ntwo"));
+    EXPECT_EQ(ActiveText(), "[one\ntwo]");
+    TScriptedModals Modals;
+    Modals.Press("OK");
+    Form->InsertFileAtCaret((Dir / "none.txt").string());
+    EXPECT_EQ(Modals.Shown().size(), 1u);
+}
+
+} // namespace
+} // namespace korvid::test
