@@ -506,7 +506,7 @@ TEST_F(Rendering, ScrolledOutLineIsEmpty) {
 TEST(TextFileEditorWidget, ShowsALoadedFile) {
     test::TTempDir Dir;
     const auto Name = Dir.Path() / "a.txt";
-    test::WriteFileBytes(Name, "one\r\ntwo\r\n");
+    test::WriteFileBytes(Name, "one\r\ntwo");
     TEngTextFileEditorWidget W;
     W.resize(300, 200);
     W.show();
