@@ -26,6 +26,8 @@ protected:
     TScopedRegistryStore Store{Dir / "registry"};
     TNoSearchDialogs* Search = nullptr;
     std::unique_ptr<TKorvidForm> Form;
+    // The local time the window stamps into files.
+    QDateTime Now{QDate(2024, 3, 5), QTime(14, 7, 9)};
 
     void SetUp() override { BuildTools(); }
     void TearDown() override { Form.reset(); }
@@ -38,7 +40,7 @@ protected:
         auto SearchDialogs = std::make_unique<TNoSearchDialogs>();
         Search = SearchDialogs.get();
         Setup.Services.Search = std::move(SearchDialogs);
-        Setup.Clock = [] { return QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9)); };
+        Setup.Clock = [this] { return Now; };
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(StartingUp);
         return *Form;
