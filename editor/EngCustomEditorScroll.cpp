@@ -277,6 +277,9 @@ void TEngCustomEditor::FollowChange(const TTextChange& Change, bool IsChanger) {
     // case, since a re-wrap may have shifted the line starts around it.
     if (IsChanger && SplitAtTop) {
         SetTopLine(FTopLine);
+    } else if (Change.Para > TopStart.Para) {
+        // A change below the top line's paragraph cannot move it; looking it up would walk
+        // the text from the change back to the top on every edit of a long replace.
     } else {
         const TTextPos Start = BeforeTop ? Change.Move(TopStart, ParaCount) : TopStart;
         SetTopLine(FLines->LineOfPara(Start.Para, Start.Pos).first);
