@@ -247,7 +247,7 @@ bool TEngCustomEditorWidget::event(QEvent* Event) {
 }
 
 void TEngCustomEditorWidget::keyPressEvent(QKeyEvent* Event) {
-    const int Key = QtKeyToVirtualKey(Event->key(), Event->modifiers() & Qt::KeypadModifier);
+    const int Key = VirtualKeyFromEvent(*Event);
     const TModifiers Mods = ModifiersOfQt(Event->modifiers());
     Event->accept();
     if (Mods.Alt && !Mods.Ctrl)

@@ -32,6 +32,29 @@ inline constexpr int VK_F1 = 0x70;
 inline constexpr int VK_F2 = 0x71;
 inline constexpr int VK_NUMLOCK = 0x90;
 inline constexpr int VK_SCROLL = 0x91;
+inline constexpr int VK_9 = 0x39;
+inline constexpr int VK_Z = 0x5A;
+inline constexpr int VK_NUMPAD0 = 0x60;
+inline constexpr int VK_NUMPAD9 = 0x69;
+inline constexpr int VK_MULTIPLY = 0x6A;
+inline constexpr int VK_ADD = 0x6B;
+inline constexpr int VK_SUBTRACT = 0x6D;
+inline constexpr int VK_DECIMAL = 0x6E;
+inline constexpr int VK_DIVIDE = 0x6F;
+inline constexpr int VK_F24 = 0x87;
+inline constexpr int VK_OEM_1 = 0xBA;      // ";"
+inline constexpr int VK_OEM_PLUS = 0xBB;   // "="
+inline constexpr int VK_OEM_COMMA = 0xBC;  // ","
+inline constexpr int VK_OEM_MINUS = 0xBD;  // "-"
+inline constexpr int VK_OEM_PERIOD = 0xBE; // "."
+inline constexpr int VK_OEM_2 = 0xBF;      // "/"
+inline constexpr int VK_OEM_3 = 0xC0;      // "'" on a United Kingdom keyboard
+inline constexpr int VK_OEM_4 = 0xDB;      // "["
+inline constexpr int VK_OEM_5 = 0xDC;      // backslash
+inline constexpr int VK_OEM_6 = 0xDD;      // "]"
+inline constexpr int VK_OEM_7 = 0xDE;      // "#" on a United Kingdom keyboard
+inline constexpr int VK_OEM_8 = 0xDF;      // the key left of "1" on a United Kingdom keyboard
+inline constexpr int VK_OEM_102 = 0xE2;    // backslash beside the left Shift key
 
 // The virtual key of a letter 'A'..'Z' (either case) or a digit.
 constexpr int VkOfChar(char C) {

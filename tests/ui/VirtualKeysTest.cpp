@@ -68,7 +68,7 @@ TEST(VirtualKeys, QtKeysMapToVirtualKeys) {
         {Qt::Key_unknown, 0},
     };
     for (const TCase& Case : Cases)
-        EXPECT_EQ(VirtualKeyFromQtKey(Case.QtKey), Case.Key) << Case.QtKey;
+        EXPECT_EQ(QtKeyToVirtualKey(Case.QtKey), Case.Key) << Case.QtKey;
 }
 
 TEST(VirtualKeys, TheKeysLeftOfOneAndSlashGoByTheirPlace) {
