@@ -67,8 +67,9 @@ TEST_F(Public, TextBufferNeverWritesPastItsSize) {
         std::vector<char> Buffer(12, '#');
         const int N = E.GetTextBuf(Buffer.data(), Size);
         EXPECT_EQ(N, std::max(0, std::min(Size - 1, 6))) << Size;
-        if (Size > 0)
+        if (Size > 0) {
             EXPECT_EQ(std::string(Buffer.data()), std::string("ab\r\ncd").substr(0, N));
+        }
         EXPECT_EQ(Buffer[static_cast<std::size_t>(Size)], '#') << Size;
     }
 }
