@@ -63,7 +63,9 @@ std::string ExpandTabsForVolume(std::string_view Text, int TabSize) {
 TEditor::TEditor(QWidget* Parent, TEditorOwner* Owner, TEngController* Controller)
     : TEngTextFileEditorWidget(Parent, Controller), OwnerForm(Owner),
       PSystemTextStore(MakeVolumeTextStore()) {
+    // Drops reach the scroll area through its viewport.
     setAcceptDrops(OwnerForm != nullptr);
+    viewport()->setAcceptDrops(OwnerForm != nullptr);
 }
 
 TEditor::~TEditor() {

@@ -16,7 +16,8 @@ QRect ToQRect(const TRunRect& Rect) {
 } // namespace
 
 TPainterRunCanvas::TPainterRunCanvas(QPainter& Painter, TColor Brush, TColor FontColour)
-    : FPainter(Painter), FBrush(Brush), FFontColour(FontColour) {}
+    : FPainter(Painter), FBrush(Brush), FFontColour(FontColour),
+      FAscent(QFontMetrics(Painter.font()).ascent()) {}
 
 bool TPainterRunCanvas::Bold() const {
     return FPainter.font().bold();
@@ -47,7 +48,7 @@ void TPainterRunCanvas::TextRect(const TRunRect& Clip, int X, int Y, std::string
     FPainter.setClipRect(ClipRect, Qt::IntersectClip);
     FPainter.fillRect(ClipRect, ColorToQColor(FBrush));
     FPainter.setPen(ColorToQColor(FFontColour));
-    FPainter.drawText(X, Y + QFontMetrics(FPainter.font()).ascent(), ToQString(Text));
+    FPainter.drawText(X, Y + FAscent, ToQString(Text));
     FPainter.restore();
 }
 

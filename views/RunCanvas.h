@@ -54,6 +54,7 @@ private:
     QPainter& FPainter;
     TColor FBrush;
     TColor FFontColour;
+    int FAscent; // of the painter's font; the same for every style of a fixed font
 };
 
 } // namespace korvid

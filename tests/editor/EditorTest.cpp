@@ -1,11 +1,14 @@
 #include "tests/editor/EditorTestSupport.h"
 
 #include "foundation/EncryptionEngine.h"
+#include "psystem/MajorVolume.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
+#include <QDragEnterEvent>
 #include <QFontMetrics>
 #include <QImage>
+#include <QMimeData>
 #include <QPainter>
 #include <QWheelEvent>
 
@@ -487,6 +490,73 @@ TEST_F(EditorControl, CtrlAndAltClicksGoToTheDebuggerAndTheSources) {
     Click(Qt::AltModifier, OnBeta + QPoint(0, -10));
     EXPECT_EQ(Debugger.Declarations.size(), 1u);
     EXPECT_EQ(Owner.Searched.size(), 1u);
+
+    // Hovering hands the word to the debugger's evaluation hint while hints are on.
+    auto Hover = [&] {
+        QMouseEvent Move(QEvent::MouseMove, OnBeta, Ed->viewport()->mapToGlobal(OnBeta),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(Ed->viewport(), &Move);
+    };
+    Hover();
+    EXPECT_TRUE(Debugger.Hints.empty());
+    Debugger.HintsOn = true;
+    Hover();
+    EXPECT_EQ(Debugger.Hints, std::vector<std::string>{"beta"});
+}
+
+TEST_F(EditorControl, InitialiseSetsUpANewTab) {
+    Ed->Initialise();
+    EXPECT_EQ(Ed->frameShape(), QFrame::NoFrame);
+    EXPECT_FALSE(E().HideSelection);
+    EXPECT_TRUE(E().ScrollBarsAlways);
+    EXPECT_EQ(E().UndoBufferSize(), 65535u);
+    EXPECT_TRUE(E().WantTab);
+    EXPECT_EQ(Ed->View(), &View);
+}
+
+TEST_F(EditorControl, GoingToTheLastEditAndCentringItsLine) {
+    TParas Lines(100, "text");
+    SetText(Lines);
+    E().MoveCaretToPara(60, 3);
+    E().InsertAtCaret("x");
+    E().MoveCaretToPara(1, 1);
+    Owner.Recentre = true;
+    Ed->GoToLastEdit();
+    EXPECT_EQ(E().CaretPara(), 60);
+    EXPECT_EQ(E().CaretPos(), 3);
+    EXPECT_EQ(E().TopLine(), 60 - E().VisibleLines() * 3 / 8);
+    Ed->ScrollToLeftEdge();
+    EXPECT_EQ(E().LeftColumn(), 0);
+    Ed->ClearUndo();
+    E().MoveCaretToPara(1, 1);
+    Ed->GoToLastEdit();
+    EXPECT_EQ(E().CaretPara(), 1);
+}
+
+TEST_F(EditorControl, DroppedFilesGoToTheMainWindow) {
+    QMimeData Data;
+    Data.setUrls({QUrl::fromLocalFile("/tmp/a.txt"), QUrl::fromLocalFile("/tmp/b.pas")});
+    QDragEnterEvent Enter(QPoint(10, 10), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Ed->viewport(), &Enter);
+    EXPECT_TRUE(Enter.isAccepted());
+    QDropEvent Drop(QPointF(10, 10), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(Ed->viewport(), &Drop);
+    ASSERT_EQ(Owner.Dropped.size(), 1u);
+    EXPECT_EQ(Owner.Dropped[0], (TParas{"/tmp/a.txt", "/tmp/b.pas"}));
+    EXPECT_TRUE(Ed->acceptDrops());
+    EXPECT_FALSE(TEditor().acceptDrops()); // without a main window nothing takes them
+}
+
+TEST_F(EditorControlSaving, SavesIntoARealVolume) {
+    const auto Volume = Dir / "Work.vol";
+    ASSERT_TRUE(CreateVolumeFile(Volume, "WORK", 200));
+    SetText({"program hello;", "\tbegin", "end."});
+    ASSERT_TRUE(Ed->SaveToPSystemVolume(Volume.string() + ">HELLO.TEXT", false, false, false));
+    TMajorVolume Reader(Volume, false);
+    const int Index = Reader.FindFile("HELLO.TEXT");
+    ASSERT_GE(Index, 0);
+    EXPECT_EQ(Reader.ReadFileLines(Index, "HELLO.TEXT"),
+              (TParas{"program hello;", "        begin", "end."}));
 }
 
 } // namespace
