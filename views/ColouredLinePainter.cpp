@@ -65,7 +65,10 @@ void TColouredLinePainter::ChunkProc(int ElementId, std::int64_t Start, std::int
     const std::int64_t First = std::clamp<std::int64_t>(Start, 0, LineLength);
     const std::int64_t End =
         std::clamp<std::int64_t>(Start + std::max<std::int64_t>(Length, 0), First, LineLength);
-    DrawElementRun(ElementId, static_cast<int>(First), static_cast<int>(End - First));
+    // Nothing of the line is left of a chunk that lay wholly outside it; drawing it would
+    // only fill a marker line's background over runs already drawn.
+    if (End > First)
+        DrawElementRun(ElementId, static_cast<int>(First), static_cast<int>(End - First));
 }
 
 void TColouredLinePainter::DrawMarkerFill() {

@@ -204,6 +204,16 @@ TEST(ColouredLinePainterTest, ChunksOutsideTheLineAreClamped) {
                                                      Text(26, 58, "cdef", Back, Plain)}));
 }
 
+TEST(ColouredLinePainterTest, AChunkOutsideTheLineLeavesAMarkerLineAlone) {
+    TTestPainter P;
+    P.LineMarkers = {1};
+    P.Paint(P.Line("ab"), {{0, 0, 2}, {0, -9, 3}});
+    const std::vector<TDrawn> Texts = P.Canvas.Texts();
+    ASSERT_EQ(Texts.size(), 2u);
+    EXPECT_EQ(Texts[0].Text, "ab");
+    EXPECT_EQ(Texts[1].Rect.Left, 26); // the marker fill after the text, nothing over it
+}
+
 TEST(ColouredLinePainterTest, MarkerLinesTakeTheMarkerColoursToTheRowsEnd) {
     TTestPainter P;
     P.LineMarkers = {3, -5};
