@@ -90,7 +90,7 @@ void TColouredLinePainter::DrawRun(int Start, int Length, TColor Colour, bool Bo
     std::string Text;
     if (Start == MarkerFillStart) {
         // One blank in the first visible cell; the marker fill below does the rest.
-        Text = " ";
+        Text.assign(1, ' ');
         Start = FLine.Pos;
     } else {
         const int LineLength = static_cast<int>(FLine.S.size());
