@@ -51,6 +51,7 @@ void TKorvidForm::LoadSettings() {
             Side = LegacyKeyIndex;
     }
     auto& S = FSettings;
+    bool ViewStatus = true;
     if (RootOpen) {
         int Width = this->width(), Height = this->height(), Left = x(), Top = y();
         ReadInteger(Reg, "Window Width", Width);
@@ -86,12 +87,12 @@ void TKorvidForm::LoadSettings() {
         S.OpenFolder = FloppyRoot(Reg.ReadStringDefault("Open Folder", "C:\\"));
         S.SaveFolder = FloppyRoot(Reg.ReadStringDefault("Save Folder", "C:\\"));
         S.PasswordAsAsterisks = Reg.ReadBoolDefault("Password As Asterisks", true);
-        // Through the command, so that its tool shows the state.
-        const bool ViewStatus = Reg.ReadBoolDefault("View Status Bar", true);
-        statusBar()->setVisible(!ViewStatus);
-        ViewStatusBar();
+        ViewStatus = Reg.ReadBoolDefault("View Status Bar", true);
         Reg.CloseKey();
     }
+    // Through the command, so that its tool shows the state.
+    statusBar()->setVisible(!ViewStatus);
+    ViewStatusBar();
 
     if (Reg.OpenKeyReadOnly(FilerKeys[Side])) {
         ReadPlacement(Reg, S.Filer);

@@ -24,13 +24,19 @@ class TFormTest : public ::testing::Test {
 protected:
     TTempDir Dir;
     TScopedRegistryStore Store{Dir / "registry"};
+    // A dialog no test step expected is closed at once and counted here.
+    TScriptedModals Unexpected;
     TNoSearchDialogs* Search = nullptr;
     std::unique_ptr<TKorvidForm> Form;
     // The local time the window stamps into files.
     QDateTime Now{QDate(2024, 3, 5), QTime(14, 7, 9)};
 
     void SetUp() override { BuildTools(); }
-    void TearDown() override { Form.reset(); }
+    void TearDown() override {
+        Form.reset();
+        for (const auto& Shown : Unexpected.Shown())
+            ADD_FAILURE() << "unexpected dialog: " << Shown.Caption;
+    }
 
     TKorvidForm& MakeForm(std::vector<TDocumentView> Views = {}, bool StartingUp = false) {
         TKorvidFormSetup Setup;
