@@ -2,6 +2,7 @@
 
 #include "app/KorvidForm.h"
 #include "app/PlainTextEditor.h"
+#include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
 #include "tests/support/TempDir.h"
 #include "ui/ModalRunner.h"
@@ -31,7 +32,15 @@ protected:
     // The local time the window stamps into files.
     QDateTime Now{QDate(2024, 3, 5), QTime(14, 7, 9)};
 
-    void SetUp() override { BuildTools(); }
+    void SetUp() override {
+        BuildTools();
+        // The lists the window reads and writes stay inside the test's folder.
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(OptionsKeys));
+        Reg.WriteString("History Filename", (Dir / "history.txt").string());
+        Reg.WriteString("Favourites Filename", (Dir / "favourites.txt").string());
+        Reg.WriteString("Command Lines Filename", (Dir / "commandlines.txt").string());
+    }
     void TearDown() override {
         Form.reset();
         for (const auto& Shown : Unexpected.Shown())
