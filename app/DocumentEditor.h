@@ -15,6 +15,8 @@
 
 namespace korvid {
 
+class TView;
+
 // What the main window needs of a view: how it opens and saves documents and what it adds
 // to them.
 struct TDocumentView {
@@ -31,6 +33,8 @@ struct TDocumentView {
     bool PSystemLorvanta = false;
     int AutoTextCount = 0;
     std::string HelpFile;
+    // The program's view this one mirrors, when there is one.
+    TView* Source = nullptr;
 
     bool MatchesFileName(std::string_view FileName) const;
     // The first wildcard's extension with its dot ("*.pas" gives ".pas"); empty without one.

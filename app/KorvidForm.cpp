@@ -4,6 +4,7 @@
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
+#include "platform/QtVirtualKeys.h"
 #include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
@@ -90,6 +91,9 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
 
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
+    // The editors go before the views they point to.
+    delete takeCentralWidget();
+    FTabs = nullptr;
     SetMainWindowCommands(nullptr);
     if (MainForm() == this)
         SetMainForm(nullptr);
@@ -202,8 +206,24 @@ void TKorvidForm::ApplicationDeactivate() {
 }
 
 void TKorvidForm::EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardModifiers Shift) {
-    if (OnEditorKey)
+    if (OnEditorKey) {
         OnEditorKey(*this, Sender, Key, Shift);
+        return;
+    }
+    // Until the full key handling is installed, keys with Ctrl or Alt and function keys run
+    // the tool that has them as its shortcut.
+    const bool FunctionKey = Key >= Qt::Key_F1 && Key <= Qt::Key_F24;
+    if (!FunctionKey && !(Shift & (Qt::ControlModifier | Qt::AltModifier)))
+        return;
+    std::uint8_t Step = 0;
+    if (Shift & Qt::ShiftModifier)
+        Step |= 1;
+    if (Shift & Qt::AltModifier)
+        Step |= 2;
+    if (Shift & Qt::ControlModifier)
+        Step |= 4;
+    if (ToolList().ExecuteShortCut(std::uint16_t(QtKeyToVirtualKey(Key)), Step))
+        Key = 0;
 }
 
 void TKorvidForm::changeEvent(QEvent* Event) {

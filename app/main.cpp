@@ -1,3 +1,4 @@
+#include "app/EditorDocument.h"
 #include "app/KorvidApplication.h"
 #include "app/KorvidForm.h"
 #include "ui/PasswordUnit.h"
@@ -7,14 +8,18 @@ int main(int argc, char** argv) {
     korvid::TKorvidApplication App(argc, argv);
     korvid::InstallPasswordDialog();
     korvid::BuildTools();
-    korvid::TKorvidForm Form;
+
+    korvid::TKorvidFormSetup Setup;
+    auto Views = std::make_unique<korvid::TViewListCatalogue>();
+    Setup.MakeEditor = korvid::EditorDocumentFactory(*Views);
+    Setup.Views = std::move(Views);
+    korvid::TKorvidForm Form(std::move(Setup));
     Form.OnFirstShow = [](korvid::TKorvidForm& Window) {
         const QStringList Arguments = QApplication::arguments();
         if (Arguments.size() < 2)
             Window.FileNew();
-        else
-            for (int Index = 1; Index < Arguments.size(); ++Index)
-                Window.OpenFile(Arguments[Index].toStdString(), false, {});
+        for (int Index = 1; Index < Arguments.size(); ++Index)
+            Window.OpenFile(Arguments[Index].toStdString(), false, {});
     };
     Form.show();
     return QApplication::exec();

@@ -1,0 +1,268 @@
+#include "app/EditorDocument.h"
+
+#include "editor/Editor.h"
+#include "editor/EngCommand.h"
+#include "foundation/TextFileWriter.h"
+#include "views/View.h"
+#include "views/ViewList.h"
+
+#include <QDateTime>
+
+#include <QKeyEvent>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace korvid {
+
+// ---- Views --------------------------------------------------------------------------------------
+
+TViewListCatalogue::TViewListCatalogue() : FList(std::make_unique<TViewList>()) {}
+
+TViewListCatalogue::~TViewListCatalogue() = default;
+
+const TDocumentView* TViewListCatalogue::Mirror(TView& View) {
+    auto& Slot = FMirrors[&View];
+    if (!Slot)
+        Slot = std::make_unique<TDocumentView>();
+    TDocumentView& M = *Slot;
+    M.Name = View.Name();
+    M.Wildcards = View.Wildcards;
+    M.OpenAsReadOnly = View.OpenAsReadOnly;
+    M.FinalLineFeed = View.FinalLineFeed;
+    M.Utf8 = View.Utf8;
+    M.SaveAsUnix = View.SaveAsUnix;
+    M.PreserveSpaces = View.PreserveSpaces;
+    M.PreserveSolitarySpaces = View.PreserveSolitarySpaces;
+    M.PSystemPascal = View.PSystemPascal;
+    M.PSystemReportWriter = View.PSystemReportWriter;
+    M.PSystemLorvanta = View.PSystemLorvanta;
+    M.AutoTextCount = View.AutoText.Count();
+    M.HelpFile = View.HelpFile;
+    M.Source = &View;
+    return &M;
+}
+
+const TDocumentView* TViewListCatalogue::DefaultView() {
+    return Mirror(FList->GetDefaultView());
+}
+
+const TDocumentView* TViewListCatalogue::FindForFileName(std::string_view FileName) {
+    return Mirror(FList->FindForFileName(FileName));
+}
+
+const TDocumentView* TViewListCatalogue::FindForPSystemFile(const std::vector<std::string>& Lines,
+                                                            const TDocumentView* Fallback) {
+    TView& Other = Fallback && Fallback->Source ? *Fallback->Source : FList->GetDefaultView();
+    return Mirror(FList->FindForPSystemFile({}, Lines, Other));
+}
+
+void TViewListCatalogue::LoadFromRegistry() {
+    FMirrors.clear();
+    FList->LoadFromRegistry();
+}
+
+void TViewListCatalogue::SaveToRegistry() {
+    FList->SaveToRegistry();
+}
+
+// ---- The document editor ------------------------------------------------------------------------
+
+TEditorDocument::TEditorDocument(QWidget* Parent, TViewListCatalogue& Views)
+    : TDocumentEditor(Parent), FViews(Views), FEditor(new TEditor(this, this)) {
+    auto* Layout = new QVBoxLayout(this);
+    Layout->setContentsMargins(0, 0, 0, 0);
+    Layout->addWidget(FEditor);
+    setFocusProxy(FEditor);
+    FEditor->installEventFilter(this);
+    FEditor->Initialise();
+    FEditor->Editor().OnShowStatus = [this](TEngCustomEditor&, int Line, int Column) {
+        if (OnShowStatus)
+            OnShowStatus(*this, Line, Column);
+    };
+}
+
+bool TEditorDocument::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == FEditor && Event->type() == QEvent::KeyPress && OnKeyDown) {
+        auto* Key = static_cast<QKeyEvent*>(Event);
+        bool Handled = false;
+        OnKeyDown(*this, Key->key(), Key->modifiers(), Handled);
+        if (Handled)
+            return true;
+    }
+    return TDocumentEditor::eventFilter(Watched, Event);
+}
+
+TView& TEditorDocument::DefaultView() {
+    return FViews.List().GetDefaultView();
+}
+
+void TEditorDocument::OpenDroppedFiles(const std::vector<std::string>& FileNames) {
+    if (OnDropFiles)
+        OnDropFiles(FileNames, false);
+}
+
+void TEditorDocument::SetView(const TDocumentView* View) {
+    TDocumentEditor::SetView(View);
+    FEditor->SetView(View ? View->Source : nullptr);
+}
+
+std::vector<std::string> TEditorDocument::Paragraphs() const {
+    return FEditor->Paragraphs();
+}
+
+void TEditorDocument::SetParagraphs(const std::vector<std::string>& Lines) {
+    std::string Text;
+    for (std::size_t Index = 0; Index < Lines.size(); ++Index) {
+        if (Index > 0)
+            Text += "\r\n";
+        Text += Lines[Index];
+    }
+    FEditor->Editor().SetEditorText(Text);
+}
+
+void TEditorDocument::ClearAll() {
+    FEditor->Editor().ClearAll();
+    FEditor->ClearUndo();
+}
+
+void TEditorDocument::ClearUndo() {
+    FEditor->ClearUndo();
+}
+
+bool TEditorDocument::CanUndo() const {
+    return FEditor->Editor().CanUndo();
+}
+
+bool TEditorDocument::CanRedo() const {
+    return FEditor->Editor().CanRedo();
+}
+
+void TEditorDocument::Undo() {
+    FEditor->Editor().ProcessCommand(ccUndo, 0);
+}
+
+void TEditorDocument::Redo() {
+    FEditor->Editor().ProcessCommand(ccRedo, 0);
+}
+
+bool TEditorDocument::Modified() const {
+    return FEditor->Editor().GetModified();
+}
+
+void TEditorDocument::SetModified(bool Value) {
+    FEditor->Editor().SetModified(Value);
+}
+
+bool TEditorDocument::ReadOnly() const {
+    return FEditor->Editor().ReadOnly;
+}
+
+void TEditorDocument::SetReadOnly(bool Value) {
+    FEditor->Editor().ReadOnly = Value;
+}
+
+bool TEditorDocument::HasSelection() const {
+    return FEditor->Editor().HasSelection();
+}
+
+int TEditorDocument::GetSelTextLen() const {
+    return FEditor->Editor().GetSelTextLen();
+}
+
+void TEditorDocument::InsertTextAtCaret(std::string_view Text) {
+    FEditor->Editor().InsertText(Text);
+}
+
+void TEditorDocument::MoveCaretTo(int Line, int Column) {
+    auto& E = FEditor->Editor();
+    E.SetCaretPosition(std::clamp(Line, 1, std::max(E.LineCount(), 1)), std::max(Column, 1));
+}
+
+int TEditorDocument::LineCount() const {
+    return FEditor->Editor().LineCount();
+}
+
+int TEditorDocument::ParaCount() const {
+    return FEditor->Editor().ParaCount();
+}
+
+int TEditorDocument::LineToPara(int Line) const {
+    int Column = 1;
+    FEditor->Editor().LineToPara(Line, Column);
+    return Line;
+}
+
+bool TEditorDocument::InsertMode() const {
+    return FEditor->Editor().InsertMode;
+}
+
+bool TEditorDocument::WordWrap() const {
+    return FEditor->Editor().WordWrap();
+}
+
+bool TEditorDocument::ShowsParagraphMarks() const {
+    return FEditor->Editor().ShowParaMarks;
+}
+
+bool TEditorDocument::IsBookmarkSet(int Number) const {
+    int Column = 0;
+    return FEditor->Editor().GetMarkerPosition(Number, Column) >= 0;
+}
+
+bool TEditorDocument::HasSectionNames() const {
+    return FEditor->HasSectionNames();
+}
+
+int TEditorDocument::TabSize() const {
+    return FEditor->Editor().TabSize();
+}
+
+void TEditorDocument::SetExtraLineSpacing(int Pixels) {
+    FEditor->Editor().SetLineSpacing(Pixels);
+}
+
+void TEditorDocument::SetUpdatesSuspended(bool Suspended) {
+    if (Suspended)
+        FEditor->BeginUpdate();
+    else
+        FEditor->EndUpdate();
+}
+
+void TEditorDocument::PushDocumentFields() {
+    FEditor->SetFileName(FileName);
+    FEditor->Password = Password;
+    FEditor->SaveAsUtf8 = SaveAsUtf8;
+    FEditor->UntitledCaption = UntitledCaption;
+    FEditor->ViewChosenByUser = ViewChosenByUser;
+    FEditor->PSystemHeader = PSystemHeader;
+}
+
+void TEditorDocument::SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) {
+    PushDocumentFields();
+    FEditor->SaveToFile(Name,
+                        TTextSaveOptions{Options.FinalLineEnd, Options.Utf8, Options.Unix,
+                                         Options.PreserveSolitarySpaces, Options.PreserveSpaces});
+    SaveTime = FEditor->SaveTime.toMSecsSinceEpoch();
+}
+
+void TEditorDocument::SaveEncrypted(const std::string& Name) {
+    PushDocumentFields();
+    if (!FEditor->SaveEncrypted(Name))
+        throw EFileSaveError(Name, "The encrypted file could not be written.");
+    SaveTime = FEditor->SaveTime.toMSecsSinceEpoch();
+}
+
+bool TEditorDocument::SaveToPSystemVolume(const std::string& Name, bool MakeBackup,
+                                          bool PreserveSpaces, bool PreserveSolitary) {
+    PushDocumentFields();
+    if (!FEditor->SaveToPSystemVolume(Name, MakeBackup, PreserveSpaces, PreserveSolitary))
+        return false;
+    SaveTime = FEditor->SaveTime.toMSecsSinceEpoch();
+    return true;
+}
+
+TDocumentEditorFactory EditorDocumentFactory(TViewListCatalogue& Views) {
+    return [&Views](QWidget* Parent) { return new TEditorDocument(Parent, Views); };
+}
+
+} // namespace korvid

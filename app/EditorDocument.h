@@ -1,0 +1,96 @@
+#pragma once
+
+#include "app/DocumentEditor.h"
+#include "editor/EditorHooks.h"
+
+#include <map>
+#include <memory>
+
+namespace korvid {
+
+class TEditor;
+class TViewList;
+
+// The program's view list as the main window chooses from it; each view is shown to the
+// window as a mirror of its fields, refreshed on every look-up.
+class TViewListCatalogue : public TViewCatalogue {
+public:
+    TViewListCatalogue();
+    ~TViewListCatalogue() override;
+
+    TViewList& List() { return *FList; }
+    const TDocumentView* Mirror(TView& View);
+
+    const TDocumentView* DefaultView() override;
+    const TDocumentView* FindForFileName(std::string_view FileName) override;
+    const TDocumentView* FindForPSystemFile(const std::vector<std::string>& Lines,
+                                            const TDocumentView* Fallback) override;
+    void LoadFromRegistry() override;
+    void SaveToRegistry() override;
+
+private:
+    std::unique_ptr<TViewList> FList;
+    std::map<const TView*, std::unique_ptr<TDocumentView>> FMirrors;
+};
+
+// A document tab's editor on the program's editor control.
+class TEditorDocument : public TDocumentEditor, private TEditorOwner {
+public:
+    TEditorDocument(QWidget* Parent, TViewListCatalogue& Views);
+
+    TEditor& Control() const { return *FEditor; }
+
+    void SetView(const TDocumentView* View) override;
+    std::vector<std::string> Paragraphs() const override;
+    void SetParagraphs(const std::vector<std::string>& Lines) override;
+    void ClearAll() override;
+    void ClearUndo() override;
+    bool CanUndo() const override;
+    bool CanRedo() const override;
+    void Undo() override;
+    void Redo() override;
+    bool Modified() const override;
+    void SetModified(bool Value) override;
+    bool ReadOnly() const override;
+    void SetReadOnly(bool Value) override;
+    bool HasSelection() const override;
+    int GetSelTextLen() const override;
+    void InsertTextAtCaret(std::string_view Text) override;
+    void MoveCaretTo(int Line, int Column) override;
+    int LineCount() const override;
+    int ParaCount() const override;
+    int LineToPara(int Line) const override;
+    bool InsertMode() const override;
+    bool WordWrap() const override;
+    bool ShowsParagraphMarks() const override;
+    bool IsBookmarkSet(int Number) const override;
+    bool HasSectionNames() const override;
+    int TabSize() const override;
+    void SetExtraLineSpacing(int Pixels) override;
+    void SetUpdatesSuspended(bool Suspended) override;
+    void SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) override;
+    void SaveEncrypted(const std::string& Name) override;
+    bool SaveToPSystemVolume(const std::string& Name, bool MakeBackup, bool PreserveSpaces,
+                             bool PreserveSolitary) override;
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
+private:
+    // What the editor control asks of its owner.
+    TView& DefaultView() override;
+    void BuildViewsMenu() override {}
+    void OpenDroppedFiles(const std::vector<std::string>& FileNames) override;
+    void FindInCurrentSources(const std::string&) override {}
+    bool RecentreOnFind() const override { return false; }
+    // The document's own fields reach the control before it saves.
+    void PushDocumentFields();
+
+    TViewListCatalogue& FViews;
+    TEditor* FEditor;
+};
+
+// Makes every new tab's editor an editor control choosing from Views.
+TDocumentEditorFactory EditorDocumentFactory(TViewListCatalogue& Views);
+
+} // namespace korvid

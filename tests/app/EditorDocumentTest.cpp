@@ -1,0 +1,81 @@
+#include "FormFixture.h"
+
+#include "app/EditorDocument.h"
+#include "editor/Editor.h"
+#include "views/View.h"
+#include "views/ViewList.h"
+#include "workspace/ToolIndexes.h"
+
+#include "ui/HackedDialogs.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+
+namespace korvid::test {
+namespace {
+
+// The window with the program's own editor control in every tab.
+class TEditorDocumentTest : public TFormTest {
+protected:
+    TViewListCatalogue* Views = nullptr;
+
+    void MakeProgramForm() {
+        TKorvidFormSetup Setup;
+        Setup.WorkArea = QRect(0, 0, 1920, 1040);
+        auto Catalogue = std::make_unique<TViewListCatalogue>();
+        Views = Catalogue.get();
+        Setup.MakeEditor = EditorDocumentFactory(*Catalogue);
+        Setup.Views = std::move(Catalogue);
+        Form = std::make_unique<TKorvidForm>(std::move(Setup));
+        Form->SetStartingUp(false);
+    }
+
+    TEditor& Control() { return static_cast<TEditorDocument*>(Form->ActiveEditor())->Control(); }
+};
+
+TEST_F(TEditorDocumentTest, OpensEditsAndSavesThroughTheEditorControl) {
+    MakeProgramForm();
+    const auto Name = File("a.txt", "alpha\r\nbeta\r\n");
+    Form->OpenFile(Name, false, {});
+    ASSERT_EQ(Form->TabCount(), 1);
+    EXPECT_EQ(Form->ActiveEditor()->Paragraphs(), (std::vector<std::string>{"alpha", "beta"}));
+    EXPECT_FALSE(Form->ActiveEditor()->Modified());
+    EXPECT_EQ(Control().View(), &Views->List().GetDefaultView());
+
+    Form->ActiveEditor()->MoveCaretTo(2, 1);
+    Form->ActiveEditor()->InsertTextAtCaret("B");
+    EXPECT_TRUE(Form->ActiveEditor()->Modified());
+    EXPECT_EQ(Form->StatusPanelText(3), "Modified");
+    ASSERT_TRUE(Form->SaveActiveFile());
+    EXPECT_EQ(ReadFileBytes(Name), "alpha\r\nBbeta"); // the default view adds no final line end
+    EXPECT_FALSE(Form->ActiveEditor()->Modified());
+}
+
+TEST_F(TEditorDocumentTest, SaveAsTakesTheViewOfTheNewExtension) {
+    MakeProgramForm();
+    auto Pascal = std::make_unique<TView>();
+    Pascal->SetName("Pascal");
+    Pascal->Wildcards = "*.pas";
+    TView& PascalView = Views->List().Add(std::move(Pascal));
+    Form->NewTab("File 1");
+    Form->ActiveEditor()->InsertTextAtCaret("program p;");
+    TScriptedModals Modals;
+    Modals.Then(ChooseFiles({Dir / "p.pas"}));
+    ASSERT_TRUE(Form->SaveEditorAs(Form->ActiveEditor()));
+    EXPECT_EQ(Control().View(), &PascalView);
+    EXPECT_EQ(ReadFileBytes(Dir / "p.pas").substr(0, 10), "program p;");
+}
+
+TEST_F(TEditorDocumentTest, CtrlKeysRunTheirToolsFromTheEditor) {
+    MakeProgramForm();
+    const auto Name = File("k.txt", "k");
+    Form->OpenFile(Name, false, {});
+    Form->ActiveEditor()->InsertTextAtCaret("x");
+    QKeyEvent Press(QEvent::KeyPress, Qt::Key_S, Qt::ControlModifier);
+    QApplication::sendEvent(&Control(), &Press);
+    EXPECT_FALSE(Form->ActiveEditor()->Modified());
+    EXPECT_EQ(ReadFileBytes(Name), "xk");
+}
+
+} // namespace
+} // namespace korvid::test
