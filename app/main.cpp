@@ -1,8 +1,11 @@
 #include "app/EditorDocument.h"
+#include "app/KeyScript.h"
 #include "app/KorvidApplication.h"
 #include "app/KorvidForm.h"
 #include "ui/PasswordUnit.h"
 #include "workspace/KorvidTool.h"
+
+#include <QTimer>
 
 int main(int argc, char** argv) {
     korvid::TKorvidApplication App(argc, argv);
@@ -20,6 +23,7 @@ int main(int argc, char** argv) {
             Window.FileNew();
         for (int Index = 1; Index < Arguments.size(); ++Index)
             Window.OpenFile(Arguments[Index].toStdString(), false, {});
+        QTimer::singleShot(0, &Window, [&Window] { korvid::RunKeyScriptFromEnvironment(Window); });
     };
     Form.show();
     return QApplication::exec();
