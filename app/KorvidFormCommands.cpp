@@ -1,9 +1,13 @@
 #include "app/KorvidForm.h"
 
+#include "foundation/UtilitiesUnit.h"
+#include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/ToolIndexes.h"
 
+#include <QMenu>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 
@@ -98,7 +102,23 @@ void TKorvidForm::ViewStatusBar() {
 }
 
 void TKorvidForm::BuildHistoryMenu() {
-    // The History menu's items arrive with the menu layout work; the list is kept meanwhile.
+    if (!FReopenMenu)
+        return;
+    FReopenMenu->clear();
+    const QScreen* Screen = screen();
+    const int Limit = Screen && Screen->geometry().height() < 768 ? 16 : 36;
+    for (int Rank = 0; Rank < History().Count() && Rank < Limit; ++Rank) {
+        const char Accelerator = Rank < 9    ? char('1' + Rank)
+                                 : Rank == 9 ? '0'
+                                             : char('A' + Rank - 10);
+        const std::string Caption =
+            std::string("&") + Accelerator + "  " + DoubleChar('&', History().PathOfRank(Rank));
+        QAction* Item = FReopenMenu->addAction(ToQString(Caption));
+        Item->setData(Rank);
+        connect(Item, &QAction::triggered, this, [this, Rank] { ReopenCommandClick(Rank); });
+    }
+    if (FReopenMenu->isEmpty())
+        FReopenMenu->addAction("History")->setEnabled(false);
 }
 
 // ---- Commands that later work fills in

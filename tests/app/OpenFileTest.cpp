@@ -1,10 +1,14 @@
 #include "FormFixture.h"
 
+#include "app/FileHelper.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/EncryptionEngine.h"
 #include "psystem/MajorVolume.h"
 #include "psystem/Subvolume.h"
 #include "workspace/ToolIndexes.h"
+
+#include <QAction>
+#include <QMenu>
 
 #include <filesystem>
 
@@ -330,6 +334,56 @@ TEST_F(TOpenFileTest, InsertingAFileAtTheCaret) {
     Modals.Press("OK");
     Form->InsertFileAtCaret((Dir / "none.txt").string());
     EXPECT_EQ(Modals.Shown().size(), 1u);
+}
+
+} // namespace
+} // namespace korvid::test
+
+namespace korvid::test {
+namespace {
+
+TEST_F(TOpenFileTest, ABackupCopyOpensUnderItsDocumentsNameAsModified) {
+    MakeForm();
+    const auto Copy = File("backup-1.txt", "saved work");
+    Form->OpenFile(Copy, false, (Dir / "report.txt").string());
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"report.txt *"}));
+    EXPECT_EQ(Form->ActiveEditor()->FileName, (Dir / "report.txt").string());
+    EXPECT_TRUE(Form->ActiveEditor()->Modified());
+    EXPECT_EQ(ActiveText(), "saved work");
+}
+
+TEST_F(TOpenFileTest, TheHistoryMenuListsRecentFilesAndReopensThem) {
+    MakeForm();
+    ASSERT_NE(Form->ReopenMenu(), nullptr);
+    ASSERT_EQ(Form->ReopenMenu()->actions().size(), 1);
+    EXPECT_FALSE(Form->ReopenMenu()->actions()[0]->isEnabled());
+    const auto A = File("a&b.txt", "a");
+    Form->OpenFile(A, false, {});
+    Form->OpenFile(File("c.txt", "c"), false, {});
+    const auto Items = Form->ReopenMenu()->actions();
+    ASSERT_EQ(Items.size(), 2);
+    EXPECT_EQ(Items[1]->text().toStdString(), "&2  " + (Dir / "a&&b.txt").string());
+    Form->ActiveEditor()->SetModified(false);
+    Form->CloseTab();
+    Form->CloseTab();
+    Items[1]->trigger();
+    EXPECT_EQ(Form->ActiveEditor()->FileName, A);
+}
+
+TEST_F(TOpenFileTest, FileHelperReadsBytesOfADiskFile) {
+    const auto Name = File("code.bin", "0123456789");
+    TFileHelper Helper(Name);
+    EXPECT_EQ(Helper.GetSize(), 10);
+    char Buffer[4] = {};
+    EXPECT_TRUE(Helper.Read(3, 4, Buffer));
+    EXPECT_EQ(std::string(Buffer, 4), "3456");
+    EXPECT_FALSE(Helper.Read(8, 4, Buffer));
+    try {
+        TFileHelper Missing((Dir / "none").string());
+        ADD_FAILURE() << "no exception";
+    } catch (const EKorvidError& Error) {
+        EXPECT_EQ(std::string(Error.what()), "Unable to open file " + (Dir / "none").string());
+    }
 }
 
 } // namespace
