@@ -376,10 +376,13 @@ void TKorvidForm::CloseStartupTab() {
     QWidget* Startup = FStartupTab;
     if (!Startup || FTabs->indexOf(Startup) < 0)
         return;
+    // A start-up tab that was typed into is a document of its own and stays.
+    if (TDocumentEditor* Editor = EditorOfTab(Startup); Editor && Editor->Modified()) {
+        FStartupTab = nullptr;
+        return;
+    }
     QWidget* Active = CurrentTab();
     FTabs->setCurrentWidget(Startup);
-    if (TDocumentEditor* Editor = ActiveEditor())
-        Editor->SetModified(false);
     CloseTab();
     if (Active && Active != Startup && FTabs->indexOf(Active) >= 0)
         FTabs->setCurrentWidget(Active);

@@ -388,3 +388,19 @@ TEST_F(TOpenFileTest, FileHelperReadsBytesOfADiskFile) {
 
 } // namespace
 } // namespace korvid::test
+
+namespace korvid::test {
+namespace {
+
+TEST_F(TOpenFileTest, CodeFilesShowTheirListingReadOnlyWhenPSystemAware) {
+    MakeForm();
+    const auto Name = File("prog.code", std::string("\x01\x02\x00\x03", 4));
+    Form->Options().PSystemAware = true;
+    Form->OpenFile(Name, false, {});
+    ASSERT_EQ(Form->TabCount(), 1);
+    EXPECT_TRUE(Form->ActiveEditor()->ReadOnly());
+    EXPECT_EQ(Form->ActiveEditor()->Paragraphs().front(), "; Disassembly of " + Name);
+}
+
+} // namespace
+} // namespace korvid::test
