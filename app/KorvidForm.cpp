@@ -451,6 +451,11 @@ bool TKorvidForm::FormCloseQuery() {
 }
 
 void TKorvidForm::closeEvent(QCloseEvent* Event) {
+    if (!FExiting && OnCloseMinimizes && OnCloseMinimizes(*this)) {
+        Event->ignore();
+        showMinimized();
+        return;
+    }
     bool CanClose = false;
     try {
         CanClose = FormCloseQuery();

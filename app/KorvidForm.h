@@ -112,6 +112,10 @@ public:
     void OpenTabSet(const std::string& FileName);
     void OpenFilesInFolder(const std::string& Folder, const std::string& Types);
     void OpenDroppedFiles(std::vector<std::string> Names, bool Ctrl);
+    // A volume file goes to the volume browser when the p-System option is on; any other name
+    // to OpenFile, read-only when the file is.
+    void OpenByKind(const std::string& Name);
+    void OpenVolumeBrowser(const std::string& Name);
     void InsertFileAtCaret(const std::string& Name);
     void ReopenCommandClick(int Rank);
     QWidget* FindTabOfFile(const std::string& Name) const;
@@ -126,6 +130,8 @@ public:
     bool SaveEditorToFile(TDocumentEditor* Editor, const std::string& Name, bool ChooseView);
     bool SaveEditorEncrypted(TDocumentEditor* Editor, const std::string& Name);
     bool SaveEditorToVolume(TDocumentEditor* Editor, const std::string& Name);
+    // How the document's view says it is written.
+    TDocumentSaveOptions SaveOptionsOf(const TDocumentEditor& Editor) const;
     void SaveAllModified();
     void UpdateTiddlerTimestamps(const std::string& Name);
     void UpdateTabCaption(TDocumentEditor* Editor);
@@ -184,6 +190,10 @@ public:
     QTimer* BackupTimer() const { return FBackupTimer; }
     std::function<void(TKorvidForm&)> OnBackupTimer;
     bool BackupsEnabled() const { return FOptions.BackupMinutes > 0; }
+    // Set when the program is being ended by a command: closing then never minimises.
+    bool Exiting() const { return FExiting; }
+    // Decides whether a close request minimises the window instead (Shift held closes).
+    std::function<bool(TKorvidForm&)> OnCloseMinimizes;
     // Run by the close sequence when backups are on.
     std::function<void(TKorvidForm&)> OnClearBackups;
 
@@ -319,11 +329,11 @@ private:
     void OpenDocument(std::string Name, bool ReadOnly, const std::string& AltName,
                       std::vector<std::string>* Target);
     bool ChooseTabForOpen(const std::string& Name, bool& NewTab);
-    TDocumentSaveOptions SaveOptionsOf(const TDocumentEditor& Editor) const;
     void UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
 
     TKorvidOptions FOptions;
+    bool FExiting = false;
     TKorvidSortOptions FSortOptions;
     TMainWindowSettings FSettings;
     TMainWindowServices FServices;

@@ -62,7 +62,9 @@ void TKorvidForm::FileCloseAll() {
 }
 
 void TKorvidForm::FileExit() {
-    close();
+    FExiting = true;
+    if (!close())
+        FExiting = false;
 }
 
 void TKorvidForm::FileReadOnly() {

@@ -386,11 +386,20 @@ void TKorvidForm::OpenDroppedFiles(std::vector<std::string> Names, bool Ctrl) {
     for (const auto& Name : Names) {
         if (Ctrl)
             InsertFileAtCaret(Name);
-        else if (FOptions.PSystemAware && LowerExtension(Name) == ".vol")
-            ShowOkMessage("Korvid", "Browsing volumes is not supported yet.");
         else
-            OpenFile(Name, IsReadOnlyFile(Name), {});
+            OpenByKind(Name);
     }
+}
+
+void TKorvidForm::OpenByKind(const std::string& Name) {
+    if (FOptions.PSystemAware && LowerExtension(Name) == ".vol")
+        OpenVolumeBrowser(Name);
+    else
+        OpenFile(Name, IsReadOnlyFile(Name), {});
+}
+
+void TKorvidForm::OpenVolumeBrowser(const std::string&) {
+    ShowOkMessage("Korvid", "Browsing volumes is not supported yet.");
 }
 
 void TKorvidForm::InsertFileAtCaret(const std::string& Name) {

@@ -24,6 +24,7 @@ std::string AbsoluteKey(std::string_view Key) {
 
 TParameterList BuildParameterList(const QStringList& Arguments) {
     TParameterList Result;
+    Result.ParamCount = static_cast<int>(Arguments.size());
     for (const QString& Argument : Arguments) {
         if (Argument.compare("/NEWINSTANCE", Qt::CaseInsensitive) == 0)
             Result.NewInstance = true;

@@ -17,6 +17,7 @@ inline constexpr int HandOverAnswer = 42;
 struct TParameterList {
     QStringList Items;
     bool NewInstance = false;
+    int ParamCount = 0; // every parameter given, dropped ones included
 };
 
 TParameterList BuildParameterList(const QStringList& Arguments);

@@ -1,0 +1,238 @@
+#include "app/StartUpUnit.h"
+
+#include "app/BackupUnit.h"
+#include "app/EditorDocument.h"
+#include "app/FileChangeUnit.h"
+#include "app/KeyScript.h"
+#include "app/KorvidApplication.h"
+#include "app/KorvidForm.h"
+#include "app/SplashUnit.h"
+#include "foundation/UtilitiesUnit.h"
+#include "platform/MessageEndpoint.h"
+#include "ui/MessagesUnit.h"
+#include "ui/PasswordUnit.h"
+#include "workspace/KorvidTool.h"
+
+#include <QDateTime>
+#include <QGuiApplication>
+#include <QTimer>
+#include <iostream>
+
+namespace korvid {
+
+namespace {
+
+std::vector<TDocumentEditor*> DocumentEditors(TKorvidForm& Form) {
+    std::vector<TDocumentEditor*> Editors;
+    for (int Index = 0; Index < Form.Tabs()->count(); ++Index)
+        if (TDocumentEditor* Editor = Form.EditorOfTab(Form.Tabs()->widget(Index)))
+            Editors.push_back(Editor);
+    return Editors;
+}
+
+void BringToFront(TKorvidForm& Form) {
+    if (Form.isMinimized())
+        Form.showNormal();
+    Form.show();
+    Form.raise();
+    Form.activateWindow();
+}
+
+// Batch requests need the compiler, which this build cannot reach.
+void RunBatchRequest(TKorvidForm& Form, TStartUpState& State, const QString& Request) {
+    std::cerr << "Korvid: cannot run the batch request \"" << Request.toStdString()
+              << "\": compiling is not available in this build." << std::endl;
+    State.ExitCode = 2;
+    QTimer::singleShot(0, &Form, [&Form] { Form.FileExit(); });
+}
+
+// Reloads a document from disk without asking to save it first.
+void ReloadDocument(TKorvidForm& Form, TDocumentEditor& Editor) {
+    const std::string Name = Editor.FileName;
+    const bool ReadOnly = Editor.ReadOnly();
+    Editor.SetModified(false);
+    Form.Tabs()->setCurrentWidget(Form.TabOfEditor(&Editor));
+    if (Form.CloseTab())
+        Form.OpenFile(Name, ReadOnly, {});
+}
+
+void WriteBackupCopy(TKorvidForm& Form, TDocumentEditor& Editor,
+                     const std::filesystem::path& Target) {
+    // A copy is not a save: the document keeps its modified flag and its save times.
+    const bool Modified = Editor.Modified();
+    const std::int64_t FileTime = Editor.FileTime;
+    const std::int64_t SaveTime = Editor.SaveTime;
+    if (!Editor.Password.empty())
+        Editor.SaveEncrypted(Target.string());
+    else
+        Editor.SaveToFile(Target.string(), Form.SaveOptionsOf(Editor));
+    Editor.SetModified(Modified);
+    Editor.FileTime = FileTime;
+    Editor.SaveTime = SaveTime;
+}
+
+} // namespace
+
+bool BackupsOn(TKorvidForm& Form, const TStartUpState& State) {
+    return Form.BackupsEnabled() && !State.OtherInstanceFound;
+}
+
+void StartBackupTimer(TKorvidForm& Form, const TStartUpState& State) {
+    if (!BackupsOn(Form, State))
+        return;
+    Form.BackupTimer()->setInterval(Form.Options().BackupMinutes * 60 * 1000);
+    Form.BackupTimer()->start();
+}
+
+void BackupTimerTimer(TKorvidForm& Form, const TStartUpState& State) {
+    std::vector<TBackupDocument> Documents;
+    for (TDocumentEditor* Editor : DocumentEditors(Form))
+        Documents.push_back({Editor->FileName, [&Form, Editor](const std::filesystem::path& To) {
+                                 WriteBackupCopy(Form, *Editor, To);
+                             }});
+    WriteBackups(State.BackupFolder, Documents);
+}
+
+void RecoverBackups(TKorvidForm& Form, TStartUpState& State) {
+    if (!BackupsOn(Form, State))
+        return;
+    const std::vector<TRecoveredBackup> Found = FindBackupsToRecover(State.BackupFolder);
+    if (Found.empty() || !ConfirmReopenBackupFiles())
+        return;
+    for (const TRecoveredBackup& Backup : Found) {
+        if (!Backup.FileName.empty()) {
+            Form.OpenFile(Backup.Backup.string(), false, Backup.FileName);
+            continue;
+        }
+        // An untitled document comes back untitled, so its copy is never mistaken for it.
+        std::vector<std::string> Lines;
+        Form.LoadFileIntoEditor(Backup.Backup.string(), Lines);
+        Form.FileNew();
+        if (TDocumentEditor* Editor = Form.ActiveEditor()) {
+            Editor->SetParagraphs(Lines);
+            Editor->SetModified(true);
+        }
+    }
+}
+
+void CheckFileUpdated(TKorvidForm& Form, TDocumentEditor& Editor) {
+    if (!ShouldCheckFile(Editor.FileName, Editor.FileTime))
+        return;
+    if (!IsFileUpdated(Editor.FileTime, FileDateTime(Editor.FileName)))
+        return;
+    Form.Tabs()->setCurrentWidget(Form.TabOfEditor(&Editor));
+    if (AskLoadUpdatedFile(Editor.GetDisplayName()))
+        ReloadDocument(Form, Editor);
+    else
+        Editor.FileTime = QDateTime::currentMSecsSinceEpoch();
+}
+
+void CheckFilesUpdated(TKorvidForm& Form, TStartUpState& State) {
+    if (!Form.Options().FileUpdates || State.CheckingFiles)
+        return;
+    State.CheckingFiles = true;
+    struct TGuard {
+        bool& Flag;
+        ~TGuard() { Flag = false; }
+    } Guard{State.CheckingFiles};
+    for (TDocumentEditor* Editor : DocumentEditors(Form))
+        CheckFileUpdated(Form, *Editor);
+}
+
+std::int32_t HandOverReceived(TKorvidForm& Form, std::uint64_t N) {
+    BringToFront(Form);
+    return ReceiveHandOver(N, [&Form](const QString& Name) {
+        BringToFront(Form);
+        Form.OpenByKind(Name.toStdString());
+    });
+}
+
+void FormFirstShow(TKorvidForm& Form, TStartUpState& State) {
+    QString Argument;
+    const TCommandKind Kind = ClassifyCommand(JoinParameters(State.Parameters), Argument);
+    switch (Kind) {
+    case TCommandKind::None:
+        // Parameters that were all dropped (":...") open nothing at all.
+        if (State.Parameters.ParamCount <= (State.Parameters.NewInstance ? 1 : 0))
+            Form.FileNew();
+        break;
+    case TCommandKind::Compile:
+    case TCommandKind::Script:
+        // Batch runs never wait on a question, so no backups are offered.
+        RunBatchRequest(Form, State, Argument);
+        return;
+    case TCommandKind::File:
+        Form.OpenByKind(Argument.toStdString());
+        BringToFront(Form);
+        break;
+    }
+    RecoverBackups(Form, State);
+    StartBackupTimer(Form, State);
+}
+
+void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
+    Form.OnFirstShow = [&State](TKorvidForm& Window) {
+        FormFirstShow(Window, State);
+        QTimer::singleShot(0, &Window, [&Window] { RunKeyScriptFromEnvironment(Window); });
+    };
+    Form.OnHandOverMessage = [](TKorvidForm& Window, int Number) {
+        return HandOverReceived(Window, static_cast<std::uint32_t>(Number));
+    };
+    Form.OnApplicationActivate = [&State](TKorvidForm& Window) {
+        CheckFilesUpdated(Window, State);
+    };
+    Form.OnBackupTimer = [&State](TKorvidForm& Window) {
+        if (BackupsOn(Window, State) && Window.TabCount() > 0)
+            BackupTimerTimer(Window, State);
+    };
+    Form.OnClearBackups = [&State](TKorvidForm& Window) {
+        if (BackupsOn(Window, State))
+            ClearBackupFolder(State.BackupFolder, false);
+    };
+    Form.OnCloseMinimizes = [](TKorvidForm& Window) {
+        return Window.Options().MinimizeOnClose &&
+               !QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+    };
+}
+
+int RunKorvid(int Argc, char** Argv) {
+    TKorvidApplication App(Argc, Argv);
+    TStartUpState State;
+    State.Parameters = BuildParameterList(QCoreApplication::arguments().mid(1));
+    State.BackupFolder = DefaultBackupFolder();
+    if (CheckRunLocation(QCoreApplication::applicationFilePath()))
+        return 0;
+    const bool Shift = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
+    if (!PassToRunningInstance(State.Parameters, Shift, State.OtherInstanceFound))
+        return 0;
+    QGuiApplication::setApplicationDisplayName("Korvid");
+    InstallPasswordDialog();
+    BuildTools();
+    ShowSplashScreen();
+    QCoreApplication::processEvents();
+
+    TKorvidFormSetup Setup;
+    auto Views = std::make_unique<TViewListCatalogue>();
+    Setup.MakeEditor = EditorDocumentFactory(*Views);
+    Setup.Views = std::move(Views);
+    TKorvidForm Form(std::move(Setup));
+    InstallStartUpHooks(Form, State);
+
+    TMessageEndpoint Endpoint;
+    Endpoint.OnMessage = [&Form](const TEndpointMessage& Message) -> std::int32_t {
+        if (Message.Message == WM_USER)
+            return Form.HandOverMessage(static_cast<int>(Message.WParam));
+        if (Message.Message == WM_CLOSE) {
+            QTimer::singleShot(0, &Form, [&Form] { Form.FileExit(); });
+            return 0;
+        }
+        return 0;
+    };
+    Endpoint.Listen(); // a second instance started on purpose has no endpoint of its own
+
+    Form.show();
+    const int Result = QApplication::exec();
+    return State.ExitCode != 0 ? State.ExitCode : Result;
+}
+
+} // namespace korvid

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "app/SingleInstanceUnit.h"
+
+#include <QtGlobal>
+#include <filesystem>
+
+namespace korvid {
+
+class TDocumentEditor;
+class TKorvidForm;
+
+// What start-up learnt that the running window needs later.
+struct TStartUpState {
+    TParameterList Parameters;
+    // Another instance was running at start: this one then neither writes nor recovers backups.
+    bool OtherInstanceFound = false;
+    std::filesystem::path BackupFolder;
+    // Set while the file-change check runs over all tabs (its question may re-activate us).
+    bool CheckingFiles = false;
+    int ExitCode = 0;
+};
+
+// Fills the main window's start-up, hand-over, activation, backup and close hooks.
+void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State);
+
+// The first show: reads the command line, then offers backups and starts their timer.
+void FormFirstShow(TKorvidForm& Form, TStartUpState& State);
+// A second start handed over the name stored under number N.
+std::int32_t HandOverReceived(TKorvidForm& Form, std::uint64_t N);
+
+// Asks to reload documents changed on disk since they were read or saved.
+void CheckFilesUpdated(TKorvidForm& Form, TStartUpState& State);
+void CheckFileUpdated(TKorvidForm& Form, TDocumentEditor& Editor);
+
+bool BackupsOn(TKorvidForm& Form, const TStartUpState& State);
+void StartBackupTimer(TKorvidForm& Form, const TStartUpState& State);
+// One tick: a copy of every document, as it would be saved, leaving its state alone.
+void BackupTimerTimer(TKorvidForm& Form, const TStartUpState& State);
+void RecoverBackups(TKorvidForm& Form, TStartUpState& State);
+
+// The whole program: start-up order, the single instance, the splash and the main window.
+int RunKorvid(int Argc, char** Argv);
+
+} // namespace korvid

@@ -1,0 +1,196 @@
+#include "app/StartUpUnit.h"
+#include "foundation/EncryptionEngine.h"
+#include "foundation/UtilitiesUnit.h"
+#include "tests/app/FormFixture.h"
+#include "workspace/ToolIndexes.h"
+
+#include <QDateTime>
+#include <QTimer>
+#include <map>
+
+namespace korvid::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StartUpTest : public TFormTest {
+protected:
+    TStartUpState State;
+
+    TKorvidForm& MakeStartedForm() {
+        TKorvidForm& Window = MakeForm();
+        State.BackupFolder = Dir / "Backup";
+        InstallStartUpHooks(Window, State);
+        return Window;
+    }
+
+    TDocumentEditor& OpenNamed(const std::string& Name, const std::string& Bytes) {
+        Form->OpenFile(File(Name, Bytes), false, {});
+        return *Form->ActiveEditor();
+    }
+};
+
+TEST_F(StartUpTest, FileChangesOnlyCountAfterTwoSecondsAndNoIsRemembered) {
+    MakeStartedForm();
+    TDocumentEditor& Editor = OpenNamed("changed.txt", "old");
+    const std::int64_t Disk = FileDateTime(Editor.FileName);
+    Editor.FileTime = Disk - 1900;
+    CheckFileUpdated(*Form, Editor); // no question: the unexpected-dialog guard would fail
+    Editor.FileTime = Disk - 2100;
+    {
+        TScriptedModals Script;
+        Script.Press("&No");
+        CheckFileUpdated(*Form, Editor);
+        ASSERT_EQ(Script.Shown().size(), 1u);
+        EXPECT_EQ(Script.Last().Caption, "File Updated");
+    }
+    EXPECT_GE(Editor.FileTime, Disk);
+    CheckFileUpdated(*Form, Editor); // the same change is not asked again
+    EXPECT_EQ(ActiveText(), "old");
+}
+
+TEST_F(StartUpTest, YesReloadsAModifiedDocumentWithoutAskingToSaveIt) {
+    MakeStartedForm();
+    TDocumentEditor& Editor = OpenNamed("reload.txt", "old");
+    Type(&Editor, "typed ");
+    ASSERT_TRUE(Editor.Modified());
+    WriteFileBytes(Dir / "reload.txt", "new on disk");
+    Editor.FileTime -= 5000;
+    TScriptedModals Script;
+    Script.Press("&Yes");
+    Form->Options().FileUpdates = true;
+    CheckFilesUpdated(*Form, State);
+    EXPECT_EQ(Script.Shown().size(), 1u); // only "File Updated", no save question
+    EXPECT_EQ(ActiveText(), "new on disk");
+    EXPECT_FALSE(Form->ActiveEditor()->Modified());
+}
+
+TEST_F(StartUpTest, VolumeAndUntitledDocumentsAreNeverChecked) {
+    MakeStartedForm();
+    Form->FileNew();
+    TDocumentEditor& Untitled = *Form->ActiveEditor();
+    Untitled.FileTime = 1;
+    CheckFileUpdated(*Form, Untitled);
+    Untitled.FileName = (Dir / "work.vol").string() + ">NOTES.TEXT";
+    File("work.vol", "x");
+    CheckFileUpdated(*Form, Untitled);
+}
+
+TEST_F(StartUpTest, ABackupTickCopiesEveryDocumentAndLeavesItsStateAlone) {
+    MakeStartedForm();
+    Form->Options().BackupMinutes = 5;
+    TDocumentEditor& Named = OpenNamed("named.txt", "saved");
+    Type(&Named, "more ");
+    const std::int64_t FileTime = Named.FileTime;
+    const std::int64_t SaveTime = Named.SaveTime;
+    Form->FileNew();
+    Type(Form->ActiveEditor(), "draft");
+    Form->ActiveEditor()->SetModified(false);
+    TDocumentEditor& Secret = OpenNamed("secret.txt", "hidden words");
+    Secret.Password = "Wiki";
+
+    BackupTimerTimer(*Form, State);
+
+    EXPECT_EQ(ReadFileBytes(State.BackupFolder / "0.txt"), "more saved");
+    EXPECT_EQ(ReadFileBytes(State.BackupFolder / "1.txt"), "draft");
+    const std::string Encrypted = ReadFileBytes(State.BackupFolder / "2.txt");
+    EXPECT_TRUE(StartsWithEncryptedMarker(Encrypted));
+    EXPECT_EQ(Encrypted.find("hidden"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(State.BackupFolder / "Index.txt"),
+              (Dir / "named.txt").string() + "\r\n\r\n" + (Dir / "secret.txt").string() + "\r\n");
+    EXPECT_TRUE(Named.Modified());
+    EXPECT_FALSE(Form->EditorOfTab(Form->Tabs()->widget(1))->Modified());
+    EXPECT_EQ(Named.FileTime, FileTime);
+    EXPECT_EQ(Named.SaveTime, SaveTime);
+    EXPECT_EQ(ReadFileBytes(Dir / "named.txt"), "saved");
+}
+
+TEST_F(StartUpTest, RecoveryReopensNamedDocumentsUnderTheirNamesAndOthersUntitled) {
+    fs::path Folder = Dir / "Backup";
+    fs::create_directories(Folder);
+    WriteFileBytes(Folder / "0.txt", "recovered text");
+    WriteFileBytes(Folder / "1.txt", "untitled text");
+    const std::string Named = (Dir / "project.pas").string();
+    WriteFileBytes(Folder / "Index.txt", Named + "\r\n\r\n");
+    MakeStartedForm();
+    Form->Options().BackupMinutes = 5;
+    TScriptedModals Script;
+    Script.Press("&Yes");
+    RecoverBackups(*Form, State);
+    ASSERT_EQ(Script.Shown().size(), 1u);
+    EXPECT_EQ(Script.Last().Caption, "Backup Files Exist");
+    ASSERT_EQ(Form->TabCount(), 2);
+    std::map<std::string, TDocumentEditor*> ByText;
+    for (int Index = 0; Index < 2; ++Index) {
+        Form->Tabs()->setCurrentIndex(Index);
+        ByText[ActiveText()] = Form->ActiveEditor();
+    }
+    ASSERT_TRUE(ByText.count("recovered text"));
+    EXPECT_EQ(ByText["recovered text"]->FileName, Named);
+    EXPECT_TRUE(ByText["recovered text"]->Modified());
+    ASSERT_TRUE(ByText.count("untitled text"));
+    EXPECT_TRUE(ByText["untitled text"]->FileName.empty());
+    EXPECT_TRUE(ByText["untitled text"]->Modified());
+}
+
+TEST_F(StartUpTest, NoBackupsWithoutMinutesOrWhenAnotherInstanceRuns) {
+    fs::create_directories(Dir / "Backup");
+    WriteFileBytes(Dir / "Backup" / "0.txt", "old");
+    WriteFileBytes(Dir / "Backup" / "Index.txt", "\r\n");
+    MakeStartedForm();
+    Form->FileNew();
+    for (const auto& [Minutes, Other] : {std::pair{0, false}, std::pair{5, true}}) {
+        Form->Options().BackupMinutes = Minutes;
+        State.OtherInstanceFound = Other;
+        RecoverBackups(*Form, State); // asks nothing
+        StartBackupTimer(*Form, State);
+        EXPECT_FALSE(Form->BackupTimer()->isActive());
+        Form->OnBackupTimer(*Form);
+        EXPECT_EQ(ReadFileBytes(Dir / "Backup" / "0.txt"), "old");
+    }
+}
+
+TEST_F(StartUpTest, ShortcutsRunTheirToolUnlessItIsHidden) {
+    MakeStartedForm();
+    TDocumentEditor& Editor = OpenNamed("keys.txt", "text");
+    Type(&Editor, "x");
+    EXPECT_EQ(ToolList().Items(ToolIndex::FileSave)->ShortCut(), 0x4053);
+    ToolList().Items(ToolIndex::FileSave)->SetHidden(true);
+    int Key = Qt::Key_S;
+    Form->EditorKeyDown(Editor, Key, Qt::ControlModifier);
+    EXPECT_NE(Key, 0);
+    EXPECT_EQ(ReadFileBytes(Dir / "keys.txt"), "text");
+    ToolList().Items(ToolIndex::FileSave)->SetHidden(false);
+    Form->EditorKeyDown(Editor, Key, Qt::ControlModifier);
+    EXPECT_EQ(Key, 0);
+    EXPECT_EQ(ReadFileBytes(Dir / "keys.txt"), "xtext");
+}
+
+TEST_F(StartUpTest, MinimizeOnCloseMinimizesUntilTheProgramIsExited) {
+    MakeStartedForm();
+    Form->Options().MinimizeOnClose = true;
+    Form->show();
+    EXPECT_FALSE(Form->close());
+    EXPECT_TRUE(Form->isMinimized());
+    Form->FileExit();
+    EXPECT_FALSE(Form->isVisible());
+}
+
+TEST_F(StartUpTest, TheFirstShowReadsTheCommandLine) {
+    MakeStartedForm();
+    const std::string Name = File("my file.txt", "content");
+    State.Parameters =
+        BuildParameterList({QString::fromStdString((Dir / "my").string()), "file.txt"});
+    FormFirstShow(*Form, State);
+    ASSERT_EQ(Form->TabCount(), 1);
+    EXPECT_EQ(Form->ActiveEditor()->FileName, Name);
+
+    TStartUpState Empty;
+    Empty.Parameters = BuildParameterList({":ignored"});
+    Empty.BackupFolder = Dir / "Backup";
+    FormFirstShow(*Form, Empty);
+    EXPECT_EQ(Form->TabCount(), 1); // only dropped parameters: no new tab
+}
+
+} // namespace
+} // namespace korvid::test
