@@ -17,6 +17,7 @@
 #include <QDateTime>
 #include <QFrame>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -224,6 +225,17 @@ void TKorvidForm::EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardM
         Step |= 4;
     if (ToolList().ExecuteShortCut(std::uint16_t(QtKeyToVirtualKey(Key)), Step))
         Key = 0;
+}
+
+// Keys that reach the window itself (no document has the focus) run the tool they are the
+// shortcut of, as keys in a document do.
+void TKorvidForm::keyPressEvent(QKeyEvent* Event) {
+    const std::uint16_t Key = VirtualKeyFromEvent(*Event);
+    if (Key != 0 && ToolList().ExecuteShortCut(Key, ShiftStateFromEvent(*Event))) {
+        Event->accept();
+        return;
+    }
+    QMainWindow::keyPressEvent(Event);
 }
 
 void TKorvidForm::changeEvent(QEvent* Event) {

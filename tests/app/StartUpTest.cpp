@@ -4,7 +4,9 @@
 #include "tests/app/FormFixture.h"
 #include "workspace/ToolIndexes.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
+#include <QKeyEvent>
 #include <QTimer>
 #include <map>
 
@@ -164,6 +166,15 @@ TEST_F(StartUpTest, ShortcutsRunTheirToolUnlessItIsHidden) {
     Form->EditorKeyDown(Editor, Key, Qt::ControlModifier);
     EXPECT_EQ(Key, 0);
     EXPECT_EQ(ReadFileBytes(Dir / "keys.txt"), "xtext");
+}
+
+TEST_F(StartUpTest, KeysReachingTheWindowRunTheirTool) {
+    MakeStartedForm();
+    ASSERT_EQ(Form->TabCount(), 0);
+    QKeyEvent Press(QEvent::KeyPress, Qt::Key_N, Qt::ControlModifier, "\x0E");
+    QCoreApplication::sendEvent(Form.get(), &Press);
+    EXPECT_TRUE(Press.isAccepted());
+    EXPECT_EQ(Form->TabCount(), 1);
 }
 
 TEST_F(StartUpTest, MinimizeOnCloseMinimizesUntilTheProgramIsExited) {
