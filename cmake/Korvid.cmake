@@ -1,4 +1,3 @@
-# TEAM RULES: every engineer must read /work/main/AGENTS.md before writing code (build folders, commits, naming, forbidden words).
 # korvid_test(<folder> SOURCES ... LIBS ... [GUI])
 # One GoogleTest executable per folder; GUI tests run on the offscreen platform.
 function(korvid_test folder)
