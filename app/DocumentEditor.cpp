@@ -6,49 +6,13 @@
 #include "psystem/Subvolume.h"
 #include "psystem/TextKind.h"
 #include "psystem/VolumePath.h"
+#include "views/View.h"
 
 #include <QApplication>
 #include <QGuiApplication>
 
 namespace korvid {
 namespace {
-
-// "*" and "?" over names compared without regard to case, as file systems of views' wildcards do.
-bool WildcardMatches(std::string_view Pattern, std::string_view Name) {
-    std::size_t P = 0, N = 0, StarP = std::string_view::npos, StarN = 0;
-    while (N < Name.size()) {
-        if (P < Pattern.size() &&
-            (Pattern[P] == '?' || UpCase1252(static_cast<unsigned char>(Pattern[P])) ==
-                                      UpCase1252(static_cast<unsigned char>(Name[N])))) {
-            ++P;
-            ++N;
-        } else if (P < Pattern.size() && Pattern[P] == '*') {
-            StarP = P++;
-            StarN = N;
-        } else if (StarP != std::string_view::npos) {
-            P = StarP + 1;
-            N = ++StarN;
-        } else {
-            return false;
-        }
-    }
-    while (P < Pattern.size() && Pattern[P] == '*')
-        ++P;
-    return P == Pattern.size();
-}
-
-std::vector<std::string> SplitWildcards(std::string_view Wildcards) {
-    std::vector<std::string> Parts;
-    SplitToStrings(Wildcards, ";", Parts);
-    std::vector<std::string> Result;
-    for (auto& Part : Parts) {
-        auto First = Part.find_first_not_of(' ');
-        if (First == std::string::npos)
-            continue;
-        Result.push_back(Part.substr(First, Part.find_last_not_of(' ') - First + 1));
-    }
-    return Result;
-}
 
 std::string BaseName(std::string_view Path) {
     auto Slash = Path.find_last_of("/\\");
@@ -58,24 +22,11 @@ std::string BaseName(std::string_view Path) {
 } // namespace
 
 bool TDocumentView::MatchesFileName(std::string_view FileName) const {
-    const std::string Name = BaseName(FileName);
-    for (const auto& Wildcard : SplitWildcards(Wildcards))
-        if (WildcardMatches(Wildcard, Name))
-            return true;
-    return false;
+    return WildcardsMatchFileName(Wildcards, FileName);
 }
 
 std::string TDocumentView::DefaultExtension() const {
-    const auto List = SplitWildcards(Wildcards);
-    if (List.empty())
-        return {};
-    auto Dot = List.front().rfind('.');
-    if (Dot == std::string::npos)
-        return {};
-    std::string Extension = List.front().substr(Dot);
-    if (Extension.find_first_of("*?") != std::string::npos || Extension.size() < 2)
-        return {};
-    return Extension;
+    return WildcardsDefaultExtension(Wildcards);
 }
 
 TListedViewCatalogue::TListedViewCatalogue() : FViews{TDocumentView{}} {}

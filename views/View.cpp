@@ -138,7 +138,7 @@ void TView::SetWrapColumn(int Value) {
     FWrapColumn = Value >= 5 && Value <= 255 ? Value : DefaultWrapColumn;
 }
 
-bool TView::MatchesFileName(std::string_view FileName) const {
+bool WildcardsMatchFileName(std::string_view Wildcards, std::string_view FileName) {
     const std::string Extension = UpperCase1252(FileExtension(FileName));
     if (Extension.empty())
         return false;
@@ -148,12 +148,20 @@ bool TView::MatchesFileName(std::string_view FileName) const {
     return false;
 }
 
-std::string TView::DefaultExtension() const {
+std::string WildcardsDefaultExtension(std::string_view Wildcards) {
     const std::string_view First = SplitAt(Wildcards, ';').front();
     const std::size_t Start = First.find_first_not_of("*.");
     if (Start == std::string_view::npos)
         return {};
     return "." + std::string(First.substr(Start));
+}
+
+bool TView::MatchesFileName(std::string_view FileName) const {
+    return WildcardsMatchFileName(Wildcards, FileName);
+}
+
+std::string TView::DefaultExtension() const {
+    return WildcardsDefaultExtension(Wildcards);
 }
 
 void TView::SaveToRegistry(TRegistryEx& Registry) const {

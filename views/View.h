@@ -20,6 +20,12 @@ struct TViewElement {
     bool Italic = false;
 };
 
+// Whether FileName's extension is one that the wildcards ("*.pas;*.inc") stand for, ignoring
+// letter case.
+bool WildcardsMatchFileName(std::string_view Wildcards, std::string_view FileName);
+// The extension the first wildcard stands for, with its dot; empty when it names none.
+std::string WildcardsDefaultExtension(std::string_view Wildcards);
+
 class TViewElementList {
 public:
     int Count() const { return static_cast<int>(FItems.size()); }
