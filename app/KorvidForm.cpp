@@ -207,6 +207,13 @@ void TKorvidForm::ApplicationDeactivate() {
 }
 
 void TKorvidForm::EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardModifiers Shift) {
+    if (Key == 0)
+        return;
+    if (PendingEsc && Key == Qt::Key_Escape) {
+        PendingEsc = false;
+        Key = 0;
+        return;
+    }
     if (OnEditorKey) {
         OnEditorKey(*this, Sender, Key, Shift);
         return;
@@ -230,12 +237,30 @@ void TKorvidForm::EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardM
 // Keys that reach the window itself (no document has the focus) run the tool they are the
 // shortcut of, as keys in a document do.
 void TKorvidForm::keyPressEvent(QKeyEvent* Event) {
+    if (PendingEsc && Event->key() == Qt::Key_Escape) {
+        PendingEsc = false;
+        Event->accept();
+        return;
+    }
     const std::uint16_t Key = VirtualKeyFromEvent(*Event);
     if (Key != 0 && ToolList().ExecuteShortCut(Key, ShiftStateFromEvent(*Event))) {
         Event->accept();
         return;
     }
     QMainWindow::keyPressEvent(Event);
+}
+
+void TKorvidForm::MinimizeMainWindow() {
+    PlaySystemSound("Minimize", true);
+    showMinimized();
+}
+
+void TKorvidForm::RestoreMainWindow() {
+    if (isMinimized())
+        PlaySystemSound("RestoreUp", true);
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 void TKorvidForm::changeEvent(QEvent* Event) {

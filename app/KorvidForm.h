@@ -186,6 +186,11 @@ public:
     // Keys the main window handles before the editor: tab switching, block indent, Esc ...
     std::function<void(TKorvidForm&, TDocumentEditor&, int&, Qt::KeyboardModifiers)> OnEditorKey;
     void EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardModifiers Shift);
+    // Set by commands that leave an Esc behind them: the next Esc is swallowed.
+    bool PendingEsc = false;
+    // Minimising and restoring with the user's sound events.
+    void MinimizeMainWindow();
+    void RestoreMainWindow();
     // Backups: the timer's period comes from "Backup Minutes"; the backup code fills the tick.
     QTimer* BackupTimer() const { return FBackupTimer; }
     std::function<void(TKorvidForm&)> OnBackupTimer;

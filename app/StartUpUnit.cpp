@@ -31,11 +31,7 @@ std::vector<TDocumentEditor*> DocumentEditors(TKorvidForm& Form) {
 }
 
 void BringToFront(TKorvidForm& Form) {
-    if (Form.isMinimized())
-        Form.showNormal();
-    Form.show();
-    Form.raise();
-    Form.activateWindow();
+    Form.RestoreMainWindow();
 }
 
 // Batch requests need the compiler, which this build cannot reach.

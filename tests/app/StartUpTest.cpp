@@ -177,12 +177,27 @@ TEST_F(StartUpTest, KeysReachingTheWindowRunTheirTool) {
     EXPECT_EQ(Form->TabCount(), 1);
 }
 
+TEST_F(StartUpTest, APendingEscIsSwallowedOnce) {
+    MakeStartedForm();
+    Form->FileNew();
+    Form->PendingEsc = true;
+    int Key = Qt::Key_Escape;
+    Form->EditorKeyDown(*Form->ActiveEditor(), Key, Qt::NoModifier);
+    EXPECT_EQ(Key, 0);
+    EXPECT_FALSE(Form->PendingEsc);
+    Key = Qt::Key_Escape;
+    Form->EditorKeyDown(*Form->ActiveEditor(), Key, Qt::NoModifier);
+    EXPECT_EQ(Key, Qt::Key_Escape);
+}
+
 TEST_F(StartUpTest, MinimizeOnCloseMinimizesUntilTheProgramIsExited) {
     MakeStartedForm();
     Form->Options().MinimizeOnClose = true;
     Form->show();
     EXPECT_FALSE(Form->close());
     EXPECT_TRUE(Form->isMinimized());
+    Form->RestoreMainWindow();
+    EXPECT_FALSE(Form->isMinimized());
     Form->FileExit();
     EXPECT_FALSE(Form->isVisible());
 }
