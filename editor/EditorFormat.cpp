@@ -110,7 +110,9 @@ void TEditor::FormatParagraphs(const TParagraphEdit& Edit) {
 
 std::string TEditor::IndentString() const {
     const int Count = FView != nullptr ? FView->IndentCount : 2;
-    return Count == 0 ? std::string("\t") : std::string(static_cast<std::size_t>(Count), ' ');
+    // A negative count from the registry is no blanks, not a string of billions of them.
+    return Count == 0 ? std::string("\t")
+                      : std::string(static_cast<std::size_t>(std::max(Count, 0)), ' ');
 }
 
 void TEditor::InsertAt(int Para, int Pos, std::string_view Text) {

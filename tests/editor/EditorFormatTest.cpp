@@ -51,6 +51,15 @@ TEST_F(EditorControlFormat, WithAnIndentCountOfZeroATabIsTheIndent) {
     EXPECT_EQ(Text(), (TParas{"a", "\tb", "  c"}));
 }
 
+TEST_F(EditorControlFormat, ANegativeIndentCountIndentsByNothing) {
+    View.IndentCount = -1;
+    SetText({"a", "  b"});
+    Select(1, 1, 2, 2);
+    Ed->FormatIndent();
+    Ed->FormatUnindent();
+    EXPECT_EQ(Text(), (TParas{"a", "  b"}));
+}
+
 TEST_F(EditorControlFormat, CommentTogglingFollowsTheFirstParagraph) {
     View.CommentMarker = "// ";
     SetText({"a", "b", "//c"});
