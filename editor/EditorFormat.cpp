@@ -275,7 +275,9 @@ void TEditor::FormatSort(const TKorvidSortOptions& Options) {
     int Last = 0;
     bool CaretAtEnd = false;
     if (SelectWholeLines(First, Last, CaretAtEnd)) {
-        const int Step = Options.SingleParagraphs ? 1 : std::max(Options.ParagraphStep, 1);
+        // A block never spans more than the selection, so a huge stored step cannot overflow.
+        const int Step =
+            Options.SingleParagraphs ? 1 : std::clamp(Options.ParagraphStep, 1, Last - First + 1);
         std::vector<std::string> Blocks;
         for (int P = First; P <= Last; P += Step) {
             std::string Block;

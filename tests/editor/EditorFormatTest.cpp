@@ -2,6 +2,8 @@
 
 #include "editor/EngCommand.h"
 
+#include <climits>
+
 namespace korvid::test {
 namespace {
 
@@ -217,6 +219,15 @@ TEST_F(EditorControlFormat, SortingParagraphsAndBlocks) {
     int L1, C1, L2, C2;
     ASSERT_TRUE(E().GetSelection(L1, C1, L2, C2));
     EXPECT_EQ((std::array{L1, C1, L2, C2}), (std::array{1, 1, 6, 2}));
+
+    // Blocks larger than the selection make one block: nothing to sort.
+    for (const int Step : {7, INT_MAX}) {
+        Options.ParagraphStep = Step;
+        SetText({"b", "a", "c"});
+        E().SelectAll(true);
+        Ed->FormatSort(Options);
+        EXPECT_EQ(Text(), (TParas{"b", "a", "c"})) << Step;
+    }
 }
 
 TEST_F(EditorControlFormat, CaretAndSelectionHelpers) {
