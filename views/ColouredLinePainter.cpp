@@ -42,14 +42,16 @@ void TColouredLinePainter::PaintLine(TKorvidEnumChunks EnumChunks, TLineToDraw L
     FLine.Canvas->FillRect(FLine.Rect);
     if (!FLine.Foreign) {
         EnumLineChunks(EnumChunks);
-        return;
+    } else {
+        // A printer's cells are not the screen's.
+        const int ScreenCharWidth = CharWidth;
+        FLine.Canvas->SetFontStyle(false, false);
+        CharWidth = FLine.Canvas->TextWidth("X");
+        EnumLineChunks(EnumChunks);
+        CharWidth = ScreenCharWidth;
     }
-    // A printer's cells are not the screen's.
-    const int ScreenCharWidth = CharWidth;
-    FLine.Canvas->SetFontStyle(false, false);
-    CharWidth = FLine.Canvas->TextWidth("X");
-    EnumLineChunks(EnumChunks);
-    CharWidth = ScreenCharWidth;
+    // The canvas lives only as long as this paint; a plug-in that calls back later draws nothing.
+    FLine.Canvas = nullptr;
 }
 
 void TColouredLinePainter::EnumLineChunks(TKorvidEnumChunks EnumChunks) {
@@ -60,6 +62,8 @@ void TColouredLinePainter::EnumLineChunks(TKorvidEnumChunks EnumChunks) {
 }
 
 void TColouredLinePainter::ChunkProc(int ElementId, std::int64_t Start, std::int64_t Length) {
+    if (FLine.Canvas == nullptr)
+        return;
     // A plug-in's positions are limited to the line, never trusted.
     const std::int64_t LineLength = static_cast<std::int64_t>(FLine.S.size());
     const std::int64_t First = std::clamp<std::int64_t>(Start, 0, LineLength);

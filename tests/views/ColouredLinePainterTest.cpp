@@ -307,6 +307,15 @@ TEST(ColouredLinePainterTest, CallbacksIgnorePointersThatAreNoPainter) {
     EXPECT_FALSE(TColouredLinePainter::IsLivePainter(Gone));
 }
 
+TEST(ColouredLinePainterTest, ChunksReportedAfterThePaintDrawNothing) {
+    TTestPainter P;
+    P.Paint(P.Line("end x"), {{2, 0, 3}});
+    const std::size_t Drawn = P.Canvas.Drawn.size();
+    // A plug-in that kept the editor's pointer and calls back once the line is painted.
+    EditorChunkProc(static_cast<TColouredLinePainter*>(&P), 2, 0, 3);
+    EXPECT_EQ(P.Canvas.Drawn.size(), Drawn);
+}
+
 TEST(ColouredLinePainterTest, AStandInPluginsWildChunksAreClamped) {
     auto Module = TPluginModule::Load(STANDIN_WILD_PATH);
     ASSERT_NE(Module, nullptr);
