@@ -16,6 +16,7 @@
 #include <QDateTime>
 #include <QGuiApplication>
 #include <QTimer>
+#include <algorithm>
 #include <iostream>
 
 namespace korvid {
@@ -112,9 +113,11 @@ void RecoverBackups(TKorvidForm& Form, TStartUpState& State) {
 }
 
 void CheckFileUpdated(TKorvidForm& Form, TDocumentEditor& Editor) {
-    if (!ShouldCheckFile(Editor.FileName, Editor.FileTime))
+    // The document's own last save is no change made outside Korvid.
+    const std::int64_t Stored = std::max(Editor.FileTime, Editor.SaveTime);
+    if (!ShouldCheckFile(Editor.FileName, Stored))
         return;
-    if (!IsFileUpdated(Editor.FileTime, FileDateTime(Editor.FileName)))
+    if (!IsFileUpdated(Stored, FileDateTime(Editor.FileName)))
         return;
     Form.Tabs()->setCurrentWidget(Form.TabOfEditor(&Editor));
     if (AskLoadUpdatedFile(Editor.GetDisplayName()))

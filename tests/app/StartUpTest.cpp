@@ -51,6 +51,26 @@ TEST_F(StartUpTest, FileChangesOnlyCountAfterTwoSecondsAndNoIsRemembered) {
     EXPECT_EQ(ActiveText(), "old");
 }
 
+TEST_F(StartUpTest, TheDocumentsOwnSaveIsNotAChangeOnDisk) {
+    MakeStartedForm();
+    TDocumentEditor& Editor = OpenNamed("own.txt", "old");
+    Editor.FileTime -= 60000; // read a minute ago
+    Type(&Editor, "new ");
+    ASSERT_TRUE(Form->SaveActiveFile());
+    Type(&Editor, "unsaved ");
+    CheckFileUpdated(*Form, Editor); // no question: the unexpected-dialog guard would fail
+    EXPECT_EQ(ActiveText(), "new unsaved old");
+
+    // A change made after the save is still reported.
+    fs::last_write_time(Dir / "own.txt",
+                        fs::file_time_type::clock::now() + std::chrono::seconds(10));
+    TScriptedModals Script;
+    Script.Press("&No");
+    CheckFileUpdated(*Form, Editor);
+    ASSERT_EQ(Script.Shown().size(), 1u);
+    EXPECT_EQ(Script.Last().Caption, "File Updated");
+}
+
 TEST_F(StartUpTest, YesReloadsAModifiedDocumentWithoutAskingToSaveIt) {
     MakeStartedForm();
     TDocumentEditor& Editor = OpenNamed("reload.txt", "old");
