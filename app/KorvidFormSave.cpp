@@ -2,6 +2,7 @@
 
 #include "foundation/BinaryStrings.h"
 #include "foundation/TextFileWriter.h"
+#include "foundation/Utf8Codec.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp1252.h"
@@ -211,6 +212,9 @@ void TKorvidForm::UpdateTiddlerTimestamps(const std::string& Name) {
     }
     Output.erase(Output.find_last_not_of(" \t\r\n") + 1);
     Output += '\n';
+    // A file read as UTF-8 is written back as UTF-8, as it was saved.
+    if (Lines.WasUtf8)
+        Output = "\xEF\xBB\xBF" + AnsiToUtf8Text(Output);
     try {
         SaveSafely(Name, [&Output](TAtomicFileWriter& Writer) { Writer.Write(Output); });
     } catch (const EFileSaveError& Error) {

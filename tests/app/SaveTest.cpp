@@ -120,6 +120,18 @@ TEST_F(TSaveTest, TiddlerTimestampsAreAddedThenUpdated) {
               "created: 20240305140709000\nmodified: 20240305150809000\ntitle: x\n\nbody\n");
 }
 
+TEST_F(TSaveTest, StampingKeepsAUtf8TiddlerInUtf8) {
+    MakeForm();
+    Form->Options().UpdateTiddlerTimestamps = true;
+    const auto Name = File("Caf\xC3\xA9.tid", "\xEF\xBB\xBFtitle: caf\xC3\xA9\n\nna\xC3\xAFve\n");
+    Form->OpenFile(Name, false, {});
+    Form->ActiveEditor()->SetModified(true);
+    ASSERT_TRUE(Form->SaveActiveFile());
+    EXPECT_EQ(ReadFileBytes(Name),
+              "\xEF\xBB\xBF"
+              "created: 20240305140709000\ntitle: caf\xC3\xA9\n\nna\xC3\xAFve\n");
+}
+
 TEST_F(TSaveTest, OtherExtensionsAreNotStamped) {
     MakeForm();
     Form->Options().UpdateTiddlerTimestamps = true;
