@@ -1,5 +1,6 @@
 #include "app/KorvidForm.h"
 
+#include "app/AboutUnit.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
@@ -96,6 +97,12 @@ void TKorvidForm::EditRedo() {
     UpdateCommandStates();
 }
 
+// ---- Help ---------------------------------------------------------------------------------------
+
+void TKorvidForm::HelpAbout() {
+    ShowAboutBox(this);
+}
+
 // ---- View ---------------------------------------------------------------------------------------
 
 void TKorvidForm::ViewStatusBar() {
@@ -159,7 +166,6 @@ void TKorvidForm::FavouritesAddFile() {}
 void TKorvidForm::FavouritesNewFolder() {}
 void TKorvidForm::FavouritesRemove() {}
 void TKorvidForm::ViewFavouritesBar() {}
-void TKorvidForm::HelpAbout() {}
 void TKorvidForm::HistoryRemove() {}
 void TKorvidForm::FavouritesOpen() {}
 void TKorvidForm::HistoryOpen() {}

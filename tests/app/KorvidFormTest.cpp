@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "workspace/ToolIndexes.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -142,6 +143,15 @@ TEST_F(TKorvidFormTest, AnExceptionInsideTheCloseSequenceRefusesTheClose) {
     EXPECT_FALSE(Event.isAccepted());
     EXPECT_EQ(Form->TabCount(), 1);
     EXPECT_TRUE(Form->ActiveEditor()->Modified());
+}
+
+TEST_F(TKorvidFormTest, TheAboutCommandShowsTheAboutBox) {
+    MakeForm();
+    TScriptedModals Modals;
+    Modals.Press("OK");
+    ToolList().Items(ToolIndex::HelpAbout)->Execute();
+    ASSERT_EQ(Modals.Shown().size(), 1u);
+    EXPECT_EQ(Modals.Last().Caption, "About Korvid");
 }
 
 } // namespace
