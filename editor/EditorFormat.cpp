@@ -406,12 +406,13 @@ void TEditor::MoveToIndentSibling(bool Forward) {
 
 int TEditor::GetLeadingNumber() {
     const std::string Text = Editor().GetLine(Editor().CaretLine(), WholeLine);
-    const std::size_t Start = Text.find_first_not_of(" \t");
-    if (Start == std::string::npos)
-        return 0;
-    const std::size_t End = Text.find(' ', Start);
-    const std::string_view Word = std::string_view(Text).substr(
-        Start, End == std::string::npos ? std::string::npos : End - Start);
+    // Trimmed at both ends, so a number followed by a tab or a control character still reads.
+    std::string_view Word = Text;
+    while (!Word.empty() && IsWhiteSpace(Word.front()))
+        Word.remove_prefix(1);
+    while (!Word.empty() && IsWhiteSpace(Word.back()))
+        Word.remove_suffix(1);
+    Word = Word.substr(0, Word.find(' '));
     int Value = 0;
     const auto [Ptr, Error] = std::from_chars(Word.data(), Word.data() + Word.size(), Value);
     return Error == std::errc() && Ptr == Word.data() + Word.size() ? Value : 0;

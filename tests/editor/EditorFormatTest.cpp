@@ -230,6 +230,18 @@ TEST_F(EditorControlFormat, SortingParagraphsAndBlocks) {
     }
 }
 
+TEST_F(EditorControlFormat, TheLeadingNumberOfTheTrimmedCaretLine) {
+    const std::pair<const char*, int> Cases[] = {
+        {"  12 apples", 12}, {"42\t", 42}, {"\t-7\t", -7}, {"\f9", 9},
+        {"12x", 0},          {"", 0},      {" \t ", 0},    {"x 12", 0},
+    };
+    for (const auto& [Line, Expected] : Cases) {
+        SetText({Line});
+        E().MoveCaretToPara(1, 1);
+        EXPECT_EQ(Ed->GetLeadingNumber(), Expected) << '"' << Line << '"';
+    }
+}
+
 TEST_F(EditorControlFormat, CaretAndSelectionHelpers) {
     SetText({"  12 apples", "    deeper", "", "  sibling", "x"});
     E().MoveCaretToPara(1, 1);
