@@ -3,9 +3,12 @@
 #include "platform/AtomicFile.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
+#include <limits>
 
 namespace korvid {
 
@@ -39,6 +42,12 @@ int BackupNumber(const std::filesystem::path& File) {
 
 std::filesystem::path DefaultBackupFolder() {
     return ApplicationDataFolder() / "Backup";
+}
+
+int BackupIntervalMs(int Minutes) {
+    constexpr std::int64_t MinuteMs = 60 * 1000;
+    return static_cast<int>(
+        std::clamp<std::int64_t>(Minutes * MinuteMs, 0, std::numeric_limits<int>::max()));
 }
 
 void ClearBackupFolder(const std::filesystem::path& Folder, bool Create) {

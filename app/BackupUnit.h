@@ -10,6 +10,9 @@ namespace korvid {
 // The folder of the periodic copies of every open document, with "Index.txt" naming them.
 std::filesystem::path DefaultBackupFolder();
 
+// The backup timer's period for "Backup Minutes", held to the longest a timer can wait.
+int BackupIntervalMs(int Minutes);
+
 // Deletes every file of the folder; with Create, makes the folder first when missing.
 void ClearBackupFolder(const std::filesystem::path& Folder, bool Create);
 

@@ -1,5 +1,6 @@
 #include "app/KorvidForm.h"
 
+#include "app/BackupUnit.h"
 #include "foundation/RegistryEx.h"
 #include "platform/Cp1252.h"
 #include "ui/FormUtilities.h"
@@ -125,7 +126,7 @@ void TKorvidForm::LoadSettings() {
     ApplyScrollableTabs();
     ApplyVariableIcons();
     ApplyLineSpacing();
-    FBackupTimer->setInterval(std::max(FOptions.BackupMinutes, 1) * 60 * 1000);
+    FBackupTimer->setInterval(BackupIntervalMs(std::max(FOptions.BackupMinutes, 1)));
 }
 
 void TKorvidForm::SaveSettings() {

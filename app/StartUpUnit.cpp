@@ -77,7 +77,7 @@ bool BackupsOn(TKorvidForm& Form, const TStartUpState& State) {
 void StartBackupTimer(TKorvidForm& Form, const TStartUpState& State) {
     if (!BackupsOn(Form, State))
         return;
-    Form.BackupTimer()->setInterval(Form.Options().BackupMinutes * 60 * 1000);
+    Form.BackupTimer()->setInterval(BackupIntervalMs(Form.Options().BackupMinutes));
     Form.BackupTimer()->start();
 }
 

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QTimer>
+#include <limits>
 #include <map>
 
 namespace korvid::test {
@@ -169,6 +170,30 @@ TEST_F(StartUpTest, NoBackupsWithoutMinutesOrWhenAnotherInstanceRuns) {
         EXPECT_FALSE(Form->BackupTimer()->isActive());
         Form->OnBackupTimer(*Form);
         EXPECT_EQ(ReadFileBytes(Dir / "Backup" / "0.txt"), "old");
+    }
+}
+
+TEST_F(StartUpTest, AnyBackupPeriodGivesARunningTimer) {
+    TRegistryEx Reg;
+    ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(OptionsKeys));
+    Reg.WriteInteger("Backup Minutes", 50000);
+    Reg.CloseKey();
+    MakeStartedForm();
+    EXPECT_EQ(Form->Options().BackupMinutes, 50000);
+    struct TCase {
+        int Minutes;
+        int Interval;
+    };
+    const TCase Cases[] = {{1, 60000},
+                           {5, 300000},
+                           {35791, 35791 * 60000},
+                           {35792, std::numeric_limits<int>::max()},
+                           {std::numeric_limits<int>::max(), std::numeric_limits<int>::max()}};
+    for (const TCase& Case : Cases) {
+        Form->Options().BackupMinutes = Case.Minutes;
+        StartBackupTimer(*Form, State);
+        EXPECT_TRUE(Form->BackupTimer()->isActive()) << Case.Minutes;
+        EXPECT_EQ(Form->BackupTimer()->interval(), Case.Interval) << Case.Minutes;
     }
 }
 
