@@ -5,6 +5,7 @@
 #include "platform/MessageEndpoint.h"
 #include "ui/MessagesUnit.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <algorithm>
 
@@ -72,11 +73,14 @@ bool PassToRunningInstance(const TParameterList& Parameters, bool ShiftHeld,
                            bool& OtherInstanceFound, const QString& EndpointPath) {
     OtherInstanceFound = EndpointIsAlive(EndpointPath);
     QString Argument;
-    const QString Command = JoinParameters(Parameters);
+    QString Command = JoinParameters(Parameters);
     const TCommandKind Kind = ClassifyCommand(Command, Argument);
     if (!OtherInstanceFound || ShiftHeld || Parameters.NewInstance ||
         Kind == TCommandKind::Compile || Kind == TCommandKind::Script)
         return true;
+    // The running instance would read a relative name against its own folder.
+    if (Kind == TCommandKind::File && QDir::isRelativePath(Command))
+        Command = QDir::current().absoluteFilePath(Command);
 
     const std::uint64_t N = QRandomGenerator::global()->bounded(2147483647u);
     const std::string Name = HandOverValueName(N);

@@ -112,6 +112,23 @@ TEST_F(HandOverTest, TheRunningInstanceOpensTheWholeNameAndTheValueGoes) {
     EXPECT_TRUE(InternalValues().empty());
 }
 
+TEST_F(HandOverTest, ARelativeNameIsHandedOverFromTheSecondStartsFolder) {
+    // The running instance has a working folder of its own.
+    const std::filesystem::path Here = std::filesystem::current_path();
+    const std::pair<QStringList, std::string> Cases[] = {
+        {{"notes.txt"}, (Here / "notes.txt").string()},
+        {{"sub/my", "notes.txt"}, (Here / "sub" / "my notes.txt").string()},
+        {{"work.vol>A.TEXT"}, (Here / "work.vol>A.TEXT").string()},
+        {{"/tmp/a.txt"}, "/tmp/a.txt"},
+    };
+    for (const auto& [Arguments, Expected] : Cases) {
+        Opened.clear();
+        bool Found = false;
+        EXPECT_FALSE(SecondStart(Arguments, false, Found));
+        EXPECT_EQ(Opened, QStringList{QString::fromStdString(Expected)});
+    }
+}
+
 TEST_F(HandOverTest, AStartWithoutFilesStillEndsAndOpensNothing) {
     bool Found = false;
     EXPECT_FALSE(SecondStart({}, false, Found));
