@@ -13,7 +13,8 @@ namespace {
 std::string SortKey(std::string_view Block, const TKorvidSortOptions& Options) {
     if (!Options.FromColumn) {
         const std::string_view Text = Options.FromOccurrenceText;
-        for (int I = 0; I < Options.FromOccurrenceNumber; ++I) {
+        // An empty text is found at once every time: the key starts where it was.
+        for (int I = 0; I < Options.FromOccurrenceNumber && !Text.empty(); ++I) {
             const std::size_t At = Block.find(Text);
             if (At == std::string_view::npos)
                 return {};
