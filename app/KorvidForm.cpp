@@ -440,8 +440,8 @@ void TKorvidForm::TabsChange() {
         return;
     UpdateCaption(Editor->GetDisplayName());
     UpdateCommandStates();
-    if (FOptions.FileUpdates)
-        ApplicationActivate();
+    if (FOptions.FileUpdates && OnTabActivated)
+        OnTabActivated(*this, *Editor);
 }
 
 void TKorvidForm::UpdateCaption(const std::string& Name) {

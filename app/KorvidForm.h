@@ -181,6 +181,8 @@ public:
     }
     // The application became active: the file-change check runs here.
     std::function<void(TKorvidForm&)> OnApplicationActivate;
+    // Another tab became active: the file-change check of its document runs here.
+    std::function<void(TKorvidForm&, TDocumentEditor&)> OnTabActivated;
     void ApplicationActivate();
     void ApplicationDeactivate();
     // Keys the main window handles before the editor: tab switching, block indent, Esc ...

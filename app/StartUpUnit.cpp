@@ -126,7 +126,7 @@ void CheckFileUpdated(TKorvidForm& Form, TDocumentEditor& Editor) {
         Editor.FileTime = QDateTime::currentMSecsSinceEpoch();
 }
 
-void CheckFilesUpdated(TKorvidForm& Form, TStartUpState& State) {
+void CheckFilesUpdated(TKorvidForm& Form, TStartUpState& State, TDocumentEditor* Only) {
     if (!Form.Options().FileUpdates || State.CheckingFiles)
         return;
     State.CheckingFiles = true;
@@ -134,6 +134,10 @@ void CheckFilesUpdated(TKorvidForm& Form, TStartUpState& State) {
         bool& Flag;
         ~TGuard() { Flag = false; }
     } Guard{State.CheckingFiles};
+    if (Only) {
+        CheckFileUpdated(Form, *Only);
+        return;
+    }
     for (TDocumentEditor* Editor : DocumentEditors(Form))
         CheckFileUpdated(Form, *Editor);
 }
@@ -179,6 +183,9 @@ void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
     };
     Form.OnApplicationActivate = [&State](TKorvidForm& Window) {
         CheckFilesUpdated(Window, State);
+    };
+    Form.OnTabActivated = [&State](TKorvidForm& Window, TDocumentEditor& Editor) {
+        CheckFilesUpdated(Window, State, &Editor);
     };
     Form.OnBackupTimer = [&State](TKorvidForm& Window) {
         if (BackupsOn(Window, State) && Window.TabCount() > 0)

@@ -29,8 +29,9 @@ void FormFirstShow(TKorvidForm& Form, TStartUpState& State);
 // A second start handed over the name stored under number N.
 std::int32_t HandOverReceived(TKorvidForm& Form, std::uint64_t N);
 
-// Asks to reload documents changed on disk since they were read or saved.
-void CheckFilesUpdated(TKorvidForm& Form, TStartUpState& State);
+// Asks to reload documents changed on disk since they were read or saved; with Only, just that
+// document (the tab that became active).
+void CheckFilesUpdated(TKorvidForm& Form, TStartUpState& State, TDocumentEditor* Only = nullptr);
 void CheckFileUpdated(TKorvidForm& Form, TDocumentEditor& Editor);
 
 bool BackupsOn(TKorvidForm& Form, const TStartUpState& State);

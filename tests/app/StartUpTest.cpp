@@ -72,6 +72,22 @@ TEST_F(StartUpTest, TheDocumentsOwnSaveIsNotAChangeOnDisk) {
     EXPECT_EQ(Script.Last().Caption, "File Updated");
 }
 
+TEST_F(StartUpTest, ChangingTabsChecksOnlyTheNewlyActiveDocument) {
+    MakeStartedForm();
+    ASSERT_TRUE(Form->Options().FileUpdates);
+    TDocumentEditor& Changed = OpenNamed("changed.txt", "old");
+    OpenNamed("other.txt", "same");
+    Changed.FileTime -= 5000;
+    Form->FileNew(); // the unexpected-dialog guard fails on a question here
+    Form->Tabs()->setCurrentIndex(1);
+    EXPECT_EQ(ActiveText(), "same");
+    TScriptedModals Script;
+    Script.Press("&No");
+    Form->Tabs()->setCurrentIndex(0);
+    ASSERT_EQ(Script.Shown().size(), 1u);
+    EXPECT_EQ(Script.Last().Caption, "File Updated");
+}
+
 TEST_F(StartUpTest, YesReloadsAModifiedDocumentWithoutAskingToSaveIt) {
     MakeStartedForm();
     TDocumentEditor& Editor = OpenNamed("reload.txt", "old");
