@@ -490,7 +490,7 @@ bool TKorvidForm::FormCloseQuery() {
 void TKorvidForm::closeEvent(QCloseEvent* Event) {
     if (!FExiting && OnCloseMinimizes && OnCloseMinimizes(*this)) {
         Event->ignore();
-        showMinimized();
+        MinimizeMainWindow();
         return;
     }
     bool CanClose = false;
