@@ -59,28 +59,26 @@ void TParaList::SetTabSize(int Value) {
     if (Value == FTabSize)
         return;
     FTabSize = Value;
-    if (FWordWrap) {
-        RewrapAll();
-        if (FOwner)
-            FOwner->TextRewrapped();
-    }
+    if (FWordWrap)
+        RewrapAndTellOwner();
 }
 
 void TParaList::SetWrapColumn(int Value) {
     if (Value == FWrapColumn)
         return;
     FWrapColumn = Value;
-    if (FWordWrap) {
-        RewrapAll();
-        if (FOwner)
-            FOwner->TextRewrapped();
-    }
+    if (FWordWrap)
+        RewrapAndTellOwner();
 }
 
 void TParaList::SetWordWrap(bool Value) {
     if (Value == FWordWrap)
         return;
     FWordWrap = Value;
+    RewrapAndTellOwner();
+}
+
+void TParaList::RewrapAndTellOwner() {
     RewrapAll();
     if (FOwner)
         FOwner->TextRewrapped();

@@ -153,6 +153,8 @@ public:
     int LiveNodeCount() const;
 
 private:
+    // Lines move when the wrapping changes; the editors lay themselves out again.
+    void RewrapAndTellOwner();
     TParaNode& Node(TNodeHandle H) { return FNodes[H]; }
     TNodeHandle NewNode(std::string_view Text);
     void FreeNode(TNodeHandle H);
