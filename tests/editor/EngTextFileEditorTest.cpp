@@ -3,6 +3,7 @@
 #include "FakeEditorHost.h"
 #include "editor/EngException.h"
 #include "foundation/TextFileWriter.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,27 +22,7 @@ using test::WriteFileBytes;
 using TParas = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-// Makes every write past Limit bytes fail, as a full disk would (for the superuser too).
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t Limit) {
-        ::getrlimit(RLIMIT_FSIZE, &FOld);
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit New = FOld;
-        New.rlim_cur = Limit;
-        ::setrlimit(RLIMIT_FSIZE, &New);
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int) = nullptr;
-};
+using test::TFileSizeLimit;
 
 class TextFile : public ::testing::Test {
 protected:

@@ -1,6 +1,7 @@
 #include "foundation/TextFileWriter.h"
 #include "foundation/EncryptionEngine.h"
 #include "platform/Cp1252.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TempDir.h"
 
 #include <csignal>
@@ -115,27 +116,7 @@ TEST_P(FailedSave, ReadOnlyFolderKeepsTheOldFile) {
     EXPECT_EQ(ReadFileBytes(File), OldBytes);
 }
 
-// Makes every write past Limit bytes fail, as a full disk would.
-class TFileSizeLimit {
-public:
-    explicit TFileSizeLimit(rlim_t Limit) {
-        ::getrlimit(RLIMIT_FSIZE, &FOld);
-        FOldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit New = FOld;
-        New.rlim_cur = Limit;
-        ::setrlimit(RLIMIT_FSIZE, &New);
-    }
-    ~TFileSizeLimit() {
-        ::setrlimit(RLIMIT_FSIZE, &FOld);
-        std::signal(SIGXFSZ, FOldHandler);
-    }
-    TFileSizeLimit(const TFileSizeLimit&) = delete;
-    TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
-
-private:
-    rlimit FOld{};
-    void (*FOldHandler)(int) = nullptr;
-};
+using test::TFileSizeLimit;
 
 TEST_P(FailedSave, WriteErrorKeepsTheOldFile) {
     const auto File = Dir / "doc.txt";
