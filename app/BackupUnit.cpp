@@ -1,5 +1,6 @@
 #include "app/BackupUnit.h"
 
+#include "foundation/UtilitiesUnit.h"
 #include "platform/AtomicFile.h"
 #include "platform/Paths.h"
 
@@ -15,18 +16,6 @@ namespace korvid {
 namespace {
 
 constexpr const char* IndexName = "Index.txt";
-
-std::vector<std::string> ReadIndexLines(const std::filesystem::path& File) {
-    std::ifstream In(File, std::ios::binary);
-    std::vector<std::string> Lines;
-    std::string Line;
-    while (std::getline(In, Line)) {
-        if (!Line.empty() && Line.back() == '\r')
-            Line.pop_back();
-        Lines.push_back(Line);
-    }
-    return Lines;
-}
 
 // The number a backup file is named by, or -1.
 int BackupNumber(const std::filesystem::path& File) {
@@ -78,7 +67,7 @@ std::vector<TRecoveredBackup> FindBackupsToRecover(const std::filesystem::path& 
     std::error_code Error;
     if (!std::filesystem::exists(Index, Error))
         return Found;
-    const std::vector<std::string> Names = ReadIndexLines(Index);
+    const std::vector<std::string> Names = ReadLinesOfFile(Index);
     for (const auto& Entry : std::filesystem::directory_iterator(Folder, Error)) {
         const int N = BackupNumber(Entry.path());
         if (N < 0)

@@ -48,18 +48,6 @@ QRect PrimaryWorkArea() {
     return QRect(0, 0, 1024, 768);
 }
 
-std::vector<std::string> ReadLinesOfFile(const std::string& FileName) {
-    std::vector<std::string> Lines;
-    std::ifstream File(FileName, std::ios::binary);
-    std::string Line;
-    while (std::getline(File, Line)) {
-        if (!Line.empty() && Line.back() == '\r')
-            Line.pop_back();
-        Lines.push_back(Line);
-    }
-    return Lines;
-}
-
 } // namespace
 
 TKorvidForm* KorvidForm() {

@@ -44,18 +44,6 @@ std::string Trimmed(std::string_view Text) {
     return std::string(Text.substr(First, Text.find_last_not_of(" \t\r") - First + 1));
 }
 
-std::vector<std::string> ReadTextLines(const std::string& FileName) {
-    std::vector<std::string> Lines;
-    std::ifstream File(FileName, std::ios::binary);
-    std::string Line;
-    while (std::getline(File, Line)) {
-        if (!Line.empty() && Line.back() == '\r')
-            Line.pop_back();
-        Lines.push_back(Line);
-    }
-    return Lines;
-}
-
 // The file part of a volume name for the tab: after ">" and after a subvolume's ":".
 std::string VolumeCaption(std::string_view Name) {
     const auto Path = ParseVolumePath(Name);
@@ -323,7 +311,7 @@ void TKorvidForm::OpenTabSet(const std::string& FileName) {
 
     const std::string Folder = fs::path(FileName).parent_path().string();
     QWidget* ToActivate = nullptr;
-    for (const std::string& Raw : ReadTextLines(FileName)) {
+    for (const std::string& Raw : ReadLinesOfFile(FileName)) {
         std::string Line = Trimmed(Raw);
         if (Line.empty())
             continue;

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,6 +121,18 @@ bool IsReadOnlyFile(std::string_view Name) {
     if (::stat(File.c_str(), &Info) != 0)
         return false; // a file that is not there yet can be written
     return (Info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+std::vector<std::string> ReadLinesOfFile(const std::filesystem::path& FileName) {
+    std::vector<std::string> Lines;
+    std::ifstream File(FileName, std::ios::binary);
+    std::string Line;
+    while (std::getline(File, Line)) {
+        if (!Line.empty() && Line.back() == '\r')
+            Line.pop_back();
+        Lines.push_back(Line);
+    }
+    return Lines;
 }
 
 std::int64_t FileDateTime(std::string_view Name) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -61,6 +62,8 @@ void IncludeTrailingBackslash(std::string& Path);
 bool IsRelativePath(std::string_view Path);
 // For "volume>file" the volume file is tested. A file nobody may write counts as read-only.
 bool IsReadOnlyFile(std::string_view Name);
+// The lines of a text file without their line ends (CR LF or LF); none when it cannot be read.
+std::vector<std::string> ReadLinesOfFile(const std::filesystem::path& FileName);
 // Last-write time in milliseconds since 1970, or 0 when the file cannot be read.
 std::int64_t FileDateTime(std::string_view Name);
 // The full path with each existing component in its stored spelling. Names are re-cased
