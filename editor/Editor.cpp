@@ -30,18 +30,6 @@ constexpr std::string_view WhiteSpaceDelimiters = "\t\n\r ";
 // Longer than any line the engine keeps.
 constexpr int WholeLine = INT_MAX;
 
-// Shows the hourglass for as long as it lives.
-class TBusy {
-public:
-    explicit TBusy(TEngEditorHost& Host) : FHost(Host) { FHost.SetBusy(true); }
-    ~TBusy() { FHost.SetBusy(false); }
-    TBusy(const TBusy&) = delete;
-    TBusy& operator=(const TBusy&) = delete;
-
-private:
-    TEngEditorHost& FHost;
-};
-
 std::string ExpandTabsForVolume(std::string_view Text, int TabSize) {
     std::string Line;
     Line.reserve(Text.size());
@@ -156,7 +144,7 @@ bool TEditor::SaveToPSystemVolume(const std::string& Name, bool Flag, bool Prese
         return false;
     bool Saved = false;
     {
-        const TBusy Busy(*this);
+        const TEngBusy Busy(*this);
         Saved = PSystemTextStore->SaveTextFile(Path->VolumeFile, Path->Subvolume,
                                                Path->FileName.substr(0, 255), Lines, Flag,
                                                PSystemHeader ? &*PSystemHeader : nullptr);

@@ -59,6 +59,18 @@ public:
     virtual void SetBusy(bool Busy) = 0;
 };
 
+// Shows the hourglass through the host for as long as it lives.
+class TEngBusy {
+public:
+    explicit TEngBusy(TEngEditorHost& Host) : FHost(Host) { FHost.SetBusy(true); }
+    ~TEngBusy() { FHost.SetBusy(false); }
+    TEngBusy(const TEngBusy&) = delete;
+    TEngBusy& operator=(const TEngBusy&) = delete;
+
+private:
+    TEngEditorHost& FHost;
+};
+
 enum TTabType { ttReal, ttFixed, ttSmart };
 enum class TScrollStyle { None, Horizontal, Vertical, Both };
 

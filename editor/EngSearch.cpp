@@ -29,18 +29,6 @@ bool AllBlanks(std::string_view Text) {
                        [](char C) { return static_cast<unsigned char>(C) <= 32; });
 }
 
-// Shows the hourglass for as long as it lives.
-class TBusy {
-public:
-    explicit TBusy(TEngEditorHost& Host) : FHost(Host) { FHost.SetBusy(true); }
-    ~TBusy() { FHost.SetBusy(false); }
-    TBusy(const TBusy&) = delete;
-    TBusy& operator=(const TBusy&) = delete;
-
-private:
-    TEngEditorHost& FHost;
-};
-
 } // namespace
 
 struct TEngCustomEditor::TSearchRun {
@@ -300,7 +288,7 @@ TSearchResult TEngCustomEditor::SearchReplace(std::string_view Find, std::string
                    std::string(Replacement.substr(0, MaxSearchTextLength))};
     const int OldCount = FLines->LineCount();
     {
-        const TBusy Busy(FHost);
+        const TEngBusy Busy(FHost);
         TUndoBuffer& Undo = FLines->UndoBuffer();
         const bool Outer = Undo.BeginGroup();
         Run.Run();

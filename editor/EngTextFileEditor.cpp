@@ -21,18 +21,6 @@ std::string WithoutTrailingDot(std::string_view Name) {
     return std::string(Name);
 }
 
-// Shows the hourglass for as long as it lives.
-class TBusyCursor {
-public:
-    explicit TBusyCursor(TEngEditorHost& Host) : FHost(Host) { FHost.SetBusy(true); }
-    ~TBusyCursor() { FHost.SetBusy(false); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-
-private:
-    TEngEditorHost& FHost;
-};
-
 bool OnlyBlanks(std::string_view Text) {
     return Text.find_first_not_of(" \t") == std::string_view::npos;
 }
@@ -115,7 +103,7 @@ void TEngCustomTextFileEditor::LoadFromFile(std::string_view Name) {
     if (Name.empty())
         return;
     FFileName = WithoutTrailingDot(Name);
-    const TBusyCursor Busy(Host());
+    const TEngBusy Busy(Host());
     TBinaryStrings Reader;
     bool ShowAsterisks = true;
     std::string Password;
@@ -155,7 +143,7 @@ std::string TEngCustomTextFileEditor::BackupName(std::string_view Name) const {
 void TEngCustomTextFileEditor::SaveToFile(std::string_view Name, const TTextSaveOptions& Options) {
     if (Name.empty())
         return;
-    const TBusyCursor Busy(Host());
+    const TEngBusy Busy(Host());
     TParaList& L = Lines();
     std::vector<std::string> Lines;
     Lines.reserve(static_cast<std::size_t>(L.ParaCount()));
