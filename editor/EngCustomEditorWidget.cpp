@@ -256,14 +256,19 @@ void TEngCustomEditorWidget::keyPressEvent(QKeyEvent* Event) {
         KeyDown(Key, Mods, Event->text());
 }
 
+// The window gets the first look at every key; it takes one by answering 0.
+bool TEngCustomEditorWidget::KeyTakenByHook(int Key, TModifiers Mods) {
+    if (!FEditor->OnWMKeyDown || KeyDownHookOff)
+        return false;
+    TEngKeyMessage Message{Key, EngShiftOf(Mods), -1};
+    FEditor->OnWMKeyDown(Message);
+    return Message.Result == 0;
+}
+
 void TEngCustomEditorWidget::KeyDown(int Key, TModifiers Mods, const QString& Text) {
     TEngCustomEditor& E = *FEditor;
-    TEngKeyMessage Message{Key, EngShiftOf(Mods), -1};
-    if (E.OnWMKeyDown && !KeyDownHookOff) {
-        E.OnWMKeyDown(Message);
-        if (Message.Result == 0)
-            return;
-    }
+    if (KeyTakenByHook(Key, Mods))
+        return;
     const std::uint16_t Code = Controller().EntryCommands().TranslateKeys(Key, EngShiftOf(Mods));
     if (E.ProcessCommand(Code, static_cast<std::uint16_t>(Key))) {
         SyncInsertMode();
@@ -297,12 +302,8 @@ void TEngCustomEditorWidget::KeyDown(int Key, TModifiers Mods, const QString& Te
 
 void TEngCustomEditorWidget::SysKeyDown(int Key, TModifiers Mods) {
     TEngCustomEditor& E = *FEditor;
-    TEngKeyMessage Message{Key, EngShiftOf(Mods), -1};
-    if (E.OnWMKeyDown && !KeyDownHookOff) {
-        E.OnWMKeyDown(Message);
-        if (Message.Result == 0)
-            return;
-    }
+    if (KeyTakenByHook(Key, Mods))
+        return;
     if (Key == VK_TAB || Key == VK_MENU)
         return;
     const std::uint16_t Code = Controller().EntryCommands().TranslateKeys(Key, EngShiftOf(Mods));

@@ -99,6 +99,7 @@ private:
 
     void FontChanged();
     void Remeasure();
+    bool KeyTakenByHook(int Key, TModifiers Mods);
     void KeyDown(int Key, TModifiers Mods, const QString& Text);
     void SysKeyDown(int Key, TModifiers Mods);
     void TypeText(const QString& Text);
