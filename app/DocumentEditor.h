@@ -89,6 +89,9 @@ public:
     std::string FileName;
     std::string Password; // empty for a document that is not encrypted
     bool SaveAsUtf8 = false;
+    // The text is only part of its file (cut at a NUL, or read up to damage), so it is never
+    // saved over that file.
+    bool TextWasCut = false;
     bool ViewChosenByUser = false;
     std::string UntitledCaption; // the tab-caption text
     std::int64_t FileTime = 0;   // milliseconds since 1970
