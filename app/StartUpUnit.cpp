@@ -8,7 +8,9 @@
 #include "app/KorvidForm.h"
 #include "app/SplashUnit.h"
 #include "foundation/UtilitiesUnit.h"
+#include "platform/Cp1252.h"
 #include "platform/MessageEndpoint.h"
+#include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "ui/PasswordUnit.h"
 #include "workspace/KorvidTool.h"
@@ -81,13 +83,22 @@ void StartBackupTimer(TKorvidForm& Form, const TStartUpState& State) {
     Form.BackupTimer()->start();
 }
 
-void BackupTimerTimer(TKorvidForm& Form, const TStartUpState& State) {
+void BackupTimerTimer(TKorvidForm& Form, TStartUpState& State) {
     std::vector<TBackupDocument> Documents;
     for (TDocumentEditor* Editor : DocumentEditors(Form))
         Documents.push_back({Editor->FileName, [&Form, Editor](const std::filesystem::path& To) {
                                  WriteBackupCopy(Form, *Editor, To);
                              }});
-    WriteBackups(State.BackupFolder, Documents);
+    if (WriteBackups(State.BackupFolder, Documents)) {
+        State.BackupFailureShown = false;
+        return;
+    }
+    // Said once while the ticks keep failing; set first, as the next tick may come while the
+    // message is still open.
+    if (State.BackupFailureShown)
+        return;
+    State.BackupFailureShown = true;
+    ShowBackupsNotWrittenMessage(FromQString(PathToQString(State.BackupFolder)));
 }
 
 void RecoverBackups(TKorvidForm& Form, TStartUpState& State) {
