@@ -60,7 +60,8 @@ void TPainterRunCanvas::TextCells(const TRunRect& Clip, int X, int Y, int CellWi
     if (ClipRect.isEmpty())
         return;
     const QString Characters = ToQString(Text);
-    const QRawFont Font = QRawFont::fromFont(FPainter.font());
+    // Resolved for the device drawn on, which may be a printer.
+    const QRawFont Font = QRawFont::fromFont(QFont(FPainter.font(), FPainter.device()));
     const QList<quint32> Glyphs = Font.glyphIndexesForString(Characters);
     FPainter.save();
     FPainter.setClipRect(ClipRect, Qt::IntersectClip);
