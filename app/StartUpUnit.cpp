@@ -55,19 +55,35 @@ void ReloadDocument(TKorvidForm& Form, TDocumentEditor& Editor) {
         Form.OpenFile(Name, ReadOnly, {});
 }
 
+// A copy is not a save: the document keeps its modified flag and its save times, also when
+// the copy could not be written.
+class TDocumentStateKeeper {
+public:
+    explicit TDocumentStateKeeper(TDocumentEditor& Editor)
+        : FEditor(Editor), FModified(Editor.Modified()), FFileTime(Editor.FileTime),
+          FSaveTime(Editor.SaveTime) {}
+    ~TDocumentStateKeeper() {
+        FEditor.SetModified(FModified);
+        FEditor.FileTime = FFileTime;
+        FEditor.SaveTime = FSaveTime;
+    }
+    TDocumentStateKeeper(const TDocumentStateKeeper&) = delete;
+    TDocumentStateKeeper& operator=(const TDocumentStateKeeper&) = delete;
+
+private:
+    TDocumentEditor& FEditor;
+    const bool FModified;
+    const std::int64_t FFileTime;
+    const std::int64_t FSaveTime;
+};
+
 void WriteBackupCopy(TKorvidForm& Form, TDocumentEditor& Editor,
                      const std::filesystem::path& Target) {
-    // A copy is not a save: the document keeps its modified flag and its save times.
-    const bool Modified = Editor.Modified();
-    const std::int64_t FileTime = Editor.FileTime;
-    const std::int64_t SaveTime = Editor.SaveTime;
+    const TDocumentStateKeeper Keeper(Editor);
     if (!Editor.Password.empty())
         Editor.SaveEncrypted(Target.string());
     else
         Editor.SaveToFile(Target.string(), Form.SaveOptionsOf(Editor));
-    Editor.SetModified(Modified);
-    Editor.FileTime = FileTime;
-    Editor.SaveTime = SaveTime;
 }
 
 } // namespace

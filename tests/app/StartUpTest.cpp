@@ -180,7 +180,10 @@ TEST_F(StartUpTest, AFailedTickKeepsTheLastBackupsSaysSoOnceAndARestartRecoversT
     Type(&Named, "first ");
     BackupTimerTimer(*Form, State);
     Type(&Named, Huge);
+    const std::int64_t SaveTime = Named.SaveTime;
     FailingTicks(3);
+    EXPECT_TRUE(Named.Modified());
+    EXPECT_EQ(Named.SaveTime, SaveTime);
     // Once a tick works again, a later failure is told again.
     Type(&Named, "\n");
     BackupTimerTimer(*Form, State);
