@@ -8,7 +8,9 @@
 #include "app/KorvidForm.h"
 #include "app/SplashUnit.h"
 #include "foundation/UtilitiesUnit.h"
+#include "platform/Cp1252.h"
 #include "platform/MessageEndpoint.h"
+#include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "ui/PasswordUnit.h"
 #include "workspace/KorvidTool.h"
@@ -53,19 +55,35 @@ void ReloadDocument(TKorvidForm& Form, TDocumentEditor& Editor) {
         Form.OpenFile(Name, ReadOnly, {});
 }
 
+// A copy is not a save: the document keeps its modified flag and its save times, also when
+// the copy could not be written.
+class TDocumentStateKeeper {
+public:
+    explicit TDocumentStateKeeper(TDocumentEditor& Editor)
+        : FEditor(Editor), FModified(Editor.Modified()), FFileTime(Editor.FileTime),
+          FSaveTime(Editor.SaveTime) {}
+    ~TDocumentStateKeeper() {
+        FEditor.SetModified(FModified);
+        FEditor.FileTime = FFileTime;
+        FEditor.SaveTime = FSaveTime;
+    }
+    TDocumentStateKeeper(const TDocumentStateKeeper&) = delete;
+    TDocumentStateKeeper& operator=(const TDocumentStateKeeper&) = delete;
+
+private:
+    TDocumentEditor& FEditor;
+    const bool FModified;
+    const std::int64_t FFileTime;
+    const std::int64_t FSaveTime;
+};
+
 void WriteBackupCopy(TKorvidForm& Form, TDocumentEditor& Editor,
                      const std::filesystem::path& Target) {
-    // A copy is not a save: the document keeps its modified flag and its save times.
-    const bool Modified = Editor.Modified();
-    const std::int64_t FileTime = Editor.FileTime;
-    const std::int64_t SaveTime = Editor.SaveTime;
+    const TDocumentStateKeeper Keeper(Editor);
     if (!Editor.Password.empty())
         Editor.SaveEncrypted(Target.string());
     else
         Editor.SaveToFile(Target.string(), Form.SaveOptionsOf(Editor));
-    Editor.SetModified(Modified);
-    Editor.FileTime = FileTime;
-    Editor.SaveTime = SaveTime;
 }
 
 } // namespace
@@ -81,13 +99,22 @@ void StartBackupTimer(TKorvidForm& Form, const TStartUpState& State) {
     Form.BackupTimer()->start();
 }
 
-void BackupTimerTimer(TKorvidForm& Form, const TStartUpState& State) {
+void BackupTimerTimer(TKorvidForm& Form, TStartUpState& State) {
     std::vector<TBackupDocument> Documents;
     for (TDocumentEditor* Editor : DocumentEditors(Form))
         Documents.push_back({Editor->FileName, [&Form, Editor](const std::filesystem::path& To) {
                                  WriteBackupCopy(Form, *Editor, To);
                              }});
-    WriteBackups(State.BackupFolder, Documents);
+    if (WriteBackups(State.BackupFolder, Documents)) {
+        State.BackupFailureShown = false;
+        return;
+    }
+    // Said once while the ticks keep failing; set first, as the next tick may come while the
+    // message is still open.
+    if (State.BackupFailureShown)
+        return;
+    State.BackupFailureShown = true;
+    ShowBackupsNotWrittenMessage(FromQString(PathToQString(State.BackupFolder)));
 }
 
 void RecoverBackups(TKorvidForm& Form, TStartUpState& State) {

@@ -16,6 +16,8 @@ struct TStartUpState {
     // Another instance was running at start: this one then neither writes nor recovers backups.
     bool OtherInstanceFound = false;
     std::filesystem::path BackupFolder;
+    // The last backup tick failed and the user was told so.
+    bool BackupFailureShown = false;
     // Set while the file-change check runs over all tabs (its question may re-activate us).
     bool CheckingFiles = false;
     int ExitCode = 0;
@@ -37,7 +39,7 @@ void CheckFileUpdated(TKorvidForm& Form, TDocumentEditor& Editor);
 bool BackupsOn(TKorvidForm& Form, const TStartUpState& State);
 void StartBackupTimer(TKorvidForm& Form, const TStartUpState& State);
 // One tick: a copy of every document, as it would be saved, leaving its state alone.
-void BackupTimerTimer(TKorvidForm& Form, const TStartUpState& State);
+void BackupTimerTimer(TKorvidForm& Form, TStartUpState& State);
 void RecoverBackups(TKorvidForm& Form, TStartUpState& State);
 
 // The whole program: start-up order, the single instance, the splash and the main window.

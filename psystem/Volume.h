@@ -39,6 +39,14 @@ inline constexpr std::string_view SubvolumeExtension = ".SVOL";
 
 class TVolume;
 
+// A file that an unpack run wrote under another name than its own, because that name was
+// taken by another file of the run.
+struct TRenamedFile {
+    std::string Name; // in the volume
+    std::filesystem::path Path;
+    friend bool operator==(const TRenamedFile&, const TRenamedFile&) = default;
+};
+
 // One file (or, with Index 0, one gap) of a volume's directory.
 struct TFileInfo {
     TVolume* Volume = nullptr;
@@ -181,8 +189,9 @@ public:
     bool SaveTextFile(std::string_view Name, const std::vector<std::string>& Lines, bool MakeBackup,
                       const TPSystemHeaderPage* HeaderPage = nullptr);
 
-    // Writes the volume's files, and those of its subvolumes, into Folder (a TUnpackMode).
-    void Unpack(const std::filesystem::path& Folder, int Mode);
+    // Writes the volume's files, and those of its subvolumes, into Folder (a TUnpackMode);
+    // answers the files written under another name than their own.
+    std::vector<TRenamedFile> Unpack(const std::filesystem::path& Folder, int Mode);
 
     // ---- Directory facts ----
     const TDirectoryImage& Directory() const { return FDirectory; }

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <ctime>
 #include <map>
+#include <set>
 #include <unistd.h>
 
 namespace korvid {
@@ -191,19 +192,116 @@ bool BelongsToSWVolume(const TVolume& V) {
     return Sub && Sub->Parent().VolumeName().starts_with("SW");
 }
 
-void UnpackText(TVolume& V, const TFileInfo& Info, const fs::path& Folder,
-                const std::string& WindowsName, int Mode) {
-    const std::vector<std::string> Lines = V.ReadFileLines(Info.Index, {});
-    std::string OutName = WindowsName;
-    if (Mode != umAllFilesRaw) {
-        int Kind = DetectTextKind(Info.Name, Lines, true);
-        if (Kind == tkLorvanta && BelongsToSWVolume(V))
-            Kind = tkOtherLorvanta;
-        OutName = Stem(WindowsName) + TextKindExtension(Kind);
+// What a run does with a file of the volume.
+enum class TUnpackAction { Skip, Interfaces, Raw, Text, Subvolume };
+
+// A file of the volume with the name it is written under.
+struct TUnpackItem {
+    TFileInfo Info;
+    TUnpackAction Action = TUnpackAction::Skip;
+    std::vector<std::string> Lines; // a text file's, read before anything is written
+    std::string PlainName;          // the name it takes when no other file has it
+    std::string WholeName;          // from the file's whole name, when the plain one is taken
+    std::string Name;               // the name planned for it
+};
+
+TUnpackAction ActionOf(const TVolume& V, const TFileInfo& Info, int Mode) {
+    const bool AllFiles = Mode == umAllFiles || Mode == umAllFilesRaw;
+    switch (Info.Kind) {
+    case fkCode:
+        return Mode == umInterfaces ? TUnpackAction::Interfaces
+               : AllFiles           ? TUnpackAction::Raw
+                                    : TUnpackAction::Skip;
+    case fkText:
+        if (Mode == umInterfaces || (!AllFiles && UpperCase1252(Info.Name).ends_with(".BACK")))
+            return TUnpackAction::Skip;
+        return TUnpackAction::Text;
+    case fkData:
+        return AllFiles ? TUnpackAction::Raw : TUnpackAction::Skip;
+    case fkSubvolume:
+        // Subvolumes lie directly in a major volume; a deeper one is never followed.
+        return V.IsSubvolume() ? TUnpackAction::Skip : TUnpackAction::Subvolume;
+    default:
+        return TUnpackAction::Skip;
     }
-    const fs::path Path = Folder / PathOfName(OutName);
-    WriteLines(Path, Lines);
-    SetFileDate(Path, Info);
+}
+
+TUnpackItem PlanItem(TVolume& V, const TFileInfo& Info, int Mode) {
+    TUnpackItem Item;
+    Item.Info = Info;
+    std::string WindowsName = SafeComponent(
+        Mode == umAllFilesRaw ? LowerCase1252(Info.Name) : PSystemNameToWindowsName(Info.Name));
+    if (IsDeviceName(WindowsName))
+        WindowsName = "___" + WindowsName;
+    if (!IsUsableComponent(WindowsName))
+        return Item;
+    Item.Action = ActionOf(V, Info, Mode);
+    Item.PlainName = Item.WholeName = WindowsName;
+    switch (Item.Action) {
+    case TUnpackAction::Text:
+        Item.Lines = V.ReadFileLines(Info.Index, {});
+        if (Mode != umAllFilesRaw) {
+            int Kind = DetectTextKind(Info.Name, Item.Lines, true);
+            if (Kind == tkLorvanta && BelongsToSWVolume(V))
+                Kind = tkOtherLorvanta;
+            const std::string Extension = TextKindExtension(Kind);
+            Item.PlainName = Stem(WindowsName) + Extension;
+            Item.WholeName = WindowsName + Extension;
+        }
+        break;
+    case TUnpackAction::Subvolume:
+        if (Mode == umAllFilesRaw) {
+            Item.PlainName = Item.WholeName = UpperCase1252(WindowsName);
+        } else if (Mode == umInterfaces) {
+            Item.PlainName.clear(); // its interfaces go into the folder itself
+        } else {
+            Item.PlainName = Stem(WindowsName);
+            if (!IsUsableComponent(Item.PlainName))
+                Item.Action = TUnpackAction::Skip;
+        }
+        break;
+    case TUnpackAction::Interfaces:
+        Item.PlainName.clear(); // they name their own files
+        break;
+    default:
+        break;
+    }
+    return Item;
+}
+
+// Name with " (N)" before its extension.
+std::string NumberedName(std::string_view Name, int N) {
+    const std::size_t Dot = Name.rfind('.');
+    const std::size_t At = Dot == std::string_view::npos || Dot == 0 ? Name.size() : Dot;
+    return std::string(Name.substr(0, At)) + " (" + std::to_string(N) + ")" +
+           std::string(Name.substr(At));
+}
+
+// The first of the plain name, the whole name and the numbered whole names that Taken does
+// not hold yet, compared without regard to case; it is taken.
+std::string TakeFreeName(std::string_view PlainName, std::string_view WholeName,
+                         std::set<std::string>& Taken) {
+    const auto Take = [&Taken](std::string_view Name) {
+        return Taken.insert(UpperCase1252(Name)).second;
+    };
+    if (Take(PlainName))
+        return std::string(PlainName);
+    if (Take(WholeName))
+        return std::string(WholeName);
+    for (int N = 2;; ++N)
+        if (std::string Name = NumberedName(WholeName, N); Take(Name))
+            return Name;
+}
+
+// Gives every file of a run a name of its own before anything is written: ".TEXT" files first,
+// so a text keeps its plain name whatever the directory order.
+void PlanNames(std::vector<TUnpackItem>& Items) {
+    std::set<std::string> Taken;
+    for (const bool TextFiles : {true, false})
+        for (TUnpackItem& Item : Items)
+            if (!Item.PlainName.empty() && Item.Action != TUnpackAction::Skip &&
+                UpperCase1252(Item.Info.Name).ends_with(TextFileExtension) == TextFiles)
+                Item.Name = TakeFreeName(Item.PlainName, Item.WholeName, Taken);
 }
 
 void UnpackInterfaces(TVolume& V, const TFileInfo& Info, const fs::path& Folder) {
@@ -235,54 +333,31 @@ void UnpackInterfaces(TVolume& V, const TFileInfo& Info, const fs::path& Folder)
     }
 }
 
-void UnpackSubvolume(TVolume& V, const TFileInfo& Info, const fs::path& Folder,
-                     const std::string& WindowsName, int Mode) {
-    // Subvolumes lie directly in a major volume; a deeper one is never followed.
-    if (V.IsSubvolume())
+void UnpackItem(TVolume& V, const TUnpackItem& Item, const fs::path& Folder, int Mode,
+                std::vector<TRenamedFile>& Renamed) {
+    const fs::path Path = Folder / PathOfName(Item.Name);
+    switch (Item.Action) {
+    case TUnpackAction::Interfaces:
+        UnpackInterfaces(V, Item.Info, Folder);
         return;
-    fs::path Target = Folder;
-    if (Mode == umAllFilesRaw) {
-        Target = Folder / PathOfName(UpperCase1252(WindowsName));
-    } else if (Mode != umInterfaces) {
-        const std::string Name = Stem(WindowsName);
-        if (!IsUsableComponent(Name))
-            return;
-        Target = Folder / PathOfName(Name);
-    }
-    TSubvolume Sub(V, Info.Name); // shares the parent's file and its mode
-    Sub.Unpack(Target, Mode);
-}
-
-void UnpackFile(TVolume& V, const TFileInfo& Info, const fs::path& Folder, int Mode) {
-    std::string WindowsName = SafeComponent(
-        Mode == umAllFilesRaw ? LowerCase1252(Info.Name) : PSystemNameToWindowsName(Info.Name));
-    if (IsDeviceName(WindowsName))
-        WindowsName = "___" + WindowsName;
-    if (!IsUsableComponent(WindowsName))
-        return;
-    const bool AllFiles = Mode == umAllFiles || Mode == umAllFilesRaw;
-    switch (Info.Kind) {
-    case fkCode:
-        if (Mode == umInterfaces)
-            UnpackInterfaces(V, Info, Folder);
-        else if (AllFiles)
-            CopyRaw(V, Info, Folder / PathOfName(WindowsName));
+    case TUnpackAction::Raw:
+        CopyRaw(V, Item.Info, Path);
         break;
-    case fkText:
-        if (Mode == umInterfaces || (!AllFiles && UpperCase1252(Info.Name).ends_with(".BACK")))
-            break;
-        UnpackText(V, Info, Folder, WindowsName, Mode);
+    case TUnpackAction::Text:
+        WriteLines(Path, Item.Lines);
+        SetFileDate(Path, Item.Info);
         break;
-    case fkData:
-        if (AllFiles)
-            CopyRaw(V, Info, Folder / PathOfName(WindowsName));
-        break;
-    case fkSubvolume:
-        UnpackSubvolume(V, Info, Folder, WindowsName, Mode);
-        break;
-    default:
+    case TUnpackAction::Subvolume: {
+        TSubvolume Sub(V, Item.Info.Name); // shares the parent's file and its mode
+        std::vector<TRenamedFile> Inner = Sub.Unpack(Mode == umInterfaces ? Folder : Path, Mode);
+        Renamed.insert(Renamed.end(), Inner.begin(), Inner.end());
         break;
     }
+    case TUnpackAction::Skip:
+        return;
+    }
+    if (Item.Name != Item.PlainName)
+        Renamed.push_back({Item.Info.Name, Path});
 }
 
 } // namespace
@@ -395,20 +470,24 @@ bool PackFiles(const fs::path& Folder, const fs::path& VolumeFile) {
 
 // ---- Unpacking -------------------------------------------------------------------------------
 
-void TVolume::Unpack(const fs::path& Folder, int Mode) {
+std::vector<TRenamedFile> TVolume::Unpack(const fs::path& Folder, int Mode) {
     const TBusyCursor Busy;
     if (Mode != umInterfaces)
         fs::create_directories(Folder);
-    std::vector<TFileInfo> Files;
-    Enumerate(false, [&Files](const TFileInfo& Info) {
-        Files.push_back(Info);
+    std::vector<TUnpackItem> Items;
+    Enumerate(false, [this, &Items, Mode](const TFileInfo& Info) {
+        Items.push_back(PlanItem(*this, Info, Mode));
         return true;
     });
-    for (const TFileInfo& Info : Files)
-        UnpackFile(*this, Info, Folder, Mode);
+    PlanNames(Items);
+    std::vector<TRenamedFile> Renamed;
+    for (const TUnpackItem& Item : Items)
+        UnpackItem(*this, Item, Folder, Mode, Renamed);
+    return Renamed;
 }
 
-void UnpackVolumesInFolder(const fs::path& SourceFolder, const fs::path& TargetFolder) {
+std::vector<TRenamedFile> UnpackVolumesInFolder(const fs::path& SourceFolder,
+                                                const fs::path& TargetFolder) {
     // Listed first: unpacking may itself write ".vol" files into the walked tree.
     std::vector<fs::path> Volumes;
     for (const fs::directory_entry& Item : fs::recursive_directory_iterator(
@@ -416,14 +495,23 @@ void UnpackVolumesInFolder(const fs::path& SourceFolder, const fs::path& TargetF
         if (Item.is_regular_file() && LowerExtension(NameOfPath(Item.path().filename())) == ".vol")
             Volumes.push_back(Item.path());
     std::sort(Volumes.begin(), Volumes.end());
+    // Volumes whose names differ only in case would unpack into one folder.
+    std::map<fs::path, std::set<std::string>> TakenIn;
+    std::vector<TRenamedFile> Renamed;
     for (const fs::path& Path : Volumes) {
         const fs::path Relative = Path.parent_path().lexically_relative(SourceFolder);
-        const fs::path Target =
-            TargetFolder / Relative /
-            PathOfName(SafeComponent(PSystemNameToWindowsName(NameOfPath(Path.stem()))));
+        const std::string FileName = NameOfPath(Path.filename());
+        const std::string PlainName = SafeComponent(PSystemNameToWindowsName(Stem(FileName)));
+        const std::string Name = TakeFreeName(
+            PlainName, SafeComponent(PSystemNameToWindowsName(FileName)), TakenIn[Relative]);
+        const fs::path Target = TargetFolder / Relative / PathOfName(Name);
+        if (Name != PlainName)
+            Renamed.push_back({FileName, Target});
         TMajorVolume V(Path, false);
-        V.Unpack(Target, umAllFiles);
+        std::vector<TRenamedFile> Inner = V.Unpack(Target, umAllFiles);
+        Renamed.insert(Renamed.end(), Inner.begin(), Inner.end());
     }
+    return Renamed;
 }
 
 } // namespace korvid

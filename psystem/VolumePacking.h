@@ -1,12 +1,12 @@
 #pragma once
 
+#include "psystem/Volume.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
 namespace korvid {
-
-class TVolume;
 
 enum TUnpackMode : int {
     umTextFiles = 0,   // text files, converted, with an extension by their text kind
@@ -49,9 +49,10 @@ bool PackFolderIntoVolume(TVolume& V, const std::vector<TPackEntry>& Entries);
 bool PackFiles(const std::filesystem::path& Folder, const std::filesystem::path& VolumeFile);
 
 // Unpacks every "*.vol" file under SourceFolder (mode umAllFiles) into TargetFolder, each into
-// a folder named after it below its relative folder.
-void UnpackVolumesInFolder(const std::filesystem::path& SourceFolder,
-                           const std::filesystem::path& TargetFolder);
+// a folder named after it below its relative folder. Answers the files, and the volumes'
+// folders, written under another name than their own.
+std::vector<TRenamedFile> UnpackVolumesInFolder(const std::filesystem::path& SourceFolder,
+                                                const std::filesystem::path& TargetFolder);
 
 // A disk path for a name in the program's 8-bit text, and back.
 std::filesystem::path PathOfName(const std::string& Name);

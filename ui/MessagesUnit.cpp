@@ -225,6 +225,14 @@ bool ConfirmReopenBackupFiles() {
                                           "session.  Do you want to reopen these files?");
 }
 
+void ShowBackupsNotWrittenMessage(std::string_view Folder) {
+    ShowOk("Backup Files",
+           FormatMessageText("Korvid was unable to write the backup copies of your files to the "
+                             "folder \"%1\".\r\rThe backup copies written before are kept.",
+                             {Folder}),
+           TMessageIcon::Warning);
+}
+
 bool ConfirmReplaceFile(std::string_view FileName, bool& Show) {
     if (!Show)
         return true;

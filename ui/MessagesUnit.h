@@ -48,6 +48,8 @@ bool ConfirmRemoveFavourite(std::string_view Name, bool IsFolder, bool& Show);
 bool ConfirmRemoveHistoryFile(std::string_view FileName, bool& Show);
 bool ConfirmReopenOpenFile(std::string_view FileName);
 bool ConfirmReopenBackupFiles();
+// A backup tick failed; the copies written before are kept.
+void ShowBackupsNotWrittenMessage(std::string_view Folder);
 // The focus starts on "&No", so Enter does not overwrite by accident.
 bool ConfirmReplaceFile(std::string_view FileName, bool& Show);
 // Shown with its top-left corner at (Left, Top + Offset), kept inside the work area of the

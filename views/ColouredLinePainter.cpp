@@ -185,11 +185,13 @@ void TColouredLinePainter::TextOutRun(const TRunRect& Rect, std::string_view Tex
     TRunCanvas& Canvas = *FLine.Canvas;
     const bool Bold = Canvas.Bold();
     const bool Italic = Canvas.Italic();
+    // Every character sits in its own cell: the font's real advance may be wider than the
+    // whole pixels of CharWidth, and a run written as one text would drift off the grid.
     if (!Bold && !Italic) {
-        Canvas.TextRect(Rect, Rect.Left, Rect.Top + 1, Text);
+        Canvas.TextCells(Rect, Rect.Left, Rect.Top + 1, CharWidth, Text);
         return;
     }
-    // One cell per character keeps bold and italic glyphs on the fixed grid.
+    // Bold and italic glyphs are also kept inside their cells.
     for (std::size_t I = 0; I < Text.size(); ++I) {
         const int Left = Rect.Left + static_cast<int>(I) * CharWidth;
         const TRunRect Cell{Left, Rect.Top, std::min(Left + CharWidth, Rect.Right), Rect.Bottom};

@@ -32,6 +32,10 @@ public:
     virtual void FillRect(const TRunRect& Rect) = 0;
     // Opaque: fills Clip with the brush, then writes Text at (X, Y) clipped to Clip.
     virtual void TextRect(const TRunRect& Clip, int X, int Y, std::string_view Text) = 0;
+    // As TextRect, but each character in its own cell of CellWidth pixels from X, whatever the
+    // font's own advance.
+    virtual void TextCells(const TRunRect& Clip, int X, int Y, int CellWidth,
+                           std::string_view Text) = 0;
     virtual int TextWidth(std::string_view Text) = 0;
 };
 
@@ -48,6 +52,8 @@ public:
     void SetFontStyle(bool Bold, bool Italic) override;
     void FillRect(const TRunRect& Rect) override;
     void TextRect(const TRunRect& Clip, int X, int Y, std::string_view Text) override;
+    void TextCells(const TRunRect& Clip, int X, int Y, int CellWidth,
+                   std::string_view Text) override;
     int TextWidth(std::string_view Text) override;
 
 private:

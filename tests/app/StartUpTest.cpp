@@ -1,7 +1,9 @@
+#include "app/BackupUnit.h"
 #include "app/StartUpUnit.h"
 #include "foundation/EncryptionEngine.h"
 #include "foundation/UtilitiesUnit.h"
 #include "tests/app/FormFixture.h"
+#include "tests/support/FileSizeLimit.h"
 #include "workspace/ToolIndexes.h"
 
 #include <QCoreApplication>
@@ -130,18 +132,89 @@ TEST_F(StartUpTest, ABackupTickCopiesEveryDocumentAndLeavesItsStateAlone) {
 
     BackupTimerTimer(*Form, State);
 
-    EXPECT_EQ(ReadFileBytes(State.BackupFolder / "0.txt"), "more saved");
-    EXPECT_EQ(ReadFileBytes(State.BackupFolder / "1.txt"), "draft");
-    const std::string Encrypted = ReadFileBytes(State.BackupFolder / "2.txt");
+    const fs::path Set = CurrentBackupSet(State.BackupFolder);
+    ASSERT_FALSE(Set.empty());
+    EXPECT_EQ(ReadFileBytes(Set / "0.txt"), "more saved");
+    EXPECT_EQ(ReadFileBytes(Set / "1.txt"), "draft");
+    const std::string Encrypted = ReadFileBytes(Set / "2.txt");
     EXPECT_TRUE(StartsWithEncryptedMarker(Encrypted));
     EXPECT_EQ(Encrypted.find("hidden"), std::string::npos);
-    EXPECT_EQ(ReadFileBytes(State.BackupFolder / "Index.txt"),
+    EXPECT_EQ(ReadFileBytes(Set / "Index.txt"),
               (Dir / "named.txt").string() + "\r\n\r\n" + (Dir / "secret.txt").string() + "\r\n");
     EXPECT_TRUE(Named.Modified());
     EXPECT_FALSE(Form->EditorOfTab(Form->Tabs()->widget(1))->Modified());
     EXPECT_EQ(Named.FileTime, FileTime);
     EXPECT_EQ(Named.SaveTime, SaveTime);
     EXPECT_EQ(ReadFileBytes(Dir / "named.txt"), "saved");
+}
+
+// Each backup copy of a set with its bytes, by file name.
+std::map<std::string, std::string> SetFiles(const fs::path& Set) {
+    std::map<std::string, std::string> Files;
+    for (const auto& Entry : fs::directory_iterator(Set))
+        Files[Entry.path().filename().string()] = ReadFileBytes(Entry.path());
+    return Files;
+}
+
+TEST_F(StartUpTest, AFailedTickKeepsTheLastBackupsSaysSoOnceAndARestartRecoversThem) {
+    MakeStartedForm();
+    Form->Options().BackupMinutes = 5;
+    TDocumentEditor& Named = OpenNamed("named.txt", "saved");
+    Form->FileNew();
+    Type(Form->ActiveEditor(), "draft");
+    const QString Huge = QString("a line of the document\n").repeated(3000);
+    // While the disk is full: told once, naming the folder, however many ticks fail.
+    const auto FailingTicks = [&](int Ticks) {
+        const TFileSizeLimit Limit(4096);
+        TScriptedModals Script;
+        Script.Press("OK");
+        for (int Tick = 0; Tick < Ticks; ++Tick)
+            BackupTimerTimer(*Form, State);
+        ASSERT_EQ(Script.Shown().size(), 1u);
+        EXPECT_EQ(Script.Last().Caption, "Backup Files");
+        const std::string Text = Script.Last().Message->Text;
+        EXPECT_NE(Text.find(State.BackupFolder.string()), std::string::npos) << Text;
+        EXPECT_EQ(Text.find("unable to save the file"), std::string::npos) << Text;
+    };
+
+    Type(&Named, "first ");
+    BackupTimerTimer(*Form, State);
+    Type(&Named, Huge);
+    const std::int64_t SaveTime = Named.SaveTime;
+    FailingTicks(3);
+    EXPECT_TRUE(Named.Modified());
+    EXPECT_EQ(Named.SaveTime, SaveTime);
+    // Once a tick works again, a later failure is told again.
+    Type(&Named, "\n");
+    BackupTimerTimer(*Form, State);
+    const fs::path Good = CurrentBackupSet(State.BackupFolder);
+    const std::map<std::string, std::string> GoodFiles = SetFiles(Good);
+    ASSERT_EQ(GoodFiles.size(), 3u);
+    Type(&Named, Huge);
+    FailingTicks(2);
+    EXPECT_EQ(CurrentBackupSet(State.BackupFolder), Good);
+    EXPECT_EQ(SetFiles(Good), GoodFiles);
+
+    // The program ends without closing its tabs; the next start reopens the last good set.
+    const std::string NamedBefore = "first " + Huge.toStdString() + "\nsaved";
+    Form.reset();
+    TStartUpState Restarted;
+    Restarted.BackupFolder = State.BackupFolder;
+    InstallStartUpHooks(MakeForm(), Restarted);
+    Form->Options().BackupMinutes = 5;
+    TScriptedModals Script;
+    Script.Press("&Yes");
+    RecoverBackups(*Form, Restarted);
+    ASSERT_EQ(Form->TabCount(), 2);
+    std::map<std::string, std::string> Texts;
+    for (int Index = 0; Index < 2; ++Index) {
+        Form->Tabs()->setCurrentIndex(Index);
+        Texts[Form->ActiveEditor()->FileName] = ActiveText();
+    }
+    EXPECT_EQ(Texts[""], "draft");
+    // Compared as a whole: a difference would print every line.
+    EXPECT_TRUE(Texts[(Dir / "named.txt").string()] == NamedBefore);
+    EXPECT_EQ(Texts.size(), 2u);
 }
 
 TEST_F(StartUpTest, RecoveryReopensNamedDocumentsUnderTheirNamesAndOthersUntitled) {

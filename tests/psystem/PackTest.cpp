@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <map>
 
 namespace korvid::test {
 namespace {
@@ -290,6 +291,88 @@ TEST_F(TUnpacking, InterfacesFromCodeListings) {
     SetVolumeFileListings({});
     EXPECT_EQ(ReadLines(Out() / "Work" / "UnitA.txt"), TLines{"mine"});
     EXPECT_EQ(ReadLines(Out() / "Work" / ".._B.txt"), TLines{"b"});
+}
+
+// A file of a volume built for a test: text files hold Text as one line, others Text's bytes.
+struct TVolumeFile {
+    std::string Name;
+    int Kind;
+    std::string Text;
+};
+
+// Each file of a run gets a name of its own, the text keeping the plain one, whatever the
+// directory order.
+TEST_F(TUnpacking, EveryFileOfARunIsWrittenUnderANameOfItsOwn) {
+    struct TCase {
+        const char* Name;
+        std::vector<TVolumeFile> Files;             // in directory order
+        std::map<std::string, std::string> Written; // file name -> its first line
+        std::vector<std::string> Renamed;           // volume name -> file name
+    };
+    const std::vector<TCase> Cases = {
+        {"the text first",
+         {{"X.TEXT", fkText, "new"}, {"X.BACK", fkText, "old"}},
+         {{"X.txt", "new"}, {"X.back.txt", "old"}},
+         {"X.BACK -> X.back.txt"}},
+        {"the backup first",
+         {{"X.BACK", fkText, "old"}, {"X.TEXT", fkText, "new"}},
+         {{"X.txt", "new"}, {"X.back.txt", "old"}},
+         {"X.BACK -> X.back.txt"}},
+        {"the whole name taken too",
+         {{"X.BACK.TXT", fkData, "data"}, {"X.BACK", fkText, "old"}, {"X.TEXT", fkText, "new"}},
+         {{"X.Back.txt", "data"}, {"X.back (2).txt", "old"}, {"X.txt", "new"}},
+         {"X.BACK -> X.back (2).txt"}},
+        {"a raw file of the text's name",
+         {{"X.TXT", fkData, "data"}, {"X.TEXT", fkText, "new"}},
+         {{"X (2).txt", "data"}, {"X.txt", "new"}},
+         {"X.TXT -> X (2).txt"}},
+    };
+    int Run = 0;
+    for (const TCase& Case : Cases) {
+        const fs::path Vol = NewVolume("run" + std::to_string(++Run) + ".vol", "RUN", 100);
+        {
+            TMajorVolume V(Vol, true);
+            for (const TVolumeFile& File : Case.Files)
+                if (File.Kind == fkText)
+                    ASSERT_TRUE(V.SaveTextFile(File.Name, {File.Text}, false));
+                else
+                    ASSERT_TRUE(V.SaveBytes(File.Name, File.Text.data(), File.Kind,
+                                            std::int64_t(File.Text.size())));
+        }
+        const fs::path Into = Temp / ("unpacked" + std::to_string(Run));
+        const std::vector<TRenamedFile> Renamed = TMajorVolume(Vol, false).Unpack(Into, umAllFiles);
+        std::map<std::string, std::string> Written;
+        for (const std::string& Name : Tree(Into))
+            Written[Name] = ReadLines(Into / Name).at(0);
+        EXPECT_EQ(Written, Case.Written) << Case.Name;
+        std::vector<std::string> Reported;
+        for (const TRenamedFile& File : Renamed)
+            Reported.push_back(File.Name + " -> " + File.Path.lexically_relative(Into).string());
+        EXPECT_EQ(Reported, Case.Renamed) << Case.Name;
+    }
+}
+
+TEST_F(TUnpacking, TheFolderBatchAnswersWhatItRenamed) {
+    const fs::path Src = Temp / "volumes";
+    fs::create_directories(Src / "deep");
+    const fs::path Pair = NewVolume("volumes/deep/pair.vol", "PAIR", 100);
+    {
+        TMajorVolume V(Pair, true);
+        ASSERT_TRUE(V.SaveTextFile("X.BACK", {"old"}, false));
+        ASSERT_TRUE(V.SaveTextFile("X.TEXT", {"new"}, false));
+    }
+    // Two volumes whose names differ only in case do not share a folder.
+    fs::copy_file(Pair, Src / "deep" / "PAIR.VOL");
+    const fs::path Out = Temp / "unpacked";
+    const std::vector<TRenamedFile> Renamed = UnpackVolumesInFolder(Src, Out);
+    EXPECT_EQ(Tree(Out),
+              (std::vector<std::string>{"deep/Pair.vol/X.back.txt", "deep/Pair.vol/X.txt",
+                                        "deep/Pair/X.back.txt", "deep/Pair/X.txt"}));
+    EXPECT_EQ(ReadLines(Out / "deep" / "Pair" / "X.txt"), TLines{"new"});
+    EXPECT_EQ(Renamed,
+              (std::vector<TRenamedFile>{{"X.BACK", Out / "deep" / "Pair" / "X.back.txt"},
+                                         {"pair.vol", Out / "deep" / "Pair.vol"},
+                                         {"X.BACK", Out / "deep" / "Pair.vol" / "X.back.txt"}}));
 }
 
 TEST_F(TUnpacking, EveryVolumeInAFolderTree) {

@@ -53,6 +53,11 @@ public:
     void TextRect(const TRunRect& Clip, int, int, std::string_view Text) override {
         Drawn.push_back({true, Clip, std::string(Text), FBrush, FFont, FBold, FItalic});
     }
+    void TextCells(const TRunRect& Clip, int X, int Y, int CellWidth,
+                   std::string_view Text) override {
+        EXPECT_EQ(CellWidth, FCharWidth);
+        TextRect(Clip, X, Y, Text);
+    }
     int TextWidth(std::string_view Text) override {
         return FCharWidth * static_cast<int>(Text.size());
     }
