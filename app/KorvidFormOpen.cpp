@@ -184,6 +184,10 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
         }
         Editor = ActiveEditor();
         Editor->UntitledCaption = Caption;
+        // A reused tab forgets how its previous file was written.
+        Editor->SaveAsUtf8 = false;
+        Editor->FileLineBreak.reset();
+        Editor->WriteByteOrderMark = true;
         Editor->SetView(FViews->FindForFileName(Name));
         if (Editor->View() && Editor->View()->OpenAsReadOnly)
             ReadOnly = true;
@@ -243,6 +247,8 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
             }
             if (Editor) {
                 Editor->SaveAsUtf8 = Lines.WasUtf8 || (Editor->View() && Editor->View()->Utf8);
+                Editor->WriteByteOrderMark = !Lines.WasUtf8 || Lines.HadByteOrderMark;
+                Editor->FileLineBreak = Lines.LineBreak;
                 Editor->Password = Password;
             }
         }
@@ -273,6 +279,9 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     Editor->SetUpdatesSuspended(true);
     if (!Lines.SplitLongLines(MaximumLineLength))
         ShowLinesSplitMessage(MaximumLineLength);
+    // A final line end shows as an empty last line, as typed text has it, and saves again.
+    if (Lines.EndsWithLineBreak)
+        Lines.Lines().emplace_back();
     Editor->SetParagraphs(Lines.Lines());
     Editor->ClearUndo();
     if (StartupTab && StartupTab != TabOfEditor(Editor) && FStartupTab == StartupTab)

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "foundation/TextFileWriter.h"
 #include "platform/KorvidError.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -47,6 +49,9 @@ public:
     bool ContainsBinary = false;    // the file held binary data, or a NUL that ends its text
     bool EndsWithLineBreak = false; // the text ended with CR or LF
     bool WasUtf8 = false;           // the file was decoded as UTF-8
+    bool HadByteOrderMark = false;  // the file began with the UTF-8 byte-order mark
+    // The kind of the text's first line end; none when it has no line end.
+    std::optional<TLineBreak> LineBreak;
 
     // Used instead of the installed prompt when set.
     TPasswordPrompt PasswordPrompt;
@@ -66,8 +71,8 @@ public:
     // Replaces the lines by those of Text, which ends at its first NUL.
     void SetText(std::string_view Text);
 
-    // Writes the lines back as they were read: UTF-8 when the file was, with a final line end
-    // when it had one.
+    // Writes the lines back as they were read: UTF-8 when the file was, with its mark when it
+    // had one, its kind of line end and a final line end when it had one.
     void SaveToFile(const std::filesystem::path& FileName) const;
 
     std::vector<std::string>& Lines() { return FLines; }
@@ -77,6 +82,7 @@ public:
     void Clear() { FLines.clear(); }
 
 private:
+    bool ReadsAsUtf8(std::string_view Data, bool Encrypted) const;
     bool Decrypt(const std::filesystem::path& FileName, std::string& Data, bool& ShowAsterisks,
                  std::string& Password) const;
 

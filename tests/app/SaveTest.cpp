@@ -102,7 +102,7 @@ TEST_F(TSaveTest, TiddlerTimestampsAreAddedThenUpdated) {
     Editor->SetModified(true);
     ASSERT_TRUE(Form->SaveActiveFile());
     EXPECT_EQ(ReadFileBytes(Name), "created: 20240305140709000\ntitle: x\n\nbody\n");
-    EXPECT_EQ(ActiveText(), "title: x\n\nbody  "); // the document itself is not stamped
+    EXPECT_EQ(ActiveText(), "title: x\n\nbody  \n"); // the document itself is not stamped
 
     // The stamps reach the document when it is read again.
     const auto SaveReopened = [this, &Name] {

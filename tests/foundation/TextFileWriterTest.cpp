@@ -42,7 +42,7 @@ TEST_P(TextWriting, WritesTheLinesWithTheChosenLineEnds) {
 
 constexpr TTextFileOptions Default{};
 constexpr TTextFileOptions NoFinal{.FinalLineEnd = false};
-constexpr TTextFileOptions Unix{.Unix = true};
+constexpr TTextFileOptions Unix{.LineBreak = TLineBreak::Lf};
 constexpr TTextFileOptions Utf8{.Utf8 = true};
 constexpr TTextFileOptions Utf8NoFinal{.FinalLineEnd = false, .Utf8 = true};
 
