@@ -55,6 +55,7 @@ TEST_F(TextFile, SaveOptionsByteForByte) {
         {"a\r\nb", Plain, "a\r\nb"},
         {"a\r\nb", Final, "a\r\nb\r\n"},
         {"a\r\nb", {true, false, TLineBreak::Lf, false, false}, "a\nb\n"},
+        {"a\r\nb\r\n", {false, false, TLineBreak::Cr, false, false}, "a\rb\r"},
         // An empty last paragraph ends the line before it, with or without the final line end.
         {"a\r\nb\r\n", Plain, "a\r\nb\r\n"},
         {"a\r\nb\r\n", Final, "a\r\nb\r\n"},
@@ -70,6 +71,7 @@ TEST_F(TextFile, SaveOptionsByteForByte) {
          "4E2D\x87\xBB",
          {true, true, TLineBreak::CrLf, false, false},
          "\xEF\xBB\xBF\xE2\x82\xAC \xE4\xB8\xAD\r\n"},
+        {"\x80\r\n", {false, true, TLineBreak::Lf, false, false, false}, "\xE2\x82\xAC\n"},
     };
     for (const TCase& C : Cases) {
         E.SetEditorText(C.Text);
@@ -98,6 +100,8 @@ TEST_F(TextFile, AFileOpenedAndSavedUnchangedKeepsItsBytes) {
         {"\xEF\xBB\xBF\xC3\xA9t\xC3\xA9\r\n", {true, true, TLineBreak::CrLf, false, true}},
         {"  \r\nx  \r\n", {true, false, TLineBreak::CrLf, false, true}},
         {"\r\n", {true, false, TLineBreak::CrLf, false, true}},
+        {"one\rtwo\r", {false, false, TLineBreak::Cr, false, true}},
+        {"caf\xC3\xA9\n", {false, true, TLineBreak::Lf, false, true, false}},
     };
     for (const TCase& C : Cases) {
         WriteFileBytes(Dir / "in.txt", C.Bytes);
