@@ -96,6 +96,9 @@ public:
     // new document) and, for a UTF-8 file, whether it began with the byte-order mark.
     std::optional<TLineBreak> FileLineBreak;
     bool WriteByteOrderMark = true;
+    // The text is only part of its file (cut at a NUL, or read up to damage), so it is never
+    // saved over that file.
+    bool TextWasCut = false;
     bool ViewChosenByUser = false;
     std::string UntitledCaption; // the tab-caption text
     std::int64_t FileTime = 0;   // milliseconds since 1970

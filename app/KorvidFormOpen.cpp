@@ -143,7 +143,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
         if (fs::exists(Name, Error))
             Name = TrueCaseFileName(Name, FOptions.RetainFilenameCase);
         if (!ListMode && FOptions.KorvidTabs && LowerExtension(Name) == ".korvidtabs" &&
-            fs::exists(Name, Error)) {
+            fs::is_regular_file(Name, Error)) {
             OpenTabSet(Name);
             return;
         }
@@ -154,8 +154,9 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
         UpdateCommandStates();
         return;
     }
-    // Whether the file is there is settled before any open document is touched.
-    if (!fs::exists(Volume ? fs::path(Volume->VolumeFile) : fs::path(Name), Error)) {
+    // Whether the file is there is settled before any open document is touched. Only regular
+    // files are read: a FIFO would wait for a writer and a device may never end.
+    if (!fs::is_regular_file(Volume ? fs::path(Volume->VolumeFile) : fs::path(Name), Error)) {
         if (!ListMode)
             ShowUnableToOpenMessage(Name, FOptions.UnopenableFileMessage);
         UpdateCommandStates();
@@ -203,6 +204,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
             FStartupTab = StartupTab;
         } else {
             Editor->FileName.clear();
+            Editor->TextWasCut = false;
         }
     };
 
@@ -279,8 +281,9 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     Editor->SetUpdatesSuspended(true);
     if (!Lines.SplitLongLines(MaximumLineLength))
         ShowLinesSplitMessage(MaximumLineLength);
-    // A final line end shows as an empty last line, as typed text has it, and saves again.
-    if (Lines.EndsWithLineBreak)
+    // A final line end shows as an empty last line, as typed text has it, and saves again. Text
+    // cut short has no final line end of its own: its last line end is where the cut fell.
+    if (Lines.EndsWithLineBreak && !Lines.TextWasCut)
         Lines.Lines().emplace_back();
     Editor->SetParagraphs(Lines.Lines());
     Editor->ClearUndo();
@@ -289,7 +292,8 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     Editor->SetUpdatesSuspended(false);
 
     Editor->FileName = AltName.empty() ? Name : AltName;
-    SetFileReadOnly(Editor, ReadOnly);
+    Editor->TextWasCut = Lines.TextWasCut;
+    SetFileReadOnly(Editor, ReadOnly || Lines.TextWasCut);
     Editor->SetModified(!AltName.empty());
     Editor->FileTime = Volume ? QDateTime::currentMSecsSinceEpoch() : FileDateTime(Name);
     Debugger().MarkBreakpointsInEditor(*Editor);
@@ -297,6 +301,8 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     History().AddToHistory(Name);
     UpdateCaption(Name);
     UpdateCommandStates();
+    if (Lines.DamagedLine > 0)
+        ShowDamagedFileMessage(Name, static_cast<int>(Lines.DamagedLine));
 }
 
 void TKorvidForm::SetFileReadOnly(TDocumentEditor* Editor, bool ReadOnly) {

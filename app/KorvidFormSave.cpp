@@ -27,6 +27,11 @@ std::string LowerExtensionOf(const std::string& Name) {
     return LowerCase1252(fs::path(Name).extension().string());
 }
 
+bool IsSameFile(const std::string& A, const std::string& B) {
+    std::error_code Error;
+    return A == B || fs::equivalent(A, B, Error);
+}
+
 } // namespace
 
 TDocumentSaveOptions TKorvidForm::SaveOptionsOf(const TDocumentEditor& Editor) const {
@@ -62,6 +67,10 @@ bool TKorvidForm::SaveEditorToFile(TDocumentEditor* Editor, const std::string& N
                                    bool ChooseView) {
     if (!Editor)
         return false;
+    if (Editor->TextWasCut && IsSameFile(Name, Editor->FileName)) {
+        ShowCutFileNotSavedMessage(Name);
+        return false;
+    }
     bool Saved = true;
     const bool IntoVolume = Name.find('>') != std::string::npos;
     if (IntoVolume) {
@@ -155,6 +164,7 @@ bool TKorvidForm::SaveEditorAs(TDocumentEditor* Editor) {
     if (Executed && SaveEditorToFile(Editor, Name, true)) {
         Saved = true;
         Editor->FileName = Name;
+        Editor->TextWasCut = false;
         History().AddToHistory(Editor->FileName);
         Editor->UntitledCaption = DisplayFileName(fs::path(Name).filename().string());
         UpdateTabCaption(Editor);

@@ -6,8 +6,12 @@
 #include "platform/Cp1252.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cerrno>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace korvid {
 
@@ -23,17 +27,41 @@ TPasswordPrompt& InstalledPrompt() {
     return Prompt;
 }
 
+// Closes the descriptor it was given.
+class TFileHandle {
+public:
+    explicit TFileHandle(int Handle) : FHandle(Handle) {}
+    ~TFileHandle() {
+        if (FHandle >= 0)
+            ::close(FHandle);
+    }
+    TFileHandle(const TFileHandle&) = delete;
+    TFileHandle& operator=(const TFileHandle&) = delete;
+    int Get() const { return FHandle; }
+
+private:
+    int FHandle;
+};
+
+// Only a regular file is read: a FIFO would block until a writer came, and a device such as
+// /dev/zero never ends. Opening without blocking lets a FIFO be turned away too.
 std::string ReadWholeFile(const std::filesystem::path& FileName) {
-    std::ifstream In(FileName, std::ios::binary);
-    if (!In)
+    const TFileHandle File(::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    struct stat Status {};
+    if (File.Get() < 0 || ::fstat(File.Get(), &Status) != 0 || !S_ISREG(Status.st_mode))
         throw EFileOpenError("Cannot open file \"" + FileName.string() + "\".");
     std::string Data;
+    Data.reserve(static_cast<std::size_t>(Status.st_size));
     std::string Buffer(TBinaryStrings::ReadBufferSize, '\0');
-    while (In.read(Buffer.data(), static_cast<std::streamsize>(Buffer.size())) || In.gcount() > 0)
-        Data.append(Buffer, 0, static_cast<std::size_t>(In.gcount()));
-    if (In.bad() || !In.eof())
-        throw EFileOpenError("Cannot read file \"" + FileName.string() + "\".");
-    return Data;
+    for (;;) {
+        const ssize_t Count = ::read(File.Get(), Buffer.data(), Buffer.size());
+        if (Count == 0)
+            return Data;
+        if (Count < 0 && errno != EINTR)
+            throw EFileOpenError("Cannot read file \"" + FileName.string() + "\".");
+        if (Count > 0)
+            Data.append(Buffer, 0, static_cast<std::size_t>(Count));
+    }
 }
 
 bool IsControlByte(unsigned char B) {
@@ -97,7 +125,7 @@ void InstallPasswordPrompt(TPasswordPrompt Prompt) {
 }
 
 bool TBinaryStrings::Decrypt(const std::filesystem::path& FileName, std::string& Data,
-                             bool& ShowAsterisks, std::string& Password) const {
+                             bool& ShowAsterisks, std::string& Password) {
     const TPasswordPrompt& Prompt = PasswordPrompt ? PasswordPrompt : InstalledPrompt();
     if (!Prompt)
         return false;
@@ -112,7 +140,12 @@ bool TBinaryStrings::Decrypt(const std::filesystem::path& FileName, std::string&
         ShowAsterisks = Request.ShowAsterisks;
         std::string Text;
         TEncryptionEngine Engine(Request.Password);
-        if (Engine.DecryptRecords(Records, Text, CrLf)) {
+        const TDecryptResult Result = Engine.DecryptRecords(Records, Text, CrLf);
+        if (Result.Status != TDecryptResult::WrongPassword) {
+            if (Result.Status == TDecryptResult::Damaged) {
+                TextWasCut = true;
+                DamagedLine = Result.DamagedLine;
+            }
             Password = std::move(Request.Password);
             Data = std::move(Text);
             return true;
@@ -137,6 +170,8 @@ TLoadResult TBinaryStrings::LoadFromFile(const std::filesystem::path& FileName, 
     Password.clear();
     Clear();
     ContainsBinary = false;
+    TextWasCut = false;
+    DamagedLine = 0;
     EndsWithLineBreak = false;
     WasUtf8 = false;
     HadByteOrderMark = false;
@@ -145,6 +180,7 @@ TLoadResult TBinaryStrings::LoadFromFile(const std::filesystem::path& FileName, 
     if (Encrypted && !Decrypt(FileName, Data, ShowAsterisks, Password))
         return TLoadResult::Cancelled;
     ContainsBinary = LooksBinary(Data);
+    TextWasCut = TextWasCut || Data.find('\0') != std::string::npos;
     if (ReadsAsUtf8(Data, Encrypted)) {
         HadByteOrderMark = Data.starts_with(ByteOrderMark);
         Data = Utf8ToAnsiText(

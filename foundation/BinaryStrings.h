@@ -45,8 +45,12 @@ class TBinaryStrings {
 public:
     static constexpr std::size_t ReadBufferSize = 64 * 1024;
 
-    bool ForceUtf8 = false;         // set by the caller: decode as UTF-8 even without a mark
-    bool ContainsBinary = false;    // the file held binary data, or a NUL that ends its text
+    bool ForceUtf8 = false;      // set by the caller: decode as UTF-8 even without a mark
+    bool ContainsBinary = false; // the file held binary data, or a NUL that ends its text
+    // The lines hold only part of the file: a NUL ended its text, or an encrypted file is damaged
+    // from DamagedLine on. Saving them over the file would destroy the rest.
+    bool TextWasCut = false;
+    std::size_t DamagedLine = 0;    // of an encrypted file: the 1-based line where damage starts
     bool EndsWithLineBreak = false; // the text ended with CR or LF
     bool WasUtf8 = false;           // the file was decoded as UTF-8
     bool HadByteOrderMark = false;  // the file began with the UTF-8 byte-order mark
@@ -84,7 +88,7 @@ public:
 private:
     bool ReadsAsUtf8(std::string_view Data, bool Encrypted) const;
     bool Decrypt(const std::filesystem::path& FileName, std::string& Data, bool& ShowAsterisks,
-                 std::string& Password) const;
+                 std::string& Password);
 
     std::vector<std::string> FLines;
 };

@@ -3,7 +3,6 @@
 #include "foundation/TextFileWriter.h"
 #include "platform/AtomicFile.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <numeric>
 #include <utility>
@@ -92,28 +91,38 @@ void TEncryptionEngine::WriteRecord(std::string_view Paragraph, bool LineEndFoll
     FOutput->Write(FBuffer);
 }
 
-bool TEncryptionEngine::DecryptRecords(std::string_view Data, std::string& Text,
-                                       std::string_view LineBreak) {
+TDecryptResult TEncryptionEngine::DecryptRecords(std::string_view Data, std::string& Text,
+                                                 std::string_view LineBreak) {
     Text.clear();
+    bool Deciphered = false; // some record held text
+    std::size_t LineBreaks = 0;
     std::size_t Pos = 0;
     while (Data.size() - Pos >= HeaderLength) {
         const std::uint32_t Header = ReadHeader(Data, Pos);
         Pos += HeaderLength;
-        const std::size_t Stored = Header & LengthMask;
-        // A damaged length must not make us allocate what the file does not hold.
-        const std::size_t Length = std::min(Stored, Data.size() - Pos);
-        FBuffer.assign(Data.substr(Pos, Length));
-        Pos += Length;
-        Encipher(FBuffer);
-        if (FBuffer.find('\0') != std::string::npos)
-            return false;
+        const std::size_t Length = Header & LengthMask;
+        bool Intact = Length <= Data.size() - Pos;
+        if (Intact) {
+            FBuffer.assign(Data.substr(Pos, Length));
+            Pos += Length;
+            Encipher(FBuffer);
+            Intact = FBuffer.find('\0') == std::string::npos;
+        }
+        if (!Intact) {
+            if (!Deciphered) {
+                Text.clear();
+                return {TDecryptResult::WrongPassword};
+            }
+            return {TDecryptResult::Damaged, LineBreaks + 1};
+        }
+        Deciphered = Deciphered || Length > 0;
         Text += FBuffer;
-        if (Length < Stored)
-            break;
-        if ((Header & LineEndFlag) != 0)
+        if ((Header & LineEndFlag) != 0) {
             Text += LineBreak;
+            ++LineBreaks;
+        }
     }
-    return true;
+    return {};
 }
 
 void WriteEncryptedFile(const std::filesystem::path& FileName, std::string_view Password,

@@ -23,6 +23,17 @@ inline constexpr std::size_t EncryptedMarkerLength = 32;
 std::string_view EncryptedTextMarker();
 bool StartsWithEncryptedMarker(std::string_view Data);
 
+// How deciphering the records of an encrypted-text file went. The format holds no check value:
+// only a NUL in a deciphered record or a length past the end of the file shows that something is
+// wrong. Before any text has been deciphered nothing tells a wrong password from damage, and
+// there is nothing to show, so that counts as a wrong password; later it is damage, and the
+// records before it are intact.
+struct TDecryptResult {
+    enum TStatus { Whole, WrongPassword, Damaged };
+    TStatus Status = Whole;
+    std::size_t DamagedLine = 0; // Damaged: the 1-based line of the text where the damage starts
+};
+
 // RC4 over the records of an encrypted-text file. The state carries from record to record while
 // the two indices restart, so records must be enciphered and deciphered in file order, each
 // with a fresh engine per file.
@@ -37,12 +48,12 @@ public:
     void WriteRecord(std::string_view Paragraph, bool LineEndFollows);
 
     // Deciphers the records that follow the marker into Text, appending LineBreak after each
-    // record that carries the line-end flag. The writer never enciphers a NUL, so a NUL in a
-    // deciphered record means a wrong password or a damaged file: the answer is then false and
-    // Text holds the records before it. A record that claims more bytes than remain keeps the
-    // bytes that are there and ends the reading.
-    [[nodiscard]] bool DecryptRecords(std::string_view Data, std::string& Text,
-                                      std::string_view LineBreak);
+    // record that carries the line-end flag. The writer never enciphers a NUL and never claims
+    // more bytes than it writes, so either in a record means a wrong password or a damaged file.
+    // After damage Text holds the records before the damaged one; after a wrong password it is
+    // empty.
+    [[nodiscard]] TDecryptResult DecryptRecords(std::string_view Data, std::string& Text,
+                                                std::string_view LineBreak);
 
 private:
     void Encipher(std::string& Bytes);

@@ -300,6 +300,23 @@ void ShowUnableToOpenMessage(std::string_view FileName, bool& Show) {
            TMessageIcon::Warning, Show);
 }
 
+void ShowDamagedFileMessage(std::string_view FileName, int Line) {
+    ShowOk("Open",
+           FormatMessageText("\"%1\" is damaged from line %2 on. Korvid has opened the lines "
+                             "before it, read-only.",
+                             {FileName, Number(Line)}),
+           TMessageIcon::Warning);
+}
+
+void ShowCutFileNotSavedMessage(std::string_view FileName) {
+    ShowOk("Save",
+           FormatMessageText("Korvid opened only part of \"%1\", so saving over it would destroy "
+                             "the rest of the file. Use Save As to save the text under another "
+                             "name.",
+                             {FileName}),
+           TMessageIcon::Warning);
+}
+
 void ShowRunCommandLineError(std::string_view CommandLine, int Code) {
     std::string_view Reason;
     switch (Code) {

@@ -59,6 +59,10 @@ bool ConfirmSavePSystemFile(bool& Show);
 void ShowLinesSplitMessage(int MaxLength);
 void ShowKrunchSucceededMessage(int Blocks);
 void ShowUnableToOpenMessage(std::string_view FileName, bool& Show);
+// An encrypted file whose records are intact up to Line; the lines before it were opened.
+void ShowDamagedFileMessage(std::string_view FileName, int Line);
+// The document holds only part of FileName, so it is not saved over that file.
+void ShowCutFileNotSavedMessage(std::string_view FileName);
 // Code is the shell's start result; -1 stands for an empty command line.
 void ShowRunCommandLineError(std::string_view CommandLine, int Code);
 // True when the user picked another file name, which FileName then holds; the caller saves

@@ -13,6 +13,12 @@
 
 namespace korvid {
 
+namespace {
+
+constexpr int WrongPasswordNoteHeight = 32; // two lines of the dialog's font
+
+} // namespace
+
 QValidator::State TCp1252Validator::validate(QString& Input, int& /*Position*/) const {
     for (const QChar C : Input)
         if (!UnicodeToCp1252(C.unicode()))
@@ -31,24 +37,22 @@ void ShowPasswordAsAsterisks(QLineEdit* Edit, bool Asterisks) {
 }
 
 TPasswordForm::TPasswordForm(QWidget* Parent)
-    : QDialog(Parent), PasswordLabel(new QLabel("&Password:", this)),
-      PasswordEdit(new QLineEdit(this)), OKButton(new QPushButton("OK", this)),
-      CancelButton(new QPushButton("Cancel", this)),
+    : QDialog(Parent),
+      WrongPasswordLabel(new QLabel("Wrong password, or the file is damaged at its start.", this)),
+      PasswordLabel(new QLabel("&Password:", this)), PasswordEdit(new QLineEdit(this)),
+      OKButton(new QPushButton("OK", this)), CancelButton(new QPushButton("Cancel", this)),
       AsterisksCheckBox(new QCheckBox("&Show as asterisks", this)) {
     setWindowTitle("Password Required");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(209, 134);
+    WrongPasswordLabel->setWordWrap(true);
+    WrongPasswordLabel->hide();
     PasswordLabel->setBuddy(PasswordEdit);
-    PasswordLabel->setGeometry(12, 12, 185, 16);
-    PasswordEdit->setGeometry(12, 30, 185, 22);
     SetUpPasswordEdit(PasswordEdit);
-    AsterisksCheckBox->setGeometry(12, 60, 185, 20);
     AsterisksCheckBox->setChecked(true);
-    OKButton->setGeometry(41, 97, 75, 25);
     OKButton->setDefault(true);
     OKButton->setEnabled(false);
-    CancelButton->setGeometry(122, 97, 75, 25);
+    LayOut(0);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(PasswordEdit, &QLineEdit::textChanged, this, [this] { PasswordEditChange(); });
@@ -62,6 +66,22 @@ void TPasswordForm::FormCreate() {
     setFont(Font);
     CentreOnMainForm(this);
     PasswordEdit->setFocus();
+}
+
+// Top is where the password's label starts; the note, when shown, sits above it.
+void TPasswordForm::LayOut(int Top) {
+    setFixedSize(209, 134 + Top);
+    WrongPasswordLabel->setGeometry(12, 8, 185, Top);
+    PasswordLabel->setGeometry(12, Top + 12, 185, 16);
+    PasswordEdit->setGeometry(12, Top + 30, 185, 22);
+    AsterisksCheckBox->setGeometry(12, Top + 60, 185, 20);
+    OKButton->setGeometry(41, Top + 97, 75, 25);
+    CancelButton->setGeometry(122, Top + 97, 75, 25);
+}
+
+void TPasswordForm::ShowPasswordWasWrong() {
+    WrongPasswordLabel->show();
+    LayOut(WrongPasswordNoteHeight);
 }
 
 std::string TPasswordForm::Password() const {
@@ -80,6 +100,8 @@ void InstallPasswordDialog() {
     InstallPasswordPrompt([](TPasswordRequest& Request) {
         TPasswordForm Form;
         Form.AsterisksCheckBox->setChecked(Request.ShowAsterisks);
+        if (Request.PasswordWasWrong)
+            Form.ShowPasswordWasWrong();
         if (RunModal(Form) != QDialog::Accepted)
             return false;
         Request.Password = Form.Password();

@@ -36,7 +36,10 @@ public:
 
     // The typed password as Windows-1252 bytes.
     std::string Password() const;
+    // Shows, above the password, that the previous answer did not decipher the file.
+    void ShowPasswordWasWrong();
 
+    QLabel* WrongPasswordLabel;
     QLabel* PasswordLabel;
     QLineEdit* PasswordEdit;
     QPushButton* OKButton;
@@ -48,6 +51,7 @@ public:
 
 private:
     void FormCreate();
+    void LayOut(int Top);
 };
 
 // Makes the text-file loader ask through TPasswordForm; the program calls it once at start-up.

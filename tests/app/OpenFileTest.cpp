@@ -5,12 +5,20 @@
 #include "foundation/EncryptionEngine.h"
 #include "psystem/MajorVolume.h"
 #include "psystem/Subvolume.h"
+#include "tests/support/HangGuard.h"
+#include "ui/HackedDialogs.h"
+#include "ui/PasswordUnit.h"
 #include "workspace/ToolIndexes.h"
 
 #include <QAction>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 
 #include <filesystem>
+
+#include <sys/stat.h>
 
 namespace korvid::test {
 namespace {
@@ -400,6 +408,188 @@ TEST_F(TOpenFileTest, CodeFilesShowTheirListingReadOnlyWhenPSystemAware) {
     ASSERT_EQ(Form->TabCount(), 1);
     EXPECT_TRUE(Form->ActiveEditor()->ReadOnly());
     EXPECT_EQ(Form->ActiveEditor()->Paragraphs().front(), "; Disassembly of " + Name);
+}
+
+// ---- Files a document cannot hold whole ------------------------------------------------------
+
+TEST_F(TOpenFileTest, AFileCutAtANulOpensReadOnlyAndIsNeverSavedOverIt) {
+    MakeForm();
+    std::string Bytes = "MZ header";
+    for (int Index = 0; Index < 3000; ++Index)
+        Bytes += static_cast<char>(Index % 256);
+    const auto Name = File("tool.exe", Bytes);
+    {
+        TScriptedModals Modals;
+        Modals.Press("&Yes");
+        Form->OpenFile(Name, false, {});
+        ASSERT_EQ(Modals.Shown().size(), 1u);
+    }
+    TDocumentEditor* Editor = Form->ActiveEditor();
+    ASSERT_NE(Editor, nullptr);
+    EXPECT_EQ(ActiveText(), "MZ header");
+    EXPECT_TRUE(Editor->ReadOnly());
+    EXPECT_TRUE(ToolDown(ToolIndex::FileReadOnly));
+
+    // The user lifts read-only, types a key and saves: the file must survive.
+    Form->FileReadOnly();
+    ASSERT_FALSE(Editor->ReadOnly());
+    Type(Editor, "x");
+    {
+        TScriptedModals Modals;
+        Modals.Press("OK");
+        EXPECT_FALSE(Form->SaveActiveFile());
+        ASSERT_EQ(Modals.Shown().size(), 1u);
+        EXPECT_EQ(Modals.Last().Caption, "Save");
+        EXPECT_NE(Modals.Last().Message->Text.find("only part of \"" + Name + "\""),
+                  std::string::npos);
+    }
+    EXPECT_EQ(ReadFileBytes(Name), Bytes);
+    EXPECT_TRUE(Editor->Modified());
+
+    // Save As onto the file itself is the same save.
+    {
+        TScriptedModals Modals;
+        Modals.Then(ChooseFiles({Name})).Press("&Yes").Press("OK");
+        EXPECT_FALSE(Form->SaveEditorAs(Editor));
+        EXPECT_EQ(Modals.Shown().size(), 3u);
+    }
+    EXPECT_EQ(ReadFileBytes(Name), Bytes);
+    EXPECT_EQ(Editor->FileName, Name);
+
+    // Another name takes the text, and from then on the document is that file's.
+    const auto Copy = (Dir / "header.txt").string();
+    {
+        TScriptedModals Modals;
+        Modals.Then(ChooseFiles({Copy}));
+        EXPECT_TRUE(Form->SaveEditorAs(Editor));
+    }
+    EXPECT_EQ(ReadFileBytes(Copy), "xMZ header");
+    Type(Editor, "y");
+    EXPECT_TRUE(Form->SaveActiveFile());
+    EXPECT_EQ(ReadFileBytes(Copy), "xyMZ header");
+    EXPECT_EQ(ReadFileBytes(Name), Bytes);
+}
+
+// What the user sees when opening an encrypted file, by what is wrong with it.
+struct TEncryptedOpenCase {
+    const char* Name;
+    int DamagedRecord;              // its first byte deciphers to a NUL; 0 for none
+    std::vector<QString> Passwords; // typed into the dialog in turn; then it is cancelled
+    std::vector<bool> WrongNotes;   // per password dialog shown: it said the password was wrong
+    std::vector<std::string> Lines; // of the opened document; empty when nothing opens
+    bool ReadOnly;
+    std::string Message; // shown after opening; empty for none
+};
+
+// Under "wiki" its long first line deciphers to a NUL, which shows the password wrong.
+const std::string LongLine(4000, 'x');
+
+TEST_F(TOpenFileTest, EncryptedFilesByWhatIsWrongWithThem) {
+    const std::vector<std::string> Document = {LongLine, "two", "three", "four", "five"};
+    const TEncryptedOpenCase Cases[] = {
+        {"right password", 0, {"Wiki"}, {false}, Document, false, ""},
+        {"wrong password, then the right one",
+         0,
+         {"wiki", "Wiki"},
+         {false, true},
+         Document,
+         false,
+         ""},
+        {"wrong password, then cancelled", 0, {"wiki"}, {false, true}, {}, false, ""},
+        {"damage at the first record", 1, {"Wiki", "Wiki"}, {false, true, true}, {}, false, ""},
+        {"damage at record four",
+         4,
+         {"Wiki"},
+         {false},
+         {LongLine, "two", "three"},
+         true,
+         "is damaged from line 4 on"},
+    };
+    InstallPasswordDialog();
+    for (const TEncryptedOpenCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        MakeForm();
+        const auto Name = (Dir / "secret.txt").string();
+        WriteEncryptedFile(Name, "Wiki", Document);
+        if (Case.DamagedRecord > 0) {
+            std::string Bytes = ReadFileBytes(Name);
+            std::size_t At = EncryptedMarkerLength;
+            for (int Record = 1; Record < Case.DamagedRecord; ++Record)
+                At += 4 + Document[Record - 1].size();
+            Bytes[At + 4] = static_cast<char>(Bytes[At + 4] ^ Document[Case.DamagedRecord - 1][0]);
+            WriteFileBytes(Name, Bytes);
+        }
+
+        std::vector<bool> WrongNotes;
+        const auto Answer = [&WrongNotes](QString Password) {
+            return ActOn<TPasswordForm>([&WrongNotes, Password](TPasswordForm& Dialog) {
+                WrongNotes.push_back(!Dialog.WrongPasswordLabel->isHidden());
+                if (Password.isEmpty()) {
+                    Dialog.CancelButton->click();
+                    return;
+                }
+                Dialog.PasswordEdit->setText(Password);
+                Dialog.OKButton->click();
+            });
+        };
+        TScriptedModals Modals;
+        for (const QString& Password : Case.Passwords)
+            Modals.Then(Answer(Password));
+        if (Case.Lines.empty())
+            Modals.Then(Answer({}));
+        if (!Case.Message.empty())
+            Modals.Press("OK");
+        Form->OpenFile(Name, false, {});
+
+        EXPECT_EQ(WrongNotes, Case.WrongNotes);
+        EXPECT_EQ(Modals.Unanswered(), 0);
+        if (Case.Lines.empty()) {
+            EXPECT_EQ(Form->TabCount(), 0);
+            continue;
+        }
+        ASSERT_EQ(Form->TabCount(), 1);
+        TDocumentEditor* Editor = Form->ActiveEditor();
+        EXPECT_EQ(Editor->Paragraphs(), Case.Lines);
+        EXPECT_EQ(Editor->ReadOnly(), Case.ReadOnly);
+        EXPECT_EQ(Editor->Password, "Wiki");
+        if (Case.Message.empty()) {
+            EXPECT_EQ(Modals.Last().ClassName, "korvid::TPasswordForm");
+            continue;
+        }
+        ASSERT_TRUE(Modals.Last().Message);
+        EXPECT_NE(Modals.Last().Message->Text.find(Case.Message), std::string::npos)
+            << Modals.Last().Message->Text;
+        // The intact lines are kept: they can go to another file, never over the damaged one.
+        Type(Editor, "!");
+        const std::string Before = ReadFileBytes(Name);
+        {
+            TScriptedModals Refused;
+            Refused.Press("OK");
+            EXPECT_FALSE(Form->SaveActiveFile());
+        }
+        EXPECT_EQ(ReadFileBytes(Name), Before);
+    }
+    InstallPasswordPrompt(nullptr);
+}
+
+TEST_F(TOpenFileTest, OnlyRegularFilesOpen) {
+    MakeForm();
+    Form->Options().KorvidTabs = true;
+    const auto Fifo = Dir / "pipe.txt";
+    const auto FifoTabs = Dir / "pipe.korvidtabs";
+    ASSERT_EQ(::mkfifo(Fifo.c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(FifoTabs.c_str(), 0600), 0);
+    for (const fs::path& Special : {Fifo, FifoTabs, fs::path("/dev/zero")}) {
+        SCOPED_TRACE(Special.string());
+        const THangGuard Guard("opening " + Special.string());
+        TScriptedModals Modals;
+        Modals.Press("OK");
+        Form->OpenFile(Special.string(), false, {});
+        ASSERT_EQ(Modals.Shown().size(), 1u);
+        EXPECT_EQ(Modals.Last().Message->Text,
+                  "Korvid was unable to open \"" + Special.string() + "\".");
+        EXPECT_EQ(Form->TabCount(), 0);
+    }
 }
 
 } // namespace

@@ -217,8 +217,10 @@ TEST_F(EditorControlSaving, EncryptedSaveMatchesTheEncryptedFormat) {
     const std::string Bytes = ReadFileBytes(Dir / "doc.txt");
     std::string Text;
     TEncryptionEngine Engine("pass word");
-    ASSERT_TRUE(
-        Engine.DecryptRecords(std::string_view(Bytes).substr(EncryptedMarkerLength), Text, "\n"));
+    ASSERT_EQ(
+        Engine.DecryptRecords(std::string_view(Bytes).substr(EncryptedMarkerLength), Text, "\n")
+            .Status,
+        TDecryptResult::Whole);
     EXPECT_EQ(Text, "secret\n\tline two\n");
 }
 

@@ -1,14 +1,18 @@
 #include "foundation/BinaryStrings.h"
 #include "foundation/EncryptionEngine.h"
 #include "platform/Cp1252.h"
+#include "tests/support/HangGuard.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 namespace korvid {
 namespace {
 
 using test::ReadFileBytes;
+using test::THangGuard;
 using test::TTempDir;
 using test::WriteFileBytes;
 
@@ -210,6 +214,7 @@ class BinaryTest : public TextFile, public testing::WithParamInterface<TBinaryCa
 TEST_P(BinaryTest, FlagsBinaryContent) {
     ASSERT_EQ(LoadBytes(GetParam().Bytes), TLoadResult::Loaded);
     EXPECT_EQ(Strings.ContainsBinary, GetParam().Binary);
+    EXPECT_EQ(Strings.TextWasCut, GetParam().Bytes.find('\0') != std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -232,6 +237,11 @@ TEST_F(TextFile, TextEndsAtANulButTheLossIsFlagged) {
     ASSERT_EQ(LoadBytes(std::string("one\r\ntwo\0three\r\n", 16)), TLoadResult::Loaded);
     EXPECT_EQ(Strings.Lines(), (TLines{"one", "two"}));
     EXPECT_TRUE(Strings.ContainsBinary);
+    EXPECT_TRUE(Strings.TextWasCut);
+    EXPECT_EQ(Strings.DamagedLine, 0u);
+
+    ASSERT_EQ(LoadBytes("one\r\ntwo\r\n"), TLoadResult::Loaded);
+    EXPECT_FALSE(Strings.TextWasCut) << "each load starts afresh";
 }
 
 TEST_F(TextFile, EncryptedFileAsksForThePasswordAndDeciphers) {
@@ -295,6 +305,52 @@ TEST_F(TextFile, WrongPasswordAsksAgain) {
     EXPECT_EQ(Requests.size(), 2u);
     EXPECT_EQ(Strings.Count(), 0u);
     EXPECT_EQ(Password, "");
+}
+
+// Enciphers Lines under "Wiki" and damages record Record (1-based) so that its first byte
+// deciphers to a NUL.
+std::filesystem::path DamagedEncryptedFile(const std::filesystem::path& File, const TLines& Lines,
+                                           std::size_t Record) {
+    WriteEncryptedFile(File, "Wiki", Lines);
+    std::string Bytes = ReadFileBytes(File);
+    std::size_t At = EncryptedMarkerLength;
+    for (std::size_t Index = 1; Index < Record; ++Index)
+        At += 4 + Lines[Index - 1].size();
+    Bytes[At + 4] = static_cast<char>(Bytes[At + 4] ^ Lines[Record - 1][0]);
+    WriteFileBytes(File, Bytes);
+    return File;
+}
+
+TEST_F(TextFile, DamageAfterIntactLinesOpensThemAndSaysWhere) {
+    DamagedEncryptedFile(Dir / "secret.txt", {"one", "two", "three", "four"}, 3);
+    Answers = {"Wiki"};
+    ASSERT_EQ(Load(Dir / "secret.txt"), TLoadResult::Loaded);
+    EXPECT_EQ(Requests.size(), 1u);
+    EXPECT_EQ(Strings.Lines(), (TLines{"one", "two"}));
+    EXPECT_TRUE(Strings.TextWasCut);
+    EXPECT_EQ(Strings.DamagedLine, 3u);
+    EXPECT_EQ(Password, "Wiki");
+}
+
+TEST_F(TextFile, DamageInTheFirstLineAsksAgainAsForAWrongPassword) {
+    DamagedEncryptedFile(Dir / "secret.txt", {"one", "two"}, 1);
+    Answers = {"Wiki", "Wiki"};
+    EXPECT_EQ(Load(Dir / "secret.txt"), TLoadResult::Cancelled);
+    ASSERT_EQ(Requests.size(), 3u);
+    EXPECT_FALSE(Requests[0].PasswordWasWrong);
+    EXPECT_TRUE(Requests[1].PasswordWasWrong);
+    EXPECT_TRUE(Requests[2].PasswordWasWrong);
+    EXPECT_EQ(Strings.Count(), 0u);
+}
+
+TEST_F(TextFile, OnlyRegularFilesAreRead) {
+    const auto Fifo = Dir / "fifo";
+    ASSERT_EQ(::mkfifo(Fifo.c_str(), 0600), 0);
+    for (const std::filesystem::path& Special : {Fifo, std::filesystem::path("/dev/zero")}) {
+        const THangGuard Guard("loading " + Special.string());
+        EXPECT_THROW(Load(Special), EFileOpenError) << Special;
+        EXPECT_EQ(Strings.Count(), 0u);
+    }
 }
 
 TEST_F(TextFile, DecipheredTextIsNeverDecodedAsUtf8) {

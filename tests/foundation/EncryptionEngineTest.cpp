@@ -20,7 +20,7 @@ std::string Bytes(std::initializer_list<unsigned char> List) {
 std::string Decrypt(std::string_view Records, std::string_view Key = Password) {
     TEncryptionEngine Engine(Key);
     std::string Text;
-    EXPECT_TRUE(Engine.DecryptRecords(Records, Text, "\r\n"));
+    EXPECT_EQ(Engine.DecryptRecords(Records, Text, "\r\n").Status, TDecryptResult::Whole);
     return Text;
 }
 
@@ -88,24 +88,100 @@ TEST(EncryptionEngine, StrayBytesAfterTheLastRecordAreIgnored) {
         EXPECT_EQ(Decrypt(Record + std::string(Stray, '\x7F')), "pedia") << Stray;
 }
 
-TEST(EncryptionEngine, DamagedLengthKeepsWhatIsThereAndStops) {
-    // Claims two gigabytes, holds three bytes: reading must neither allocate that nor fail.
-    EXPECT_EQ(Decrypt(Bytes({0xFF, 0xFF, 0xFF, 0x7F, 0x10, 0x21, 0xBF})), "ped");
-    EXPECT_EQ(Decrypt(Bytes({0xFF, 0xFF, 0xFF, 0xFF, 0x10, 0x21, 0xBF})), "ped");
+// ---- Damage and wrong passwords ----------------------------------------------------------------
+
+// Where each record of an encrypted file starts, counted in the bytes after the marker.
+std::vector<std::size_t> RecordStarts(std::string_view Records) {
+    std::vector<std::size_t> Starts;
+    for (std::size_t Pos = 0; Pos + 4 <= Records.size();) {
+        Starts.push_back(Pos);
+        const auto Length = static_cast<unsigned char>(Records[Pos]) |
+                            static_cast<unsigned char>(Records[Pos + 1]) << 8 |
+                            static_cast<unsigned char>(Records[Pos + 2]) << 16;
+        Pos += 4 + Length;
+    }
+    return Starts;
 }
 
-TEST(EncryptionEngine, WrongPasswordIsDetectedByTheNulItProduces) {
+// Makes record Index (1-based) claim far more bytes than the file holds.
+std::string LengthPastTheEnd(std::string Records, std::size_t Index) {
+    const std::size_t At = RecordStarts(Records).at(Index - 1);
+    Records.replace(At, 4, Bytes({0xFF, 0xFF, 0xFF, 0x7F}));
+    return Records;
+}
+
+// Changes the first enciphered byte of record Index (1-based) so that it deciphers to a NUL.
+std::string NulIn(std::string Records, std::size_t Index, char Plain) {
+    const std::size_t At = RecordStarts(Records).at(Index - 1) + 4;
+    Records[At] = static_cast<char>(Records[At] ^ Plain);
+    return Records;
+}
+
+// Clears the line-end flag of record Index (1-based).
+std::string WithoutLineEnd(std::string Records, std::size_t Index) {
+    const std::size_t At = RecordStarts(Records).at(Index - 1) + 3;
+    Records[At] = static_cast<char>(Records[At] & 0x7F);
+    return Records;
+}
+
+std::string Encrypted(const std::vector<std::string>& Paragraphs) {
     TTempDir Dir;
-    const auto File = Dir / "secret.txt";
-    const std::vector<std::string> Document(40, std::string(100, 'x'));
-    WriteEncryptedFile(File, Password, Document);
-    const std::string Records = ReadFileBytes(File).substr(EncryptedMarkerLength);
-
-    TEncryptionEngine Wrong("wiki");
-    std::string Text;
-    EXPECT_FALSE(Wrong.DecryptRecords(Records, Text, "\r\n"));
-    EXPECT_EQ(Decrypt(Records).size(), 40 * 100 + 39 * 2);
+    WriteEncryptedFile(Dir / "secret.txt", Password, Paragraphs);
+    return ReadFileBytes(Dir / "secret.txt").substr(EncryptedMarkerLength);
 }
+
+const std::vector<std::string> FiveLines = {"alpha", "bravo", "charlie", "delta", "echo"};
+
+struct TDamageCase {
+    const char* Name;
+    std::string Records;
+    std::string_view Key;
+    TDecryptResult::TStatus Status;
+    std::size_t DamagedLine;
+    std::string Text; // what is read
+};
+
+void PrintTo(const TDamageCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class DamagedRecords : public testing::TestWithParam<TDamageCase> {};
+
+TEST_P(DamagedRecords, AreTheWrongPasswordAtFirstAndDamageLater) {
+    const TDamageCase& Case = GetParam();
+    TEncryptionEngine Engine(Case.Key);
+    std::string Text = "stale";
+    const TDecryptResult Result = Engine.DecryptRecords(Case.Records, Text, "\r\n");
+    EXPECT_EQ(Result.Status, Case.Status);
+    EXPECT_EQ(Result.DamagedLine, Case.DamagedLine);
+    EXPECT_EQ(Text, Case.Text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Wiki, DamagedRecords,
+    testing::Values(
+        TDamageCase{"Whole", Encrypted(FiveLines), Password, TDecryptResult::Whole, 0,
+                    "alpha\r\nbravo\r\ncharlie\r\ndelta\r\necho"},
+        // The first line of 4000 characters deciphers to at least one NUL under this key.
+        TDamageCase{"WrongPassword", Encrypted({std::string(4000, 'x'), "y"}), "wiki",
+                    TDecryptResult::WrongPassword, 0, ""},
+        TDamageCase{"NulInTheFirstRecord", NulIn(Encrypted(FiveLines), 1, 'a'), Password,
+                    TDecryptResult::WrongPassword, 0, ""},
+        TDamageCase{"LengthPastTheEndInTheFirstRecord", LengthPastTheEnd(Encrypted(FiveLines), 1),
+                    Password, TDecryptResult::WrongPassword, 0, ""},
+        // Empty lines give nothing to judge the password by.
+        TDamageCase{"NulAfterEmptyLinesOnly", NulIn(Encrypted({"", "", "text"}), 3, 't'), Password,
+                    TDecryptResult::WrongPassword, 0, ""},
+        TDamageCase{"NulInRecordFour", NulIn(Encrypted(FiveLines), 4, 'd'), Password,
+                    TDecryptResult::Damaged, 4, "alpha\r\nbravo\r\ncharlie\r\n"},
+        TDamageCase{"LengthPastTheEndInRecordTwo", LengthPastTheEnd(Encrypted(FiveLines), 2),
+                    Password, TDecryptResult::Damaged, 2, "alpha\r\n"},
+        TDamageCase{"FileCutInsideTheLastRecord", Encrypted(FiveLines).substr(0, 44), Password,
+                    TDecryptResult::Damaged, 5, "alpha\r\nbravo\r\ncharlie\r\ndelta\r\n"},
+        TDamageCase{"DamageRunsIntoALineWithoutItsEnd",
+                    LengthPastTheEnd(WithoutLineEnd(Encrypted({"one", "two", "three"}), 1), 2),
+                    Password, TDecryptResult::Damaged, 1, "one"}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
 
 TEST(EncryptionEngine, EmptyPasswordIsRefused) {
     EXPECT_THROW(TEncryptionEngine(""), EEncryptionError);
