@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/TextFileWriter.h"
 #include "psystem/PSystemText.h"
 
 #include <QWidget>
@@ -75,9 +76,10 @@ private:
 struct TDocumentSaveOptions {
     bool FinalLineEnd = false;
     bool Utf8 = false;
-    bool Unix = false;
+    TLineBreak LineBreak = TLineBreak::CrLf;
     bool PreserveSolitarySpaces = false;
     bool PreserveSpaces = true;
+    bool ByteOrderMark = true; // UTF-8 text begins with EF BB BF
 };
 
 // The editor of one document tab as the main window drives it. Text is Windows-1252.
@@ -89,6 +91,11 @@ public:
     std::string FileName;
     std::string Password; // empty for a document that is not encrypted
     bool SaveAsUtf8 = false;
+    // Kept from the file the document was read from, so that saving it changes only what was
+    // edited: the kind of its first line end (none when it had none: the view decides, as for a
+    // new document) and, for a UTF-8 file, whether it began with the byte-order mark.
+    std::optional<TLineBreak> FileLineBreak;
+    bool WriteByteOrderMark = true;
     // The text is only part of its file (cut at a NUL, or read up to damage), so it is never
     // saved over that file.
     bool TextWasCut = false;

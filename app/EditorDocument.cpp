@@ -239,9 +239,9 @@ void TEditorDocument::PushDocumentFields() {
 
 void TEditorDocument::SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) {
     PushDocumentFields();
-    FEditor->SaveToFile(Name,
-                        TTextSaveOptions{Options.FinalLineEnd, Options.Utf8, Options.Unix,
-                                         Options.PreserveSolitarySpaces, Options.PreserveSpaces});
+    FEditor->SaveToFile(Name, TTextSaveOptions{Options.FinalLineEnd, Options.Utf8,
+                                               Options.LineBreak, Options.PreserveSolitarySpaces,
+                                               Options.PreserveSpaces, Options.ByteOrderMark});
     SaveTime = FEditor->SaveTime.toMSecsSinceEpoch();
 }
 

@@ -185,6 +185,10 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
         }
         Editor = ActiveEditor();
         Editor->UntitledCaption = Caption;
+        // A reused tab forgets how its previous file was written.
+        Editor->SaveAsUtf8 = false;
+        Editor->FileLineBreak.reset();
+        Editor->WriteByteOrderMark = true;
         Editor->SetView(FViews->FindForFileName(Name));
         if (Editor->View() && Editor->View()->OpenAsReadOnly)
             ReadOnly = true;
@@ -245,6 +249,8 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
             }
             if (Editor) {
                 Editor->SaveAsUtf8 = Lines.WasUtf8 || (Editor->View() && Editor->View()->Utf8);
+                Editor->WriteByteOrderMark = !Lines.WasUtf8 || Lines.HadByteOrderMark;
+                Editor->FileLineBreak = Lines.LineBreak;
                 Editor->Password = Password;
             }
         }
@@ -275,6 +281,10 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     Editor->SetUpdatesSuspended(true);
     if (!Lines.SplitLongLines(MaximumLineLength))
         ShowLinesSplitMessage(MaximumLineLength);
+    // A final line end shows as an empty last line, as typed text has it, and saves again. Text
+    // cut short has no final line end of its own: its last line end is where the cut fell.
+    if (Lines.EndsWithLineBreak && !Lines.TextWasCut)
+        Lines.Lines().emplace_back();
     Editor->SetParagraphs(Lines.Lines());
     Editor->ClearUndo();
     if (StartupTab && StartupTab != TabOfEditor(Editor) && FStartupTab == StartupTab)

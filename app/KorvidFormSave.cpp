@@ -39,7 +39,9 @@ TDocumentSaveOptions TKorvidForm::SaveOptionsOf(const TDocumentEditor& Editor) c
     const TDocumentView* View = Editor.View() ? Editor.View() : DefaultView();
     Options.FinalLineEnd = View->FinalLineFeed;
     Options.Utf8 = Editor.SaveAsUtf8 || View->Utf8;
-    Options.Unix = View->SaveAsUnix;
+    Options.ByteOrderMark = Editor.WriteByteOrderMark;
+    Options.LineBreak =
+        View->SaveAsUnix ? TLineBreak::Lf : Editor.FileLineBreak.value_or(TLineBreak::CrLf);
     Options.PreserveSolitarySpaces = View->PreserveSolitarySpaces;
     Options.PreserveSpaces = View->PreserveSpaces;
     return Options;
@@ -222,9 +224,9 @@ void TKorvidForm::UpdateTiddlerTimestamps(const std::string& Name) {
     }
     Output.erase(Output.find_last_not_of(" \t\r\n") + 1);
     Output += '\n';
-    // A file read as UTF-8 is written back as UTF-8, as it was saved.
+    // A file read as UTF-8 is written back as UTF-8, as it was saved, with its mark if it had one.
     if (Lines.WasUtf8)
-        Output = "\xEF\xBB\xBF" + AnsiToUtf8Text(Output);
+        Output = (Lines.HadByteOrderMark ? "\xEF\xBB\xBF" : "") + AnsiToUtf8Text(Output);
     try {
         SaveSafely(Name, [&Output](TAtomicFileWriter& Writer) { Writer.Write(Output); });
     } catch (const EFileSaveError& Error) {
@@ -256,7 +258,7 @@ void TKorvidForm::SaveCommandLines(std::string& FileName) {
         return;
     for (;;) {
         try {
-            WriteTextFile(FileName, FCommandLines, {true, false, false});
+            WriteTextFile(FileName, FCommandLines, TTextFileOptions{});
             return;
         } catch (const EFileSaveError&) {
             if (!ShowUnableToSaveMessage(lkCommandLines, FileName))

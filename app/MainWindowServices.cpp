@@ -45,7 +45,7 @@ void TFileHistory::SaveHistory(std::string& FileName, int MaximumCount) {
                                    FPaths.begin() + std::clamp(MaximumCount, 0, Count()));
     for (;;) {
         try {
-            WriteTextFile(FileName, Lines, {true, false, false});
+            WriteTextFile(FileName, Lines, TTextFileOptions{});
             return;
         } catch (const EFileSaveError&) {
             if (!ShowUnableToSaveMessage(lkHistoryList, FileName))

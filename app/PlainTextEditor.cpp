@@ -173,7 +173,14 @@ void TPlainTextEditor::SaveToFile(const std::string& Name, const TDocumentSaveOp
     auto Lines = Paragraphs();
     if (!Options.PreserveSpaces)
         StripTrailingBlanks(Lines, Options.PreserveSolitarySpaces);
-    WriteTextFile(Name, Lines, {Options.FinalLineEnd, Options.Utf8, Options.Unix});
+    TTextFileOptions FileOptions{Options.FinalLineEnd, Options.Utf8, Options.LineBreak,
+                                 Options.ByteOrderMark};
+    // As in the program's editor, an empty last paragraph is the line end of the one before.
+    if (Lines.size() > 1 && Lines.back().empty()) {
+        Lines.pop_back();
+        FileOptions.FinalLineEnd = true;
+    }
+    WriteTextFile(Name, Lines, FileOptions);
     SetModified(false);
     SaveTime = NowMilliseconds();
 }

@@ -149,7 +149,8 @@ void TEngCustomTextFileEditor::SaveToFile(std::string_view Name, const TTextSave
     Lines.reserve(static_cast<std::size_t>(L.ParaCount()));
     for (int P = 1; P <= L.ParaCount(); ++P)
         Lines.emplace_back(LineToWrite(L.ParaText(P), Options));
-    TTextFileOptions FileOptions{Options.FinalLineEnd, Options.Utf8, Options.Unix};
+    TTextFileOptions FileOptions{Options.FinalLineEnd, Options.Utf8, Options.LineBreak,
+                                 Options.ByteOrderMark};
     // An empty last paragraph stands for the previous paragraph's line end: it writes none of
     // its own, or every save would add an empty line.
     if (Lines.size() > 1 && L.ParaLength(L.ParaCount()) == 0) {

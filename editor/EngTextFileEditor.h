@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editor/EngCustomEditor.h"
+#include "foundation/TextFileWriter.h"
 
 #include <string>
 #include <string_view>
@@ -9,11 +10,12 @@ namespace korvid {
 
 // How a document is written: the options of its view.
 struct TTextSaveOptions {
-    bool FinalLineEnd = true;            // the last line gets a line end too
-    bool Utf8 = false;                   // byte-order mark and UTF-8 text
-    bool Unix = false;                   // LF instead of CR LF
-    bool PreserveSolitarySpaces = false; // a line of blanks only keeps them
-    bool PreserveSpaces = false;         // trailing blanks are kept
+    bool FinalLineEnd = true;                // the last line gets a line end too
+    bool Utf8 = false;                       // UTF-8 text
+    TLineBreak LineBreak = TLineBreak::CrLf; // the line end written
+    bool PreserveSolitarySpaces = false;     // a line of blanks only keeps them
+    bool PreserveSpaces = false;             // trailing blanks are kept
+    bool ByteOrderMark = true;               // UTF-8 text begins with EF BB BF
 };
 
 // The editor bound to one text file: reads it into paragraphs, writes them back with the save

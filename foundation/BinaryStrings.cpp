@@ -82,6 +82,12 @@ bool IsLineEnd(char C) {
     return C == '\r' || C == '\n';
 }
 
+TLineBreak LineBreakAt(std::string_view LineEnd) {
+    if (LineEnd == CrLf)
+        return TLineBreak::CrLf;
+    return LineEnd == "\n" ? TLineBreak::Lf : TLineBreak::Cr;
+}
+
 bool IsEscapeIn(std::string_view Line, std::size_t Pos, char16_t Low, char16_t High) {
     const auto Unit = ParseEscape(Line, Pos);
     return Unit && *Unit >= Low && *Unit <= High;
@@ -148,6 +154,17 @@ bool TBinaryStrings::Decrypt(const std::filesystem::path& FileName, std::string&
     }
 }
 
+// The encrypted writer never writes UTF-8, so neither a mark nor a view that forces it applies.
+// Without either, text that only UTF-8 explains is UTF-8, as this system's own files are; binary
+// content is not text at all and is left as its bytes.
+bool TBinaryStrings::ReadsAsUtf8(std::string_view Data, bool Encrypted) const {
+    if (Encrypted)
+        return false;
+    if (Data.starts_with(ByteOrderMark) || ForceUtf8)
+        return true;
+    return !ContainsBinary && IsMultiByteUtf8(Data);
+}
+
 TLoadResult TBinaryStrings::LoadFromFile(const std::filesystem::path& FileName, bool& ShowAsterisks,
                                          std::string& Password) {
     Password.clear();
@@ -157,16 +174,17 @@ TLoadResult TBinaryStrings::LoadFromFile(const std::filesystem::path& FileName, 
     DamagedLine = 0;
     EndsWithLineBreak = false;
     WasUtf8 = false;
+    HadByteOrderMark = false;
     std::string Data = ReadWholeFile(FileName);
     const bool Encrypted = StartsWithEncryptedMarker(Data);
     if (Encrypted && !Decrypt(FileName, Data, ShowAsterisks, Password))
         return TLoadResult::Cancelled;
     ContainsBinary = LooksBinary(Data);
     TextWasCut = TextWasCut || Data.find('\0') != std::string::npos;
-    // The encrypted writer never writes UTF-8, so a view that forces it does not apply.
-    const bool HasMark = Data.starts_with(ByteOrderMark);
-    if (!Encrypted && (HasMark || ForceUtf8)) {
-        Data = Utf8ToAnsiText(std::string_view(Data).substr(HasMark ? ByteOrderMark.size() : 0));
+    if (ReadsAsUtf8(Data, Encrypted)) {
+        HadByteOrderMark = Data.starts_with(ByteOrderMark);
+        Data = Utf8ToAnsiText(
+            std::string_view(Data).substr(HadByteOrderMark ? ByteOrderMark.size() : 0));
         WasUtf8 = true;
     }
     SetText(Data);
@@ -175,6 +193,7 @@ TLoadResult TBinaryStrings::LoadFromFile(const std::filesystem::path& FileName, 
 
 void TBinaryStrings::SetText(std::string_view Text) {
     Clear();
+    LineBreak.reset();
     Text = Text.substr(0, Text.find('\0'));
     std::size_t Pos = 0;
     while (Pos < Text.size()) {
@@ -182,10 +201,13 @@ void TBinaryStrings::SetText(std::string_view Text) {
         while (Pos < Text.size() && !IsLineEnd(Text[Pos]))
             ++Pos;
         FLines.emplace_back(Text.substr(Start, Pos - Start));
+        const std::size_t End = Pos;
         if (Pos < Text.size() && Text[Pos] == '\r')
             ++Pos;
         if (Pos < Text.size() && Text[Pos] == '\n')
             ++Pos;
+        if (!LineBreak && Pos > End)
+            LineBreak = LineBreakAt(Text.substr(End, Pos - End));
     }
     EndsWithLineBreak = !Text.empty() && IsLineEnd(Text.back());
 }
@@ -234,6 +256,8 @@ void TBinaryStrings::SaveToFile(const std::filesystem::path& FileName) const {
     TTextFileOptions Options;
     Options.FinalLineEnd = EndsWithLineBreak;
     Options.Utf8 = WasUtf8;
+    Options.ByteOrderMark = HadByteOrderMark;
+    Options.LineBreak = LineBreak.value_or(TLineBreak::CrLf);
     WriteTextFile(FileName, FLines, Options);
 }
 

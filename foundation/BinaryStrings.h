@@ -1,10 +1,12 @@
 #pragma once
 
+#include "foundation/TextFileWriter.h"
 #include "platform/KorvidError.h"
 
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +53,9 @@ public:
     std::size_t DamagedLine = 0;    // of an encrypted file: the 1-based line where damage starts
     bool EndsWithLineBreak = false; // the text ended with CR or LF
     bool WasUtf8 = false;           // the file was decoded as UTF-8
+    bool HadByteOrderMark = false;  // the file began with the UTF-8 byte-order mark
+    // The kind of the text's first line end; none when it has no line end.
+    std::optional<TLineBreak> LineBreak;
 
     // Used instead of the installed prompt when set.
     TPasswordPrompt PasswordPrompt;
@@ -70,8 +75,8 @@ public:
     // Replaces the lines by those of Text, which ends at its first NUL.
     void SetText(std::string_view Text);
 
-    // Writes the lines back as they were read: UTF-8 when the file was, with a final line end
-    // when it had one.
+    // Writes the lines back as they were read: UTF-8 when the file was, with its mark when it
+    // had one, its kind of line end and a final line end when it had one.
     void SaveToFile(const std::filesystem::path& FileName) const;
 
     std::vector<std::string>& Lines() { return FLines; }
@@ -81,6 +86,7 @@ public:
     void Clear() { FLines.clear(); }
 
 private:
+    bool ReadsAsUtf8(std::string_view Data, bool Encrypted) const;
     bool Decrypt(const std::filesystem::path& FileName, std::string& Data, bool& ShowAsterisks,
                  std::string& Password);
 

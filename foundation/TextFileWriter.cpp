@@ -31,12 +31,24 @@ void SaveSafely(const std::filesystem::path& FileName,
     }
 }
 
+std::string_view LineBreakText(TLineBreak LineBreak) {
+    switch (LineBreak) {
+    case TLineBreak::Lf:
+        return "\n";
+    case TLineBreak::Cr:
+        return "\r";
+    case TLineBreak::CrLf:
+        break;
+    }
+    return "\r\n";
+}
+
 void WriteTextFile(const std::filesystem::path& FileName, const std::vector<std::string>& Lines,
                    const TTextFileOptions& Options) {
-    const std::string_view LineEnd = Options.Unix ? "\n" : "\r\n";
+    const std::string_view LineEnd = LineBreakText(Options.LineBreak);
     SaveSafely(FileName, [&](TAtomicFileWriter& Output) {
         std::string Chunk;
-        if (Options.Utf8)
+        if (Options.Utf8 && Options.ByteOrderMark)
             Chunk += ByteOrderMark;
         for (std::size_t I = 0; I < Lines.size(); ++I) {
             const bool Last = I + 1 == Lines.size();

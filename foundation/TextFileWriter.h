@@ -31,10 +31,16 @@ private:
 void SaveSafely(const std::filesystem::path& FileName,
                 const std::function<void(TAtomicFileWriter&)>& Write);
 
+// The line end a text file is written with.
+enum class TLineBreak { CrLf, Lf, Cr };
+
+std::string_view LineBreakText(TLineBreak LineBreak);
+
 struct TTextFileOptions {
     bool FinalLineEnd = true;
-    bool Utf8 = false; // with a byte-order mark, escapes written as their characters
-    bool Unix = false; // LF instead of CR LF
+    bool Utf8 = false; // escapes written as their characters
+    TLineBreak LineBreak = TLineBreak::CrLf;
+    bool ByteOrderMark = true; // a UTF-8 file begins with EF BB BF
 };
 
 // Writes Lines as a text file: a last line that is empty is not written, and every line but

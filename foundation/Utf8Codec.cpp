@@ -2,6 +2,8 @@
 
 #include "platform/Cp1252.h"
 
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -150,7 +152,70 @@ std::size_t PutEscape(TOutput& Out, std::string_view S, std::size_t I, char16_t 
     return EscapeLength;
 }
 
+bool InRange(unsigned char B, unsigned char Low, unsigned char High) {
+    return B >= Low && B <= High;
+}
+
+// The length of the well-formed sequence that starts with the non-ASCII byte at I, 0 when
+// there is none (the ranges of the Unicode standard's table of well-formed byte sequences).
+std::size_t WellFormedLength(std::string_view S, std::size_t I) {
+    const unsigned char B0 = Byte(S, I);
+    unsigned char Low = 0x80;
+    unsigned char High = 0xBF;
+    std::size_t Length = 0;
+    if (InRange(B0, 0xC2, 0xDF)) {
+        Length = 2;
+    } else if (InRange(B0, 0xE0, 0xEF)) {
+        Length = 3;
+        if (B0 == 0xE0)
+            Low = 0xA0;
+        else if (B0 == 0xED)
+            High = 0x9F;
+    } else if (InRange(B0, 0xF0, 0xF4)) {
+        Length = 4;
+        if (B0 == 0xF0)
+            Low = 0x90;
+        else if (B0 == 0xF4)
+            High = 0x8F;
+    } else {
+        return 0;
+    }
+    if (S.size() - I < Length || !InRange(Byte(S, I + 1), Low, High))
+        return 0;
+    for (std::size_t K = 2; K < Length; ++K)
+        if (!IsContinuation(S, I + K))
+            return 0;
+    return Length;
+}
+
+// Steps over ASCII a machine word at a time: most text is ASCII, and this runs over whole files.
+std::size_t SkipAscii(std::string_view S, std::size_t I) {
+    constexpr std::uint64_t HighBits = 0x8080808080808080u;
+    while (S.size() - I >= sizeof(std::uint64_t)) {
+        std::uint64_t Word = 0;
+        std::memcpy(&Word, S.data() + I, sizeof Word);
+        if (Word & HighBits)
+            break;
+        I += sizeof Word;
+    }
+    while (I < S.size() && Byte(S, I) < 0x80)
+        ++I;
+    return I;
+}
+
 } // namespace
+
+bool IsMultiByteUtf8(std::string_view S) {
+    bool MultiByte = false;
+    for (std::size_t I = SkipAscii(S, 0); I < S.size(); I = SkipAscii(S, I)) {
+        const std::size_t Length = WellFormedLength(S, I);
+        if (Length == 0)
+            return false;
+        MultiByte = true;
+        I += Length;
+    }
+    return MultiByte;
+}
 
 std::size_t WorstCaseDecodedSize(std::size_t Length) {
     return Scaled(Length, DecodeFactor);

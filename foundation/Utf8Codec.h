@@ -16,6 +16,11 @@ std::string Utf8ToAnsiText(std::string_view S);
 // kept as its eight characters so that it never becomes a NUL. The text ends at its first NUL.
 std::string AnsiToUtf8Text(std::string_view S);
 
+// True when S is well-formed UTF-8 holding at least one multi-byte sequence: bytes that only
+// UTF-8 explains. Over-long forms, surrogates and code points beyond U+10FFFF are not
+// well-formed; text of ASCII alone is not counted, since Windows-1252 reads it the same.
+bool IsMultiByteUtf8(std::string_view S);
+
 // Output sizes that each codec reserves for an input of Length bytes.
 std::size_t WorstCaseDecodedSize(std::size_t Length);
 std::size_t WorstCaseEncodedSize(std::size_t Length);

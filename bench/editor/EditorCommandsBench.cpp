@@ -107,7 +107,7 @@ void BM_Save(benchmark::State& State) {
     const std::filesystem::path File =
         std::filesystem::temp_directory_path() / ("korvid-save-bench-" + std::to_string(getpid()));
     for (auto _ : State)
-        F.E.SaveToFile(File.string(), {true, false, false, false, false});
+        F.E.SaveToFile(File.string(), {true, false, TLineBreak::CrLf, false, false});
     State.SetBytesProcessed(State.iterations() * static_cast<std::int64_t>(F.E.GetTextLength()));
     std::filesystem::remove(File);
 }

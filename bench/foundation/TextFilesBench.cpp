@@ -55,11 +55,10 @@ private:
     std::filesystem::path FName;
 };
 
-void BM_LoadUtf8File(benchmark::State& State) {
+// Loads a file of the given bytes over and over.
+void LoadRepeatedly(benchmark::State& State, const std::string& Bytes) {
     TScratchFile File;
-    WriteTextFile(File.Name(),
-                  {"\xEF\xBB\xBF" + Utf8Document(static_cast<std::size_t>(State.range(0)))},
-                  TTextFileOptions{.FinalLineEnd = false});
+    WriteTextFile(File.Name(), {Bytes}, TTextFileOptions{.FinalLineEnd = false});
     for (auto _ : State) {
         TBinaryStrings Strings;
         bool ShowAsterisks = true;
@@ -68,7 +67,27 @@ void BM_LoadUtf8File(benchmark::State& State) {
     }
     State.SetBytesProcessed(static_cast<int64_t>(State.iterations() * State.range(0)));
 }
+
+void BM_LoadUtf8File(benchmark::State& State) {
+    LoadRepeatedly(State, "\xEF\xBB\xBF" + Utf8Document(static_cast<std::size_t>(State.range(0))));
+}
 BENCHMARK(BM_LoadUtf8File)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+
+// Without a mark the whole file is validated before it is decoded.
+void BM_LoadUtf8FileWithoutMark(benchmark::State& State) {
+    LoadRepeatedly(State, Utf8Document(static_cast<std::size_t>(State.range(0))));
+}
+BENCHMARK(BM_LoadUtf8FileWithoutMark)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+
+// ASCII is validated and then read as it is.
+void BM_LoadAsciiFile(benchmark::State& State) {
+    const std::string Line = "    WriteLn('plain ASCII source text, as most files are');\r\n";
+    std::string Bytes;
+    while (Bytes.size() < static_cast<std::size_t>(State.range(0)))
+        Bytes += Line;
+    LoadRepeatedly(State, Bytes);
+}
+BENCHMARK(BM_LoadAsciiFile)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 
 void BM_DecryptRecords(benchmark::State& State) {
     TScratchFile File;

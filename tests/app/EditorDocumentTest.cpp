@@ -38,7 +38,7 @@ TEST_F(TEditorDocumentTest, OpensEditsAndSavesThroughTheEditorControl) {
     const auto Name = File("a.txt", "alpha\r\nbeta\r\n");
     Form->OpenFile(Name, false, {});
     ASSERT_EQ(Form->TabCount(), 1);
-    EXPECT_EQ(Form->ActiveEditor()->Paragraphs(), (std::vector<std::string>{"alpha", "beta"}));
+    EXPECT_EQ(Form->ActiveEditor()->Paragraphs(), (std::vector<std::string>{"alpha", "beta", ""}));
     EXPECT_FALSE(Form->ActiveEditor()->Modified());
     EXPECT_EQ(Control().View(), &Views->List().GetDefaultView());
 
@@ -47,7 +47,7 @@ TEST_F(TEditorDocumentTest, OpensEditsAndSavesThroughTheEditorControl) {
     EXPECT_TRUE(Form->ActiveEditor()->Modified());
     EXPECT_EQ(Form->StatusPanelText(3), "Modified");
     ASSERT_TRUE(Form->SaveActiveFile());
-    EXPECT_EQ(ReadFileBytes(Name), "alpha\r\nBbeta"); // the default view adds no final line end
+    EXPECT_EQ(ReadFileBytes(Name), "alpha\r\nBbeta\r\n"); // its final line end is kept
     EXPECT_FALSE(Form->ActiveEditor()->Modified());
 }
 

@@ -44,8 +44,8 @@ TEST(ProgramTest, OpensEditsSavesAndKeepsItsSettings) {
     EXPECT_EQ(Program.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(Program.exitCode(), 0) << Program.readAllStandardError().toStdString();
 
-    // The edit was saved (the default view writes no final line end).
-    EXPECT_EQ(ReadFileBytes(Dir / "doc.txt"), "Hi hello");
+    // The edit was saved, with the file's final line end.
+    EXPECT_EQ(ReadFileBytes(Dir / "doc.txt"), "Hi hello\r\n");
     {
         TScopedRegistryStore Store{Dir / "config" / "korvid" / "registry"};
         TRegistryEx Reg;

@@ -1,7 +1,11 @@
 #include "FormFixture.h"
 
+#include "app/EditorDocument.h"
+#include "platform/Cp1252.h"
 #include "psystem/MajorVolume.h"
 #include "ui/HackedDialogs.h"
+#include "views/View.h"
+#include "views/ViewList.h"
 
 #include <filesystem>
 
@@ -102,7 +106,7 @@ TEST_F(TSaveTest, TiddlerTimestampsAreAddedThenUpdated) {
     Editor->SetModified(true);
     ASSERT_TRUE(Form->SaveActiveFile());
     EXPECT_EQ(ReadFileBytes(Name), "created: 20240305140709000\ntitle: x\n\nbody\n");
-    EXPECT_EQ(ActiveText(), "title: x\n\nbody  "); // the document itself is not stamped
+    EXPECT_EQ(ActiveText(), "title: x\n\nbody  \n"); // the document itself is not stamped
 
     // The stamps reach the document when it is read again.
     const auto SaveReopened = [this, &Name] {
@@ -123,13 +127,15 @@ TEST_F(TSaveTest, TiddlerTimestampsAreAddedThenUpdated) {
 TEST_F(TSaveTest, StampingKeepsAUtf8TiddlerInUtf8) {
     MakeForm();
     Form->Options().UpdateTiddlerTimestamps = true;
-    const auto Name = File("Caf\xC3\xA9.tid", "\xEF\xBB\xBFtitle: caf\xC3\xA9\n\nna\xC3\xAFve\n");
-    Form->OpenFile(Name, false, {});
-    Form->ActiveEditor()->SetModified(true);
-    ASSERT_TRUE(Form->SaveActiveFile());
-    EXPECT_EQ(ReadFileBytes(Name),
-              "\xEF\xBB\xBF"
-              "created: 20240305140709000\ntitle: caf\xC3\xA9\n\nna\xC3\xAFve\n");
+    // With its mark or without, as the file was.
+    for (const std::string Mark : {"\xEF\xBB\xBF", ""}) {
+        const auto Name = File("Caf\xC3\xA9.tid", Mark + "title: caf\xC3\xA9\n\nna\xC3\xAFve\n");
+        Form->OpenFile(Name, false, {});
+        Form->ActiveEditor()->SetModified(true);
+        ASSERT_TRUE(Form->SaveActiveFile());
+        EXPECT_EQ(ReadFileBytes(Name),
+                  Mark + "created: 20240305140709000\ntitle: caf\xC3\xA9\n\nna\xC3\xAFve\n");
+    }
 }
 
 TEST_F(TSaveTest, OtherExtensionsAreNotStamped) {
@@ -258,6 +264,126 @@ TEST_F(TSaveTest, CommandLinesAreSavedOrOfferedElsewhere) {
     Modals.Press("&Discard");
     Form->SaveCommandLines(Bad);
     EXPECT_EQ(Modals.Shown().size(), 1u);
+}
+
+// The window with the program's own editor control in every tab, as the program runs it.
+class TProgramSaveTest : public TFormTest {
+protected:
+    TViewListCatalogue* Views = nullptr;
+
+    void MakeProgramForm() {
+        TKorvidFormSetup Setup;
+        Setup.WorkArea = QRect(0, 0, 1920, 1040);
+        auto Catalogue = std::make_unique<TViewListCatalogue>();
+        Views = Catalogue.get();
+        Setup.MakeEditor = EditorDocumentFactory(*Catalogue);
+        Setup.Views = std::move(Catalogue);
+        Form = std::make_unique<TKorvidForm>(std::move(Setup));
+        Form->SetStartingUp(false);
+    }
+
+    TView& DefaultView() { return Views->List().GetDefaultView(); }
+
+    // Opens the file, lets Edit change the document and saves it; answers the file's bytes.
+    std::string OpenAndSave(std::string_view Bytes,
+                            const std::function<void(TDocumentEditor&)>& Edit = {}) {
+        const auto Name = File("doc.txt", Bytes);
+        Form->OpenFile(Name, false, {});
+        TDocumentEditor& Editor = *Form->ActiveEditor();
+        if (Edit)
+            Edit(Editor);
+        Editor.SetModified(true);
+        EXPECT_TRUE(Form->SaveActiveFile());
+        return ReadFileBytes(Name);
+    }
+};
+
+struct TRoundTripCase {
+    const char* Name;
+    std::string Bytes;
+};
+
+void PrintTo(const TRoundTripCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class TRoundTripTest : public TProgramSaveTest,
+                       public testing::WithParamInterface<TRoundTripCase> {};
+
+// Saving a document that was not changed changes nothing in its file.
+TEST_P(TRoundTripTest, SavingUnchangedKeepsEveryByte) {
+    MakeProgramForm();
+    EXPECT_EQ(OpenAndSave(GetParam().Bytes), GetParam().Bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, TRoundTripTest,
+    testing::Values(TRoundTripCase{"CrLf", "one\r\ntwo\r\n"},
+                    TRoundTripCase{"CrLfWithoutAFinalLineEnd", "one\r\ntwo"},
+                    TRoundTripCase{"Lf", "one\ntwo\n"},
+                    TRoundTripCase{"LfWithoutAFinalLineEnd", "one\ntwo"},
+                    TRoundTripCase{"LfWithEmptyLastLines", "one\n\n\n"},
+                    TRoundTripCase{"Cr", "one\rtwo\r"}, TRoundTripCase{"LineEndAlone", "\n"},
+                    TRoundTripCase{"NoLineEnd", "one"}, TRoundTripCase{"Empty", ""},
+                    TRoundTripCase{"Utf8WithAMark", "\xEF\xBB\xBF"
+                                                    "caf\xC3\xA9\r\n\xE4\xB8\xAD\r\n"},
+                    TRoundTripCase{"Utf8WithoutAMark", "caf\xC3\xA9\n\xF0\x9F\x98\x80\n"},
+                    TRoundTripCase{"Utf8WithoutAMarkOrFinalLineEnd", "na\xC3\xAFve"},
+                    TRoundTripCase{"Windows1252", "caf\xE9\r\n\x80 euro\r\n"}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
+TEST_F(TProgramSaveTest, Utf8WithoutAMarkIsEditedAsTextAndStaysSo) {
+    MakeProgramForm();
+    const std::string Saved =
+        OpenAndSave("caf\xC3\xA9 \xE4\xB8\xAD\nline\n", [](TDocumentEditor& Editor) {
+            EXPECT_EQ(Editor.Paragraphs(),
+                      (std::vector<std::string>{"caf\xE9 " + MakeEscape(0x4E2D), "line", ""}));
+            EXPECT_TRUE(Editor.SaveAsUtf8);
+            Editor.MoveCaretTo(2, 1);
+            Editor.InsertTextAtCaret("\xE9\x80 ");
+        });
+    EXPECT_EQ(Saved, "caf\xC3\xA9 \xE4\xB8\xAD\n\xC3\xA9\xE2\x82\xAC line\n");
+}
+
+TEST_F(TProgramSaveTest, AMixedFileSavesWithItsFirstLineEnd) {
+    MakeProgramForm();
+    EXPECT_EQ(OpenAndSave("a\nb\r\nc\r\n"), "a\nb\nc\n");
+    EXPECT_EQ(OpenAndSave("a\r\nb\nc"), "a\r\nb\r\nc");
+}
+
+TEST_F(TProgramSaveTest, TheViewStillForcesUnixLineEndsAndAFinalLineEnd) {
+    MakeProgramForm();
+    DefaultView().SaveAsUnix = true;
+    EXPECT_EQ(OpenAndSave("a\r\nb"), "a\nb");
+    DefaultView().SaveAsUnix = false;
+    DefaultView().FinalLineFeed = true;
+    EXPECT_EQ(OpenAndSave("a\nb"), "a\nb\n");
+    EXPECT_EQ(OpenAndSave("a\rb\r"), "a\rb\r");
+}
+
+TEST_F(TProgramSaveTest, LinesEndedByTypingKeepTheFilesLineEnd) {
+    MakeProgramForm();
+    EXPECT_EQ(OpenAndSave("a\nb",
+                          [](TDocumentEditor& Editor) {
+                              Editor.MoveCaretTo(1, 2);
+                              Editor.InsertTextAtCaret("\r\nx\r\n");
+                          }),
+              "a\nx\n\nb");
+}
+
+TEST_F(TProgramSaveTest, NewDocumentsFollowTheView) {
+    MakeProgramForm();
+    for (const bool Unix : {false, true}) {
+        DefaultView().SaveAsUnix = Unix;
+        DefaultView().Utf8 = Unix;
+        Form->NewTab("File 1");
+        Form->ActiveEditor()->InsertTextAtCaret("caf\xE9\r\nb");
+        const auto Name = File(Unix ? "unix.txt" : "dos.txt", "");
+        ASSERT_TRUE(Form->SaveEditorToFile(Form->ActiveEditor(), Name, false));
+        EXPECT_EQ(ReadFileBytes(Name), Unix ? "\xEF\xBB\xBF"
+                                              "caf\xC3\xA9\nb"
+                                            : "caf\xE9\r\nb");
+    }
 }
 
 } // namespace

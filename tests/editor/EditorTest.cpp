@@ -194,12 +194,12 @@ protected:
 
 TEST_F(EditorControlSaving, PlainAndUtf8SavesByteForByte) {
     SetText({"one  ", "caf\xE9", ""});
-    Ed->SaveToFile((Dir / "plain.txt").string(), {true, false, false, false, false});
+    Ed->SaveToFile((Dir / "plain.txt").string(), {true, false, TLineBreak::CrLf, false, false});
     EXPECT_EQ(ReadFileBytes(Dir / "plain.txt"), "one\r\ncaf\xE9\r\n");
     EXPECT_TRUE(Ed->SaveTime.isValid());
     EXPECT_FALSE(E().GetModified());
 
-    Ed->SaveToFile((Dir / "utf8.txt").string(), {false, true, true, false, true});
+    Ed->SaveToFile((Dir / "utf8.txt").string(), {false, true, TLineBreak::Lf, false, true});
     EXPECT_EQ(ReadFileBytes(Dir / "utf8.txt"), "\xEF\xBB\xBFone  \ncaf\xC3\xA9\n");
 }
 

@@ -46,28 +46,32 @@ TEST_F(TextFile, SaveOptionsByteForByte) {
         TTextSaveOptions Options;
         std::string Bytes;
     };
-    const TTextSaveOptions Plain{false, false, false, false, false};
-    const TTextSaveOptions Final{true, false, false, false, false};
+    const TTextSaveOptions Plain{false, false, TLineBreak::CrLf, false, false};
+    const TTextSaveOptions Final{true, false, TLineBreak::CrLf, false, false};
     const TCase Cases[] = {
         {"", Plain, ""},
         {"", Final, "\r\n"},
-        {"", {false, true, false, false, false}, "\xEF\xBB\xBF"},
+        {"", {false, true, TLineBreak::CrLf, false, false}, "\xEF\xBB\xBF"},
         {"a\r\nb", Plain, "a\r\nb"},
         {"a\r\nb", Final, "a\r\nb\r\n"},
-        {"a\r\nb", {true, false, true, false, false}, "a\nb\n"},
+        {"a\r\nb", {true, false, TLineBreak::Lf, false, false}, "a\nb\n"},
+        {"a\r\nb\r\n", {false, false, TLineBreak::Cr, false, false}, "a\rb\r"},
         // An empty last paragraph ends the line before it, with or without the final line end.
         {"a\r\nb\r\n", Plain, "a\r\nb\r\n"},
         {"a\r\nb\r\n", Final, "a\r\nb\r\n"},
         {"a\r\n\r\n", Final, "a\r\n\r\n"},
         // Trailing blanks go unless kept; a line of blanks only keeps them when asked.
         {"a b  \r\n   \r\nc\t", Plain, "a b\r\n\r\nc"},
-        {"a b  \r\n   \r\nc\t", {false, false, false, true, false}, "a b\r\n   \r\nc"},
-        {"a b  \r\n   \r\nc\t", {false, false, false, false, true}, "a b  \r\n   \r\nc\t"},
+        {"a b  \r\n   \r\nc\t", {false, false, TLineBreak::CrLf, true, false}, "a b\r\n   \r\nc"},
+        {"a b  \r\n   \r\nc\t",
+         {false, false, TLineBreak::CrLf, false, true},
+         "a b  \r\n   \r\nc\t"},
         // UTF-8: a mark, and the escape of a character without an 8-bit form written as it.
         {"\x80 \xAB\x87"
          "4E2D\x87\xBB",
-         {true, true, false, false, false},
+         {true, true, TLineBreak::CrLf, false, false},
          "\xEF\xBB\xBF\xE2\x82\xAC \xE4\xB8\xAD\r\n"},
+        {"\x80\r\n", {false, true, TLineBreak::Lf, false, false, false}, "\xE2\x82\xAC\n"},
     };
     for (const TCase& C : Cases) {
         E.SetEditorText(C.Text);
@@ -78,7 +82,7 @@ TEST_F(TextFile, SaveOptionsByteForByte) {
 
 TEST_F(TextFile, RepeatedSavesDoNotGrowTheFile) {
     E.SetEditorText("x\r\ny\r\n");
-    const TTextSaveOptions Final{true, false, false, false, false};
+    const TTextSaveOptions Final{true, false, TLineBreak::CrLf, false, false};
     const std::string First = Saved(Final);
     E.LoadFromFile(Path("out.txt"));
     EXPECT_EQ(Saved(Final), First);
@@ -90,12 +94,14 @@ TEST_F(TextFile, AFileOpenedAndSavedUnchangedKeepsItsBytes) {
         TTextSaveOptions Options;
     };
     const TCase Cases[] = {
-        {"one\r\ntwo\r\n", {true, false, false, false, true}},
-        {"one\r\ntwo", {false, false, false, false, true}},
-        {"one\ntwo\n\n", {true, false, true, false, true}},
-        {"\xEF\xBB\xBF\xC3\xA9t\xC3\xA9\r\n", {true, true, false, false, true}},
-        {"  \r\nx  \r\n", {true, false, false, false, true}},
-        {"\r\n", {true, false, false, false, true}},
+        {"one\r\ntwo\r\n", {true, false, TLineBreak::CrLf, false, true}},
+        {"one\r\ntwo", {false, false, TLineBreak::CrLf, false, true}},
+        {"one\ntwo\n\n", {true, false, TLineBreak::Lf, false, true}},
+        {"\xEF\xBB\xBF\xC3\xA9t\xC3\xA9\r\n", {true, true, TLineBreak::CrLf, false, true}},
+        {"  \r\nx  \r\n", {true, false, TLineBreak::CrLf, false, true}},
+        {"\r\n", {true, false, TLineBreak::CrLf, false, true}},
+        {"one\rtwo\r", {false, false, TLineBreak::Cr, false, true}},
+        {"caf\xC3\xA9\n", {false, true, TLineBreak::Lf, false, true, false}},
     };
     for (const TCase& C : Cases) {
         WriteFileBytes(Dir / "in.txt", C.Bytes);

@@ -61,6 +61,7 @@ struct TSplitCase {
     std::string Text;
     TLines Lines;
     bool EndsWithLineBreak;
+    std::optional<TLineBreak> LineBreak; // the first line end's kind
 };
 
 void PrintTo(const TSplitCase& Case, std::ostream* Out) {
@@ -74,18 +75,23 @@ TEST_P(Splitting, AcceptsEveryLineEnd) {
     Strings.SetText(GetParam().Text);
     EXPECT_EQ(Strings.Lines(), GetParam().Lines);
     EXPECT_EQ(Strings.EndsWithLineBreak, GetParam().EndsWithLineBreak);
+    EXPECT_EQ(Strings.LineBreak, GetParam().LineBreak);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, Splitting,
-    testing::Values(TSplitCase{"CrLf", "a\r\nb\r\n", {"a", "b"}, true},
-                    TSplitCase{"Lf", "a\nb", {"a", "b"}, false},
-                    TSplitCase{"Cr", "a\rb\r", {"a", "b"}, true},
-                    TSplitCase{"LfCrIsTwoLineEnds", "a\n\rb", {"a", "", "b"}, false},
-                    TSplitCase{"CrCrLf", "a\r\r\nb", {"a", "", "b"}, false},
-                    TSplitCase{"LineEndsOnly", "\r\n\r\n", {"", ""}, true},
-                    TSplitCase{"Empty", "", {}, false},
-                    TSplitCase{"EndsAtNul", std::string("a\r\nb\0c\r\n", 8), {"a", "b"}, false}),
+    testing::Values(
+        TSplitCase{"CrLf", "a\r\nb\r\n", {"a", "b"}, true, TLineBreak::CrLf},
+        TSplitCase{"Lf", "a\nb", {"a", "b"}, false, TLineBreak::Lf},
+        TSplitCase{"Cr", "a\rb\r", {"a", "b"}, true, TLineBreak::Cr},
+        TSplitCase{"LfCrIsTwoLineEnds", "a\n\rb", {"a", "", "b"}, false, TLineBreak::Lf},
+        TSplitCase{"CrCrLf", "a\r\r\nb", {"a", "", "b"}, false, TLineBreak::Cr},
+        TSplitCase{"MixedTakesTheFirst", "a\nb\r\nc\r\n", {"a", "b", "c"}, true, TLineBreak::Lf},
+        TSplitCase{"LineEndsOnly", "\r\n\r\n", {"", ""}, true, TLineBreak::CrLf},
+        TSplitCase{"NoLineEnd", "abc", {"abc"}, false, std::nullopt},
+        TSplitCase{"Empty", "", {}, false, std::nullopt},
+        TSplitCase{
+            "EndsAtNul", std::string("a\r\nb\0c\r\n", 8), {"a", "b"}, false, TLineBreak::CrLf}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 TEST(BinaryStrings, JoiningWritesAFinalLineEndOnlyWhenThereWasOne) {
@@ -107,16 +113,77 @@ TEST_F(TextFile, ByteOrderMarkMeansUtf8) {
     EXPECT_EQ(Password, "");
 }
 
-TEST_F(TextFile, Utf8OnlyWithAMarkOrWhenForced) {
-    const auto File = Write("caf\xC3\xA9 \xE4\xB8\xAD\r\n");
+struct TEncodingCase {
+    const char* Name;
+    std::string Bytes;
+    TLines Lines;
+    bool WasUtf8;
+    bool HadByteOrderMark;
+};
+
+void PrintTo(const TEncodingCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class Encoding : public testing::TestWithParam<TEncodingCase> {};
+
+// Read and written back unchanged, every file keeps its bytes.
+TEST_P(Encoding, IsFoundAndKeptByteForByte) {
+    TTempDir Dir;
+    WriteFileBytes(Dir / "in.txt", GetParam().Bytes);
+    TBinaryStrings Strings;
+    bool ShowAsterisks = true;
+    std::string Password;
+    ASSERT_EQ(Strings.LoadFromFile(Dir / "in.txt", ShowAsterisks, Password), TLoadResult::Loaded);
+    EXPECT_EQ(Strings.Lines(), GetParam().Lines);
+    EXPECT_EQ(Strings.WasUtf8, GetParam().WasUtf8);
+    EXPECT_EQ(Strings.HadByteOrderMark, GetParam().HadByteOrderMark);
+    Strings.SaveToFile(Dir / "out.txt");
+    EXPECT_EQ(ReadFileBytes(Dir / "out.txt"), GetParam().Bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Encoding,
+    testing::Values(
+        TEncodingCase{"Utf8WithoutAMark",
+                      "caf\xC3\xA9 \xE4\xB8\xAD\n\xF0\x9F\x98\x80\n",
+                      {"caf\xE9 " + Esc(0x4E2D), Esc(0xD83D) + Esc(0xDE00)},
+                      true,
+                      false},
+        TEncodingCase{"Utf8WithAMark",
+                      "\xEF\xBB\xBF"
+                      "caf\xC3\xA9\r\nx",
+                      {"caf\xE9", "x"},
+                      true,
+                      true},
+        TEncodingCase{"MarkAlone", "\xEF\xBB\xBF", {}, true, true},
+        TEncodingCase{"Windows1252", "caf\xE9\r\n\x80\r\n", {"caf\xE9", "\x80"}, false, false},
+        TEncodingCase{
+            "Utf8ThenNotUtf8", "caf\xC3\xA9\ncaf\xE9\n", {"caf\xC3\xA9", "caf\xE9"}, false, false},
+        TEncodingCase{"AsciiIsLeftAsItIs", "abc\rdef\r", {"abc", "def"}, false, false},
+        TEncodingCase{"Empty", "", {}, false, false}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
+TEST_F(TextFile, BinaryContentIsNotDecodedAsUtf8) {
+    const std::string Bytes = std::string(32, '\x01') + "caf\xC3\xA9";
+    ASSERT_EQ(LoadBytes(Bytes), TLoadResult::Loaded);
+    EXPECT_TRUE(Strings.ContainsBinary);
+    EXPECT_FALSE(Strings.WasUtf8);
+    EXPECT_EQ(Strings.Lines(), TLines{Bytes});
+}
+
+TEST_F(TextFile, ForcedUtf8DecodesWhatIsNotValidUtf8Too) {
+    // Windows-1252 "café" and a stray continuation byte: not UTF-8 unless a view says so.
+    const auto File = Write("caf\xE9 \x80\r\n");
     ASSERT_EQ(Load(File), TLoadResult::Loaded);
-    EXPECT_EQ(Strings.Lines(), TLines{"caf\xC3\xA9 \xE4\xB8\xAD"});
+    EXPECT_EQ(Strings.Lines(), TLines{"caf\xE9 \x80"});
     EXPECT_FALSE(Strings.WasUtf8);
 
     Strings.ForceUtf8 = true;
     ASSERT_EQ(Load(File), TLoadResult::Loaded);
-    EXPECT_EQ(Strings.Lines(), TLines{"caf\xE9 " + Esc(0x4E2D)});
+    EXPECT_EQ(Strings.Lines(), TLines{"caf\xE9 \x80"});
     EXPECT_TRUE(Strings.WasUtf8);
+    EXPECT_FALSE(Strings.HadByteOrderMark);
     EXPECT_TRUE(Strings.EndsWithLineBreak);
 }
 
@@ -288,14 +355,19 @@ TEST_F(TextFile, OnlyRegularFilesAreRead) {
 
 TEST_F(TextFile, DecipheredTextIsNeverDecodedAsUtf8) {
     const auto File = Dir / "secret.txt";
-    const std::string Line = "\xEF\xBB\xBF"
-                             "caf\xC3\xA9";
-    WriteEncryptedFile(File, "Wiki", {Line});
-    Strings.ForceUtf8 = true;
-    Answers = {"Wiki"};
-    ASSERT_EQ(Load(File), TLoadResult::Loaded);
-    EXPECT_EQ(Strings.Lines(), TLines{Line});
-    EXPECT_FALSE(Strings.WasUtf8);
+    for (const std::string Line : {"\xEF\xBB\xBF"
+                                   "caf\xC3\xA9",
+                                   "caf\xC3\xA9"}) {
+        WriteEncryptedFile(File, "Wiki", {Line});
+        for (const bool Forced : {true, false}) {
+            Strings.ForceUtf8 = Forced;
+            Answers = {"Wiki"};
+            Requests.clear();
+            ASSERT_EQ(Load(File), TLoadResult::Loaded);
+            EXPECT_EQ(Strings.Lines(), TLines{Line});
+            EXPECT_FALSE(Strings.WasUtf8);
+        }
+    }
 }
 
 TEST(BinaryStrings, SplitLongLinesCutsIntoPiecesOfTheMaximum) {

@@ -42,15 +42,22 @@ TEST_P(TextWriting, WritesTheLinesWithTheChosenLineEnds) {
 
 constexpr TTextFileOptions Default{};
 constexpr TTextFileOptions NoFinal{.FinalLineEnd = false};
-constexpr TTextFileOptions Unix{.Unix = true};
+constexpr TTextFileOptions Unix{.LineBreak = TLineBreak::Lf};
 constexpr TTextFileOptions Utf8{.Utf8 = true};
 constexpr TTextFileOptions Utf8NoFinal{.FinalLineEnd = false, .Utf8 = true};
+constexpr TTextFileOptions Cr{.LineBreak = TLineBreak::Cr};
+constexpr TTextFileOptions Utf8NoMark{
+    .Utf8 = true, .LineBreak = TLineBreak::Lf, .ByteOrderMark = false};
 
 INSTANTIATE_TEST_SUITE_P(
     Documents, TextWriting,
     testing::Values(TWriteCase{"CrLf", {"a", "b"}, Default, "a\r\nb\r\n"},
                     TWriteCase{"NoFinalLineEnd", {"a", "b"}, NoFinal, "a\r\nb"},
                     TWriteCase{"Unix", {"a", "b"}, Unix, "a\nb\n"},
+                    TWriteCase{"Cr", {"a", "b"}, Cr, "a\rb\r"},
+                    TWriteCase{"Utf8WithoutAMark", {"caf\xE9"}, Utf8NoMark, "caf\xC3\xA9\n"},
+                    TWriteCase{
+                        "MarkIsForUtf8Only", {"caf\xE9"}, {.ByteOrderMark = true}, "caf\xE9\r\n"},
                     TWriteCase{"EmptyDocument", {""}, NoFinal, ""},
                     TWriteCase{"EmptyDocumentWithFinalLineEnd", {""}, Default, "\r\n"},
                     TWriteCase{"LastParagraphEmpty", {"a", ""}, NoFinal, "a\r\n"},

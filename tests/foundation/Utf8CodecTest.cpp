@@ -85,6 +85,46 @@ INSTANTIATE_TEST_SUITE_P(
                     TCodecCase{"EndsAtNul", std::string("ab\0\xE9", 4), "ab"}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
+struct TDetectionCase {
+    const char* Name;
+    std::string Bytes;
+    bool Utf8;
+};
+
+void PrintTo(const TDetectionCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class Utf8Detection : public testing::TestWithParam<TDetectionCase> {};
+
+TEST_P(Utf8Detection, TakesOnlyWellFormedMultiByteText) {
+    EXPECT_EQ(IsMultiByteUtf8(GetParam().Bytes), GetParam().Utf8);
+}
+
+const std::string LongAscii(37, 'x');
+
+INSTANTIATE_TEST_SUITE_P(
+    Vectors, Utf8Detection,
+    testing::Values(TDetectionCase{"Empty", "", false},
+                    TDetectionCase{"AsciiAlone", "abc\r\n" + LongAscii, false},
+                    TDetectionCase{"TwoBytes", "caf\xC3\xA9", true},
+                    TDetectionCase{"ThreeBytes", "\xE4\xB8\xAD", true},
+                    TDetectionCase{"FourBytes", "\xF0\x9F\x98\x80", true},
+                    TDetectionCase{"LastCodePoint", "\xF4\x8F\xBF\xBF", true},
+                    TDetectionCase{"BelowTheSurrogates", "\xED\x9F\xBF", true},
+                    TDetectionCase{"AfterALongAsciiRun", LongAscii + "\xC3\xA9" + LongAscii, true},
+                    TDetectionCase{"Windows1252", "caf\xE9", false},
+                    TDetectionCase{"BadByteAfterGoodOnes", "\xC3\xA9" + LongAscii + "\xE9", false},
+                    TDetectionCase{"StrayContinuation", "a\x80", false},
+                    TDetectionCase{"CutAtTheEnd", "\xC3\xA9x\xE4\xB8", false},
+                    TDetectionCase{"OverlongTwoBytes", "\xC1\x81", false},
+                    TDetectionCase{"OverlongThreeBytes", "\xE0\x80\xAF", false},
+                    TDetectionCase{"OverlongFourBytes", "\xF0\x8F\xBF\xBF", false},
+                    TDetectionCase{"Surrogate", "\xED\xA0\x80", false},
+                    TDetectionCase{"BeyondTheLastCodePoint", "\xF4\x90\x80\x80", false},
+                    TDetectionCase{"NoSuchLeadByte", "\xF5\x80\x80\x80", false}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
 TEST(Utf8Codec, EveryCharacterRoundTrips) {
     std::string Text;
     for (int B = 1; B < 256; ++B)
