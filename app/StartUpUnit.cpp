@@ -101,10 +101,14 @@ void StartBackupTimer(TKorvidForm& Form, const TStartUpState& State) {
 
 void BackupTimerTimer(TKorvidForm& Form, TStartUpState& State) {
     std::vector<TBackupDocument> Documents;
-    for (TDocumentEditor* Editor : DocumentEditors(Form))
-        Documents.push_back({Editor->FileName, [&Form, Editor](const std::filesystem::path& To) {
+    for (TDocumentEditor* Editor : DocumentEditors(Form)) {
+        // A document cut short of its file comes back untitled, so that recovering it can
+        // never lead to saving the cut text over the whole file.
+        const std::string Name = Editor->TextWasCut ? std::string() : Editor->FileName;
+        Documents.push_back({Name, [&Form, Editor](const std::filesystem::path& To) {
                                  WriteBackupCopy(Form, *Editor, To);
                              }});
+    }
     if (WriteBackups(State.BackupFolder, Documents)) {
         State.BackupFailureShown = false;
         return;

@@ -245,6 +245,35 @@ TEST_F(StartUpTest, RecoveryReopensNamedDocumentsUnderTheirNamesAndOthersUntitle
     EXPECT_TRUE(ByText["untitled text"]->Modified());
 }
 
+// A copy of a document cut at a NUL carries no file name, so a recovery never brings the cut
+// text back under the whole file's name.
+TEST_F(StartUpTest, ACutDocumentIsBackedUpAndRecoveredUntitled) {
+    MakeStartedForm();
+    Form->Options().BackupMinutes = 5;
+    const std::string Bytes = std::string("MZ\0", 3) + std::string(40, '\1');
+    const std::string Name = File("tool.exe", Bytes);
+    {
+        TScriptedModals Modals;
+        Modals.Press("&Yes");
+        Form->OpenFile(Name, false, {});
+    }
+    ASSERT_TRUE(Form->ActiveEditor()->TextWasCut);
+
+    BackupTimerTimer(*Form, State);
+    const fs::path Set = CurrentBackupSet(State.BackupFolder);
+    ASSERT_FALSE(Set.empty());
+    EXPECT_EQ(ReadFileBytes(Set / "Index.txt"), "\r\n");
+
+    Form->ActiveEditor()->SetModified(false);
+    ASSERT_TRUE(Form->CloseTab());
+    TScriptedModals Script;
+    Script.Press("&Yes");
+    RecoverBackups(*Form, State);
+    ASSERT_EQ(Form->TabCount(), 1);
+    EXPECT_TRUE(Form->ActiveEditor()->FileName.empty());
+    EXPECT_EQ(ReadFileBytes(Name), Bytes);
+}
+
 TEST_F(StartUpTest, NoBackupsWithoutMinutesOrWhenAnotherInstanceRuns) {
     fs::create_directories(Dir / "Backup");
     WriteFileBytes(Dir / "Backup" / "0.txt", "old");
