@@ -1,7 +1,7 @@
 #include "app/EditorDocument.h"
 
 #include "editor/Editor.h"
-#include "editor/EngCommand.h"
+#include "editor/engine/EngCommand.h"
 #include "foundation/TextFileWriter.h"
 #include "views/View.h"
 #include "views/ViewList.h"

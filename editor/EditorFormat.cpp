@@ -1,7 +1,7 @@
 #include "editor/Editor.h"
 
-#include "editor/EngCommand.h"
 #include "editor/ParagraphSort.h"
+#include "editor/engine/EngCommand.h"
 #include "views/View.h"
 
 #include <QCoreApplication>

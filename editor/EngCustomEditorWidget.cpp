@@ -1,6 +1,6 @@
 #include "editor/EngCustomEditorWidget.h"
 
-#include "editor/EngCommand.h"
+#include "editor/engine/EngCommand.h"
 #include "platform/Cp1252.h"
 #include "platform/QtVirtualKeys.h"
 

@@ -2,11 +2,11 @@
 
 #include "editor/EngCaret.h"
 #include "editor/EngColors.h"
-#include "editor/EngCustomEditor.h"
 #include "editor/EngFixedFont.h"
 #include "editor/EngKeystrokeRecorder.h"
 #include "editor/EngLinePainter.h"
 #include "editor/EngQtTimer.h"
+#include "editor/engine/EngCustomEditor.h"
 #include "platform/VirtualKeyCodes.h"
 
 #include <QAbstractScrollArea>

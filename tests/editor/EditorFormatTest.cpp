@@ -1,6 +1,6 @@
 #include "tests/editor/EditorTestSupport.h"
 
-#include "editor/EngCommand.h"
+#include "editor/engine/EngCommand.h"
 
 #include <climits>
 

@@ -1,9 +1,9 @@
 #include "editor/EngCustomEditorWidget.h"
 
-#include "FakeEditorHost.h"
-#include "editor/EngCommand.h"
 #include "editor/EngQtTimer.h"
 #include "editor/EngTextFileEditorWidget.h"
+#include "editor/engine/EngCommand.h"
+#include "tests/editor/engine/FakeEditorHost.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
