@@ -116,7 +116,7 @@ private:
     QColor Resolve(TColor C) const;
 
     // Mouse
-    bool OverMargin(int X) const { return X < FEditor->LeftMargin; }
+    bool OverMargin(int X) const { return X < FEditor->LeftMargin(); }
     void SelectMarginLines(int Line, bool Extend);
     void SelectWordAt(int Line, int Pos, bool Extend);
     void SelectParaAt(int Line, bool Extend);

@@ -75,8 +75,8 @@ bool TEngCustomEditor::Shares(const TEngCustomEditor& Other) const {
 // ---- Window ----
 
 void TEngCustomEditor::WindowCreated() {
-    FHasHorzBar = ScrollBars == TScrollStyle::Both || ScrollBars == TScrollStyle::Horizontal;
-    FHasVertBar = ScrollBars == TScrollStyle::Both || ScrollBars == TScrollStyle::Vertical;
+    FHasHorzBar = FScrollBars == TScrollStyle::Both || FScrollBars == TScrollStyle::Horizontal;
+    FHasVertBar = FScrollBars == TScrollStyle::Both || FScrollBars == TScrollStyle::Vertical;
     Measure();
     UpdateHorzRange();
     UpdateVertRange();
@@ -84,11 +84,11 @@ void TEngCustomEditor::WindowCreated() {
 
 void TEngCustomEditor::Measure() {
     FCharWidth = std::max(FHost.AverageCharWidth(), 1);
-    FLineHeight = std::max(FHost.FontLineHeight() + 1 + ExtraLineSpacing, 1);
+    FLineHeight = std::max(FHost.FontLineHeight() + 1 + FExtraLineSpacing, 1);
     for (int Round = 0; Round < MeasureRounds; ++Round) {
         bool Changed = false;
         const int Width = FHost.ClientWidth();
-        const int Columns = std::max((Width - LeftMargin - RightMargin) / FCharWidth, 1);
+        const int Columns = std::max((Width - FLeftMargin - FRightMargin) / FCharWidth, 1);
         if (Columns != FVisibleColumns) {
             FVisibleColumns = Columns;
             Changed = true;
@@ -112,7 +112,7 @@ void TEngCustomEditor::Measure() {
         if (!Changed)
             break;
     }
-    FHost.SetCaretCell(FCharWidth, FLineHeight, InsertMode);
+    FHost.SetCaretCell(FCharWidth, FLineHeight, FInsertMode);
     if (FWrapToWindow && WordWrap())
         SetWrapColumn(std::max(FVisibleColumns - 2, 1));
     RequestFullRepaint(true);
@@ -121,8 +121,8 @@ void TEngCustomEditor::Measure() {
 void TEngCustomEditor::SetWordWrap(bool Value) {
     FLines->SetWordWrap(Value);
     if (WordWrap()) {
-        WrapAtLeft = true;
-        ScrollPastEnd = false;
+        FWrapAtLeft = true;
+        FScrollPastEnd = false;
     }
     if (Value && FWrapToWindow)
         SetWrapColumn(std::max(FVisibleColumns - 2, 1));
@@ -159,18 +159,18 @@ bool TEngCustomEditor::DoDrawLine(TEngDrawLineArgs& Args) {
 
 void TEngCustomEditor::FocusEntered() {
     if (FController != nullptr)
-        InsertMode = FController->InsertMode;
-    FHost.SetCaretCell(FCharWidth, FLineHeight, InsertMode);
+        FInsertMode = FController->InsertMode;
+    FHost.SetCaretCell(FCharWidth, FLineHeight, FInsertMode);
     PlaceCaret();
-    if (HideSelection && HasSelection())
+    if (FHideSelection && HasSelection())
         RepaintLines(FSelStart.Line, FSelEnd.Line);
 }
 
 void TEngCustomEditor::FocusLeft() {
-    if (HideSelection && HasSelection())
+    if (FHideSelection && HasSelection())
         RepaintLines(FSelStart.Line, FSelEnd.Line);
     if (FController != nullptr)
-        FController->InsertMode = InsertMode;
+        FController->InsertMode = FInsertMode;
 }
 
 void TEngCustomEditor::AfterEnter() {
@@ -271,7 +271,7 @@ void TEngCustomEditor::MoveCaretBy(int LineDelta, int PosDelta, TMove How) {
     }
     const std::string_view Text = FLines->LineText(Line);
     int MaxPos = static_cast<int>(Text.size()) + 1;
-    if (ScrollPastEnd)
+    if (FScrollPastEnd)
         MaxPos = std::min(FLines->ParaLengthLimit(),
                           FLines->PositionOfColumn(Text, FLines->ParaLengthLimit()));
     Pos = static_cast<int>(
@@ -328,7 +328,7 @@ void TEngCustomEditor::MoveCaretToLineEnd(bool Extend) {
 void TEngCustomEditor::MoveCaretLeft(bool Extend) {
     if (CaretPos() > 1) {
         MoveCaretToPara(FCaretPara, CaretPos() - 1, Extend);
-    } else if (WrapAtLeft && FCaretLine > 1) {
+    } else if (FWrapAtLeft && FCaretLine > 1) {
         MoveCaret(FCaretLine - 1, FLines->LineLength(FCaretLine - 1) + 1, Extend);
     } else {
         MoveCaretBy(0, 0, {Extend, true, false});
@@ -337,7 +337,7 @@ void TEngCustomEditor::MoveCaretLeft(bool Extend) {
 
 void TEngCustomEditor::MoveCaretRight(bool Extend) {
     const bool PastEnd = CaretPos() > FLines->ParaLength(FCaretPara);
-    if (PastEnd && !ScrollPastEnd) {
+    if (PastEnd && !FScrollPastEnd) {
         if (FCaretPara < FLines->ParaCount())
             MoveCaretToPara(FCaretPara + 1, 1, Extend);
         return;
@@ -544,7 +544,7 @@ void TEngCustomEditor::TypeChar(char C) {
         DeleteAtCaret();
         Error = FLines->InsertText(this, FCaretPara, CaretPos(), Text);
         FLines->UndoBuffer().EndGroup(Outer);
-    } else if (!InsertMode && CaretPos() <= FLines->ParaLength(FCaretPara)) {
+    } else if (!FInsertMode && CaretPos() <= FLines->ParaLength(FCaretPara)) {
         Error = FLines->ReplaceText(this, FCaretPara, CaretPos(), 1, Text, false);
     } else {
         Error = FLines->InsertText(this, FCaretPara, CaretPos(), Text);
@@ -592,7 +592,7 @@ int TEngCustomEditor::InsertReplacingSelection(std::string_view Text) {
 }
 
 void TEngCustomEditor::PerformEnter() {
-    if (!InsertMode || GetReadOnly()) {
+    if (!FInsertMode || GetReadOnly()) {
         if (FCaretPara < FLines->ParaCount())
             MoveCaretToPara(FCaretPara + 1, 1);
         else
@@ -612,7 +612,7 @@ void TEngCustomEditor::PerformEnter() {
     }
     int Error = FLines->CheckLimits(0, 1, Indent + 2);
     if (Error == eeNone) {
-        const int IndentTab = TabType == ttReal ? FLines->TabSize() : 0;
+        const int IndentTab = FTabType == ttReal ? FLines->TabSize() : 0;
         Error = FLines->SplitPara(this, FCaretPara, CaretPos(), true, Indent, IndentTab);
     }
     if (Error != eeNone) {
@@ -623,7 +623,7 @@ void TEngCustomEditor::PerformEnter() {
     UpdateVertPos();
     // The caret goes after the blanks the split put in.
     const int T = FLines->TabSize();
-    const int IndentChars = TabType == ttReal ? Indent / T + Indent % T : Indent;
+    const int IndentChars = FTabType == ttReal ? Indent / T + Indent % T : Indent;
     MoveCaretToPara(FCaretPara + 1, IndentChars + 1);
     RequestFullRepaint(true);
     Changed();

@@ -128,30 +128,32 @@ public:
     TParaList& Lines() { return *FLines; }
 
     // ---- Properties ----
+    // A property with a setter is changed only through it: the setters keep the rules between
+    // properties (word wrap forces WrapAtLeft on and ScrollPastEnd off) and repaint.
     bool AutoIndent = false;
     int ByteLimit() const { return FLines->ByteLimit(); }
     void SetByteLimit(int Value); // 0 and above
-    bool HideSelection = true;
+    bool HideSelection() const { return FHideSelection; }
     TColor HighlightTextColor = SystemColorFlag | COLOR_HIGHLIGHTTEXT;
     TColor HighlightBackColor = SystemColorFlag | COLOR_HIGHLIGHT;
-    bool InsertMode = true;
+    bool InsertMode() const { return FInsertMode; }
     // Stores the mode and shows the insert or the overwrite caret.
     void SetInsertMode(bool Value);
-    int LeftMargin = 15;
+    int LeftMargin() const { return FLeftMargin; }
     int ParaLengthLimit() const { return FLines->ParaLengthLimit(); }
     void SetParaLengthLimit(int Value); // 1 to 32767
     int ParaLimit() const { return FLines->ParaLimit(); }
     void SetParaLimit(int Value); // above 0
     bool ReadOnly = false;
     virtual bool GetReadOnly() const { return ReadOnly; }
-    int RightMargin = 5;
-    TScrollStyle ScrollBars = TScrollStyle::Both;
-    bool ScrollBarsAlways = false;
-    bool ScrollPastEnd = false;
-    bool ShowBookmarks = true;
+    int RightMargin() const { return FRightMargin; }
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    bool ScrollBarsAlways() const { return FScrollBarsAlways; }
+    bool ScrollPastEnd() const { return FScrollPastEnd; }
+    bool ShowBookmarks() const { return FShowBookmarks; }
     int TabSize() const { return FLines->TabSize(); }
     void SetTabSize(int Value); // 1 to 255
-    TTabType TabType = ttReal;
+    TTabType TabType() const { return FTabType; }
     bool TrimWhiteSpace = true;
     void SetUndoBufferSize(std::size_t Size); // at most 65535
     std::size_t UndoBufferSize() { return FLines->UndoBuffer().Size(); }
@@ -159,7 +161,7 @@ public:
     bool WantTab = false;
     bool WordWrap() const { return FLines->WordWrap(); }
     void SetWordWrap(bool Value);
-    bool WrapAtLeft = true;
+    bool WrapAtLeft() const { return FWrapAtLeft; }
     int WrapColumn() const { return FLines->WrapColumn(); }
     // Values below 1 are ignored.
     void SetWrapColumn(int Value) {
@@ -168,16 +170,16 @@ public:
     }
     bool WrapToWindow() const { return FWrapToWindow; }
     void SetWrapToWindow(bool Value);
-    TColor RightMarginColor = SystemColorFlag | COLOR_BTNFACE;
-    int RightMarginPos = 0;
-    bool ShowRightMargin = false;
-    bool ShowParaMarks = false;
-    int ExtraLineSpacing = 0;
+    TColor RightMarginColor() const { return FRightMarginColor; }
+    int RightMarginPos() const { return FRightMarginPos; }
+    bool ShowRightMargin() const { return FShowRightMargin; }
+    bool ShowParaMarks() const { return FShowParaMarks; }
+    int ExtraLineSpacing() const { return FExtraLineSpacing; }
     // Resizing keeps the left column instead of returning to the left edge.
     bool KeepHorzScroll = false;
     // Up and Down scroll the view instead of moving the caret.
     bool WebScrolling = false;
-    std::string WordDelimiters{DefaultWordDelimiters};
+    const std::string& WordDelimiters() const { return FWordDelimiters; }
 
     // ---- Events ----
     std::function<void(TEngCustomEditor&)> OnChange;
@@ -332,7 +334,7 @@ public:
     int VertRange() const { return LineCount() / VertScale(); }
     bool CanUndo() const { return !GetReadOnly() && FLines->CanUndo(); }
     bool CanRedo() const { return !GetReadOnly() && FLines->CanRedo(); }
-    bool IsDelimiter(char C) const { return WordDelimiters.find(C) != std::string::npos; }
+    bool IsDelimiter(char C) const { return FWordDelimiters.find(C) != std::string::npos; }
 
     // ---- Caret and selection ----
     struct TMove {
@@ -473,6 +475,22 @@ private:
     int FTopPara = 1;
     int FTopOffset = 0;
     bool FFullRepaint = false;
+    bool FHideSelection = true;
+    bool FInsertMode = true;
+    int FLeftMargin = 15;
+    int FRightMargin = 5;
+    TScrollStyle FScrollBars = TScrollStyle::Both;
+    bool FScrollBarsAlways = false;
+    bool FScrollPastEnd = false;
+    bool FShowBookmarks = true;
+    TTabType FTabType = ttReal;
+    bool FWrapAtLeft = true;
+    TColor FRightMarginColor = SystemColorFlag | COLOR_BTNFACE;
+    int FRightMarginPos = 0;
+    bool FShowRightMargin = false;
+    bool FShowParaMarks = false;
+    int FExtraLineSpacing = 0;
+    std::string FWordDelimiters{DefaultWordDelimiters};
     bool FWrapToWindow = false;
     bool FHasHorzBar = false;
     bool FHasVertBar = false;

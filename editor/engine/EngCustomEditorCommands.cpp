@@ -140,7 +140,7 @@ bool TEngCustomEditor::ProcessCommand(std::uint16_t Command, std::uint16_t Key) 
         MoveCaret(FCaretLine, 1);
         break;
     case ccIns:
-        SetInsertMode(!InsertMode);
+        SetInsertMode(!FInsertMode);
         break;
     case ccLastPage:
         MoveCaret(LineCount(), FLines->LineLength(LineCount()) + 1);

@@ -14,7 +14,7 @@ void TEngCustomEditor::PerformTab() {
         DeleteAtCaret();
     const int P = FCaretPosInLine;
     const int Fixed = NextTabStop(P) - P;
-    switch (TabType) {
+    switch (FTabType) {
     case ttReal:
         TypeChar(TabChar);
         break;
@@ -61,7 +61,7 @@ void TEngCustomEditor::InsertBlanks(int Count) {
         Outer = Undo.BeginGroup();
         Opened = true;
         DeleteAtCaret();
-    } else if (!InsertMode) {
+    } else if (!FInsertMode) {
         Outer = Undo.BeginGroup();
         Opened = true;
         const int Length = FLines->ParaLength(FCaretPara);

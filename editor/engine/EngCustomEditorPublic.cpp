@@ -10,10 +10,10 @@
 namespace korvid {
 
 void TEngCustomEditor::SetInsertMode(bool Value) {
-    if (Value == InsertMode)
+    if (Value == FInsertMode)
         return;
-    InsertMode = Value;
-    FHost.SetCaretCell(FCharWidth, FLineHeight, InsertMode);
+    FInsertMode = Value;
+    FHost.SetCaretCell(FCharWidth, FLineHeight, FInsertMode);
     PlaceCaret();
 }
 
@@ -323,7 +323,7 @@ void TEngCustomEditor::SetMarkerAt(int Index, int Line, int Col) {
 
 void TEngCustomEditor::SetWordDelimiters(std::string_view S) {
     if (!S.empty())
-        WordDelimiters = S;
+        FWordDelimiters = S;
 }
 
 void TEngCustomEditor::BeginUpdate() {
@@ -373,61 +373,61 @@ void TEngCustomEditor::SetParaLimit(int Value) {
 }
 
 void TEngCustomEditor::SetHideSelection(bool Value) {
-    if (Value == HideSelection)
+    if (Value == FHideSelection)
         return;
-    HideSelection = Value;
+    FHideSelection = Value;
     RequestFullRepaint(false);
 }
 
 void TEngCustomEditor::SetLeftMargin(int Value) {
-    if (Value < 0 || Value == LeftMargin)
+    if (Value < 0 || Value == FLeftMargin)
         return;
-    LeftMargin = Value;
+    FLeftMargin = Value;
     Remeasure();
     SetWrapToWindow(FWrapToWindow);
     RequestFullRepaint(false);
 }
 
 void TEngCustomEditor::SetRightMargin(int Value) {
-    if (Value < 0 || Value == RightMargin)
+    if (Value < 0 || Value == FRightMargin)
         return;
-    RightMargin = Value;
+    FRightMargin = Value;
     Remeasure();
     SetWrapToWindow(FWrapToWindow);
     RequestFullRepaint(false);
 }
 
 void TEngCustomEditor::SetScrollBars(TScrollStyle Value) {
-    if (Value == ScrollBars)
+    if (Value == FScrollBars)
         return;
-    ScrollBars = Value;
+    FScrollBars = Value;
     if (Value == TScrollStyle::None)
-        ScrollBarsAlways = false;
+        FScrollBarsAlways = false;
     if (FHost.WindowExists())
         WindowCreated();
 }
 
 void TEngCustomEditor::SetScrollBarsAlways(bool Value) {
-    Value = Value && ScrollBars != TScrollStyle::None;
-    if (Value == ScrollBarsAlways)
+    Value = Value && FScrollBars != TScrollStyle::None;
+    if (Value == FScrollBarsAlways)
         return;
-    ScrollBarsAlways = Value;
+    FScrollBarsAlways = Value;
     if (FHost.WindowExists())
         WindowCreated();
 }
 
 void TEngCustomEditor::SetScrollPastEnd(bool Value) {
-    if (Value == ScrollPastEnd)
+    if (Value == FScrollPastEnd)
         return;
-    ScrollPastEnd = Value;
+    FScrollPastEnd = Value;
     if (Value)
         SetWordWrap(false);
 }
 
 void TEngCustomEditor::SetShowBookmarks(bool Value) {
-    if (Value == ShowBookmarks)
+    if (Value == FShowBookmarks)
         return;
-    ShowBookmarks = Value;
+    FShowBookmarks = Value;
     RequestFullRepaint(false);
 }
 
@@ -438,9 +438,9 @@ void TEngCustomEditor::SetTabSize(int Value) {
 }
 
 void TEngCustomEditor::SetTabType(TTabType Value) {
-    if (Value == TabType)
+    if (Value == FTabType)
         return;
-    TabType = Value;
+    FTabType = Value;
     RequestFullRepaint(false);
 }
 
@@ -449,41 +449,41 @@ void TEngCustomEditor::SetUndoBufferSize(std::size_t Size) {
 }
 
 void TEngCustomEditor::SetWrapAtLeft(bool Value) {
-    WrapAtLeft = Value || WordWrap();
+    FWrapAtLeft = Value || WordWrap();
 }
 
 void TEngCustomEditor::SetLineSpacing(int Value) {
-    if (Value == ExtraLineSpacing)
+    if (Value == FExtraLineSpacing)
         return;
-    ExtraLineSpacing = Value;
+    FExtraLineSpacing = Value;
     Remeasure();
 }
 
 void TEngCustomEditor::SetRightMarginColor(TColor Value) {
-    if (Value == RightMarginColor)
+    if (Value == FRightMarginColor)
         return;
-    RightMarginColor = Value;
+    FRightMarginColor = Value;
     RequestFullRepaint(false);
 }
 
 void TEngCustomEditor::SetRightMarginPos(int Value) {
-    if (Value == RightMarginPos)
+    if (Value == FRightMarginPos)
         return;
-    RightMarginPos = Value;
+    FRightMarginPos = Value;
     RequestFullRepaint(false);
 }
 
 void TEngCustomEditor::SetShowRightMargin(bool Value) {
-    if (Value == ShowRightMargin)
+    if (Value == FShowRightMargin)
         return;
-    ShowRightMargin = Value;
+    FShowRightMargin = Value;
     RequestFullRepaint(false);
 }
 
 void TEngCustomEditor::SetShowParaMarks(bool Value) {
-    if (Value == ShowParaMarks)
+    if (Value == FShowParaMarks)
         return;
-    ShowParaMarks = Value;
+    FShowParaMarks = Value;
     RequestFullRepaint(false);
 }
 

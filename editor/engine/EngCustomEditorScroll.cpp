@@ -35,7 +35,7 @@ void TEngCustomEditor::ScrollText(int Columns, int Rows) {
         FLeftColumn = NewLeft;
         UpdateHorzPos();
     }
-    const TPixelRect Area{LeftMargin, 0, LeftMargin + FVisibleColumns * FCharWidth,
+    const TPixelRect Area{FLeftMargin, 0, FLeftMargin + FVisibleColumns * FCharWidth,
                           FVisibleLines * FLineHeight};
     const int Dx = (OldLeft - NewLeft) * FCharWidth;
     const int Dy = (OldTop - NewTop) * FLineHeight;
@@ -46,8 +46,8 @@ void TEngCustomEditor::ScrollText(int Columns, int Rows) {
     } else if ((Dx == 0) != (Dy == 0) && std::abs(Dx) < Area.Right - Area.Left &&
                std::abs(Dy) < Area.Bottom - Area.Top) {
         FHost.ScrollPixels(Area, Dx, Dy);
-        if (ShowBookmarks && Dy != 0)
-            FHost.ScrollPixels({0, 0, LeftMargin, Area.Bottom}, 0, Dy);
+        if (FShowBookmarks && Dy != 0)
+            FHost.ScrollPixels({0, 0, FLeftMargin, Area.Bottom}, 0, Dy);
         FHost.PaintNow();
     } else {
         RequestFullRepaint(true);
@@ -68,11 +68,11 @@ void TEngCustomEditor::UpdateHorzRange() {
         return;
     int Range = WordWrap() ? WrapColumn() : ParaLengthLimit();
     Range = std::min(Range, MaxHorzRange);
-    if (ScrollBarsAlways && Range < 1)
+    if (FScrollBarsAlways && Range < 1)
         Range = 1;
     if (!FHasHorzBar)
         FHost.SetScrollRange(TScrollBarKind::Horizontal, 0, 0, 0);
-    else if (Range <= FVisibleColumns && !ScrollBarsAlways)
+    else if (Range <= FVisibleColumns && !FScrollBarsAlways)
         FHost.SetScrollRange(TScrollBarKind::Horizontal, 0, 0, 0);
     else
         FHost.SetScrollRange(TScrollBarKind::Horizontal, 0, Range, FVisibleColumns);
@@ -92,11 +92,11 @@ void TEngCustomEditor::UpdateVertRange() {
         return;
     const int Scale = VertScale();
     int Range = FLines->LineCount() / Scale;
-    if (Range < 2 && ScrollBarsAlways)
+    if (Range < 2 && FScrollBarsAlways)
         Range = FVisibleLines / Scale;
     if (!FHasVertBar)
         FHost.SetScrollRange(TScrollBarKind::Vertical, 0, 0, 0);
-    else if (FLines->LineCount() <= FVisibleLines && !ScrollBarsAlways)
+    else if (FLines->LineCount() <= FVisibleLines && !FScrollBarsAlways)
         FHost.SetScrollRange(TScrollBarKind::Vertical, 1, 1, 0);
     else
         FHost.SetScrollRange(TScrollBarKind::Vertical, 1, Range,
@@ -124,7 +124,7 @@ void TEngCustomEditor::PlaceCaret(std::optional<int> Column) {
     int X = OffWindow;
     int Y = OffWindow;
     if (CaretVisible()) {
-        X = (Col - FLeftColumn - 1) * FCharWidth + LeftMargin;
+        X = (Col - FLeftColumn - 1) * FCharWidth + FLeftMargin;
         Y = (FCaretLine - FTopLine) * FLineHeight;
     }
     if (FHost.HasFocus())
@@ -146,13 +146,13 @@ std::pair<int, int> TEngCustomEditor::PointToTextPos(int X, int Y) {
         Line = FTopLine + FVisibleLines;
     }
     Line = std::clamp(Line, 1, FLines->LineCount());
-    int Column = (X - LeftMargin + FCharWidth / 2) / FCharWidth + 1 + FLeftColumn;
-    const int RightEdge = LeftMargin + FVisibleColumns * FCharWidth - FCharWidth / 2;
+    int Column = (X - FLeftMargin + FCharWidth / 2) / FCharWidth + 1 + FLeftColumn;
+    const int RightEdge = FLeftMargin + FVisibleColumns * FCharWidth - FCharWidth / 2;
     if (X >= RightEdge && X < FHost.ClientWidth())
         Column = FVisibleColumns + FLeftColumn;
     const std::string_view Text = FLines->LineText(Line);
     int Pos = Column < 1 ? 1 : FLines->PositionOfColumn(Text, Column);
-    if (!ScrollPastEnd)
+    if (!FScrollPastEnd)
         Pos = std::min(Pos, static_cast<int>(Text.size()) + 1);
     return {Line, Pos};
 }

@@ -254,12 +254,12 @@ TEST_F(Commands, ScrollingKeepsTheCaretInsideTheWindow) {
 
 TEST_F(Commands, InsModeToggles) {
     E.ProcessCommand(ccIns, 0);
-    EXPECT_FALSE(E.InsertMode);
+    EXPECT_FALSE(E.InsertMode());
     Load({"abc"});
     E.ProcessCommand(ccTypedChar, 'X');
     EXPECT_EQ(ParasOf(E), TParas{"Xbc"});
     E.ProcessCommand(ccIns, 0);
-    EXPECT_TRUE(E.InsertMode);
+    EXPECT_TRUE(E.InsertMode());
 }
 
 TEST_F(Commands, DeletionCommands) {

@@ -229,22 +229,22 @@ TEST_F(Public, PropertySetters) {
     E.SetScrollPastEnd(true);
     E.SetWordWrap(true);
     EXPECT_TRUE(E.WordWrap());
-    EXPECT_FALSE(E.ScrollPastEnd);
+    EXPECT_FALSE(E.ScrollPastEnd());
     E.SetWrapAtLeft(false);
-    EXPECT_TRUE(E.WrapAtLeft); // forced while wrapping
+    EXPECT_TRUE(E.WrapAtLeft()); // forced while wrapping
     E.SetScrollPastEnd(true);
     EXPECT_FALSE(E.WordWrap());
     E.SetWrapAtLeft(false);
-    EXPECT_FALSE(E.WrapAtLeft);
+    EXPECT_FALSE(E.WrapAtLeft());
     E.SetWordWrap(true);
-    EXPECT_TRUE(E.WrapAtLeft);
+    EXPECT_TRUE(E.WrapAtLeft());
 
     E.SetScrollBarsAlways(true);
-    EXPECT_TRUE(E.ScrollBarsAlways);
+    EXPECT_TRUE(E.ScrollBarsAlways());
     E.SetScrollBars(TScrollStyle::None);
-    EXPECT_FALSE(E.ScrollBarsAlways);
+    EXPECT_FALSE(E.ScrollBarsAlways());
     E.SetScrollBarsAlways(true);
-    EXPECT_FALSE(E.ScrollBarsAlways);
+    EXPECT_FALSE(E.ScrollBarsAlways());
 
     struct TRangeCase {
         void (TEngCustomEditor::*Set)(int);
@@ -271,16 +271,47 @@ TEST_F(Public, PropertySetters) {
         EXPECT_EQ((E.*C.Get)(), C.Expected) << C.Value;
     }
     E.SetLeftMargin(-1);
-    EXPECT_EQ(E.LeftMargin, 15);
+    EXPECT_EQ(E.LeftMargin(), 15);
     E.SetLeftMargin(55);
-    EXPECT_EQ(E.LeftMargin, 55);
+    EXPECT_EQ(E.LeftMargin(), 55);
     EXPECT_EQ(E.VisibleColumns(), (Host.Width - 55 - 5) / 8);
     E.SetUndoBufferSize(70000);
     EXPECT_EQ(E.UndoBufferSize(), 65535u);
     E.SetWordDelimiters("");
-    EXPECT_EQ(E.WordDelimiters.size(), 35u);
+    EXPECT_EQ(E.WordDelimiters().size(), 35u);
     E.SetWordDelimiters(" ");
-    EXPECT_EQ(E.WordDelimiters, " ");
+    EXPECT_EQ(E.WordDelimiters(), " ");
+}
+
+// Properties whose setters keep a rule are reachable through the setters alone.
+template <typename T> constexpr bool InsertModeAssignable = requires(T& E) {
+    E.InsertMode = true;
+};
+template <typename T> constexpr bool ScrollPastEndAssignable = requires(T& E) {
+    E.ScrollPastEnd = true;
+};
+template <typename T> constexpr bool TabTypeAssignable = requires(T& E) {
+    E.TabType = ttFixed;
+};
+template <typename T> constexpr bool WrapAtLeftAssignable = requires(T& E) {
+    E.WrapAtLeft = false;
+};
+static_assert(!InsertModeAssignable<TEngCustomEditor> &&
+              !ScrollPastEndAssignable<TEngCustomEditor> && !TabTypeAssignable<TEngCustomEditor> &&
+              !WrapAtLeftAssignable<TEngCustomEditor>);
+
+TEST_F(Public, ScrollPastEndNeverLeavesWordWrapOn) {
+    Load({"one two three four five six", "seven"});
+    E.SetWrapColumn(10);
+    E.SetWordWrap(true);
+    ASSERT_GT(E.LineCount(), E.ParaCount());
+
+    E.SetScrollPastEnd(true);
+    EXPECT_TRUE(E.ScrollPastEnd());
+    EXPECT_FALSE(E.WordWrap());
+    EXPECT_EQ(E.LineCount(), E.ParaCount()); // the text is unwrapped again
+    E.MoveCaretToPara(2, 9);                 // and the caret may stand beyond a paragraph's end
+    EXPECT_EQ(E.CaretPos(), 9);
 }
 
 } // namespace

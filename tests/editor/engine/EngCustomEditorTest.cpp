@@ -27,10 +27,10 @@ TEST_F(Editor, StartsEmptyWithItsDefaults) {
     EXPECT_EQ(E.CaretLine(), 1);
     EXPECT_EQ(E.CaretPos(), 1);
     EXPECT_EQ(E.TopLine(), 1);
-    EXPECT_EQ(E.RightMargin, 5);
-    EXPECT_EQ(E.LeftMargin, 15);
-    EXPECT_EQ(E.WordDelimiters.size(), 35u);
-    EXPECT_EQ(E.WordDelimiters, "\t'\r\n ,./?;:`\"<>[]{}-=\\+|()%@&^$#!~*");
+    EXPECT_EQ(E.RightMargin(), 5);
+    EXPECT_EQ(E.LeftMargin(), 15);
+    EXPECT_EQ(E.WordDelimiters().size(), 35u);
+    EXPECT_EQ(E.WordDelimiters(), "\t'\r\n ,./?;:`\"<>[]{}-=\\+|()%@&^$#!~*");
     EXPECT_EQ(E.VisibleColumns(), 80);
     EXPECT_EQ(E.VisibleLines(), 10);
     EXPECT_EQ(E.LineHeight(), 16);
@@ -107,10 +107,10 @@ TEST_F(Editor, TypingInsertsOverwritesAndReplacesTheSelection) {
     EXPECT_EQ(ParasOf(E), TParas{"abc"});
     EXPECT_EQ(E.CaretPos(), 4);
     EXPECT_EQ(Changes, 3);
-    E.InsertMode = false;
+    E.SetInsertMode(false);
     E.MoveCaretToPara(1, 2);
     E.TypeChar('X');
-    E.ScrollPastEnd = true;
+    E.SetScrollPastEnd(true);
     E.MoveCaretToPara(1, 6); // beyond the end: padded insert
     E.TypeChar('Y');
     EXPECT_EQ(ParasOf(E), TParas{"aXc  Y"});
@@ -140,7 +140,7 @@ TEST_F(Editor, EnterSplitsWithAutoIndent) {
         TEngCustomEditor Ed(H);
         Ed.WindowCreated();
         LoadText(Ed, {Case.Para});
-        Ed.TabType = Case.Tab;
+        Ed.SetTabType(Case.Tab);
         Ed.AutoIndent = Case.Auto;
         Ed.MoveCaretToPara(1, Case.Pos);
         Ed.PerformEnter();
@@ -152,7 +152,7 @@ TEST_F(Editor, EnterSplitsWithAutoIndent) {
 
 TEST_F(Editor, EnterInOverwriteModeOnlyMoves) {
     Load({"ab", "cd"});
-    E.InsertMode = false;
+    E.SetInsertMode(false);
     E.PerformEnter();
     EXPECT_EQ(E.CaretPara(), 2);
     E.PerformEnter();
@@ -190,7 +190,7 @@ TEST_F(Editor, Tabs) {
         TEngCustomEditor Ed(H);
         Ed.WindowCreated();
         LoadText(Ed, Case.Text);
-        Ed.TabType = Case.Tab;
+        Ed.SetTabType(Case.Tab);
         Ed.MoveCaretToPara(Case.Caret.Para, Case.Caret.Pos);
         Ed.PerformTab();
         EXPECT_EQ(ParasOf(Ed), Case.Want) << Case.Name;
@@ -199,8 +199,8 @@ TEST_F(Editor, Tabs) {
 
 TEST_F(Editor, OverwriteTabReplacesAsManyAndUndoesInOneStep) {
     Load({"abcdefghij"});
-    E.TabType = ttFixed;
-    E.InsertMode = false;
+    E.SetTabType(ttFixed);
+    E.SetInsertMode(false);
     E.MoveCaretToPara(1, 3);
     E.PerformTab();
     EXPECT_EQ(ParasOf(E), TParas{"ab      ij"});
@@ -269,7 +269,7 @@ TEST_F(Editor, DeletionKeys) {
         test::TFakeEditorHost H;
         TEngCustomEditor Ed(H);
         Ed.WindowCreated();
-        Ed.ScrollPastEnd = true;
+        Ed.SetScrollPastEnd(true);
         LoadText(Ed, Case.Text);
         Ed.MoveCaretToPara(Case.Caret.Para, Case.Caret.Pos);
         (Ed.*Case.Key)();
@@ -338,7 +338,7 @@ TEST_F(Editor, VerticalMovesKeepTheDisplayColumn) {
     EXPECT_EQ(E.CaretPos(), 3);
     E.MoveCaretBy(1, 0, {}); // past the last line: nothing
     EXPECT_EQ(E.CaretLine(), 3);
-    E.ScrollPastEnd = true;
+    E.SetScrollPastEnd(true);
     E.MoveCaretBy(0, 5, {});
     EXPECT_EQ(E.CaretPos(), 8);
 }
@@ -386,7 +386,7 @@ TEST_F(Editor, VerticalBarHiddenForShortTextsUnlessAlwaysShown) {
     E.UpdateVertRange();
     EXPECT_EQ(Host.VertRange.Min, 1);
     EXPECT_EQ(Host.VertRange.Max, 1);
-    E.ScrollBarsAlways = true;
+    E.SetScrollBarsAlways(true);
     E.UpdateVertRange();
     EXPECT_EQ(Host.VertRange.Max, 10);
 }
@@ -410,7 +410,7 @@ TEST_F(Editor, PointerToTextPosition) {
     };
     for (const auto& Case : Cases)
         EXPECT_EQ(E.PointToTextPos(Case.X, Case.Y), Case.Want) << Case.Name;
-    E.ScrollPastEnd = true;
+    E.SetScrollPastEnd(true);
     EXPECT_EQ(E.PointToTextPos(15 + 8 * 80 - 4, 0), std::make_pair(6, 80)); // the right edge
     EXPECT_EQ(E.PointToTextPos(15 + 8 * 80 - 5, 0), std::make_pair(6, 80));
     EXPECT_EQ(E.PointToTextPos(700, 0), std::make_pair(6, 87)); // outside the client area
@@ -453,8 +453,8 @@ TEST_F(Editor, InsertModeIsSharedThroughTheController) {
     E.SetController(&Controller);
     Controller.InsertMode = false;
     E.FocusEntered();
-    EXPECT_FALSE(E.InsertMode);
-    E.InsertMode = true;
+    EXPECT_FALSE(E.InsertMode());
+    E.SetInsertMode(true);
     E.FocusLeft();
     EXPECT_TRUE(Controller.InsertMode);
     TEngCustomEditor Lone(Host);

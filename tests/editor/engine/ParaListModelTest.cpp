@@ -707,9 +707,11 @@ public:
         FChanger.SetWordWrap(Case.WordWrap);
         FA.WindowCreated();
         FB.WindowCreated();
+        // B's caret may stand beyond a paragraph's end, in a wrapped text too: set while B
+        // still has a text of its own, whose wrapping the setter turns off.
+        FB.SetScrollPastEnd(true);
         FA.Attach(FChanger);
         FB.Attach(FChanger);
-        FB.ScrollPastEnd = true; // its caret may stand beyond a paragraph's end
         Prepare(FRun, Case);
         FChanger.OnSeen = [this](const TChange& C) { Follow(C); };
         // With word wrap, a re-wrap brings a caret beyond its paragraph's end back to the end.
