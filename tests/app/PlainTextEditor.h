@@ -8,8 +8,8 @@ class QPlainTextEdit;
 
 namespace korvid {
 
-// A document editor on Qt's plain text widget: what a tab holds until the program's own
-// editor control is wired in.
+// A stand-in document editor on Qt's plain text widget for the window's tests, which exercise
+// the window rather than the editor control; the program's tabs hold TEditorDocument.
 class TPlainTextEditor : public TDocumentEditor {
 public:
     explicit TPlainTextEditor(QWidget* Parent);

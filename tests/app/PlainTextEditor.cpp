@@ -1,4 +1,4 @@
-#include "app/PlainTextEditor.h"
+#include "tests/app/PlainTextEditor.h"
 
 #include "foundation/EncryptionEngine.h"
 #include "foundation/TextFileWriter.h"
