@@ -1,7 +1,7 @@
 #include "app/EditorDocument.h"
 
 #include "editor/Editor.h"
-#include "editor/EngCommand.h"
+#include "editor/engine/EngCommand.h"
 #include "foundation/TextFileWriter.h"
 #include "views/View.h"
 #include "views/ViewList.h"
@@ -193,7 +193,7 @@ int TEditorDocument::LineToPara(int Line) const {
 }
 
 bool TEditorDocument::InsertMode() const {
-    return FEditor->Editor().InsertMode;
+    return FEditor->Editor().InsertMode();
 }
 
 bool TEditorDocument::WordWrap() const {
@@ -201,7 +201,7 @@ bool TEditorDocument::WordWrap() const {
 }
 
 bool TEditorDocument::ShowsParagraphMarks() const {
-    return FEditor->Editor().ShowParaMarks;
+    return FEditor->Editor().ShowParaMarks();
 }
 
 bool TEditorDocument::IsBookmarkSet(int Number) const {

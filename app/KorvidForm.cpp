@@ -1,6 +1,5 @@
 #include "app/KorvidForm.h"
 
-#include "app/PlainTextEditor.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
@@ -60,8 +59,6 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
       FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
-    if (!FMakeEditor)
-        FMakeEditor = [](QWidget* Parent) { return new TPlainTextEditor(Parent); };
     if (!FClock)
         FClock = [] { return QDateTime::currentDateTime(); };
     if (!FServices.History)

@@ -66,10 +66,11 @@ struct TMainWindowSettings {
     std::string MultipleVolumeSearchList;
 };
 
-// How the main window is made; anything left empty takes its ordinary form.
+// How the main window is made; anything left empty takes its ordinary form, except MakeEditor.
 struct TKorvidFormSetup {
     // The work area the first window is sized from; the primary screen's when unset.
     std::optional<QRect> WorkArea;
+    // Makes the editor of every new tab; required. The program's is EditorDocumentFactory.
     TDocumentEditorFactory MakeEditor;
     std::unique_ptr<TViewCatalogue> Views;
     TMainWindowServices Services;

@@ -1,7 +1,7 @@
 #include "editor/Editor.h"
 
-#include "editor/EngCommand.h"
 #include "editor/ParagraphSort.h"
+#include "editor/engine/EngCommand.h"
 #include "views/View.h"
 
 #include <QCoreApplication>
@@ -38,7 +38,7 @@ bool IsUpper(char C) {
 class TDelimitersFor {
 public:
     TDelimitersFor(TEngCustomEditor& Editor, std::string_view Delimiters)
-        : FEditor(Editor), FSaved(Editor.WordDelimiters) {
+        : FEditor(Editor), FSaved(Editor.WordDelimiters()) {
         FEditor.SetWordDelimiters(Delimiters);
     }
     ~TDelimitersFor() { FEditor.SetWordDelimiters(FSaved); }
@@ -499,7 +499,7 @@ QPoint TEditor::GetSelectionScreenPoint() {
     int EndLine = 0;
     int EndCol = 0;
     E.GetSelection(StartLine, StartCol, EndLine, EndCol);
-    const QPoint Client((StartCol - E.LeftColumn() - 1) * E.CharWidth() + E.LeftMargin,
+    const QPoint Client((StartCol - E.LeftColumn() - 1) * E.CharWidth() + E.LeftMargin(),
                         (StartLine - E.TopLine()) * E.LineHeight());
     return viewport()->mapToGlobal(Client);
 }

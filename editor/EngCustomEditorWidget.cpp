@@ -1,6 +1,6 @@
 #include "editor/EngCustomEditorWidget.h"
 
-#include "editor/EngCommand.h"
+#include "editor/engine/EngCommand.h"
 #include "platform/Cp1252.h"
 #include "platform/QtVirtualKeys.h"
 
@@ -345,8 +345,8 @@ void TEngCustomEditorWidget::Record(TKeystrokeKind Kind, std::uint16_t Data, std
 }
 
 void TEngCustomEditorWidget::SyncInsertMode() {
-    if (FCarets.InsertMode() != FEditor->InsertMode)
-        FCarets.SetInsertMode(FEditor->InsertMode);
+    if (FCarets.InsertMode() != FEditor->InsertMode())
+        FCarets.SetInsertMode(FEditor->InsertMode());
 }
 
 // ---- Scroll bars ----
@@ -420,7 +420,7 @@ void TEngCustomEditorWidget::VertAction(int Action) {
 
 TSelectionSpan TEngCustomEditorWidget::ShownSelection() {
     TEngCustomEditor& E = *FEditor;
-    if (!isEnabled() || !E.HasSelection() || (E.HideSelection && !hasFocus()))
+    if (!isEnabled() || !E.HasSelection() || (E.HideSelection() && !hasFocus()))
         return {};
     return {E.SelStart().Line, E.SelStart().Column, E.SelEnd().Line, E.SelEnd().Column};
 }
@@ -441,7 +441,7 @@ void TEngCustomEditorWidget::PaintRows(QPainter& P, const QRect& Clip) {
     TEngCustomEditor& E = *FEditor;
     const int Cw = E.CharWidth();
     const int Lh = E.LineHeight();
-    const int TextLeft = E.LeftMargin;
+    const int TextLeft = E.LeftMargin();
     const int TextRight = TextLeft + E.VisibleColumns() * Cw;
     const QColor Back = Resolve(FColor);
     const QColor Text = isEnabled() ? Resolve(FFixedFont.Color()) : Resolve(clGrayText);
@@ -451,7 +451,7 @@ void TEngCustomEditorWidget::PaintRows(QPainter& P, const QRect& Clip) {
     P.fillRect(QRect(0, Clip.top(), TextLeft, Clip.height()), Back);
     if (Clip.right() >= TextRight)
         P.fillRect(QRect(TextRight, Clip.top(), Clip.right() - TextRight + 1, Clip.height()), Back);
-    if (E.ShowBookmarks)
+    if (E.ShowBookmarks())
         DrawBookmarks(P, Rows.First, Rows.Last);
     for (int Row = Rows.First; Row <= Rows.Last; ++Row)
         DrawLine(P, Row, Sel, Text, Back);
@@ -460,10 +460,10 @@ void TEngCustomEditorWidget::PaintRows(QPainter& P, const QRect& Clip) {
         if (Below <= Clip.bottom())
             P.fillRect(QRect(0, Below, viewport()->width(), Clip.bottom() - Below + 1), Back);
     }
-    if (E.ShowRightMargin && E.RightMarginPos != 0) {
-        const int X = TextLeft + (E.RightMarginPos - E.LeftColumn()) * Cw;
+    if (E.ShowRightMargin() && E.RightMarginPos() != 0) {
+        const int X = TextLeft + (E.RightMarginPos() - E.LeftColumn()) * Cw;
         if (X >= TextLeft && X <= TextRight) {
-            P.setPen(Resolve(E.RightMarginColor));
+            P.setPen(Resolve(E.RightMarginColor()));
             P.drawLine(X, Clip.top(), X, Clip.bottom());
         }
     }
@@ -473,7 +473,7 @@ void TEngCustomEditorWidget::DrawBookmarks(QPainter& P, int FirstRow, int LastRo
     TEngCustomEditor& E = *FEditor;
     const int W = FMarkers.width() / TParaList::BookmarkCount;
     const int H = FMarkers.height();
-    if (W <= 0 || W > E.LeftMargin)
+    if (W <= 0 || W > E.LeftMargin())
         return;
     for (int N = 0; N < TParaList::BookmarkCount; ++N) {
         const TTextPos B = E.Lines().Bookmark(N);
@@ -482,7 +482,7 @@ void TEngCustomEditorWidget::DrawBookmarks(QPainter& P, int FirstRow, int LastRo
         const int Row = E.Lines().LineOfPara(B.Para, std::max(B.Pos, 1)).first - E.TopLine() + 1;
         if (Row < FirstRow || Row > LastRow)
             continue;
-        const QPoint At((E.LeftMargin - W) / 2,
+        const QPoint At((E.LeftMargin() - W) / 2,
                         (Row - 1) * E.LineHeight() + (E.LineHeight() - H) / 2);
         P.drawImage(At, FMarkers, QRect(N * W, 0, W, H));
     }
@@ -519,7 +519,7 @@ void TEngCustomEditorWidget::DrawLine(QPainter& P, int Row, const TSelectionSpan
     const int Lh = E.LineHeight();
     const int Line = E.TopLine() + Row - 1;
     const int Top = (Row - 1) * Lh;
-    const int TextLeft = E.LeftMargin;
+    const int TextLeft = E.LeftMargin();
     const int Columns = E.VisibleColumns();
     const QRect RowRect(TextLeft, Top, Columns * Cw, Lh);
     TEngDrawLineArgs Args;
@@ -558,9 +558,9 @@ void TEngCustomEditorWidget::DrawLine(QPainter& P, int Row, const TSelectionSpan
     const bool LastOfPara =
         Offset + static_cast<int>(Full.size()) >= static_cast<int>(E.Lines().ParaText(Para).size());
     char Mark = 0;
-    if (E.ShowParaMarks && LastOfPara)
+    if (E.ShowParaMarks() && LastOfPara)
         Mark = ParaMark;
-    else if (!E.ShowParaMarks && E.WordWrap() && !LastOfPara)
+    else if (!E.ShowParaMarks() && E.WordWrap() && !LastOfPara)
         Mark = WrapMark;
     if (Mark == 0)
         return;

@@ -2,11 +2,11 @@
 
 #include "editor/EngCaret.h"
 #include "editor/EngColors.h"
-#include "editor/EngCustomEditor.h"
 #include "editor/EngFixedFont.h"
 #include "editor/EngKeystrokeRecorder.h"
 #include "editor/EngLinePainter.h"
 #include "editor/EngQtTimer.h"
+#include "editor/engine/EngCustomEditor.h"
 #include "platform/VirtualKeyCodes.h"
 
 #include <QAbstractScrollArea>
@@ -116,7 +116,7 @@ private:
     QColor Resolve(TColor C) const;
 
     // Mouse
-    bool OverMargin(int X) const { return X < FEditor->LeftMargin; }
+    bool OverMargin(int X) const { return X < FEditor->LeftMargin(); }
     void SelectMarginLines(int Line, bool Extend);
     void SelectWordAt(int Line, int Pos, bool Extend);
     void SelectParaAt(int Line, bool Extend);

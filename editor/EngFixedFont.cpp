@@ -1,6 +1,6 @@
 #include "editor/EngFixedFont.h"
 
-#include "editor/EngException.h"
+#include "editor/engine/EngException.h"
 
 #include <QFontDatabase>
 #include <QStringList>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "editor/EngTimerPool.h"
+#include "editor/engine/EngTimerPool.h"
 
 #include <QTimer>
 

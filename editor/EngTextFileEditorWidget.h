@@ -1,7 +1,7 @@
 #pragma once
 
 #include "editor/EngCustomEditorWidget.h"
-#include "editor/EngTextFileEditor.h"
+#include "editor/engine/EngTextFileEditor.h"
 
 namespace korvid {
 

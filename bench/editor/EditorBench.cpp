@@ -4,8 +4,8 @@
 //   rewrap80   a full re-wrap at width 80 (target: under 0.3 s)
 //   type/join/split  single edits in the middle of the document (target: each under 50 us)
 //   search     a case-insensitive search for an absent string over all of it (target: 0.3 s)
-#include "editor/EngText.h"
-#include "editor/ParaList.h"
+#include "editor/engine/EngText.h"
+#include "editor/engine/ParaList.h"
 #include "platform/Cp1252.h"
 
 #include <benchmark/benchmark.h>

@@ -5,8 +5,8 @@
 //   search_paragraph  the same in one 32,000-character paragraph of near matches (target: under
 //                     50 ms)
 //   save              SaveToFile of a 6 MB document (target: under 0.3 s)
-#include "editor/EngTextFileEditor.h"
-#include "tests/editor/FakeEditorHost.h"
+#include "editor/engine/EngTextFileEditor.h"
+#include "tests/editor/engine/FakeEditorHost.h"
 
 #include <benchmark/benchmark.h>
 

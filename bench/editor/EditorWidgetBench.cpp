@@ -49,7 +49,7 @@ std::unique_ptr<TEngCustomEditorWidget> MakeWidget(int Lines, int Columns, int R
         E.Lines().AppendPara(Line, false);
     E.Lines().UndoBuffer().Clear();
     // The viewport holds the rows and columns asked for.
-    W->resize(E.LeftMargin + E.RightMargin + Columns * E.CharWidth() + 40,
+    W->resize(E.LeftMargin() + E.RightMargin() + Columns * E.CharWidth() + 40,
               Rows * E.LineHeight() + 40);
     W->show();
     W->activateWindow();
@@ -57,7 +57,7 @@ std::unique_ptr<TEngCustomEditorWidget> MakeWidget(int Lines, int Columns, int R
     QApplication::processEvents();
     const int ExtraWidth = W->width() - W->viewport()->width();
     const int ExtraHeight = W->height() - W->viewport()->height();
-    W->resize(E.LeftMargin + E.RightMargin + Columns * E.CharWidth() + ExtraWidth,
+    W->resize(E.LeftMargin() + E.RightMargin() + Columns * E.CharWidth() + ExtraWidth,
               Rows * E.LineHeight() + ExtraHeight);
     QApplication::processEvents();
     E.MoveCaret(Lines / 2, 10);

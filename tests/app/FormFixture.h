@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/KorvidForm.h"
-#include "app/PlainTextEditor.h"
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
+#include "tests/app/PlainTextEditor.h"
 #include "tests/support/TempDir.h"
 #include "ui/ModalRunner.h"
 #include "workspace/KorvidTool.h"
@@ -50,6 +50,7 @@ protected:
     TKorvidForm& MakeForm(std::vector<TDocumentView> Views = {}, bool StartingUp = false) {
         TKorvidFormSetup Setup;
         Setup.WorkArea = QRect(0, 0, 1920, 1040);
+        Setup.MakeEditor = [](QWidget* Parent) { return new TPlainTextEditor(Parent); };
         if (!Views.empty())
             Setup.Views = std::make_unique<TListedViewCatalogue>(std::move(Views));
         auto SearchDialogs = std::make_unique<TNoSearchDialogs>();

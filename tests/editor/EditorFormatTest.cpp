@@ -1,6 +1,6 @@
 #include "tests/editor/EditorTestSupport.h"
 
-#include "editor/EngCommand.h"
+#include "editor/engine/EngCommand.h"
 
 #include <climits>
 
@@ -133,7 +133,7 @@ TEST_F(EditorControlFormat, JoiningLines) {
     E().MoveCaretToPara(1, 2);
     Ed->JoinAdjacentLine(false);
     EXPECT_EQ(Text(), (TParas{"alphabetagamma"}));
-    EXPECT_EQ(E().WordDelimiters, View.WordDelimiters + "\t\n\r ");
+    EXPECT_EQ(E().WordDelimiters(), View.WordDelimiters + "\t\n\r ");
 
     // Nothing to join at either end of the text, nor with a selection.
     SetText({"one", "  two"});

@@ -63,14 +63,14 @@ TEST_F(EditorControl, ApplyingAViewSetsTheEngineFromIt) {
     QFont Font("DejaVu Sans Mono");
     Font.setPointSize(14);
     EXPECT_EQ(Ed->CharWidth, QFontMetrics(Font).horizontalAdvance('X'));
-    EXPECT_EQ(E().LeftMargin, 22);
-    EXPECT_EQ(E().RightMarginColor, 0x0000FFu);
-    EXPECT_EQ(E().RightMarginPos, 72);
-    EXPECT_TRUE(E().ShowRightMargin);
+    EXPECT_EQ(E().LeftMargin(), 22);
+    EXPECT_EQ(E().RightMarginColor(), 0x0000FFu);
+    EXPECT_EQ(E().RightMarginPos(), 72);
+    EXPECT_TRUE(E().ShowRightMargin());
     EXPECT_EQ(E().TabSize(), 4);
-    EXPECT_EQ(E().TabType, ttFixed);
+    EXPECT_EQ(E().TabType(), ttFixed);
     EXPECT_TRUE(E().WebScrolling);
-    EXPECT_EQ(E().WordDelimiters, ",;\t\n\r ");
+    EXPECT_EQ(E().WordDelimiters(), ",;\t\n\r ");
 }
 
 TEST_F(EditorControl, AFontThatIsNotInstalledLeavesAFixedFontToDrawWith) {
@@ -103,11 +103,11 @@ TEST_F(EditorControl, WrapTypesOfTheView) {
     EXPECT_FALSE(E().WordWrap());
     EXPECT_FALSE(E().WrapToWindow());
     EXPECT_EQ(E().LineCount(), 2);
-    EXPECT_TRUE(E().WrapAtLeft);
-    EXPECT_TRUE(E().ScrollPastEnd); // Right Arrow moves on into the blank area
+    EXPECT_TRUE(E().WrapAtLeft());
+    EXPECT_TRUE(E().ScrollPastEnd()); // Right Arrow moves on into the blank area
     View.WrapAtRight = true;
     Ed->ApplyView();
-    EXPECT_FALSE(E().ScrollPastEnd);
+    EXPECT_FALSE(E().ScrollPastEnd());
 
     // An unknown wrap type leaves the wrap settings as they are.
     View.SetWrapType(9);
@@ -395,7 +395,7 @@ protected:
         return Image;
     }
     // X of a 0-based column.
-    int X(int Column) { return E().LeftMargin + Column * Ed->CharWidth; }
+    int X(int Column) { return E().LeftMargin() + Column * Ed->CharWidth; }
     int Y(int Line) { return (Line - 1) * E().LineHeight(); }
 };
 
@@ -473,7 +473,7 @@ TEST_F(EditorControl, CtrlAndAltClicksGoToTheDebuggerAndTheSources) {
     TRegisteredDebugger Debugger;
     SetText({"alpha beta"});
     Ed->show();
-    const QPoint OnBeta(E().LeftMargin + 7 * Ed->CharWidth + 2, E().LineHeight() / 2);
+    const QPoint OnBeta(E().LeftMargin() + 7 * Ed->CharWidth + 2, E().LineHeight() / 2);
     QCursor::setPos(Ed->viewport()->mapToGlobal(OnBeta));
     auto Click = [&](Qt::KeyboardModifiers Mods, QPoint Release) {
         QMouseEvent Press(QEvent::MouseButtonPress, OnBeta, Ed->viewport()->mapToGlobal(OnBeta),
@@ -509,8 +509,8 @@ TEST_F(EditorControl, CtrlAndAltClicksGoToTheDebuggerAndTheSources) {
 TEST_F(EditorControl, InitialiseSetsUpANewTab) {
     Ed->Initialise();
     EXPECT_EQ(Ed->frameShape(), QFrame::NoFrame);
-    EXPECT_FALSE(E().HideSelection);
-    EXPECT_TRUE(E().ScrollBarsAlways);
+    EXPECT_FALSE(E().HideSelection());
+    EXPECT_TRUE(E().ScrollBarsAlways());
     EXPECT_EQ(E().UndoBufferSize(), 65535u);
     EXPECT_TRUE(E().WantTab);
     EXPECT_EQ(Ed->View(), &View);

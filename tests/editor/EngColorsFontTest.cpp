@@ -1,6 +1,6 @@
 #include "editor/EngColors.h"
-#include "editor/EngException.h"
 #include "editor/EngFixedFont.h"
+#include "editor/engine/EngException.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "editor/EngCustomEditorWidget.h"
 
-#include "FakeEditorHost.h"
-#include "editor/EngCommand.h"
 #include "editor/EngQtTimer.h"
 #include "editor/EngTextFileEditorWidget.h"
+#include "editor/engine/EngCommand.h"
+#include "tests/editor/engine/FakeEditorHost.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -86,7 +86,7 @@ protected:
     QWidget* Port() { return W->viewport(); }
     // The middle of a character cell, 1-based.
     QPoint Cell(int Column, int Row) {
-        return {E().LeftMargin + (Column - 1) * E().CharWidth() + E().CharWidth() / 2,
+        return {E().LeftMargin() + (Column - 1) * E().CharWidth() + E().CharWidth() / 2,
                 (Row - 1) * E().LineHeight() + E().LineHeight() / 2};
     }
     void Drag(QPoint To) {
@@ -102,7 +102,7 @@ TEST_F(Widget, MeasuresItsFixedFont) {
     EXPECT_EQ(W->FixedFont().Name(), "DejaVu Sans Mono");
     EXPECT_GT(E().CharWidth(), 3);
     EXPECT_EQ(E().VisibleColumns(),
-              (Port()->width() - E().LeftMargin - E().RightMargin) / E().CharWidth());
+              (Port()->width() - E().LeftMargin() - E().RightMargin()) / E().CharWidth());
     EXPECT_EQ(E().VisibleLines(), Port()->height() / E().LineHeight());
 }
 
@@ -293,7 +293,7 @@ TEST_F(Widget, DragSelects) {
 TEST_F(Widget, DragBelowTheWindowScrollsOnItsOwn) {
     std::vector<std::string> Lines(200, "text");
     LoadText(E(), Lines);
-    QTest::mousePress(Port(), Qt::LeftButton, {}, QPoint(E().LeftMargin, 2));
+    QTest::mousePress(Port(), Qt::LeftButton, {}, QPoint(E().LeftMargin(), 2));
     Drag(QPoint(Cell(2, 1).x(), Port()->height() + 20));
     const int Top = E().TopLine();
     EXPECT_TRUE(QTest::qWaitFor([&] { return E().TopLine() > Top + 2; }, 2000));
@@ -342,11 +342,11 @@ TEST_F(Widget, CaretFollowsTheModeAndAnswersTheInputMethod) {
     QApplication::processEvents();
     const QRect Caret = W->Carets().Rect();
     ASSERT_FALSE(Caret.isEmpty());
-    EXPECT_EQ(Caret.left(), E().LeftMargin + 2 * E().CharWidth() - 1);
+    EXPECT_EQ(Caret.left(), E().LeftMargin() + 2 * E().CharWidth() - 1);
     EXPECT_EQ(Caret.width(), 2);
     EXPECT_EQ(W->inputMethodQuery(Qt::ImCursorRectangle).toRect(), Caret.translated(Port()->pos()));
     QTest::keyClick(W.get(), Qt::Key_Insert);
-    EXPECT_FALSE(E().InsertMode);
+    EXPECT_FALSE(E().InsertMode());
     EXPECT_EQ(W->Carets().Rect().width(), E().CharWidth());
     W->clearFocus();
     EXPECT_TRUE(W->Carets().Rect().isEmpty());
@@ -373,12 +373,12 @@ protected:
         W->FixedFont().SetSize(16);
         W->HighlightColors().SetBackColor(RGB(0, 0, 128));
         W->HighlightColors().SetTextColor(RGB(255, 255, 255));
-        E().HideSelection = false;
+        E().SetHideSelection(false);
         W->clearFocus(); // no caret in the pictures
     }
     QImage Picture() { return Port()->grab().toImage().convertToFormat(QImage::Format_RGB32); }
     QRect CellRect(int Column, int Row) {
-        return {E().LeftMargin + (Column - 1) * E().CharWidth(), (Row - 1) * E().LineHeight(),
+        return {E().LeftMargin() + (Column - 1) * E().CharWidth(), (Row - 1) * E().LineHeight(),
                 E().CharWidth(), E().LineHeight()};
     }
     static bool Holds(const QImage& Image, const QRect& R, QRgb Colour) {
@@ -414,7 +414,7 @@ TEST_F(Rendering, SelectedRunInHighlightColours) {
 TEST_F(Rendering, HiddenSelectionShowsOnlyWithTheFocus) {
     LoadText(E(), {"hello"});
     E().SetSelectionParas({1, 1}, {1, 3}, true);
-    E().HideSelection = true;
+    E().SetHideSelection(true);
     EXPECT_FALSE(Holds(Picture(), CellRect(1, 1), qRgb(0, 0, 128)));
     W->setFocus();
     EXPECT_TRUE(Holds(Picture(), CellRect(1, 1), qRgb(0, 0, 128)));
@@ -426,18 +426,18 @@ TEST_F(Rendering, BookmarksInTheMargin) {
     LoadText(E(), {"one", "two", "three"});
     E().Lines().SetBookmark(3, 2, 1);
     const QImage Image = Picture();
-    const QRect Margin1(0, 0, E().LeftMargin, E().LineHeight());
-    const QRect Margin2(0, E().LineHeight(), E().LeftMargin, E().LineHeight());
+    const QRect Margin1(0, 0, E().LeftMargin(), E().LineHeight());
+    const QRect Margin2(0, E().LineHeight(), E().LeftMargin(), E().LineHeight());
     EXPECT_TRUE(Only(Image, Margin1, qRgb(255, 255, 255)));
     EXPECT_TRUE(Holds(Image, Margin2, qRgb(0x1A, 0x7F, 0xA8)));
-    E().ShowBookmarks = false;
+    E().SetShowBookmarks(false);
     E().RequestFullRepaint(false);
     EXPECT_TRUE(Only(Picture(), Margin2, qRgb(255, 255, 255)));
 }
 
 TEST_F(Rendering, ParagraphMarkColour) {
     LoadText(E(), {"ab", "c"});
-    E().ShowParaMarks = true;
+    E().SetShowParaMarks(true);
     const QImage Image = Picture();
     EXPECT_TRUE(Holds(Image, CellRect(3, 1), qRgb(223, 223, 223)));
     EXPECT_TRUE(Holds(Image, CellRect(2, 2), qRgb(223, 223, 223)));
@@ -459,7 +459,7 @@ TEST_F(Rendering, WrapMarksOnWrappedLines) {
 
 TEST_F(Rendering, DrawLineHandlerSuppressesTextButNotMarks) {
     LoadText(E(), {"ab", "cd"});
-    E().ShowParaMarks = true;
+    E().SetShowParaMarks(true);
     std::vector<int> Lines;
     std::vector<std::string> Texts;
     E().OnDrawLine = [&](TEngCustomEditor&, TEngDrawLineArgs& A) {
@@ -485,11 +485,11 @@ TEST_F(Rendering, DrawLineHandlerSuppressesTextButNotMarks) {
 
 TEST_F(Rendering, RightMarginLine) {
     LoadText(E(), {"text"});
-    E().ShowRightMargin = true;
-    E().RightMarginPos = 10;
-    E().RightMarginColor = RGB(255, 0, 0);
+    E().SetShowRightMargin(true);
+    E().SetRightMarginPos(10);
+    E().SetRightMarginColor(RGB(255, 0, 0));
     const QImage Image = Picture();
-    const int X = E().LeftMargin + 10 * E().CharWidth();
+    const int X = E().LeftMargin() + 10 * E().CharWidth();
     EXPECT_EQ(Image.pixel(X, 3) & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(Image.pixel(X, E().LineHeight() * 3) & 0xFFFFFF, 0xFF0000u);
     EXPECT_NE(Image.pixel(X - 1, 3) & 0xFFFFFF, 0xFF0000u);

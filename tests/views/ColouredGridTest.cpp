@@ -36,7 +36,8 @@ protected:
     // The pixels of cells From..To - 1 of the first row.
     QImage Cells(const QImage& Image, int From, int To) {
         const int Width = Ed->CharWidth;
-        return Image.copy(E().LeftMargin + From * Width, 0, (To - From) * Width, E().LineHeight());
+        return Image.copy(E().LeftMargin() + From * Width, 0, (To - From) * Width,
+                          E().LineHeight());
     }
     // Each cell of the range holds some of a glyph.
     std::vector<bool> Inked(const QImage& Image, int From, int To) {

@@ -1,0 +1,872 @@
+#include "editor/engine/ParaList.h"
+
+#include "editor/engine/EngException.h"
+#include "editor/engine/EngText.h"
+#include "platform/Cp1252.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+namespace korvid {
+
+namespace {
+
+std::string_view TrimmedRight(std::string_view Text) {
+    while (!Text.empty() && IsBlank(Text.back()))
+        Text.remove_suffix(1);
+    return Text;
+}
+
+bool IsLineEnd(char C) {
+    return C == '\r' || C == '\n';
+}
+
+// The first character of Replacement takes the case of the first replaced character.
+void AdaptFirstLetter(std::string& Replacement, char Replaced) {
+    if (Replacement.empty())
+        return;
+    char& First = Replacement.front();
+    if (Replaced >= 'A' && Replaced <= 'Z')
+        First = static_cast<char>(UpCase1252(static_cast<unsigned char>(First)));
+    else if (Replaced >= 'a' && Replaced <= 'z' && First >= 'A' && First <= 'Z')
+        First = static_cast<char>(LowCase1252(static_cast<unsigned char>(First)));
+}
+
+} // namespace
+
+// ---- Construction and settings ----
+
+TParaList::TParaList(TParaListClient* Owner, std::size_t UndoSize, bool WordWrap)
+    : FOwner(Owner), FWordWrap(WordWrap) {
+    FNodes.emplace_back(); // slot 0: no paragraph
+    FUndo =
+        std::make_unique<TUndoBuffer>(UndoSize, [this](TNodeHandle H) { ReleaseDetachedNode(H); });
+    const TNodeHandle First = NewNode({});
+    FHead = FTail = First;
+    Node(First).InChain = true;
+    FParaCount = 1;
+    FLineCount = 1;
+    SetCache(First, 1, 1);
+}
+
+TParaList::~TParaList() {
+    FUndo.reset(); // hands back the paragraphs its records hold while the arena still exists
+}
+
+void TParaList::SetTabSize(int Value) {
+    Value = std::clamp(Value, 1, 255);
+    if (Value == FTabSize)
+        return;
+    FTabSize = Value;
+    if (FWordWrap)
+        RewrapAndTellOwner();
+}
+
+void TParaList::SetWrapColumn(int Value) {
+    if (Value == FWrapColumn)
+        return;
+    FWrapColumn = Value;
+    if (FWordWrap)
+        RewrapAndTellOwner();
+}
+
+void TParaList::SetWordWrap(bool Value) {
+    if (Value == FWordWrap)
+        return;
+    FWordWrap = Value;
+    RewrapAndTellOwner();
+}
+
+void TParaList::RewrapAndTellOwner() {
+    RewrapAll();
+    if (FOwner)
+        FOwner->TextRewrapped();
+}
+
+void TParaList::SetUndoSize(std::size_t Size) {
+    FUndo.reset();
+    FUndo = std::make_unique<TUndoBuffer>(Size, [this](TNodeHandle H) { ReleaseDetachedNode(H); });
+}
+
+void TParaList::SetModified(bool Value) {
+    FModified = Value;
+    if (!Value)
+        FUndo->MarkAllModified();
+}
+
+TTextPos TParaList::Bookmark(int N) const {
+    return N >= 0 && N < BookmarkCount ? FBookmarks[N] : TTextPos{};
+}
+
+void TParaList::SetBookmark(int N, int Para, int Pos) {
+    if (N >= 0 && N < BookmarkCount)
+        FBookmarks[N] = {Para, Pos};
+}
+
+void TParaList::SetBookmarkByLine(int N, int Line, int Column) {
+    const auto [Para, Offset] = ParaOfLine(Line);
+    SetBookmark(N, Para, Offset + Column);
+}
+
+int TParaList::EffectiveParaLengthLimit() const {
+    return std::min(FParaLengthLimit, MaxParaLength);
+}
+
+// ---- The arena of paragraphs ----
+
+TNodeHandle TParaList::NewNode(std::string_view Text) {
+    TParaNode Fresh(Text, FTabSize, EffectiveWrapColumn());
+    Fresh.Alive = true;
+    if (!FFreeSlots.empty()) {
+        const TNodeHandle H = FFreeSlots.back();
+        FFreeSlots.pop_back();
+        FNodes[H] = std::move(Fresh);
+        return H;
+    }
+    FNodes.push_back(std::move(Fresh));
+    return static_cast<TNodeHandle>(FNodes.size() - 1);
+}
+
+void TParaList::FreeNode(TNodeHandle H) {
+    TParaNode& N = Node(H);
+    N.Clear();
+    N.Alive = false;
+    N.InChain = false;
+    N.Next = N.Prev = NoNode;
+    FFreeSlots.push_back(H);
+}
+
+void TParaList::ReleaseDetachedNode(TNodeHandle H) {
+    if (H != NoNode && H < FNodes.size() && Node(H).Alive && !Node(H).InChain)
+        FreeNode(H);
+}
+
+int TParaList::LiveNodeCount() const {
+    return static_cast<int>(FNodes.size() - 1 - FFreeSlots.size());
+}
+
+// ---- The chain and the look-up cache ----
+
+void TParaList::SetCache(TNodeHandle H, int Para, int FirstLine) {
+    FCacheNode = H;
+    FCachePara = Para;
+    FCacheFirstLine = FirstLine;
+}
+
+TParaList::TPlace TParaList::HeadPlace() const {
+    return {FHead, 1, 1};
+}
+
+TParaList::TPlace TParaList::TailPlace() const {
+    return {FTail, FParaCount, FLineCount - FNodes[FTail].LineCount() + 1};
+}
+
+TParaList::TPlace TParaList::CachePlace() const {
+    return {FCacheNode, FCachePara, FCacheFirstLine};
+}
+
+// The nearest of head, cache and tail by distance; a tie with the head goes to the head, one
+// between the cache and the tail to the tail.
+TParaList::TPlace TParaList::Nearest(int FromHead, int FromCache, int FromTail) const {
+    if (FromHead <= FromCache && FromHead <= FromTail)
+        return HeadPlace();
+    return FromCache < FromTail ? CachePlace() : TailPlace();
+}
+
+TNodeHandle TParaList::Locate(int Para) {
+    if (Para < 1 || Para > FParaCount)
+        return NoNode;
+    if (Para == FCachePara)
+        return FCacheNode;
+    TPlace At = Para == 1 ? HeadPlace()
+                : Para == FParaCount
+                    ? TailPlace()
+                    : Nearest(Para - 1, std::abs(Para - FCachePara), FParaCount - Para);
+    for (; At.Para < Para; ++At.Para) {
+        At.FirstLine += Node(At.Node).LineCount();
+        At.Node = Node(At.Node).Next;
+    }
+    for (; At.Para > Para; --At.Para) {
+        At.Node = Node(At.Node).Prev;
+        At.FirstLine -= Node(At.Node).LineCount();
+    }
+    SetCache(At.Node, At.Para, At.FirstLine);
+    return At.Node;
+}
+
+TNodeHandle TParaList::LocateLine(int Line) {
+    if (Line < 1 || Line > FLineCount)
+        return NoNode;
+    if (!FWordWrap)
+        return Locate(Line);
+    if (Line >= FCacheFirstLine && Line < FCacheFirstLine + Node(FCacheNode).LineCount())
+        return FCacheNode;
+    TPlace At = Nearest(Line - 1, std::abs(Line - FCacheFirstLine), FLineCount - Line);
+    while (At.FirstLine + Node(At.Node).LineCount() <= Line) {
+        At.FirstLine += Node(At.Node).LineCount();
+        At.Node = Node(At.Node).Next;
+        ++At.Para;
+    }
+    while (At.FirstLine > Line) {
+        At.Node = Node(At.Node).Prev;
+        At.FirstLine -= Node(At.Node).LineCount();
+        --At.Para;
+    }
+    SetCache(At.Node, At.Para, At.FirstLine);
+    return At.Node;
+}
+
+// Links a detached node in as paragraph Para (1..count + 1); the cache moves to it.
+void TParaList::Link(TNodeHandle H, int Para) {
+    TParaNode& N = Node(H);
+    int First;
+    if (Para > FParaCount) {
+        First = FLineCount + 1;
+        N.Prev = FTail;
+        N.Next = NoNode;
+        Node(FTail).Next = H;
+        FTail = H;
+    } else {
+        const TNodeHandle At = Locate(Para);
+        First = FCacheFirstLine;
+        N.Next = At;
+        N.Prev = Node(At).Prev;
+        if (N.Prev != NoNode)
+            Node(N.Prev).Next = H;
+        else
+            FHead = H;
+        Node(At).Prev = H;
+    }
+    N.InChain = true;
+    ++FParaCount;
+    FByteCount += N.Length() + 2;
+    FLineCount += N.LineCount();
+    SetCache(H, Para, First);
+}
+
+// Takes paragraph Para (the node H) out of the chain; the cache moves to the previous
+// paragraph, or to the next one for the first.
+void TParaList::Unlink(TNodeHandle H, int Para) {
+    Locate(Para);
+    const int First = FCacheFirstLine;
+    TParaNode& N = Node(H);
+    if (N.Prev != NoNode)
+        Node(N.Prev).Next = N.Next;
+    else
+        FHead = N.Next;
+    if (N.Next != NoNode)
+        Node(N.Next).Prev = N.Prev;
+    else
+        FTail = N.Prev;
+    --FParaCount;
+    FByteCount -= N.Length() + 2;
+    FLineCount -= N.LineCount();
+    if (N.Prev != NoNode)
+        SetCache(N.Prev, Para - 1, First - Node(N.Prev).LineCount());
+    else
+        SetCache(FHead, 1, 1);
+    N.InChain = false;
+    N.Next = N.Prev = NoNode;
+}
+
+// ---- Queries ----
+
+const TParaNode* TParaList::NodeOfPara(int Para) {
+    const TNodeHandle H = Locate(Para);
+    return H == NoNode ? nullptr : &Node(H);
+}
+
+std::string_view TParaList::ParaText(int Para) {
+    const TParaNode* N = NodeOfPara(Para);
+    return N ? N->Text() : std::string_view();
+}
+
+int TParaList::ParaLength(int Para) {
+    const TParaNode* N = NodeOfPara(Para);
+    return N ? N->Length() : 0;
+}
+
+std::pair<int, int> TParaList::LineOfPara(int Para, int Pos) {
+    Para = std::clamp(Para, 1, FParaCount);
+    const TNodeHandle H = Locate(Para);
+    const auto [Line, InLine] = Node(H).LineOfPosition(Pos);
+    return {FCacheFirstLine + Line - 1, InLine};
+}
+
+std::pair<int, int> TParaList::ParaOfLine(int Line) {
+    Line = std::clamp(Line, 1, FLineCount);
+    const TNodeHandle H = LocateLine(Line);
+    return {FCachePara, Node(H).LineStart(Line - FCacheFirstLine + 1)};
+}
+
+std::string_view TParaList::LineText(int Line) {
+    const TNodeHandle H = LocateLine(Line);
+    return H == NoNode ? std::string_view() : Node(H).GetLine(Line - FCacheFirstLine + 1);
+}
+
+int TParaList::LineWidth(int Line) {
+    return ColumnOfOffset(LineText(Line), FTabSize);
+}
+
+int TParaList::ColumnOfPosition(std::string_view Text, int Pos) const {
+    if (Pos <= 1)
+        return 1;
+    const int Length = static_cast<int>(Text.size());
+    if (Pos - 1 <= Length)
+        return ColumnOfOffset(Text.substr(0, Pos - 1), FTabSize) + 1;
+    return ColumnOfOffset(Text, FTabSize) + (Pos - 1 - Length) + 1;
+}
+
+int TParaList::PositionOfColumn(std::string_view Text, int Column) const {
+    if (Column <= 1)
+        return 1;
+    int Consumed = 0;
+    int Pos = 1;
+    for (char C : Text) {
+        const int Next = C == TabChar ? (Consumed / FTabSize + 1) * FTabSize : Consumed + 1;
+        if (Column - 1 < Next)
+            return Pos;
+        Consumed = Next;
+        ++Pos;
+    }
+    return Pos + (Column - 1 - Consumed);
+}
+
+int TParaList::CheckLimits(int Para, int NewParas, std::int64_t AddedBytes) {
+    if (NewParas > 0 || Para > FParaLimit) {
+        const bool LastEmpty = Node(FTail).Length() == 0;
+        std::int64_t Permitted = FParaLimit;
+        if (Para <= FParaLimit && LastEmpty && FParaLimit != NoLimit)
+            Permitted = static_cast<std::int64_t>(FParaLimit) + 1;
+        if (static_cast<std::int64_t>(FParaCount) + NewParas > Permitted)
+            return eeTooManyParas;
+    }
+    if (FByteCount + AddedBytes > FByteLimit)
+        return eeTextTooLarge;
+    if (Para == 0 || NewParas > 0)
+        return eeNone;
+    if (ParaLength(Para) + AddedBytes > EffectiveParaLengthLimit())
+        return eeParaTooLong;
+    return eeNone;
+}
+
+// ---- Changed range and position moves ----
+
+void TParaList::SetChanged(int FirstLine, const TChangedLines& Lines, bool LineCountChanged) {
+    FChangedFrom = FirstLine - 1 + Lines.First;
+    FChangedTo = LineCountChanged ? AllBelowChanged : FirstLine - 1 + Lines.Last;
+}
+
+void TParaList::SetChangedBelow(int FirstLine) {
+    FChangedFrom = std::max(FirstLine, 1);
+    FChangedTo = AllBelowChanged;
+}
+
+void TParaList::MovedByInsert(TParaListClient* Editor, int Para, int Pos, int Count) {
+    if (!FAdjust)
+        return;
+    for (TTextPos& B : FBookmarks) {
+        if (B.Para == Para && B.Pos >= Pos)
+            B.Pos += Count;
+    }
+    if (TParaListClient* C = Client(Editor))
+        C->CharsInserted(Para, Pos, Count);
+}
+
+void TParaList::MovedByDelete(TParaListClient* Editor, int Para, int Pos, int Count) {
+    if (!FAdjust)
+        return;
+    for (TTextPos& B : FBookmarks) {
+        if (B.Para != Para || B.Pos < Pos)
+            continue;
+        if (B.Pos < Pos + Count)
+            B = {};
+        else
+            B.Pos -= Count;
+    }
+    if (TParaListClient* C = Client(Editor))
+        C->CharsDeleted(Para, Pos, Count);
+}
+
+void TParaList::MovedBySplit(TParaListClient* Editor, int Para, int Pos, int Indent) {
+    if (!FAdjust)
+        return;
+    for (TTextPos& B : FBookmarks) {
+        if (B.Para > Para)
+            ++B.Para;
+        else if (B.Para == Para && B.Pos >= Pos)
+            B = {Para + 1, B.Pos + Indent - (Pos - 1)};
+    }
+    if (TParaListClient* C = Client(Editor))
+        C->ParaSplit(Para, Pos, Indent);
+}
+
+void TParaList::MovedByParaDelete(TParaListClient* Editor, int Para) {
+    if (!FAdjust)
+        return;
+    for (TTextPos& B : FBookmarks) {
+        if (B.Para == Para)
+            B = {};
+        else if (B.Para > Para)
+            --B.Para;
+    }
+    if (TParaListClient* C = Client(Editor))
+        C->ParaDeleted(Para);
+}
+
+void TParaList::MovedByJoin(TParaListClient* Editor, int Para, int Pos) {
+    if (!FAdjust)
+        return;
+    for (TTextPos& B : FBookmarks) {
+        if (B.Para == Para + 1)
+            B = {Para, B.Pos + Pos - 1};
+        else if (B.Para > Para + 1)
+            --B.Para;
+    }
+    if (TParaListClient* C = Client(Editor))
+        C->ParasJoined(Para, Pos);
+}
+
+void TParaList::RecordCaret(int Para, int Pos) {
+    if (Recording())
+        FUndo->Record(ukCaret, FModified, Para, Pos, {});
+}
+
+// ---- Editing ----
+
+int TParaList::AppendPara(std::string_view Text, bool Trim) {
+    if (Trim)
+        Text = TrimmedRight(Text);
+    if (Text.size() > static_cast<std::size_t>(MaxParaLength))
+        return eeParaTooLong;
+    TNodeHandle H;
+    try {
+        H = NewNode(Text);
+    } catch (const EEngException& E) {
+        return E.ErrorCode();
+    }
+    Link(H, FParaCount + 1);
+    SetChangedBelow(FCacheFirstLine);
+    FModified = true;
+    return eeNone;
+}
+
+int TParaList::InsertText(TParaListClient* Editor, int Para, int Pos, std::string_view Text) {
+    if (Text.empty() || Pos < 1 || Para < 1 || Para > FParaCount)
+        return eeNone;
+    TNodeHandle H = Locate(Para);
+    const int Length = Node(H).Length();
+    const int Padding = std::max(0, Pos - 1 - Length);
+    if (!FReplaying) {
+        if (const int Error =
+                CheckLimits(Para, 0, Padding + static_cast<std::int64_t>(Text.size())))
+            return Error;
+        H = Locate(Para);
+    }
+    TParaNode& N = Node(H);
+    const int OldLines = N.LineCount();
+    TChangedLines Changed;
+    if (const int Error = N.InsertText(Text, Pos, FTabSize, EffectiveWrapColumn(), Changed))
+        return Error;
+    if (Recording()) {
+        if (Padding > 0) {
+            std::string Data(Padding, ' ');
+            Data.append(Text);
+            FUndo->Record(ukInsertText, FModified, Para, Length + 1, Data);
+        } else {
+            FUndo->Record(ukInsertText, FModified, Para, Pos, Text);
+        }
+    }
+    FByteCount += Padding + static_cast<std::int64_t>(Text.size());
+    FLineCount += N.LineCount() - OldLines;
+    SetChanged(FCacheFirstLine, Changed, N.LineCount() != OldLines);
+    FModified = true;
+    MovedByInsert(Editor, Para, Pos, static_cast<int>(Text.size()));
+    return eeNone;
+}
+
+int TParaList::DeleteText(TParaListClient* Editor, int Para, int Pos, int Count) {
+    if (Count <= 0 || Pos < 1 || Para < 1 || Para > FParaCount)
+        return eeNone;
+    const TNodeHandle H = Locate(Para);
+    TParaNode& N = Node(H);
+    if (N.Length() == 0 || Pos > N.Length())
+        return eeNone;
+    Count = std::min(Count, N.Length() - Pos + 1);
+    if (Recording())
+        FUndo->Record(ukDeleteText, FModified, Para, Pos, N.Text().substr(Pos - 1, Count));
+    const int OldLines = N.LineCount();
+    TChangedLines Changed;
+    N.DeleteText(Pos, Count, FTabSize, EffectiveWrapColumn(), Changed);
+    FByteCount -= Count;
+    FLineCount += N.LineCount() - OldLines;
+    SetChanged(FCacheFirstLine, Changed, N.LineCount() != OldLines);
+    FModified = true;
+    MovedByDelete(Editor, Para, Pos, Count);
+    return eeNone;
+}
+
+int TParaList::ReplaceText(TParaListClient* Editor, int Para, int Pos, int OldCount,
+                           std::string_view Text, bool AdaptCase) {
+    if (Pos < 1 || Para < 1 || Para > FParaCount)
+        return eeNone;
+    const int Length = Node(Locate(Para)).Length();
+    const int Old = std::clamp(OldCount, 0, std::max(0, Length - Pos + 1));
+    if (Old == 0)
+        return InsertText(Editor, Para, Pos, Text);
+    std::string New(Text);
+    const std::string OldText(Node(Locate(Para)).Text().substr(Pos - 1, Old));
+    if (AdaptCase)
+        AdaptFirstLetter(New, OldText.front());
+    const int Added = static_cast<int>(std::min<std::size_t>(New.size(), MaxParaLength + 1u));
+    if (!FReplaying && Added > Old) {
+        if (const int Error = CheckLimits(Para, 0, Added - Old))
+            return Error;
+    }
+    TParaNode& N = Node(Locate(Para));
+    const int OldLines = N.LineCount();
+    TChangedLines Changed;
+    if (const int Error = N.ReplaceText(Pos, Old, New, FTabSize, EffectiveWrapColumn(), Changed))
+        return Error;
+    if (Recording())
+        FUndo->RecordReplace(FModified, Para, Pos, New, OldText);
+    FByteCount += Added - Old;
+    FLineCount += N.LineCount() - OldLines;
+    SetChanged(FCacheFirstLine, Changed, N.LineCount() != OldLines);
+    FModified = true;
+    // A replace in place moves no position but may re-wrap the paragraph, so the editors are
+    // told of it as an insertion of nothing and look their display lines up anew.
+    if (Added < Old)
+        MovedByDelete(Editor, Para, Pos + Added, Old - Added);
+    else
+        MovedByInsert(Editor, Para, Pos + Old, Added - Old);
+    return eeNone;
+}
+
+int TParaList::InsertParaBefore(TParaListClient* Editor, int Para, std::string_view Text) {
+    if (Para < 1 || Para > FParaCount + 1)
+        return eeNone;
+    if (Text.size() > static_cast<std::size_t>(MaxParaLength))
+        return eeParaTooLong;
+    if (!FReplaying) {
+        if (const int Error = CheckLimits(0, 1, static_cast<std::int64_t>(Text.size()) + 2))
+            return Error;
+    }
+    TNodeHandle H;
+    try {
+        H = NewNode(Text);
+    } catch (const EEngException& E) {
+        return E.ErrorCode();
+    }
+    Link(H, Para);
+    if (Recording())
+        FUndo->RecordNode(ukInsertPara, FModified, Para, 1, H);
+    SetChangedBelow(FCacheFirstLine);
+    FModified = true;
+    MovedBySplit(Editor, Para, 1, 0);
+    return eeNone;
+}
+
+int TParaList::InsertParaAfter(TParaListClient* Editor, int Para, std::string_view Text) {
+    if (Para < 1 || Para > FParaCount)
+        return eeNone;
+    if (Text.size() > static_cast<std::size_t>(MaxParaLength))
+        return eeParaTooLong;
+    TNodeHandle H;
+    try {
+        H = NewNode(Text);
+    } catch (const EEngException& E) {
+        return E.ErrorCode();
+    }
+    Link(H, Para + 1);
+    if (Recording())
+        FUndo->RecordNode(ukInsertParaAfter, FModified, Para, 1, H);
+    SetChangedBelow(FCacheFirstLine - 1);
+    FModified = true;
+    MovedBySplit(Editor, Para + 1, 1, 0);
+    return eeNone;
+}
+
+int TParaList::DeletePara(TParaListClient* Editor, int Para) {
+    if (Para < 1 || Para > FParaCount || FParaCount == 1)
+        return eeNone;
+    const TNodeHandle H = Locate(Para);
+    const int First = FCacheFirstLine;
+    Unlink(H, Para);
+    const bool Held = Recording() && FUndo->RecordNode(ukDeletePara, FModified, Para, 1, H);
+    // While replaying, the record on the other side of the history holds the paragraph.
+    if (!Held && !FReplaying)
+        FreeNode(H);
+    SetChangedBelow(First - 1);
+    FModified = true;
+    MovedByParaDelete(Editor, Para);
+    return eeNone;
+}
+
+void TParaList::ReinsertNode(TParaListClient* Editor, int Para, TNodeHandle H) {
+    if (H == NoNode || H >= FNodes.size() || !Node(H).Alive || Node(H).InChain)
+        return;
+    Node(H).Wrap(EffectiveWrapColumn(), FTabSize);
+    Link(H, std::clamp(Para, 1, FParaCount + 1));
+    SetChangedBelow(FCacheFirstLine - 1);
+    FModified = true;
+    MovedBySplit(Editor, Para, 1, 0);
+}
+
+int TParaList::SplitPara(TParaListClient* Editor, int Para, int Pos, bool Trim, int Indent,
+                         int TabSize) {
+    if (Para < 1 || Para > FParaCount)
+        return eeNone;
+    const int Length = ParaLength(Para);
+    Pos = std::clamp(Pos, 1, Length + 1);
+    if (Pos == 1)
+        return InsertParaBefore(Editor, Para, {});
+    const bool OuterGroup = FUndo->BeginGroup();
+    const bool OuterAdjust = FAdjust;
+    RecordCaret(Para, Pos);
+    FAdjust = false;
+    const std::string Tail(ParaText(Para).substr(Pos - 1));
+    int Error = InsertParaAfter(Editor, Para, Tail);
+    int Inserted = 0;
+    if (Error == eeNone) {
+        DeleteText(Editor, Para, Pos, static_cast<int>(Tail.size()));
+        if (Trim) {
+            const int Blanks = Node(Locate(Para)).BlanksBefore(Pos);
+            DeleteText(Editor, Para, Pos - Blanks, Blanks);
+        }
+        if (Indent > 0) {
+            std::string Blanks = TabSize > 0 ? std::string(Indent / TabSize, TabChar) +
+                                                   std::string(Indent % TabSize, ' ')
+                                             : std::string(Indent, ' ');
+            if (InsertText(Editor, Para + 1, 1, Blanks) == eeNone)
+                Inserted = static_cast<int>(Blanks.size());
+        }
+        RecordCaret(Para + 1, Inserted + 1);
+    }
+    FAdjust = OuterAdjust;
+    if (Error == eeNone) {
+        MovedBySplit(Editor, Para, Pos, Inserted);
+        SetChangedBelow(LineOfPara(Para, 1).first);
+    }
+    FUndo->EndGroup(OuterGroup);
+    return Error;
+}
+
+int TParaList::JoinParas(TParaListClient* Editor, int Para, int Pos) {
+    if (Para < 1 || Para >= FParaCount)
+        return eeNone;
+    Pos = std::max(Pos, 1);
+    const int Length = ParaLength(Para);
+    const bool OuterAdjust = FAdjust;
+    if (Pos == 1 && Length == 0) {
+        FAdjust = false;
+        DeletePara(Editor, Para);
+        FAdjust = OuterAdjust;
+        MovedByJoin(Editor, Para, 1);
+        return eeNone;
+    }
+    const std::string Next(ParaText(Para + 1));
+    const std::int64_t Added =
+        std::max(Pos - 1, Length) - Length + static_cast<std::int64_t>(Next.size());
+    if (CheckLimits(Para, 0, Added) != eeNone)
+        return eeCannotJoin;
+    const bool OuterGroup = FUndo->BeginGroup();
+    FAdjust = false;
+    int Error = InsertText(Editor, Para, Pos, Next);
+    if (Error == eeNone) {
+        DeletePara(Editor, Para + 1);
+        RecordCaret(Para, Pos);
+    }
+    FAdjust = OuterAdjust;
+    if (Error == eeNone) {
+        MovedByJoin(Editor, Para, Pos);
+        SetChangedBelow(LineOfPara(Para, 1).first);
+    }
+    FUndo->EndGroup(OuterGroup);
+    return Error == eeNone ? eeNone : eeCannotJoin;
+}
+
+int TParaList::DeleteRange(TParaListClient* Editor, int Para1, int Pos1, int Para2, int Pos2) {
+    Para2 = std::min(Para2, FParaCount);
+    if (Para1 < 1 || Para1 > Para2)
+        return eeNone;
+    if (Para1 == Para2)
+        return DeleteText(Editor, Para1, Pos1, Pos2 - Pos1);
+    const bool OuterGroup = FUndo->BeginGroup();
+    int Error = eeNone;
+    if (Pos1 <= 1 && Pos2 <= 1) {
+        for (int I = Para1; I < Para2; ++I)
+            DeletePara(Editor, Para1);
+    } else {
+        DeleteText(Editor, Para1, Pos1, ParaLength(Para1));
+        DeleteText(Editor, Para2, 1, Pos2 - 1);
+        for (int I = Para1 + 1; I < Para2; ++I)
+            DeletePara(Editor, Para1 + 1);
+        Error = JoinParas(Editor, Para1, ParaLength(Para1) + 1);
+    }
+    SetChangedBelow(LineOfPara(Para1, 1).first);
+    FUndo->EndGroup(OuterGroup);
+    return Error;
+}
+
+int TParaList::InsertMultiLineText(TParaListClient* Editor, int& Para, int& Pos,
+                                   std::string_view Text) {
+    const auto FirstEnd = std::find_if(Text.begin(), Text.end(), IsLineEnd);
+    if (FirstEnd == Text.end()) {
+        const int Error = InsertText(Editor, Para, Pos, Text);
+        if (Error == eeNone)
+            Pos += static_cast<int>(Text.size());
+        return Error;
+    }
+    const int StartLine = LineOfPara(Para, Pos).first;
+    const bool OuterGroup = FUndo->BeginGroup();
+    int Error = eeNone;
+    std::size_t At = 0;
+    while (At < Text.size() && Error == eeNone) {
+        std::size_t End = At;
+        while (End < Text.size() && !IsLineEnd(Text[End]))
+            ++End;
+        const std::string_view Segment = Text.substr(At, End - At);
+        const bool HasEnd = End < Text.size();
+        std::size_t Next = End;
+        if (HasEnd)
+            Next += Text[End] == '\r' && End + 1 < Text.size() && Text[End + 1] == '\n' ? 2 : 1;
+        if (HasEnd && Pos == 1) {
+            Error = InsertParaBefore(Editor, Para, Segment);
+        } else {
+            Error = InsertText(Editor, Para, Pos, Segment);
+            if (Error == eeNone)
+                Pos += static_cast<int>(Segment.size());
+            if (Error == eeNone && HasEnd) {
+                Error = CheckLimits(0, 1, 2);
+                if (Error == eeNone)
+                    Error = SplitPara(Editor, Para, Pos, true, 0, FTabSize);
+            }
+        }
+        if (Error == eeNone && HasEnd) {
+            ++Para;
+            Pos = 1;
+        }
+        At = Next;
+    }
+    FUndo->EndGroup(OuterGroup);
+    SetChangedBelow(StartLine > 1 ? StartLine - 1 : 1);
+    return Error;
+}
+
+void TParaList::RewrapAll() {
+    const bool Busy = FByteCount > BusyByteCount && OnBusy;
+    if (Busy)
+        OnBusy(true);
+    const int Wrap = EffectiveWrapColumn();
+    int Lines = 0;
+    for (TNodeHandle H = FHead; H != NoNode; H = Node(H).Next) {
+        Node(H).Wrap(Wrap, FTabSize);
+        Lines += Node(H).LineCount();
+    }
+    FLineCount = Lines;
+    SetCache(FHead, 1, 1);
+    FChangedFrom = 1;
+    FChangedTo = AllBelowChanged;
+    if (Busy)
+        OnBusy(false);
+}
+
+// ---- Undo and redo ----
+
+void TParaList::ReplayUndo(TParaListClient* Editor, const TUndoRecord& Rec) {
+    switch (Rec.Kind) {
+    case ukCaret:
+        break;
+    case ukInsertText:
+        DeleteText(Editor, Rec.Para, Rec.Pos, static_cast<int>(Rec.Text.size()));
+        break;
+    case ukInsertPara:
+        DeletePara(Editor, Rec.Para);
+        break;
+    case ukInsertParaAfter:
+        DeletePara(Editor, Rec.Para + 1);
+        break;
+    case ukDeleteText:
+        InsertText(Editor, Rec.Para, Rec.Pos, Rec.Text);
+        break;
+    case ukDeletePara:
+        ReinsertNode(Editor, Rec.Para, Rec.Node);
+        break;
+    case ukReplaceText:
+        ReplaceText(Editor, Rec.Para, Rec.Pos, static_cast<int>(Rec.NewText.size()), Rec.Text,
+                    false);
+        break;
+    }
+}
+
+void TParaList::ReplayRedo(TParaListClient* Editor, const TUndoRecord& Rec, TTextPos& Caret) {
+    Caret = {Rec.Para, Rec.Pos};
+    switch (Rec.Kind) {
+    case ukCaret:
+        break;
+    case ukInsertText:
+        InsertText(Editor, Rec.Para, Rec.Pos, Rec.Text);
+        Caret.Pos += static_cast<int>(Rec.Text.size());
+        break;
+    case ukInsertPara:
+        ReinsertNode(Editor, Rec.Para, Rec.Node);
+        Caret = {Rec.Para + 1, 1};
+        break;
+    case ukInsertParaAfter:
+        ReinsertNode(Editor, Rec.Para + 1, Rec.Node);
+        Caret = {Rec.Para + 1, 1};
+        break;
+    case ukDeleteText:
+        DeleteText(Editor, Rec.Para, Rec.Pos, static_cast<int>(Rec.Text.size()));
+        break;
+    case ukDeletePara:
+        DeletePara(Editor, Rec.Para);
+        break;
+    case ukReplaceText:
+        ReplaceText(Editor, Rec.Para, Rec.Pos, static_cast<int>(Rec.Text.size()), Rec.NewText,
+                    false);
+        Caret.Pos += static_cast<int>(Rec.NewText.size());
+        break;
+    }
+}
+
+std::optional<TTextPos> TParaList::Undo(TParaListClient* Editor) {
+    if (!FUndo->CanUndo())
+        return std::nullopt;
+    FReplaying = true;
+    const int Group = FUndo->GroupOfNextUndo();
+    TTextPos Caret;
+    bool WasModified = FModified;
+    do {
+        const TUndoRecord Rec = *FUndo->UndoStep();
+        ReplayUndo(Editor, Rec);
+        Caret = {Rec.Para, Rec.Pos};
+        WasModified = Rec.Modified;
+    } while (FUndo->GroupOfNextUndo() == Group);
+    FReplaying = false;
+    FModified = WasModified;
+    FChangedFrom = 1;
+    FChangedTo = AllBelowChanged;
+    return Caret;
+}
+
+std::optional<TTextPos> TParaList::Redo(TParaListClient* Editor) {
+    if (!FUndo->CanRedo())
+        return std::nullopt;
+    FReplaying = true;
+    const int Group = FUndo->GroupOfNextRedo();
+    TTextPos Caret;
+    do {
+        const TUndoRecord Rec = *FUndo->RedoStep(FModified);
+        ReplayRedo(Editor, Rec, Caret);
+        FModified = true;
+    } while (FUndo->GroupOfNextRedo() == Group);
+    FReplaying = false;
+    FChangedFrom = 1;
+    FChangedTo = AllBelowChanged;
+    return Caret;
+}
+
+} // namespace korvid

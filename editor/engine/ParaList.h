@@ -1,0 +1,220 @@
+#pragma once
+
+#include "editor/engine/EngineError.h"
+#include "editor/engine/ParaNode.h"
+#include "editor/engine/UndoBuffer.h"
+
+#include <array>
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace korvid {
+
+// A place in the text: 1-based paragraph and 1-based position; the position may lie beyond
+// the paragraph's end (virtual blanks). Paragraph 0 means "not set".
+struct TTextPos {
+    int Para = 0;
+    int Pos = 0;
+    friend bool operator==(const TTextPos&, const TTextPos&) = default;
+};
+
+// What the list needs of the editors that show it. The list calls the editor that made a change
+// (or its owner) once per change; that editor passes the news on to every editor sharing the
+// text.
+class TParaListClient {
+public:
+    virtual ~TParaListClient() = default;
+    virtual void CharsInserted(int Para, int Pos, int Count) = 0;
+    virtual void CharsDeleted(int Para, int Pos, int Count) = 0;
+    virtual void ParaSplit(int Para, int Pos, int Indent) = 0;
+    virtual void ParaDeleted(int Para) = 0;
+    virtual void ParasJoined(int Para, int Pos) = 0;
+    // Every paragraph was re-wrapped: display lines must be looked up anew.
+    virtual void TextRewrapped() = 0;
+};
+
+// The text store of one document: a chain of paragraphs with running totals, a cached current
+// paragraph for cheap look-ups, the document limits, ten bookmarks and the undo history.
+// Every change of the text goes through the operations here.
+class TParaList {
+public:
+    static constexpr int NoLimit = INT_MAX;
+    static constexpr int DefaultParaLengthLimit = 4096;
+    static constexpr int DefaultWrapColumn = 80;
+    static constexpr int DefaultTabSize = 8;
+    static constexpr int AllBelowChanged = INT_MAX; // changed-to line when the line count changed
+    static constexpr int BookmarkCount = 10;
+    static constexpr std::int64_t BusyByteCount = 10000;
+
+    TParaList(TParaListClient* Owner, std::size_t UndoSize, bool WordWrap);
+    ~TParaList();
+    TParaList(const TParaList&) = delete;
+    TParaList& operator=(const TParaList&) = delete;
+
+    TParaListClient* Owner() const { return FOwner; }
+    void SetOwner(TParaListClient* Owner) { FOwner = Owner; }
+    // Called with true before and false after a long re-wrap (the widget shows an hourglass).
+    std::function<void(bool)> OnBusy;
+
+    // ---- Settings ----
+    int TabSize() const { return FTabSize; }
+    void SetTabSize(int Value);
+    int WrapColumn() const { return FWrapColumn; }
+    void SetWrapColumn(int Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    // The wrap column in force: the wrap column with word wrap on, else no wrapping.
+    int EffectiveWrapColumn() const { return FWordWrap ? FWrapColumn : NoWrapColumn; }
+    int ParaLimit() const { return FParaLimit; }
+    void SetParaLimit(int Value) { FParaLimit = Value; }
+    int ByteLimit() const { return FByteLimit; }
+    void SetByteLimit(int Value) { FByteLimit = Value; }
+    int ParaLengthLimit() const { return FParaLengthLimit; }
+    void SetParaLengthLimit(int Value) { FParaLengthLimit = Value; }
+    // Replaces the undo buffer by an empty one of the new size.
+    void SetUndoSize(std::size_t Size);
+
+    bool Modified() const { return FModified; }
+    // Marking the text unmodified marks every undo record modified, so that undoing or redoing
+    // anything after a save makes the text modified again.
+    void SetModified(bool Value);
+    bool AdjustBookmarks() const { return FAdjust; }
+    void SetAdjustBookmarks(bool Value) { FAdjust = Value; }
+
+    TTextPos Bookmark(int N) const;
+    void SetBookmark(int N, int Para, int Pos);
+    void SetBookmarkByLine(int N, int Line, int Column);
+
+    TUndoBuffer& UndoBuffer() { return *FUndo; }
+    bool Replaying() const { return FReplaying; }
+    bool CanUndo() const { return FUndo->CanUndo(); }
+    bool CanRedo() const { return FUndo->CanRedo(); }
+
+    // Display lines touched by the last operation.
+    int ChangedFromLine() const { return FChangedFrom; }
+    int ChangedToLine() const { return FChangedTo; }
+
+    // ---- Queries ----
+    int ParaCount() const { return FParaCount; }
+    // Sum of the paragraph lengths plus 2 for every line end between paragraphs.
+    std::int64_t ByteCount() const { return FByteCount; }
+    int LineCount() const { return FLineCount; }
+
+    // The paragraph, or null outside 1..ParaCount; valid until the next change.
+    const TParaNode* NodeOfPara(int Para);
+    std::string_view ParaText(int Para);
+    int ParaLength(int Para);
+    // The display line of (Para, Pos) and the position within that line.
+    std::pair<int, int> LineOfPara(int Para, int Pos);
+    // The paragraph holding display line Line and the offset at which the line starts in it.
+    std::pair<int, int> ParaOfLine(int Line);
+    std::string_view LineText(int Line);
+    int LineLength(int Line) { return static_cast<int>(LineText(Line).size()); }
+    int LineWidth(int Line);
+    // Display column of a position in a line of text (tabs expanded), and back.
+    int ColumnOfPosition(std::string_view Text, int Pos) const;
+    int PositionOfColumn(std::string_view Text, int Column) const;
+
+    // 0 when paragraph Para may take NewParas more paragraphs and AddedBytes more bytes;
+    // otherwise eeTooManyParas, eeTextTooLarge or eeParaTooLong.
+    int CheckLimits(int Para, int NewParas, std::int64_t AddedBytes);
+
+    // ---- Editing: each returns 0 or an engine error code (TEngineError). ----
+    // Editor is the editor that asks (its ring is told of the change); null means the owner.
+
+    // Used by file loading: a new last paragraph; no limit check, no undo.
+    int AppendPara(std::string_view Text, bool Trim);
+    int InsertText(TParaListClient* Editor, int Para, int Pos, std::string_view Text);
+    // Text may hold CR, LF or CR LF line ends; Para and Pos move past the inserted text.
+    int InsertMultiLineText(TParaListClient* Editor, int& Para, int& Pos, std::string_view Text);
+    int DeleteText(TParaListClient* Editor, int Para, int Pos, int Count);
+    int ReplaceText(TParaListClient* Editor, int Para, int Pos, int OldCount, std::string_view Text,
+                    bool AdaptCase);
+    int InsertParaBefore(TParaListClient* Editor, int Para, std::string_view Text);
+    int InsertParaAfter(TParaListClient* Editor, int Para, std::string_view Text);
+    int DeletePara(TParaListClient* Editor, int Para);
+    int SplitPara(TParaListClient* Editor, int Para, int Pos, bool Trim, int Indent, int TabSize);
+    int JoinParas(TParaListClient* Editor, int Para, int Pos);
+    int DeleteRange(TParaListClient* Editor, int Para1, int Pos1, int Para2, int Pos2);
+    void RewrapAll();
+
+    // Undo or redo one group; the place for the caret, or nothing when there was nothing to do.
+    std::optional<TTextPos> Undo(TParaListClient* Editor);
+    std::optional<TTextPos> Redo(TParaListClient* Editor);
+
+    // Paragraphs alive, in the text or held by undo records.
+    int LiveNodeCount() const;
+
+private:
+    // Lines move when the wrapping changes; the editors lay themselves out again.
+    void RewrapAndTellOwner();
+    TParaNode& Node(TNodeHandle H) { return FNodes[H]; }
+    TNodeHandle NewNode(std::string_view Text);
+    void FreeNode(TNodeHandle H);
+    void ReleaseDetachedNode(TNodeHandle H);
+    // A paragraph with its number and its first display line: where a look-up walk starts.
+    struct TPlace {
+        TNodeHandle Node;
+        int Para;
+        int FirstLine;
+    };
+    TPlace HeadPlace() const;
+    TPlace TailPlace() const;
+    TPlace CachePlace() const;
+    TPlace Nearest(int FromHead, int FromCache, int FromTail) const;
+    TNodeHandle Locate(int Para);
+    TNodeHandle LocateLine(int Line);
+    void SetCache(TNodeHandle H, int Para, int FirstLine);
+    void Link(TNodeHandle H, int Para);
+    void Unlink(TNodeHandle H, int Para);
+    void ReinsertNode(TParaListClient* Editor, int Para, TNodeHandle H);
+    bool Recording() const { return !FReplaying; }
+    int EffectiveParaLengthLimit() const;
+    void SetChanged(int FirstLine, const TChangedLines& Lines, bool LineCountChanged);
+    void SetChangedBelow(int FirstLine);
+    void ReplayUndo(TParaListClient* Editor, const TUndoRecord& Rec);
+    void ReplayRedo(TParaListClient* Editor, const TUndoRecord& Rec, TTextPos& Caret);
+    void RecordCaret(int Para, int Pos);
+
+    // Position moves of bookmarks and of the editors sharing the text.
+    TParaListClient* Client(TParaListClient* Editor) const { return Editor ? Editor : FOwner; }
+    void MovedByInsert(TParaListClient* Editor, int Para, int Pos, int Count);
+    void MovedByDelete(TParaListClient* Editor, int Para, int Pos, int Count);
+    void MovedBySplit(TParaListClient* Editor, int Para, int Pos, int Indent);
+    void MovedByParaDelete(TParaListClient* Editor, int Para);
+    void MovedByJoin(TParaListClient* Editor, int Para, int Pos);
+
+    TParaListClient* FOwner;
+    std::vector<TParaNode> FNodes; // slot 0 is never used
+    std::vector<TNodeHandle> FFreeSlots;
+    TNodeHandle FHead = NoNode;
+    TNodeHandle FTail = NoNode;
+    TNodeHandle FCacheNode = NoNode;
+    int FCachePara = 1;
+    int FCacheFirstLine = 1;
+    int FParaCount = 0;
+    std::int64_t FByteCount = 0;
+    int FLineCount = 0;
+    int FParaLimit = NoLimit;
+    int FByteLimit = NoLimit;
+    int FParaLengthLimit = DefaultParaLengthLimit;
+    bool FWordWrap;
+    int FWrapColumn = DefaultWrapColumn;
+    int FTabSize = DefaultTabSize;
+    bool FModified = false;
+    bool FAdjust = true;
+    std::array<TTextPos, BookmarkCount> FBookmarks{};
+    std::unique_ptr<TUndoBuffer> FUndo;
+    bool FReplaying = false;
+    int FChangedFrom = 1;
+    int FChangedTo = 1;
+};
+
+} // namespace korvid

@@ -1,0 +1,205 @@
+#include "tests/app/PlainTextEditor.h"
+
+#include "foundation/EncryptionEngine.h"
+#include "foundation/TextFileWriter.h"
+#include "platform/Cp1252.h"
+
+#include <QDateTime>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+#include <QVBoxLayout>
+
+namespace korvid {
+namespace {
+
+constexpr QChar ParagraphSeparator(0x2029);
+
+std::int64_t NowMilliseconds() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+} // namespace
+
+TPlainTextEditor::TPlainTextEditor(QWidget* Parent)
+    : TDocumentEditor(Parent), FEdit(new QPlainTextEdit(this)) {
+    auto* Layout = new QVBoxLayout(this);
+    Layout->setContentsMargins(0, 0, 0, 0);
+    Layout->addWidget(FEdit);
+    FEdit->setLineWrapMode(QPlainTextEdit::NoWrap);
+    FEdit->setFont(QFont("DejaVu Sans Mono"));
+    FEdit->installEventFilter(this);
+    FEdit->viewport()->installEventFilter(this);
+    FEdit->setAcceptDrops(false);
+    setAcceptDrops(true);
+    setFocusProxy(FEdit);
+    connect(FEdit, &QPlainTextEdit::cursorPositionChanged, this, [this] { ReportStatus(); });
+    connect(FEdit->document(), &QTextDocument::modificationChanged, this,
+            [this] { ReportStatus(); });
+}
+
+void TPlainTextEditor::ReportStatus() {
+    if (!OnShowStatus)
+        return;
+    const QTextCursor Cursor = FEdit->textCursor();
+    OnShowStatus(*this, Cursor.blockNumber() + 1, Cursor.positionInBlock() + 1);
+}
+
+bool TPlainTextEditor::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Event->type() == QEvent::KeyPress && Watched == FEdit && OnKeyDown) {
+        auto* Key = static_cast<QKeyEvent*>(Event);
+        bool Handled = false;
+        OnKeyDown(*this, Key->key(), Key->modifiers(), Handled);
+        if (Handled)
+            return true;
+    }
+    if ((Event->type() == QEvent::DragEnter || Event->type() == QEvent::Drop) &&
+        static_cast<QDropEvent*>(Event)->mimeData()->hasUrls()) {
+        auto* Drop = static_cast<QDropEvent*>(Event);
+        Drop->acceptProposedAction();
+        if (Event->type() == QEvent::Drop && OnDropFiles) {
+            std::vector<std::string> Names;
+            for (const QUrl& Url : Drop->mimeData()->urls())
+                Names.push_back(FromQString(Url.toLocalFile()));
+            OnDropFiles(Names, Drop->modifiers().testFlag(Qt::ControlModifier));
+        }
+        return true;
+    }
+    return TDocumentEditor::eventFilter(Watched, Event);
+}
+
+std::vector<std::string> TPlainTextEditor::Paragraphs() const {
+    std::vector<std::string> Lines;
+    for (QTextBlock Block = FEdit->document()->begin(); Block.isValid(); Block = Block.next())
+        Lines.push_back(FromQString(Block.text()));
+    return Lines;
+}
+
+void TPlainTextEditor::SetParagraphs(const std::vector<std::string>& Lines) {
+    QStringList Text;
+    for (const auto& Line : Lines)
+        Text << ToQString(Line);
+    FEdit->setPlainText(Text.join('\n'));
+}
+
+void TPlainTextEditor::ClearAll() {
+    FEdit->clear();
+    ClearUndo();
+}
+
+void TPlainTextEditor::ClearUndo() {
+    FEdit->document()->clearUndoRedoStacks();
+}
+
+bool TPlainTextEditor::CanUndo() const {
+    return !ReadOnly() && FEdit->document()->isUndoAvailable();
+}
+
+bool TPlainTextEditor::CanRedo() const {
+    return !ReadOnly() && FEdit->document()->isRedoAvailable();
+}
+
+void TPlainTextEditor::Undo() {
+    FEdit->undo();
+}
+
+void TPlainTextEditor::Redo() {
+    FEdit->redo();
+}
+
+bool TPlainTextEditor::Modified() const {
+    return FEdit->document()->isModified();
+}
+
+void TPlainTextEditor::SetModified(bool Value) {
+    FEdit->document()->setModified(Value);
+}
+
+bool TPlainTextEditor::ReadOnly() const {
+    return FEdit->isReadOnly();
+}
+
+void TPlainTextEditor::SetReadOnly(bool Value) {
+    FEdit->setReadOnly(Value);
+}
+
+bool TPlainTextEditor::HasSelection() const {
+    return FEdit->textCursor().hasSelection();
+}
+
+int TPlainTextEditor::GetSelTextLen() const {
+    const QString Text = FEdit->textCursor().selectedText();
+    return int(Text.size() + Text.count(ParagraphSeparator));
+}
+
+void TPlainTextEditor::InsertTextAtCaret(std::string_view Text) {
+    QString Value = ToQString(Text);
+    Value.replace("\r\n", "\n");
+    FEdit->textCursor().insertText(Value);
+}
+
+void TPlainTextEditor::MoveCaretTo(int Line, int Column) {
+    QTextBlock Block = FEdit->document()->findBlockByNumber(std::max(Line - 1, 0));
+    if (!Block.isValid())
+        Block = FEdit->document()->lastBlock();
+    QTextCursor Cursor(Block);
+    Cursor.setPosition(Block.position() + std::min(std::max(Column - 1, 0), Block.length() - 1));
+    FEdit->setTextCursor(Cursor);
+}
+
+int TPlainTextEditor::LineCount() const {
+    return FEdit->document()->blockCount();
+}
+
+int TPlainTextEditor::ParaCount() const {
+    return FEdit->document()->blockCount();
+}
+
+bool TPlainTextEditor::InsertMode() const {
+    return !FEdit->overwriteMode();
+}
+
+bool TPlainTextEditor::IsBookmarkSet(int Number) const {
+    return Number >= 0 && Number < int(Bookmarks.size()) && Bookmarks[Number];
+}
+
+void TPlainTextEditor::SetUpdatesSuspended(bool Suspended) {
+    FEdit->setUpdatesEnabled(!Suspended);
+}
+
+void TPlainTextEditor::SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) {
+    auto Lines = Paragraphs();
+    if (!Options.PreserveSpaces)
+        StripTrailingBlanks(Lines, Options.PreserveSolitarySpaces);
+    TTextFileOptions FileOptions{Options.FinalLineEnd, Options.Utf8, Options.LineBreak,
+                                 Options.ByteOrderMark};
+    // As in the program's editor, an empty last paragraph is the line end of the one before.
+    if (Lines.size() > 1 && Lines.back().empty()) {
+        Lines.pop_back();
+        FileOptions.FinalLineEnd = true;
+    }
+    WriteTextFile(Name, Lines, FileOptions);
+    SetModified(false);
+    SaveTime = NowMilliseconds();
+}
+
+void TPlainTextEditor::SaveEncrypted(const std::string& Name) {
+    WriteEncryptedFile(Name, Password, Paragraphs());
+    SetModified(false);
+    SaveTime = NowMilliseconds();
+}
+
+bool TPlainTextEditor::SaveToPSystemVolume(const std::string& Name, bool MakeBackup,
+                                           bool PreserveSpaces, bool PreserveSolitary) {
+    const auto Lines =
+        PSystemVolumeLines(Paragraphs(), TabSize(), PreserveSpaces, PreserveSolitary);
+    if (!SaveLinesToVolume(Name, Lines, MakeBackup, PSystemHeader ? &*PSystemHeader : nullptr))
+        return false;
+    SetModified(false);
+    SaveTime = NowMilliseconds();
+    return true;
+}
+
+} // namespace korvid
