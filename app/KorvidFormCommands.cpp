@@ -97,6 +97,30 @@ void TKorvidForm::EditRedo() {
     UpdateCommandStates();
 }
 
+void TKorvidForm::EditCut() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->CutToClipboard();
+    UpdateCommandStates();
+}
+
+void TKorvidForm::EditCopy() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->CopyToClipboard();
+    UpdateCommandStates();
+}
+
+void TKorvidForm::EditPaste() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->PasteFromClipboard();
+    UpdateCommandStates();
+}
+
+void TKorvidForm::EditSelectAll() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->SelectAll();
+    UpdateCommandStates();
+}
+
 // ---- Help ---------------------------------------------------------------------------------------
 
 void TKorvidForm::HelpAbout() {
@@ -136,12 +160,8 @@ void TKorvidForm::BuildHistoryMenu() {
 void TKorvidForm::FilePrint() {}
 void TKorvidForm::FileSetPassword() {}
 void TKorvidForm::ViewHistory() {}
-void TKorvidForm::EditCut() {}
 void TKorvidForm::EditCutAppend() {}
-void TKorvidForm::EditCopy() {}
 void TKorvidForm::EditCopyAppend() {}
-void TKorvidForm::EditPaste() {}
-void TKorvidForm::EditSelectAll() {}
 void TKorvidForm::EditFind() {}
 void TKorvidForm::EditFindNext() {}
 void TKorvidForm::EditReplace() {}
