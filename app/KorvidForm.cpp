@@ -71,10 +71,12 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     if (!FServices.Debugger)
         FServices.Debugger = std::make_unique<TUnconnectedDebugger>();
     if (!FServices.Search)
-        FServices.Search = std::make_unique<TNoSearchDialogs>();
+        FServices.Search = MakeSearchDialogs(*this);
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);
+    FDebuggerCommands = MakeDebuggerCommands(*this);
+    SetDebuggerCommands(FDebuggerCommands.get());
     FormCreate(Setup.WorkArea);
 }
 
@@ -84,6 +86,8 @@ TKorvidForm::~TKorvidForm() {
     delete takeCentralWidget();
     FTabs = nullptr;
     SetMainWindowCommands(nullptr);
+    if (DebuggerCommands() == FDebuggerCommands.get())
+        SetDebuggerCommands(nullptr);
     if (MainForm() == this)
         SetMainForm(nullptr);
     if (TheForm == this)

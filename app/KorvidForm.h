@@ -77,6 +77,13 @@ struct TKorvidFormSetup {
     std::function<QDateTime()> Clock;
 };
 
+class TKorvidForm;
+
+// What the debugger's tools run while the window lives.
+std::unique_ptr<TDebuggerCommands> MakeDebuggerCommands(TKorvidForm& Form);
+// The find dialogs of a window made without its own.
+std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
+
 // The main window: the document tabs and everything that lives as long as the program.
 class TKorvidForm : public QMainWindow, public TMainWindowCommands {
 public:
@@ -311,6 +318,9 @@ public:
     void SubversionDiff(TSubversionTarget Target) override;
     void EditGoToLastError() override;
 
+    // Tells the user that the tool's command is not built yet.
+    void NotSupportedYet(int Tool);
+
     // The close sequence: every tab, last first; false when one refused.
     bool FormCloseQuery();
 
@@ -350,6 +360,7 @@ private:
     std::function<QDateTime()> FClock;
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
+    std::unique_ptr<TDebuggerCommands> FDebuggerCommands;
 
     QTabWidget* FTabs = nullptr;
     std::array<QLabel*, StatusPanelCount> FStatusPanels{};
