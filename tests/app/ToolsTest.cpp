@@ -105,11 +105,14 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
             Shown.size() == 1 && Shown[0].Message &&
             Shown[0].Message->Text == NotSupportedText(ButtonHintCaption(Tool->Caption(), false)) &&
             Shown[0].Caption == "Korvid";
-        if (!SaysNotSupported)
+        if (!SaysNotSupported) {
             EXPECT_TRUE(!Shown.empty() || !(State() == Before)) << "did nothing";
-        for (const auto& Dialog : Shown)
-            if (Dialog.Message && Dialog.Message->Text.find("not supported") != std::string::npos)
+        }
+        for (const auto& Dialog : Shown) {
+            if (Dialog.Message && Dialog.Message->Text.find("not supported") != std::string::npos) {
                 EXPECT_TRUE(SaysNotSupported) << Dialog.Message->Text;
+            }
+        }
         Form.reset();
     }
 }
