@@ -117,6 +117,9 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     FTabs->setDocumentMode(true);
     FTabs->setMovable(true);
     FTabs->setUsesScrollButtons(true);
+    // Choosing a tab hands the keyboard to its document, never to the tab bar.
+    FTabs->setFocusPolicy(Qt::NoFocus);
+    FTabs->tabBar()->setFocusPolicy(Qt::NoFocus);
     setCentralWidget(FTabs);
     connect(FTabs, &QTabWidget::currentChanged, this, [this] { TabsChange(); });
     CreateStatusBar();
@@ -187,6 +190,12 @@ void TKorvidForm::FormShow() {
     if (OnFirstShow)
         OnFirstShow(*this);
     FStartingUp = false;
+    FocusActiveEditor();
+}
+
+void TKorvidForm::FocusActiveEditor() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->setFocus(Qt::OtherFocusReason);
 }
 
 void TKorvidForm::ApplicationActivate() {
@@ -257,6 +266,10 @@ void TKorvidForm::RestoreMainWindow() {
 
 void TKorvidForm::changeEvent(QEvent* Event) {
     QMainWindow::changeEvent(Event);
+    // Whatever had the keyboard before (a dialog, nothing at all), typing goes into the
+    // document as soon as the window is active.
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+        FocusActiveEditor();
 }
 
 // ---- Tabs ---------------------------------------------------------------------------------------
@@ -431,6 +444,7 @@ void TKorvidForm::TabsChange() {
     if (!Editor)
         return;
     UpdateCaption(Editor->GetDisplayName());
+    FocusActiveEditor();
     UpdateCommandStates();
     if (FOptions.FileUpdates && OnTabActivated)
         OnTabActivated(*this, *Editor);

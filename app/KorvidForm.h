@@ -106,6 +106,8 @@ public:
     bool CanCloseActiveTab();
     void CloseStartupTab();
     void UpdateCaption(const std::string& Name);
+    // Gives the keyboard to the active document; it takes it when the window is next active.
+    void FocusActiveEditor();
     std::string DisplayFileName(const std::string& Name) const;
     const TDocumentView* DefaultView() const { return FViews->DefaultView(); }
     TViewCatalogue& Views() const { return *FViews; }
