@@ -96,6 +96,8 @@ TKorvidForm::~TKorvidForm() {
 
 void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     FStartingUp = true;
+    // The window system shows the caption exactly as set, with no application name added.
+    QGuiApplication::setApplicationDisplayName(QString());
     setWindowTitle("Korvid");
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
