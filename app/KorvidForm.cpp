@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -49,6 +51,10 @@ QRect PrimaryWorkArea() {
 }
 
 } // namespace
+
+std::string DefaultDialogFolder() {
+    return QFile::encodeName(QDir::homePath()).toStdString();
+}
 
 TKorvidForm* KorvidForm() {
     return TheForm;

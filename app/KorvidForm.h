@@ -36,6 +36,9 @@ struct TWindowPlacement {
     bool Maximized = false;
 };
 
+// Where the open and save dialogs start until the user has picked a folder: the home folder.
+std::string DefaultDialogFolder();
+
 // Values of the root settings key that belong to windows other than the main one.
 struct TMainWindowSettings {
     int FavouritesWidth = 200;
@@ -49,8 +52,8 @@ struct TMainWindowSettings {
     int FilerFormLeft = 0, FilerFormTop = 0;
     int FindFormLeft = 0, FindFormTop = 0;
     int HistoryFormLeft = 0, HistoryFormTop = 0;
-    std::string OpenFolder = "C:\\";
-    std::string SaveFolder = "C:\\";
+    std::string OpenFolder = DefaultDialogFolder();
+    std::string SaveFolder = DefaultDialogFolder();
     bool PasswordAsAsterisks = true;
     // "Filer" key.
     TWindowPlacement Filer{100, 100, 640, 480};
