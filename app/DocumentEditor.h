@@ -142,6 +142,11 @@ public:
     // Paragraph ends count two.
     virtual int GetSelTextLen() const = 0;
     virtual void InsertTextAtCaret(std::string_view Text) = 0;
+    // The clipboard operations of the editor; cut and paste do nothing while read-only.
+    virtual void CutToClipboard() = 0;
+    virtual void CopyToClipboard() = 0;
+    virtual void PasteFromClipboard() = 0;
+    virtual void SelectAll() = 0;
     virtual void MoveCaretTo(int Line, int Column) = 0;
     virtual int LineCount() const = 0;
     virtual int ParaCount() const = 0;

@@ -173,6 +173,22 @@ void TEditorDocument::InsertTextAtCaret(std::string_view Text) {
     FEditor->Editor().InsertText(Text);
 }
 
+void TEditorDocument::CutToClipboard() {
+    FEditor->Editor().ProcessCommand(ccCut, 0);
+}
+
+void TEditorDocument::CopyToClipboard() {
+    FEditor->Editor().ProcessCommand(ccCopy, 0);
+}
+
+void TEditorDocument::PasteFromClipboard() {
+    FEditor->Editor().ProcessCommand(ccPaste, 0);
+}
+
+void TEditorDocument::SelectAll() {
+    FEditor->Editor().SelectAll(true);
+}
+
 void TEditorDocument::MoveCaretTo(int Line, int Column) {
     auto& E = FEditor->Editor();
     E.SetCaretPosition(std::clamp(Line, 1, std::max(E.LineCount(), 1)), std::max(Column, 1));

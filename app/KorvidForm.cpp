@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -49,6 +51,10 @@ QRect PrimaryWorkArea() {
 
 } // namespace
 
+std::string DefaultDialogFolder() {
+    return QFile::encodeName(QDir::homePath()).toStdString();
+}
+
 TKorvidForm* KorvidForm() {
     return TheForm;
 }
@@ -68,10 +74,12 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     if (!FServices.Debugger)
         FServices.Debugger = std::make_unique<TUnconnectedDebugger>();
     if (!FServices.Search)
-        FServices.Search = std::make_unique<TNoSearchDialogs>();
+        FServices.Search = MakeSearchDialogs(*this);
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);
+    FDebuggerCommands = MakeDebuggerCommands(*this);
+    SetDebuggerCommands(FDebuggerCommands.get());
     FormCreate(Setup.WorkArea);
 }
 
@@ -81,6 +89,8 @@ TKorvidForm::~TKorvidForm() {
     delete takeCentralWidget();
     FTabs = nullptr;
     SetMainWindowCommands(nullptr);
+    if (DebuggerCommands() == FDebuggerCommands.get())
+        SetDebuggerCommands(nullptr);
     if (MainForm() == this)
         SetMainForm(nullptr);
     if (TheForm == this)
@@ -89,6 +99,8 @@ TKorvidForm::~TKorvidForm() {
 
 void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     FStartingUp = true;
+    // The window system shows the caption exactly as set, with no application name added.
+    QGuiApplication::setApplicationDisplayName(QString());
     setWindowTitle("Korvid");
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
@@ -110,6 +122,9 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     FTabs->setDocumentMode(true);
     FTabs->setMovable(true);
     FTabs->setUsesScrollButtons(true);
+    // Choosing a tab hands the keyboard to its document, never to the tab bar.
+    FTabs->setFocusPolicy(Qt::NoFocus);
+    FTabs->tabBar()->setFocusPolicy(Qt::NoFocus);
     setCentralWidget(FTabs);
     connect(FTabs, &QTabWidget::currentChanged, this, [this] { TabsChange(); });
     CreateStatusBar();
@@ -180,6 +195,12 @@ void TKorvidForm::FormShow() {
     if (OnFirstShow)
         OnFirstShow(*this);
     FStartingUp = false;
+    FocusActiveEditor();
+}
+
+void TKorvidForm::FocusActiveEditor() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->setFocus(Qt::OtherFocusReason);
 }
 
 void TKorvidForm::ApplicationActivate() {
@@ -250,6 +271,10 @@ void TKorvidForm::RestoreMainWindow() {
 
 void TKorvidForm::changeEvent(QEvent* Event) {
     QMainWindow::changeEvent(Event);
+    // Whatever had the keyboard before (a dialog, nothing at all), typing goes into the
+    // document as soon as the window is active.
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+        FocusActiveEditor();
 }
 
 // ---- Tabs ---------------------------------------------------------------------------------------
@@ -424,6 +449,7 @@ void TKorvidForm::TabsChange() {
     if (!Editor)
         return;
     UpdateCaption(Editor->GetDisplayName());
+    FocusActiveEditor();
     UpdateCommandStates();
     if (FOptions.FileUpdates && OnTabActivated)
         OnTabActivated(*this, *Editor);

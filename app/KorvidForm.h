@@ -36,6 +36,9 @@ struct TWindowPlacement {
     bool Maximized = false;
 };
 
+// Where the open and save dialogs start until the user has picked a folder: the home folder.
+std::string DefaultDialogFolder();
+
 // Values of the root settings key that belong to windows other than the main one.
 struct TMainWindowSettings {
     int FavouritesWidth = 200;
@@ -49,8 +52,8 @@ struct TMainWindowSettings {
     int FilerFormLeft = 0, FilerFormTop = 0;
     int FindFormLeft = 0, FindFormTop = 0;
     int HistoryFormLeft = 0, HistoryFormTop = 0;
-    std::string OpenFolder = "C:\\";
-    std::string SaveFolder = "C:\\";
+    std::string OpenFolder = DefaultDialogFolder();
+    std::string SaveFolder = DefaultDialogFolder();
     bool PasswordAsAsterisks = true;
     // "Filer" key.
     TWindowPlacement Filer{100, 100, 640, 480};
@@ -78,6 +81,13 @@ struct TKorvidFormSetup {
     std::function<QDateTime()> Clock;
 };
 
+class TKorvidForm;
+
+// What the debugger's tools run while the window lives.
+std::unique_ptr<TDebuggerCommands> MakeDebuggerCommands(TKorvidForm& Form);
+// The find dialogs of a window made without its own.
+std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
+
 // The main window: the document tabs and everything that lives as long as the program.
 class TKorvidForm : public QMainWindow, public TMainWindowCommands {
 public:
@@ -100,6 +110,8 @@ public:
     bool CanCloseActiveTab();
     void CloseStartupTab();
     void UpdateCaption(const std::string& Name);
+    // Gives the keyboard to the active document; it takes it when the window is next active.
+    void FocusActiveEditor();
     std::string DisplayFileName(const std::string& Name) const;
     const TDocumentView* DefaultView() const { return FViews->DefaultView(); }
     TViewCatalogue& Views() const { return *FViews; }
@@ -312,6 +324,9 @@ public:
     void SubversionDiff(TSubversionTarget Target) override;
     void EditGoToLastError() override;
 
+    // Tells the user that the tool's command is not built yet.
+    void NotSupportedYet(int Tool);
+
     // The close sequence: every tab, last first; false when one refused.
     bool FormCloseQuery();
 
@@ -351,6 +366,7 @@ private:
     std::function<QDateTime()> FClock;
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
+    std::unique_ptr<TDebuggerCommands> FDebuggerCommands;
 
     QTabWidget* FTabs = nullptr;
     std::array<QLabel*, StatusPanelCount> FStatusPanels{};

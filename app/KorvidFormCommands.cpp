@@ -4,6 +4,7 @@
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
+#include "ui/MessagesUnit.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/ToolIndexes.h"
 
@@ -15,6 +16,30 @@
 #include <filesystem>
 
 namespace korvid {
+namespace T = ToolIndex;
+
+namespace {
+
+// Tool n of a numbered group whose tools run 1 ... 9, 0.
+int NumberedTool(int First, int Number) {
+    return First + (Number == 0 ? 9 : Number - 1);
+}
+
+int DebuggingTabTool(TDebuggingTab Tab) {
+    switch (Tab) {
+    case TDebuggingTab::Breakpoints:
+        return T::DebugGoToBreakpointsTab;
+    case TDebuggingTab::CallStack:
+        return T::DebugGoToCallStackTab;
+    case TDebuggingTab::Structure:
+        return T::DebugGoToStructureTab;
+    case TDebuggingTab::Watches:
+        break;
+    }
+    return T::DebugGoToWatchesTab;
+}
+
+} // namespace
 
 // ---- File ---------------------------------------------------------------------------------------
 
@@ -97,6 +122,30 @@ void TKorvidForm::EditRedo() {
     UpdateCommandStates();
 }
 
+void TKorvidForm::EditCut() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->CutToClipboard();
+    UpdateCommandStates();
+}
+
+void TKorvidForm::EditCopy() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->CopyToClipboard();
+    UpdateCommandStates();
+}
+
+void TKorvidForm::EditPaste() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->PasteFromClipboard();
+    UpdateCommandStates();
+}
+
+void TKorvidForm::EditSelectAll() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->SelectAll();
+    UpdateCommandStates();
+}
+
 // ---- Help ---------------------------------------------------------------------------------------
 
 void TKorvidForm::HelpAbout() {
@@ -130,99 +179,413 @@ void TKorvidForm::BuildHistoryMenu() {
         FReopenMenu->addAction("History")->setEnabled(false);
 }
 
-// ---- Commands that later work fills in
-// ------------------------------------------------------------
+// ---- Tools whose handlers are not built yet --------------------------------------------------
+// Each says so under its own caption, so that a user can tell a missing command from a broken
+// one. Building a handler replaces its line here.
 
-void TKorvidForm::FilePrint() {}
-void TKorvidForm::FileSetPassword() {}
-void TKorvidForm::ViewHistory() {}
-void TKorvidForm::EditCut() {}
-void TKorvidForm::EditCutAppend() {}
-void TKorvidForm::EditCopy() {}
-void TKorvidForm::EditCopyAppend() {}
-void TKorvidForm::EditPaste() {}
-void TKorvidForm::EditSelectAll() {}
-void TKorvidForm::EditFind() {}
-void TKorvidForm::EditFindNext() {}
-void TKorvidForm::EditReplace() {}
-void TKorvidForm::EditGoTo() {}
-void TKorvidForm::EditNewClipboard() {}
-void TKorvidForm::EditPasteClipboard(int) {}
-void TKorvidForm::EditToggleBookmark(int) {}
-void TKorvidForm::EditGoToBookmark(int) {}
-void TKorvidForm::ViewOptions() {}
-void TKorvidForm::ViewOrganizeFiles() {}
-void TKorvidForm::InsertDate() {}
-void TKorvidForm::InsertTime() {}
-void TKorvidForm::InsertFilename() {}
-void TKorvidForm::InsertPathname() {}
-void TKorvidForm::FormatSort() {}
-void TKorvidForm::FormatLowerCase() {}
-void TKorvidForm::FormatUpperCase() {}
-void TKorvidForm::FormatOppositeCase() {}
-void TKorvidForm::FormatIndent() {}
-void TKorvidForm::FormatUnindent() {}
-void TKorvidForm::FavouritesAddFile() {}
-void TKorvidForm::FavouritesNewFolder() {}
-void TKorvidForm::FavouritesRemove() {}
-void TKorvidForm::ViewFavouritesBar() {}
-void TKorvidForm::HistoryRemove() {}
-void TKorvidForm::FavouritesOpen() {}
-void TKorvidForm::HistoryOpen() {}
-void TKorvidForm::FileRefresh() {}
-void TKorvidForm::ViewDefineViews() {}
-void TKorvidForm::ViewParagraphMarks() {}
-void TKorvidForm::FileSendMail() {}
-void TKorvidForm::FormatAsOneParagraph() {}
-void TKorvidForm::FormatAsSeparateParagraphs() {}
-void TKorvidForm::EditSelectDelimitedText() {}
-void TKorvidForm::ViewCommandLines() {}
-void TKorvidForm::ViewRunCommandLine() {}
-void TKorvidForm::FileExploreFolder() {}
-void TKorvidForm::HelpOnCurrentWord() {}
-void TKorvidForm::EditRecordKeystrokes() {}
-void TKorvidForm::EditPlayKeystrokes(bool) {}
-void TKorvidForm::ViewResetToolbars() {}
-void TKorvidForm::FormatAutoText() {}
-void TKorvidForm::FavouritesAddVolume() {}
-void TKorvidForm::CompareFiles(bool) {}
-void TKorvidForm::FileMarkForComparison() {}
-void TKorvidForm::FavouritesNewPSystemTextFile() {}
-void TKorvidForm::ViewPSystemFiler() {}
-void TKorvidForm::CompileSource(bool, bool) {}
-void TKorvidForm::EditGoToLastEdit() {}
-void TKorvidForm::EditGoToSearchResult(bool) {}
-void TKorvidForm::EditGoBack() {}
-void TKorvidForm::EditApplyChanges() {}
-void TKorvidForm::EditDeleteWord() {}
-void TKorvidForm::EditFindInFolder() {}
-void TKorvidForm::FileBrowseVolume() {}
-void TKorvidForm::FileOpenRandom() {}
-void TKorvidForm::FormatCentre() {}
-void TKorvidForm::FilePrepareDefsHelp() {}
-void TKorvidForm::ViewDebuggingBar() {}
-void TKorvidForm::DebugConnection() {}
-void TKorvidForm::ViewBringLineToMiddle() {}
-void TKorvidForm::DebugGoToTab(TDebuggingTab) {}
-void TKorvidForm::DebugGoToAdjacentTab(bool) {}
-void TKorvidForm::HelpKorvidHelp() {}
-void TKorvidForm::ViewDefsEditor() {}
-void TKorvidForm::FormatLintrel() {}
-void TKorvidForm::EditFindInAllOpenDocuments() {}
-void TKorvidForm::FavouritesLocateFile() {}
-void TKorvidForm::SubversionUpdate() {}
-void TKorvidForm::SubversionCommit() {}
-void TKorvidForm::SubversionLog(TSubversionTarget) {}
-void TKorvidForm::SubversionBrowse() {}
-void TKorvidForm::DebugFindInCurrentSources() {}
-void TKorvidForm::EditGoToAdjacentSearchResult(bool) {}
-void TKorvidForm::FormatAsComment() {}
-void TKorvidForm::SetSearchTermToSelection() {}
-void TKorvidForm::EditAnchorSelection() {}
-void TKorvidForm::EditCopyRecordedKeystrokes() {}
-void TKorvidForm::EditPickRecordedKeystrokes() {}
-void TKorvidForm::FavouritesOpenExternally() {}
-void TKorvidForm::SubversionDiff(TSubversionTarget) {}
-void TKorvidForm::EditGoToLastError() {}
+void TKorvidForm::NotSupportedYet(int Tool) {
+    ShowNotSupportedYetMessage(ButtonHintCaption(ToolList().Items(Tool)->Caption(), false));
+}
+
+void TKorvidForm::FilePrint() {
+    NotSupportedYet(T::FilePrint);
+}
+
+void TKorvidForm::FileSetPassword() {
+    NotSupportedYet(T::FileSetPassword);
+}
+
+void TKorvidForm::ViewHistory() {
+    NotSupportedYet(T::ViewHistory);
+}
+
+void TKorvidForm::EditCutAppend() {
+    NotSupportedYet(T::EditCutAppend);
+}
+
+void TKorvidForm::EditCopyAppend() {
+    NotSupportedYet(T::EditCopyAppend);
+}
+
+void TKorvidForm::EditFind() {
+    NotSupportedYet(T::EditFind);
+}
+
+void TKorvidForm::EditFindNext() {
+    NotSupportedYet(T::EditFindNext);
+}
+
+void TKorvidForm::EditReplace() {
+    NotSupportedYet(T::EditReplace);
+}
+
+void TKorvidForm::EditGoTo() {
+    NotSupportedYet(T::EditGoTo);
+}
+
+void TKorvidForm::EditNewClipboard() {
+    NotSupportedYet(T::EditNewClipboard);
+}
+
+void TKorvidForm::EditPasteClipboard(int Number) {
+    NotSupportedYet(NumberedTool(T::EditPasteClipboard1, Number));
+}
+
+void TKorvidForm::EditToggleBookmark(int Number) {
+    NotSupportedYet(NumberedTool(T::EditToggleBookmark1, Number));
+}
+
+void TKorvidForm::EditGoToBookmark(int Number) {
+    NotSupportedYet(NumberedTool(T::EditGoToBookmark1, Number));
+}
+
+void TKorvidForm::ViewOptions() {
+    NotSupportedYet(T::ViewOptions);
+}
+
+void TKorvidForm::ViewOrganizeFiles() {
+    NotSupportedYet(T::ViewOrganizeFiles);
+}
+
+void TKorvidForm::InsertDate() {
+    NotSupportedYet(T::InsertDate);
+}
+
+void TKorvidForm::InsertTime() {
+    NotSupportedYet(T::InsertTime);
+}
+
+void TKorvidForm::InsertFilename() {
+    NotSupportedYet(T::InsertFilename);
+}
+
+void TKorvidForm::InsertPathname() {
+    NotSupportedYet(T::InsertPathname);
+}
+
+void TKorvidForm::FormatSort() {
+    NotSupportedYet(T::FormatSort);
+}
+
+void TKorvidForm::FormatLowerCase() {
+    NotSupportedYet(T::FormatLowerCase);
+}
+
+void TKorvidForm::FormatUpperCase() {
+    NotSupportedYet(T::FormatUpperCase);
+}
+
+void TKorvidForm::FormatOppositeCase() {
+    NotSupportedYet(T::FormatOppositeCase);
+}
+
+void TKorvidForm::FormatIndent() {
+    NotSupportedYet(T::FormatIndent);
+}
+
+void TKorvidForm::FormatUnindent() {
+    NotSupportedYet(T::FormatUnindent);
+}
+
+void TKorvidForm::FavouritesAddFile() {
+    NotSupportedYet(T::FavouritesAddFile);
+}
+
+void TKorvidForm::FavouritesNewFolder() {
+    NotSupportedYet(T::FavouritesNewFolder);
+}
+
+void TKorvidForm::FavouritesRemove() {
+    NotSupportedYet(T::FavouritesRemove);
+}
+
+void TKorvidForm::ViewFavouritesBar() {
+    NotSupportedYet(T::ViewFavouritesBar);
+}
+
+void TKorvidForm::HistoryRemove() {
+    NotSupportedYet(T::HistoryRemove);
+}
+
+void TKorvidForm::FavouritesOpen() {
+    NotSupportedYet(T::FavouritesOpen);
+}
+
+void TKorvidForm::HistoryOpen() {
+    NotSupportedYet(T::HistoryOpen);
+}
+
+void TKorvidForm::FileRefresh() {
+    NotSupportedYet(T::FileRefresh);
+}
+
+void TKorvidForm::ViewDefineViews() {
+    NotSupportedYet(T::ViewDefineViews);
+}
+
+void TKorvidForm::ViewParagraphMarks() {
+    NotSupportedYet(T::ViewParagraphMarks);
+}
+
+void TKorvidForm::FileSendMail() {
+    NotSupportedYet(T::FileSendMail);
+}
+
+void TKorvidForm::FormatAsOneParagraph() {
+    NotSupportedYet(T::FormatAsOneParagraph);
+}
+
+void TKorvidForm::FormatAsSeparateParagraphs() {
+    NotSupportedYet(T::FormatAsSeparateParagraphs);
+}
+
+void TKorvidForm::EditSelectDelimitedText() {
+    NotSupportedYet(T::EditSelectDelimitedText);
+}
+
+void TKorvidForm::ViewCommandLines() {
+    NotSupportedYet(T::ViewCommandLines);
+}
+
+void TKorvidForm::ViewRunCommandLine() {
+    NotSupportedYet(T::ViewRunCommandLine);
+}
+
+void TKorvidForm::FileExploreFolder() {
+    NotSupportedYet(T::FileExploreFolder);
+}
+
+void TKorvidForm::HelpOnCurrentWord() {
+    NotSupportedYet(T::HelpOnCurrentWord);
+}
+
+void TKorvidForm::EditRecordKeystrokes() {
+    NotSupportedYet(T::EditRecordKeystrokes);
+}
+
+void TKorvidForm::EditPlayKeystrokes(bool Repeat) {
+    NotSupportedYet(Repeat ? T::EditPlayKeystrokesRepeatedly : T::EditPlayKeystrokes);
+}
+
+void TKorvidForm::ViewResetToolbars() {
+    NotSupportedYet(T::ViewResetToolbars);
+}
+
+void TKorvidForm::FormatAutoText() {
+    NotSupportedYet(T::FormatAutoText);
+}
+
+void TKorvidForm::FavouritesAddVolume() {
+    NotSupportedYet(T::FavouritesAddVolume);
+}
+
+void TKorvidForm::CompareFiles(bool TheseFiles) {
+    NotSupportedYet(TheseFiles ? T::FileCompareTheseFiles : T::FileCompareFiles);
+}
+
+void TKorvidForm::FileMarkForComparison() {
+    NotSupportedYet(T::FileMarkForComparison);
+}
+
+void TKorvidForm::FavouritesNewPSystemTextFile() {
+    NotSupportedYet(T::FavouritesNewPSystemTextFile);
+}
+
+void TKorvidForm::ViewPSystemFiler() {
+    NotSupportedYet(T::ViewPSystemFiler);
+}
+
+void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
+    NotSupportedYet(Override     ? T::CompileWithOverride
+                    : WhenPaused ? T::CompileWhenPaused
+                                 : T::CompileVoskSource);
+}
+
+void TKorvidForm::EditGoToLastEdit() {
+    NotSupportedYet(T::EditGoToLastEdit);
+}
+
+void TKorvidForm::EditGoToSearchResult(bool Straight) {
+    NotSupportedYet(Straight ? T::EditGoStraightToSearchResult : T::EditGoToSearchResult);
+}
+
+void TKorvidForm::EditGoBack() {
+    NotSupportedYet(T::EditGoBack);
+}
+
+void TKorvidForm::EditApplyChanges() {
+    NotSupportedYet(T::EditApplyChanges);
+}
+
+void TKorvidForm::EditDeleteWord() {
+    NotSupportedYet(T::EditDeleteWord);
+}
+
+void TKorvidForm::EditFindInFolder() {
+    NotSupportedYet(T::EditFindInFolder);
+}
+
+void TKorvidForm::FileBrowseVolume() {
+    NotSupportedYet(T::FileBrowseVolume);
+}
+
+void TKorvidForm::FileOpenRandom() {
+    NotSupportedYet(T::FileOpenRandom);
+}
+
+void TKorvidForm::FormatCentre() {
+    NotSupportedYet(T::FormatCentre);
+}
+
+void TKorvidForm::FilePrepareDefsHelp() {
+    NotSupportedYet(T::FilePrepareDefsHelp);
+}
+
+void TKorvidForm::ViewDebuggingBar() {
+    NotSupportedYet(T::ViewDebuggingBar);
+}
+
+void TKorvidForm::DebugConnection() {
+    NotSupportedYet(T::DebugConnection);
+}
+
+void TKorvidForm::ViewBringLineToMiddle() {
+    NotSupportedYet(T::ViewBringLineToMiddle);
+}
+
+void TKorvidForm::DebugGoToTab(TDebuggingTab Tab) {
+    NotSupportedYet(DebuggingTabTool(Tab));
+}
+
+void TKorvidForm::DebugGoToAdjacentTab(bool Next) {
+    NotSupportedYet(Next ? T::DebugGoToNextTab : T::DebugGoToPreviousTab);
+}
+
+void TKorvidForm::HelpKorvidHelp() {
+    NotSupportedYet(T::HelpKorvidHelp);
+}
+
+void TKorvidForm::ViewDefsEditor() {
+    NotSupportedYet(T::ViewDefsEditor);
+}
+
+void TKorvidForm::FormatLintrel() {
+    NotSupportedYet(T::FormatLintrel);
+}
+
+void TKorvidForm::EditFindInAllOpenDocuments() {
+    NotSupportedYet(T::EditFindInAllOpenDocuments);
+}
+
+void TKorvidForm::FavouritesLocateFile() {
+    NotSupportedYet(T::FavouritesLocateFile);
+}
+
+void TKorvidForm::SubversionUpdate() {
+    NotSupportedYet(T::SubversionUpdate);
+}
+
+void TKorvidForm::SubversionCommit() {
+    NotSupportedYet(T::SubversionCommit);
+}
+
+void TKorvidForm::SubversionLog(TSubversionTarget Target) {
+    NotSupportedYet(Target == TSubversionTarget::ActiveFile ? T::FileSubversionLog
+                                                            : T::SubversionLog);
+}
+
+void TKorvidForm::SubversionBrowse() {
+    NotSupportedYet(T::SubversionBrowse);
+}
+
+void TKorvidForm::DebugFindInCurrentSources() {
+    NotSupportedYet(T::DebugFindInCurrentSources);
+}
+
+void TKorvidForm::EditGoToAdjacentSearchResult(bool Next) {
+    NotSupportedYet(Next ? T::EditGoToNextSearchResult : T::EditGoToPreviousSearchResult);
+}
+
+void TKorvidForm::FormatAsComment() {
+    NotSupportedYet(T::FormatAsComment);
+}
+
+void TKorvidForm::SetSearchTermToSelection() {
+    NotSupportedYet(T::SetSearchTermToSelection);
+}
+
+void TKorvidForm::EditAnchorSelection() {
+    NotSupportedYet(T::EditAnchorSelection);
+}
+
+void TKorvidForm::EditCopyRecordedKeystrokes() {
+    NotSupportedYet(T::EditCopyRecordedKeystrokes);
+}
+
+void TKorvidForm::EditPickRecordedKeystrokes() {
+    NotSupportedYet(T::EditPickRecordedKeystrokes);
+}
+
+void TKorvidForm::FavouritesOpenExternally() {
+    NotSupportedYet(T::FavouritesOpenExternally);
+}
+
+void TKorvidForm::SubversionDiff(TSubversionTarget Target) {
+    NotSupportedYet(Target == TSubversionTarget::ActiveFile ? T::FileSubversionDiff
+                                                            : T::SubversionDiff);
+}
+
+void TKorvidForm::EditGoToLastError() {
+    NotSupportedYet(T::EditGoToLastError);
+}
+
+namespace {
+
+// The debugger's commands, until the debugger is built.
+class TDebuggerNotBuiltYet : public TDebuggerCommands {
+public:
+    explicit TDebuggerNotBuiltYet(TKorvidForm& Form) : FForm(Form) {}
+    void AddBreakpoint(bool RunToCursor) override {
+        Say(RunToCursor ? T::DebugRunToCursor : T::DebugAddBreakpoint);
+    }
+    void Pause() override { Say(T::DebugPause); }
+    void Resume(bool Abort) override { Say(Abort ? T::DebugAbort : T::DebugResume); }
+    void DumpMemory() override { Say(T::DebugDumpMemory); }
+    void StepInto() override { Say(T::DebugStepInto); }
+    void StepOver() override { Say(T::DebugStepOver); }
+    void ShowExecutionPoint() override { Say(T::DebugShowExecutionPoint); }
+    void ShowTableViewer() override { Say(T::DebugShowTableViewer); }
+    void FindDeclaration(bool Undo) override {
+        Say(Undo ? T::DebugUndoFindDeclaration : T::DebugFindDeclaration);
+    }
+    void StepOut() override { Say(T::DebugStepOut); }
+
+private:
+    void Say(int Tool) { FForm.NotSupportedYet(Tool); }
+    TKorvidForm& FForm;
+};
+
+// The find dialogs, until they are built: opening a folder waits for the folder search.
+class TSearchNotBuiltYet : public TSearchService {
+public:
+    explicit TSearchNotBuiltYet(TKorvidForm& Form) : FForm(Form) {}
+    bool CanRepeatSearch() const override { return false; }
+    void ShowSearchFolderDialog(const std::string&) override {
+        FForm.NotSupportedYet(T::EditFindInFolder);
+    }
+
+private:
+    TKorvidForm& FForm;
+};
+
+} // namespace
+
+std::unique_ptr<TDebuggerCommands> MakeDebuggerCommands(TKorvidForm& Form) {
+    return std::make_unique<TDebuggerNotBuiltYet>(Form);
+}
+
+std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form) {
+    return std::make_unique<TSearchNotBuiltYet>(Form);
+}
 
 } // namespace korvid

@@ -80,6 +80,7 @@ void CollectFolderFiles(const fs::path& Folder, const std::vector<std::string>& 
 
 void TKorvidForm::OpenFile(const std::string& Name, bool ReadOnly, const std::string& AltName) {
     OpenDocument(Name, ReadOnly, AltName, nullptr);
+    FocusActiveEditor();
 }
 
 void TKorvidForm::LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target) {

@@ -136,7 +136,12 @@ bool TKorvidForm::SaveEditorAs(TDocumentEditor* Editor) {
     TSaveDialog& Dialog = *FSaveDialog;
     Dialog.Filter = "All Files (*.*)|*.*";
     Dialog.Options = {ofHideReadOnly, ofPathMustExist};
-    if (Dialog.InitialDir().empty())
+    // A document with a file starts beside it (a volume's document beside its volume); an
+    // untitled one where the last save went.
+    if (Editor->HasFileName())
+        Dialog.SetInitialDir(
+            fs::path(Editor->FileName.substr(0, Editor->FileName.find('>'))).parent_path());
+    else
         Dialog.SetInitialDir(FSettings.SaveFolder);
     Dialog.Title = "Save " + Editor->GetShortDisplayName() + " As";
     Dialog.FileName = Editor->GetShortDisplayName();

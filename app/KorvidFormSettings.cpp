@@ -85,8 +85,8 @@ void TKorvidForm::LoadSettings() {
         ReadInteger(Reg, "Find Form Top", S.FindFormTop);
         ReadInteger(Reg, "History Form Left", S.HistoryFormLeft);
         ReadInteger(Reg, "History Form Top", S.HistoryFormTop);
-        S.OpenFolder = FloppyRoot(Reg.ReadStringDefault("Open Folder", "C:\\"));
-        S.SaveFolder = FloppyRoot(Reg.ReadStringDefault("Save Folder", "C:\\"));
+        S.OpenFolder = FloppyRoot(Reg.ReadStringDefault("Open Folder", DefaultDialogFolder()));
+        S.SaveFolder = FloppyRoot(Reg.ReadStringDefault("Save Folder", DefaultDialogFolder()));
         S.PasswordAsAsterisks = Reg.ReadBoolDefault("Password As Asterisks", true);
         ViewStatus = Reg.ReadBoolDefault("View Status Bar", true);
         Reg.CloseKey();

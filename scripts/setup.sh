@@ -3,7 +3,8 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config binutils ccache qt6-base-dev libgl-dev fonts-dejavu-core
-          libgtest-dev libgmock-dev googletest libbenchmark-dev)
+          libgtest-dev libgmock-dev googletest libbenchmark-dev
+          qt6-qpa-plugins xvfb xdotool)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -50,6 +50,18 @@ std::string_view NextPiece(std::string_view Text, std::size_t& Position) {
     return Text.substr(Start, End - Start);
 }
 
+// The letter after the single "&" of a caption, in lower case; none without one.
+QChar AcceleratorOf(const QString& Caption) {
+    for (qsizetype I = 0; I + 1 < Caption.size(); ++I) {
+        if (Caption[I] != '&')
+            continue;
+        if (Caption[I + 1] != '&')
+            return Caption[I + 1].toLower();
+        ++I; // "&&" is a plain "&"
+    }
+    return {};
+}
+
 } // namespace
 
 // ---- Layout --------------------------------------------------------------------------------
@@ -308,7 +320,29 @@ void TMessageForm::keyPressEvent(QKeyEvent* Event) {
             Button->Click();
         return;
     }
+    const bool Letter =
+        Event->modifiers() == Qt::NoModifier || Event->modifiers() == Qt::ShiftModifier;
+    if (Letter && Event->text().size() == 1 && PressAccelerator(Event->text()[0].toLower()))
+        return;
     QDialog::keyPressEvent(Event);
+}
+
+// A box has nothing to type into, so its accelerator letters work without Alt.
+bool TMessageForm::PressAccelerator(QChar Letter) {
+    if (Letter.isNull() || !Letter.isLetterOrNumber())
+        return false;
+    for (TMessageButton* Button : FButtons)
+        if (Button->isEnabled() && AcceleratorOf(Button->text()) == Letter) {
+            Button->setFocus();
+            Button->Click();
+            return true;
+        }
+    if (FCheckBox->isVisibleTo(this) && AcceleratorOf(FCheckBox->text()) == Letter) {
+        FCheckBox->setFocus();
+        FCheckBox->setChecked(!FCheckBox->isChecked());
+        return true;
+    }
+    return false;
 }
 
 void TMessageForm::paintEvent(QPaintEvent* Event) {

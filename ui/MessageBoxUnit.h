@@ -140,6 +140,8 @@ private:
     void Finish(int Value);
     TMessageButton* CancelButton() const;
     TMessageButton* EnterButton() const;
+    // Presses the button or toggles the check box whose accelerator is Letter (lower case).
+    bool PressAccelerator(QChar Letter);
 
     QLabel* FImage;
     QCheckBox* FCheckBox;

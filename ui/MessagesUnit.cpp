@@ -396,6 +396,11 @@ void ShowLinesTruncatedMessage() {
            TMessageIcon::Warning);
 }
 
+void ShowNotSupportedYetMessage(std::string_view Caption) {
+    ShowOk("Korvid", FormatMessageText("%1 is not supported yet.", {Caption}),
+           TMessageIcon::Information);
+}
+
 bool AskYesNo(std::string_view Caption, std::string_view Text) {
     return TYesNo(Caption, Text).Show() == 1;
 }

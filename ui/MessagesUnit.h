@@ -72,6 +72,8 @@ void ShowRunCommandLineError(std::string_view CommandLine, int Code);
 bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName);
 bool ShowUnableToSaveMessage(int ListKind, std::string& FileName);
 void ShowLinesTruncatedMessage();
+// A command whose handling is not there yet; Caption is the command's plain caption.
+void ShowNotSupportedYetMessage(std::string_view Caption);
 bool AskYesNo(std::string_view Caption, std::string_view Text);
 // True for the first button.
 bool AskWithButtons(std::string_view Caption, std::string_view Text, std::string_view FirstCaption,

@@ -140,6 +140,24 @@ void TPlainTextEditor::InsertTextAtCaret(std::string_view Text) {
     FEdit->textCursor().insertText(Value);
 }
 
+void TPlainTextEditor::CutToClipboard() {
+    if (!FEdit->isReadOnly())
+        FEdit->cut();
+}
+
+void TPlainTextEditor::CopyToClipboard() {
+    FEdit->copy();
+}
+
+void TPlainTextEditor::PasteFromClipboard() {
+    if (!FEdit->isReadOnly())
+        FEdit->paste();
+}
+
+void TPlainTextEditor::SelectAll() {
+    FEdit->selectAll();
+}
+
 void TPlainTextEditor::MoveCaretTo(int Line, int Column) {
     QTextBlock Block = FEdit->document()->findBlockByNumber(std::max(Line - 1, 0));
     if (!Block.isValid())

@@ -31,6 +31,10 @@ public:
     bool HasSelection() const override;
     int GetSelTextLen() const override;
     void InsertTextAtCaret(std::string_view Text) override;
+    void CutToClipboard() override;
+    void CopyToClipboard() override;
+    void PasteFromClipboard() override;
+    void SelectAll() override;
     void MoveCaretTo(int Line, int Column) override;
     int LineCount() const override;
     int ParaCount() const override;

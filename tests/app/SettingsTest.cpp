@@ -4,6 +4,7 @@
 #include "workspace/ToolIndexes.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QStatusBar>
 
 namespace korvid::test {
@@ -49,7 +50,7 @@ TEST_F(TSettingsTest, AFirstRunKeepsEveryDefaultAndCreatesNothingOnTheLegacySide
     MakeForm();
     EXPECT_EQ(Form->width(), 1820);
     EXPECT_FALSE(Form->Options().HideExtensions);
-    EXPECT_EQ(Form->WindowSettings().OpenFolder, "C:\\");
+    EXPECT_EQ(Form->WindowSettings().OpenFolder, QDir::homePath().toStdString());
     EXPECT_TRUE(Form->WindowSettings().PasswordAsAsterisks);
     Form.reset();
     EXPECT_FALSE(KeyExists(Legacy(RootKeys)));

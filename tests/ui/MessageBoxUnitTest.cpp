@@ -2,6 +2,9 @@
 
 #include "ui/ModalRunner.h"
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+
 #include <gtest/gtest.h>
 
 namespace korvid {
@@ -145,6 +148,49 @@ TEST_F(MessageFormTest, EscPressesTheCancelButtonAndTheCloseBoxAnswersMinusOne) 
         Script.Then(CloseBox());
         EXPECT_EQ(Form.ShowMessageForm(), -1);
     }
+}
+
+// A key typed into the box, as the keyboard delivers it: to the button with the focus first.
+TModalStep TypeKey(int Key, const QString& Text, Qt::KeyboardModifiers Modifiers = {}) {
+    return [=](QDialog& Dialog) {
+        QKeyEvent Press(QEvent::KeyPress, Key, Modifiers, Text);
+        QWidget* Target = Dialog.focusWidget() ? Dialog.focusWidget() : &Dialog;
+        QCoreApplication::sendEvent(Target, &Press);
+    };
+}
+
+TEST_F(MessageFormTest, TheAcceleratorLetterAlonePressesItsButton) {
+    struct TCase {
+        int Key;
+        QString Text;
+        Qt::KeyboardModifiers Modifiers;
+        int Result; // -1: the box stayed open
+    };
+    HookAnswer = true;
+    const std::vector<TCase> Cases = {
+        {Qt::Key_D, "d", Qt::NoModifier, 0},
+        {Qt::Key_D, "D", Qt::ShiftModifier, 0},
+        {Qt::Key_S, "s", Qt::NoModifier, 1},
+        {Qt::Key_A, "a", Qt::NoModifier, -1}, // no button has it
+        {Qt::Key_D, "d", Qt::ControlModifier, -1},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Text.toStdString());
+        TScriptedModals Script;
+        Script.Then(TypeKey(Case.Key, Case.Text, Case.Modifiers));
+        EXPECT_EQ(Form.ShowMessageForm(), Case.Result);
+    }
+}
+
+TEST_F(MessageFormTest, TheCheckBoxLetterTogglesIt) {
+    TMessageForm Other;
+    Other.AddMessageButton("OK", true, {}, 0, true);
+    Other.ShowCheckBox(true);
+    Other.SetCheckBoxCaption("S&how this next time");
+    TScriptedModals Script;
+    Script.Then(TypeKey(Qt::Key_H, "h")).Then(PressEnter());
+    EXPECT_EQ(Other.ShowMessageForm(), 0);
+    EXPECT_FALSE(Other.CheckBoxChecked());
 }
 
 TEST_F(MessageFormTest, EscWithoutACancelButtonClosesWithMinusOne) {

@@ -1,0 +1,194 @@
+#include "FormFixture.h"
+
+#include "workspace/ToolIndexes.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTextCursor>
+
+#include <string>
+#include <vector>
+
+namespace korvid::test {
+namespace {
+
+namespace T = ToolIndex;
+
+std::string NotSupportedText(std::string_view Caption) {
+    return std::string(Caption) + " is not supported yet.";
+}
+
+// What a user could see change after a command.
+struct TWindowState {
+    std::vector<std::string> Text;
+    int SelectionLength = 0;
+    bool Modified = false;
+    bool ReadOnly = false;
+    int Tabs = 0;
+    int ActiveTab = -1;
+    std::string Title;
+    bool StatusBarVisible = false;
+    std::string Clipboard;
+    std::vector<bool> ToolStates;
+    bool operator==(const TWindowState&) const = default;
+};
+
+class TToolsTest : public TFormTest {
+protected:
+    QPlainTextEdit* Edit() const {
+        return static_cast<TPlainTextEditor*>(Form->ActiveEditor())->TextEdit();
+    }
+
+    void Select(int From, int To) {
+        QTextCursor Cursor = Edit()->textCursor();
+        Cursor.setPosition(From);
+        Cursor.setPosition(To, QTextCursor::KeepAnchor);
+        Edit()->setTextCursor(Cursor);
+    }
+
+    // A named, modified document with a selection, an undo and a redo step, and text on the
+    // clipboard: a state in which every built command has something to do.
+    void OpenBusyDocument() {
+        Form->OpenFile(File("doc.txt", "alpha beta\r\ngamma"), false, {});
+        TDocumentEditor* Editor = Form->ActiveEditor();
+        Editor->MoveCaretTo(1, 1);
+        Editor->InsertTextAtCaret("1");
+        Editor->MoveCaretTo(2, 1);
+        Editor->InsertTextAtCaret("2");
+        Editor->Undo();
+        Select(1, 6);
+        QApplication::clipboard()->setText("clip");
+        Form->UpdateCommandStates();
+    }
+
+    TWindowState State() const {
+        TWindowState S;
+        if (TDocumentEditor* Editor = Form->ActiveEditor()) {
+            S.Text = Editor->Paragraphs();
+            S.SelectionLength = Editor->HasSelection() ? Editor->GetSelTextLen() : 0;
+            S.Modified = Editor->Modified();
+            S.ReadOnly = Editor->ReadOnly();
+        }
+        S.Tabs = Form->TabCount();
+        S.ActiveTab = Form->Tabs()->currentIndex();
+        S.Title = Form->windowTitle().toStdString();
+        S.StatusBarVisible = !Form->statusBar()->isHidden();
+        S.Clipboard = QApplication::clipboard()->text().toStdString();
+        for (int Index = 0; Index < ToolList().Count(); ++Index) {
+            const TKorvidTool* Tool = ToolList().Items(Index);
+            S.ToolStates.push_back(Tool->Enabled());
+            S.ToolStates.push_back(Tool->Down());
+            S.ToolStates.push_back(Tool->Hidden());
+        }
+        return S;
+    }
+};
+
+// Every built-in tool, run on a document, either does something a user can see or says that it
+// is not supported yet; none does nothing at all.
+TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
+    for (int Index = 0; Index < ToolList().Count(); ++Index) {
+        // Its button only opens the auto-text drop-down; the tool itself runs nothing.
+        if (Index == T::FormatAutoTextDropDown)
+            continue;
+        MakeForm();
+        OpenBusyDocument();
+        TKorvidTool* Tool = ToolList().Items(Index);
+        SCOPED_TRACE(Tool->Name());
+        const TWindowState Before = State();
+        TScriptedModals Dialogs; // every dialog is recorded and closed unanswered
+        Tool->Execute();
+        const auto& Shown = Dialogs.Shown();
+        const bool SaysNotSupported =
+            Shown.size() == 1 && Shown[0].Message &&
+            Shown[0].Message->Text == NotSupportedText(ButtonHintCaption(Tool->Caption(), false)) &&
+            Shown[0].Caption == "Korvid";
+        if (!SaysNotSupported) {
+            EXPECT_TRUE(!Shown.empty() || !(State() == Before)) << "did nothing";
+        }
+        for (const auto& Dialog : Shown) {
+            if (Dialog.Message && Dialog.Message->Text.find("not supported") != std::string::npos) {
+                EXPECT_TRUE(SaysNotSupported) << Dialog.Message->Text;
+            }
+        }
+        Form.reset();
+    }
+}
+
+// The message names the command as a user reads it: no accelerator, no dots, no braces.
+TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
+    const std::vector<std::pair<int, std::string>> Cases = {
+        {T::FilePrint, "Print"},
+        {T::EditToggleBookmark1, "Toggle Bookmark 1"},
+        {T::EditGoToBookmark0, "Go to Bookmark 0"},
+        {T::HistoryRemove, "Remove History File"},
+        {T::EditPlayKeystrokesRepeatedly, "Play Keystrokes Repeatedly"},
+        {T::CompileWhenPaused, "Compile When Paused"},
+        {T::DebugGoToWatchesTab, "Go to Watches Tab"},
+        {T::FileSubversionLog, "Subversion Log"},
+        {T::DebugRunToCursor, "Run to Cursor"},
+        {T::DebugUndoFindDeclaration, "Undo Find Declaration"},
+    };
+    MakeForm();
+    OpenBusyDocument();
+    for (const auto& [Index, Caption] : Cases) {
+        TScriptedModals Dialogs;
+        Dialogs.Press("OK");
+        ToolList().Items(Index)->Execute();
+        ASSERT_EQ(Dialogs.Shown().size(), 1u) << Caption;
+        EXPECT_EQ(Dialogs.Last().Caption, "Korvid");
+        EXPECT_EQ(Dialogs.Last().Message->Text, NotSupportedText(Caption));
+        EXPECT_EQ(Dialogs.Unanswered(), 0);
+    }
+}
+
+// Opening a folder waits for the folder search, and says so.
+TEST_F(TToolsTest, OpeningAFolderSaysTheFolderSearchIsNotSupportedYet) {
+    TKorvidFormSetup Setup;
+    Setup.WorkArea = QRect(0, 0, 1920, 1040);
+    Form = std::make_unique<TKorvidForm>(std::move(Setup));
+    std::filesystem::create_directory(Dir / "src");
+    TScriptedModals Dialogs;
+    Dialogs.Press("OK");
+    Form->OpenFile((Dir / "src").string(), false, {});
+    ASSERT_EQ(Dialogs.Shown().size(), 1u);
+    EXPECT_EQ(Dialogs.Last().Caption, "Korvid");
+    EXPECT_EQ(Dialogs.Last().Message->Text, NotSupportedText("Find in Folder"));
+    EXPECT_EQ(Form->TabCount(), 0);
+}
+
+// The clipboard commands work on the active document; a read-only one is only copied from.
+TEST_F(TToolsTest, ClipboardCommandsFollowTheDocument) {
+    MakeForm();
+    Form->OpenFile(File("doc.txt", "alpha beta"), false, {});
+    Select(0, 5);
+    ToolList().Items(T::EditCopy)->Execute();
+    EXPECT_EQ(QApplication::clipboard()->text(), "alpha");
+    Select(6, 10);
+    ToolList().Items(T::EditPaste)->Execute();
+    EXPECT_EQ(ActiveText(), "alpha alpha");
+    Select(0, 6);
+    ToolList().Items(T::EditCut)->Execute();
+    EXPECT_EQ(ActiveText(), "alpha");
+    EXPECT_EQ(QApplication::clipboard()->text(), "alpha ");
+    ToolList().Items(T::EditSelectAll)->Execute();
+    EXPECT_EQ(Form->ActiveEditor()->GetSelTextLen(), 5);
+    EXPECT_TRUE(ToolEnabled(T::EditCut));
+
+    Form->ActiveEditor()->SetReadOnly(true);
+    Form->UpdateCommandStates();
+    EXPECT_FALSE(ToolEnabled(T::EditCut));
+    EXPECT_FALSE(ToolEnabled(T::EditPaste));
+    EXPECT_TRUE(ToolEnabled(T::EditCopy));
+    ToolList().Items(T::EditCut)->Execute();
+    ToolList().Items(T::EditPaste)->Execute();
+    EXPECT_EQ(ActiveText(), "alpha");
+    QApplication::clipboard()->clear();
+    ToolList().Items(T::EditCopy)->Execute();
+    EXPECT_EQ(QApplication::clipboard()->text(), "alpha");
+}
+
+} // namespace
+} // namespace korvid::test

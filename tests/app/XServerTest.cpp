@@ -1,0 +1,136 @@
+#include "tests/support/TempDir.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace korvid::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+QString Q(const fs::path& Path) {
+    return QString::fromStdString(Path.string());
+}
+
+void Stop(QProcess& Process) {
+    if (Process.state() == QProcess::NotRunning)
+        return;
+    Process.terminate();
+    if (!Process.waitForFinished(5000)) {
+        Process.kill();
+        Process.waitForFinished(5000);
+    }
+}
+
+// A private X server on the first free display, gone with the object.
+class TXServer {
+public:
+    TXServer(const QString& Program) {
+        const int First = 100 + int(QCoreApplication::applicationPid() % 400);
+        for (int Number = First; Number < First + 50 && FDisplay.isEmpty(); ++Number) {
+            const std::string Socket = "/tmp/.X11-unix/X" + std::to_string(Number);
+            const std::string Lock = "/tmp/.X" + std::to_string(Number) + "-lock";
+            if (fs::exists(Socket) || fs::exists(Lock))
+                continue;
+            FServer = std::make_unique<QProcess>();
+            FServer->start(Program, {":" + QString::number(Number), "-nolisten", "tcp", "-screen",
+                                     "0", "1280x1024x24"});
+            if (!FServer->waitForStarted(5000))
+                continue;
+            // Ready once its socket is there; gone at once when another server took the number.
+            const QDeadlineTimer Deadline(10000);
+            while (!fs::exists(Socket) && FServer->state() == QProcess::Running &&
+                   !Deadline.hasExpired())
+                FServer->waitForFinished(50);
+            if (fs::exists(Socket) && FServer->state() == QProcess::Running)
+                FDisplay = ":" + QString::number(Number);
+            else
+                Stop(*FServer);
+        }
+    }
+    ~TXServer() {
+        if (FServer)
+            Stop(*FServer);
+    }
+    const QString& Display() const { return FDisplay; }
+
+private:
+    std::unique_ptr<QProcess> FServer;
+    QString FDisplay;
+};
+
+// The built program under a real X server, typed into by the X server's own test keyboard.
+class TXServerTest : public ::testing::Test {
+protected:
+    TTempDir Dir;
+    QString XdoTool;
+    std::unique_ptr<TXServer> Server;
+    QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+
+    void SetUp() override {
+        const QString Xvfb = QStandardPaths::findExecutable("Xvfb");
+        XdoTool = QStandardPaths::findExecutable("xdotool");
+        if (Xvfb.isEmpty() || XdoTool.isEmpty())
+            GTEST_SKIP() << "Xvfb and xdotool are needed";
+        Server = std::make_unique<TXServer>(Xvfb);
+        ASSERT_FALSE(Server->Display().isEmpty()) << "no X server could be started";
+        for (const char* Folder : {"config", "data", "runtime"})
+            fs::create_directory(Dir / Folder);
+        fs::permissions(Dir / "runtime", fs::perms::owner_all);
+        Environment.insert("DISPLAY", Server->Display());
+        Environment.insert("QT_QPA_PLATFORM", "xcb");
+        Environment.insert("XDG_CONFIG_HOME", Q(Dir / "config"));
+        Environment.insert("XDG_DATA_HOME", Q(Dir / "data"));
+        Environment.insert("XDG_RUNTIME_DIR", Q(Dir / "runtime"));
+        Environment.remove("KORVID_KEY_SCRIPT");
+    }
+
+    // Runs xdotool to its end; its output without the final line end.
+    std::string Xdo(const QStringList& Arguments) {
+        QProcess Tool;
+        Tool.setProcessEnvironment(Environment);
+        Tool.start(XdoTool, Arguments);
+        if (!Tool.waitForFinished(30000))
+            Stop(Tool);
+        return Tool.readAllStandardOutput().trimmed().toStdString();
+    }
+};
+
+TEST_F(TXServerTest, TypingRightAfterStartGoesIntoTheDocumentUnderItsExactCaption) {
+    WriteFileBytes(Dir / "doc.txt", "world");
+    QProcess Program;
+    Program.setProcessEnvironment(Environment);
+    Program.start(KORVID_PROGRAM, {Q(Dir / "doc.txt")});
+    ASSERT_TRUE(Program.waitForStarted(10000));
+
+    // As soon as the window is there, with no click into it.
+    const std::string Window = Xdo({"search", "--sync", "--onlyvisible", "--name", "^Korvid - "});
+    ASSERT_FALSE(Window.empty()) << Program.readAllStandardError().toStdString();
+    Xdo({"type", "--delay", "20", "hello "});
+    Xdo({"key", "ctrl+s"});
+    EXPECT_EQ(Xdo({"getwindowname", QString::fromStdString(Window)}),
+              "Korvid - " + (Dir / "doc.txt").string());
+    // Closing the saved document asks nothing.
+    Xdo({"key", "ctrl+F4"});
+    const QDeadlineTimer Deadline(10000);
+    while (Xdo({"getwindowname", QString::fromStdString(Window)}) != "Korvid" &&
+           !Deadline.hasExpired())
+        QThread::msleep(50);
+    EXPECT_EQ(Xdo({"getwindowname", QString::fromStdString(Window)}), "Korvid");
+    Stop(Program);
+
+    EXPECT_EQ(ReadFileBytes(Dir / "doc.txt"), "hello world");
+}
+
+} // namespace
+} // namespace korvid::test
