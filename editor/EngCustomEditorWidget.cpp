@@ -10,6 +10,8 @@
 #include <QGlyphRun>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QScrollBar>
 #include <QSignalBlocker>
@@ -307,10 +309,27 @@ void TEngCustomEditorWidget::SysKeyDown(int Key, TModifiers Mods) {
     if (Key == VK_TAB || Key == VK_MENU)
         return;
     const std::uint16_t Code = Controller().EntryCommands().TranslateKeys(Key, EngShiftOf(Mods));
-    if (Code != 0) {
-        E.ProcessCommand(Code, static_cast<std::uint16_t>(Key));
+    if (Code != 0 && E.ProcessCommand(Code, static_cast<std::uint16_t>(Key))) {
         SyncInsertMode();
+        return;
     }
+    OpenMenuOfMnemonic(Key);
+}
+
+// Alt with a letter that nothing else takes opens the window's menu of that letter, as the
+// window system does for a key the editor passes on.
+void TEngCustomEditorWidget::OpenMenuOfMnemonic(int Key) {
+    const bool LetterOrDigit = (Key >= 'A' && Key <= 'Z') || (Key >= '0' && Key <= '9');
+    QMenuBar* Bar = window()->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!LetterOrDigit || Bar == nullptr || !Bar->isVisible())
+        return;
+    const QKeySequence Wanted(QKeyCombination(Qt::AltModifier, static_cast<Qt::Key>(Key)));
+    for (QAction* Action : Bar->actions())
+        if (Action->isVisible() && Action->isEnabled() && Action->menu() != nullptr &&
+            QKeySequence::mnemonic(Action->text()) == Wanted) {
+            Bar->setActiveAction(Action);
+            return;
+        }
 }
 
 void TEngCustomEditorWidget::TypeText(const QString& Text) {

@@ -102,6 +102,7 @@ private:
     bool KeyTakenByHook(int Key, TModifiers Mods);
     void KeyDown(int Key, TModifiers Mods, const QString& Text);
     void SysKeyDown(int Key, TModifiers Mods);
+    void OpenMenuOfMnemonic(int Key);
     void TypeText(const QString& Text);
     void Record(TKeystrokeKind Kind, std::uint16_t Data, std::uint16_t Code);
     void SyncInsertMode();

@@ -10,6 +10,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
 
 namespace korvid::test {
 namespace {
@@ -75,6 +78,29 @@ TEST_F(TEditorDocumentTest, CtrlKeysRunTheirToolsFromTheEditor) {
     QApplication::sendEvent(&Control(), &Press);
     EXPECT_FALSE(Form->ActiveEditor()->Modified());
     EXPECT_EQ(ReadFileBytes(Name), "xk");
+}
+
+// Alt and a menu's letter opens that menu from the text, unless a tool has the key.
+TEST_F(TEditorDocumentTest, AltAndAMenusLetterOpensItsMenu) {
+    MakeProgramForm();
+    Form->OpenFile(File("m.txt", "m"), false, {});
+    Form->show();
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    QMenuBar* Bar = Form->menuBar();
+    for (QAction* Menu : Bar->actions()) {
+        const QKeySequence Mnemonic = QKeySequence::mnemonic(Menu->text());
+        if (Mnemonic.isEmpty())
+            continue;
+        SCOPED_TRACE(Menu->text().toStdString());
+        const auto Key = static_cast<Qt::Key>(Mnemonic[0].key());
+        QTest::keyClick(&Control(), Key, Qt::AltModifier);
+        ASSERT_NE(Menu->menu(), nullptr);
+        EXPECT_TRUE(Menu->menu()->isVisible());
+        Menu->menu()->close();
+        Bar->setActiveAction(nullptr);
+    }
+    EXPECT_EQ(Form->ActiveEditor()->Paragraphs(), (std::vector<std::string>{"m"}));
 }
 
 } // namespace
