@@ -1,6 +1,7 @@
 #include "app/KorvidForm.h"
 
 #include "app/BackupUnit.h"
+#include "editor/engine/EngCustomEditor.h"
 #include "foundation/RegistryEx.h"
 #include "platform/Cp1252.h"
 #include "ui/FormUtilities.h"
@@ -122,6 +123,7 @@ void TKorvidForm::LoadSettings() {
     LoadSortOptions(FSortOptions);
     LoadShortCuts();
 
+    TEngCustomEditor::MoveAfterPaste = FOptions.MoveAfterPaste;
     ApplyPSystemAware();
     ApplyScrollableTabs();
     ApplyVariableIcons();

@@ -1,5 +1,6 @@
 #include "FormFixture.h"
 
+#include "editor/engine/EngCustomEditor.h"
 #include "foundation/RegistryEx.h"
 #include "workspace/ToolIndexes.h"
 
@@ -60,6 +61,21 @@ TEST_F(TSettingsTest, AFirstRunKeepsEveryDefaultAndCreatesNothingOnTheLegacySide
         EXPECT_TRUE(KeyExists(Current(*Pair))) << Current(*Pair);
     EXPECT_EQ(ReadInteger(Current(RootKeys), "Window Width"), 1820);
     EXPECT_EQ(ReadInteger(Current(RootKeys), "Window Left"), 50);
+}
+
+// The editors' caret goes after pasted text exactly when "Move After Paste" says so.
+TEST_F(TSettingsTest, MoveAfterPasteReachesTheEditors) {
+    for (const bool Stored : {true, false}) {
+        Write(Current(OptionsKeys),
+              [&](TRegistryEx& Reg) { Reg.WriteBool("Move After Paste", Stored); });
+        TEngCustomEditor::MoveAfterPaste = !Stored;
+        MakeForm();
+        EXPECT_EQ(TEngCustomEditor::MoveAfterPaste, Stored);
+        Form.reset();
+    }
+    TRegistryEx().DeleteKey(Current(OptionsKeys));
+    MakeForm();
+    EXPECT_TRUE(TEngCustomEditor::MoveAfterPaste) << "the option's default";
 }
 
 TEST_F(TSettingsTest, AMaximisedWindowStoresItsNormalRectangle) {
