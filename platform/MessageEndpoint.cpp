@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QtEndian>
 #include <array>
@@ -68,21 +69,39 @@ bool TMessageEndpoint::IsListening() const {
 
 void TMessageEndpoint::AcceptConnections() {
     while (QLocalSocket* Socket = FServer->nextPendingConnection()) {
-        connect(Socket, &QLocalSocket::disconnected, Socket, &QObject::deleteLater);
+        connect(Socket, &QLocalSocket::disconnected, this,
+                [this, Socket] { Disconnected(Socket); });
         connect(Socket, &QLocalSocket::readyRead, this, [this, Socket] { ReadFrom(Socket); });
         ReadFrom(Socket);
     }
 }
 
+void TMessageEndpoint::Disconnected(QLocalSocket* Socket) {
+    // A handler still holding the socket deletes it when it returns.
+    if (!FDispatching.contains(Socket))
+        Socket->deleteLater();
+}
+
 void TMessageEndpoint::ReadFrom(QLocalSocket* Socket) {
-    while (Socket->bytesAvailable() >= FrameSize) {
-        const TEndpointMessage Message = DecodeFrame(Socket->read(FrameSize));
+    // More bytes arriving while a handler runs a nested loop wait for it: the loop below reads
+    // them once the handler returns, so answers keep the order of their requests.
+    if (FDispatching.contains(Socket))
+        return;
+    FDispatching.insert(Socket);
+    const QPointer<QLocalSocket> Guard(Socket);
+    while (Guard && Guard->bytesAvailable() >= FrameSize) {
+        const TEndpointMessage Message = DecodeFrame(Guard->read(FrameSize));
         const std::int32_t Answer = OnMessage ? OnMessage(Message) : 0;
+        if (!Guard || Guard->state() != QLocalSocket::ConnectedState)
+            break; // the peer went away while the handler ran
         std::array<uchar, AnswerSize> Bytes{};
         qToLittleEndian<qint32>(Answer, Bytes.data());
-        Socket->write(reinterpret_cast<const char*>(Bytes.data()), AnswerSize);
-        Socket->flush();
+        Guard->write(reinterpret_cast<const char*>(Bytes.data()), AnswerSize);
+        Guard->flush();
     }
+    FDispatching.erase(Socket);
+    if (Guard && Guard->state() == QLocalSocket::UnconnectedState)
+        Guard->deleteLater();
 }
 
 bool EndpointIsAlive(const QString& Path) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 
 class QLocalServer;
 class QLocalSocket;
@@ -27,6 +28,7 @@ QString DefaultEndpointPath();
 
 // The receiving end: one per running instance. Messages are handled on the thread that owns
 // the endpoint (the GUI thread), one at a time, and each is answered with the handler's result.
+// A handler may run a nested event loop (a modal dialog); the peer may go away meanwhile.
 class TMessageEndpoint : public QObject {
     Q_OBJECT
 public:
@@ -44,9 +46,12 @@ public:
 private:
     void AcceptConnections();
     void ReadFrom(QLocalSocket* Socket);
+    void Disconnected(QLocalSocket* Socket);
 
     QString FPath;
     std::unique_ptr<QLocalServer> FServer;
+    // Sockets whose message is being handled: they are deleted only once the handler returns.
+    std::set<QLocalSocket*> FDispatching;
 };
 
 // True when a live instance listens at Path.
