@@ -1,6 +1,7 @@
 #include "platform/MessageEndpoint.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QPointer>
@@ -8,6 +9,9 @@
 #include <QtEndian>
 #include <array>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace korvid {
 
@@ -34,11 +38,38 @@ TEndpointMessage DecodeFrame(const QByteArray& Frame) {
 
 } // namespace
 
-QString DefaultEndpointPath() {
+namespace {
+
+QString RuntimeFolder() {
     QString Folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (Folder.isEmpty())
         Folder = QDir::tempPath();
-    return Folder + "/korvid-instance";
+    return Folder;
+}
+
+} // namespace
+
+QString DefaultEndpointPath() {
+    return RuntimeFolder() + "/korvid-instance";
+}
+
+QString DefaultInstanceLockPath() {
+    return RuntimeFolder() + "/korvid-instance.lock";
+}
+
+TInstanceLock::TInstanceLock(QString Path) : FPath(std::move(Path)) {
+    FFd = ::open(QFile::encodeName(FPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+}
+
+TInstanceLock::~TInstanceLock() {
+    if (FFd >= 0)
+        ::close(FFd);
+}
+
+bool TInstanceLock::TryClaim() {
+    if (!FHeld && FFd >= 0)
+        FHeld = ::flock(FFd, LOCK_EX | LOCK_NB) == 0;
+    return FHeld;
 }
 
 TMessageEndpoint::TMessageEndpoint(QString Path, QObject* Parent)

@@ -54,6 +54,30 @@ private:
     std::set<QLocalSocket*> FDispatching;
 };
 
+// The per-user lock whose holder is the running instance, beside its endpoint.
+QString DefaultInstanceLockPath();
+
+// The single-instance place: an exclusive lock on a file, held until the object goes or the
+// process ends (however it ends). Not inherited by programs this one starts.
+class TInstanceLock {
+public:
+    explicit TInstanceLock(QString Path = DefaultInstanceLockPath());
+    ~TInstanceLock();
+    TInstanceLock(const TInstanceLock&) = delete;
+    TInstanceLock& operator=(const TInstanceLock&) = delete;
+
+    // Takes the lock unless another process holds it; never waits.
+    bool TryClaim();
+    bool Held() const { return FHeld; }
+    // False when the lock file cannot be made at all (then nobody can hold it).
+    bool Usable() const { return FFd >= 0; }
+
+private:
+    QString FPath;
+    int FFd = -1;
+    bool FHeld = false;
+};
+
 // True when a live instance listens at Path.
 bool EndpointIsAlive(const QString& Path = DefaultEndpointPath());
 
