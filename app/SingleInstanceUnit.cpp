@@ -6,19 +6,40 @@
 #include "ui/MessagesUnit.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRandomGenerator>
+#include <QThread>
 #include <algorithm>
 
 namespace korvid {
 
 namespace {
 
-std::string HandOverValueName(std::uint64_t N) {
-    return "FN" + std::to_string(N);
+constexpr int InstancePollMs = 20;
+
+// The first name goes where a single name always went; any further ones follow it as
+// "FN<n>.2", "FN<n>.3" and so on.
+std::string HandOverValueName(std::uint64_t N, int Index) {
+    std::string Name = "FN" + std::to_string(N);
+    if (Index > 0)
+        Name += "." + std::to_string(Index + 1);
+    return Name;
 }
 
 std::string AbsoluteKey(std::string_view Key) {
     return "\\" + std::string(Key);
+}
+
+bool IsBatch(TCommandKind Kind) {
+    return Kind == TCommandKind::Compile || Kind == TCommandKind::Script;
+}
+
+// The running instance reads a relative name against its own folder.
+QStringList AbsoluteNames(const QStringList& Names) {
+    QStringList Result;
+    for (const QString& Name : Names)
+        Result << (QDir::isRelativePath(Name) ? QDir::current().absoluteFilePath(Name) : Name);
+    return Result;
 }
 
 } // namespace
@@ -35,23 +56,19 @@ TParameterList BuildParameterList(const QStringList& Arguments) {
     return Result;
 }
 
-QString JoinParameters(const TParameterList& Parameters) {
-    return Parameters.Items.join(' ');
-}
-
-TCommandKind ClassifyCommand(const QString& Command, QString& Argument) {
+TCommandKind ClassifyCommand(const TParameterList& Parameters, QString& Argument) {
     Argument.clear();
-    if (Command.isEmpty())
+    if (Parameters.Items.isEmpty())
         return TCommandKind::None;
-    if (Command.startsWith("COMPILE:", Qt::CaseInsensitive)) {
-        Argument = Command.mid(8);
+    const QString& First = Parameters.Items.front();
+    if (First.startsWith("COMPILE:", Qt::CaseInsensitive)) {
+        Argument = First.mid(8);
         return TCommandKind::Compile;
     }
-    if (Command.startsWith("SCRIPT:", Qt::CaseInsensitive)) {
-        Argument = Command.mid(7);
+    if (First.startsWith("SCRIPT:", Qt::CaseInsensitive)) {
+        Argument = First.mid(7);
         return TCommandKind::Script;
     }
-    Argument = Command;
     return TCommandKind::File;
 }
 
@@ -69,32 +86,36 @@ bool CheckRunLocation(const QString& ProgramPath) {
     return true;
 }
 
+void EnsureHandOverKeys() {
+    TRegistryEx Reg;
+    Reg.OpenKey(AbsoluteKey(InternalKey), true); // the root key comes with it
+}
+
 bool PassToRunningInstance(const TParameterList& Parameters, bool ShiftHeld,
                            bool& OtherInstanceFound, const QString& EndpointPath) {
     OtherInstanceFound = EndpointIsAlive(EndpointPath);
     QString Argument;
-    QString Command = JoinParameters(Parameters);
-    const TCommandKind Kind = ClassifyCommand(Command, Argument);
-    if (!OtherInstanceFound || ShiftHeld || Parameters.NewInstance ||
-        Kind == TCommandKind::Compile || Kind == TCommandKind::Script)
+    const TCommandKind Kind = ClassifyCommand(Parameters, Argument);
+    if (!OtherInstanceFound || ShiftHeld || Parameters.NewInstance || IsBatch(Kind))
         return true;
-    // The running instance would read a relative name against its own folder.
-    if (Kind == TCommandKind::File && QDir::isRelativePath(Command))
-        Command = QDir::current().absoluteFilePath(Command);
+    QStringList Names = AbsoluteNames(Parameters.Items);
+    if (Names.isEmpty())
+        Names << QString(); // the running window still comes to the front
 
     const std::uint64_t N = QRandomGenerator::global()->bounded(2147483647u);
-    const std::string Name = HandOverValueName(N);
     {
         TRegistryEx Reg;
         if (!Reg.KeyExists(AbsoluteKey(RootKeys[CurrentKeyIndex])) ||
             !Reg.OpenKey(AbsoluteKey(InternalKey), true))
             return true;
-        Reg.WriteString(Name, Command.toStdString());
-    } // closing the key makes the value visible to the running instance
+        for (int Index = 0; Index < Names.size(); ++Index)
+            Reg.WriteString(HandOverValueName(N, Index), Names[Index].toStdString());
+    } // closing the key makes the values visible to the running instance
     const std::optional<std::int32_t> Answer = SendEndpointMessage({WM_USER, N, 0}, EndpointPath);
     TRegistryEx Reg;
     if (Reg.OpenKey(AbsoluteKey(InternalKey), false))
-        Reg.DeleteValue(Name);
+        for (int Index = 0; Index < Names.size(); ++Index)
+            Reg.DeleteValue(HandOverValueName(N, Index));
     return Answer != HandOverAnswer;
 }
 
@@ -103,18 +124,52 @@ bool PassToRunningInstance(const TParameterList& Parameters, bool ShiftHeld,
     return PassToRunningInstance(Parameters, ShiftHeld, OtherInstanceFound, DefaultEndpointPath());
 }
 
-std::int32_t ReceiveHandOver(std::uint64_t N, const std::function<void(const QString&)>& Open) {
-    const std::string Name = HandOverValueName(N);
-    std::string FileName;
+TStartChoice ClaimOrHandOver(const TParameterList& Parameters, bool ShiftHeld, TInstanceLock& Lock,
+                             const QString& EndpointPath, int WaitMs) {
+    bool Found = false;
+    if (!Lock.Usable()) // no lock to be had: the endpoint alone tells
+        return PassToRunningInstance(Parameters, ShiftHeld, Found, EndpointPath)
+                   ? (Found ? TStartChoice::SecondWindow : TStartChoice::Instance)
+                   : TStartChoice::HandedOver;
+    if (Lock.TryClaim())
+        return TStartChoice::Instance;
+    QString Argument;
+    if (ShiftHeld || Parameters.NewInstance || IsBatch(ClassifyCommand(Parameters, Argument)))
+        return TStartChoice::SecondWindow;
+    // The holder may have started a moment ago and not listen yet, or end before it does.
+    QElapsedTimer Clock;
+    Clock.start();
+    for (;;) {
+        if (EndpointIsAlive(EndpointPath))
+            return PassToRunningInstance(Parameters, ShiftHeld, Found, EndpointPath)
+                       ? TStartChoice::SecondWindow
+                       : TStartChoice::HandedOver;
+        if (Lock.TryClaim())
+            return TStartChoice::Instance;
+        if (Clock.elapsed() >= WaitMs)
+            return TStartChoice::SecondWindow;
+        QThread::msleep(InstancePollMs);
+    }
+}
+
+std::int32_t ReceiveHandOver(std::uint64_t N, const std::function<void(const QStringList&)>& Take) {
+    QStringList Names;
     {
         TRegistryEx Reg;
         if (Reg.OpenKey(AbsoluteKey(InternalKey), true)) {
-            FileName = Reg.ReadStringDefault(Name, "");
-            Reg.DeleteValue(Name);
+            for (int Index = 0;; ++Index) {
+                const std::string Name = HandOverValueName(N, Index);
+                if (!Reg.ValueExists(Name))
+                    break;
+                const std::string FileName = Reg.ReadStringDefault(Name, "");
+                if (!FileName.empty())
+                    Names << QString::fromStdString(FileName);
+                Reg.DeleteValue(Name);
+            }
         }
     }
-    if (!FileName.empty() && Open)
-        Open(QString::fromStdString(FileName));
+    if (Take)
+        Take(Names);
     return HandOverAnswer;
 }
 

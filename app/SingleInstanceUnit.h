@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MessageEndpoint.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -21,17 +23,21 @@ struct TParameterList {
 };
 
 TParameterList BuildParameterList(const QStringList& Arguments);
-// The parameters with one blank between two (a path with a blank may arrive split).
-QString JoinParameters(const TParameterList& Parameters);
 
 enum class TCommandKind { None, File, Compile, Script };
-// What the joined command asks for; for Compile and Script, Argument is the request file.
-TCommandKind ClassifyCommand(const QString& Command, QString& Argument);
+// What the command line asks for, judged by its first parameter: every parameter names one file,
+// unless the first is a batch request ("COMPILE:" or "SCRIPT:" and its request file, in
+// Argument).
+TCommandKind ClassifyCommand(const TParameterList& Parameters, QString& Argument);
 
 // True when the program must not run from where it was started (it has told the user).
 bool CheckRunLocation(const QString& ProgramPath);
 
-// Hands the command line to a running instance. Answers False when it took the file and this
+// Makes the settings keys a hand-over goes through, so that a second start on a first day (no
+// settings written yet) can hand over.
+void EnsureHandOverKeys();
+
+// Hands the command line to a running instance. Answers False when it took the files and this
 // process must end; OtherInstanceFound tells whether one was running at all. Batch runs are never
 // handed over.
 bool PassToRunningInstance(const TParameterList& Parameters, bool ShiftHeld,
@@ -39,8 +45,25 @@ bool PassToRunningInstance(const TParameterList& Parameters, bool ShiftHeld,
 bool PassToRunningInstance(const TParameterList& Parameters, bool ShiftHeld,
                            bool& OtherInstanceFound);
 
-// The receiving side: reads the name handed over under number N, gives a non-empty one to Open,
-// deletes the value and answers 42.
-std::int32_t ReceiveHandOver(std::uint64_t N, const std::function<void(const QString&)>& Open);
+enum class TStartChoice {
+    Instance,     // this process holds the single-instance place
+    SecondWindow, // another instance runs, but this one starts a window of its own
+    HandedOver,   // the running instance took the command line; this process ends
+};
+
+// How long a start that lost the race for the single-instance place waits for the winner to
+// listen before it starts a window of its own.
+inline constexpr int InstanceWaitMs = 5000;
+
+// Claims the single-instance place before anything else is built; when another process holds
+// it, waits for that one's endpoint and hands the command line over (unless Shift, "/NEWINSTANCE"
+// or a batch run asks for a window of its own).
+TStartChoice ClaimOrHandOver(const TParameterList& Parameters, bool ShiftHeld, TInstanceLock& Lock,
+                             const QString& EndpointPath, int WaitMs = InstanceWaitMs);
+
+// The receiving side: takes the names handed over under number N (deleting their values), gives
+// them to Take in order (empty when the second start had none) and answers 42. Take should leave
+// the opening to the event loop, so the second start never waits on a question.
+std::int32_t ReceiveHandOver(std::uint64_t N, const std::function<void(const QStringList&)>& Take);
 
 } // namespace korvid

@@ -12,13 +12,17 @@
 #include "platform/MessageEndpoint.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
+#include "ui/ModalRunner.h"
 #include "ui/PasswordUnit.h"
 #include "workspace/KorvidTool.h"
 
 #include <QDateTime>
+#include <QFile>
 #include <QGuiApplication>
+#include <QSaveFile>
 #include <QTimer>
 #include <algorithm>
+#include <cstdlib>
 #include <iostream>
 
 namespace korvid {
@@ -84,6 +88,42 @@ void WriteBackupCopy(TKorvidForm& Form, TDocumentEditor& Editor,
         Editor.SaveEncrypted(Target.string());
     else
         Editor.SaveToFile(Target.string(), Form.SaveOptionsOf(Editor));
+}
+
+constexpr int DialogReportPollMs = 20;
+
+// Shows the dialog as usual, but writes its caption and text to Report while it is open. A file
+// Report + ".enter" presses Enter in it. Lets a test outside the process see a modal dialog
+// open, decide when it goes and see it gone.
+int RunReportedModal(QDialog& Dialog, const QString& Report) {
+    QString Text = Dialog.windowTitle() + '\n';
+    if (const auto* Message = dynamic_cast<const TMessageForm*>(&Dialog))
+        Text += QString::fromStdString(Message->State().Text) + '\n';
+    QSaveFile File(Report);
+    if (File.open(QIODevice::WriteOnly)) {
+        File.write(Text.toUtf8());
+        File.commit();
+    }
+    const QString Enter = Report + ".enter";
+    QTimer Poll;
+    Poll.setInterval(DialogReportPollMs);
+    QObject::connect(&Poll, &QTimer::timeout, &Dialog, [&Dialog, Enter] {
+        if (QFile::remove(Enter))
+            PressEnter()(Dialog);
+    });
+    Poll.start();
+    const int Result = Dialog.exec();
+    QFile::remove(Report);
+    return Result;
+}
+
+void InstallDialogReportFromEnvironment() {
+    const char* Report = std::getenv("KORVID_DIALOG_REPORT");
+    if (!Report || !*Report)
+        return;
+    InstallModalRunner([Report = QString::fromLocal8Bit(Report)](QDialog& Dialog) {
+        return RunReportedModal(Dialog, Report);
+    });
 }
 
 } // namespace
@@ -174,16 +214,21 @@ void CheckFilesUpdated(TKorvidForm& Form, TStartUpState& State, TDocumentEditor*
 }
 
 std::int32_t HandOverReceived(TKorvidForm& Form, std::uint64_t N) {
-    BringToFront(Form);
-    return ReceiveHandOver(N, [&Form](const QString& Name) {
-        BringToFront(Form);
-        Form.OpenByKind(Name.toStdString());
+    return ReceiveHandOver(N, [&Form](const QStringList& Names) {
+        // Opening may ask questions; the second start has its answer before any of them.
+        QTimer::singleShot(0, &Form, [&Form, Names] {
+            BringToFront(Form);
+            for (const QString& Name : Names)
+                Form.OpenByKind(Name.toStdString());
+            if (!Names.isEmpty())
+                BringToFront(Form);
+        });
     });
 }
 
 void FormFirstShow(TKorvidForm& Form, TStartUpState& State) {
     QString Argument;
-    const TCommandKind Kind = ClassifyCommand(JoinParameters(State.Parameters), Argument);
+    const TCommandKind Kind = ClassifyCommand(State.Parameters, Argument);
     switch (Kind) {
     case TCommandKind::None:
         // Parameters that were all dropped (":...") open nothing at all.
@@ -196,7 +241,8 @@ void FormFirstShow(TKorvidForm& Form, TStartUpState& State) {
         RunBatchRequest(Form, State, Argument);
         return;
     case TCommandKind::File:
-        Form.OpenByKind(Argument.toStdString());
+        for (const QString& Name : State.Parameters.Items)
+            Form.OpenByKind(Name.toStdString());
         BringToFront(Form);
         break;
     }
@@ -234,14 +280,20 @@ void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
 
 int RunKorvid(int Argc, char** Argv) {
     TKorvidApplication App(Argc, Argv);
+    InstallDialogReportFromEnvironment();
     TStartUpState State;
     State.Parameters = BuildParameterList(QCoreApplication::arguments().mid(1));
     State.BackupFolder = DefaultBackupFolder();
     if (CheckRunLocation(QCoreApplication::applicationFilePath()))
         return 0;
     const bool Shift = QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
-    if (!PassToRunningInstance(State.Parameters, Shift, State.OtherInstanceFound))
+    // Held for the whole run: whoever holds it is the instance that later starts hand over to.
+    TInstanceLock Lock;
+    const TStartChoice Choice =
+        ClaimOrHandOver(State.Parameters, Shift, Lock, DefaultEndpointPath());
+    if (Choice == TStartChoice::HandedOver)
         return 0;
+    State.OtherInstanceFound = Choice != TStartChoice::Instance;
     QGuiApplication::setApplicationDisplayName("Korvid");
     InstallPasswordDialog();
     BuildTools();
@@ -265,7 +317,11 @@ int RunKorvid(int Argc, char** Argv) {
         }
         return 0;
     };
-    Endpoint.Listen(); // a second instance started on purpose has no endpoint of its own
+    // A window started beside the running instance has no endpoint of its own.
+    if (Choice == TStartChoice::Instance) {
+        EnsureHandOverKeys();
+        Endpoint.Listen();
+    }
 
     Form.show();
     const int Result = QApplication::exec();

@@ -1,12 +1,17 @@
 #include "platform/MessageEndpoint.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QPointer>
 #include <QStandardPaths>
 #include <QtEndian>
 #include <array>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace korvid {
 
@@ -33,11 +38,38 @@ TEndpointMessage DecodeFrame(const QByteArray& Frame) {
 
 } // namespace
 
-QString DefaultEndpointPath() {
+namespace {
+
+QString RuntimeFolder() {
     QString Folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (Folder.isEmpty())
         Folder = QDir::tempPath();
-    return Folder + "/korvid-instance";
+    return Folder;
+}
+
+} // namespace
+
+QString DefaultEndpointPath() {
+    return RuntimeFolder() + "/korvid-instance";
+}
+
+QString DefaultInstanceLockPath() {
+    return RuntimeFolder() + "/korvid-instance.lock";
+}
+
+TInstanceLock::TInstanceLock(QString Path) : FPath(std::move(Path)) {
+    FFd = ::open(QFile::encodeName(FPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+}
+
+TInstanceLock::~TInstanceLock() {
+    if (FFd >= 0)
+        ::close(FFd);
+}
+
+bool TInstanceLock::TryClaim() {
+    if (!FHeld && FFd >= 0)
+        FHeld = ::flock(FFd, LOCK_EX | LOCK_NB) == 0;
+    return FHeld;
 }
 
 TMessageEndpoint::TMessageEndpoint(QString Path, QObject* Parent)
@@ -68,21 +100,39 @@ bool TMessageEndpoint::IsListening() const {
 
 void TMessageEndpoint::AcceptConnections() {
     while (QLocalSocket* Socket = FServer->nextPendingConnection()) {
-        connect(Socket, &QLocalSocket::disconnected, Socket, &QObject::deleteLater);
+        connect(Socket, &QLocalSocket::disconnected, this,
+                [this, Socket] { Disconnected(Socket); });
         connect(Socket, &QLocalSocket::readyRead, this, [this, Socket] { ReadFrom(Socket); });
         ReadFrom(Socket);
     }
 }
 
+void TMessageEndpoint::Disconnected(QLocalSocket* Socket) {
+    // A handler still holding the socket deletes it when it returns.
+    if (!FDispatching.contains(Socket))
+        Socket->deleteLater();
+}
+
 void TMessageEndpoint::ReadFrom(QLocalSocket* Socket) {
-    while (Socket->bytesAvailable() >= FrameSize) {
-        const TEndpointMessage Message = DecodeFrame(Socket->read(FrameSize));
+    // More bytes arriving while a handler runs a nested loop wait for it: the loop below reads
+    // them once the handler returns, so answers keep the order of their requests.
+    if (FDispatching.contains(Socket))
+        return;
+    FDispatching.insert(Socket);
+    const QPointer<QLocalSocket> Guard(Socket);
+    while (Guard && Guard->bytesAvailable() >= FrameSize) {
+        const TEndpointMessage Message = DecodeFrame(Guard->read(FrameSize));
         const std::int32_t Answer = OnMessage ? OnMessage(Message) : 0;
+        if (!Guard || Guard->state() != QLocalSocket::ConnectedState)
+            break; // the peer went away while the handler ran
         std::array<uchar, AnswerSize> Bytes{};
         qToLittleEndian<qint32>(Answer, Bytes.data());
-        Socket->write(reinterpret_cast<const char*>(Bytes.data()), AnswerSize);
-        Socket->flush();
+        Guard->write(reinterpret_cast<const char*>(Bytes.data()), AnswerSize);
+        Guard->flush();
     }
+    FDispatching.erase(Socket);
+    if (Guard && Guard->state() == QLocalSocket::UnconnectedState)
+        Guard->deleteLater();
 }
 
 bool EndpointIsAlive(const QString& Path) {

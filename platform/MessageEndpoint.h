@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 
 class QLocalServer;
 class QLocalSocket;
@@ -27,6 +28,7 @@ QString DefaultEndpointPath();
 
 // The receiving end: one per running instance. Messages are handled on the thread that owns
 // the endpoint (the GUI thread), one at a time, and each is answered with the handler's result.
+// A handler may run a nested event loop (a modal dialog); the peer may go away meanwhile.
 class TMessageEndpoint : public QObject {
     Q_OBJECT
 public:
@@ -44,9 +46,36 @@ public:
 private:
     void AcceptConnections();
     void ReadFrom(QLocalSocket* Socket);
+    void Disconnected(QLocalSocket* Socket);
 
     QString FPath;
     std::unique_ptr<QLocalServer> FServer;
+    // Sockets whose message is being handled: they are deleted only once the handler returns.
+    std::set<QLocalSocket*> FDispatching;
+};
+
+// The per-user lock whose holder is the running instance, beside its endpoint.
+QString DefaultInstanceLockPath();
+
+// The single-instance place: an exclusive lock on a file, held until the object goes or the
+// process ends (however it ends). Not inherited by programs this one starts.
+class TInstanceLock {
+public:
+    explicit TInstanceLock(QString Path = DefaultInstanceLockPath());
+    ~TInstanceLock();
+    TInstanceLock(const TInstanceLock&) = delete;
+    TInstanceLock& operator=(const TInstanceLock&) = delete;
+
+    // Takes the lock unless another process holds it; never waits.
+    bool TryClaim();
+    bool Held() const { return FHeld; }
+    // False when the lock file cannot be made at all (then nobody can hold it).
+    bool Usable() const { return FFd >= 0; }
+
+private:
+    QString FPath;
+    int FFd = -1;
+    bool FHeld = false;
 };
 
 // True when a live instance listens at Path.

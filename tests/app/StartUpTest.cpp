@@ -1,5 +1,6 @@
 #include "app/BackupUnit.h"
 #include "app/StartUpUnit.h"
+#include "foundation/ConstantsUnit.h"
 #include "foundation/EncryptionEngine.h"
 #include "foundation/UtilitiesUnit.h"
 #include "tests/app/FormFixture.h"
@@ -367,18 +368,54 @@ TEST_F(StartUpTest, MinimizeOnCloseMinimizesUntilTheProgramIsExited) {
 
 TEST_F(StartUpTest, TheFirstShowReadsTheCommandLine) {
     MakeStartedForm();
-    const std::string Name = File("my file.txt", "content");
+    const std::string Spaced = File("my file.txt", "content");
+    const std::string Other = File("other.txt", "more");
     State.Parameters =
-        BuildParameterList({QString::fromStdString((Dir / "my").string()), "file.txt"});
+        BuildParameterList({QString::fromStdString(Spaced), QString::fromStdString(Other)});
     FormFirstShow(*Form, State);
-    ASSERT_EQ(Form->TabCount(), 1);
-    EXPECT_EQ(Form->ActiveEditor()->FileName, Name);
+    ASSERT_EQ(Form->TabCount(), 2);
+    EXPECT_EQ(Form->EditorOfTab(Form->Tabs()->widget(0))->FileName, Spaced);
+    EXPECT_EQ(Form->ActiveEditor()->FileName, Other);
 
     TStartUpState Empty;
     Empty.Parameters = BuildParameterList({":ignored"});
     Empty.BackupFolder = Dir / "Backup";
     FormFirstShow(*Form, Empty);
-    EXPECT_EQ(Form->TabCount(), 1); // only dropped parameters: no new tab
+    EXPECT_EQ(Form->TabCount(), 2); // only dropped parameters: no new tab
+}
+
+// The second start waits for the answer only: the files open (and ask their questions) after it.
+TEST_F(StartUpTest, AHandOverIsAnsweredBeforeItsFilesOpenInOrder) {
+    MakeStartedForm();
+    const std::string First = File("first.txt", "1");
+    const std::string Second = File("second.txt", "2");
+    const std::string Missing = (Dir / "missing.txt").string();
+    {
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenKey("\\" + std::string(InternalKey), true));
+        Reg.WriteString("FN77", First);
+        Reg.WriteString("FN77.2", Missing);
+        Reg.WriteString("FN77.3", Second);
+    }
+    Form->show(); // the running window, with its own empty document
+    QCoreApplication::processEvents();
+    ASSERT_EQ(TabCaptions(), std::vector<std::string>{"File 1"});
+    TScriptedModals Modals;
+    Modals.Press("OK");
+    EXPECT_EQ(Form->HandOverMessage(77), HandOverAnswer);
+    EXPECT_EQ(Form->TabCount(), 1);
+    EXPECT_TRUE(Modals.Shown().empty());
+    {
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenKey("\\" + std::string(InternalKey), false));
+        EXPECT_TRUE(Reg.GetValueNames().empty());
+    }
+
+    QCoreApplication::processEvents();
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"File 1", "first.txt", "second.txt"}));
+    ASSERT_EQ(Modals.Shown().size(), 1u);
+    ASSERT_TRUE(Modals.Last().Message);
+    EXPECT_NE(Modals.Last().Message->Text.find("missing.txt"), std::string::npos);
 }
 
 } // namespace

@@ -3,6 +3,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLocalSocket>
+#include <QTimer>
+#include <QtEndian>
+#include <array>
 #include <atomic>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -78,6 +83,50 @@ TEST_F(MessageEndpointTest, ASocketLeftByADeadInstanceIsTakenOver) {
     ASSERT_TRUE(Endpoint.Listen());
     Endpoint.OnMessage = [](const TEndpointMessage&) { return 7; };
     EXPECT_EQ(SendServed({2, 0, 0}), 7);
+}
+
+// A handler that runs a nested event loop (a modal dialog) while its peer goes away.
+TEST_F(MessageEndpointTest, APeerThatGoesAwayDuringANestedLoopLeavesTheEndpointWorking) {
+    TMessageEndpoint Endpoint(Path);
+    ASSERT_TRUE(Endpoint.Listen());
+    std::atomic<bool> PeerGone = false;
+    Endpoint.OnMessage = [&](const TEndpointMessage& Message) {
+        if (Message.Message != 1)
+            return 42;
+        // Runs until the peer has gone and its disconnection has been seen by this loop.
+        QEventLoop Nested;
+        QTimer Poll;
+        int TurnsAfterGone = 0;
+        QObject::connect(&Poll, &QTimer::timeout, &Nested, [&] {
+            if (PeerGone && ++TurnsAfterGone > 10)
+                Nested.quit();
+        });
+        Poll.start(5);
+        Nested.exec();
+        return 7;
+    };
+    std::thread Peer([&] {
+        QLocalSocket Socket;
+        Socket.connectToServer(Path);
+        if (Socket.waitForConnected(2000)) {
+            std::array<uchar, 20> Frame{};
+            qToLittleEndian<quint32>(1, Frame.data());
+            Socket.write(reinterpret_cast<const char*>(Frame.data()), Frame.size());
+            Socket.waitForBytesWritten(2000);
+        }
+        Socket.abort();
+        PeerGone = true;
+    });
+    QElapsedTimer Clock;
+    Clock.start();
+    while (!PeerGone && Clock.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    Peer.join();
+    // Let the endpoint finish with the vanished peer before asking again.
+    for (int Turn = 0; Turn < 20; ++Turn)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(SendServed({2, 0, 0}), 42);
 }
 
 } // namespace
