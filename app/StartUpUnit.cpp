@@ -294,7 +294,6 @@ int RunKorvid(int Argc, char** Argv) {
     if (Choice == TStartChoice::HandedOver)
         return 0;
     State.OtherInstanceFound = Choice != TStartChoice::Instance;
-    QGuiApplication::setApplicationDisplayName("Korvid");
     InstallPasswordDialog();
     BuildTools();
     ShowSplashScreen();
