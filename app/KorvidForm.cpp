@@ -62,7 +62,8 @@ TKorvidForm* KorvidForm() {
 TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
-      FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()) {
+      FOpen(std::move(Setup.Open)), FSaveDialog(std::make_unique<TSaveDialog>()),
+      FOpenDialog(std::make_unique<TOpenDialog>()) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
     if (!FClock)

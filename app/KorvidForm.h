@@ -2,6 +2,8 @@
 
 #include "app/DocumentEditor.h"
 #include "app/MainWindowServices.h"
+#include "foundation/FileReader.h"
+#include "platform/MemoryInfo.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/SortOptions.h"
 #include "workspace/ToolHandlers.h"
@@ -10,6 +12,7 @@
 #include <QRect>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -69,6 +72,14 @@ struct TMainWindowSettings {
     std::string MultipleVolumeSearchList;
 };
 
+// How files are read when they open; tests slow the reader and shrink the memory.
+struct TOpenSetup {
+    TFileReader Reader;               // ReadWholeFile when empty
+    TAvailableMemory AvailableMemory; // the system's own figure when empty
+    // How long an open runs before the status bar shows its progress and Esc stops it.
+    std::chrono::milliseconds ProgressDelay{1000};
+};
+
 // How the main window is made; anything left empty takes its ordinary form, except MakeEditor.
 struct TKorvidFormSetup {
     // The work area the first window is sized from; the primary screen's when unset.
@@ -79,6 +90,7 @@ struct TKorvidFormSetup {
     TMainWindowServices Services;
     // The local time stamped into ".tid" files.
     std::function<QDateTime()> Clock;
+    TOpenSetup Open;
 };
 
 class TKorvidForm;
@@ -364,6 +376,7 @@ private:
     std::unique_ptr<TViewCatalogue> FViews;
     TDocumentEditorFactory FMakeEditor;
     std::function<QDateTime()> FClock;
+    TOpenSetup FOpen;
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebuggerCommands> FDebuggerCommands;

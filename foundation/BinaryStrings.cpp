@@ -1,17 +1,13 @@
 #include "foundation/BinaryStrings.h"
 
 #include "foundation/EncryptionEngine.h"
+#include "foundation/FileReader.h"
 #include "foundation/TextFileWriter.h"
 #include "foundation/Utf8Codec.h"
 #include "platform/Cp1252.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <utility>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace korvid {
 
@@ -25,43 +21,6 @@ constexpr int BinaryControlCount = 32;
 TPasswordPrompt& InstalledPrompt() {
     static TPasswordPrompt Prompt;
     return Prompt;
-}
-
-// Closes the descriptor it was given.
-class TFileHandle {
-public:
-    explicit TFileHandle(int Handle) : FHandle(Handle) {}
-    ~TFileHandle() {
-        if (FHandle >= 0)
-            ::close(FHandle);
-    }
-    TFileHandle(const TFileHandle&) = delete;
-    TFileHandle& operator=(const TFileHandle&) = delete;
-    int Get() const { return FHandle; }
-
-private:
-    int FHandle;
-};
-
-// Only a regular file is read: a FIFO would block until a writer came, and a device such as
-// /dev/zero never ends. Opening without blocking lets a FIFO be turned away too.
-std::string ReadWholeFile(const std::filesystem::path& FileName) {
-    const TFileHandle File(::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat Status {};
-    if (File.Get() < 0 || ::fstat(File.Get(), &Status) != 0 || !S_ISREG(Status.st_mode))
-        throw EFileOpenError("Cannot open file \"" + FileName.string() + "\".");
-    std::string Data;
-    Data.reserve(static_cast<std::size_t>(Status.st_size));
-    std::string Buffer(TBinaryStrings::ReadBufferSize, '\0');
-    for (;;) {
-        const ssize_t Count = ::read(File.Get(), Buffer.data(), Buffer.size());
-        if (Count == 0)
-            return Data;
-        if (Count < 0 && errno != EINTR)
-            throw EFileOpenError("Cannot read file \"" + FileName.string() + "\".");
-        if (Count > 0)
-            Data.append(Buffer, 0, static_cast<std::size_t>(Count));
-    }
 }
 
 bool IsControlByte(unsigned char B) {
@@ -175,7 +134,11 @@ TLoadResult TBinaryStrings::LoadFromFile(const std::filesystem::path& FileName, 
     EndsWithLineBreak = false;
     WasUtf8 = false;
     HadByteOrderMark = false;
-    std::string Data = ReadWholeFile(FileName);
+    std::optional<std::string> Read =
+        Reader ? Reader(FileName, OnReadStep) : ReadWholeFile(FileName, OnReadStep);
+    if (!Read)
+        return TLoadResult::Cancelled;
+    std::string Data = std::move(*Read);
     const bool Encrypted = StartsWithEncryptedMarker(Data);
     if (Encrypted && !Decrypt(FileName, Data, ShowAsterisks, Password))
         return TLoadResult::Cancelled;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/FileReader.h"
 #include "foundation/TextFileWriter.h"
 #include "platform/KorvidError.h"
 
@@ -35,7 +36,7 @@ void InstallPasswordPrompt(TPasswordPrompt Prompt);
 
 enum class TLoadResult {
     Loaded,
-    Cancelled, // the password prompt was cancelled: nothing was read, nothing is to be opened
+    Cancelled, // the password prompt or the read was stopped: nothing is to be opened
 };
 
 // A list of lines that reads text files by the program's rules: encrypted files are deciphered
@@ -59,6 +60,9 @@ public:
 
     // Used instead of the installed prompt when set.
     TPasswordPrompt PasswordPrompt;
+    // Reads the file; ReadWholeFile when unset. OnReadStep is handed to it.
+    TFileReader Reader;
+    TReadStep OnReadStep;
 
     // ShowAsterisks goes to the password prompt and comes back from it; Password receives the
     // password of an encrypted file, else it is empty. A file that cannot be read raises

@@ -308,6 +308,30 @@ void ShowUnableToOpenMessage(std::string_view FileName, bool& Show) {
            TMessageIcon::Warning, Show);
 }
 
+namespace {
+
+// Whole megabytes, rounded up, so that a small file never reads as needing none.
+std::string Megabytes(std::uint64_t Bytes) {
+    constexpr std::uint64_t Megabyte = 1024 * 1024;
+    return std::to_string((Bytes + Megabyte - 1) / Megabyte);
+}
+
+} // namespace
+
+void ShowFileTooLargeMessage(std::string_view FileName, std::uint64_t Needed,
+                             std::uint64_t Available) {
+    ShowOk("Open",
+           FormatMessageText("\"%1\" is too large to open: it needs about %2 MB of memory and "
+                             "only %3 MB are available.",
+                             {FileName, Megabytes(Needed), Megabytes(Available)}),
+           TMessageIcon::Warning);
+}
+
+std::string OpeningFileProgressText(std::string_view FileName, int Percent) {
+    return FormatMessageText("Opening \"%1\": %2% read. Press Esc to cancel.",
+                             {FileName, Number(Percent)});
+}
+
 void ShowDamagedFileMessage(std::string_view FileName, int Line) {
     ShowOk("Open",
            FormatMessageText("\"%1\" is damaged from line %2 on. Korvid has opened the lines "

@@ -2,6 +2,7 @@
 
 #include "foundation/UtilitiesUnit.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -63,6 +64,12 @@ void ShowKrunchSucceededMessage(int Blocks);
 void ShowUnableToOpenMessage(std::string_view FileName, bool& Show);
 // An encrypted file whose records are intact up to Line; the lines before it were opened.
 void ShowDamagedFileMessage(std::string_view FileName, int Line);
+// Opening FileName would take about Needed bytes of memory where Available are left; nothing
+// was read.
+void ShowFileTooLargeMessage(std::string_view FileName, std::uint64_t Needed,
+                             std::uint64_t Available);
+// The status bar while FileName is read: Percent of it is in, and Esc stops the open.
+std::string OpeningFileProgressText(std::string_view FileName, int Percent);
 // The document holds only part of FileName, so it is not saved over that file.
 void ShowCutFileNotSavedMessage(std::string_view FileName);
 // Code is the shell's start result; -1 stands for an empty command line.

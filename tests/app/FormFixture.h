@@ -31,6 +31,8 @@ protected:
     std::unique_ptr<TKorvidForm> Form;
     // The local time the window stamps into files.
     QDateTime Now{QDate(2024, 3, 5), QTime(14, 7, 9)};
+    // How the window reads files; the ordinary reader and the system's memory when left empty.
+    TOpenSetup OpenSetup;
 
     void SetUp() override {
         BuildTools();
@@ -57,6 +59,7 @@ protected:
         Search = SearchDialogs.get();
         Setup.Services.Search = std::move(SearchDialogs);
         Setup.Clock = [this] { return Now; };
+        Setup.Open = OpenSetup;
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(StartingUp);
         return *Form;

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string_view>
+
+namespace korvid {
+
+// How many bytes of memory the system can still give without swapping; nullopt when it cannot
+// tell.
+using TAvailableMemory = std::function<std::optional<std::uint64_t>()>;
+
+// MemAvailable of a /proc/meminfo text, in bytes.
+std::optional<std::uint64_t> ParseMemAvailable(std::string_view MemInfo);
+// MemAvailable of this system now.
+std::optional<std::uint64_t> SystemAvailableMemory();
+
+} // namespace korvid
