@@ -265,18 +265,37 @@ std::string_view Utf8ToAnsiView(std::string_view S, std::string& Buffer) {
     return Out.View();
 }
 
-std::string AnsiToUtf8Text(std::string_view S) {
-    S = UpToNul(S);
-    std::string Data;
-    TOutput Out(Data, WorstCaseEncodedSize(S.size()));
-    for (std::size_t I = 0; I < S.size();) {
+namespace {
+
+void Encode(TOutput& Out, std::string_view S, std::size_t From) {
+    Out.Put(S.substr(0, From));
+    for (std::size_t I = From; I < S.size();) {
         if (const auto Unit = ParseEscape(S, I)) {
             I += PutEscape(Out, S, I, *Unit);
         } else {
             PutRawByte(Out, Byte(S, I++));
         }
     }
+}
+
+} // namespace
+
+std::string AnsiToUtf8Text(std::string_view S) {
+    S = UpToNul(S);
+    std::string Data;
+    TOutput Out(Data, WorstCaseEncodedSize(S.size()));
+    Encode(Out, S, 0);
     return Out.Take();
+}
+
+std::string_view AnsiToUtf8View(std::string_view S, std::string& Buffer) {
+    S = UpToNul(S);
+    const std::size_t FirstNonAscii = SkipAscii(S, 0);
+    if (FirstNonAscii == S.size())
+        return S;
+    TOutput Out(Buffer, WorstCaseEncodedSize(S.size()));
+    Encode(Out, S, FirstNonAscii);
+    return Out.View();
 }
 
 } // namespace korvid

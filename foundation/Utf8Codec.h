@@ -18,6 +18,8 @@ std::string_view Utf8ToAnsiView(std::string_view S, std::string& Buffer);
 // code point (a surrogate pair of escapes as one four-byte sequence); an escape of 0000 is
 // kept as its eight characters so that it never becomes a NUL. The text ends at its first NUL.
 std::string AnsiToUtf8Text(std::string_view S);
+// The same for one line among many, as Utf8ToAnsiView: ASCII text is given back as it stands.
+std::string_view AnsiToUtf8View(std::string_view S, std::string& Buffer);
 
 // True when S is well-formed UTF-8 holding at least one multi-byte sequence: bytes that only
 // UTF-8 explains. Over-long forms, surrogates and code points beyond U+10FFFF are not
