@@ -71,14 +71,14 @@ bool IsControlByte(unsigned char B) {
     return B <= 0x08 || B == 0x0B || B == 0x0C || (B >= 0x0E && B <= 0x1F);
 }
 
-// Enough control bytes near the start mark a binary file; so does any NUL, since the text ends
-// there and a save would drop everything after it.
-bool LooksBinary(std::string_view Data) {
+// Enough control bytes near the start mark a binary file. So does any NUL (the caller looks for
+// one), since the text ends there and a save would drop everything after it.
+bool HasManyControls(std::string_view Data) {
     const std::string_view Probe = Data.substr(0, BinaryProbeLength);
     const auto Controls = std::count_if(Probe.begin(), Probe.end(), [](char C) {
         return IsControlByte(static_cast<unsigned char>(C));
     });
-    return Controls >= BinaryControlCount || Data.find('\0') != std::string_view::npos;
+    return Controls >= BinaryControlCount;
 }
 
 bool IsLineEnd(char C) {
@@ -255,8 +255,9 @@ TLoadResult TBinaryStrings::LoadFromBytes(std::string&& Bytes,
     const bool Encrypted = StartsWithEncryptedMarker(Data);
     if (Encrypted && !Decrypt(FileName, Data, ShowAsterisks, Password))
         return TLoadResult::Cancelled;
-    ContainsBinary = LooksBinary(Data);
-    TextWasCut = TextWasCut || Data.find('\0') != std::string::npos;
+    const bool HasNul = Data.find('\0') != std::string::npos;
+    ContainsBinary = HasNul || HasManyControls(Data);
+    TextWasCut = TextWasCut || HasNul;
     if (ReadsAsUtf8(Data, Encrypted)) {
         HadByteOrderMark = Data.starts_with(ByteOrderMark);
         WasUtf8 = true;
