@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/BinaryStrings.h"
 #include "foundation/TextFileWriter.h"
 #include "psystem/PSystemText.h"
 
@@ -127,6 +128,9 @@ public:
     // ---- Text ----
     virtual std::vector<std::string> Paragraphs() const = 0;
     virtual void SetParagraphs(const std::vector<std::string>& Lines) = 0;
+    // The lines of a file read, as SetParagraphs sets them; an editor that can take them one at
+    // a time, without a string for each, does so.
+    virtual void SetLoadedLines(const TBinaryStrings& Lines) { SetParagraphs(Lines.Lines()); }
     // Empties the text and its undo history.
     virtual void ClearAll() = 0;
     virtual void ClearUndo() = 0;

@@ -120,6 +120,13 @@ void TEditorDocument::SetParagraphs(const std::vector<std::string>& Lines) {
     FEditor->Editor().SetEditorText(Text);
 }
 
+void TEditorDocument::SetLoadedLines(const TBinaryStrings& Lines) {
+    TLineCursor Cursor = Lines.Cursor();
+    FEditor->Editor().SetEditorLines(
+        Lines.CountEstimate(), Lines.TextBytesEstimate(),
+        [&Cursor](std::string_view& Line) { return Cursor.Next(Line); });
+}
+
 void TEditorDocument::ClearAll() {
     FEditor->Editor().ClearAll();
     FEditor->ClearUndo();

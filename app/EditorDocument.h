@@ -43,6 +43,7 @@ public:
     void SetView(const TDocumentView* View) override;
     std::vector<std::string> Paragraphs() const override;
     void SetParagraphs(const std::vector<std::string>& Lines) override;
+    void SetLoadedLines(const TBinaryStrings& Lines) override;
     void ClearAll() override;
     void ClearUndo() override;
     bool CanUndo() const override;

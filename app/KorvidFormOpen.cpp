@@ -381,8 +381,8 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     // A final line end shows as an empty last line, as typed text has it, and saves again. Text
     // cut short has no final line end of its own: its last line end is where the cut fell.
     if (Lines.EndsWithLineBreak && !Lines.TextWasCut)
-        Lines.Lines().emplace_back();
-    Editor->SetParagraphs(Lines.Lines());
+        Lines.Add({});
+    Editor->SetLoadedLines(Lines);
     Editor->ClearUndo();
     if (StartupTab && StartupTab != TabOfEditor(Editor) && FStartupTab == StartupTab)
         CloseStartupTab();

@@ -7,6 +7,9 @@
 #include "platform/Cp1252.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace korvid {
@@ -27,14 +30,14 @@ bool IsControlByte(unsigned char B) {
     return B <= 0x08 || B == 0x0B || B == 0x0C || (B >= 0x0E && B <= 0x1F);
 }
 
-// Enough control bytes near the start mark a binary file; so does any NUL, since the text ends
-// there and a save would drop everything after it.
-bool LooksBinary(std::string_view Data) {
+// Enough control bytes near the start mark a binary file. So does any NUL (the caller looks for
+// one), since the text ends there and a save would drop everything after it.
+bool HasManyControls(std::string_view Data) {
     const std::string_view Probe = Data.substr(0, BinaryProbeLength);
     const auto Controls = std::count_if(Probe.begin(), Probe.end(), [](char C) {
         return IsControlByte(static_cast<unsigned char>(C));
     });
-    return Controls >= BinaryControlCount || Data.find('\0') != std::string_view::npos;
+    return Controls >= BinaryControlCount;
 }
 
 bool IsLineEnd(char C) {
@@ -45,6 +48,41 @@ TLineBreak LineBreakAt(std::string_view LineEnd) {
     if (LineEnd == CrLf)
         return TLineBreak::CrLf;
     return LineEnd == "\n" ? TLineBreak::Lf : TLineBreak::Cr;
+}
+
+// The first CR or LF of Text, or its size. Files run to millions of lines, so the search goes a
+// machine word at a time: a byte equal to CR or LF gives a zero byte in the word XOR-ed with it.
+std::size_t FindLineEnd(std::string_view Text, std::size_t Pos) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr std::uint64_t Ones = 0x0101010101010101u;
+        constexpr std::uint64_t HighBits = 0x8080808080808080u;
+        while (Text.size() - Pos >= sizeof(std::uint64_t)) {
+            std::uint64_t Word = 0;
+            std::memcpy(&Word, Text.data() + Pos, sizeof Word);
+            const std::uint64_t Cr = Word ^ (Ones * '\r');
+            const std::uint64_t Lf = Word ^ (Ones * '\n');
+            const std::uint64_t Zero = (((Cr - Ones) & ~Cr) | ((Lf - Ones) & ~Lf)) & HighBits;
+            if (Zero != 0)
+                return Pos + static_cast<std::size_t>(std::countr_zero(Zero)) / 8;
+            Pos += sizeof Word;
+        }
+    }
+    while (Pos < Text.size() && !IsLineEnd(Text[Pos]))
+        ++Pos;
+    return Pos;
+}
+
+// The line at the start of Text; Text moves past it and its line end (CR, LF, CR LF).
+std::string_view TakeLine(std::string_view& Text) {
+    const std::size_t End = FindLineEnd(Text, 0);
+    const std::string_view Line = Text.substr(0, End);
+    std::size_t Next = End;
+    if (Next < Text.size() && Text[Next] == '\r')
+        ++Next;
+    if (Next < Text.size() && Text[Next] == '\n')
+        ++Next;
+    Text.remove_prefix(Next);
+    return Line;
 }
 
 bool IsEscapeIn(std::string_view Line, std::size_t Pos, char16_t Low, char16_t High) {
@@ -77,7 +115,39 @@ std::size_t SafeCut(std::string_view Line, std::size_t Start, std::size_t Cut) {
     return Cut;
 }
 
+// A decoded line is at most this many times as long as its bytes.
+constexpr std::size_t DecodeGrowth = 4;
+
 } // namespace
+
+TLineCursor::TLineCursor(const TBinaryStrings& Lines)
+    : FText(Lines.HeldText()), FCutLength(Lines.FCutLength), FDecode(Lines.FDecode),
+      FLines(&Lines.FLines) {}
+
+bool TLineCursor::Next(std::string_view& Line) {
+    if (FPieces.empty()) {
+        if (!FText.empty()) {
+            FPieces = TakeLine(FText);
+            if (FDecode)
+                FPieces = Utf8ToAnsiView(FPieces, FDecoded);
+        } else if (FIndex < FLines->size()) {
+            Line = (*FLines)[FIndex++];
+            return true;
+        } else {
+            return false;
+        }
+        if (FCutLength == 0 || FPieces.size() <= FCutLength) {
+            Line = FPieces;
+            FPieces = {};
+            return true;
+        }
+    }
+    const std::size_t Cut =
+        FPieces.size() <= FCutLength ? FPieces.size() : SafeCut(FPieces, 0, FCutLength);
+    Line = FPieces.substr(0, Cut);
+    FPieces.remove_prefix(Cut);
+    return true;
+}
 
 void InstallPasswordPrompt(TPasswordPrompt Prompt) {
     InstalledPrompt() = std::move(Prompt);
@@ -126,6 +196,19 @@ bool TBinaryStrings::ReadsAsUtf8(std::string_view Data, bool Encrypted) const {
 
 TLoadResult TBinaryStrings::LoadFromFile(const std::filesystem::path& FileName, bool& ShowAsterisks,
                                          std::string& Password) {
+    std::optional<std::string> Read =
+        Reader ? Reader(FileName, OnReadStep) : ReadWholeFile(FileName, OnReadStep);
+    if (!Read) {
+        Password.clear();
+        Clear();
+        return TLoadResult::Cancelled;
+    }
+    return LoadFromBytes(std::move(*Read), FileName, ShowAsterisks, Password);
+}
+
+TLoadResult TBinaryStrings::LoadFromBytes(std::string&& Bytes,
+                                          const std::filesystem::path& FileName,
+                                          bool& ShowAsterisks, std::string& Password) {
     Password.clear();
     Clear();
     ContainsBinary = false;
@@ -134,56 +217,134 @@ TLoadResult TBinaryStrings::LoadFromFile(const std::filesystem::path& FileName, 
     EndsWithLineBreak = false;
     WasUtf8 = false;
     HadByteOrderMark = false;
-    std::optional<std::string> Read =
-        Reader ? Reader(FileName, OnReadStep) : ReadWholeFile(FileName, OnReadStep);
-    if (!Read)
-        return TLoadResult::Cancelled;
-    std::string Data = std::move(*Read);
+    std::string Data = std::move(Bytes);
     const bool Encrypted = StartsWithEncryptedMarker(Data);
     if (Encrypted && !Decrypt(FileName, Data, ShowAsterisks, Password))
         return TLoadResult::Cancelled;
-    ContainsBinary = LooksBinary(Data);
-    TextWasCut = TextWasCut || Data.find('\0') != std::string::npos;
+    const bool HasNul = Data.find('\0') != std::string::npos;
+    ContainsBinary = HasNul || HasManyControls(Data);
+    TextWasCut = TextWasCut || HasNul;
     if (ReadsAsUtf8(Data, Encrypted)) {
         HadByteOrderMark = Data.starts_with(ByteOrderMark);
-        Data = Utf8ToAnsiText(
-            std::string_view(Data).substr(HadByteOrderMark ? ByteOrderMark.size() : 0));
         WasUtf8 = true;
     }
-    SetText(Data);
+    TakeText(std::move(Data), HadByteOrderMark ? ByteOrderMark.size() : 0, WasUtf8);
     return TLoadResult::Loaded;
 }
 
-void TBinaryStrings::SetText(std::string_view Text) {
+// Decoding neither makes nor takes a CR, LF or NUL, so the line ends of the text read are those
+// of the decoded text.
+void TBinaryStrings::TakeText(std::string&& Data, std::size_t Start, bool Decode) {
     Clear();
+    FText = std::move(Data);
+    if (const std::size_t Nul = FText.find('\0', Start); Nul != std::string::npos)
+        FText.resize(Nul);
+    FTextStart = std::min(Start, FText.size());
+    FDecode = Decode;
+    const std::string_view Text = HeldText();
     LineBreak.reset();
-    Text = Text.substr(0, Text.find('\0'));
-    std::size_t Pos = 0;
-    while (Pos < Text.size()) {
-        const std::size_t Start = Pos;
-        while (Pos < Text.size() && !IsLineEnd(Text[Pos]))
-            ++Pos;
-        FLines.emplace_back(Text.substr(Start, Pos - Start));
-        const std::size_t End = Pos;
-        if (Pos < Text.size() && Text[Pos] == '\r')
-            ++Pos;
-        if (Pos < Text.size() && Text[Pos] == '\n')
-            ++Pos;
-        if (!LineBreak && Pos > End)
-            LineBreak = LineBreakAt(Text.substr(End, Pos - End));
-    }
+    if (const std::size_t End = FindLineEnd(Text, 0); End < Text.size())
+        LineBreak = LineBreakAt(
+            Text.substr(End, Text[End] == '\r' && Text.substr(End + 1).starts_with('\n') ? 2 : 1));
     EndsWithLineBreak = !Text.empty() && IsLineEnd(Text.back());
 }
 
-std::string TBinaryStrings::Text() const {
-    std::size_t Length = 0;
+void TBinaryStrings::SetText(std::string_view Text) {
+    TakeText(std::string(Text), 0, false);
+}
+
+void TBinaryStrings::Clear() {
+    FLines.clear();
+    FText.clear();
+    FText.shrink_to_fit();
+    FTextStart = 0;
+    FDecode = false;
+    FCutLength = 0;
+    FScanned = false;
+}
+
+void TBinaryStrings::Add(std::string Line) {
+    FLines.push_back(std::move(Line));
+}
+
+void TBinaryStrings::Scan() const {
+    if (FScanned)
+        return;
+    FTextLineCount = 0;
+    FLongestLine = 0;
+    for (std::string_view Text = HeldText(); !Text.empty(); ++FTextLineCount)
+        FLongestLine = std::max(FLongestLine, TakeLine(Text).size());
+    FScanned = true;
+}
+
+std::size_t TBinaryStrings::CountEstimate() const {
+    Scan();
+    std::size_t Count = FTextLineCount + FLines.size();
+    if (FCutLength > 0) {
+        // A piece is cut short only to keep an escape whole, so it is at least half as long.
+        const std::size_t Bytes = HeldText().size() * (FDecode ? DecodeGrowth : 1);
+        Count += Bytes / std::max<std::size_t>(FCutLength / 2, 1);
+    }
+    return Count;
+}
+
+std::size_t TBinaryStrings::TextBytesEstimate() const {
+    std::size_t Bytes = HeldText().size();
     for (const std::string& Line : FLines)
-        Length += Line.size() + CrLf.size();
+        Bytes += Line.size();
+    return Bytes;
+}
+
+bool TBinaryStrings::AnyLineLongerThan(std::size_t MaxLength) const {
+    Scan();
+    if (!FDecode || FLongestLine <= MaxLength / DecodeGrowth)
+        return FLongestLine > MaxLength;
+    std::string Buffer;
+    for (std::string_view Text = HeldText(); !Text.empty();) {
+        const std::string_view Line = TakeLine(Text);
+        if (Line.size() > MaxLength / DecodeGrowth &&
+            Utf8ToAnsiView(Line, Buffer).size() > MaxLength)
+            return true;
+    }
+    return false;
+}
+
+void TBinaryStrings::MakeLines() const {
+    if (FText.empty())
+        return;
+    std::vector<std::string> Made;
+    Made.reserve(CountEstimate());
+    TLineCursor Cursor(*this);
+    for (std::string_view Line; Cursor.Next(Line);)
+        Made.emplace_back(Line);
+    FLines = std::move(Made);
+    FText.clear();
+    FText.shrink_to_fit();
+    FTextStart = 0;
+    FDecode = false;
+    FCutLength = 0;
+    FScanned = false;
+}
+
+std::vector<std::string>& TBinaryStrings::Lines() {
+    MakeLines();
+    return FLines;
+}
+
+const std::vector<std::string>& TBinaryStrings::Lines() const {
+    MakeLines();
+    return FLines;
+}
+
+std::string TBinaryStrings::Text() const {
     std::string Result;
-    Result.reserve(Length);
-    for (std::size_t I = 0; I < FLines.size(); ++I) {
-        Result += FLines[I];
-        if (I + 1 < FLines.size() || EndsWithLineBreak)
+    Result.reserve(TextBytesEstimate() + CountEstimate() * CrLf.size());
+    TLineCursor Cursor(*this);
+    std::string_view Line;
+    for (bool More = Cursor.Next(Line); More;) {
+        Result += Line;
+        More = Cursor.Next(Line);
+        if (More || EndsWithLineBreak)
             Result += CrLf;
     }
     return Result;
@@ -192,6 +353,14 @@ std::string TBinaryStrings::Text() const {
 bool TBinaryStrings::SplitLongLines(std::size_t MaxLength) {
     if (MaxLength == 0)
         return true;
+    // Lines still held as the text read are cut as they are taken.
+    if (!FText.empty() && FLines.empty() && FCutLength == 0) {
+        if (!AnyLineLongerThan(MaxLength))
+            return true;
+        FCutLength = MaxLength;
+        return false;
+    }
+    MakeLines();
     bool NoneCut = true;
     for (std::size_t I = 0; I < FLines.size(); ++I) {
         if (FLines[I].size() <= MaxLength)
@@ -221,7 +390,7 @@ void TBinaryStrings::SaveToFile(const std::filesystem::path& FileName) const {
     Options.Utf8 = WasUtf8;
     Options.ByteOrderMark = HadByteOrderMark;
     Options.LineBreak = LineBreak.value_or(TLineBreak::CrLf);
-    WriteTextFile(FileName, FLines, Options);
+    WriteTextFile(FileName, Lines(), Options);
 }
 
 } // namespace korvid

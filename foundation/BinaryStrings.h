@@ -39,6 +39,28 @@ enum class TLoadResult {
     Cancelled, // the password prompt or the read was stopped: nothing is to be opened
 };
 
+class TBinaryStrings;
+
+// Gives the lines of a TBinaryStrings one at a time without making a string of each: a line is
+// a view into the text read, and only a line that decoding or cutting changes is made, in a
+// buffer of the cursor's own. A line given stays valid until the next call and while the
+// TBinaryStrings is left unchanged.
+class TLineCursor {
+public:
+    explicit TLineCursor(const TBinaryStrings& Lines);
+    // The next line; false when there is none left.
+    bool Next(std::string_view& Line);
+
+private:
+    std::string_view FText;                 // what is left of the text read
+    std::string_view FPieces;               // what is left of a line being cut
+    std::size_t FCutLength;                 // 0: no line is cut
+    bool FDecode;                           // lines are decoded from UTF-8
+    const std::vector<std::string>* FLines; // lines held as strings, given after the text
+    std::size_t FIndex = 0;
+    std::string FDecoded;
+};
+
 // A list of lines that reads text files by the program's rules: encrypted files are deciphered
 // after asking for the password, binary content is flagged, UTF-8 is decoded into 8-bit text,
 // every kind of line end is accepted and a final line end is remembered.
@@ -69,6 +91,12 @@ public:
     // EFileOpenError.
     [[nodiscard]] TLoadResult LoadFromFile(const std::filesystem::path& FileName,
                                            bool& ShowAsterisks, std::string& Password);
+    // The same for a file's bytes already read; FileName is what the password prompt shows.
+    // The lines are kept as the text read (decoded and cut only as they are taken), so that
+    // they reach a document without a string being made for each.
+    [[nodiscard]] TLoadResult LoadFromBytes(std::string&& Bytes,
+                                            const std::filesystem::path& FileName,
+                                            bool& ShowAsterisks, std::string& Password);
 
     // Cuts every line longer than MaxLength into pieces of MaxLength (never inside an escape);
     // false when any line was cut.
@@ -83,18 +111,47 @@ public:
     // had one, its kind of line end and a final line end when it had one.
     void SaveToFile(const std::filesystem::path& FileName) const;
 
-    std::vector<std::string>& Lines() { return FLines; }
-    const std::vector<std::string>& Lines() const { return FLines; }
-    std::size_t Count() const { return FLines.size(); }
-    const std::string& operator[](std::size_t Index) const { return FLines[Index]; }
-    void Clear() { FLines.clear(); }
+    // The lines as strings (made from the text read when first asked for).
+    std::vector<std::string>& Lines();
+    const std::vector<std::string>& Lines() const;
+    std::size_t Count() const { return Lines().size(); }
+    const std::string& operator[](std::size_t Index) const { return Lines()[Index]; }
+    void Clear();
+    // Adds a line after the others.
+    void Add(std::string Line);
+
+    // The lines one at a time, and estimates of how many there are and how many characters
+    // they hold, for reserving room for them (exact unless UTF-8 is decoded or lines are cut).
+    TLineCursor Cursor() const { return TLineCursor(*this); }
+    std::size_t CountEstimate() const;
+    std::size_t TextBytesEstimate() const;
 
 private:
+    friend class TLineCursor;
+
     bool ReadsAsUtf8(std::string_view Data, bool Encrypted) const;
     bool Decrypt(const std::filesystem::path& FileName, std::string& Data, bool& ShowAsterisks,
                  std::string& Password);
+    // Keeps Data as the text of the lines, from Start up to its first NUL.
+    void TakeText(std::string&& Data, std::size_t Start, bool Decode);
+    // Counts the lines of the text read and finds the longest.
+    void Scan() const;
+    bool AnyLineLongerThan(std::size_t MaxLength) const;
+    // Turns the text read into strings.
+    void MakeLines() const;
+    std::string_view HeldText() const { return std::string_view(FText).substr(FTextStart); }
 
-    std::vector<std::string> FLines;
+    mutable std::vector<std::string> FLines;
+    // Until the lines are made: the text read, where its first line starts, whether it is
+    // decoded from UTF-8 and the length at which long lines are cut (0 for none).
+    mutable std::string FText;
+    mutable std::size_t FTextStart = 0;
+    mutable bool FDecode = false;
+    mutable std::size_t FCutLength = 0;
+    // Found by Scan: the text's lines and the longest of them, before decoding and cutting.
+    mutable bool FScanned = false;
+    mutable std::size_t FTextLineCount = 0;
+    mutable std::size_t FLongestLine = 0;
 };
 
 } // namespace korvid

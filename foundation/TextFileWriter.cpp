@@ -45,21 +45,41 @@ std::string_view LineBreakText(TLineBreak LineBreak) {
 
 void WriteTextFile(const std::filesystem::path& FileName, const std::vector<std::string>& Lines,
                    const TTextFileOptions& Options) {
+    std::size_t Index = 0;
+    WriteTextFile(
+        FileName,
+        [&](std::string_view& Line) {
+            if (Index == Lines.size())
+                return false;
+            Line = Lines[Index++];
+            return true;
+        },
+        Options);
+}
+
+// A line end goes before every line but the first, and after the last with FinalLineEnd; so an
+// empty last line writes nothing of its own.
+void WriteTextFile(const std::filesystem::path& FileName, const TLineSource& Next,
+                   const TTextFileOptions& Options) {
     const std::string_view LineEnd = LineBreakText(Options.LineBreak);
     SaveSafely(FileName, [&](TAtomicFileWriter& Output) {
         std::string Chunk;
+        Chunk.reserve(2 * ChunkSize);
+        std::string Encoded;
         if (Options.Utf8 && Options.ByteOrderMark)
             Chunk += ByteOrderMark;
-        for (std::size_t I = 0; I < Lines.size(); ++I) {
-            const bool Last = I + 1 == Lines.size();
-            Chunk += Options.Utf8 ? AnsiToUtf8Text(Lines[I]) : Lines[I];
-            if (!Last || Options.FinalLineEnd)
+        bool First = true;
+        for (std::string_view Line; Next(Line); First = false) {
+            if (!First)
                 Chunk += LineEnd;
+            Chunk += Options.Utf8 ? AnsiToUtf8View(Line, Encoded) : Line;
             if (Chunk.size() >= ChunkSize) {
                 Output.Write(Chunk);
                 Chunk.clear();
             }
         }
+        if (!First && Options.FinalLineEnd)
+            Chunk += LineEnd;
         Output.Write(Chunk);
     });
 }

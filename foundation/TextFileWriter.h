@@ -48,4 +48,13 @@ struct TTextFileOptions {
 void WriteTextFile(const std::filesystem::path& FileName, const std::vector<std::string>& Lines,
                    const TTextFileOptions& Options);
 
+// Gives the next line to write, answering false when there is none left; the line given stays
+// valid until the next call.
+using TLineSource = std::function<bool(std::string_view& Line)>;
+
+// The same for lines taken one at a time, so that a document is written without a copy of its
+// text: each line goes straight into the writer's buffer.
+void WriteTextFile(const std::filesystem::path& FileName, const TLineSource& Next,
+                   const TTextFileOptions& Options);
+
 } // namespace korvid

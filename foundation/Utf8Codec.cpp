@@ -36,22 +36,27 @@ bool IsContinuation(std::string_view S, std::size_t I) {
     return I < S.size() && (Byte(S, I) & 0xC0) == 0x80;
 }
 
-// Appends to a buffer that was sized for the worst case.
+// Writes into a buffer that was sized for the worst case; the buffer never shrinks, so that a
+// buffer used line after line is filled only once.
 class TOutput {
 public:
-    explicit TOutput(std::size_t Capacity) { FData.resize(Capacity); }
+    TOutput(std::string& Data, std::size_t Capacity) : FData(Data) {
+        if (FData.size() < Capacity)
+            FData.resize(Capacity);
+    }
     void Put(unsigned char B) { FData[FLength++] = static_cast<char>(B); }
     void Put(std::string_view Bytes) {
         FData.replace(FLength, Bytes.size(), Bytes);
         FLength += Bytes.size();
     }
+    std::string_view View() const { return {FData.data(), FLength}; }
     std::string Take() {
         FData.resize(FLength);
         return std::move(FData);
     }
 
 private:
-    std::string FData;
+    std::string& FData;
     std::size_t FLength = 0;
 };
 
@@ -225,10 +230,11 @@ std::size_t WorstCaseEncodedSize(std::size_t Length) {
     return Scaled(Length, EncodeFactor);
 }
 
-std::string Utf8ToAnsiText(std::string_view S) {
-    S = UpToNul(S);
-    TOutput Out(WorstCaseDecodedSize(S.size()));
-    for (std::size_t I = 0; I < S.size();) {
+namespace {
+
+void Decode(TOutput& Out, std::string_view S, std::size_t From) {
+    Out.Put(S.substr(0, From));
+    for (std::size_t I = From; I < S.size();) {
         char32_t CodePoint = 0;
         if (const std::size_t Length = DecodeSequence(S, I, CodePoint)) {
             EmitCodePoint(Out, CodePoint);
@@ -237,20 +243,59 @@ std::string Utf8ToAnsiText(std::string_view S) {
             Out.Put(Byte(S, I++));
         }
     }
+}
+
+} // namespace
+
+std::string Utf8ToAnsiText(std::string_view S) {
+    S = UpToNul(S);
+    std::string Data;
+    TOutput Out(Data, WorstCaseDecodedSize(S.size()));
+    Decode(Out, S, 0);
     return Out.Take();
 }
 
-std::string AnsiToUtf8Text(std::string_view S) {
+std::string_view Utf8ToAnsiView(std::string_view S, std::string& Buffer) {
     S = UpToNul(S);
-    TOutput Out(WorstCaseEncodedSize(S.size()));
-    for (std::size_t I = 0; I < S.size();) {
+    const std::size_t FirstNonAscii = SkipAscii(S, 0);
+    if (FirstNonAscii == S.size())
+        return S;
+    TOutput Out(Buffer, WorstCaseDecodedSize(S.size()));
+    Decode(Out, S, FirstNonAscii);
+    return Out.View();
+}
+
+namespace {
+
+void Encode(TOutput& Out, std::string_view S, std::size_t From) {
+    Out.Put(S.substr(0, From));
+    for (std::size_t I = From; I < S.size();) {
         if (const auto Unit = ParseEscape(S, I)) {
             I += PutEscape(Out, S, I, *Unit);
         } else {
             PutRawByte(Out, Byte(S, I++));
         }
     }
+}
+
+} // namespace
+
+std::string AnsiToUtf8Text(std::string_view S) {
+    S = UpToNul(S);
+    std::string Data;
+    TOutput Out(Data, WorstCaseEncodedSize(S.size()));
+    Encode(Out, S, 0);
     return Out.Take();
+}
+
+std::string_view AnsiToUtf8View(std::string_view S, std::string& Buffer) {
+    S = UpToNul(S);
+    const std::size_t FirstNonAscii = SkipAscii(S, 0);
+    if (FirstNonAscii == S.size())
+        return S;
+    TOutput Out(Buffer, WorstCaseEncodedSize(S.size()));
+    Encode(Out, S, FirstNonAscii);
+    return Out.View();
 }
 
 } // namespace korvid

@@ -251,6 +251,9 @@ public:
     // Discards the text, puts Text in its place and lays the window out anew.
     void SetEditorText(std::string_view Text);
     void SetTextBuf(std::string_view Text) { SetEditorText(Text); }
+    // The same for a loaded file, whose lines arrive one at a time (see TParaList::LoadParas):
+    // the result is that of SetEditorText with the lines joined by line ends.
+    void SetEditorLines(std::size_t Count, std::size_t TextBytes, const TParaFeed& Next);
 
     // The display line of a bookmark and its position in the line; -1 when it is not set.
     int GetMarkerPosition(int Index, int& Col);

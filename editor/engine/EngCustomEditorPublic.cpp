@@ -297,6 +297,29 @@ void TEngCustomEditor::SetEditorText(std::string_view Text) {
     Relayout();
 }
 
+void TEngCustomEditor::SetEditorLines(std::size_t Count, std::size_t TextBytes,
+                                      const TParaFeed& Next) {
+    ClearAll();
+    const int Code = FLines->LoadParas(Count, TextBytes, Next);
+    // Inserting the text would have left this editor's caret and top line where they were, and
+    // moved those of the editors sharing the text to its end.
+    const int Last = FLines->ParaCount();
+    const TTextPos End{Last, FLines->ParaLength(Last) + 1};
+    for (TEngCustomEditor* E = FNext; E != this; E = E->FNext) {
+        E->SyncCaretFromPara(End.Para, End.Pos);
+        E->FSelCaretEnd = End;
+        E->FSelStart.P = End;
+        E->FSelEnd.P = End;
+        E->RecomputeEnd(E->FSelStart);
+        E->RecomputeEnd(E->FSelEnd);
+        E->SetTopLine(FLines->LineOfPara(Last, 1).first);
+        E->MarkScrollBarsPending();
+        E->RequestFullRepaint(false);
+    }
+    Error(Code);
+    Relayout();
+}
+
 // ---- Bookmarks ----
 
 int TEngCustomEditor::GetMarkerPosition(int Index, int& Col) {

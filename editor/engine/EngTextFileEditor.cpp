@@ -113,15 +113,16 @@ void TEngCustomTextFileEditor::LoadFromFile(std::string_view Name) {
     TParaList& L = Lines();
     // A final line end leaves an empty last paragraph, as when the same text is typed or set,
     // so that saving with a final line end gives the same bytes back.
-    std::vector<std::string>& Read = Reader.Lines();
     if (Reader.EndsWithLineBreak)
-        Read.emplace_back();
+        Reader.Add({});
     int Error = eeNone;
     // The first line goes after the fresh text's one empty paragraph, which then goes. A line
     // longer than a paragraph may be is cut into several by the append path.
-    for (std::size_t I = 0; I < Read.size() && Error == eeNone; ++I) {
-        Error = AppendLine(Read[I]);
-        if (I == 0 && L.ParaCount() > 1)
+    TLineCursor Read = Reader.Cursor();
+    std::string_view Line;
+    for (bool First = true; Error == eeNone && Read.Next(Line); First = false) {
+        Error = AppendLine(Line);
+        if (First && L.ParaCount() > 1)
             L.DeletePara(this, 1);
     }
     L.UndoBuffer().Clear();
@@ -145,18 +146,22 @@ void TEngCustomTextFileEditor::SaveToFile(std::string_view Name, const TTextSave
         return;
     const TEngBusy Busy(Host());
     TParaList& L = Lines();
-    std::vector<std::string> Lines;
-    Lines.reserve(static_cast<std::size_t>(L.ParaCount()));
-    for (int P = 1; P <= L.ParaCount(); ++P)
-        Lines.emplace_back(LineToWrite(L.ParaText(P), Options));
     TTextFileOptions FileOptions{Options.FinalLineEnd, Options.Utf8, Options.LineBreak,
                                  Options.ByteOrderMark};
     // An empty last paragraph stands for the previous paragraph's line end: it writes none of
     // its own, or every save would add an empty line.
-    if (Lines.size() > 1 && L.ParaLength(L.ParaCount()) == 0) {
-        Lines.pop_back();
+    int Count = L.ParaCount();
+    if (Count > 1 && L.ParaLength(Count) == 0) {
+        --Count;
         FileOptions.FinalLineEnd = true;
     }
+    int Para = 0;
+    const TLineSource NextLine = [&](std::string_view& Line) {
+        if (Para == Count)
+            return false;
+        Line = LineToWrite(L.ParaText(++Para), Options);
+        return true;
+    };
     const fs::path Target(Name);
     const fs::path Backup(BackupName(Name));
     fs::path Kept;
@@ -164,7 +169,7 @@ void TEngCustomTextFileEditor::SaveToFile(std::string_view Name, const TTextSave
     if (MakeBackup && Backup != Target && fs::exists(Target, Ec))
         Kept = KeepOldFile(Target);
     try {
-        WriteTextFile(Target, Lines, FileOptions);
+        WriteTextFile(Target, NextLine, FileOptions);
     } catch (...) {
         if (!Kept.empty())
             fs::remove(Kept, Ec);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 #include <string>
 
 namespace korvid {
@@ -128,6 +129,42 @@ TNodeHandle TParaList::NewNode(std::string_view Text) {
     return static_cast<TNodeHandle>(FNodes.size() - 1);
 }
 
+// Blocks after the first, sized for the estimate, are of this size: enough that an estimate that
+// fell short costs few allocations.
+constexpr std::size_t SharedBlockSize = 1 << 20;
+
+bool TParaList::ReserveSharedText(std::size_t Bytes) {
+    if (Bytes <= FSharedLeft)
+        return true;
+    std::unique_ptr<char[]> Block(new (std::nothrow) char[Bytes]);
+    if (!Block)
+        return false;
+    FSharedFree = Block.get();
+    FSharedLeft = Bytes;
+    FTextBlocks.push_back(std::move(Block));
+    return true;
+}
+
+char* TParaList::SharedText(std::size_t Bytes) {
+    if (!ReserveSharedText(Bytes > FSharedLeft ? std::max(Bytes, SharedBlockSize) : Bytes))
+        return nullptr;
+    char* const Slot = FSharedFree;
+    FSharedFree += Bytes;
+    FSharedLeft -= Bytes;
+    return Slot;
+}
+
+TNodeHandle TParaList::NewSharedNode(std::string_view Text) {
+    if (Text.size() > static_cast<std::size_t>(MaxParaLength))
+        Text = Text.substr(0, MaxParaLength);
+    char* Storage = nullptr;
+    if (!Text.empty() && !(Storage = SharedText(TParaNode::SharedCapacity(Text.size()))))
+        return NoNode;
+    FNodes.emplace_back(Text, Storage, FTabSize, EffectiveWrapColumn());
+    FNodes.back().Alive = true;
+    return static_cast<TNodeHandle>(FNodes.size() - 1);
+}
+
 void TParaList::FreeNode(TNodeHandle H) {
     TParaNode& N = Node(H);
     N.Clear();
@@ -243,6 +280,22 @@ void TParaList::Link(TNodeHandle H, int Para) {
     FByteCount += N.Length() + 2;
     FLineCount += N.LineCount();
     SetCache(H, Para, First);
+}
+
+// Links a detached node in just before the last paragraph, without a look-up.
+void TParaList::LinkBeforeTail(TNodeHandle H) {
+    TParaNode& N = Node(H);
+    N.Next = FTail;
+    N.Prev = Node(FTail).Prev;
+    if (N.Prev != NoNode)
+        Node(N.Prev).Next = H;
+    else
+        FHead = H;
+    Node(FTail).Prev = H;
+    N.InChain = true;
+    ++FParaCount;
+    FByteCount += N.Length() + 2;
+    FLineCount += N.LineCount();
 }
 
 // Takes paragraph Para (the node H) out of the chain; the cache moves to the previous
@@ -450,6 +503,59 @@ int TParaList::AppendPara(std::string_view Text, bool Trim) {
     SetChangedBelow(FCacheFirstLine);
     FModified = true;
     return eeNone;
+}
+
+// Each paragraph is checked as inserting the whole text would check it: every line but the last
+// becomes a paragraph before the empty one, and the last goes into it.
+int TParaList::LoadParas(std::size_t Count, std::size_t TextBytes, const TParaFeed& Next) {
+    std::string_view Text;
+    if (!Next(Text))
+        return eeNone;
+    FNodes.reserve(FNodes.size() + Count);
+    // Rounding and the terminating NUL take up to a unit more per paragraph.
+    if (TextBytes > 0 && !ReserveSharedText(TextBytes + Count * TParaNode::SharedCapacity(1)))
+        return eeOutOfMemory;
+    const TNodeHandle Empty = FTail;
+    int Error = eeNone;
+    bool Changed = false;
+    for (;;) {
+        const TNodeHandle H = NewSharedNode(Text);
+        if (H == NoNode) {
+            Error = eeOutOfMemory;
+            break;
+        }
+        const std::int64_t Length = static_cast<std::int64_t>(Text.size());
+        const bool Last = !Next(Text);
+        if (!Last) {
+            Error = Length > MaxParaLength ? eeParaTooLong : CheckLimits(0, 1, Length + 2);
+        } else if (Length > 0) {
+            Error = CheckLimits(FParaCount, 0, Length);
+        } else {
+            FreeNode(H); // an empty last line is the empty paragraph itself
+            break;
+        }
+        if (Error != eeNone) {
+            FreeNode(H);
+            break;
+        }
+        LinkBeforeTail(H);
+        Changed = true;
+        if (Last) {
+            // The last line takes the empty paragraph's place.
+            Node(H).Next = NoNode;
+            FTail = H;
+            --FParaCount;
+            FByteCount -= 2;
+            FLineCount -= Node(Empty).LineCount();
+            FreeNode(Empty);
+            break;
+        }
+    }
+    SetCache(FHead, 1, 1);
+    SetChangedBelow(1);
+    if (Changed)
+        FModified = true;
+    return Error;
 }
 
 int TParaList::InsertText(TParaListClient* Editor, int Para, int Pos, std::string_view Text) {

@@ -40,6 +40,10 @@ public:
     virtual void TextRewrapped() = 0;
 };
 
+// Gives the next paragraph of a loaded text, answering false when there is none left. The text
+// given stays valid until the next call.
+using TParaFeed = std::function<bool(std::string_view& Text)>;
+
 // The text store of one document: a chain of paragraphs with running totals, a cached current
 // paragraph for cheap look-ups, the document limits, ten bookmarks and the undo history.
 // Every change of the text goes through the operations here.
@@ -131,6 +135,13 @@ public:
 
     // Used by file loading: a new last paragraph; no limit check, no undo.
     int AppendPara(std::string_view Text, bool Trim);
+    // Used by file loading, on a list that still holds only its first empty paragraph: the fed
+    // paragraphs take its place (it stays when none are fed, and takes a last one that is
+    // empty). Count and TextBytes, estimates of the paragraphs and characters to come, reserve
+    // the nodes and their text storage once. The limits are checked as inserting the lines as
+    // one text would check them, and the first one reached stops the load with the paragraphs
+    // before it in place. No undo is recorded, and no editor is told.
+    int LoadParas(std::size_t Count, std::size_t TextBytes, const TParaFeed& Next);
     int InsertText(TParaListClient* Editor, int Para, int Pos, std::string_view Text);
     // Text may hold CR, LF or CR LF line ends; Para and Pos move past the inserted text.
     int InsertMultiLineText(TParaListClient* Editor, int& Para, int& Pos, std::string_view Text);
@@ -157,6 +168,11 @@ private:
     void RewrapAndTellOwner();
     TParaNode& Node(TNodeHandle H) { return FNodes[H]; }
     TNodeHandle NewNode(std::string_view Text);
+    // A node whose text lives in the shared storage below; NoNode when that cannot grow.
+    TNodeHandle NewSharedNode(std::string_view Text);
+    bool ReserveSharedText(std::size_t Bytes);
+    char* SharedText(std::size_t Bytes);
+    void LinkBeforeTail(TNodeHandle H);
     void FreeNode(TNodeHandle H);
     void ReleaseDetachedNode(TNodeHandle H);
     // A paragraph with its number and its first display line: where a look-up walk starts.
@@ -194,6 +210,11 @@ private:
     TParaListClient* FOwner;
     std::vector<TParaNode> FNodes; // slot 0 is never used
     std::vector<TNodeHandle> FFreeSlots;
+    // The text of loaded paragraphs, a few large blocks rather than a heap block per paragraph;
+    // they live as long as the list, since undo records may hold paragraphs that point into them.
+    std::vector<std::unique_ptr<char[]>> FTextBlocks;
+    char* FSharedFree = nullptr;
+    std::size_t FSharedLeft = 0;
     TNodeHandle FHead = NoNode;
     TNodeHandle FTail = NoNode;
     TNodeHandle FCacheNode = NoNode;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace korvid {
@@ -18,24 +19,85 @@ std::size_t RoundUp(std::size_t Value, std::size_t Step) {
 
 } // namespace
 
+static_assert(sizeof(TParaNode) <= 32, "a document holds one node per line");
+
+std::size_t TParaNode::SharedCapacity(std::size_t Length) {
+    return Length == 0 ? 0 : RoundUp(Length + 1, CapacityUnit);
+}
+
 TParaNode::TParaNode(std::string_view Text, int TabSize, int WrapColumn) {
     if (Text.size() > static_cast<std::size_t>(MaxParaLength))
         Text = Text.substr(0, MaxParaLength);
     if (!Text.empty()) {
-        const std::size_t Capacity = RoundUp(Text.size() + 1, 8);
-        FText.reset(new (std::nothrow) char[Capacity]);
-        if (!FText)
+        const std::size_t Capacity = SharedCapacity(Text.size());
+        std::unique_ptr<char[]> Buffer(new (std::nothrow) char[Capacity]);
+        if (!Buffer)
             RaiseOutOfMemory();
-        FTextCapacity = static_cast<std::uint32_t>(Capacity);
-        std::memcpy(FText.get(), Text.data(), Text.size());
+        FText = Buffer.release();
+        FOwnsText = true;
+        FTextCapacity = static_cast<std::uint16_t>(Capacity / CapacityUnit);
+        std::memcpy(FText, Text.data(), Text.size());
         FText[Text.size()] = '\0';
         FLength = static_cast<std::uint16_t>(Text.size());
     }
     Wrap(WrapColumn, TabSize);
 }
 
+TParaNode::TParaNode(std::string_view Text, char* Storage, int TabSize, int WrapColumn) {
+    if (Text.size() > static_cast<std::size_t>(MaxParaLength))
+        Text = Text.substr(0, MaxParaLength);
+    if (!Text.empty()) {
+        FText = Storage;
+        FTextCapacity = static_cast<std::uint16_t>(SharedCapacity(Text.size()) / CapacityUnit);
+        std::memcpy(FText, Text.data(), Text.size());
+        FText[Text.size()] = '\0';
+        FLength = static_cast<std::uint16_t>(Text.size());
+    }
+    Wrap(WrapColumn, TabSize);
+}
+
+TParaNode::~TParaNode() {
+    FreeText();
+}
+
+TParaNode::TParaNode(TParaNode&& Other) noexcept
+    : FText(std::exchange(Other.FText, nullptr)), FLineStarts(std::move(Other.FLineStarts)),
+      Next(Other.Next), Prev(Other.Prev), FLength(Other.FLength), FLineCount(Other.FLineCount),
+      FTextCapacity(Other.FTextCapacity), FOwnsText(Other.FOwnsText), InChain(Other.InChain),
+      FLineStartsCapacity(Other.FLineStartsCapacity), Alive(Other.Alive) {
+    Other.FOwnsText = false;
+    Other.Clear();
+}
+
+TParaNode& TParaNode::operator=(TParaNode&& Other) noexcept {
+    if (this == &Other)
+        return *this;
+    FreeText();
+    FText = std::exchange(Other.FText, nullptr);
+    FOwnsText = Other.FOwnsText;
+    Other.FOwnsText = false;
+    FLineStarts = std::move(Other.FLineStarts);
+    Next = Other.Next;
+    Prev = Other.Prev;
+    FLength = Other.FLength;
+    FLineCount = Other.FLineCount;
+    FTextCapacity = Other.FTextCapacity;
+    FLineStartsCapacity = Other.FLineStartsCapacity;
+    InChain = Other.InChain;
+    Alive = Other.Alive;
+    Other.Clear();
+    return *this;
+}
+
+void TParaNode::FreeText() {
+    if (FOwnsText)
+        delete[] FText;
+    FText = nullptr;
+    FOwnsText = false;
+}
+
 void TParaNode::Clear() {
-    FText.reset();
+    FreeText();
     FLineStarts.reset();
     FTextCapacity = 0;
     FLineStartsCapacity = 0;
@@ -43,39 +105,42 @@ void TParaNode::Clear() {
     FLength = 0;
 }
 
+// Text in shared storage moves to a block of its own when it outgrows its slot.
 bool TParaNode::GrowText(std::size_t Needed) {
-    if (Needed <= FTextCapacity)
+    if (Needed <= static_cast<std::size_t>(TextCapacity()))
         return true;
     const std::size_t Capacity = RoundUp(Needed, 16);
     std::unique_ptr<char[]> Buffer(new (std::nothrow) char[Capacity]);
     if (!Buffer)
         return false;
     if (FText)
-        std::memcpy(Buffer.get(), FText.get(), FLength + 1u);
+        std::memcpy(Buffer.get(), FText, FLength + 1u);
     else
         Buffer[0] = '\0';
-    FText = std::move(Buffer);
-    FTextCapacity = static_cast<std::uint32_t>(Capacity);
+    FreeText();
+    FText = Buffer.release();
+    FOwnsText = true;
+    FTextCapacity = static_cast<std::uint16_t>(Capacity / CapacityUnit);
     return true;
 }
 
 bool TParaNode::ReserveLineStarts(std::size_t Count) {
     const std::size_t Capacity = std::max<std::size_t>(RoundUp(Count, 8), 8);
-    if (Capacity <= FLineStartsCapacity)
+    if (Capacity <= static_cast<std::size_t>(LineStartsCapacity()))
         return true;
     std::unique_ptr<std::uint16_t[]> Starts(new (std::nothrow) std::uint16_t[Capacity]());
     if (!Starts)
         return false;
     if (FLineStarts)
-        std::copy_n(FLineStarts.get(), FLineStartsCapacity, Starts.get());
+        std::copy_n(FLineStarts.get(), LineStartsCapacity(), Starts.get());
     FLineStarts = std::move(Starts);
-    FLineStartsCapacity = static_cast<std::uint32_t>(Capacity);
+    FLineStartsCapacity = static_cast<std::uint16_t>(Capacity / CapacityUnit);
     return true;
 }
 
 // Where the display line after the one starting at Start begins, or -1 when the rest fits.
 int TParaNode::NextLineStart(int Start, int WrapColumn, int TabSize, bool Tabs) const {
-    const char* Text = FText.get();
+    const char* Text = FText;
     const int Remaining = FLength - Start;
     const int Candidate = Tabs ? OffsetOfColumn({Text + Start, static_cast<std::size_t>(Remaining)},
                                                 WrapColumn, TabSize)
@@ -169,7 +234,7 @@ void TParaNode::Rewrap(int At, int OldCount, int NewCount, int TabSize, int Wrap
             Starts[I] = static_cast<std::uint16_t>(Starts[I] + Delta);
     }
     std::copy(Fresh.begin(), Fresh.end(), Starts + FirstLine);
-    if (NewLines < static_cast<int>(FLineStartsCapacity))
+    if (NewLines < LineStartsCapacity())
         Starts[NewLines] = 0;
     FLineCount = NewLines;
     Changed = {FirstLine, FirstLine + static_cast<int>(Fresh.size())};
@@ -189,7 +254,7 @@ int TParaNode::InsertText(std::string_view Source, int Pos, int TabSize, int Wra
     }
     if (!GrowText(static_cast<std::size_t>(NewLength) + 1))
         return eeOutOfMemory;
-    char* Text = FText.get();
+    char* Text = FText;
     if (Start > OldLength) {
         std::memset(Text + OldLength, ' ', Start - OldLength);
         Text[Start] = '\0';
@@ -211,7 +276,7 @@ void TParaNode::DeleteText(int Pos, int Count, int TabSize, int WrapColumn,
         return;
     }
     const int Removed = std::min(Count, FLength - Start);
-    char* Text = FText.get();
+    char* Text = FText;
     std::memmove(Text + Start, Text + Start + Removed, FLength - Start - Removed + 1u);
     FLength = static_cast<std::uint16_t>(FLength - Removed);
     Rewrap(Start, Removed, 0, TabSize, WrapColumn, Changed);
@@ -229,7 +294,7 @@ int TParaNode::ReplaceText(int Pos, int OldCount, std::string_view Source, int T
         return eeParaTooLong;
     if (!GrowText(NewLength + 1u))
         return eeOutOfMemory;
-    char* Text = FText.get();
+    char* Text = FText;
     std::memmove(Text + Start + Added, Text + Start + Removed, FLength - Start - Removed + 1u);
     std::memcpy(Text + Start, Source.data(), Added);
     FLength = static_cast<std::uint16_t>(NewLength);
@@ -244,7 +309,7 @@ std::string_view TParaNode::GetLine(int K) const {
         return Text();
     const int Start = LineStart(K);
     const int End = K == FLineCount ? FLength : LineStart(K + 1);
-    return {FText.get() + Start, static_cast<std::size_t>(End - Start)};
+    return {FText + Start, static_cast<std::size_t>(End - Start)};
 }
 
 std::pair<int, int> TParaNode::LineOfPosition(int Pos) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -27,21 +28,35 @@ struct TChangedLines {
 };
 
 // One paragraph: its characters (without the line end) and the start of each display line it
-// is wrapped into.
+// is wrapped into. Its text is either a heap block of its own or, for paragraphs read from a
+// file, a slot in its list's shared text storage that the list keeps alive; it moves to a block
+// of its own when it outgrows the slot. A document holds a node per line, so the node is kept
+// small.
 class TParaNode {
 public:
     TParaNode() = default;
     // A paragraph holding a copy of Text, wrapped; raises the engine's out-of-memory error when
     // the text cannot be allocated.
     TParaNode(std::string_view Text, int TabSize, int WrapColumn);
+    // A paragraph holding a copy of Text in Storage, which the caller owns and keeps alive for
+    // the node's life; it holds SharedCapacity(Text.size()) bytes (none for empty text).
+    TParaNode(std::string_view Text, char* Storage, int TabSize, int WrapColumn);
+    ~TParaNode();
+    TParaNode(TParaNode&& Other) noexcept;
+    TParaNode& operator=(TParaNode&& Other) noexcept;
+    TParaNode(const TParaNode&) = delete;
+    TParaNode& operator=(const TParaNode&) = delete;
 
-    std::string_view Text() const { return {FText.get(), FLength}; }
+    // The bytes a paragraph of Length characters takes in shared storage: its text capacity.
+    static std::size_t SharedCapacity(std::size_t Length);
+
+    std::string_view Text() const { return {FText, FLength}; }
     int Length() const { return FLength; }
     int LineCount() const { return FLineCount; }
     // The 0-based offset at which display line K (1-based) starts.
     int LineStart(int K) const { return K <= 1 ? 0 : FLineStarts[K - 1]; }
-    int TextCapacity() const { return static_cast<int>(FTextCapacity); }
-    int LineStartsCapacity() const { return static_cast<int>(FLineStartsCapacity); }
+    int TextCapacity() const { return FTextCapacity * CapacityUnit; }
+    int LineStartsCapacity() const { return FLineStartsCapacity * CapacityUnit; }
 
     // Edits return 0, eeOutOfMemory or eeParaTooLong (the node is then unchanged), and the
     // display lines they changed.
@@ -64,26 +79,42 @@ public:
     // Gives up the text and the line starts.
     void Clear();
 
-    // Bookkeeping of the owning list: the chain's links, whether the node is in the chain, and
-    // whether its arena slot is in use.
-    TNodeHandle Next = NoNode;
-    TNodeHandle Prev = NoNode;
-    bool InChain = false;
-    bool Alive = false;
-
 private:
+    // Capacities are multiples of this and are held in these units, so that they fit 16 bits.
+    static constexpr int CapacityUnit = 8;
+
     int NextLineStart(int Start, int WrapColumn, int TabSize, bool Tabs) const;
     bool GrowText(std::size_t Needed);
     bool ReserveLineStarts(std::size_t Count);
     void Rewrap(int At, int OldCount, int NewCount, int TabSize, int WrapColumn,
                 TChangedLines& Changed);
+    void FreeText();
 
-    std::unique_ptr<char[]> FText;
+    char* FText = nullptr; // owned (delete[]) only when FOwnsText
     std::unique_ptr<std::uint16_t[]> FLineStarts;
-    std::uint32_t FTextCapacity = 0;
-    std::uint32_t FLineStartsCapacity = 0;
-    std::int32_t FLineCount = 1;
+
+public:
+    // Bookkeeping of the owning list: the chain's links.
+    TNodeHandle Next = NoNode;
+    TNodeHandle Prev = NoNode;
+
+private:
+    // A paragraph holds fewer than 65,536 characters, so its display lines and the capacities
+    // (in units) fit 16 bits.
     std::uint16_t FLength = 0;
+    std::uint16_t FLineCount = 1;
+    std::uint16_t FTextCapacity : 14 = 0;
+    bool FOwnsText : 1 = false;
+
+public:
+    // Whether the node is in the chain, and whether its arena slot is in use.
+    bool InChain : 1 = false;
+
+private:
+    std::uint16_t FLineStartsCapacity : 14 = 0;
+
+public:
+    bool Alive : 1 = false;
 };
 
 } // namespace korvid

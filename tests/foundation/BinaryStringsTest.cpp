@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
+#include <optional>
+
 #include <sys/stat.h>
 
 namespace korvid {
@@ -451,6 +455,143 @@ TEST_F(TextFile, PlainFileRoundTripsByteForByte) {
     Strings.SaveToFile(Copy);
     EXPECT_EQ(ReadFileBytes(Copy), Bytes);
 }
+
+} // namespace
+} // namespace korvid
+
+namespace korvid {
+namespace {
+
+// What the window hands a document for each kind of input, and the flags and message that come
+// with it; the values are those of the loader that made a string of every line first.
+struct TDocumentCase {
+    const char* Name;
+    std::string Bytes{}; // empty with Encrypted: the encrypted lines below
+    TLines Encrypted{};
+    TLines Paras{}; // the lines the document is given
+    bool ContainsBinary = false;
+    bool WasUtf8 = false;
+    bool EndsWithLineBreak = false;
+    std::optional<TLineBreak> LineBreak{};
+    bool HadByteOrderMark = false;
+    bool TextWasCut = false;
+    bool LinesSplit = false; // the message that lines were split
+};
+
+std::vector<TDocumentCase> DocumentCases() {
+    const std::string Cjk = "\xE4\xB8\xAD";
+    const std::string Controls(32, '\x01');
+    std::string ManyCjk;
+    for (int I = 0; I < 1000; ++I)
+        ManyCjk += Cjk;
+    std::string Escapes;
+    for (int I = 0; I < 512; ++I)
+        Escapes += Esc(0x4E2D);
+    return {
+        {.Name = "empty", .Bytes = ""},
+        {.Name = "marker only", .Bytes = std::string(EncryptedTextMarker())},
+        {.Name = "binary",
+         .Bytes = Controls + "\r\nabc",
+         .Paras = {Controls, "abc"},
+         .ContainsBinary = true,
+         .LineBreak = TLineBreak::CrLf},
+        {.Name = "NUL",
+         .Bytes = std::string("one\r\ntwo\0three\r\n", 16),
+         .Paras = {"one", "two"},
+         .ContainsBinary = true,
+         .LineBreak = TLineBreak::CrLf,
+         .TextWasCut = true},
+        {.Name = "NUL after a line end",
+         .Bytes = std::string("one\n\0x", 6),
+         .Paras = {"one"},
+         .ContainsBinary = true,
+         .EndsWithLineBreak = true,
+         .LineBreak = TLineBreak::Lf,
+         .TextWasCut = true},
+        {.Name = "BOM",
+         .Bytes = "\xEF\xBB\xBF"
+                  "abc\r\n\xC3\xA9" +
+                  Cjk,
+         .Paras = {"abc", "\xE9" + Esc(0x4E2D)},
+         .WasUtf8 = true,
+         .LineBreak = TLineBreak::CrLf,
+         .HadByteOrderMark = true},
+        {.Name = "UTF-8 without a mark",
+         .Bytes = "caf\xC3\xA9\n",
+         .Paras = {"caf\xE9", ""},
+         .WasUtf8 = true,
+         .EndsWithLineBreak = true,
+         .LineBreak = TLineBreak::Lf},
+        {.Name = "no final line end",
+         .Bytes = "a\r\nb",
+         .Paras = {"a", "b"},
+         .LineBreak = TLineBreak::CrLf},
+        {.Name = "lone CR",
+         .Bytes = "a\rb\r",
+         .Paras = {"a", "b", ""},
+         .EndsWithLineBreak = true,
+         .LineBreak = TLineBreak::Cr},
+        {.Name = "LF CR", .Bytes = "a\n\rb", .Paras = {"a", "", "b"}, .LineBreak = TLineBreak::Lf},
+        {.Name = "long line",
+         .Bytes = "ab\r\n" + std::string(10000, 'x') + "\r\n",
+         .Paras = {"ab", std::string(4096, 'x'), std::string(4096, 'x'), std::string(1808, 'x'),
+                   ""},
+         .EndsWithLineBreak = true,
+         .LineBreak = TLineBreak::CrLf,
+         .LinesSplit = true},
+        {.Name = "long only once decoded",
+         .Bytes = ManyCjk,
+         .Paras = {Escapes, Escapes.substr(0, 488 * EscapeLength)},
+         .WasUtf8 = true,
+         .LinesSplit = true},
+        {.Name = "encrypted",
+         .Encrypted = {"a", "b", ""},
+         .Paras = {"a", "b", ""},
+         .EndsWithLineBreak = true,
+         .LineBreak = TLineBreak::CrLf},
+    };
+}
+
+class DocumentInput : public TextFile, public testing::WithParamInterface<TDocumentCase> {};
+
+// As the window opens a file: lines over 4096 characters are cut, and a final line end gives an
+// empty last line unless the text was cut short.
+TEST_P(DocumentInput, ReachesTheDocumentAsBefore) {
+    const TDocumentCase& C = GetParam();
+    Answers = {"Wiki"};
+    auto File = Dir / "doc.txt";
+    if (C.Encrypted.empty())
+        File = Write(C.Bytes);
+    else
+        WriteEncryptedFile(File, "Wiki", C.Encrypted);
+    ASSERT_EQ(Load(File), TLoadResult::Loaded);
+    EXPECT_EQ(Strings.ContainsBinary, C.ContainsBinary);
+    EXPECT_EQ(Strings.WasUtf8, C.WasUtf8);
+    EXPECT_EQ(Strings.EndsWithLineBreak, C.EndsWithLineBreak);
+    EXPECT_EQ(Strings.LineBreak, C.LineBreak);
+    EXPECT_EQ(Strings.HadByteOrderMark, C.HadByteOrderMark);
+    EXPECT_EQ(Strings.TextWasCut, C.TextWasCut);
+    EXPECT_EQ(!Strings.SplitLongLines(4096), C.LinesSplit);
+    if (Strings.EndsWithLineBreak && !Strings.TextWasCut)
+        Strings.Add({});
+
+    TLines Given;
+    TLineCursor Cursor = Strings.Cursor();
+    for (std::string_view Line; Cursor.Next(Line);)
+        Given.emplace_back(Line);
+    EXPECT_EQ(Given, C.Paras);
+    EXPECT_GE(Strings.CountEstimate(), C.Paras.size());
+    EXPECT_EQ(Strings.Lines(), C.Paras) << "the lines as strings";
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DocumentInput, testing::ValuesIn(DocumentCases()),
+                         [](const testing::TestParamInfo<TDocumentCase>& Info) {
+                             std::string Name = Info.param.Name;
+                             std::replace_if(
+                                 Name.begin(), Name.end(), [](char C) { return !std::isalnum(C); },
+                                 '_');
+                             return Name;
+                         });
 
 } // namespace
 } // namespace korvid

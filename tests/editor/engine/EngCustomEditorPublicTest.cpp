@@ -316,3 +316,100 @@ TEST_F(Public, ScrollPastEndNeverLeavesWordWrapOn) {
 
 } // namespace
 } // namespace korvid
+
+namespace korvid {
+namespace {
+
+// A text set at once and the same lines fed one at a time by a loader end the same way: the
+// paragraphs, the counts, the first limit reached, and the carets and top lines of the editor
+// and of one sharing its text.
+struct TLoadCase {
+    const char* Name;
+    std::vector<std::string> Lines{};
+    int ParaLimit = TParaList::NoLimit;
+    int ByteLimit = TParaList::NoLimit;
+    int ParaLengthLimit = TParaList::DefaultParaLengthLimit;
+    bool WordWrap = false;
+};
+
+struct TLoaded {
+    test::TFakeEditorHost Host;
+    test::TFakeEditorHost OtherHost;
+    TEngController Controller;
+    TEngCustomEditor E{Host, &Controller};
+    TEngCustomEditor Other{OtherHost, &Controller};
+    int Error = eeNone;
+
+    explicit TLoaded(const TLoadCase& C) {
+        E.WindowCreated();
+        Other.WindowCreated();
+        Other.Attach(E);
+        E.SetParaLimit(C.ParaLimit);
+        E.SetByteLimit(C.ByteLimit);
+        E.SetParaLengthLimit(C.ParaLengthLimit);
+        E.SetWordWrap(C.WordWrap);
+        E.SetWrapColumn(10);
+        E.OnError = [this](TEngCustomEditor&, int& Code) { Error = Code; };
+    }
+};
+
+void ExpectSameEnd(TLoaded& Set, TLoaded& Fed) {
+    EXPECT_EQ(test::ParasOf(Fed.E), test::ParasOf(Set.E));
+    EXPECT_EQ(Fed.Error, Set.Error);
+    EXPECT_EQ(Fed.E.GetModified(), Set.E.GetModified());
+    EXPECT_EQ(Fed.E.Lines().ByteCount(), Set.E.Lines().ByteCount());
+    EXPECT_EQ(Fed.E.LineCount(), Set.E.LineCount());
+    for (auto [A, B] : {std::pair{&Set.E, &Fed.E}, std::pair{&Set.Other, &Fed.Other}}) {
+        EXPECT_EQ(B->CaretPara(), A->CaretPara());
+        EXPECT_EQ(B->CaretPos(), A->CaretPos());
+        EXPECT_EQ(B->CaretLine(), A->CaretLine());
+        EXPECT_EQ(B->TopLine(), A->TopLine());
+        EXPECT_EQ(B->SelStart().P, A->SelStart().P);
+        EXPECT_EQ(B->SelEnd().P, A->SelEnd().P);
+    }
+}
+
+class LoadedLines : public testing::TestWithParam<TLoadCase> {};
+
+TEST_P(LoadedLines, EndAsTheTextSetAtOnce) {
+    const TLoadCase& C = GetParam();
+    TLoaded Set(C);
+    std::string Text;
+    for (std::size_t I = 0; I < C.Lines.size(); ++I)
+        Text += (I > 0 ? "\r\n" : "") + C.Lines[I];
+    Set.E.SetEditorText(Text);
+
+    TLoaded Fed(C);
+    std::size_t Next = 0;
+    Fed.E.SetEditorLines(C.Lines.size(), Text.size(), [&](std::string_view& Line) {
+        if (Next == C.Lines.size())
+            return false;
+        Line = C.Lines[Next++];
+        return true;
+    });
+    ExpectSameEnd(Set, Fed);
+}
+
+const std::string Long(300, 'w');
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LoadedLines,
+    testing::Values(
+        TLoadCase{.Name = "none", .Lines = {}}, TLoadCase{.Name = "one_empty", .Lines = {""}},
+        TLoadCase{.Name = "one", .Lines = {"abc"}},
+        TLoadCase{.Name = "final_line_end", .Lines = {"a", "b", ""}},
+        TLoadCase{.Name = "empty_lines", .Lines = {"", "", ""}},
+        TLoadCase{.Name = "no_final_line_end", .Lines = {"a", "", "b c d e f g h i j k l"}},
+        TLoadCase{
+            .Name = "wrapped", .Lines = {"one two three four five six", "", "x"}, .WordWrap = true},
+        TLoadCase{.Name = "paragraph_limit", .Lines = {"a", "b", "c", "d"}, .ParaLimit = 3},
+        TLoadCase{
+            .Name = "paragraph_limit_last_empty", .Lines = {"a", "b", "c", ""}, .ParaLimit = 3},
+        TLoadCase{.Name = "byte_limit", .Lines = {"abc", "def", "ghi"}, .ByteLimit = 8},
+        TLoadCase{.Name = "long_last_line", .Lines = {"a", Long}, .ParaLengthLimit = 100},
+        TLoadCase{.Name = "long_middle_line", .Lines = {Long, "a"}, .ParaLengthLimit = 100},
+        TLoadCase{.Name = "beyond_a_paragraph", .Lines = {"a", std::string(70000, 'z'), "b"}}),
+    [](const testing::TestParamInfo<TLoadCase>& Info) { return std::string(Info.param.Name); });
+
+} // namespace
+} // namespace korvid
