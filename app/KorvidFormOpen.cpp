@@ -80,9 +80,9 @@ void CollectFolderFiles(const fs::path& Folder, const std::vector<std::string>& 
     }
 }
 
-// Resident bytes per byte of file at the peak of an open, the largest the open benchmark
-// measures (UTF-8 text): the file's buffer, its lines and the document side by side.
-constexpr double OpenBytesPerFileByte = 6.0;
+// Resident bytes per byte of file at the peak of an open, above the largest the open benchmark
+// measures (2.6): the file's text and the document side by side.
+constexpr double OpenBytesPerFileByte = 3.0;
 
 // A file that cannot be held is turned away before anything is read: the system would start
 // swapping, or end the program, half way through the open. Unknown figures turn nothing away.

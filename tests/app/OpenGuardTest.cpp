@@ -48,11 +48,11 @@ protected:
 };
 
 TEST_F(TOpenGuardTest, AFileTooLargeForTheMemoryLeftIsRefusedBeforeItIsRead) {
-    // Seven bytes take 42 at the open's peak.
+    // Seven bytes take 21 at the open's peak.
     const struct {
         std::optional<std::uint64_t> Available;
         bool Opens;
-    } Cases[] = {{41, false}, {42, true}, {1 << 20, true}, {std::nullopt, true}};
+    } Cases[] = {{20, false}, {21, true}, {1 << 20, true}, {std::nullopt, true}};
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Available.value_or(0));
         Reads = 0;
