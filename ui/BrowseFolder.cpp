@@ -186,12 +186,11 @@ void TBrowseFolder::Initialize(TBrowseFolderDialog& Dialog) {
             // The check box's state counts only when the user confirms with OK.
             QObject::connect(Dialog.OkButton(), &QPushButton::clicked, &Dialog,
                              [this, Button] { CustomButtonChecked = Button->isChecked(); });
-        } else {
-            QObject::connect(Button, &QAbstractButton::clicked, &Dialog, [this, &Dialog] {
-                if (OnCustomButtonClick)
-                    OnCustomButtonClick(Dialog);
-            });
         }
+        QObject::connect(Button, &QAbstractButton::clicked, &Dialog, [this, &Dialog] {
+            if (OnCustomButtonClick)
+                OnCustomButtonClick(Dialog);
+        });
     }
     QObject::connect(Dialog.Tree()->selectionModel(), &QItemSelectionModel::currentChanged, &Dialog,
                      [this, &Dialog] { SelectionChanged(Dialog); });
