@@ -308,7 +308,11 @@ TEST_F(BarForm, PictureOfDockedAndFloatingBars) {
     EXPECT_EQ(At(7, 10), Light);
     EXPECT_EQ(At(9, 10), Dark);
     // The separator's groove: shadow left of its middle, highlight at it.
-    const QWidget* Separator = TopBar->findChild<TCommandBarSeparator*>();
+    const QWidget* Separator = nullptr;
+    for (QObject* Child : TopBar->children())
+        if (dynamic_cast<TCommandBarSeparator*>(Child))
+            Separator = static_cast<QWidget*>(Child);
+    ASSERT_NE(Separator, nullptr);
     const QPoint Sep = Separator->mapTo(Form.get(), QPoint(Separator->width() / 2, 10));
     EXPECT_EQ(Picture.pixel(Sep - QPoint(1, 0)), Dark);
     EXPECT_EQ(Picture.pixel(Sep), Light);
