@@ -85,7 +85,11 @@ public:
     TDragSession(TCustomBar* Bar, QPoint GlobalPress, bool Ctrl) : FBar(Bar), FPress(GlobalPress) {
         const QPoint Origin = Bar->mapToGlobal(QPoint(0, 0));
         FStart = {ToBarPoint(GlobalPress - Origin), {Bar->width(), Bar->height()}};
-        for (TDock* Dock : Bar->OwnerForm()->findChildren<TDock*>()) {
+        // The dock classes carry no meta-object, so a typed findChildren would match any widget.
+        for (QWidget* Child : Bar->OwnerForm()->findChildren<QWidget*>()) {
+            auto* Dock = dynamic_cast<TDock*>(Child);
+            if (!Dock)
+                continue;
             FDocks.push_back(Dock);
             FTargets.push_back({Dock->Position(), Dock->AllowDrag(),
                                 ToBarRect(QRect(Dock->mapToGlobal(QPoint(0, 0)), Dock->size())),
