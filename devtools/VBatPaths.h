@@ -1,0 +1,16 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace korvid {
+
+// A Windows-style name from a script as a file on disk: "\" separates folders too.
+std::filesystem::path VBatDiskPath(std::string_view Name);
+// Name with "\" turned into "/" (Windows-1252 kept).
+std::string VBatSlashes(std::string_view Name);
+// The folder of Name, with a final "/".
+std::string VBatFolderOf(std::string_view Name);
+
+} // namespace korvid
