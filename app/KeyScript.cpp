@@ -53,6 +53,14 @@ void WaitUntilActive(QWidget& Window) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
+// The active document's lines, each ended by a line feed, for the script's caller to compare.
+void WriteActiveDocument(const TKorvidForm& Form, const std::string& Path) {
+    std::ofstream File(Path, std::ios::binary | std::ios::trunc);
+    if (const TDocumentEditor* Editor = Form.ActiveEditor())
+        for (const std::string& Line : Editor->Paragraphs())
+            File << Line << '\n';
+}
+
 } // namespace
 
 void RunKeyScript(TKorvidForm& Form, const std::string& FileName) {
@@ -69,6 +77,8 @@ void RunKeyScript(TKorvidForm& Form, const std::string& FileName) {
             const QKeySequence Sequence(QString::fromStdString(Line.substr(4)));
             if (!Sequence.isEmpty())
                 Press(Sequence[0].key(), Sequence[0].keyboardModifiers(), {});
+        } else if (Line.rfind("write ", 0) == 0) {
+            WriteActiveDocument(Form, Line.substr(6));
         } else if (Line == "close") {
             Form.close();
         }

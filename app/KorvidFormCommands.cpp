@@ -1,6 +1,8 @@
 #include "app/KorvidForm.h"
 
 #include "app/AboutUnit.h"
+#include "devtools/DefsFile.h"
+#include "devtools/DefsHelp.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
@@ -438,7 +440,20 @@ void TKorvidForm::FormatCentre() {
 }
 
 void TKorvidForm::FilePrepareDefsHelp() {
-    NotSupportedYet(T::FilePrepareDefsHelp);
+    std::vector<std::unique_ptr<TDefsList>> Lists;
+    std::vector<TDefsHelpDocument> Documents;
+    for (int I = 0; I < TabCount(); ++I) {
+        const TDocumentEditor* Editor = EditorOfTab(FTabs->widget(I));
+        if (!Editor || !UpperCase1252(Editor->FileName).ends_with(".DEFS"))
+            continue;
+        Lists.push_back(std::make_unique<TDefsList>());
+        LoadDefsFromVolume(*Lists.back(), Editor->FileName);
+        Documents.push_back({Editor->FileName, Lists.back().get()});
+    }
+    std::string Text;
+    for (const std::string& Line : DefsHelpSource(Documents))
+        Text += Line + "\r\n";
+    OpenTextInNewTab("File " + std::to_string(NextNewFileNumber()), Text);
 }
 
 void TKorvidForm::ViewDebuggingBar() {

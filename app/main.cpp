@@ -1,5 +1,7 @@
 #include "app/StartUpUnit.h"
+#include "devtools/DefsListing.h"
 
 int main(int argc, char** argv) {
+    korvid::InstallDefsListings();
     return korvid::RunKorvid(argc, argv);
 }

@@ -1,0 +1,53 @@
+#include "devtools/DefsMessages.h"
+
+#include "devtools/DefsFile.h"
+#include "ui/MessagesUnit.h"
+
+#include <utility>
+
+namespace korvid {
+
+namespace {
+
+TDefsMessageHandler& Handler() {
+    static TDefsMessageHandler Instance;
+    return Instance;
+}
+
+void Show(std::string_view Caption, std::string_view Text) {
+    if (Handler())
+        Handler()(Caption, Text);
+    else
+        ShowOkMessage(Caption, Text);
+}
+
+} // namespace
+
+TDefsMessageHandler SetDefsMessageHandler(TDefsMessageHandler NewHandler) {
+    return std::exchange(Handler(), std::move(NewHandler));
+}
+
+void ShowNotInVolumeMessage(std::string_view Path) {
+    Show(DefsEditorCaption,
+         "The file \"" + std::string(Path) + "\" is not part of a p-System volume.");
+}
+
+void ShowDefsEditorError(std::string_view Text) {
+    Show(DefsEditorCaption, Text);
+}
+
+std::string DefsLayoutTooLargeText(std::string_view FileName, int Words) {
+    return "The records of file " + std::string(FileName) + " need " + std::to_string(Words) +
+           " words; at most " + std::to_string(MaxDefsLayoutWords) + " fit.";
+}
+
+void ShowUnsupportedCalculationMessage(std::string_view FieldName, int Mode) {
+    Show(JsonDefsCaption, "Calculated field " + std::string(FieldName) + " has unsupported mode " +
+                              std::to_string(Mode));
+}
+
+std::string CantReadDefsText(std::string_view FileName, std::int64_t Offset) {
+    return "Can't read file '" + std::string(FileName) + "' at byte " + std::to_string(Offset);
+}
+
+} // namespace korvid

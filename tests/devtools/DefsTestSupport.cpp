@@ -1,0 +1,131 @@
+#include "tests/devtools/DefsTestSupport.h"
+
+#include <algorithm>
+
+namespace korvid::test {
+
+void SetField(TDefsFile& File, const TFieldSpec& Spec) {
+    TDefsField& Field = File.Field(Spec.Index);
+    Field.Name = Spec.Name;
+    Field.FieldType = std::uint8_t(Spec.Type);
+    Field.Capacity = Spec.Capacity;
+    Field.Elements = Spec.Elements;
+    Field.Scale = Spec.Scale;
+    Field.Flag = Spec.Flag;
+    Field.Forced = Spec.Forced;
+    Field.FileRef = std::uint8_t(Spec.FileRef);
+    Field.FieldRef = std::uint8_t(Spec.FieldRef);
+    Field.SecondRef = std::uint8_t(Spec.SecondRef);
+    Field.ThirdRef = std::uint8_t(Spec.ThirdRef);
+}
+
+void SetKey(TDefsFile& File, int Number, std::vector<std::array<int, 3>> Parts, bool Duplicates) {
+    TDefsKey& Key = File.Key(Number);
+    for (std::size_t P = 0; P < Parts.size(); ++P) {
+        Key.PartField[P] = std::uint8_t(Parts[P][0]);
+        Key.PartCapacity[P] = Parts[P][1];
+        Key.PartKind[P] = std::uint8_t(Parts[P][2]);
+    }
+    Key.Duplicates = Duplicates;
+}
+
+void BuildAppDefs(TDefsList& List) {
+    TDefsFile& System = List.File(0);
+    System.Name = "system";
+    SetField(System, {1, "months", dfString, 9, 12});
+    SetField(System, {2, "year", dfInteger});
+    TDefsFile& Customer = List.File(1);
+    Customer.Name = "customer";
+    SetField(Customer, {.Index = 1,
+                        .Name = "name",
+                        .Type = dfString,
+                        .Capacity = 30,
+                        .Flag = true,
+                        .Forced = true});
+    SetField(Customer, {2, "qty", dfInteger});
+    SetField(
+        Customer,
+        {.Index = 3, .Name = "price", .Type = dfNumber, .Capacity = 9, .Scale = 2, .Flag = true});
+    SetField(Customer,
+             {.Index = 4, .Name = "month", .Type = dfChoice, .FileRef = 0, .FieldRef = 1});
+    SetField(Customer,
+             {.Index = 5, .Name = "orders", .Type = dfChain, .FileRef = 2, .FieldRef = 1});
+    SetField(Customer, {.Index = 6,
+                        .Name = "total",
+                        .Type = dfTotalNumber,
+                        .Capacity = 9,
+                        .Scale = 2,
+                        .FileRef = 1,
+                        .FieldRef = 5,
+                        .SecondRef = 3});
+    SetKey(Customer, 1, {{1, 10, 3}}, false);
+    SetKey(Customer, 2, {{2, 2, 0}, {1, 5, 1}}, true);
+    TDefsFile& Orders = List.File(2);
+    Orders.Name = "orders";
+    SetField(Orders, {.Index = 1,
+                      .Name = "cust",
+                      .Type = dfAttach,
+                      .FileRef = 1,
+                      .FieldRef = 5,
+                      .SecondRef = 2});
+    SetField(Orders, {2, "odate", dfDate});
+    SetField(Orders, {.Index = 3, .Name = "amount", .Type = dfNumber, .Capacity = 9, .Scale = 2});
+    for (const auto& File : List)
+        ComputeRecordLayout(*File);
+}
+
+std::string SerialisedImage(const TDefsList& List) {
+    int Size = 0;
+    const std::string Image = SerialiseDefs(List, Size);
+    return Image.substr(0, std::size_t(Size));
+}
+
+void TDefsTest::SetUp() {
+    InstallDefsListings();
+    Volume = Temp / "work.vol";
+    ASSERT_TRUE(CreateVolumeFile(Volume, "WORK", 400));
+    TDefsList List;
+    BuildAppDefs(List);
+    Store("APP.DEFS", SerialisedImage(List));
+}
+
+void TDefsTest::Store(const std::string& Name, const std::string& Image) {
+    TMajorVolume V(Volume, true);
+    ASSERT_TRUE(V.SaveBytes(Name, Image.data(), fkData, std::ssize(Image)));
+}
+
+std::string TDefsTest::VolumePath(const std::string& Name) const {
+    return Volume.string() + ">" + Name;
+}
+
+std::vector<std::string> TDefsTest::Read(const std::string& Name, int Mode) {
+    TMajorVolume V(Volume, false);
+    const TFileInfo Info = V.FileInfo(0, Name);
+    std::vector<std::string> Names;
+    ReadDefsNames(V, Name.substr(0, Name.rfind('.')) + ".NAME", Names);
+    std::vector<std::string> Lines;
+    ReadDefsFileText(V, Lines, {}, DefsUnitName(Name), Mode,
+                     V.Base() + std::int64_t(Info.FirstBlock) * BlockSize, Info.Size(), Names);
+    return Lines;
+}
+
+std::vector<std::string> TDefsTest::Messages() const {
+    std::vector<std::string> Result;
+    for (const TShownDialog& Shown : Modals.Shown())
+        if (Shown.Message)
+            Result.push_back(Shown.Message->Caption + "|" + Shown.Message->Text);
+    return Result;
+}
+
+bool HasTrimmedLine(const std::vector<std::string>& Lines, const std::string& Wanted) {
+    return std::any_of(Lines.begin(), Lines.end(), [&Wanted](const std::string& Line) {
+        const std::size_t First = Line.find_first_not_of(' ');
+        return First != std::string::npos && Line.substr(First) == Wanted;
+    });
+}
+
+std::size_t IndexOfLine(const std::vector<std::string>& Lines, const std::string& Wanted) {
+    return std::size_t(std::find(Lines.begin(), Lines.end(), Wanted) - Lines.begin());
+}
+
+} // namespace korvid::test
