@@ -179,12 +179,16 @@ private:
 class TResizeSession : public TBarSession {
 public:
     TResizeSession(TCustomBar* Bar, QPoint GlobalPress, Qt::Edge Edge)
-        : FBar(Bar), FPress(GlobalPress), FEdge(Edge), FStartRect(ToBarRect(Bar->geometry())),
-          FRect(FStartRect) {
+        : FBar(Bar), FPress(GlobalPress), FCursor(GlobalPress), FEdge(Edge),
+          FStartRect(ToBarRect(Bar->geometry())), FRect(FStartRect) {
         Bar->ResizeStart(Edge);
         FOutline.Show(FRect, BarMetrics().FrameThickness);
     }
     void Move(QPoint Global, bool) override {
+        // The size choice remembers its direction, so only a real move is a step.
+        if (Global == FCursor)
+            return;
+        FCursor = Global;
         const QPoint D = Global - FPress;
         TBarRect R = FStartRect;
         switch (FEdge) {
@@ -228,6 +232,7 @@ public:
 private:
     QPointer<TCustomBar> FBar;
     QPoint FPress;
+    QPoint FCursor;
     Qt::Edge FEdge;
     TBarRect FStartRect;
     TBarRect FRect;
@@ -903,36 +908,16 @@ std::vector<TBarSize> TCustomCommandBar::FloatingOuterSizes() const {
 void TCustomCommandBar::ResizeStart(Qt::Edge) {
     FSizing = FloatingOuterSizes();
     FSizingWrap = FloatRightX;
+    FSizingDirection = 0;
 }
 
 void TCustomCommandBar::ResizeStep(Qt::Edge Edge, TBarRect& Rect) {
     if (FSizing.empty())
         return;
     const bool Horizontal = Edge == Qt::LeftEdge || Edge == Qt::RightEdge;
-    const auto Extent = [Horizontal](const TBarSize& S) { return Horizontal ? S.Width : S.Height; };
-    const int Wanted = Horizontal ? Rect.Width() : Rect.Height();
-    const int Current = Horizontal ? width() : height();
-    std::vector<std::size_t> Order(FSizing.size());
-    for (std::size_t I = 0; I < Order.size(); ++I)
-        Order[I] = I;
-    std::stable_sort(Order.begin(), Order.end(), [&](std::size_t A, std::size_t B) {
-        return Extent(FSizing[A]) < Extent(FSizing[B]);
-    });
-    std::size_t Chosen = Order.front();
-    if (Wanted >= Current) {
-        Chosen = Order.back();
-        for (const std::size_t I : Order)
-            if (Extent(FSizing[I]) >= Wanted) {
-                Chosen = I;
-                break;
-            }
-    } else {
-        for (auto It = Order.rbegin(); It != Order.rend(); ++It)
-            if (Extent(FSizing[*It]) <= Wanted) {
-                Chosen = *It;
-                break;
-            }
-    }
+    const std::size_t Chosen =
+        TrackFloatingSize(FSizing, Horizontal, Horizontal ? Rect.Width() : Rect.Height(),
+                          Horizontal ? width() : height(), FSizingDirection);
     const TBarSize S = FSizing[Chosen];
     if (Edge == Qt::LeftEdge)
         Rect.Left = Rect.Right - S.Width;

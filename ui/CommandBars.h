@@ -209,6 +209,7 @@ private:
     std::vector<TLineBreak> FLineBreaks;
     std::vector<TBarSize> FSizing;
     int FSizingWrap = 0;
+    int FSizingDirection = 0;
     std::vector<TBarItem> Items(std::vector<QWidget*>* Widgets) const;
 };
 

@@ -209,6 +209,17 @@ TEST_F(BarForm, FloatingResizeSnapsToWholeLayouts) {
     EXPECT_EQ(Bar->size(), QSize(83, 67));
 }
 
+TEST_F(BarForm, FloatingResizeIgnoresASmallTurnAtTheEdge) {
+    auto* Bar = MakeBar(6, false);
+    Bar->show();
+    const QPoint Edge = Bar->mapToGlobal(QPoint(Bar->width() - 1, 20));
+    Bar->StartResize(Edge, Qt::RightEdge);
+    Bar->Session()->Move(Edge - QPoint(5, 0), false);
+    Bar->Session()->Release(Edge - QPoint(5, 0), false);
+    EXPECT_EQ(Bar->FloatRightX, 0);
+    EXPECT_EQ(Bar->size(), QSize(152, 45));
+}
+
 TEST_F(BarForm, CloseButtonHidesTheBar) {
     auto* Bar = MakeBar();
     Bar->show();
