@@ -441,7 +441,8 @@ TCustomBar::TCustomBar(QWidget* Owner) : QWidget(nullptr) {
 }
 
 TCustomBar::~TCustomBar() {
-    FSession.reset();
+    if (FSession)
+        EndSession();
     TBarRegistry::Instance().UnregisterBar(this);
     if (FDockedTo)
         FDockedTo->AddOrRemoveBar(false, this, false);
@@ -644,30 +645,58 @@ std::optional<TDockPosition> TCustomBar::DockedPosition() const {
 }
 
 TBarSession* TCustomBar::StartDrag(QPoint GlobalPress, bool Ctrl) {
-    FSession = std::make_unique<TDragSession>(this, GlobalPress, Ctrl);
-    grabMouse();
-    grabKeyboard();
-    return FSession.get();
+    return BeginSession(std::make_unique<TDragSession>(this, GlobalPress, Ctrl));
 }
 
 TBarSession* TCustomBar::StartResize(QPoint GlobalPress, Qt::Edge Edge) {
-    FSession = std::make_unique<TResizeSession>(this, GlobalPress, Edge);
-    grabMouse();
-    grabKeyboard();
-    return FSession.get();
+    return BeginSession(std::make_unique<TResizeSession>(this, GlobalPress, Edge));
 }
 
 TBarSession* TCustomBar::StartClosePress() {
-    FSession = std::make_unique<TCloseSession>(this);
+    return BeginSession(std::make_unique<TCloseSession>(this));
+}
+
+TBarSession* TCustomBar::BeginSession(std::unique_ptr<TBarSession> Session) {
+    FSession = std::move(Session);
     grabMouse();
     grabKeyboard();
+    FHadGrab = QWidget::mouseGrabber() == this;
+    // Qt tells a widget little about losing the grab, so the session watches for the causes.
+    qApp->installEventFilter(this);
     return FSession.get();
 }
 
 void TCustomBar::EndSession() {
+    qApp->removeEventFilter(this);
     releaseKeyboard();
     releaseMouse();
     FSession.reset();
+}
+
+bool TCustomBar::GrabLostBy(const QObject* Watched, const QEvent* Event) const {
+    switch (Event->type()) {
+    case QEvent::Hide:
+        return Watched == this;
+    case QEvent::Show: {
+        const auto* Window = qobject_cast<const QWidget*>(Watched);
+        return Window && Window->isWindow() && Window->windowType() == Qt::Popup;
+    }
+    case QEvent::ApplicationDeactivate:
+        return true;
+    case QEvent::ApplicationStateChange:
+        return static_cast<const QApplicationStateChangeEvent*>(Event)->applicationState() !=
+               Qt::ApplicationActive;
+    default:
+        break;
+    }
+    const QWidget* Grabber = QWidget::mouseGrabber();
+    return FHadGrab && Grabber && Grabber != this;
+}
+
+bool TCustomBar::eventFilter(QObject* Watched, QEvent* Event) {
+    if (FSession && GrabLostBy(Watched, Event))
+        FSession->Cancel();
+    return QWidget::eventFilter(Watched, Event);
 }
 
 std::optional<Qt::Edge> TCustomBar::FrameEdgeAt(QPoint P) const {

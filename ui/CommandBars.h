@@ -152,6 +152,7 @@ protected:
     int FArranging = 0;
     friend class TDock;
     bool event(QEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
@@ -179,6 +180,9 @@ private:
     int FFloatLeft = 0;
     int FFloatTop = 0;
     std::unique_ptr<TBarSession> FSession;
+    bool FHadGrab = false;
+    TBarSession* BeginSession(std::unique_ptr<TBarSession> Session);
+    bool GrabLostBy(const QObject* Watched, const QEvent* Event) const;
     void ApplyVisibility();
     void Float();
     std::optional<Qt::Edge> FrameEdgeAt(QPoint Pos) const;

@@ -164,6 +164,49 @@ TEST_F(BarForm, EscapeLeavesTheBarWhereItWas) {
     EXPECT_EQ(Bar->pos(), Before);
 }
 
+TEST_F(BarForm, LosingTheGrabEndsTheSession) {
+    QWidget Other(Form.get());
+    Other.show();
+    const std::vector<std::pair<const char*, std::function<void(TCustomBar*)>>> Causes = {
+        {"the application deactivates",
+         [](TCustomBar*) {
+             QEvent Event(QEvent::ApplicationDeactivate);
+             QApplication::sendEvent(qApp, &Event);
+         }},
+        {"the application state turns inactive",
+         [](TCustomBar*) {
+             QApplicationStateChangeEvent Event(Qt::ApplicationInactive);
+             QApplication::sendEvent(qApp, &Event);
+         }},
+        {"the bar hides with its form", [](TCustomBar* Bar) { Bar->SetHidden(true); }},
+        {"a popup opens",
+         [](TCustomBar*) {
+             QWidget Popup(nullptr, Qt::Popup);
+             Popup.show();
+         }},
+        {"another widget takes the mouse",
+         [&Other](TCustomBar*) {
+             Other.grabMouse();
+             QMouseEvent Event(QEvent::MouseMove, QPointF(1, 1), Other.mapToGlobal(QPointF(1, 1)),
+                               Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(&Other, &Event);
+             Other.releaseMouse();
+         }},
+    };
+    for (const auto& [Name, Cause] : Causes) {
+        auto* Bar = MakeBar();
+        Bar->show();
+        QApplication::processEvents(); // the bar's first visibility update
+        ASSERT_TRUE(Bar->isVisible());
+        Bar->StartDrag(Centre(Bar), false);
+        Bar->Session()->Move(DockTarget(Top), false);
+        Cause(Bar);
+        EXPECT_EQ(Bar->Session(), nullptr) << Name;
+        EXPECT_EQ(Bar->DockedTo(), nullptr) << Name;
+        delete Bar;
+    }
+}
+
 TEST_F(BarForm, NeverDocksWhereNotDockable) {
     auto* Bar = MakeBar();
     Bar->show();
