@@ -267,6 +267,19 @@ private:
     QPointer<TCustomBar> FBar;
 };
 
+bool InsideBar(const QWidget* W) {
+    for (; W; W = W->parentWidget())
+        if (dynamic_cast<const TCustomBar*>(W))
+            return true;
+    return false;
+}
+
+// A control of Form that Tab reaches, outside the bars.
+bool IsTabStopOf(const QWidget* Form, const QWidget* W) {
+    return W->window() == Form && (W->focusPolicy() & Qt::TabFocus) && W->isEnabled() &&
+           W->isVisibleTo(Form) && !InsideBar(W);
+}
+
 bool IsForm(const QWidget* W) {
     return W && W->isWindow() && !dynamic_cast<const TCustomBar*>(W);
 }
@@ -732,8 +745,9 @@ void TCustomBar::mousePressEvent(QMouseEvent* Event) {
         return;
     if (!FDockedTo) {
         raise();
-        if (ActivateParent && FOwner)
+        if (ActivateParent && FOwner && !FOwner->isActiveWindow())
             FOwner->activateWindow();
+        RestoreFormFocus();
         if (CloseButtonRect().contains(Event->position().toPoint())) {
             StartClosePress();
             return;
@@ -746,6 +760,18 @@ void TCustomBar::mousePressEvent(QMouseEvent* Event) {
         return;
     }
     StartDrag(Global, Ctrl);
+}
+
+void TCustomBar::RestoreFormFocus() {
+    if (!FOwner)
+        return;
+    QWidget* Target = TBarRegistry::Instance().LastFocused(FOwner);
+    for (QWidget* W = FOwner->nextInFocusChain(); !Target && W && W != FOwner;
+         W = W->nextInFocusChain())
+        if (IsTabStopOf(FOwner, W))
+            Target = W;
+    if (Target)
+        Target->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TCustomBar::mouseMoveEvent(QMouseEvent* Event) {

@@ -184,6 +184,8 @@ private:
     TBarSession* BeginSession(std::unique_ptr<TBarSession> Session);
     bool GrabLostBy(const QObject* Watched, const QEvent* Event) const;
     void ApplyVisibility();
+    // The form's focus goes back to its last focused control, else its first tab stop.
+    void RestoreFormFocus();
     void Float();
     std::optional<Qt::Edge> FrameEdgeAt(QPoint Pos) const;
     void PaintDockedFrame(QPainter& Painter);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QDir>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -205,6 +206,42 @@ TEST_F(BarForm, LosingTheGrabEndsTheSession) {
         EXPECT_EQ(Bar->DockedTo(), nullptr) << Name;
         delete Bar;
     }
+}
+
+TEST_F(BarForm, ClickingAFloatingBarGivesTheFocusBackToTheForm) {
+    auto* Docked = MakeBar(0);
+    auto* InBar = new QLineEdit(Docked);
+    Docked->Remeasure();
+    Docked->SetDockedTo(Top); // first in the tab order, but inside a bar
+    auto* First = new QLineEdit(Form.get());
+    QPointer<QLineEdit> Second = new QLineEdit(Form.get());
+    for (QWidget* Edit : {InBar, First, Second.data()})
+        Edit->show();
+    auto* Bar = MakeBar();
+    Bar->show();
+    QApplication::setActiveWindow(Form.get());
+    ASSERT_TRUE(Form->isActiveWindow());
+    const auto Click = [Bar] {
+        const QPointF P(Bar->FrameMargins().left() + 2, Bar->FrameMargins().top() + 2);
+        for (const auto Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent Event(Type, P, Bar->mapToGlobal(P), Qt::LeftButton,
+                              Type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(Bar, &Event);
+        }
+    };
+
+    Second->setFocus();
+    EXPECT_EQ(TBarRegistry::Instance().LastFocused(Form.get()), Second);
+    Second->clearFocus();
+    Click();
+    EXPECT_EQ(Form->focusWidget(), Second);
+    EXPECT_EQ(Bar->Session(), nullptr);
+
+    InBar->setFocus();
+    delete Second;
+    Click();
+    EXPECT_EQ(Form->focusWidget(), First);
 }
 
 TEST_F(BarForm, NeverDocksWhereNotDockable) {
