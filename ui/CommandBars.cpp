@@ -40,8 +40,9 @@ TBarPoint ToBarPoint(QPoint P) {
     return {P.x(), P.y()};
 }
 
-void DrawRaisedEdge(QPainter& Painter, const QRect& R, const QPalette& Palette) {
-    Painter.fillRect(R, Palette.color(QPalette::Button));
+void DrawRaisedEdge(QPainter& Painter, const QRect& R, const QPalette& Palette, bool Fill = true) {
+    if (Fill)
+        Painter.fillRect(R, Palette.color(QPalette::Button));
     Painter.setPen(Palette.color(QPalette::Light));
     Painter.drawLine(R.topLeft(), R.topRight());
     Painter.drawLine(R.topLeft(), R.bottomLeft());
@@ -322,6 +323,93 @@ void TDock::SetAllowDrag(bool Value) {
     LayOutBars();
 }
 
+void TDock::SetColor(const QColor& Value) {
+    QPalette Palette = palette();
+    Palette.setColor(QPalette::Window, Value);
+    setPalette(Palette); // the palette change drops the transparent cache
+}
+
+void TDock::SetBackground(const QPixmap& Value) {
+    FBackground = Value;
+    BackgroundChanged();
+}
+
+void TDock::SetBackgroundOnToolbars(bool Value) {
+    FBackgroundOnToolbars = Value;
+    RepaintBars();
+}
+
+void TDock::SetBackgroundTransparent(bool Value) {
+    FBackgroundTransparent = Value;
+    if (HasBackground())
+        BackgroundChanged();
+}
+
+void TDock::BackgroundChanged() {
+    FTransparentCache = QPixmap();
+    update();
+    RepaintBars();
+}
+
+void TDock::RepaintBars() {
+    for (TCustomBar* Bar : FBars)
+        Bar->update();
+}
+
+void TDock::PaintBackground(QPainter& Painter, const QRect& Clip,
+                            const std::optional<QRect>& Exclude, const QRect& DrawRect) {
+    if (!HasBackground())
+        return;
+    const QPixmap* Tile = &FBackground;
+    if (FBackgroundTransparent) {
+        if (FTransparentCache.isNull()) {
+            QImage Image = FBackground.toImage().convertToFormat(QImage::Format_RGB32);
+            const QRgb Key = Image.pixel(0, Image.height() - 1);
+            const QRgb Fill = Color().rgb();
+            for (int Y = 0; Y < Image.height(); ++Y)
+                for (int X = 0; X < Image.width(); ++X)
+                    if (Image.pixel(X, Y) == Key)
+                        Image.setPixel(X, Y, Fill);
+            FTransparentCache = QPixmap::fromImage(Image);
+        }
+        Tile = &FTransparentCache;
+    }
+    Painter.save();
+    QRegion Region(Clip);
+    if (Exclude)
+        Region -= *Exclude;
+    Painter.setClipRegion(Region);
+    Painter.drawTiledPixmap(DrawRect, *Tile);
+    Painter.restore();
+}
+
+QRect TDock::BackgroundRect(const QWidget* Widget) const {
+    const QPoint InParent =
+        parentWidget() ? Widget->mapTo(parentWidget(), QPoint(0, 0)) : Widget->pos();
+    return QRect(-InParent, QPoint(Widget->width() - 1, Widget->height() - 1));
+}
+
+void TDock::SetBoundLines(const TDockBoundLines& Value) {
+    FBoundLines = Value;
+    LayOutBars();
+    update();
+}
+
+QMargins TDock::BoundMargins(QSize Outer) const {
+    if (Outer.width() <= 1 || Outer.height() <= 1)
+        return {};
+    const auto Has = [this](TDockBoundLine Line) { return FBoundLines.contains(Line) ? 1 : 0; };
+    return QMargins(Has(blLeft), Has(blTop), Has(blRight), Has(blBottom));
+}
+
+int TDock::ClientLength() const {
+    const int Length = Vertical() ? height() : width();
+    // The lines across the ends count once the dock has a length at all.
+    const QMargins M = BoundMargins(QSize(2, 2));
+    const int Ends = Vertical() ? M.top() + M.bottom() : M.left() + M.right();
+    return Length > 1 ? std::max(0, Length - Ends) : Length;
+}
+
 void TDock::SetFixAlign(bool Value) {
     FFixAlign = Value;
     LayOutBars();
@@ -366,13 +454,14 @@ void TDock::LayOutBars() {
     const TDockArrangement Result =
         ArrangeDock(Slots, {Vertical(), FFixAlign, LimitToOneRow, ClientLength()});
     FRowSizes = Result.RowSizes;
+    const QMargins Lines = BoundMargins(OuterSizeFor(Result.Thickness));
     std::vector<TCustomBar*> Sorted;
     for (const auto& S : Slots) {
         TCustomBar* Bar = FBars[static_cast<std::size_t>(S.Id)];
         Bar->DockRow = S.DockRow;
         Bar->DockPos = S.DockPos;
         ++Bar->FArranging;
-        Bar->setGeometry(ToQRect(S.Bounds));
+        Bar->setGeometry(ToQRect(S.Bounds).translated(Lines.left(), Lines.top()));
         --Bar->FArranging;
         Sorted.push_back(Bar);
     }
@@ -380,12 +469,23 @@ void TDock::LayOutBars() {
     ApplyThickness(Result.Thickness);
 }
 
+QSize TDock::OuterSizeFor(int Thickness) const {
+    // The lines across count only when the dock with them is more than a pixel thick.
+    const QMargins M = BoundMargins(QSize(2, 2));
+    const int WithLines = Thickness + (Vertical() ? M.left() + M.right() : M.top() + M.bottom());
+    const int Length = Vertical() ? height() : width();
+    const QSize Outer = Vertical() ? QSize(WithLines, Length) : QSize(Length, WithLines);
+    const QSize Bare = Vertical() ? QSize(Thickness, Length) : QSize(Length, Thickness);
+    return BoundMargins(Outer).isNull() ? Bare : Outer;
+}
+
 void TDock::ApplyThickness(int Thickness) {
     // The window's layout keeps a bottom dock's bottom edge and a right dock's right edge.
+    const QSize Outer = OuterSizeFor(Thickness);
     if (Vertical())
-        setFixedWidth(Thickness);
+        setFixedWidth(Outer.width());
     else
-        setFixedHeight(Thickness);
+        setFixedHeight(Outer.height());
 }
 
 void TDock::AddOrRemoveBar(bool Inserting, TCustomBar* Bar, bool AddAlways) {
@@ -431,6 +531,40 @@ void TDock::OpenRow(int Row) {
     for (TCustomBar* Bar : FBars)
         if (Bar->DockRow >= Row)
             ++Bar->DockRow;
+}
+
+void TDock::moveEvent(QMoveEvent* Event) {
+    QWidget::moveEvent(Event);
+    // The tiling follows the form, so it shifts under a dock that moves.
+    if (HasBackground()) {
+        update();
+        RepaintBars();
+    }
+}
+
+void TDock::changeEvent(QEvent* Event) {
+    QWidget::changeEvent(Event);
+    if (Event->type() == QEvent::PaletteChange && HasBackground())
+        BackgroundChanged();
+}
+
+void TDock::paintEvent(QPaintEvent* Event) {
+    QPainter Painter(this);
+    if (HasBackground())
+        PaintBackground(Painter, Event->rect(), std::nullopt, BackgroundRect(this));
+    const QMargins M = BoundMargins(size());
+    const int W = width();
+    const int H = height();
+    Painter.setPen(palette().color(QPalette::Dark));
+    if (M.top())
+        Painter.drawLine(0, 0, W - 1, 0);
+    if (M.left())
+        Painter.drawLine(0, 0, 0, H - 1);
+    Painter.setPen(palette().color(QPalette::Light));
+    if (M.bottom())
+        Painter.drawLine(0, H - 1, W - 1, H - 1);
+    if (M.right())
+        Painter.drawLine(W - 1, 0, W - 1, H - 1);
 }
 
 void TDock::resizeEvent(QResizeEvent* Event) {
@@ -849,16 +983,33 @@ void TCustomBar::paintEvent(QPaintEvent*) {
 
 void TCustomBar::PaintDockedFrame(QPainter& Painter) {
     const QPalette& P = palette();
-    DrawRaisedEdge(Painter, rect(), P);
+    const QColor Face = P.color(QPalette::Button);
+    // A bar may show its dock's picture, aligned with the dock, inside a ring of its colour.
+    const bool Shared = FDockedTo->HasBackground() && FDockedTo->BackgroundOnToolbars();
+    if (Shared) {
+        FDockedTo->PaintBackground(Painter, rect(), std::nullopt, FDockedTo->BackgroundRect(this));
+        DrawRaisedEdge(Painter, rect(), P, false);
+        Painter.setPen(Face);
+        Painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    } else {
+        DrawRaisedEdge(Painter, rect(), P);
+    }
     const QMargins M = FrameMargins();
     if (M.left() + M.top() <= 4)
         return;
+    const bool Vertical = FDockedTo->Vertical();
     const int W = width() - 4;
     const int H = height() - 4;
+    if (Shared) {
+        Painter.fillRect(Vertical ? QRect(2, 2, W, 2) : QRect(2, 2, 2, H), Face);
+        Painter.fillRect(Vertical ? QRect(2, 10, W, 1) : QRect(10, 2, 1, H), Face);
+    }
     // Two raised ridges make the drag handle.
     for (const int Offset : {4, 7}) {
-        const QRect Ridge = FDockedTo->Vertical() ? QRect(2, Offset, W, 3) : QRect(Offset, 2, 3, H);
+        const QRect Ridge = Vertical ? QRect(2, Offset, W, 3) : QRect(Offset, 2, 3, H);
         DrawRaisedEdge(Painter, Ridge, P);
+        Painter.setPen(P.color(QPalette::Light));
+        Painter.drawPoint(Vertical ? QPoint(W + 1, Offset) : QPoint(Offset, H + 1));
     }
 }
 

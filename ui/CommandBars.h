@@ -6,10 +6,13 @@
 #include "ui/BarGeometry.h"
 #include "ui/CommandBarHost.h"
 
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <set>
 #include <vector>
 
 namespace korvid {
@@ -26,6 +29,9 @@ TBarRect WorkAreaOf(const QWidget* Widget);
 
 using TDockPositions = std::vector<TDockPosition>;
 
+enum TDockBoundLine { blTop, blBottom, blLeft, blRight };
+using TDockBoundLines = std::set<TDockBoundLine>;
+
 class TDock : public QWidget {
 public:
     // Owner must be a form (a top-level widget).
@@ -40,6 +46,30 @@ public:
     bool FixAlign() const { return FFixAlign; }
     void SetFixAlign(bool Value);
     bool LimitToOneRow = false;
+    QColor Color() const { return palette().color(QPalette::Window); }
+    void SetColor(const QColor& Value);
+
+    // A tiled picture behind the dock's rows, aligned with the form so that neighbouring docks
+    // and the bars that show it too (BackgroundOnToolbars) join up. With BackgroundTransparent
+    // the colour of its bottom-left pixel shows the dock's colour instead.
+    const QPixmap& Background() const { return FBackground; }
+    void SetBackground(const QPixmap& Value);
+    bool BackgroundOnToolbars() const { return FBackgroundOnToolbars; }
+    void SetBackgroundOnToolbars(bool Value);
+    bool BackgroundTransparent() const { return FBackgroundTransparent; }
+    void SetBackgroundTransparent(bool Value);
+    bool HasBackground() const { return !FBackground.isNull() && FBackground.width() > 0; }
+    // Tiles the background from DrawRect's top-left over DrawRect, inside Clip less Exclude.
+    void PaintBackground(QPainter& Painter, const QRect& Clip, const std::optional<QRect>& Exclude,
+                         const QRect& DrawRect);
+    // The draw rectangle that aligns the tiling with the form, in Widget's coordinates.
+    QRect BackgroundRect(const QWidget* Widget) const;
+
+    // One-pixel lines along the named edges, outside the rows.
+    TDockBoundLines BoundLines() const { return FBoundLines; }
+    void SetBoundLines(const TDockBoundLines& Value);
+    // The room the bound lines take at an outer size (none while it is a pixel thin).
+    QMargins BoundMargins(QSize Outer) const;
 
     std::function<void(TDock*, bool Inserting, TCustomBar*)> OnInsertRemoveBar;
     std::function<void(TDock*, TCustomBar*, bool& Accept)> OnRequestDock;
@@ -62,19 +92,31 @@ public:
     int RowAt(int Pos) const { return korvid::RowAt(FRowSizes, Pos); }
     int BarsOnRow(int Row, const TCustomBar* Except) const;
     void OpenRow(int Row);
-    int ClientLength() const { return Vertical() ? height() : width(); }
+    // The length along the dock inside the bound lines.
+    int ClientLength() const;
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
+    void moveEvent(QMoveEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+    void paintEvent(QPaintEvent* Event) override;
 
 private:
     TDockPosition FPosition = dpTop;
     bool FAllowDrag = true;
     bool FFixAlign = false;
+    QPixmap FBackground;
+    QPixmap FTransparentCache; // built on demand
+    bool FBackgroundOnToolbars = true;
+    bool FBackgroundTransparent = false;
+    TDockBoundLines FBoundLines;
+    void BackgroundChanged();
+    void RepaintBars();
     int FUpdateCount = 0;
     std::vector<TCustomBar*> FBars; // sorted by row then position after each arrangement
     std::vector<int> FRowSizes;
     void ApplyThickness(int Thickness);
+    QSize OuterSizeFor(int Thickness) const;
 };
 
 class TCustomBar : public QWidget, public TCommandBarHost {

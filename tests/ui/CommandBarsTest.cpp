@@ -109,6 +109,75 @@ TEST_F(BarForm, EmptyDocksTakeNoRoom) {
     EXPECT_EQ(Left->width(), 0);
 }
 
+TEST_F(BarForm, BoundLinesTakeAPixelOnTheirSides) {
+    const auto Picture = [this] {
+        QImage Image(Top->size(), QImage::Format_RGB32);
+        Top->render(&Image);
+        return Image;
+    };
+    Top->SetBoundLines({blBottom});
+    EXPECT_EQ(Top->height(), 0); // a single line would leave a dock a pixel thin: none
+    Top->SetBoundLines({blTop, blBottom, blLeft});
+    EXPECT_EQ(Top->height(), 2);
+
+    auto* Bar = MakeBar();
+    Bar->SetDockedTo(Top);
+    EXPECT_EQ(Top->height(), 28);
+    EXPECT_EQ(Bar->geometry(), QRect(1, 1, 65, 26));
+    EXPECT_EQ(Top->ClientLength(), Top->width() - 1);
+    const QImage Image = Picture();
+    const QRgb Dark = Top->palette().color(QPalette::Dark).rgb();
+    const QRgb Light = Top->palette().color(QPalette::Light).rgb();
+    EXPECT_EQ(Image.pixel(100, 0), Dark);
+    EXPECT_EQ(Image.pixel(0, 10), Dark);
+    EXPECT_EQ(Image.pixel(100, 27), Light);
+    EXPECT_EQ(Image.pixel(Top->width() - 1, 10), Top->Color().rgb());
+}
+
+TEST_F(BarForm, DockBackgroundTilesAlignedWithTheFormAndShowsOnItsBars) {
+    // Nine colours in a 3x3 tile; the bottom-left one is the transparent colour.
+    QImage Tile(3, 3, QImage::Format_RGB32);
+    const auto Colour = [](int X, int Y) {
+        const int C = X + 3 * Y;
+        return qRgb(20 * C + 10, 255 - 20 * C, 100);
+    };
+    for (int Y = 0; Y < 3; ++Y)
+        for (int X = 0; X < 3; ++X)
+            Tile.setPixel(X, Y, Colour(X, Y));
+    MakeBar()->SetDockedTo(Top); // moves the left dock 26 pixels down
+    auto* Bar = MakeBar(1, false);
+    Bar->SetDockedTo(Left);
+    Left->SetBackground(QPixmap::fromImage(Tile));
+    ASSERT_TRUE(Left->HasBackground());
+
+    const auto Picture = [this] {
+        QImage Image(Form->size(), QImage::Format_RGB32);
+        Form->render(&Image);
+        return Image;
+    };
+    const auto Expected = [&](QPoint P) { return Colour(P.x() % 3, P.y() % 3); };
+    const QRgb Face = Bar->palette().color(QPalette::Button).rgb();
+    const QPoint InDock = Left->mapTo(Form.get(), QPoint(5, Bar->height() + 10));
+    const QPoint InBar = Bar->mapTo(Form.get(), QPoint(12, 15));
+    const QPoint Ring = Bar->mapTo(Form.get(), QPoint(1, 20));
+    QImage Image = Picture();
+    EXPECT_EQ(Image.pixel(InDock), Expected(InDock));
+    EXPECT_EQ(Image.pixel(InBar), Expected(InBar));
+    EXPECT_EQ(Image.pixel(Ring), Face);
+
+    Left->SetBackgroundOnToolbars(false);
+    Image = Picture();
+    EXPECT_EQ(Image.pixel(InBar), Face);
+
+    Left->SetBackgroundTransparent(true);
+    Image = Picture();
+    QPoint Key = InDock;
+    while (Key.x() % 3 != 0 || Key.y() % 3 != 2)
+        Key += QPoint(Key.x() % 3 ? 1 : 0, Key.y() % 3 != 2 ? 1 : 0);
+    EXPECT_EQ(Image.pixel(Key), Left->Color().rgb());
+    EXPECT_EQ(Image.pixel(Key + QPoint(1, 0)), Colour(1, 2));
+}
+
 TEST_F(BarForm, DockedToMovesTheBarAndFiresTheEvents) {
     auto* Bar = MakeBar();
     std::vector<std::string> Events;
