@@ -611,14 +611,19 @@ void TCustomBar::SetParent(QWidget* Parent) {
     if (FDockedTo)
         FDockedTo->AddOrRemoveBar(false, this, false);
     FDockedTo = Dock;
-    if (Dock) {
-        setParent(Dock, Qt::Widget);
-        Dock->AddOrRemoveBar(true, this, FVisible || FDockChanging > 0);
-    } else if (Parent) {
-        Float();
-    } else {
-        setParent(nullptr);
+    {
+        // Qt hides a widget it reparents; that is no choice of the user's.
+        ++FReparenting;
+        if (Dock)
+            setParent(Dock, Qt::Widget);
+        else if (Parent)
+            Float();
+        else
+            setParent(nullptr);
+        --FReparenting;
     }
+    if (Dock)
+        Dock->AddOrRemoveBar(true, this, FVisible || FDockChanging > 0);
     FHidden = FDockedTo ? false : FHidden;
     ApplyVisibility();
     if (OnRecreated)
@@ -664,6 +669,8 @@ void TCustomBar::SetCaption(const QString& Value) {
 }
 
 void TCustomBar::setVisible(bool Visible) {
+    if (FReparenting > 0)
+        return QWidget::setVisible(Visible);
     const bool Changed = Visible != FVisible;
     FVisible = Visible;
     ApplyVisibility();
@@ -1102,6 +1109,19 @@ TBarSize TCustomCommandBar::LayOutChildren(bool CanMoveControls, int, TDock* Doc
         update();
     }
     return Layout.ClientSize;
+}
+
+namespace {
+const QString FloatRightXValue = QStringLiteral("FloatRightX");
+}
+
+void TCustomCommandBar::ReadLayoutValues(const TLayoutReadInt& Read) {
+    FloatRightX = Read(objectName(), FloatRightXValue, 0);
+    Remeasure();
+}
+
+void TCustomCommandBar::WriteLayoutValues(const TLayoutWriteInt& Write) const {
+    Write(objectName(), FloatRightXValue, FloatRightX);
 }
 
 std::vector<TBarSize> TCustomCommandBar::FloatingOuterSizes() const {

@@ -29,6 +29,13 @@ TBarRect WorkAreaOf(const QWidget* Widget);
 
 using TDockPositions = std::vector<TDockPosition>;
 
+// The layout code stores extra integer values per bar, named by the bar and the value; a read
+// gives Default when nothing is stored. Closures carry whatever the store needs.
+using TLayoutReadInt =
+    std::function<int(const QString& BarName, const QString& ValueName, int Default)>;
+using TLayoutWriteInt =
+    std::function<void(const QString& BarName, const QString& ValueName, int Value)>;
+
 enum TDockBoundLine { blTop, blBottom, blLeft, blRight };
 using TDockBoundLines = std::set<TDockBoundLine>;
 
@@ -185,6 +192,10 @@ public:
     bool ClosePressed() const { return FClosePressed; }
     void SetClosePressed(bool Value);
 
+    // Extra layout values a subclass keeps, under the bar's objectName.
+    virtual void ReadLayoutValues(const TLayoutReadInt&) {}
+    virtual void WriteLayoutValues(const TLayoutWriteInt&) const {}
+
     // Floating resize hooks.
     virtual void ResizeStart(Qt::Edge) {}
     virtual void ResizeStep(Qt::Edge, TBarRect&) {}
@@ -219,6 +230,7 @@ private:
     int FUpdateCount = 0;
     bool FPendingRemeasure = false;
     int FDockChanging = 0;
+    int FReparenting = 0;
     int FFloatLeft = 0;
     int FFloatTop = 0;
     std::unique_ptr<TBarSession> FSession;
@@ -243,6 +255,9 @@ public:
     int MeasureThickness(int DockKind) const override;
     TBarSize LayOutChildren(bool CanMoveControls, int WasDockKind, TDock* DockingTo) override;
     const std::vector<TLineBreak>& LineBreaks() const { return FLineBreaks; }
+    // Keeps FloatRightX (0 when none is stored).
+    void ReadLayoutValues(const TLayoutReadInt& Read) override;
+    void WriteLayoutValues(const TLayoutWriteInt& Write) const override;
     // Floating outer sizes the bar snaps to while resized, widest first.
     std::vector<TBarSize> FloatingOuterSizes() const;
 

@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace korvid {
 namespace {
@@ -201,6 +203,86 @@ TEST_F(BarForm, DockedToMovesTheBarAndFiresTheEvents) {
     EXPECT_EQ(Left->BarCount(), 0);
     EXPECT_EQ(Events, (std::vector<std::string>{"changing", "changed", "changing", "changed",
                                                 "changing", "changed"}));
+}
+
+TEST_F(BarForm, RecreatingAndRecreatedFrameEachChangeOfParent) {
+    auto* Bar = MakeBar();
+    std::vector<std::string> Events;
+    const auto Where = [Bar] {
+        TDock* Dock = dynamic_cast<TDock*>(Bar->parentWidget());
+        const bool Listed =
+            Dock &&
+            std::ranges::find(Dock->Bars(), static_cast<TCustomBar*>(Bar)) != Dock->Bars().end();
+        return std::string(Dock == nullptr    ? "form"
+                           : Dock->Vertical() ? "left"
+                                              : "top") +
+               (Listed ? " listed" : "");
+    };
+    Bar->OnRecreating = [&](TCustomBar*) { Events.push_back("recreating in " + Where()); };
+    Bar->OnRecreated = [&](TCustomBar*) { Events.push_back("recreated in " + Where()); };
+    Bar->OnDockChanging = [&](TCustomBar*) { Events.push_back("changing"); };
+    Bar->OnDockChanged = [&](TCustomBar*) { Events.push_back("changed"); };
+
+    Bar->SetDockedTo(Top);
+    Bar->SetParent(Left);
+    Bar->SetDockedTo(nullptr);
+    EXPECT_EQ(Events, (std::vector<std::string>{
+                          "changing", "recreating in form", "recreated in top listed", "changed",
+                          "recreating in top listed", "recreated in left listed", "changing",
+                          "recreating in left listed", "recreated in form", "changed"}));
+    EXPECT_EQ(Top->BarCount(), 0);
+    EXPECT_EQ(Left->BarCount(), 0);
+}
+
+TEST_F(BarForm, LayoutValuesKeepTheFloatingWrapWidth) {
+    std::map<std::pair<QString, QString>, int> Store;
+    const TLayoutWriteInt Write = [&](const QString& Bar, const QString& Name, int Value) {
+        Store[{Bar, Name}] = Value;
+    };
+    const TLayoutReadInt Read = [&](const QString& Bar, const QString& Name, int Default) {
+        const auto Found = Store.find({Bar, Name});
+        return Found == Store.end() ? Default : Found->second;
+    };
+    auto* Saved = MakeBar(6, false);
+    Saved->setObjectName("Formatting");
+    Saved->FloatRightX = 77;
+    Saved->Remeasure();
+    Saved->WriteLayoutValues(Write);
+    EXPECT_EQ(Store,
+              (std::map<std::pair<QString, QString>, int>{{{"Formatting", "FloatRightX"}, 77}}));
+
+    auto* Loaded = MakeBar(6, false);
+    Loaded->setObjectName("Formatting");
+    Loaded->FloatRightX = 30;
+    Loaded->ReadLayoutValues(Read);
+    EXPECT_EQ(Loaded->FloatRightX, 77);
+    EXPECT_EQ(Loaded->size(), QSize(83, 67));
+    Loaded->setObjectName("Standard");
+    Loaded->ReadLayoutValues(Read);
+    EXPECT_EQ(Loaded->FloatRightX, 0);
+    EXPECT_EQ(Loaded->size(), QSize(152, 45));
+}
+
+TEST_F(BarForm, AShownBarStaysShownWhereverItMoves) {
+    auto* Bar = MakeBar();
+    int VisibleChanges = 0;
+    Bar->OnVisibleChanged = [&](TCustomBar*) { ++VisibleChanges; };
+    Bar->SetDockedTo(Top);
+    QApplication::processEvents();
+    ASSERT_TRUE(Bar->isVisible());
+    for (TDock* Dock : {Left, static_cast<TDock*>(nullptr), Top, Bottom}) {
+        Bar->SetDockedTo(Dock);
+        QApplication::processEvents(); // a floating bar's visibility update
+        EXPECT_TRUE(Bar->Visible());
+        EXPECT_TRUE(Bar->isVisible());
+        if (Dock) {
+            EXPECT_EQ(Dock->BarCount(), 1);
+        }
+    }
+    Bar->SetParent(Right);
+    EXPECT_TRUE(Bar->isVisible());
+    EXPECT_EQ(Right->BarCount(), 1);
+    EXPECT_EQ(VisibleChanges, 0);
 }
 
 TEST_F(BarForm, CtrlHeldNeverDocksAndSwitchesAtOnce) {
