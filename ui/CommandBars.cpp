@@ -1068,10 +1068,9 @@ TCustomCommandBar::TCustomCommandBar(QWidget* Owner) : TCustomBar(Owner) {
 
 std::vector<TBarItem> TCustomCommandBar::Items(std::vector<QWidget*>* Widgets) const {
     std::vector<TBarItem> Result;
-    // Children in the order they were put on the bar.
-    for (QObject* Object : children()) {
-        auto* W = qobject_cast<QWidget*>(Object);
-        if (!W || W->isHidden() || W->isWindow())
+    for (QObject* Object : FChildOrder) {
+        auto* W = static_cast<QWidget*>(Object);
+        if (W->isHidden() || W->isWindow())
             continue;
         TBarItem Item;
         if (const auto* Sep = dynamic_cast<const TCommandBarSeparator*>(W)) {
@@ -1087,6 +1086,25 @@ std::vector<TBarItem> TCustomCommandBar::Items(std::vector<QWidget*>* Widgets) c
             Widgets->push_back(W);
     }
     return Result;
+}
+
+void TCustomCommandBar::childEvent(QChildEvent* Event) {
+    TCustomBar::childEvent(Event);
+    QObject* Child = Event->child();
+    if (Event->type() == QEvent::ChildAdded || Event->type() == QEvent::ChildRemoved)
+        std::erase(FChildOrder, Child);
+    if (Event->type() == QEvent::ChildAdded && Child->isWidgetType())
+        FChildOrder.push_back(Child);
+}
+
+void TCustomCommandBar::AfterLoading() {
+    const bool Vertical = DockKindOf(this) == 2;
+    std::stable_sort(FChildOrder.begin(), FChildOrder.end(), [Vertical](QObject* A, QObject* B) {
+        const QPoint PA = static_cast<QWidget*>(A)->pos();
+        const QPoint PB = static_cast<QWidget*>(B)->pos();
+        return Vertical ? PA.y() < PB.y() : PA.x() < PB.x();
+    });
+    TCustomBar::AfterLoading();
 }
 
 int TCustomCommandBar::MeasureThickness(int DockKind) const {

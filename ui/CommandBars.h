@@ -192,6 +192,8 @@ public:
     bool ClosePressed() const { return FClosePressed; }
     void SetClosePressed(bool Value);
 
+    // Runs once a bar's children and layout values are all in place.
+    virtual void AfterLoading() { Remeasure(); }
     // Extra layout values a subclass keeps, under the bar's objectName.
     virtual void ReadLayoutValues(const TLayoutReadInt&) {}
     virtual void WriteLayoutValues(const TLayoutWriteInt&) const {}
@@ -255,6 +257,8 @@ public:
     int MeasureThickness(int DockKind) const override;
     TBarSize LayOutChildren(bool CanMoveControls, int WasDockKind, TDock* DockingTo) override;
     const std::vector<TLineBreak>& LineBreaks() const { return FLineBreaks; }
+    // Puts the children in the order of their places (by top in a vertical dock, else by left).
+    void AfterLoading() override;
     // Keeps FloatRightX (0 when none is stored).
     void ReadLayoutValues(const TLayoutReadInt& Read) override;
     void WriteLayoutValues(const TLayoutWriteInt& Write) const override;
@@ -267,9 +271,12 @@ public:
 
 protected:
     void PaintClient(QPainter& Painter) override;
+    void childEvent(QChildEvent* Event) override;
 
 private:
     std::vector<TLineBreak> FLineBreaks;
+    // Children in layout order: the order they came in, which raising one does not change.
+    std::vector<QObject*> FChildOrder;
     std::vector<TBarSize> FSizing;
     int FSizingWrap = 0;
     int FSizingDirection = 0;

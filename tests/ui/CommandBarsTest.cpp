@@ -285,6 +285,34 @@ TEST_F(BarForm, AShownBarStaysShownWhereverItMoves) {
     EXPECT_EQ(VisibleChanges, 0);
 }
 
+TEST_F(BarForm, ChildrenKeepTheOrderTheyCameIn) {
+    auto* Bar = MakeBar(3, false);
+    std::vector<QWidget*> Buttons;
+    for (QObject* Child : Bar->children())
+        if (auto* W = qobject_cast<QWidget*>(Child))
+            Buttons.push_back(W);
+    ASSERT_EQ(Buttons.size(), 3u);
+    const auto Lefts = [&] {
+        std::vector<int> Result;
+        for (QWidget* W : Buttons)
+            Result.push_back(W->x() - Bar->FrameMargins().left());
+        return Result;
+    };
+    Buttons[0]->raise(); // reorders Qt's child list, not the bar
+    Bar->Remeasure();
+    EXPECT_EQ(Lefts(), (std::vector<int>{4, 27, 50}));
+
+    // After loading the places decide: the last button put first.
+    Buttons[2]->move(0, 0);
+    Bar->AfterLoading();
+    EXPECT_EQ(Lefts(), (std::vector<int>{27, 50, 4}));
+
+    delete Buttons[2];
+    Buttons.pop_back();
+    Bar->Remeasure();
+    EXPECT_EQ(Lefts(), (std::vector<int>{4, 27}));
+}
+
 TEST_F(BarForm, CtrlHeldNeverDocksAndSwitchesAtOnce) {
     auto* Bar = MakeBar();
     Bar->show();
