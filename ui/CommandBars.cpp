@@ -1066,11 +1066,22 @@ TCustomCommandBar::TCustomCommandBar(QWidget* Owner) : TCustomBar(Owner) {
     Remeasure();
 }
 
-std::vector<TBarItem> TCustomCommandBar::Items(std::vector<QWidget*>* Widgets) const {
+std::optional<bool> TCustomCommandBar::ShownFor(const QWidget* W, int DockKind) const {
+    for (const auto& Pair : FReplacements) {
+        if (Pair.Horizontal == W)
+            return DockKind != 2;
+        if (Pair.Vertical == W)
+            return DockKind == 2;
+    }
+    return std::nullopt;
+}
+
+std::vector<TBarItem> TCustomCommandBar::Items(std::vector<QWidget*>* Widgets, int DockKind) const {
     std::vector<TBarItem> Result;
     for (QObject* Object : FChildOrder) {
         auto* W = static_cast<QWidget*>(Object);
-        if (W->isHidden() || W->isWindow())
+        // A replacement member counts by the orientation measured, shown or not yet.
+        if (W->isWindow() || !ShownFor(W, DockKind).value_or(!W->isHidden()))
             continue;
         TBarItem Item;
         if (const auto* Sep = dynamic_cast<const TCommandBarSeparator*>(W)) {
@@ -1108,13 +1119,27 @@ void TCustomCommandBar::AfterLoading() {
 }
 
 int TCustomCommandBar::MeasureThickness(int DockKind) const {
-    return korvid::MeasureThickness(Items(nullptr), DockKind);
+    return korvid::MeasureThickness(Items(nullptr, DockKind), DockKind);
+}
+
+void TCustomCommandBar::AddReplacement(QWidget* Horizontal, QWidget* Vertical) {
+    FReplacements.push_back({Horizontal, Vertical});
+    Remeasure();
 }
 
 TBarSize TCustomCommandBar::LayOutChildren(bool CanMoveControls, int, TDock* DockingTo) {
+    if (CanMoveControls) {
+        const bool Vertical = DockingTo && DockingTo->Vertical();
+        for (const auto& Pair : FReplacements) {
+            if (Pair.Horizontal)
+                Pair.Horizontal->setVisible(!Vertical);
+            if (Pair.Vertical)
+                Pair.Vertical->setVisible(Vertical);
+        }
+    }
     std::vector<QWidget*> Widgets;
-    const auto List = Items(&Widgets);
     const int Kind = DockingTo ? (DockingTo->Vertical() ? 2 : 1) : 0;
+    const auto List = Items(&Widgets, Kind);
     int Cross = korvid::MeasureThickness(List, Kind);
     if (DockingTo && DockingTo == DockedTo())
         Cross = DockingTo->RowThickness(DockRow, this);
@@ -1143,7 +1168,7 @@ void TCustomCommandBar::WriteLayoutValues(const TLayoutWriteInt& Write) const {
 }
 
 std::vector<TBarSize> TCustomCommandBar::FloatingOuterSizes() const {
-    std::vector<TBarSize> Sizes = FloatingSizes(Items(nullptr));
+    std::vector<TBarSize> Sizes = FloatingSizes(Items(nullptr, 0));
     for (auto& S : Sizes)
         S = FloatingOuterSize(S, BarMetrics());
     return Sizes;

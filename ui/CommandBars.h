@@ -257,6 +257,9 @@ public:
     int MeasureThickness(int DockKind) const override;
     TBarSize LayOutChildren(bool CanMoveControls, int WasDockKind, TDock* DockingTo) override;
     const std::vector<TLineBreak>& LineBreaks() const { return FLineBreaks; }
+    // Of the two children, Horizontal shows in horizontal and floating layouts, Vertical in
+    // vertical ones; the other is hidden.
+    void AddReplacement(QWidget* Horizontal, QWidget* Vertical);
     // Puts the children in the order of their places (by top in a vertical dock, else by left).
     void AfterLoading() override;
     // Keeps FloatRightX (0 when none is stored).
@@ -277,10 +280,16 @@ private:
     std::vector<TLineBreak> FLineBreaks;
     // Children in layout order: the order they came in, which raising one does not change.
     std::vector<QObject*> FChildOrder;
+    struct TReplacement {
+        QPointer<QWidget> Horizontal;
+        QPointer<QWidget> Vertical;
+    };
+    std::vector<TReplacement> FReplacements;
     std::vector<TBarSize> FSizing;
     int FSizingWrap = 0;
     int FSizingDirection = 0;
-    std::vector<TBarItem> Items(std::vector<QWidget*>* Widgets) const;
+    std::vector<TBarItem> Items(std::vector<QWidget*>* Widgets, int DockKind) const;
+    std::optional<bool> ShownFor(const QWidget* W, int DockKind) const;
 };
 
 class TCommandBar : public TCustomCommandBar {

@@ -313,6 +313,24 @@ TEST_F(BarForm, ChildrenKeepTheOrderTheyCameIn) {
     EXPECT_EQ(Lefts(), (std::vector<int>{4, 27}));
 }
 
+TEST_F(BarForm, AReplacementPairShowsTheMemberForTheOrientation) {
+    auto* Bar = MakeBar(1, false);
+    auto* Wide = new QWidget(Bar);
+    Wide->resize(60, 22);
+    auto* Narrow = new QWidget(Bar);
+    Narrow->resize(23, 22);
+    Bar->AddReplacement(Wide, Narrow);
+    EXPECT_FALSE(Wide->isHidden());
+    EXPECT_TRUE(Narrow->isHidden());
+    Bar->SetDockedTo(Left);
+    EXPECT_TRUE(Wide->isHidden());
+    EXPECT_FALSE(Narrow->isHidden());
+    EXPECT_EQ(Bar->size(), QSize(27, 13 + 22 + 22));
+    Bar->SetDockedTo(Top);
+    EXPECT_FALSE(Wide->isHidden());
+    EXPECT_EQ(Bar->size(), QSize(13 + 23 + 60, 26));
+}
+
 TEST_F(BarForm, CtrlHeldNeverDocksAndSwitchesAtOnce) {
     auto* Bar = MakeBar();
     Bar->show();
