@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 namespace korvid {
 
@@ -279,6 +280,35 @@ std::vector<TBarSize> FloatingSizes(const std::vector<TBarItem>& Items) {
             Sizes.push_back(Size);
     }
     return Sizes;
+}
+
+std::size_t TrackFloatingSize(const std::vector<TBarSize>& Sizes, bool Horizontal, int Distance,
+                              int Current, int& Direction) {
+    if (Sizes.empty())
+        return 0;
+    const auto Extent = [&](std::size_t I) {
+        return Horizontal ? Sizes[I].Width : Sizes[I].Height;
+    };
+    const int Turned = Distance > Current ? 1 : -1;
+    if (Turned != Direction && std::abs(Distance - Current) <= ResizeDeadBand)
+        Distance = Current;
+    Direction = Turned;
+    // Equal extents keep list order, so the choice never hops between them.
+    std::vector<std::size_t> Order(Sizes.size());
+    for (std::size_t I = 0; I < Order.size(); ++I)
+        Order[I] = I;
+    std::stable_sort(Order.begin(), Order.end(),
+                     [&](std::size_t A, std::size_t B) { return Extent(A) < Extent(B); });
+    if (Direction > 0) {
+        for (const std::size_t I : Order)
+            if (Extent(I) >= Distance)
+                return I;
+        return Order.back();
+    }
+    for (auto It = Order.rbegin(); It != Order.rend(); ++It)
+        if (Extent(*It) <= Distance)
+            return *It;
+    return Order.front();
 }
 
 // ---- Frames -----------------------------------------------------------------------------

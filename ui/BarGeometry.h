@@ -120,6 +120,16 @@ TBarLayout LayOutBar(const std::vector<TBarItem>& Items, int DockKind, bool Dock
 // The distinct floating client sizes a bar can take, widest (one line) first.
 std::vector<TBarSize> FloatingSizes(const std::vector<TBarItem>& Items);
 
+// How far the cursor may turn back across the window's edge before the outline follows it.
+constexpr int ResizeDeadBand = 12;
+
+// One step of a floating resize: the index into Sizes of the size that follows the dragged
+// edge. Distance is the cursor's distance from the opposite edge, Current the window's extent
+// on that axis. Direction (1 growing, -1 shrinking, 0 at the start) carries from step to step;
+// when it turns, a distance within the dead band of Current counts as Current.
+std::size_t TrackFloatingSize(const std::vector<TBarSize>& Sizes, bool Horizontal, int Distance,
+                              int Current, int& Direction);
+
 // ---- Frames -----------------------------------------------------------------------------
 
 struct TBarMetrics {

@@ -40,8 +40,9 @@ TBarPoint ToBarPoint(QPoint P) {
     return {P.x(), P.y()};
 }
 
-void DrawRaisedEdge(QPainter& Painter, const QRect& R, const QPalette& Palette) {
-    Painter.fillRect(R, Palette.color(QPalette::Button));
+void DrawRaisedEdge(QPainter& Painter, const QRect& R, const QPalette& Palette, bool Fill = true) {
+    if (Fill)
+        Painter.fillRect(R, Palette.color(QPalette::Button));
     Painter.setPen(Palette.color(QPalette::Light));
     Painter.drawLine(R.topLeft(), R.topRight());
     Painter.drawLine(R.topLeft(), R.bottomLeft());
@@ -179,12 +180,16 @@ private:
 class TResizeSession : public TBarSession {
 public:
     TResizeSession(TCustomBar* Bar, QPoint GlobalPress, Qt::Edge Edge)
-        : FBar(Bar), FPress(GlobalPress), FEdge(Edge), FStartRect(ToBarRect(Bar->geometry())),
-          FRect(FStartRect) {
+        : FBar(Bar), FPress(GlobalPress), FCursor(GlobalPress), FEdge(Edge),
+          FStartRect(ToBarRect(Bar->geometry())), FRect(FStartRect) {
         Bar->ResizeStart(Edge);
         FOutline.Show(FRect, BarMetrics().FrameThickness);
     }
     void Move(QPoint Global, bool) override {
+        // The size choice remembers its direction, so only a real move is a step.
+        if (Global == FCursor)
+            return;
+        FCursor = Global;
         const QPoint D = Global - FPress;
         TBarRect R = FStartRect;
         switch (FEdge) {
@@ -228,6 +233,7 @@ public:
 private:
     QPointer<TCustomBar> FBar;
     QPoint FPress;
+    QPoint FCursor;
     Qt::Edge FEdge;
     TBarRect FStartRect;
     TBarRect FRect;
@@ -261,6 +267,19 @@ public:
 private:
     QPointer<TCustomBar> FBar;
 };
+
+bool InsideBar(const QWidget* W) {
+    for (; W; W = W->parentWidget())
+        if (dynamic_cast<const TCustomBar*>(W))
+            return true;
+    return false;
+}
+
+// A control of Form that Tab reaches, outside the bars.
+bool IsTabStopOf(const QWidget* Form, const QWidget* W) {
+    return W->window() == Form && (W->focusPolicy() & Qt::TabFocus) && W->isEnabled() &&
+           W->isVisibleTo(Form) && !InsideBar(W);
+}
 
 bool IsForm(const QWidget* W) {
     return W && W->isWindow() && !dynamic_cast<const TCustomBar*>(W);
@@ -302,6 +321,93 @@ void TDock::SetAllowDrag(bool Value) {
     for (TCustomBar* Bar : FBars)
         Bar->Remeasure();
     LayOutBars();
+}
+
+void TDock::SetColor(const QColor& Value) {
+    QPalette Palette = palette();
+    Palette.setColor(QPalette::Window, Value);
+    setPalette(Palette); // the palette change drops the transparent cache
+}
+
+void TDock::SetBackground(const QPixmap& Value) {
+    FBackground = Value;
+    BackgroundChanged();
+}
+
+void TDock::SetBackgroundOnToolbars(bool Value) {
+    FBackgroundOnToolbars = Value;
+    RepaintBars();
+}
+
+void TDock::SetBackgroundTransparent(bool Value) {
+    FBackgroundTransparent = Value;
+    if (HasBackground())
+        BackgroundChanged();
+}
+
+void TDock::BackgroundChanged() {
+    FTransparentCache = QPixmap();
+    update();
+    RepaintBars();
+}
+
+void TDock::RepaintBars() {
+    for (TCustomBar* Bar : FBars)
+        Bar->update();
+}
+
+void TDock::PaintBackground(QPainter& Painter, const QRect& Clip,
+                            const std::optional<QRect>& Exclude, const QRect& DrawRect) {
+    if (!HasBackground())
+        return;
+    const QPixmap* Tile = &FBackground;
+    if (FBackgroundTransparent) {
+        if (FTransparentCache.isNull()) {
+            QImage Image = FBackground.toImage().convertToFormat(QImage::Format_RGB32);
+            const QRgb Key = Image.pixel(0, Image.height() - 1);
+            const QRgb Fill = Color().rgb();
+            for (int Y = 0; Y < Image.height(); ++Y)
+                for (int X = 0; X < Image.width(); ++X)
+                    if (Image.pixel(X, Y) == Key)
+                        Image.setPixel(X, Y, Fill);
+            FTransparentCache = QPixmap::fromImage(Image);
+        }
+        Tile = &FTransparentCache;
+    }
+    Painter.save();
+    QRegion Region(Clip);
+    if (Exclude)
+        Region -= *Exclude;
+    Painter.setClipRegion(Region);
+    Painter.drawTiledPixmap(DrawRect, *Tile);
+    Painter.restore();
+}
+
+QRect TDock::BackgroundRect(const QWidget* Widget) const {
+    const QPoint InParent =
+        parentWidget() ? Widget->mapTo(parentWidget(), QPoint(0, 0)) : Widget->pos();
+    return QRect(-InParent, QPoint(Widget->width() - 1, Widget->height() - 1));
+}
+
+void TDock::SetBoundLines(const TDockBoundLines& Value) {
+    FBoundLines = Value;
+    LayOutBars();
+    update();
+}
+
+QMargins TDock::BoundMargins(QSize Outer) const {
+    if (Outer.width() <= 1 || Outer.height() <= 1)
+        return {};
+    const auto Has = [this](TDockBoundLine Line) { return FBoundLines.contains(Line) ? 1 : 0; };
+    return QMargins(Has(blLeft), Has(blTop), Has(blRight), Has(blBottom));
+}
+
+int TDock::ClientLength() const {
+    const int Length = Vertical() ? height() : width();
+    // The lines across the ends count once the dock has a length at all.
+    const QMargins M = BoundMargins(QSize(2, 2));
+    const int Ends = Vertical() ? M.top() + M.bottom() : M.left() + M.right();
+    return Length > 1 ? std::max(0, Length - Ends) : Length;
 }
 
 void TDock::SetFixAlign(bool Value) {
@@ -348,13 +454,14 @@ void TDock::LayOutBars() {
     const TDockArrangement Result =
         ArrangeDock(Slots, {Vertical(), FFixAlign, LimitToOneRow, ClientLength()});
     FRowSizes = Result.RowSizes;
+    const QMargins Lines = BoundMargins(OuterSizeFor(Result.Thickness));
     std::vector<TCustomBar*> Sorted;
     for (const auto& S : Slots) {
         TCustomBar* Bar = FBars[static_cast<std::size_t>(S.Id)];
         Bar->DockRow = S.DockRow;
         Bar->DockPos = S.DockPos;
         ++Bar->FArranging;
-        Bar->setGeometry(ToQRect(S.Bounds));
+        Bar->setGeometry(ToQRect(S.Bounds).translated(Lines.left(), Lines.top()));
         --Bar->FArranging;
         Sorted.push_back(Bar);
     }
@@ -362,12 +469,23 @@ void TDock::LayOutBars() {
     ApplyThickness(Result.Thickness);
 }
 
+QSize TDock::OuterSizeFor(int Thickness) const {
+    // The lines across count only when the dock with them is more than a pixel thick.
+    const QMargins M = BoundMargins(QSize(2, 2));
+    const int WithLines = Thickness + (Vertical() ? M.left() + M.right() : M.top() + M.bottom());
+    const int Length = Vertical() ? height() : width();
+    const QSize Outer = Vertical() ? QSize(WithLines, Length) : QSize(Length, WithLines);
+    const QSize Bare = Vertical() ? QSize(Thickness, Length) : QSize(Length, Thickness);
+    return BoundMargins(Outer).isNull() ? Bare : Outer;
+}
+
 void TDock::ApplyThickness(int Thickness) {
     // The window's layout keeps a bottom dock's bottom edge and a right dock's right edge.
+    const QSize Outer = OuterSizeFor(Thickness);
     if (Vertical())
-        setFixedWidth(Thickness);
+        setFixedWidth(Outer.width());
     else
-        setFixedHeight(Thickness);
+        setFixedHeight(Outer.height());
 }
 
 void TDock::AddOrRemoveBar(bool Inserting, TCustomBar* Bar, bool AddAlways) {
@@ -415,6 +533,40 @@ void TDock::OpenRow(int Row) {
             ++Bar->DockRow;
 }
 
+void TDock::moveEvent(QMoveEvent* Event) {
+    QWidget::moveEvent(Event);
+    // The tiling follows the form, so it shifts under a dock that moves.
+    if (HasBackground()) {
+        update();
+        RepaintBars();
+    }
+}
+
+void TDock::changeEvent(QEvent* Event) {
+    QWidget::changeEvent(Event);
+    if (Event->type() == QEvent::PaletteChange && HasBackground())
+        BackgroundChanged();
+}
+
+void TDock::paintEvent(QPaintEvent* Event) {
+    QPainter Painter(this);
+    if (HasBackground())
+        PaintBackground(Painter, Event->rect(), std::nullopt, BackgroundRect(this));
+    const QMargins M = BoundMargins(size());
+    const int W = width();
+    const int H = height();
+    Painter.setPen(palette().color(QPalette::Dark));
+    if (M.top())
+        Painter.drawLine(0, 0, W - 1, 0);
+    if (M.left())
+        Painter.drawLine(0, 0, 0, H - 1);
+    Painter.setPen(palette().color(QPalette::Light));
+    if (M.bottom())
+        Painter.drawLine(0, H - 1, W - 1, H - 1);
+    if (M.right())
+        Painter.drawLine(W - 1, 0, W - 1, H - 1);
+}
+
 void TDock::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
     LayOutBars();
@@ -436,7 +588,8 @@ TCustomBar::TCustomBar(QWidget* Owner) : QWidget(nullptr) {
 }
 
 TCustomBar::~TCustomBar() {
-    FSession.reset();
+    if (FSession)
+        EndSession();
     TBarRegistry::Instance().UnregisterBar(this);
     if (FDockedTo)
         FDockedTo->AddOrRemoveBar(false, this, false);
@@ -458,14 +611,19 @@ void TCustomBar::SetParent(QWidget* Parent) {
     if (FDockedTo)
         FDockedTo->AddOrRemoveBar(false, this, false);
     FDockedTo = Dock;
-    if (Dock) {
-        setParent(Dock, Qt::Widget);
-        Dock->AddOrRemoveBar(true, this, FVisible || FDockChanging > 0);
-    } else if (Parent) {
-        Float();
-    } else {
-        setParent(nullptr);
+    {
+        // Qt hides a widget it reparents; that is no choice of the user's.
+        ++FReparenting;
+        if (Dock)
+            setParent(Dock, Qt::Widget);
+        else if (Parent)
+            Float();
+        else
+            setParent(nullptr);
+        --FReparenting;
     }
+    if (Dock)
+        Dock->AddOrRemoveBar(true, this, FVisible || FDockChanging > 0);
     FHidden = FDockedTo ? false : FHidden;
     ApplyVisibility();
     if (OnRecreated)
@@ -511,6 +669,8 @@ void TCustomBar::SetCaption(const QString& Value) {
 }
 
 void TCustomBar::setVisible(bool Visible) {
+    if (FReparenting > 0)
+        return QWidget::setVisible(Visible);
     const bool Changed = Visible != FVisible;
     FVisible = Visible;
     ApplyVisibility();
@@ -639,30 +799,58 @@ std::optional<TDockPosition> TCustomBar::DockedPosition() const {
 }
 
 TBarSession* TCustomBar::StartDrag(QPoint GlobalPress, bool Ctrl) {
-    FSession = std::make_unique<TDragSession>(this, GlobalPress, Ctrl);
-    grabMouse();
-    grabKeyboard();
-    return FSession.get();
+    return BeginSession(std::make_unique<TDragSession>(this, GlobalPress, Ctrl));
 }
 
 TBarSession* TCustomBar::StartResize(QPoint GlobalPress, Qt::Edge Edge) {
-    FSession = std::make_unique<TResizeSession>(this, GlobalPress, Edge);
-    grabMouse();
-    grabKeyboard();
-    return FSession.get();
+    return BeginSession(std::make_unique<TResizeSession>(this, GlobalPress, Edge));
 }
 
 TBarSession* TCustomBar::StartClosePress() {
-    FSession = std::make_unique<TCloseSession>(this);
+    return BeginSession(std::make_unique<TCloseSession>(this));
+}
+
+TBarSession* TCustomBar::BeginSession(std::unique_ptr<TBarSession> Session) {
+    FSession = std::move(Session);
     grabMouse();
     grabKeyboard();
+    FHadGrab = QWidget::mouseGrabber() == this;
+    // Qt tells a widget little about losing the grab, so the session watches for the causes.
+    qApp->installEventFilter(this);
     return FSession.get();
 }
 
 void TCustomBar::EndSession() {
+    qApp->removeEventFilter(this);
     releaseKeyboard();
     releaseMouse();
     FSession.reset();
+}
+
+bool TCustomBar::GrabLostBy(const QObject* Watched, const QEvent* Event) const {
+    switch (Event->type()) {
+    case QEvent::Hide:
+        return Watched == this;
+    case QEvent::Show: {
+        const auto* Window = qobject_cast<const QWidget*>(Watched);
+        return Window && Window->isWindow() && Window->windowType() == Qt::Popup;
+    }
+    case QEvent::ApplicationDeactivate:
+        return true;
+    case QEvent::ApplicationStateChange:
+        return static_cast<const QApplicationStateChangeEvent*>(Event)->applicationState() !=
+               Qt::ApplicationActive;
+    default:
+        break;
+    }
+    const QWidget* Grabber = QWidget::mouseGrabber();
+    return FHadGrab && Grabber && Grabber != this;
+}
+
+bool TCustomBar::eventFilter(QObject* Watched, QEvent* Event) {
+    if (FSession && GrabLostBy(Watched, Event))
+        FSession->Cancel();
+    return QWidget::eventFilter(Watched, Event);
 }
 
 std::optional<Qt::Edge> TCustomBar::FrameEdgeAt(QPoint P) const {
@@ -698,8 +886,9 @@ void TCustomBar::mousePressEvent(QMouseEvent* Event) {
         return;
     if (!FDockedTo) {
         raise();
-        if (ActivateParent && FOwner)
+        if (ActivateParent && FOwner && !FOwner->isActiveWindow())
             FOwner->activateWindow();
+        RestoreFormFocus();
         if (CloseButtonRect().contains(Event->position().toPoint())) {
             StartClosePress();
             return;
@@ -712,6 +901,18 @@ void TCustomBar::mousePressEvent(QMouseEvent* Event) {
         return;
     }
     StartDrag(Global, Ctrl);
+}
+
+void TCustomBar::RestoreFormFocus() {
+    if (!FOwner)
+        return;
+    QWidget* Target = TBarRegistry::Instance().LastFocused(FOwner);
+    for (QWidget* W = FOwner->nextInFocusChain(); !Target && W && W != FOwner;
+         W = W->nextInFocusChain())
+        if (IsTabStopOf(FOwner, W))
+            Target = W;
+    if (Target)
+        Target->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void TCustomBar::mouseMoveEvent(QMouseEvent* Event) {
@@ -789,16 +990,33 @@ void TCustomBar::paintEvent(QPaintEvent*) {
 
 void TCustomBar::PaintDockedFrame(QPainter& Painter) {
     const QPalette& P = palette();
-    DrawRaisedEdge(Painter, rect(), P);
+    const QColor Face = P.color(QPalette::Button);
+    // A bar may show its dock's picture, aligned with the dock, inside a ring of its colour.
+    const bool Shared = FDockedTo->HasBackground() && FDockedTo->BackgroundOnToolbars();
+    if (Shared) {
+        FDockedTo->PaintBackground(Painter, rect(), std::nullopt, FDockedTo->BackgroundRect(this));
+        DrawRaisedEdge(Painter, rect(), P, false);
+        Painter.setPen(Face);
+        Painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    } else {
+        DrawRaisedEdge(Painter, rect(), P);
+    }
     const QMargins M = FrameMargins();
     if (M.left() + M.top() <= 4)
         return;
+    const bool Vertical = FDockedTo->Vertical();
     const int W = width() - 4;
     const int H = height() - 4;
+    if (Shared) {
+        Painter.fillRect(Vertical ? QRect(2, 2, W, 2) : QRect(2, 2, 2, H), Face);
+        Painter.fillRect(Vertical ? QRect(2, 10, W, 1) : QRect(10, 2, 1, H), Face);
+    }
     // Two raised ridges make the drag handle.
     for (const int Offset : {4, 7}) {
-        const QRect Ridge = FDockedTo->Vertical() ? QRect(2, Offset, W, 3) : QRect(Offset, 2, 3, H);
+        const QRect Ridge = Vertical ? QRect(2, Offset, W, 3) : QRect(Offset, 2, 3, H);
         DrawRaisedEdge(Painter, Ridge, P);
+        Painter.setPen(P.color(QPalette::Light));
+        Painter.drawPoint(Vertical ? QPoint(W + 1, Offset) : QPoint(Offset, H + 1));
     }
 }
 
@@ -848,12 +1066,22 @@ TCustomCommandBar::TCustomCommandBar(QWidget* Owner) : TCustomBar(Owner) {
     Remeasure();
 }
 
-std::vector<TBarItem> TCustomCommandBar::Items(std::vector<QWidget*>* Widgets) const {
+std::optional<bool> TCustomCommandBar::ShownFor(const QWidget* W, int DockKind) const {
+    for (const auto& Pair : FReplacements) {
+        if (Pair.Horizontal == W)
+            return DockKind != 2;
+        if (Pair.Vertical == W)
+            return DockKind == 2;
+    }
+    return std::nullopt;
+}
+
+std::vector<TBarItem> TCustomCommandBar::Items(std::vector<QWidget*>* Widgets, int DockKind) const {
     std::vector<TBarItem> Result;
-    // Children in the order they were put on the bar.
-    for (QObject* Object : children()) {
-        auto* W = qobject_cast<QWidget*>(Object);
-        if (!W || W->isHidden() || W->isWindow())
+    for (QObject* Object : FChildOrder) {
+        auto* W = static_cast<QWidget*>(Object);
+        // A replacement member counts by the orientation measured, shown or not yet.
+        if (W->isWindow() || !ShownFor(W, DockKind).value_or(!W->isHidden()))
             continue;
         TBarItem Item;
         if (const auto* Sep = dynamic_cast<const TCommandBarSeparator*>(W)) {
@@ -871,14 +1099,47 @@ std::vector<TBarItem> TCustomCommandBar::Items(std::vector<QWidget*>* Widgets) c
     return Result;
 }
 
+void TCustomCommandBar::childEvent(QChildEvent* Event) {
+    TCustomBar::childEvent(Event);
+    QObject* Child = Event->child();
+    if (Event->type() == QEvent::ChildAdded || Event->type() == QEvent::ChildRemoved)
+        std::erase(FChildOrder, Child);
+    if (Event->type() == QEvent::ChildAdded && Child->isWidgetType())
+        FChildOrder.push_back(Child);
+}
+
+void TCustomCommandBar::AfterLoading() {
+    const bool Vertical = DockKindOf(this) == 2;
+    std::stable_sort(FChildOrder.begin(), FChildOrder.end(), [Vertical](QObject* A, QObject* B) {
+        const QPoint PA = static_cast<QWidget*>(A)->pos();
+        const QPoint PB = static_cast<QWidget*>(B)->pos();
+        return Vertical ? PA.y() < PB.y() : PA.x() < PB.x();
+    });
+    TCustomBar::AfterLoading();
+}
+
 int TCustomCommandBar::MeasureThickness(int DockKind) const {
-    return korvid::MeasureThickness(Items(nullptr), DockKind);
+    return korvid::MeasureThickness(Items(nullptr, DockKind), DockKind);
+}
+
+void TCustomCommandBar::AddReplacement(QWidget* Horizontal, QWidget* Vertical) {
+    FReplacements.push_back({Horizontal, Vertical});
+    Remeasure();
 }
 
 TBarSize TCustomCommandBar::LayOutChildren(bool CanMoveControls, int, TDock* DockingTo) {
+    if (CanMoveControls) {
+        const bool Vertical = DockingTo && DockingTo->Vertical();
+        for (const auto& Pair : FReplacements) {
+            if (Pair.Horizontal)
+                Pair.Horizontal->setVisible(!Vertical);
+            if (Pair.Vertical)
+                Pair.Vertical->setVisible(Vertical);
+        }
+    }
     std::vector<QWidget*> Widgets;
-    const auto List = Items(&Widgets);
     const int Kind = DockingTo ? (DockingTo->Vertical() ? 2 : 1) : 0;
+    const auto List = Items(&Widgets, Kind);
     int Cross = korvid::MeasureThickness(List, Kind);
     if (DockingTo && DockingTo == DockedTo())
         Cross = DockingTo->RowThickness(DockRow, this);
@@ -893,8 +1154,21 @@ TBarSize TCustomCommandBar::LayOutChildren(bool CanMoveControls, int, TDock* Doc
     return Layout.ClientSize;
 }
 
+namespace {
+const QString FloatRightXValue = QStringLiteral("FloatRightX");
+}
+
+void TCustomCommandBar::ReadLayoutValues(const TLayoutReadInt& Read) {
+    FloatRightX = Read(objectName(), FloatRightXValue, 0);
+    Remeasure();
+}
+
+void TCustomCommandBar::WriteLayoutValues(const TLayoutWriteInt& Write) const {
+    Write(objectName(), FloatRightXValue, FloatRightX);
+}
+
 std::vector<TBarSize> TCustomCommandBar::FloatingOuterSizes() const {
-    std::vector<TBarSize> Sizes = FloatingSizes(Items(nullptr));
+    std::vector<TBarSize> Sizes = FloatingSizes(Items(nullptr, 0));
     for (auto& S : Sizes)
         S = FloatingOuterSize(S, BarMetrics());
     return Sizes;
@@ -903,36 +1177,16 @@ std::vector<TBarSize> TCustomCommandBar::FloatingOuterSizes() const {
 void TCustomCommandBar::ResizeStart(Qt::Edge) {
     FSizing = FloatingOuterSizes();
     FSizingWrap = FloatRightX;
+    FSizingDirection = 0;
 }
 
 void TCustomCommandBar::ResizeStep(Qt::Edge Edge, TBarRect& Rect) {
     if (FSizing.empty())
         return;
     const bool Horizontal = Edge == Qt::LeftEdge || Edge == Qt::RightEdge;
-    const auto Extent = [Horizontal](const TBarSize& S) { return Horizontal ? S.Width : S.Height; };
-    const int Wanted = Horizontal ? Rect.Width() : Rect.Height();
-    const int Current = Horizontal ? width() : height();
-    std::vector<std::size_t> Order(FSizing.size());
-    for (std::size_t I = 0; I < Order.size(); ++I)
-        Order[I] = I;
-    std::stable_sort(Order.begin(), Order.end(), [&](std::size_t A, std::size_t B) {
-        return Extent(FSizing[A]) < Extent(FSizing[B]);
-    });
-    std::size_t Chosen = Order.front();
-    if (Wanted >= Current) {
-        Chosen = Order.back();
-        for (const std::size_t I : Order)
-            if (Extent(FSizing[I]) >= Wanted) {
-                Chosen = I;
-                break;
-            }
-    } else {
-        for (auto It = Order.rbegin(); It != Order.rend(); ++It)
-            if (Extent(FSizing[*It]) <= Wanted) {
-                Chosen = *It;
-                break;
-            }
-    }
+    const std::size_t Chosen =
+        TrackFloatingSize(FSizing, Horizontal, Horizontal ? Rect.Width() : Rect.Height(),
+                          Horizontal ? width() : height(), FSizingDirection);
     const TBarSize S = FSizing[Chosen];
     if (Edge == Qt::LeftEdge)
         Rect.Left = Rect.Right - S.Width;

@@ -6,10 +6,13 @@
 #include "ui/BarGeometry.h"
 #include "ui/CommandBarHost.h"
 
+#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <set>
 #include <vector>
 
 namespace korvid {
@@ -26,6 +29,16 @@ TBarRect WorkAreaOf(const QWidget* Widget);
 
 using TDockPositions = std::vector<TDockPosition>;
 
+// The layout code stores extra integer values per bar, named by the bar and the value; a read
+// gives Default when nothing is stored. Closures carry whatever the store needs.
+using TLayoutReadInt =
+    std::function<int(const QString& BarName, const QString& ValueName, int Default)>;
+using TLayoutWriteInt =
+    std::function<void(const QString& BarName, const QString& ValueName, int Value)>;
+
+enum TDockBoundLine { blTop, blBottom, blLeft, blRight };
+using TDockBoundLines = std::set<TDockBoundLine>;
+
 class TDock : public QWidget {
 public:
     // Owner must be a form (a top-level widget).
@@ -40,6 +53,30 @@ public:
     bool FixAlign() const { return FFixAlign; }
     void SetFixAlign(bool Value);
     bool LimitToOneRow = false;
+    QColor Color() const { return palette().color(QPalette::Window); }
+    void SetColor(const QColor& Value);
+
+    // A tiled picture behind the dock's rows, aligned with the form so that neighbouring docks
+    // and the bars that show it too (BackgroundOnToolbars) join up. With BackgroundTransparent
+    // the colour of its bottom-left pixel shows the dock's colour instead.
+    const QPixmap& Background() const { return FBackground; }
+    void SetBackground(const QPixmap& Value);
+    bool BackgroundOnToolbars() const { return FBackgroundOnToolbars; }
+    void SetBackgroundOnToolbars(bool Value);
+    bool BackgroundTransparent() const { return FBackgroundTransparent; }
+    void SetBackgroundTransparent(bool Value);
+    bool HasBackground() const { return !FBackground.isNull() && FBackground.width() > 0; }
+    // Tiles the background from DrawRect's top-left over DrawRect, inside Clip less Exclude.
+    void PaintBackground(QPainter& Painter, const QRect& Clip, const std::optional<QRect>& Exclude,
+                         const QRect& DrawRect);
+    // The draw rectangle that aligns the tiling with the form, in Widget's coordinates.
+    QRect BackgroundRect(const QWidget* Widget) const;
+
+    // One-pixel lines along the named edges, outside the rows.
+    TDockBoundLines BoundLines() const { return FBoundLines; }
+    void SetBoundLines(const TDockBoundLines& Value);
+    // The room the bound lines take at an outer size (none while it is a pixel thin).
+    QMargins BoundMargins(QSize Outer) const;
 
     std::function<void(TDock*, bool Inserting, TCustomBar*)> OnInsertRemoveBar;
     std::function<void(TDock*, TCustomBar*, bool& Accept)> OnRequestDock;
@@ -62,19 +99,31 @@ public:
     int RowAt(int Pos) const { return korvid::RowAt(FRowSizes, Pos); }
     int BarsOnRow(int Row, const TCustomBar* Except) const;
     void OpenRow(int Row);
-    int ClientLength() const { return Vertical() ? height() : width(); }
+    // The length along the dock inside the bound lines.
+    int ClientLength() const;
 
 protected:
     void resizeEvent(QResizeEvent* Event) override;
+    void moveEvent(QMoveEvent* Event) override;
+    void changeEvent(QEvent* Event) override;
+    void paintEvent(QPaintEvent* Event) override;
 
 private:
     TDockPosition FPosition = dpTop;
     bool FAllowDrag = true;
     bool FFixAlign = false;
+    QPixmap FBackground;
+    QPixmap FTransparentCache; // built on demand
+    bool FBackgroundOnToolbars = true;
+    bool FBackgroundTransparent = false;
+    TDockBoundLines FBoundLines;
+    void BackgroundChanged();
+    void RepaintBars();
     int FUpdateCount = 0;
     std::vector<TCustomBar*> FBars; // sorted by row then position after each arrangement
     std::vector<int> FRowSizes;
     void ApplyThickness(int Thickness);
+    QSize OuterSizeFor(int Thickness) const;
 };
 
 class TCustomBar : public QWidget, public TCommandBarHost {
@@ -143,6 +192,12 @@ public:
     bool ClosePressed() const { return FClosePressed; }
     void SetClosePressed(bool Value);
 
+    // Runs once a bar's children and layout values are all in place.
+    virtual void AfterLoading() { Remeasure(); }
+    // Extra layout values a subclass keeps, under the bar's objectName.
+    virtual void ReadLayoutValues(const TLayoutReadInt&) {}
+    virtual void WriteLayoutValues(const TLayoutWriteInt&) const {}
+
     // Floating resize hooks.
     virtual void ResizeStart(Qt::Edge) {}
     virtual void ResizeStep(Qt::Edge, TBarRect&) {}
@@ -152,6 +207,7 @@ protected:
     int FArranging = 0;
     friend class TDock;
     bool event(QEvent* Event) override;
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
     void mouseMoveEvent(QMouseEvent* Event) override;
@@ -176,10 +232,16 @@ private:
     int FUpdateCount = 0;
     bool FPendingRemeasure = false;
     int FDockChanging = 0;
+    int FReparenting = 0;
     int FFloatLeft = 0;
     int FFloatTop = 0;
     std::unique_ptr<TBarSession> FSession;
+    bool FHadGrab = false;
+    TBarSession* BeginSession(std::unique_ptr<TBarSession> Session);
+    bool GrabLostBy(const QObject* Watched, const QEvent* Event) const;
     void ApplyVisibility();
+    // The form's focus goes back to its last focused control, else its first tab stop.
+    void RestoreFormFocus();
     void Float();
     std::optional<Qt::Edge> FrameEdgeAt(QPoint Pos) const;
     void PaintDockedFrame(QPainter& Painter);
@@ -195,6 +257,14 @@ public:
     int MeasureThickness(int DockKind) const override;
     TBarSize LayOutChildren(bool CanMoveControls, int WasDockKind, TDock* DockingTo) override;
     const std::vector<TLineBreak>& LineBreaks() const { return FLineBreaks; }
+    // Of the two children, Horizontal shows in horizontal and floating layouts, Vertical in
+    // vertical ones; the other is hidden.
+    void AddReplacement(QWidget* Horizontal, QWidget* Vertical);
+    // Puts the children in the order of their places (by top in a vertical dock, else by left).
+    void AfterLoading() override;
+    // Keeps FloatRightX (0 when none is stored).
+    void ReadLayoutValues(const TLayoutReadInt& Read) override;
+    void WriteLayoutValues(const TLayoutWriteInt& Write) const override;
     // Floating outer sizes the bar snaps to while resized, widest first.
     std::vector<TBarSize> FloatingOuterSizes() const;
 
@@ -204,12 +274,22 @@ public:
 
 protected:
     void PaintClient(QPainter& Painter) override;
+    void childEvent(QChildEvent* Event) override;
 
 private:
     std::vector<TLineBreak> FLineBreaks;
+    // Children in layout order: the order they came in, which raising one does not change.
+    std::vector<QObject*> FChildOrder;
+    struct TReplacement {
+        QPointer<QWidget> Horizontal;
+        QPointer<QWidget> Vertical;
+    };
+    std::vector<TReplacement> FReplacements;
     std::vector<TBarSize> FSizing;
     int FSizingWrap = 0;
-    std::vector<TBarItem> Items(std::vector<QWidget*>* Widgets) const;
+    int FSizingDirection = 0;
+    std::vector<TBarItem> Items(std::vector<QWidget*>* Widgets, int DockKind) const;
+    std::optional<bool> ShownFor(const QWidget* W, int DockKind) const;
 };
 
 class TCommandBar : public TCustomCommandBar {

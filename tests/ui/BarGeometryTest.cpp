@@ -191,6 +191,32 @@ TEST(CommandBarLayout, SixButtonsGiveSixFloatingSizes) {
     EXPECT_EQ(FloatingSizes(Items), Expected);
 }
 
+TEST(CommandBarLayout, FloatingResizeFollowsTheCursorWithADeadBandWhereItTurns) {
+    const std::vector<TBarItem> Items(6, Button());
+    const std::vector<TBarSize> Sizes = FloatingSizes(Items); // widths 146 123 100 77 54 31
+    struct TStep {
+        int Distance;
+        int Width;
+    };
+    // The window is 100 wide; the steps run in order and share the direction.
+    const std::vector<TStep> Steps = {
+        {95, 100},  // the first step turns: within the band it stays
+        {80, 77},   // shrinking on: the largest size the cursor reaches
+        {105, 100}, // turning to grow near the window's edge: no jump past it
+        {105, 123}, // growing on: the smallest size that reaches the cursor
+        {200, 146}, // beyond the widest: one line
+        {10, 31},   // turning far from the edge: the narrowest
+    };
+    int Direction = 0;
+    for (const auto& Step : Steps) {
+        const std::size_t I = TrackFloatingSize(Sizes, true, Step.Distance, 100, Direction);
+        EXPECT_EQ(Sizes[I].Width, Step.Width) << "distance " << Step.Distance;
+    }
+    Direction = 0;
+    EXPECT_EQ(Sizes[TrackFloatingSize(Sizes, false, 58, 47, Direction)].Height, 47);
+    EXPECT_EQ(Sizes[TrackFloatingSize(Sizes, false, 60, 47, Direction)].Height, 69);
+}
+
 // ---- Frames -----------------------------------------------------------------------------
 
 TEST(BarFrames, OuterSizes) {

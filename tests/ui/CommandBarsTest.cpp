@@ -5,9 +5,12 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QDir>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace korvid {
 namespace {
@@ -108,6 +111,75 @@ TEST_F(BarForm, EmptyDocksTakeNoRoom) {
     EXPECT_EQ(Left->width(), 0);
 }
 
+TEST_F(BarForm, BoundLinesTakeAPixelOnTheirSides) {
+    const auto Picture = [this] {
+        QImage Image(Top->size(), QImage::Format_RGB32);
+        Top->render(&Image);
+        return Image;
+    };
+    Top->SetBoundLines({blBottom});
+    EXPECT_EQ(Top->height(), 0); // a single line would leave a dock a pixel thin: none
+    Top->SetBoundLines({blTop, blBottom, blLeft});
+    EXPECT_EQ(Top->height(), 2);
+
+    auto* Bar = MakeBar();
+    Bar->SetDockedTo(Top);
+    EXPECT_EQ(Top->height(), 28);
+    EXPECT_EQ(Bar->geometry(), QRect(1, 1, 65, 26));
+    EXPECT_EQ(Top->ClientLength(), Top->width() - 1);
+    const QImage Image = Picture();
+    const QRgb Dark = Top->palette().color(QPalette::Dark).rgb();
+    const QRgb Light = Top->palette().color(QPalette::Light).rgb();
+    EXPECT_EQ(Image.pixel(100, 0), Dark);
+    EXPECT_EQ(Image.pixel(0, 10), Dark);
+    EXPECT_EQ(Image.pixel(100, 27), Light);
+    EXPECT_EQ(Image.pixel(Top->width() - 1, 10), Top->Color().rgb());
+}
+
+TEST_F(BarForm, DockBackgroundTilesAlignedWithTheFormAndShowsOnItsBars) {
+    // Nine colours in a 3x3 tile; the bottom-left one is the transparent colour.
+    QImage Tile(3, 3, QImage::Format_RGB32);
+    const auto Colour = [](int X, int Y) {
+        const int C = X + 3 * Y;
+        return qRgb(20 * C + 10, 255 - 20 * C, 100);
+    };
+    for (int Y = 0; Y < 3; ++Y)
+        for (int X = 0; X < 3; ++X)
+            Tile.setPixel(X, Y, Colour(X, Y));
+    MakeBar()->SetDockedTo(Top); // moves the left dock 26 pixels down
+    auto* Bar = MakeBar(1, false);
+    Bar->SetDockedTo(Left);
+    Left->SetBackground(QPixmap::fromImage(Tile));
+    ASSERT_TRUE(Left->HasBackground());
+
+    const auto Picture = [this] {
+        QImage Image(Form->size(), QImage::Format_RGB32);
+        Form->render(&Image);
+        return Image;
+    };
+    const auto Expected = [&](QPoint P) { return Colour(P.x() % 3, P.y() % 3); };
+    const QRgb Face = Bar->palette().color(QPalette::Button).rgb();
+    const QPoint InDock = Left->mapTo(Form.get(), QPoint(5, Bar->height() + 10));
+    const QPoint InBar = Bar->mapTo(Form.get(), QPoint(12, 15));
+    const QPoint Ring = Bar->mapTo(Form.get(), QPoint(1, 20));
+    QImage Image = Picture();
+    EXPECT_EQ(Image.pixel(InDock), Expected(InDock));
+    EXPECT_EQ(Image.pixel(InBar), Expected(InBar));
+    EXPECT_EQ(Image.pixel(Ring), Face);
+
+    Left->SetBackgroundOnToolbars(false);
+    Image = Picture();
+    EXPECT_EQ(Image.pixel(InBar), Face);
+
+    Left->SetBackgroundTransparent(true);
+    Image = Picture();
+    QPoint Key = InDock;
+    while (Key.x() % 3 != 0 || Key.y() % 3 != 2)
+        Key += QPoint(Key.x() % 3 ? 1 : 0, Key.y() % 3 != 2 ? 1 : 0);
+    EXPECT_EQ(Image.pixel(Key), Left->Color().rgb());
+    EXPECT_EQ(Image.pixel(Key + QPoint(1, 0)), Colour(1, 2));
+}
+
 TEST_F(BarForm, DockedToMovesTheBarAndFiresTheEvents) {
     auto* Bar = MakeBar();
     std::vector<std::string> Events;
@@ -131,6 +203,132 @@ TEST_F(BarForm, DockedToMovesTheBarAndFiresTheEvents) {
     EXPECT_EQ(Left->BarCount(), 0);
     EXPECT_EQ(Events, (std::vector<std::string>{"changing", "changed", "changing", "changed",
                                                 "changing", "changed"}));
+}
+
+TEST_F(BarForm, RecreatingAndRecreatedFrameEachChangeOfParent) {
+    auto* Bar = MakeBar();
+    std::vector<std::string> Events;
+    const auto Where = [Bar] {
+        TDock* Dock = dynamic_cast<TDock*>(Bar->parentWidget());
+        const bool Listed =
+            Dock &&
+            std::ranges::find(Dock->Bars(), static_cast<TCustomBar*>(Bar)) != Dock->Bars().end();
+        return std::string(Dock == nullptr    ? "form"
+                           : Dock->Vertical() ? "left"
+                                              : "top") +
+               (Listed ? " listed" : "");
+    };
+    Bar->OnRecreating = [&](TCustomBar*) { Events.push_back("recreating in " + Where()); };
+    Bar->OnRecreated = [&](TCustomBar*) { Events.push_back("recreated in " + Where()); };
+    Bar->OnDockChanging = [&](TCustomBar*) { Events.push_back("changing"); };
+    Bar->OnDockChanged = [&](TCustomBar*) { Events.push_back("changed"); };
+
+    Bar->SetDockedTo(Top);
+    Bar->SetParent(Left);
+    Bar->SetDockedTo(nullptr);
+    EXPECT_EQ(Events, (std::vector<std::string>{
+                          "changing", "recreating in form", "recreated in top listed", "changed",
+                          "recreating in top listed", "recreated in left listed", "changing",
+                          "recreating in left listed", "recreated in form", "changed"}));
+    EXPECT_EQ(Top->BarCount(), 0);
+    EXPECT_EQ(Left->BarCount(), 0);
+}
+
+TEST_F(BarForm, LayoutValuesKeepTheFloatingWrapWidth) {
+    std::map<std::pair<QString, QString>, int> Store;
+    const TLayoutWriteInt Write = [&](const QString& Bar, const QString& Name, int Value) {
+        Store[{Bar, Name}] = Value;
+    };
+    const TLayoutReadInt Read = [&](const QString& Bar, const QString& Name, int Default) {
+        const auto Found = Store.find({Bar, Name});
+        return Found == Store.end() ? Default : Found->second;
+    };
+    auto* Saved = MakeBar(6, false);
+    Saved->setObjectName("Formatting");
+    Saved->FloatRightX = 77;
+    Saved->Remeasure();
+    Saved->WriteLayoutValues(Write);
+    EXPECT_EQ(Store,
+              (std::map<std::pair<QString, QString>, int>{{{"Formatting", "FloatRightX"}, 77}}));
+
+    auto* Loaded = MakeBar(6, false);
+    Loaded->setObjectName("Formatting");
+    Loaded->FloatRightX = 30;
+    Loaded->ReadLayoutValues(Read);
+    EXPECT_EQ(Loaded->FloatRightX, 77);
+    EXPECT_EQ(Loaded->size(), QSize(83, 67));
+    Loaded->setObjectName("Standard");
+    Loaded->ReadLayoutValues(Read);
+    EXPECT_EQ(Loaded->FloatRightX, 0);
+    EXPECT_EQ(Loaded->size(), QSize(152, 45));
+}
+
+TEST_F(BarForm, AShownBarStaysShownWhereverItMoves) {
+    auto* Bar = MakeBar();
+    int VisibleChanges = 0;
+    Bar->OnVisibleChanged = [&](TCustomBar*) { ++VisibleChanges; };
+    Bar->SetDockedTo(Top);
+    QApplication::processEvents();
+    ASSERT_TRUE(Bar->isVisible());
+    for (TDock* Dock : {Left, static_cast<TDock*>(nullptr), Top, Bottom}) {
+        Bar->SetDockedTo(Dock);
+        QApplication::processEvents(); // a floating bar's visibility update
+        EXPECT_TRUE(Bar->Visible());
+        EXPECT_TRUE(Bar->isVisible());
+        if (Dock) {
+            EXPECT_EQ(Dock->BarCount(), 1);
+        }
+    }
+    Bar->SetParent(Right);
+    EXPECT_TRUE(Bar->isVisible());
+    EXPECT_EQ(Right->BarCount(), 1);
+    EXPECT_EQ(VisibleChanges, 0);
+}
+
+TEST_F(BarForm, ChildrenKeepTheOrderTheyCameIn) {
+    auto* Bar = MakeBar(3, false);
+    std::vector<QWidget*> Buttons;
+    for (QObject* Child : Bar->children())
+        if (auto* W = qobject_cast<QWidget*>(Child))
+            Buttons.push_back(W);
+    ASSERT_EQ(Buttons.size(), 3u);
+    const auto Lefts = [&] {
+        std::vector<int> Result;
+        for (QWidget* W : Buttons)
+            Result.push_back(W->x() - Bar->FrameMargins().left());
+        return Result;
+    };
+    Buttons[0]->raise(); // reorders Qt's child list, not the bar
+    Bar->Remeasure();
+    EXPECT_EQ(Lefts(), (std::vector<int>{4, 27, 50}));
+
+    // After loading the places decide: the last button put first.
+    Buttons[2]->move(0, 0);
+    Bar->AfterLoading();
+    EXPECT_EQ(Lefts(), (std::vector<int>{27, 50, 4}));
+
+    delete Buttons[2];
+    Buttons.pop_back();
+    Bar->Remeasure();
+    EXPECT_EQ(Lefts(), (std::vector<int>{4, 27}));
+}
+
+TEST_F(BarForm, AReplacementPairShowsTheMemberForTheOrientation) {
+    auto* Bar = MakeBar(1, false);
+    auto* Wide = new QWidget(Bar);
+    Wide->resize(60, 22);
+    auto* Narrow = new QWidget(Bar);
+    Narrow->resize(23, 22);
+    Bar->AddReplacement(Wide, Narrow);
+    EXPECT_FALSE(Wide->isHidden());
+    EXPECT_TRUE(Narrow->isHidden());
+    Bar->SetDockedTo(Left);
+    EXPECT_TRUE(Wide->isHidden());
+    EXPECT_FALSE(Narrow->isHidden());
+    EXPECT_EQ(Bar->size(), QSize(27, 13 + 22 + 22));
+    Bar->SetDockedTo(Top);
+    EXPECT_FALSE(Wide->isHidden());
+    EXPECT_EQ(Bar->size(), QSize(13 + 23 + 60, 26));
 }
 
 TEST_F(BarForm, CtrlHeldNeverDocksAndSwitchesAtOnce) {
@@ -162,6 +360,85 @@ TEST_F(BarForm, EscapeLeavesTheBarWhereItWas) {
     EXPECT_EQ(Bar->Session(), nullptr);
     EXPECT_EQ(Bar->DockedTo(), nullptr);
     EXPECT_EQ(Bar->pos(), Before);
+}
+
+TEST_F(BarForm, LosingTheGrabEndsTheSession) {
+    QWidget Other(Form.get());
+    Other.show();
+    const std::vector<std::pair<const char*, std::function<void(TCustomBar*)>>> Causes = {
+        {"the application deactivates",
+         [](TCustomBar*) {
+             QEvent Event(QEvent::ApplicationDeactivate);
+             QApplication::sendEvent(qApp, &Event);
+         }},
+        {"the application state turns inactive",
+         [](TCustomBar*) {
+             QApplicationStateChangeEvent Event(Qt::ApplicationInactive);
+             QApplication::sendEvent(qApp, &Event);
+         }},
+        {"the bar hides with its form", [](TCustomBar* Bar) { Bar->SetHidden(true); }},
+        {"a popup opens",
+         [](TCustomBar*) {
+             QWidget Popup(nullptr, Qt::Popup);
+             Popup.show();
+         }},
+        {"another widget takes the mouse",
+         [&Other](TCustomBar*) {
+             Other.grabMouse();
+             QMouseEvent Event(QEvent::MouseMove, QPointF(1, 1), Other.mapToGlobal(QPointF(1, 1)),
+                               Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+             QApplication::sendEvent(&Other, &Event);
+             Other.releaseMouse();
+         }},
+    };
+    for (const auto& [Name, Cause] : Causes) {
+        auto* Bar = MakeBar();
+        Bar->show();
+        QApplication::processEvents(); // the bar's first visibility update
+        ASSERT_TRUE(Bar->isVisible());
+        Bar->StartDrag(Centre(Bar), false);
+        Bar->Session()->Move(DockTarget(Top), false);
+        Cause(Bar);
+        EXPECT_EQ(Bar->Session(), nullptr) << Name;
+        EXPECT_EQ(Bar->DockedTo(), nullptr) << Name;
+        delete Bar;
+    }
+}
+
+TEST_F(BarForm, ClickingAFloatingBarGivesTheFocusBackToTheForm) {
+    auto* Docked = MakeBar(0);
+    auto* InBar = new QLineEdit(Docked);
+    Docked->Remeasure();
+    Docked->SetDockedTo(Top); // first in the tab order, but inside a bar
+    auto* First = new QLineEdit(Form.get());
+    QPointer<QLineEdit> Second = new QLineEdit(Form.get());
+    for (QWidget* Edit : {InBar, First, Second.data()})
+        Edit->show();
+    auto* Bar = MakeBar();
+    Bar->show();
+    QApplication::setActiveWindow(Form.get());
+    ASSERT_TRUE(Form->isActiveWindow());
+    const auto Click = [Bar] {
+        const QPointF P(Bar->FrameMargins().left() + 2, Bar->FrameMargins().top() + 2);
+        for (const auto Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent Event(Type, P, Bar->mapToGlobal(P), Qt::LeftButton,
+                              Type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(Bar, &Event);
+        }
+    };
+
+    Second->setFocus();
+    EXPECT_EQ(TBarRegistry::Instance().LastFocused(Form.get()), Second);
+    Second->clearFocus();
+    Click();
+    EXPECT_EQ(Form->focusWidget(), Second);
+    EXPECT_EQ(Bar->Session(), nullptr);
+
+    InBar->setFocus();
+    delete Second;
+    Click();
+    EXPECT_EQ(Form->focusWidget(), First);
 }
 
 TEST_F(BarForm, NeverDocksWhereNotDockable) {
@@ -207,6 +484,17 @@ TEST_F(BarForm, FloatingResizeSnapsToWholeLayouts) {
     Bar->Session()->Release(Edge - QPoint(60, 0), false);
     EXPECT_EQ(Bar->FloatRightX, 77);
     EXPECT_EQ(Bar->size(), QSize(83, 67));
+}
+
+TEST_F(BarForm, FloatingResizeIgnoresASmallTurnAtTheEdge) {
+    auto* Bar = MakeBar(6, false);
+    Bar->show();
+    const QPoint Edge = Bar->mapToGlobal(QPoint(Bar->width() - 1, 20));
+    Bar->StartResize(Edge, Qt::RightEdge);
+    Bar->Session()->Move(Edge - QPoint(5, 0), false);
+    Bar->Session()->Release(Edge - QPoint(5, 0), false);
+    EXPECT_EQ(Bar->FloatRightX, 0);
+    EXPECT_EQ(Bar->size(), QSize(152, 45));
 }
 
 TEST_F(BarForm, CloseButtonHidesTheBar) {
