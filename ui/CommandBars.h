@@ -194,7 +194,7 @@ public:
     int FloatRightX = 0;
     int MeasureThickness(int DockKind) const override;
     TBarSize LayOutChildren(bool CanMoveControls, int WasDockKind, TDock* DockingTo) override;
-    const std::vector<TLineBreak>& LineBreaks() const { return FLineBreaks; }
+    const std::vector<TBarLineBreak>& LineBreaks() const { return FLineBreaks; }
     // Floating outer sizes the bar snaps to while resized, widest first.
     std::vector<TBarSize> FloatingOuterSizes() const;
 
@@ -206,7 +206,7 @@ protected:
     void PaintClient(QPainter& Painter) override;
 
 private:
-    std::vector<TLineBreak> FLineBreaks;
+    std::vector<TBarLineBreak> FLineBreaks;
     std::vector<TBarSize> FSizing;
     int FSizingWrap = 0;
     std::vector<TBarItem> Items(std::vector<QWidget*>* Widgets) const;
