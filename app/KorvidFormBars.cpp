@@ -149,6 +149,8 @@ void TKorvidForm::LoadToolbars() {
         BuildToolbar(*Bar, Layout.Buttons);
         TDock* Dock = Layout.Docked ? DockOfIndex(Layout.Dock) : nullptr;
         Bar->DefaultDock = Dock ? Dock : FTopDock;
+        // A docked bar keeps its floating place for the time it floats again.
+        Bar->SetFloatingPlace({Layout.FloatLeft, Layout.FloatTop});
         if (Dock) {
             Bar->DockRow = Layout.Lane;
             Bar->DockPos = Layout.Offset;
@@ -161,7 +163,6 @@ void TKorvidForm::LoadToolbars() {
                 Bar->FloatRightX = std::max(
                     Layout.FloatRight - Layout.FloatLeft - Frame.left() - Frame.right(), 0);
             Bar->Remeasure();
-            Bar->SetFloatingPlace({Layout.FloatLeft, Layout.FloatTop});
         }
         TBarTemp* Temp = Temps.Add(Bar);
         Temp->Lane = Layout.Lane;
