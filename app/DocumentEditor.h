@@ -34,6 +34,13 @@ struct TDocumentView {
     bool PSystemReportWriter = false;
     bool PSystemLorvanta = false;
     int AutoTextCount = 0;
+    std::uint16_t ShortCut = 0; // 0 = none
+    // The auto-text entries as menus show them, in list order.
+    struct TAutoTextItem {
+        std::string Description;
+        std::uint16_t ShortCut = 0;
+    };
+    std::vector<TAutoTextItem> AutoText;
     std::string HelpFile;
     // The program's view this one mirrors, when there is one.
     TView* Source = nullptr;
@@ -55,6 +62,9 @@ public:
                                                     const TDocumentView* Fallback) = 0;
     virtual void LoadFromRegistry() = 0;
     virtual void SaveToRegistry() = 0;
+    // Every view by its index in the list.
+    virtual int Count() = 0;
+    virtual const TDocumentView* Item(int Index) = 0;
 };
 
 // A catalogue that keeps the views it is given in memory; the default view is the first.
@@ -68,6 +78,8 @@ public:
                                             const TDocumentView* Fallback) override;
     void LoadFromRegistry() override {}
     void SaveToRegistry() override {}
+    int Count() override { return static_cast<int>(FViews.size()); }
+    const TDocumentView* Item(int Index) override { return &FViews.at(Index); }
 
 private:
     std::vector<TDocumentView> FViews;
@@ -146,6 +158,8 @@ public:
     // Paragraph ends count two.
     virtual int GetSelTextLen() const = 0;
     virtual void InsertTextAtCaret(std::string_view Text) = 0;
+    // Inserts the view's auto-text entry of that index; false when there is none.
+    virtual bool InsertAutoText(int /*Index*/) { return false; }
     // The clipboard operations of the editor; cut and paste do nothing while read-only.
     virtual void CutToClipboard() = 0;
     virtual void CopyToClipboard() = 0;

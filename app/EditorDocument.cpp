@@ -1,5 +1,7 @@
 #include "app/EditorDocument.h"
 
+#include "app/KorvidForm.h"
+
 #include "editor/Editor.h"
 #include "editor/engine/EngCommand.h"
 #include "foundation/TextFileWriter.h"
@@ -37,6 +39,12 @@ const TDocumentView* TViewListCatalogue::Mirror(TView& View) {
     M.PSystemReportWriter = View.PSystemReportWriter;
     M.PSystemLorvanta = View.PSystemLorvanta;
     M.AutoTextCount = View.AutoText.Count();
+    M.ShortCut = View.ShortCut;
+    M.AutoText.clear();
+    for (int Index = 0; Index < View.AutoText.Count(); ++Index) {
+        const TAutoTextEntry& Entry = View.AutoText.GetEntry(Index);
+        M.AutoText.push_back({Entry.Description, Entry.ShortCut});
+    }
     M.HelpFile = View.HelpFile;
     M.Source = &View;
     return &M;
@@ -63,6 +71,14 @@ void TViewListCatalogue::LoadFromRegistry() {
 
 void TViewListCatalogue::SaveToRegistry() {
     FList->SaveToRegistry();
+}
+
+int TViewListCatalogue::Count() {
+    return FList->Count();
+}
+
+const TDocumentView* TViewListCatalogue::Item(int Index) {
+    return Mirror(FList->GetView(Index));
 }
 
 // ---- The document editor ------------------------------------------------------------------------
@@ -94,6 +110,20 @@ bool TEditorDocument::eventFilter(QObject* Watched, QEvent* Event) {
 
 TView& TEditorDocument::DefaultView() {
     return FViews.List().GetDefaultView();
+}
+
+// The editor changed its own view: the window's view menus follow.
+void TEditorDocument::BuildViewsMenu() {
+    if (TKorvidForm* Form = KorvidForm())
+        Form->BuildViewsMenu();
+}
+
+bool TEditorDocument::InsertAutoText(int Index) {
+    const TView* Current = FEditor->View();
+    if (!Current || Index < 0 || Index >= Current->AutoText.Count())
+        return false;
+    FEditor->InsertAutoText(Current->AutoText.GetEntry(Index));
+    return true;
 }
 
 void TEditorDocument::OpenDroppedFiles(const std::vector<std::string>& FileNames) {

@@ -27,6 +27,8 @@ public:
                                             const TDocumentView* Fallback) override;
     void LoadFromRegistry() override;
     void SaveToRegistry() override;
+    int Count() override;
+    const TDocumentView* Item(int Index) override;
 
 private:
     std::unique_ptr<TViewList> FList;
@@ -57,6 +59,7 @@ public:
     bool HasSelection() const override;
     int GetSelTextLen() const override;
     void InsertTextAtCaret(std::string_view Text) override;
+    bool InsertAutoText(int Index) override;
     void CutToClipboard() override;
     void CopyToClipboard() override;
     void PasteFromClipboard() override;
@@ -84,7 +87,7 @@ protected:
 private:
     // What the editor control asks of its owner.
     TView& DefaultView() override;
-    void BuildViewsMenu() override {}
+    void BuildViewsMenu() override;
     void OpenDroppedFiles(const std::vector<std::string>& FileNames) override;
     void FindInCurrentSources(const std::string&) override {}
     bool RecentreOnFind() const override { return false; }

@@ -4,12 +4,14 @@
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "platform/QtVirtualKeys.h"
+#include "ui/CommandBars.h"
 #include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/ToolIndexes.h"
+#include "workspace/ToolbarList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -63,7 +65,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FSaveDialog(std::make_unique<TSaveDialog>()),
-      FOpenDialog(std::make_unique<TOpenDialog>()) {
+      FOpenDialog(std::make_unique<TOpenDialog>()), FToolbars(std::make_unique<TToolbarList>()) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
     if (!FClock)
@@ -86,6 +88,14 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
 
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
+    // The bars go before their docks: a hidden bar still names its dock and would reach it
+    // from its destructor after the dock was gone.
+    for (int Index = 0; Index < FToolbars->Count(); ++Index) {
+        TCommandBar* Bar = FToolbars->Items(Index);
+        Bar->OnClose = Bar->OnVisibleChanged = Bar->OnDockChanged = nullptr;
+        delete Bar;
+    }
+    FToolbars->Clear();
     // The editors go before the views they point to.
     delete takeCentralWidget();
     FTabs = nullptr;
@@ -126,7 +136,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     // Choosing a tab hands the keyboard to its document, never to the tab bar.
     FTabs->setFocusPolicy(Qt::NoFocus);
     FTabs->tabBar()->setFocusPolicy(Qt::NoFocus);
-    setCentralWidget(FTabs);
+    CreateDocks(FTabs);
     connect(FTabs, &QTabWidget::currentChanged, this, [this] { TabsChange(); });
     CreateStatusBar();
 
@@ -144,16 +154,21 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
         BuildTools();
     FContextMenu = new QMenu(this);
     BuildMenus(*menuBar(), *FContextMenu, FReopenMenu, this, FCurrentFileAsMenu, FToolbarsMenu);
+    FToolbarPopupMenu = new QMenu(this);
+    FAutoTextMenu = new QMenu(this);
     // Holds the auto-text entries' items so that their shortcuts work anywhere in the window.
-    auto* AutoTextMenu = menuBar()->addMenu("AutoText");
-    AutoTextMenu->menuAction()->setVisible(false);
+    FHiddenAutoTextMenu = menuBar()->addMenu("AutoText");
+    FHiddenAutoTextMenu->menuAction()->setVisible(false);
 
     LoadSettings();
     FViews->LoadFromRegistry();
 
-    if (!FOptions.ShowExperimentalFeatures)
-        for (int Index : ExperimentalTools)
-            ToolList().Items(Index)->SetHidden(true);
+    for (int Index : ExperimentalTools)
+        ToolList().Items(Index)->SetHidden(!FOptions.ShowExperimentalFeatures);
+    // After the experimental tools are hidden, so that the bars measure what they show.
+    LoadToolbars();
+    BuildToolbarsMenu();
+    BuildViewsMenu();
 
     History().OnChanged = [this] { BuildHistoryMenu(); };
     FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
@@ -237,7 +252,7 @@ void TKorvidForm::EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardM
         Step |= 2;
     if (Shift & Qt::ControlModifier)
         Step |= 4;
-    if (ToolList().ExecuteShortCut(std::uint16_t(QtKeyToVirtualKey(Key)), Step))
+    if (RunShortCut(std::uint16_t(QtKeyToVirtualKey(Key)), Step))
         Key = 0;
 }
 
@@ -250,7 +265,7 @@ void TKorvidForm::keyPressEvent(QKeyEvent* Event) {
         return;
     }
     const std::uint16_t Key = VirtualKeyFromEvent(*Event);
-    if (Key != 0 && ToolList().ExecuteShortCut(Key, ShiftStateFromEvent(*Event))) {
+    if (Key != 0 && RunShortCut(Key, ShiftStateFromEvent(*Event))) {
         Event->accept();
         return;
     }
@@ -415,6 +430,7 @@ bool TKorvidForm::CloseTab() {
         TabsChange();
     } else {
         setWindowTitle("Korvid");
+        BuildViewsMenu();
     }
     UpdateCommandStates();
     return Closed;
@@ -446,6 +462,7 @@ void TKorvidForm::MoveTab(int From, int To) {
 void TKorvidForm::TabsChange() {
     if (FDestroying)
         return;
+    BuildViewsMenu();
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor)
         return;
@@ -491,6 +508,7 @@ bool TKorvidForm::FormCloseQuery() {
     if (!CanClose)
         return false;
     SaveCommandLines(FOptions.CommandLinesFilename);
+    SaveToolbars();
     FViews->SaveToRegistry();
     History().SaveHistory(FOptions.HistoryFilename, FOptions.MaximumHistory);
     FavouritesTree().SaveFavourites(FOptions.FavouritesFilename);

@@ -29,6 +29,10 @@ namespace korvid {
 
 class TSaveDialog;
 class TOpenDialog;
+class TDock;
+class TCustomBar;
+class TCommandBar;
+class TToolbarList;
 
 // A window's stored place: the main window's child windows keep theirs between runs.
 struct TWindowPlacement {
@@ -191,6 +195,33 @@ public:
     TSearchService& Search() const { return *FServices.Search; }
     QMenu* ReopenMenu() const { return FReopenMenu; }
     void BuildHistoryMenu();
+
+    // ---- Toolbars and the menus built at run time ----
+    TDock* TopDock() const { return FTopDock; }
+    TDock* BottomDock() const { return FBottomDock; }
+    TDock* LeftDock() const { return FLeftDock; }
+    TDock* RightDock() const { return FRightDock; }
+    // 1 to 4 for the top, bottom, left and right dock; 0 for anything else.
+    int DockIndex(const QWidget* Dock) const;
+    TToolbarList& Toolbars() const { return *FToolbars; }
+    // A button per known tool name and a separator per "-"; unknown names are skipped.
+    void BuildToolbar(TCommandBar& Bar, const std::vector<std::string>& Names);
+    void LoadToolbars();
+    void SaveToolbars();
+    void BuildToolbarsMenu();
+    void ToolbarsCommandClick(int Tag);
+    void ToolbarDockChanged(TCustomBar& Bar);
+    QMenu* ToolbarsMenu() const { return FToolbarsMenu; }
+    QMenu* ToolbarPopupMenu() const { return FToolbarPopupMenu; }
+    void BuildViewsMenu();
+    void ViewsCommandClick(int Tag);
+    QMenu* ViewsMenu() const { return FCurrentFileAsMenu; }
+    QMenu* AutoTextMenu() const { return FAutoTextMenu; }
+    QMenu* HiddenAutoTextMenu() const { return FHiddenAutoTextMenu; }
+    void AutoTextCommandClick(int Tag);
+    // A key the tools did not take: a view's shortcut applies it, else an auto-text entry of
+    // the active view is inserted. False when neither has it.
+    bool RunViewShortCut(std::uint16_t ShortCut);
 
     // ---- Start-up and messages: filled by the start-up and backup code ----
     // The start-up flag: set from creation until the first show has read the command line.
@@ -367,6 +398,10 @@ private:
     bool ChooseTabForOpen(const std::string& Name, bool& NewTab);
     void UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
+    void CreateDocks(QWidget* Tabs);
+    TDock* DockOfIndex(int Index) const;
+    // Tools, then views, then auto-text; a key taken is recorded while macros record.
+    bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
 
     TKorvidOptions FOptions;
     bool FExiting = false;
@@ -387,6 +422,14 @@ private:
     QMenu* FReopenMenu = nullptr;
     QMenu* FCurrentFileAsMenu = nullptr;
     QMenu* FToolbarsMenu = nullptr;
+    QMenu* FToolbarPopupMenu = nullptr;
+    QMenu* FAutoTextMenu = nullptr;
+    QMenu* FHiddenAutoTextMenu = nullptr;
+    TDock* FTopDock = nullptr;
+    TDock* FBottomDock = nullptr;
+    TDock* FLeftDock = nullptr;
+    TDock* FRightDock = nullptr;
+    std::unique_ptr<TToolbarList> FToolbars;
     QTimer* FBackupTimer = nullptr;
 
     bool FStartingUp = true;

@@ -279,6 +279,10 @@ void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
 }
 
 int RunKorvid(int Argc, char** Argv) {
+    // Floating toolbars and their drag outline are placed on the screen, which Wayland does not
+    // let a client do: under a desktop that also serves X11, run as an X11 client.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
     TKorvidApplication App(Argc, Argv);
     InstallDialogReportFromEnvironment();
     TStartUpState State;

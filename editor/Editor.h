@@ -34,6 +34,8 @@ enum TViewChangeKind { vcChanged = 0, vcDeleted = 1 };
 // The program's editor control: one per open document. The engine's text-file editor on the
 // screen, with the document's view and its colouring plug-in, debugger line markers, section
 // names, the encrypted and p-System save paths and the line-formatting commands.
+struct TAutoTextEntry;
+
 class TEditor : public TEngTextFileEditorWidget, public TColouredLinePainter {
 public:
     static constexpr int UndoBufferBytes = 65535;
@@ -120,6 +122,9 @@ public:
     void FormatAsSeparateParagraphs();
     void FormatSort(const TKorvidSortOptions& Options);
     void JoinAdjacentLine(bool Previous);
+    // Inserts an auto-text entry around the selection (or at the caret) in one undo step; the
+    // caret goes where the entry's cursor character stood. Nothing happens while read-only.
+    void InsertAutoText(const TAutoTextEntry& Entry);
 
     // ---- Caret and selection ----
     void MoveCaretByColumns(int Count, bool Extend);

@@ -50,6 +50,35 @@ private:
     std::string FSaved;
 };
 
+// Where a paragraph position ends up after Text is inserted at it.
+TTextPos PositionAfter(TTextPos At, std::string_view Text) {
+    for (std::size_t I = 0; I < Text.size(); ++I) {
+        if (Text[I] == '\r' || Text[I] == '\n') {
+            if (Text[I] == '\r' && I + 1 < Text.size() && Text[I + 1] == '\n')
+                ++I;
+            ++At.Para;
+            At.Pos = 1;
+        } else {
+            ++At.Pos;
+        }
+    }
+    return At;
+}
+
+// Switches the engine's move-after-paste on for one insertion.
+class TMoveAfterPaste {
+public:
+    TMoveAfterPaste() : FSaved(TEngCustomEditor::MoveAfterPaste) {
+        TEngCustomEditor::MoveAfterPaste = true;
+    }
+    ~TMoveAfterPaste() { TEngCustomEditor::MoveAfterPaste = FSaved; }
+    TMoveAfterPaste(const TMoveAfterPaste&) = delete;
+    TMoveAfterPaste& operator=(const TMoveAfterPaste&) = delete;
+
+private:
+    bool FSaved;
+};
+
 } // namespace
 
 // ---- The shared frame ----
@@ -656,6 +685,38 @@ void TEditor::SelectDelimitedText() {
         return;
     E.SetSelectionParas({E.CaretPara(), static_cast<int>(Start) + 1},
                         {E.CaretPara(), static_cast<int>(Close) + 1}, true);
+}
+
+// ---- Auto-text ----
+
+void TEditor::InsertAutoText(const TAutoTextEntry& Entry) {
+    TEngCustomEditor& E = Editor();
+    if (E.GetReadOnly())
+        return;
+    const std::string& Expansion = Entry.Expansion;
+    const std::size_t Cursor =
+        Entry.CursorChar ? Expansion.find(Entry.CursorChar) : std::string::npos;
+    const bool HasCursor = Cursor != std::string::npos;
+    const std::string_view Before =
+        HasCursor ? std::string_view(Expansion).substr(0, Cursor) : std::string_view(Expansion);
+    const std::string_view After =
+        HasCursor ? std::string_view(Expansion).substr(Cursor + 1) : std::string_view();
+    // Without a cursor character the expansion simply replaces the selection.
+    const std::string Selected = HasCursor ? E.GetSelText() : std::string();
+    const TTextPos Start =
+        E.HasSelection() ? E.SelStart().P : TTextPos{E.CaretPara(), E.CaretPos()};
+    std::string Text(Before);
+    Text += Selected;
+    Text += After;
+    {
+        const TMoveAfterPaste Switch;
+        E.InsertText(Text);
+    }
+    if (HasCursor) {
+        const TTextPos Caret = PositionAfter(PositionAfter(Start, Before), Selected);
+        E.MoveCaretToPara(Caret.Para, Caret.Pos);
+    }
+    E.KeepCaretInView();
 }
 
 } // namespace korvid

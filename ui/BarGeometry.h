@@ -97,16 +97,16 @@ struct TBarItem {
     bool Blank = false;
 };
 
-struct TLineBreak {
+struct TBarLineBreak {
     int Top = 0;
     bool Blank = false;
-    friend bool operator==(const TLineBreak&, const TLineBreak&) = default;
+    friend bool operator==(const TBarLineBreak&, const TBarLineBreak&) = default;
 };
 
 struct TBarLayout {
     TBarSize ClientSize;
     std::vector<TBarRect> Places; // one per item
-    std::vector<TLineBreak> LineBreaks;
+    std::vector<TBarLineBreak> LineBreaks;
 };
 
 // DockKind 0 floating, 1 horizontal, 2 vertical.

@@ -462,6 +462,9 @@ TButtonGlyph::TGlyphIndex TButtonGlyph::CreateButtonGlyph(TCommandButtonState St
     const bool Disabled = State == cbsDisabled;
     const int ListEntry = Disabled ? 0 : 1;
     const QSize PictureSize = Disabled ? Size + QSize(1, 1) : Size;
+    // Another glyph may have freed the cache while it held no list.
+    if (!GCache)
+        GCache = std::make_unique<TGlyphCache>();
     if (!FGlyphLists[ListEntry])
         FGlyphLists[ListEntry] = GCache->GetList(PictureSize.width(), PictureSize.height());
     TGlyphList* List = FGlyphLists[ListEntry];

@@ -256,7 +256,7 @@ public:
     int FloatRightX = 0;
     int MeasureThickness(int DockKind) const override;
     TBarSize LayOutChildren(bool CanMoveControls, int WasDockKind, TDock* DockingTo) override;
-    const std::vector<TLineBreak>& LineBreaks() const { return FLineBreaks; }
+    const std::vector<TBarLineBreak>& LineBreaks() const { return FLineBreaks; }
     // Of the two children, Horizontal shows in horizontal and floating layouts, Vertical in
     // vertical ones; the other is hidden.
     void AddReplacement(QWidget* Horizontal, QWidget* Vertical);
@@ -277,7 +277,7 @@ protected:
     void childEvent(QChildEvent* Event) override;
 
 private:
-    std::vector<TLineBreak> FLineBreaks;
+    std::vector<TBarLineBreak> FLineBreaks;
     // Children in layout order: the order they came in, which raising one does not change.
     std::vector<QObject*> FChildOrder;
     struct TReplacement {

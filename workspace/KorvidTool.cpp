@@ -115,6 +115,8 @@ void TKorvidTool::Refresh() {
         Button->SetGroupIndex(FGroupIndex);
         Button->SetDown(FDown);
         Button->setEnabled(FEnabled);
+        if (FHidden)
+            Button->setVisible(false);
         Button->SetGlyph(FUseSecondGlyph ? FSecondGlyph : FGlyph);
         Button->SetHint(ButtonHintCaption(FCaption, Button->StripBraces()) + ShortCutPart + "|" +
                         FHint);

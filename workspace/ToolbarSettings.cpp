@@ -52,6 +52,8 @@ TToolbarLayout ReadToolbarLayout(const TRegistryEx& Reg) {
     Layout.FloatLeft = Reg.ReadIntegerDefault("Float Left", Layout.FloatLeft);
     Layout.FloatTop = Reg.ReadIntegerDefault("Float Top", Layout.FloatTop);
     Layout.FloatRight = Reg.ReadIntegerDefault("Float Right", Layout.FloatRight);
+    if (Reg.ValueExists("FloatRightX"))
+        Layout.FloatRightX = Reg.ReadIntegerDefault("FloatRightX", 0);
     for (std::size_t Number = 1;; ++Number) {
         std::string Button = Reg.ReadStringDefault(ButtonValueName(Number), "");
         if (Button.empty())
@@ -71,6 +73,8 @@ void WriteToolbarLayout(TRegistryEx& Reg, const TToolbarLayout& Layout) {
     Reg.WriteInteger("Float Left", Layout.FloatLeft);
     Reg.WriteInteger("Float Top", Layout.FloatTop);
     Reg.WriteInteger("Float Right", Layout.FloatRight);
+    if (Layout.FloatRightX)
+        Reg.WriteInteger("FloatRightX", *Layout.FloatRightX);
     WriteButtons(Reg, Layout.Buttons);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,7 +22,10 @@ struct TToolbarLayout {
     int Offset = 0; // the position along the row
     int FloatLeft = 300;
     int FloatTop = 200;
-    int FloatRight = -1;              // -1 keeps the bar's natural width
+    int FloatRight = -1; // -1 keeps the bar's natural width
+    // The floating bar's wrap width in client pixels, as its layout hook stores it (0: one
+    // line); missing in layouts written before it, which only have "Float Right".
+    std::optional<int> FloatRightX;
     std::vector<std::string> Buttons; // tool names and "-"
 
     bool operator==(const TToolbarLayout&) const = default;

@@ -177,7 +177,7 @@ TEST(CommandBarLayout, SeparatorEndingAWrappedLineLeavesAGroove) {
         const std::vector<TBarItem> Items{Button(), Button(), Separator(Blank), Button(), Button()};
         const auto Layout = LayOutBar(Items, 0, false, 22, 60);
         ASSERT_EQ(Layout.LineBreaks.size(), 1u);
-        EXPECT_EQ(Layout.LineBreaks[0], (TLineBreak{2 + 22 + 6, Blank}));
+        EXPECT_EQ(Layout.LineBreaks[0], (TBarLineBreak{2 + 22 + 6, Blank}));
         EXPECT_EQ(Layout.Places[2].Width(), 0);
         EXPECT_EQ(Layout.Places[3], (TBarRect{4, 30, 27, 52}));
         EXPECT_EQ(Layout.ClientSize, (TBarSize{54, 53}));

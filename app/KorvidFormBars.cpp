@@ -1,0 +1,339 @@
+#include "app/KorvidForm.h"
+
+#include "foundation/UtilitiesUnit.h"
+#include "platform/Cp1252.h"
+#include "ui/CommandBars.h"
+#include "ui/VirtualKeys.h"
+#include "workspace/Keystroke.h"
+#include "workspace/KorvidTool.h"
+#include "workspace/ToolButton.h"
+#include "workspace/ToolIndexes.h"
+#include "workspace/ToolbarList.h"
+#include "workspace/ToolbarSettings.h"
+
+#include <QHBoxLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace korvid {
+
+namespace {
+
+constexpr std::string_view Separator = "-";
+
+// Sorted by caption without "&", ignoring case; equal captions keep their list order.
+struct TSortedEntry {
+    std::string Key;
+    int Index = 0;
+};
+
+void SortEntries(std::vector<TSortedEntry>& Entries) {
+    std::stable_sort(Entries.begin(), Entries.end(),
+                     [](const TSortedEntry& A, const TSortedEntry& B) {
+                         return CompareText1252(A.Key, B.Key) < 0;
+                     });
+}
+
+// "caption<tab>shortcut", the way tool items show their shortcut.
+QString ItemText(const std::string& Caption, std::uint16_t ShortCut) {
+    std::string Text = DoubleChar('&', Caption);
+    if (ShortCut != 0)
+        Text += "\t" + ShortCutToText(ShortCut);
+    return ToQString(Text);
+}
+
+// The name a bar's buttons have in the stored layout: the tool's name, "-" for a separator.
+std::vector<std::string> ButtonNames(const TCommandBar& Bar) {
+    std::vector<std::string> Names;
+    for (QObject* Child : Bar.children()) {
+        if (dynamic_cast<TCommandBarSeparator*>(Child))
+            Names.emplace_back(Separator);
+        else if (auto* Button = dynamic_cast<TToolButton*>(Child); Button && Button->Tool())
+            Names.push_back(Button->Tool()->Name());
+    }
+    return Names;
+}
+
+} // namespace
+
+// ---- Docks --------------------------------------------------------------------------------------
+
+void TKorvidForm::CreateDocks(QWidget* Tabs) {
+    auto* Central = new QWidget(this);
+    FTopDock = new TDock(this, dpTop);
+    FBottomDock = new TDock(this, dpBottom);
+    FLeftDock = new TDock(this, dpLeft);
+    FRightDock = new TDock(this, dpRight);
+    for (TDock* Dock : {FTopDock, FBottomDock, FLeftDock, FRightDock})
+        Dock->SetParent(Central);
+    auto* Column = new QVBoxLayout(Central);
+    Column->setContentsMargins(0, 0, 0, 0);
+    Column->setSpacing(0);
+    auto* Row = new QHBoxLayout;
+    Row->setContentsMargins(0, 0, 0, 0);
+    Row->setSpacing(0);
+    Row->addWidget(FLeftDock);
+    Row->addWidget(Tabs, 1);
+    Row->addWidget(FRightDock);
+    Column->addWidget(FTopDock);
+    Column->addLayout(Row, 1);
+    Column->addWidget(FBottomDock);
+    setCentralWidget(Central);
+}
+
+int TKorvidForm::DockIndex(const QWidget* Dock) const {
+    if (!Dock)
+        return 0;
+    if (Dock == FTopDock)
+        return tdTop;
+    if (Dock == FBottomDock)
+        return tdBottom;
+    if (Dock == FLeftDock)
+        return tdLeft;
+    if (Dock == FRightDock)
+        return tdRight;
+    return 0;
+}
+
+TDock* TKorvidForm::DockOfIndex(int Index) const {
+    switch (Index) {
+    case tdTop:
+        return FTopDock;
+    case tdBottom:
+        return FBottomDock;
+    case tdLeft:
+        return FLeftDock;
+    case tdRight:
+        return FRightDock;
+    default:
+        return nullptr;
+    }
+}
+
+// ---- Toolbars -----------------------------------------------------------------------------------
+
+void TKorvidForm::BuildToolbar(TCommandBar& Bar, const std::vector<std::string>& Names) {
+    for (TKorvidTool* Tool : ToolsOfNames(Names)) {
+        if (!Tool) {
+            new TCommandBarSeparator(&Bar);
+            continue;
+        }
+        auto* Button = new TToolButton(&Bar, true, Tool);
+        // The auto-text button has no command of its own: any click opens the entries.
+        if (Tool->Index() == ToolIndex::FormatAutoTextDropDown)
+            Button->SetDropdownMenu(FAutoTextMenu);
+    }
+    Bar.Remeasure();
+}
+
+void TKorvidForm::LoadToolbars() {
+    const std::vector<TToolbarLayout> Layouts = LoadToolbarLayouts();
+    const std::array<TDock*, 4> Docks{FTopDock, FBottomDock, FLeftDock, FRightDock};
+    for (TDock* Dock : Docks)
+        Dock->BeginUpdate();
+    TBarTempList Temps;
+    for (const TToolbarLayout& Layout : Layouts) {
+        auto* Bar = new TCommandBar(this);
+        FToolbars->Add(Bar);
+        Bar->SetCaption(ToQString(Layout.Name));
+        Bar->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(Bar, &QWidget::customContextMenuRequested, this,
+                [this, Bar](const QPoint& At) { FToolbarPopupMenu->popup(Bar->mapToGlobal(At)); });
+        Bar->OnClose = [this](TCustomBar*) { BuildToolbarsMenu(); };
+        Bar->OnVisibleChanged = [this](TCustomBar*) { BuildToolbarsMenu(); };
+        Bar->OnDockChanged = [this](TCustomBar* Sender) { ToolbarDockChanged(*Sender); };
+        BuildToolbar(*Bar, Layout.Buttons);
+        TDock* Dock = Layout.Docked ? DockOfIndex(Layout.Dock) : nullptr;
+        Bar->DefaultDock = Dock ? Dock : FTopDock;
+        // A docked bar keeps its floating place for the time it floats again.
+        Bar->SetFloatingPlace({Layout.FloatLeft, Layout.FloatTop});
+        if (Dock) {
+            Bar->DockRow = Layout.Lane;
+            Bar->DockPos = Layout.Offset;
+            Bar->SetDockedTo(Dock);
+        } else {
+            const QMargins Frame = Bar->FrameMargins();
+            if (Layout.FloatRightX)
+                Bar->FloatRightX = *Layout.FloatRightX;
+            else if (Layout.FloatRight >= 0)
+                Bar->FloatRightX = std::max(
+                    Layout.FloatRight - Layout.FloatLeft - Frame.left() - Frame.right(), 0);
+            Bar->Remeasure();
+        }
+        TBarTemp* Temp = Temps.Add(Bar);
+        Temp->Lane = Layout.Lane;
+        Temp->Offset = Layout.Offset;
+        Temp->Visible = Layout.Visible;
+    }
+    for (int Index = 0; Index < Temps.Count(); ++Index) {
+        const TBarTemp& Temp = *Temps.Items(Index);
+        if (Temp.Bar->DockedTo()) {
+            Temp.Bar->DockRow = Temp.Lane;
+            Temp.Bar->DockPos = Temp.Offset;
+        }
+        Temp.Bar->setVisible(Temp.Visible);
+        Temp.Bar->KeepOnScreen(false);
+    }
+    for (TDock* Dock : Docks)
+        Dock->EndUpdate();
+}
+
+void TKorvidForm::SaveToolbars() {
+    std::vector<TToolbarLayout> Layouts;
+    for (int Index = 0; Index < FToolbars->Count(); ++Index) {
+        const TCommandBar& Bar = *FToolbars->Items(Index);
+        TToolbarLayout Layout;
+        Layout.Name = FromQString(Bar.Caption());
+        Layout.Visible = Bar.Visible();
+        Layout.Docked = Bar.DockedTo() != nullptr;
+        Layout.Dock = DockIndex(Bar.DockedTo() ? Bar.DockedTo() : Bar.DefaultDock);
+        Layout.Lane = Bar.DockRow;
+        Layout.Offset = Bar.DockPos;
+        const TBarPoint Place = Bar.FloatingPlace();
+        Layout.FloatLeft = Place.X;
+        Layout.FloatTop = Place.Y;
+        Layout.FloatRightX = Bar.FloatRightX;
+        // The floating window's right edge, for layouts read by older versions.
+        const TBarSize Outer = const_cast<TCommandBar&>(Bar).OuterSizeAt(nullptr);
+        Layout.FloatRight = Bar.FloatRightX == 0 ? -1 : Place.X + Outer.Width;
+        Layout.Buttons = ButtonNames(Bar);
+        Layouts.push_back(std::move(Layout));
+    }
+    SaveToolbarLayouts(Layouts);
+}
+
+void TKorvidForm::BuildToolbarsMenu() {
+    if (!FToolbarsMenu || !FToolbarPopupMenu)
+        return;
+    FToolbarsMenu->clear();
+    FToolbarPopupMenu->clear();
+    std::vector<TSortedEntry> Entries;
+    for (int Index = 0; Index < FToolbars->Count(); ++Index)
+        Entries.push_back({FromQString(FToolbars->Items(Index)->Caption()), Index});
+    SortEntries(Entries);
+    for (const TSortedEntry& Entry : Entries) {
+        const bool Shown = FToolbars->Items(Entry.Index)->Visible();
+        for (QMenu* Menu : {FToolbarsMenu, FToolbarPopupMenu}) {
+            QAction* Item = Menu->addAction(ToQString(DoubleChar('&', Entry.Key)));
+            Item->setData(Entry.Index);
+            Item->setCheckable(true);
+            Item->setChecked(Shown);
+            const int Tag = Entry.Index;
+            connect(Item, &QAction::triggered, this, [this, Tag] { ToolbarsCommandClick(Tag); });
+        }
+    }
+}
+
+void TKorvidForm::ToolbarsCommandClick(int Tag) {
+    if (Tag >= 0 && Tag < FToolbars->Count()) {
+        TCommandBar* Bar = FToolbars->Items(Tag);
+        Bar->setVisible(!Bar->Visible());
+    }
+    BuildToolbarsMenu();
+}
+
+void TKorvidForm::ToolbarDockChanged(TCustomBar& Bar) {
+    if (TDock* Dock = Bar.DockedTo())
+        Bar.DefaultDock = Dock;
+}
+
+// ---- Views and auto-text menus ------------------------------------------------------------------
+
+void TKorvidForm::BuildViewsMenu() {
+    if (!FCurrentFileAsMenu || FDestroying)
+        return;
+    FCurrentFileAsMenu->clear();
+    const TDocumentEditor* Editor = ActiveEditor();
+    const TDocumentView* Active = Editor ? Editor->View() : nullptr;
+    std::vector<TSortedEntry> Entries;
+    for (int Index = 0; Index < FViews->Count(); ++Index) {
+        std::string Name = FViews->Item(Index)->Name;
+        RemoveChar('&', Name);
+        Entries.push_back({std::move(Name), Index});
+    }
+    SortEntries(Entries);
+    for (const TSortedEntry& Entry : Entries) {
+        const TDocumentView* View = FViews->Item(Entry.Index);
+        QAction* Item = FCurrentFileAsMenu->addAction(ItemText(View->Name, View->ShortCut));
+        Item->setData(Entry.Index);
+        Item->setCheckable(true);
+        Item->setChecked(View == Active);
+        const int Tag = Entry.Index;
+        connect(Item, &QAction::triggered, this, [this, Tag] { ViewsCommandClick(Tag); });
+    }
+    if (Entries.empty())
+        FCurrentFileAsMenu->addAction("Views")->setEnabled(false);
+
+    FAutoTextMenu->clear();
+    FHiddenAutoTextMenu->clear();
+    if (!Active)
+        return;
+    for (int Index = 0; Index < int(Active->AutoText.size()); ++Index) {
+        const auto& Entry = Active->AutoText[Index];
+        for (QMenu* Menu : {FAutoTextMenu, FHiddenAutoTextMenu}) {
+            QAction* Item = Menu->addAction(ItemText(Entry.Description, Entry.ShortCut));
+            Item->setData(Index);
+            Item->setVisible(Menu == FAutoTextMenu);
+            connect(Item, &QAction::triggered, this,
+                    [this, Index] { AutoTextCommandClick(Index); });
+        }
+    }
+}
+
+void TKorvidForm::ViewsCommandClick(int Tag) {
+    TDocumentEditor* Editor = ActiveEditor();
+    if (Tag >= 0 && Tag < FViews->Count() && Editor) {
+        Editor->SetView(FViews->Item(Tag));
+        Editor->ViewChosenByUser = true;
+    }
+    BuildViewsMenu();
+    UpdateCommandStates();
+}
+
+void TKorvidForm::AutoTextCommandClick(int Tag) {
+    TDocumentEditor* Editor = ActiveEditor();
+    const TDocumentView* View = Editor ? Editor->View() : nullptr;
+    if (!View || Tag < 0 || Tag >= int(View->AutoText.size()))
+        return;
+    Editor->InsertAutoText(Tag);
+    UpdateCommandStates();
+}
+
+bool TKorvidForm::RunViewShortCut(std::uint16_t ShortCut) {
+    if (ShortCut == 0)
+        return false;
+    for (int Index = 0; Index < FViews->Count(); ++Index)
+        if (FViews->Item(Index)->ShortCut == ShortCut) {
+            ViewsCommandClick(Index);
+            return true;
+        }
+    const TDocumentEditor* Editor = ActiveEditor();
+    const TDocumentView* View = Editor ? Editor->View() : nullptr;
+    if (!View)
+        return false;
+    for (int Index = 0; Index < int(View->AutoText.size()); ++Index)
+        if (View->AutoText[Index].ShortCut == ShortCut) {
+            AutoTextCommandClick(Index);
+            return true;
+        }
+    return false;
+}
+
+bool TKorvidForm::RunShortCut(std::uint16_t Key, std::uint8_t Shift) {
+    if (ToolList().ExecuteShortCut(Key, Shift))
+        return true;
+    if (!RunViewShortCut(ShortCutOfStep(Key, Shift)))
+        return false;
+    if (IsRecordingKeystrokes()) {
+        TKeystroke& Step = *Keystrokes().at(AddKeystroke(ksKey, nullptr, 0, 0));
+        Step.Key = Key;
+        Step.Shift = Shift;
+    }
+    return true;
+}
+
+} // namespace korvid
