@@ -126,6 +126,13 @@ private:
     QSize OuterSizeFor(int Thickness) const;
 };
 
+// How a bar sizes and lays itself out; command bars turn all three off.
+struct TBarBehaviour {
+    bool AlignChildren = true; // the bar's own QLayout runs before each re-measure
+    bool CornerSizing = true;  // a floating bar's corners size it both ways
+    bool ConfineCursor = true; // the cursor stays in the work area while sizing
+};
+
 class TCustomBar : public QWidget, public TCommandBarHost {
 public:
     // Owner must be a form; the bar starts floating over it (hidden until shown).
@@ -170,9 +177,14 @@ public:
     void KeepOnScreen(bool OnlyIfFullyOffscreen);
     TBarPoint FloatingPlace() const { return {FFloatLeft, FFloatTop}; }
     void SetFloatingPlace(TBarPoint Place);
+    // The outer size a floating resize ends with, before the bar re-measures.
+    void ApplyFloatingSize(TBarSize Size);
 
     // The client size the bar would have; subclasses lay their children out.
     virtual int MeasureThickness(int DockKind) const = 0;
+    // The smallest client a floating resize may leave.
+    virtual TBarSize MinimumClientSize() const { return {}; }
+    const TBarBehaviour& Behaviour() const { return FBehaviour; }
     virtual TBarSize LayOutChildren(bool CanMoveControls, int WasDockKind, TDock* DockingTo) = 0;
     // Outer size at a dock (none: floating), measured without moving children.
     TBarSize OuterSizeAt(TDock* Dock);
@@ -186,7 +198,10 @@ public:
     // Sessions for dragging, resizing and the close button; their API is open for tests.
     TBarSession* Session() const { return FSession.get(); }
     TBarSession* StartDrag(QPoint GlobalPress, bool Ctrl);
-    TBarSession* StartResize(QPoint GlobalPress, Qt::Edge Edge);
+    // Edges: one edge, or two for a corner.
+    TBarSession* StartResize(QPoint GlobalPress, Qt::Edges Edges);
+    // The edges a press on the floating frame at Pos (bar coordinates) sizes; none elsewhere.
+    std::optional<Qt::Edges> FrameEdgesAt(QPoint Pos) const;
     TBarSession* StartClosePress();
     void EndSession();
     bool ClosePressed() const { return FClosePressed; }
@@ -199,12 +214,13 @@ public:
     virtual void WriteLayoutValues(const TLayoutWriteInt&) const {}
 
     // Floating resize hooks.
-    virtual void ResizeStart(Qt::Edge) {}
-    virtual void ResizeStep(Qt::Edge, TBarRect&) {}
+    virtual void ResizeStart(Qt::Edges) {}
+    virtual void ResizeStep(Qt::Edges, TBarRect&) {}
     virtual void ResizeEnd(bool) {}
 
 protected:
     int FArranging = 0;
+    TBarBehaviour FBehaviour; // subclasses set it in their constructors
     friend class TDock;
     bool event(QEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -243,7 +259,6 @@ private:
     // The form's focus goes back to its last focused control, else its first tab stop.
     void RestoreFormFocus();
     void Float();
-    std::optional<Qt::Edge> FrameEdgeAt(QPoint Pos) const;
     void PaintDockedFrame(QPainter& Painter);
     void PaintFloatingFrame(QPainter& Painter);
 };
@@ -268,8 +283,8 @@ public:
     // Floating outer sizes the bar snaps to while resized, widest first.
     std::vector<TBarSize> FloatingOuterSizes() const;
 
-    void ResizeStart(Qt::Edge Edge) override;
-    void ResizeStep(Qt::Edge Edge, TBarRect& Rect) override;
+    void ResizeStart(Qt::Edges Edges) override;
+    void ResizeStep(Qt::Edges Edges, TBarRect& Rect) override;
     void ResizeEnd(bool Accepted) override;
 
 protected:
