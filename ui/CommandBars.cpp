@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QChildEvent>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -298,6 +299,16 @@ bool IsForm(const QWidget* W) {
     return W && W->isWindow() && !dynamic_cast<const TCustomBar*>(W);
 }
 
+// Without a menu the request goes on to the parent, so a docked bar shows its dock's.
+void ShowPopupMenu(QMenu* Menu, QContextMenuEvent* Event) {
+    if (!Menu) {
+        Event->ignore();
+        return;
+    }
+    Event->accept();
+    Menu->popup(Event->globalPos());
+}
+
 } // namespace
 
 // ---- TDock ------------------------------------------------------------------------------
@@ -578,6 +589,10 @@ void TDock::paintEvent(QPaintEvent* Event) {
         Painter.drawLine(0, H - 1, W - 1, H - 1);
     if (M.right())
         Painter.drawLine(W - 1, 0, W - 1, H - 1);
+}
+
+void TDock::contextMenuEvent(QContextMenuEvent* Event) {
+    ShowPopupMenu(PopupMenu, Event);
 }
 
 void TDock::resizeEvent(QResizeEvent* Event) {
@@ -1007,6 +1022,10 @@ void TCustomBar::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
     if (OnResize)
         OnResize(this);
+}
+
+void TCustomBar::contextMenuEvent(QContextMenuEvent* Event) {
+    ShowPopupMenu(PopupMenu, Event);
 }
 
 void TCustomBar::paintEvent(QPaintEvent*) {

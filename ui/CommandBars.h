@@ -6,6 +6,7 @@
 #include "ui/BarGeometry.h"
 #include "ui/CommandBarHost.h"
 
+#include <QMenu>
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
@@ -78,6 +79,9 @@ public:
     // The room the bound lines take at an outer size (none while it is a pixel thin).
     QMargins BoundMargins(QSize Outer) const;
 
+    // Shown on a right click on the dock, and on its bars that have no menu of their own.
+    QPointer<QMenu> PopupMenu;
+
     std::function<void(TDock*, bool Inserting, TCustomBar*)> OnInsertRemoveBar;
     std::function<void(TDock*, TCustomBar*, bool& Accept)> OnRequestDock;
     std::function<void(TDock*)> OnResize;
@@ -107,6 +111,7 @@ protected:
     void moveEvent(QMoveEvent* Event) override;
     void changeEvent(QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
+    void contextMenuEvent(QContextMenuEvent* Event) override;
 
 private:
     TDockPosition FPosition = dpTop;
@@ -146,6 +151,8 @@ public:
     bool CloseButton = true;
     bool DragHandle = true;
     TDockPositions DockableTo{dpTop, dpBottom, dpLeft, dpRight};
+    // Shown on a right click; without one a docked bar shows its dock's.
+    QPointer<QMenu> PopupMenu;
 
     std::function<void(TCustomBar*)> OnClose, OnDockChanged, OnDockChanging, OnRecreated,
         OnRecreating, OnResize, OnVisibleChanged;
@@ -234,6 +241,7 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
     void moveEvent(QMoveEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
+    void contextMenuEvent(QContextMenuEvent* Event) override;
     virtual void PaintClient(QPainter&) {}
 
 private:

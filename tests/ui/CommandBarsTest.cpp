@@ -6,6 +6,7 @@
 #include <QBoxLayout>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -462,6 +463,44 @@ TEST_F(BarForm, ABarThatChangesParentForgetsItsFocusedControl) {
     ASSERT_EQ(TBarRegistry::Instance().LastFocused(Form.get()), InBar);
     Bar->SetDockedTo(Left);
     EXPECT_EQ(TBarRegistry::Instance().LastFocused(Form.get()), nullptr);
+}
+
+TEST_F(BarForm, ARightClickShowsTheBarsMenuElseItsDocks) {
+    QMenu DockMenu;
+    QMenu BarMenu;
+    Top->PopupMenu = &DockMenu;
+    auto* Plain = MakeBar();
+    Plain->SetDockedTo(Top);
+    auto* WithMenu = MakeBar();
+    WithMenu->PopupMenu = &BarMenu;
+    WithMenu->SetDockedTo(Top);
+    auto* Floating = MakeBar();
+    Floating->show();
+    const auto RightClick = [](QWidget* W) {
+        QContextMenuEvent Event(QContextMenuEvent::Mouse, W->rect().center(),
+                                W->mapToGlobal(W->rect().center()));
+        QApplication::sendEvent(W, &Event);
+    };
+    const auto Shown = [&] {
+        const QMenu* Menu = DockMenu.isVisible()  ? &DockMenu
+                            : BarMenu.isVisible() ? &BarMenu
+                                                  : nullptr;
+        DockMenu.hide();
+        BarMenu.hide();
+        return Menu;
+    };
+    // A button on a bar passes the click on too.
+    const std::vector<std::tuple<QWidget*, const QMenu*, const char*>> Cases = {
+        {Top, &DockMenu, "dock"},
+        {Plain, &DockMenu, "docked bar without a menu"},
+        {Plain->findChildren<QWidget*>().back(), &DockMenu, "button on that bar"},
+        {WithMenu, &BarMenu, "docked bar with a menu"},
+        {Floating, nullptr, "floating bar without a menu"},
+    };
+    for (const auto& [Target, Menu, Name] : Cases) {
+        RightClick(Target);
+        EXPECT_EQ(Shown(), Menu) << Name;
+    }
 }
 
 TEST_F(BarForm, NeverDocksWhereNotDockable) {
