@@ -692,6 +692,13 @@ void TCustomBar::SetFullSize(bool Value) {
         FDockedTo->LayOutBars();
 }
 
+void TCustomBar::SetColor(const QColor& Value) {
+    QPalette Palette = palette();
+    Palette.setColor(QPalette::Button, Value);
+    Palette.setColor(QPalette::Window, Value);
+    setPalette(Palette); // repaints the frame
+}
+
 void TCustomBar::SetCaption(const QString& Value) {
     setWindowTitle(Value);
     update();

@@ -164,6 +164,8 @@ public:
     void SetFullSize(bool Value);
     bool HideWhenInactive() const { return FHideWhenInactive; }
     void SetHideWhenInactive(bool Value) { FHideWhenInactive = Value; }
+    QColor Color() const { return palette().color(QPalette::Button); }
+    void SetColor(const QColor& Value);
     QString Caption() const { return windowTitle(); }
     void SetCaption(const QString& Value);
 

@@ -503,6 +503,16 @@ TEST_F(BarForm, ARightClickShowsTheBarsMenuElseItsDocks) {
     }
 }
 
+TEST_F(BarForm, ABarsColourFillsItsFrame) {
+    auto* Bar = MakeBar(0);
+    Bar->SetDockedTo(Top);
+    Bar->SetColor(QColor(10, 120, 200));
+    QImage Image(Bar->size(), QImage::Format_RGB32);
+    Bar->render(&Image);
+    EXPECT_EQ(Bar->Color(), QColor(10, 120, 200));
+    EXPECT_EQ(QColor(Image.pixel(Bar->width() - 4, Bar->height() / 2)), QColor(10, 120, 200));
+}
+
 TEST_F(BarForm, NeverDocksWhereNotDockable) {
     auto* Bar = MakeBar();
     Bar->show();
