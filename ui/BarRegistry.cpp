@@ -67,6 +67,12 @@ void TBarRegistry::UnregisterBar(TCustomBar* Bar) {
     }
 }
 
+void TBarRegistry::ForgetFocusInside(const QWidget* Container) {
+    for (auto& Record : FForms)
+        if (Record.LastFocused && Container->isAncestorOf(Record.LastFocused))
+            Record.LastFocused = nullptr;
+}
+
 int TBarRegistry::FormCount(const QWidget* Form) const {
     const auto* Record = Find(Form);
     return Record ? static_cast<int>(Record->Bars.size()) : 0;
@@ -120,12 +126,8 @@ void TBarRegistry::Install() {
         auto* Record = Find(Now->window());
         if (!Record)
             return;
-        Record->LastFocused = nullptr;
-        for (QWidget* W = Now; W && W != Record->Form; W = W->parentWidget())
-            if (dynamic_cast<TCustomBar*>(W))
-                return;
-        if (Now != Record->Form)
-            Record->LastFocused = Now;
+        // A control inside a docked bar counts too: it is the form's as much as any other.
+        Record->LastFocused = Now != Record->Form ? Now : nullptr;
     });
     FStateHook = connect(qApp, &QGuiApplication::applicationStateChanged, this,
                          [this](Qt::ApplicationState State) {

@@ -26,6 +26,8 @@ public:
     void UpdateVisibility(QWidget* Form, bool ApplicationActive);
     // The last control of Form that had the focus, outside its bars.
     QWidget* LastFocused(const QWidget* Form) const;
+    // A bar that changes parent starts its controls afresh: none of them is remembered.
+    void ForgetFocusInside(const QWidget* Container);
     static bool ApplicationActive();
 
 protected:

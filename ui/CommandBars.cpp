@@ -6,8 +6,11 @@
 #include <QApplication>
 #include <QChildEvent>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -179,34 +182,33 @@ private:
 
 class TResizeSession : public TBarSession {
 public:
-    TResizeSession(TCustomBar* Bar, QPoint GlobalPress, Qt::Edge Edge)
-        : FBar(Bar), FPress(GlobalPress), FCursor(GlobalPress), FEdge(Edge),
+    TResizeSession(TCustomBar* Bar, QPoint GlobalPress, Qt::Edges Edges)
+        : FBar(Bar), FPress(GlobalPress), FCursor(GlobalPress), FEdges(Edges),
           FStartRect(ToBarRect(Bar->geometry())), FRect(FStartRect) {
-        Bar->ResizeStart(Edge);
+        Bar->ResizeStart(Edges);
         FOutline.Show(FRect, BarMetrics().FrameThickness);
     }
     void Move(QPoint Global, bool) override {
+        if (FBar->Behaviour().ConfineCursor)
+            Global = Confined(Global);
         // The size choice remembers its direction, so only a real move is a step.
         if (Global == FCursor)
             return;
         FCursor = Global;
         const QPoint D = Global - FPress;
+        const TBarSize Least = FloatingOuterSize(FBar->MinimumClientSize(), BarMetrics());
+        const int MinWidth = std::max(1, Least.Width);
+        const int MinHeight = std::max(1, Least.Height);
         TBarRect R = FStartRect;
-        switch (FEdge) {
-        case Qt::LeftEdge:
-            R.Left = std::min(R.Left + D.x(), R.Right - 1);
-            break;
-        case Qt::RightEdge:
-            R.Right = std::max(R.Right + D.x(), R.Left + 1);
-            break;
-        case Qt::TopEdge:
-            R.Top = std::min(R.Top + D.y(), R.Bottom - 1);
-            break;
-        case Qt::BottomEdge:
-            R.Bottom = std::max(R.Bottom + D.y(), R.Top + 1);
-            break;
-        }
-        FBar->ResizeStep(FEdge, R);
+        if (FEdges.testFlag(Qt::LeftEdge))
+            R.Left = std::min(R.Left + D.x(), R.Right - MinWidth);
+        if (FEdges.testFlag(Qt::RightEdge))
+            R.Right = std::max(R.Right + D.x(), R.Left + MinWidth);
+        if (FEdges.testFlag(Qt::TopEdge))
+            R.Top = std::min(R.Top + D.y(), R.Bottom - MinHeight);
+        if (FEdges.testFlag(Qt::BottomEdge))
+            R.Bottom = std::max(R.Bottom + D.y(), R.Top + MinHeight);
+        FBar->ResizeStep(FEdges, R);
         FRect = R;
         FOutline.Show(FRect, BarMetrics().FrameThickness);
     }
@@ -225,7 +227,9 @@ public:
         if (!Bar)
             return;
         Bar->SetFloatingPlace({R.Left, R.Top});
+        Bar->ApplyFloatingSize({R.Width(), R.Height()});
         Bar->ResizeEnd(true);
+        Bar->Remeasure();
         Bar->KeepOnScreen(false);
     }
     TBarRect Rect() const { return FRect; }
@@ -234,10 +238,20 @@ private:
     QPointer<TCustomBar> FBar;
     QPoint FPress;
     QPoint FCursor;
-    Qt::Edge FEdge;
+    Qt::Edges FEdges;
     TBarRect FStartRect;
     TBarRect FRect;
     TDragOutline FOutline;
+
+    // Keeps the cursor inside the work area, as if it were clipped there.
+    QPoint Confined(QPoint Global) const {
+        const TBarRect Work = WorkAreaOf(FBar);
+        const QPoint Inside(std::clamp(Global.x(), Work.Left, std::max(Work.Left, Work.Right - 1)),
+                            std::clamp(Global.y(), Work.Top, std::max(Work.Top, Work.Bottom - 1)));
+        if (Inside != Global)
+            QCursor::setPos(FBar->screen(), Inside);
+        return Inside;
+    }
 };
 
 class TCloseSession : public TBarSession {
@@ -283,6 +297,16 @@ bool IsTabStopOf(const QWidget* Form, const QWidget* W) {
 
 bool IsForm(const QWidget* W) {
     return W && W->isWindow() && !dynamic_cast<const TCustomBar*>(W);
+}
+
+// Without a menu the request goes on to the parent, so a docked bar shows its dock's.
+void ShowPopupMenu(QMenu* Menu, QContextMenuEvent* Event) {
+    if (!Menu) {
+        Event->ignore();
+        return;
+    }
+    Event->accept();
+    Menu->popup(Event->globalPos());
 }
 
 } // namespace
@@ -567,6 +591,10 @@ void TDock::paintEvent(QPaintEvent* Event) {
         Painter.drawLine(W - 1, 0, W - 1, H - 1);
 }
 
+void TDock::contextMenuEvent(QContextMenuEvent* Event) {
+    ShowPopupMenu(PopupMenu, Event);
+}
+
 void TDock::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
     LayOutBars();
@@ -608,6 +636,7 @@ void TCustomBar::SetParent(QWidget* Parent) {
             "A tool window can only be placed on a TDock or directly on the form");
     if (OnRecreating)
         OnRecreating(this);
+    TBarRegistry::Instance().ForgetFocusInside(this);
     if (FDockedTo)
         FDockedTo->AddOrRemoveBar(false, this, false);
     FDockedTo = Dock;
@@ -661,6 +690,13 @@ void TCustomBar::SetFullSize(bool Value) {
     FFullSize = Value;
     if (FDockedTo)
         FDockedTo->LayOutBars();
+}
+
+void TCustomBar::SetColor(const QColor& Value) {
+    QPalette Palette = palette();
+    Palette.setColor(QPalette::Button, Value);
+    Palette.setColor(QPalette::Window, Value);
+    setPalette(Palette); // repaints the frame
 }
 
 void TCustomBar::SetCaption(const QString& Value) {
@@ -748,6 +784,10 @@ void TCustomBar::Remeasure() {
         FPendingRemeasure = true;
         return;
     }
+    if (FBehaviour.AlignChildren && layout()) {
+        setContentsMargins(FrameMargins());
+        layout()->activate();
+    }
     TBarSize Client = LayOutChildren(true, DockKindOf(this), FDockedTo);
     const QMargins M = FrameMargins();
     if (FDockedTo) {
@@ -784,6 +824,12 @@ void TCustomBar::SetFloatingPlace(TBarPoint Place) {
     }
 }
 
+void TCustomBar::ApplyFloatingSize(TBarSize Size) {
+    ++FArranging;
+    resize(Size.Width, Size.Height);
+    --FArranging;
+}
+
 void TCustomBar::KeepOnScreen(bool OnlyIfFullyOffscreen) {
     if (FDockedTo)
         return;
@@ -802,8 +848,8 @@ TBarSession* TCustomBar::StartDrag(QPoint GlobalPress, bool Ctrl) {
     return BeginSession(std::make_unique<TDragSession>(this, GlobalPress, Ctrl));
 }
 
-TBarSession* TCustomBar::StartResize(QPoint GlobalPress, Qt::Edge Edge) {
-    return BeginSession(std::make_unique<TResizeSession>(this, GlobalPress, Edge));
+TBarSession* TCustomBar::StartResize(QPoint GlobalPress, Qt::Edges Edges) {
+    return BeginSession(std::make_unique<TResizeSession>(this, GlobalPress, Edges));
 }
 
 TBarSession* TCustomBar::StartClosePress() {
@@ -853,19 +899,23 @@ bool TCustomBar::eventFilter(QObject* Watched, QEvent* Event) {
     return QWidget::eventFilter(Watched, Event);
 }
 
-std::optional<Qt::Edge> TCustomBar::FrameEdgeAt(QPoint P) const {
-    if (FDockedTo)
+std::optional<Qt::Edges> TCustomBar::FrameEdgesAt(QPoint P) const {
+    if (FDockedTo || !rect().contains(P))
         return std::nullopt;
     const int F = BarMetrics().FrameThickness;
-    if (P.x() < F)
-        return Qt::LeftEdge;
-    if (P.x() >= width() - F)
-        return Qt::RightEdge;
-    if (P.y() < F)
-        return Qt::TopEdge;
-    if (P.y() >= height() - F)
-        return Qt::BottomEdge;
-    return std::nullopt;
+    const auto Side = [](int Pos, int Length, int Zone, Qt::Edge Low, Qt::Edge High) {
+        return Pos < Zone ? Qt::Edges(Low) : Pos >= Length - Zone ? Qt::Edges(High) : Qt::Edges();
+    };
+    const Qt::Edges Across = Side(P.x(), width(), F, Qt::LeftEdge, Qt::RightEdge);
+    const Qt::Edges Down = Side(P.y(), height(), F, Qt::TopEdge, Qt::BottomEdge);
+    if (!Across && !Down)
+        return std::nullopt;
+    if (!FBehaviour.CornerSizing)
+        return Across ? Across : Down;
+    // A corner reaches along each edge as far as the caption band is high.
+    const int Zone = F + BarMetrics().CaptionHeight - 1;
+    return Across ? Across | Side(P.y(), height(), Zone, Qt::TopEdge, Qt::BottomEdge)
+                  : Down | Side(P.x(), width(), Zone, Qt::LeftEdge, Qt::RightEdge);
 }
 
 bool TCustomBar::event(QEvent* Event) {
@@ -893,8 +943,8 @@ void TCustomBar::mousePressEvent(QMouseEvent* Event) {
             StartClosePress();
             return;
         }
-        if (const auto Edge = FrameEdgeAt(Event->position().toPoint())) {
-            StartResize(Global, *Edge);
+        if (const auto Edges = FrameEdgesAt(Event->position().toPoint())) {
+            StartResize(Global, *Edges);
             return;
         }
     } else if (!FDockedTo->AllowDrag()) {
@@ -907,6 +957,8 @@ void TCustomBar::RestoreFormFocus() {
     if (!FOwner)
         return;
     QWidget* Target = TBarRegistry::Instance().LastFocused(FOwner);
+    if (Target && (Target->window() != FOwner || !Target->isEnabled()))
+        Target = nullptr;
     for (QWidget* W = FOwner->nextInFocusChain(); !Target && W && W != FOwner;
          W = W->nextInFocusChain())
         if (IsTabStopOf(FOwner, W))
@@ -937,7 +989,7 @@ void TCustomBar::mouseDoubleClickEvent(QMouseEvent* Event) {
         return;
     }
     const QPoint P = Event->position().toPoint();
-    if (CloseButtonRect().contains(P) || FrameEdgeAt(P) || !DefaultDock)
+    if (CloseButtonRect().contains(P) || FrameEdgesAt(P) || !DefaultDock)
         return;
     DockRow = 0;
     DockPos = -8; // sorts before every bar of the row
@@ -977,6 +1029,10 @@ void TCustomBar::resizeEvent(QResizeEvent* Event) {
     QWidget::resizeEvent(Event);
     if (OnResize)
         OnResize(this);
+}
+
+void TCustomBar::contextMenuEvent(QContextMenuEvent* Event) {
+    ShowPopupMenu(PopupMenu, Event);
 }
 
 void TCustomBar::paintEvent(QPaintEvent*) {
@@ -1063,6 +1119,8 @@ void TCustomBar::PaintFloatingFrame(QPainter& Painter) {
 // ---- TCustomCommandBar ------------------------------------------------------------------
 
 TCustomCommandBar::TCustomCommandBar(QWidget* Owner) : TCustomBar(Owner) {
+    // Command bars place their children themselves and size by whole layouts, by edges only.
+    FBehaviour = {false, false, false};
     Remeasure();
 }
 
@@ -1174,25 +1232,25 @@ std::vector<TBarSize> TCustomCommandBar::FloatingOuterSizes() const {
     return Sizes;
 }
 
-void TCustomCommandBar::ResizeStart(Qt::Edge) {
+void TCustomCommandBar::ResizeStart(Qt::Edges) {
     FSizing = FloatingOuterSizes();
     FSizingWrap = FloatRightX;
     FSizingDirection = 0;
 }
 
-void TCustomCommandBar::ResizeStep(Qt::Edge Edge, TBarRect& Rect) {
+void TCustomCommandBar::ResizeStep(Qt::Edges Edges, TBarRect& Rect) {
     if (FSizing.empty())
         return;
-    const bool Horizontal = Edge == Qt::LeftEdge || Edge == Qt::RightEdge;
+    const bool Horizontal = Edges.testAnyFlags(Qt::LeftEdge | Qt::RightEdge);
     const std::size_t Chosen =
         TrackFloatingSize(FSizing, Horizontal, Horizontal ? Rect.Width() : Rect.Height(),
                           Horizontal ? width() : height(), FSizingDirection);
     const TBarSize S = FSizing[Chosen];
-    if (Edge == Qt::LeftEdge)
+    if (Edges.testFlag(Qt::LeftEdge))
         Rect.Left = Rect.Right - S.Width;
     else
         Rect.Right = Rect.Left + S.Width;
-    if (Edge == Qt::TopEdge)
+    if (Edges.testFlag(Qt::TopEdge))
         Rect.Top = Rect.Bottom - S.Height;
     else
         Rect.Bottom = Rect.Top + S.Height;

@@ -6,6 +6,7 @@
 #include "ui/BarGeometry.h"
 #include "ui/CommandBarHost.h"
 
+#include <QMenu>
 #include <QPixmap>
 #include <QPointer>
 #include <QWidget>
@@ -78,6 +79,9 @@ public:
     // The room the bound lines take at an outer size (none while it is a pixel thin).
     QMargins BoundMargins(QSize Outer) const;
 
+    // Shown on a right click on the dock, and on its bars that have no menu of their own.
+    QPointer<QMenu> PopupMenu;
+
     std::function<void(TDock*, bool Inserting, TCustomBar*)> OnInsertRemoveBar;
     std::function<void(TDock*, TCustomBar*, bool& Accept)> OnRequestDock;
     std::function<void(TDock*)> OnResize;
@@ -107,6 +111,7 @@ protected:
     void moveEvent(QMoveEvent* Event) override;
     void changeEvent(QEvent* Event) override;
     void paintEvent(QPaintEvent* Event) override;
+    void contextMenuEvent(QContextMenuEvent* Event) override;
 
 private:
     TDockPosition FPosition = dpTop;
@@ -126,6 +131,13 @@ private:
     QSize OuterSizeFor(int Thickness) const;
 };
 
+// How a bar sizes and lays itself out; command bars turn all three off.
+struct TBarBehaviour {
+    bool AlignChildren = true; // the bar's own QLayout runs before each re-measure
+    bool CornerSizing = true;  // a floating bar's corners size it both ways
+    bool ConfineCursor = true; // the cursor stays in the work area while sizing
+};
+
 class TCustomBar : public QWidget, public TCommandBarHost {
 public:
     // Owner must be a form; the bar starts floating over it (hidden until shown).
@@ -139,6 +151,8 @@ public:
     bool CloseButton = true;
     bool DragHandle = true;
     TDockPositions DockableTo{dpTop, dpBottom, dpLeft, dpRight};
+    // Shown on a right click; without one a docked bar shows its dock's.
+    QPointer<QMenu> PopupMenu;
 
     std::function<void(TCustomBar*)> OnClose, OnDockChanged, OnDockChanging, OnRecreated,
         OnRecreating, OnResize, OnVisibleChanged;
@@ -150,6 +164,8 @@ public:
     void SetFullSize(bool Value);
     bool HideWhenInactive() const { return FHideWhenInactive; }
     void SetHideWhenInactive(bool Value) { FHideWhenInactive = Value; }
+    QColor Color() const { return palette().color(QPalette::Button); }
+    void SetColor(const QColor& Value);
     QString Caption() const { return windowTitle(); }
     void SetCaption(const QString& Value);
 
@@ -170,9 +186,14 @@ public:
     void KeepOnScreen(bool OnlyIfFullyOffscreen);
     TBarPoint FloatingPlace() const { return {FFloatLeft, FFloatTop}; }
     void SetFloatingPlace(TBarPoint Place);
+    // The outer size a floating resize ends with, before the bar re-measures.
+    void ApplyFloatingSize(TBarSize Size);
 
     // The client size the bar would have; subclasses lay their children out.
     virtual int MeasureThickness(int DockKind) const = 0;
+    // The smallest client a floating resize may leave.
+    virtual TBarSize MinimumClientSize() const { return {}; }
+    const TBarBehaviour& Behaviour() const { return FBehaviour; }
     virtual TBarSize LayOutChildren(bool CanMoveControls, int WasDockKind, TDock* DockingTo) = 0;
     // Outer size at a dock (none: floating), measured without moving children.
     TBarSize OuterSizeAt(TDock* Dock);
@@ -186,7 +207,10 @@ public:
     // Sessions for dragging, resizing and the close button; their API is open for tests.
     TBarSession* Session() const { return FSession.get(); }
     TBarSession* StartDrag(QPoint GlobalPress, bool Ctrl);
-    TBarSession* StartResize(QPoint GlobalPress, Qt::Edge Edge);
+    // Edges: one edge, or two for a corner.
+    TBarSession* StartResize(QPoint GlobalPress, Qt::Edges Edges);
+    // The edges a press on the floating frame at Pos (bar coordinates) sizes; none elsewhere.
+    std::optional<Qt::Edges> FrameEdgesAt(QPoint Pos) const;
     TBarSession* StartClosePress();
     void EndSession();
     bool ClosePressed() const { return FClosePressed; }
@@ -199,12 +223,13 @@ public:
     virtual void WriteLayoutValues(const TLayoutWriteInt&) const {}
 
     // Floating resize hooks.
-    virtual void ResizeStart(Qt::Edge) {}
-    virtual void ResizeStep(Qt::Edge, TBarRect&) {}
+    virtual void ResizeStart(Qt::Edges) {}
+    virtual void ResizeStep(Qt::Edges, TBarRect&) {}
     virtual void ResizeEnd(bool) {}
 
 protected:
     int FArranging = 0;
+    TBarBehaviour FBehaviour; // subclasses set it in their constructors
     friend class TDock;
     bool event(QEvent* Event) override;
     bool eventFilter(QObject* Watched, QEvent* Event) override;
@@ -218,6 +243,7 @@ protected:
     void closeEvent(QCloseEvent* Event) override;
     void moveEvent(QMoveEvent* Event) override;
     void resizeEvent(QResizeEvent* Event) override;
+    void contextMenuEvent(QContextMenuEvent* Event) override;
     virtual void PaintClient(QPainter&) {}
 
 private:
@@ -243,7 +269,6 @@ private:
     // The form's focus goes back to its last focused control, else its first tab stop.
     void RestoreFormFocus();
     void Float();
-    std::optional<Qt::Edge> FrameEdgeAt(QPoint Pos) const;
     void PaintDockedFrame(QPainter& Painter);
     void PaintFloatingFrame(QPainter& Painter);
 };
@@ -268,8 +293,8 @@ public:
     // Floating outer sizes the bar snaps to while resized, widest first.
     std::vector<TBarSize> FloatingOuterSizes() const;
 
-    void ResizeStart(Qt::Edge Edge) override;
-    void ResizeStep(Qt::Edge Edge, TBarRect& Rect) override;
+    void ResizeStart(Qt::Edges Edges) override;
+    void ResizeStep(Qt::Edges Edges, TBarRect& Rect) override;
     void ResizeEnd(bool Accepted) override;
 
 protected:

@@ -6,6 +6,7 @@
 #include <QBoxLayout>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
@@ -408,11 +409,12 @@ TEST_F(BarForm, LosingTheGrabEndsTheSession) {
 TEST_F(BarForm, ClickingAFloatingBarGivesTheFocusBackToTheForm) {
     auto* Docked = MakeBar(0);
     auto* InBar = new QLineEdit(Docked);
+    QPointer<QLineEdit> LaterInBar = new QLineEdit(Docked);
     Docked->Remeasure();
     Docked->SetDockedTo(Top); // first in the tab order, but inside a bar
     auto* First = new QLineEdit(Form.get());
     QPointer<QLineEdit> Second = new QLineEdit(Form.get());
-    for (QWidget* Edit : {InBar, First, Second.data()})
+    for (QWidget* Edit : {InBar, LaterInBar.data(), First, Second.data()})
         Edit->show();
     auto* Bar = MakeBar();
     Bar->show();
@@ -435,10 +437,80 @@ TEST_F(BarForm, ClickingAFloatingBarGivesTheFocusBackToTheForm) {
     EXPECT_EQ(Form->focusWidget(), Second);
     EXPECT_EQ(Bar->Session(), nullptr);
 
-    InBar->setFocus();
+    // A control inside a docked bar is remembered like any other.
+    LaterInBar->setFocus();
+    EXPECT_EQ(TBarRegistry::Instance().LastFocused(Form.get()), LaterInBar);
     delete Second;
+    LaterInBar->clearFocus();
+    Click();
+    EXPECT_EQ(Form->focusWidget(), LaterInBar);
+
+    // Once it is gone, the first tab stop outside the bars takes the focus.
+    delete LaterInBar;
+    EXPECT_EQ(TBarRegistry::Instance().LastFocused(Form.get()), nullptr);
     Click();
     EXPECT_EQ(Form->focusWidget(), First);
+}
+
+TEST_F(BarForm, ABarThatChangesParentForgetsItsFocusedControl) {
+    auto* Bar = MakeBar(0);
+    auto* InBar = new QLineEdit(Bar);
+    Bar->Remeasure();
+    Bar->SetDockedTo(Top);
+    InBar->show();
+    QApplication::setActiveWindow(Form.get());
+    InBar->setFocus();
+    ASSERT_EQ(TBarRegistry::Instance().LastFocused(Form.get()), InBar);
+    Bar->SetDockedTo(Left);
+    EXPECT_EQ(TBarRegistry::Instance().LastFocused(Form.get()), nullptr);
+}
+
+TEST_F(BarForm, ARightClickShowsTheBarsMenuElseItsDocks) {
+    QMenu DockMenu;
+    QMenu BarMenu;
+    Top->PopupMenu = &DockMenu;
+    auto* Plain = MakeBar();
+    Plain->SetDockedTo(Top);
+    auto* WithMenu = MakeBar();
+    WithMenu->PopupMenu = &BarMenu;
+    WithMenu->SetDockedTo(Top);
+    auto* Floating = MakeBar();
+    Floating->show();
+    const auto RightClick = [](QWidget* W) {
+        QContextMenuEvent Event(QContextMenuEvent::Mouse, W->rect().center(),
+                                W->mapToGlobal(W->rect().center()));
+        QApplication::sendEvent(W, &Event);
+    };
+    const auto Shown = [&] {
+        const QMenu* Menu = DockMenu.isVisible()  ? &DockMenu
+                            : BarMenu.isVisible() ? &BarMenu
+                                                  : nullptr;
+        DockMenu.hide();
+        BarMenu.hide();
+        return Menu;
+    };
+    // A button on a bar passes the click on too.
+    const std::vector<std::tuple<QWidget*, const QMenu*, const char*>> Cases = {
+        {Top, &DockMenu, "dock"},
+        {Plain, &DockMenu, "docked bar without a menu"},
+        {Plain->findChildren<QWidget*>().back(), &DockMenu, "button on that bar"},
+        {WithMenu, &BarMenu, "docked bar with a menu"},
+        {Floating, nullptr, "floating bar without a menu"},
+    };
+    for (const auto& [Target, Menu, Name] : Cases) {
+        RightClick(Target);
+        EXPECT_EQ(Shown(), Menu) << Name;
+    }
+}
+
+TEST_F(BarForm, ABarsColourFillsItsFrame) {
+    auto* Bar = MakeBar(0);
+    Bar->SetDockedTo(Top);
+    Bar->SetColor(QColor(10, 120, 200));
+    QImage Image(Bar->size(), QImage::Format_RGB32);
+    Bar->render(&Image);
+    EXPECT_EQ(Bar->Color(), QColor(10, 120, 200));
+    EXPECT_EQ(QColor(Image.pixel(Bar->width() - 4, Bar->height() / 2)), QColor(10, 120, 200));
 }
 
 TEST_F(BarForm, NeverDocksWhereNotDockable) {
@@ -484,6 +556,88 @@ TEST_F(BarForm, FloatingResizeSnapsToWholeLayouts) {
     Bar->Session()->Release(Edge - QPoint(60, 0), false);
     EXPECT_EQ(Bar->FloatRightX, 77);
     EXPECT_EQ(Bar->size(), QSize(83, 67));
+}
+
+// A bar of the base kind: its client is whatever size it is given, down to a minimum.
+class PlainBar : public TCustomBar {
+public:
+    PlainBar(QWidget* Owner, const TBarBehaviour& Behaviour) : TCustomBar(Owner) {
+        FBehaviour = Behaviour;
+        resize(160, 90);
+        Remeasure();
+    }
+    int MeasureThickness(int) const override { return 20; }
+    TBarSize MinimumClientSize() const override { return {50, 30}; }
+    TBarSize LayOutChildren(bool, int, TDock*) override {
+        const QMargins M = FrameMargins();
+        return {width() - M.left() - M.right(), height() - M.top() - M.bottom()};
+    }
+};
+
+TEST_F(BarForm, FloatingResizeKeepsTheMinimumClientSize) {
+    PlainBar Bar(Form.get(), {});
+    Bar.SetFloatingPlace({200, 200});
+    Bar.show();
+    const QPoint Corner = Bar.mapToGlobal(QPoint(Bar.width() - 1, Bar.height() - 1));
+    Bar.StartResize(Corner, Qt::RightEdge | Qt::BottomEdge);
+    Bar.Session()->Move(Corner - QPoint(400, 300), false);
+    Bar.Session()->Release(Corner - QPoint(400, 300), false);
+    // 50 by 30 inside a 3-pixel frame and a 14-pixel caption band.
+    EXPECT_EQ(Bar.size(), QSize(56, 50));
+    EXPECT_EQ(Bar.pos(), QPoint(200, 200));
+}
+
+TEST_F(BarForm, FloatingResizeConfinesTheCursorToTheWorkArea) {
+    for (const bool Confine : {true, false}) {
+        PlainBar Bar(Form.get(), {true, true, Confine});
+        const TBarRect Work = WorkAreaOf(&Bar);
+        Bar.SetFloatingPlace({Work.Right - 200, Work.Top + 50});
+        Bar.show();
+        const QPoint Edge = Bar.mapToGlobal(QPoint(Bar.width() - 1, 40));
+        Bar.StartResize(Edge, Qt::RightEdge);
+        Bar.Session()->Move(QPoint(Work.Right + 100, Edge.y()), false);
+        Bar.Session()->Release(QPoint(Work.Right + 100, Edge.y()), false);
+        EXPECT_EQ(Bar.width(), Confine ? 200 : 301) << Confine;
+    }
+}
+
+TEST_F(BarForm, FloatingCornersSizeBothWaysUnlessCommandBar) {
+    PlainBar Plain(Form.get(), {});
+    auto* Command = MakeBar(6, false);
+    // Frame 3, caption 14: a corner reaches 16 pixels along each edge.
+    const auto Far = [](const QWidget& W, int X, int Y) {
+        return QPoint(X < 0 ? W.width() + X : X, Y < 0 ? W.height() + Y : Y);
+    };
+    const std::vector<std::pair<std::pair<int, int>, std::pair<Qt::Edges, Qt::Edges>>> Cases = {
+        {{0, 0}, {Qt::LeftEdge | Qt::TopEdge, Qt::LeftEdge}},
+        {{0, 15}, {Qt::LeftEdge | Qt::TopEdge, Qt::LeftEdge}},
+        {{0, 16}, {Qt::LeftEdge, Qt::LeftEdge}},
+        {{15, 0}, {Qt::LeftEdge | Qt::TopEdge, Qt::TopEdge}},
+        {{40, 0}, {Qt::TopEdge, Qt::TopEdge}},
+        {{-1, -16}, {Qt::RightEdge | Qt::BottomEdge, Qt::RightEdge}},
+        {{-16, -1}, {Qt::RightEdge | Qt::BottomEdge, Qt::BottomEdge}},
+        {{-17, -1}, {Qt::BottomEdge, Qt::BottomEdge}},
+        {{-1, 2}, {Qt::RightEdge | Qt::TopEdge, Qt::RightEdge}},
+        {{2, -3}, {Qt::LeftEdge | Qt::BottomEdge, Qt::LeftEdge}},
+    };
+    for (const auto& [At, Want] : Cases) {
+        EXPECT_EQ(Plain.FrameEdgesAt(Far(Plain, At.first, At.second)), Want.first)
+            << At.first << "," << At.second;
+        EXPECT_EQ(Command->FrameEdgesAt(Far(*Command, At.first, At.second)), Want.second)
+            << At.first << "," << At.second;
+    }
+    EXPECT_EQ(Plain.FrameEdgesAt(QPoint(40, 40)), std::nullopt);
+
+    // A press on a corner moves both edges with the cursor.
+    Plain.SetFloatingPlace({200, 200});
+    Plain.show();
+    const QPoint TopLeft = Plain.mapToGlobal(QPoint(0, 0));
+    QMouseEvent Press(QEvent::MouseButtonPress, QPointF(0, 0), QPointF(TopLeft), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Plain, &Press);
+    ASSERT_NE(Plain.Session(), nullptr);
+    Plain.Session()->Release(TopLeft - QPoint(30, 20), false);
+    EXPECT_EQ(Plain.geometry(), QRect(170, 180, 190, 110));
 }
 
 TEST_F(BarForm, FloatingResizeIgnoresASmallTurnAtTheEdge) {
