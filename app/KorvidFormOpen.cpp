@@ -393,7 +393,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     SetFileReadOnly(Editor, ReadOnly || Lines.TextWasCut);
     Editor->SetModified(!AltName.empty());
     Editor->FileTime = Volume ? QDateTime::currentMSecsSinceEpoch() : FileDateTime(Name);
-    Debugger().MarkBreakpointsInEditor(*Editor);
+    Debugger().MarkBreakpointsInEditor(Editor->FileName);
     Editor->MoveCaretTo(1, 1);
     History().AddToHistory(Name);
     UpdateCaption(Name);
@@ -568,6 +568,25 @@ std::string TKorvidForm::FindOpenVolumeFile(const std::string& InnerName) const 
                 return Editor->FileName;
         }
     return {};
+}
+
+} // namespace korvid
+
+namespace korvid {
+
+std::optional<TEditorText> TKorvidForm::ActiveEditorText() const {
+    const TDocumentEditor* Editor = ActiveEditor();
+    if (!Editor)
+        return std::nullopt;
+    return TEditorText{Editor->FileName, Editor->Paragraphs()};
+}
+
+bool TKorvidForm::IsFileOpenInTab(const std::string& Name) const {
+    return FindTabOfFile(Name) != nullptr;
+}
+
+void TKorvidForm::OpenSourceFile(const std::string& Name) {
+    OpenFile(Name, false, {});
 }
 
 } // namespace korvid
