@@ -255,6 +255,11 @@ void TBinaryStrings::SetText(std::string_view Text) {
 
 void TBinaryStrings::Clear() {
     FLines.clear();
+    DropText();
+}
+
+// The text read is given up: its lines are all in FLines now, or gone.
+void TBinaryStrings::DropText() const {
     FText.clear();
     FText.shrink_to_fit();
     FTextStart = 0;
@@ -318,12 +323,7 @@ void TBinaryStrings::MakeLines() const {
     for (std::string_view Line; Cursor.Next(Line);)
         Made.emplace_back(Line);
     FLines = std::move(Made);
-    FText.clear();
-    FText.shrink_to_fit();
-    FTextStart = 0;
-    FDecode = false;
-    FCutLength = 0;
-    FScanned = false;
+    DropText();
 }
 
 std::vector<std::string>& TBinaryStrings::Lines() {

@@ -139,6 +139,7 @@ private:
     bool AnyLineLongerThan(std::size_t MaxLength) const;
     // Turns the text read into strings.
     void MakeLines() const;
+    void DropText() const;
     std::string_view HeldText() const { return std::string_view(FText).substr(FTextStart); }
 
     mutable std::vector<std::string> FLines;

@@ -18,21 +18,8 @@ namespace korvid::test {
 namespace {
 
 // The window with the program's own editor control in every tab.
-class TEditorDocumentTest : public TFormTest {
+class TEditorDocumentTest : public TProgramFormTest {
 protected:
-    TViewListCatalogue* Views = nullptr;
-
-    void MakeProgramForm() {
-        TKorvidFormSetup Setup;
-        Setup.WorkArea = QRect(0, 0, 1920, 1040);
-        auto Catalogue = std::make_unique<TViewListCatalogue>();
-        Views = Catalogue.get();
-        Setup.MakeEditor = EditorDocumentFactory(*Catalogue);
-        Setup.Views = std::move(Catalogue);
-        Form = std::make_unique<TKorvidForm>(std::move(Setup));
-        Form->SetStartingUp(false);
-    }
-
     TEditor& Control() { return static_cast<TEditorDocument*>(Form->ActiveEditor())->Control(); }
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/EditorDocument.h"
 #include "app/KorvidForm.h"
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
@@ -91,6 +92,23 @@ protected:
 
     bool ToolEnabled(int Index) const { return ToolList().Items(Index)->Enabled(); }
     bool ToolDown(int Index) const { return ToolList().Items(Index)->Down(); }
+};
+
+// The window with the program's own editor control in every tab, as the program runs it.
+class TProgramFormTest : public TFormTest {
+protected:
+    TViewListCatalogue* Views = nullptr;
+
+    void MakeProgramForm() {
+        TKorvidFormSetup Setup;
+        Setup.WorkArea = QRect(0, 0, 1920, 1040);
+        auto Catalogue = std::make_unique<TViewListCatalogue>();
+        Views = Catalogue.get();
+        Setup.MakeEditor = EditorDocumentFactory(*Catalogue);
+        Setup.Views = std::move(Catalogue);
+        Form = std::make_unique<TKorvidForm>(std::move(Setup));
+        Form->SetStartingUp(false);
+    }
 };
 
 } // namespace korvid::test

@@ -1,9 +1,4 @@
-#include "tests/support/TempDir.h"
-
-#include <QProcess>
-#include <QProcessEnvironment>
-
-#include <gtest/gtest.h>
+#include "tests/app/ProgramProcess.h"
 
 #include <filesystem>
 #include <string>
@@ -13,43 +8,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString Q(const fs::path& Path) {
-    return QString::fromStdString(Path.string());
-}
-
-// The built program with its own configuration and data folders, driven by a key script
-// whose keys reach whatever has the keyboard focus, as a user's would.
-class TKeysProgramTest : public ::testing::Test {
-protected:
-    TTempDir Dir;
-
-    void SetUp() override {
-        for (const char* Folder : {"config", "data", "runtime"})
-            fs::create_directory(Dir / Folder);
-        fs::permissions(Dir / "runtime", fs::perms::owner_all);
-    }
-
-    // Runs the program on File with the script; the program must end by itself.
-    void Run(const fs::path& File, std::string_view Script) {
-        WriteFileBytes(Dir / "keys.txt", Script);
-        QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
-        Environment.insert("QT_QPA_PLATFORM", "offscreen");
-        Environment.insert("XDG_CONFIG_HOME", Q(Dir / "config"));
-        Environment.insert("XDG_DATA_HOME", Q(Dir / "data"));
-        Environment.insert("XDG_RUNTIME_DIR", Q(Dir / "runtime"));
-        Environment.insert("KORVID_KEY_SCRIPT", Q(Dir / "keys.txt"));
-        QProcess Program;
-        Program.setProcessEnvironment(Environment);
-        Program.start(KORVID_PROGRAM, {Q(File)});
-        ASSERT_TRUE(Program.waitForStarted(10000));
-        const bool Finished = Program.waitForFinished(60000);
-        if (!Finished)
-            Program.kill();
-        ASSERT_TRUE(Finished) << Program.readAllStandardError().toStdString();
-        EXPECT_EQ(Program.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(Program.exitCode(), 0) << Program.readAllStandardError().toStdString();
-    }
-};
+using TKeysProgramTest = TProgramTest;
 
 TEST_F(TKeysProgramTest, CopyAndPasteWithTheClipboardKeys) {
     WriteFileBytes(Dir / "doc.txt", "hello");

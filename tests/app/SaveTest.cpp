@@ -267,21 +267,8 @@ TEST_F(TSaveTest, CommandLinesAreSavedOrOfferedElsewhere) {
 }
 
 // The window with the program's own editor control in every tab, as the program runs it.
-class TProgramSaveTest : public TFormTest {
+class TProgramSaveTest : public TProgramFormTest {
 protected:
-    TViewListCatalogue* Views = nullptr;
-
-    void MakeProgramForm() {
-        TKorvidFormSetup Setup;
-        Setup.WorkArea = QRect(0, 0, 1920, 1040);
-        auto Catalogue = std::make_unique<TViewListCatalogue>();
-        Views = Catalogue.get();
-        Setup.MakeEditor = EditorDocumentFactory(*Catalogue);
-        Setup.Views = std::move(Catalogue);
-        Form = std::make_unique<TKorvidForm>(std::move(Setup));
-        Form->SetStartingUp(false);
-    }
-
     TView& DefaultView() { return Views->List().GetDefaultView(); }
 
     // Opens the file, lets Edit change the document and saves it; answers the file's bytes.

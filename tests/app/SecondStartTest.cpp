@@ -3,7 +3,7 @@
 #include "foundation/RegistryEx.h"
 #include "platform/MessageEndpoint.h"
 #include "platform/RegistryStore.h"
-#include "tests/support/TempDir.h"
+#include "tests/app/ProgramProcess.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -21,10 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString Q(const fs::path& Path) {
-    return QString::fromStdString(Path.string());
-}
-
 // Real instances of the built program sharing one user's folders.
 class SecondStartTest : public ::testing::Test {
 protected:
@@ -32,9 +28,7 @@ protected:
     std::vector<std::unique_ptr<QProcess>> Programs;
 
     void SetUp() override {
-        for (const char* Folder : {"config", "data", "runtime"})
-            fs::create_directory(Dir / Folder);
-        fs::permissions(Dir / "runtime", fs::perms::owner_all);
+        MakeUserFolders(Dir.Path());
         // Settings must exist for a hand-over to take place.
         TScopedRegistryStore Store{Dir / "config" / "korvid" / "registry"};
         TRegistryEx Reg;
@@ -56,13 +50,8 @@ protected:
     fs::path DialogReport() const { return Dir / "dialog.txt"; }
 
     QProcess& Launch(const QStringList& Arguments, const std::string& KeyScript = {}) {
-        QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
-        Environment.insert("QT_QPA_PLATFORM", "offscreen");
-        Environment.insert("XDG_CONFIG_HOME", Q(Dir / "config"));
-        Environment.insert("XDG_DATA_HOME", Q(Dir / "data"));
-        Environment.insert("XDG_RUNTIME_DIR", Q(Dir / "runtime"));
+        QProcessEnvironment Environment = UserEnvironment(Dir.Path());
         Environment.insert("KORVID_DIALOG_REPORT", Q(DialogReport()));
-        Environment.remove("KORVID_KEY_SCRIPT");
         if (!KeyScript.empty()) {
             const fs::path Script = Dir / ("keys" + std::to_string(Programs.size()) + ".txt");
             WriteFileBytes(Script, KeyScript);

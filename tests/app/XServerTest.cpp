@@ -1,4 +1,4 @@
-#include "tests/support/TempDir.h"
+#include "tests/app/ProgramProcess.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -17,10 +17,6 @@ namespace korvid::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-QString Q(const fs::path& Path) {
-    return QString::fromStdString(Path.string());
-}
 
 void Stop(QProcess& Process) {
     if (Process.state() == QProcess::NotRunning)
@@ -84,15 +80,9 @@ protected:
             GTEST_SKIP() << "Xvfb and xdotool are needed";
         Server = std::make_unique<TXServer>(Xvfb);
         ASSERT_FALSE(Server->Display().isEmpty()) << "no X server could be started";
-        for (const char* Folder : {"config", "data", "runtime"})
-            fs::create_directory(Dir / Folder);
-        fs::permissions(Dir / "runtime", fs::perms::owner_all);
+        MakeUserFolders(Dir.Path());
+        Environment = UserEnvironment(Dir.Path(), "xcb");
         Environment.insert("DISPLAY", Server->Display());
-        Environment.insert("QT_QPA_PLATFORM", "xcb");
-        Environment.insert("XDG_CONFIG_HOME", Q(Dir / "config"));
-        Environment.insert("XDG_DATA_HOME", Q(Dir / "data"));
-        Environment.insert("XDG_RUNTIME_DIR", Q(Dir / "runtime"));
-        Environment.remove("KORVID_KEY_SCRIPT");
     }
 
     // Runs xdotool to its end; its output without the final line end.

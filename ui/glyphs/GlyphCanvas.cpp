@@ -1,5 +1,9 @@
 #include "ui/glyphs/GlyphCanvas.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTextStream>
+
 #include <array>
 #include <cstdlib>
 
@@ -355,6 +359,20 @@ void TCanvas::Check(int X, int Y, TInk Ink) {
 void TCanvas::Window(int X1, int Y1, int X2, int Y2) {
     Box(X1, Y1, X2, Y2, Black, White);
     Fill(X1 + 1, Y1 + 1, X2 - 1, Y1 + 2, Navy);
+}
+
+bool WriteResourceCollection(const QDir& Folder, const std::string& Prefix,
+                             const std::vector<std::string>& Names) {
+    QFile Collection(Folder.filePath(QString::fromStdString(Prefix + ".qrc")));
+    if (!Collection.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QTextStream Out(&Collection);
+    Out << "<RCC>\n  <qresource prefix=\"/" << QString::fromStdString(Prefix) << "\">\n";
+    for (const std::string& Name : Names)
+        Out << "    <file alias=\"" << QString::fromStdString(Name) << "\">"
+            << QString::fromStdString(Name) << ".png</file>\n";
+    Out << "  </qresource>\n</RCC>\n";
+    return Out.status() == QTextStream::Ok;
 }
 
 } // namespace korvid::glyphs

@@ -2,7 +2,11 @@
 
 #include <QImage>
 #include <QPainter>
+#include <string>
 #include <string_view>
+#include <vector>
+
+class QDir;
 
 namespace korvid::glyphs {
 
@@ -74,5 +78,10 @@ public:
 private:
     QImage FImage;
 };
+
+// Writes Prefix + ".qrc" into Folder, naming each picture "<Name>.png" of Names under the
+// resource prefix "/" + Prefix. False when it cannot be written.
+bool WriteResourceCollection(const QDir& Folder, const std::string& Prefix,
+                             const std::vector<std::string>& Names);
 
 } // namespace korvid::glyphs

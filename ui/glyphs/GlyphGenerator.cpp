@@ -3,9 +3,7 @@
 #include "ui/glyphs/GlyphCanvas.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
-#include <QTextStream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -776,14 +774,5 @@ int main(int argc, char** argv) {
             return 1;
     }
 
-    QFile Collection(Folder.filePath("glyphs.qrc"));
-    if (!Collection.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return 1;
-    QTextStream Out(&Collection);
-    Out << "<RCC>\n  <qresource prefix=\"/glyphs\">\n";
-    for (const std::string& Name : Names)
-        Out << "    <file alias=\"" << QString::fromStdString(Name) << "\">"
-            << QString::fromStdString(Name) << ".png</file>\n";
-    Out << "  </qresource>\n</RCC>\n";
-    return 0;
+    return WriteResourceCollection(Folder, "glyphs", Names) ? 0 : 1;
 }

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "tests/support/TempDir.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string_view>
+
+namespace korvid::test {
+
+inline QString Q(const std::filesystem::path& Path) {
+    return QString::fromStdString(Path.string());
+}
+
+// A user's own configuration, data and runtime folders under Dir.
+inline void MakeUserFolders(const std::filesystem::path& Dir) {
+    namespace fs = std::filesystem;
+    for (const char* Folder : {"config", "data", "runtime"})
+        fs::create_directory(Dir / Folder);
+    fs::permissions(Dir / "runtime", fs::perms::owner_all);
+}
+
+// The environment the built program runs in for that user, with no key script.
+inline QProcessEnvironment UserEnvironment(const std::filesystem::path& Dir,
+                                           const QString& Platform = "offscreen") {
+    QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
+    Environment.insert("QT_QPA_PLATFORM", Platform);
+    Environment.insert("XDG_CONFIG_HOME", Q(Dir / "config"));
+    Environment.insert("XDG_DATA_HOME", Q(Dir / "data"));
+    Environment.insert("XDG_RUNTIME_DIR", Q(Dir / "runtime"));
+    Environment.remove("KORVID_KEY_SCRIPT");
+    return Environment;
+}
+
+// The built program, started as a user would, driven by a key script whose keys reach
+// whatever has the keyboard focus.
+class TProgramTest : public ::testing::Test {
+protected:
+    TTempDir Dir;
+
+    void SetUp() override { MakeUserFolders(Dir.Path()); }
+
+    // Runs the program on File with the script; the program must end by itself.
+    void Run(const std::filesystem::path& File, std::string_view Script) {
+        WriteFileBytes(Dir / "keys.txt", Script);
+        QProcessEnvironment Environment = UserEnvironment(Dir.Path());
+        Environment.insert("KORVID_KEY_SCRIPT", Q(Dir / "keys.txt"));
+        QProcess Program;
+        Program.setProcessEnvironment(Environment);
+        Program.start(KORVID_PROGRAM, {Q(File)});
+        ASSERT_TRUE(Program.waitForStarted(10000));
+        const bool Finished = Program.waitForFinished(60000);
+        if (!Finished)
+            Program.kill();
+        ASSERT_TRUE(Finished) << Program.readAllStandardError().toStdString();
+        EXPECT_EQ(Program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(Program.exitCode(), 0) << Program.readAllStandardError().toStdString();
+    }
+};
+
+} // namespace korvid::test

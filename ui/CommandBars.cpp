@@ -1,0 +1,1020 @@
+#include "ui/CommandBars.h"
+
+#include "ui/BarRegistry.h"
+#include "ui/InvalidOperation.h"
+
+#include <QApplication>
+#include <QChildEvent>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <algorithm>
+
+namespace korvid {
+
+TBarMetrics& BarMetrics() {
+    static TBarMetrics Metrics;
+    return Metrics;
+}
+
+TBarRect ToBarRect(const QRect& R) {
+    return {R.left(), R.top(), R.left() + R.width(), R.top() + R.height()};
+}
+QRect ToQRect(const TBarRect& R) {
+    return QRect(R.Left, R.Top, R.Width(), R.Height());
+}
+
+TBarRect WorkAreaOf(const QWidget* Widget) {
+    QScreen* Screen = Widget ? Widget->screen() : nullptr;
+    if (!Screen)
+        Screen = QGuiApplication::primaryScreen();
+    return Screen ? ToBarRect(Screen->availableGeometry()) : TBarRect{0, 0, 1024, 768};
+}
+
+namespace {
+
+TBarPoint ToBarPoint(QPoint P) {
+    return {P.x(), P.y()};
+}
+
+void DrawRaisedEdge(QPainter& Painter, const QRect& R, const QPalette& Palette) {
+    Painter.fillRect(R, Palette.color(QPalette::Button));
+    Painter.setPen(Palette.color(QPalette::Light));
+    Painter.drawLine(R.topLeft(), R.topRight());
+    Painter.drawLine(R.topLeft(), R.bottomLeft());
+    Painter.setPen(Palette.color(QPalette::Dark));
+    Painter.drawLine(R.bottomLeft(), R.bottomRight());
+    Painter.drawLine(R.topRight(), R.bottomRight());
+}
+
+// The outline of a drag or resize: four thin frameless windows with a dithered brush that
+// let the mouse through.
+class TDragOutline {
+public:
+    TDragOutline() {
+        for (auto& Side : FSides) {
+            Side = std::make_unique<QWidget>(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+            Side->setAttribute(Qt::WA_TransparentForMouseEvents);
+            Side->setAttribute(Qt::WA_ShowWithoutActivating);
+            QPalette Palette = Side->palette();
+            Palette.setBrush(QPalette::Window, QBrush(Qt::black, Qt::Dense4Pattern));
+            Side->setPalette(Palette);
+            Side->setAutoFillBackground(true);
+        }
+    }
+    void Show(const TBarRect& R, int Thickness) {
+        const QRect Q = ToQRect(R);
+        const int T = std::max(1, Thickness);
+        FSides[0]->setGeometry(Q.left(), Q.top(), Q.width(), T);
+        FSides[1]->setGeometry(Q.left(), Q.bottom() - T + 1, Q.width(), T);
+        FSides[2]->setGeometry(Q.left(), Q.top(), T, Q.height());
+        FSides[3]->setGeometry(Q.right() - T + 1, Q.top(), T, Q.height());
+        for (auto& Side : FSides)
+            Side->show();
+    }
+
+private:
+    std::unique_ptr<QWidget> FSides[4];
+};
+
+class TDragSession : public TBarSession {
+public:
+    TDragSession(TCustomBar* Bar, QPoint GlobalPress, bool Ctrl) : FBar(Bar), FPress(GlobalPress) {
+        const QPoint Origin = Bar->mapToGlobal(QPoint(0, 0));
+        FStart = {ToBarPoint(GlobalPress - Origin), {Bar->width(), Bar->height()}};
+        // The dock classes carry no meta-object, so a typed findChildren would match any widget.
+        for (QWidget* Child : Bar->OwnerForm()->findChildren<QWidget*>()) {
+            auto* Dock = dynamic_cast<TDock*>(Child);
+            if (!Dock)
+                continue;
+            FDocks.push_back(Dock);
+            FTargets.push_back({Dock->Position(), Dock->AllowDrag(),
+                                ToBarRect(QRect(Dock->mapToGlobal(QPoint(0, 0)), Dock->size())),
+                                Bar->OuterSizeAt(Dock)});
+        }
+        FFloatingSize = Bar->OuterSizeAt(nullptr);
+        Choose(GlobalPress, Ctrl);
+    }
+    void Move(QPoint Global, bool Ctrl) override {
+        FMoved = FMoved || Global != FPress;
+        Choose(Global, Ctrl);
+    }
+    void CtrlChanged(bool Ctrl) override {
+        if (Ctrl != FCtrl)
+            Choose(FCursor, Ctrl);
+    }
+    void Cancel() override { FBar->EndSession(); }
+    void Release(QPoint Global, bool Ctrl) override {
+        Move(Global, Ctrl);
+        const QPointer<TCustomBar> Bar = FBar;
+        const bool Moved = FMoved;
+        const TDragChoice Choice = FChoice;
+        const QPointer<TDock> Dock =
+            Choice.Dock ? FDocks[static_cast<std::size_t>(*Choice.Dock)] : nullptr;
+        Bar->EndSession(); // this session is gone from here on
+        if (Moved && Bar)
+            Drop(Bar, Dock, Choice);
+    }
+
+private:
+    QPointer<TCustomBar> FBar;
+    QPoint FPress;
+    QPoint FCursor;
+    bool FCtrl = false;
+    bool FMoved = false;
+    TDragStart FStart;
+    std::vector<QPointer<TDock>> FDocks;
+    std::vector<TDockTarget> FTargets;
+    TBarSize FFloatingSize;
+    TDragChoice FChoice;
+    TDragOutline FOutline;
+
+    void Choose(QPoint Global, bool Ctrl) {
+        FCursor = Global;
+        FCtrl = Ctrl;
+        TDragInput Input;
+        Input.Cursor = ToBarPoint(Global);
+        Input.Ctrl = Ctrl;
+        Input.DockableTo = FBar->DockableTo;
+        Input.FloatingSize = FFloatingSize;
+        Input.WorkArea = WorkAreaOf(FBar);
+        Input.Metrics = BarMetrics();
+        FChoice = ChooseDragTarget(Input, FStart, FTargets, [this](int Index) {
+            TDock* Dock = FDocks[static_cast<std::size_t>(Index)];
+            bool Accept = Dock != nullptr;
+            if (Accept && Dock->OnRequestDock)
+                Dock->OnRequestDock(Dock, FBar, Accept);
+            return Accept;
+        });
+        FOutline.Show(FChoice.Rect, FChoice.Dock ? 1 : BarMetrics().FrameThickness);
+    }
+
+    static void Drop(TCustomBar* Bar, TDock* Dock, const TDragChoice& Choice) {
+        if (Dock) {
+            const QPoint TopLeft = Dock->mapFromGlobal(QPoint(Choice.Rect.Left, Choice.Rect.Top));
+            const TBarRect R =
+                TBarRect::At(ToBarPoint(TopLeft), {Choice.Rect.Width(), Choice.Rect.Height()});
+            const bool Vertical = Dock->Vertical();
+            const int Centre = Vertical ? (R.Left + R.Right) / 2 : (R.Top + R.Bottom) / 2;
+            auto [Row, NewRow] = Dock->RowForDrop(Centre);
+            if (NewRow) {
+                Dock->OpenRow(Row);
+            } else if (Bar->FullSize() && Dock->BarsOnRow(Row, Bar) > 0) {
+                ++Row;
+                Dock->OpenRow(Row);
+            }
+            Bar->DockRow = Row;
+            Bar->DockPos = Vertical ? R.Top : R.Left;
+        } else {
+            Bar->SetFloatingPlace({Choice.Rect.Left, Choice.Rect.Top});
+        }
+        Bar->SetDockedTo(Dock);
+        Bar->KeepOnScreen(true);
+    }
+};
+
+class TResizeSession : public TBarSession {
+public:
+    TResizeSession(TCustomBar* Bar, QPoint GlobalPress, Qt::Edge Edge)
+        : FBar(Bar), FPress(GlobalPress), FEdge(Edge), FStartRect(ToBarRect(Bar->geometry())),
+          FRect(FStartRect) {
+        Bar->ResizeStart(Edge);
+        FOutline.Show(FRect, BarMetrics().FrameThickness);
+    }
+    void Move(QPoint Global, bool) override {
+        const QPoint D = Global - FPress;
+        TBarRect R = FStartRect;
+        switch (FEdge) {
+        case Qt::LeftEdge:
+            R.Left = std::min(R.Left + D.x(), R.Right - 1);
+            break;
+        case Qt::RightEdge:
+            R.Right = std::max(R.Right + D.x(), R.Left + 1);
+            break;
+        case Qt::TopEdge:
+            R.Top = std::min(R.Top + D.y(), R.Bottom - 1);
+            break;
+        case Qt::BottomEdge:
+            R.Bottom = std::max(R.Bottom + D.y(), R.Top + 1);
+            break;
+        }
+        FBar->ResizeStep(FEdge, R);
+        FRect = R;
+        FOutline.Show(FRect, BarMetrics().FrameThickness);
+    }
+    void CtrlChanged(bool) override {}
+    void Cancel() override {
+        const QPointer<TCustomBar> Bar = FBar;
+        Bar->EndSession();
+        if (Bar)
+            Bar->ResizeEnd(false);
+    }
+    void Release(QPoint Global, bool Ctrl) override {
+        Move(Global, Ctrl);
+        const QPointer<TCustomBar> Bar = FBar;
+        const TBarRect R = FRect;
+        Bar->EndSession();
+        if (!Bar)
+            return;
+        Bar->SetFloatingPlace({R.Left, R.Top});
+        Bar->ResizeEnd(true);
+        Bar->KeepOnScreen(false);
+    }
+    TBarRect Rect() const { return FRect; }
+
+private:
+    QPointer<TCustomBar> FBar;
+    QPoint FPress;
+    Qt::Edge FEdge;
+    TBarRect FStartRect;
+    TBarRect FRect;
+    TDragOutline FOutline;
+};
+
+class TCloseSession : public TBarSession {
+public:
+    explicit TCloseSession(TCustomBar* Bar) : FBar(Bar) { Bar->SetClosePressed(true); }
+    void Move(QPoint Global, bool) override {
+        FBar->SetClosePressed(FBar->CloseButtonRect().contains(FBar->mapFromGlobal(Global)));
+    }
+    void CtrlChanged(bool) override {}
+    void Cancel() override {
+        FBar->SetClosePressed(false);
+        FBar->EndSession();
+    }
+    void Release(QPoint Global, bool Ctrl) override {
+        Move(Global, Ctrl);
+        const QPointer<TCustomBar> Bar = FBar;
+        const bool Close = Bar->ClosePressed();
+        Bar->SetClosePressed(false);
+        Bar->EndSession();
+        if (!Bar || !Close)
+            return;
+        Bar->setVisible(false);
+        if (Bar && Bar->OnClose)
+            Bar->OnClose(Bar);
+    }
+
+private:
+    QPointer<TCustomBar> FBar;
+};
+
+bool IsForm(const QWidget* W) {
+    return W && W->isWindow() && !dynamic_cast<const TCustomBar*>(W);
+}
+
+} // namespace
+
+// ---- TDock ------------------------------------------------------------------------------
+
+TDock::TDock(QWidget* Owner, TDockPosition Position) : QWidget(nullptr) {
+    if (!IsForm(Owner))
+        throw EInvalidOperation("TDock must be owned by a form");
+    setParent(Owner);
+    FPosition = Position;
+    setAutoFillBackground(true);
+    LayOutBars();
+}
+
+TDock::~TDock() {
+    for (TCustomBar* Bar : FBars)
+        if (Bar->FDockedTo == this)
+            Bar->FDockedTo = nullptr;
+}
+
+void TDock::SetPosition(TDockPosition Value) {
+    if (Value == FPosition)
+        return;
+    if (!findChildren<QWidget*>(Qt::FindDirectChildrenOnly).isEmpty())
+        throw EInvalidOperation(
+            "Cannot change Position of a TDock if it already contains controls");
+    FPosition = Value;
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    LayOutBars();
+}
+
+void TDock::SetAllowDrag(bool Value) {
+    FAllowDrag = Value;
+    for (TCustomBar* Bar : FBars)
+        Bar->Remeasure();
+    LayOutBars();
+}
+
+void TDock::SetFixAlign(bool Value) {
+    FFixAlign = Value;
+    LayOutBars();
+}
+
+void TDock::SetParent(QWidget* Parent) {
+    for (QWidget* W = Parent; W; W = W->parentWidget())
+        if (dynamic_cast<TCustomBar*>(W) || dynamic_cast<TDock*>(W))
+            throw EInvalidOperation(
+                "A TDock control cannot be placed inside a tool window or another TDock");
+    setParent(Parent);
+}
+
+void TDock::setVisible(bool Visible) {
+    if (!Visible && isVisible())
+        throw EInvalidOperation("Cannot hide a TDock");
+    QWidget::setVisible(Visible);
+}
+
+void TDock::EndUpdate() {
+    if (FUpdateCount > 0 && --FUpdateCount == 0)
+        LayOutBars();
+}
+
+void TDock::LayOutBars() {
+    if (FUpdateCount > 0)
+        return;
+    raise();
+    std::vector<TDockSlot> Slots;
+    const int Kind = Vertical() ? 2 : 1;
+    for (std::size_t I = 0; I < FBars.size(); ++I) {
+        TCustomBar* Bar = FBars[I];
+        TDockSlot S;
+        S.Id = static_cast<int>(I);
+        S.DockRow = Bar->DockRow;
+        S.DockPos = Bar->DockPos;
+        S.FullSize = Bar->FullSize();
+        S.Length = Vertical() ? Bar->height() : Bar->width();
+        S.BaseSize = Bar->MeasureThickness(Kind);
+        Slots.push_back(S);
+    }
+    const TDockArrangement Result =
+        ArrangeDock(Slots, {Vertical(), FFixAlign, LimitToOneRow, ClientLength()});
+    FRowSizes = Result.RowSizes;
+    std::vector<TCustomBar*> Sorted;
+    for (const auto& S : Slots) {
+        TCustomBar* Bar = FBars[static_cast<std::size_t>(S.Id)];
+        Bar->DockRow = S.DockRow;
+        Bar->DockPos = S.DockPos;
+        ++Bar->FArranging;
+        Bar->setGeometry(ToQRect(S.Bounds));
+        --Bar->FArranging;
+        Sorted.push_back(Bar);
+    }
+    FBars = std::move(Sorted);
+    ApplyThickness(Result.Thickness);
+}
+
+void TDock::ApplyThickness(int Thickness) {
+    // The window's layout keeps a bottom dock's bottom edge and a right dock's right edge.
+    if (Vertical())
+        setFixedWidth(Thickness);
+    else
+        setFixedHeight(Thickness);
+}
+
+void TDock::AddOrRemoveBar(bool Inserting, TCustomBar* Bar, bool AddAlways) {
+    const auto Found = std::find(FBars.begin(), FBars.end(), Bar);
+    bool Changed = false;
+    if (Found != FBars.end()) {
+        FBars.erase(Found);
+        Changed = true;
+    }
+    if (Inserting && AddAlways) {
+        FBars.push_back(Bar);
+        Changed = true;
+    }
+    if (!Changed)
+        return;
+    LayOutBars();
+    if (Inserting)
+        Bar->Remeasure();
+    if (OnInsertRemoveBar)
+        OnInsertRemoveBar(this, Inserting, Bar);
+}
+
+int TDock::LastRow() const {
+    int Last = -1;
+    for (const TCustomBar* Bar : FBars)
+        Last = std::max(Last, Bar->DockRow);
+    return Last;
+}
+
+int TDock::RowThickness(int Row, const TCustomBar* Bar) const {
+    if (Row >= 0 && Row < static_cast<int>(FRowSizes.size()))
+        return FRowSizes[static_cast<std::size_t>(Row)];
+    return Bar ? Bar->MeasureThickness(Vertical() ? 2 : 1) : 0;
+}
+
+int TDock::BarsOnRow(int Row, const TCustomBar* Except) const {
+    return static_cast<int>(std::count_if(FBars.begin(), FBars.end(), [&](const TCustomBar* B) {
+        return B != Except && B->DockRow == Row;
+    }));
+}
+
+void TDock::OpenRow(int Row) {
+    for (TCustomBar* Bar : FBars)
+        if (Bar->DockRow >= Row)
+            ++Bar->DockRow;
+}
+
+void TDock::resizeEvent(QResizeEvent* Event) {
+    QWidget::resizeEvent(Event);
+    LayOutBars();
+    if (OnResize)
+        OnResize(this);
+}
+
+// ---- TCustomBar -------------------------------------------------------------------------
+
+TCustomBar::TCustomBar(QWidget* Owner) : QWidget(nullptr) {
+    if (!IsForm(Owner))
+        throw EInvalidOperation("Tool windows must be owned by a form");
+    FOwner = Owner;
+    FInactiveCaption = !TBarRegistry::ApplicationActive();
+    setFocusPolicy(Qt::NoFocus);
+    setAutoFillBackground(true);
+    Float();
+    TBarRegistry::Instance().RegisterBar(this);
+}
+
+TCustomBar::~TCustomBar() {
+    FSession.reset();
+    TBarRegistry::Instance().UnregisterBar(this);
+    if (FDockedTo)
+        FDockedTo->AddOrRemoveBar(false, this, false);
+}
+
+void TCustomBar::Float() {
+    setParent(FOwner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    move(FFloatLeft, FFloatTop);
+}
+
+void TCustomBar::SetParent(QWidget* Parent) {
+    TDock* Dock = dynamic_cast<TDock*>(Parent);
+    if (Parent && !Dock && Parent != FOwner)
+        throw EInvalidOperation(
+            "A tool window can only be placed on a TDock or directly on the form");
+    if (OnRecreating)
+        OnRecreating(this);
+    if (FDockedTo)
+        FDockedTo->AddOrRemoveBar(false, this, false);
+    FDockedTo = Dock;
+    if (Dock) {
+        setParent(Dock, Qt::Widget);
+        Dock->AddOrRemoveBar(true, this, FVisible || FDockChanging > 0);
+    } else if (Parent) {
+        Float();
+    } else {
+        setParent(nullptr);
+    }
+    FHidden = FDockedTo ? false : FHidden;
+    ApplyVisibility();
+    if (OnRecreated)
+        OnRecreated(this);
+}
+
+void TCustomBar::SetDockedTo(TDock* Dock) {
+    TDock* Old = FDockedTo;
+    if (Dock == Old) {
+        if (Dock)
+            Dock->LayOutBars();
+        return;
+    }
+    if (OnDockChanging)
+        OnDockChanging(this);
+    ++FDockChanging;
+    const TBarSize Size = OuterSizeAt(Dock);
+    ++FArranging;
+    resize(Size.Width, Size.Height);
+    --FArranging;
+    SetParent(Dock ? static_cast<QWidget*>(Dock) : FOwner.data());
+    Remeasure();
+    if (!Dock) {
+        KeepOnScreen(true);
+        TBarRegistry::Instance().UpdateVisibility(FOwner, TBarRegistry::ApplicationActive());
+    }
+    if (Old)
+        Old->LayOutBars();
+    --FDockChanging;
+    if (OnDockChanged)
+        OnDockChanged(this);
+}
+
+void TCustomBar::SetFullSize(bool Value) {
+    FFullSize = Value;
+    if (FDockedTo)
+        FDockedTo->LayOutBars();
+}
+
+void TCustomBar::SetCaption(const QString& Value) {
+    setWindowTitle(Value);
+    update();
+}
+
+void TCustomBar::setVisible(bool Visible) {
+    const bool Changed = Visible != FVisible;
+    FVisible = Visible;
+    ApplyVisibility();
+    if (!Changed || FDockChanging > 0)
+        return;
+    if (FDockedTo)
+        FDockedTo->AddOrRemoveBar(Visible, this, true);
+    if (OnVisibleChanged)
+        OnVisibleChanged(this);
+}
+
+void TCustomBar::ApplyVisibility() {
+    const bool Show = FVisible && !(FHidden && !FDockedTo);
+    if (Show != !isHidden())
+        QWidget::setVisible(Show);
+}
+
+void TCustomBar::SetHidden(bool Value) {
+    if (Value == FHidden)
+        return;
+    FHidden = Value;
+    ApplyVisibility();
+}
+
+void TCustomBar::SetInactiveCaption(bool Value) {
+    if (Value == FInactiveCaption)
+        return;
+    FInactiveCaption = Value;
+    update(); // one repaint, however many requests
+}
+
+void TCustomBar::SetClosePressed(bool Value) {
+    if (Value == FClosePressed)
+        return;
+    FClosePressed = Value;
+    update();
+}
+
+QMargins TCustomBar::FrameMargins() const {
+    if (FDockedTo) {
+        const int Handle = (DragHandle && FDockedTo->AllowDrag()) ? BarMetrics().DragHandle : 0;
+        const int B = BarMetrics().DockedBorder;
+        return FDockedTo->Vertical() ? QMargins(B, B + Handle, B, B)
+                                     : QMargins(B + Handle, B, B, B);
+    }
+    const int F = BarMetrics().FrameThickness;
+    return QMargins(F, F + BarMetrics().CaptionHeight, F, F);
+}
+
+QRect TCustomBar::CaptionRect() const {
+    const int F = BarMetrics().FrameThickness;
+    return QRect(F, F, width() - 2 * F, BarMetrics().CaptionHeight - 1);
+}
+
+QRect TCustomBar::CloseButtonRect() const {
+    if (FDockedTo || !CloseButton)
+        return {};
+    const QRect Caption = CaptionRect();
+    const int Side = Caption.height();
+    return QRect(Caption.right() - Side + 1, Caption.top(), Side, Side);
+}
+
+TBarSize TCustomBar::OuterSizeAt(TDock* Dock) {
+    const TBarSize Client = LayOutChildren(false, DockKindOf(this), Dock);
+    if (!Dock)
+        return FloatingOuterSize(Client, BarMetrics());
+    TBarSize Docked = DockedOuterSize(Client, Dock->Vertical(), DragHandle && Dock->AllowDrag());
+    if (FFullSize)
+        (Dock->Vertical() ? Docked.Height : Docked.Width) = Dock->ClientLength();
+    return Docked;
+}
+
+void TCustomBar::Remeasure() {
+    if (FUpdateCount > 0 || !parentWidget()) {
+        FPendingRemeasure = true;
+        return;
+    }
+    TBarSize Client = LayOutChildren(true, DockKindOf(this), FDockedTo);
+    const QMargins M = FrameMargins();
+    if (FDockedTo) {
+        const bool Vertical = FDockedTo->Vertical();
+        int& Across = Vertical ? Client.Width : Client.Height;
+        Across = std::max(Across, FDockedTo->RowThickness(DockRow, this));
+        if (FFullSize)
+            (Vertical ? Client.Height : Client.Width) =
+                FDockedTo->ClientLength() -
+                (Vertical ? M.top() + M.bottom() : M.left() + M.right());
+    }
+    const QSize Outer(Client.Width + M.left() + M.right(), Client.Height + M.top() + M.bottom());
+    if (Outer != size()) {
+        ++FArranging;
+        resize(Outer);
+        --FArranging;
+    }
+}
+
+void TCustomBar::EndUpdate() {
+    if (FUpdateCount > 0 && --FUpdateCount == 0 && FPendingRemeasure) {
+        FPendingRemeasure = false;
+        Remeasure();
+    }
+}
+
+void TCustomBar::SetFloatingPlace(TBarPoint Place) {
+    FFloatLeft = Place.X;
+    FFloatTop = Place.Y;
+    if (!FDockedTo && isWindow()) {
+        ++FArranging;
+        move(FFloatLeft, FFloatTop);
+        --FArranging;
+    }
+}
+
+void TCustomBar::KeepOnScreen(bool OnlyIfFullyOffscreen) {
+    if (FDockedTo)
+        return;
+    const TBarRect R =
+        korvid::KeepOnScreen(ToBarRect(geometry()), WorkAreaOf(this), OnlyIfFullyOffscreen);
+    SetFloatingPlace({R.Left, R.Top});
+}
+
+std::optional<TDockPosition> TCustomBar::DockedPosition() const {
+    if (!FDockedTo)
+        return std::nullopt;
+    return FDockedTo->Position();
+}
+
+TBarSession* TCustomBar::StartDrag(QPoint GlobalPress, bool Ctrl) {
+    FSession = std::make_unique<TDragSession>(this, GlobalPress, Ctrl);
+    grabMouse();
+    grabKeyboard();
+    return FSession.get();
+}
+
+TBarSession* TCustomBar::StartResize(QPoint GlobalPress, Qt::Edge Edge) {
+    FSession = std::make_unique<TResizeSession>(this, GlobalPress, Edge);
+    grabMouse();
+    grabKeyboard();
+    return FSession.get();
+}
+
+TBarSession* TCustomBar::StartClosePress() {
+    FSession = std::make_unique<TCloseSession>(this);
+    grabMouse();
+    grabKeyboard();
+    return FSession.get();
+}
+
+void TCustomBar::EndSession() {
+    releaseKeyboard();
+    releaseMouse();
+    FSession.reset();
+}
+
+std::optional<Qt::Edge> TCustomBar::FrameEdgeAt(QPoint P) const {
+    if (FDockedTo)
+        return std::nullopt;
+    const int F = BarMetrics().FrameThickness;
+    if (P.x() < F)
+        return Qt::LeftEdge;
+    if (P.x() >= width() - F)
+        return Qt::RightEdge;
+    if (P.y() < F)
+        return Qt::TopEdge;
+    if (P.y() >= height() - F)
+        return Qt::BottomEdge;
+    return std::nullopt;
+}
+
+bool TCustomBar::event(QEvent* Event) {
+    if (Event->type() == QEvent::UngrabMouse && FSession)
+        FSession->Cancel();
+    return QWidget::event(Event);
+}
+
+void TCustomBar::mousePressEvent(QMouseEvent* Event) {
+    const QPoint Global = Event->globalPosition().toPoint();
+    const bool Ctrl = Event->modifiers() & Qt::ControlModifier;
+    if (FSession) {
+        // Another button, or a left press during a session, ends it without a drop.
+        FSession->Cancel();
+        return;
+    }
+    if (Event->button() != Qt::LeftButton)
+        return;
+    if (!FDockedTo) {
+        raise();
+        if (ActivateParent && FOwner)
+            FOwner->activateWindow();
+        if (CloseButtonRect().contains(Event->position().toPoint())) {
+            StartClosePress();
+            return;
+        }
+        if (const auto Edge = FrameEdgeAt(Event->position().toPoint())) {
+            StartResize(Global, *Edge);
+            return;
+        }
+    } else if (!FDockedTo->AllowDrag()) {
+        return;
+    }
+    StartDrag(Global, Ctrl);
+}
+
+void TCustomBar::mouseMoveEvent(QMouseEvent* Event) {
+    if (FSession)
+        FSession->Move(Event->globalPosition().toPoint(), Event->modifiers() & Qt::ControlModifier);
+}
+
+void TCustomBar::mouseReleaseEvent(QMouseEvent* Event) {
+    if (FSession && Event->button() == Qt::LeftButton)
+        FSession->Release(Event->globalPosition().toPoint(),
+                          Event->modifiers() & Qt::ControlModifier);
+}
+
+void TCustomBar::mouseDoubleClickEvent(QMouseEvent* Event) {
+    if (FSession)
+        FSession->Cancel();
+    if (Event->button() != Qt::LeftButton)
+        return;
+    if (FDockedTo) {
+        if (FDockedTo->AllowDrag())
+            SetDockedTo(nullptr);
+        return;
+    }
+    const QPoint P = Event->position().toPoint();
+    if (CloseButtonRect().contains(P) || FrameEdgeAt(P) || !DefaultDock)
+        return;
+    DockRow = 0;
+    DockPos = -8; // sorts before every bar of the row
+    SetDockedTo(DefaultDock);
+}
+
+void TCustomBar::keyPressEvent(QKeyEvent* Event) {
+    if (!FSession)
+        return QWidget::keyPressEvent(Event);
+    if (Event->key() == Qt::Key_Escape)
+        FSession->Cancel();
+    else if (Event->key() == Qt::Key_Control)
+        FSession->CtrlChanged(true);
+}
+
+void TCustomBar::keyReleaseEvent(QKeyEvent* Event) {
+    if (FSession && Event->key() == Qt::Key_Control)
+        FSession->CtrlChanged(false);
+}
+
+void TCustomBar::closeEvent(QCloseEvent* Event) {
+    // A close request to a floating bar is meant for its form.
+    Event->ignore();
+    if (FOwner)
+        FOwner->close();
+}
+
+void TCustomBar::moveEvent(QMoveEvent* Event) {
+    QWidget::moveEvent(Event);
+    if (!FDockedTo && isWindow()) {
+        FFloatLeft = x();
+        FFloatTop = y();
+    }
+}
+
+void TCustomBar::resizeEvent(QResizeEvent* Event) {
+    QWidget::resizeEvent(Event);
+    if (OnResize)
+        OnResize(this);
+}
+
+void TCustomBar::paintEvent(QPaintEvent*) {
+    QPainter Painter(this);
+    if (FDockedTo)
+        PaintDockedFrame(Painter);
+    else
+        PaintFloatingFrame(Painter);
+    PaintClient(Painter);
+}
+
+void TCustomBar::PaintDockedFrame(QPainter& Painter) {
+    const QPalette& P = palette();
+    DrawRaisedEdge(Painter, rect(), P);
+    const QMargins M = FrameMargins();
+    if (M.left() + M.top() <= 4)
+        return;
+    const int W = width() - 4;
+    const int H = height() - 4;
+    // Two raised ridges make the drag handle.
+    for (const int Offset : {4, 7}) {
+        const QRect Ridge = FDockedTo->Vertical() ? QRect(2, Offset, W, 3) : QRect(Offset, 2, 3, H);
+        DrawRaisedEdge(Painter, Ridge, P);
+    }
+}
+
+void TCustomBar::PaintFloatingFrame(QPainter& Painter) {
+    const QPalette& P = palette();
+    DrawRaisedEdge(Painter, rect(), P);
+    const QRect Caption = CaptionRect();
+    const bool Active = !FInactiveCaption;
+    Painter.fillRect(Caption, Active ? P.color(QPalette::Active, QPalette::Highlight)
+                                     : P.color(QPalette::Inactive, QPalette::Dark));
+    QFont Font = font();
+    Font.setPixelSize(11);
+    Font.setWeight(QFont::Normal);
+    Painter.setFont(Font);
+    const QFontMetrics Metrics(Font);
+    QRect TextRect = Caption.adjusted(1, 0, -1, 0);
+    const QRect Close = CloseButtonRect();
+    if (!Close.isEmpty())
+        TextRect.setRight(Close.left() - 2);
+    const std::string Shown = ShortenCaption(
+        windowTitle().toStdString(), TextRect.width(), [&Metrics](const std::string& S) {
+            return Metrics.horizontalAdvance(QString::fromStdString(S));
+        });
+    Painter.setPen(Active ? P.color(QPalette::Active, QPalette::HighlightedText)
+                          : P.color(QPalette::Inactive, QPalette::Light));
+    Painter.drawText(TextRect, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextSingleLine,
+                     QString::fromStdString(Shown));
+    if (!Close.isEmpty()) {
+        if (FClosePressed) {
+            Painter.fillRect(Close, P.color(QPalette::Button));
+            Painter.setPen(P.color(QPalette::Dark));
+            Painter.drawRect(Close.adjusted(0, 0, -1, -1));
+        } else {
+            DrawRaisedEdge(Painter, Close, P);
+        }
+        Painter.setPen(P.color(QPalette::ButtonText));
+        const QRect Cross =
+            Close.adjusted(3, 3, -4, -4).translated(FClosePressed ? 1 : 0, FClosePressed ? 1 : 0);
+        Painter.drawLine(Cross.topLeft(), Cross.bottomRight());
+        Painter.drawLine(Cross.topRight(), Cross.bottomLeft());
+    }
+}
+
+// ---- TCustomCommandBar ------------------------------------------------------------------
+
+TCustomCommandBar::TCustomCommandBar(QWidget* Owner) : TCustomBar(Owner) {
+    Remeasure();
+}
+
+std::vector<TBarItem> TCustomCommandBar::Items(std::vector<QWidget*>* Widgets) const {
+    std::vector<TBarItem> Result;
+    // Children in the order they were put on the bar.
+    for (QObject* Object : children()) {
+        auto* W = qobject_cast<QWidget*>(Object);
+        if (!W || W->isHidden() || W->isWindow())
+            continue;
+        TBarItem Item;
+        if (const auto* Sep = dynamic_cast<const TCommandBarSeparator*>(W)) {
+            Item.Separator = true;
+            Item.SizeHorz = Sep->SizeHorz();
+            Item.SizeVert = Sep->SizeVert();
+            Item.Blank = Sep->Blank();
+        } else {
+            Item.Size = {W->width(), W->height()};
+        }
+        Result.push_back(Item);
+        if (Widgets)
+            Widgets->push_back(W);
+    }
+    return Result;
+}
+
+int TCustomCommandBar::MeasureThickness(int DockKind) const {
+    return korvid::MeasureThickness(Items(nullptr), DockKind);
+}
+
+TBarSize TCustomCommandBar::LayOutChildren(bool CanMoveControls, int, TDock* DockingTo) {
+    std::vector<QWidget*> Widgets;
+    const auto List = Items(&Widgets);
+    const int Kind = DockingTo ? (DockingTo->Vertical() ? 2 : 1) : 0;
+    int Cross = korvid::MeasureThickness(List, Kind);
+    if (DockingTo && DockingTo == DockedTo())
+        Cross = DockingTo->RowThickness(DockRow, this);
+    const TBarLayout Layout = LayOutBar(List, Kind, DockingTo != nullptr, Cross, FloatRightX);
+    if (CanMoveControls) {
+        FLineBreaks = Layout.LineBreaks;
+        const QMargins M = FrameMargins();
+        for (std::size_t I = 0; I < Widgets.size(); ++I)
+            Widgets[I]->setGeometry(ToQRect(Layout.Places[I]).translated(M.left(), M.top()));
+        update();
+    }
+    return Layout.ClientSize;
+}
+
+std::vector<TBarSize> TCustomCommandBar::FloatingOuterSizes() const {
+    std::vector<TBarSize> Sizes = FloatingSizes(Items(nullptr));
+    for (auto& S : Sizes)
+        S = FloatingOuterSize(S, BarMetrics());
+    return Sizes;
+}
+
+void TCustomCommandBar::ResizeStart(Qt::Edge) {
+    FSizing = FloatingOuterSizes();
+    FSizingWrap = FloatRightX;
+}
+
+void TCustomCommandBar::ResizeStep(Qt::Edge Edge, TBarRect& Rect) {
+    if (FSizing.empty())
+        return;
+    const bool Horizontal = Edge == Qt::LeftEdge || Edge == Qt::RightEdge;
+    const auto Extent = [Horizontal](const TBarSize& S) { return Horizontal ? S.Width : S.Height; };
+    const int Wanted = Horizontal ? Rect.Width() : Rect.Height();
+    const int Current = Horizontal ? width() : height();
+    std::vector<std::size_t> Order(FSizing.size());
+    for (std::size_t I = 0; I < Order.size(); ++I)
+        Order[I] = I;
+    std::stable_sort(Order.begin(), Order.end(), [&](std::size_t A, std::size_t B) {
+        return Extent(FSizing[A]) < Extent(FSizing[B]);
+    });
+    std::size_t Chosen = Order.front();
+    if (Wanted >= Current) {
+        Chosen = Order.back();
+        for (const std::size_t I : Order)
+            if (Extent(FSizing[I]) >= Wanted) {
+                Chosen = I;
+                break;
+            }
+    } else {
+        for (auto It = Order.rbegin(); It != Order.rend(); ++It)
+            if (Extent(FSizing[*It]) <= Wanted) {
+                Chosen = *It;
+                break;
+            }
+    }
+    const TBarSize S = FSizing[Chosen];
+    if (Edge == Qt::LeftEdge)
+        Rect.Left = Rect.Right - S.Width;
+    else
+        Rect.Right = Rect.Left + S.Width;
+    if (Edge == Qt::TopEdge)
+        Rect.Top = Rect.Bottom - S.Height;
+    else
+        Rect.Bottom = Rect.Top + S.Height;
+    FSizingWrap = Chosen == 0 ? 0 : S.Width - 2 * BarMetrics().FrameThickness;
+}
+
+void TCustomCommandBar::ResizeEnd(bool Accepted) {
+    if (Accepted)
+        FloatRightX = FSizingWrap;
+    FSizing.clear();
+    Remeasure();
+}
+
+void TCustomCommandBar::PaintClient(QPainter& Painter) {
+    if (DockedTo())
+        return;
+    const QMargins M = FrameMargins();
+    for (const auto& Break : FLineBreaks) {
+        if (Break.Blank)
+            continue;
+        const int Y = M.top() + Break.Top;
+        const int X0 = M.left() + 1;
+        const int X1 = width() - M.right() - 1;
+        Painter.setPen(palette().color(QPalette::Dark));
+        Painter.drawLine(X0, Y - 4, X1, Y - 4);
+        Painter.setPen(palette().color(QPalette::Light));
+        Painter.drawLine(X0, Y - 3, X1, Y - 3);
+    }
+}
+
+// ---- TCommandBarSeparator ---------------------------------------------------------------
+
+TCommandBarSeparator::TCommandBarSeparator(QWidget* Parent) : QWidget(nullptr) {
+    if (!dynamic_cast<TCustomCommandBar*>(Parent))
+        throw EInvalidOperation("TCommandBarSeparator can only be placed on a TCommandBar");
+    // Presses fall through to the bar, so bars can be dragged by their separators.
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setParent(Parent);
+    show();
+    static_cast<TCustomCommandBar*>(Parent)->Remeasure();
+}
+
+void TCommandBarSeparator::SetBlank(bool Value) {
+    FBlank = Value;
+    update();
+}
+
+void TCommandBarSeparator::SetSizeHorz(int Value) {
+    FSizeHorz = std::max(1, Value);
+    static_cast<TCustomBar*>(parentWidget())->Remeasure();
+}
+
+void TCommandBarSeparator::SetSizeVert(int Value) {
+    FSizeVert = std::max(1, Value);
+    static_cast<TCustomBar*>(parentWidget())->Remeasure();
+}
+
+void TCommandBarSeparator::paintEvent(QPaintEvent*) {
+    auto* Bar = dynamic_cast<TCustomCommandBar*>(parentWidget());
+    if (!Bar || FBlank)
+        return;
+    QPainter Painter(this);
+    const bool Vertical = DockKindOf(Bar) == 2;
+    if (Vertical) {
+        const int Mid = height() / 2;
+        Painter.setPen(palette().color(QPalette::Dark));
+        Painter.drawLine(0, Mid - 1, width() - 1, Mid - 1);
+        Painter.setPen(palette().color(QPalette::Light));
+        Painter.drawLine(0, Mid, width() - 1, Mid);
+    } else {
+        const int Mid = width() / 2;
+        Painter.setPen(palette().color(QPalette::Dark));
+        Painter.drawLine(Mid - 1, 0, Mid - 1, height() - 1);
+        Painter.setPen(palette().color(QPalette::Light));
+        Painter.drawLine(Mid, 0, Mid, height() - 1);
+    }
+}
+
+} // namespace korvid

@@ -1,0 +1,78 @@
+// Draws the fixed small icons of the file trees and writes them, with a resource collection
+// file that lists them, into the folder named on the command line.
+#include "ui/glyphs/GlyphCanvas.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <functional>
+#include <string>
+#include <vector>
+
+using namespace korvid::glyphs;
+
+namespace {
+
+struct TIcon {
+    std::string Name;
+    std::function<void(TCanvas&)> Draw;
+};
+
+// In the order of the list's fixed indexes.
+std::vector<TIcon> Icons() {
+    return {
+        {"X_FOLDERICON", [](TCanvas& C) { C.Folder(1, 3, false); }},
+        {"X_REFILLFOLDERICON",
+         [](TCanvas& C) {
+             C.Folder(1, 3, false);
+             // A round arrow: the folder is read again whenever it opens.
+             C.Bits(8, 7,
+                    {"..###...", ".#...#..", "#...###.", "#....#..", "#.......", ".#...#..",
+                     "..###..."},
+                    Green);
+         }},
+        {"X_VOLUMEICON",
+         [](TCanvas& C) {
+             C.Floppy(1, 1);
+             C.Text("P", 12, 10, Red);
+         }},
+        {"X_TEXTICON", [](TCanvas& C) { C.Page(3, 1, 12, 14); }},
+        {"X_UNTYPEDICON", [](TCanvas& C) { C.Page(3, 1, 12, 14, false); }},
+        {"X_NOSUCHICON",
+         [](TCanvas& C) {
+             C.Page(3, 1, 12, 14, false);
+             C.Cross(8, 9, 5, Red);
+         }},
+    };
+}
+
+// The background colour becomes transparent: these icons sit on any tree background.
+bool Save(const TCanvas& Canvas, const QDir& Folder, const std::string& Name) {
+    QImage Image = Canvas.Image().convertToFormat(QImage::Format_ARGB32);
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X)
+            if ((Image.pixel(X, Y) & 0xFFFFFFu) == Back)
+                Image.setPixel(X, Y, 0u);
+    return Image.save(Folder.filePath(QString::fromStdString(Name + ".png")), "PNG");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication App(argc, argv);
+    if (argc != 2)
+        return 2;
+    QDir Folder(QString::fromLocal8Bit(argv[1]));
+    if (!Folder.mkpath("."))
+        return 1;
+
+    std::vector<std::string> Names;
+    for (const TIcon& Icon : Icons()) {
+        TCanvas Canvas;
+        Icon.Draw(Canvas);
+        if (!Save(Canvas, Folder, Icon.Name))
+            return 1;
+        Names.push_back(Icon.Name);
+    }
+
+    return WriteResourceCollection(Folder, "icons", Names) ? 0 : 1;
+}
