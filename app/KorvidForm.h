@@ -403,6 +403,8 @@ private:
     bool FDestroying = false;
     bool FClosing = false;
     bool FTabSetOpening = false;
+    // Set while the debugger opens a source: a missing one is passed over without a message.
+    bool FQuietOpen = false;
     std::vector<std::string>* FListTarget = nullptr;
     QWidget* FStartupTab = nullptr;
     QWidget* FMainCompileTab = nullptr;

@@ -16,7 +16,8 @@ struct TEditorText {
 class TDebuggerHost {
 public:
     virtual ~TDebuggerHost() = default;
-    // Reads a file by the open-file rules (so "vol>FILE" names work); no lines when it cannot.
+    // Reads a file by the open-file rules (so "vol>FILE" names work) without a tab or a message;
+    // no lines when it cannot.
     virtual void LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target) = 0;
     // The full "volume>file" name of an open tab whose file in a volume is InnerName, or empty.
     virtual std::string FindOpenVolumeFile(const std::string& InnerName) const = 0;
@@ -24,6 +25,7 @@ public:
     virtual std::optional<TEditorText> ActiveEditorText() const = 0;
     virtual void OpenTextInNewTab(const std::string& Caption, const std::string& Text) = 0;
     virtual bool IsFileOpenInTab(const std::string& Name) const = 0;
+    // Opens a file in a tab as the user's open does, but shows nothing when it cannot be opened.
     virtual void OpenSourceFile(const std::string& Name) = 0;
     // The option to open the map's first source after a load.
     virtual bool OpenSourceOnLoad() const = 0;
