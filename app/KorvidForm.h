@@ -343,6 +343,8 @@ public:
     bool IsFileOpenInTab(const std::string& Name) const override;
     void OpenSourceFile(const std::string& Name) override;
     bool OpenSourceOnLoad() const override { return FOptions.OpenSourceOnConnect; }
+    void BeginBusy() override;
+    void EndBusy() override;
 
     // Tells the user that the tool's command is not built yet.
     void NotSupportedYet(int Tool);

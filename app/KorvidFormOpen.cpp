@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -587,6 +588,14 @@ std::optional<TEditorText> TKorvidForm::ActiveEditorText() const {
 
 bool TKorvidForm::IsFileOpenInTab(const std::string& Name) const {
     return FindTabOfFile(Name) != nullptr;
+}
+
+void TKorvidForm::BeginBusy() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TKorvidForm::EndBusy() {
+    QGuiApplication::restoreOverrideCursor();
 }
 
 void TKorvidForm::OpenSourceFile(const std::string& Name) {

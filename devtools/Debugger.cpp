@@ -21,12 +21,30 @@ std::vector<std::string> TDebugger::CurrentSources() const {
     return Names;
 }
 
+namespace {
+
+class TBusy {
+public:
+    explicit TBusy(TDebuggerHost& Host) : FHost(Host) { FHost.BeginBusy(); }
+    ~TBusy() { FHost.EndBusy(); }
+    TBusy(const TBusy&) = delete;
+    TBusy& operator=(const TBusy&) = delete;
+
+private:
+    TDebuggerHost& FHost;
+};
+
+} // namespace
+
 void TDebugger::LoadMapFile(const std::string& FileName) {
-    std::vector<std::string> Lines;
-    FHost.LoadFileIntoEditor(FileName, Lines);
-    auto Map = std::make_unique<TMapModel>();
-    ParseMapLines(*Map, Lines, FHost);
-    FMap = std::move(Map);
+    {
+        const TBusy Busy(FHost);
+        std::vector<std::string> Lines;
+        FHost.LoadFileIntoEditor(FileName, Lines);
+        auto Map = std::make_unique<TMapModel>();
+        ParseMapLines(*Map, Lines, FHost);
+        FMap = std::move(Map);
+    }
     FHost.RefreshDebuggingControls();
     FHost.RebuildStructureTree();
     if (FHost.OpenSourceOnLoad() && !FMap->FirstSource.empty() &&

@@ -29,6 +29,9 @@ public:
     virtual void OpenSourceFile(const std::string& Name) = 0;
     // The option to open the map's first source after a load.
     virtual bool OpenSourceOnLoad() const = 0;
+    // The hourglass while a map is read and parsed; every Begin is followed by one End.
+    virtual void BeginBusy() {}
+    virtual void EndBusy() {}
     // Hooks run after the debugger's state or map changed.
     virtual void RefreshDebuggingControls() {}
     virtual void RebuildStructureTree() {}

@@ -1,5 +1,6 @@
 #include "FormFixture.h"
 
+#include <QGuiApplication>
 #include <QTabWidget>
 
 #include <fstream>
@@ -21,6 +22,7 @@ TEST_F(DebuggerMap, ReloadReadsTheMapThroughTheWindow) {
     EXPECT_FALSE(Window.Debugger().MapLoaded());
     Window.Debugger().ReloadMapFile(MapName);
     EXPECT_EQ(Window.TabCount(), Tabs);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr); // the hourglass went
     EXPECT_TRUE(Window.Debugger().MapLoaded());
     EXPECT_EQ(Window.Debugger().MapTitle(), "Demo");
     ASSERT_NE(Window.Debugger().FindProcOffset("DEMO", 1, 0), nullptr);

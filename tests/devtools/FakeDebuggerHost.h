@@ -19,8 +19,11 @@ public:
     std::vector<std::pair<std::string, std::string>> NewTabs;
     std::vector<std::string> OpenedSources;
     int Refreshes = 0;
+    int Busy = 0;
+    bool ReadWhileBusy = false;
 
     void LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target) override {
+        ReadWhileBusy = Busy > 0;
         const auto Found = Files.find(Name);
         Target = Found == Files.end() ? std::vector<std::string>{} : Found->second;
     }
@@ -40,6 +43,8 @@ public:
     }
     void OpenSourceFile(const std::string& Name) override { OpenedSources.push_back(Name); }
     bool OpenSourceOnLoad() const override { return OpenSource; }
+    void BeginBusy() override { ++Busy; }
+    void EndBusy() override { --Busy; }
     void RefreshDebuggingControls() override { ++Refreshes; }
 };
 

@@ -109,7 +109,15 @@ TEST_F(MapLoader, SaysWhyAMapDidNotLoad) {
         EXPECT_EQ(Debugger.MapTitle(), Case.Title);
         EXPECT_FALSE(Debugger.MapLoaded());
         EXPECT_EQ(Debugger.FindProcOffset("DEMO", 1, 0), nullptr);
+        EXPECT_EQ(Host.Busy, 0);
     }
+}
+
+TEST_F(MapLoader, ShowsTheHourglassWhileReading) {
+    LoadDemo();
+    EXPECT_TRUE(Host.ReadWhileBusy);
+    EXPECT_EQ(Host.Busy, 0);
+    EXPECT_TRUE(Debugger.MapLoaded());
 }
 
 TEST_F(MapLoader, SkipsProcedureAndNameListNumbersOutOfRange) {
