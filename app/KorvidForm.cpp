@@ -74,10 +74,9 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FServices.History = std::make_unique<TFileHistory>();
     if (!FServices.Favourites)
         FServices.Favourites = std::make_unique<TEmptyFavouritesTree>();
-    if (!FServices.Debugger)
-        FServices.Debugger = std::make_unique<TUnconnectedDebugger>();
     if (!FServices.Search)
         FServices.Search = MakeSearchDialogs(*this);
+    FDebugger = std::make_unique<TDebugger>(*this);
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);

@@ -2,6 +2,8 @@
 
 #include "app/DocumentEditor.h"
 #include "app/MainWindowServices.h"
+#include "devtools/Debugger.h"
+#include "devtools/DebuggerHost.h"
 #include "foundation/FileReader.h"
 #include "platform/MemoryInfo.h"
 #include "workspace/KorvidOptions.h"
@@ -105,7 +107,7 @@ std::unique_ptr<TDebuggerCommands> MakeDebuggerCommands(TKorvidForm& Form);
 std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 
 // The main window: the document tabs and everything that lives as long as the program.
-class TKorvidForm : public QMainWindow, public TMainWindowCommands {
+class TKorvidForm : public QMainWindow, public TMainWindowCommands, public TDebuggerHost {
 public:
     static constexpr int StatusPanelCount = 9;
     static constexpr int MaximumLineLength = 4096;
@@ -121,7 +123,7 @@ public:
     QTabWidget* Tabs() const { return FTabs; }
     int TabCount() const;
     QWidget* NewTab(const std::string& Caption);
-    void OpenTextInNewTab(const std::string& Caption, const std::string& Text);
+    void OpenTextInNewTab(const std::string& Caption, const std::string& Text) override;
     bool CloseTab();
     bool CanCloseActiveTab();
     void CloseStartupTab();
@@ -137,7 +139,7 @@ public:
     // ---- Opening ----
     void OpenFile(const std::string& Name, bool ReadOnly, const std::string& AltName);
     // Reads a file by the open-file rules into Target instead of a tab; no messages.
-    void LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target);
+    void LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target) override;
     void OpenTabSet(const std::string& FileName);
     void OpenFilesInFolder(const std::string& Folder, const std::string& Types);
     void OpenDroppedFiles(std::vector<std::string> Names, bool Ctrl);
@@ -149,7 +151,7 @@ public:
     void ReopenCommandClick(int Rank);
     QWidget* FindTabOfFile(const std::string& Name) const;
     bool ActivateTabOfFile(const std::string& Name);
-    std::string FindOpenVolumeFile(const std::string& InnerName) const;
+    std::string FindOpenVolumeFile(const std::string& InnerName) const override;
     QWidget* MainCompileTab() const { return FMainCompileTab; }
 
     // ---- Saving ----
@@ -191,7 +193,7 @@ public:
     QWidget*& SearchResultTab() { return FSearchResultTab; }
     THistoryService& History() const { return *FServices.History; }
     TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
-    TDebuggerService& Debugger() const { return *FServices.Debugger; }
+    TDebugger& Debugger() const { return *FDebugger; }
     TSearchService& Search() const { return *FServices.Search; }
     QMenu* ReopenMenu() const { return FReopenMenu; }
     void BuildHistoryMenu();
@@ -367,6 +369,14 @@ public:
     void SubversionDiff(TSubversionTarget Target) override;
     void EditGoToLastError() override;
 
+    // ---- What the debugger asks of the window ----
+    std::optional<TEditorText> ActiveEditorText() const override;
+    bool IsFileOpenInTab(const std::string& Name) const override;
+    void OpenSourceFile(const std::string& Name) override;
+    bool OpenSourceOnLoad() const override { return FOptions.OpenSourceOnConnect; }
+    void BeginBusy() override;
+    void EndBusy() override;
+
     // Tells the user that the tool's command is not built yet.
     void NotSupportedYet(int Tool);
 
@@ -415,6 +425,7 @@ private:
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebuggerCommands> FDebuggerCommands;
+    std::unique_ptr<TDebugger> FDebugger;
 
     QTabWidget* FTabs = nullptr;
     std::array<QLabel*, StatusPanelCount> FStatusPanels{};
@@ -437,6 +448,8 @@ private:
     bool FDestroying = false;
     bool FClosing = false;
     bool FTabSetOpening = false;
+    // Set while the debugger opens a source: a missing one is passed over without a message.
+    bool FQuietOpen = false;
     std::vector<std::string>* FListTarget = nullptr;
     QWidget* FStartupTab = nullptr;
     QWidget* FMainCompileTab = nullptr;

@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -213,11 +214,15 @@ bool TKorvidForm::ChooseTabForOpen(const std::string& Name, bool& MakeTab) {
 void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::string& AltName,
                                std::vector<std::string>* Target) {
     std::error_code Error;
+    const bool ListMode = Target != nullptr;
+    // Reading lines for a caller, or opening on the debugger's behalf, shows nothing: a file that
+    // cannot be opened is simply not opened.
+    const bool Quiet = ListMode || FQuietOpen;
     if (!Name.empty() && !IsVolumePath(Name) && fs::is_directory(Name, Error)) {
-        Search().ShowSearchFolderDialog(Name);
+        if (!Quiet)
+            Search().ShowSearchFolderDialog(Name);
         return;
     }
-    const bool ListMode = Target != nullptr;
     const auto Volume = ParseVolumePath(Name);
     if (Volume) {
         if (!ReadOnly)
@@ -242,7 +247,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     // Whether the file is there is settled before any open document is touched. Only regular
     // files are read: a FIFO would wait for a writer and a device may never end.
     if (!fs::is_regular_file(Volume ? fs::path(Volume->VolumeFile) : fs::path(Name), Error)) {
-        if (!ListMode)
+        if (!Quiet)
             ShowUnableToOpenMessage(Name, FOptions.UnopenableFileMessage);
         UpdateCommandStates();
         return;
@@ -250,7 +255,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
 
     const bool ReadsDiskFile =
         !Volume && !(FOptions.PSystemAware && LowerExtension(Name) == ".code");
-    if (ReadsDiskFile && RefuseTooLarge(Name, FOpen.AvailableMemory, ListMode)) {
+    if (ReadsDiskFile && RefuseTooLarge(Name, FOpen.AvailableMemory, Quiet)) {
         UpdateCommandStates();
         return;
     }
@@ -353,7 +358,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
         }
     } catch (const EFileOpenError&) {
         Abandon();
-        if (!ListMode)
+        if (!Quiet)
             ShowUnableToOpenMessage(Name, FOptions.UnopenableFileMessage);
         UpdateCommandStates();
         return;
@@ -393,7 +398,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     SetFileReadOnly(Editor, ReadOnly || Lines.TextWasCut);
     Editor->SetModified(!AltName.empty());
     Editor->FileTime = Volume ? QDateTime::currentMSecsSinceEpoch() : FileDateTime(Name);
-    Debugger().MarkBreakpointsInEditor(*Editor);
+    Debugger().MarkBreakpointsInEditor(Editor->FileName);
     Editor->MoveCaretTo(1, 1);
     History().AddToHistory(Name);
     UpdateCaption(Name);
@@ -568,6 +573,38 @@ std::string TKorvidForm::FindOpenVolumeFile(const std::string& InnerName) const 
                 return Editor->FileName;
         }
     return {};
+}
+
+} // namespace korvid
+
+namespace korvid {
+
+std::optional<TEditorText> TKorvidForm::ActiveEditorText() const {
+    const TDocumentEditor* Editor = ActiveEditor();
+    if (!Editor)
+        return std::nullopt;
+    return TEditorText{Editor->FileName, Editor->Paragraphs()};
+}
+
+bool TKorvidForm::IsFileOpenInTab(const std::string& Name) const {
+    return FindTabOfFile(Name) != nullptr;
+}
+
+void TKorvidForm::BeginBusy() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void TKorvidForm::EndBusy() {
+    QGuiApplication::restoreOverrideCursor();
+}
+
+void TKorvidForm::OpenSourceFile(const std::string& Name) {
+    FQuietOpen = true;
+    struct TRestore {
+        bool& Quiet;
+        ~TRestore() { Quiet = false; }
+    } Restore{FQuietOpen};
+    OpenFile(Name, false, {});
 }
 
 } // namespace korvid

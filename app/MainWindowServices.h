@@ -64,34 +64,6 @@ public:
     void SaveFavourites(std::string&) override {}
 };
 
-// The debugger as the main window consults it.
-class TDebuggerService {
-public:
-    virtual ~TDebuggerService() = default;
-    virtual bool IsConnected() const = 0;
-    virtual std::string StatusText() const = 0;
-    // Whether the file is one of the current sources of the debugged module.
-    virtual bool IsCurrentSource(const std::string& FileName) const = 0;
-    virtual void SourceChanged() = 0;
-    virtual void MarkBreakpointsInEditor(TDocumentEditor& Editor) = 0;
-    virtual void HideEvaluationHint() = 0;
-    virtual void SetHintFont(const std::string& Name, int Size) = 0;
-    virtual void UpdateDebuggingControls() = 0;
-};
-
-// A debugger that is never connected and has no map.
-class TUnconnectedDebugger : public TDebuggerService {
-public:
-    bool IsConnected() const override { return false; }
-    std::string StatusText() const override { return {}; }
-    bool IsCurrentSource(const std::string&) const override { return false; }
-    void SourceChanged() override {}
-    void MarkBreakpointsInEditor(TDocumentEditor&) override {}
-    void HideEvaluationHint() override {}
-    void SetHintFont(const std::string&, int) override {}
-    void UpdateDebuggingControls() override {}
-};
-
 // The find and folder-search dialogs as the main window reaches them.
 class TSearchService {
 public:
@@ -116,7 +88,6 @@ public:
 struct TMainWindowServices {
     std::unique_ptr<THistoryService> History;
     std::unique_ptr<TFavouritesService> Favourites;
-    std::unique_ptr<TDebuggerService> Debugger;
     std::unique_ptr<TSearchService> Search;
 };
 

@@ -47,7 +47,8 @@ protected:
     void TearDown() override {
         Form.reset();
         for (const auto& Shown : Unexpected.Shown())
-            ADD_FAILURE() << "unexpected dialog: " << Shown.Caption;
+            ADD_FAILURE() << "unexpected dialog: " << Shown.Caption
+                          << (Shown.Message ? ": " + Shown.Message->Text : std::string());
     }
 
     TKorvidForm& MakeForm(std::vector<TDocumentView> Views = {}, bool StartingUp = false) {

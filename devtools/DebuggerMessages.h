@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string_view>
+
+namespace korvid {
+
+// The map status texts: shown when a breakpoint cannot be placed.
+inline constexpr std::string_view MapLoadedStatus = "Map file is loaded";
+inline constexpr std::string_view MapNotOpenedStatus = "The map file could not be opened";
+inline constexpr std::string_view MapUnknownFormatStatus = "The map file has an unknown format";
+inline constexpr std::string_view MapFirstSectionStatus =
+    "The first section of the map file could not be parsed";
+inline constexpr std::string_view PascalSourceNotOpenStatus = "The Pascal source is not open";
+inline constexpr std::string_view MapNotParsedStatus = "The map file could not be parsed";
+
+// The map titles: shown at the structure tree's root.
+inline constexpr std::string_view BadMapTitle = "** Bad map **";
+inline constexpr std::string_view NoSuchMapTitle = "** No such map **";
+inline constexpr std::string_view NoSourceTitle = "** No source **";
+inline constexpr std::string_view WrongSourceTitle = "** Wrong source **";
+inline constexpr std::string_view PascalTitle = "(Pascal)";
+
+inline constexpr std::string_view ParsedMapCaption = "Parsed Map File";
+inline constexpr std::string_view ProcOffsetNotFoundText = "[??? ProcOffset not found]";
+
+} // namespace korvid
