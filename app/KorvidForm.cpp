@@ -8,6 +8,7 @@
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
+#include "workspace/SearchFolderForm.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/ToolIndexes.h"
 
@@ -500,6 +501,10 @@ bool TKorvidForm::FormCloseQuery() {
 }
 
 void TKorvidForm::closeEvent(QCloseEvent* Event) {
+    if (StopSearchForClose()) {
+        Event->ignore();
+        return;
+    }
     if (!FExiting && OnCloseMinimizes && OnCloseMinimizes(*this)) {
         Event->ignore();
         MinimizeMainWindow();
