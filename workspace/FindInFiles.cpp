@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -54,20 +56,45 @@ std::string MatchCount(int Count) {
     return std::to_string(Count) + (Count == 1 ? " match" : " matches");
 }
 
+// Windows-1252 upper case as a table: the copy of every candidate line goes through it.
+const std::array<char, 256>& UpperTable() {
+    static const std::array<char, 256> Table = [] {
+        std::array<char, 256> T{};
+        for (int C = 0; C < 256; ++C)
+            T[std::size_t(C)] = char(UpCase1252(static_cast<unsigned char>(C)));
+        return T;
+    }();
+    return Table;
+}
+
 // A source of lines from a disk file read in blocks, cut by the opener's rules.
 class TBlockLineReader {
 public:
     static constexpr std::size_t BlockSize = 1024 * 1024;
 
-    TBlockLineReader(const std::function<void(std::string_view)>& Line,
-                     const std::function<void()>& Progress)
-        : FLine(Line), FProgress(Progress) {}
+    TBlockLineReader(const TLineSink& Line, const TLinePrefilter* Filter)
+        : FLine(Line), FFilter(Filter && !Filter->Term.empty() ? Filter : nullptr) {
+        if (!FFilter)
+            return;
+        // Horspool's shifts, over the raw bytes: a letter shifts as its other case does.
+        const std::string& Term = FFilter->Term;
+        const std::size_t N = Term.size();
+        FShift.fill(N);
+        const std::array<char, 256>& Upper = UpperTable();
+        for (std::size_t I = 0; I + 1 < N; ++I) {
+            for (int C = 0; C < 256; ++C) {
+                const bool Same =
+                    FFilter->FoldCase ? Upper[std::size_t(C)] == Term[I] : char(C) == Term[I];
+                if (Same)
+                    FShift[std::size_t(C)] = N - 1 - I;
+            }
+        }
+    }
 
     // Feeds the text of a block; false once a NUL has ended the text.
     bool Feed(std::string_view Block) {
         if (const std::size_t Nul = Block.find('\0'); Nul != std::string_view::npos) {
             Take(Block.substr(0, Nul));
-            FEnded = true;
             return false;
         }
         Take(Block);
@@ -76,13 +103,49 @@ public:
 
     void Finish() {
         if (FHeld)
-            Emit(FPartial);
+            Emit(FPartial, true);
     }
 
     bool Utf8 = false;
 
 private:
+    // Where the term occurs next at or after Pos in the block (folded when case is ignored);
+    // the block's size when it does not.
+    std::size_t NextHit(std::size_t Pos) const {
+        const std::string& Term = FFilter->Term;
+        const std::size_t N = Term.size();
+        const std::size_t Size = FView.size();
+        const unsigned char* Data = reinterpret_cast<const unsigned char*>(FView.data());
+        const std::array<char, 256>& Upper = UpperTable();
+        const bool Fold = FFilter->FoldCase;
+        const char Last = Term[N - 1];
+        while (Pos + N <= Size) {
+            const unsigned char End = Data[Pos + N - 1];
+            if ((Fold ? Upper[End] : char(End)) == Last) {
+                std::size_t I = 0;
+                if (Fold) {
+                    while (I + 1 < N && Upper[Data[Pos + I]] == Term[I])
+                        ++I;
+                } else {
+                    while (I + 1 < N && char(Data[Pos + I]) == Term[I])
+                        ++I;
+                }
+                if (I + 1 == N)
+                    return Pos;
+            }
+            Pos += FShift[End];
+        }
+        return Size;
+    }
+
     void Take(std::string_view Block) {
+        // Lines of the block in which the term cannot occur skip the match rules.
+        const bool Filtering = FFilter && !Utf8;
+        std::size_t Hit = 0;
+        if (Filtering) {
+            FView = Block;
+            Hit = NextHit(0);
+        }
         std::size_t Pos = 0;
         if (FSkipLf && !Block.empty()) {
             if (Block[0] == '\n')
@@ -104,9 +167,15 @@ private:
             const std::string_view Piece(Begin, End);
             if (FHeld) {
                 FPartial.append(Piece);
-                Emit(FPartial);
+                Emit(FPartial, true);
             } else {
-                Emit(Piece);
+                bool MayMatch = true;
+                if (Filtering) {
+                    if (Hit < Pos)
+                        Hit = NextHit(Pos);
+                    MayMatch = Hit < Pos + End;
+                }
+                Emit(Piece, MayMatch);
             }
             Pos += End + 1;
             if (Begin[End] == '\r') {
@@ -120,30 +189,31 @@ private:
         }
     }
 
-    void Emit(std::string_view Line) {
+    void Emit(std::string_view Line, bool MayMatch) {
         if (Utf8)
             Line = Utf8ToAnsiView(Line, FDecoded);
         if (Line.size() <= SearchedLineLength) {
-            FLine(Line);
+            FLine(Line, MayMatch);
         } else {
             // Long lines are rare: cut them exactly as the opener does.
             TBinaryStrings Pieces;
             Pieces.SetText(Line);
             Pieces.SplitLongLines(SearchedLineLength);
             for (const std::string& Piece : Pieces.Lines())
-                FLine(Piece);
+                FLine(Piece, MayMatch);
         }
         FPartial.clear();
         FHeld = false;
     }
 
-    const std::function<void(std::string_view)>& FLine;
-    const std::function<void()>& FProgress;
+    const TLineSink& FLine;
+    const TLinePrefilter* FFilter;
+    std::array<std::size_t, 256> FShift{};
+    std::string_view FView;
     std::string FPartial;
     std::string FDecoded;
     bool FHeld = false;
     bool FSkipLf = false;
-    bool FEnded = false;
 };
 
 class TFd {
@@ -184,7 +254,10 @@ class TSearch {
 public:
     TSearch(const TFindSettings& Settings, const TFindHooks& Hooks)
         : FSettings(Settings), FHooks(Hooks), FMatcher(Settings),
-          FContext(std::clamp(Settings.ContextLines, 0, 5)), FLastPump(TClock::now()) {}
+          FContext(std::clamp(Settings.ContextLines, 0, 5)), FLastPump(TClock::now()) {
+        FFilter.Term = FMatcher.PrefilterTerm();
+        FFilter.FoldCase = !Settings.MatchCase;
+    }
 
     TFindResults Run(const std::vector<TVolume*>& Volumes, const std::vector<std::string>& Files);
 
@@ -213,13 +286,14 @@ private:
 
     // Per file: lines go through Line; matches are held until the file ends.
     void BeginFile(std::string DisplayName, std::string Path);
-    void Line(std::string_view Text);
+    void Line(std::string_view Text, bool MayMatch = true);
     void EndFile();
     void ReportVolumeError(const std::string& Message);
 
     const TFindSettings& FSettings;
     const TFindHooks& FHooks;
     TLineMatcher FMatcher;
+    TLinePrefilter FFilter;
     const int FContext;
     std::vector<std::string> FExtensions;
     std::string FFolder;
@@ -404,9 +478,10 @@ void TSearch::SearchDiskFile(const std::string& Path, const std::string& Display
         return;
     }
     BeginFile(DisplayName, Path);
-    const std::function<void(std::string_view)> Each = [this](std::string_view L) { Line(L); };
+    const TLineSink Each = [this](std::string_view L, bool MayMatch) { Line(L, MayMatch); };
     const std::function<void()> Progress = [this] { MaybePump(); };
-    ReadFileLines(Path, FHooks.PasswordPrompt, Each, Progress);
+    ReadFileLines(Path, FHooks.PasswordPrompt, Each, Progress,
+                  FFilter.Term.empty() ? nullptr : &FFilter);
     EndFile();
 }
 
@@ -443,7 +518,7 @@ void TSearch::BeginFile(std::string DisplayName, std::string Path) {
     FFirstOpen = 0;
 }
 
-void TSearch::Line(std::string_view Text) {
+void TSearch::Line(std::string_view Text, bool MayMatch) {
     ++FLineNumber;
     if (FContext > 0) {
         for (std::size_t I = FFirstOpen; I < FMatches.size(); ++I)
@@ -452,7 +527,7 @@ void TSearch::Line(std::string_view Text) {
         while (FFirstOpen < FMatches.size() && int(FMatches[FFirstOpen].After.size()) == FContext)
             ++FFirstOpen;
     }
-    if (FMatcher.Matches(Text)) {
+    if (MayMatch && FMatcher.Matches(Text)) {
         TMatch Match(FDisplayName, FPath, FLineNumber, std::string(Text));
         for (auto It = FRecent.rbegin(); It != FRecent.rend(); ++It)
             Match.Before.push_back(*It);
@@ -591,13 +666,15 @@ TLineMatcher::TLineMatcher(const TFindSettings& Settings) : FSettings(Settings) 
 std::string_view TLineMatcher::CompareCopy(std::string_view Line) {
     if (FPlain)
         return Line;
-    FCopy.clear();
-    FCopy.reserve(Line.size());
+    FCopy.resize(Line.size());
+    const std::array<char, 256>& Upper = UpperTable();
+    std::size_t Out = 0;
     for (const char C : Line) {
         if (FSettings.IgnoreUnderscores && C == '_')
             continue;
-        FCopy += FSettings.MatchCase ? C : char(UpCase1252(static_cast<unsigned char>(C)));
+        FCopy[Out++] = FSettings.MatchCase ? C : Upper[static_cast<unsigned char>(C)];
     }
+    FCopy.resize(Out);
     return FCopy;
 }
 
@@ -616,6 +693,44 @@ bool TLineMatcher::Accepts(std::size_t P, std::string_view Copy) const {
     return true;
 }
 
+std::string TLineMatcher::PrefilterTerm() const {
+    if (FEmptyTerm || FSettings.IgnoreUnderscores)
+        return {};
+    return FTerm;
+}
+
+bool TLineMatcher::ContainsFolded(std::string_view Line) const {
+    const std::size_t N = FTerm.size();
+    if (Line.size() < N)
+        return false;
+    const std::array<char, 256>& Upper = UpperTable();
+    const char* Data = Line.data();
+    const std::size_t Last = Line.size() - N;
+    // The next place of the first letter in each case, each found by one vectorised look.
+    const auto Next = [&](char C, std::size_t From) {
+        const void* Hit = From <= Last ? std::memchr(Data + From, C, Last + 1 - From) : nullptr;
+        return Hit ? std::size_t(static_cast<const char*>(Hit) - Data) : Last + 1;
+    };
+    const char First = FTerm.front();
+    const char Lower = char(LowCase1252(static_cast<unsigned char>(First)));
+    std::size_t AtUpper = Next(First, 0);
+    std::size_t AtLower = Lower == First ? Last + 1 : Next(Lower, 0);
+    for (;;) {
+        const std::size_t P = std::min(AtUpper, AtLower);
+        if (P > Last)
+            return false;
+        if (P == AtUpper)
+            AtUpper = Next(First, P + 1);
+        else
+            AtLower = Next(Lower, P + 1);
+        std::size_t I = 1;
+        while (I < N && Upper[static_cast<unsigned char>(Data[P + I])] == FTerm[I])
+            ++I;
+        if (I == N)
+            return true;
+    }
+}
+
 bool TLineMatcher::Matches(std::string_view Line) {
     if (FEmptyTerm) {
         if (FSettings.Location == 6)
@@ -624,13 +739,13 @@ bool TLineMatcher::Matches(std::string_view Line) {
     }
     if (FTerm.empty())
         return false;
-    // A quick look for the term's first letter in either case spares the copy of most lines.
+    // Ignoring case, a look for the term in the line itself spares the copy of most lines.
     if (!FPlain && !FSettings.IgnoreUnderscores) {
-        const unsigned char First = static_cast<unsigned char>(FTerm.front());
-        const unsigned char Lower = LowCase1252(First);
-        if (Line.find(char(First)) == std::string_view::npos &&
-            (Lower == First || Line.find(char(Lower)) == std::string_view::npos))
-            return false;
+        const bool Contains = ContainsFolded(Line);
+        // Without rules to test, holding the term is the match.
+        if (!Contains ||
+            (!FSettings.WholeWords && FSettings.Location == 0 && !FSettings.QuotedOnly))
+            return Contains;
     }
     const std::string_view Copy = CompareCopy(Line);
     // Every candidate is tested on the unchanged copy, the next one found after it.
@@ -645,27 +760,31 @@ bool TLineMatcher::Matches(std::string_view Line) {
 // ---- Reading ----------------------------------------------------------------------------------
 
 bool ReadFileLines(const std::string& FileName, const TPasswordPrompt& Prompt,
-                   const std::function<void(std::string_view Line)>& Line,
-                   const std::function<void()>& Progress) {
+                   const TLineSink& Line, const std::function<void()>& Progress,
+                   const TLinePrefilter* Filter) {
     const TFd File(::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
     if (File.Get() < 0)
         return false;
     struct stat Info {};
     if (::fstat(File.Get(), &Info) != 0 || !S_ISREG(Info.st_mode))
         return false;
-    std::string Block(TBlockLineReader::BlockSize, '\0');
-    long N = ReadSome(File.Get(), Block.data(), Block.size());
+    // One block buffer for the whole run, never cleared: most files fit in it whole.
+    thread_local const std::unique_ptr<char[]> Buffer =
+        std::make_unique_for_overwrite<char[]>(TBlockLineReader::BlockSize);
+    const std::string_view Block(Buffer.get(), TBlockLineReader::BlockSize);
+    char* const Data = Buffer.get();
+    long N = ReadSome(File.Get(), Data, Block.size());
     if (N < 0)
         return false;
-    std::string_view First(Block.data(), std::size_t(N));
+    std::string_view First(Data, std::size_t(N));
     if (StartsWithEncryptedMarker(First)) {
         // Encrypted text is deciphered whole, as the opener does.
         std::string Bytes(First);
         for (;;) {
-            N = ReadSome(File.Get(), Block.data(), Block.size());
+            N = ReadSome(File.Get(), Data, Block.size());
             if (N <= 0)
                 break;
-            Bytes.append(Block.data(), std::size_t(N));
+            Bytes.append(Data, std::size_t(N));
         }
         TBinaryStrings Lines;
         if (Prompt)
@@ -677,10 +796,10 @@ bool ReadFileLines(const std::string& FileName, const TPasswordPrompt& Prompt,
             return false;
         Lines.SplitLongLines(SearchedLineLength);
         for (const std::string& L : Lines.Lines())
-            Line(L);
+            Line(L, true);
         return true;
     }
-    TBlockLineReader Reader(Line, Progress);
+    TBlockLineReader Reader(Line, Filter);
     static constexpr std::string_view Mark = "\xEF\xBB\xBF";
     if (First.starts_with(Mark)) {
         Reader.Utf8 = true;
@@ -690,10 +809,10 @@ bool ReadFileLines(const std::string& FileName, const TPasswordPrompt& Prompt,
     while (More && std::size_t(N) == Block.size()) {
         if (Progress)
             Progress();
-        N = ReadSome(File.Get(), Block.data(), Block.size());
+        N = ReadSome(File.Get(), Data, Block.size());
         if (N < 0)
             break;
-        More = Reader.Feed(std::string_view(Block.data(), std::size_t(N)));
+        More = Reader.Feed(std::string_view(Data, std::size_t(N)));
     }
     Reader.Finish();
     return N >= 0;

@@ -64,10 +64,14 @@ public:
     bool Matches(std::string_view Line);
     // The empty term is searched only for whole lines.
     bool Searchable() const { return FEmptyTerm || !FTerm.empty(); }
+    // The term as the raw text of a matching line must hold it, folded to upper case when
+    // case is ignored; empty when no such test holds (underscores ignored, empty term).
+    std::string PrefilterTerm() const;
 
 private:
     bool Accepts(std::size_t P, std::string_view Copy) const;
     std::string_view CompareCopy(std::string_view Line);
+    bool ContainsFolded(std::string_view Line) const;
 
     const TFindSettings& FSettings;
     std::string FTerm;
@@ -107,11 +111,19 @@ TFindResults FindInFiles(const std::vector<TVolume*>& Volumes,
                          const std::vector<std::string>& Files, const TFindSettings& Settings,
                          const TFindHooks& Hooks);
 
-// Reads a disk file's lines by the opener's rules, a block at a time. Each line is handed to
-// Line (a view valid for that call); answers false when the file could not be read or its
-// password was refused. Progress is called after each MiB read.
+// Lets the reader tell lines that cannot hold Term: a look over each block read.
+struct TLinePrefilter {
+    std::string Term;
+    bool FoldCase = false;
+};
+// Told each line (a view valid for that call) and whether the prefilter let it through.
+using TLineSink = std::function<void(std::string_view Line, bool MayMatch)>;
+
+// Reads a disk file's lines by the opener's rules, a block at a time, and hands each to Line;
+// answers false when the file could not be read or its password was refused. Progress is
+// called after each MiB read.
 bool ReadFileLines(const std::string& FileName, const TPasswordPrompt& Prompt,
-                   const std::function<void(std::string_view Line)>& Line,
-                   const std::function<void()>& Progress = {});
+                   const TLineSink& Line, const std::function<void()>& Progress = {},
+                   const TLinePrefilter* Filter = nullptr);
 
 } // namespace korvid

@@ -299,7 +299,7 @@ protected:
     TLines Read(const fs::path& File, const TPasswordPrompt& Prompt = {}) {
         TLines Lines;
         EXPECT_TRUE(ReadFileLines(File.string(), Prompt,
-                                  [&Lines](std::string_view L) { Lines.emplace_back(L); }));
+                                  [&Lines](std::string_view L, bool) { Lines.emplace_back(L); }));
         return Lines;
     }
     TLines Opened(const fs::path& File, const TPasswordPrompt& Prompt = {}) {
