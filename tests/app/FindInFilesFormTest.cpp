@@ -1,9 +1,13 @@
 #include "FormFixture.h"
 
+#include "psystem/MajorVolume.h"
+#include "psystem/Volume.h"
+#include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTabWidget>
 
 namespace korvid::test {
@@ -166,6 +170,52 @@ TEST_F(TFindInFilesTest, SearchResultToolsMoveBetweenResultsAndFiles) {
     EXPECT_EQ(CurrentFile(), Expected[0].first);
     EXPECT_FALSE(ToolEnabled(T::EditGoBack));
     EXPECT_FALSE(ToolEnabled(T::EditGoToSearchResult));
+}
+
+TEST_F(TFindInFilesTest, TheDialogFindsOpensAllAndUnpacksTheFolder) {
+    MakeForm();
+    MakeTree();
+    TSearchFolderForm& Dialog = Form->SearchFolderForm();
+    const auto Fill = [&](const char* Text, const char* Extensions) {
+        return ActOn<TSearchFolderForm>([this, Text, Extensions](TSearchFolderForm& D) {
+            D.SetFolder(Tree());
+            D.TextEdit()->setText(Text);
+            D.ExtensionsEdit()->setText(Extensions);
+        });
+    };
+    {
+        TScriptedModals Modals;
+        Modals.Then(Fill("foo", "txt")).Press("Find");
+        ToolList().Items(T::EditFindInFolder)->Execute();
+        EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"Find: foo"}));
+    }
+    {
+        TScriptedModals Modals;
+        Modals.Then(Fill("", "txt")).Press("Open &All");
+        Form->ShowSearchFolderDialog(Tree());
+        EXPECT_EQ(Form->TabCount(), 3) << "a.txt and b.txt opened";
+    }
+    {
+        ASSERT_TRUE(CreateVolumeFile(Dir / "T/work.vol", "WORK", 40));
+        TMajorVolume(Dir / "T/work.vol", true).SaveTextFile("NOTE.TEXT", {"hello"}, false);
+        std::string Asked;
+        Dialog.BrowseFolder = [&](const std::string& Title, const std::string& Start) {
+            Asked = Title + "|" + Start;
+            return std::optional<std::string>((Dir / "out").string());
+        };
+        TScriptedModals Modals;
+        Modals.Press("Unpac&k...");
+        Form->ShowSearchFolderDialog(Tree());
+        EXPECT_EQ(Asked, "Select Folder to Unpack Into|" + Tree());
+        EXPECT_TRUE(std::filesystem::exists(Dir / "out/Work/Note.txt"));
+    }
+    {
+        TScriptedModals Modals;
+        Modals.Press("L&ocate...").Press("OK");
+        Form->ShowSearchFolderDialog(Tree());
+        ASSERT_EQ(Modals.Shown().size(), 2u);
+        EXPECT_EQ(Modals.Last().Message->Text, "Locating files is not supported yet.");
+    }
 }
 
 TEST_F(TFindInFilesTest, CompilerLinesNameTheirFileAndLine) {
