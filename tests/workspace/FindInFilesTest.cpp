@@ -234,7 +234,6 @@ protected:
         EXPECT_TRUE(CreateVolumeFile(Path, Name, 200));
         TMajorVolume V(Path, true);
         EXPECT_TRUE(V.SaveTextFile("ONE.TEXT", {"foo one", "two"}, false));
-        EXPECT_TRUE(V.SaveTextFile("NOTES.DATA", {"foo"}, false) || true);
         EXPECT_TRUE(V.CopyFileTo(0, "SUB", 40, V));
         TSubvolume Sub(V, "SUB.SVOL");
         EXPECT_TRUE(Sub.SaveTextFile("INNER.TEXT", {"x", "the foo"}, false));
