@@ -173,7 +173,16 @@ public:
     virtual bool WordWrap() const = 0;
     virtual bool ShowsParagraphMarks() const = 0;
     virtual bool IsBookmarkSet(int Number) const = 0;
+    // ---- Search results ----
+    // A results document's section entries: Name (the file that opens) from the line after Line.
+    virtual void AddSectionName(const std::string& Name, int Line) = 0;
     virtual bool HasSectionNames() const = 0;
+    // The name of the last entry before Line; empty when there is none.
+    virtual std::string GetSectionNameForLine(int Line) const = 0;
+    // The caret's paragraph, 1-based.
+    virtual int CaretLine() const = 0;
+    // Set by the writers of a search-results document.
+    bool SearchResults = false;
     virtual int TabSize() const = 0;
     virtual void SetExtraLineSpacing(int Pixels) = 0;
     virtual void SetUpdatesSuspended(bool Suspended) = 0;

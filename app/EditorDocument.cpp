@@ -266,6 +266,19 @@ bool TEditorDocument::HasSectionNames() const {
     return FEditor->HasSectionNames();
 }
 
+void TEditorDocument::AddSectionName(const std::string& Name, int Line) {
+    FEditor->AddSectionName(Name, Line);
+}
+
+std::string TEditorDocument::GetSectionNameForLine(int Line) const {
+    return FEditor->GetSectionNameForLine(Line);
+}
+
+int TEditorDocument::CaretLine() const {
+    int Column = 0;
+    return LineToPara(FEditor->Editor().GetCaretPosition(Column));
+}
+
 int TEditorDocument::TabSize() const {
     return FEditor->Editor().TabSize();
 }

@@ -72,7 +72,10 @@ public:
     bool WordWrap() const override;
     bool ShowsParagraphMarks() const override;
     bool IsBookmarkSet(int Number) const override;
+    void AddSectionName(const std::string& Name, int Line) override;
     bool HasSectionNames() const override;
+    std::string GetSectionNameForLine(int Line) const override;
+    int CaretLine() const override;
     int TabSize() const override;
     void SetExtraLineSpacing(int Pixels) override;
     void SetUpdatesSuspended(bool Suspended) override;

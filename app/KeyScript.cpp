@@ -1,15 +1,26 @@
 #include "app/KeyScript.h"
 
 #include "app/KorvidForm.h"
+#include "foundation/TextFileWriter.h"
+#include "ui/BrowseFolder.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
+#include <QSpinBox>
+#include <QTimer>
 
 #include <cstdlib>
 #include <fstream>
+#include <memory>
+#include <vector>
 
 // Qt's own first step of delivering a key: the shortcut override, then the shortcut map.
 Q_GUI_EXPORT bool qt_sendShortcutOverrideEvent(QObject* o, ulong timestamp, int k,
@@ -21,17 +32,21 @@ namespace korvid {
 namespace {
 
 // Where the window system sends a key: the open popup, else the widget with the keyboard
-// focus, else the active window; nowhere when no window of the program is active.
-QWidget* KeyTarget() {
+// focus (in a modal dialog, its control), else the active document or window.
+QWidget* KeyTarget(TKorvidForm& Form) {
     if (QWidget* Popup = QApplication::activePopupWidget())
         return Popup->focusWidget() ? Popup->focusWidget() : Popup;
+    if (QWidget* Modal = QApplication::activeModalWidget())
+        return Modal->focusWidget() ? Modal->focusWidget() : Modal;
     if (QWidget* Focus = QApplication::focusWidget())
         return Focus;
+    if (TDocumentEditor* Editor = Form.ActiveEditor())
+        return Editor->focusWidget() ? Editor->focusWidget() : Editor;
     return QApplication::activeWindow();
 }
 
-void Press(int Key, Qt::KeyboardModifiers Modifiers, const QString& Text) {
-    QPointer<QWidget> Target = KeyTarget();
+void Press(TKorvidForm& Form, int Key, Qt::KeyboardModifiers Modifiers, const QString& Text) {
+    QPointer<QWidget> Target = KeyTarget(Form);
     if (!Target)
         return;
     if (!qt_sendShortcutOverrideEvent(Target, 0, Key, Modifiers, Text)) {
@@ -39,7 +54,7 @@ void Press(int Key, Qt::KeyboardModifiers Modifiers, const QString& Text) {
         QApplication::sendEvent(Target, &Down);
     }
     // The key may have moved the focus or closed the window it was typed into.
-    Target = KeyTarget();
+    Target = KeyTarget(Form);
     if (!Target)
         return;
     QKeyEvent Up(QEvent::KeyRelease, Key, Modifiers, Text);
@@ -53,37 +68,156 @@ void WaitUntilActive(QWidget& Window) {
         QApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
-// The active document's lines, each ended by a line feed, for the script's caller to compare.
-void WriteActiveDocument(const TKorvidForm& Form, const std::string& Path) {
-    std::ofstream File(Path, std::ios::binary | std::ios::trunc);
-    if (const TDocumentEditor* Editor = Form.ActiveEditor())
-        for (const std::string& Line : Editor->Paragraphs())
-            File << Line << '\n';
+QString PlainCaption(QString Caption) {
+    Caption.remove('&');
+    if (Caption.endsWith(':'))
+        Caption.chop(1);
+    return Caption.trimmed();
 }
+
+// The open dialog, else the main window.
+QWidget& Surface(TKorvidForm& Form) {
+    if (QWidget* Modal = QApplication::activeModalWidget())
+        return *Modal;
+    return Form;
+}
+
+QAbstractButton* FindButton(QWidget& Surface, const QString& Caption) {
+    for (QAbstractButton* B : Surface.findChildren<QAbstractButton*>())
+        if (B->isVisible() && PlainCaption(B->text()) == Caption)
+            return B;
+    return nullptr;
+}
+
+void Click(TKorvidForm& Form, const QString& Caption) {
+    if (QAbstractButton* B = FindButton(Surface(Form), Caption))
+        B->click();
+}
+
+void Set(TKorvidForm& Form, const QString& Caption, const QString& Value) {
+    QWidget& Where = Surface(Form);
+    if (QAbstractButton* B = FindButton(Where, Caption)) {
+        if (B->isCheckable())
+            B->setChecked(Value == "on");
+        return;
+    }
+    for (QLabel* Label : Where.findChildren<QLabel*>()) {
+        if (PlainCaption(Label->text()) != Caption || !Label->buddy())
+            continue;
+        QWidget* Control = Label->buddy();
+        if (auto* Edit = qobject_cast<QLineEdit*>(Control)) {
+            Edit->setText(Value);
+        } else if (auto* Spin = qobject_cast<QSpinBox*>(Control)) {
+            Spin->setValue(Value.toInt());
+        } else if (auto* Combo = qobject_cast<QComboBox*>(Control)) {
+            const int Index = Combo->findText(Value);
+            if (Index >= 0)
+                Combo->setCurrentIndex(Index);
+            else if (Combo->isEditable())
+                Combo->setEditText(Value);
+        }
+        return;
+    }
+}
+
+void Choose(const QString& Path) {
+    QWidget* Modal = QApplication::activeModalWidget();
+    if (auto* Files = qobject_cast<QFileDialog*>(Modal)) {
+        Files->selectFile(Path);
+        static_cast<QDialog*>(Files)->accept();
+    } else if (auto* Folders = dynamic_cast<TBrowseFolderDialog*>(Modal)) {
+        Folders->SelectPath(Path.toStdString());
+        Folders->accept();
+    }
+}
+
+void Write(TKorvidForm& Form, const std::string& Path) {
+    std::string Text;
+    if (TDocumentEditor* Editor = Form.ActiveEditor()) {
+        const std::vector<std::string> Lines = Editor->Paragraphs();
+        for (std::size_t I = 0; I < Lines.size(); ++I)
+            Text += (I ? "\r\n" : "") + Lines[I];
+    }
+    std::ofstream(Path, std::ios::binary) << Text;
+}
+
+// Runs the steps one per turn of the event loop; it deletes itself after the last.
+class TScriptRunner : public QObject {
+public:
+    TScriptRunner(TKorvidForm& Form, std::vector<std::string> Steps)
+        : QObject(&Form), FForm(&Form), FSteps(std::move(Steps)) {}
+
+    void Schedule(int Delay = 0) {
+        QTimer::singleShot(Delay, this, [this] { Step(); });
+    }
+
+private:
+    void Step() {
+        if (!FForm)
+            return;
+        // A search lets events run: the next step waits until its tab is there.
+        if (FForm->Searching()) {
+            Schedule(10);
+            return;
+        }
+        if (FNext >= FSteps.size()) {
+            deleteLater();
+            return;
+        }
+        const std::string Line = FSteps[FNext++];
+        // Scheduled first, so that the steps go on inside a dialog this one opens.
+        int Delay = 0;
+        if (Line.rfind("wait ", 0) == 0)
+            Delay = std::atoi(Line.c_str() + 5);
+        Schedule(Delay);
+        Run(Line);
+    }
+
+    void Run(const std::string& Line) {
+        TKorvidForm& Form = *FForm;
+        const auto Argument = [&Line](std::size_t Skip) {
+            return QString::fromStdString(Line.substr(Skip));
+        };
+        if (Line.rfind("type ", 0) == 0) {
+            for (const QChar Char : Argument(5))
+                Press(Form, Char.toUpper().unicode(), Qt::NoModifier, QString(Char));
+        } else if (Line.rfind("key ", 0) == 0) {
+            const QKeySequence Sequence(Argument(4));
+            if (!Sequence.isEmpty())
+                Press(Form, Sequence[0].key(), Sequence[0].keyboardModifiers(), {});
+        } else if (Line.rfind("click ", 0) == 0) {
+            Click(Form, PlainCaption(Argument(6)));
+        } else if (Line.rfind("set ", 0) == 0) {
+            const QString Rest = Argument(4);
+            const int Arrow = Rest.indexOf(" => ");
+            if (Arrow >= 0)
+                Set(Form, PlainCaption(Rest.left(Arrow)), Rest.mid(Arrow + 4));
+        } else if (Line.rfind("choose ", 0) == 0) {
+            Choose(Argument(7));
+        } else if (Line.rfind("write ", 0) == 0) {
+            Write(Form, Line.substr(6));
+        } else if (Line == "close") {
+            Form.close();
+        }
+    }
+
+    QPointer<TKorvidForm> FForm;
+    std::vector<std::string> FSteps;
+    std::size_t FNext = 0;
+};
 
 } // namespace
 
 void RunKeyScript(TKorvidForm& Form, const std::string& FileName) {
     std::ifstream File(FileName);
-    WaitUntilActive(Form);
-    std::string Line;
-    while (std::getline(File, Line)) {
+    std::vector<std::string> Steps;
+    for (std::string Line; std::getline(File, Line);) {
         if (!Line.empty() && Line.back() == '\r')
             Line.pop_back();
-        if (Line.rfind("type ", 0) == 0) {
-            for (const QChar Char : QString::fromStdString(Line.substr(5)))
-                Press(Char.toUpper().unicode(), Qt::NoModifier, QString(Char));
-        } else if (Line.rfind("key ", 0) == 0) {
-            const QKeySequence Sequence(QString::fromStdString(Line.substr(4)));
-            if (!Sequence.isEmpty())
-                Press(Sequence[0].key(), Sequence[0].keyboardModifiers(), {});
-        } else if (Line.rfind("write ", 0) == 0) {
-            WriteActiveDocument(Form, Line.substr(6));
-        } else if (Line == "close") {
-            Form.close();
-        }
-        QApplication::processEvents();
+        Steps.push_back(Line);
     }
+    WaitUntilActive(Form);
+    (new TScriptRunner(Form, std::move(Steps)))->Schedule();
 }
 
 void RunKeyScriptFromEnvironment(TKorvidForm& Form) {

@@ -6,10 +6,16 @@ namespace korvid {
 
 class TKorvidForm;
 
-// Plays a script of key presses into the program as the window system would deliver them (to
-// the widget with the keyboard focus), for tests that drive the program from outside. One step a
-// line: "type <text>" types the text, "key <sequence>" presses a key such as "Ctrl+S", "close"
-// closes the main window, "write <path>" writes the active document's lines to a file.
+// Plays a script into the program as a user would, for tests that drive the program from
+// outside. One step a line, one step per turn of the event loop, so that steps go on inside a
+// modal dialog:
+//   type <text>        types the text            key <sequence>   presses a key such as "Ctrl+S"
+//   click <caption>    clicks a button           set <caption> => <text|on|off>
+//   choose <path>      answers an open or save dialog, or the folder picker
+//   write <path>       writes the active document's lines joined by CR LF
+//   wait <ms>          waits                     close            closes the main window
+// Keys go to the focused widget (in an open dialog, its control), else the active document.
+// Captions are compared without their "&" and a trailing ":".
 void RunKeyScript(TKorvidForm& Form, const std::string& FileName);
 
 // The script named by the environment variable KORVID_KEY_SCRIPT, when it is set.

@@ -9,6 +9,7 @@
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
+#include "workspace/SearchFolderForm.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/ToolIndexes.h"
 #include "workspace/ToolbarList.h"
@@ -517,6 +518,10 @@ bool TKorvidForm::FormCloseQuery() {
 }
 
 void TKorvidForm::closeEvent(QCloseEvent* Event) {
+    if (StopSearchForClose()) {
+        Event->ignore();
+        return;
+    }
     if (!FExiting && OnCloseMinimizes && OnCloseMinimizes(*this)) {
         Event->ignore();
         MinimizeMainWindow();

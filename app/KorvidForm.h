@@ -30,6 +30,8 @@ class QTimer;
 namespace korvid {
 
 class TSaveDialog;
+class TSearchFolderForm;
+class TVolume;
 class TOpenDialog;
 class TDock;
 class TCustomBar;
@@ -169,6 +171,20 @@ public:
     void UpdateTabCaptions();
     void SaveCommandLines(std::string& FileName);
     TSaveDialog& SaveDialog() const { return *FSaveDialog; }
+
+    // ---- Searching ----
+    // Lists every line holding Text in a "Find: Text" tab: the files when given, else the
+    // volumes, else the folder tree. Does nothing while another search runs.
+    void FindInFiles(const std::vector<TVolume*>& Volumes, const std::vector<std::string>& Files,
+                     int Location, int ContextLines, bool IgnoreUnderscores, bool QuotedOnly,
+                     bool WholeWords, bool MatchCase, const std::string& Text,
+                     const std::string& Extensions, const std::string& Folder);
+    void ShowSearchFolderDialog(const std::string& Folder);
+    TSearchFolderForm& SearchFolderForm();
+    // Set while a search walks; Esc clears it.
+    bool Searching() const { return FSearching; }
+    // Run at each pump of a search's walk (tests stop it from here).
+    std::function<void(TKorvidForm&)> OnSearchPump;
 
     // ---- Command states and status bar ----
     void UpdateCommandStates();
@@ -407,6 +423,9 @@ private:
                       std::vector<std::string>* Target);
     bool ChooseTabForOpen(const std::string& Name, bool& NewTab);
     void UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen);
+    // A close asked for during a search stops it; the window closes once the walk returned.
+    bool StopSearchForClose();
+    bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     void CreateDocks(QWidget* Tabs);
     TDock* DockOfIndex(int Index) const;
@@ -426,6 +445,10 @@ private:
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebuggerCommands> FDebuggerCommands;
     std::unique_ptr<TDebugger> FDebugger;
+    std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
+    bool FSearching = false;
+    bool FCloseAfterSearch = false;
+    bool FShowNoMatchesMessage = true;
 
     QTabWidget* FTabs = nullptr;
     std::array<QLabel*, StatusPanelCount> FStatusPanels{};

@@ -407,24 +407,12 @@ void TKorvidForm::EditGoToLastEdit() {
     NotSupportedYet(T::EditGoToLastEdit);
 }
 
-void TKorvidForm::EditGoToSearchResult(bool Straight) {
-    NotSupportedYet(Straight ? T::EditGoStraightToSearchResult : T::EditGoToSearchResult);
-}
-
-void TKorvidForm::EditGoBack() {
-    NotSupportedYet(T::EditGoBack);
-}
-
 void TKorvidForm::EditApplyChanges() {
     NotSupportedYet(T::EditApplyChanges);
 }
 
 void TKorvidForm::EditDeleteWord() {
     NotSupportedYet(T::EditDeleteWord);
-}
-
-void TKorvidForm::EditFindInFolder() {
-    NotSupportedYet(T::EditFindInFolder);
 }
 
 void TKorvidForm::FileBrowseVolume() {
@@ -517,10 +505,6 @@ void TKorvidForm::DebugFindInCurrentSources() {
     NotSupportedYet(T::DebugFindInCurrentSources);
 }
 
-void TKorvidForm::EditGoToAdjacentSearchResult(bool Next) {
-    NotSupportedYet(Next ? T::EditGoToNextSearchResult : T::EditGoToPreviousSearchResult);
-}
-
 void TKorvidForm::FormatAsComment() {
     NotSupportedYet(T::FormatAsComment);
 }
@@ -580,13 +564,13 @@ private:
     TKorvidForm& FForm;
 };
 
-// The find dialogs, until they are built: opening a folder waits for the folder search.
-class TSearchNotBuiltYet : public TSearchService {
+// The window's own search dialogs; the Find dialog holds no search yet.
+class TWindowSearchDialogs : public TSearchService {
 public:
-    explicit TSearchNotBuiltYet(TKorvidForm& Form) : FForm(Form) {}
+    explicit TWindowSearchDialogs(TKorvidForm& Form) : FForm(Form) {}
     bool CanRepeatSearch() const override { return false; }
-    void ShowSearchFolderDialog(const std::string&) override {
-        FForm.NotSupportedYet(T::EditFindInFolder);
+    void ShowSearchFolderDialog(const std::string& Folder) override {
+        FForm.ShowSearchFolderDialog(Folder);
     }
 
 private:
@@ -600,7 +584,7 @@ std::unique_ptr<TDebuggerCommands> MakeDebuggerCommands(TKorvidForm& Form) {
 }
 
 std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form) {
-    return std::make_unique<TSearchNotBuiltYet>(Form);
+    return std::make_unique<TWindowSearchDialogs>(Form);
 }
 
 } // namespace korvid

@@ -74,16 +74,6 @@ public:
     virtual void ShowSearchFolderDialog(const std::string& Folder) = 0;
 };
 
-// Search dialogs that never held a search; a folder asked for is only remembered.
-class TNoSearchDialogs : public TSearchService {
-public:
-    bool CanRepeatSearch() const override { return false; }
-    void ShowSearchFolderDialog(const std::string& Folder) override {
-        FoldersAsked.push_back(Folder);
-    }
-    std::vector<std::string> FoldersAsked;
-};
-
 // What the main window is made with; each service missing is given its stand-in.
 struct TMainWindowServices {
     std::unique_ptr<THistoryService> History;

@@ -332,6 +332,15 @@ std::string OpeningFileProgressText(std::string_view FileName, int Percent) {
                              {FileName, Number(Percent)});
 }
 
+std::string SearchingProgressText(int Files, int Matches) {
+    return FormatMessageText("Searching: %1 files, %2 matches. Press Esc to stop.",
+                             {Number(Files), Number(Matches)});
+}
+
+void ShowLocateNotSupportedMessage() {
+    ShowOk("Korvid", "Locating files is not supported yet.", TMessageIcon::Information);
+}
+
 void ShowDamagedFileMessage(std::string_view FileName, int Line) {
     ShowOk("Open",
            FormatMessageText("\"%1\" is damaged from line %2 on. Korvid has opened the lines "

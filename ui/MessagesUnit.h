@@ -70,6 +70,8 @@ void ShowFileTooLargeMessage(std::string_view FileName, std::uint64_t Needed,
                              std::uint64_t Available);
 // The status bar while FileName is read: Percent of it is in, and Esc stops the open.
 std::string OpeningFileProgressText(std::string_view FileName, int Percent);
+std::string SearchingProgressText(int Files, int Matches);
+void ShowLocateNotSupportedMessage();
 // The document holds only part of FileName, so it is not saved over that file.
 void ShowCutFileNotSavedMessage(std::string_view FileName);
 // Code is the shell's start result; -1 stands for an empty command line.

@@ -54,7 +54,6 @@ TEST_F(DebuggerMap, AMapThatCannotBeReadShowsNothing) {
         EXPECT_EQ(Window.Debugger().MapTitle(), "** No such map **");
     }
     EXPECT_EQ(Window.TabCount(), Tabs);
-    EXPECT_TRUE(Search->FoldersAsked.empty());
 }
 
 // With "open the map's first source" on, a source that is there opens in a tab; one that is not

@@ -28,7 +28,6 @@ protected:
     TScopedRegistryStore Store{Dir / "registry"};
     // A dialog no test step expected is closed at once and counted here.
     TScriptedModals Unexpected;
-    TNoSearchDialogs* Search = nullptr;
     std::unique_ptr<TKorvidForm> Form;
     // The local time the window stamps into files.
     QDateTime Now{QDate(2024, 3, 5), QTime(14, 7, 9)};
@@ -57,9 +56,6 @@ protected:
         Setup.MakeEditor = [](QWidget* Parent) { return new TPlainTextEditor(Parent); };
         if (!Views.empty())
             Setup.Views = std::make_unique<TListedViewCatalogue>(std::move(Views));
-        auto SearchDialogs = std::make_unique<TNoSearchDialogs>();
-        Search = SearchDialogs.get();
-        Setup.Services.Search = std::move(SearchDialogs);
         Setup.Clock = [this] { return Now; };
         Setup.Open = OpenSetup;
         Form = std::make_unique<TKorvidForm>(std::move(Setup));

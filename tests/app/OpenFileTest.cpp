@@ -1,3 +1,4 @@
+#include "workspace/SearchFolderForm.h"
 #include "FormFixture.h"
 
 #include "app/FileHelper.h"
@@ -143,9 +144,14 @@ TEST_F(TOpenFileTest, MissingFileShowsTheMessageAndOpensNothing) {
 TEST_F(TOpenFileTest, AFolderGoesToTheFolderSearch) {
     MakeForm();
     fs::create_directory(Dir / "src");
+    std::string Asked;
+    TScriptedModals Modals;
+    Modals.Then(ActOn<TSearchFolderForm>([&Asked](TSearchFolderForm& D) { Asked = D.Folder(); }))
+        .Press("Cancel");
     Form->OpenFile((Dir / "src").string(), false, {});
     EXPECT_EQ(Form->TabCount(), 0);
-    EXPECT_EQ(Search->FoldersAsked, (std::vector<std::string>{(Dir / "src").string()}));
+    ASSERT_EQ(Modals.Shown().size(), 1u);
+    EXPECT_EQ(Asked, (Dir / "src").string());
 }
 
 TEST_F(TOpenFileTest, FilesInAFolderOpenByExtensionWithoutFollowingLinks) {

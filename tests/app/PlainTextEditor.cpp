@@ -158,6 +158,20 @@ void TPlainTextEditor::SelectAll() {
     FEdit->selectAll();
 }
 
+std::string TPlainTextEditor::GetSectionNameForLine(int Line) const {
+    std::string Name;
+    for (const auto& [SectionName, SectionLine] : FSections) {
+        if (SectionLine >= Line)
+            break;
+        Name = SectionName;
+    }
+    return Name;
+}
+
+int TPlainTextEditor::CaretLine() const {
+    return FEdit->textCursor().blockNumber() + 1;
+}
+
 void TPlainTextEditor::MoveCaretTo(int Line, int Column) {
     QTextBlock Block = FEdit->document()->findBlockByNumber(std::max(Line - 1, 0));
     if (!Block.isValid())

@@ -43,7 +43,13 @@ public:
     bool WordWrap() const override { return false; }
     bool ShowsParagraphMarks() const override { return false; }
     bool IsBookmarkSet(int Number) const override;
-    bool HasSectionNames() const override { return false; }
+    void AddSectionName(const std::string& Name, int Line) override {
+        FSections.emplace_back(Name, Line);
+    }
+    bool HasSectionNames() const override { return !FSections.empty(); }
+    std::string GetSectionNameForLine(int Line) const override;
+    int CaretLine() const override;
+    std::vector<std::pair<std::string, int>> FSections;
     int TabSize() const override { return 8; }
     void SetExtraLineSpacing(int) override {}
     void SetUpdatesSuspended(bool Suspended) override;

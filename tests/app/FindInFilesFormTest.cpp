@@ -1,0 +1,233 @@
+#include "FormFixture.h"
+
+#include "psystem/MajorVolume.h"
+#include "psystem/Volume.h"
+#include "workspace/SearchFolderForm.h"
+#include "workspace/ToolIndexes.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTabWidget>
+
+namespace korvid::test {
+namespace {
+
+namespace T = ToolIndex;
+
+class TFindInFilesTest : public TFormTest {
+protected:
+    std::string Tree() const { return (Dir / "T").string(); }
+    void Search(const std::string& Text, int Context = 0) {
+        Form->FindInFiles({}, {}, 0, Context, false, false, false, false, Text, "txt", Tree());
+    }
+    void MakeTree() {
+        std::filesystem::create_directories(Dir / "T");
+        File("T/a.txt", "1\n2\nfoo bar\n4\n5\n6\n7\n8\nx foo\n");
+        File("T/b.txt", "nothing\n");
+    }
+    std::string CurrentFile() const {
+        return Form->ActiveEditor() ? Form->ActiveEditor()->FileName : std::string();
+    }
+};
+
+TEST_F(TFindInFilesTest, MatchesOpenAFlaggedResultsTab) {
+    MakeForm();
+    MakeTree();
+    Search("foo");
+    ASSERT_EQ(Form->TabCount(), 1);
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"Find: foo"}));
+    TDocumentEditor* Results = Form->ActiveEditor();
+    EXPECT_EQ(ActiveText(), "2 matches for \"foo\" in " + Tree() +
+                                "/\n\n\n\na.txt  (2 matches)\n     3 foo bar\n     9 x foo");
+    EXPECT_TRUE(Results->SearchResults);
+    EXPECT_FALSE(Results->Modified());
+    EXPECT_FALSE(Results->ReadOnly());
+    EXPECT_EQ(Results->GetSectionNameForLine(6), Tree() + "/a.txt");
+    EXPECT_EQ(Results->GetSectionNameForLine(4), "");
+    EXPECT_EQ(Results->CaretLine(), 1);
+}
+
+TEST_F(TFindInFilesTest, NoMatchSaysSoAndOpensNoTab) {
+    MakeForm();
+    MakeTree();
+    TScriptedModals Modals;
+    Modals.Press("OK");
+    Search("absent");
+    ASSERT_EQ(Modals.Shown().size(), 1u);
+    EXPECT_EQ(Modals.Last().Caption, "Find");
+    EXPECT_EQ(Modals.Last().Message->Text, "No matches found.");
+    EXPECT_EQ(Form->TabCount(), 0);
+}
+
+TEST_F(TFindInFilesTest, EscapeStopsTheWalkAndASecondSearchDoesNothing) {
+    MakeForm();
+    std::filesystem::create_directories(Dir / "T");
+    for (int I = 0; I < 400; ++I)
+        File("T/f" + std::to_string(I) + ".txt", std::string(200000, 'y') + "\nfoo\n");
+    int Pumps = 0;
+    Form->OnSearchPump = [&Pumps, this](TKorvidForm& F) {
+        if (++Pumps == 1) {
+            // A search asked for from inside the walk is ignored.
+            F.FindInFiles({}, {}, 0, 0, false, false, false, false, "foo", "txt", Tree());
+            QApplication::postEvent(
+                &F, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        }
+    };
+    Search("foo");
+    ASSERT_EQ(Form->TabCount(), 1);
+    const std::string Header = Form->ActiveEditor()->Paragraphs().front();
+    EXPECT_TRUE(Header.ends_with(" (aborted)")) << Header;
+    EXPECT_LE(Pumps, 2) << "the walk ends within one more pump";
+    EXPECT_FALSE(Form->Searching());
+}
+
+TEST_F(TFindInFilesTest, ACloseDuringTheWalkStopsItAndClosesAfter) {
+    MakeForm();
+    Form->show();
+    std::filesystem::create_directories(Dir / "T");
+    for (int I = 0; I < 200; ++I)
+        File("T/f" + std::to_string(I) + ".txt", std::string(300000, 'y') + "\nfoo\n");
+    bool Asked = false;
+    Form->OnSearchPump = [&Asked](TKorvidForm& F) {
+        if (!Asked) {
+            Asked = true;
+            F.close();
+        }
+    };
+    Search("foo");
+    EXPECT_TRUE(Asked);
+    EXPECT_EQ(Form->TabCount(), 0) << "no tab for a search the close stopped";
+    QApplication::processEvents();
+    EXPECT_FALSE(Form->isVisible()) << "closed once the walk returned";
+}
+
+// The search-result tools over a results tab, one step after another.
+TEST_F(TFindInFilesTest, SearchResultToolsMoveBetweenResultsAndFiles) {
+    MakeForm();
+    MakeTree();
+    File("T/c.txt", "foo\nfoo again\n");
+    EXPECT_FALSE(ToolEnabled(T::EditGoToSearchResult));
+    EXPECT_FALSE(ToolEnabled(T::EditGoBack));
+    Search("foo");
+    QWidget* ResultsTab = Form->CurrentTab();
+    EXPECT_TRUE(ToolEnabled(T::EditGoToSearchResult));
+    EXPECT_TRUE(ToolEnabled(T::EditGoStraightToSearchResult));
+    EXPECT_TRUE(ToolEnabled(T::EditGoToNextSearchResult));
+    EXPECT_FALSE(ToolEnabled(T::EditGoBack));
+
+    // The order of the files is the file system's: read the results to know what to expect.
+    const std::vector<std::string> Lines = Form->ActiveEditor()->Paragraphs();
+    std::vector<std::pair<std::string, int>> Expected; // file, line for each match line
+    std::string Name;
+    for (std::size_t I = 4; I < Lines.size(); ++I) {
+        if (Lines[I].empty())
+            continue;
+        if (Lines[I][0] != ' ')
+            Name = Tree() + "/" + Lines[I].substr(0, Lines[I].find("  ("));
+        else
+            Expected.emplace_back(Name, std::stoi(Lines[I].substr(0, 6)));
+    }
+    ASSERT_EQ(Expected.size(), 4u);
+
+    struct TStep {
+        int Tool;
+        int Match; // index into Expected of where the caret ends; -1 for the results tab
+    } Steps[] = {
+        {T::EditGoToNextSearchResult, 0},
+        {T::EditGoToNextSearchResult, 1},
+        {T::EditGoBack, -1},
+        {T::EditGoToNextSearchResult, 2},
+        {T::EditGoToPreviousSearchResult, 1},
+        {T::EditGoToNextSearchResult, 2},
+        {T::EditGoToNextSearchResult, 3},
+    };
+    for (const TStep& S : Steps) {
+        SCOPED_TRACE(ToolList().Items(S.Tool)->Name());
+        ToolList().Items(S.Tool)->Execute();
+        if (S.Match < 0) {
+            EXPECT_EQ(Form->CurrentTab(), ResultsTab);
+        } else {
+            EXPECT_EQ(CurrentFile(), Expected[std::size_t(S.Match)].first);
+            EXPECT_EQ(Form->ActiveEditor()->CaretLine(), Expected[std::size_t(S.Match)].second);
+            EXPECT_TRUE(ToolEnabled(T::EditGoBack));
+        }
+    }
+
+    // Go to on a results line opens its file there; the straight form closes the results.
+    ToolList().Items(T::EditGoBack)->Execute();
+    ASSERT_EQ(Form->CurrentTab(), ResultsTab);
+    Form->ActiveEditor()->MoveCaretTo(6, 1);
+    ToolList().Items(T::EditGoToSearchResult)->Execute();
+    EXPECT_EQ(CurrentFile(), Expected[0].first);
+    EXPECT_EQ(Form->ActiveEditor()->CaretLine(), Expected[0].second);
+    ToolList().Items(T::EditGoBack)->Execute();
+    Form->ActiveEditor()->MoveCaretTo(6, 1);
+    const int TabsBefore = Form->TabCount();
+    ToolList().Items(T::EditGoStraightToSearchResult)->Execute();
+    EXPECT_EQ(Form->TabCount(), TabsBefore - 1);
+    EXPECT_EQ(Form->Tabs()->indexOf(ResultsTab), -1);
+    EXPECT_EQ(CurrentFile(), Expected[0].first);
+    EXPECT_FALSE(ToolEnabled(T::EditGoBack));
+    EXPECT_FALSE(ToolEnabled(T::EditGoToSearchResult));
+}
+
+TEST_F(TFindInFilesTest, TheDialogFindsOpensAllAndUnpacksTheFolder) {
+    MakeForm();
+    MakeTree();
+    TSearchFolderForm& Dialog = Form->SearchFolderForm();
+    const auto Fill = [&](const char* Text, const char* Extensions) {
+        return ActOn<TSearchFolderForm>([this, Text, Extensions](TSearchFolderForm& D) {
+            D.SetFolder(Tree());
+            D.TextEdit()->setText(Text);
+            D.ExtensionsEdit()->setText(Extensions);
+        });
+    };
+    {
+        TScriptedModals Modals;
+        Modals.Then(Fill("foo", "txt")).Press("Find");
+        ToolList().Items(T::EditFindInFolder)->Execute();
+        EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"Find: foo"}));
+    }
+    {
+        TScriptedModals Modals;
+        Modals.Then(Fill("", "txt")).Press("Open &All");
+        Form->ShowSearchFolderDialog(Tree());
+        EXPECT_EQ(Form->TabCount(), 3) << "a.txt and b.txt opened";
+    }
+    {
+        ASSERT_TRUE(CreateVolumeFile(Dir / "T/work.vol", "WORK", 40));
+        TMajorVolume(Dir / "T/work.vol", true).SaveTextFile("NOTE.TEXT", {"hello"}, false);
+        std::string Asked;
+        Dialog.BrowseFolder = [&](const std::string& Title, const std::string& Start) {
+            Asked = Title + "|" + Start;
+            return std::optional<std::string>((Dir / "out").string());
+        };
+        TScriptedModals Modals;
+        Modals.Press("Unpac&k...");
+        Form->ShowSearchFolderDialog(Tree());
+        EXPECT_EQ(Asked, "Select Folder to Unpack Into|" + Tree());
+        EXPECT_TRUE(std::filesystem::exists(Dir / "out/Work/Note.txt"));
+    }
+    {
+        TScriptedModals Modals;
+        Modals.Press("L&ocate...").Press("OK");
+        Form->ShowSearchFolderDialog(Tree());
+        ASSERT_EQ(Modals.Shown().size(), 2u);
+        EXPECT_EQ(Modals.Last().Message->Text, "Locating files is not supported yet.");
+    }
+}
+
+TEST_F(TFindInFilesTest, CompilerLinesNameTheirFileAndLine) {
+    MakeForm();
+    MakeTree();
+    Search("foo");
+    TDocumentEditor* Results = Form->ActiveEditor();
+    Results->SetParagraphs({Tree() + "/b.txt|||1", "plain"});
+    Results->MoveCaretTo(1, 1);
+    ToolList().Items(T::EditGoToSearchResult)->Execute();
+    EXPECT_EQ(CurrentFile(), Tree() + "/b.txt");
+}
+
+} // namespace
+} // namespace korvid::test

@@ -1,0 +1,449 @@
+#include "workspace/FindInFiles.h"
+
+#include "foundation/BinaryStrings.h"
+#include "foundation/EncryptionEngine.h"
+#include "psystem/MajorVolume.h"
+#include "psystem/Subvolume.h"
+#include "psystem/Volume.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace korvid::test {
+namespace {
+
+namespace fs = std::filesystem;
+using TLines = std::vector<std::string>;
+
+TFindSettings Term(std::string Text) {
+    TFindSettings S;
+    S.Text = std::move(Text);
+    return S;
+}
+
+bool LineMatches(const TFindSettings& S, std::string_view Line) {
+    TLineMatcher M(S);
+    return M.Matches(Line);
+}
+
+// ---- Match rules ------------------------------------------------------------------------------
+
+TEST(FindMatchRules, Locations) {
+    struct TCase {
+        int Location;
+        std::string Line;
+        bool Matches;
+    } Cases[] = {
+        {0, "a foo b", true},   {1, "foo b", true},  {1, " foo", false},   {2, "  foo b", true},
+        {2, "x foo", false},    {3, "a foo", true},  {3, "a foo ", false}, {4, "a foo  ", true},
+        {4, "foo x", false},    {5, "foo", true},    {5, "foo ", false},   {5, " foo", false},
+        {6, "  foo\t", true},   {6, "x foo", false}, {6, "foo x", false},  {1, "x foo foo", false},
+        {3, "foo x foo", true},
+    };
+    for (const TCase& C : Cases) {
+        TFindSettings S = Term("foo");
+        S.Location = C.Location;
+        EXPECT_EQ(LineMatches(S, C.Line), C.Matches) << C.Location << " '" << C.Line << "'";
+    }
+}
+
+TEST(FindMatchRules, OptionTable) {
+    struct TCase {
+        std::string Term;
+        bool WholeWords, QuotedOnly, IgnoreUnderscores, MatchCase;
+        std::string Line;
+        bool Matches;
+    } Cases[] = {
+        {"aa", true, false, false, false, "aaa", false},
+        {"aa", true, false, false, false, "aaa aa", true},
+        {"aa", true, false, false, false, "x_aa", false},
+        {"aa", true, false, false, false, "(aa)", true},
+        {"x", false, true, false, false, "x := 'it''s x';", true},
+        {"x", false, true, false, false, "x := 'it''s';", false},
+        {"x", false, true, false, false, "y := 'x", false},
+        {"x", false, true, false, false, "s := \"x\"", true},
+        {"z", false, true, false, false, "'it''s' z", false},
+        {"s", false, true, false, false, "'it''s' z", true},
+        {"ab", false, false, true, false, "a_b", true},
+        {"a_b", false, false, true, false, "ab", true},
+        {"ab", false, false, false, false, "a_b", false},
+        {"Foo", false, false, false, true, "foo", false},
+        {"Foo", false, false, false, true, "Foo", true},
+        {"Foo", false, false, false, false, "fOO", true},
+        {"\xE9t\xE9", false, false, false, false, "\xC9T\xC9", true},
+    };
+    for (const TCase& C : Cases) {
+        TFindSettings S = Term(C.Term);
+        S.WholeWords = C.WholeWords;
+        S.QuotedOnly = C.QuotedOnly;
+        S.IgnoreUnderscores = C.IgnoreUnderscores;
+        S.MatchCase = C.MatchCase;
+        EXPECT_EQ(LineMatches(S, C.Line), C.Matches) << C.Term << " in '" << C.Line << "'";
+    }
+}
+
+TEST(FindMatchRules, EmptyTermListsEmptyLinesForWholeLineLocations) {
+    struct TCase {
+        int Location;
+        std::string Line;
+        bool Matches;
+    } Cases[] = {{5, "", true},    {5, "  ", false}, {5, "x", false}, {6, "", true},
+                 {6, " \t", true}, {6, " x", false}, {0, "", false},  {3, "", false}};
+    for (const TCase& C : Cases) {
+        TFindSettings S = Term("");
+        S.Location = C.Location;
+        EXPECT_EQ(LineMatches(S, C.Line), C.Matches) << C.Location << " '" << C.Line << "'";
+    }
+}
+
+TEST(FindMatchRules, ExtensionsAreTrimmedAndDotted) {
+    EXPECT_EQ(ParseExtensions("pas, .TXT"), (TLines{".pas", ".txt"}));
+    EXPECT_EQ(ParseExtensions(" ; code;;"), (TLines{".code"}));
+    EXPECT_TRUE(ParseExtensions("").empty());
+}
+
+// ---- Folder searches --------------------------------------------------------------------------
+
+class FindInFolder : public ::testing::Test {
+protected:
+    TTempDir Dir;
+    TFindHooks Hooks;
+    std::vector<std::pair<std::string, std::string>> Errors;
+
+    FindInFolder() {
+        Hooks.ShowError = [this](const std::string& Caption, const std::string& Text) {
+            Errors.emplace_back(Caption, Text);
+        };
+    }
+    void Write(std::string_view Name, std::string_view Bytes) {
+        fs::create_directories((Dir / Name).parent_path());
+        WriteFileBytes(Dir / Name, Bytes);
+    }
+    std::string Folder() const { return Dir.Path().string() + "/"; }
+    TFindResults Find(TFindSettings S) {
+        S.Folder = Dir.Path().string();
+        return FindInFiles({}, {}, S, Hooks);
+    }
+    static std::vector<std::string> Names(const TFindResults& R) {
+        std::vector<std::string> Result;
+        for (const auto& [Path, Line] : R.Sections)
+            Result.push_back(R.Lines[std::size_t(Line)]);
+        std::sort(Result.begin(), Result.end());
+        return Result;
+    }
+};
+
+TEST_F(FindInFolder, ResultsTextIsExact) {
+    Write("a.txt", "1\r\n2\r\nfoo bar\r\n4\r\n5\r\n6\r\n7\r\n8\r\nx foo\r\n");
+    Write("b.txt", "nothing here\r\n");
+    const TFindResults R = Find(Term("foo"));
+    EXPECT_EQ(R.Lines, (TLines{"2 matches for \"foo\" in " + Folder(), "", "", "",
+                               "a.txt  (2 matches)", "     3 foo bar", "     9 x foo"}));
+    EXPECT_EQ(R.Sections, (std::vector<std::pair<std::string, int>>{{Folder() + "a.txt", 4}}));
+    EXPECT_FALSE(R.Aborted);
+}
+
+TEST_F(FindInFolder, ContextLinesStopAtTheFileEdges) {
+    Write("c.txt", "foo\nb\nc\n");
+    TFindSettings S = Term("foo");
+    S.ContextLines = 1;
+    const TFindResults R = Find(S);
+    EXPECT_EQ(R.Lines, (TLines{"1 match for \"foo\" in " + Folder(), "", "", "", "c.txt  (1 match)",
+                               "------", "     1 foo", "     2 b", "------"}));
+    S.ContextLines = 2;
+    Write("c.txt", "a\nb\nfoo\nd\n");
+    const TFindResults R2 = Find(S);
+    EXPECT_EQ(TLines(R2.Lines.begin() + 6, R2.Lines.end()),
+              (TLines{"     1 a", "     2 b", "     3 foo", "     4 d", "------"}));
+}
+
+TEST_F(FindInFolder, NoMatchGivesNoLines) {
+    Write("a.txt", "bar\n");
+    const TFindResults R = Find(Term("foo"));
+    EXPECT_EQ(R.Count, 0);
+    EXPECT_TRUE(R.Lines.empty());
+}
+
+TEST_F(FindInFolder, CodeAndTabSetFilesOnlyWhenNamed) {
+    for (const char* Name : {"a.pas", "b.TXT", "c.code", "d.KORVIDTABS", "e.inc", "f.Code"})
+        Write(Name, "foo\n");
+    Hooks.PSystemAware = false;
+    EXPECT_EQ(Names(Find(Term("foo"))),
+              (TLines{"a.pas  (1 match)", "b.TXT  (1 match)", "e.inc  (1 match)"}));
+    TFindSettings S = Term("foo");
+    S.Extensions = "pas, .TXT";
+    EXPECT_EQ(Names(Find(S)), (TLines{"a.pas  (1 match)", "b.TXT  (1 match)"}));
+    S.Extensions = "code;korvidtabs";
+    EXPECT_EQ(Names(Find(S)),
+              (TLines{"c.code  (1 match)", "d.KORVIDTABS  (1 match)", "f.Code  (1 match)"}));
+}
+
+TEST_F(FindInFolder, SkipsSpecialFoldersFilesAndLoops) {
+    Write("sub/a.txt", "foo\n");
+    Write("_sgbak/b.txt", "foo\n");
+    Write(".svn/c.txt", "foo\n");
+    ASSERT_EQ(::mkfifo((Dir / "fifo.txt").c_str(), 0600), 0);
+    fs::create_directory_symlink(Dir.Path(), Dir / "sub/loop");
+    fs::create_symlink(Dir / "sub/a.txt", Dir / "link.txt");
+    const TFindResults R = Find(Term("foo"));
+    EXPECT_EQ(Names(R), (TLines{"link.txt  (1 match)", "sub/a.txt  (1 match)"}));
+    // A folder where a file was named is not searched.
+    const TFindResults Listed =
+        FindInFiles({}, {(Dir / "sub").string(), (Dir / "sub/a.txt").string()}, Term("foo"), Hooks);
+    EXPECT_EQ(Listed.Count, 1);
+    EXPECT_EQ(Listed.Lines[0], "1 match for \"foo\"");
+    EXPECT_EQ(Listed.Lines[4], (Dir / "sub/a.txt").string() + "  (1 match)");
+}
+
+TEST_F(FindInFolder, EscapeAfterAHundredFilesEndsTheWalkAtTheNextPump) {
+    for (int I = 0; I < 300; ++I)
+        Write("f" + std::to_string(I) + ".txt", "foo\n");
+    Hooks.PumpInterval = std::chrono::milliseconds(0);
+    bool Searching = true;
+    int Pumps = 0;
+    int PumpsAfterEscape = 0;
+    Hooks.KeepGoing = [&Searching] { return Searching; };
+    Hooks.Pump = [&](int Files, int) {
+        ++Pumps;
+        if (!Searching)
+            ++PumpsAfterEscape;
+        if (Files >= 100)
+            Searching = false;
+    };
+    const TFindResults R = Find(Term("foo"));
+    EXPECT_TRUE(R.Aborted);
+    EXPECT_EQ(PumpsAfterEscape, 0);
+    EXPECT_EQ(R.Count, 100);
+    EXPECT_EQ(R.Lines[0], "100 matches for \"foo\" in " + Folder() + " (aborted)");
+}
+
+// ---- Volumes -----------------------------------------------------------------------------------
+
+class FindInVolumes : public FindInFolder {
+protected:
+    fs::path MakeVolume(std::string_view File, std::string_view Name) {
+        const fs::path Path = Dir / File;
+        fs::create_directories(Path.parent_path());
+        EXPECT_TRUE(CreateVolumeFile(Path, Name, 200));
+        TMajorVolume V(Path, true);
+        EXPECT_TRUE(V.SaveTextFile("ONE.TEXT", {"foo one", "two"}, false));
+        EXPECT_TRUE(V.CopyFileTo(0, "SUB", 40, V));
+        TSubvolume Sub(V, "SUB.SVOL");
+        EXPECT_TRUE(Sub.SaveTextFile("INNER.TEXT", {"x", "the foo"}, false));
+        return Path;
+    }
+};
+
+TEST_F(FindInVolumes, AFolderWalkSearchesVolumesAndTheirSubvolumes) {
+    const fs::path Path = MakeVolume("vols/work.vol", "WORK");
+    const TFindResults R = Find(Term("foo"));
+    EXPECT_EQ(Names(R), (TLines{"ONE.TEXT in vols/work.vol  (1 match)",
+                                "SUB.SVOL:INNER.TEXT in vols/work.vol  (1 match)"}));
+    std::vector<std::string> Paths;
+    for (const auto& [Name, Line] : R.Sections)
+        Paths.push_back(Name);
+    std::sort(Paths.begin(), Paths.end());
+    EXPECT_EQ(Paths, (TLines{Path.string() + ">ONE.TEXT", Path.string() + ">SUB.SVOL:INNER.TEXT"}));
+}
+
+TEST_F(FindInVolumes, GivenVolumesNameThemselvesInTheHeader) {
+    const fs::path Path = MakeVolume("work.vol", "WORK");
+    const fs::path Other = MakeVolume("other.vol", "OTHER");
+    TMajorVolume V(Path, false);
+    TSubvolume Sub(V, "SUB.SVOL");
+    TMajorVolume W(Other, false);
+
+    TFindResults R = FindInFiles({&V}, {}, Term("foo"), Hooks);
+    EXPECT_EQ(R.Lines[0], "2 matches for \"foo\" in " + Path.string());
+    EXPECT_EQ(Names(R), (TLines{"ONE.TEXT  (1 match)", "SUB.SVOL:INNER.TEXT  (1 match)"}));
+
+    R = FindInFiles({&Sub}, {}, Term("foo"), Hooks);
+    EXPECT_EQ(R.Lines[0], "1 match for \"foo\" in SUB.SVOL of " + Path.string());
+    EXPECT_EQ(Names(R), (TLines{"SUB.SVOL:INNER.TEXT  (1 match)"}));
+
+    R = FindInFiles({&V, &W}, {}, Term("foo"), Hooks);
+    EXPECT_EQ(R.Lines[0], "4 matches for \"foo\"");
+    EXPECT_EQ(R.Lines[4], "ONE.TEXT in " + Path.string() + "  (1 match)");
+}
+
+TEST_F(FindInVolumes, ADamagedVolumeIsReportedOnceAndTheWalkGoesOn) {
+    Write("bad.vol", std::string(4096, '\x7F'));
+    Write("good.txt", "foo\n");
+    const TFindResults R = Find(Term("foo"));
+    EXPECT_EQ(Names(R), (TLines{"good.txt  (1 match)"}));
+    ASSERT_EQ(Errors.size(), 1u);
+    EXPECT_EQ(Errors[0].first, "Exception");
+    EXPECT_TRUE(Errors[0].second.ends_with("\r\rAny remaining files will still be searched."));
+}
+
+TEST_F(FindInVolumes, WithoutPSystemSupportAVolumeIsPlainText) {
+    Write("plain.vol", "foo in a volume\n");
+    Hooks.PSystemAware = false;
+    const TFindResults R = Find(Term("foo"));
+    EXPECT_EQ(Names(R), (TLines{"plain.vol  (1 match)"}));
+    EXPECT_TRUE(Errors.empty());
+}
+
+// ---- The reader against the opener ------------------------------------------------------------
+
+class FindReader : public FindInFolder {
+protected:
+    TLines Read(const fs::path& File, const TPasswordPrompt& Prompt = {}) {
+        TLines Lines;
+        EXPECT_TRUE(ReadFileLines(File.string(), Prompt,
+                                  [&Lines](std::string_view L, bool) { Lines.emplace_back(L); }));
+        return Lines;
+    }
+    TLines Opened(const fs::path& File, const TPasswordPrompt& Prompt = {}) {
+        TBinaryStrings B;
+        B.PasswordPrompt = Prompt;
+        bool Asterisks = true;
+        std::string Password;
+        if (B.LoadFromFile(File, Asterisks, Password) != TLoadResult::Loaded)
+            return {};
+        B.SplitLongLines(SearchedLineLength);
+        return B.Lines();
+    }
+};
+
+TEST_F(FindReader, ReadsLineForLineAsTheOpener) {
+    const std::string Long(10000, 'q');
+    const std::string Block(1024 * 1024 - 1, 'z');
+    const std::pair<const char*, std::string> Cases[] = {
+        {"crlf", "a\r\nb\r\n"},
+        {"lf", "a\nb\n"},
+        {"cr", "a\rb\r"},
+        {"mixed", "a\r\nb\nc\rd\n\re"},
+        {"no final end", "a\nlast"},
+        {"bom", "\xEF\xBB\xBF"
+                "caf\xC3\xA9\n\xE4\xB8\xAD"},
+        {"nul", "before\nhalf\0after\nmore"},
+        {"binary", std::string("\x01\x02\x03\x04\x05\x06\x07\x08\x0B\x0C\x0E\x0F\x10\x11\x12", 15) +
+                       std::string(40, '\x1F') + "\nx"},
+        {"long", "s\n" + Long + "\nt"},
+        {"cr lf across a block", Block + "\r\nnext"},
+        {"empty", ""},
+    };
+    for (const auto& [What, Bytes] : Cases) {
+        Write("f.txt", Bytes);
+        EXPECT_EQ(Read(Dir / "f.txt"), Opened(Dir / "f.txt")) << What;
+    }
+}
+
+TEST_F(FindReader, EncryptedFilesAskForTheirPassword) {
+    WriteEncryptedFile(Dir / "secret.txt", "Wiki", {"hidden foo", "b", ""});
+    const TPasswordPrompt Answer = [](TPasswordRequest& R) {
+        R.Password = "Wiki";
+        return true;
+    };
+    EXPECT_EQ(Read(Dir / "secret.txt", Answer), (TLines{"hidden foo", "b"}));
+    EXPECT_EQ(Read(Dir / "secret.txt", Answer), Opened(Dir / "secret.txt", Answer));
+    Hooks.PasswordPrompt = [](TPasswordRequest&) { return false; };
+    EXPECT_EQ(Find(Term("foo")).Count, 0) << "Cancel skips the file";
+    Hooks.PasswordPrompt = Answer;
+    EXPECT_EQ(Find(Term("foo")).Count, 1);
+}
+
+long ResidentKilobytes() {
+    rusage Usage{};
+    ::getrusage(RUSAGE_SELF, &Usage);
+    return Usage.ru_maxrss;
+}
+
+TEST_F(FindReader, MemoryDoesNotGrowWithTheFileSize) {
+    {
+        std::FILE* F = std::fopen((Dir / "big.txt").c_str(), "wb");
+        ASSERT_NE(F, nullptr);
+        const std::string Line = std::string(70, 'w') + " foo\r\n";
+        std::string Chunk;
+        while (Chunk.size() < 1024 * 1024)
+            Chunk += Line;
+        for (int I = 0; I < 256; ++I)
+            std::fwrite(Chunk.data(), 1, Chunk.size(), F);
+        std::fclose(F);
+    }
+    const long Before = ResidentKilobytes();
+    TFindSettings S = Term("nowhere");
+    const TFindResults R = Find(S);
+    EXPECT_EQ(R.Count, 0);
+    EXPECT_LT(ResidentKilobytes() - Before, 64 * 1024);
+}
+
+// ---- Against a plain reference -----------------------------------------------------------------
+
+bool WordChar(char C) {
+    return std::isalnum(static_cast<unsigned char>(C)) || C == '_';
+}
+
+// The rules written as plainly as possible: every position tried in turn.
+bool ReferenceMatch(const TFindSettings& S, const std::string& Line) {
+    auto Prepare = [&S](std::string T) {
+        if (!S.MatchCase)
+            for (char& C : T)
+                C = char(std::toupper(static_cast<unsigned char>(C)));
+        if (S.IgnoreUnderscores)
+            std::erase(T, '_');
+        return T;
+    };
+    const std::string Term = Prepare(S.Text);
+    const std::string Copy = Prepare(Line);
+    if (Term.empty())
+        return false;
+    for (std::size_t P = 0; P + Term.size() <= Copy.size(); ++P) {
+        if (Copy.compare(P, Term.size(), Term) != 0)
+            continue;
+        if (S.WholeWords && ((P > 0 && WordChar(Copy[P - 1])) ||
+                             (P + Term.size() < Copy.size() && WordChar(Copy[P + Term.size()]))))
+            continue;
+        if (!MatchesLocation(P, Copy, Term.size(), S.Location))
+            continue;
+        return true;
+    }
+    return false;
+}
+
+TEST_F(FindInFolder, SeededRandomTreesMatchAPlainReference) {
+    std::mt19937 Random(28);
+    const std::string Alphabet = "ab_ A\t";
+    for (int Round = 0; Round < 20; ++Round) {
+        TTempDir Tree;
+        std::vector<std::pair<std::string, TLines>> Files;
+        for (int F = 0; F < 5; ++F) {
+            TLines Lines;
+            std::string Bytes;
+            for (int L = int(Random() % 30); L > 0; --L) {
+                std::string Line;
+                for (int C = int(Random() % 12); C > 0; --C)
+                    Line += Alphabet[Random() % Alphabet.size()];
+                Lines.push_back(Line);
+                Bytes += Line + (Random() % 2 ? "\n" : "\r\n");
+            }
+            const std::string Name =
+                "d" + std::to_string(F % 2) + "/f" + std::to_string(F) + ".txt";
+            fs::create_directories((Tree / Name).parent_path());
+            WriteFileBytes(Tree / Name, Bytes);
+            Files.emplace_back(Name, Lines);
+        }
+        TFindSettings S = Term(Random() % 2 ? "ab" : "a_");
+        S.WholeWords = Random() % 2;
+        S.IgnoreUnderscores = Random() % 2;
+        S.MatchCase = Random() % 2;
+        S.Location = int(Random() % 7);
+        S.Folder = Tree.Path().string();
+        int Expected = 0;
+        for (const auto& [Name, Lines] : Files)
+            for (const std::string& Line : Lines)
+                Expected += ReferenceMatch(S, Line);
+        EXPECT_EQ(FindInFiles({}, {}, S, Hooks).Count, Expected) << "round " << Round;
+    }
+}
+
+} // namespace
+} // namespace korvid::test
