@@ -116,13 +116,21 @@ void TKorvidForm::ShowSearchFolderDialog(const std::string& Folder) {
         OpenFilesInFolder(Chosen, FromQString(Form.ExtensionsEdit()->text()));
         break;
     case TSearchFolderForm::LocateResult:
-        ShowLocateNotSupportedMessage();
+        // The Locate File dialog is not built yet.
+        ShowNotSupportedYetMessage("Locate File");
         break;
     case TSearchFolderForm::UnpackResult:
         if (Form.BrowseFolder) {
             if (const auto Target = Form.BrowseFolder("Select Folder to Unpack Into", Chosen)) {
                 try {
-                    UnpackVolumesInFolder(Chosen, *Target);
+                    const std::vector<TRenamedFile> Renamed =
+                        UnpackVolumesInFolder(Chosen, *Target);
+                    if (!Renamed.empty()) {
+                        std::vector<std::string> Lines;
+                        for (const TRenamedFile& File : Renamed)
+                            Lines.push_back(File.Name + " -> " + File.Path.string());
+                        ShowUnpackRenamedMessage(Lines);
+                    }
                 } catch (const std::exception& Error) {
                     ShowOkMessage("Korvid", Error.what());
                 }

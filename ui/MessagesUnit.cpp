@@ -225,6 +225,17 @@ bool ConfirmReopenBackupFiles() {
                                           "session.  Do you want to reopen these files?");
 }
 
+void ShowUnpackRenamedMessage(const std::vector<std::string>& Renamed) {
+    std::string List;
+    for (const std::string& Line : Renamed)
+        List += "\r" + Line;
+    ShowOk("Unpack",
+           FormatMessageText("These files were unpacked under other names, as their own names "
+                             "were taken:\r%1",
+                             {List}),
+           TMessageIcon::Information);
+}
+
 void ShowBackupsNotWrittenMessage(std::string_view Folder) {
     ShowOk("Backup Files",
            FormatMessageText("Korvid was unable to write the backup copies of your files to the "
@@ -335,10 +346,6 @@ std::string OpeningFileProgressText(std::string_view FileName, int Percent) {
 std::string SearchingProgressText(int Files, int Matches) {
     return FormatMessageText("Searching: %1 files, %2 matches. Press Esc to stop.",
                              {Number(Files), Number(Matches)});
-}
-
-void ShowLocateNotSupportedMessage() {
-    ShowOk("Korvid", "Locating files is not supported yet.", TMessageIcon::Information);
 }
 
 void ShowDamagedFileMessage(std::string_view FileName, int Line) {

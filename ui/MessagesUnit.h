@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Every message the program shows about an ordinary condition. Callers pass the variable parts
 // (Windows-1252 text); the wording, caption, icon and buttons live here only. Messages that the
@@ -49,6 +50,8 @@ bool ConfirmRemoveFavourite(std::string_view Name, bool IsFolder, bool& Show);
 bool ConfirmRemoveHistoryFile(std::string_view FileName, bool& Show);
 bool ConfirmReopenOpenFile(std::string_view FileName);
 bool ConfirmReopenBackupFiles();
+// Files of an unpack whose plain names were taken, each "<name in the volume> -> <file>".
+void ShowUnpackRenamedMessage(const std::vector<std::string>& Renamed);
 // A backup tick failed; the copies written before are kept.
 void ShowBackupsNotWrittenMessage(std::string_view Folder);
 // The focus starts on "&No", so Enter does not overwrite by accident.
@@ -71,7 +74,6 @@ void ShowFileTooLargeMessage(std::string_view FileName, std::uint64_t Needed,
 // The status bar while FileName is read: Percent of it is in, and Esc stops the open.
 std::string OpeningFileProgressText(std::string_view FileName, int Percent);
 std::string SearchingProgressText(int Files, int Matches);
-void ShowLocateNotSupportedMessage();
 // The document holds only part of FileName, so it is not saved over that file.
 void ShowCutFileNotSavedMessage(std::string_view FileName);
 // Code is the shell's start result; -1 stands for an empty command line.

@@ -198,23 +198,29 @@ TEST_F(TFindInFilesTest, TheDialogFindsOpensAllAndUnpacksTheFolder) {
     {
         ASSERT_TRUE(CreateVolumeFile(Dir / "T/work.vol", "WORK", 40));
         TMajorVolume(Dir / "T/work.vol", true).SaveTextFile("NOTE.TEXT", {"hello"}, false);
+        // Its backup's plain name is the text's: it is unpacked under another, and said so.
+        TMajorVolume(Dir / "T/work.vol", true).SaveTextFile("NOTE.BACK", {"old"}, false);
         std::string Asked;
         Dialog.BrowseFolder = [&](const std::string& Title, const std::string& Start) {
             Asked = Title + "|" + Start;
             return std::optional<std::string>((Dir / "out").string());
         };
         TScriptedModals Modals;
-        Modals.Press("Unpac&k...");
+        Modals.Press("Unpac&k...").Press("OK");
         Form->ShowSearchFolderDialog(Tree());
         EXPECT_EQ(Asked, "Select Folder to Unpack Into|" + Tree());
-        EXPECT_TRUE(std::filesystem::exists(Dir / "out/Work/Note.txt"));
+        EXPECT_EQ(ReadFileBytes(Dir / "out/Work/Note.txt").substr(0, 5), "hello");
+        ASSERT_EQ(Modals.Shown().size(), 2u);
+        EXPECT_EQ(Modals.Last().Caption, "Unpack");
+        EXPECT_NE(Modals.Last().Message->Text.find("NOTE.BACK -> "), std::string::npos)
+            << Modals.Last().Message->Text;
     }
     {
         TScriptedModals Modals;
         Modals.Press("L&ocate...").Press("OK");
         Form->ShowSearchFolderDialog(Tree());
         ASSERT_EQ(Modals.Shown().size(), 2u);
-        EXPECT_EQ(Modals.Last().Message->Text, "Locating files is not supported yet.");
+        EXPECT_EQ(Modals.Last().Message->Text, "Locate File is not supported yet.");
     }
 }
 
