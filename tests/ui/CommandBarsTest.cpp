@@ -520,6 +520,30 @@ TEST_F(BarForm, ACloseHandlerMayFreeTheBar) {
     EXPECT_TRUE(Bar.isNull());
 }
 
+// A bar that notes, as it goes, the dock it still names.
+class TNotingBar : public TCommandBar {
+public:
+    TNotingBar(QWidget* Owner, TDock*& Named) : TCommandBar(Owner), FNamed(Named) {}
+    ~TNotingBar() override { FNamed = DockedTo(); }
+
+private:
+    TDock*& FNamed;
+};
+
+TEST_F(BarForm, BarsGoingWithTheirDockNameNoDock) {
+    for (const bool Shown : {true, false}) {
+        TDock*& Dock = Shown ? Top : Bottom;
+        TDock* Named = Left; // stays so unless the bar goes
+        auto* Bar = new TNotingBar(Form.get(), Named);
+        new TCommandBarSeparator(Bar);
+        Bar->SetDockedTo(Dock);
+        Bar->setVisible(Shown);
+        delete Dock;
+        Dock = nullptr;
+        EXPECT_EQ(Named, nullptr) << (Shown ? "shown" : "hidden");
+    }
+}
+
 TEST_F(BarForm, KeepOnScreenPullsTheBarInside) {
     auto* Bar = MakeBar();
     const TBarRect Work = WorkAreaOf(Bar);
