@@ -88,12 +88,10 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
 
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
-    // The bars go before their docks: a hidden bar still names its dock and would reach it
-    // from its destructor after the dock was gone.
+    // The bars go with the docks and the window; none of them reports back any more.
     for (int Index = 0; Index < FToolbars->Count(); ++Index) {
         TCommandBar* Bar = FToolbars->Items(Index);
         Bar->OnClose = Bar->OnVisibleChanged = Bar->OnDockChanged = nullptr;
-        delete Bar;
     }
     FToolbars->Clear();
     // The editors go before the views they point to.

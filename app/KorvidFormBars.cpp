@@ -171,10 +171,9 @@ void TKorvidForm::LoadToolbars() {
     }
     for (int Index = 0; Index < Temps.Count(); ++Index) {
         const TBarTemp& Temp = *Temps.Items(Index);
-        if (Temp.Bar->DockedTo()) {
-            Temp.Bar->DockRow = Temp.Lane;
-            Temp.Bar->DockPos = Temp.Offset;
-        }
+        // A floating bar keeps its row and offset too, for the layout stored at the end.
+        Temp.Bar->DockRow = Temp.Lane;
+        Temp.Bar->DockPos = Temp.Offset;
         Temp.Bar->setVisible(Temp.Visible);
         Temp.Bar->KeepOnScreen(false);
     }

@@ -323,7 +323,8 @@ TDock::TDock(QWidget* Owner, TDockPosition Position) : QWidget(nullptr) {
 }
 
 TDock::~TDock() {
-    for (TCustomBar* Bar : FBars)
+    // Hidden bars are out of the rows but still name this dock, and go with it as its children.
+    for (TCustomBar* Bar : findChildren<TCustomBar*>(Qt::FindDirectChildrenOnly))
         if (Bar->FDockedTo == this)
             Bar->FDockedTo = nullptr;
 }

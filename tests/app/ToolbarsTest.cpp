@@ -15,8 +15,14 @@
 #include "workspace/ToolbarSettings.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QPixmap>
+
+#include <set>
 
 namespace korvid::test {
 namespace {
@@ -272,6 +278,31 @@ TEST_F(TToolbarsTest, ButtonsFollowTheirTools) {
     TToolButton* ReadOnly = ButtonOfTool(Bar("Standard"), ToolIndex::FileReadOnly);
     ASSERT_NE(ReadOnly, nullptr);
     EXPECT_TRUE(ReadOnly->Down());
+}
+
+// A picture of the window with its toolbars, kept beside the test output.
+TEST_F(TToolbarsTest, PictureOfTheWindowWithItsToolbars) {
+    SetExperimental(true);
+    MakeForm();
+    Form->OpenFile(File("picture.txt", "Korvid\r\n"), false, {});
+    Form->show();
+    QApplication::processEvents();
+    const QImage Picture = Form->grab().toImage();
+    ASSERT_EQ(Picture.size(), Form->size() * Picture.devicePixelRatio());
+    EXPECT_TRUE(Picture.save(
+        QDir(QCoreApplication::applicationDirPath()).filePath("MainWindowToolbars.png")));
+
+    // Each shown bar's first button carries its glyph: more than one colour.
+    for (const char* Name : {"Standard", "Formatting", "Command Lines"}) {
+        const std::vector<TToolButton*> Buttons = ButtonsOf(Bar(Name));
+        ASSERT_FALSE(Buttons.empty()) << Name;
+        const QRect Area(Buttons.front()->mapTo(Form.get(), QPoint(0, 0)), Buttons.front()->size());
+        std::set<QRgb> Colours;
+        for (int Y = Area.top(); Y <= Area.bottom(); ++Y)
+            for (int X = Area.left(); X <= Area.right(); ++X)
+                Colours.insert(Picture.pixel(X, Y));
+        EXPECT_GT(Colours.size(), 2u) << Name;
+    }
 }
 
 // ---- Views and auto-text, on the program's editor control ----

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QBoxLayout>
+#include <QCoreApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -674,6 +675,30 @@ TEST_F(BarForm, ACloseHandlerMayFreeTheBar) {
     EXPECT_TRUE(Bar.isNull());
 }
 
+// A bar that notes, as it goes, the dock it still names.
+class TNotingBar : public TCommandBar {
+public:
+    TNotingBar(QWidget* Owner, TDock*& Named) : TCommandBar(Owner), FNamed(Named) {}
+    ~TNotingBar() override { FNamed = DockedTo(); }
+
+private:
+    TDock*& FNamed;
+};
+
+TEST_F(BarForm, BarsGoingWithTheirDockNameNoDock) {
+    for (const bool Shown : {true, false}) {
+        TDock*& Dock = Shown ? Top : Bottom;
+        TDock* Named = Left; // stays so unless the bar goes
+        auto* Bar = new TNotingBar(Form.get(), Named);
+        new TCommandBarSeparator(Bar);
+        Bar->SetDockedTo(Dock);
+        Bar->setVisible(Shown);
+        delete Dock;
+        Dock = nullptr;
+        EXPECT_EQ(Named, nullptr) << (Shown ? "shown" : "hidden");
+    }
+}
+
 TEST_F(BarForm, KeepOnScreenPullsTheBarInside) {
     auto* Bar = MakeBar();
     const TBarRect Work = WorkAreaOf(Bar);
@@ -738,7 +763,7 @@ TEST_F(BarForm, PictureOfDockedAndFloatingBars) {
         Form->render(&Painter);
         Floating->render(&Painter, QPoint(250, Form->height() + 20));
     }
-    Picture.save(QDir::current().filePath("CommandBarsPicture.png"));
+    Picture.save(QDir(QCoreApplication::applicationDirPath()).filePath("CommandBarsPicture.png"));
 
     const QPalette& P = TopBar->palette();
     const QPoint Bar = TopBar->mapTo(Form.get(), QPoint(0, 0));

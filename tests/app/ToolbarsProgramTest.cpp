@@ -1,0 +1,120 @@
+#include "platform/RegistryStore.h"
+#include "tests/app/ProgramProcess.h"
+#include "workspace/ToolbarSettings.h"
+
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+namespace korvid {
+
+// The stored values by name, for the failure messages.
+void PrintTo(const TToolbarLayout& L, std::ostream* Out) {
+    *Out << "{" << L.Name << " Visible=" << L.Visible << " Docked=" << L.Docked
+         << " Dock=" << L.Dock << " Lane=" << L.Lane << " Offset=" << L.Offset
+         << " Float=" << L.FloatLeft << "," << L.FloatTop << "," << L.FloatRight
+         << " FloatRightX=" << (L.FloatRightX ? std::to_string(*L.FloatRightX) : "none")
+         << " Buttons=" << L.Buttons.size() << "}";
+}
+
+} // namespace korvid
+
+namespace korvid::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The built program's toolbars as they stand in its user's settings.
+class TToolbarsProgramTest : public TProgramTest {
+protected:
+    fs::path Settings() const { return Dir / "config" / "korvid" / "registry"; }
+
+    std::vector<TToolbarLayout> Stored() const {
+        TScopedRegistryStore Store(Settings());
+        return LoadToolbarLayouts();
+    }
+
+    void Plant(const std::vector<TToolbarLayout>& Layouts) const {
+        fs::create_directories(Settings().parent_path());
+        TScopedRegistryStore Store(Settings());
+        SaveToolbarLayouts(Layouts);
+    }
+
+    // The five defaults as a first start writes them, read from a store of their own.
+    std::vector<TToolbarLayout> Defaults() const {
+        TScopedRegistryStore Store(Dir / "defaults");
+        return LoadToolbarLayouts();
+    }
+
+    void RunAndClose() {
+        WriteFileBytes(Dir / "doc.txt", "hello\r\n");
+        Run(Dir / "doc.txt", "close\n");
+    }
+};
+
+TToolbarLayout* Named(std::vector<TToolbarLayout>& Layouts, std::string_view Name) {
+    for (TToolbarLayout& Layout : Layouts)
+        if (Layout.Name == Name)
+            return &Layout;
+    return nullptr;
+}
+
+TEST_F(TToolbarsProgramTest, AFirstRunLeavesTheFiveDefaults) {
+    RunAndClose();
+    std::vector<TToolbarLayout> Expected = Defaults();
+    ASSERT_EQ(Expected.size(), 5u);
+    for (TToolbarLayout& Layout : Expected) {
+        // Saving names each bar's one-line width and leaves the right edge to it.
+        Layout.FloatRightX = 0;
+        Layout.FloatRight = -1;
+    }
+    // "Command Lines" stands past "Standard", whatever its stored offset asked.
+    std::vector<TToolbarLayout> Saved = Stored();
+    const TToolbarLayout* Standard = Named(Saved, "Standard");
+    ASSERT_NE(Standard, nullptr);
+    ASSERT_NE(Named(Expected, "Command Lines"), nullptr);
+    ASSERT_NE(Named(Saved, "Command Lines"), nullptr);
+    EXPECT_GT(Named(Saved, "Command Lines")->Offset, Named(Expected, "Command Lines")->Offset);
+    Named(Expected, "Command Lines")->Offset = Named(Saved, "Command Lines")->Offset;
+    EXPECT_EQ(Saved, Expected);
+}
+
+TEST_F(TToolbarsProgramTest, APlantedLayoutIsStoredAgainAsItWas) {
+    std::vector<TToolbarLayout> Planted = Defaults();
+    TToolbarLayout* Formatting = Named(Planted, "Formatting");
+    TToolbarLayout* Bookmarks = Named(Planted, "Bookmarks");
+    ASSERT_TRUE(Formatting && Bookmarks);
+    Formatting->Docked = false;
+    Formatting->FloatLeft = 150;
+    Formatting->FloatTop = 120;
+    Formatting->FloatRightX = 200; // wraps its buttons on several lines
+    Bookmarks->Visible = true;
+    Bookmarks->Dock = tdLeft;
+    Bookmarks->Lane = 0;
+    Bookmarks->Offset = 0;
+    RunAndClose();
+    const std::vector<TToolbarLayout> FirstRun = Stored();
+    Plant(Planted);
+    RunAndClose();
+
+    std::vector<TToolbarLayout> Saved = Stored();
+    ASSERT_EQ(Saved.size(), Planted.size());
+    // Only what a save works out anew may differ: the one-line widths, the floating window's
+    // right edge, and the docked bars' offsets as a first run placed them.
+    for (std::size_t Index = 0; Index < Saved.size(); ++Index) {
+        TToolbarLayout& Layout = Planted[Index];
+        if (!Layout.FloatRightX)
+            Layout.FloatRightX = 0;
+        if (Layout.Docked && Layout.Dock == tdTop)
+            Layout.Offset = FirstRun[Index].Offset;
+        Layout.FloatRight = Saved[Index].FloatRight;
+    }
+    EXPECT_EQ(Saved, Planted);
+    const TToolbarLayout* Floating = Named(Saved, "Formatting");
+    ASSERT_NE(Floating, nullptr);
+    EXPECT_GT(Floating->FloatRight, Floating->FloatLeft);
+    EXPECT_LE(Floating->FloatRight - Floating->FloatLeft, 200 + 20); // the wrap width and frame
+}
+
+} // namespace
+} // namespace korvid::test
