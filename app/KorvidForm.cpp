@@ -9,8 +9,8 @@
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
-#include "workspace/SearchFolderForm.h"
 #include "workspace/KorvidTool.h"
+#include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
 #include "workspace/ToolbarList.h"
 

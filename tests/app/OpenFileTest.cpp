@@ -1,5 +1,5 @@
-#include "workspace/SearchFolderForm.h"
 #include "FormFixture.h"
+#include "workspace/SearchFolderForm.h"
 
 #include "app/FileHelper.h"
 #include "foundation/BinaryStrings.h"

@@ -35,8 +35,9 @@ struct TCatalogueCase {
 };
 
 // Test names show the case's name, not its bytes.
-void PrintTo(const TCatalogueCase& Case, std::ostream* Out) { *Out << Case.Name; }
-
+void PrintTo(const TCatalogueCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
 
 const std::vector<std::string> Ok = {"OK"};
 const std::vector<std::string> YesNo = {"&Yes", "&No"};
