@@ -256,42 +256,43 @@ TNodeHandle TParaList::LocateLine(int Line) {
 
 // Links a detached node in as paragraph Para (1..count + 1); the cache moves to it.
 void TParaList::Link(TNodeHandle H, int Para) {
-    TParaNode& N = Node(H);
     int First;
     if (Para > FParaCount) {
         First = FLineCount + 1;
+        TParaNode& N = Node(H);
         N.Prev = FTail;
         N.Next = NoNode;
         Node(FTail).Next = H;
         FTail = H;
+        CountLinked(H);
     } else {
         const TNodeHandle At = Locate(Para);
         First = FCacheFirstLine;
-        N.Next = At;
-        N.Prev = Node(At).Prev;
-        if (N.Prev != NoNode)
-            Node(N.Prev).Next = H;
-        else
-            FHead = H;
-        Node(At).Prev = H;
+        LinkBefore(H, At);
     }
-    N.InChain = true;
-    ++FParaCount;
-    FByteCount += N.Length() + 2;
-    FLineCount += N.LineCount();
     SetCache(H, Para, First);
 }
 
 // Links a detached node in just before the last paragraph, without a look-up.
 void TParaList::LinkBeforeTail(TNodeHandle H) {
+    LinkBefore(H, FTail);
+}
+
+void TParaList::LinkBefore(TNodeHandle H, TNodeHandle At) {
     TParaNode& N = Node(H);
-    N.Next = FTail;
-    N.Prev = Node(FTail).Prev;
+    N.Next = At;
+    N.Prev = Node(At).Prev;
     if (N.Prev != NoNode)
         Node(N.Prev).Next = H;
     else
         FHead = H;
-    Node(FTail).Prev = H;
+    Node(At).Prev = H;
+    CountLinked(H);
+}
+
+// A node just put in the chain joins the counts.
+void TParaList::CountLinked(TNodeHandle H) {
+    TParaNode& N = Node(H);
     N.InChain = true;
     ++FParaCount;
     FByteCount += N.Length() + 2;

@@ -173,6 +173,8 @@ private:
     bool ReserveSharedText(std::size_t Bytes);
     char* SharedText(std::size_t Bytes);
     void LinkBeforeTail(TNodeHandle H);
+    void LinkBefore(TNodeHandle H, TNodeHandle At);
+    void CountLinked(TNodeHandle H);
     void FreeNode(TNodeHandle H);
     void ReleaseDetachedNode(TNodeHandle H);
     // A paragraph with its number and its first display line: where a look-up walk starts.
