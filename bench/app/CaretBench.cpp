@@ -8,6 +8,7 @@
 #include "app/EditorDocument.h"
 #include "app/KorvidForm.h"
 #include "bench/app/ProcessFigures.h"
+#include "bench/app/ProgramWindow.h"
 #include "platform/RegistryStore.h"
 #include "ui/CommandBars.h"
 #include "ui/ModalRunner.h"
@@ -133,15 +134,7 @@ int Run(int argc, char** argv, int Passes) {
     QTemporaryDir Dir;
     const fs::path Root = Dir.path().toStdString();
     TScopedRegistryStore Store(Root / "registry");
-    InstallModalRunner([](QDialog&) { return static_cast<int>(QDialog::Accepted); });
-    BuildTools();
-    TKorvidFormSetup Setup;
-    auto Views = std::make_unique<TViewListCatalogue>();
-    Setup.MakeEditor = EditorDocumentFactory(*Views);
-    Setup.Views = std::move(Views);
-    Setup.WorkArea = QRect(0, 0, 1920, 1040);
-    auto Form = std::make_unique<TKorvidForm>(std::move(Setup));
-    Form->SetStartingUp(false);
+    auto Form = MakeProgramWindow(QRect(0, 0, 1920, 1040));
     Form->show();
     QApplication::processEvents();
 

@@ -10,6 +10,7 @@
 #include "app/EditorDocument.h"
 #include "app/KorvidForm.h"
 #include "bench/app/ProcessFigures.h"
+#include "bench/app/ProgramWindow.h"
 #include "editor/Editor.h"
 #include "platform/RegistryStore.h"
 #include "ui/ModalRunner.h"
@@ -132,16 +133,7 @@ int RunKorvid(int argc, char** argv, const std::string& File, const std::string&
     QApplication::setApplicationName("Korvid");
     const fs::path Settings = fs::path(SaveAs).parent_path() / "registry";
     TScopedRegistryStore Store(Settings);
-    // The long-line message and any other is answered at once.
-    InstallModalRunner([](QDialog&) { return static_cast<int>(QDialog::Accepted); });
-    BuildTools();
-    TKorvidFormSetup Setup;
-    auto Views = std::make_unique<TViewListCatalogue>();
-    Setup.MakeEditor = EditorDocumentFactory(*Views);
-    Setup.Views = std::move(Views);
-    Setup.WorkArea = QRect(0, 0, 1600, 1000);
-    auto Form = std::make_unique<TKorvidForm>(std::move(Setup));
-    Form->SetStartingUp(false);
+    auto Form = MakeProgramWindow(QRect(0, 0, 1600, 1000));
     Form->show();
     QApplication::processEvents();
     const auto Empty = ResidentBytes();
