@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScreen>
+#include <QTest>
 
 namespace korvid::test {
 namespace {
@@ -272,6 +274,78 @@ TEST_F(TToolbarsTest, ButtonsFollowTheirTools) {
     TToolButton* ReadOnly = ButtonOfTool(Bar("Standard"), ToolIndex::FileReadOnly);
     ASSERT_NE(ReadOnly, nullptr);
     EXPECT_TRUE(ReadOnly->Down());
+}
+
+// The first button of a bar that shows, if any.
+TToolButton* FirstShownButton(const TCommandBar& Bar) {
+    for (TToolButton* Button : ButtonsOf(Bar))
+        if (Button->isVisible())
+            return Button;
+    return nullptr;
+}
+
+// What the window's backing store holds at a widget, against what the widget paints now: they
+// differ when the widget's updates never reach the screen.
+void ExpectOnScreenAsPainted(QWidget& Widget) {
+    QApplication::processEvents();
+    QWidget* Window = Widget.window();
+    const QImage Screen = Window->screen()->grabWindow(Window->winId()).toImage();
+    const QRect At(Widget.mapTo(Window, QPoint(0, 0)), Widget.size());
+    EXPECT_EQ(Screen.copy(At).convertToFormat(QImage::Format_RGB32),
+              Widget.grab().toImage().convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(TToolbarsTest, ShownBarsAreVisibleWidgetsThatPaintTheirToolsChanges) {
+    MakeForm();
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    QApplication::processEvents();
+    struct TRow {
+        const char* Name;
+        bool Shown;
+        bool HasShownButtons;
+    };
+    const std::vector<TRow> Rows = {{"Standard", true, true},
+                                    {"Formatting", true, true},
+                                    {"Command Lines", true, false},
+                                    {"Extra Clipboards", false, false},
+                                    {"Bookmarks", false, false}};
+    const auto ToolChangeShows = [](TCommandBar& Bar) {
+        TToolButton* Button = FirstShownButton(Bar);
+        ASSERT_NE(Button, nullptr);
+        TKorvidTool& Tool = *Button->Tool();
+        const bool Was = Tool.Enabled();
+        for (const bool Enabled : {!Was, Was}) {
+            Tool.SetEnabled(Enabled);
+            ASSERT_EQ(Button->isEnabled(), Enabled);
+            ExpectOnScreenAsPainted(*Button);
+        }
+    };
+    for (const TRow& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        TCommandBar& B = Bar(Row.Name);
+        EXPECT_EQ(B.Visible(), Row.Shown);
+        EXPECT_EQ(B.isVisible(), Row.Shown);
+        if (Row.HasShownButtons)
+            ToolChangeShows(B);
+    }
+
+    // Each bar the other way round from the menu, the floating one too; hiding and showing
+    // the window keeps the user's choice.
+    for (int Index = 0; Index < Form->Toolbars().Count(); ++Index)
+        Form->ToolbarsCommandClick(Index);
+    Form->hide();
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    QApplication::processEvents();
+    for (const TRow& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        TCommandBar& B = Bar(Row.Name);
+        EXPECT_EQ(B.Visible(), !Row.Shown);
+        EXPECT_EQ(B.isVisible(), !Row.Shown);
+        if (!Row.Shown)
+            ToolChangeShows(B);
+    }
 }
 
 // ---- Views and auto-text, on the program's editor control ----
