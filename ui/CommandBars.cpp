@@ -721,7 +721,9 @@ void TCustomBar::setVisible(bool Visible) {
 
 void TCustomBar::ApplyVisibility() {
     const bool Show = FVisible && !(FHidden && !FDockedTo);
-    if (Show != !isHidden())
+    // Not hidden is not shown: a bar re-parented under a hidden dock is left unhidden, and the
+    // show Qt gives it with the form comes through here, so it must reach QWidget.
+    if (Show ? !isVisible() : !isHidden())
         QWidget::setVisible(Show);
 }
 

@@ -21,6 +21,8 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPixmap>
+#include <QScreen>
+#include <QTest>
 
 #include <set>
 
@@ -305,23 +307,88 @@ TEST_F(TToolbarsTest, PictureOfTheWindowWithItsToolbars) {
     }
 }
 
+// The first button of a bar that shows, if any.
+TToolButton* FirstShownButton(const TCommandBar& Bar) {
+    for (TToolButton* Button : ButtonsOf(Bar))
+        if (Button->isVisible())
+            return Button;
+    return nullptr;
+}
+
+// What the window's backing store holds at a widget, against what the widget paints now:
+// they differ when the widget's updates never reach the screen.
+void ExpectOnScreenAsPainted(QWidget& Widget) {
+    QApplication::processEvents();
+    QWidget* Window = Widget.window();
+    const QImage Screen = Window->screen()->grabWindow(Window->winId()).toImage();
+    const QRect At(Widget.mapTo(Window, QPoint(0, 0)), Widget.size());
+    EXPECT_EQ(Screen.copy(At).convertToFormat(QImage::Format_RGB32),
+              Widget.grab().toImage().convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(TToolbarsTest, ShownBarsAreVisibleWidgetsThatPaintTheirToolsChanges) {
+    MakeForm();
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    QApplication::processEvents();
+    struct TRow {
+        const char* Name;
+        bool Shown;
+        bool HasShownButtons;
+    };
+    const std::vector<TRow> Rows = {{"Standard", true, true},
+                                    {"Formatting", true, true},
+                                    {"Command Lines", true, false},
+                                    {"Extra Clipboards", false, false},
+                                    {"Bookmarks", false, false}};
+    const auto ToolChangeShows = [](TCommandBar& Bar) {
+        TToolButton* Button = FirstShownButton(Bar);
+        ASSERT_NE(Button, nullptr);
+        TKorvidTool& Tool = *Button->Tool();
+        const bool Was = Tool.Enabled();
+        for (const bool Enabled : {!Was, Was}) {
+            Tool.SetEnabled(Enabled);
+            ASSERT_EQ(Button->isEnabled(), Enabled);
+            ExpectOnScreenAsPainted(*Button);
+        }
+    };
+    for (const TRow& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        TCommandBar& B = Bar(Row.Name);
+        EXPECT_EQ(B.Visible(), Row.Shown);
+        EXPECT_EQ(B.isVisible(), Row.Shown);
+        if (Row.HasShownButtons)
+            ToolChangeShows(B);
+    }
+
+    // Each bar the other way round from the menu, the floating one too; hiding and showing
+    // the window keeps the user's choice.
+    for (int Index = 0; Index < Form->Toolbars().Count(); ++Index)
+        Form->ToolbarsCommandClick(Index);
+    Form->hide();
+    Form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
+    QApplication::processEvents();
+    for (const TRow& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        TCommandBar& B = Bar(Row.Name);
+        EXPECT_EQ(B.Visible(), !Row.Shown);
+        EXPECT_EQ(B.isVisible(), !Row.Shown);
+        if (!Row.Shown)
+            ToolChangeShows(B);
+    }
+}
+
 // ---- Views and auto-text, on the program's editor control ----
 
-class TViewMenusTest : public TFormTest {
+class TViewMenusTest : public TProgramFormTest {
 protected:
-    TViewListCatalogue* Views = nullptr;
     TView* Pascal = nullptr;
     TView* Amp = nullptr;
 
-    void MakeProgramForm() {
-        TKorvidFormSetup Setup;
-        Setup.WorkArea = QRect(0, 0, 1920, 1040);
-        auto Catalogue = std::make_unique<TViewListCatalogue>();
-        Views = Catalogue.get();
-        Setup.MakeEditor = EditorDocumentFactory(*Catalogue);
-        Setup.Views = std::move(Catalogue);
-        Form = std::make_unique<TKorvidForm>(std::move(Setup));
-        Form->SetStartingUp(false);
+    // The program's window with the views "Pascal" and "A&B" beside the default one.
+    void MakeProgramFormWithViews() {
+        MakeProgramForm();
         Views->List().GetDefaultView();
         auto P = std::make_unique<TView>();
         P->SetName("Pascal");
@@ -346,7 +413,7 @@ protected:
 };
 
 TEST_F(TViewMenusTest, ViewsAreSortedWithoutAmpersandsAndShowTheirShortcuts) {
-    MakeProgramForm();
+    MakeProgramFormWithViews();
     Form->NewTab("File 1");
     const std::string PascalText = "Pascal\t" + ShortCutToText(Pascal->ShortCut);
     EXPECT_EQ(Texts(*Form->ViewsMenu()),
@@ -366,7 +433,7 @@ TEST_F(TViewMenusTest, ViewsAreSortedWithoutAmpersandsAndShowTheirShortcuts) {
 }
 
 TEST_F(TViewMenusTest, NoViewsLeaveOneDisabledItem) {
-    MakeProgramForm();
+    MakeProgramFormWithViews();
     Views->List().Clear();
     Form->BuildViewsMenu();
     ASSERT_EQ(Texts(*Form->ViewsMenu()), (std::vector<std::string>{"Views"}));
@@ -374,7 +441,7 @@ TEST_F(TViewMenusTest, NoViewsLeaveOneDisabledItem) {
 }
 
 TEST_F(TViewMenusTest, AViewsShortcutAppliesItButAToolsShortcutWins) {
-    MakeProgramForm();
+    MakeProgramFormWithViews();
     const auto Name = File("k.txt", "k");
     Form->OpenFile(Name, false, {});
     Key(Control(), Qt::Key_P, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
@@ -389,7 +456,7 @@ TEST_F(TViewMenusTest, AViewsShortcutAppliesItButAToolsShortcutWins) {
 }
 
 TEST_F(TViewMenusTest, AutoTextMenusMirrorTheActiveView) {
-    MakeProgramForm();
+    MakeProgramFormWithViews();
     Form->NewTab("File 1");
     EXPECT_TRUE(Form->AutoTextMenu()->isEmpty());
     Form->ActiveEditor()->SetView(Views->Item(Views->List().IndexOf(Pascal)));
@@ -406,7 +473,7 @@ TEST_F(TViewMenusTest, AutoTextMenusMirrorTheActiveView) {
 }
 
 TEST_F(TViewMenusTest, AutoTextGoesAroundTheSelectionInOneUndoStep) {
-    MakeProgramForm();
+    MakeProgramFormWithViews();
     const bool MoveAfterPaste = TEngCustomEditor::MoveAfterPaste;
     Form->OpenFile(File("a.pas", "xabcx"), false, {});
     ASSERT_EQ(Control().View(), Pascal);
@@ -432,7 +499,7 @@ TEST_F(TViewMenusTest, AutoTextGoesAroundTheSelectionInOneUndoStep) {
 }
 
 TEST_F(TViewMenusTest, AutoTextLeavesAReadOnlyDocumentAlone) {
-    MakeProgramForm();
+    MakeProgramFormWithViews();
     Form->OpenFile(File("r.pas", "abc"), true, {});
     Control().Editor().SetSelection(1, 1, 1, 4, true);
     Form->AutoTextMenu()->actions()[0]->trigger();
@@ -441,7 +508,7 @@ TEST_F(TViewMenusTest, AutoTextLeavesAReadOnlyDocumentAlone) {
 }
 
 TEST_F(TViewMenusTest, AnAutoTextShortcutWorksAnywhereInTheWindow) {
-    MakeProgramForm();
+    MakeProgramFormWithViews();
     Form->OpenFile(File("s.pas", "ab"), false, {});
     Control().Editor().MoveCaret(1, 2);
     Key(*Form, Qt::Key_B, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);

@@ -287,6 +287,61 @@ TEST_F(BarForm, AShownBarStaysShownWhereverItMoves) {
     EXPECT_EQ(VisibleChanges, 0);
 }
 
+// Qt leaves a widget re-parented under a hidden parent unhidden but not shown, and shows it
+// with the parent; a bar must take that show, or it stays invisible and never repaints.
+TEST_F(BarForm, BarsDockedWhileTheFormIsHiddenShowWithItUnlessTheUserHidThem) {
+    struct TCase {
+        const char* Name;
+        std::function<void(TCustomBar&)> WhileHidden;
+        bool Shown;
+    };
+    const std::vector<TCase> Cases = {
+        {"docked", [&](TCustomBar& B) { B.SetDockedTo(Top); }, true},
+        {"moved to another dock",
+         [&](TCustomBar& B) {
+             B.SetDockedTo(Top);
+             B.SetDockedTo(Left);
+         },
+         true},
+        {"hidden, shown again",
+         [&](TCustomBar& B) {
+             B.SetDockedTo(Bottom);
+             B.setVisible(false);
+             B.setVisible(true);
+         },
+         true},
+        {"floated again",
+         [&](TCustomBar& B) {
+             B.SetDockedTo(Top);
+             B.SetDockedTo(nullptr);
+         },
+         true},
+        {"hidden, then docked",
+         [&](TCustomBar& B) {
+             B.setVisible(false);
+             B.SetDockedTo(Right);
+         },
+         false},
+        {"docked, then hidden",
+         [&](TCustomBar& B) {
+             B.SetDockedTo(Top);
+             B.setVisible(false);
+         },
+         false},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        Form->hide();
+        std::unique_ptr<TCommandBar> Bar(MakeBar());
+        Bar->show();
+        Case.WhileHidden(*Bar);
+        Form->show();
+        QApplication::processEvents();
+        EXPECT_EQ(Bar->Visible(), Case.Shown);
+        EXPECT_EQ(Bar->isVisible(), Case.Shown);
+    }
+}
+
 TEST_F(BarForm, ChildrenKeepTheOrderTheyCameIn) {
     auto* Bar = MakeBar(3, false);
     std::vector<QWidget*> Buttons;
