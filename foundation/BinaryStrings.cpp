@@ -12,6 +12,10 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace korvid {
 
 namespace {
@@ -50,9 +54,22 @@ TLineBreak LineBreakAt(std::string_view LineEnd) {
     return LineEnd == "\n" ? TLineBreak::Lf : TLineBreak::Cr;
 }
 
-// The first CR or LF of Text, or its size. Files run to millions of lines, so the search goes a
-// machine word at a time: a byte equal to CR or LF gives a zero byte in the word XOR-ed with it.
+// The first CR or LF of Text, or its size. Files run to millions of lines, so the search goes
+// sixteen bytes at a time where the processor compares them at once, else a machine word at a
+// time: a byte equal to CR or LF gives a zero byte in the word XOR-ed with it.
 std::size_t FindLineEnd(std::string_view Text, std::size_t Pos) {
+#if defined(__SSE2__)
+    const __m128i Cr = _mm_set1_epi8('\r');
+    const __m128i Lf = _mm_set1_epi8('\n');
+    while (Text.size() - Pos >= sizeof(__m128i)) {
+        const __m128i Bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Text.data() + Pos));
+        const int Found =
+            _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(Bytes, Cr), _mm_cmpeq_epi8(Bytes, Lf)));
+        if (Found != 0)
+            return Pos + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(Found)));
+        Pos += sizeof(__m128i);
+    }
+#endif
     if constexpr (std::endian::native == std::endian::little) {
         constexpr std::uint64_t Ones = 0x0101010101010101u;
         constexpr std::uint64_t HighBits = 0x8080808080808080u;
