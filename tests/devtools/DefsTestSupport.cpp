@@ -4,19 +4,19 @@
 
 namespace korvid::test {
 
-void SetField(TDefsFile& File, const TFieldSpec& Spec) {
-    TDefsField& Field = File.Field(Spec.Index);
-    Field.Name = Spec.Name;
-    Field.FieldType = std::uint8_t(Spec.Type);
-    Field.Capacity = Spec.Capacity;
-    Field.Elements = Spec.Elements;
-    Field.Scale = Spec.Scale;
-    Field.Flag = Spec.Flag;
-    Field.Forced = Spec.Forced;
-    Field.FileRef = std::uint8_t(Spec.FileRef);
-    Field.FieldRef = std::uint8_t(Spec.FieldRef);
-    Field.SecondRef = std::uint8_t(Spec.SecondRef);
-    Field.ThirdRef = std::uint8_t(Spec.ThirdRef);
+void SetField(TDefsFile& File, const TFieldDef& Def) {
+    TDefsField& Field = File.Field(Def.Index);
+    Field.Name = Def.Name;
+    Field.FieldType = std::uint8_t(Def.Type);
+    Field.Capacity = Def.Capacity;
+    Field.Elements = Def.Elements;
+    Field.Scale = Def.Scale;
+    Field.Flag = Def.Flag;
+    Field.Forced = Def.Forced;
+    Field.FileRef = std::uint8_t(Def.FileRef);
+    Field.FieldRef = std::uint8_t(Def.FieldRef);
+    Field.SecondRef = std::uint8_t(Def.SecondRef);
+    Field.ThirdRef = std::uint8_t(Def.ThirdRef);
 }
 
 void SetKey(TDefsFile& File, int Number, std::vector<std::array<int, 3>> Parts, bool Duplicates) {

@@ -14,7 +14,7 @@
 
 namespace korvid::test {
 
-struct TFieldSpec {
+struct TFieldDef {
     int Index;
     std::string Name;
     int Type;
@@ -29,7 +29,7 @@ struct TFieldSpec {
     int ThirdRef = 0;
 };
 
-void SetField(TDefsFile& File, const TFieldSpec& Spec);
+void SetField(TDefsFile& File, const TFieldDef& Def);
 void SetKey(TDefsFile& File, int Number, std::vector<std::array<int, 3>> Parts, bool Duplicates);
 // APP.DEFS: system (months, year), customer (name, qty, price, month, orders, total; two
 // keys) and orders (cust, odate, amount), laid out as the editor lays them out.
