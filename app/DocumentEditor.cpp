@@ -6,10 +6,10 @@
 #include "psystem/Subvolume.h"
 #include "psystem/TextKind.h"
 #include "psystem/VolumePath.h"
+#include "ui/FormUtilities.h"
 #include "views/View.h"
 
 #include <QApplication>
-#include <QGuiApplication>
 
 namespace korvid {
 namespace {
@@ -106,10 +106,7 @@ bool SaveLinesToVolume(const std::string& Name, const std::vector<std::string>& 
     const auto Path = ParseVolumePath(Name);
     if (!Path)
         return false;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    struct TRestoreCursor {
-        ~TRestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
-    } Restore;
+    const TWaitCursor Wait;
     std::unique_ptr<TVolume> Volume;
     if (!Path->Subvolume.empty())
         Volume = std::make_unique<TSubvolume>(Path->VolumeFile, true, Path->Subvolume);

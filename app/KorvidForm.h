@@ -31,6 +31,7 @@ namespace korvid {
 
 class TSaveDialog;
 class TSearchFolderForm;
+struct TFindSettings;
 class TVolume;
 class TOpenDialog;
 class TDock;
@@ -179,6 +180,8 @@ public:
                      int Location, int ContextLines, bool IgnoreUnderscores, bool QuotedOnly,
                      bool WholeWords, bool MatchCase, const std::string& Text,
                      const std::string& Extensions, const std::string& Folder);
+    void FindInFiles(const std::vector<TVolume*>& Volumes, const std::vector<std::string>& Files,
+                     const TFindSettings& Settings);
     void ShowSearchFolderDialog(const std::string& Folder);
     TSearchFolderForm& SearchFolderForm();
     // Set while a search walks; Esc clears it.

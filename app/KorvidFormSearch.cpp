@@ -4,6 +4,7 @@
 #include "platform/Cp1252.h"
 #include "psystem/VolumePacking.h"
 #include "ui/BrowseFolder.h"
+#include "ui/FormUtilities.h"
 #include "ui/MessagesUnit.h"
 #include "ui/ModalRunner.h"
 #include "workspace/SearchFolderForm.h"
@@ -108,8 +109,7 @@ void TKorvidForm::ShowSearchFolderDialog(const std::string& Folder) {
     switch (Result) {
     case QDialog::Accepted: {
         const TFindSettings S = Form.Settings();
-        FindInFiles({}, {}, S.Location, S.ContextLines, S.IgnoreUnderscores, S.QuotedOnly,
-                    S.WholeWords, S.MatchCase, S.Text, S.Extensions, S.Folder);
+        FindInFiles({}, {}, S);
         break;
     }
     case TSearchFolderForm::OpenAllResult:
@@ -147,9 +147,6 @@ void TKorvidForm::FindInFiles(const std::vector<TVolume*>& Volumes,
                               bool IgnoreUnderscores, bool QuotedOnly, bool WholeWords,
                               bool MatchCase, const std::string& Text,
                               const std::string& Extensions, const std::string& Folder) {
-    // One walk at a time: the events it lets run may ask for another.
-    if (FSearching)
-        return;
     TFindSettings Settings;
     Settings.Location = Location;
     Settings.ContextLines = ContextLines;
@@ -160,6 +157,15 @@ void TKorvidForm::FindInFiles(const std::vector<TVolume*>& Volumes,
     Settings.Text = Text;
     Settings.Extensions = Extensions;
     Settings.Folder = Folder;
+    FindInFiles(Volumes, Files, Settings);
+}
+
+void TKorvidForm::FindInFiles(const std::vector<TVolume*>& Volumes,
+                              const std::vector<std::string>& Files,
+                              const TFindSettings& Settings) {
+    // One walk at a time: the events it lets run may ask for another.
+    if (FSearching)
+        return;
     if (!TLineMatcher(Settings).Searchable())
         return;
 
@@ -182,19 +188,15 @@ void TKorvidForm::FindInFiles(const std::vector<TVolume*>& Volumes,
     TFindResults Results;
     {
         FSearching = true;
+        struct TSearchEnds {
+            bool& Searching;
+            ~TSearchEnds() { Searching = false; }
+        } Ends{FSearching};
         const TEscapeStopsSearch Escape(FSearching);
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        try {
-            Results = korvid::FindInFiles(Volumes, Files, Settings, Hooks);
-        } catch (...) {
-            QApplication::restoreOverrideCursor();
-            FSearching = false;
-            throw;
-        }
-        QApplication::restoreOverrideCursor();
-        FSearching = false;
-        statusBar()->clearMessage();
+        const TWaitCursor Wait;
+        Results = korvid::FindInFiles(Volumes, Files, Settings, Hooks);
     }
+    statusBar()->clearMessage();
     if (FCloseAfterSearch) {
         // The window was asked to close while the walk ran: it closes now that it has returned.
         FCloseAfterSearch = false;
@@ -205,7 +207,7 @@ void TKorvidForm::FindInFiles(const std::vector<TVolume*>& Volumes,
         ShowNoMatchesMessage(0, true, FShowNoMatchesMessage);
         return;
     }
-    const std::string Caption = "Find: " + Text;
+    const std::string Caption = "Find: " + Settings.Text;
     NewTab(Caption);
     TDocumentEditor* Editor = ActiveEditor();
     Editor->SetParagraphs(Results.Lines);

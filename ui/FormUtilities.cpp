@@ -165,4 +165,12 @@ void SetTreeNodeBold(QTreeWidgetItem* Node, bool Bold) {
     }
 }
 
+TWaitCursor::TWaitCursor() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+TWaitCursor::~TWaitCursor() {
+    QGuiApplication::restoreOverrideCursor();
+}
+
 } // namespace korvid

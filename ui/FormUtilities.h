@@ -35,4 +35,13 @@ void ClearMenu(QMenu* Item);
 void CollapseSiblings(QTreeWidgetItem* Node);
 void SetTreeNodeBold(QTreeWidgetItem* Node, bool Bold);
 
+// The hourglass, for as long as it lives.
+class TWaitCursor {
+public:
+    TWaitCursor();
+    ~TWaitCursor();
+    TWaitCursor(const TWaitCursor&) = delete;
+    TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
 } // namespace korvid
