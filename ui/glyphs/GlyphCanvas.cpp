@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTextStream>
 
 #include <array>
@@ -361,6 +362,8 @@ void TCanvas::Window(int X1, int Y1, int X2, int Y2) {
     Fill(X1 + 1, Y1 + 1, X2 - 1, Y1 + 2, Navy);
 }
 
+namespace {
+
 bool WriteResourceCollection(const QDir& Folder, const std::string& Prefix,
                              const std::vector<std::string>& Names) {
     QFile Collection(Folder.filePath(QString::fromStdString(Prefix + ".qrc")));
@@ -373,6 +376,20 @@ bool WriteResourceCollection(const QDir& Folder, const std::string& Prefix,
             << QString::fromStdString(Name) << ".png</file>\n";
     Out << "  </qresource>\n</RCC>\n";
     return Out.status() == QTextStream::Ok;
+}
+
+} // namespace
+
+int RunPictureGenerator(int argc, char** argv, const std::string& Prefix,
+                        const std::function<bool(const QDir&, std::vector<std::string>&)>& Draw) {
+    QGuiApplication App(argc, argv);
+    if (argc != 2)
+        return 2;
+    QDir Folder(QString::fromLocal8Bit(argv[1]));
+    if (!Folder.mkpath("."))
+        return 1;
+    std::vector<std::string> Names;
+    return Draw(Folder, Names) && WriteResourceCollection(Folder, Prefix, Names) ? 0 : 1;
 }
 
 } // namespace korvid::glyphs

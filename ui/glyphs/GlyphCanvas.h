@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -79,9 +80,11 @@ private:
     QImage FImage;
 };
 
-// Writes Prefix + ".qrc" into Folder, naming each picture "<Name>.png" of Names under the
-// resource prefix "/" + Prefix. False when it cannot be written.
-bool WriteResourceCollection(const QDir& Folder, const std::string& Prefix,
-                             const std::vector<std::string>& Names);
+// The body of a picture generator: with the output folder as its one argument, Draw writes the
+// pictures into it and names them, then "<Prefix>.qrc" lists them under the resource prefix
+// "/" + Prefix. The process's exit code: 0, 1 when something could not be written, 2 for a
+// wrong argument list.
+int RunPictureGenerator(int argc, char** argv, const std::string& Prefix,
+                        const std::function<bool(const QDir&, std::vector<std::string>&)>& Draw);
 
 } // namespace korvid::glyphs

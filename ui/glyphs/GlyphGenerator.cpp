@@ -3,7 +3,6 @@
 #include "ui/glyphs/GlyphCanvas.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <functional>
 #include <string>
 #include <vector>
@@ -751,28 +750,21 @@ bool Save(const TCanvas& Canvas, const QDir& Folder, const std::string& Resource
 } // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication App(argc, argv);
-    if (argc != 2)
-        return 2;
-    QDir Folder(QString::fromLocal8Bit(argv[1]));
-    if (!Folder.mkpath("."))
-        return 1;
-
-    std::vector<std::string> Names;
-    for (const TGlyph& Glyph : Glyphs()) {
-        TCanvas Canvas;
-        Glyph.Draw(Canvas);
-        Names.push_back("GLYPH_" + Upper(Glyph.Name));
-        if (!Save(Canvas, Folder, Names.back()))
-            return 1;
-    }
-    for (char Digit : std::string("1234567890")) {
-        TCanvas Canvas;
-        DrawBookmarkOn(Canvas, Digit);
-        Names.push_back("GLYPH_EDITTOGGLEBOOKMARK" + std::string(1, Digit) + "ON");
-        if (!Save(Canvas, Folder, Names.back()))
-            return 1;
-    }
-
-    return WriteResourceCollection(Folder, "glyphs", Names) ? 0 : 1;
+    return RunPictureGenerator(argc, argv, "glyphs", [](const QDir& Folder, auto& Names) {
+        for (const TGlyph& Glyph : Glyphs()) {
+            TCanvas Canvas;
+            Glyph.Draw(Canvas);
+            Names.push_back("GLYPH_" + Upper(Glyph.Name));
+            if (!Save(Canvas, Folder, Names.back()))
+                return false;
+        }
+        for (char Digit : std::string("1234567890")) {
+            TCanvas Canvas;
+            DrawBookmarkOn(Canvas, Digit);
+            Names.push_back("GLYPH_EDITTOGGLEBOOKMARK" + std::string(1, Digit) + "ON");
+            if (!Save(Canvas, Folder, Names.back()))
+                return false;
+        }
+        return true;
+    });
 }

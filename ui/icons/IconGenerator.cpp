@@ -3,7 +3,6 @@
 #include "ui/glyphs/GlyphCanvas.h"
 
 #include <QDir>
-#include <QGuiApplication>
 #include <functional>
 #include <string>
 #include <vector>
@@ -58,21 +57,14 @@ bool Save(const TCanvas& Canvas, const QDir& Folder, const std::string& Name) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QGuiApplication App(argc, argv);
-    if (argc != 2)
-        return 2;
-    QDir Folder(QString::fromLocal8Bit(argv[1]));
-    if (!Folder.mkpath("."))
-        return 1;
-
-    std::vector<std::string> Names;
-    for (const TIcon& Icon : Icons()) {
-        TCanvas Canvas;
-        Icon.Draw(Canvas);
-        if (!Save(Canvas, Folder, Icon.Name))
-            return 1;
-        Names.push_back(Icon.Name);
-    }
-
-    return WriteResourceCollection(Folder, "icons", Names) ? 0 : 1;
+    return RunPictureGenerator(argc, argv, "icons", [](const QDir& Folder, auto& Names) {
+        for (const TIcon& Icon : Icons()) {
+            TCanvas Canvas;
+            Icon.Draw(Canvas);
+            if (!Save(Canvas, Folder, Icon.Name))
+                return false;
+            Names.push_back(Icon.Name);
+        }
+        return true;
+    });
 }
