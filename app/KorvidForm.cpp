@@ -78,6 +78,11 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     if (!FServices.Search)
         FServices.Search = MakeSearchDialogs(*this);
     FDebugger = std::make_unique<TDebugger>(*this);
+    FWindowEndpoint = std::make_unique<TWindowEndpoint>(EditorWindowClass, "Korvid");
+    FWindowEndpoint->OnMessage = [this](const TEndpointMessage& Message) {
+        return HandleEditorWindowMessage(*FDebugger, Message);
+    };
+    FWindowEndpoint->Listen();
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);

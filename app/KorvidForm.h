@@ -395,6 +395,12 @@ public:
     bool OpenSourceOnLoad() const override { return FOptions.OpenSourceOnConnect; }
     void BeginBusy() override;
     void EndBusy() override;
+    void RefreshDebuggingControls(const TDebuggingControls& Controls) override;
+    TWindowHandle MainWindowHandle() const override;
+    std::string MapFileName() const override { return FOptions.MapFile; }
+    bool DebuggerOptionOn() const override { return FOptions.PSystemAware; }
+    bool IsDebuggingBarVisible() const override { return FSettings.ViewDebuggingBar; }
+    void BringToFront() override;
 
     // Tells the user that the tool's command is not built yet.
     void NotSupportedYet(int Tool);
@@ -448,6 +454,8 @@ private:
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebuggerCommands> FDebuggerCommands;
     std::unique_ptr<TDebugger> FDebugger;
+    // Where the debugged module's notifications arrive; goes before the debugger.
+    std::unique_ptr<TWindowEndpoint> FWindowEndpoint;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
     bool FSearching = false;
     bool FCloseAfterSearch = false;
