@@ -1,7 +1,8 @@
 #include "platform/RegistryStore.h"
 #include "tests/app/ProgramProcess.h"
 #include "tests/support/StandInProcess.h"
-#include "workspace/KorvidOptions.h"
+#include "foundation/ConstantsUnit.h"
+#include "foundation/RegistryEx.h"
 
 #include <fstream>
 
@@ -19,12 +20,10 @@ TEST_F(TDebuggerProgramTest, CtrlF2ConnectsToTheRunningModule) {
         const auto Settings = Dir / "config" / "korvid" / "registry";
         std::filesystem::create_directories(Settings.parent_path());
         TScopedRegistryStore Store(Settings);
-        TKorvidOptions Options;
-        TOptionsKeyExtras Extras;
-        LoadOptions(Options, Extras, 8);
-        Options.MapFile = Map.string();
-        Options.OpenSourceOnConnect = false;
-        ASSERT_TRUE(SaveOptions(Options, Extras));
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(OptionsKeys));
+        Reg.WriteString("Map File", Map.string());
+        Reg.WriteBool("Open Source On Connect", false);
     }
     const TScopedWindowFolder Windows(Q(Dir / "runtime" / "korvid-windows"));
     TStandInProcess Module(Dir.Path(), "Demo");
