@@ -55,12 +55,15 @@ TSharedMemory::TResult TSharedMemory::Fail(TResult Result) {
 
 TSharedMemory::TResult TSharedMemory::Create(const std::string& Name, std::size_t Size) {
     Close();
-    ::shm_unlink(Name.c_str());
-    FFd = ::shm_open(Name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    FFd = ::shm_open(Name.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (FFd < 0)
         return Fail(TResult::NotFound);
     FCreatedName = Name;
-    if (::ftruncate(FFd, static_cast<off_t>(Size)) != 0)
+    struct stat Status {};
+    if (::fstat(FFd, &Status) != 0)
+        return Fail(TResult::NotMapped);
+    if (Status.st_size < static_cast<off_t>(Size) &&
+        ::ftruncate(FFd, static_cast<off_t>(Size)) != 0)
         return Fail(TResult::NotMapped);
     void* Data = ::mmap(nullptr, Size, PROT_READ | PROT_WRITE, MAP_SHARED, FFd, 0);
     if (Data == MAP_FAILED)

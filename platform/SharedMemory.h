@@ -31,7 +31,8 @@ public:
     TSharedMemory(const TSharedMemory&) = delete;
     TSharedMemory& operator=(const TSharedMemory&) = delete;
 
-    // Makes the buffer (0600, Size bytes), replacing one of the same name.
+    // Makes the buffer (0600, Size bytes), or shares the one of that name that is there, as
+    // several modules share theirs.
     TResult Create(const std::string& Name, std::size_t Size);
     // Opens an existing buffer without creating it. One smaller than Size, or not the user's, is
     // not mapped: touching a mapping past its object's end kills the process.

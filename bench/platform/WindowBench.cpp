@@ -16,6 +16,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <sys/mman.h>
 #include <unistd.h>
 
 namespace korvid {
@@ -29,8 +30,8 @@ class TModule {
 public:
     explicit TModule(const std::string& Scenario)
         : FFolder(std::make_unique<TScopedWindowFolder>(FDir.path() + "/w")),
-          FPrefix(std::make_unique<TScopedSharedMemoryPrefix>(
-              "/korvid-bench-" + std::to_string(::getpid()) + "-")) {
+          FPrefix(std::make_unique<TScopedSharedMemoryPrefix>("/korvid-bench-" +
+                                                              std::to_string(::getpid()) + "-")) {
         const QString ScenarioFile = FDir.path() + "/scenario";
         std::ofstream(ScenarioFile.toStdString()) << Scenario << "\n";
         QProcessEnvironment Environment = QProcessEnvironment::systemEnvironment();
@@ -55,6 +56,7 @@ public:
     ~TModule() {
         FProcess.kill();
         FProcess.waitForFinished(10000);
+        ::shm_unlink(SharedMemoryName("VoskDebuggingBuffer").c_str());
     }
 
     TWindowHandle Window = 0;

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/mman.h>
 #include <vector>
 
 namespace korvid::test {
@@ -32,7 +33,8 @@ public:
     // Scenario: "key=value" lines (see the stand-in). Folder holds its log and scenario.
     TStandInProcess(const std::filesystem::path& Folder, const std::string& Title,
                     const std::vector<std::string>& Scenario = {})
-        : FLogPath(Folder / ("standin-" + std::to_string(Count()++) + ".log")) {
+        : FLogPath(Folder / ("standin-" + std::to_string(Count()++) + ".log")),
+          FBufferName(SharedMemoryName("VoskDebuggingBuffer")) {
         const auto ScenarioPath = FLogPath.string() + ".scenario";
         std::ofstream Out(ScenarioPath);
         for (const std::string& Line : Scenario)
@@ -51,6 +53,8 @@ public:
         if (FProcess.state() != QProcess::NotRunning) {
             FProcess.kill();
             FProcess.waitForFinished(10000);
+            // Killed, it could not remove its buffer.
+            ::shm_unlink(FBufferName.c_str());
         }
     }
     TStandInProcess(const TStandInProcess&) = delete;
@@ -107,6 +111,7 @@ private:
     }
 
     std::filesystem::path FLogPath;
+    std::string FBufferName;
     QProcess FProcess;
     bool FStarted = false;
 };
