@@ -276,6 +276,9 @@ void TDebugger::UpdateDebuggingControls() {
     const bool Paused = IsConnected() && FPaused;
     TDebuggingControls Controls;
     Controls.ListColour = Live ? clWindow : clBtnShadow;
+    for (TDebuggingList* List :
+         {FBreakpoints.get(), FCallStack.get(), FWatches.get(), FStructure.get()})
+        List->Colour = Controls.ListColour;
     Controls.BarToolsEnabled = FHost.DebuggerOptionOn() || Live || FHost.IsDebuggingBarVisible();
     Controls.ConnectionDown = IsConnected();
     Controls.PauseEnabled = IsConnected();

@@ -44,6 +44,8 @@ struct TDebuggingList {
     ~TDebuggingList();
     std::unique_ptr<QStandardItemModel> Model;
     std::unique_ptr<QItemSelectionModel> Selection;
+    // Its background: the window colour while there is a module or a map to show.
+    TColor Colour = clBtnShadow;
     std::vector<std::string> Texts() const;
 };
 

@@ -8,6 +8,7 @@
 
 #include <QListWidget>
 #include <QPushButton>
+#include <QStandardItemModel>
 #include <algorithm>
 #include <fcntl.h>
 #include <functional>
@@ -82,6 +83,17 @@ TEST_F(DebuggerLink, OneModuleIsConnectedWithoutAskingAndTheSecondToggleDisconne
     EXPECT_EQ(Solo->Frames().back(), "command 2 0 lparam=0 request=");
     EXPECT_EQ(Host.Controls.StatusText, "");
     EXPECT_EQ(Solo->Quit(), 0);
+}
+
+TEST_F(DebuggerLink, DisconnectKeepsTheWatchNamesAndEmptiesTheLists) {
+    auto Solo = Module("Solo");
+    Debugger.ToggleConnection();
+    Debugger.Watches().Model->appendRow(new QStandardItem("Count"));
+    Debugger.Breakpoints().Model->appendRow(new QStandardItem("begin+"));
+    Debugger.ToggleConnection();
+    EXPECT_EQ(Debugger.SavedWatches(), std::vector<std::string>{"Count"});
+    EXPECT_EQ(Debugger.Watches().Model->rowCount(), 0);
+    EXPECT_EQ(Debugger.Breakpoints().Model->rowCount(), 0);
 }
 
 TEST_F(DebuggerLink, SeveralModulesAreListedSortedAndCancelLeavesItDisconnected) {
@@ -339,6 +351,9 @@ TEST_F(DebuggerLink, TheControlsFollowTheState) {
             break;
         }
         EXPECT_EQ(Fresh.Controls, Case.Expected);
+        for (TDebuggingList* List : {&Subject.Breakpoints(), &Subject.CallStack(),
+                                     &Subject.Watches(), &Subject.Structure()})
+            EXPECT_EQ(List->Colour, Case.Expected.ListColour);
         Fresh.Window.reset();
     }
 }
