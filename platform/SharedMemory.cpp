@@ -65,12 +65,7 @@ TSharedMemory::TResult TSharedMemory::Create(const std::string& Name, std::size_
     if (Status.st_size < static_cast<off_t>(Size) &&
         ::ftruncate(FFd, static_cast<off_t>(Size)) != 0)
         return Fail(TResult::NotMapped);
-    void* Data = ::mmap(nullptr, Size, PROT_READ | PROT_WRITE, MAP_SHARED, FFd, 0);
-    if (Data == MAP_FAILED)
-        return Fail(TResult::NotMapped);
-    FData = static_cast<char*>(Data);
-    FSize = Size;
-    return TResult::Ok;
+    return MapWhole(Size);
 }
 
 TSharedMemory::TResult TSharedMemory::Open(const std::string& Name, std::size_t Size) {
@@ -89,6 +84,10 @@ TSharedMemory::TResult TSharedMemory::Open(const std::string& Name, std::size_t 
         errno = EINVAL;
         return Fail(TResult::NotMapped);
     }
+    return MapWhole(Size);
+}
+
+TSharedMemory::TResult TSharedMemory::MapWhole(std::size_t Size) {
     void* Data = ::mmap(nullptr, Size, PROT_READ | PROT_WRITE, MAP_SHARED, FFd, 0);
     if (Data == MAP_FAILED)
         return Fail(TResult::NotMapped);

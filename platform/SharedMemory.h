@@ -47,6 +47,7 @@ public:
 
 private:
     TResult Fail(TResult Result);
+    TResult MapWhole(std::size_t Size);
 
     int FFd = -1;
     char* FData = nullptr;

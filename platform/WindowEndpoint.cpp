@@ -23,7 +23,7 @@ namespace korvid {
 
 namespace {
 
-constexpr std::size_t FrameSize = 4 + 8 + 8;
+constexpr std::size_t FrameSize = EndpointFrameSize;
 constexpr std::size_t AnswerSize = 4;
 constexpr int HandleDigits = 8;
 
@@ -35,20 +35,6 @@ QString& FolderOverride() {
 std::vector<TWindowEndpoint*>& LiveEndpoints() {
     static std::vector<TWindowEndpoint*> Endpoints;
     return Endpoints;
-}
-
-QByteArray EncodeFrame(const TEndpointMessage& Message) {
-    std::array<uchar, FrameSize> Bytes{};
-    qToLittleEndian<quint32>(Message.Message, Bytes.data());
-    qToLittleEndian<quint64>(Message.WParam, Bytes.data() + 4);
-    qToLittleEndian<qint64>(Message.LParam, Bytes.data() + 12);
-    return {reinterpret_cast<const char*>(Bytes.data()), FrameSize};
-}
-
-TEndpointMessage DecodeFrame(const char* Data) {
-    const auto* Bytes = reinterpret_cast<const uchar*>(Data);
-    return {qFromLittleEndian<quint32>(Bytes), qFromLittleEndian<quint64>(Bytes + 4),
-            qFromLittleEndian<qint64>(Bytes + 12)};
 }
 
 std::string HandleText(TWindowHandle Handle) {
@@ -183,7 +169,7 @@ std::optional<TAnswer> Exchange(TWindowHandle Window, const TEndpointMessage& Me
     const int Fd = ConnectTo(*Path);
     if (Fd < 0)
         return std::nullopt;
-    const QByteArray Frame = EncodeFrame(Message);
+    const QByteArray Frame = EncodeEndpointFrame(Message);
     if (!WriteAll(Fd, Frame.constData(), FrameSize)) {
         ::close(Fd);
         return std::nullopt;
@@ -398,7 +384,7 @@ void TWindowEndpoint::ServePeer(TPeer& Peer) {
         break;
     }
     while (Peer.Pending.size() >= FrameSize) {
-        const TEndpointMessage Message = DecodeFrame(Peer.Pending.data());
+        const TEndpointMessage Message = DecodeEndpointFrame(Peer.Pending.data());
         Peer.Pending.erase(0, FrameSize);
         // While the handler runs, its own loop must not see this socket again.
         Peer.Busy = true;
