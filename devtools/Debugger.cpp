@@ -183,20 +183,23 @@ std::int32_t TDebugger::SendCommand(int Command, int SubCode, std::int64_t Lengt
     return *Result;
 }
 
-std::int32_t TDebugger::SendRequest(int Command, int SubCode) {
+std::optional<std::int64_t> TDebugger::WriteRequest() {
     std::string Text;
     for (const std::string& Line : FLines)
         Text += Line + "\r\n";
     if (Text.size() > DebuggingBufferSize) {
         // The module reads as much as the length says: it must never pass the buffer's end.
         ShowRequestTooLongMessage();
-        return 0;
+        return std::nullopt;
     }
-    if (!IsConnected())
-        return 0;
     if (FBuffer.IsMapped())
         std::memcpy(FBuffer.Data(), Text.data(), Text.size());
-    return SendCommand(Command, SubCode, static_cast<std::int64_t>(Text.size()));
+    return static_cast<std::int64_t>(Text.size());
+}
+
+std::int32_t TDebugger::SendRequest(int Command, int SubCode) {
+    const auto Length = WriteRequest();
+    return Length ? SendCommand(Command, SubCode, *Length) : 0;
 }
 
 std::string TDebugger::ReadErrorText(std::int64_t Length) const {

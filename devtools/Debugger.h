@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,8 @@ public:
     std::vector<std::string>& RequestLines() { return FLines; }
     const std::vector<std::string>& ReplyLines() const { return FLines; }
     std::int32_t SendRequest(int Command, int SubCode);
+    // Copies the request into the buffer; its length, or nothing when it is too long.
+    std::optional<std::int64_t> WriteRequest();
     // Replaces the request/reply lines with the first Length bytes of the buffer.
     void ReadReply(std::int64_t Length);
     std::string ReadErrorText(std::int64_t Length) const;
