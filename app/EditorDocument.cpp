@@ -146,7 +146,8 @@ void TEditorDocument::SetView(const TDocumentView* View) {
 void TEditorDocument::ViewChanged(TView& View, int Kind) {
     FEditor->ViewChanged(&View, Kind);
     // The control may have switched to the default view; the window's mirror follows it.
-    if (FEditor->View() != nullptr && (this->View() == nullptr || this->View()->Source != FEditor->View()))
+    if (FEditor->View() != nullptr &&
+        (this->View() == nullptr || this->View()->Source != FEditor->View()))
         TDocumentEditor::SetView(FViews.Mirror(*FEditor->View()));
 }
 

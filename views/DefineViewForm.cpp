@@ -121,7 +121,8 @@ int CheckedOneOf(const std::array<QRadioButton*, 3>& Buttons, int Otherwise) {
 
 // ---- Colour button ------------------------------------------------------------------------------
 
-TColourButton::TColourButton(const QString& Caption, QWidget* Parent) : QPushButton(Caption, Parent) {
+TColourButton::TColourButton(const QString& Caption, QWidget* Parent)
+    : QPushButton(Caption, Parent) {
     connect(this, &QPushButton::clicked, this, [this] { ChooseColour(); });
     SetColour(0);
 }
@@ -202,7 +203,7 @@ TDefineViewForm::TDefineViewForm(QWidget* Parent) : QDialog(Parent), FPages(new 
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(FPages);
     Layout->addWidget(Buttons);
-    resize(520, 460);
+    resize(620, 480);
     CentreOnMainForm(this);
     UpdateControls();
 }
@@ -218,8 +219,9 @@ QWidget* TDefineViewForm::MakeUsagePage() {
     FHelpFile = new QLineEdit;
     auto* Browse = new QPushButton("&Browse...");
     connect(Browse, &QPushButton::clicked, this, [this] {
-        FHelpFile->setText(ToQString(BrowseFor("Help File", "Help Files (*.chm;*.hlp)|*.chm;*.hlp|All Files (*.*)|*.*",
-                                               FromQString(FHelpFile->text()))));
+        FHelpFile->setText(ToQString(
+            BrowseFor("Help File", "Help Files (*.chm;*.hlp)|*.chm;*.hlp|All Files (*.*)|*.*",
+                      FromQString(FHelpFile->text()))));
     });
     Form->addRow("&Help file:", FileRow(FHelpFile, Browse));
     auto* Layout = new QVBoxLayout(Page);
@@ -239,7 +241,8 @@ QWidget* TDefineViewForm::MakeSpacesPage() {
     auto* Page = new QWidget;
     auto* Layout = new QVBoxLayout(Page);
     FPreserveSpaces = AddCheck(Layout, "&Preserve spaces at the ends of lines");
-    FPreserveSolitarySpaces = AddCheck(Layout, "Preserve &solitary spaces (lines of nothing but spaces)");
+    FPreserveSolitarySpaces =
+        AddCheck(Layout, "Preserve &solitary spaces (lines of nothing but spaces)");
     FFinalLineFeed = AddCheck(Layout, "End the file with a &line feed");
     FSaveAsUnix = AddCheck(Layout, "Save with &Unix line ends (LF)");
     FUtf8 = AddCheck(Layout, "Always save as UTF-&8");
@@ -253,7 +256,8 @@ QWidget* TDefineViewForm::MakeTabsPage() {
     auto* Layout = new QVBoxLayout(Page);
     auto* Key = new QGroupBox("The Tab key inserts");
     auto* KeyLayout = new QVBoxLayout(Key);
-    FTabKey = {new QRadioButton("A &tab character"), new QRadioButton("&Spaces to the next tab stop"),
+    FTabKey = {new QRadioButton("A &tab character"),
+               new QRadioButton("&Spaces to the next tab stop"),
                new QRadioButton("Spaces to the &words of the line above")};
     for (QRadioButton* Button : FTabKey)
         KeyLayout->addWidget(Button);
@@ -577,12 +581,12 @@ void TDefineViewForm::ShowAutoText() {
                             : -1;
     FAutoTextList->clear();
     for (const TAutoTextEntry& Entry : FAutoText)
-        new QTreeWidgetItem(FAutoTextList, {ToQString(Entry.Description),
-                                            ToQString(Entry.Abbreviation),
-                                            ToQString(ShortCutToText(Entry.ShortCut))});
+        new QTreeWidgetItem(FAutoTextList,
+                            {ToQString(Entry.Description), ToQString(Entry.Abbreviation),
+                             ToQString(ShortCutToText(Entry.ShortCut))});
     if (Current >= 0 && FAutoTextList->topLevelItemCount() > 0)
-        FAutoTextList->setCurrentItem(FAutoTextList->topLevelItem(
-            std::min(Current, FAutoTextList->topLevelItemCount() - 1)));
+        FAutoTextList->setCurrentItem(
+            FAutoTextList->topLevelItem(std::min(Current, FAutoTextList->topLevelItemCount() - 1)));
     UpdateControls();
 }
 
@@ -595,7 +599,8 @@ void TDefineViewForm::NewEntryClick() {
     Form.StoreEntry(Entry);
     FAutoText.push_back(Entry);
     ShowAutoText();
-    FAutoTextList->setCurrentItem(FAutoTextList->topLevelItem(FAutoTextList->topLevelItemCount() - 1));
+    FAutoTextList->setCurrentItem(
+        FAutoTextList->topLevelItem(FAutoTextList->topLevelItemCount() - 1));
 }
 
 void TDefineViewForm::ModifyEntryClick() {

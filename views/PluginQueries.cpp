@@ -35,8 +35,8 @@ bool PluginOffersDefaultColours(const std::filesystem::path& FileName) {
            Module->Function<TKorvidEnumDefaultColours>(KorvidEnumDefaultColoursName) != nullptr;
 }
 
-std::optional<std::vector<TPluginColour>> EnumPluginDefaultColours(
-    const std::filesystem::path& FileName) {
+std::optional<std::vector<TPluginColour>>
+EnumPluginDefaultColours(const std::filesystem::path& FileName) {
     const auto Module = TPluginModule::Load(FileName);
     if (Module == nullptr || !QueryColouringDLL(Module.get(), {}, KorvidFeatureColours))
         return std::nullopt;

@@ -32,7 +32,7 @@ std::vector<TPluginElement> EnumPluginElements(const std::filesystem::path& File
 bool PluginOffersDefaultColours(const std::filesystem::path& FileName);
 // Its default colours in call order: text, background, selected text, selected background,
 // then one per element in the order of its element list. Nothing when it offers none.
-std::optional<std::vector<TPluginColour>> EnumPluginDefaultColours(
-    const std::filesystem::path& FileName);
+std::optional<std::vector<TPluginColour>>
+EnumPluginDefaultColours(const std::filesystem::path& FileName);
 
 } // namespace korvid
