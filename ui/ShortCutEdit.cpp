@@ -16,15 +16,6 @@ void TShortCutEdit::SetShortCut(std::uint16_t Value) {
     setText(ToQString(ShortCutToText(Value)));
 }
 
-// Tab and Shift+Tab would otherwise move the focus instead of being taken.
-bool TShortCutEdit::event(QEvent* Event) {
-    if (Event->type() == QEvent::KeyPress) {
-        keyPressEvent(static_cast<QKeyEvent*>(Event));
-        return true;
-    }
-    return QLineEdit::event(Event);
-}
-
 void TShortCutEdit::keyPressEvent(QKeyEvent* Event) {
     switch (Event->key()) {
     case Qt::Key_Shift:
@@ -34,6 +25,15 @@ void TShortCutEdit::keyPressEvent(QKeyEvent* Event) {
     case Qt::Key_AltGr:
         Event->accept();
         return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        // Plain, they still answer the dialog.
+        if (!(Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            Event->ignore();
+            return;
+        }
+        break;
     default:
         break;
     }

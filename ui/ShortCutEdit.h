@@ -7,7 +7,8 @@
 namespace korvid {
 
 // A box that takes the next key pressed in it as a shortcut and shows its text ("Ctrl+K").
-// Modifier keys alone are not shortcuts; the box keeps the shortcut code, 0 for none.
+// Modifier keys alone are not shortcuts, and plain Tab, Enter and Esc keep their meaning in the
+// dialog. The box keeps the shortcut code, 0 for none.
 class TShortCutEdit : public QLineEdit {
 public:
     explicit TShortCutEdit(QWidget* Parent = nullptr);
@@ -17,7 +18,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* Event) override;
-    bool event(QEvent* Event) override;
 
 private:
     std::uint16_t FShortCut = 0;

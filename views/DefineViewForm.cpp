@@ -165,6 +165,7 @@ TAutoTextEntryForm::TAutoTextEntryForm(QWidget* Parent)
     Layout->addWidget(Buttons);
     resize(420, 320);
     CentreOnMainForm(this);
+    FDescription->setFocus();
 }
 
 void TAutoTextEntryForm::LoadEntry(const TAutoTextEntry& Entry) {
@@ -205,6 +206,7 @@ TDefineViewForm::TDefineViewForm(QWidget* Parent) : QDialog(Parent), FPages(new 
     Layout->addWidget(Buttons);
     resize(620, 480);
     CentreOnMainForm(this);
+    FName->setFocus();
     UpdateControls();
 }
 

@@ -236,6 +236,8 @@ TEST_F(TDefineViewFormTest, ShortcutsShowTheirTextAndStoreTheirCodes) {
     EXPECT_EQ(Form.ShortCutEdit()->ShortCut(), CtrlK);
     PressKey(Form.ShortCutEdit(), Qt::Key_J, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(Form.ShortCutEdit()->text(), "Shift+Ctrl+J");
+    PressKey(Form.ShortCutEdit(), Qt::Key_Escape, Qt::NoModifier); // still the dialog's
+    EXPECT_EQ(Form.ShortCutEdit()->text(), "Shift+Ctrl+J");
     TView Stored;
     Form.StoreView(Stored);
     EXPECT_EQ(Stored.ShortCut, ShortCutOf('J', {true, true, false}));
