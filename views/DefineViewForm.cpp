@@ -117,6 +117,12 @@ int CheckedOneOf(const std::array<QRadioButton*, 3>& Buttons, int Otherwise) {
     return Otherwise;
 }
 
+// The row of the list's current item; -1 when there is none.
+int CurrentRow(const QTreeWidget* List) {
+    QTreeWidgetItem* Item = List->currentItem();
+    return Item ? List->indexOfTopLevelItem(Item) : -1;
+}
+
 } // namespace
 
 // ---- Colour button ------------------------------------------------------------------------------
@@ -564,9 +570,7 @@ void TDefineViewForm::UpdateControls() {
     const bool HasEntry = FAutoTextList->currentItem() != nullptr;
     FModifyEntry->setEnabled(HasEntry);
     FDeleteEntry->setEnabled(HasEntry);
-    const int Row = FElementList->currentItem()
-                        ? FElementList->indexOfTopLevelItem(FElementList->currentItem())
-                        : -1;
+    const int Row = CurrentRow(FElementList);
     const bool HasRow = Row >= 0 && Row < static_cast<int>(FRows.size());
     FElementColour->setEnabled(HasRow);
     FElementBold->setEnabled(HasRow);
@@ -578,9 +582,7 @@ void TDefineViewForm::UpdateControls() {
 // ---- AutoText -----------------------------------------------------------------------------------
 
 void TDefineViewForm::ShowAutoText() {
-    const int Current = FAutoTextList->currentItem()
-                            ? FAutoTextList->indexOfTopLevelItem(FAutoTextList->currentItem())
-                            : -1;
+    const int Current = CurrentRow(FAutoTextList);
     FAutoTextList->clear();
     for (const TAutoTextEntry& Entry : FAutoText)
         new QTreeWidgetItem(FAutoTextList,
@@ -606,9 +608,7 @@ void TDefineViewForm::NewEntryClick() {
 }
 
 void TDefineViewForm::ModifyEntryClick() {
-    const int Index = FAutoTextList->currentItem()
-                          ? FAutoTextList->indexOfTopLevelItem(FAutoTextList->currentItem())
-                          : -1;
+    const int Index = CurrentRow(FAutoTextList);
     if (Index < 0 || Index >= static_cast<int>(FAutoText.size()))
         return;
     TAutoTextEntryForm Form(this);
@@ -620,9 +620,7 @@ void TDefineViewForm::ModifyEntryClick() {
 }
 
 void TDefineViewForm::DeleteEntryClick() {
-    const int Index = FAutoTextList->currentItem()
-                          ? FAutoTextList->indexOfTopLevelItem(FAutoTextList->currentItem())
-                          : -1;
+    const int Index = CurrentRow(FAutoTextList);
     if (Index < 0 || Index >= static_cast<int>(FAutoText.size()))
         return;
     FAutoText.erase(FAutoText.begin() + Index);
@@ -687,8 +685,7 @@ void TDefineViewForm::SetElementRow(int Row, const TViewElement& Element) {
 }
 
 void TDefineViewForm::ElementColourClick() {
-    QTreeWidgetItem* Item = FElementList->currentItem();
-    const int Row = Item ? FElementList->indexOfTopLevelItem(Item) : -1;
+    const int Row = CurrentRow(FElementList);
     if (Row < 0 || Row >= static_cast<int>(FRows.size()))
         return;
     TColourButton Chooser("");
@@ -701,8 +698,7 @@ void TDefineViewForm::ElementColourClick() {
 }
 
 void TDefineViewForm::ElementStyleChanged() {
-    QTreeWidgetItem* Item = FElementList->currentItem();
-    const int Row = Item ? FElementList->indexOfTopLevelItem(Item) : -1;
+    const int Row = CurrentRow(FElementList);
     if (Row < 0 || Row >= static_cast<int>(FRows.size()))
         return;
     TViewElement Element = FRows[Row].Element;
