@@ -110,9 +110,13 @@ void TViewsForm::SelectView(const TView* View) {
     UpdateButtons();
 }
 
-TView* TViewsForm::GetSelectedView() const {
+QListWidgetItem* TViewsForm::SelectedItem() const {
     const auto Selected = FViewsList->selectedItems();
-    return Selected.isEmpty() ? nullptr : ViewOf(Selected.front());
+    return Selected.isEmpty() ? nullptr : Selected.front();
+}
+
+TView* TViewsForm::GetSelectedView() const {
+    return ViewOf(SelectedItem());
 }
 
 void TViewsForm::UpdateButtons() {
@@ -145,8 +149,8 @@ void TViewsForm::NewButtonClick() {
 }
 
 void TViewsForm::ModifyButtonClick() {
-    QListWidgetItem* Item = FViewsList->currentItem();
-    TView* View = GetSelectedView();
+    QListWidgetItem* Item = SelectedItem();
+    TView* View = ViewOf(Item);
     if (View != nullptr) {
         TDefineViewForm Form(this);
         {
@@ -173,7 +177,7 @@ void TViewsForm::DeleteButtonClick() {
     if (View == nullptr || FViews == nullptr || View == FViews->DefaultView ||
         !ConfirmDeleteView(View->Name()))
         return;
-    const int Row = FViewsList->currentRow();
+    const int Row = FViewsList->row(SelectedItem());
     if (OnViewChanged)
         OnViewChanged(*View, 1);
     delete FViewsList->takeItem(Row);

@@ -48,6 +48,7 @@ public:
 
 private:
     QListWidgetItem* AddViewItem(TView& View);
+    QListWidgetItem* SelectedItem() const;
     void ChangesMade();
 
     TViewList* FViews = nullptr;
