@@ -1,5 +1,6 @@
 #include "app/KorvidForm.h"
 
+#include "editor/Editor.h"
 #include "ui/ModalRunner.h"
 #include "views/ViewList.h"
 #include "views/ViewsForm.h"
@@ -34,7 +35,10 @@ void TKorvidForm::NotifyViewChanged(TView& View, int Kind) {
         if (TDocumentEditor* Editor = EditorOfTab(Tabs()->widget(Index)))
             Editor->ViewChanged(View, Kind);
     FViews->ViewChanged(View, Kind);
-    BuildViewsMenu();
+    // Rebuilding the menu now would mirror a deleted view again; its caller rebuilds it once
+    // the view is gone.
+    if (Kind == vcChanged)
+        BuildViewsMenu();
 }
 
 } // namespace korvid
