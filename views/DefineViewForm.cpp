@@ -588,9 +588,9 @@ void TDefineViewForm::ShowAutoText() {
         new QTreeWidgetItem(FAutoTextList,
                             {ToQString(Entry.Description), ToQString(Entry.Abbreviation),
                              ToQString(ShortCutToText(Entry.ShortCut))});
-    if (Current >= 0 && FAutoTextList->topLevelItemCount() > 0)
-        FAutoTextList->setCurrentItem(
-            FAutoTextList->topLevelItem(std::min(Current, FAutoTextList->topLevelItemCount() - 1)));
+    if (FAutoTextList->topLevelItemCount() > 0)
+        FAutoTextList->setCurrentItem(FAutoTextList->topLevelItem(
+            std::clamp(Current, 0, FAutoTextList->topLevelItemCount() - 1)));
     UpdateControls();
 }
 
