@@ -18,6 +18,7 @@
 namespace korvid {
 
 class TView;
+class TViewList;
 
 // What the main window needs of a view: how it opens and saves documents and what it adds
 // to them.
@@ -65,6 +66,12 @@ public:
     // Every view by its index in the list.
     virtual int Count() = 0;
     virtual const TDocumentView* Item(int Index) = 0;
+    // The program's own views, which the Define Views dialog edits; null when there are none.
+    virtual TViewList* EditableList() { return nullptr; }
+    // The mirror of one of those views.
+    virtual const TDocumentView* MirrorOf(TView& /*View*/) { return nullptr; }
+    // The view changed (kind 0) or is about to be freed (kind 1); its mirror follows.
+    virtual void ViewChanged(TView& /*View*/, int /*Kind*/) {}
 };
 
 // A catalogue that keeps the views it is given in memory; the default view is the first.
@@ -128,6 +135,9 @@ public:
 
     const TDocumentView* View() const { return FView; }
     virtual void SetView(const TDocumentView* View) { FView = View; }
+    // The program's view changed (kind 0: shown again) or is going (kind 1: the default view
+    // takes its place). Only an editor that shows program views has anything to do.
+    virtual void ViewChanged(TView& /*View*/, int /*Kind*/) {}
 
     // ---- Events ----
     // The caret moved or the text changed: display line and column, 1-based.

@@ -73,6 +73,13 @@ void TViewListCatalogue::SaveToRegistry() {
     FList->SaveToRegistry();
 }
 
+void TViewListCatalogue::ViewChanged(TView& View, int Kind) {
+    if (Kind == vcDeleted)
+        FMirrors.erase(&View);
+    else
+        Mirror(View);
+}
+
 int TViewListCatalogue::Count() {
     return FList->Count();
 }
@@ -134,6 +141,14 @@ void TEditorDocument::OpenDroppedFiles(const std::vector<std::string>& FileNames
 void TEditorDocument::SetView(const TDocumentView* View) {
     TDocumentEditor::SetView(View);
     FEditor->SetView(View ? View->Source : nullptr);
+}
+
+void TEditorDocument::ViewChanged(TView& View, int Kind) {
+    FEditor->ViewChanged(&View, Kind);
+    // The control may have switched to the default view; the window's mirror follows it.
+    if (FEditor->View() != nullptr &&
+        (this->View() == nullptr || this->View()->Source != FEditor->View()))
+        TDocumentEditor::SetView(FViews.Mirror(*FEditor->View()));
 }
 
 std::vector<std::string> TEditorDocument::Paragraphs() const {

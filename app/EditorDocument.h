@@ -29,6 +29,9 @@ public:
     void SaveToRegistry() override;
     int Count() override;
     const TDocumentView* Item(int Index) override;
+    TViewList* EditableList() override { return FList.get(); }
+    const TDocumentView* MirrorOf(TView& View) override { return Mirror(View); }
+    void ViewChanged(TView& View, int Kind) override;
 
 private:
     std::unique_ptr<TViewList> FList;
@@ -43,6 +46,7 @@ public:
     TEditor& Control() const { return *FEditor; }
 
     void SetView(const TDocumentView* View) override;
+    void ViewChanged(TView& View, int Kind) override;
     std::vector<std::string> Paragraphs() const override;
     void SetParagraphs(const std::vector<std::string>& Lines) override;
     void SetLoadedLines(const TBinaryStrings& Lines) override;

@@ -236,6 +236,8 @@ public:
     QMenu* ToolbarPopupMenu() const { return FToolbarPopupMenu; }
     void BuildViewsMenu();
     void ViewsCommandClick(int Tag);
+    // Every tab's editor hears that View changed (kind 0) or is about to be freed (kind 1).
+    void NotifyViewChanged(TView& View, int Kind);
     QMenu* ViewsMenu() const { return FCurrentFileAsMenu; }
     QMenu* AutoTextMenu() const { return FAutoTextMenu; }
     QMenu* HiddenAutoTextMenu() const { return FHiddenAutoTextMenu; }

@@ -321,10 +321,6 @@ void TKorvidForm::FileRefresh() {
     NotSupportedYet(T::FileRefresh);
 }
 
-void TKorvidForm::ViewDefineViews() {
-    NotSupportedYet(T::ViewDefineViews);
-}
-
 void TKorvidForm::ViewParagraphMarks() {
     NotSupportedYet(T::ViewParagraphMarks);
 }

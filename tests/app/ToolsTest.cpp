@@ -94,6 +94,10 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
         // Its button only opens the auto-text drop-down; the tool itself runs nothing.
         if (Index == T::FormatAutoTextDropDown)
             continue;
+        // It edits the program's own views, which this window's stand-in catalogue has none
+        // of; the views dialog's tests run it on the program's.
+        if (Index == T::ViewDefineViews)
+            continue;
         MakeForm();
         OpenBusyDocument();
         TKorvidTool* Tool = ToolList().Items(Index);
