@@ -4,6 +4,7 @@
 #include "app/MainWindowServices.h"
 #include "devtools/Debugger.h"
 #include "devtools/DebuggerHost.h"
+#include "psystem/VolumeFileListings.h"
 #include "foundation/FileReader.h"
 #include "platform/MemoryInfo.h"
 #include "workspace/KorvidOptions.h"
@@ -411,6 +412,7 @@ protected:
     void dropEvent(QDropEvent* Event) override;
 
 private:
+    void InstallCodeListing();
     void FormCreate(const std::optional<QRect>& WorkArea);
     void FormShow();
     void FormDestroy();
@@ -448,6 +450,8 @@ private:
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebuggerCommands> FDebuggerCommands;
     std::unique_ptr<TDebugger> FDebugger;
+    // The volume reader's code listing before this window installed its own.
+    decltype(TVolumeFileListings::Code) FPreviousCodeListing;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
     bool FSearching = false;
     bool FCloseAfterSearch = false;

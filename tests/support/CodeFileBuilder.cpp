@@ -45,7 +45,8 @@ void PutWord(std::string& Bytes, std::int64_t Offset, unsigned Value) {
 
 TBuiltCodeFile BuildCodeFile(const TCodeFile& File) {
     TBuiltCodeFile Built;
-    const int DictionaryBlocks = std::max<int>(1, int(File.Segments.size() + 15) / 16);
+    const int DictionaryBlocks =
+        std::max<int>(1, int(File.Segments.size() + File.FirstEntry + 15) / 16);
     std::string& Bytes = Built.Bytes;
     Bytes.assign(std::size_t(DictionaryBlocks * Block), '\0');
     for (int Index = 0; Index + 1 < DictionaryBlocks; ++Index)
@@ -57,8 +58,8 @@ TBuiltCodeFile BuildCodeFile(const TCodeFile& File) {
     for (std::size_t Index = 0; Index < File.Segments.size(); ++Index) {
         const TCodeSegment& S = File.Segments[Index];
         TSegmentLayout Layout;
-        Layout.DictionaryBlock = int(Index / 16);
-        Layout.Entry = int(Index % 16);
+        Layout.DictionaryBlock = int((Index + File.FirstEntry) / 16);
+        Layout.Entry = int((Index + File.FirstEntry) % 16);
         const std::int64_t D = Layout.DictionaryBlock * Block;
         const int E = Layout.Entry;
 

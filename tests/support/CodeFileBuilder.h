@@ -49,6 +49,7 @@ struct TCodeFile {
     std::string Comment;
     bool WideOffsets = false;
     bool WidePointers = false;
+    int FirstEntry = 0; // dictionary entries before it stay unused
     std::vector<TCodeSegment> Segments;
 };
 
