@@ -129,6 +129,7 @@ void TCodeListing::WriteLine(std::string_view Text) {
     FLine += Text;
     // Overlapping segments and procedures would let a small file list without end.
     if (FLines.size() - FLinesAtStart >= FLineBudget) {
+        FLine.clear();
         FLines.push_back("** Listing stopped: the listing is longer than " +
                          std::to_string(FLineBudget) + " lines");
         throw TListingTooLong{};

@@ -1,13 +1,21 @@
 #include "psystem/CodeFileListing.h"
 
+#include "psystem/MajorVolume.h"
+#include "psystem/VolumePacking.h"
+
 #include "psystem/SourceLineProvider.h"
 #include "psystem/StandardNames.h"
 #include "psystem/Volume.h"
 #include "tests/support/CodeFileBuilder.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <iostream>
+#include <random>
 
 namespace korvid::test {
 namespace {
@@ -396,6 +404,215 @@ TEST_F(TCodeListingTest, AFailedLoadRaises) {
         },
         ECodeFileError);
     EXPECT_TRUE(Lines.empty());
+}
+
+TEST_F(TCodeListingTest, UnpackingInterfacesWritesAUnitsInterfaceText) {
+    TCodeFile File = OneProcedure(Bytes({0xfd, 0xfd}));
+    File.Segments[0].Interface = {"unit MyUnit;", "interface", "  procedure Go;"};
+    const TBuiltCodeFile Built = BuildCodeFile(File);
+    // One text page cut to one block: the half page the reader must take.
+    ASSERT_EQ(Built.Bytes.size() / 512, 3u);
+    TTempDir Temp;
+    const auto Path = Temp / "w.vol";
+    ASSERT_TRUE(CreateVolumeFile(Path, "WORK", 40));
+    {
+        TMajorVolume V(Path, true);
+        ASSERT_TRUE(V.SaveBytes("MYUNIT.CODE", Built.Bytes.data(), fkCode,
+                                std::ssize(Built.Bytes)));
+    }
+    TMajorVolume(Path, false).Unpack(Temp / "out", umInterfaces);
+    EXPECT_EQ(ReadFileBytes(Temp / "out" / "Work" / "MYUNIT.txt").find("unit MyUnit;"), 0u);
+    EXPECT_NE(ReadFileBytes(Temp / "out" / "Work" / "MYUNIT.txt").find("  procedure Go;"),
+              std::string::npos);
+}
+
+// ---- Damaged files ---------------------------------------------------------------------------
+
+TEST_F(TCodeListingTest, DamageStopsOnlyItsOwnPart) {
+    TCodeFile Two = OneProcedure(Bytes({0x9c, 0x9c, 0xfd, 0xfd}));
+    Two.Segments[0].Procedures.push_back({Bytes({0x9c, 0xfd, 0xfd}), 1, -1});
+    TCodeFile Chained;
+    Chained.Segments.resize(17);
+    for (int Index = 0; Index < 17; ++Index)
+        Chained.Segments[Index].Name = "S" + std::to_string(Index);
+    TCodeFile Typed = OneProcedure(Bytes({0xfd, 0xfd}), true);
+    Typed.Segments[0].HasTypes = true;
+    Typed.Segments[0].Types = {{}};
+    TCodeFile Refs = OneProcedure(Bytes({0xfd, 0xfd}));
+    Refs.Segments[0].References = {{"FOO", 2}, {"HEAPOPS", 3}};
+    Refs.Segments[0].TypeReferences = {{300, "TNode"}};
+
+    const struct {
+        const char* Name;
+        const TCodeFile& File;
+        std::function<void(TBuiltCodeFile&)> Damage;
+        std::string Expected; // how a line of the listing must begin
+    } Cases[] = {
+        {"looping chain", Chained,
+         [](TBuiltCodeFile& F) { PutWord(F.Bytes, 512 + 416, 1); },
+         "** Listing stopped: the dictionary chain returns to block 1"},
+        {"partial block 0", Two, [](TBuiltCodeFile& F) { F.Bytes.resize(300); },
+         "** Listing stopped: dictionary block 0 runs past the file's end at byte 300"},
+        {"15,001 procedures", Two,
+         [](TBuiltCodeFile& F) {
+             PutWord(F.Bytes, F.Segments[0].Start + F.Segments[0].Dictionary * 2, 15001);
+         },
+         "** Listing stopped: segment 0 has 15001 procedures, more than 15000"},
+        {"a start past the file's end", Two,
+         [](TBuiltCodeFile& F) {
+             PutWord(F.Bytes, F.Segments[0].Start + (F.Segments[0].Dictionary - 2) * 2, 0x7FFF);
+         },
+         "** Listing stopped: procedure 2 runs past the file's end at byte " +
+             std::to_string(512 + 0x7FFF * 2)},
+        {"a pool ending before its start", Two,
+         [](TBuiltCodeFile& F) {
+             PutWord(F.Bytes, F.Segments[0].Start + 14, unsigned(F.Segments[0].Dictionary));
+         },
+         "** Listing stopped: segment 0's constant pool ends before it starts"},
+        {"a seg-ref list entry 2", Refs, [](TBuiltCodeFile&) {}, "   3 HEAPOPS "},
+        {"a type reference to segment 300", Refs, [](TBuiltCodeFile&) {},
+         "   1 <300>    TNode"},
+        {"a type count of 2^32-1", Typed,
+         [](TBuiltCodeFile& F) {
+             const std::int64_t At = F.Segments[0].Start + F.Segments[0].TypeCount * 2;
+             PutWord(F.Bytes, At, 0xFFFF);
+             PutWord(F.Bytes, At + 2, 0xFFFF);
+         },
+         "** Listing stopped: segment 0's type table starts before the file at byte -"},
+        {"a cut inside an instruction", Two,
+         [](TBuiltCodeFile& F) {
+             // Procedure 1 now ends far out, so it runs to the file's last byte.
+             PutWord(F.Bytes, F.Segments[0].Start + (F.Segments[0].Dictionary - 2) * 2, 0xFFFF);
+             F.Bytes.back() = char(0x81);
+         },
+         "** Listing stopped: procedure 1 runs past the file's end at byte 1024"},
+    };
+    for (const auto& Case : Cases) {
+        TBuiltCodeFile Built = BuildCodeFile(Case.File);
+        Case.Damage(Built);
+        const TLines Lines = List(Built.Bytes);
+        const auto At = std::ranges::find_if(
+            Lines, [&Case](const std::string& Line) { return Line.starts_with(Case.Expected); });
+        ASSERT_NE(At, Lines.end()) << Case.Name;
+        EXPECT_FALSE(At[-1].find("LitWord") != std::string::npos) << Case.Name;
+        EXPECT_TRUE(std::ranges::none_of(Lines, [](const std::string& Line) {
+            return Line.find("FOO") != std::string::npos;
+        })) << Case.Name;
+    }
+}
+
+TEST_F(TCodeListingTest, OverlappingProceduresStopAtTheLineBudget) {
+    // Procedures numbered past the real ones take their starts from procedure 1's code, which
+    // holds word 10: all start where procedure 1 does, and each runs to a far-off end.
+    std::string Tens;
+    for (int Index = 0; Index < 200; ++Index)
+        Tens += Bytes({10, 0});
+    TCodeFile File = OneProcedure(Tens);
+    File.Segments[0].Procedures.push_back({Bytes({0xfd, 0xfd}), 1, -1});
+    TBuiltCodeFile Built = BuildCodeFile(File);
+    const TSegmentLayout& S = Built.Segments[0];
+    PutWord(Built.Bytes, S.Start + (S.Dictionary - 2) * 2, 0xFFFF);
+    PutWord(Built.Bytes, S.Start + S.Dictionary * 2, 150);
+    PutWord(Built.Bytes, S.Start + 14, 0); // the pool takes in the extra entries
+    const TLines Lines = List(Built.Bytes);
+    const std::size_t Budget = Built.Bytes.size() * 4 + 10000;
+    EXPECT_EQ(Lines.size(), Budget + 1);
+    EXPECT_EQ(Lines.back(),
+              "** Listing stopped: the listing is longer than " + std::to_string(Budget) + " lines");
+}
+
+// ---- Fuzz ------------------------------------------------------------------------------------
+
+TCodeFile RandomCodeFile(std::mt19937& Random) {
+    const auto Below = [&Random](unsigned Limit) { return unsigned(Random() % Limit); };
+    TCodeFile File;
+    File.WideOffsets = Below(2);
+    File.Comment = std::string(Below(5), 'c');
+    for (unsigned S = 0, Count = 1 + Below(3); S < Count; ++S) {
+        TCodeSegment Segment;
+        Segment.Name = "SEG" + std::to_string(S);
+        Segment.Kind = 1 + Below(4);
+        for (unsigned P = 0, Procs = Below(6); P < Procs; ++P) {
+            std::string Code(Below(60), '\0');
+            for (char& Byte : Code)
+                Byte = char(Below(256));
+            Segment.Procedures.push_back({Code, Below(20), -1});
+        }
+        Segment.Pool = std::string(Below(30), 'p');
+        if (Below(2))
+            Segment.References = {{"HEAPOPS", 3 + Below(250)}, {"KERNEL", Below(4)}};
+        if (Below(2))
+            Segment.TypeReferences = {{Below(400), "T"}};
+        if (File.WideOffsets && Below(2)) {
+            Segment.HasTypes = true;
+            Segment.Types = {{{{Below(4), "m", Below(9), Below(4)}}, 4, Below(3)}};
+        }
+        if (!File.WideOffsets && Segment.Kind == 2 && Below(2))
+            Segment.Interface = {"unit U;", "interface"};
+        File.Segments.push_back(Segment);
+    }
+    return File;
+}
+
+void Mutate(TBuiltCodeFile& Built, std::mt19937& Random) {
+    std::string& Bytes = Built.Bytes;
+    const auto Below = [&Random](std::size_t Limit) { return std::size_t(Random() % Limit); };
+    switch (Below(6)) {
+    case 0:
+        for (std::size_t Flip = 0, Count = 1 + Below(8); Flip < Count; ++Flip)
+            Bytes[Below(Bytes.size())] ^= char(1 << Below(8));
+        break;
+    case 1: {
+        static constexpr unsigned Values[] = {0, 0x7FFF, 0xFFFF};
+        const std::size_t At = Below(Bytes.size() - 1) & ~std::size_t(1);
+        PutWord(Bytes, std::int64_t(At), Values[Below(3)]);
+        break;
+    }
+    case 2: // a dictionary chain pointing back
+        PutWord(Bytes, 416, unsigned(Below(2)));
+        break;
+    case 3:
+        Bytes.resize(Below(Bytes.size() / 512 + 1) * 512);
+        break;
+    case 4:
+        Bytes.resize(Below(Bytes.size() + 1));
+        break;
+    default:
+        for (char& Byte : Bytes)
+            Byte = char(Below(256));
+    }
+}
+
+TEST_F(TCodeListingTest, DamagedFilesListWithinTheirBudget) {
+    const char* Seed = std::getenv("KORVID_FUZZ_SEED");
+    const char* Count = std::getenv("KORVID_FUZZ_COUNT");
+    const unsigned First = Seed ? unsigned(std::strtoul(Seed, nullptr, 10)) : std::random_device{}();
+    const int Runs = Count ? std::atoi(Count) : 300;
+    std::cout << "KORVID_FUZZ_SEED=" << First << "\n";
+    std::mt19937 Random(First);
+    for (int Run = 0; Run < Runs; ++Run) {
+        TBuiltCodeFile Built = BuildCodeFile(RandomCodeFile(Random));
+        Mutate(Built, Random);
+        // Exactly the file's bytes, so a read past them is a read outside the buffer.
+        const std::string Exact = Built.Bytes;
+        TLines Lines;
+        DisassembleCodeFile("F", Lines, [&Exact](std::string& Buffer) {
+            Buffer.assign(Exact.data(), Exact.size());
+            return true;
+        });
+        ASSERT_LE(Lines.size(), Exact.size() * 4 + 10001) << "seed " << First << " run " << Run;
+    }
+}
+
+TEST_F(TCodeListingTest, AFileCutAtEveryByteStillLists) {
+    TCodeFile File = OneProcedure(Bytes({0x81, 0x01, 0x02, 0xff, 0x1e, 0x81, 0x02, 0x10, 0x00}));
+    File.Segments[0].TypeReferences = {{3, "TNode"}};
+    const std::string Whole = BuildCodeFile(File).Bytes;
+    for (std::size_t Size = 0; Size <= Whole.size(); ++Size) {
+        const TLines Lines = List(Whole.substr(0, Size));
+        ASSERT_FALSE(Lines.empty());
+        EXPECT_TRUE(Lines.front().starts_with("; Disassembly of ")) << Size;
+    }
 }
 
 } // namespace
