@@ -39,10 +39,9 @@ constexpr unsigned HasTypesMark = 3;
 constexpr std::string_view Months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 constexpr std::string_view KindNames[] = {"", "Program", "Unit", "Function", "Native"};
-constexpr std::string_view CodeTypes[] = {"P-code", "6809",   "PDP-11", "8080",
-                                          "Z-80",   "GA-440", "6502",   "6800",
-                                          "9900",   "8086",   "Z-8000", "68000",
-                                          "HP-87",  "16000",  "80186",  "80187"};
+constexpr std::string_view CodeTypes[] = {"P-code", "6809",  "PDP-11", "8080", "Z-80",   "GA-440",
+                                          "6502",   "6800",  "9900",   "8086", "Z-8000", "68000",
+                                          "HP-87",  "16000", "80186",  "80187"};
 constexpr std::string_view Versions[] = {"Unknown", "2", "2.1", "3", "4", "5", "6", "7"};
 constexpr std::string_view PoolRuler =
     "          0    1    2    3    4    5    6    7    8    9   0 1 2 3 4 5 6 7 8 9";
@@ -173,8 +172,8 @@ void TCodeListing::List(const std::string& Title) {
         WriteSegmentList();
         for (std::size_t Index = 0; Index < FChain.size(); ++Index)
             for (int Entry = 0; Entry < EntriesPerBlock; ++Entry)
-                if ((FBytes.Word(FChain[Index] * CodeBlockSize + SegmentKinds + Entry * 2) & 0xFF) !=
-                    skUnused)
+                if ((FBytes.Word(FChain[Index] * CodeBlockSize + SegmentKinds + Entry * 2) &
+                     0xFF) != skUnused)
                     WriteSegment(FChain[Index], Entry, int(Index) * EntriesPerBlock + Entry);
     } catch (const TListingTooLong&) {
     }
@@ -259,8 +258,7 @@ void TCodeListing::WriteSummary(int Dictionary, int Entry) {
     if (KindByte == skProgram || KindByte == skUnit) {
         WriteLine(Label("Interface size:") + std::to_string(B.Word(Program + 6)) + " blocks");
         WriteLine(Label("Global variables:") + std::to_string(B.Word(Program)) + " words");
-        WriteLine(Label("Size of seg-ref list:") + std::to_string(B.Word(Program + 2)) +
-                  " words");
+        WriteLine(Label("Size of seg-ref list:") + std::to_string(B.Word(Program + 2)) + " words");
         WriteLine(Label("Highest reference:") + std::to_string(B.Word(Program + 4)));
     } else {
         std::string Parent(8, ' ');
@@ -288,8 +286,8 @@ void TCodeListing::WriteInterface(int Dictionary, int Entry) {
     const std::string Name = Trimmed(FSegmentName);
     WriteLine("[[[--->>> BEGIN INTERFACE " + Name);
     TBufferSource Source(FBytes.Data());
-    DecodePSystemText(Source, std::min(FBytes.Size(), (First + Blocks) * CodeBlockSize), Start, Name,
-                      FLines, true);
+    DecodePSystemText(Source, std::min(FBytes.Size(), (First + Blocks) * CodeBlockSize), Start,
+                      Name, FLines, true);
     WriteLine("[[[--->>> END INTERFACE " + Name);
     WriteLine();
 }
@@ -344,8 +342,7 @@ void TCodeListing::WriteSegmentBody(int Dictionary, int Entry, int Number) {
         FBytes.Place = Segment + "'s seg-ref list";
         std::int64_t CodeLength = FBytes.Word(Dictionary + DiskInfo + Entry * 4 + 2);
         if (FWideOffsets)
-            CodeLength += std::int64_t(FBytes.Word(Dictionary + InterfaceBlocks + Entry * 2))
-                          << 16;
+            CodeLength += std::int64_t(FBytes.Word(Dictionary + InterfaceBlocks + Entry * 2)) << 16;
         ReadSegmentReferences(SegmentByte(CodeLength * 2));
     }
     WriteReferences();

@@ -93,7 +93,7 @@ private:
     std::string FSegmentName; // 8 characters, blank-padded
     std::int64_t FSegmentStart = 0;
     std::int64_t FPoolStart = 0;
-    std::vector<unsigned> FProcStarts;  // by procedure number - 1
+    std::vector<unsigned> FProcStarts; // by procedure number - 1
     std::vector<unsigned> FSortedStarts;
     std::array<std::string, 256> FReferenceNames;
     std::vector<TTypeReference> FTypes;

@@ -35,12 +35,18 @@ std::string StackField(char Sign, int Count) {
     if (Count < 10)
         return std::string(1, Sign) + char('0' + Count) + " ";
     switch (Count) {
-    case seN: return std::string(1, Sign) + "n ";
-    case seN1: return std::string(1, Sign) + "n1";
-    case seN4: return std::string(1, Sign) + "n4";
-    case se2N: return std::string(1, Sign) + "2n";
-    case se3N: return std::string(1, Sign) + "3n";
-    default: return std::string(1, Sign) + "??";
+    case seN:
+        return std::string(1, Sign) + "n ";
+    case seN1:
+        return std::string(1, Sign) + "n1";
+    case seN4:
+        return std::string(1, Sign) + "n4";
+    case se2N:
+        return std::string(1, Sign) + "2n";
+    case se3N:
+        return std::string(1, Sign) + "3n";
+    default:
+        return std::string(1, Sign) + "??";
     }
 }
 
@@ -143,12 +149,16 @@ TInstruction TInstructionDecoder::Decode() {
             Op == 0x78 ? std::string("deref") : "deref " + to_string(Op - 120));
     } else {
         switch (Op) {
-        case 0x40: Set(I, "CallLocLong", 3, 0, seCall, "call loc long " + to_string(W(1))); break;
+        case 0x40:
+            Set(I, "CallLocLong", 3, 0, seCall, "call loc long " + to_string(W(1)));
+            break;
         case 0x41:
             Set(I, "CallMedLong", 4, 0, seCall,
                 "call med long " + to_string(W(2)) + " up " + to_string(B(1)));
             break;
-        case 0x42: Set(I, "CallGloLong", 3, 0, seCall, "call glo long " + to_string(W(1))); break;
+        case 0x42:
+            Set(I, "CallGloLong", 3, 0, seCall, "call glo long " + to_string(W(1)));
+            break;
         case 0x43:
             Set(I, "CallExtLong", 4, 0, seCall,
                 "call ext long " + to_string(W(2)) + " in " + Segment(B(1)));
@@ -196,25 +206,63 @@ TInstruction TInstructionDecoder::Decode() {
             Grow();
             break;
         }
-        case 0x4D: Set(I, "PopBufLong", 3, seN1, 0, "pop buf long of " + to_string(W(1))); break;
-        case 0x4E: Set(I, "DupBuf", 3, 0, seN, "dup buf of " + to_string(W(1))); break;
-        case 0x4F: Set(I, "SwapBuf", 3, 0, seN, "swap buf of " + to_string(W(1))); break;
-        case 0x50: Set(I, "IncSet", 1, seN1, seN, "inc set"); break;
-        case 0x51: Set(I, "DecSet", 1, seN1, seN, "dec set"); break;
-        case 0x52: Jump(I, "GotoIfPeekTrue", 3, "goto ", " if peek true"); break;
-        case 0x53: Jump(I, "GotoIfPeekFalse", 3, "goto ", " if peek false"); break;
-        case 0x54: Jump(I, "GotoIfTrueLong", 3, "goto long ", " if true"); break;
-        case 0x55: Set(I, "Lt", 1, 2, 1, "test <"); break;
-        case 0x56: Set(I, "Gt", 1, 2, 1, "test >"); break;
-        case 0x57: Set(I, "AndQuad", 1, 4, 2, "and quad"); break;
-        case 0x58: Set(I, "OrQuad", 1, 4, 2, "or quad"); break;
-        case 0x59: Set(I, "XorWord", 1, 2, 1, "xor word"); break;
-        case 0x5A: Set(I, "XorQuad", 1, 4, 2, "xor quad"); break;
-        case 0x5B: Set(I, "AbsThisSeg", 1, 0, 1, "push abs this seg"); break;
-        case 0x5C: Set(I, "AbsThatSeg", 1, 0, 1, "push abs that seg"); break;
-        case 0x5D: Set(I, "LitQuad", 5, 0, 2, "push lit quad " + to_string(Q(1))); break;
-        case 0x5E: Set(I, "IncQuad", 1, 1, 1, "inc quad"); break;
-        case 0x5F: Set(I, "DecQuad", 1, 1, 1, "dec quad"); break;
+        case 0x4D:
+            Set(I, "PopBufLong", 3, seN1, 0, "pop buf long of " + to_string(W(1)));
+            break;
+        case 0x4E:
+            Set(I, "DupBuf", 3, 0, seN, "dup buf of " + to_string(W(1)));
+            break;
+        case 0x4F:
+            Set(I, "SwapBuf", 3, 0, seN, "swap buf of " + to_string(W(1)));
+            break;
+        case 0x50:
+            Set(I, "IncSet", 1, seN1, seN, "inc set");
+            break;
+        case 0x51:
+            Set(I, "DecSet", 1, seN1, seN, "dec set");
+            break;
+        case 0x52:
+            Jump(I, "GotoIfPeekTrue", 3, "goto ", " if peek true");
+            break;
+        case 0x53:
+            Jump(I, "GotoIfPeekFalse", 3, "goto ", " if peek false");
+            break;
+        case 0x54:
+            Jump(I, "GotoIfTrueLong", 3, "goto long ", " if true");
+            break;
+        case 0x55:
+            Set(I, "Lt", 1, 2, 1, "test <");
+            break;
+        case 0x56:
+            Set(I, "Gt", 1, 2, 1, "test >");
+            break;
+        case 0x57:
+            Set(I, "AndQuad", 1, 4, 2, "and quad");
+            break;
+        case 0x58:
+            Set(I, "OrQuad", 1, 4, 2, "or quad");
+            break;
+        case 0x59:
+            Set(I, "XorWord", 1, 2, 1, "xor word");
+            break;
+        case 0x5A:
+            Set(I, "XorQuad", 1, 4, 2, "xor quad");
+            break;
+        case 0x5B:
+            Set(I, "AbsThisSeg", 1, 0, 1, "push abs this seg");
+            break;
+        case 0x5C:
+            Set(I, "AbsThatSeg", 1, 0, 1, "push abs that seg");
+            break;
+        case 0x5D:
+            Set(I, "LitQuad", 5, 0, 2, "push lit quad " + to_string(Q(1)));
+            break;
+        case 0x5E:
+            Set(I, "IncQuad", 1, 1, 1, "inc quad");
+            break;
+        case 0x5F:
+            Set(I, "DecQuad", 1, 1, 1, "dec quad");
+            break;
         case 0x80:
             Set(I, "LitByte", 2, 0, 1, "push lit byte " + to_string(B(1)));
             Mark(B(1) <= 31);
@@ -246,8 +294,8 @@ TInstruction TInstructionDecoder::Decode() {
         case 0x86:
         case 0x87: {
             static constexpr const char* Names[] = {"AddrLoc", "Glo", "AddrGlo", "Loc"};
-            static constexpr const char* Texts[] = {"push addr loc ", "push glo ",
-                                                    "push addr glo ", "push loc "};
+            static constexpr const char* Texts[] = {"push addr loc ", "push glo ", "push addr glo ",
+                                                    "push loc "};
             const unsigned Value = Big(1);
             Set(I, Names[Op - 0x84], 2, 0, 1, Texts[Op - 0x84] + to_string(Value));
             Grow();
@@ -264,14 +312,30 @@ TInstruction TInstructionDecoder::Decode() {
             Mark(Op == 0x89 && (Level == 1 || Level == 2));
             break;
         }
-        case 0x8A: Jump(I, "Goto", 2, "goto ", ""); break;
-        case 0x8B: Jump(I, "GotoLong", 3, "goto long ", ""); break;
-        case 0x8C: Set(I, "Mul", 1, 2, 1, "mul"); break;
-        case 0x8D: Set(I, "Div", 1, 2, 1, "div"); break;
-        case 0x8E: Set(I, "PopBuf", 2, seN1, 0, "pop buf of " + to_string(B(1))); break;
-        case 0x8F: Set(I, "Mod", 1, 2, 1, "mod"); break;
-        case 0x90: Set(I, "CallLoc", 2, 0, seCall, "call loc " + to_string(B(1))); break;
-        case 0x91: Set(I, "CallGlo", 2, 0, seCall, "call glo " + to_string(B(1))); break;
+        case 0x8A:
+            Jump(I, "Goto", 2, "goto ", "");
+            break;
+        case 0x8B:
+            Jump(I, "GotoLong", 3, "goto long ", "");
+            break;
+        case 0x8C:
+            Set(I, "Mul", 1, 2, 1, "mul");
+            break;
+        case 0x8D:
+            Set(I, "Div", 1, 2, 1, "div");
+            break;
+        case 0x8E:
+            Set(I, "PopBuf", 2, seN1, 0, "pop buf of " + to_string(B(1)));
+            break;
+        case 0x8F:
+            Set(I, "Mod", 1, 2, 1, "mod");
+            break;
+        case 0x90:
+            Set(I, "CallLoc", 2, 0, seCall, "call loc " + to_string(B(1)));
+            break;
+        case 0x91:
+            Set(I, "CallGlo", 2, 0, seCall, "call glo " + to_string(B(1)));
+            break;
         case 0x92:
             Set(I, "CallMed", 3, 0, seCall,
                 "call med " + to_string(B(2)) + " up " + to_string(B(1)));
@@ -291,15 +355,18 @@ TInstruction TInstructionDecoder::Decode() {
         }
         case 0x95:
             Set(I, "CallMedExt", 4, 0, seCall,
-                "call med " + to_string(B(3)) + " up " + to_string(B(2)) + " in " +
-                    Segment(B(1)));
+                "call med " + to_string(B(3)) + " up " + to_string(B(2)) + " in " + Segment(B(1)));
             break;
         case 0x96:
             Set(I, "RetPop", 2, seN, 0, "ret pop " + to_string(Big(1)));
             Grow();
             break;
-        case 0x97: Set(I, "CallPtr", 1, 3, seCall, "call ptr"); break;
-        case 0x98: Set(I, "Nil", 1, 0, 1, "push nil"); break;
+        case 0x97:
+            Set(I, "CallPtr", 1, 3, seCall, "call ptr");
+            break;
+        case 0x98:
+            Set(I, "Nil", 1, 0, 1, "push nil");
+            break;
         case 0x99:
             Set(I, "Frame", 2, 0, 1,
                 B(1) == 0 ? std::string("push frame") : "push frame up " + to_string(B(1)));
@@ -320,14 +387,30 @@ TInstruction TInstructionDecoder::Decode() {
             Grow();
             break;
         }
-        case 0x9C: Set(I, "Void", 1, 0, 0, "void"); break;
-        case 0x9D: Set(I, "AbsSeg", 1, 1, 1, "push abs seg"); break;
-        case 0x9E: Set(I, "Break", 1, 0, 0, "break"); break;
-        case 0x9F: Set(I, "NotBool", 1, 1, 1, "not bool"); break;
-        case 0xA0: Set(I, "Or", 1, 2, 1, "or"); break;
-        case 0xA1: Set(I, "And", 1, 2, 1, "and"); break;
-        case 0xA2: Set(I, "Add", 1, 2, 1, "add"); break;
-        case 0xA3: Set(I, "Sub", 1, 2, 1, "sub"); break;
+        case 0x9C:
+            Set(I, "Void", 1, 0, 0, "void");
+            break;
+        case 0x9D:
+            Set(I, "AbsSeg", 1, 1, 1, "push abs seg");
+            break;
+        case 0x9E:
+            Set(I, "Break", 1, 0, 0, "break");
+            break;
+        case 0x9F:
+            Set(I, "NotBool", 1, 1, 1, "not bool");
+            break;
+        case 0xA0:
+            Set(I, "Or", 1, 2, 1, "or");
+            break;
+        case 0xA1:
+            Set(I, "And", 1, 2, 1, "and");
+            break;
+        case 0xA2:
+            Set(I, "Add", 1, 2, 1, "add");
+            break;
+        case 0xA3:
+            Set(I, "Sub", 1, 2, 1, "sub");
+            break;
         case 0xA4: {
             const unsigned Value = Big(1);
             Set(I, "PopLoc", 2, 1, 0, "pop loc " + to_string(Value));
@@ -343,7 +426,9 @@ TInstruction TInstructionDecoder::Decode() {
             Set(I, "PopMed", 3, 1, 0, "pop med " + to_string(Big(2)) + " up " + to_string(B(1)));
             Grow();
             break;
-        case 0xA7: Set(I, "Byte", 1, 2, 1, "push byte"); break;
+        case 0xA7:
+            Set(I, "Byte", 1, 2, 1, "push byte");
+            break;
         case 0xA8:
             Set(I, "IncLoc", 2, 0, 0, "inc loc " + to_string(Big(1)));
             Grow();
@@ -352,28 +437,52 @@ TInstruction TInstructionDecoder::Decode() {
             Set(I, "IncLocQuad", 2, 0, 0, "inc loc quad " + to_string(Big(1)));
             Grow();
             break;
-        case 0xAA: Set(I, "DropWord", 1, 1, 0, "drop word"); break;
+        case 0xAA:
+            Set(I, "DropWord", 1, 1, 0, "drop word");
+            break;
         case 0xAB:
             Set(I, "CopyBufArg", 2, 2, 0, "copy buf of " + to_string(Big(1)));
             Grow();
             break;
-        case 0xAC: Set(I, "CopyStrArg", 2, 2, 0, "copy str of " + to_string(B(1))); break;
+        case 0xAC:
+            Set(I, "CopyStrArg", 2, 2, 0, "copy str of " + to_string(B(1)));
+            break;
         case 0xAD:
         case 0xAE:
             Set(I, "Med" + to_string(Op - 172), 2, 0, 1,
                 "push med " + to_string(Big(1)) + " up " + to_string(Op - 172));
             Grow();
             break;
-        case 0xAF: Set(I, "BlankBuf", 2, 0, seN, "blank buf of " + to_string(B(1))); break;
-        case 0xB0: Set(I, "Eq", 1, 2, 1, "test ="); break;
-        case 0xB1: Set(I, "Ne", 1, 2, 1, "test <>"); break;
-        case 0xB2: Set(I, "Le", 1, 2, 1, "test <="); break;
-        case 0xB3: Set(I, "Ge", 1, 2, 1, "test >="); break;
-        case 0xB4: Set(I, "LeWord", 1, 2, 1, "test <= word"); break;
-        case 0xB5: Set(I, "GeWord", 1, 2, 1, "test >= word"); break;
-        case 0xB6: Set(I, "EqSet", 1, se2N, 1, "test = set"); break;
-        case 0xB7: Set(I, "LeSet", 1, se2N, 1, "test <= set"); break;
-        case 0xB8: Set(I, "GeSet", 1, se2N, 1, "test >= set"); break;
+        case 0xAF:
+            Set(I, "BlankBuf", 2, 0, seN, "blank buf of " + to_string(B(1)));
+            break;
+        case 0xB0:
+            Set(I, "Eq", 1, 2, 1, "test =");
+            break;
+        case 0xB1:
+            Set(I, "Ne", 1, 2, 1, "test <>");
+            break;
+        case 0xB2:
+            Set(I, "Le", 1, 2, 1, "test <=");
+            break;
+        case 0xB3:
+            Set(I, "Ge", 1, 2, 1, "test >=");
+            break;
+        case 0xB4:
+            Set(I, "LeWord", 1, 2, 1, "test <= word");
+            break;
+        case 0xB5:
+            Set(I, "GeWord", 1, 2, 1, "test >= word");
+            break;
+        case 0xB6:
+            Set(I, "EqSet", 1, se2N, 1, "test = set");
+            break;
+        case 0xB7:
+            Set(I, "LeSet", 1, se2N, 1, "test <= set");
+            break;
+        case 0xB8:
+            Set(I, "GeSet", 1, se2N, 1, "test >= set");
+            break;
         case 0xB9:
         case 0xBA:
         case 0xBB: {
@@ -384,36 +493,86 @@ TInstruction TInstructionDecoder::Decode() {
             Grow();
             break;
         }
-        case 0xBC: Set(I, "MakeSet", 1, 2, seN, "make set"); break;
-        case 0xBD: Set(I, "SwapWord", 1, 0, 0, "swap word"); break;
-        case 0xBE: Set(I, "Fill", 1, 4, 0, "fill"); break;
-        case 0xBF: Set(I, "Move", 1, 5, 0, "move"); break;
-        case 0xC0: Set(I, "Mark", 1, 1, 0, "mark"); break;
-        case 0xC1: Set(I, "Release", 1, 1, 0, "release"); break;
-        case 0xC2: Set(I, "New", 1, 2, 0, "new"); break;
-        case 0xC3: Set(I, "Scan", 1, 5, 0, "scan"); break;
-        case 0xC4: Set(I, "Pop", 1, 2, 0, "pop"); break;
+        case 0xBC:
+            Set(I, "MakeSet", 1, 2, seN, "make set");
+            break;
+        case 0xBD:
+            Set(I, "SwapWord", 1, 0, 0, "swap word");
+            break;
+        case 0xBE:
+            Set(I, "Fill", 1, 4, 0, "fill");
+            break;
+        case 0xBF:
+            Set(I, "Move", 1, 5, 0, "move");
+            break;
+        case 0xC0:
+            Set(I, "Mark", 1, 1, 0, "mark");
+            break;
+        case 0xC1:
+            Set(I, "Release", 1, 1, 0, "release");
+            break;
+        case 0xC2:
+            Set(I, "New", 1, 2, 0, "new");
+            break;
+        case 0xC3:
+            Set(I, "Scan", 1, 5, 0, "scan");
+            break;
+        case 0xC4:
+            Set(I, "Pop", 1, 2, 0, "pop");
+            break;
         case 0xC5:
             Set(I, "CopyBuf", 3, 2, 0,
                 "copy " + K(1) + " buf of " + to_string(Big(2)) + (B(1) == 2 ? " flip" : ""));
             Grow();
             break;
-        case 0xC6: Set(I, "Pos", 1, 4, 1, "pos"); break;
-        case 0xC7: Set(I, "TrimSet", 2, seN, seN, "trim set of " + to_string(B(1))); break;
-        case 0xC8: Set(I, "PopByte", 1, 3, 0, "pop byte"); break;
-        case 0xC9: Set(I, "Pack", 1, 3, 1, "push pack"); break;
-        case 0xCA: Set(I, "PopPack", 1, 4, 0, "pop pack"); break;
-        case 0xCB: Set(I, "Check", 1, 3, 1, "check"); break;
-        case 0xCC: Set(I, "AddStr", 1, 3, 0, "add str"); break;
-        case 0xCD: Set(I, "InsertStr", 1, 4, 0, "insert str"); break;
-        case 0xCE: Set(I, "Subtr", 1, 4, 0, "substr"); break;
-        case 0xCF: Set(I, "DeleteStr", 1, 3, 0, "delete str"); break;
-        case 0xD0: Set(I, "Buf", 2, 1, seN, "push buf of " + to_string(B(1))); break;
-        case 0xD1: Set(I, "Step", 1, 0, 0, "step"); break;
-        case 0xD2: Jump(I, "GotoIfNe", 2, "goto ", " if <>"); break;
-        case 0xD3: Jump(I, "GotoIfEq", 2, "goto ", " if ="); break;
-        case 0xD4: Jump(I, "GotoIfFalse", 2, "goto ", " if false"); break;
-        case 0xD5: Jump(I, "GotoIfFalseLong", 3, "goto long ", " if false"); break;
+        case 0xC6:
+            Set(I, "Pos", 1, 4, 1, "pos");
+            break;
+        case 0xC7:
+            Set(I, "TrimSet", 2, seN, seN, "trim set of " + to_string(B(1)));
+            break;
+        case 0xC8:
+            Set(I, "PopByte", 1, 3, 0, "pop byte");
+            break;
+        case 0xC9:
+            Set(I, "Pack", 1, 3, 1, "push pack");
+            break;
+        case 0xCA:
+            Set(I, "PopPack", 1, 4, 0, "pop pack");
+            break;
+        case 0xCB:
+            Set(I, "Check", 1, 3, 1, "check");
+            break;
+        case 0xCC:
+            Set(I, "AddStr", 1, 3, 0, "add str");
+            break;
+        case 0xCD:
+            Set(I, "InsertStr", 1, 4, 0, "insert str");
+            break;
+        case 0xCE:
+            Set(I, "Subtr", 1, 4, 0, "substr");
+            break;
+        case 0xCF:
+            Set(I, "DeleteStr", 1, 3, 0, "delete str");
+            break;
+        case 0xD0:
+            Set(I, "Buf", 2, 1, seN, "push buf of " + to_string(B(1)));
+            break;
+        case 0xD1:
+            Set(I, "Step", 1, 0, 0, "step");
+            break;
+        case 0xD2:
+            Jump(I, "GotoIfNe", 2, "goto ", " if <>");
+            break;
+        case 0xD3:
+            Jump(I, "GotoIfEq", 2, "goto ", " if =");
+            break;
+        case 0xD4:
+            Jump(I, "GotoIfFalse", 2, "goto ", " if false");
+            break;
+        case 0xD5:
+            Jump(I, "GotoIfFalseLong", 3, "goto long ", " if false");
+            break;
         case 0xD6:
             Set(I, "Switch", 2, 1, 0, "switch " + to_string(Big(1)));
             Grow();
@@ -426,10 +585,18 @@ TInstruction TInstructionDecoder::Decode() {
             Set(I, "MakePack", 3, 2, 3,
                 "make pack for " + to_string(B(1)) + " of " + to_string(B(2)) + " bits");
             break;
-        case 0xDA: Set(I, "InSet", 1, seN1, 1, "test in set"); break;
-        case 0xDB: Set(I, "AddSet", 1, se2N, seN, "add set"); break;
-        case 0xDC: Set(I, "MulSet", 1, se2N, seN, "mul set"); break;
-        case 0xDD: Set(I, "SubSet", 1, se2N, seN, "sub set"); break;
+        case 0xDA:
+            Set(I, "InSet", 1, seN1, 1, "test in set");
+            break;
+        case 0xDB:
+            Set(I, "AddSet", 1, se2N, seN, "add set");
+            break;
+        case 0xDC:
+            Set(I, "MulSet", 1, se2N, seN, "mul set");
+            break;
+        case 0xDD:
+            Set(I, "SubSet", 1, se2N, seN, "sub set");
+            break;
         case 0xDE:
             Set(I, "OctoBuf", 2, 4, seN, "push octo buf of " + to_string(Big(1)));
             Grow();
@@ -438,12 +605,24 @@ TInstruction TInstructionDecoder::Decode() {
             Set(I, "IncOctoBy", 2, 4, 4, "inc octo by " + to_string(Big(1)));
             Grow();
             break;
-        case 0xE0: Set(I, "Abs", 1, 1, 1, "abs"); break;
-        case 0xE1: Set(I, "Neg", 1, 1, 1, "neg"); break;
-        case 0xE2: Set(I, "DupWord", 1, 1, 2, "dup word"); break;
-        case 0xE3: Set(I, "IncSetAt", 1, 2, 0, "inc set at"); break;
-        case 0xE4: Set(I, "DecSetAt", 1, 2, 0, "dec set at"); break;
-        case 0xE5: Set(I, "NotWord", 1, 1, 1, "not word"); break;
+        case 0xE0:
+            Set(I, "Abs", 1, 1, 1, "abs");
+            break;
+        case 0xE1:
+            Set(I, "Neg", 1, 1, 1, "neg");
+            break;
+        case 0xE2:
+            Set(I, "DupWord", 1, 1, 2, "dup word");
+            break;
+        case 0xE3:
+            Set(I, "IncSetAt", 1, 2, 0, "inc set at");
+            break;
+        case 0xE4:
+            Set(I, "DecSetAt", 1, 2, 0, "dec set at");
+            break;
+        case 0xE5:
+            Set(I, "NotWord", 1, 1, 1, "not word");
+            break;
         case 0xE6: {
             const unsigned Value = Big(1);
             Set(I, "Deref", 2, 1, 1, "deref " + to_string(Value));
@@ -466,23 +645,47 @@ TInstruction TInstructionDecoder::Decode() {
         case 0xEB:
             Set(I, "CopyStr", 3, 2, 0, "copy " + K(1) + " str of " + to_string(B(2)));
             break;
-        case 0xEC: Set(I, "CheckStr", 1, 2, 2, "check str"); break;
-        case 0xED: Set(I, "Inc", 1, 1, 1, "inc"); break;
-        case 0xEE: Set(I, "Dec", 1, 1, 1, "dec"); break;
+        case 0xEC:
+            Set(I, "CheckStr", 1, 2, 2, "check str");
+            break;
+        case 0xED:
+            Set(I, "Inc", 1, 1, 1, "inc");
+            break;
+        case 0xEE:
+            Set(I, "Dec", 1, 1, 1, "dec");
+            break;
         case 0xEF:
         case 0xF0:
             Set(I, "CallMed" + to_string(Op - 238), 2, 0, seCall,
                 "call med " + to_string(B(1)) + " up " + to_string(Op - 238));
             break;
-        case 0xF1: Jump(I, "GotoIfTrue", 2, "goto ", " if true"); break;
-        case 0xF2: Set(I, "AssignedQuad", 1, 2, 1, "assigned quad"); break;
-        case 0xF3: Set(I, "AssignedFunc", 1, 3, 1, "assigned func"); break;
-        case 0xF4: Set(I, "AssignedOcto", 1, 4, 1, "assigned octo"); break;
-        case 0xF5: Set(I, "DupQuad", 1, 2, 4, "dup quad"); break;
-        case 0xF6: Set(I, "OctoPtr", 1, 1, 4, "octo ptr"); break;
-        case 0xF7: Set(I, "BufLong", 3, 1, seN, "push buf long of " + to_string(W(1))); break;
-        case 0xF8: Set(I, "LenStr", 1, 1, 1, "push length str"); break;
-        case 0xF9: Set(I, "AddChar", 1, 2, 0, "add char"); break;
+        case 0xF1:
+            Jump(I, "GotoIfTrue", 2, "goto ", " if true");
+            break;
+        case 0xF2:
+            Set(I, "AssignedQuad", 1, 2, 1, "assigned quad");
+            break;
+        case 0xF3:
+            Set(I, "AssignedFunc", 1, 3, 1, "assigned func");
+            break;
+        case 0xF4:
+            Set(I, "AssignedOcto", 1, 4, 1, "assigned octo");
+            break;
+        case 0xF5:
+            Set(I, "DupQuad", 1, 2, 4, "dup quad");
+            break;
+        case 0xF6:
+            Set(I, "OctoPtr", 1, 1, 4, "octo ptr");
+            break;
+        case 0xF7:
+            Set(I, "BufLong", 3, 1, seN, "push buf long of " + to_string(W(1)));
+            break;
+        case 0xF8:
+            Set(I, "LenStr", 1, 1, 1, "push length str");
+            break;
+        case 0xF9:
+            Set(I, "AddChar", 1, 2, 0, "add char");
+            break;
         case 0xFA:
             Set(I, "DecLoc", 2, 0, 0, "dec loc " + to_string(Big(1)));
             Grow();
@@ -491,10 +694,18 @@ TInstruction TInstructionDecoder::Decode() {
             Set(I, "DecLocQuad", 2, 0, 0, "dec loc quad " + to_string(Big(1)));
             Grow();
             break;
-        case 0xFC: Set(I, "Assigned", 1, 1, 1, "assigned"); break;
-        case 0xFD: Set(I, "Exit", 1, 0, 0, "exit"); break;
-        case 0xFE: Set(I, "CallHost", 3, 0, 0, "call host " + to_string(W(1))); break;
-        case 0xFF: DecodeLong(I); break;
+        case 0xFC:
+            Set(I, "Assigned", 1, 1, 1, "assigned");
+            break;
+        case 0xFD:
+            Set(I, "Exit", 1, 0, 0, "exit");
+            break;
+        case 0xFE:
+            Set(I, "CallHost", 3, 0, 0, "call host " + to_string(W(1)));
+            break;
+        case 0xFF:
+            DecodeLong(I);
+            break;
         }
     }
     return I;
@@ -637,10 +848,11 @@ void TInstructionDecoder::DecodeLong(TInstruction& I) {
         Set(I, "MulStr", 4, 3, 0,
             std::string(B(2) == 0 ? "mul var str" : "mul con str") + " of " + to_string(B(3)));
         break;
-    case 0x0F: Set(I, "MulChar", 3, 3, 0, "mul char of " + to_string(B(2))); break;
+    case 0x0F:
+        Set(I, "MulChar", 3, 3, 0, "mul char of " + to_string(B(2)));
+        break;
     case 0x1D:
-        Set(I, "BetweenStr", 3, 3, 1,
-            "test " + K(2) + " str between " + K(3) + " and " + K(4));
+        Set(I, "BetweenStr", 3, 3, 1, "test " + K(2) + " str between " + K(3) + " and " + K(4));
         break;
     case 0x1E: {
         const unsigned Offset = Big(2);
@@ -655,19 +867,31 @@ void TInstructionDecoder::DecodeLong(TInstruction& I) {
         Set(I, "NeBuf", 5, 2, 1, "test " + K(3) + " <> " + K(2) + " buf of " + to_string(Big(4)));
         Grow();
         break;
-    case 0x23: Set(I, "NeStr", 4, 2, 1, "test " + K(3) + " <> " + K(2) + " str"); break;
-    case 0x35: Set(I, "ExitNest", 4, 0, 0, "exit nest " + to_string(W(2))); break;
+    case 0x23:
+        Set(I, "NeStr", 4, 2, 1, "test " + K(3) + " <> " + K(2) + " str");
+        break;
+    case 0x35:
+        Set(I, "ExitNest", 4, 0, 0, "exit nest " + to_string(W(2)));
+        break;
     case 0x36:
         Set(I, "CallExtMeth", 6, 0, seCall,
             "call ext meth " + to_string(W(4)) + " of " + Type(W(2)));
         break;
-    case 0x37: Set(I, "CallIntfMeth", 4, 2, seCall, "call intf meth " + to_string(W(2))); break;
+    case 0x37:
+        Set(I, "CallIntfMeth", 4, 2, seCall, "call intf meth " + to_string(W(2)));
+        break;
     case 0x38:
         Set(I, "AbsMethPtr", 6, 0, 2, "abs meth ptr " + to_string(W(4)) + " of " + Type(W(2)));
         break;
-    case 0x39: Set(I, "AbsIntfMethPtr", 4, 0, 0, "abs intf meth ptr " + to_string(W(2))); break;
-    case 0x3A: Set(I, "MakeIntf", 4, 0, 3, "make intf " + Type(W(2))); break;
-    case 0x3B: Set(I, "CastIntf", 4, 4, 1, "cast intf " + Type(W(2))); break;
+    case 0x39:
+        Set(I, "AbsIntfMethPtr", 4, 0, 0, "abs intf meth ptr " + to_string(W(2)));
+        break;
+    case 0x3A:
+        Set(I, "MakeIntf", 4, 0, 3, "make intf " + Type(W(2)));
+        break;
+    case 0x3B:
+        Set(I, "CastIntf", 4, 4, 1, "cast intf " + Type(W(2)));
+        break;
     case 0x3D:
         Set(I, "ConBufDynamic", 3, 0, int(B(2)), "push con buf dynamic of " + to_string(B(2)));
         break;
@@ -688,7 +912,9 @@ void TInstructionDecoder::DecodeLong(TInstruction& I) {
         Set(I, "PopOctoBuf", 3, seN4, 0, "pop octo buf of " + to_string(Big(2)));
         Grow();
         break;
-    case 0x6E: Set(I, "CopyOpenStr", 2, 3, 0, "copy open " + K(2) + " str"); break;
+    case 0x6E:
+        Set(I, "CopyOpenStr", 2, 3, 0, "copy open " + K(2) + " str");
+        break;
     default:
         // Not an instruction: show the byte and read on from the second one.
         I.Columns = false;
@@ -722,7 +948,8 @@ void TCodeListing::DisassembleProcedure(int Proc, std::int64_t PoolPosition) {
     std::string Line;
     for (std::int64_t Address = 0; Code + Address + 1 < End;) {
         if (FSourceLines) {
-            const TMapSourceLine* Source = FSourceLines->FindProcOffset(Segment, Proc, int(Address));
+            const TMapSourceLine* Source =
+                FSourceLines->FindProcOffset(Segment, Proc, int(Address));
             if (Source && Source != Shown) {
                 WriteLine("## " + Source->SourceText());
                 Shown = Source;

@@ -9,9 +9,9 @@ namespace korvid {
 namespace {
 
 constexpr std::array<std::string_view, 21> UnitNames{
-    "STRINGOPS", "KERNEL",   "LONGOPS",  "LONGOPS2", "PASCALIO",  "HEAPOPS",   "SCREENOPS",
-    "GOTOXY",    "EXTRAIO",  "OSUTIL",   "UNITINIT", "METADATA",  "EXTRAHEAP", "EXTRAMEM",
-    "FILEOPS",   "CALLER",   "CODEPOOL", "REALOPS",  "COMMANDIO", "MSGOPS",    "GETCMD"};
+    "STRINGOPS", "KERNEL",  "LONGOPS",  "LONGOPS2", "PASCALIO",  "HEAPOPS",   "SCREENOPS",
+    "GOTOXY",    "EXTRAIO", "OSUTIL",   "UNITINIT", "METADATA",  "EXTRAHEAP", "EXTRAMEM",
+    "FILEOPS",   "CALLER",  "CODEPOOL", "REALOPS",  "COMMANDIO", "MSGOPS",    "GETCMD"};
 
 struct TStandardName {
     int Unit;
@@ -144,12 +144,11 @@ constexpr TStandardName ProcNames[] = {
 };
 
 constexpr TStandardName GlobalNames[] = {
-    {2, 1, "sysCom"},        {2, 2, "input"},       {2, 3, "output"},      {2, 4, "keyboard"},
-    {2, 11, "keyboard2"},    {2, 56, "isSql"},      {2, 60, "dkVid"},      {2, 64, "syVid"},
-    {2, 68, "theDate"},      {2, 93, "volCount"},   {2, 94, "eRec"},       {2, 96, "eVec"},
-    {7, 1, "currentY"},      {7, 2, "currentX"},    {7, 24, "errorMessage"},
-    {16, 1, "callResult"},   {16, 2, "progResult"}, {16, 3, "dumpResult"}, {16, 4, "callError"},
-    {21, 49, "userLib"},
+    {2, 1, "sysCom"},      {2, 2, "input"},       {2, 3, "output"},        {2, 4, "keyboard"},
+    {2, 11, "keyboard2"},  {2, 56, "isSql"},      {2, 60, "dkVid"},        {2, 64, "syVid"},
+    {2, 68, "theDate"},    {2, 93, "volCount"},   {2, 94, "eRec"},         {2, 96, "eVec"},
+    {7, 1, "currentY"},    {7, 2, "currentX"},    {7, 24, "errorMessage"}, {16, 1, "callResult"},
+    {16, 2, "progResult"}, {16, 3, "dumpResult"}, {16, 4, "callError"},    {21, 49, "userLib"},
 };
 
 std::string Find(std::span<const TStandardName> Table, int Unit, int Number) {

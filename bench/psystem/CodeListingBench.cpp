@@ -18,10 +18,10 @@ using test::TCodeSegment;
 std::string Procedure(std::mt19937& Random, std::size_t Size) {
     // One-byte forms dominate; the rest carry operands, calls and branches.
     static const std::string Forms[] = {
-        "\x21",         "\x31",         "\x05",     "\x6a",         "\xa2",     "\xb0",
-        "\x80\x64",     "\x81\x10\x27", "\x87\x20", "\x85\x81\x02", "\xa4\x11", "\x8a\x04",
-        "\xd4\x06",     "\x94\x03\x04", "\x90\x02", "\x9a\x03\x18", "\xc5\x00\x05",
-        "\xff\x24",     "\xff\x50",     "\x99\x01", "\x78",         "\xe6\x0a"};
+        "\x21",     "\x31",         "\x05",     "\x6a",         "\xa2",         "\xb0",
+        "\x80\x64", "\x81\x10\x27", "\x87\x20", "\x85\x81\x02", "\xa4\x11",     "\x8a\x04",
+        "\xd4\x06", "\x94\x03\x04", "\x90\x02", "\x9a\x03\x18", "\xc5\x00\x05", "\xff\x24",
+        "\xff\x50", "\x99\x01",     "\x78",     "\xe6\x0a"};
     std::string Code;
     while (Code.size() + 3 < Size)
         Code += Forms[Random() % std::size(Forms)];

@@ -57,8 +57,7 @@ TEST_F(TProgramTest, ListsCodeFilesOnDiskAndInVolumes) {
         EXPECT_TRUE(Lines.front().starts_with("; Disassembly of " + Case.Title + " at "))
             << Lines.front();
         Lines.erase(Lines.begin());
-        EXPECT_EQ(Lines, std::vector<std::string>(Golden.begin() + 1, Golden.end()))
-            << Case.Title;
+        EXPECT_EQ(Lines, std::vector<std::string>(Golden.begin() + 1, Golden.end())) << Case.Title;
     }
 }
 

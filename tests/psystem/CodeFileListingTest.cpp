@@ -195,8 +195,8 @@ TEST_F(TCodeListingTest, NumbersSegmentsAcrossChainedDictionaryBlocks) {
 
 TEST_F(TCodeListingTest, DecodesTheDocumentedLines) {
     // Lit5, then a backward Goto at 10 and a forward one at 0.
-    std::string Code = Bytes({0x05, 0x81, 0xff, 0xff, 0x94, 0x03, 0x04, 0x9c, 0x9c, 0x9c, 0x8a,
-                              0xfc, 0xfd, 0xfd});
+    std::string Code =
+        Bytes({0x05, 0x81, 0xff, 0xff, 0x94, 0x03, 0x04, 0x9c, 0x9c, 0x9c, 0x8a, 0xfc, 0xfd, 0xfd});
     const TLines Lines = ProcedureLines(List(OneProcedure(Code)));
     ASSERT_GE(Lines.size(), 7u);
     EXPECT_EQ(Lines[0], "    0:  Lit5              5                            +1   push lit 5");
@@ -222,7 +222,8 @@ TEST_F(TCodeListingTest, BigOperandsAndCountsSetTheLength) {
         {Bytes({0x48, 0x05, 0x07}), "72,5,7                   -1  +n   deref 5 buf of 7"},
         {Bytes({0x48, 0x81, 0x02, 0x07}), "72,129,2,7               -1  +n   deref 258 buf of 7"},
         {Bytes({0x48, 0x00, 0x07}), "72,0,7                   -1  +n   deref buf of 7"},
-        {Bytes({0x83, 0x02, 0x05, 0x07}), "131,2,5,7                    +7   push con buf 5 of 7 flip"},
+        {Bytes({0x83, 0x02, 0x05, 0x07}),
+         "131,2,5,7                    +7   push con buf 5 of 7 flip"},
         {Bytes({0x83, 0x00, 0x81, 0x02, 0x07}),
          "131,0,129,2,7                +7   push con buf 258 of 7"},
         {Bytes({0xff, 0x1e, 0x00, 0x10, 0x00}),
@@ -362,9 +363,8 @@ TEST_F(TCodeListingTest, ShowsSourceLinesWhenTheRecordChanges) {
 
     const TLines Without = List(File);
     EXPECT_TRUE(Has(Without, "function MYUNIT.1  ; 3 locals, exit at 5"));
-    EXPECT_TRUE(std::ranges::none_of(Without, [](const std::string& Line) {
-        return Line.starts_with("## ");
-    }));
+    EXPECT_TRUE(std::ranges::none_of(
+        Without, [](const std::string& Line) { return Line.starts_with("## "); }));
 }
 
 TEST_F(TCodeListingTest, ListsReferencesTypeReferencesAndTheTypeTable) {
@@ -373,13 +373,12 @@ TEST_F(TCodeListingTest, ListsReferencesTypeReferencesAndTheTypeTable) {
     S.References = {{"HEAPOPS", 3}};
     S.TypeReferences = {{3, "TNode"}};
     S.HasTypes = true;
-    S.Types = {{{{0, "Next", 2, 1}, {1, "Free", 4, 3}, {2, "", 5, 1}}, 8, 0},
-               {{}, 2, 12}};
+    S.Types = {{{{0, "Next", 2, 1}, {1, "Free", 4, 3}, {2, "", 5, 1}}, 8, 0}, {{}, 2, 12}};
     const TLines Lines = List(File);
     const auto At = std::ranges::find(Lines, "References:");
     ASSERT_NE(At, Lines.end());
-    EXPECT_EQ(TLines(At, At + 6), (TLines{"References:", "   3 HEAPOPS ", "", "Type references:",
-                                          "   1 HEAPOPS  TNode", ""}));
+    EXPECT_EQ(TLines(At, At + 6), (TLines{"References:", "   3 HEAPOPS ", "",
+                                          "Type references:", "   1 HEAPOPS  TNode", ""}));
     const TLines Code = ProcedureLines(Lines);
     ASSERT_EQ(Code.size(), 3u);
     EXPECT_TRUE(Code[0].ends_with("  make intf TNode")) << Code[0];
@@ -417,8 +416,8 @@ TEST_F(TCodeListingTest, UnpackingInterfacesWritesAUnitsInterfaceText) {
     ASSERT_TRUE(CreateVolumeFile(Path, "WORK", 40));
     {
         TMajorVolume V(Path, true);
-        ASSERT_TRUE(V.SaveBytes("MYUNIT.CODE", Built.Bytes.data(), fkCode,
-                                std::ssize(Built.Bytes)));
+        ASSERT_TRUE(
+            V.SaveBytes("MYUNIT.CODE", Built.Bytes.data(), fkCode, std::ssize(Built.Bytes)));
     }
     TMajorVolume(Path, false).Unpack(Temp / "out", umInterfaces);
     EXPECT_EQ(ReadFileBytes(Temp / "out" / "Work" / "MYUNIT.txt").find("unit MyUnit;"), 0u);
@@ -448,8 +447,7 @@ TEST_F(TCodeListingTest, DamageStopsOnlyItsOwnPart) {
         std::function<void(TBuiltCodeFile&)> Damage;
         std::string Expected; // how a line of the listing must begin
     } Cases[] = {
-        {"looping chain", Chained,
-         [](TBuiltCodeFile& F) { PutWord(F.Bytes, 512 + 416, 1); },
+        {"looping chain", Chained, [](TBuiltCodeFile& F) { PutWord(F.Bytes, 512 + 416, 1); },
          "** Listing stopped: the dictionary chain returns to block 1"},
         {"partial block 0", Two, [](TBuiltCodeFile& F) { F.Bytes.resize(300); },
          "** Listing stopped: dictionary block 0 runs past the file's end at byte 300"},
@@ -470,8 +468,7 @@ TEST_F(TCodeListingTest, DamageStopsOnlyItsOwnPart) {
          },
          "** Listing stopped: segment 0's constant pool ends before it starts"},
         {"a seg-ref list entry 2", Refs, [](TBuiltCodeFile&) {}, "   3 HEAPOPS "},
-        {"a type reference to segment 300", Refs, [](TBuiltCodeFile&) {},
-         "   1 <300>    TNode"},
+        {"a type reference to segment 300", Refs, [](TBuiltCodeFile&) {}, "   1 <300>    TNode"},
         {"a type count of 2^32-1", Typed,
          [](TBuiltCodeFile& F) {
              const std::int64_t At = F.Segments[0].Start + F.Segments[0].TypeCount * 2;
@@ -517,8 +514,8 @@ TEST_F(TCodeListingTest, OverlappingProceduresStopAtTheLineBudget) {
     const TLines Lines = List(Built.Bytes);
     const std::size_t Budget = Built.Bytes.size() * 4 + 10000;
     EXPECT_EQ(Lines.size(), Budget + 1);
-    EXPECT_EQ(Lines.back(),
-              "** Listing stopped: the listing is longer than " + std::to_string(Budget) + " lines");
+    EXPECT_EQ(Lines.back(), "** Listing stopped: the listing is longer than " +
+                                std::to_string(Budget) + " lines");
 }
 
 // ---- Fuzz ------------------------------------------------------------------------------------
@@ -586,7 +583,8 @@ void Mutate(TBuiltCodeFile& Built, std::mt19937& Random) {
 TEST_F(TCodeListingTest, DamagedFilesListWithinTheirBudget) {
     const char* Seed = std::getenv("KORVID_FUZZ_SEED");
     const char* Count = std::getenv("KORVID_FUZZ_COUNT");
-    const unsigned First = Seed ? unsigned(std::strtoul(Seed, nullptr, 10)) : std::random_device{}();
+    const unsigned First =
+        Seed ? unsigned(std::strtoul(Seed, nullptr, 10)) : std::random_device{}();
     const int Runs = Count ? std::atoi(Count) : 300;
     std::cout << "KORVID_FUZZ_SEED=" << First << "\n";
     std::mt19937 Random(First);

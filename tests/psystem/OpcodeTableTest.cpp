@@ -83,27 +83,36 @@ TEST(OpcodeTable, OneByteRanges) {
     for (int Op = 0x00; Op <= 0x1F; ++Op)
         Rows.push_back({{Op}, "Lit" + std::to_string(Op), "0/1", "push lit " + std::to_string(Op)});
     for (int Op = 0x20; Op <= 0x2F; ++Op)
-        Rows.push_back({{Op}, "Loc" + std::to_string(Op - 31), "0/1",
-                        "push loc " + std::to_string(Op - 31)});
+        Rows.push_back(
+            {{Op}, "Loc" + std::to_string(Op - 31), "0/1", "push loc " + std::to_string(Op - 31)});
     for (int Op = 0x30; Op <= 0x3F; ++Op)
-        Rows.push_back({{Op}, "Glo" + std::to_string(Op - 47), "0/1",
-                        "push glo " + std::to_string(Op - 47)});
+        Rows.push_back(
+            {{Op}, "Glo" + std::to_string(Op - 47), "0/1", "push glo " + std::to_string(Op - 47)});
     for (int Op = 0x60; Op <= 0x67; ++Op)
-        Rows.push_back({{Op}, "AddrLoc" + std::to_string(Op - 95), "0/1",
+        Rows.push_back({{Op},
+                        "AddrLoc" + std::to_string(Op - 95),
+                        "0/1",
                         "push addr loc " + std::to_string(Op - 95)});
     for (int Op = 0x68; Op <= 0x6F; ++Op)
-        Rows.push_back({{Op}, "PopLoc" + std::to_string(Op - 103), "1/0",
+        Rows.push_back({{Op},
+                        "PopLoc" + std::to_string(Op - 103),
+                        "1/0",
                         "pop loc " + std::to_string(Op - 103)});
-    const char* const Segments[] = {"KERNEL   (PointerGreaterOrEqual)", "MYUNIT  ", "HEAPOPS ",
-                                    "LONGOPS2",                         "SCREENOP", "CODEPOOL",
-                                    "<7>     ",                         "<8>     "};
+    const char* const Segments[] = {"KERNEL   (PointerGreaterOrEqual)",
+                                    "MYUNIT  ",
+                                    "HEAPOPS ",
+                                    "LONGOPS2",
+                                    "SCREENOP",
+                                    "CODEPOOL",
+                                    "<7>     ",
+                                    "<8>     "};
     for (int Op = 0x70; Op <= 0x77; ++Op)
-        Rows.push_back({{Op, 9}, "CallExt9", "call",
-                        std::string("call ext 9 in ") + Segments[Op - 0x70]});
+        Rows.push_back(
+            {{Op, 9}, "CallExt9", "call", std::string("call ext 9 in ") + Segments[Op - 0x70]});
     Rows.push_back({{0x78}, "Deref0", "1/1", "deref"});
     for (int Op = 0x79; Op <= 0x7F; ++Op)
-        Rows.push_back({{Op}, "Deref" + std::to_string(Op - 120), "1/1",
-                        "deref " + std::to_string(Op - 120)});
+        Rows.push_back(
+            {{Op}, "Deref" + std::to_string(Op - 120), "1/1", "deref " + std::to_string(Op - 120)});
     Check(Rows);
 }
 

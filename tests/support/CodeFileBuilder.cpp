@@ -87,8 +87,7 @@ TBuiltCodeFile BuildCodeFile(const TCodeFile& File) {
             W.Word(P.Locals);
             W.Raw(P.Code);
             const int Exit = P.Exit >= 0 ? P.Exit : std::max<int>(0, int(P.Code.size()) - 1);
-            PutWord(W.Bytes, ExitAt * 2,
-                    unsigned(File.WideOffsets ? Exit : Exit + Start * 2 + 2));
+            PutWord(W.Bytes, ExitAt * 2, unsigned(File.WideOffsets ? Exit : Exit + Start * 2 + 2));
         }
         Layout.Pool = W.Position();
         W.Raw(S.Pool);
