@@ -96,6 +96,19 @@ std::string Bytes(std::initializer_list<int> Values) {
     return Text;
 }
 
+// Instruction bytes and how the instruction's line must end.
+struct TEnding {
+    std::string Code;
+    std::string Ending;
+};
+
+void ExpectEndings(std::initializer_list<TEnding> Cases) {
+    for (const TEnding& Case : Cases) {
+        const std::string Line = InstructionLine(Case.Code);
+        EXPECT_TRUE(Line.ends_with("  " + Case.Ending)) << Line;
+    }
+}
+
 TEST_F(TCodeListingTest, ListsAUnitWithItsHeaderDictionaryAndPool) {
     TCodeFile File;
     File.Comment = "A\tB";
@@ -247,10 +260,7 @@ TEST_F(TCodeListingTest, AnUnknownSecondByteShowsAndDecodingResumesAtIt) {
 }
 
 TEST_F(TCodeListingTest, MarksEncodingsThatHaveAShorterForm) {
-    const struct {
-        std::string Code;
-        std::string Ending;
-    } Cases[] = {
+    ExpectEndings({
         {Bytes({0x80, 20}), "push lit byte 20 !"},
         {Bytes({0x80, 32}), "push lit byte 32"},
         {Bytes({0x81, 200, 0}), "push lit word 200 !!"},
@@ -279,11 +289,7 @@ TEST_F(TCodeListingTest, MarksEncodingsThatHaveAShorterForm) {
         {Bytes({0xd5, 0x7f, 0xff}), "goto long -126 if false"},
         {Bytes({0xd5, 126, 0}), "goto long 129 if false !"},
         {Bytes({0xd5, 127, 0}), "goto long 130 if false"},
-    };
-    for (const auto& Case : Cases) {
-        const std::string Line = InstructionLine(Case.Code);
-        EXPECT_TRUE(Line.ends_with("  " + Case.Ending)) << Line;
-    }
+    });
 }
 
 TEST_F(TCodeListingTest, TheExitWordMayLieInThePreviousBlock) {
@@ -312,20 +318,13 @@ TEST_F(TCodeListingTest, NamesStandardRoutinesAndGlobals) {
     EXPECT_EQ(StandardProcName(6, 4), "New");
     EXPECT_EQ(StandardProcName(17, 7), "");
     EXPECT_EQ(KernelGlobalName(7, 24), "errorMessage");
-    const struct {
-        std::string Code;
-        std::string Ending;
-    } Cases[] = {
+    ExpectEndings({
         {Bytes({0x94, 3, 4}), "call ext 4 in HEAPOPS  (New) !"},
         {Bytes({0x9a, 5, 24}), "push ext 24 in SCREENOP (errorMessage)"},
         {Bytes({0x94, 6, 7}), "call ext 7 in CODEPOOL !"},
         {Bytes({0x70, 35}), "call ext 35 in KERNEL   (Halt)"},
         {Bytes({0x73, 0}), "call ext 0 in LONGOPS2 (TrimNumber)"},
-    };
-    for (const auto& Case : Cases) {
-        const std::string Line = InstructionLine(Case.Code);
-        EXPECT_TRUE(Line.ends_with("  " + Case.Ending)) << Line;
-    }
+    });
 }
 
 // A map holding one source line per stretch of code, and the procedure's name.
