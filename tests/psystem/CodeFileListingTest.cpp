@@ -564,9 +564,12 @@ void Mutate(TBuiltCodeFile& Built, std::mt19937& Random) {
         PutWord(Bytes, std::int64_t(At), Values[Below(3)]);
         break;
     }
-    case 2: // a dictionary chain pointing back
-        PutWord(Bytes, 416, unsigned(Below(2)));
+    case 2: { // a dictionary chain that leads to some block and points back from it
+        const std::size_t Block = Below(Bytes.size() / 512);
+        PutWord(Bytes, 416, unsigned(Block));
+        PutWord(Bytes, std::int64_t(Block) * 512 + 416, unsigned(Below(Block + 1)));
         break;
+    }
     case 3:
         Bytes.resize(Below(Bytes.size() / 512 + 1) * 512);
         break;
