@@ -4,6 +4,7 @@
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "platform/QtVirtualKeys.h"
+#include "psystem/CodeFileListing.h"
 #include "ui/CommandBars.h"
 #include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"
@@ -78,6 +79,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     if (!FServices.Search)
         FServices.Search = MakeSearchDialogs(*this);
     FDebugger = std::make_unique<TDebugger>(*this);
+    InstallCodeListing();
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);
@@ -100,10 +102,24 @@ TKorvidForm::~TKorvidForm() {
     SetMainWindowCommands(nullptr);
     if (DebuggerCommands() == FDebuggerCommands.get())
         SetDebuggerCommands(nullptr);
+    TVolumeFileListings Listings = VolumeFileListings();
+    Listings.Code = std::move(FPreviousCodeListing);
+    SetVolumeFileListings(std::move(Listings));
     if (MainForm() == this)
         SetMainForm(nullptr);
     if (TheForm == this)
         TheForm = nullptr;
+}
+
+// Code files inside volumes list with this window's map lookup for their source lines.
+void TKorvidForm::InstallCodeListing() {
+    TVolumeFileListings Listings = VolumeFileListings();
+    FPreviousCodeListing = std::move(Listings.Code);
+    Listings.Code = [this](const std::string& Title, std::vector<std::string>& Lines,
+                           const TWholeFileLoader& Load) {
+        DisassembleCodeFile(Title, Lines, Load, FDebugger.get());
+    };
+    SetVolumeFileListings(std::move(Listings));
 }
 
 void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {

@@ -6,6 +6,7 @@
 #include "devtools/DebuggerHost.h"
 #include "foundation/FileReader.h"
 #include "platform/MemoryInfo.h"
+#include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/SortOptions.h"
 #include "workspace/ToolHandlers.h"
@@ -413,6 +414,7 @@ protected:
     void dropEvent(QDropEvent* Event) override;
 
 private:
+    void InstallCodeListing();
     void FormCreate(const std::optional<QRect>& WorkArea);
     void FormShow();
     void FormDestroy();
@@ -450,6 +452,8 @@ private:
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebuggerCommands> FDebuggerCommands;
     std::unique_ptr<TDebugger> FDebugger;
+    // The volume reader's code listing before this window installed its own.
+    decltype(TVolumeFileListings::Code) FPreviousCodeListing;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
     bool FSearching = false;
     bool FCloseAfterSearch = false;
