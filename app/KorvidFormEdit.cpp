@@ -83,6 +83,13 @@ TDateTimeValue DateTimeValue(const QDateTime& Time) {
             Clock.minute(), Clock.second(), Clock.msec()};
 }
 
+// A command of the document's editor; the command states follow what it did.
+void RunOn(TKorvidForm& Form, TDocumentEditor* Editor, void (TDocumentEditor::*Command)()) {
+    if (Editor)
+        (Editor->*Command)();
+    Form.UpdateCommandStates();
+}
+
 bool EndsWord(char C, const std::string& Delimiters) {
     return C == ' ' || C == '\t' || Delimiters.find(C) != std::string::npos;
 }
@@ -199,27 +206,19 @@ void TKorvidForm::EditGoToBookmark(int Number) {
 // ---- Selections and changes ---------------------------------------------------------------------
 
 void TKorvidForm::EditSelectDelimitedText() {
-    if (TDocumentEditor* Editor = ActiveEditor())
-        Editor->SelectDelimitedText();
-    UpdateCommandStates();
+    RunOn(*this, ActiveEditor(), &TDocumentEditor::SelectDelimitedText);
 }
 
 void TKorvidForm::EditAnchorSelection() {
-    if (TDocumentEditor* Editor = ActiveEditor())
-        Editor->AnchorSelection();
-    UpdateCommandStates();
+    RunOn(*this, ActiveEditor(), &TDocumentEditor::AnchorSelection);
 }
 
 void TKorvidForm::EditGoToLastEdit() {
-    if (TDocumentEditor* Editor = ActiveEditor())
-        Editor->GoToLastEdit();
-    UpdateCommandStates();
+    RunOn(*this, ActiveEditor(), &TDocumentEditor::GoToLastEdit);
 }
 
 void TKorvidForm::EditDeleteWord() {
-    if (TDocumentEditor* Editor = Writable(ActiveEditor()))
-        Editor->DeleteWordLeft();
-    UpdateCommandStates();
+    RunOn(*this, Writable(ActiveEditor()), &TDocumentEditor::DeleteWordLeft);
 }
 
 void TKorvidForm::ApplyChangeLines(TDocumentEditor& Editor, const std::vector<std::string>& Lines) {
@@ -297,33 +296,23 @@ void TKorvidForm::FormatOppositeCase() {
 }
 
 void TKorvidForm::FormatIndent() {
-    if (TDocumentEditor* Editor = Writable(ActiveEditor()))
-        Editor->FormatIndent();
-    UpdateCommandStates();
+    RunOn(*this, Writable(ActiveEditor()), &TDocumentEditor::FormatIndent);
 }
 
 void TKorvidForm::FormatUnindent() {
-    if (TDocumentEditor* Editor = Writable(ActiveEditor()))
-        Editor->FormatUnindent();
-    UpdateCommandStates();
+    RunOn(*this, Writable(ActiveEditor()), &TDocumentEditor::FormatUnindent);
 }
 
 void TKorvidForm::FormatCentre() {
-    if (TDocumentEditor* Editor = Writable(ActiveEditor()))
-        Editor->FormatCentre();
-    UpdateCommandStates();
+    RunOn(*this, Writable(ActiveEditor()), &TDocumentEditor::FormatCentre);
 }
 
 void TKorvidForm::FormatAsOneParagraph() {
-    if (TDocumentEditor* Editor = Writable(ActiveEditor()))
-        Editor->FormatAsOneParagraph();
-    UpdateCommandStates();
+    RunOn(*this, Writable(ActiveEditor()), &TDocumentEditor::FormatAsOneParagraph);
 }
 
 void TKorvidForm::FormatAsSeparateParagraphs() {
-    if (TDocumentEditor* Editor = Writable(ActiveEditor()))
-        Editor->FormatAsSeparateParagraphs();
-    UpdateCommandStates();
+    RunOn(*this, Writable(ActiveEditor()), &TDocumentEditor::FormatAsSeparateParagraphs);
 }
 
 void TKorvidForm::FormatAsComment() {

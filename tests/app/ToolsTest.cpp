@@ -73,6 +73,22 @@ protected:
         Form->UpdateCommandStates();
     }
 
+    // Each tool, run on the busy document, shows exactly its not-supported message.
+    void ExpectNotSupportedYet(const std::vector<std::pair<int, std::string>>& Cases) {
+        MakeForm();
+        OpenBusyDocument();
+        for (const auto& [Index, Caption] : Cases) {
+            SCOPED_TRACE(Caption);
+            TScriptedModals Dialogs;
+            Dialogs.Press("OK");
+            ToolList().Items(Index)->Execute();
+            ASSERT_EQ(Dialogs.Shown().size(), 1u);
+            EXPECT_EQ(Dialogs.Last().Caption, "Korvid");
+            EXPECT_EQ(Dialogs.Last().Message->Text, NotSupportedText(Caption));
+            EXPECT_EQ(Dialogs.Unanswered(), 0);
+        }
+    }
+
     TWindowState State() const {
         TWindowState S;
         if (TDocumentEditor* Editor = Form->ActiveEditor()) {
@@ -143,17 +159,7 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
         {T::DebugRunToCursor, "Run to Cursor"},
         {T::DebugUndoFindDeclaration, "Undo Find Declaration"},
     };
-    MakeForm();
-    OpenBusyDocument();
-    for (const auto& [Index, Caption] : Cases) {
-        TScriptedModals Dialogs;
-        Dialogs.Press("OK");
-        ToolList().Items(Index)->Execute();
-        ASSERT_EQ(Dialogs.Shown().size(), 1u) << Caption;
-        EXPECT_EQ(Dialogs.Last().Caption, "Korvid");
-        EXPECT_EQ(Dialogs.Last().Message->Text, NotSupportedText(Caption));
-        EXPECT_EQ(Dialogs.Unanswered(), 0);
-    }
+    ExpectNotSupportedYet(Cases);
 }
 
 // Commands that are built later say so, each under its own plain caption.
@@ -216,17 +222,7 @@ TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
         {T::DebugGoToPreviousTab, "Go to Previous Debugging Tab"},
         {T::DebugFindInCurrentSources, "Find in Current Sources"},
     };
-    MakeForm();
-    OpenBusyDocument();
-    for (const auto& [Index, Caption] : Cases) {
-        SCOPED_TRACE(Caption);
-        TScriptedModals Dialogs;
-        Dialogs.Press("OK");
-        ToolList().Items(Index)->Execute();
-        ASSERT_EQ(Dialogs.Shown().size(), 1u);
-        EXPECT_EQ(Dialogs.Last().Caption, "Korvid");
-        EXPECT_EQ(Dialogs.Last().Message->Text, NotSupportedText(Caption));
-    }
+    ExpectNotSupportedYet(Cases);
 }
 
 // Opening a folder waits for the folder search, and says so.
