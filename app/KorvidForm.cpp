@@ -3,6 +3,7 @@
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
+#include "platform/Paths.h"
 #include "platform/QtVirtualKeys.h"
 #include "psystem/CodeFileListing.h"
 #include "ui/CommandBars.h"
@@ -66,8 +67,9 @@ TKorvidForm* KorvidForm() {
 TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
-      FOpen(std::move(Setup.Open)), FSaveDialog(std::make_unique<TSaveDialog>()),
-      FOpenDialog(std::make_unique<TOpenDialog>()), FToolbars(std::make_unique<TToolbarList>()) {
+      FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
+      FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
+      FToolbars(std::make_unique<TToolbarList>()) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
     if (!FClock)
@@ -78,6 +80,10 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FServices.Favourites = std::make_unique<TEmptyFavouritesTree>();
     if (!FServices.Search)
         FServices.Search = MakeSearchDialogs(*this);
+    if (!FServices.Help)
+        FServices.Help = std::make_unique<TDesktopHelpViewer>();
+    if (FHelpFolder.empty())
+        FHelpFolder = ProgramFolder();
     FDebugger = std::make_unique<TDebugger>(*this);
     InstallCodeListing();
     TheForm = this;

@@ -4,6 +4,7 @@
 #include "app/MainWindowServices.h"
 #include "devtools/Debugger.h"
 #include "devtools/DebuggerHost.h"
+#include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
 #include "platform/MemoryInfo.h"
 #include "psystem/VolumeFileListings.h"
@@ -16,6 +17,7 @@
 
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -101,6 +103,8 @@ struct TKorvidFormSetup {
     // The local time stamped into ".tid" files.
     std::function<QDateTime()> Clock;
     TOpenSetup Open;
+    // Where the program's help file is looked for; the program's folder when empty.
+    std::filesystem::path HelpFolder;
 };
 
 class TKorvidForm;
@@ -215,6 +219,7 @@ public:
     TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
     TDebugger& Debugger() const { return *FDebugger; }
     TSearchService& Search() const { return *FServices.Search; }
+    THelpViewer& Help() const { return *FServices.Help; }
     QMenu* ReopenMenu() const { return FReopenMenu; }
     void BuildHistoryMenu();
 
@@ -399,6 +404,17 @@ public:
     void BeginBusy() override;
     void EndBusy() override;
 
+    // ---- Edit, format and insert commands ----
+    // Changes the letter case of the selection, or of the first letter of the word at the caret
+    // and then moves on to the next word.
+    void ApplyCaseChange(TCaseRoutine Routine);
+    // Replaces the paragraphs named by a changes listing: each line's first six characters
+    // give the paragraph number, its text starts at the eighth. Lines naming no paragraph of
+    // the document are skipped; all of it is one undo step.
+    void ApplyChangeLines(TDocumentEditor& Editor, const std::vector<std::string>& Lines);
+    // The document holding a bookmark, or none.
+    TDocumentEditor* EditorWithBookmark(int Number) const;
+
     // Tells the user that the tool's command is not built yet.
     void NotSupportedYet(int Tool);
 
@@ -436,6 +452,11 @@ private:
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     void CreateDocks(QWidget* Tabs);
     TDock* DockOfIndex(int Index) const;
+    void AppendSelectionToClipboard(bool Cut);
+    void ToggleBookmark(TDocumentEditor& Editor, int Number);
+    void ToggleAutomatedBookmark(TDocumentEditor& Editor);
+    void InsertIntoActiveEditor(std::string_view Text);
+    void ShowHelpFile(const std::string& Path, const std::string* Keyword);
     // Tools, then views, then auto-text; a key taken is recorded while macros record.
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
 
@@ -448,6 +469,7 @@ private:
     TDocumentEditorFactory FMakeEditor;
     std::function<QDateTime()> FClock;
     TOpenSetup FOpen;
+    std::filesystem::path FHelpFolder;
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebuggerCommands> FDebuggerCommands;

@@ -22,11 +22,6 @@ namespace T = ToolIndex;
 
 namespace {
 
-// Tool n of a numbered group whose tools run 1 ... 9, 0.
-int NumberedTool(int First, int Number) {
-    return First + (Number == 0 ? 9 : Number - 1);
-}
-
 int DebuggingTabTool(TDebuggingTab Tab) {
     switch (Tab) {
     case TDebuggingTab::Breakpoints:
@@ -201,14 +196,6 @@ void TKorvidForm::ViewHistory() {
     NotSupportedYet(T::ViewHistory);
 }
 
-void TKorvidForm::EditCutAppend() {
-    NotSupportedYet(T::EditCutAppend);
-}
-
-void TKorvidForm::EditCopyAppend() {
-    NotSupportedYet(T::EditCopyAppend);
-}
-
 void TKorvidForm::EditFind() {
     NotSupportedYet(T::EditFind);
 }
@@ -225,22 +212,6 @@ void TKorvidForm::EditGoTo() {
     NotSupportedYet(T::EditGoTo);
 }
 
-void TKorvidForm::EditNewClipboard() {
-    NotSupportedYet(T::EditNewClipboard);
-}
-
-void TKorvidForm::EditPasteClipboard(int Number) {
-    NotSupportedYet(NumberedTool(T::EditPasteClipboard1, Number));
-}
-
-void TKorvidForm::EditToggleBookmark(int Number) {
-    NotSupportedYet(NumberedTool(T::EditToggleBookmark1, Number));
-}
-
-void TKorvidForm::EditGoToBookmark(int Number) {
-    NotSupportedYet(NumberedTool(T::EditGoToBookmark1, Number));
-}
-
 void TKorvidForm::ViewOptions() {
     NotSupportedYet(T::ViewOptions);
 }
@@ -249,44 +220,8 @@ void TKorvidForm::ViewOrganizeFiles() {
     NotSupportedYet(T::ViewOrganizeFiles);
 }
 
-void TKorvidForm::InsertDate() {
-    NotSupportedYet(T::InsertDate);
-}
-
-void TKorvidForm::InsertTime() {
-    NotSupportedYet(T::InsertTime);
-}
-
-void TKorvidForm::InsertFilename() {
-    NotSupportedYet(T::InsertFilename);
-}
-
-void TKorvidForm::InsertPathname() {
-    NotSupportedYet(T::InsertPathname);
-}
-
 void TKorvidForm::FormatSort() {
     NotSupportedYet(T::FormatSort);
-}
-
-void TKorvidForm::FormatLowerCase() {
-    NotSupportedYet(T::FormatLowerCase);
-}
-
-void TKorvidForm::FormatUpperCase() {
-    NotSupportedYet(T::FormatUpperCase);
-}
-
-void TKorvidForm::FormatOppositeCase() {
-    NotSupportedYet(T::FormatOppositeCase);
-}
-
-void TKorvidForm::FormatIndent() {
-    NotSupportedYet(T::FormatIndent);
-}
-
-void TKorvidForm::FormatUnindent() {
-    NotSupportedYet(T::FormatUnindent);
 }
 
 void TKorvidForm::FavouritesAddFile() {
@@ -329,18 +264,6 @@ void TKorvidForm::FileSendMail() {
     NotSupportedYet(T::FileSendMail);
 }
 
-void TKorvidForm::FormatAsOneParagraph() {
-    NotSupportedYet(T::FormatAsOneParagraph);
-}
-
-void TKorvidForm::FormatAsSeparateParagraphs() {
-    NotSupportedYet(T::FormatAsSeparateParagraphs);
-}
-
-void TKorvidForm::EditSelectDelimitedText() {
-    NotSupportedYet(T::EditSelectDelimitedText);
-}
-
 void TKorvidForm::ViewCommandLines() {
     NotSupportedYet(T::ViewCommandLines);
 }
@@ -353,10 +276,6 @@ void TKorvidForm::FileExploreFolder() {
     NotSupportedYet(T::FileExploreFolder);
 }
 
-void TKorvidForm::HelpOnCurrentWord() {
-    NotSupportedYet(T::HelpOnCurrentWord);
-}
-
 void TKorvidForm::EditRecordKeystrokes() {
     NotSupportedYet(T::EditRecordKeystrokes);
 }
@@ -367,10 +286,6 @@ void TKorvidForm::EditPlayKeystrokes(bool Repeat) {
 
 void TKorvidForm::ViewResetToolbars() {
     NotSupportedYet(T::ViewResetToolbars);
-}
-
-void TKorvidForm::FormatAutoText() {
-    NotSupportedYet(T::FormatAutoText);
 }
 
 void TKorvidForm::FavouritesAddVolume() {
@@ -399,28 +314,12 @@ void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
                                  : T::CompileVoskSource);
 }
 
-void TKorvidForm::EditGoToLastEdit() {
-    NotSupportedYet(T::EditGoToLastEdit);
-}
-
-void TKorvidForm::EditApplyChanges() {
-    NotSupportedYet(T::EditApplyChanges);
-}
-
-void TKorvidForm::EditDeleteWord() {
-    NotSupportedYet(T::EditDeleteWord);
-}
-
 void TKorvidForm::FileBrowseVolume() {
     NotSupportedYet(T::FileBrowseVolume);
 }
 
 void TKorvidForm::FileOpenRandom() {
     NotSupportedYet(T::FileOpenRandom);
-}
-
-void TKorvidForm::FormatCentre() {
-    NotSupportedYet(T::FormatCentre);
 }
 
 void TKorvidForm::FilePrepareDefsHelp() {
@@ -460,10 +359,6 @@ void TKorvidForm::DebugGoToAdjacentTab(bool Next) {
     NotSupportedYet(Next ? T::DebugGoToNextTab : T::DebugGoToPreviousTab);
 }
 
-void TKorvidForm::HelpKorvidHelp() {
-    NotSupportedYet(T::HelpKorvidHelp);
-}
-
 void TKorvidForm::ViewDefsEditor() {
     NotSupportedYet(T::ViewDefsEditor);
 }
@@ -501,16 +396,8 @@ void TKorvidForm::DebugFindInCurrentSources() {
     NotSupportedYet(T::DebugFindInCurrentSources);
 }
 
-void TKorvidForm::FormatAsComment() {
-    NotSupportedYet(T::FormatAsComment);
-}
-
 void TKorvidForm::SetSearchTermToSelection() {
     NotSupportedYet(T::SetSearchTermToSelection);
-}
-
-void TKorvidForm::EditAnchorSelection() {
-    NotSupportedYet(T::EditAnchorSelection);
 }
 
 void TKorvidForm::EditCopyRecordedKeystrokes() {

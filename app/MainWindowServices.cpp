@@ -2,12 +2,20 @@
 
 #include "foundation/TextFileWriter.h"
 #include "platform/AtomicFile.h"
+#include "platform/Cp1252.h"
 #include "ui/MessagesUnit.h"
+
+#include <QDesktopServices>
+#include <QUrl>
 
 #include <algorithm>
 #include <fstream>
 
 namespace korvid {
+
+bool TDesktopHelpViewer::ShowFile(const std::string& Path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(ToQString(Path)));
+}
 
 void TFileHistory::AddToHistory(const std::string& Path) {
     auto Found = std::find(FPaths.begin(), FPaths.end(), Path);

@@ -74,11 +74,31 @@ public:
     virtual void ShowSearchFolderDialog(const std::string& Folder) = 0;
 };
 
+// Shows help files.
+class THelpViewer {
+public:
+    virtual ~THelpViewer() = default;
+    // False when no program took the file.
+    virtual bool ShowFile(const std::string& Path) = 0;
+    // The file opened at the entry for Keyword, where the viewer can.
+    virtual bool ShowFileAtKeyword(const std::string& Path, const std::string& Keyword) = 0;
+};
+
+// The desktop's program for each kind of file; it cannot be handed a keyword.
+class TDesktopHelpViewer : public THelpViewer {
+public:
+    bool ShowFile(const std::string& Path) override;
+    bool ShowFileAtKeyword(const std::string& Path, const std::string&) override {
+        return ShowFile(Path);
+    }
+};
+
 // What the main window is made with; each service missing is given its stand-in.
 struct TMainWindowServices {
     std::unique_ptr<THistoryService> History;
     std::unique_ptr<TFavouritesService> Favourites;
     std::unique_ptr<TSearchService> Search;
+    std::unique_ptr<THelpViewer> Help;
 };
 
 } // namespace korvid

@@ -436,6 +436,28 @@ void ShowLinesTruncatedMessage() {
            TMessageIcon::Warning);
 }
 
+void ShowAllBookmarksInUseMessage() {
+    ShowOk("Add Automated Bookmark", "All nine bookmarks are already in use.",
+           TMessageIcon::Information);
+}
+
+void ShowNoCommentMarkerMessage() {
+    ShowOk("Format As Comment", "First set up the comment marker character(s) in the current view.",
+           TMessageIcon::Information);
+}
+
+void ShowHelpFileNotFoundMessage(std::string_view Path) {
+    ShowOk("Korvid Help", FormatMessageText("The file %1 could not be found.", {Path}),
+           TMessageIcon::Warning);
+}
+
+void ShowNoHelpViewerMessage(std::string_view Path) {
+    ShowOk(
+        "Korvid Help",
+        FormatMessageText("Korvid could not find a program to show the help file \"%1\".", {Path}),
+        TMessageIcon::Warning);
+}
+
 void ShowNotSupportedYetMessage(std::string_view Caption) {
     ShowOk("Korvid", FormatMessageText("%1 is not supported yet.", {Caption}),
            TMessageIcon::Information);

@@ -83,6 +83,14 @@ void ShowRunCommandLineError(std::string_view CommandLine, int Code);
 bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName);
 bool ShowUnableToSaveMessage(int ListKind, std::string& FileName);
 void ShowLinesTruncatedMessage();
+// The automated bookmark found every numbered bookmark taken.
+void ShowAllBookmarksInUseMessage();
+// The view of the document has no comment marker to insert.
+void ShowNoCommentMarkerMessage();
+// Path is the help file's full path.
+void ShowHelpFileNotFoundMessage(std::string_view Path);
+// No program took the help file.
+void ShowNoHelpViewerMessage(std::string_view Path);
 // A command whose handling is not there yet; Caption is the command's plain caption.
 void ShowNotSupportedYetMessage(std::string_view Caption);
 bool AskYesNo(std::string_view Caption, std::string_view Text);

@@ -34,5 +34,13 @@ TEST_F(TProgramTest, OpensEditsSavesAndKeepsItsSettings) {
     EXPECT_TRUE(HistoryFound);
 }
 
+// Format and insert commands reach the text from their keys.
+TEST_F(TProgramTest, CaseChangeAndFileNameFromTheKeyboard) {
+    WriteFileBytes(Dir / "doc.txt", "hello world");
+    Run(Dir / "doc.txt", "key Ctrl+Alt+P\nkey Ctrl+Alt+P\nkey End\ntype  \nkey Ctrl+Alt+I\n"
+                         "key Ctrl+S\nclose\n");
+    EXPECT_EQ(ReadFileBytes(Dir / "doc.txt"), "Hello World doc.txt");
+}
+
 } // namespace
 } // namespace korvid::test
