@@ -3,6 +3,7 @@
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
+#include "platform/DesktopOpener.h"
 #include "platform/QtVirtualKeys.h"
 #include "ui/CommandBars.h"
 #include "ui/FormUtilities.h"
@@ -74,7 +75,9 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     if (!FServices.History)
         FServices.History = std::make_unique<TFileHistory>();
     if (!FServices.Favourites)
-        FServices.Favourites = std::make_unique<TEmptyFavouritesTree>();
+        FServices.Favourites = std::make_unique<TFavouritesBar>();
+    if (!FServices.Opener)
+        FServices.Opener = MakeDesktopOpener();
     if (!FServices.Search)
         FServices.Search = MakeSearchDialogs(*this);
     FDebugger = std::make_unique<TDebugger>(*this);
@@ -135,6 +138,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     FTabs->setFocusPolicy(Qt::NoFocus);
     FTabs->tabBar()->setFocusPolicy(Qt::NoFocus);
     CreateDocks(FTabs);
+    WireFavourites();
     connect(FTabs, &QTabWidget::currentChanged, this, [this] { TabsChange(); });
     CreateStatusBar();
 
@@ -169,6 +173,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     BuildViewsMenu();
 
     History().OnChanged = [this] { BuildHistoryMenu(); };
+    ApplyFavouritesOptions();
     FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
     History().LoadHistory(FOptions.HistoryFilename);
     Debugger().SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);

@@ -289,28 +289,8 @@ void TKorvidForm::FormatUnindent() {
     NotSupportedYet(T::FormatUnindent);
 }
 
-void TKorvidForm::FavouritesAddFile() {
-    NotSupportedYet(T::FavouritesAddFile);
-}
-
-void TKorvidForm::FavouritesNewFolder() {
-    NotSupportedYet(T::FavouritesNewFolder);
-}
-
-void TKorvidForm::FavouritesRemove() {
-    NotSupportedYet(T::FavouritesRemove);
-}
-
-void TKorvidForm::ViewFavouritesBar() {
-    NotSupportedYet(T::ViewFavouritesBar);
-}
-
 void TKorvidForm::HistoryRemove() {
     NotSupportedYet(T::HistoryRemove);
-}
-
-void TKorvidForm::FavouritesOpen() {
-    NotSupportedYet(T::FavouritesOpen);
 }
 
 void TKorvidForm::HistoryOpen() {
@@ -375,10 +355,6 @@ void TKorvidForm::ViewResetToolbars() {
 
 void TKorvidForm::FormatAutoText() {
     NotSupportedYet(T::FormatAutoText);
-}
-
-void TKorvidForm::FavouritesAddVolume() {
-    NotSupportedYet(T::FavouritesAddVolume);
 }
 
 void TKorvidForm::CompareFiles(bool TheseFiles) {
@@ -480,10 +456,6 @@ void TKorvidForm::EditFindInAllOpenDocuments() {
     NotSupportedYet(T::EditFindInAllOpenDocuments);
 }
 
-void TKorvidForm::FavouritesLocateFile() {
-    NotSupportedYet(T::FavouritesLocateFile);
-}
-
 void TKorvidForm::SubversionUpdate() {
     NotSupportedYet(T::SubversionUpdate);
 }
@@ -523,10 +495,6 @@ void TKorvidForm::EditCopyRecordedKeystrokes() {
 
 void TKorvidForm::EditPickRecordedKeystrokes() {
     NotSupportedYet(T::EditPickRecordedKeystrokes);
-}
-
-void TKorvidForm::FavouritesOpenExternally() {
-    NotSupportedYet(T::FavouritesOpenExternally);
 }
 
 void TKorvidForm::SubversionDiff(TSubversionTarget Target) {
