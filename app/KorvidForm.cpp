@@ -291,8 +291,10 @@ void TKorvidForm::RestoreMainWindow() {
 void TKorvidForm::changeEvent(QEvent* Event) {
     QMainWindow::changeEvent(Event);
     // Whatever had the keyboard before (a dialog, nothing at all), typing goes into the
-    // document as soon as the window is active.
-    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+    // document as soon as the window is active; the Favourites bar keeps it, as a caption
+    // being edited there must.
+    const bool InFavourites = FFavouritesPanel && FFavouritesPanel->isAncestorOf(focusWidget());
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow() && !InFavourites)
         FocusActiveEditor();
 }
 

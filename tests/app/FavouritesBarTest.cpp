@@ -1,0 +1,147 @@
+#include "tests/app/FormFixture.h"
+#include "tests/app/ProgramProcess.h"
+
+#include "workspace/FavouritesTree.h"
+#include "workspace/ToolIndexes.h"
+
+#include <QSplitter>
+#include <QToolButton>
+
+#include <filesystem>
+
+namespace korvid::test {
+namespace {
+
+namespace fs = std::filesystem;
+namespace T = ToolIndex;
+
+class TFavouritesBarTest : public TFormTest {
+protected:
+    fs::path FavouritesFile() const { return Dir / "favourites.txt"; }
+    TFavouritesTreeView& Tree() const { return *Form->FavouritesTree().Tree(); }
+    void Run(int Tool) { ToolList().Items(Tool)->Execute(); }
+};
+
+TEST_F(TFavouritesBarTest, TheTreeIsReadAtStartAndSavedAtTheEnd) {
+    WriteFileBytes(FavouritesFile(), "S Docs\r\nF a>/a.txt\r\n/\r\n");
+    MakeForm();
+    ASSERT_EQ(Tree().NodeCount(), 2);
+    Tree().AddFolder(nullptr, "Added");
+    ASSERT_TRUE(Form->FormCloseQuery());
+    EXPECT_EQ(ReadFileBytes(FavouritesFile()), "S Added\r\n/\r\nS Docs\r\nF a>/a.txt\r\n/\r\n");
+}
+
+TEST_F(TFavouritesBarTest, AFileThatCannotBeReadIsSaidOnceAndLeftAsItIs) {
+    // A folder where the file should be exists but cannot be read as one.
+    fs::create_directory(FavouritesFile());
+    TScriptedModals Script;
+    Script.Press("OK");
+    MakeForm();
+    ASSERT_EQ(Script.Shown().size(), 1u);
+    EXPECT_EQ(Script.Last().Caption, "Favourites");
+    EXPECT_EQ(Script.Last().Message->Text,
+              "Korvid was unable to read your Favourites list from file \"" +
+                  FavouritesFile().string() + "\". The file will be left as it is.");
+    Tree().AddFolder(nullptr, "New");
+    ASSERT_TRUE(Form->FormCloseQuery());
+    // No attempt to write over it, so no unable-to-save message either.
+    EXPECT_EQ(Script.Shown().size(), 1u);
+    EXPECT_TRUE(fs::is_directory(FavouritesFile()));
+}
+
+TEST_F(TFavouritesBarTest, TheBarShowsBesideTheTabsAndItsToolFollows) {
+    MakeForm();
+    QWidget* Panel = Form->FavouritesPanel();
+    EXPECT_TRUE(Panel->isHidden());
+    EXPECT_FALSE(ToolDown(T::ViewFavouritesBar));
+    Run(T::ViewFavouritesBar);
+    EXPECT_FALSE(Panel->isHidden());
+    EXPECT_TRUE(ToolDown(T::ViewFavouritesBar));
+    auto* Splitter = qobject_cast<QSplitter*>(Panel->parentWidget());
+    ASSERT_NE(Splitter, nullptr);
+    EXPECT_EQ(Splitter->indexOf(Panel), 0) << "on the left by default";
+    Panel->findChild<QToolButton*>("FavouritesClose")->click();
+    EXPECT_TRUE(Panel->isHidden());
+    EXPECT_FALSE(ToolDown(T::ViewFavouritesBar));
+
+    Form->Options().FavouritesOnLeft = false;
+    Form->WindowSettings().ViewFavourites = true;
+    Form->ApplyFavouritesOptions();
+    EXPECT_EQ(Splitter->indexOf(Panel), 1);
+    EXPECT_FALSE(Panel->isHidden());
+}
+
+TEST_F(TFavouritesBarTest, AddFileGoesToTheSelectedNodesFolder) {
+    WriteFileBytes(FavouritesFile(), "S Docs\r\nF a>/a.txt\r\n/\r\n");
+    const std::string Name = File("notes.txt", "text");
+    MakeForm();
+    Form->OpenFile(Name, false, {});
+    Tree().SetSelected(Tree().FirstNode()->Child(0));
+    Run(T::FavouritesAddFile);
+    const TTreeNode* Added = Tree().Selected();
+    ASSERT_NE(Added, nullptr);
+    EXPECT_EQ(Added->Caption(), "notes.txt");
+    EXPECT_EQ(Added->Parent(), Tree().FirstNode());
+    EXPECT_EQ(Form->FavouritesTree().SelectedPath(), Name);
+    EXPECT_EQ(Form->FavouritesTree().SelectedNodeKind(), fvFile);
+}
+
+TEST_F(TFavouritesBarTest, OpenAndRemoveActOnTheSelection) {
+    const std::string Name = File("notes.txt", "hello");
+    WriteFileBytes(FavouritesFile(), "F notes>" + Name + "\r\nS Empty\r\n/\r\n");
+    MakeForm();
+    // Folders sort first once anything sorts; as read, the file's order stands.
+    Tree().SetSelected(Tree().FirstNode());
+    Run(T::FavouritesOpen);
+    EXPECT_EQ(ActiveText(), "hello");
+
+    Form->Options().RemoveFavouriteMessage = true;
+    TScriptedModals Script;
+    Script.Press("&Yes");
+    Tree().SetSelected(static_cast<TTreeNode*>(Tree().topLevelItem(1)));
+    Run(T::FavouritesRemove);
+    ASSERT_EQ(Script.Shown().size(), 1u);
+    EXPECT_EQ(Script.Last().Caption, "Remove Favourite");
+    EXPECT_EQ(Tree().NodeCount(), 1);
+}
+
+// The built program: Ctrl+Alt+A adds a refilled disk folder to the favourites file.
+TEST(FavouritesProgram, ANewDiskFolderTakesItsSortedPlaceInTheFile) {
+    TTempDir Dir;
+    MakeUserFolders(Dir.Path());
+    fs::create_directories(Dir / "Proj");
+    WriteFileBytes(Dir / "Proj" / "a.txt", "");
+    fs::create_directories(Dir / "data" / "Korvid");
+    const fs::path Favourites = Dir / "data" / "Korvid" / "Favourites.txt";
+    const std::string Before = "R Alpha>/alpha\r\n"
+                               "S Docs\r\n"
+                               "F readme>/r.txt\r\n"
+                               "/\r\n";
+    const std::string After = "F zed>/z.txt\r\n";
+    WriteFileBytes(Favourites, Before + After);
+    WriteFileBytes(Dir / "keys.txt", "key Ctrl+Alt+A\n"
+                                     "set Fill the new folder with files from a disk folder => on\n"
+                                     "set Disk folder => " +
+                                         (Dir / "Proj").string() +
+                                         "/\n"
+                                         "click OK\n"
+                                         "key Return\n"
+                                         "close\n");
+    QProcessEnvironment Environment = UserEnvironment(Dir.Path());
+    Environment.insert("KORVID_KEY_SCRIPT", Q(Dir / "keys.txt"));
+    QProcess Program;
+    Program.setProcessEnvironment(Environment);
+    Program.start(KORVID_PROGRAM, {});
+    ASSERT_TRUE(Program.waitForStarted(10000));
+    const bool Ended = Program.waitForFinished(60000);
+    if (!Ended) {
+        Program.kill();
+        Program.waitForFinished(5000);
+    }
+    ASSERT_TRUE(Ended) << "the program did not close";
+    EXPECT_EQ(ReadFileBytes(Favourites),
+              Before + "R Proj>" + (Dir / "Proj").string() + "\r\n" + After);
+}
+
+} // namespace
+} // namespace korvid::test
