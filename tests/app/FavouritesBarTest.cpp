@@ -4,6 +4,12 @@
 #include "workspace/FavouritesTree.h"
 #include "workspace/ToolIndexes.h"
 
+#include "ui/HackedDialogs.h"
+#include "workspace/LocateFileForm.h"
+#include "workspace/SearchFolderForm.h"
+
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSplitter>
 #include <QToolButton>
 
@@ -103,6 +109,56 @@ TEST_F(TFavouritesBarTest, OpenAndRemoveActOnTheSelection) {
     ASSERT_EQ(Script.Shown().size(), 1u);
     EXPECT_EQ(Script.Last().Caption, "Remove Favourite");
     EXPECT_EQ(Tree().NodeCount(), 1);
+}
+
+TEST_F(TFavouritesBarTest, OpenExternallyAndExploreGoToTheDesktop) {
+    WriteFileBytes(FavouritesFile(), "F notes>/w/notes.txt\r\n");
+    MakeForm();
+    Tree().SetSelected(Tree().FirstNode());
+    Run(T::FavouritesOpenExternally);
+    TScriptedModals Script;
+    Script.Then(ActOn<TSearchFolderForm>([](TSearchFolderForm& Search) {
+        for (QPushButton* Button : Search.findChildren<QPushButton*>())
+            if (Button->text() == "Explo&re")
+                Button->click();
+        Search.reject();
+    }));
+    Form->ShowSearchFolderDialog(Dir.Path().string());
+    EXPECT_EQ(Opened, (std::vector<std::string>{"/w/notes.txt", Dir.Path().string()}));
+}
+
+TEST_F(TFavouritesBarTest, AVolumeIsPickedInItsOwnOpenDialog) {
+    MakeForm();
+    TScriptedModals Script;
+    Script.Then(ChooseFiles({Dir / "disk.vol"}));
+    WriteFileBytes(Dir / "disk.vol", "");
+    Run(T::FavouritesAddVolume);
+    ASSERT_EQ(Script.Shown().size(), 1u);
+    EXPECT_EQ(Script.Last().Caption, "Browse for p-System Volume");
+    EXPECT_EQ(Tree().FavouritesLines(),
+              (std::vector<std::string>{"V disk.vol>" + (Dir / "disk.vol").string()}));
+}
+
+TEST_F(TFavouritesBarTest, LocateRunsFromTheTreeAndFromFindInFolder) {
+    fs::create_directories(Dir / "src");
+    WriteFileBytes(Dir / "src" / "x.txt", "");
+    WriteFileBytes(FavouritesFile(), "R Src>" + (Dir / "src").string() + "\r\n");
+    MakeForm();
+    TScriptedModals Script;
+    Script.Then(ActOn<TLocateFileForm>([](TLocateFileForm& Locate) {
+        Locate.NameEdit()->setText("x");
+        Locate.OkButton()->click();
+    }));
+    Tree().SetSelected(Tree().FirstNode());
+    Tree().CtrlEnterPressed();
+    ASSERT_EQ(Script.Shown().size(), 1u);
+    EXPECT_EQ(Script.Last().Caption, "Locate File");
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"x.txt"}));
+
+    Script.Press("L&ocate...").Press("Cancel");
+    Form->ShowSearchFolderDialog((Dir / "src").string());
+    ASSERT_EQ(Script.Shown().size(), 3u);
+    EXPECT_EQ(Script.Last().Caption, "Locate File");
 }
 
 // The built program: Ctrl+Alt+A adds a refilled disk folder to the favourites file.

@@ -5,6 +5,7 @@
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
 #include "tests/app/PlainTextEditor.h"
+#include "tests/app/RecordingOpener.h"
 #include "tests/support/TempDir.h"
 #include "ui/ModalRunner.h"
 #include "workspace/KorvidTool.h"
@@ -33,6 +34,8 @@ protected:
     QDateTime Now{QDate(2024, 3, 5), QTime(14, 7, 9)};
     // How the window reads files; the ordinary reader and the system's memory when left empty.
     TOpenSetup OpenSetup;
+    // What the window handed to the desktop.
+    std::vector<std::string> Opened;
 
     void SetUp() override {
         BuildTools();
@@ -58,6 +61,7 @@ protected:
             Setup.Views = std::make_unique<TListedViewCatalogue>(std::move(Views));
         Setup.Clock = [this] { return Now; };
         Setup.Open = OpenSetup;
+        Setup.Services.Opener = std::make_unique<TRecordingOpener>(Opened);
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(StartingUp);
         return *Form;
