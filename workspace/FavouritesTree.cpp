@@ -730,6 +730,23 @@ void TFavouritesTreeView::SaveFavourites(std::string& FileName) {
 
 // ---- Keys and mouse -----------------------------------------------------------------------------
 
+bool TFavouritesTreeView::event(QEvent* Event) {
+    // The tree's own keys come to it even where a menu item has them as its shortcut.
+    if (Event->type() == QEvent::ShortcutOverride && !IsEditing()) {
+        switch (static_cast<QKeyEvent*>(Event)->key()) {
+        case Qt::Key_F2:
+        case Qt::Key_Delete:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            Event->accept();
+            return true;
+        default:
+            break;
+        }
+    }
+    return TSafeTreeView::event(Event);
+}
+
 void TFavouritesTreeView::keyPressEvent(QKeyEvent* Event) {
     switch (Event->key()) {
     case Qt::Key_F2:

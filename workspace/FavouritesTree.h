@@ -118,6 +118,7 @@ public:
     void Expanding(TTreeNode& Node);
 
 protected:
+    bool event(QEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
     void mousePressEvent(QMouseEvent* Event) override;
     void mouseReleaseEvent(QMouseEvent* Event) override;
