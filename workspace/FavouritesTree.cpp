@@ -14,6 +14,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QStringDecoder>
 #include <QTimer>
 
@@ -28,19 +29,6 @@ namespace korvid {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Sets a flag for as long as it lives and gives it back its old value on every path.
-class TFlagGuard {
-public:
-    explicit TFlagGuard(bool& Flag) : FFlag(Flag), FOld(Flag) { FFlag = true; }
-    ~TFlagGuard() { FFlag = FOld; }
-    TFlagGuard(const TFlagGuard&) = delete;
-    TFlagGuard& operator=(const TFlagGuard&) = delete;
-
-private:
-    bool& FFlag;
-    bool FOld;
-};
 
 class TUpdateGuard {
 public:
@@ -343,7 +331,7 @@ void TFavouritesTreeView::RemoveChildren(TTreeNode* Node) {
 }
 
 void TFavouritesTreeView::ExpandQuietly(TTreeNode* Node) {
-    TFlagGuard Quiet(FQuietExpand);
+    const QScopedValueRollback<bool> Quiet(FQuietExpand, true);
     for (TTreeNode* Up = Node; Up; Up = Up->Parent())
         Up->setExpanded(true);
 }
@@ -352,7 +340,7 @@ void TFavouritesTreeView::ExpandQuietly(TTreeNode* Node) {
 
 void TFavouritesTreeView::FillFolderNode(TTreeNode* Node, const std::string& Folder, int Mode) {
     TWaitCursor Hourglass;
-    TFlagGuard Filling(Loading);
+    const QScopedValueRollback<bool> Filling(Loading, true);
     TUpdateGuard Updates(*this);
     std::string Dir = TrueCaseFileName(Folder, true);
     if (!Dir.empty() && Dir.back() != '/')
@@ -404,7 +392,7 @@ void TFavouritesTreeView::FillFolderNode(TTreeNode* Node, const std::string& Fol
 TTreeNode* TFavouritesTreeView::FillVolumeNode(TTreeNode* Node, const std::string& VolumePath,
                                                const std::string& SubvolumeName,
                                                const std::string& SelectName) {
-    TFlagGuard Filling(Loading);
+    const QScopedValueRollback<bool> Filling(Loading, true);
     TUpdateGuard Updates(*this);
     RemoveChildren(Node);
     TTreeNode* Found = nullptr;
@@ -481,7 +469,7 @@ void TFavouritesTreeView::Expanding(TTreeNode& Node) {
 // ---- Sorting, dragging and renaming -------------------------------------------------------------
 
 void TFavouritesTreeView::SortChildren(TTreeNode* Parent) {
-    TFlagGuard Sort(Sorting);
+    const QScopedValueRollback<bool> Sort(Sorting, true);
     QTreeWidgetItem* Level = LevelOf(*this, Parent);
     const std::vector<TTreeNode*> Before = ChildrenOf(Level);
     std::vector<TTreeNode*> Order = Before;
@@ -507,7 +495,7 @@ void TFavouritesTreeView::SortChildren(TTreeNode* Parent) {
     for (TTreeNode* Node : Order)
         Level->addChild(Node);
     {
-        TFlagGuard Quiet(FQuietExpand);
+        const QScopedValueRollback<bool> Quiet(FQuietExpand, true);
         for (TTreeNode* Node : Expanded)
             Node->setExpanded(true);
     }
@@ -546,8 +534,8 @@ void TFavouritesTreeView::Drop(TTreeNode& Source, TTreeNode* Target) {
     const std::vector<TTreeNode*> Expanded = ExpandedNodes(&Source);
     QTreeWidgetItem* From = LevelOf(*this, Source.Parent());
     {
-        TFlagGuard Quiet(FQuietExpand);
-        TFlagGuard Sort(Sorting);
+        const QScopedValueRollback<bool> Quiet(FQuietExpand, true);
+        const QScopedValueRollback<bool> Sort(Sorting, true);
         From->takeChild(From->indexOfChild(&Source));
         LevelOf(*this, NewParent)->addChild(&Source);
         for (TTreeNode* Node : Expanded)
@@ -675,7 +663,7 @@ TFavouritesLoad TFavouritesTreeView::LoadFavourites(const std::string& FileName)
     if (In.bad())
         return TFavouritesLoad::Unreadable;
 
-    TFlagGuard Filling(Loading);
+    const QScopedValueRollback<bool> Filling(Loading, true);
     TUpdateGuard Updates(*this);
     TTreeNode* Parent = nullptr;
     for (QString Line : DecodeFavourites(std::move(Bytes)).split('\n')) {

@@ -162,9 +162,9 @@ TEST_F(TFavouritesBarTest, LocateRunsFromTheTreeAndFromFindInFolder) {
 }
 
 // The built program: Ctrl+Alt+A adds a refilled disk folder to the favourites file.
-TEST(FavouritesProgram, ANewDiskFolderTakesItsSortedPlaceInTheFile) {
-    TTempDir Dir;
-    MakeUserFolders(Dir.Path());
+using TFavouritesProgram = TProgramTest;
+
+TEST_F(TFavouritesProgram, ANewDiskFolderTakesItsSortedPlaceInTheFile) {
     fs::create_directories(Dir / "Proj");
     WriteFileBytes(Dir / "Proj" / "a.txt", "");
     fs::create_directories(Dir / "data" / "Korvid");
@@ -175,26 +175,14 @@ TEST(FavouritesProgram, ANewDiskFolderTakesItsSortedPlaceInTheFile) {
                                "/\r\n";
     const std::string After = "F zed>/z.txt\r\n";
     WriteFileBytes(Favourites, Before + After);
-    WriteFileBytes(Dir / "keys.txt", "key Ctrl+Alt+A\n"
-                                     "set Fill the new folder with files from a disk folder => on\n"
-                                     "set Disk folder => " +
-                                         (Dir / "Proj").string() +
-                                         "/\n"
-                                         "click OK\n"
-                                         "key Return\n"
-                                         "close\n");
-    QProcessEnvironment Environment = UserEnvironment(Dir.Path());
-    Environment.insert("KORVID_KEY_SCRIPT", Q(Dir / "keys.txt"));
-    QProcess Program;
-    Program.setProcessEnvironment(Environment);
-    Program.start(KORVID_PROGRAM, {});
-    ASSERT_TRUE(Program.waitForStarted(10000));
-    const bool Ended = Program.waitForFinished(60000);
-    if (!Ended) {
-        Program.kill();
-        Program.waitForFinished(5000);
-    }
-    ASSERT_TRUE(Ended) << "the program did not close";
+    Run("key Ctrl+Alt+A\n"
+        "set Fill the new folder with files from a disk folder => on\n"
+        "set Disk folder => " +
+        (Dir / "Proj").string() +
+        "/\n"
+        "click OK\n"
+        "key Return\n"
+        "close\n");
     EXPECT_EQ(ReadFileBytes(Favourites),
               Before + "R Proj>" + (Dir / "Proj").string() + "\r\n" + After);
 }
