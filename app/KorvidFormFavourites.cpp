@@ -45,8 +45,9 @@ void TKorvidForm::WireFavourites() {
     Tree->OnLocate = [](const std::string&) { RunTool(T::FavouritesLocateFile); };
     Tree->OnOpen = [](const std::string&) { RunTool(T::FavouritesOpen); };
     Tree->OnSelectionChange = [this] { UpdateCommandStates(); };
-    Tree->OnShortCut = [this](int Key, std::uint8_t Shift) {
-        return RunShortCut(std::uint16_t(Key), Shift);
+    // Only tools: the tree has no use for a view's auto-text.
+    Tree->OnShortCut = [](int Key, std::uint8_t Shift) {
+        return ToolList().ExecuteShortCut(std::uint16_t(Key), Shift);
     };
     Tree->OnPopup = [this](const QPoint& Global) { FFavouritesMenu->popup(Global); };
 }

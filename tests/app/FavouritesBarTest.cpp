@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTest>
 #include <QToolButton>
 
 #include <filesystem>
@@ -69,6 +70,11 @@ TEST_F(TFavouritesBarTest, TheBarShowsBesideTheTabsAndItsToolFollows) {
     Panel->findChild<QToolButton*>("FavouritesClose")->click();
     EXPECT_TRUE(Panel->isHidden());
     EXPECT_FALSE(ToolDown(T::ViewFavouritesBar));
+    // A key the tree has no use for runs its tool.
+    QTest::keyClick(&Tree(), Qt::Key_F6);
+    EXPECT_FALSE(Panel->isHidden());
+    QTest::keyClick(&Tree(), Qt::Key_F6);
+    EXPECT_TRUE(Panel->isHidden());
 
     Form->Options().FavouritesOnLeft = false;
     Form->WindowSettings().ViewFavourites = true;
