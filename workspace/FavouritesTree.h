@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <cstdint>
 #include <vector>
 
 class QMenu;
