@@ -9,8 +9,6 @@
 #include <cstdint>
 #include <vector>
 
-class QMenu;
-
 namespace korvid {
 
 // What a favourites node stands for.
