@@ -4,9 +4,9 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <string>
-#include <cstdint>
 #include <vector>
 
 namespace korvid {
