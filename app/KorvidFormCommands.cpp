@@ -224,28 +224,8 @@ void TKorvidForm::FormatSort() {
     NotSupportedYet(T::FormatSort);
 }
 
-void TKorvidForm::FavouritesAddFile() {
-    NotSupportedYet(T::FavouritesAddFile);
-}
-
-void TKorvidForm::FavouritesNewFolder() {
-    NotSupportedYet(T::FavouritesNewFolder);
-}
-
-void TKorvidForm::FavouritesRemove() {
-    NotSupportedYet(T::FavouritesRemove);
-}
-
-void TKorvidForm::ViewFavouritesBar() {
-    NotSupportedYet(T::ViewFavouritesBar);
-}
-
 void TKorvidForm::HistoryRemove() {
     NotSupportedYet(T::HistoryRemove);
-}
-
-void TKorvidForm::FavouritesOpen() {
-    NotSupportedYet(T::FavouritesOpen);
 }
 
 void TKorvidForm::HistoryOpen() {
@@ -286,10 +266,6 @@ void TKorvidForm::EditPlayKeystrokes(bool Repeat) {
 
 void TKorvidForm::ViewResetToolbars() {
     NotSupportedYet(T::ViewResetToolbars);
-}
-
-void TKorvidForm::FavouritesAddVolume() {
-    NotSupportedYet(T::FavouritesAddVolume);
 }
 
 void TKorvidForm::CompareFiles(bool TheseFiles) {
@@ -371,10 +347,6 @@ void TKorvidForm::EditFindInAllOpenDocuments() {
     NotSupportedYet(T::EditFindInAllOpenDocuments);
 }
 
-void TKorvidForm::FavouritesLocateFile() {
-    NotSupportedYet(T::FavouritesLocateFile);
-}
-
 void TKorvidForm::SubversionUpdate() {
     NotSupportedYet(T::SubversionUpdate);
 }
@@ -406,10 +378,6 @@ void TKorvidForm::EditCopyRecordedKeystrokes() {
 
 void TKorvidForm::EditPickRecordedKeystrokes() {
     NotSupportedYet(T::EditPickRecordedKeystrokes);
-}
-
-void TKorvidForm::FavouritesOpenExternally() {
-    NotSupportedYet(T::FavouritesOpenExternally);
 }
 
 void TKorvidForm::SubversionDiff(TSubversionTarget Target) {

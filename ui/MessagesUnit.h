@@ -91,6 +91,10 @@ void ShowNoCommentMarkerMessage();
 void ShowHelpFileNotFoundMessage(std::string_view Path);
 // No program took the help file.
 void ShowNoHelpViewerMessage(std::string_view Path);
+// The favourites file exists but could not be read; it is not written over in this run.
+void ShowUnableToReadFavouritesMessage(std::string_view FileName);
+// A new file in a volume would take the name of one already there.
+void ShowPSystemFileExistsMessage(std::string_view Name);
 // A command whose handling is not there yet; Caption is the command's plain caption.
 void ShowNotSupportedYetMessage(std::string_view Caption);
 bool AskYesNo(std::string_view Caption, std::string_view Text);

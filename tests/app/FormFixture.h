@@ -5,6 +5,7 @@
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
 #include "tests/app/PlainTextEditor.h"
+#include "tests/app/RecordingOpener.h"
 #include "tests/support/TempDir.h"
 #include "ui/ModalRunner.h"
 #include "workspace/KorvidTool.h"
@@ -69,7 +70,10 @@ protected:
         Setup.Clock = [this] { return Now; };
         Setup.Services.Help = std::make_unique<TRecordingHelpViewer>(HelpShown, HelpRefuses);
         Setup.HelpFolder = Dir.Path();
+        Setup.Services.Opener = std::make_unique<TRecordingOpener>(Opened);
     }
+    // What the window handed to the desktop.
+    std::vector<std::string> Opened;
 
     void SetUp() override {
         BuildTools();
