@@ -197,10 +197,6 @@ void TKorvidForm::FileSetPassword() {
     NotSupportedYet(T::FileSetPassword);
 }
 
-void TKorvidForm::ViewHistory() {
-    NotSupportedYet(T::ViewHistory);
-}
-
 void TKorvidForm::EditCutAppend() {
     NotSupportedYet(T::EditCutAppend);
 }
@@ -243,10 +239,6 @@ void TKorvidForm::EditGoToBookmark(int Number) {
 
 void TKorvidForm::ViewOptions() {
     NotSupportedYet(T::ViewOptions);
-}
-
-void TKorvidForm::ViewOrganizeFiles() {
-    NotSupportedYet(T::ViewOrganizeFiles);
 }
 
 void TKorvidForm::InsertDate() {
@@ -305,16 +297,8 @@ void TKorvidForm::ViewFavouritesBar() {
     NotSupportedYet(T::ViewFavouritesBar);
 }
 
-void TKorvidForm::HistoryRemove() {
-    NotSupportedYet(T::HistoryRemove);
-}
-
 void TKorvidForm::FavouritesOpen() {
     NotSupportedYet(T::FavouritesOpen);
-}
-
-void TKorvidForm::HistoryOpen() {
-    NotSupportedYet(T::HistoryOpen);
 }
 
 void TKorvidForm::FileRefresh() {

@@ -83,6 +83,10 @@ void ShowRunCommandLineError(std::string_view CommandLine, int Code);
 bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName);
 bool ShowUnableToSaveMessage(int ListKind, std::string& FileName);
 void ShowLinesTruncatedMessage();
+// The history file exists but could not be read; it is not saved over.
+void ShowUnableToReadHistoryMessage(std::string_view FileName);
+// A file could not be written (the old one, if any, is unchanged); Reason tells why.
+void ShowUnableToSaveFileMessage(std::string_view Reason);
 // A command whose handling is not there yet; Caption is the command's plain caption.
 void ShowNotSupportedYetMessage(std::string_view Caption);
 bool AskYesNo(std::string_view Caption, std::string_view Text);

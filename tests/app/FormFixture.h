@@ -33,6 +33,8 @@ protected:
     QDateTime Now{QDate(2024, 3, 5), QTime(14, 7, 9)};
     // How the window reads files; the ordinary reader and the system's memory when left empty.
     TOpenSetup OpenSetup;
+    // The services the next window is made with; stand-ins where left empty.
+    TMainWindowServices Services;
 
     void SetUp() override {
         BuildTools();
@@ -58,6 +60,7 @@ protected:
             Setup.Views = std::make_unique<TListedViewCatalogue>(std::move(Views));
         Setup.Clock = [this] { return Now; };
         Setup.Open = OpenSetup;
+        Setup.Services = std::move(Services);
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(StartingUp);
         return *Form;

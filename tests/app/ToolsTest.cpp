@@ -126,7 +126,7 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
         {T::FilePrint, "Print"},
         {T::EditToggleBookmark1, "Toggle Bookmark 1"},
         {T::EditGoToBookmark0, "Go to Bookmark 0"},
-        {T::HistoryRemove, "Remove History File"},
+        {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::EditPlayKeystrokesRepeatedly, "Play Keystrokes Repeatedly"},
         {T::CompileWhenPaused, "Compile When Paused"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
