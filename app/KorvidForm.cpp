@@ -510,9 +510,17 @@ void TKorvidForm::PrepareHistoryWindow() {
     if (Place.Width > 0 && Place.Height > 0)
         Window->resize(Place.Width, Place.Height);
     Window->move(Place.Left, Place.Top);
-    if (auto* List = Window->findChild<QTreeWidget*>())
+    if (auto* List = Window->findChild<QTreeWidget*>()) {
         for (int Column = 0; Column < int(FSettings.HistoryColumnWidths.size()); ++Column)
             List->setColumnWidth(Column, FSettings.HistoryColumnWidths[Column]);
+        auto* Popup = new QMenu(Window);
+        BuildMenu(*Popup, {"HistoryOpen", "HistoryRemove"}, Popup, true);
+        List->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(List, &QWidget::customContextMenuRequested, Popup,
+                [List, Popup](const QPoint& Point) {
+                    Popup->popup(List->viewport()->mapToGlobal(Point));
+                });
+    }
     History().OnVisibilityChanged = [this, Window] {
         StoreHistoryWindow();
         FSettings.HistoryVisible = Window->isVisible();

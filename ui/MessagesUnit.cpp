@@ -444,6 +444,18 @@ void ShowUnableToSaveFileMessage(std::string_view Reason) {
            TMessageIcon::Warning);
 }
 
+void SaveListFile(int ListKind, std::string& FileName, const std::vector<std::string>& Lines) {
+    for (;;) {
+        try {
+            WriteTextFile(FileName, Lines, TTextFileOptions{});
+            return;
+        } catch (const EFileSaveError&) {
+            if (!ShowUnableToSaveMessage(ListKind, FileName))
+                return;
+        }
+    }
+}
+
 void ShowLinesTruncatedMessage() {
     ShowOk("Save p-System File",
            "One or more lines contain more than 255 characters, and will be truncated.",

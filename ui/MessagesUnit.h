@@ -82,6 +82,9 @@ void ShowRunCommandLineError(std::string_view CommandLine, int Code);
 // again to it. False when the user gave up.
 bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName);
 bool ShowUnableToSaveMessage(int ListKind, std::string& FileName);
+// Writes the list's Lines to FileName as a text file; when that fails, offers another file
+// through ShowUnableToSaveMessage until one is written or the user gives up.
+void SaveListFile(int ListKind, std::string& FileName, const std::vector<std::string>& Lines);
 void ShowLinesTruncatedMessage();
 // The history file exists but could not be read; it is not saved over.
 void ShowUnableToReadHistoryMessage(std::string_view FileName);

@@ -1,6 +1,5 @@
 #include "workspace/HistoryForm.h"
 
-#include "foundation/TextFileWriter.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/FormUtilities.h"
@@ -300,17 +299,9 @@ void THistoryForm::SaveHistory(std::string& FileName, int MaximumCount) {
     std::vector<std::string> Lines;
     for (int Index = 0; Index < std::min(Count(), std::max(MaximumCount, 0)); ++Index)
         Lines.push_back(PathOf(FList->topLevelItem(Index)));
-    for (;;) {
-        if (FUnreadableFile == FileName)
-            return;
-        try {
-            WriteTextFile(FileName, Lines, TTextFileOptions{});
-            return;
-        } catch (const EFileSaveError&) {
-            if (!ShowUnableToSaveMessage(lkHistoryList, FileName))
-                return;
-        }
-    }
+    // A file that could not be read may still hold the user's list.
+    if (FUnreadableFile != FileName)
+        SaveListFile(lkHistoryList, FileName, Lines);
 }
 
 // ---- The icon thread ----------------------------------------------------------------------------
