@@ -321,9 +321,9 @@ void THistoryForm::StartIconThread() {
             QMetaObject::invokeMethod(
                 this, [this, Id, Key] { IconArrived(Id, Key); }, Qt::QueuedConnection);
         },
-        [this] {
+        [this, Run = ++FIconRun] {
             QMetaObject::invokeMethod(
-                this, [this] { IconThreadDone(); }, Qt::QueuedConnection);
+                this, [this, Run] { IconThreadDone(Run); }, Qt::QueuedConnection);
         });
 }
 
@@ -332,7 +332,10 @@ void THistoryForm::IconArrived(int Id, const TIconKey& Key) {
         SetImage(Found->second, FSource->IndexOfKey(Key));
 }
 
-void THistoryForm::IconThreadDone() {
+// A thread replaced by a later load may still report; only the current one counts.
+void THistoryForm::IconThreadDone(int Run) {
+    if (Run != FIconRun)
+        return;
     FIconThread.reset();
     StateChanged();
 }

@@ -67,7 +67,7 @@ private:
     void StateChanged();
     void StartIconThread();
     void IconArrived(int Id, const TIconKey& Key);
-    void IconThreadDone();
+    void IconThreadDone(int Run);
     static void RunTool(int Index);
 
     std::unique_ptr<THistoryIconSource> FSource;
@@ -76,6 +76,7 @@ private:
     QTreeWidget* FList;
     int FSortColumn = RankColumn;
     int FNextId = 1;
+    int FIconRun = 0;
     std::unordered_map<int, QTreeWidgetItem*> FItemOfId;
     // A history file that could not be read is never written over.
     std::optional<std::string> FUnreadableFile;
