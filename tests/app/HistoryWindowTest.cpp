@@ -202,5 +202,20 @@ TEST_F(TOrganizeFilesWindowTest, CancelAfterSaveAsLeavesTheTabsAlone) {
     EXPECT_EQ(MainFile(), C);
 }
 
+TEST_F(TOrganizeFilesWindowTest, ATabWithoutAFileIsWrittenByItsCaption) {
+    OpenThree();
+    Form->FileNew();
+    const fs::path Set = Dir / "set.korvidtabs";
+    TScriptedModals Script;
+    Script
+        .Then(Organize([](TOrganizeFilesForm& Dialog) {
+            Dialog.SaveAs();
+            Dialog.reject();
+        }))
+        .Then(ChooseFiles({Set}));
+    Form->ViewOrganizeFiles();
+    EXPECT_EQ(ReadFileBytes(Set), A + "\r\n" + B + "\r\n" + C + "\r\nFile 1\r\n");
+}
+
 } // namespace
 } // namespace korvid::test

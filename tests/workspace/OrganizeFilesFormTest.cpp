@@ -121,12 +121,6 @@ TEST_F(TOrganizeFilesTest, SaveAsWritesTheFilesInTheListsOrderWithTheMainMarked)
     EXPECT_EQ(Script.Last().Caption, "Save Project");
 }
 
-TEST_F(TOrganizeFilesTest, ATabWithoutAFileIsWrittenByItsCaption) {
-    Fill({{"File 3", "File 3"}, {"b.txt", "/t/b.txt"}});
-    EXPECT_EQ(TabSetLines(Form.Items(), Form.MainIndex()),
-              (std::vector<std::string>{"File 3", "/t/b.txt"}));
-}
-
 TEST_F(TOrganizeFilesTest, ReplacingAnExistingSetNeedsAYes) {
     Fill({{"a.txt", "/t/a.txt"}});
     const fs::path Set = Dir / "set.korvidtabs";
