@@ -192,10 +192,6 @@ void TKorvidForm::FileSetPassword() {
     NotSupportedYet(T::FileSetPassword);
 }
 
-void TKorvidForm::ViewHistory() {
-    NotSupportedYet(T::ViewHistory);
-}
-
 void TKorvidForm::EditFind() {
     NotSupportedYet(T::EditFind);
 }
@@ -216,20 +212,8 @@ void TKorvidForm::ViewOptions() {
     NotSupportedYet(T::ViewOptions);
 }
 
-void TKorvidForm::ViewOrganizeFiles() {
-    NotSupportedYet(T::ViewOrganizeFiles);
-}
-
 void TKorvidForm::FormatSort() {
     NotSupportedYet(T::FormatSort);
-}
-
-void TKorvidForm::HistoryRemove() {
-    NotSupportedYet(T::HistoryRemove);
-}
-
-void TKorvidForm::HistoryOpen() {
-    NotSupportedYet(T::HistoryOpen);
 }
 
 void TKorvidForm::FileRefresh() {

@@ -1,5 +1,6 @@
 #include "ui/MessagesUnit.h"
 
+#include "foundation/TextFileWriter.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessageBoxUnit.h"
@@ -428,6 +429,31 @@ bool ShowUnableToSaveMessage(int ListKind, std::string& FileName) {
         return false;
     FileName = FromQString(PathToQString(Path));
     return true;
+}
+
+void ShowUnableToReadHistoryMessage(std::string_view FileName) {
+    ShowOk("History",
+           FormatMessageText("Korvid was unable to read your History list from file \"%1\". The "
+                             "file will be left as it is.",
+                             {FileName}),
+           TMessageIcon::Warning);
+}
+
+void ShowUnableToSaveFileMessage(std::string_view Reason) {
+    ShowOk("Korvid", FormatMessageText("%1\r\r%2", {UnableToSaveText, Reason}),
+           TMessageIcon::Warning);
+}
+
+void SaveListFile(int ListKind, std::string& FileName, const std::vector<std::string>& Lines) {
+    for (;;) {
+        try {
+            WriteTextFile(FileName, Lines, TTextFileOptions{});
+            return;
+        } catch (const EFileSaveError&) {
+            if (!ShowUnableToSaveMessage(ListKind, FileName))
+                return;
+        }
+    }
 }
 
 void ShowLinesTruncatedMessage() {

@@ -153,9 +153,9 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
 TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
         {T::FilePrint, "Print"},
-        {T::FavouritesNewFolder, "New Favourites Folder"},
+        {T::FileBrowseVolume, "Browse Volume"},
         {T::ViewPSystemFiler, "View p-System Filer"},
-        {T::HistoryRemove, "Remove History File"},
+        {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::EditPlayKeystrokesRepeatedly, "Play Keystrokes Repeatedly"},
         {T::CompileWhenPaused, "Compile When Paused"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
