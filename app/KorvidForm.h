@@ -418,6 +418,9 @@ public:
     std::string MapFileName() const override { return FOptions.MapFile; }
     bool DebuggerOptionOn() const override { return FOptions.PSystemAware; }
     bool IsDebuggingBarVisible() const override { return FSettings.ViewDebuggingBar; }
+    TModuleOptions ModuleOptions() const override {
+        return {FOptions.DiskPRowNumbers, FOptions.TableViewerScope, FOptions.TableViewerModal};
+    }
     void BringToFront() override;
 
     // ---- Edit, format and insert commands ----

@@ -236,20 +236,6 @@ std::string TDebugger::ReplyValue(std::string_view Key) const {
     return {};
 }
 
-namespace {
-
-int NumberOr0(const std::string& Text) {
-    try {
-        std::size_t Used = 0;
-        const int Number = std::stoi(Text, &Used);
-        return Used == Text.size() ? Number : 0;
-    } catch (const std::exception&) {
-        return 0;
-    }
-}
-
-} // namespace
-
 std::int32_t TDebugger::ModuleStopped(std::uint64_t WParam, std::int64_t LParam) {
     // Without a connection there is no buffer to read the reply from.
     if (!IsConnected())
@@ -257,8 +243,8 @@ std::int32_t TDebugger::ModuleStopped(std::uint64_t WParam, std::int64_t LParam)
     FHost.BringToFront();
     ReadReply(LParam);
     FCurrentLocation = WParam == 1 ? nullptr
-                                   : FindProcOffset(ReplyValue("s"), NumberOr0(ReplyValue("p")),
-                                                    NumberOr0(ReplyValue("o")));
+                                   : FindProcOffset(ReplyValue("s"), DecimalOr0(ReplyValue("p")),
+                                                    DecimalOr0(ReplyValue("o")));
     FPaused = true;
     UpdateDebuggingControls();
     return 1;
@@ -271,7 +257,100 @@ void TDebugger::DeleteAllBreakpoints(bool Remember) {
         return;
     }
     FPendingDeleteAll = false;
-    SendCommand(10, 0, 0);
+    Act(DeleteAllRequest(false));
+}
+
+void TDebugger::DeleteOfflineBreakpoints() {
+    Act(DeleteAllRequest(true));
+}
+
+std::int32_t TDebugger::Send(const TModuleRequest& Request) {
+    FLines = Request.Keys;
+    return SendRequest(Request.Command, Request.SubCode);
+}
+
+std::int32_t TDebugger::Query(const TModuleRequest& Request) {
+    const std::int32_t Result = Send(Request);
+    // Without a reply the request must not be read back as one.
+    ReadReply(Result);
+    return Result;
+}
+
+std::string TDebugger::Act(const TModuleRequest& Request) {
+    const std::int32_t Result = Send(Request);
+    return Result != 0 ? ReadErrorText(Result) : std::string();
+}
+
+std::string TDebugger::ValueOf(const TModuleRequest& Request) {
+    if (Request.Command == 0)
+        return {};
+    return ReadErrorText(Send(Request));
+}
+
+std::string TDebugger::SendLocation(TLocationCommand SubCode, const std::string& Segment, int Proc,
+                                    int Offset) {
+    return Act(LocationRequest(SubCode, Segment, Proc, Offset));
+}
+
+std::string TDebugger::BreakOnReturn() {
+    return Act(BreakOnReturnRequest());
+}
+
+std::string TDebugger::BreakOnEntry(const std::vector<std::string>& Segments) {
+    return Act(BreakOnEntryRequest(Segments));
+}
+
+std::vector<TBreakpointEntry> TDebugger::ListBreakpoints() {
+    Query(ListBreakpointsRequest());
+    return ReadBreakpointList(FLines);
+}
+
+bool TDebugger::ResumeModule(int Mode) {
+    return Send(ResumeRequest(Mode)) == 1;
+}
+
+std::optional<TDebugger::THeapStack> TDebugger::HeapAndStack() {
+    if (Query(HeapStackRequest()) <= 0)
+        return std::nullopt;
+    return THeapStack{ReplyValue("h"), ReplyValue("s")};
+}
+
+std::optional<std::vector<TStackLine>> TDebugger::PauseModule() {
+    if (Query(PauseRequest()) <= 0)
+        return std::nullopt;
+    return ReadStackLines(FLines);
+}
+
+std::vector<TStackLine> TDebugger::ReadCallStack() {
+    Query(CallStackRequest());
+    return ReadStackLines(FLines);
+}
+
+std::vector<std::uint16_t> TDebugger::ReadMemory() {
+    if (Send(DumpRequest()) != 1 || !FBuffer.IsMapped())
+        return {};
+    std::vector<std::uint16_t> Words(DebuggingBufferSize / 2);
+    const auto* Bytes = reinterpret_cast<const unsigned char*>(FBuffer.Data());
+    for (std::size_t Index = 0; Index < Words.size(); ++Index)
+        Words[Index] = static_cast<std::uint16_t>(Bytes[2 * Index] | Bytes[2 * Index + 1] << 8);
+    return Words;
+}
+
+std::string TDebugger::ValueText(const TEntity& Entity, TValueMode Mode) {
+    return ValueOf(ValueRequest(Entity, Mode, FHost.ModuleOptions()));
+}
+
+std::string TDebugger::StringElementValue(const TEntity& Element) {
+    return ValueOf(StringElementRequest(Element));
+}
+
+void TDebugger::ShowTableViewer() {
+    Send(TableViewerRequest(FHost.ModuleOptions()));
+}
+
+bool TDebugger::SendRunUntilChanged(const std::string& Name, const std::string& Address,
+                                    int Words) {
+    return Send(RunUntilChangedRequest(Name, Address, Words)) == 1;
 }
 
 void TDebugger::UpdateDebuggingControls() {

@@ -2,6 +2,7 @@
 
 #include "devtools/DebuggerHost.h"
 #include "devtools/MapModel.h"
+#include "devtools/ModuleCommands.h"
 #include "platform/Colors.h"
 #include "platform/SharedMemory.h"
 #include "platform/WindowEndpoint.h"
@@ -93,6 +94,41 @@ public:
     std::int32_t ModuleStopped(std::uint64_t WParam, std::int64_t LParam);
     // When not connected, the deletion waits for the next connection if Remember is set.
     void DeleteAllBreakpoints(bool Remember);
+
+    // ---- Commands ----
+    // Writes the request and sends it; the module's result.
+    std::int32_t Send(const TModuleRequest& Request);
+    // A query: a positive result's reply becomes the reply lines; otherwise none are left.
+    std::int32_t Query(const TModuleRequest& Request);
+    // An action: the module's error text, empty when it succeeded.
+    std::string Act(const TModuleRequest& Request);
+    // A value command: its text, empty when there is no value.
+    std::string ValueOf(const TModuleRequest& Request);
+    // Setting, deleting, enabling and disabling breakpoints; the error text.
+    std::string SendLocation(TLocationCommand SubCode, const std::string& Segment, int Proc,
+                             int Offset);
+    std::string BreakOnReturn();
+    std::string BreakOnEntry(const std::vector<std::string>& Segments);
+    void DeleteOfflineBreakpoints();
+    std::vector<TBreakpointEntry> ListBreakpoints();
+    // Mode 0 resumes, 1 aborts; true when the module runs again.
+    bool ResumeModule(int Mode);
+    struct THeapStack {
+        std::string Heap;
+        std::string Stack;
+    };
+    std::optional<THeapStack> HeapAndStack();
+    // The module stops; its stack, or nothing when it did not answer.
+    std::optional<std::vector<TStackLine>> PauseModule();
+    std::vector<TStackLine> ReadCallStack();
+    // The module's memory, 65536 words; empty when it did not give it.
+    std::vector<std::uint16_t> ReadMemory();
+    std::string ValueText(const TEntity& Entity, TValueMode Mode);
+    std::string StringElementValue(const TEntity& Element);
+    // The DebugShowTableViewer tool.
+    void ShowTableViewer();
+    // True when the module runs until the value at Address changes.
+    bool SendRunUntilChanged(const std::string& Name, const std::string& Address, int Words);
     // How long a module may take to answer (tests shorten it).
     void SetAnswerLimit(std::chrono::milliseconds Limit) { FAnswerLimit = Limit; }
 

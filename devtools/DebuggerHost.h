@@ -1,5 +1,6 @@
 #pragma once
 
+#include "devtools/ModuleCommands.h"
 #include "platform/Colors.h"
 #include "platform/WindowEndpoint.h"
 
@@ -69,6 +70,8 @@ public:
     // debugging tools even without a module or map.
     virtual bool DebuggerOptionOn() const { return false; }
     virtual bool IsDebuggingBarVisible() const { return false; }
+    // The options that shape the requests to the module.
+    virtual TModuleOptions ModuleOptions() const { return {}; }
     // A stopped module wants the user's attention: restore the window and bring it forward.
     virtual void BringToFront() {}
 };

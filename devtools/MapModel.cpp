@@ -5,8 +5,6 @@
 
 namespace korvid {
 
-namespace {
-
 std::string_view TrimBlanks(std::string_view Text) {
     while (!Text.empty() && static_cast<unsigned char>(Text.front()) <= ' ')
         Text.remove_prefix(1);
@@ -14,6 +12,8 @@ std::string_view TrimBlanks(std::string_view Text) {
         Text.remove_suffix(1);
     return Text;
 }
+
+namespace {
 
 // The name as a step of a full name: an element by its index, parentheses dropped.
 std::string FullNamePart(const TEntity& Entity) {

@@ -105,6 +105,8 @@ struct TMapModel {
     std::vector<TEntity*> Locals, Globals, Procedures, Containers, Tables, SegmentEntities;
 };
 
+// The text without leading and trailing blanks and control characters.
+std::string_view TrimBlanks(std::string_view Text);
 // Entity kind of a map type letter; 0 for no type.
 int EntityKindOfLetter(char Letter);
 // The location class that an entity of the letter gives to those below it.

@@ -27,6 +27,7 @@ public:
     bool BarVisible = false;
     int BroughtToFront = 0;
     int Busy = 0;
+    TModuleOptions Options;
     bool ReadWhileBusy = false;
 
     void LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target) override {
@@ -60,6 +61,7 @@ public:
     bool DebuggerOptionOn() const override { return DebuggerOption; }
     bool IsDebuggingBarVisible() const override { return BarVisible; }
     void BringToFront() override { ++BroughtToFront; }
+    TModuleOptions ModuleOptions() const override { return Options; }
     TWindowHandle MainWindowHandle() const override { return Window ? Window->Handle() : 0; }
 
     // The main window's endpoint, answering for Debugger as the window does.

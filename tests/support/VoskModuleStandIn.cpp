@@ -3,6 +3,15 @@
 //   query=0|ffffffff|1            the answer to the query message (1: the title is valid)
 //   connect=ok|refuse|wrong|nobuffer
 //   reply-length=N                commands other than 1 and 2 fill the buffer and answer N
+// Without reply-length the stand-in keeps a breakpoint set (3/0, 3/1, 3/2, 3/5, 3/6, 10/0,
+// 10/1) that command 4 lists, and answers the other commands from these lines:
+//   refuse SEG P O=text           3/1 and 3/2 at that location answer with the error text
+//   refuse-step=text              3/3 and 3/4 answer with the error text
+//   offline=SEG,SEG               segments whose breakpoints 10/1 deletes
+//   heap=text, stack=text         command 6's "h=" and "s="
+//   stack-lines=line|line         the stack lines of commands 7 and 8
+//   value C S REQUEST => text     the value command C/S whose request, escaped as in the log,
+//                                 is REQUEST answers text
 // Lines on standard input: "stop s p o", "stop-watch line|line...", "disconnect", "hang", "quit".
 #include "platform/Cp1252.h"
 #include "platform/SharedMemory.h"
@@ -19,6 +28,7 @@
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace korvid {
 namespace {
@@ -56,9 +66,13 @@ public:
         : FWindow("TDebuggingManagerForm", std::move(Title)),
           FLog(std::fopen(LogFile.c_str(), "a")) {
         std::ifstream Scenario(ScenarioFile);
-        for (std::string Line; std::getline(Scenario, Line);)
-            if (const auto Equals = Line.find('='); Equals != std::string::npos)
+        for (std::string Line; std::getline(Scenario, Line);) {
+            if (const auto Arrow = Line.find(" => ");
+                Line.starts_with("value ") && Arrow != std::string::npos)
+                FValues[Line.substr(6, Arrow - 6)] = Line.substr(Arrow + 4);
+            else if (const auto Equals = Line.find('='); Equals != std::string::npos)
                 FScenario[Line.substr(0, Equals)] = Line.substr(Equals + 1);
+        }
         if (Setting("connect") != "nobuffer")
             FBuffer.Create(SharedMemoryName("VoskDebuggingBuffer"), BufferSize);
         FWindow.OnMessage = [this](const TEndpointMessage& Message) { return Serve(Message); };
@@ -164,16 +178,137 @@ private:
             return 1;
         }
         // The request is read whole before anything is written over it.
-        Log(Head + " request=" + Escaped(Request(LParam)));
+        const std::string Text = Request(LParam);
+        Log(Head + " request=" + Escaped(Text));
         // The editor's window is kept past command 2, so that a late notice can be sent.
         if (Number == 2)
             return 0;
         const std::string Length = Setting("reply-length");
         if (Length.empty())
-            return 0;
+            return Answer(Number, SubCode, Text);
         const long Reply = std::stol(Length);
         Write(std::string(BufferSize, 'r'));
         return static_cast<std::int32_t>(Reply);
+    }
+
+    struct TBreakpoint {
+        std::string Segment, Proc, Offset;
+        bool Disabled = false;
+    };
+
+    static std::map<std::string, std::string> Keys(const std::string& Text) {
+        std::map<std::string, std::string> Values;
+        std::istringstream Lines(Text);
+        for (std::string Line; std::getline(Lines, Line);) {
+            if (!Line.empty() && Line.back() == '\r')
+                Line.pop_back();
+            if (const auto Equals = Line.find('='); Equals != std::string::npos)
+                Values.try_emplace(Line.substr(0, Equals), Line.substr(Equals + 1));
+        }
+        return Values;
+    }
+
+    std::int32_t Reply(const std::string& Text) {
+        Write(Text);
+        return static_cast<std::int32_t>(Text.size());
+    }
+
+    std::int32_t Answer(int Number, int SubCode, const std::string& Text) {
+        switch (Number) {
+        case 3:
+            return Breakpoint(SubCode, Keys(Text));
+        case 4:
+            return Reply(BreakpointList());
+        case 5:
+        case 20:
+            return 1;
+        case 6:
+            return Reply("h=" + Setting("heap") + "\r\ns=" + Setting("stack") + "\r\n");
+        case 7:
+        case 8: {
+            std::string Lines = Setting("stack-lines");
+            std::replace(Lines.begin(), Lines.end(), '|', '\n');
+            std::string Stack;
+            std::istringstream Frames(Lines);
+            for (std::string Frame; std::getline(Frames, Frame);)
+                Stack += Frame + "\r\n";
+            return Reply(Stack);
+        }
+        case 9: {
+            std::string Memory(BufferSize, '\0');
+            for (std::size_t Word = 0; Word < BufferSize / 2; ++Word) {
+                Memory[2 * Word] = static_cast<char>(Word & 0xFF);
+                Memory[2 * Word + 1] = static_cast<char>(Word >> 8);
+            }
+            Write(Memory);
+            return 1;
+        }
+        case 10:
+            std::erase_if(FBreakpoints, [&](const TBreakpoint& Point) {
+                return SubCode == 0 || IsOffline(Point.Segment);
+            });
+            return 0;
+        default: {
+            const auto Found = FValues.find(std::to_string(Number) + " " + std::to_string(SubCode) +
+                                            " " + Escaped(Text));
+            return Found == FValues.end() ? 0 : Reply(Found->second);
+        }
+        }
+    }
+
+    bool IsOffline(const std::string& Segment) const {
+        std::istringstream Names(Setting("offline"));
+        for (std::string Name; std::getline(Names, Name, ',');)
+            if (Name == Segment)
+                return true;
+        return false;
+    }
+
+    std::int32_t Breakpoint(int SubCode, std::map<std::string, std::string> Keys) {
+        if (SubCode == 3 || SubCode == 4) {
+            const std::string Refusal = Setting("refuse-step");
+            return Refusal.empty() ? 0 : Reply(Refusal);
+        }
+        const TBreakpoint Place{Keys["s"], Keys["p"], Keys["o"]};
+        const auto Found =
+            std::find_if(FBreakpoints.begin(), FBreakpoints.end(), [&](const auto& Point) {
+                return Point.Segment == Place.Segment && Point.Proc == Place.Proc &&
+                       Point.Offset == Place.Offset;
+            });
+        switch (SubCode) {
+        case 0:
+            if (Found != FBreakpoints.end())
+                FBreakpoints.erase(Found);
+            return 0;
+        case 1:
+        case 2: {
+            const std::string Refusal =
+                Setting("refuse " + Place.Segment + " " + Place.Proc + " " + Place.Offset);
+            if (!Refusal.empty())
+                return Reply(Refusal);
+            if (Found == FBreakpoints.end())
+                FBreakpoints.push_back(Place);
+            return 0;
+        }
+        case 5:
+        case 6:
+            if (Found != FBreakpoints.end())
+                Found->Disabled = SubCode == 6;
+            return 0;
+        default:
+            return 0;
+        }
+    }
+
+    std::string BreakpointList() const {
+        std::string List = "n=" + std::to_string(FBreakpoints.size()) + "\r\n";
+        for (std::size_t Index = 0; Index < FBreakpoints.size(); ++Index) {
+            const TBreakpoint& Point = FBreakpoints[Index];
+            const std::string I = std::to_string(Index + 1);
+            List += "s" + I + "=" + Point.Segment + "\r\np" + I + "=" + Point.Proc + "\r\no" + I +
+                    "=" + Point.Offset + "\r\nd" + I + "=" + (Point.Disabled ? "1" : "0") + "\r\n";
+        }
+        return List;
     }
 
     void Notify(std::uint32_t Message, std::uint64_t WParam, const std::string& Reply) {
@@ -188,6 +323,8 @@ private:
     TSharedMemory FBuffer;
     std::FILE* FLog;
     std::map<std::string, std::string> FScenario;
+    std::map<std::string, std::string> FValues;
+    std::vector<TBreakpoint> FBreakpoints;
     TWindowHandle FEditor = 0;
 };
 
