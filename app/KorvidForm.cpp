@@ -9,6 +9,7 @@
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
+#include "workspace/FindForm.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"

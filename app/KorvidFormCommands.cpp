@@ -209,22 +209,6 @@ void TKorvidForm::EditCopyAppend() {
     NotSupportedYet(T::EditCopyAppend);
 }
 
-void TKorvidForm::EditFind() {
-    NotSupportedYet(T::EditFind);
-}
-
-void TKorvidForm::EditFindNext() {
-    NotSupportedYet(T::EditFindNext);
-}
-
-void TKorvidForm::EditReplace() {
-    NotSupportedYet(T::EditReplace);
-}
-
-void TKorvidForm::EditGoTo() {
-    NotSupportedYet(T::EditGoTo);
-}
-
 void TKorvidForm::EditNewClipboard() {
     NotSupportedYet(T::EditNewClipboard);
 }
@@ -263,10 +247,6 @@ void TKorvidForm::InsertFilename() {
 
 void TKorvidForm::InsertPathname() {
     NotSupportedYet(T::InsertPathname);
-}
-
-void TKorvidForm::FormatSort() {
-    NotSupportedYet(T::FormatSort);
 }
 
 void TKorvidForm::FormatLowerCase() {
@@ -476,10 +456,6 @@ void TKorvidForm::FormatLintrel() {
     NotSupportedYet(T::FormatLintrel);
 }
 
-void TKorvidForm::EditFindInAllOpenDocuments() {
-    NotSupportedYet(T::EditFindInAllOpenDocuments);
-}
-
 void TKorvidForm::FavouritesLocateFile() {
     NotSupportedYet(T::FavouritesLocateFile);
 }
@@ -507,10 +483,6 @@ void TKorvidForm::DebugFindInCurrentSources() {
 
 void TKorvidForm::FormatAsComment() {
     NotSupportedYet(T::FormatAsComment);
-}
-
-void TKorvidForm::SetSearchTermToSelection() {
-    NotSupportedYet(T::SetSearchTermToSelection);
 }
 
 void TKorvidForm::EditAnchorSelection() {
@@ -564,11 +536,11 @@ private:
     TKorvidForm& FForm;
 };
 
-// The window's own search dialogs; the Find dialog holds no search yet.
+// The window's own search dialogs.
 class TWindowSearchDialogs : public TSearchService {
 public:
     explicit TWindowSearchDialogs(TKorvidForm& Form) : FForm(Form) {}
-    bool CanRepeatSearch() const override { return false; }
+    bool CanRepeatSearch() const override { return FForm.CanRepeatSearch(); }
     void ShowSearchFolderDialog(const std::string& Folder) override {
         FForm.ShowSearchFolderDialog(Folder);
     }
