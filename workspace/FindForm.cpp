@@ -8,10 +8,10 @@
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTabBar>
 #include <QVBoxLayout>
 
@@ -133,9 +133,9 @@ TFindForm::TFindForm(QWidget* Parent) : QDialog(Parent) {
     Main->addLayout(Left, 1);
     Main->addLayout(Buttons);
 
-    auto* SwitchTabs = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
-    SwitchTabs->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(SwitchTabs, &QShortcut::activated, this, [this] { SetTab(!IsReplaceTab()); });
+    // Ctrl+Tab switches tabs from whichever control has the focus.
+    for (QWidget* Control : findChildren<QWidget*>())
+        Control->installEventFilter(this);
     connect(FTabs, &QTabBar::currentChanged, this, [this] {
         ShowTabControls();
         UpdateOk();
@@ -156,6 +156,23 @@ TFindForm::TFindForm(QWidget* Parent) : QDialog(Parent) {
     ShowTabControls();
     // Made off screen; the main window places it.
     move(-10000, -10000);
+}
+
+bool TFindForm::eventFilter(QObject* Watched, QEvent* Event) {
+    const bool Key = Event->type() == QEvent::KeyPress || Event->type() == QEvent::ShortcutOverride;
+    if (Key) {
+        const auto* Press = static_cast<QKeyEvent*>(Event);
+        if ((Press->key() == Qt::Key_Tab || Press->key() == Qt::Key_Backtab) &&
+            (Press->modifiers() & Qt::ControlModifier)) {
+            if (Event->type() == QEvent::ShortcutOverride) {
+                Event->accept();
+                return false;
+            }
+            SetTab(!IsReplaceTab());
+            return true;
+        }
+    }
+    return QDialog::eventFilter(Watched, Event);
 }
 
 void TFindForm::SetFindText(const std::string& Text) {

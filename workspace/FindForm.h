@@ -64,6 +64,9 @@ public:
     QCheckBox* LockReplaceBox() const { return FLockReplace; }
     QPushButton* OkButton() const { return FOk; }
 
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override;
+
 private:
     TFindControls Controls() const;
     void ShowTabControls();
