@@ -76,7 +76,7 @@ protected:
 
 TEST_F(TFindReplaceTest, FindSelectsTheMatchAndSaysWhenThereAreNoMore) {
     Open("a.txt", "one foo\r\ntwo\r\nfoo three\r\n");
-    Modals.Then(Fill({"foo"}));
+    Modals.Then(Fill({"foo", ""}));
     EXPECT_FALSE(Form->CanRepeatSearch());
     Form->EditFind();
     EXPECT_TRUE(Form->CanRepeatSearch());
@@ -98,7 +98,7 @@ TEST_F(TFindReplaceTest, FindSelectsTheMatchAndSaysWhenThereAreNoMore) {
 
 TEST_F(TFindReplaceTest, ASearchFindingNothingAtAllSaysNoMatches) {
     Open("a.txt", "one\r\n");
-    Modals.Then(Fill({"absent"})).Press("OK");
+    Modals.Then(Fill({"absent", ""})).Press("OK");
     Form->EditFind();
     EXPECT_EQ(Messages(), (std::vector<std::string>{"Find: No matches found."}));
 }
@@ -114,7 +114,7 @@ TEST_F(TFindReplaceTest, AFoundLineIsCentredAndScrolledBackToTheLeft) {
     ASSERT_GT(Engine().LeftColumn(), 0);
     ASSERT_GT(Engine().VisibleLines(), 8);
     Form->Options().RecentreOnFind = true;
-    Modals.Then(Fill({"foo"}));
+    Modals.Then(Fill({"foo", ""}));
     Form->EditFind();
     EXPECT_EQ(Active().CaretLine(), 150);
     EXPECT_EQ(Engine().TopLine(), 150 - Engine().VisibleLines() * 3 / 8);
