@@ -200,6 +200,8 @@ public:
                         const std::vector<std::pair<std::string, int>>& Sections);
     // Set while a search walks; Esc clears it.
     bool Searching() const { return FSearching; }
+    // A search or a replace across files is under way; a message it shows may still be up.
+    bool Busy() const { return FSearching || FReplacingFiles; }
     // Run at each pump of a search's walk (tests stop it from here).
     std::function<void(TKorvidForm&)> OnSearchPump;
 
@@ -469,6 +471,7 @@ private:
     std::unique_ptr<TDebugger> FDebugger;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
     std::unique_ptr<TFindForm> FFindForm;
+    bool FReplacingFiles = false;
     // The last confirmed search, which Find Next repeats.
     bool FSearchConfirmed = false;
     std::string FFindText;

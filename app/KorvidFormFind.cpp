@@ -228,6 +228,12 @@ void TKorvidForm::ReplaceAcrossFiles(TDocumentEditor& Results) {
         Without(FFindOptions, soBackwards | soSelectionOnly | soReplace) | soReplaceAll;
     int Total = 0;
     std::vector<TUnchangedFile> Unchanged;
+    // Opening a file lets events run; nothing else may start meanwhile.
+    FReplacingFiles = true;
+    struct TRunEnds {
+        bool& Running;
+        ~TRunEnds() { Running = false; }
+    } Ends{FReplacingFiles};
     for (const std::string& Name : Files) {
         if (!ActivateTabOfFile(Name)) {
             // A file that cannot be opened is named once, at the end.
@@ -256,6 +262,7 @@ void TKorvidForm::ReplaceAcrossFiles(TDocumentEditor& Results) {
         else
             Unchanged.push_back({Name, urNotSaved});
     }
+    FReplacingFiles = false;
     UpdateCommandStates();
     ShowChangeCompleteMessage(Total, FOptions.ChangeCompleteMessage);
     if (!Unchanged.empty())

@@ -8,12 +8,25 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace korvid::test {
 
 inline QString Q(const std::filesystem::path& Path) {
     return QString::fromStdString(Path.string());
+}
+
+// Every file under Tree with its bytes and modification time.
+inline std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>>
+TreeSnapshot(const std::filesystem::path& Tree) {
+    std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> Files;
+    for (const auto& Entry : std::filesystem::recursive_directory_iterator(Tree))
+        if (Entry.is_regular_file())
+            Files[Entry.path().string()] = {ReadFileBytes(Entry.path()), Entry.last_write_time()};
+    return Files;
 }
 
 // A user's own configuration, data and runtime folders under Dir.
@@ -44,14 +57,15 @@ protected:
 
     void SetUp() override { MakeUserFolders(Dir.Path()); }
 
-    // Runs the program on File with the script; the program must end by itself.
+    // Runs the program on File (none when empty) with the script; the program must end by
+    // itself.
     void Run(const std::filesystem::path& File, std::string_view Script) {
         WriteFileBytes(Dir / "keys.txt", Script);
         QProcessEnvironment Environment = UserEnvironment(Dir.Path());
         Environment.insert("KORVID_KEY_SCRIPT", Q(Dir / "keys.txt"));
         QProcess Program;
         Program.setProcessEnvironment(Environment);
-        Program.start(KORVID_PROGRAM, {Q(File)});
+        Program.start(KORVID_PROGRAM, File.empty() ? QStringList() : QStringList{Q(File)});
         ASSERT_TRUE(Program.waitForStarted(10000));
         const bool Finished = Program.waitForFinished(60000);
         if (!Finished)
