@@ -1,5 +1,6 @@
 #include "workspace/FindForm.h"
 
+#include "tests/workspace/DialogChildren.h"
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -13,11 +14,9 @@ namespace korvid::test {
 namespace {
 
 QCheckBox* Box(QDialog& D, const char* Caption) {
-    for (QCheckBox* B : D.findChildren<QCheckBox*>())
-        if (B->text() == Caption)
-            return B;
-    ADD_FAILURE() << "no box " << Caption;
-    return nullptr;
+    QCheckBox* Found = ChildCaptioned<QCheckBox>(D, Caption);
+    EXPECT_NE(Found, nullptr) << Caption;
+    return Found;
 }
 
 std::vector<std::string> Items(const QComboBox* Combo) {

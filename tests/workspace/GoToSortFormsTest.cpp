@@ -1,5 +1,7 @@
 #include "workspace/GoToSortForms.h"
 
+#include "tests/workspace/DialogChildren.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,13 +13,6 @@
 
 namespace korvid::test {
 namespace {
-
-QPushButton* Button(QDialog& D, const char* Caption) {
-    for (QPushButton* B : D.findChildren<QPushButton*>())
-        if (B->text() == Caption)
-            return B;
-    return nullptr;
-}
 
 TKorvidSortOptions Defaults() {
     TKorvidSortOptions O;
@@ -99,7 +94,7 @@ TEST(SortForm, ResetRestoresTheDefaults) {
     TKorvidSortOptions Read;
     Form.GetSortOptions(Read);
     EXPECT_EQ(Read, O);
-    Button(Form, "&Reset")->click();
+    ChildCaptioned<QPushButton>(Form, "&Reset")->click();
     EXPECT_FALSE(Form.NumericalBox()->isChecked());
     Form.GetSortOptions(Read);
     EXPECT_EQ(Read, Defaults());
