@@ -210,6 +210,8 @@ public:
     virtual void ScrollToLeftEdge() = 0;
     // The first display line of a paragraph.
     virtual int ParaToLine(int Para) = 0;
+    // A results document's section entries in order, as AddSectionName gave them.
+    virtual std::vector<std::pair<std::string, int>> SectionNames() const = 0;
     // Sorts the selected paragraphs.
     virtual void FormatSort(const TKorvidSortOptions& Options) = 0;
 

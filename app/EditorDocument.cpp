@@ -325,6 +325,10 @@ int TEditorDocument::ParaToLine(int Para) {
     return FEditor->ParaToLine(Para);
 }
 
+std::vector<std::pair<std::string, int>> TEditorDocument::SectionNames() const {
+    return FEditor->SectionNames();
+}
+
 void TEditorDocument::FormatSort(const TKorvidSortOptions& Options) {
     FEditor->FormatSort(Options);
 }

@@ -91,6 +91,7 @@ public:
     int GetVisibleColumns() override;
     void ScrollToLeftEdge() override;
     int ParaToLine(int Para) override;
+    std::vector<std::pair<std::string, int>> SectionNames() const override;
     void FormatSort(const TKorvidSortOptions& Options) override;
     void SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) override;
     void SaveEncrypted(const std::string& Name) override;

@@ -38,12 +38,8 @@ std::string MatchesHeader(int Count, const std::string& Term) {
 // The files a results tab names, in the order of its sections.
 std::vector<std::string> SectionFiles(const TDocumentEditor& Results) {
     std::vector<std::string> Files;
-    const int Count = Results.ParaCount();
-    for (int Line = 1; Line <= Count + 1; ++Line) {
-        std::string Name = Results.GetSectionNameForLine(Line);
-        if (!Name.empty() && (Files.empty() || Files.back() != Name))
-            Files.push_back(std::move(Name));
-    }
+    for (auto& [Name, Line] : Results.SectionNames())
+        Files.push_back(std::move(Name));
     return Files;
 }
 

@@ -68,6 +68,7 @@ public:
     int GetVisibleColumns() override { return 80; }
     void ScrollToLeftEdge() override {}
     int ParaToLine(int Para) override { return Para; }
+    std::vector<std::pair<std::string, int>> SectionNames() const override { return FSections; }
     void FormatSort(const TKorvidSortOptions&) override {}
 
     void SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) override;
