@@ -150,8 +150,10 @@ bool TKorvidForm::FindNextInEditor(int CaptionIndex, bool Report) {
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor)
         return false;
+    // A replace within the selection is over; looking again searches on from the caret.
     const bool Found =
-        Editor->SearchReplace(FFindText, {}, Without(FFindOptions, ReplaceBits)).Found;
+        Editor->SearchReplace(FFindText, {}, Without(FFindOptions, ReplaceBits | soSelectionOnly))
+            .Found;
     if (Found) {
         FFoundSinceConfirmed = true;
         ShowFoundText(*Editor);
