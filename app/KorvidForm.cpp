@@ -13,6 +13,7 @@
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
 #include "workspace/HistoryForm.h"
+#include "workspace/FindForm.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"

@@ -35,6 +35,7 @@ namespace korvid {
 
 class TSaveDialog;
 class TSearchFolderForm;
+class TFindForm;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
@@ -192,8 +193,23 @@ public:
     TSearchFolderForm& SearchFolderForm();
     // Finds a file under Folder by part of its name and opens it.
     void ShowLocateFileDialog(const std::string& Folder);
+    // The Find dialog on the Find or Replace tab; AllDocuments lists the matches of every open
+    // document for this run only.
+    void ShowFindDialog(bool Replace, bool AllDocuments);
+    TFindForm& FindForm();
+    // Searches the active document from the caret for the last confirmed text; CaptionIndex
+    // picks the no-matches message's caption (0 Find, 1 Replace), shown only with Report.
+    bool FindNextInEditor(int CaptionIndex, bool Report);
+    // The matches of the active document, or of every named one, as a results tab.
+    void ListMatchesInOpenDocuments(bool AllDocuments);
+    // A text has been confirmed that Find Next can look for again.
+    bool CanRepeatSearch() const { return FSearchConfirmed; }
+    void OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
+                        const std::vector<std::pair<std::string, int>>& Sections);
     // Set while a search walks; Esc clears it.
     bool Searching() const { return FSearching; }
+    // A search or a replace across files is under way; a message it shows may still be up.
+    bool Busy() const { return FSearching || FReplacingFiles; }
     // Run at each pump of a search's walk (tests stop it from here).
     std::function<void(TKorvidForm&)> OnSearchPump;
 
@@ -459,6 +475,11 @@ private:
                       std::vector<std::string>* Target);
     bool ChooseTabForOpen(const std::string& Name, bool& NewTab);
     void UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen);
+    // The Replace tab's runs: in the active document, or throughout a results tab's files.
+    void ReplaceInEditor(TDocumentEditor& Editor);
+    void ReplaceAcrossFiles(TDocumentEditor& Results);
+    // The found text comes into view as the options ask.
+    void ShowFoundText(TDocumentEditor& Editor);
     // A close asked for during a search stops it; the window closes once the walk returned.
     bool StopSearchForClose();
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
@@ -491,6 +512,15 @@ private:
     // The volume reader's code listing before this window installed its own.
     decltype(TVolumeFileListings::Code) FPreviousCodeListing;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
+    std::unique_ptr<TFindForm> FFindForm;
+    bool FReplacingFiles = false;
+    // The last confirmed search, which Find Next repeats.
+    bool FSearchConfirmed = false;
+    std::string FFindText;
+    std::string FReplaceText;
+    std::uint16_t FFindOptions = 0x0001;
+    // A match was found since the search was confirmed: "No more matches", not "No matches".
+    bool FFoundSinceConfirmed = false;
     bool FSearching = false;
     bool FCloseAfterSearch = false;
     bool FShowNoMatchesMessage = true;

@@ -192,28 +192,8 @@ void TKorvidForm::FileSetPassword() {
     NotSupportedYet(T::FileSetPassword);
 }
 
-void TKorvidForm::EditFind() {
-    NotSupportedYet(T::EditFind);
-}
-
-void TKorvidForm::EditFindNext() {
-    NotSupportedYet(T::EditFindNext);
-}
-
-void TKorvidForm::EditReplace() {
-    NotSupportedYet(T::EditReplace);
-}
-
-void TKorvidForm::EditGoTo() {
-    NotSupportedYet(T::EditGoTo);
-}
-
 void TKorvidForm::ViewOptions() {
     NotSupportedYet(T::ViewOptions);
-}
-
-void TKorvidForm::FormatSort() {
-    NotSupportedYet(T::FormatSort);
 }
 
 void TKorvidForm::FileRefresh() {
@@ -327,10 +307,6 @@ void TKorvidForm::FormatLintrel() {
     NotSupportedYet(T::FormatLintrel);
 }
 
-void TKorvidForm::EditFindInAllOpenDocuments() {
-    NotSupportedYet(T::EditFindInAllOpenDocuments);
-}
-
 void TKorvidForm::SubversionUpdate() {
     NotSupportedYet(T::SubversionUpdate);
 }
@@ -350,10 +326,6 @@ void TKorvidForm::SubversionBrowse() {
 
 void TKorvidForm::DebugFindInCurrentSources() {
     NotSupportedYet(T::DebugFindInCurrentSources);
-}
-
-void TKorvidForm::SetSearchTermToSelection() {
-    NotSupportedYet(T::SetSearchTermToSelection);
 }
 
 void TKorvidForm::EditCopyRecordedKeystrokes() {
@@ -399,11 +371,11 @@ private:
     TKorvidForm& FForm;
 };
 
-// The window's own search dialogs; the Find dialog holds no search yet.
+// The window's own search dialogs.
 class TWindowSearchDialogs : public TSearchService {
 public:
     explicit TWindowSearchDialogs(TKorvidForm& Form) : FForm(Form) {}
-    bool CanRepeatSearch() const override { return false; }
+    bool CanRepeatSearch() const override { return FForm.CanRepeatSearch(); }
     void ShowSearchFolderDialog(const std::string& Folder) override {
         FForm.ShowSearchFolderDialog(Folder);
     }
