@@ -77,6 +77,9 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FServices.Favourites = std::make_unique<TEmptyFavouritesTree>();
     if (!FServices.Search)
         FServices.Search = MakeSearchDialogs(*this);
+    if (!FServices.Launcher)
+        FServices.Launcher = MakeProcessLauncher();
+    InstallKeystrokeRecorder(true);
     FDebugger = std::make_unique<TDebugger>(*this);
     TheForm = this;
     SetMainForm(this);
@@ -88,6 +91,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
 
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
+    InstallKeystrokeRecorder(false);
     // The bars go with the docks and the window; none of them reports back any more.
     for (int Index = 0; Index < FToolbars->Count(); ++Index) {
         TCommandBar* Bar = FToolbars->Items(Index);

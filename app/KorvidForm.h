@@ -34,6 +34,7 @@ class TSearchFolderForm;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
+class TEscapeWatch;
 class TDock;
 class TCustomBar;
 class TCommandBar;
@@ -214,6 +215,7 @@ public:
     TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
     TDebugger& Debugger() const { return *FDebugger; }
     TSearchService& Search() const { return *FServices.Search; }
+    TProcessLauncher& Launcher() const { return *FServices.Launcher; }
     QMenu* ReopenMenu() const { return FReopenMenu; }
     void BuildHistoryMenu();
 
@@ -396,6 +398,13 @@ public:
     void BeginBusy() override;
     void EndBusy() override;
 
+    // ---- Keystroke macros and command lines ----
+    // Plays the macro once into the active document; true when a repeated play has to stop.
+    bool PlayKeystrokes(bool Repeat);
+    // Runs a command line: its output replaces Editor's selection with Capture, else it is
+    // started on its own.
+    void RunCommandLine(const std::string& CommandLine, TDocumentEditor* Editor, bool Capture);
+
     // Tells the user that the tool's command is not built yet.
     void NotSupportedYet(int Tool);
 
@@ -434,6 +443,8 @@ private:
     TDock* DockOfIndex(int Index) const;
     // Tools, then views, then auto-text; a key taken is recorded while macros record.
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
+    // While the window lives, what its editors do is recorded into the macro.
+    static void InstallKeystrokeRecorder(bool Install);
 
     TKorvidOptions FOptions;
     bool FExiting = false;
@@ -485,6 +496,8 @@ private:
     int FNewFileCounter = 0;
     std::vector<std::string> FCommandLines;
     int FActiveCommandLine = -1;
+    // Notes Escape while a repeated play runs.
+    const TEscapeWatch* FPlayEscape = nullptr;
 };
 
 // The main window while it exists, else null.

@@ -345,28 +345,12 @@ void TKorvidForm::EditSelectDelimitedText() {
     NotSupportedYet(T::EditSelectDelimitedText);
 }
 
-void TKorvidForm::ViewCommandLines() {
-    NotSupportedYet(T::ViewCommandLines);
-}
-
-void TKorvidForm::ViewRunCommandLine() {
-    NotSupportedYet(T::ViewRunCommandLine);
-}
-
 void TKorvidForm::FileExploreFolder() {
     NotSupportedYet(T::FileExploreFolder);
 }
 
 void TKorvidForm::HelpOnCurrentWord() {
     NotSupportedYet(T::HelpOnCurrentWord);
-}
-
-void TKorvidForm::EditRecordKeystrokes() {
-    NotSupportedYet(T::EditRecordKeystrokes);
-}
-
-void TKorvidForm::EditPlayKeystrokes(bool Repeat) {
-    NotSupportedYet(Repeat ? T::EditPlayKeystrokesRepeatedly : T::EditPlayKeystrokes);
 }
 
 void TKorvidForm::ViewResetToolbars() {
@@ -515,14 +499,6 @@ void TKorvidForm::SetSearchTermToSelection() {
 
 void TKorvidForm::EditAnchorSelection() {
     NotSupportedYet(T::EditAnchorSelection);
-}
-
-void TKorvidForm::EditCopyRecordedKeystrokes() {
-    NotSupportedYet(T::EditCopyRecordedKeystrokes);
-}
-
-void TKorvidForm::EditPickRecordedKeystrokes() {
-    NotSupportedYet(T::EditPickRecordedKeystrokes);
 }
 
 void TKorvidForm::FavouritesOpenExternally() {

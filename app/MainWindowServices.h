@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ProcessLauncher.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -79,6 +81,8 @@ struct TMainWindowServices {
     std::unique_ptr<THistoryService> History;
     std::unique_ptr<TFavouritesService> Favourites;
     std::unique_ptr<TSearchService> Search;
+    // Starts outside programs (command lines); the real one by default.
+    std::unique_ptr<TProcessLauncher> Launcher;
 };
 
 } // namespace korvid

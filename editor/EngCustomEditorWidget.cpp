@@ -338,7 +338,7 @@ void TEngCustomEditorWidget::TypeText(const QString& Text) {
         if (Char < 32)
             continue;
         FEditor->ProcessCommand(ccTypedChar, Char);
-        Record(ksCharacter, Char, 0);
+        Record(ksChar, Char, 0);
     }
 }
 
