@@ -193,7 +193,7 @@ public:
     virtual bool CaretOnLastLine() const { return true; }
     // Grows with every change of the text.
     virtual std::uint64_t ChangeSerial() const { return 0; }
-    // The caret's place in its paragraph, 0-based.
+    // The caret's place in its paragraph, 1 at its start.
     virtual int CaretPosInPara() const { return 0; }
     virtual void SetExtraLineSpacing(int Pixels) = 0;
     virtual void SetUpdatesSuspended(bool Suspended) = 0;

@@ -104,7 +104,7 @@ void TKorvidForm::EditPlayKeystrokes(bool Repeat) {
             if (PlayKeystrokes(true) || Escape.Escaped())
                 break;
             // A pass that changed nothing would change nothing for ever.
-            if (!Editor || MarkOf(*Editor) == Before)
+            if (!Editor || !TabOfEditor(Editor) || MarkOf(*Editor) == Before)
                 break;
         }
     }
@@ -121,7 +121,7 @@ bool TKorvidForm::PlayKeystrokes(bool Repeat) {
     for (const auto& Step : Keystrokes())
         Steps.push_back(*Step);
     const TPlayingPass Playing;
-    const QPointer<TDocumentEditor> Editor = ActiveEditor();
+    QPointer<TDocumentEditor> Editor = ActiveEditor();
     const bool HadEditor = Editor != nullptr;
     for (const TKeystroke& Step : Steps) {
         switch (Step.Kind) {
@@ -246,7 +246,7 @@ void TKorvidForm::RunCommandLine(const std::string& CommandLine, TDocumentEditor
     }
     statusBar()->clearMessage();
     // The document may have gone while the program ran.
-    if (!Output || !Target)
+    if (!Output || !Target || !TabOfEditor(Target))
         return;
     Target->InsertTextAtCaret(DecodeCapturedOutput(*Output));
 }

@@ -33,6 +33,8 @@ protected:
     QDateTime Now{QDate(2024, 3, 5), QTime(14, 7, 9)};
     // How the window reads files; the ordinary reader and the system's memory when left empty.
     TOpenSetup OpenSetup;
+    // Handed to the next window made; the real services for those left empty.
+    TMainWindowServices Services;
 
     void SetUp() override {
         BuildTools();
@@ -58,6 +60,7 @@ protected:
             Setup.Views = std::make_unique<TListedViewCatalogue>(std::move(Views));
         Setup.Clock = [this] { return Now; };
         Setup.Open = OpenSetup;
+        Setup.Services = std::move(Services);
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(StartingUp);
         return *Form;
@@ -103,6 +106,7 @@ protected:
         Views = Catalogue.get();
         Setup.MakeEditor = EditorDocumentFactory(*Catalogue);
         Setup.Views = std::move(Catalogue);
+        Setup.Services = std::move(Services);
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(false);
     }
