@@ -127,7 +127,7 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
         {T::EditToggleBookmark1, "Toggle Bookmark 1"},
         {T::EditGoToBookmark0, "Go to Bookmark 0"},
         {T::HistoryRemove, "Remove History File"},
-        {T::EditPlayKeystrokesRepeatedly, "Play Keystrokes Repeatedly"},
+        {T::EditSelectDelimitedText, "Select Delimited Text"},
         {T::CompileWhenPaused, "Compile When Paused"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
         {T::FileSubversionLog, "Subversion Log"},
