@@ -155,8 +155,8 @@ private:
     void Step() {
         if (!FForm)
             return;
-        // A search lets events run: the next step waits until its tab is there.
-        if (FForm->Searching()) {
+        // A search or a captured command lets events run: the next step waits for its end.
+        if (FForm->Searching() || FForm->CapturingCommand()) {
             Schedule(10);
             return;
         }

@@ -404,6 +404,8 @@ public:
     // Runs a command line: its output replaces Editor's selection with Capture, else it is
     // started on its own.
     void RunCommandLine(const std::string& CommandLine, TDocumentEditor* Editor, bool Capture);
+    // Set while a command line's output is captured; input waits until it ends.
+    bool CapturingCommand() const { return FCapturingCommand; }
 
     // Tells the user that the tool's command is not built yet.
     void NotSupportedYet(int Tool);
@@ -498,6 +500,7 @@ private:
     int FActiveCommandLine = -1;
     // Notes Escape while a repeated play runs.
     const TEscapeWatch* FPlayEscape = nullptr;
+    bool FCapturingCommand = false;
 };
 
 // The main window while it exists, else null.

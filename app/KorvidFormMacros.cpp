@@ -238,6 +238,8 @@ void TKorvidForm::RunCommandLine(const std::string& CommandLine, TDocumentEditor
     statusBar()->showMessage(ToQString(RunningCommandLineText(CommandLine)));
     std::optional<std::string> Output;
     {
+        FCapturingCommand = true;
+        const auto Done = qScopeGuard([this] { FCapturingCommand = false; });
         const TEscapeWatch Escape(true);
         Output = RunAndCapture(CommandLine, [&Escape] {
             QCoreApplication::processEvents();
