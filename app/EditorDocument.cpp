@@ -215,16 +215,7 @@ void TEditorDocument::ExecuteCommand(std::uint16_t Command, std::uint16_t Data) 
 }
 
 void TEditorDocument::PerformEnter(bool AutoIndent) {
-    TEngCustomEditor& E = FEditor->Editor();
-    const bool Saved = E.AutoIndent;
-    E.AutoIndent = AutoIndent;
-    try {
-        E.PerformEnter();
-    } catch (...) {
-        E.AutoIndent = Saved;
-        throw;
-    }
-    E.AutoIndent = Saved;
+    FEditor->Editor().PerformEnterIndenting(AutoIndent);
 }
 
 void TEditorDocument::PerformTab() {

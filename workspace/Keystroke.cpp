@@ -1,5 +1,6 @@
 #include "workspace/Keystroke.h"
 
+#include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/KorvidTool.h"
@@ -21,14 +22,6 @@ bool GPlaying = false;
 // The shift-set words of a key step, in their bit order.
 constexpr std::array<std::string_view, 7> ShiftWords = {"shift", "alt",    "ctrl",  "left",
                                                         "right", "middle", "double"};
-
-std::string_view Trim(std::string_view Text) {
-    while (!Text.empty() && static_cast<unsigned char>(Text.front()) <= ' ')
-        Text.remove_prefix(1);
-    while (!Text.empty() && static_cast<unsigned char>(Text.back()) <= ' ')
-        Text.remove_suffix(1);
-    return Text;
-}
 
 // An optional "-" and decimal digits, within 0 ... Limit.
 std::optional<std::uint16_t> ParseNumber(std::string_view Text, int Limit = 0xFFFF) {
@@ -75,8 +68,8 @@ std::optional<TKeystroke> ParseStep(std::string_view Line) {
         Step.Code = *Code;
     } else if (Line.starts_with("command(")) {
         const auto [First, Rest] = SplitAtComma(Argument(Line, "command("));
-        const auto Command = ParseNumber(Trim(First));
-        const auto Code = ParseNumber(Trim(Rest));
+        const auto Command = ParseNumber(TrimText(First));
+        const auto Code = ParseNumber(TrimText(Rest));
         if (!Command || !Code)
             return std::nullopt;
         Step.Kind = ksCommand;
@@ -92,14 +85,14 @@ std::optional<TKeystroke> ParseStep(std::string_view Line) {
         Step.Kind = ksTab;
     } else {
         auto [First, Rest] = SplitAtComma(Argument(Line, "key("));
-        const auto Key = ParseNumber(Trim(First));
+        const auto Key = ParseNumber(TrimText(First));
         if (!Key)
             return std::nullopt;
         Step.Kind = ksKey;
         Step.Key = *Key;
         while (!Rest.empty()) {
             const auto [Word, Next] = SplitAtComma(Rest);
-            const auto Found = std::find(ShiftWords.begin(), ShiftWords.end(), Trim(Word));
+            const auto Found = std::find(ShiftWords.begin(), ShiftWords.end(), TrimText(Word));
             if (Found != ShiftWords.end())
                 Step.Shift |= static_cast<std::uint8_t>(1u << (Found - ShiftWords.begin()));
             Rest = Next;
@@ -249,7 +242,7 @@ bool ParseKeystroke(std::string_view Line, int LineNumber, std::string_view File
 std::vector<std::string> KeystrokeSetNames(const std::vector<std::string>& Lines) {
     std::vector<std::string> Names;
     for (const auto& Raw : Lines) {
-        const std::string_view Line = Trim(Raw);
+        const std::string_view Line = TrimText(Raw);
         if (IsSetHeader(Line))
             Names.emplace_back(Line.substr(1, Line.size() - 2));
     }
@@ -263,7 +256,7 @@ bool LoadKeystrokeSet(const std::vector<std::string>& Lines, std::string_view Na
     bool Collecting = false;
     bool Found = false;
     for (std::size_t Index = 0; Index < Lines.size(); ++Index) {
-        const std::string_view Line = Trim(Lines[Index]);
+        const std::string_view Line = TrimText(Lines[Index]);
         if (IsSetHeader(Line)) {
             if (Collecting)
                 break;
