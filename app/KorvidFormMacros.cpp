@@ -168,6 +168,8 @@ bool TKorvidForm::PlayKeystrokes(bool Repeat) {
 }
 
 void TKorvidForm::EditCopyRecordedKeystrokes() {
+    if (!ActiveEditor())
+        return;
     QApplication::clipboard()->setText(ToQString(KeystrokesText(Keystrokes())));
     UpdateCommandStates();
 }

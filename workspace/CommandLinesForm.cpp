@@ -66,8 +66,9 @@ TCommandLinesForm::TCommandLinesForm(QWidget* Parent)
     connect(FCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(FList, &QListWidget::itemSelectionChanged, this, [this] { UpdateButtons(); });
     // The edit has ended: Enter and Escape belong to the dialog again.
-    connect(FList->itemDelegate(), &QAbstractItemDelegate::closeEditor, this,
-            [this] { FOk->setDefault(true); });
+    // (Tied to the button alone: an edit still open ends while the dialog is being destroyed.)
+    connect(FList->itemDelegate(), &QAbstractItemDelegate::closeEditor, FOk,
+            [Ok = FOk] { Ok->setDefault(true); });
     UpdateButtons();
 }
 
