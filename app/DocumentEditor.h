@@ -243,6 +243,17 @@ public:
     // Set by the writers of a search-results document.
     bool SearchResults = false;
     virtual int TabSize() const = 0;
+    // ---- Playing recorded keystrokes ----
+    // An editor command with its data, as a key gives it (a typed character is command 249).
+    virtual void ExecuteCommand(std::uint16_t /*Command*/, std::uint16_t /*Data*/) {}
+    // The editor's own Enter with this auto-indent, and its own Tab.
+    virtual void PerformEnter(bool /*AutoIndent*/) {}
+    virtual void PerformTab() {}
+    virtual bool CaretOnLastLine() const { return true; }
+    // Grows with every change of the text.
+    virtual std::uint64_t ChangeSerial() const { return 0; }
+    // The caret's place in its paragraph, 1 at its start.
+    virtual int CaretPosInPara() const { return 0; }
     virtual void SetExtraLineSpacing(int Pixels) = 0;
     virtual void SetUpdatesSuspended(bool Suspended) = 0;
 

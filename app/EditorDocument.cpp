@@ -227,6 +227,31 @@ void TEditorDocument::InsertTextAtCaret(std::string_view Text) {
     FEditor->Editor().InsertText(Text);
 }
 
+void TEditorDocument::ExecuteCommand(std::uint16_t Command, std::uint16_t Data) {
+    FEditor->Editor().ProcessCommand(Command, Data);
+}
+
+void TEditorDocument::PerformEnter(bool AutoIndent) {
+    FEditor->Editor().PerformEnterIndenting(AutoIndent);
+}
+
+void TEditorDocument::PerformTab() {
+    FEditor->Editor().PerformTab();
+}
+
+bool TEditorDocument::CaretOnLastLine() const {
+    const TEngCustomEditor& E = FEditor->Editor();
+    return E.CaretLine() >= E.LineCount();
+}
+
+std::uint64_t TEditorDocument::ChangeSerial() const {
+    return FEditor->Editor().Lines().ChangeSerial();
+}
+
+int TEditorDocument::CaretPosInPara() const {
+    return FEditor->Editor().CaretPos();
+}
+
 void TEditorDocument::CutToClipboard() {
     FEditor->Editor().ProcessCommand(ccCut, 0);
 }

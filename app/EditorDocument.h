@@ -111,6 +111,12 @@ public:
     std::string GetSectionNameForLine(int Line) const override;
     int CaretLine() const override;
     int TabSize() const override;
+    void ExecuteCommand(std::uint16_t Command, std::uint16_t Data) override;
+    void PerformEnter(bool AutoIndent) override;
+    void PerformTab() override;
+    bool CaretOnLastLine() const override;
+    std::uint64_t ChangeSerial() const override;
+    int CaretPosInPara() const override;
     void SetExtraLineSpacing(int Pixels) override;
     void SetUpdatesSuspended(bool Suspended) override;
     TSearchResult SearchReplace(std::string_view Find, std::string_view Replacement,

@@ -160,9 +160,9 @@ private:
     void Step() {
         if (!FForm)
             return;
-        // A search lets events run: the next step waits until its work is done, unless it
-        // shows a message to answer.
-        if (FForm->Busy() && !QApplication::activeModalWidget()) {
+        // A search, a replace run or a captured command lets events run: the next step waits
+        // until its work is done, unless it shows a message to answer.
+        if ((FForm->Busy() || FForm->CapturingCommand()) && !QApplication::activeModalWidget()) {
             Schedule(10);
             return;
         }

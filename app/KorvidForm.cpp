@@ -90,6 +90,9 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FServices.Help = std::make_unique<TDesktopHelpViewer>();
     if (FHelpFolder.empty())
         FHelpFolder = ProgramFolder();
+    if (!FServices.Launcher)
+        FServices.Launcher = MakeProcessLauncher();
+    InstallKeystrokeRecorder(true);
     FDebugger = std::make_unique<TDebugger>(*this);
     InstallCodeListing();
     TheForm = this;
@@ -102,6 +105,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
 
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
+    InstallKeystrokeRecorder(false);
     // The bars go with the docks and the window; none of them reports back any more.
     for (int Index = 0; Index < FToolbars->Count(); ++Index) {
         TCommandBar* Bar = FToolbars->Items(Index);

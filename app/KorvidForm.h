@@ -39,6 +39,7 @@ class TFindForm;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
+class TEscapeWatch;
 class TDock;
 class TCustomBar;
 class TCommandBar;
@@ -246,6 +247,7 @@ public:
     TDebugger& Debugger() const { return *FDebugger; }
     TSearchService& Search() const { return *FServices.Search; }
     THelpViewer& Help() const { return *FServices.Help; }
+    TProcessLauncher& Launcher() const { return *FServices.Launcher; }
     QMenu* ReopenMenu() const { return FReopenMenu; }
     void BuildHistoryMenu();
 
@@ -440,6 +442,14 @@ public:
     void ApplyChangeLines(TDocumentEditor& Editor, const std::vector<std::string>& Lines);
     // The document holding a bookmark, or none.
     TDocumentEditor* EditorWithBookmark(int Number) const;
+    // ---- Keystroke macros and command lines ----
+    // Plays the macro once into the active document; true when a repeated play has to stop.
+    bool PlayKeystrokes(bool Repeat);
+    // Runs a command line: its output replaces Editor's selection with Capture, else it is
+    // started on its own.
+    void RunCommandLine(const std::string& CommandLine, TDocumentEditor* Editor, bool Capture);
+    // Set while a command line's output is captured; input waits until it ends.
+    bool CapturingCommand() const { return FCapturingCommand; }
 
     // Tells the user that the tool's command is not built yet.
     void NotSupportedYet(int Tool);
@@ -494,6 +504,8 @@ private:
     void ShowHelpFile(const std::string& Path, const std::string* Keyword);
     // Tools, then views, then auto-text; a key taken is recorded while macros record.
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
+    // While the window lives, what its editors do is recorded into the macro.
+    static void InstallKeystrokeRecorder(bool Install);
 
     TKorvidOptions FOptions;
     bool FExiting = false;
@@ -560,6 +572,9 @@ private:
     int FNewFileCounter = 0;
     std::vector<std::string> FCommandLines;
     int FActiveCommandLine = -1;
+    // Notes Escape while a repeated play runs.
+    const TEscapeWatch* FPlayEscape = nullptr;
+    bool FCapturingCommand = false;
 };
 
 // The main window while it exists, else null.

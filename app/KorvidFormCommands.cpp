@@ -208,24 +208,8 @@ void TKorvidForm::FileSendMail() {
     NotSupportedYet(T::FileSendMail);
 }
 
-void TKorvidForm::ViewCommandLines() {
-    NotSupportedYet(T::ViewCommandLines);
-}
-
-void TKorvidForm::ViewRunCommandLine() {
-    NotSupportedYet(T::ViewRunCommandLine);
-}
-
 void TKorvidForm::FileExploreFolder() {
     NotSupportedYet(T::FileExploreFolder);
-}
-
-void TKorvidForm::EditRecordKeystrokes() {
-    NotSupportedYet(T::EditRecordKeystrokes);
-}
-
-void TKorvidForm::EditPlayKeystrokes(bool Repeat) {
-    NotSupportedYet(Repeat ? T::EditPlayKeystrokesRepeatedly : T::EditPlayKeystrokes);
 }
 
 void TKorvidForm::ViewResetToolbars() {
@@ -326,14 +310,6 @@ void TKorvidForm::SubversionBrowse() {
 
 void TKorvidForm::DebugFindInCurrentSources() {
     NotSupportedYet(T::DebugFindInCurrentSources);
-}
-
-void TKorvidForm::EditCopyRecordedKeystrokes() {
-    NotSupportedYet(T::EditCopyRecordedKeystrokes);
-}
-
-void TKorvidForm::EditPickRecordedKeystrokes() {
-    NotSupportedYet(T::EditPickRecordedKeystrokes);
 }
 
 void TKorvidForm::SubversionDiff(TSubversionTarget Target) {

@@ -410,6 +410,21 @@ void ShowRunCommandLineError(std::string_view CommandLine, int Code) {
     ShowOk("Run Command Line", Text, TMessageIcon::Warning);
 }
 
+std::string RunningCommandLineText(std::string_view CommandLine) {
+    return FormatMessageText("Running: %1. Press Esc to stop.", {CommandLine});
+}
+
+void ShowIntegerExpectedMessage(int LineNumber, std::string_view FileName) {
+    ShowOkMessage("Korvid", FormatMessageText("Integer expected at line %1 of %2",
+                                              {std::to_string(LineNumber), FileName}));
+}
+
+void ShowUnknownKeystrokeCommandMessage(std::string_view Command, int LineNumber,
+                                        std::string_view FileName) {
+    ShowOkMessage("Korvid", FormatMessageText("Unknown command %1 at line %2 of %3",
+                                              {Command, std::to_string(LineNumber), FileName}));
+}
+
 bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName) {
     const std::string_view Kind = WordOf(ListKinds, ListKind);
     std::string Text = FormatMessageText("Korvid was unable to save your %1 to file \"%2\".",

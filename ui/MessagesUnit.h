@@ -87,6 +87,12 @@ std::string SearchingProgressText(int Files, int Matches);
 void ShowCutFileNotSavedMessage(std::string_view FileName);
 // Code is the shell's start result; -1 stands for an empty command line.
 void ShowRunCommandLineError(std::string_view CommandLine, int Code);
+// The status bar while a command line's output is captured.
+std::string RunningCommandLineText(std::string_view CommandLine);
+// A bad line of a keystroke file.
+void ShowIntegerExpectedMessage(int LineNumber, std::string_view FileName);
+void ShowUnknownKeystrokeCommandMessage(std::string_view Command, int LineNumber,
+                                        std::string_view FileName);
 // True when the user picked another file name, which FileName then holds; the caller saves
 // again to it. False when the user gave up.
 bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName);
