@@ -95,6 +95,11 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     InstallKeystrokeRecorder(true);
     FDebugger = std::make_unique<TDebugger>(*this);
     InstallCodeListing();
+    FWindowEndpoint = std::make_unique<TWindowEndpoint>(EditorWindowClass, "Korvid");
+    FWindowEndpoint->OnMessage = [this](const TEndpointMessage& Message) {
+        return HandleEditorWindowMessage(*FDebugger, Message);
+    };
+    FWindowEndpoint->Listen();
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);

@@ -431,6 +431,12 @@ public:
     bool OpenSourceOnLoad() const override { return FOptions.OpenSourceOnConnect; }
     void BeginBusy() override;
     void EndBusy() override;
+    void RefreshDebuggingControls(const TDebuggingControls& Controls) override;
+    TWindowHandle MainWindowHandle() const override;
+    std::string MapFileName() const override { return FOptions.MapFile; }
+    bool DebuggerOptionOn() const override { return FOptions.PSystemAware; }
+    bool IsDebuggingBarVisible() const override { return FSettings.ViewDebuggingBar; }
+    void BringToFront() override;
 
     // ---- Edit, format and insert commands ----
     // Changes the letter case of the selection, or of the first letter of the word at the caret
@@ -523,6 +529,8 @@ private:
     std::unique_ptr<TDebugger> FDebugger;
     // The volume reader's code listing before this window installed its own.
     decltype(TVolumeFileListings::Code) FPreviousCodeListing;
+    // Where the debugged module's notifications arrive; goes before the debugger.
+    std::unique_ptr<TWindowEndpoint> FWindowEndpoint;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
     std::unique_ptr<TFindForm> FFindForm;
     bool FReplacingFiles = false;

@@ -268,7 +268,7 @@ void TKorvidForm::ViewDebuggingBar() {
 }
 
 void TKorvidForm::DebugConnection() {
-    NotSupportedYet(T::DebugConnection);
+    Debugger().ToggleConnection();
 }
 
 void TKorvidForm::ViewBringLineToMiddle() {

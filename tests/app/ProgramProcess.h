@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/SharedMemory.h"
 #include "tests/support/TempDir.h"
 
 #include <QProcess>
@@ -47,6 +48,9 @@ inline QProcessEnvironment UserEnvironment(const std::filesystem::path& Dir,
     Environment.insert("XDG_DATA_HOME", Q(Dir / "data"));
     Environment.insert("XDG_RUNTIME_DIR", Q(Dir / "runtime"));
     Environment.remove("KORVID_KEY_SCRIPT");
+    // Its windows live in its runtime folder; its shared buffers are named for this run.
+    Environment.remove("KORVID_WINDOW_FOLDER");
+    Environment.insert("KORVID_SHM_PREFIX", QString::fromStdString(SharedMemoryName("")));
     return Environment;
 }
 
