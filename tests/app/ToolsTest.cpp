@@ -179,7 +179,6 @@ TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
         {T::CompileWhenPaused, "Compile When Paused"},
         {T::EditGoToLastError, "Go to Last Error"},
         {T::ViewDefsEditor, "View Defs Editor"},
-        {T::DebugConnection, "Connection"},
         {T::DebugAddBreakpoint, "Add Breakpoint"},
         {T::DebugRunToCursor, "Run to Cursor"},
         {T::DebugPause, "Pause p-System"},
