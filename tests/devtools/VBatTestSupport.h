@@ -51,6 +51,7 @@ public:
     int Now = 0;
     std::vector<int> Waits;
     std::vector<std::string> Started;
+    std::vector<std::filesystem::path> StartedIn;
     std::vector<std::string> Events;
     std::function<void()> OnWait;
 
@@ -71,7 +72,7 @@ public:
     void PressKey(int Key) override;
     void ReleaseKey(int Key) override { Events.push_back("-" + std::to_string(Key)); }
     std::optional<TCharKey> KeyOfChar(char C) override { return UsKeyOfChar(C); }
-    bool StartDetached(std::string_view Command) override;
+    bool StartDetached(std::string_view Command, const std::filesystem::path& Folder) override;
     void Wait(int Milliseconds) override;
 
     // The characters typed, rebuilt from the key events (letters upper case).
