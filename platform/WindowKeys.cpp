@@ -52,8 +52,7 @@ public:
     void PressKey(int) override {}
     void ReleaseKey(int) override {}
     std::optional<TCharKey> KeyOfChar(char C) override { return UsKeyOfChar(C); }
-    bool StartDetached(std::string_view CommandLine,
-                       const std::filesystem::path& Folder) override {
+    bool StartDetached(std::string_view CommandLine, const std::filesystem::path& Folder) override {
         return StartCommandDetached(CommandLine, Folder);
     }
 };

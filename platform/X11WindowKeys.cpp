@@ -4,9 +4,9 @@
 
 #include "platform/Cp1252.h"
 
+#include "platform/VirtualKeyCodes.h"
 #include <QByteArray>
 #include <QString>
-#include "platform/VirtualKeyCodes.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -77,8 +77,7 @@ template <typename T> using TXPointer = std::unique_ptr<T, TXFree<T>>;
 class TX11WindowKeys final : public TWindowKeys {
 public:
     explicit TX11WindowKeys(Display* D)
-        : FDisplay(D), FRoot(DefaultRootWindow(D)),
-          FWmState(XInternAtom(D, "WM_STATE", False)),
+        : FDisplay(D), FRoot(DefaultRootWindow(D)), FWmState(XInternAtom(D, "WM_STATE", False)),
           FNetWmName(XInternAtom(D, "_NET_WM_NAME", False)),
           FUtf8String(XInternAtom(D, "UTF8_STRING", False)),
           FNetWmState(XInternAtom(D, "_NET_WM_STATE", False)),
@@ -163,8 +162,7 @@ public:
         return std::nullopt;
     }
 
-    bool StartDetached(std::string_view CommandLine,
-                       const std::filesystem::path& Folder) override {
+    bool StartDetached(std::string_view CommandLine, const std::filesystem::path& Folder) override {
         return StartCommandDetached(CommandLine, Folder);
     }
 
@@ -324,8 +322,7 @@ TEnvironmentLookup ProcessEnvironment() {
 }
 
 TDesktopKeys OpenDesktopKeys(const TEnvironmentLookup& Environment) {
-    if (Environment("XDG_SESSION_TYPE").value_or("") == "wayland" ||
-        Environment("WAYLAND_DISPLAY"))
+    if (Environment("XDG_SESSION_TYPE").value_or("") == "wayland" || Environment("WAYLAND_DISPLAY"))
         return {nullptr, std::string(WaylandReason)};
     const std::optional<std::string> Name = Environment("DISPLAY");
     if (!Name || Name->empty())

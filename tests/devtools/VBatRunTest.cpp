@@ -202,6 +202,8 @@ TEST_F(VBatRunTest, SendKeysFailures) {
          "Unable to find p-System window 'p-System'", 1},
         {"loses focus", [](auto&, auto& D) { D.FocusForKeys = 3; },
          "The p-System window lost the keyboard focus; typing stopped.", 1},
+        {"never gets the focus", [](auto&, auto& D) { D.FocusFrom = 1000000; },
+         "The p-System window lost the keyboard focus; typing stopped.", 1},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Name);
@@ -221,7 +223,21 @@ TEST_F(VBatRunTest, SendKeysFailures) {
         if (Case.Name == "loses focus") {
             EXPECT_EQ(Fresh.KeyPresses(), 3);
         }
+        if (Case.Name == "never gets the focus") {
+            EXPECT_EQ(Fresh.KeyPresses(), 0);
+            std::vector<int> Expected{1000};
+            Expected.insert(Expected.end(), 20, 100); // two seconds in 100 ms steps
+            EXPECT_EQ(Fresh.Waits, Expected);
+        }
     }
+}
+
+TEST_F(VBatRunTest, TypingWaitsForTheFocusToArrive) {
+    Desktop.AppearAfter = 1000;
+    Desktop.FocusFrom = 1300;
+    ASSERT_TRUE(Run("send keys so far\n")) << Reporter.Errors.at(0);
+    EXPECT_EQ(Desktop.Waits, (std::vector<int>{1000, 100, 100, 100}));
+    EXPECT_EQ(Desktop.KeyPresses(), 10); // every key of "QXI=VP:GO\r"
 }
 
 TEST_F(VBatRunTest, IconicWindowRestoredAndDelays) {

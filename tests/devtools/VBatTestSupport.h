@@ -48,6 +48,7 @@ public:
     int AppearAfter = 0;   // ms after the start; negative: never
     int CloseAfter = -1;   // ms after the run command is typed; negative: stays open
     int FocusForKeys = -1; // key presses before the focus goes elsewhere; negative: keeps it
+    int FocusFrom = 0;     // ms on the clock before the window has the focus
     int Now = 0;
     std::vector<int> Waits;
     std::vector<std::string> Started;
@@ -66,7 +67,7 @@ public:
     }
     void BringToTop(TWindowId) override { Events.push_back("top"); }
     bool HasFocus(TWindowId W) override {
-        return IsWindow(W) && (FocusForKeys < 0 || FKeyPresses < FocusForKeys);
+        return IsWindow(W) && Now >= FocusFrom && (FocusForKeys < 0 || FKeyPresses < FocusForKeys);
     }
     bool CapsLockOn() override { return CapsLock; }
     void PressKey(int Key) override;
