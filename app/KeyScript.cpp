@@ -155,8 +155,8 @@ private:
     void Step() {
         if (!FForm)
             return;
-        // A search lets events run: the next step waits until its tab is there.
-        if (FForm->Searching()) {
+        // A search or a VBat run lets events run: the next step waits until it has ended.
+        if (FForm->Searching() || FForm->VBatRunning()) {
             Schedule(10);
             return;
         }

@@ -2,7 +2,11 @@
 #include "XvfbServer.h"
 
 #include "devtools/VBatKeys.h"
+#include "foundation/ConstantsUnit.h"
+#include "foundation/RegistryEx.h"
+#include "platform/RegistryStore.h"
 #include "platform/X11WindowKeys.h"
+#include "tests/app/ProgramProcess.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -328,6 +332,46 @@ TEST_F(PSystemWindowTest, SoFarLeavesTheWindowOpenAndReturns) {
     const TWindowId W = Keys->FindTopWindow("p-System");
     XKillClient(Connection, Window(W));
     XSync(Connection, False);
+}
+
+// F9 on a VBat script in the built program stores GO.TEXT, starts the p-System window, types
+// the run command into it and waits until it closes.
+TEST_F(PSystemWindowTest, TheProgramRunsAScriptOnF9) {
+    const std::filesystem::path User = Folder.Dir / "user";
+    std::filesystem::create_directory(User);
+    MakeUserFolders(User);
+    const std::filesystem::path Settings = User / "config" / "korvid" / "registry";
+    std::filesystem::create_directories(Settings.parent_path());
+    {
+        TScopedRegistryStore Store(Settings);
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(OptionsKeys));
+        Reg.WriteString("Pascal Work Volume", Folder.Volume.string());
+        Reg.WriteString("p-System Launch Command", StandInCommand("p-System", "a.log"));
+        Reg.WriteString("p-System Window Title", "p-System");
+        Reg.WriteString("VBat Key Log", (Folder.Dir / "keys.log").string());
+    }
+    const std::string Script = Folder.Write("build.vbat", "announce hello\nsend keys\n");
+    WriteFileBytes(User / "keys.txt", "key F9\nclose\n");
+    QProcessEnvironment Environment = UserEnvironment(User);
+    Environment.insert("DISPLAY", QString::fromStdString(Server.Display()));
+    Environment.remove("WAYLAND_DISPLAY");
+    Environment.remove("XDG_SESSION_TYPE");
+    Environment.insert("KORVID_KEY_SCRIPT", Q(User / "keys.txt"));
+    QProcess Program;
+    Program.setProcessEnvironment(Environment);
+    Program.start(KORVID_PROGRAM, {QString::fromStdString(Script)});
+    ASSERT_TRUE(Program.waitForStarted(10000));
+    const bool Finished = Program.waitForFinished(60000);
+    if (!Finished)
+        Program.kill();
+    ASSERT_TRUE(Finished) << Program.readAllStandardError().toStdString();
+    EXPECT_EQ(Program.exitCode(), 0) << Program.readAllStandardError().toStdString();
+    EXPECT_EQ(Log("a.log").Typed, RunGo);
+    const std::vector<std::string> Expected{"FUIPVP", "QXSYS:OK", "hello", "X*CLOSEPSYS.CODE"};
+    EXPECT_EQ(Folder.GoText(), Expected);
+    EXPECT_EQ(ReadFileBytes(Folder.Dir / "keys.log"),
+              "FUIPVP\r\nQXSYS:OK\r\nhello\r\nX*CLOSEPSYS.CODE\r\n");
 }
 
 struct TChoiceCase {
