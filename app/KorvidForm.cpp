@@ -429,6 +429,9 @@ void TKorvidForm::OpenTextInNewTab(const std::string& Caption, const std::string
 }
 
 bool TKorvidForm::CanCloseActiveTab() {
+    // The running script's tab goes only after its run has returned.
+    if (FVBatRunning && CurrentTab() == FVBatTab)
+        return false;
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor || !Editor->Modified())
         return true;
@@ -611,7 +614,7 @@ bool TKorvidForm::FormCloseQuery() {
 }
 
 void TKorvidForm::closeEvent(QCloseEvent* Event) {
-    if (StopSearchForClose()) {
+    if (StopVBatForClose() || StopSearchForClose()) {
         Event->ignore();
         return;
     }
@@ -639,7 +642,7 @@ void TKorvidForm::CreateStatusBar() {
     auto* Bar = statusBar();
     for (int Index = 0; Index < StatusPanelCount; ++Index) {
         FStatusPanels[Index] = new QLabel(Bar);
-        FStatusPanels[Index]->setMinimumWidth(Index == 8 ? 120 : 70);
+        FStatusPanels[Index]->setMinimumWidth(Index >= 8 ? 120 : 70);
         Bar->addWidget(FStatusPanels[Index], Index == 8 ? 1 : 0);
     }
 }

@@ -4,9 +4,11 @@
 #include "app/MainWindowServices.h"
 #include "devtools/Debugger.h"
 #include "devtools/DebuggerHost.h"
+#include "devtools/VBat.h"
 #include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
 #include "platform/MemoryInfo.h"
+#include "platform/X11WindowKeys.h"
 #include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/SortOptions.h"
@@ -120,7 +122,9 @@ std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 // The main window: the document tabs and everything that lives as long as the program.
 class TKorvidForm : public QMainWindow, public TMainWindowCommands, public TDebuggerHost {
 public:
-    static constexpr int StatusPanelCount = 9;
+    static constexpr int StatusPanelCount = 10;
+    // Compile and VBat progress.
+    static constexpr int CompileStatusPanel = 9;
     static constexpr int MaximumLineLength = 4096;
 
     explicit TKorvidForm(TKorvidFormSetup Setup = {});
@@ -213,6 +217,18 @@ public:
     bool Busy() const { return FSearching || FReplacingFiles; }
     // Run at each pump of a search's walk (tests stop it from here).
     std::function<void(TKorvidForm&)> OnSearchPump;
+
+    // ---- VBat scripts ----
+    // Runs Script for Source (both empty names for a script run on itself) with the p-System
+    // options; true when every command succeeded.
+    bool RunVBatScript(const std::string& Script, const std::string& Source,
+                       const std::string& PSystemName, bool Wait, bool Override,
+                       TVBatReporter& Reporter);
+    // Set while a run waits for the p-System window.
+    bool VBatRunning() const { return FVBatRunning; }
+    // The desktop the runs type into and their waits; tests give their own.
+    TWindowKeys* VBatKeys = nullptr;
+    TWaitService* VBatWaits = nullptr;
 
     // ---- Command states and status bar ----
     void UpdateCommandStates();
@@ -498,6 +514,8 @@ private:
     void ShowFoundText(TDocumentEditor& Editor);
     // A close asked for during a search stops it; the window closes once the walk returned.
     bool StopSearchForClose();
+    bool StopVBatForClose();
+    static bool IsVBatScript(const std::string& FileName);
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     void CreateDocks(QWidget* Tabs);
@@ -543,6 +561,11 @@ private:
     bool FFoundSinceConfirmed = false;
     bool FSearching = false;
     bool FCloseAfterSearch = false;
+    bool FVBatRunning = false;
+    bool FVBatCancel = false;
+    bool FCloseAfterVBat = false;
+    QWidget* FVBatTab = nullptr;
+    TVBatValues FVBatInputs;
     bool FShowNoMatchesMessage = true;
 
     QTabWidget* FTabs = nullptr;

@@ -3,6 +3,7 @@
 #include "app/AboutUnit.h"
 #include "devtools/DefsFile.h"
 #include "devtools/DefsHelp.h"
+#include "devtools/VBatReporter.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
@@ -233,6 +234,16 @@ void TKorvidForm::ViewPSystemFiler() {
 }
 
 void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
+    if (FVBatRunning)
+        return;
+    TDocumentEditor* Editor = ActiveEditor();
+    if (Editor && IsVBatScript(Editor->FileName)) {
+        if (!Editor->Modified() || SaveEditor(Editor)) {
+            TVBatBoxReporter Reporter;
+            RunVBatScript(Editor->FileName, {}, {}, true, Override, Reporter);
+        }
+        return;
+    }
     NotSupportedYet(Override     ? T::CompileWithOverride
                     : WhenPaused ? T::CompileWhenPaused
                                  : T::CompileVoskSource);
