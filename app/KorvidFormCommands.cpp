@@ -3,6 +3,7 @@
 #include "app/AboutUnit.h"
 #include "devtools/DefsFile.h"
 #include "devtools/DefsHelp.h"
+#include "devtools/VBatReporter.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
@@ -192,28 +193,8 @@ void TKorvidForm::FileSetPassword() {
     NotSupportedYet(T::FileSetPassword);
 }
 
-void TKorvidForm::EditFind() {
-    NotSupportedYet(T::EditFind);
-}
-
-void TKorvidForm::EditFindNext() {
-    NotSupportedYet(T::EditFindNext);
-}
-
-void TKorvidForm::EditReplace() {
-    NotSupportedYet(T::EditReplace);
-}
-
-void TKorvidForm::EditGoTo() {
-    NotSupportedYet(T::EditGoTo);
-}
-
 void TKorvidForm::ViewOptions() {
     NotSupportedYet(T::ViewOptions);
-}
-
-void TKorvidForm::FormatSort() {
-    NotSupportedYet(T::FormatSort);
 }
 
 void TKorvidForm::FileRefresh() {
@@ -228,24 +209,8 @@ void TKorvidForm::FileSendMail() {
     NotSupportedYet(T::FileSendMail);
 }
 
-void TKorvidForm::ViewCommandLines() {
-    NotSupportedYet(T::ViewCommandLines);
-}
-
-void TKorvidForm::ViewRunCommandLine() {
-    NotSupportedYet(T::ViewRunCommandLine);
-}
-
 void TKorvidForm::FileExploreFolder() {
     NotSupportedYet(T::FileExploreFolder);
-}
-
-void TKorvidForm::EditRecordKeystrokes() {
-    NotSupportedYet(T::EditRecordKeystrokes);
-}
-
-void TKorvidForm::EditPlayKeystrokes(bool Repeat) {
-    NotSupportedYet(Repeat ? T::EditPlayKeystrokesRepeatedly : T::EditPlayKeystrokes);
 }
 
 void TKorvidForm::ViewResetToolbars() {
@@ -269,6 +234,16 @@ void TKorvidForm::ViewPSystemFiler() {
 }
 
 void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
+    if (FVBatRunning)
+        return;
+    TDocumentEditor* Editor = ActiveEditor();
+    if (Editor && IsVBatScript(Editor->FileName)) {
+        if (!Editor->Modified() || SaveEditor(Editor)) {
+            TVBatBoxReporter Reporter;
+            RunVBatScript(Editor->FileName, {}, {}, true, Override, Reporter);
+        }
+        return;
+    }
     NotSupportedYet(Override     ? T::CompileWithOverride
                     : WhenPaused ? T::CompileWhenPaused
                                  : T::CompileVoskSource);
@@ -327,10 +302,6 @@ void TKorvidForm::FormatLintrel() {
     NotSupportedYet(T::FormatLintrel);
 }
 
-void TKorvidForm::EditFindInAllOpenDocuments() {
-    NotSupportedYet(T::EditFindInAllOpenDocuments);
-}
-
 void TKorvidForm::SubversionUpdate() {
     NotSupportedYet(T::SubversionUpdate);
 }
@@ -350,18 +321,6 @@ void TKorvidForm::SubversionBrowse() {
 
 void TKorvidForm::DebugFindInCurrentSources() {
     NotSupportedYet(T::DebugFindInCurrentSources);
-}
-
-void TKorvidForm::SetSearchTermToSelection() {
-    NotSupportedYet(T::SetSearchTermToSelection);
-}
-
-void TKorvidForm::EditCopyRecordedKeystrokes() {
-    NotSupportedYet(T::EditCopyRecordedKeystrokes);
-}
-
-void TKorvidForm::EditPickRecordedKeystrokes() {
-    NotSupportedYet(T::EditPickRecordedKeystrokes);
 }
 
 void TKorvidForm::SubversionDiff(TSubversionTarget Target) {
@@ -399,11 +358,11 @@ private:
     TKorvidForm& FForm;
 };
 
-// The window's own search dialogs; the Find dialog holds no search yet.
+// The window's own search dialogs.
 class TWindowSearchDialogs : public TSearchService {
 public:
     explicit TWindowSearchDialogs(TKorvidForm& Form) : FForm(Form) {}
-    bool CanRepeatSearch() const override { return false; }
+    bool CanRepeatSearch() const override { return FForm.CanRepeatSearch(); }
     void ShowSearchFolderDialog(const std::string& Folder) override {
         FForm.ShowSearchFolderDialog(Folder);
     }

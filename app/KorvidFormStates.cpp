@@ -59,28 +59,16 @@ void TKorvidForm::UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen) {
     Enable(T::FavouritesNewPSystemTextFile, Kind == 3 || Kind == 4 || Kind == 6);
     Enable(T::HistoryOpen, History().HasSelection());
     Enable(T::HistoryRemove, History().HasSelection() && History().IconThreadFinished());
-    EnableAll({T::FileSave,
-               T::FileSaveAs,
-               T::FileSaveAll,
-               T::FileClose,
-               T::FileSetPassword,
-               T::FilePrint,
-               T::FileSendMail,
-               T::FileReadOnly,
-               T::ViewParagraphMarks,
-               T::ViewBringLineToMiddle,
-               T::CompileVoskSource,
-               T::CompileWithOverride,
-               T::CompileWhenPaused,
-               T::EditSelectAll,
-               T::EditSelectDelimitedText,
-               T::EditFind,
-               T::EditGoTo,
-               T::EditGoToLastEdit,
-               T::EditRecordKeystrokes,
-               T::EditPlayKeystrokes,
-               T::EditPlayKeystrokesRepeatedly},
+    EnableAll({T::FileSave, T::FileSaveAs, T::FileSaveAll, T::FileClose, T::FileSetPassword,
+               T::FilePrint, T::FileSendMail, T::FileReadOnly, T::ViewParagraphMarks,
+               T::ViewBringLineToMiddle, T::CompileVoskSource, T::CompileWithOverride,
+               T::CompileWhenPaused, T::EditSelectAll, T::EditSelectDelimitedText, T::EditFind,
+               T::EditGoTo, T::EditGoToLastEdit},
               TabOpen);
+    Enable(T::EditRecordKeystrokes, TabOpen && !IsPlayingKeystrokes());
+    EnableAll({T::EditPlayKeystrokes, T::EditPlayKeystrokesRepeatedly},
+              TabOpen && !Keystrokes().empty() && !IsRecordingKeystrokes() &&
+                  !IsPlayingKeystrokes());
     EnableAll({T::FileRefresh, T::FileMarkForComparison}, TabOpen && HasName);
     Enable(T::FileBrowseVolume,
            TabOpen && HasName && Editor->FileName.find('>') != std::string::npos);

@@ -104,6 +104,7 @@ protected:
         Setup.Services = std::move(Services);
         AddStandIns(Setup);
         Setup.Open = OpenSetup;
+        Setup.Services = std::move(Services);
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(StartingUp);
         return *Form;
@@ -149,6 +150,7 @@ protected:
         Views = Catalogue.get();
         Setup.MakeEditor = EditorDocumentFactory(*Catalogue);
         Setup.Views = std::move(Catalogue);
+        Setup.Services = std::move(Services);
         AddStandIns(Setup);
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(false);
