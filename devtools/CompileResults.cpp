@@ -123,8 +123,11 @@ public:
             OpenAnalysis();
         if (!FBoxShown && !FLastWasSuccess && FContext.Messages.size() == FMessagesBefore) {
             FContext.Raise(TCompileSeverity::NotRun);
-            Show(std::string(CompilerCaption), UnableToAccessCompilerText(FContext.ProjectRoute),
-                 false, true);
+            const std::string Text = UnableToAccessCompilerText(FContext.ProjectRoute);
+            if (Attended())
+                FHost.ShowCompilerError(std::string(CompilerCaption), Text);
+            else
+                FContext.Messages.push_back({std::string(CompilerCaption) + ": " + Text, {}});
         }
         return FSucceeded;
     }

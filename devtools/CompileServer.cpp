@@ -14,7 +14,6 @@ namespace korvid {
 
 namespace {
 
-constexpr auto RegisterLimit = std::chrono::seconds(30);
 constexpr int RegisterPolls = 100;
 constexpr auto PollInterval = std::chrono::milliseconds(100);
 
@@ -133,8 +132,8 @@ public:
         }
         const bool Register = FContext.ForcedKind == TForcedSourceKind::None || FOptions.VoskPascal;
         if (Register)
-            FContext.ServerPath =
-                EnsureServerRegistered(FContext.ServerPath, FContext, FLink.Sleep);
+            FContext.ServerPath = EnsureServerRegistered(FContext.ServerPath, FContext, FLink.Sleep,
+                                                         FLink.RegisterLimit);
         std::unique_ptr<TAutomationObject> Server;
         try {
             Server = FLink.Factory.Create(WyxProgId);
@@ -142,8 +141,8 @@ public:
             throw ECompileError(ServerNotStartedText(Error.what()));
         }
         if (Register)
-            FContext.ServerPath =
-                EnsureServerRegistered(RegisteredCompilerServer(), FContext, FLink.Sleep);
+            FContext.ServerPath = EnsureServerRegistered(RegisteredCompilerServer(), FContext,
+                                                         FLink.Sleep, FLink.RegisterLimit);
         std::string Request;
         const bool ReportWriter = Define(*Server, Simulated, Request);
         if (FOptions.VoskPascal)
@@ -277,7 +276,7 @@ std::string RegisteredCompilerServer() {
 }
 
 std::string EnsureServerRegistered(const std::string& Path, TCompileContext& Context,
-                                   const TSleeper& Sleep) {
+                                   const TSleeper& Sleep, std::chrono::milliseconds RegisterLimit) {
     const std::string Registered = RegisteredCompilerServer();
     if (Path.empty()) {
         if (Registered.empty())

@@ -25,13 +25,16 @@ std::string RegisteredCompilerServer();
 // Registers the server at Path unless the registered one is the same file; raises ECompileError
 // when the registration does not show within the polls. An empty Path registers nothing and
 // keeps the registered server, which must exist. Answers the server that will be used.
-std::string EnsureServerRegistered(const std::string& Path, TCompileContext& Context,
-                                   const TSleeper& Sleep);
+std::string
+EnsureServerRegistered(const std::string& Path, TCompileContext& Context, const TSleeper& Sleep,
+                       std::chrono::milliseconds RegisterLimit = std::chrono::seconds(30));
 
 // What the server route is given besides the window.
 struct TServerLink {
     TAutomationFactory& Factory;
     TSleeper Sleep = RealSleeper();
+    // How long "/regserver" may run.
+    std::chrono::milliseconds RegisterLimit = std::chrono::seconds(30);
 };
 
 // Compiles the context's target through the compiler library (project route) or the automation

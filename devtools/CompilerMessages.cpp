@@ -1,5 +1,7 @@
 #include "devtools/CompilerMessages.h"
 
+#include "ui/MessageBoxUnit.h"
+
 namespace korvid {
 
 std::string TesselLocationUnknownText() {
@@ -51,6 +53,30 @@ std::string JsonPickUnattendedText() {
 
 std::string AnalysisHeading() {
     return "The compiler has noted the following lines of code:";
+}
+
+} // namespace korvid
+
+namespace korvid {
+
+int ShowCompilerMessage(std::string_view Title, std::string_view Text, bool OkOnly,
+                        bool CanIgnore) {
+    TMessageForm Form;
+    Form.SetCaption(Title);
+    Form.Text = std::string(Text);
+    Form.SetMessageIcon(TMessageIcon::Information);
+    if (OkOnly)
+        Form.AddMessageButton("OK", true, {}, 0, true);
+    else {
+        Form.AddMessageButton("Edit", true, {}, 1, false);
+        if (CanIgnore)
+            Form.AddMessageButton("Ignore", false, {}, 0, true);
+    }
+    return Form.ShowMessageForm();
+}
+
+void ShowCompilerError(std::string_view Title, std::string_view Text) {
+    ShowCompilerMessage(Title, Text, true, false);
 }
 
 } // namespace korvid

@@ -25,3 +25,13 @@ std::string JsonPickUnattendedText();
 std::string AnalysisHeading();
 
 } // namespace korvid
+
+namespace korvid {
+
+// A compiler box: "OK" alone (result 0), else "Edit" (default, 1) with "Ignore" (cancel, 0)
+// when CanIgnore. -1 when closed otherwise.
+int ShowCompilerMessage(std::string_view Title, std::string_view Text, bool OkOnly, bool CanIgnore);
+// A compile that could not run, with one OK button.
+void ShowCompilerError(std::string_view Title, std::string_view Text);
+
+} // namespace korvid
