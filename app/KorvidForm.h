@@ -4,8 +4,12 @@
 #include "app/MainWindowServices.h"
 #include "devtools/Debugger.h"
 #include "devtools/DebuggerHost.h"
+#include "devtools/VBat.h"
+#include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
 #include "platform/MemoryInfo.h"
+#include "platform/X11WindowKeys.h"
+#include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/SortOptions.h"
 #include "workspace/ToolHandlers.h"
@@ -15,6 +19,7 @@
 
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,6 +29,7 @@
 
 class QLabel;
 class QMenu;
+class QSplitter;
 class QTabWidget;
 class QTimer;
 
@@ -31,6 +37,7 @@ namespace korvid {
 
 class TSaveDialog;
 class TSearchFolderForm;
+class TFindForm;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
@@ -73,7 +80,7 @@ struct TMainWindowSettings {
     // "History" key.
     bool HistoryVisible = false;
     TWindowPlacement History{100, 100, 500, 300};
-    std::array<int, 4> HistoryColumnWidths{150, 250, 120, 80};
+    std::array<int, 4> HistoryColumnWidths{20, 30, 100, 300};
     // "Browse Volume" key.
     bool BrowseMatchCase = false;
     bool BrowseWholeWords = false;
@@ -101,6 +108,8 @@ struct TKorvidFormSetup {
     // The local time stamped into ".tid" files.
     std::function<QDateTime()> Clock;
     TOpenSetup Open;
+    // Where the program's help file is looked for; the program's folder when empty.
+    std::filesystem::path HelpFolder;
 };
 
 class TKorvidForm;
@@ -113,7 +122,9 @@ std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 // The main window: the document tabs and everything that lives as long as the program.
 class TKorvidForm : public QMainWindow, public TMainWindowCommands, public TDebuggerHost {
 public:
-    static constexpr int StatusPanelCount = 9;
+    static constexpr int StatusPanelCount = 10;
+    // Compile and VBat progress.
+    static constexpr int CompileStatusPanel = 9;
     static constexpr int MaximumLineLength = 4096;
 
     explicit TKorvidForm(TKorvidFormSetup Setup = {});
@@ -185,10 +196,39 @@ public:
                      const TFindSettings& Settings);
     void ShowSearchFolderDialog(const std::string& Folder);
     TSearchFolderForm& SearchFolderForm();
+    // Finds a file under Folder by part of its name and opens it.
+    void ShowLocateFileDialog(const std::string& Folder);
+    // The Find dialog on the Find or Replace tab; AllDocuments lists the matches of every open
+    // document for this run only.
+    void ShowFindDialog(bool Replace, bool AllDocuments);
+    TFindForm& FindForm();
+    // Searches the active document from the caret for the last confirmed text; CaptionIndex
+    // picks the no-matches message's caption (0 Find, 1 Replace), shown only with Report.
+    bool FindNextInEditor(int CaptionIndex, bool Report);
+    // The matches of the active document, or of every named one, as a results tab.
+    void ListMatchesInOpenDocuments(bool AllDocuments);
+    // A text has been confirmed that Find Next can look for again.
+    bool CanRepeatSearch() const { return FSearchConfirmed; }
+    void OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
+                        const std::vector<std::pair<std::string, int>>& Sections);
     // Set while a search walks; Esc clears it.
     bool Searching() const { return FSearching; }
+    // A search or a replace across files is under way; a message it shows may still be up.
+    bool Busy() const { return FSearching || FReplacingFiles; }
     // Run at each pump of a search's walk (tests stop it from here).
     std::function<void(TKorvidForm&)> OnSearchPump;
+
+    // ---- VBat scripts ----
+    // Runs Script for Source (both empty names for a script run on itself) with the p-System
+    // options; true when every command succeeded.
+    bool RunVBatScript(const std::string& Script, const std::string& Source,
+                       const std::string& PSystemName, bool Wait, bool Override,
+                       TVBatReporter& Reporter);
+    // Set while a run waits for the p-System window.
+    bool VBatRunning() const { return FVBatRunning; }
+    // The desktop the runs type into and their waits; tests give their own.
+    TWindowKeys* VBatKeys = nullptr;
+    TWaitService* VBatWaits = nullptr;
 
     // ---- Command states and status bar ----
     void UpdateCommandStates();
@@ -213,8 +253,16 @@ public:
     QWidget*& SearchResultTab() { return FSearchResultTab; }
     THistoryService& History() const { return *FServices.History; }
     TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
+    TDesktopOpener& DesktopOpener() const { return *FServices.Opener; }
+    // The Favourites bar beside the tabs.
+    QWidget* FavouritesPanel() const { return FFavouritesPanel; }
+    QMenu* FavouritesMenu() const { return FFavouritesMenu; }
+    void ShowFavouritesBar(bool Show);
+    // Side, width, shown state and the tree's options.
+    void ApplyFavouritesOptions();
     TDebugger& Debugger() const { return *FDebugger; }
     TSearchService& Search() const { return *FServices.Search; }
+    THelpViewer& Help() const { return *FServices.Help; }
     TProcessLauncher& Launcher() const { return *FServices.Launcher; }
     QMenu* ReopenMenu() const { return FReopenMenu; }
     void BuildHistoryMenu();
@@ -238,6 +286,8 @@ public:
     QMenu* ToolbarPopupMenu() const { return FToolbarPopupMenu; }
     void BuildViewsMenu();
     void ViewsCommandClick(int Tag);
+    // Every tab's editor hears that View changed (kind 0) or is about to be freed (kind 1).
+    void NotifyViewChanged(TView& View, int Kind);
     QMenu* ViewsMenu() const { return FCurrentFileAsMenu; }
     QMenu* AutoTextMenu() const { return FAutoTextMenu; }
     QMenu* HiddenAutoTextMenu() const { return FHiddenAutoTextMenu; }
@@ -397,7 +447,23 @@ public:
     bool OpenSourceOnLoad() const override { return FOptions.OpenSourceOnConnect; }
     void BeginBusy() override;
     void EndBusy() override;
+    void RefreshDebuggingControls(const TDebuggingControls& Controls) override;
+    TWindowHandle MainWindowHandle() const override;
+    std::string MapFileName() const override { return FOptions.MapFile; }
+    bool DebuggerOptionOn() const override { return FOptions.PSystemAware; }
+    bool IsDebuggingBarVisible() const override { return FSettings.ViewDebuggingBar; }
+    void BringToFront() override;
 
+    // ---- Edit, format and insert commands ----
+    // Changes the letter case of the selection, or of the first letter of the word at the caret
+    // and then moves on to the next word.
+    void ApplyCaseChange(TCaseRoutine Routine);
+    // Replaces the paragraphs named by a changes listing: each line's first six characters
+    // give the paragraph number, its text starts at the eighth. Lines naming no paragraph of
+    // the document are skipped; all of it is one undo step.
+    void ApplyChangeLines(TDocumentEditor& Editor, const std::vector<std::string>& Lines);
+    // The document holding a bookmark, or none.
+    TDocumentEditor* EditorWithBookmark(int Number) const;
     // ---- Keystroke macros and command lines ----
     // Plays the macro once into the active document; true when a repeated play has to stop.
     bool PlayKeystrokes(bool Repeat);
@@ -422,9 +488,13 @@ protected:
     void dropEvent(QDropEvent* Event) override;
 
 private:
+    void InstallCodeListing();
     void FormCreate(const std::optional<QRect>& WorkArea);
     void FormShow();
     void FormDestroy();
+    void PrepareHistoryWindow();
+    // Keeps the History window's place and column widths in the settings.
+    void StoreHistoryWindow();
     TDocumentEditor* CreateEditor(QWidget* Panel, const std::string& Caption);
     void TabsChange();
     void ForgetTab(QWidget* Tab);
@@ -437,12 +507,25 @@ private:
                       std::vector<std::string>* Target);
     bool ChooseTabForOpen(const std::string& Name, bool& NewTab);
     void UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen);
+    // The Replace tab's runs: in the active document, or throughout a results tab's files.
+    void ReplaceInEditor(TDocumentEditor& Editor);
+    void ReplaceAcrossFiles(TDocumentEditor& Results);
+    // The found text comes into view as the options ask.
+    void ShowFoundText(TDocumentEditor& Editor);
     // A close asked for during a search stops it; the window closes once the walk returned.
     bool StopSearchForClose();
+    bool StopVBatForClose();
+    static bool IsVBatScript(const std::string& FileName);
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     void CreateDocks(QWidget* Tabs);
+    void WireFavourites();
     TDock* DockOfIndex(int Index) const;
+    void AppendSelectionToClipboard(bool Cut);
+    void ToggleBookmark(TDocumentEditor& Editor, int Number);
+    void ToggleAutomatedBookmark(TDocumentEditor& Editor);
+    void InsertIntoActiveEditor(std::string_view Text);
+    void ShowHelpFile(const std::string& Path, const std::string* Keyword);
     // Tools, then views, then auto-text; a key taken is recorded while macros record.
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
     // While the window lives, what its editors do is recorded into the macro.
@@ -457,13 +540,32 @@ private:
     TDocumentEditorFactory FMakeEditor;
     std::function<QDateTime()> FClock;
     TOpenSetup FOpen;
+    std::filesystem::path FHelpFolder;
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebuggerCommands> FDebuggerCommands;
     std::unique_ptr<TDebugger> FDebugger;
+    // The volume reader's code listing before this window installed its own.
+    decltype(TVolumeFileListings::Code) FPreviousCodeListing;
+    // Where the debugged module's notifications arrive; goes before the debugger.
+    std::unique_ptr<TWindowEndpoint> FWindowEndpoint;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
+    std::unique_ptr<TFindForm> FFindForm;
+    bool FReplacingFiles = false;
+    // The last confirmed search, which Find Next repeats.
+    bool FSearchConfirmed = false;
+    std::string FFindText;
+    std::string FReplaceText;
+    std::uint16_t FFindOptions = 0x0001;
+    // A match was found since the search was confirmed: "No more matches", not "No matches".
+    bool FFoundSinceConfirmed = false;
     bool FSearching = false;
     bool FCloseAfterSearch = false;
+    bool FVBatRunning = false;
+    bool FVBatCancel = false;
+    bool FCloseAfterVBat = false;
+    QWidget* FVBatTab = nullptr;
+    TVBatValues FVBatInputs;
     bool FShowNoMatchesMessage = true;
 
     QTabWidget* FTabs = nullptr;
@@ -475,6 +577,9 @@ private:
     QMenu* FToolbarPopupMenu = nullptr;
     QMenu* FAutoTextMenu = nullptr;
     QMenu* FHiddenAutoTextMenu = nullptr;
+    QWidget* FFavouritesPanel = nullptr;
+    QSplitter* FSplitter = nullptr;
+    QMenu* FFavouritesMenu = nullptr;
     TDock* FTopDock = nullptr;
     TDock* FBottomDock = nullptr;
     TDock* FLeftDock = nullptr;

@@ -3,6 +3,7 @@
 #include "app/AboutUnit.h"
 #include "devtools/DefsFile.h"
 #include "devtools/DefsHelp.h"
+#include "devtools/VBatReporter.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
@@ -21,11 +22,6 @@ namespace korvid {
 namespace T = ToolIndex;
 
 namespace {
-
-// Tool n of a numbered group whose tools run 1 ... 9, 0.
-int NumberedTool(int First, int Number) {
-    return First + (Number == 0 ? 9 : Number - 1);
-}
 
 int DebuggingTabTool(TDebuggingTab Tab) {
     switch (Tab) {
@@ -197,132 +193,12 @@ void TKorvidForm::FileSetPassword() {
     NotSupportedYet(T::FileSetPassword);
 }
 
-void TKorvidForm::ViewHistory() {
-    NotSupportedYet(T::ViewHistory);
-}
-
-void TKorvidForm::EditCutAppend() {
-    NotSupportedYet(T::EditCutAppend);
-}
-
-void TKorvidForm::EditCopyAppend() {
-    NotSupportedYet(T::EditCopyAppend);
-}
-
-void TKorvidForm::EditFind() {
-    NotSupportedYet(T::EditFind);
-}
-
-void TKorvidForm::EditFindNext() {
-    NotSupportedYet(T::EditFindNext);
-}
-
-void TKorvidForm::EditReplace() {
-    NotSupportedYet(T::EditReplace);
-}
-
-void TKorvidForm::EditGoTo() {
-    NotSupportedYet(T::EditGoTo);
-}
-
-void TKorvidForm::EditNewClipboard() {
-    NotSupportedYet(T::EditNewClipboard);
-}
-
-void TKorvidForm::EditPasteClipboard(int Number) {
-    NotSupportedYet(NumberedTool(T::EditPasteClipboard1, Number));
-}
-
-void TKorvidForm::EditToggleBookmark(int Number) {
-    NotSupportedYet(NumberedTool(T::EditToggleBookmark1, Number));
-}
-
-void TKorvidForm::EditGoToBookmark(int Number) {
-    NotSupportedYet(NumberedTool(T::EditGoToBookmark1, Number));
-}
-
 void TKorvidForm::ViewOptions() {
     NotSupportedYet(T::ViewOptions);
 }
 
-void TKorvidForm::ViewOrganizeFiles() {
-    NotSupportedYet(T::ViewOrganizeFiles);
-}
-
-void TKorvidForm::InsertDate() {
-    NotSupportedYet(T::InsertDate);
-}
-
-void TKorvidForm::InsertTime() {
-    NotSupportedYet(T::InsertTime);
-}
-
-void TKorvidForm::InsertFilename() {
-    NotSupportedYet(T::InsertFilename);
-}
-
-void TKorvidForm::InsertPathname() {
-    NotSupportedYet(T::InsertPathname);
-}
-
-void TKorvidForm::FormatSort() {
-    NotSupportedYet(T::FormatSort);
-}
-
-void TKorvidForm::FormatLowerCase() {
-    NotSupportedYet(T::FormatLowerCase);
-}
-
-void TKorvidForm::FormatUpperCase() {
-    NotSupportedYet(T::FormatUpperCase);
-}
-
-void TKorvidForm::FormatOppositeCase() {
-    NotSupportedYet(T::FormatOppositeCase);
-}
-
-void TKorvidForm::FormatIndent() {
-    NotSupportedYet(T::FormatIndent);
-}
-
-void TKorvidForm::FormatUnindent() {
-    NotSupportedYet(T::FormatUnindent);
-}
-
-void TKorvidForm::FavouritesAddFile() {
-    NotSupportedYet(T::FavouritesAddFile);
-}
-
-void TKorvidForm::FavouritesNewFolder() {
-    NotSupportedYet(T::FavouritesNewFolder);
-}
-
-void TKorvidForm::FavouritesRemove() {
-    NotSupportedYet(T::FavouritesRemove);
-}
-
-void TKorvidForm::ViewFavouritesBar() {
-    NotSupportedYet(T::ViewFavouritesBar);
-}
-
-void TKorvidForm::HistoryRemove() {
-    NotSupportedYet(T::HistoryRemove);
-}
-
-void TKorvidForm::FavouritesOpen() {
-    NotSupportedYet(T::FavouritesOpen);
-}
-
-void TKorvidForm::HistoryOpen() {
-    NotSupportedYet(T::HistoryOpen);
-}
-
 void TKorvidForm::FileRefresh() {
     NotSupportedYet(T::FileRefresh);
-}
-
-void TKorvidForm::ViewDefineViews() {
-    NotSupportedYet(T::ViewDefineViews);
 }
 
 void TKorvidForm::ViewParagraphMarks() {
@@ -333,36 +209,12 @@ void TKorvidForm::FileSendMail() {
     NotSupportedYet(T::FileSendMail);
 }
 
-void TKorvidForm::FormatAsOneParagraph() {
-    NotSupportedYet(T::FormatAsOneParagraph);
-}
-
-void TKorvidForm::FormatAsSeparateParagraphs() {
-    NotSupportedYet(T::FormatAsSeparateParagraphs);
-}
-
-void TKorvidForm::EditSelectDelimitedText() {
-    NotSupportedYet(T::EditSelectDelimitedText);
-}
-
 void TKorvidForm::FileExploreFolder() {
     NotSupportedYet(T::FileExploreFolder);
 }
 
-void TKorvidForm::HelpOnCurrentWord() {
-    NotSupportedYet(T::HelpOnCurrentWord);
-}
-
 void TKorvidForm::ViewResetToolbars() {
     NotSupportedYet(T::ViewResetToolbars);
-}
-
-void TKorvidForm::FormatAutoText() {
-    NotSupportedYet(T::FormatAutoText);
-}
-
-void TKorvidForm::FavouritesAddVolume() {
-    NotSupportedYet(T::FavouritesAddVolume);
 }
 
 void TKorvidForm::CompareFiles(bool TheseFiles) {
@@ -382,21 +234,19 @@ void TKorvidForm::ViewPSystemFiler() {
 }
 
 void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
+    if (FVBatRunning)
+        return;
+    TDocumentEditor* Editor = ActiveEditor();
+    if (Editor && IsVBatScript(Editor->FileName)) {
+        if (!Editor->Modified() || SaveEditor(Editor)) {
+            TVBatBoxReporter Reporter;
+            RunVBatScript(Editor->FileName, {}, {}, true, Override, Reporter);
+        }
+        return;
+    }
     NotSupportedYet(Override     ? T::CompileWithOverride
                     : WhenPaused ? T::CompileWhenPaused
                                  : T::CompileVoskSource);
-}
-
-void TKorvidForm::EditGoToLastEdit() {
-    NotSupportedYet(T::EditGoToLastEdit);
-}
-
-void TKorvidForm::EditApplyChanges() {
-    NotSupportedYet(T::EditApplyChanges);
-}
-
-void TKorvidForm::EditDeleteWord() {
-    NotSupportedYet(T::EditDeleteWord);
 }
 
 void TKorvidForm::FileBrowseVolume() {
@@ -405,10 +255,6 @@ void TKorvidForm::FileBrowseVolume() {
 
 void TKorvidForm::FileOpenRandom() {
     NotSupportedYet(T::FileOpenRandom);
-}
-
-void TKorvidForm::FormatCentre() {
-    NotSupportedYet(T::FormatCentre);
 }
 
 void TKorvidForm::FilePrepareDefsHelp() {
@@ -433,7 +279,7 @@ void TKorvidForm::ViewDebuggingBar() {
 }
 
 void TKorvidForm::DebugConnection() {
-    NotSupportedYet(T::DebugConnection);
+    Debugger().ToggleConnection();
 }
 
 void TKorvidForm::ViewBringLineToMiddle() {
@@ -448,24 +294,12 @@ void TKorvidForm::DebugGoToAdjacentTab(bool Next) {
     NotSupportedYet(Next ? T::DebugGoToNextTab : T::DebugGoToPreviousTab);
 }
 
-void TKorvidForm::HelpKorvidHelp() {
-    NotSupportedYet(T::HelpKorvidHelp);
-}
-
 void TKorvidForm::ViewDefsEditor() {
     NotSupportedYet(T::ViewDefsEditor);
 }
 
 void TKorvidForm::FormatLintrel() {
     NotSupportedYet(T::FormatLintrel);
-}
-
-void TKorvidForm::EditFindInAllOpenDocuments() {
-    NotSupportedYet(T::EditFindInAllOpenDocuments);
-}
-
-void TKorvidForm::FavouritesLocateFile() {
-    NotSupportedYet(T::FavouritesLocateFile);
 }
 
 void TKorvidForm::SubversionUpdate() {
@@ -487,22 +321,6 @@ void TKorvidForm::SubversionBrowse() {
 
 void TKorvidForm::DebugFindInCurrentSources() {
     NotSupportedYet(T::DebugFindInCurrentSources);
-}
-
-void TKorvidForm::FormatAsComment() {
-    NotSupportedYet(T::FormatAsComment);
-}
-
-void TKorvidForm::SetSearchTermToSelection() {
-    NotSupportedYet(T::SetSearchTermToSelection);
-}
-
-void TKorvidForm::EditAnchorSelection() {
-    NotSupportedYet(T::EditAnchorSelection);
-}
-
-void TKorvidForm::FavouritesOpenExternally() {
-    NotSupportedYet(T::FavouritesOpenExternally);
 }
 
 void TKorvidForm::SubversionDiff(TSubversionTarget Target) {
@@ -540,11 +358,11 @@ private:
     TKorvidForm& FForm;
 };
 
-// The window's own search dialogs; the Find dialog holds no search yet.
+// The window's own search dialogs.
 class TWindowSearchDialogs : public TSearchService {
 public:
     explicit TWindowSearchDialogs(TKorvidForm& Form) : FForm(Form) {}
-    bool CanRepeatSearch() const override { return false; }
+    bool CanRepeatSearch() const override { return FForm.CanRepeatSearch(); }
     void ShowSearchFolderDialog(const std::string& Folder) override {
         FForm.ShowSearchFolderDialog(Folder);
     }

@@ -2,6 +2,7 @@
 #include "app/KorvidForm.h"
 
 #include "platform/Cp1252.h"
+#include "platform/DesktopOpener.h"
 #include "psystem/VolumePacking.h"
 #include "ui/BrowseFolder.h"
 #include "ui/FormUtilities.h"
@@ -91,8 +92,12 @@ std::optional<TResultPlace> PlaceOfResultLine(const TDocumentEditor& Editor, int
 } // namespace
 
 TSearchFolderForm& TKorvidForm::SearchFolderForm() {
-    if (!FSearchFolderForm)
+    if (!FSearchFolderForm) {
         FSearchFolderForm = std::make_unique<TSearchFolderForm>(this);
+        FSearchFolderForm->Explore = [this](const std::string& Folder) {
+            DesktopOpener().Open(Folder);
+        };
+    }
     return *FSearchFolderForm;
 }
 
@@ -116,8 +121,7 @@ void TKorvidForm::ShowSearchFolderDialog(const std::string& Folder) {
         OpenFilesInFolder(Chosen, FromQString(Form.ExtensionsEdit()->text()));
         break;
     case TSearchFolderForm::LocateResult:
-        // The Locate File dialog is not built yet.
-        ShowNotSupportedYetMessage("Locate File");
+        ShowLocateFileDialog(Chosen);
         break;
     case TSearchFolderForm::UnpackResult:
         if (Form.BrowseFolder) {
@@ -207,14 +211,18 @@ void TKorvidForm::FindInFiles(const std::vector<TVolume*>& Volumes,
         ShowNoMatchesMessage(0, true, FShowNoMatchesMessage);
         return;
     }
-    const std::string Caption = "Find: " + Settings.Text;
+    OpenResultsTab("Find: " + Settings.Text, Results.Lines, Results.Sections);
+}
+
+void TKorvidForm::OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
+                                 const std::vector<std::pair<std::string, int>>& Sections) {
     NewTab(Caption);
     TDocumentEditor* Editor = ActiveEditor();
-    Editor->SetParagraphs(Results.Lines);
+    Editor->SetParagraphs(Lines);
     Editor->MoveCaretTo(1, 1);
     Editor->SetModified(false);
     Editor->SearchResults = true;
-    for (const auto& [Name, Line] : Results.Sections)
+    for (const auto& [Name, Line] : Sections)
         Editor->AddSectionName(Name, Line);
     UpdateCaption(Caption);
     UpdateCommandStates();

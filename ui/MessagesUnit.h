@@ -59,6 +59,15 @@ bool ConfirmReplaceFile(std::string_view FileName, bool& Show);
 // Shown with its top-left corner at (Left, Top + Offset), kept inside the work area of the
 // monitor holding (Left, Top); above the point when there is no room below. A TReplaceAnswer.
 int AskReplaceOccurrence(int Left, int Top, int Offset);
+// Replacing throughout the files a search-results tab lists.
+bool AskReplaceAcrossFiles(std::string_view Find, std::string_view Replacement);
+// Why a listed file was left as it was.
+enum TUnchangedReason { urNotOpened = 0, urReadOnly = 1, urNotSaved = 2 };
+struct TUnchangedFile {
+    std::string Name;
+    TUnchangedReason Reason = urNotOpened;
+};
+void ShowFilesLeftUnchangedMessage(const std::vector<TUnchangedFile>& Files);
 // A TSaveAnswer.
 int AskSaveChanges(std::string_view FileName);
 bool ConfirmSavePSystemFile(bool& Show);
@@ -88,7 +97,26 @@ void ShowUnknownKeystrokeCommandMessage(std::string_view Command, int LineNumber
 // again to it. False when the user gave up.
 bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName);
 bool ShowUnableToSaveMessage(int ListKind, std::string& FileName);
+// Writes the list's Lines to FileName as a text file; when that fails, offers another file
+// through ShowUnableToSaveMessage until one is written or the user gives up.
+void SaveListFile(int ListKind, std::string& FileName, const std::vector<std::string>& Lines);
 void ShowLinesTruncatedMessage();
+// The automated bookmark found every numbered bookmark taken.
+void ShowAllBookmarksInUseMessage();
+// The view of the document has no comment marker to insert.
+void ShowNoCommentMarkerMessage();
+// Path is the help file's full path.
+void ShowHelpFileNotFoundMessage(std::string_view Path);
+// No program took the help file.
+void ShowNoHelpViewerMessage(std::string_view Path);
+// The favourites file exists but could not be read; it is not written over in this run.
+void ShowUnableToReadFavouritesMessage(std::string_view FileName);
+// A new file in a volume would take the name of one already there.
+void ShowPSystemFileExistsMessage(std::string_view Name);
+// The history file exists but could not be read; it is not saved over.
+void ShowUnableToReadHistoryMessage(std::string_view FileName);
+// A file could not be written (the old one, if any, is unchanged); Reason tells why.
+void ShowUnableToSaveFileMessage(std::string_view Reason);
 // A command whose handling is not there yet; Caption is the command's plain caption.
 void ShowNotSupportedYetMessage(std::string_view Caption);
 bool AskYesNo(std::string_view Caption, std::string_view Text);
