@@ -169,6 +169,15 @@ private:
         if (Reply.empty()) {
             if (FOptions.WyxDebugToOutputText)
                 OpenDebugTab(FTessel.DebugText());
+            // A library that answered nothing could not compile; a cancelled pick chose that.
+            if (FContext.JsonChoice != TJsonChoice::Cancelled &&
+                FContext.Severity != TCompileSeverity::NotRun) {
+                FContext.Raise(TCompileSeverity::NotRun);
+                if (FContext.Unattended)
+                    FContext.Messages.push_back(
+                        {std::string(CompilerCaption) + ": " + UnableToAccessCompilerText(true),
+                         {}});
+            }
             return false;
         }
         FContext.ServerPath = FOptions.LorvantaCOMServer.empty() ? RegisteredCompilerServer()

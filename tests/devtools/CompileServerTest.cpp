@@ -301,5 +301,35 @@ TEST_F(TCompileServerTest, RouteFailuresEndTheCompile) {
         }
 }
 
+TEST_F(TCompileServerTest, ProjectRouteParsesTheLibrarysReply) {
+    UseVoskPascal("");
+    const std::string Project = (Dir.Path() / "p.vpj").string();
+    WriteFileBytes(Project, "project");
+    WriteFileBytes(Project + ".reply", ">W>" + Project + "|>|2|>|unused");
+    Context.TargetName = Context.TargetFile = Project;
+    Context.ProjectRoute = true;
+    Host.Reachable.insert(Project);
+    EXPECT_FALSE(Compile());
+    EXPECT_TRUE(Logged().empty());
+    ASSERT_EQ(Host.Boxes.size(), 1u);
+    EXPECT_EQ(Host.Boxes[0].Title, "Warning");
+    EXPECT_EQ(Host.Places, (std::vector<TRecordedPlace>{{Project, 2, 0}}));
+    EXPECT_EQ(Context.Severity, TCompileSeverity::Warning);
+    EXPECT_EQ(ReadFileBytes(Dir.Path() / "t.log").find("command"), 0u);
+}
+
+TEST_F(TCompileServerTest, UnattendedProjectWithoutAReplyCouldNotRun) {
+    UseVoskPascal("");
+    WriteFileBytes(Dir.Path() / "m.json",
+                   "{\ntessel: '" + std::string(TESSEL_STANDIN_NULL) + "'\n}");
+    Context.TargetName = Context.TargetFile = (Dir.Path() / "p.vp").string();
+    Context.ProjectRoute = true;
+    Context.Unattended = Host.NoBoxes = true;
+    EXPECT_FALSE(Compile());
+    EXPECT_EQ(Context.Severity, TCompileSeverity::NotRun);
+    ASSERT_EQ(Context.Messages.size(), 1u);
+    EXPECT_EQ(Context.Messages[0].Text, "Compiler: Unable to access the compiler.");
+}
+
 } // namespace
 } // namespace korvid::test
