@@ -24,6 +24,13 @@ enum class TForcedSourceKind : int {
     LorvantaText = 3,
 };
 
+// A name without the double quotes a disk file's name is handed to the compiler in.
+inline std::string UnquotedName(const std::string& Name) {
+    if (Name.size() >= 2 && Name.front() == '"' && Name.back() == '"')
+        return Name.substr(1, Name.size() - 2);
+    return Name;
+}
+
 enum class TJsonChoice { NotAsked, Picked, Cancelled };
 
 // One line for a "Compiler Messages" tab; Data is "file|||line" for lines that name a place.

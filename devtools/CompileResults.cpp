@@ -247,11 +247,9 @@ private:
         if (Record.Kind == 'S')
             return;
         if (!Record.File.empty() && Record.Line > 0) {
-            std::string File = Record.File;
-            if (File.size() >= 2 && File.front() == '"' && File.back() == '"')
-                File = File.substr(1, File.size() - 2);
-            FContext.Messages.push_back({Record.File + ", line " + std::to_string(Record.Line),
-                                         File + "|||" + std::to_string(Record.Line)});
+            FContext.Messages.push_back(
+                {Record.File + ", line " + std::to_string(Record.Line),
+                 UnquotedName(Record.File) + "|||" + std::to_string(Record.Line)});
         }
         FContext.Messages.push_back(
             {Title + ": " + ReplaceAll(Text, ParagraphMark, "\r\r_____ "), {}});
@@ -292,8 +290,7 @@ TResultRecord ReadResultRecord(std::string_view Line, bool ReportWriter) {
     if (Comma != std::string_view::npos)
         Record.Column = NumberOrZero(Position.substr(Comma + 1));
     if (ReportWriter) {
-        if (Record.File.size() >= 2 && Record.File.front() == '"' && Record.File.back() == '"')
-            Record.File = Record.File.substr(1, Record.File.size() - 2);
+        Record.File = UnquotedName(Record.File);
         if (Record.Line == 0 && Record.Kind != 'S')
             Record.Line = 1;
     }

@@ -58,12 +58,6 @@ std::string ValueOf(const TNameValues& Values, const std::string& Name) {
     return Found == Values.end() ? std::string() : Found->second;
 }
 
-std::string Unquoted(const std::string& Name) {
-    if (Name.size() >= 2 && Name.front() == '"' && Name.back() == '"')
-        return Name.substr(1, Name.size() - 2);
-    return Name;
-}
-
 struct TSourceSetting {
     std::string Name;
     bool ReportWriter = false;
@@ -83,7 +77,7 @@ TSourceSetting SourceSetting(const TCompileContext& Context, const TKorvidOption
         break;
     }
     const std::string Extension =
-        LowerCase1252(std::filesystem::path(Unquoted(Context.TargetName)).extension().string());
+        LowerCase1252(std::filesystem::path(UnquotedName(Context.TargetName)).extension().string());
     const bool ByView = Context.InsideVolume && Options.LorvantaByView;
     if (Extension == ".vl2" || (Context.InsideVolume && Options.LorvantaWincode) ||
         (ByView && Context.ViewMarksLorvantaSource))
@@ -123,7 +117,7 @@ public:
         TNameValues Simulated;
         std::string SimulatedText;
         if (FOptions.VoskPascal) {
-            SimulatedText = FTessel.SimulateEms(Unquoted(FContext.TargetName));
+            SimulatedText = FTessel.SimulateEms(UnquotedName(FContext.TargetName));
             if (SimulatedText.empty() && FContext.Severity == TCompileSeverity::NotRun)
                 return false;
             Simulated = ReadSimulatedConfiguration(SimulatedText);
@@ -165,7 +159,7 @@ public:
 
 private:
     bool RunProject() {
-        const std::string Reply = FTessel.Compile(Unquoted(FContext.TargetName));
+        const std::string Reply = FTessel.Compile(UnquotedName(FContext.TargetName));
         if (Reply.empty()) {
             if (FOptions.WyxDebugToOutputText)
                 OpenDebugTab(FTessel.DebugText());
@@ -209,7 +203,7 @@ private:
         Set("wyx-tessel-json", MainJsonFileName(FOptions, FHost));
         const TSourceSetting Source = SourceSetting(FContext, FOptions);
         Set(Source.Name, FContext.ForcedKind == TForcedSourceKind::Pascal
-                             ? Unquoted(FContext.TargetName)
+                             ? UnquotedName(FContext.TargetName)
                              : FContext.TargetName);
         Set("wyx-ide", "1");
         if (FOptions.WyxDebugToOutputText || Source.ReportWriter) {
@@ -235,16 +229,7 @@ private:
     std::string FTesselLocation() const {
         if (!FTessel.Location().empty())
             return FTessel.Location();
-        std::vector<std::string> JsonLines;
-        if (std::FILE* File = std::fopen(MainJsonFileName(FOptions, FHost).c_str(), "rb")) {
-            std::string Text;
-            char Buffer[4096];
-            for (std::size_t Read; (Read = std::fread(Buffer, 1, sizeof Buffer, File)) > 0;)
-                Text.append(Buffer, Read);
-            std::fclose(File);
-            JsonLines = Lines(Text);
-        }
-        return TesselLocation(JsonLines).value_or(std::string());
+        return TesselLocationIn(MainJsonFileName(FOptions, FHost));
     }
 
     static void Call(TAutomationObject& Server, const std::string& Member,

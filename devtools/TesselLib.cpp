@@ -133,6 +133,11 @@ std::optional<std::string> TesselLocation(const std::vector<std::string>& JsonLi
     return std::nullopt;
 }
 
+std::string TesselLocationIn(const std::string& JsonFile) {
+    const auto Lines = ReadLines(JsonFile);
+    return Lines ? TesselLocation(*Lines).value_or(std::string()) : std::string();
+}
+
 std::string MainJsonFileName(const TKorvidOptions& Options, const TCompilerHost& Host) {
     if (Host.JsonName().empty())
         return Options.TesselJson;

@@ -26,6 +26,9 @@ std::string DumpConfigurationRequest(const std::string& JsonFile);
 // The library's file name from the main JSON file's lines; nothing when it names none.
 std::optional<std::string> TesselLocation(const std::vector<std::string>& JsonLines);
 
+// The library the JSON file names; empty when it cannot be read or names none.
+std::string TesselLocationIn(const std::string& JsonFile);
+
 // The main JSON file: the "Tessel Json" folder joined with the name picked in this session.
 std::string MainJsonFileName(const TKorvidOptions& Options, const TCompilerHost& Host);
 
