@@ -104,7 +104,6 @@ protected:
         Setup.Services = std::move(Services);
         AddStandIns(Setup);
         Setup.Open = OpenSetup;
-        Setup.Services = std::move(Services);
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(StartingUp);
         return *Form;
