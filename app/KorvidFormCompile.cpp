@@ -32,6 +32,7 @@ public:
         FForm.SetLastError(File, Line, Column);
         FForm.EditGoToLastError();
     }
+    void GoToLastError() override { FForm.EditGoToLastError(); }
     void ShowCompileStatus(const std::string& Text) override {
         FForm.SetStatusPanel(TKorvidForm::CompileStatusPanel, Text);
     }

@@ -17,6 +17,7 @@ constexpr std::string_view AnalysisMark = "(\xAC\xAC\xAC)";
 constexpr std::string_view ParagraphMark = " \x96\x96 ";
 constexpr std::string_view SubKindMark = "__#";
 constexpr int MaximumCollected = 10;
+constexpr int EditResult = 1;
 
 int NumberOrZero(std::string_view Text) {
     int Value = 0;
@@ -239,6 +240,8 @@ private:
         }
         FBoxShown = true;
         const int Result = FHost.ShowCompilerBox(Title, Shown, Success && !FFailed, !IsLast);
+        if (Result == EditResult)
+            FHost.GoToLastError();
         if (Result != 0 || FFailed)
             FStopped = true;
     }

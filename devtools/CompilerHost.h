@@ -22,6 +22,8 @@ public:
     virtual bool CanReach(const std::string& File) const = 0;
     // Stores the place as the last error and moves the caret there.
     virtual void GoToError(const std::string& File, int Line, int Column) = 0;
+    // A box's "Edit": back to the stored error.
+    virtual void GoToLastError() = 0;
     // The status bar's compile panel.
     virtual void ShowCompileStatus(const std::string& Text) = 0;
     // A new unmodified tab; each line keeps its data for the go-to-result commands.

@@ -208,6 +208,7 @@ TEST(TCompileResultsTest, OutputsShowTheirBoxesPlacesAndSeverity) {
         EXPECT_EQ(Attended.Host.Places, Case.Places);
         EXPECT_EQ(Attended.Context.Severity, Case.Severity);
         EXPECT_TRUE(Attended.Context.Messages.empty());
+        EXPECT_EQ(Attended.Host.EditPresses, Case.Name == std::string("EditStopsTheWalk"));
     }
 }
 

@@ -212,6 +212,18 @@ TEST_F(TCompileServerTest, ServerPathEqualButForCaseRunsNoRegistration) {
     EXPECT_EQ(RegisteredCompilerServer(), "/Opt/Wyx/WYX");
 }
 
+TEST_F(TCompileServerTest, TheWow6432NodeRegistrationIsReadFirst) {
+    RegisterServer("/plain/wyx");
+    EXPECT_EQ(RegisteredCompilerServer(), "/plain/wyx");
+    TRegistry Registry;
+    Registry.OpenKey(std::string("\\Software\\Classes\\Wow6432Node\\CLSID\\") + WyxClassId +
+                         "\\LocalServer32",
+                     true);
+    Registry.WriteString("", "/wow/wyx");
+    Registry.CloseKey();
+    EXPECT_EQ(RegisteredCompilerServer(), "/wow/wyx");
+}
+
 TEST_F(TCompileServerTest, RegistrationThatNeverShowsFailsAfterTheLastPoll) {
     qputenv("WYX_STANDIN_REGISTER", "never");
     EXPECT_FALSE(Compile());

@@ -62,6 +62,7 @@ public:
     void GoToError(const std::string& File, int Line, int Column) override {
         Places.push_back({File, Line, Column});
     }
+    void GoToLastError() override { ++EditPresses; }
     void ShowCompileStatus(const std::string& Text) override { Status.push_back(Text); }
     void OpenLinesTab(const std::string& Caption, const std::vector<TCompileLine>& Lines) override {
         Tabs.push_back({Caption, Lines});
@@ -87,6 +88,7 @@ public:
     std::vector<TRecordedTab> Tabs;
     std::vector<std::string> PickedFrom;
     bool Busy = false;
+    int EditPresses = 0;
 };
 
 // The options as a fresh installation has them.
