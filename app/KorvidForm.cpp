@@ -1,5 +1,6 @@
 #include "app/KorvidForm.h"
 
+#include "devtools/CompilerHost.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"

@@ -36,6 +36,8 @@ class QTimer;
 namespace korvid {
 
 class TSaveDialog;
+class TCompilerHost;
+struct TCompileContext;
 class TSearchFolderForm;
 class TFindForm;
 struct TFindSettings;
@@ -166,6 +168,15 @@ public:
     void ReopenCommandClick(int Rank);
     QWidget* FindTabOfFile(const std::string& Name) const;
     bool ActivateTabOfFile(const std::string& Name);
+
+    // ---- Compiling ----
+    // The window as the compiler routes see it.
+    TCompilerHost& CompilerHost();
+    // Runs the compile routes on the context's target; an unattended compile's messages open
+    // in a "Compiler Messages" tab. True when the output held a success record.
+    bool RunCompileRoutes(TCompileContext& Context);
+    // The place EditGoToLastError goes to.
+    void SetLastError(const std::string& File, int Line, int Column);
     std::string FindOpenVolumeFile(const std::string& InnerName) const override;
     QWidget* MainCompileTab() const { return FMainCompileTab; }
 
@@ -602,6 +613,17 @@ private:
     QWidget* FMainCompileTab = nullptr;
     QWidget* FSearchResultTab = nullptr;
     QWidget* FLastErrorTab = nullptr;
+    struct TLastError {
+        std::string File;
+        int Line = 0;
+        int Column = 0;
+    };
+    std::optional<TLastError> FLastError;
+    friend class TFormCompilerHost;
+    std::unique_ptr<TCompilerHost> FCompilerHost;
+    // The main JSON file picked in this session, and the files added to its picker.
+    std::string FJsonName;
+    std::vector<std::string> FAddedJsonFiles;
     std::array<QWidget*, 10> FClipboardTabs{};
     int FNewFileCounter = 0;
     std::vector<std::string> FCommandLines;

@@ -328,10 +328,6 @@ void TKorvidForm::SubversionDiff(TSubversionTarget Target) {
                                                             : T::SubversionDiff);
 }
 
-void TKorvidForm::EditGoToLastError() {
-    NotSupportedYet(T::EditGoToLastError);
-}
-
 namespace {
 
 // The debugger's commands, until the debugger is built.

@@ -71,7 +71,11 @@ std::optional<TResultPlace> PlaceOfResultLine(const TDocumentEditor& Editor, int
     const std::vector<std::string> Paras = Editor.Paragraphs();
     if (Line < 1 || Line > int(Paras.size()))
         return std::nullopt;
-    const std::string& Text = Paras[std::size_t(Line - 1)];
+    std::string Text = Paras[std::size_t(Line - 1)];
+    // Compiler lines keep their place as the line's own section entry.
+    for (const auto& [Name, At] : Editor.SectionNames())
+        if (At == Line && Name.find("|||") != std::string::npos)
+            Text = Name;
     if (const std::size_t Bar = Text.find("|||"); Bar != std::string::npos) {
         int Value = 0;
         const char* Begin = Text.data() + Bar + 3;

@@ -42,7 +42,8 @@ struct TWindowState {
 bool MayFindNothingToDo(int Tool) {
     return Tool == T::FormatUnindent || Tool == T::EditAnchorSelection ||
            Tool == T::FormatAsSeparateParagraphs || Tool == T::EditSelectDelimitedText ||
-           Tool == T::EditGoToLastEdit || Tool == T::FormatAutoText;
+           Tool == T::EditGoToLastEdit || Tool == T::FormatAutoText ||
+           Tool == T::EditGoToLastError;
 }
 
 class TToolsTest : public TFormTest {
@@ -177,7 +178,6 @@ TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
         {T::CompileVoskSource, "Compile Vosk Source"},
         {T::CompileWithOverride, "Compile With Override"},
         {T::CompileWhenPaused, "Compile When Paused"},
-        {T::EditGoToLastError, "Go to Last Error"},
         {T::ViewDefsEditor, "View Defs Editor"},
         {T::DebugAddBreakpoint, "Add Breakpoint"},
         {T::DebugRunToCursor, "Run to Cursor"},

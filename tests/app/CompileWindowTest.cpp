@@ -1,0 +1,89 @@
+#include "devtools/CompileContext.h"
+#include "devtools/CompilerHost.h"
+#include "tests/app/FormFixture.h"
+#include "ui/ModalRunner.h"
+#include "workspace/ToolIndexes.h"
+
+#include <gtest/gtest.h>
+
+namespace korvid::test {
+namespace {
+
+namespace T = ToolIndex;
+
+class TCompileWindowTest : public TFormTest {
+protected:
+    std::string WriteSource(const std::string& Name) {
+        const std::string Path = (Dir.Path() / Name).string();
+        WriteFileBytes(Path, "line 1\nline 2\nline 3\nline 4 is longer\n");
+        return Path;
+    }
+    std::string CurrentFile() const {
+        return Form->ActiveEditor() ? Form->ActiveEditor()->FileName : std::string();
+    }
+};
+
+TEST_F(TCompileWindowTest, GoToLastErrorOpensTheFileAtTheStoredPlace) {
+    MakeForm();
+    const std::string Source = WriteSource("a.vp");
+    TScriptedModals Dialogs;
+    const int Empty = Form->TabCount();
+    ToolList().Items(T::EditGoToLastError)->Execute();
+    EXPECT_EQ(Form->TabCount(), Empty);
+
+    Form->SetLastError(Source, 4, 3);
+    ToolList().Items(T::EditGoToLastError)->Execute();
+    EXPECT_EQ(CurrentFile(), Source);
+    EXPECT_EQ(Form->ActiveEditor()->CaretLine(), 4);
+    EXPECT_EQ(Form->ActiveEditor()->CaretPosInLine(), 3);
+
+    // Already open: the tab is activated, not opened twice.
+    Form->NewTab("Other");
+    const int Tabs = Form->TabCount();
+    Form->CompilerHost().GoToError(Source, 2, 1);
+    EXPECT_EQ(Form->TabCount(), Tabs);
+    EXPECT_EQ(CurrentFile(), Source);
+    EXPECT_EQ(Form->ActiveEditor()->CaretLine(), 2);
+    EXPECT_TRUE(Dialogs.Shown().empty());
+}
+
+TEST_F(TCompileWindowTest, MessageLinesGoToTheirPlace) {
+    MakeForm();
+    const std::string Source = WriteSource("b.vp");
+    Form->CompilerHost().OpenLinesTab("Compiler Messages",
+                                      {{Source + ", line 3", Source + "|||3"}, {"Error: bad", ""}});
+    EXPECT_EQ(Form->Tabs()->tabText(Form->Tabs()->currentIndex()).toStdString(),
+              "Compiler Messages");
+    EXPECT_FALSE(Form->ActiveEditor()->Modified());
+    Form->ActiveEditor()->MoveCaretTo(1, 1);
+    ToolList().Items(T::EditGoToSearchResult)->Execute();
+    EXPECT_EQ(CurrentFile(), Source);
+    EXPECT_EQ(Form->ActiveEditor()->CaretLine(), 3);
+}
+
+TEST_F(TCompileWindowTest, CompileStatusGoesToTheTenthPanel) {
+    MakeForm();
+    Form->CompilerHost().ShowCompileStatus("m.json - Compiling project x\x85");
+    EXPECT_EQ(Form->StatusPanelText(TKorvidForm::CompileStatusPanel),
+              "m.json - Compiling project x\x85");
+}
+
+TEST_F(TCompileWindowTest, UnattendedRouteFailureOpensCompilerMessages) {
+    MakeForm();
+    Form->Options().LorvantaCOMServer.clear();
+    TCompileContext Context;
+    Context.Unattended = true;
+    Context.TargetName = "\"/nowhere/x.vl2\"";
+    TScriptedModals Dialogs;
+    EXPECT_FALSE(Form->RunCompileRoutes(Context));
+    EXPECT_TRUE(Dialogs.Shown().empty());
+    EXPECT_EQ(Context.Severity, TCompileSeverity::NotRun);
+    EXPECT_EQ(Form->Tabs()->tabText(Form->Tabs()->currentIndex()).toStdString(),
+              "Compiler Messages");
+    EXPECT_EQ(
+        Form->ActiveEditor()->Paragraphs(),
+        std::vector<std::string>{"Compiler: No compiler automation server is set or registered."});
+}
+
+} // namespace
+} // namespace korvid::test
