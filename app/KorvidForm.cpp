@@ -2,6 +2,7 @@
 
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
+#include "psystem/FilerForm.h"
 #include "platform/Cp1252.h"
 #include "platform/Paths.h"
 #include "platform/DesktopOpener.h"
@@ -199,6 +200,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     History().OnChanged = [this] { BuildHistoryMenu(); };
     ApplyFavouritesOptions();
     PrepareHistoryWindow();
+    PrepareFiler();
     FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
     History().LoadHistory(FOptions.HistoryFilename);
     Debugger().SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
@@ -589,6 +591,7 @@ bool TKorvidForm::FormCloseQuery() {
         return false;
     // The window goes with the main one; whether it showed is kept as it was.
     StoreHistoryWindow();
+    StoreFilerWindow();
     History().OnVisibilityChanged = nullptr;
     SaveCommandLines(FOptions.CommandLinesFilename);
     SaveToolbars();

@@ -7,6 +7,7 @@
 #include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
 #include "platform/MemoryInfo.h"
+#include "psystem/FilerHost.h"
 #include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/SortOptions.h"
@@ -116,7 +117,12 @@ std::unique_ptr<TDebuggerCommands> MakeDebuggerCommands(TKorvidForm& Form);
 std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 
 // The main window: the document tabs and everything that lives as long as the program.
-class TKorvidForm : public QMainWindow, public TMainWindowCommands, public TDebuggerHost {
+class TFilerForm;
+
+class TKorvidForm : public QMainWindow,
+                    public TMainWindowCommands,
+                    public TDebuggerHost,
+                    public TFilerHost {
 public:
     static constexpr int StatusPanelCount = 9;
     static constexpr int MaximumLineLength = 4096;
@@ -439,6 +445,12 @@ protected:
     void dragEnterEvent(QDragEnterEvent* Event) override;
     void dropEvent(QDropEvent* Event) override;
 
+    // ---- The p-System filer ----
+    TFilerForm& Filer() const { return *FFilerForm; }
+    void OpenFilerFile(const std::string& Name, bool ReadOnly) override;
+    void ForEachFavouriteVolume(const std::function<void(const std::string& Path)>& Callback) override;
+    bool IsReadOnlyVolumeFile(const std::string& Path) override;
+
 private:
     void InstallCodeListing();
     void FormCreate(const std::optional<QRect>& WorkArea);
@@ -447,6 +459,9 @@ private:
     void PrepareHistoryWindow();
     // Keeps the History window's place and column widths in the settings.
     void StoreHistoryWindow();
+    void PrepareFiler();
+    // Keeps the filer's place in the settings.
+    void StoreFilerWindow();
     TDocumentEditor* CreateEditor(QWidget* Panel, const std::string& Caption);
     void TabsChange();
     void ForgetTab(QWidget* Tab);
@@ -491,6 +506,7 @@ private:
     // The volume reader's code listing before this window installed its own.
     decltype(TVolumeFileListings::Code) FPreviousCodeListing;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
+    std::unique_ptr<TFilerForm> FFilerForm;
     bool FSearching = false;
     bool FCloseAfterSearch = false;
     bool FShowNoMatchesMessage = true;

@@ -42,7 +42,9 @@ struct TWindowState {
 bool MayFindNothingToDo(int Tool) {
     return Tool == T::FormatUnindent || Tool == T::EditAnchorSelection ||
            Tool == T::FormatAsSeparateParagraphs || Tool == T::EditSelectDelimitedText ||
-           Tool == T::EditGoToLastEdit || Tool == T::FormatAutoText;
+           Tool == T::EditGoToLastEdit || Tool == T::FormatAutoText ||
+           // Without a volume in the favourites or the document the filer does not show.
+           Tool == T::ViewPSystemFiler;
 }
 
 class TToolsTest : public TFormTest {
@@ -154,7 +156,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
         {T::FilePrint, "Print"},
         {T::FileBrowseVolume, "Browse Volume"},
-        {T::ViewPSystemFiler, "View p-System Filer"},
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::EditPlayKeystrokesRepeatedly, "Play Keystrokes Repeatedly"},
         {T::CompileWhenPaused, "Compile When Paused"},
@@ -196,8 +197,6 @@ TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
         {T::FavouritesOpen, "Open Favourite"},
         {T::FavouritesOpenExternally, "Open Favourite Externally"},
         {T::FavouritesRemove, "Remove Favourite"},
-        {T::FavouritesNewPSystemTextFile, "New p-System Text File"},
-        {T::ViewPSystemFiler, "View p-System Filer"},
         {T::FileBrowseVolume, "Browse Volume"},
         {T::CompileVoskSource, "Compile Vosk Source"},
         {T::CompileWithOverride, "Compile With Override"},
