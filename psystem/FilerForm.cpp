@@ -240,6 +240,7 @@ void TFilerForm::Execute(const std::string& VolumePath) {
 
 void TFilerForm::showEvent(QShowEvent* Event) {
     QDialog::showEvent(Event);
+    activateWindow();
     ShownView(FActive)->setFocus();
 }
 
@@ -589,6 +590,9 @@ void TFilerForm::Run(int Command) {
     default: break;
     }
     UpdateCommands();
+    // The questions and reports it showed may have taken the activation with them.
+    if (isVisible())
+        activateWindow();
 }
 
 void TFilerForm::Open() {
