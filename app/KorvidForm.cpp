@@ -2,12 +2,12 @@
 
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
-#include "psystem/FilerForm.h"
 #include "platform/Cp1252.h"
 #include "platform/Paths.h"
 #include "platform/DesktopOpener.h"
 #include "platform/QtVirtualKeys.h"
 #include "psystem/CodeFileListing.h"
+#include "psystem/FilerForm.h"
 #include "ui/CommandBars.h"
 #include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"

@@ -448,7 +448,7 @@ protected:
     // ---- The p-System filer ----
     TFilerForm& Filer() const { return *FFilerForm; }
     void OpenFilerFile(const std::string& Name, bool ReadOnly) override;
-    void ForEachFavouriteVolume(const std::function<void(const std::string& Path)>& Callback) override;
+    void ForEachFavouriteVolume(const std::function<void(const std::string&)>& Callback) override;
     bool IsReadOnlyVolumeFile(const std::string& Path) override;
 
 private:

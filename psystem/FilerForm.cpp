@@ -157,8 +157,8 @@ void TFilerForm::BuildPane(int Side, QSplitter& Splitter) {
     for (int Column = 0; Column < FilerColumnCount; ++Column)
         P.Details->setColumnWidth(Column, Widths[std::size_t(Column)]);
     P.Details->header()->setSectionsClickable(true);
-    for (QAbstractItemView* View : {static_cast<QAbstractItemView*>(P.List),
-                                    static_cast<QAbstractItemView*>(P.Details)}) {
+    for (QAbstractItemView* View :
+         {static_cast<QAbstractItemView*>(P.List), static_cast<QAbstractItemView*>(P.Details)}) {
         View->setSelectionMode(QAbstractItemView::ExtendedSelection);
         View->setSelectionBehavior(QAbstractItemView::SelectRows);
         View->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -397,7 +397,8 @@ void TFilerForm::SelectRows(int Side, const std::vector<int>& Rows) {
 
 std::vector<int> TFilerForm::SelectedRows(int Side) const {
     std::vector<int> Rows;
-    for (const QModelIndex& Index : FPanes[std::size_t(Side)].Details->selectionModel()->selectedRows())
+    for (const QModelIndex& Index :
+         FPanes[std::size_t(Side)].Details->selectionModel()->selectedRows())
         Rows.push_back(Index.row());
     std::sort(Rows.begin(), Rows.end());
     return Rows;
@@ -469,8 +470,8 @@ void TFilerForm::UpdateCommands() {
     FActions[fcmDiskLayout]->setChecked(Mode == vmDiskLayout);
     FActions[fcmSimpleList]->setChecked(Mode == vmSimpleList);
     // The Copy button points the way the file goes.
-    FActions[fcmCopy]->setIcon(style()->standardIcon(FActive == fsLeft ? QStyle::SP_ArrowRight
-                                                                       : QStyle::SP_ArrowLeft));
+    FActions[fcmCopy]->setIcon(
+        style()->standardIcon(FActive == fsLeft ? QStyle::SP_ArrowRight : QStyle::SP_ArrowLeft));
 }
 
 bool TFilerForm::ActiveWritable() const {
@@ -566,28 +567,71 @@ void TFilerForm::Run(int Command) {
     if (!FActions[std::size_t(Command)]->isEnabled())
         return;
     switch (Command) {
-    case fcmOpen: Open(); break;
-    case fcmUpOneLevel: UpOneLevel(); break;
-    case fcmCopy: Copy(); break;
-    case fcmRename: StartRename(); break;
-    case fcmRenameVolume: RenameVolume(); break;
-    case fcmDelete: Delete(); break;
-    case fcmFlush: Flush(); break;
-    case fcmResize: Resize(); break;
-    case fcmKrunch: Krunch(); break;
-    case fcmShrink: Shrink(); break;
-    case fcmCreateSubvolume: CreateSubvolume(); break;
-    case fcmUnpackAllRaw: Unpack(umAllFilesRaw); break;
-    case fcmUnpackAll: Unpack(umAllFiles); break;
-    case fcmUnpack: Unpack(umTextFiles); break;
-    case fcmUnpackInterfaces: Unpack(umInterfaces); break;
-    case fcmPack: Pack(); break;
-    case fcmRefresh: RefreshPane(FActive); break;
-    case fcmFullDetails: SetViewMode(vmFullDetails); break;
-    case fcmDiskLayout: SetViewMode(vmDiskLayout); break;
-    case fcmSimpleList: SetViewMode(vmSimpleList); break;
-    case fcmGrabListing: GrabListing(); break;
-    default: break;
+    case fcmOpen:
+        Open();
+        break;
+    case fcmUpOneLevel:
+        UpOneLevel();
+        break;
+    case fcmCopy:
+        Copy();
+        break;
+    case fcmRename:
+        StartRename();
+        break;
+    case fcmRenameVolume:
+        RenameVolume();
+        break;
+    case fcmDelete:
+        Delete();
+        break;
+    case fcmFlush:
+        Flush();
+        break;
+    case fcmResize:
+        Resize();
+        break;
+    case fcmKrunch:
+        Krunch();
+        break;
+    case fcmShrink:
+        Shrink();
+        break;
+    case fcmCreateSubvolume:
+        CreateSubvolume();
+        break;
+    case fcmUnpackAllRaw:
+        Unpack(umAllFilesRaw);
+        break;
+    case fcmUnpackAll:
+        Unpack(umAllFiles);
+        break;
+    case fcmUnpack:
+        Unpack(umTextFiles);
+        break;
+    case fcmUnpackInterfaces:
+        Unpack(umInterfaces);
+        break;
+    case fcmPack:
+        Pack();
+        break;
+    case fcmRefresh:
+        RefreshPane(FActive);
+        break;
+    case fcmFullDetails:
+        SetViewMode(vmFullDetails);
+        break;
+    case fcmDiskLayout:
+        SetViewMode(vmDiskLayout);
+        break;
+    case fcmSimpleList:
+        SetViewMode(vmSimpleList);
+        break;
+    case fcmGrabListing:
+        GrabListing();
+        break;
+    default:
+        break;
     }
     UpdateCommands();
     // The questions and reports it showed may have taken the activation with them.
@@ -607,8 +651,9 @@ void TFilerForm::Open() {
     } else if (Item.IsUpLevel()) {
         UpOneLevel();
     } else if (!Item.IsGap()) {
-        const std::string Name =
-            Info.SubvolumeName.empty() ? Item.StoredName : Info.SubvolumeName + ":" + Item.StoredName;
+        const std::string Name = Info.SubvolumeName.empty()
+                                     ? Item.StoredName
+                                     : Info.SubvolumeName + ":" + Item.StoredName;
         FHost.OpenFilerFile(Info.VolumePath + ">" + UpperCase1252(Name),
                             FHost.IsReadOnlyVolumeFile(Info.VolumePath));
     }

@@ -46,7 +46,9 @@ TFilerItem FilerItemOf(const TFileInfo& Info) {
     }
     Item.Caption = PSystemNameToWindowsName(Info.Name);
     Item.StoredName = Info.Name;
-    Item.Icon = Info.Kind == fkText ? fiTextFile : Info.Kind == fkSubvolume ? fiSubvolume : fiOtherFile;
+    Item.Icon = Info.Kind == fkText        ? fiTextFile
+                : Info.Kind == fkSubvolume ? fiSubvolume
+                                           : fiOtherFile;
     Item.SubItems = {Padded(Info.Day, 2) + "/" + Padded(Info.Month, 2) + "/" +
                          std::to_string(FourDigitYear(Info.Year)) + " " + Padded(Info.Hour, 2) +
                          ":" + Padded(Info.Minute, 2),

@@ -95,11 +95,11 @@ enum TFilerCommand : int {
 };
 
 struct TFilerPaneFacts {
-    bool Chosen = false;      // a volume is chosen in the combo
-    bool Open = false;        // and it opened
+    bool Chosen = false; // a volume is chosen in the combo
+    bool Open = false;   // and it opened
     bool Writable = false;
-    bool Subvolume = false;   // the pane shows a subvolume
-    int Selected = 0;         // selected items
+    bool Subvolume = false;       // the pane shows a subvolume
+    int Selected = 0;             // selected items
     bool UpLevelSelected = false; // the one selected item is ".."
     bool OtherWritable = false;   // the other pane's volume is open and writable
 };

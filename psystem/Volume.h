@@ -249,9 +249,8 @@ private:
     // SaveFileData's core: removes (or backs up) an old file of FileName in memory, writes
     // Data by first fit keeping what it overwrites, lets Stamp fill the new entry (name, last
     // bytes, date and kind) and commits once.
-    bool StoreFileData(const std::string& FileName, std::string_view Data,
-                       std::string_view Caption, std::string_view BackupName,
-                       const std::function<void(int Index)>& Stamp);
+    bool StoreFileData(const std::string& FileName, std::string_view Data, std::string_view Caption,
+                       std::string_view BackupName, const std::function<void(int Index)>& Stamp);
     void StampEntry(int Index, std::string_view Name, int FirstBlock, int Blocks, int Kind);
     // Moves file Index to NewFirst and commits its entry; on a failure the file is put back
     // where it was and the exception names the block and the activity.

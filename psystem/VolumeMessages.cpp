@@ -113,18 +113,20 @@ bool ConfirmDeleteVolumeFiles(std::string_view What) {
 
 bool ConfirmFlushVolume(std::string_view VolumeName) {
     // Users know this wording, the missing "you" included.
-    return AskYesNo("Flush Volume",
-                    "Are you sure want to delete all files in \"" + std::string(VolumeName) + "\"?");
+    return AskYesNo("Flush Volume", "Are you sure want to delete all files in \"" +
+                                        std::string(VolumeName) + "\"?");
 }
 
 bool ConfirmKrunchVolume(std::string_view VolumeName) {
-    return AskYesNo("Krunch Volume", FormatMessageText("Are you sure you want to krunch volume '%1'?",
-                                                       {VolumeName}));
+    return AskYesNo(
+        "Krunch Volume",
+        FormatMessageText("Are you sure you want to krunch volume '%1'?", {VolumeName}));
 }
 
 bool ConfirmShrinkVolume(std::string_view VolumeName) {
-    return AskYesNo("Shrink Volume", FormatMessageText("Are you sure you want to shrink volume '%1'?",
-                                                       {VolumeName}));
+    return AskYesNo(
+        "Shrink Volume",
+        FormatMessageText("Are you sure you want to shrink volume '%1'?", {VolumeName}));
 }
 
 void ShowVolumeShrunkMessage() {

@@ -205,8 +205,7 @@ TEST_F(TFavouritesBarTest, NewPSystemTextFileCreatesOpensAndSelectsIt) {
             EXPECT_EQ(ReadFileBytes(Volume), Before);
             continue;
         }
-        const std::string Path =
-            Volume + ">" + (Case.InSubvolume ? "SUB.SVOL:" : "") + Case.Made;
+        const std::string Path = Volume + ">" + (Case.InSubvolume ? "SUB.SVOL:" : "") + Case.Made;
         ASSERT_NE(Form->ActiveEditor(), nullptr);
         EXPECT_EQ(Form->ActiveEditor()->FileName, Path);
         EXPECT_EQ(Tree().SelectedPath(), Path);

@@ -368,7 +368,8 @@ TEST_F(TFilerFormTest, OpenEntersLeavesAndOpensFiles) {
     Run(fcmOpen);
     Select(fsLeft, {"Sub.svol"});
     Run(fcmOpen);
-    EXPECT_EQ(Form->windowTitle().toStdString(), "(left)     SUB (in " + Work + ")     unversioned");
+    EXPECT_EQ(Form->windowTitle().toStdString(),
+              "(left)     SUB (in " + Work + ")     unversioned");
     EXPECT_EQ(Captions(fsLeft), (std::vector<std::string>{"..", "B.text"}));
     Select(fsLeft, {"B.text"});
     Run(fcmOpen);
@@ -453,8 +454,12 @@ TEST_F(TFilerFormTest, RenameInPlaceRefusesNamesTheDirectoryCannotCarry) {
     const struct {
         const char* Item;
         const char* Typed;
-    } Refused[] = {{"A.text", "ABCDEFGHIJKL.TEXT"}, {"A.text", "A:B.TEXT"}, {"A.text", "A>B"},
-                   {"A.text", "A.SVOL"},           {"Sub.svol", "SUB.TEXT"}, {"A.text", "B.CODE"}};
+    } Refused[] = {{"A.text", "ABCDEFGHIJKL.TEXT"},
+                   {"A.text", "A:B.TEXT"},
+                   {"A.text", "A>B"},
+                   {"A.text", "A.SVOL"},
+                   {"Sub.svol", "SUB.TEXT"},
+                   {"A.text", "B.CODE"}};
     for (const auto& Case : Refused) {
         SCOPED_TRACE(Case.Typed);
         const int Row = RowOf(fsLeft, Case.Item);

@@ -94,35 +94,42 @@ struct TEnablingCase {
 };
 
 TEST(TFilerCommands, EnablingFollowsThePane) {
-    const std::vector<int> Always{fcmCreateSubvolume, fcmUnpackAllRaw, fcmUnpackAll,
-                                  fcmUnpackInterfaces, fcmPack, fcmRefresh,
-                                  fcmFullDetails, fcmDiskLayout, fcmSimpleList};
+    const std::vector<int> Always{fcmCreateSubvolume,  fcmUnpackAllRaw, fcmUnpackAll,
+                                  fcmUnpackInterfaces, fcmPack,         fcmRefresh,
+                                  fcmFullDetails,      fcmDiskLayout,   fcmSimpleList};
     const auto With = [&Always](std::vector<int> More) {
         More.insert(More.end(), Always.begin(), Always.end());
         return More;
     };
-    const std::vector<int> OpenMajor{fcmRenameVolume, fcmFlush, fcmKrunch, fcmShrink, fcmUnpack,
-                                     fcmGrabListing};
+    const std::vector<int> OpenMajor{fcmRenameVolume, fcmFlush,  fcmKrunch,
+                                     fcmShrink,       fcmUnpack, fcmGrabListing};
     const auto Plus = [](std::vector<int> A, std::vector<int> B) {
         A.insert(A.end(), B.begin(), B.end());
         return A;
     };
     const std::vector<TEnablingCase> Cases = {
         {"no volume", {}, Always},
-        {"chosen but unreadable", {true, false, false, false, 0, false, false},
+        {"chosen but unreadable",
+         {true, false, false, false, 0, false, false},
          With({fcmGrabListing})},
-        {"read-only, one item", {true, true, false, false, 1, false, true},
+        {"read-only, one item",
+         {true, true, false, false, 1, false, true},
          With(Plus(OpenMajor, {fcmOpen, fcmCopy}))},
-        {"writable major, none", {true, true, true, false, 0, false, false},
+        {"writable major, none",
+         {true, true, true, false, 0, false, false},
          With(Plus(OpenMajor, {fcmResize}))},
-        {"writable major, one", {true, true, true, false, 1, false, false},
+        {"writable major, one",
+         {true, true, true, false, 1, false, false},
          With(Plus(OpenMajor, {fcmResize, fcmOpen, fcmRename, fcmDelete}))},
-        {"writable major, two", {true, true, true, false, 2, false, true},
+        {"writable major, two",
+         {true, true, true, false, 2, false, true},
          With(Plus(OpenMajor, {fcmResize, fcmDelete}))},
-        {"subvolume, .. selected", {true, true, true, true, 1, true, true},
+        {"subvolume, .. selected",
+         {true, true, true, true, 1, true, true},
          With({fcmRenameVolume, fcmFlush, fcmKrunch, fcmGrabListing, fcmResize, fcmOpen,
                fcmUpOneLevel})},
-        {"subvolume, two", {true, true, true, true, 2, false, true},
+        {"subvolume, two",
+         {true, true, true, true, 2, false, true},
          With({fcmRenameVolume, fcmFlush, fcmKrunch, fcmGrabListing, fcmResize, fcmUpOneLevel,
                fcmDelete})},
     };
@@ -130,8 +137,8 @@ TEST(TFilerCommands, EnablingFollowsThePane) {
         SCOPED_TRACE(Case.Name);
         const auto On = FilerCommandsEnabled(Case.Facts);
         for (int Command = 0; Command < FilerCommandCount; ++Command) {
-            const bool Expected = std::find(Case.Enabled.begin(), Case.Enabled.end(), Command) !=
-                                  Case.Enabled.end();
+            const bool Expected =
+                std::find(Case.Enabled.begin(), Case.Enabled.end(), Command) != Case.Enabled.end();
             EXPECT_EQ(On[std::size_t(Command)], Expected) << "command " << Command;
         }
     }
@@ -147,14 +154,10 @@ TEST(TFilerRename, RefusesWhatTheDirectoryCannotCarry) {
         int Kind;
         std::string Error;
     } Cases[] = {
-        {"new.text", fkText, ""},
-        {"ABCDEFGHIJK.TEXT", fkText, TooLong},
-        {"A:B.TEXT", fkText, Letters},
-        {"A>B.TEXT", fkText, Letters},
-        {"MY FILE", fkText, Letters},
-        {"X.SVOL", fkText, Svol},
-        {"OTHER.SVOL", fkSubvolume, ""},
-        {"OTHER.TEXT", fkSubvolume, Svol},
+        {"new.text", fkText, ""},        {"ABCDEFGHIJK.TEXT", fkText, TooLong},
+        {"A:B.TEXT", fkText, Letters},   {"A>B.TEXT", fkText, Letters},
+        {"MY FILE", fkText, Letters},    {"X.SVOL", fkText, Svol},
+        {"OTHER.SVOL", fkSubvolume, ""}, {"OTHER.TEXT", fkSubvolume, Svol},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Typed);
