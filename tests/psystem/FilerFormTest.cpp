@@ -406,21 +406,27 @@ TEST_F(TFilerFormTest, GrabListingOpensTheDiskLayoutInATab) {
 }
 
 TEST_F(TFilerFormTest, ResizeAndRenameVolume) {
+    const std::string Original = ReadFileBytes(Work);
     Show({}, Work);
     const struct {
         int To;
-        int End;
-    } Cases[] = {{120, 120}, {50, 50}};
+        int Change;
+    } Cases[] = {{120, 26}, {50, -44}};
     for (const auto& Case : Cases) {
+        WriteFileBytes(Work, Original);
+        Form->RefreshPane(fsLeft);
         TScriptedModals Dialogs;
-        Dialogs.Then(ActOn<TExpandForm>([&Case](TExpandForm& F) {
+        int Change = 0;
+        Dialogs.Then(ActOn<TExpandForm>([&Case, &Change](TExpandForm& F) {
             EXPECT_EQ(F.windowTitle(), "Resize Major Volume");
             EXPECT_EQ(F.ExpandLabel->text(), "Resi&ze volume WORK from:");
             F.ExpandEdit->setText(QString::number(Case.To));
             F.OKButton->click();
+            Change = F.Change();
         }));
         Run(fcmResize);
-        EXPECT_EQ(TMajorVolume(Work, false).EndOfVolume(), Case.End);
+        EXPECT_EQ(Change, Case.Change);
+        EXPECT_EQ(TMajorVolume(Work, false).EndOfVolume(), Case.To);
     }
     TScriptedModals Dialogs;
     Dialogs.Then(ActOn<TRenameVolumeForm>([](TRenameVolumeForm& F) {
@@ -511,27 +517,34 @@ TEST_F(TFilerFormTest, PackOverTheShownFileIsFollowed) {
 }
 
 TEST_F(TFilerFormTest, UnpackListsTheRenamedFiles) {
-    {
-        TMajorVolume V(Work, true);
-        V.SaveTextFile("X.BACK", {"old"}, false);
-        V.SaveTextFile("X.TEXT", {"new"}, false);
+    // Either order in the directory: X.txt holds the current text.
+    for (const bool BackFirst : {true, false}) {
+        SCOPED_TRACE(BackFirst ? "X.BACK first" : "X.TEXT first");
+        BuildWorkVolume(Work);
+        {
+            TMajorVolume V(Work, true);
+            for (const char* Name :
+                 BackFirst ? std::vector{"X.BACK", "X.TEXT"} : std::vector{"X.TEXT", "X.BACK"})
+                V.SaveTextFile(Name, {std::string(Name) == "X.TEXT" ? "new" : "old"}, false);
+        }
+        const auto Folder = Temp.Path() / (BackFirst ? "out1" : "out2");
+        std::filesystem::create_directories(Folder);
+        Show({}, Work);
+        TScriptedModals Dialogs;
+        Dialogs
+            .Then(ActOn<TBrowseFolderDialog>([&Folder](TBrowseFolderDialog& D) {
+                EXPECT_EQ(D.windowTitle(), "Browse for Target Folder");
+                D.SelectPath(Folder);
+                D.accept();
+            }))
+            .Press("OK");
+        Run(fcmUnpackAll);
+        ASSERT_EQ(Dialogs.Shown().size(), 2u);
+        EXPECT_EQ(Dialogs.Last().Caption, "Unpack");
+        EXPECT_NE(Dialogs.Last().Message->Text.find("X.BACK -> X.back.txt"), std::string::npos)
+            << Dialogs.Last().Message->Text;
+        EXPECT_EQ(ReadFileBytes(Folder / "X.txt").substr(0, 3), "new");
     }
-    const auto Folder = Temp.Path() / "out";
-    std::filesystem::create_directories(Folder);
-    Show({}, Work);
-    TScriptedModals Dialogs;
-    Dialogs
-        .Then(ActOn<TBrowseFolderDialog>([&Folder](TBrowseFolderDialog& D) {
-            D.SelectPath(Folder);
-            D.accept();
-        }))
-        .Press("OK");
-    Run(fcmUnpackAll);
-    ASSERT_EQ(Dialogs.Shown().size(), 2u);
-    EXPECT_EQ(Dialogs.Last().Caption, "Unpack");
-    EXPECT_NE(Dialogs.Last().Message->Text.find("X.BACK -> X.back.txt"), std::string::npos)
-        << Dialogs.Last().Message->Text;
-    EXPECT_EQ(ReadFileBytes(Folder / "X.txt").substr(0, 3), "new");
 }
 
 // ---- The dialogs --------------------------------------------------------------------------
