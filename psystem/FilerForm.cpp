@@ -176,7 +176,7 @@ void TFilerForm::BuildPane(int Side, QSplitter& Splitter) {
         connect(View->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, [this] {
             // The shortcuts the edit borrowed come back.
             FEditing = false;
-            FActions[fcmUpOneLevel]->setShortcut(Qt::Key_Backspace);
+            LendKeysToEdit(false);
         });
     }
     P.Stack->addWidget(P.List);
@@ -189,9 +189,16 @@ void TFilerForm::BuildPane(int Side, QSplitter& Splitter) {
             [this] { UpdateCommands(); });
     connect(P.Combo, &QComboBox::activated, this, [this, Side] { ComboChanged(Side); });
     connect(P.Model, &QStandardItemModel::itemChanged, this, [this, Side](QStandardItem* Item) {
-        if (FEditing && Item->column() == 0) {
-            FEditing = false;
+        if (!FEditing || Item->column() != 0)
+            return;
+        FEditing = false;
+        try {
             FinishRename(Side, Item->row(), Item->text());
+        } catch (const EKorvidError& Error) {
+            // Raised again once the view has closed its editor, for the application's handler.
+            QMetaObject::invokeMethod(
+                this, [Message = std::string(Error.what())] { throw EVolumeError(Message); },
+                Qt::QueuedConnection);
         }
     });
 }
@@ -696,6 +703,12 @@ void TFilerForm::Copy() {
     AfterChange(Other());
 }
 
+void TFilerForm::LendKeysToEdit(bool Lend) {
+    for (int Command : {fcmOpen, fcmUpOneLevel})
+        FActions[std::size_t(Command)]->setShortcut(Lend ? QKeySequence()
+                                                         : CommandRows()[std::size_t(Command)].Key);
+}
+
 void TFilerForm::StartRename() {
     const std::vector<int> Rows = SelectedRows(FActive);
     if (Rows.size() != 1 || Pane(FActive).Items[std::size_t(Rows[0])].Icon == fiUpLevel)
@@ -703,7 +716,7 @@ void TFilerForm::StartRename() {
     QStandardItem* Item = Model(FActive)->item(Rows[0], 0);
     Item->setEditable(true);
     // Backspace and Esc belong to the edit while it lasts.
-    FActions[fcmUpOneLevel]->setShortcut({});
+    LendKeysToEdit(true);
     FEditing = true;
     auto* View = static_cast<QAbstractItemView*>(ShownView(FActive));
     View->edit(Item->index());
@@ -711,7 +724,7 @@ void TFilerForm::StartRename() {
 
 void TFilerForm::FinishRename(int Side, int Row, const QString& Typed) {
     FEditing = false;
-    FActions[fcmUpOneLevel]->setShortcut(Qt::Key_Backspace);
+    LendKeysToEdit(false);
     TListInfo& Info = Pane(Side);
     if (Row < 0 || Row >= int(Info.Items.size()))
         return;

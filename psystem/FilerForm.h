@@ -123,6 +123,8 @@ private:
     TVolume* ActiveVolume() const { return FPanes[std::size_t(FActive)].Info.Volume.get(); }
     bool ActiveWritable() const;
     void Run(int Command);
+    // While a caption is edited, Return and Backspace belong to the edit.
+    void LendKeysToEdit(bool Lend);
 
     void Open();
     void UpOneLevel();

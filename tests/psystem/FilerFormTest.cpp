@@ -12,6 +12,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStandardItemModel>
+#include <QTest>
+#include <QTreeView>
 
 #include <set>
 
@@ -476,6 +478,24 @@ TEST_F(TFilerFormTest, RenameInPlaceRefusesNamesTheDirectoryCannotCarry) {
     Form->FinishRename(fsLeft, Row, "New.text");
     EXPECT_NE(TMajorVolume(Work, false).FindFile("NEW.TEXT"), 0);
     EXPECT_EQ(Form->ShownItems(fsLeft)[std::size_t(Row)].StoredName, "NEW.TEXT");
+}
+
+TEST_F(TFilerFormTest, AnInPlaceEditKeepsBackspaceAndRenamesOnReturn) {
+    Show({}, Work);
+    Form->show();
+    Select(fsLeft, {"A.text"});
+    Run(fcmRename);
+    auto* Edit = Form->Details(fsLeft)->viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(Edit, nullptr);
+    EXPECT_TRUE(Form->Action(fcmUpOneLevel)->shortcut().isEmpty());
+    EXPECT_TRUE(Form->Action(fcmOpen)->shortcut().isEmpty());
+    Edit->setText("Renamed.text");
+    QTest::keyClick(Edit, Qt::Key_Return);
+    QCoreApplication::processEvents(); // the view commits an edit on its next turn
+    EXPECT_EQ(Form->Action(fcmUpOneLevel)->shortcut(), QKeySequence(Qt::Key_Backspace));
+    EXPECT_NE(TMajorVolume(Work, false).FindFile("RENAMED.TEXT"), 0);
+    EXPECT_EQ(Form->Model(fsLeft)->item(RowOf(fsLeft, "Renamed.text"), 0)->text(), "Renamed.text");
+    Form->hide();
 }
 
 TEST_F(TFilerFormTest, DropsLoadAVolumeWhereTheyFall) {
