@@ -166,7 +166,7 @@ void TFilerForm::BuildPane(int Side, QSplitter& Splitter) {
         View->installEventFilter(this);
         connect(View, &QAbstractItemView::doubleClicked, this, [this, Side] {
             SetActiveSide(Side);
-            Run(fcmOpen);
+            Trigger(fcmOpen);
         });
         connect(View, &QWidget::customContextMenuRequested, this, [this, Side, View](QPoint At) {
             SetActiveSide(Side);
@@ -195,10 +195,7 @@ void TFilerForm::BuildPane(int Side, QSplitter& Splitter) {
         try {
             FinishRename(Side, Item->row(), Item->text());
         } catch (const EKorvidError& Error) {
-            // Raised again once the view has closed its editor, for the application's handler.
-            QMetaObject::invokeMethod(
-                this, [Message = std::string(Error.what())] { throw EVolumeError(Message); },
-                Qt::QueuedConnection);
+            RaiseLater(Error.what());
         }
     });
 }
@@ -212,7 +209,7 @@ void TFilerForm::BuildActions() {
         Action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
         if (Command >= fcmFullDetails && Command <= fcmSimpleList)
             Action->setCheckable(true);
-        connect(Action, &QAction::triggered, this, [this, Command] { Run(Command); });
+        connect(Action, &QAction::triggered, this, [this, Command] { Trigger(Command); });
         addAction(Action);
         FPopup->addAction(Action);
         if (Command == fcmUpOneLevel || Command == fcmPack || Command == fcmSimpleList)
@@ -568,7 +565,21 @@ void TFilerForm::AfterChange(int Side) {
         RefreshPane(1 - Side);
 }
 
-void TFilerForm::Run(int Command) {
+void TFilerForm::Trigger(int Command) {
+    try {
+        RunCommand(Command);
+    } catch (const EKorvidError& Error) {
+        RaiseLater(Error.what());
+    }
+}
+
+void TFilerForm::RaiseLater(const std::string& Message) {
+    // Out of the signal first: the application's handler reports it from the event loop.
+    QMetaObject::invokeMethod(
+        this, [Message] { throw EVolumeError(Message); }, Qt::QueuedConnection);
+}
+
+void TFilerForm::RunCommand(int Command) {
     FollowReplacedFiles();
     UpdateCommands();
     if (!FActions[std::size_t(Command)]->isEnabled())

@@ -86,6 +86,8 @@ public:
     // The end of an in-place edit of Row's caption.
     void FinishRename(int Side, int Row, const QString& Typed);
     void StartRename();
+    // Runs a command when it is enabled; the volume classes' exceptions pass through.
+    void RunCommand(int Command);
 
     TBrowseFolder FolderPicker;
 
@@ -122,7 +124,9 @@ private:
     int Other() const { return 1 - FActive; }
     TVolume* ActiveVolume() const { return FPanes[std::size_t(FActive)].Info.Volume.get(); }
     bool ActiveWritable() const;
-    void Run(int Command);
+    // A command from a menu, key or button: its failure is raised again from the event loop.
+    void Trigger(int Command);
+    void RaiseLater(const std::string& Message);
     // While a caption is edited, Return and Backspace belong to the edit.
     void LendKeysToEdit(bool Lend);
 

@@ -92,7 +92,7 @@ protected:
         Form->SelectRows(Side, Rows);
     }
 
-    void Run(int Command) { Form->Action(Command)->trigger(); }
+    void Run(int Command) { Form->RunCommand(Command); }
 
     std::string Work;
     std::string SubText;
