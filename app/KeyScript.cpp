@@ -171,6 +171,15 @@ private:
             deleteLater();
             return;
         }
+        // A user types into a dialog once it is up: its shortcuts work only while it is the
+        // active window.
+        const QWidget* Modal = QApplication::activeModalWidget();
+        if (FSteps[FNext].rfind("key ", 0) == 0 && Modal && !Modal->isActiveWindow() &&
+            FWaits++ < MaxActivationWaits) {
+            Schedule(10);
+            return;
+        }
+        FWaits = 0;
         const std::string Line = FSteps[FNext++];
         // Scheduled first, so that the steps go on inside a dialog this one opens.
         int Delay = 0;
@@ -211,6 +220,8 @@ private:
     QPointer<TKorvidForm> FForm;
     std::vector<std::string> FSteps;
     std::size_t FNext = 0;
+    static constexpr int MaxActivationWaits = 300;
+    int FWaits = 0;
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "platform/DesktopOpener.h"
 #include "platform/QtVirtualKeys.h"
 #include "psystem/CodeFileListing.h"
+#include "psystem/FilerForm.h"
 #include "ui/CommandBars.h"
 #include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"
@@ -210,6 +211,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     History().OnChanged = [this] { BuildHistoryMenu(); };
     ApplyFavouritesOptions();
     PrepareHistoryWindow();
+    PrepareFiler();
     FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
     History().LoadHistory(FOptions.HistoryFilename);
     Debugger().SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
@@ -603,6 +605,7 @@ bool TKorvidForm::FormCloseQuery() {
         return false;
     // The window goes with the main one; whether it showed is kept as it was.
     StoreHistoryWindow();
+    StoreFilerWindow();
     History().OnVisibilityChanged = nullptr;
     SaveCommandLines(FOptions.CommandLinesFilename);
     SaveToolbars();

@@ -9,6 +9,7 @@
 #include "foundation/FileReader.h"
 #include "platform/MemoryInfo.h"
 #include "platform/X11WindowKeys.h"
+#include "psystem/FilerHost.h"
 #include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/SortOptions.h"
@@ -122,7 +123,12 @@ std::unique_ptr<TDebuggerCommands> MakeDebuggerCommands(TKorvidForm& Form);
 std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 
 // The main window: the document tabs and everything that lives as long as the program.
-class TKorvidForm : public QMainWindow, public TMainWindowCommands, public TDebuggerHost {
+class TFilerForm;
+
+class TKorvidForm : public QMainWindow,
+                    public TMainWindowCommands,
+                    public TDebuggerHost,
+                    public TFilerHost {
 public:
     static constexpr int StatusPanelCount = 10;
     // Compile and VBat progress.
@@ -501,6 +507,12 @@ protected:
     void dragEnterEvent(QDragEnterEvent* Event) override;
     void dropEvent(QDropEvent* Event) override;
 
+    // ---- The p-System filer ----
+    TFilerForm& Filer() const { return *FFilerForm; }
+    void OpenFilerFile(const std::string& Name, bool ReadOnly) override;
+    void ForEachFavouriteVolume(const std::function<void(const std::string&)>& Callback) override;
+    bool IsReadOnlyVolumeFile(const std::string& Path) override;
+
 private:
     void InstallCodeListing();
     void FormCreate(const std::optional<QRect>& WorkArea);
@@ -509,6 +521,9 @@ private:
     void PrepareHistoryWindow();
     // Keeps the History window's place and column widths in the settings.
     void StoreHistoryWindow();
+    void PrepareFiler();
+    // Keeps the filer's place in the settings.
+    void StoreFilerWindow();
     TDocumentEditor* CreateEditor(QWidget* Panel, const std::string& Caption);
     void TabsChange();
     void ForgetTab(QWidget* Tab);
@@ -573,6 +588,7 @@ private:
     std::uint16_t FFindOptions = 0x0001;
     // A match was found since the search was confirmed: "No more matches", not "No matches".
     bool FFoundSinceConfirmed = false;
+    std::unique_ptr<TFilerForm> FFilerForm;
     bool FSearching = false;
     bool FCloseAfterSearch = false;
     bool FVBatRunning = false;

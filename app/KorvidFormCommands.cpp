@@ -225,14 +225,6 @@ void TKorvidForm::FileMarkForComparison() {
     NotSupportedYet(T::FileMarkForComparison);
 }
 
-void TKorvidForm::FavouritesNewPSystemTextFile() {
-    NotSupportedYet(T::FavouritesNewPSystemTextFile);
-}
-
-void TKorvidForm::ViewPSystemFiler() {
-    NotSupportedYet(T::ViewPSystemFiler);
-}
-
 void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
     if (FVBatRunning)
         return;

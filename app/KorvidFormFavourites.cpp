@@ -3,6 +3,7 @@
 #include "platform/Cp1252.h"
 #include "platform/DesktopOpener.h"
 #include "psystem/PSystemNames.h"
+#include "psystem/VolumeDialogs.h"
 #include "psystem/VolumePath.h"
 #include "ui/HackedDialogs.h"
 #include "ui/ModalRunner.h"
@@ -13,6 +14,7 @@
 #include "workspace/NewFavouritesFolderForm.h"
 #include "workspace/ToolIndexes.h"
 
+#include <QLineEdit>
 #include <QMenu>
 #include <QSplitter>
 
@@ -132,6 +134,22 @@ void TKorvidForm::FavouritesNewFolder() {
         ShowFavouritesBar(true);
     Tree->setFocus();
     AddNewFavouritesFolder(*Tree, Tree->Selected(), Form);
+    UpdateCommandStates();
+}
+
+void TKorvidForm::FavouritesNewPSystemTextFile() {
+    TFavouritesTreeView* Tree = FavouritesTree().Tree();
+    if (!Tree)
+        return;
+    TNewPSystemFileForm Form(this);
+    if (RunModal(Form) != QDialog::Accepted)
+        return;
+    const std::string Name = NewPSystemTextFileName(FromQString(Form.NameEdit->text()));
+    TTreeNode* Made = Tree->NewPSystemTextFile(Tree->Selected(), Name, FOptions.PSystemBackups);
+    if (!Made)
+        return;
+    OpenFile(TFavouritesTreeView::NodePath(Made), false, {});
+    Tree->SetSelected(Made);
     UpdateCommandStates();
 }
 

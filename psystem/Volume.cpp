@@ -285,11 +285,17 @@ int TVolume::FreeBlocks() const {
 }
 
 int TVolume::FindFile(std::string_view Name) const {
+    // Other tools store lower-case names beside upper-case ones: the exact one wins.
     const std::string_view Wanted = Name.substr(0, FileNameLength);
-    for (int I = 1; I <= FileCount(); ++I)
-        if (SameText1252(FDirectory.FileName(I), Wanted))
+    int CaseBlind = 0;
+    for (int I = 1; I <= FileCount(); ++I) {
+        const std::string Stored = FDirectory.FileName(I);
+        if (Stored == Wanted)
             return I;
-    return 0;
+        if (CaseBlind == 0 && SameText1252(Stored, Wanted))
+            CaseBlind = I;
+    }
+    return CaseBlind;
 }
 
 int TVolume::FileIndexOf(int Index, std::string_view Name) const {
@@ -486,7 +492,16 @@ bool TVolume::SaveBytes(std::string_view Name, const void* Buffer, int Kind, std
 bool TVolume::SaveFileData(std::string_view Name, std::string_view Data, int BytesInLastBlock,
                            int Kind, std::string_view Caption, std::string_view BackupName) {
     PrepareChange();
-    const std::string FileName = StoredFileName(Name);
+    return StoreFileData(StoredFileName(Name), Data, Caption, BackupName, [&](int Index) {
+        StampEntry(Index, StoredFileName(Name), FDirectory.FirstBlock(Index),
+                   FDirectory.Blocks(Index), Kind);
+        FDirectory.SetWord(Index, EntryLastBytes, BytesInLastBlock);
+    });
+}
+
+bool TVolume::StoreFileData(const std::string& FileName, std::string_view Data,
+                            std::string_view Caption, std::string_view BackupName,
+                            const std::function<void(int Index)>& Stamp) {
     if (FileName.empty())
         throw EVolumeError("A file needs a name");
     const int Blocks = int(std::ssize(Data) / BlockSize);
@@ -539,8 +554,9 @@ bool TVolume::SaveFileData(std::string_view Name, std::string_view Data, int Byt
         throw EVolumeError("Can't write file " + Quoted(FileName) + " to volume " + VolumeName());
     }
     FDirectory.InsertEntry(EntryIndex);
-    StampEntry(EntryIndex, FileName, First, Blocks, Kind);
-    FDirectory.SetWord(EntryIndex, EntryLastBytes, BytesInLastBlock);
+    FDirectory.SetWord(EntryIndex, EntryFirstBlock, First);
+    FDirectory.SetWord(EntryIndex, EntryEndBlock, First + Blocks);
+    Stamp(EntryIndex);
     try {
         CommitDirectory(Before);
     } catch (const EVolumeError&) {
@@ -605,6 +621,39 @@ bool TVolume::CopyFileTo(int Index, std::string_view Name, int SubvolumeSize, TV
     D.SetWord(EntryIndex, EntryKindWord, Source.KindWord);
     Target.CommitDirectory(Before);
     return true;
+}
+
+bool TVolume::IsSameVolumeAs(const TVolume& Other) const {
+    if (&Other == this)
+        return true;
+    std::error_code Error;
+    return FBase == Other.FBase && std::filesystem::equivalent(FPath, Other.FPath, Error);
+}
+
+bool TVolume::ReplaceFileIn(int Index, std::string_view Name, TVolume& Target) {
+    if (&Target != this)
+        Reread();
+    Target.PrepareChange();
+    const TFileInfo Source = FileInfo(Index, Name);
+    if (IsSameVolumeAs(Target))
+        throw EVolumeError("A file cannot be copied onto itself.");
+    if (Target.IsSubvolume() &&
+        (Source.Kind == fkSubvolume || EndsWith(Source.Name, SubvolumeExtension)))
+        throw EVolumeError("Subvolumes can only be copied into a major volume");
+    const std::string Data = [&] {
+        std::string Bytes(std::size_t(Source.Blocks) * BlockSize, '\0');
+        if (!ReadBytes(Bytes.data(), BlockPosition(Source.FirstBlock), std::ssize(Bytes)))
+            throw EVolumeError("Can't open file " + Quoted(Source.Name));
+        return Bytes;
+    }();
+    // The old file stays until the new data is on disk, so a refusal or a failure loses nothing.
+    return Target.StoreFileData(Source.Name, Data, UnableToCopyFileCaption, {}, [&](int I) {
+        TDirectoryImage& D = Target.FDirectory;
+        D.SetName(I, EntryName, Source.Name, FileNameLength);
+        D.SetWord(I, EntryLastBytes, Source.BytesInLastBlock);
+        D.SetWord(I, EntryDateWord, Source.DateWord);
+        D.SetWord(I, EntryKindWord, Source.KindWord);
+    });
 }
 
 void TVolume::CreateSubvolume(std::string_view Name, int EntryIndex, int Blocks, int FirstBlock) {

@@ -159,6 +159,11 @@ public:
     // Copies a file into Target, or with SubvolumeSize > 0 creates an empty subvolume
     // "<Name>.SVOL" of that many blocks there. False (after a message) when Target is full.
     bool CopyFileTo(int Index, std::string_view Name, int SubvolumeSize, TVolume& Target);
+    // Copies a file into Target over one of the same name there, which stays until the copy
+    // is committed. False (after a message) when Target has no room; the target is unchanged.
+    bool ReplaceFileIn(int Index, std::string_view Name, TVolume& Target);
+    // Both name the same directory of the same file (same device and inode, same base).
+    bool IsSameVolumeAs(const TVolume& Other) const;
     // Lays down an empty subvolume at FirstBlock and inserts its entry at EntryIndex.
     void CreateSubvolume(std::string_view Name, int EntryIndex, int Blocks, int FirstBlock);
 
@@ -241,6 +246,11 @@ private:
     void CommitDirectory(const TDirectoryImage& Before);
     // The gap for Blocks and the entry index a new file there takes; false when none fits.
     bool FindFirstFit(int Blocks, int& FirstBlock, int& EntryIndex) const;
+    // SaveFileData's core: removes (or backs up) an old file of FileName in memory, writes
+    // Data by first fit keeping what it overwrites, lets Stamp fill the new entry (name, last
+    // bytes, date and kind) and commits once.
+    bool StoreFileData(const std::string& FileName, std::string_view Data, std::string_view Caption,
+                       std::string_view BackupName, const std::function<void(int Index)>& Stamp);
     void StampEntry(int Index, std::string_view Name, int FirstBlock, int Blocks, int Kind);
     // Moves file Index to NewFirst and commits its entry; on a failure the file is put back
     // where it was and the exception names the block and the activity.

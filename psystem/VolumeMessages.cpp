@@ -103,4 +103,44 @@ TBusyCursor::~TBusyCursor() {
         QGuiApplication::restoreOverrideCursor();
 }
 
+bool ConfirmOverwriteVolumeFile(std::string_view Name) {
+    return AskYesNo("Copy " + std::string(Name), "Do you want to overwrite the existing file?");
+}
+
+bool ConfirmDeleteVolumeFiles(std::string_view What) {
+    return AskYesNo("Delete File", "Are you sure you want to delete " + std::string(What) + "?");
+}
+
+bool ConfirmFlushVolume(std::string_view VolumeName) {
+    // Users know this wording, the missing "you" included.
+    return AskYesNo("Flush Volume", "Are you sure want to delete all files in \"" +
+                                        std::string(VolumeName) + "\"?");
+}
+
+bool ConfirmKrunchVolume(std::string_view VolumeName) {
+    return AskYesNo(
+        "Krunch Volume",
+        FormatMessageText("Are you sure you want to krunch volume '%1'?", {VolumeName}));
+}
+
+bool ConfirmShrinkVolume(std::string_view VolumeName) {
+    return AskYesNo(
+        "Shrink Volume",
+        FormatMessageText("Are you sure you want to shrink volume '%1'?", {VolumeName}));
+}
+
+void ShowVolumeShrunkMessage() {
+    ShowOkMessage("Shrink Volume", "The volume has been shrunk to the smallest possible size.");
+}
+
+void ShowCantExpandVolumeMessage(int MaxBlocks) {
+    ShowWarningMessage("Unable to expand", "This volume can't be expanded to more than " +
+                                               std::to_string(MaxBlocks) + " blocks.");
+}
+
+void ShowCantShrinkVolumeMessage(int MinBlocks) {
+    ShowWarningMessage("Unable to expand", "This volume can't be shrunk to less than " +
+                                               std::to_string(MinBlocks) + " blocks.");
+}
+
 } // namespace korvid

@@ -32,6 +32,18 @@ void ShowPackFilesMessage(std::string_view Text);
 // "File <path> already exists. Overwrite it?" with OK and Cancel; true for OK.
 bool AskOverwriteFile(std::string_view Caption, std::string_view Path);
 
+// The filer's questions and reports.
+bool ConfirmOverwriteVolumeFile(std::string_view Name);
+// What is "'<caption>'" or "these files".
+bool ConfirmDeleteVolumeFiles(std::string_view What);
+bool ConfirmFlushVolume(std::string_view VolumeName);
+bool ConfirmKrunchVolume(std::string_view VolumeName);
+bool ConfirmShrinkVolume(std::string_view VolumeName);
+void ShowVolumeShrunkMessage();
+// The resize dialog's refusals, under "Unable to expand".
+void ShowCantExpandVolumeMessage(int MaxBlocks);
+void ShowCantShrinkVolumeMessage(int MinBlocks);
+
 // The definitions listing mode the held keys ask for: 1 with Shift, else 2 with Ctrl, else 0.
 int HeldDefsListingMode();
 

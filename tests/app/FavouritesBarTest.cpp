@@ -1,6 +1,8 @@
 #include "tests/app/FormFixture.h"
 #include "tests/app/ProgramProcess.h"
 
+#include "psystem/MajorVolume.h"
+#include "psystem/VolumeDialogs.h"
 #include "workspace/FavouritesTree.h"
 #include "workspace/ToolIndexes.h"
 
@@ -143,6 +145,73 @@ TEST_F(TFavouritesBarTest, AVolumeIsPickedInItsOwnOpenDialog) {
     EXPECT_EQ(Script.Last().Caption, "Browse for p-System Volume");
     EXPECT_EQ(Tree().FavouritesLines(),
               (std::vector<std::string>{"V disk.vol>" + (Dir / "disk.vol").string()}));
+}
+
+TEST_F(TFavouritesBarTest, NewPSystemTextFileCreatesOpensAndSelectsIt) {
+    const std::string Volume = (Dir / "w.vol").string();
+    ASSERT_TRUE(CreateVolumeFile(Volume, "WORK", 100));
+    {
+        TMajorVolume V(Volume, true);
+        ASSERT_TRUE(V.CopyFileTo(0, "SUB", 30, V));
+    }
+    WriteFileBytes(FavouritesFile(), "V w.vol>" + Volume + "\r\n");
+    const std::string TooLong = "A p-System filename cannot contain more than 15 characters";
+    const std::string Letters = "A p-System filename can contain only letters, digits\r"
+                                "and the characters '-', '/', '\\', '_' and '.'.";
+    const struct {
+        bool InSubvolume;
+        const char* Typed; // null: Cancel
+        std::string Error;
+        const char* Made;
+    } Cases[] = {
+        {false, "notes", "", "NOTES.TEXT"},
+        {true, "notes", "", "NOTES.TEXT"},
+        {false, "abcdefghijk", TooLong, nullptr},
+        {false, "my notes", Letters, nullptr},
+        {true, nullptr, "", nullptr},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(std::string(Case.Typed ? Case.Typed : "(cancel)") +
+                     (Case.InSubvolume ? " in SUB" : ""));
+        Form.reset();
+        MakeForm();
+        TTreeNode* Node = Tree().FirstNode();
+        if (Case.InSubvolume) {
+            Tree().TextFilesOnly = false;
+            Node->setExpanded(true);
+            for (int I = 0; I < Node->childCount(); ++I)
+                if (TFavouritesTreeView::NodeKind(Node->Child(I)) == fvSubvolume)
+                    Node = Node->Child(I);
+        }
+        Tree().SetSelected(Node);
+        const auto Before = ReadFileBytes(Volume);
+        TScriptedModals Script;
+        Script.Then(ActOn<TNewPSystemFileForm>([&Case](TNewPSystemFileForm& F) {
+            EXPECT_EQ(F.windowTitle(), "New p-System Text File");
+            EXPECT_EQ(F.NameEdit->maxLength(), 15);
+            if (!Case.Typed)
+                return F.reject();
+            F.NameEdit->setText(Case.Typed);
+            F.accept();
+        }));
+        std::string Error;
+        try {
+            Run(T::FavouritesNewPSystemTextFile);
+        } catch (const EKorvidError& E) {
+            Error = E.what();
+        }
+        EXPECT_EQ(Error, Case.Error);
+        if (!Case.Made) {
+            EXPECT_EQ(ReadFileBytes(Volume), Before);
+            continue;
+        }
+        const std::string Path = Volume + ">" + (Case.InSubvolume ? "SUB.SVOL:" : "") + Case.Made;
+        ASSERT_NE(Form->ActiveEditor(), nullptr);
+        EXPECT_EQ(Form->ActiveEditor()->FileName, Path);
+        EXPECT_EQ(Tree().SelectedPath(), Path);
+        Form.reset();
+        WriteFileBytes(Volume, Before);
+    }
 }
 
 TEST_F(TFavouritesBarTest, LocateRunsFromTheTreeAndFromFindInFolder) {

@@ -43,7 +43,9 @@ bool MayFindNothingToDo(int Tool) {
     return Tool == T::FormatUnindent || Tool == T::EditAnchorSelection ||
            Tool == T::FormatAsSeparateParagraphs || Tool == T::EditSelectDelimitedText ||
            Tool == T::EditGoToLastEdit || Tool == T::FormatAutoText ||
-           Tool == T::EditGoToLastError;
+           Tool == T::EditGoToLastError ||
+           // Without a volume in the favourites or the document the filer does not show.
+           Tool == T::ViewPSystemFiler;
 }
 
 class TToolsTest : public TFormTest {
@@ -155,7 +157,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
         {T::FilePrint, "Print"},
         {T::FileBrowseVolume, "Browse Volume"},
-        {T::ViewPSystemFiler, "View p-System Filer"},
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::ViewDefsEditor, "View Defs Editor"},
         {T::CompileWhenPaused, "Compile When Paused"},
@@ -172,8 +173,6 @@ TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
     const std::vector<std::pair<int, std::string>> Cases = {
         {T::FormatLintrel, "Lintrel"},
         {T::ViewOptions, "Options"},
-        {T::FavouritesNewPSystemTextFile, "New p-System Text File"},
-        {T::ViewPSystemFiler, "View p-System Filer"},
         {T::FileBrowseVolume, "Browse Volume"},
         {T::CompileVoskSource, "Compile Vosk Source"},
         {T::CompileWithOverride, "Compile With Override"},

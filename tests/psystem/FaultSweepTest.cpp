@@ -154,6 +154,25 @@ TEST_F(TFaultSweep, Copy) {
     });
 }
 
+TEST_F(TFaultSweep, ReplacingCopy) {
+    const auto Source = NewVolume("source.vol", "SOURCE", 100);
+    {
+        TMajorVolume V(Source, true);
+        Save(V, "D.TEXT", 9000, 7); // larger than the file it replaces
+        Save(V, "S1.TEXT", 1000, 8);
+    }
+    Sweep([&Source](const auto& P) {
+        TMajorVolume From(Source, false);
+        TMajorVolume To(P, true);
+        From.ReplaceFileIn(0, "D.TEXT", To);
+    });
+    Sweep([&Source](const auto& P) {
+        TMajorVolume From(Source, false);
+        TSubvolume To(P, true, "SUB.SVOL");
+        From.ReplaceFileIn(0, "S1.TEXT", To);
+    });
+}
+
 TEST_F(TFaultSweep, RemoveRenameFlush) {
     Sweep([](const auto& P) { TMajorVolume(P, true).RemoveFile(0, "C.DATA"); });
     Sweep([](const auto& P) { TMajorVolume(P, true).RenameFile(0, "C.DATA", "E.DATA"); });

@@ -75,6 +75,30 @@ std::int64_t EntryField(int Entry, int Field, std::int64_t Base) {
     return Base + DirectoryOffset + Entry * EntrySize + Field;
 }
 
+void BuildWorkVolume(const std::filesystem::path& Path) {
+    ASSERT_TRUE(CreateVolumeFile(Path, "WORK", 100));
+    TMajorVolume V(Path, true);
+    const auto Store = [&V](const std::string& Name, std::size_t Size, int Kind, int Seed) {
+        const std::string Data = Pattern(Size, Seed);
+        ASSERT_TRUE(V.SaveBytes(Name, Data.data(), Kind, std::int64_t(Size)));
+    };
+    Store("A.TEXT", 2048, fkText, 1);
+    Store("GAP", 1024, fkData, 0);
+    Store("B.CODE", 1024, fkCode, 2);
+    V.RemoveFile(0, "GAP");
+    const auto Stamp = [&V](const std::string& Name, int Hour, int Minute) {
+        TFileInfo Info = V.FileInfo(0, Name);
+        Info.Day = 2;
+        Info.Month = 5;
+        Info.Year = 77;
+        Info.Hour = Hour;
+        Info.Minute = Minute;
+        V.SetFileEntry(0, Name, Info);
+    };
+    Stamp("A.TEXT", 13, 7);
+    Stamp("B.CODE", -1, -1);
+}
+
 void TVolumeTest::SetUp() {
     FOldClock = SetVolumeClock([] { return TVolumeStamp{2026, 3, 5, 14, 7}; });
     FOldHandler = SetVolumeWarningHandler([this](std::string_view Caption, std::string_view Text) {

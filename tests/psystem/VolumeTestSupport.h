@@ -30,6 +30,10 @@ void PatchByte(const std::filesystem::path& Path, std::int64_t Offset, int Value
 // The byte offset of a field of directory entry Entry of the volume at Base.
 std::int64_t EntryField(int Entry, int Field, std::int64_t Base = 0);
 
+// "WORK" (100 blocks, end 94): A.TEXT at block 6 (2,048 bytes, 2 May 1977 13:07), a 2-block
+// gap, B.CODE at block 12 (1,024 bytes, 2 May 1977 without a time).
+void BuildWorkVolume(const std::filesystem::path& Path);
+
 // A temporary folder, a fixed clock (5 March 2026, 14:07) and recorded warnings.
 class TVolumeTest : public ::testing::Test {
 protected:
