@@ -3,6 +3,7 @@
 #include "foundation/BinaryStrings.h"
 #include "foundation/TextFileWriter.h"
 #include "psystem/PSystemText.h"
+#include "views/View.h"
 
 #include <QWidget>
 
@@ -17,7 +18,7 @@
 
 namespace korvid {
 
-class TView;
+class TViewList;
 
 // What the main window needs of a view: how it opens and saves documents and what it adds
 // to them.
@@ -37,11 +38,15 @@ struct TDocumentView {
     std::uint16_t ShortCut = 0; // 0 = none
     // The auto-text entries as menus show them, in list order.
     struct TAutoTextItem {
+        std::string Abbreviation;
         std::string Description;
         std::uint16_t ShortCut = 0;
     };
     std::vector<TAutoTextItem> AutoText;
     std::string HelpFile;
+    std::string CommentMarker;
+    // What ends a word besides blanks and line ends.
+    std::string WordDelimiters{TView::DefaultWordDelimiters};
     // The program's view this one mirrors, when there is one.
     TView* Source = nullptr;
 
@@ -65,6 +70,12 @@ public:
     // Every view by its index in the list.
     virtual int Count() = 0;
     virtual const TDocumentView* Item(int Index) = 0;
+    // The program's own views, which the Define Views dialog edits; null when there are none.
+    virtual TViewList* EditableList() { return nullptr; }
+    // The mirror of one of those views.
+    virtual const TDocumentView* MirrorOf(TView& /*View*/) { return nullptr; }
+    // The view changed (kind 0) or is about to be freed (kind 1); its mirror follows.
+    virtual void ViewChanged(TView& /*View*/, int /*Kind*/) {}
 };
 
 // A catalogue that keeps the views it is given in memory; the default view is the first.
@@ -128,6 +139,9 @@ public:
 
     const TDocumentView* View() const { return FView; }
     virtual void SetView(const TDocumentView* View) { FView = View; }
+    // The program's view changed (kind 0: shown again) or is going (kind 1: the default view
+    // takes its place). Only an editor that shows program views has anything to do.
+    virtual void ViewChanged(TView& /*View*/, int /*Kind*/) {}
 
     // ---- Events ----
     // The caret moved or the text changed: display line and column, 1-based.
@@ -173,6 +187,49 @@ public:
     virtual bool WordWrap() const = 0;
     virtual bool ShowsParagraphMarks() const = 0;
     virtual bool IsBookmarkSet(int Number) const = 0;
+    // ---- Edit, format and insert commands ----
+    // An undo group with repainting held back; EndEdit takes what BeginEdit answered.
+    virtual bool BeginEdit() = 0;
+    virtual void EndEdit(bool State) = 0;
+    // The selected text exactly, line ends included; empty without a selection.
+    virtual std::string SelectedText() const = 0;
+    // Without a selection, selects the word at the caret, or only its first character.
+    virtual void SelectWordAtCaret(bool FirstCharOnly) = 0;
+    // One word right, else on to the next line; true when it stopped on a letter or digit.
+    virtual bool MoveToNextWord() = 0;
+    // Display lines and positions in them, start first; false without a selection.
+    virtual bool GetSelectionAndCaretEnd(int& StartLine, int& StartCol, int& EndLine, int& EndCol,
+                                         bool& CaretAtEnd) const = 0;
+    virtual void SetSelection(int Line1, int Col1, int Line2, int Col2, bool CaretAtEnd) = 0;
+    // The caret's display line and its position in that line, 1-based.
+    virtual int GetCaretLine() const = 0;
+    virtual int CaretPosInLine() const = 0;
+    virtual std::string GetCurrentLineText() const = 0;
+    // The word at the caret; empty when there is none.
+    virtual std::string GetCurrentWord() const = 0;
+    virtual void MoveCaretByColumns(int Count, bool Extend) = 0;
+    // The first and the last display line of a paragraph, and the length of a display line.
+    virtual int ParaToLine(int Para) const = 0;
+    virtual int ParaToLastLine(int Para) const = 0;
+    virtual int LineLength(int Line) const = 0;
+    // Bookmarks 0 to 9: the display line (Col the position in it), -1 when it is not set.
+    virtual int GetMarkerPosition(int Number, int& Col) const = 0;
+    // Sets a bookmark at the caret.
+    virtual void SetMarker(int Number) = 0;
+    virtual void ClearMarker(int Number) = 0;
+    virtual void GotoMarker(int Number) = 0;
+    // The view's formats, on the selected paragraphs or the caret's, each one undo step.
+    virtual void FormatIndent() = 0;
+    virtual void FormatUnindent() = 0;
+    virtual void FormatAsComment() = 0;
+    virtual void FormatCentre() = 0;
+    virtual void FormatAsOneParagraph() = 0;
+    virtual void FormatAsSeparateParagraphs() = 0;
+    // Anchors the caret, or selects from the anchor to the caret.
+    virtual void AnchorSelection() = 0;
+    virtual void SelectDelimitedText() = 0;
+    virtual void GoToLastEdit() = 0;
+    virtual void DeleteWordLeft() = 0;
     // ---- Search results ----
     // A results document's section entries: Name (the file that opens) from the line after Line.
     virtual void AddSectionName(const std::string& Name, int Line) = 0;

@@ -43,9 +43,11 @@ const TDocumentView* TViewListCatalogue::Mirror(TView& View) {
     M.AutoText.clear();
     for (int Index = 0; Index < View.AutoText.Count(); ++Index) {
         const TAutoTextEntry& Entry = View.AutoText.GetEntry(Index);
-        M.AutoText.push_back({Entry.Description, Entry.ShortCut});
+        M.AutoText.push_back({Entry.Abbreviation, Entry.Description, Entry.ShortCut});
     }
     M.HelpFile = View.HelpFile;
+    M.CommentMarker = View.CommentMarker;
+    M.WordDelimiters = View.WordDelimiters;
     M.Source = &View;
     return &M;
 }
@@ -71,6 +73,13 @@ void TViewListCatalogue::LoadFromRegistry() {
 
 void TViewListCatalogue::SaveToRegistry() {
     FList->SaveToRegistry();
+}
+
+void TViewListCatalogue::ViewChanged(TView& View, int Kind) {
+    if (Kind == vcDeleted)
+        FMirrors.erase(&View);
+    else
+        Mirror(View);
 }
 
 int TViewListCatalogue::Count() {
@@ -134,6 +143,14 @@ void TEditorDocument::OpenDroppedFiles(const std::vector<std::string>& FileNames
 void TEditorDocument::SetView(const TDocumentView* View) {
     TDocumentEditor::SetView(View);
     FEditor->SetView(View ? View->Source : nullptr);
+}
+
+void TEditorDocument::ViewChanged(TView& View, int Kind) {
+    FEditor->ViewChanged(&View, Kind);
+    // The control may have switched to the default view; the window's mirror follows it.
+    if (FEditor->View() != nullptr &&
+        (this->View() == nullptr || this->View()->Source != FEditor->View()))
+        TDocumentEditor::SetView(FViews.Mirror(*FEditor->View()));
 }
 
 std::vector<std::string> TEditorDocument::Paragraphs() const {
@@ -285,6 +302,123 @@ bool TEditorDocument::ShowsParagraphMarks() const {
 bool TEditorDocument::IsBookmarkSet(int Number) const {
     int Column = 0;
     return FEditor->Editor().GetMarkerPosition(Number, Column) >= 0;
+}
+
+bool TEditorDocument::BeginEdit() {
+    return FEditor->BeginEdit();
+}
+
+void TEditorDocument::EndEdit(bool State) {
+    FEditor->EndEdit(State);
+}
+
+std::string TEditorDocument::SelectedText() const {
+    return FEditor->Editor().GetSelText();
+}
+
+void TEditorDocument::SelectWordAtCaret(bool FirstCharOnly) {
+    FEditor->SelectWordAtCaret(FirstCharOnly);
+}
+
+bool TEditorDocument::MoveToNextWord() {
+    return FEditor->MoveToNextWord();
+}
+
+bool TEditorDocument::GetSelectionAndCaretEnd(int& StartLine, int& StartCol, int& EndLine,
+                                              int& EndCol, bool& CaretAtEnd) const {
+    return FEditor->GetSelectionAndCaretEnd(StartLine, StartCol, EndLine, EndCol, CaretAtEnd);
+}
+
+void TEditorDocument::SetSelection(int Line1, int Col1, int Line2, int Col2, bool CaretAtEnd) {
+    FEditor->Editor().SetSelection(Line1, Col1, Line2, Col2, CaretAtEnd);
+}
+
+int TEditorDocument::GetCaretLine() const {
+    return FEditor->GetCaretLine();
+}
+
+int TEditorDocument::CaretPosInLine() const {
+    return FEditor->Editor().CaretPosInLine();
+}
+
+std::string TEditorDocument::GetCurrentLineText() const {
+    return FEditor->GetCurrentLineText();
+}
+
+std::string TEditorDocument::GetCurrentWord() const {
+    return FEditor->Editor().GetCurrentWord();
+}
+
+void TEditorDocument::MoveCaretByColumns(int Count, bool Extend) {
+    FEditor->MoveCaretByColumns(Count, Extend);
+}
+
+int TEditorDocument::ParaToLine(int Para) const {
+    return FEditor->ParaToLine(Para);
+}
+
+int TEditorDocument::ParaToLastLine(int Para) const {
+    return FEditor->ParaToLastLine(Para);
+}
+
+int TEditorDocument::LineLength(int Line) const {
+    return FEditor->Editor().LineLength(Line);
+}
+
+int TEditorDocument::GetMarkerPosition(int Number, int& Col) const {
+    return FEditor->Editor().GetMarkerPosition(Number, Col);
+}
+
+void TEditorDocument::SetMarker(int Number) {
+    FEditor->Editor().SetMarker(Number);
+}
+
+void TEditorDocument::ClearMarker(int Number) {
+    FEditor->Editor().ClearMarker(Number);
+}
+
+void TEditorDocument::GotoMarker(int Number) {
+    FEditor->Editor().GotoMarker(Number);
+}
+
+void TEditorDocument::FormatIndent() {
+    FEditor->FormatIndent();
+}
+
+void TEditorDocument::FormatUnindent() {
+    FEditor->FormatUnindent();
+}
+
+void TEditorDocument::FormatAsComment() {
+    FEditor->FormatAsComment();
+}
+
+void TEditorDocument::FormatCentre() {
+    FEditor->FormatCentre();
+}
+
+void TEditorDocument::FormatAsOneParagraph() {
+    FEditor->FormatAsOneParagraph();
+}
+
+void TEditorDocument::FormatAsSeparateParagraphs() {
+    FEditor->FormatAsSeparateParagraphs();
+}
+
+void TEditorDocument::AnchorSelection() {
+    FEditor->AnchorSelection();
+}
+
+void TEditorDocument::SelectDelimitedText() {
+    FEditor->SelectDelimitedText();
+}
+
+void TEditorDocument::GoToLastEdit() {
+    FEditor->GoToLastEdit();
+}
+
+void TEditorDocument::DeleteWordLeft() {
+    FEditor->DeleteWordLeft();
 }
 
 bool TEditorDocument::HasSectionNames() const {

@@ -29,6 +29,9 @@ public:
     void SaveToRegistry() override;
     int Count() override;
     const TDocumentView* Item(int Index) override;
+    TViewList* EditableList() override { return FList.get(); }
+    const TDocumentView* MirrorOf(TView& View) override { return Mirror(View); }
+    void ViewChanged(TView& View, int Kind) override;
 
 private:
     std::unique_ptr<TViewList> FList;
@@ -43,6 +46,7 @@ public:
     TEditor& Control() const { return *FEditor; }
 
     void SetView(const TDocumentView* View) override;
+    void ViewChanged(TView& View, int Kind) override;
     std::vector<std::string> Paragraphs() const override;
     void SetParagraphs(const std::vector<std::string>& Lines) override;
     void SetLoadedLines(const TBinaryStrings& Lines) override;
@@ -72,6 +76,36 @@ public:
     bool WordWrap() const override;
     bool ShowsParagraphMarks() const override;
     bool IsBookmarkSet(int Number) const override;
+    bool BeginEdit() override;
+    void EndEdit(bool State) override;
+    std::string SelectedText() const override;
+    void SelectWordAtCaret(bool FirstCharOnly) override;
+    bool MoveToNextWord() override;
+    bool GetSelectionAndCaretEnd(int& StartLine, int& StartCol, int& EndLine, int& EndCol,
+                                 bool& CaretAtEnd) const override;
+    void SetSelection(int Line1, int Col1, int Line2, int Col2, bool CaretAtEnd) override;
+    int GetCaretLine() const override;
+    int CaretPosInLine() const override;
+    std::string GetCurrentLineText() const override;
+    std::string GetCurrentWord() const override;
+    void MoveCaretByColumns(int Count, bool Extend) override;
+    int ParaToLine(int Para) const override;
+    int ParaToLastLine(int Para) const override;
+    int LineLength(int Line) const override;
+    int GetMarkerPosition(int Number, int& Col) const override;
+    void SetMarker(int Number) override;
+    void ClearMarker(int Number) override;
+    void GotoMarker(int Number) override;
+    void FormatIndent() override;
+    void FormatUnindent() override;
+    void FormatAsComment() override;
+    void FormatCentre() override;
+    void FormatAsOneParagraph() override;
+    void FormatAsSeparateParagraphs() override;
+    void AnchorSelection() override;
+    void SelectDelimitedText() override;
+    void GoToLastEdit() override;
+    void DeleteWordLeft() override;
     void AddSectionName(const std::string& Name, int Line) override;
     bool HasSectionNames() const override;
     std::string GetSectionNameForLine(int Line) const override;

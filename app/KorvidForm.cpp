@@ -3,12 +3,16 @@
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
+#include "platform/Paths.h"
+#include "platform/DesktopOpener.h"
 #include "platform/QtVirtualKeys.h"
+#include "psystem/CodeFileListing.h"
 #include "ui/CommandBars.h"
 #include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
+#include "workspace/HistoryForm.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
@@ -31,6 +35,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -65,22 +70,30 @@ TKorvidForm* KorvidForm() {
 TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
-      FOpen(std::move(Setup.Open)), FSaveDialog(std::make_unique<TSaveDialog>()),
-      FOpenDialog(std::make_unique<TOpenDialog>()), FToolbars(std::make_unique<TToolbarList>()) {
+      FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
+      FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
+      FToolbars(std::make_unique<TToolbarList>()) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
     if (!FClock)
         FClock = [] { return QDateTime::currentDateTime(); };
     if (!FServices.History)
-        FServices.History = std::make_unique<TFileHistory>();
+        FServices.History = std::make_unique<THistoryForm>();
     if (!FServices.Favourites)
-        FServices.Favourites = std::make_unique<TEmptyFavouritesTree>();
+        FServices.Favourites = std::make_unique<TFavouritesBar>();
+    if (!FServices.Opener)
+        FServices.Opener = MakeDesktopOpener();
     if (!FServices.Search)
         FServices.Search = MakeSearchDialogs(*this);
     if (!FServices.Launcher)
         FServices.Launcher = MakeProcessLauncher();
     InstallKeystrokeRecorder(true);
+    if (!FServices.Help)
+        FServices.Help = std::make_unique<TDesktopHelpViewer>();
+    if (FHelpFolder.empty())
+        FHelpFolder = ProgramFolder();
     FDebugger = std::make_unique<TDebugger>(*this);
+    InstallCodeListing();
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);
@@ -104,10 +117,24 @@ TKorvidForm::~TKorvidForm() {
     SetMainWindowCommands(nullptr);
     if (DebuggerCommands() == FDebuggerCommands.get())
         SetDebuggerCommands(nullptr);
+    TVolumeFileListings Listings = VolumeFileListings();
+    Listings.Code = std::move(FPreviousCodeListing);
+    SetVolumeFileListings(std::move(Listings));
     if (MainForm() == this)
         SetMainForm(nullptr);
     if (TheForm == this)
         TheForm = nullptr;
+}
+
+// Code files inside volumes list with this window's map lookup for their source lines.
+void TKorvidForm::InstallCodeListing() {
+    TVolumeFileListings Listings = VolumeFileListings();
+    FPreviousCodeListing = std::move(Listings.Code);
+    Listings.Code = [this](const std::string& Title, std::vector<std::string>& Lines,
+                           const TWholeFileLoader& Load) {
+        DisassembleCodeFile(Title, Lines, Load, FDebugger.get());
+    };
+    SetVolumeFileListings(std::move(Listings));
 }
 
 void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
@@ -139,6 +166,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     FTabs->setFocusPolicy(Qt::NoFocus);
     FTabs->tabBar()->setFocusPolicy(Qt::NoFocus);
     CreateDocks(FTabs);
+    WireFavourites();
     connect(FTabs, &QTabWidget::currentChanged, this, [this] { TabsChange(); });
     CreateStatusBar();
 
@@ -173,6 +201,8 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     BuildViewsMenu();
 
     History().OnChanged = [this] { BuildHistoryMenu(); };
+    ApplyFavouritesOptions();
+    PrepareHistoryWindow();
     FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
     History().LoadHistory(FOptions.HistoryFilename);
     Debugger().SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
@@ -194,6 +224,8 @@ void TKorvidForm::FormDestroy() {
         return;
     FDestroying = true;
     History().OnChanged = nullptr;
+    History().OnStateChanged = nullptr;
+    History().OnVisibilityChanged = nullptr;
     try {
         SaveSettings();
     } catch (const std::exception& Error) {
@@ -210,6 +242,11 @@ void TKorvidForm::showEvent(QShowEvent* Event) {
 }
 
 void TKorvidForm::FormShow() {
+    if (FSettings.HistoryVisible)
+        if (QWidget* Window = History().Window()) {
+            History().KeepOnScreen();
+            Window->show();
+        }
     if (OnFirstShow)
         OnFirstShow(*this);
     FStartingUp = false;
@@ -290,8 +327,10 @@ void TKorvidForm::RestoreMainWindow() {
 void TKorvidForm::changeEvent(QEvent* Event) {
     QMainWindow::changeEvent(Event);
     // Whatever had the keyboard before (a dialog, nothing at all), typing goes into the
-    // document as soon as the window is active.
-    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+    // document as soon as the window is active; the Favourites bar keeps it, as a caption
+    // being edited there must.
+    const bool InFavourites = FFavouritesPanel && FFavouritesPanel->isAncestorOf(focusWidget());
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow() && !InFavourites)
         FocusActiveEditor();
 }
 
@@ -491,6 +530,49 @@ std::string TKorvidForm::DisplayFileName(const std::string& Name) const {
     return Name.substr(0, Dot);
 }
 
+// ---- The History window -------------------------------------------------------------------------
+
+void TKorvidForm::PrepareHistoryWindow() {
+    History().OnStateChanged = [this] { UpdateCommandStates(); };
+    QWidget* Window = History().Window();
+    if (!Window)
+        return;
+    // A tool window of the main one: on top of it, and gone with it.
+    Window->setParent(this, Window->windowFlags());
+    const TWindowPlacement& Place = FSettings.History;
+    if (Place.Width > 0 && Place.Height > 0)
+        Window->resize(Place.Width, Place.Height);
+    Window->move(Place.Left, Place.Top);
+    if (auto* List = Window->findChild<QTreeWidget*>()) {
+        for (int Column = 0; Column < int(FSettings.HistoryColumnWidths.size()); ++Column)
+            List->setColumnWidth(Column, FSettings.HistoryColumnWidths[Column]);
+        auto* Popup = new QMenu(Window);
+        BuildMenu(*Popup, {"HistoryOpen", "HistoryRemove"}, Popup, true);
+        List->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(List, &QWidget::customContextMenuRequested, Popup,
+                [List, Popup](const QPoint& Point) {
+                    Popup->popup(List->viewport()->mapToGlobal(Point));
+                });
+    }
+    History().OnVisibilityChanged = [this, Window] {
+        StoreHistoryWindow();
+        FSettings.HistoryVisible = Window->isVisible();
+        SyncWindowTool(Window, ToolIndex::ViewHistory);
+    };
+}
+
+void TKorvidForm::StoreHistoryWindow() {
+    QWidget* Window = History().Window();
+    if (!Window || Window->x() == OffScreenPosition)
+        return;
+    FSettings.History = {Window->x(), Window->y(), Window->width(), Window->height(), false};
+    FSettings.HistoryFormLeft = Window->x();
+    FSettings.HistoryFormTop = Window->y();
+    if (auto* List = Window->findChild<QTreeWidget*>())
+        for (int Column = 0; Column < int(FSettings.HistoryColumnWidths.size()); ++Column)
+            FSettings.HistoryColumnWidths[Column] = List->columnWidth(Column);
+}
+
 // ---- Closing ------------------------------------------------------------------------------------
 
 bool TKorvidForm::FormCloseQuery() {
@@ -509,6 +591,9 @@ bool TKorvidForm::FormCloseQuery() {
     update();
     if (!CanClose)
         return false;
+    // The window goes with the main one; whether it showed is kept as it was.
+    StoreHistoryWindow();
+    History().OnVisibilityChanged = nullptr;
     SaveCommandLines(FOptions.CommandLinesFilename);
     SaveToolbars();
     FViews->SaveToRegistry();

@@ -4,8 +4,10 @@
 #include "app/MainWindowServices.h"
 #include "devtools/Debugger.h"
 #include "devtools/DebuggerHost.h"
+#include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
 #include "platform/MemoryInfo.h"
+#include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/SortOptions.h"
 #include "workspace/ToolHandlers.h"
@@ -15,6 +17,7 @@
 
 #include <array>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,6 +27,7 @@
 
 class QLabel;
 class QMenu;
+class QSplitter;
 class QTabWidget;
 class QTimer;
 
@@ -73,7 +77,7 @@ struct TMainWindowSettings {
     // "History" key.
     bool HistoryVisible = false;
     TWindowPlacement History{100, 100, 500, 300};
-    std::array<int, 4> HistoryColumnWidths{150, 250, 120, 80};
+    std::array<int, 4> HistoryColumnWidths{20, 30, 100, 300};
     // "Browse Volume" key.
     bool BrowseMatchCase = false;
     bool BrowseWholeWords = false;
@@ -101,6 +105,8 @@ struct TKorvidFormSetup {
     // The local time stamped into ".tid" files.
     std::function<QDateTime()> Clock;
     TOpenSetup Open;
+    // Where the program's help file is looked for; the program's folder when empty.
+    std::filesystem::path HelpFolder;
 };
 
 class TKorvidForm;
@@ -185,6 +191,8 @@ public:
                      const TFindSettings& Settings);
     void ShowSearchFolderDialog(const std::string& Folder);
     TSearchFolderForm& SearchFolderForm();
+    // Finds a file under Folder by part of its name and opens it.
+    void ShowLocateFileDialog(const std::string& Folder);
     // Set while a search walks; Esc clears it.
     bool Searching() const { return FSearching; }
     // Run at each pump of a search's walk (tests stop it from here).
@@ -213,9 +221,17 @@ public:
     QWidget*& SearchResultTab() { return FSearchResultTab; }
     THistoryService& History() const { return *FServices.History; }
     TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
+    TDesktopOpener& DesktopOpener() const { return *FServices.Opener; }
+    // The Favourites bar beside the tabs.
+    QWidget* FavouritesPanel() const { return FFavouritesPanel; }
+    QMenu* FavouritesMenu() const { return FFavouritesMenu; }
+    void ShowFavouritesBar(bool Show);
+    // Side, width, shown state and the tree's options.
+    void ApplyFavouritesOptions();
     TDebugger& Debugger() const { return *FDebugger; }
     TSearchService& Search() const { return *FServices.Search; }
     TProcessLauncher& Launcher() const { return *FServices.Launcher; }
+    THelpViewer& Help() const { return *FServices.Help; }
     QMenu* ReopenMenu() const { return FReopenMenu; }
     void BuildHistoryMenu();
 
@@ -238,6 +254,8 @@ public:
     QMenu* ToolbarPopupMenu() const { return FToolbarPopupMenu; }
     void BuildViewsMenu();
     void ViewsCommandClick(int Tag);
+    // Every tab's editor hears that View changed (kind 0) or is about to be freed (kind 1).
+    void NotifyViewChanged(TView& View, int Kind);
     QMenu* ViewsMenu() const { return FCurrentFileAsMenu; }
     QMenu* AutoTextMenu() const { return FAutoTextMenu; }
     QMenu* HiddenAutoTextMenu() const { return FHiddenAutoTextMenu; }
@@ -406,6 +424,16 @@ public:
     void RunCommandLine(const std::string& CommandLine, TDocumentEditor* Editor, bool Capture);
     // Set while a command line's output is captured; input waits until it ends.
     bool CapturingCommand() const { return FCapturingCommand; }
+    // ---- Edit, format and insert commands ----
+    // Changes the letter case of the selection, or of the first letter of the word at the caret
+    // and then moves on to the next word.
+    void ApplyCaseChange(TCaseRoutine Routine);
+    // Replaces the paragraphs named by a changes listing: each line's first six characters
+    // give the paragraph number, its text starts at the eighth. Lines naming no paragraph of
+    // the document are skipped; all of it is one undo step.
+    void ApplyChangeLines(TDocumentEditor& Editor, const std::vector<std::string>& Lines);
+    // The document holding a bookmark, or none.
+    TDocumentEditor* EditorWithBookmark(int Number) const;
 
     // Tells the user that the tool's command is not built yet.
     void NotSupportedYet(int Tool);
@@ -422,9 +450,13 @@ protected:
     void dropEvent(QDropEvent* Event) override;
 
 private:
+    void InstallCodeListing();
     void FormCreate(const std::optional<QRect>& WorkArea);
     void FormShow();
     void FormDestroy();
+    void PrepareHistoryWindow();
+    // Keeps the History window's place and column widths in the settings.
+    void StoreHistoryWindow();
     TDocumentEditor* CreateEditor(QWidget* Panel, const std::string& Caption);
     void TabsChange();
     void ForgetTab(QWidget* Tab);
@@ -442,7 +474,13 @@ private:
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     void CreateDocks(QWidget* Tabs);
+    void WireFavourites();
     TDock* DockOfIndex(int Index) const;
+    void AppendSelectionToClipboard(bool Cut);
+    void ToggleBookmark(TDocumentEditor& Editor, int Number);
+    void ToggleAutomatedBookmark(TDocumentEditor& Editor);
+    void InsertIntoActiveEditor(std::string_view Text);
+    void ShowHelpFile(const std::string& Path, const std::string* Keyword);
     // Tools, then views, then auto-text; a key taken is recorded while macros record.
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
     // While the window lives, what its editors do is recorded into the macro.
@@ -457,10 +495,13 @@ private:
     TDocumentEditorFactory FMakeEditor;
     std::function<QDateTime()> FClock;
     TOpenSetup FOpen;
+    std::filesystem::path FHelpFolder;
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebuggerCommands> FDebuggerCommands;
     std::unique_ptr<TDebugger> FDebugger;
+    // The volume reader's code listing before this window installed its own.
+    decltype(TVolumeFileListings::Code) FPreviousCodeListing;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
     bool FSearching = false;
     bool FCloseAfterSearch = false;
@@ -475,6 +516,9 @@ private:
     QMenu* FToolbarPopupMenu = nullptr;
     QMenu* FAutoTextMenu = nullptr;
     QMenu* FHiddenAutoTextMenu = nullptr;
+    QWidget* FFavouritesPanel = nullptr;
+    QSplitter* FSplitter = nullptr;
+    QMenu* FFavouritesMenu = nullptr;
     TDock* FTopDock = nullptr;
     TDock* FBottomDock = nullptr;
     TDock* FLeftDock = nullptr;

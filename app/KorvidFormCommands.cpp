@@ -22,11 +22,6 @@ namespace T = ToolIndex;
 
 namespace {
 
-// Tool n of a numbered group whose tools run 1 ... 9, 0.
-int NumberedTool(int First, int Number) {
-    return First + (Number == 0 ? 9 : Number - 1);
-}
-
 int DebuggingTabTool(TDebuggingTab Tab) {
     switch (Tab) {
     case TDebuggingTab::Breakpoints:
@@ -197,18 +192,6 @@ void TKorvidForm::FileSetPassword() {
     NotSupportedYet(T::FileSetPassword);
 }
 
-void TKorvidForm::ViewHistory() {
-    NotSupportedYet(T::ViewHistory);
-}
-
-void TKorvidForm::EditCutAppend() {
-    NotSupportedYet(T::EditCutAppend);
-}
-
-void TKorvidForm::EditCopyAppend() {
-    NotSupportedYet(T::EditCopyAppend);
-}
-
 void TKorvidForm::EditFind() {
     NotSupportedYet(T::EditFind);
 }
@@ -225,104 +208,16 @@ void TKorvidForm::EditGoTo() {
     NotSupportedYet(T::EditGoTo);
 }
 
-void TKorvidForm::EditNewClipboard() {
-    NotSupportedYet(T::EditNewClipboard);
-}
-
-void TKorvidForm::EditPasteClipboard(int Number) {
-    NotSupportedYet(NumberedTool(T::EditPasteClipboard1, Number));
-}
-
-void TKorvidForm::EditToggleBookmark(int Number) {
-    NotSupportedYet(NumberedTool(T::EditToggleBookmark1, Number));
-}
-
-void TKorvidForm::EditGoToBookmark(int Number) {
-    NotSupportedYet(NumberedTool(T::EditGoToBookmark1, Number));
-}
-
 void TKorvidForm::ViewOptions() {
     NotSupportedYet(T::ViewOptions);
-}
-
-void TKorvidForm::ViewOrganizeFiles() {
-    NotSupportedYet(T::ViewOrganizeFiles);
-}
-
-void TKorvidForm::InsertDate() {
-    NotSupportedYet(T::InsertDate);
-}
-
-void TKorvidForm::InsertTime() {
-    NotSupportedYet(T::InsertTime);
-}
-
-void TKorvidForm::InsertFilename() {
-    NotSupportedYet(T::InsertFilename);
-}
-
-void TKorvidForm::InsertPathname() {
-    NotSupportedYet(T::InsertPathname);
 }
 
 void TKorvidForm::FormatSort() {
     NotSupportedYet(T::FormatSort);
 }
 
-void TKorvidForm::FormatLowerCase() {
-    NotSupportedYet(T::FormatLowerCase);
-}
-
-void TKorvidForm::FormatUpperCase() {
-    NotSupportedYet(T::FormatUpperCase);
-}
-
-void TKorvidForm::FormatOppositeCase() {
-    NotSupportedYet(T::FormatOppositeCase);
-}
-
-void TKorvidForm::FormatIndent() {
-    NotSupportedYet(T::FormatIndent);
-}
-
-void TKorvidForm::FormatUnindent() {
-    NotSupportedYet(T::FormatUnindent);
-}
-
-void TKorvidForm::FavouritesAddFile() {
-    NotSupportedYet(T::FavouritesAddFile);
-}
-
-void TKorvidForm::FavouritesNewFolder() {
-    NotSupportedYet(T::FavouritesNewFolder);
-}
-
-void TKorvidForm::FavouritesRemove() {
-    NotSupportedYet(T::FavouritesRemove);
-}
-
-void TKorvidForm::ViewFavouritesBar() {
-    NotSupportedYet(T::ViewFavouritesBar);
-}
-
-void TKorvidForm::HistoryRemove() {
-    NotSupportedYet(T::HistoryRemove);
-}
-
-void TKorvidForm::FavouritesOpen() {
-    NotSupportedYet(T::FavouritesOpen);
-}
-
-void TKorvidForm::HistoryOpen() {
-    NotSupportedYet(T::HistoryOpen);
-}
-
 void TKorvidForm::FileRefresh() {
     NotSupportedYet(T::FileRefresh);
-}
-
-void TKorvidForm::ViewDefineViews() {
-    NotSupportedYet(T::ViewDefineViews);
 }
 
 void TKorvidForm::ViewParagraphMarks() {
@@ -333,36 +228,12 @@ void TKorvidForm::FileSendMail() {
     NotSupportedYet(T::FileSendMail);
 }
 
-void TKorvidForm::FormatAsOneParagraph() {
-    NotSupportedYet(T::FormatAsOneParagraph);
-}
-
-void TKorvidForm::FormatAsSeparateParagraphs() {
-    NotSupportedYet(T::FormatAsSeparateParagraphs);
-}
-
-void TKorvidForm::EditSelectDelimitedText() {
-    NotSupportedYet(T::EditSelectDelimitedText);
-}
-
 void TKorvidForm::FileExploreFolder() {
     NotSupportedYet(T::FileExploreFolder);
 }
 
-void TKorvidForm::HelpOnCurrentWord() {
-    NotSupportedYet(T::HelpOnCurrentWord);
-}
-
 void TKorvidForm::ViewResetToolbars() {
     NotSupportedYet(T::ViewResetToolbars);
-}
-
-void TKorvidForm::FormatAutoText() {
-    NotSupportedYet(T::FormatAutoText);
-}
-
-void TKorvidForm::FavouritesAddVolume() {
-    NotSupportedYet(T::FavouritesAddVolume);
 }
 
 void TKorvidForm::CompareFiles(bool TheseFiles) {
@@ -387,28 +258,12 @@ void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
                                  : T::CompileVoskSource);
 }
 
-void TKorvidForm::EditGoToLastEdit() {
-    NotSupportedYet(T::EditGoToLastEdit);
-}
-
-void TKorvidForm::EditApplyChanges() {
-    NotSupportedYet(T::EditApplyChanges);
-}
-
-void TKorvidForm::EditDeleteWord() {
-    NotSupportedYet(T::EditDeleteWord);
-}
-
 void TKorvidForm::FileBrowseVolume() {
     NotSupportedYet(T::FileBrowseVolume);
 }
 
 void TKorvidForm::FileOpenRandom() {
     NotSupportedYet(T::FileOpenRandom);
-}
-
-void TKorvidForm::FormatCentre() {
-    NotSupportedYet(T::FormatCentre);
 }
 
 void TKorvidForm::FilePrepareDefsHelp() {
@@ -448,10 +303,6 @@ void TKorvidForm::DebugGoToAdjacentTab(bool Next) {
     NotSupportedYet(Next ? T::DebugGoToNextTab : T::DebugGoToPreviousTab);
 }
 
-void TKorvidForm::HelpKorvidHelp() {
-    NotSupportedYet(T::HelpKorvidHelp);
-}
-
 void TKorvidForm::ViewDefsEditor() {
     NotSupportedYet(T::ViewDefsEditor);
 }
@@ -462,10 +313,6 @@ void TKorvidForm::FormatLintrel() {
 
 void TKorvidForm::EditFindInAllOpenDocuments() {
     NotSupportedYet(T::EditFindInAllOpenDocuments);
-}
-
-void TKorvidForm::FavouritesLocateFile() {
-    NotSupportedYet(T::FavouritesLocateFile);
 }
 
 void TKorvidForm::SubversionUpdate() {
@@ -489,20 +336,8 @@ void TKorvidForm::DebugFindInCurrentSources() {
     NotSupportedYet(T::DebugFindInCurrentSources);
 }
 
-void TKorvidForm::FormatAsComment() {
-    NotSupportedYet(T::FormatAsComment);
-}
-
 void TKorvidForm::SetSearchTermToSelection() {
     NotSupportedYet(T::SetSearchTermToSelection);
-}
-
-void TKorvidForm::EditAnchorSelection() {
-    NotSupportedYet(T::EditAnchorSelection);
-}
-
-void TKorvidForm::FavouritesOpenExternally() {
-    NotSupportedYet(T::FavouritesOpenExternally);
 }
 
 void TKorvidForm::SubversionDiff(TSubversionTarget Target) {

@@ -1,5 +1,8 @@
 #include "app/KorvidForm.h"
 
+#include "app/FileHelper.h"
+#include "psystem/CodeFileListing.h"
+
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
@@ -305,9 +308,11 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
                     ReadOnly = true;
             }
         } else if (FOptions.PSystemAware && LowerExtension(Name) == ".code") {
-            // Code files are listed by the disassembler once it exists.
-            Lines.Lines() = {"; Disassembly of " + Name,
-                             "; Disassembling code files is not supported yet."};
+            TFileHelper Source(Name);
+            DisassembleCodeFile(
+                Name, Lines.Lines(),
+                [&Source](std::string& Buffer) { return ReadWholeFile(Source, Buffer); },
+                FDebugger.get());
             ReadOnly = true;
         } else {
             if (Editor && Editor->View())

@@ -1,5 +1,10 @@
 #pragma once
 
+#include "platform/DesktopOpener.h"
+
+#include <QPointer>
+#include <QWidget>
+#include "workspace/HistoryService.h"
 #include "platform/ProcessLauncher.h"
 
 #include <functional>
@@ -10,60 +15,41 @@
 namespace korvid {
 
 class TDocumentEditor;
+class TFavouritesTreeView;
 
-// The recent-files list the main window feeds and shows in its History menu.
-class THistoryService {
-public:
-    virtual ~THistoryService() = default;
-    // Makes Path the newest entry.
-    virtual void AddToHistory(const std::string& Path) = 0;
-    virtual int Count() const = 0;
-    // Empty when no entry has the rank (0 = newest).
-    virtual std::string PathOfRank(int Rank) const = 0;
-    virtual bool HasSelection() const = 0;
-    virtual bool IconThreadFinished() const = 0;
-    // A missing file leaves the list as it is.
-    virtual void LoadHistory(const std::string& FileName) = 0;
-    // At most MaximumCount entries, newest first; the user may pick another FileName.
-    virtual void SaveHistory(std::string& FileName, int MaximumCount) = 0;
-
-    // The list changed: the History menu is rebuilt.
-    std::function<void()> OnChanged;
-};
-
-// A history that keeps its list and saves it, one path per line; names compare exactly.
-class TFileHistory : public THistoryService {
-public:
-    static constexpr int MaximumEntries = 200;
-
-    void AddToHistory(const std::string& Path) override;
-    int Count() const override { return int(FPaths.size()); }
-    std::string PathOfRank(int Rank) const override;
-    bool HasSelection() const override { return false; }
-    bool IconThreadFinished() const override { return true; }
-    void LoadHistory(const std::string& FileName) override;
-    void SaveHistory(std::string& FileName, int MaximumCount) override;
-
-private:
-    std::vector<std::string> FPaths; // newest first
-};
-
-// The Favourites bar's tree as the main window reads it.
+// The Favourites bar as the main window uses it.
 class TFavouritesService {
 public:
     virtual ~TFavouritesService() = default;
     // 0 for no selection, else the node kind (1 folder ... 6 file inside a volume).
     virtual int SelectedNodeKind() const = 0;
+    // The path that opens the selected node; empty for none or a folder.
+    virtual std::string SelectedPath() const = 0;
+    // A missing file gives an empty tree; one that cannot be read is said so once and is
+    // never saved over in this run.
     virtual void LoadFavourites(const std::string& FileName) = 0;
     virtual void SaveFavourites(std::string& FileName) = 0;
+    // Makes the bar under Parent: a title with a close button, which runs OnClose, over the
+    // tree.
+    virtual QWidget* CreatePanel(QWidget* Parent, std::function<void()> OnClose) = 0;
+    // Null until the panel is made.
+    virtual TFavouritesTreeView* Tree() const = 0;
 };
 
-// A Favourites tree that holds nothing and writes nothing.
-class TEmptyFavouritesTree : public TFavouritesService {
+// The program's Favourites bar.
+class TFavouritesBar : public TFavouritesService {
 public:
-    int SelectedNodeKind() const override { return 0; }
-    void LoadFavourites(const std::string&) override {}
-    void SaveFavourites(std::string&) override {}
+    int SelectedNodeKind() const override;
+    std::string SelectedPath() const override;
+    void LoadFavourites(const std::string& FileName) override;
+    void SaveFavourites(std::string& FileName) override;
+    QWidget* CreatePanel(QWidget* Parent, std::function<void()> OnClose) override;
+    TFavouritesTreeView* Tree() const override;
+
+private:
+    QPointer<TFavouritesTreeView> FTree;
+    // The file that could not be read, kept as it is.
+    std::string FUnreadFile;
 };
 
 // The find and folder-search dialogs as the main window reaches them.
@@ -76,6 +62,25 @@ public:
     virtual void ShowSearchFolderDialog(const std::string& Folder) = 0;
 };
 
+// Shows help files.
+class THelpViewer {
+public:
+    virtual ~THelpViewer() = default;
+    // False when no program took the file.
+    virtual bool ShowFile(const std::string& Path) = 0;
+    // The file opened at the entry for Keyword, where the viewer can.
+    virtual bool ShowFileAtKeyword(const std::string& Path, const std::string& Keyword) = 0;
+};
+
+// The desktop's program for each kind of file; it cannot be handed a keyword.
+class TDesktopHelpViewer : public THelpViewer {
+public:
+    bool ShowFile(const std::string& Path) override;
+    bool ShowFileAtKeyword(const std::string& Path, const std::string&) override {
+        return ShowFile(Path);
+    }
+};
+
 // What the main window is made with; each service missing is given its stand-in.
 struct TMainWindowServices {
     std::unique_ptr<THistoryService> History;
@@ -83,6 +88,8 @@ struct TMainWindowServices {
     std::unique_ptr<TSearchService> Search;
     // Starts outside programs (command lines); the real one by default.
     std::unique_ptr<TProcessLauncher> Launcher;
+    std::unique_ptr<THelpViewer> Help;
+    std::unique_ptr<TDesktopOpener> Opener;
 };
 
 } // namespace korvid

@@ -1,7 +1,9 @@
 // The text forms of a .DEFS file: the listing, the Pascal data-module unit and JSON defs.
 #include "devtools/DefsListing.h"
 
+#include "devtools/BoundedBytes.h"
 #include "devtools/DefsMessages.h"
+#include "devtools/ScreenListing.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "psystem/Volume.h"
@@ -11,36 +13,6 @@
 namespace korvid {
 
 namespace {
-
-// Little-endian reads that answer zero past the end, so no record can lead a read astray.
-class TBoundedBytes {
-public:
-    explicit TBoundedBytes(std::string_view Bytes) : FBytes(Bytes) {}
-
-    unsigned Byte(std::size_t Offset) const {
-        return Offset < FBytes.size() ? static_cast<unsigned char>(FBytes[Offset]) : 0u;
-    }
-    unsigned Word(std::size_t Offset) const { return Byte(Offset) | Byte(Offset + 1) << 8; }
-    int SignedWord(std::size_t Offset) const { return std::int16_t(std::uint16_t(Word(Offset))); }
-    std::uint32_t DoubleWord(std::size_t Offset) const {
-        return Word(Offset) | std::uint32_t(Word(Offset + 2)) << 16;
-    }
-    // A length byte and the characters; the length is clamped to the field.
-    std::string ShortString(std::size_t Offset, std::size_t MaxLength) const {
-        const std::size_t Length = std::min<std::size_t>(Byte(Offset), MaxLength);
-        std::string Text;
-        for (std::size_t I = 0; I < Length; ++I)
-            Text += char(Byte(Offset + 1 + I));
-        return Text;
-    }
-
-private:
-    std::string_view FBytes;
-};
-
-int Bits(std::uint32_t Value, int Shift, int Width) {
-    return int((Value >> Shift) & ((1u << Width) - 1));
-}
 
 TDefsFieldRecord DecodeField(const TBoundedBytes& Bytes, std::size_t Offset) {
     TDefsFieldRecord Field;
@@ -708,6 +680,7 @@ void InstallDefsListings() {
     TVolumeFileListings Listings = VolumeFileListings();
     Listings.DefsNames = ReadDefsNames;
     Listings.Defs = ReadDefsFileText;
+    Listings.Screen = ReadScreenFileText;
     SetVolumeFileListings(std::move(Listings));
 }
 

@@ -75,7 +75,8 @@ void ReadDefsFileText(TVolume& Volume, std::vector<std::string>& Lines,
                       std::int64_t Position, std::int64_t Size,
                       const std::vector<std::string>& Names);
 
-// Fills the volume-file reader's definitions hooks; the program's start and tests call it.
+// Fills the volume-file reader's definitions and screen hooks; the program's start and tests
+// call it.
 void InstallDefsListings();
 
 } // namespace korvid

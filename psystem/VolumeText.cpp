@@ -3,6 +3,7 @@
 
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
+#include "psystem/CodeFileListing.h"
 #include "psystem/VolumeFileHelper.h"
 #include "psystem/VolumeMessages.h"
 
@@ -59,13 +60,15 @@ void TVolume::ReadFileText(int Index, std::string_view Name, std::string& Volume
         }
         Listings.Screen(*this, Info.Name, Start, Length, Lines);
     } else if (Extension == ".CODE") {
-        if (!Listings.Code) {
-            Lines.push_back(NotSupportedYet("p-System code files"));
-            return;
-        }
         TVolumeFileHelper Source(*this, Start, Length);
-        Listings.Code(VolumeName() + ":" + Info.Name, Lines,
-                      [&Source](std::string& Buffer) { return ReadWholeFile(Source, Buffer); });
+        const TWholeFileLoader Load = [&Source](std::string& Buffer) {
+            return ReadWholeFile(Source, Buffer);
+        };
+        // Without a window's own listing, code lists without source lines.
+        if (Listings.Code)
+            Listings.Code(VolumeName() + ":" + Info.Name, Lines, Load);
+        else
+            DisassembleCodeFile(VolumeName() + ":" + Info.Name, Lines, Load);
     } else {
         TVolumeFileHelper Source(*this, Start, Length);
         TPSystemHeaderPage Scratch{};

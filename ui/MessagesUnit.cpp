@@ -1,5 +1,6 @@
 #include "ui/MessagesUnit.h"
 
+#include "foundation/TextFileWriter.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessageBoxUnit.h"
@@ -445,10 +446,57 @@ bool ShowUnableToSaveMessage(int ListKind, std::string& FileName) {
     return true;
 }
 
+void ShowUnableToReadHistoryMessage(std::string_view FileName) {
+    ShowOk("History",
+           FormatMessageText("Korvid was unable to read your History list from file \"%1\". The "
+                             "file will be left as it is.",
+                             {FileName}),
+           TMessageIcon::Warning);
+}
+
+void ShowUnableToSaveFileMessage(std::string_view Reason) {
+    ShowOk("Korvid", FormatMessageText("%1\r\r%2", {UnableToSaveText, Reason}),
+           TMessageIcon::Warning);
+}
+
+void SaveListFile(int ListKind, std::string& FileName, const std::vector<std::string>& Lines) {
+    for (;;) {
+        try {
+            WriteTextFile(FileName, Lines, TTextFileOptions{});
+            return;
+        } catch (const EFileSaveError&) {
+            if (!ShowUnableToSaveMessage(ListKind, FileName))
+                return;
+        }
+    }
+}
+
 void ShowLinesTruncatedMessage() {
     ShowOk("Save p-System File",
            "One or more lines contain more than 255 characters, and will be truncated.",
            TMessageIcon::Warning);
+}
+
+void ShowAllBookmarksInUseMessage() {
+    ShowOk("Add Automated Bookmark", "All nine bookmarks are already in use.",
+           TMessageIcon::Information);
+}
+
+void ShowNoCommentMarkerMessage() {
+    ShowOk("Format As Comment", "First set up the comment marker character(s) in the current view.",
+           TMessageIcon::Information);
+}
+
+void ShowHelpFileNotFoundMessage(std::string_view Path) {
+    ShowOk("Korvid Help", FormatMessageText("The file %1 could not be found.", {Path}),
+           TMessageIcon::Warning);
+}
+
+void ShowNoHelpViewerMessage(std::string_view Path) {
+    ShowOk(
+        "Korvid Help",
+        FormatMessageText("Korvid could not find a program to show the help file \"%1\".", {Path}),
+        TMessageIcon::Warning);
 }
 
 void ShowNotSupportedYetMessage(std::string_view Caption) {
@@ -464,6 +512,19 @@ bool AskWithButtons(std::string_view Caption, std::string_view Text, std::string
                     std::string_view SecondCaption) {
     TMessage Message(Caption, Text, TMessageIcon::Question);
     return Message.Button(FirstCaption, 1, true).Button(SecondCaption, 0, false, true).Show() == 1;
+}
+
+void ShowUnableToReadFavouritesMessage(std::string_view FileName) {
+    ShowOk("Favourites",
+           FormatMessageText("Korvid was unable to read your Favourites list from file \"%1\". "
+                             "The file will be left as it is.",
+                             {FileName}),
+           TMessageIcon::Warning);
+}
+
+void ShowPSystemFileExistsMessage(std::string_view Name) {
+    ShowOkMessage("Add p-System File",
+                  FormatMessageText("There is already a file called %1.", {Name}));
 }
 
 void ShowOkMessage(std::string_view Caption, std::string_view Text) {

@@ -5,6 +5,7 @@
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
 #include "tests/app/PlainTextEditor.h"
+#include "tests/app/RecordingOpener.h"
 #include "tests/support/TempDir.h"
 #include "ui/ModalRunner.h"
 #include "workspace/KorvidTool.h"
@@ -16,10 +17,37 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace korvid::test {
+
+// A help file as the window handed it on, with the word asked for, if any.
+struct THelpShown {
+    std::string Path;
+    std::optional<std::string> Keyword;
+    friend bool operator==(const THelpShown&, const THelpShown&) = default;
+};
+
+// Records the help files shown instead of starting a program; refuses them while Refuse is set.
+class TRecordingHelpViewer : public THelpViewer {
+public:
+    TRecordingHelpViewer(std::vector<THelpShown>& Shown, const bool& Refuse)
+        : FShown(Shown), FRefuse(Refuse) {}
+    bool ShowFile(const std::string& Path) override {
+        FShown.push_back({Path, std::nullopt});
+        return !FRefuse;
+    }
+    bool ShowFileAtKeyword(const std::string& Path, const std::string& Keyword) override {
+        FShown.push_back({Path, Keyword});
+        return !FRefuse;
+    }
+
+private:
+    std::vector<THelpShown>& FShown;
+    const bool& FRefuse;
+};
 
 // A main window on a 1920 x 1040 work area over a private registry, with stand-in services.
 class TFormTest : public ::testing::Test {
@@ -33,7 +61,22 @@ protected:
     QDateTime Now{QDate(2024, 3, 5), QTime(14, 7, 9)};
     // How the window reads files; the ordinary reader and the system's memory when left empty.
     TOpenSetup OpenSetup;
-    // Handed to the next window made; the real services for those left empty.
+    // The help the window showed, and whether the viewer refuses; its help file is looked for
+    // in the test's folder.
+    std::vector<THelpShown> HelpShown;
+    bool HelpRefuses = false;
+
+    void AddStandIns(TKorvidFormSetup& Setup) {
+        Setup.Clock = [this] { return Now; };
+        if (!Setup.Services.Help)
+            Setup.Services.Help = std::make_unique<TRecordingHelpViewer>(HelpShown, HelpRefuses);
+        Setup.HelpFolder = Dir.Path();
+        if (!Setup.Services.Opener)
+            Setup.Services.Opener = std::make_unique<TRecordingOpener>(Opened);
+    }
+    // What the window handed to the desktop.
+    std::vector<std::string> Opened;
+    // The services the next window is made with; stand-ins where left empty.
     TMainWindowServices Services;
 
     void SetUp() override {
@@ -58,9 +101,9 @@ protected:
         Setup.MakeEditor = [](QWidget* Parent) { return new TPlainTextEditor(Parent); };
         if (!Views.empty())
             Setup.Views = std::make_unique<TListedViewCatalogue>(std::move(Views));
-        Setup.Clock = [this] { return Now; };
-        Setup.Open = OpenSetup;
         Setup.Services = std::move(Services);
+        AddStandIns(Setup);
+        Setup.Open = OpenSetup;
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(StartingUp);
         return *Form;
@@ -107,6 +150,7 @@ protected:
         Setup.MakeEditor = EditorDocumentFactory(*Catalogue);
         Setup.Views = std::move(Catalogue);
         Setup.Services = std::move(Services);
+        AddStandIns(Setup);
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(false);
     }

@@ -12,6 +12,9 @@
 #include <QTextBlock>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cstdlib>
+
 namespace korvid {
 namespace {
 
@@ -38,6 +41,8 @@ TPlainTextEditor::TPlainTextEditor(QWidget* Parent)
     connect(FEdit, &QPlainTextEdit::cursorPositionChanged, this, [this] { ReportStatus(); });
     connect(FEdit->document(), &QTextDocument::modificationChanged, this,
             [this] { ReportStatus(); });
+    connect(FEdit->document(), &QTextDocument::contentsChange, this,
+            [this](int Position, int, int) { FLastEdit = Position; });
 }
 
 void TPlainTextEditor::ReportStatus() {
@@ -194,7 +199,202 @@ bool TPlainTextEditor::InsertMode() const {
 }
 
 bool TPlainTextEditor::IsBookmarkSet(int Number) const {
-    return Number >= 0 && Number < int(Bookmarks.size()) && Bookmarks[Number];
+    return Number >= 0 && Number < int(Bookmarks.size()) && Bookmarks[Number] > 0;
+}
+
+bool TPlainTextEditor::BeginEdit() {
+    FEditBlock = FEdit->textCursor();
+    FEditBlock.beginEditBlock();
+    return false;
+}
+
+void TPlainTextEditor::EndEdit(bool) {
+    FEditBlock.endEditBlock();
+}
+
+std::string TPlainTextEditor::SelectedText() const {
+    return FromQString(FEdit->textCursor().selectedText().replace(ParagraphSeparator, "\r\n"));
+}
+
+void TPlainTextEditor::SelectWordAtCaret(bool FirstCharOnly) {
+    QTextCursor Cursor = FEdit->textCursor();
+    if (Cursor.hasSelection())
+        return;
+    Cursor.select(QTextCursor::WordUnderCursor);
+    if (FirstCharOnly && Cursor.hasSelection()) {
+        Cursor.setPosition(Cursor.selectionStart());
+        Cursor.movePosition(QTextCursor::NextCharacter, QTextCursor::KeepAnchor);
+    }
+    FEdit->setTextCursor(Cursor);
+}
+
+bool TPlainTextEditor::MoveToNextWord() {
+    QTextCursor Cursor = FEdit->textCursor();
+    Cursor.clearSelection();
+    Cursor.movePosition(QTextCursor::NextWord);
+    FEdit->setTextCursor(Cursor);
+    return FEdit->document()->characterAt(Cursor.position()).isLetterOrNumber();
+}
+
+bool TPlainTextEditor::GetSelectionAndCaretEnd(int& StartLine, int& StartCol, int& EndLine,
+                                               int& EndCol, bool& CaretAtEnd) const {
+    const QTextCursor Cursor = FEdit->textCursor();
+    if (!Cursor.hasSelection())
+        return false;
+    const QTextBlock Start = FEdit->document()->findBlock(Cursor.selectionStart());
+    const QTextBlock End = FEdit->document()->findBlock(Cursor.selectionEnd());
+    StartLine = Start.blockNumber() + 1;
+    StartCol = Cursor.selectionStart() - Start.position() + 1;
+    EndLine = End.blockNumber() + 1;
+    EndCol = Cursor.selectionEnd() - End.position() + 1;
+    CaretAtEnd = Cursor.position() == Cursor.selectionEnd();
+    return true;
+}
+
+void TPlainTextEditor::SetSelection(int Line1, int Col1, int Line2, int Col2, bool CaretAtEnd) {
+    auto Position = [this](int Line, int Col) {
+        return FEdit->document()->findBlockByNumber(Line - 1).position() + Col - 1;
+    };
+    QTextCursor Cursor = FEdit->textCursor();
+    Cursor.setPosition(CaretAtEnd ? Position(Line1, Col1) : Position(Line2, Col2));
+    Cursor.setPosition(CaretAtEnd ? Position(Line2, Col2) : Position(Line1, Col1),
+                       QTextCursor::KeepAnchor);
+    FEdit->setTextCursor(Cursor);
+}
+
+int TPlainTextEditor::CaretPosInLine() const {
+    return FEdit->textCursor().positionInBlock() + 1;
+}
+
+std::string TPlainTextEditor::GetCurrentLineText() const {
+    return FromQString(FEdit->textCursor().block().text());
+}
+
+std::string TPlainTextEditor::GetCurrentWord() const {
+    QTextCursor Cursor = FEdit->textCursor();
+    Cursor.select(QTextCursor::WordUnderCursor);
+    return FromQString(Cursor.selectedText());
+}
+
+void TPlainTextEditor::MoveCaretByColumns(int Count, bool Extend) {
+    QTextCursor Cursor = FEdit->textCursor();
+    Cursor.movePosition(Count < 0 ? QTextCursor::Left : QTextCursor::Right,
+                        Extend ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor,
+                        std::abs(Count));
+    FEdit->setTextCursor(Cursor);
+}
+
+int TPlainTextEditor::LineLength(int Line) const {
+    return FEdit->document()->findBlockByNumber(Line - 1).length() - 1;
+}
+
+int TPlainTextEditor::GetMarkerPosition(int Number, int& Col) const {
+    if (!IsBookmarkSet(Number))
+        return -1;
+    Col = 1;
+    return Bookmarks[Number];
+}
+
+void TPlainTextEditor::SetMarker(int Number) {
+    Bookmarks.at(Number) = CaretLine();
+}
+
+void TPlainTextEditor::ClearMarker(int Number) {
+    Bookmarks.at(Number) = 0;
+}
+
+void TPlainTextEditor::GotoMarker(int Number) {
+    if (IsBookmarkSet(Number))
+        MoveCaretTo(Bookmarks[Number], 1);
+}
+
+void TPlainTextEditor::EachSelectedParagraph(
+    const std::function<void(QTextCursor& AtStart)>& Edit) {
+    const QTextCursor Cursor = FEdit->textCursor();
+    QTextDocument& Document = *FEdit->document();
+    const int First = Document.findBlock(Cursor.selectionStart()).blockNumber();
+    const int Last = Document.findBlock(Cursor.selectionEnd()).blockNumber();
+    const bool State = BeginEdit();
+    for (int Number = First; Number <= Last; ++Number) {
+        QTextCursor AtStart(Document.findBlockByNumber(Number));
+        Edit(AtStart);
+    }
+    EndEdit(State);
+}
+
+void TPlainTextEditor::FormatIndent() {
+    EachSelectedParagraph([](QTextCursor& AtStart) { AtStart.insertText("  "); });
+}
+
+void TPlainTextEditor::FormatUnindent() {
+    EachSelectedParagraph([](QTextCursor& AtStart) {
+        if (AtStart.block().text().startsWith("  ")) {
+            AtStart.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, 2);
+            AtStart.removeSelectedText();
+        }
+    });
+}
+
+void TPlainTextEditor::FormatAsComment() {
+    const QString Marker = View() ? ToQString(View()->CommentMarker) : QString();
+    if (Marker.isEmpty())
+        return;
+    const bool Remove = FEdit->document()
+                            ->findBlock(FEdit->textCursor().selectionStart())
+                            .text()
+                            .startsWith(Marker);
+    EachSelectedParagraph([&](QTextCursor& AtStart) {
+        if (!Remove) {
+            AtStart.insertText(Marker);
+        } else if (AtStart.block().text().startsWith(Marker)) {
+            AtStart.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor, int(Marker.size()));
+            AtStart.removeSelectedText();
+        }
+    });
+}
+
+void TPlainTextEditor::FormatCentre() {
+    constexpr int Width = 80;
+    EachSelectedParagraph([](QTextCursor& AtStart) {
+        const QString Text = AtStart.block().text();
+        const QString Rest = Text.trimmed();
+        AtStart.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        AtStart.insertText(Rest.isEmpty() ? QString()
+                                          : QString((Width - Rest.size()) / 2, ' ') + Rest);
+    });
+}
+
+void TPlainTextEditor::FormatAsOneParagraph() {
+    QTextCursor Cursor = FEdit->textCursor();
+    if (Cursor.hasSelection())
+        Cursor.insertText(Cursor.selectedText().replace(ParagraphSeparator, ' '));
+}
+
+void TPlainTextEditor::AnchorSelection() {
+    QTextCursor Cursor = FEdit->textCursor();
+    if (FAnchor < 0) {
+        FAnchor = Cursor.position();
+        return;
+    }
+    const int Caret = Cursor.position();
+    Cursor.setPosition(FAnchor);
+    Cursor.setPosition(Caret, QTextCursor::KeepAnchor);
+    FEdit->setTextCursor(Cursor);
+    FAnchor = -1;
+}
+
+void TPlainTextEditor::GoToLastEdit() {
+    if (FLastEdit < 0)
+        return;
+    QTextCursor Cursor = FEdit->textCursor();
+    Cursor.setPosition(std::min(FLastEdit, FEdit->document()->characterCount() - 1));
+    FEdit->setTextCursor(Cursor);
+}
+
+void TPlainTextEditor::DeleteWordLeft() {
+    QTextCursor Cursor = FEdit->textCursor();
+    Cursor.movePosition(QTextCursor::PreviousWord, QTextCursor::KeepAnchor);
+    Cursor.removeSelectedText();
 }
 
 void TPlainTextEditor::SetUpdatesSuspended(bool Suspended) {

@@ -2,7 +2,10 @@
 
 #include "app/DocumentEditor.h"
 
+#include <QTextCursor>
+
 #include <array>
+#include <functional>
 
 class QPlainTextEdit;
 
@@ -43,6 +46,39 @@ public:
     bool WordWrap() const override { return false; }
     bool ShowsParagraphMarks() const override { return false; }
     bool IsBookmarkSet(int Number) const override;
+    bool BeginEdit() override;
+    void EndEdit(bool State) override;
+    std::string SelectedText() const override;
+    void SelectWordAtCaret(bool FirstCharOnly) override;
+    bool MoveToNextWord() override;
+    bool GetSelectionAndCaretEnd(int& StartLine, int& StartCol, int& EndLine, int& EndCol,
+                                 bool& CaretAtEnd) const override;
+    void SetSelection(int Line1, int Col1, int Line2, int Col2, bool CaretAtEnd) override;
+    int GetCaretLine() const override { return CaretLine(); }
+    int CaretPosInLine() const override;
+    std::string GetCurrentLineText() const override;
+    std::string GetCurrentWord() const override;
+    void MoveCaretByColumns(int Count, bool Extend) override;
+    // Without wrapping every paragraph is one line.
+    int ParaToLine(int Para) const override { return Para; }
+    int ParaToLastLine(int Para) const override { return Para; }
+    int LineLength(int Line) const override;
+    int GetMarkerPosition(int Number, int& Col) const override;
+    void SetMarker(int Number) override;
+    void ClearMarker(int Number) override;
+    void GotoMarker(int Number) override;
+    void FormatIndent() override;
+    void FormatUnindent() override;
+    void FormatAsComment() override;
+    void FormatCentre() override;
+    void FormatAsOneParagraph() override;
+    // Every line already is a paragraph of its own.
+    void FormatAsSeparateParagraphs() override {}
+    void AnchorSelection() override;
+    // The stand-in's views name no delimiters.
+    void SelectDelimitedText() override {}
+    void GoToLastEdit() override;
+    void DeleteWordLeft() override;
     void AddSectionName(const std::string& Name, int Line) override {
         FSections.emplace_back(Name, Line);
     }
@@ -59,15 +95,21 @@ public:
     bool SaveToPSystemVolume(const std::string& Name, bool MakeBackup, bool PreserveSpaces,
                              bool PreserveSolitary) override;
 
-    std::array<bool, 10> Bookmarks{};
+    // The line of each bookmark, 0 when it is not set.
+    std::array<int, 10> Bookmarks{};
 
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
     void ReportStatus();
+    // Runs Edit on each paragraph (0-based) of the selection, or the caret's, in one undo step.
+    void EachSelectedParagraph(const std::function<void(QTextCursor& AtStart)>& Edit);
 
     QPlainTextEdit* FEdit;
+    QTextCursor FEditBlock;
+    int FAnchor = -1;
+    int FLastEdit = -1;
 };
 
 } // namespace korvid

@@ -36,6 +36,15 @@ struct TWindowState {
     bool operator==(const TWindowState&) const = default;
 };
 
+// Tools that may find nothing to do in the busy document: nothing is indented, the first use
+// only anchors, the stand-in editor's lines are its paragraphs and it knows no delimiters, the
+// caret already is at the last edit, and no word is an auto-text abbreviation.
+bool MayFindNothingToDo(int Tool) {
+    return Tool == T::FormatUnindent || Tool == T::EditAnchorSelection ||
+           Tool == T::FormatAsSeparateParagraphs || Tool == T::EditSelectDelimitedText ||
+           Tool == T::EditGoToLastEdit || Tool == T::FormatAutoText;
+}
+
 class TToolsTest : public TFormTest {
 protected:
     QPlainTextEdit* Edit() const {
@@ -62,6 +71,22 @@ protected:
         Select(1, 6);
         QApplication::clipboard()->setText("clip");
         Form->UpdateCommandStates();
+    }
+
+    // Each tool, run on the busy document, shows exactly its not-supported message.
+    void ExpectNotSupportedYet(const std::vector<std::pair<int, std::string>>& Cases) {
+        MakeForm();
+        OpenBusyDocument();
+        for (const auto& [Index, Caption] : Cases) {
+            SCOPED_TRACE(Caption);
+            TScriptedModals Dialogs;
+            Dialogs.Press("OK");
+            ToolList().Items(Index)->Execute();
+            ASSERT_EQ(Dialogs.Shown().size(), 1u);
+            EXPECT_EQ(Dialogs.Last().Caption, "Korvid");
+            EXPECT_EQ(Dialogs.Last().Message->Text, NotSupportedText(Caption));
+            EXPECT_EQ(Dialogs.Unanswered(), 0);
+        }
     }
 
     TWindowState State() const {
@@ -94,13 +119,17 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
         // Its button only opens the auto-text drop-down; the tool itself runs nothing.
         if (Index == T::FormatAutoTextDropDown)
             continue;
+        // It edits the program's own views, which this window's stand-in catalogue has none
+        // of; the views dialog's tests run it on the program's.
+        if (Index == T::ViewDefineViews)
+            continue;
         MakeForm();
         OpenBusyDocument();
         TKorvidTool* Tool = ToolList().Items(Index);
         SCOPED_TRACE(Tool->Name());
         const TWindowState Before = State();
         // A tool its state disables (a search-result tool without results) may do nothing.
-        const bool Enabled = ToolEnabled(Index);
+        const bool Enabled = ToolEnabled(Index) && !MayFindNothingToDo(Index);
         TScriptedModals Dialogs; // every dialog is recorded and closed unanswered
         Tool->Execute();
         const auto& Shown = Dialogs.Shown();
@@ -124,27 +153,79 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
 TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
         {T::FilePrint, "Print"},
-        {T::EditToggleBookmark1, "Toggle Bookmark 1"},
-        {T::EditGoToBookmark0, "Go to Bookmark 0"},
-        {T::HistoryRemove, "Remove History File"},
-        {T::EditSelectDelimitedText, "Select Delimited Text"},
+        {T::FileBrowseVolume, "Browse Volume"},
+        {T::ViewPSystemFiler, "View p-System Filer"},
+        {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::CompileWhenPaused, "Compile When Paused"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
         {T::FileSubversionLog, "Subversion Log"},
         {T::DebugRunToCursor, "Run to Cursor"},
         {T::DebugUndoFindDeclaration, "Undo Find Declaration"},
     };
-    MakeForm();
-    OpenBusyDocument();
-    for (const auto& [Index, Caption] : Cases) {
-        TScriptedModals Dialogs;
-        Dialogs.Press("OK");
-        ToolList().Items(Index)->Execute();
-        ASSERT_EQ(Dialogs.Shown().size(), 1u) << Caption;
-        EXPECT_EQ(Dialogs.Last().Caption, "Korvid");
-        EXPECT_EQ(Dialogs.Last().Message->Text, NotSupportedText(Caption));
-        EXPECT_EQ(Dialogs.Unanswered(), 0);
-    }
+    ExpectNotSupportedYet(Cases);
+}
+
+// Commands that are built later say so, each under its own plain caption.
+TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
+    const std::vector<std::pair<int, std::string>> Cases = {
+        {T::EditRecordKeystrokes, "Record Keystrokes"},
+        {T::EditCopyRecordedKeystrokes, "Copy Recorded Keystrokes"},
+        {T::EditFind, "Find"},
+        {T::EditReplace, "Replace"},
+        {T::EditFindNext, "Find Next"},
+        {T::EditFindInAllOpenDocuments, "Find in All Open Documents"},
+        {T::SetSearchTermToSelection, "Set Search Term To Selection"},
+        {T::EditGoTo, "Go To"},
+        {T::FormatSort, "Sort"},
+        {T::EditPlayKeystrokes, "Play Keystrokes"},
+        {T::EditPlayKeystrokesRepeatedly, "Play Keystrokes Repeatedly"},
+        {T::EditPickRecordedKeystrokes, "Pick Recorded Keystrokes"},
+        {T::FormatLintrel, "Lintrel"},
+        {T::ViewOptions, "Options"},
+        {T::ViewOrganizeFiles, "Organize Files"},
+        {T::ViewCommandLines, "Command Lines"},
+        {T::ViewHistory, "History"},
+        {T::HistoryOpen, "Open History File"},
+        {T::HistoryRemove, "Remove History File"},
+        {T::ViewFavouritesBar, "Favourites Bar"},
+        {T::FavouritesAddFile, "Add Current File to Favourites"},
+        {T::FavouritesAddVolume, "Add Volume to Favourites"},
+        {T::FavouritesNewFolder, "New Favourites Folder"},
+        {T::FavouritesLocateFile, "Locate File by Name"},
+        {T::FavouritesOpen, "Open Favourite"},
+        {T::FavouritesOpenExternally, "Open Favourite Externally"},
+        {T::FavouritesRemove, "Remove Favourite"},
+        {T::FavouritesNewPSystemTextFile, "New p-System Text File"},
+        {T::ViewPSystemFiler, "View p-System Filer"},
+        {T::FileBrowseVolume, "Browse Volume"},
+        {T::CompileVoskSource, "Compile Vosk Source"},
+        {T::CompileWithOverride, "Compile With Override"},
+        {T::CompileWhenPaused, "Compile When Paused"},
+        {T::EditGoToLastError, "Go to Last Error"},
+        {T::ViewDefsEditor, "View Defs Editor"},
+        {T::DebugConnection, "Connection"},
+        {T::DebugAddBreakpoint, "Add Breakpoint"},
+        {T::DebugRunToCursor, "Run to Cursor"},
+        {T::DebugPause, "Pause p-System"},
+        {T::DebugResume, "Resume"},
+        {T::DebugAbort, "Abort"},
+        {T::DebugDumpMemory, "Dump Memory"},
+        {T::DebugStepInto, "Step Into"},
+        {T::DebugStepOver, "Step Over"},
+        {T::DebugStepOut, "Step Out"},
+        {T::DebugShowExecutionPoint, "Show Execution Point"},
+        {T::DebugShowTableViewer, "Show Table Viewer"},
+        {T::DebugFindDeclaration, "Find Declaration"},
+        {T::DebugUndoFindDeclaration, "Undo Find Declaration"},
+        {T::DebugGoToBreakpointsTab, "Go to Breakpoints Tab"},
+        {T::DebugGoToCallStackTab, "Go to Call Stack Tab"},
+        {T::DebugGoToStructureTab, "Go to Structure Tab"},
+        {T::DebugGoToWatchesTab, "Go to Watches Tab"},
+        {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
+        {T::DebugGoToPreviousTab, "Go to Previous Debugging Tab"},
+        {T::DebugFindInCurrentSources, "Find in Current Sources"},
+    };
+    ExpectNotSupportedYet(Cases);
 }
 
 // Opening a folder waits for the folder search, and says so.

@@ -1,5 +1,10 @@
 #include "tests/devtools/DefsTestSupport.h"
 
+#include "tests/app/ProgramProcess.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+
 #include <algorithm>
 
 namespace korvid::test {
@@ -107,6 +112,24 @@ std::vector<std::string> TDefsTest::Read(const std::string& Name, int Mode) {
     ReadDefsFileText(V, Lines, {}, DefsUnitName(Name), Mode,
                      V.Base() + std::int64_t(Info.FirstBlock) * BlockSize, Info.Size(), Names);
     return Lines;
+}
+
+std::string TDefsTest::ListingShownByProgram(const std::string& Name) {
+    MakeUserFolders(Temp.Path());
+    const std::filesystem::path Output = Temp / "listing.txt";
+    WriteFileBytes(Temp / "keys.txt", "write " + Output.string() + "\nclose\n");
+    QProcessEnvironment Environment = UserEnvironment(Temp.Path());
+    Environment.insert("KORVID_KEY_SCRIPT", Q(Temp / "keys.txt"));
+    QProcess Program;
+    Program.setProcessEnvironment(Environment);
+    Program.start(KORVID_PROGRAM, {QString::fromStdString(VolumePath(Name))});
+    EXPECT_TRUE(Program.waitForStarted(10000));
+    const bool Finished = Program.waitForFinished(60000);
+    if (!Finished)
+        Program.kill();
+    EXPECT_TRUE(Finished) << Program.readAllStandardError().toStdString();
+    EXPECT_EQ(Program.exitCode(), 0) << Program.readAllStandardError().toStdString();
+    return ReadFileBytes(Output);
 }
 
 std::vector<std::string> TDefsTest::Messages() const {

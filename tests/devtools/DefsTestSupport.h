@@ -45,6 +45,8 @@ protected:
     void Store(const std::string& Name, const std::string& Image);
     std::string VolumePath(const std::string& Name) const;
     std::vector<std::string> Read(const std::string& Name, int Mode);
+    // What the built program, started with the volume's file Name, writes of its listing.
+    std::string ListingShownByProgram(const std::string& Name);
     // "caption|text" of every message box shown so far.
     std::vector<std::string> Messages() const;
 

@@ -320,7 +320,11 @@ protected:
 TEST_F(TVolumeFileReader, ListedKindsWithoutAListingSayNotSupportedYet) {
     TMajorVolume V(Path, true);
     const std::string Bytes = Header + Page("not text\r");
-    for (const char* Name : {"P.CODE", "CUST.DEFS", "MAIN.SCRN"}) {
+    // Code files list without a window's listing too.
+    ASSERT_TRUE(V.SaveBytes("P.CODE", Bytes.data(), fkData, std::ssize(Bytes)));
+    EXPECT_TRUE(
+        V.ReadFileLines(0, "P.CODE").front().starts_with("; Disassembly of TEXTS:P.CODE at "));
+    for (const char* Name : {"CUST.DEFS", "MAIN.SCRN"}) {
         ASSERT_TRUE(V.SaveBytes(Name, Bytes.data(), fkData, std::ssize(Bytes)));
         const std::vector<std::string> Lines = V.ReadFileLines(0, Name);
         ASSERT_EQ(Lines.size(), 1u) << Name;
