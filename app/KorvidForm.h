@@ -35,6 +35,9 @@ namespace korvid {
 
 class TSaveDialog;
 class TSearchFolderForm;
+class TLintrelForm;
+class TOptionsForm;
+struct TLintrelMarkup;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
@@ -55,6 +58,9 @@ struct TWindowPlacement {
 
 // Where the open and save dialogs start until the user has picked a folder: the home folder.
 std::string DefaultDialogFolder();
+
+// Puts Markup into Editor around its selection, as one undo step.
+void InsertLintrelMarkup(TDocumentEditor& Editor, const TLintrelMarkup& Markup);
 
 // Values of the root settings key that belong to windows other than the main one.
 struct TMainWindowSettings {
@@ -207,6 +213,11 @@ public:
     void ApplyScrollableTabs();
     void ApplyVariableIcons();
     void ApplyLineSpacing();
+    // Runs a freshly filled Options dialog (tests reach it here before it shows).
+    std::function<void(TOptionsForm&)> OnOptionsFormCreated;
+    TLintrelForm& LintrelForm();
+    // Hides or shows the tools of "Show Experimental Features".
+    void ApplyExperimentalTools();
 
     // ---- Settings ----
     void LoadSettings();
@@ -503,6 +514,8 @@ private:
     // The volume reader's code listing before this window installed its own.
     decltype(TVolumeFileListings::Code) FPreviousCodeListing;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
+    // Kept so that its choices persist between uses.
+    std::unique_ptr<TLintrelForm> FLintrelForm;
     bool FSearching = false;
     bool FCloseAfterSearch = false;
     bool FShowNoMatchesMessage = true;

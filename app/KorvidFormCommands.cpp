@@ -208,10 +208,6 @@ void TKorvidForm::EditGoTo() {
     NotSupportedYet(T::EditGoTo);
 }
 
-void TKorvidForm::ViewOptions() {
-    NotSupportedYet(T::ViewOptions);
-}
-
 void TKorvidForm::FormatSort() {
     NotSupportedYet(T::FormatSort);
 }
@@ -305,10 +301,6 @@ void TKorvidForm::DebugGoToAdjacentTab(bool Next) {
 
 void TKorvidForm::ViewDefsEditor() {
     NotSupportedYet(T::ViewDefsEditor);
-}
-
-void TKorvidForm::FormatLintrel() {
-    NotSupportedYet(T::FormatLintrel);
 }
 
 void TKorvidForm::EditFindInAllOpenDocuments() {
