@@ -8,6 +8,7 @@
 
 #include "editor/engine/EngCustomEditor.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QTimer>
 
@@ -62,7 +63,8 @@ void InsertBlockMarkup(TDocumentEditor& Editor, const TLintrelMarkup& Markup) {
         }
     }
     const int LastLine = Editor.ParaToLastLine(Last);
-    Editor.SetSelection(Editor.ParaToLine(First), 1, LastLine, Editor.LineLength(LastLine) + 1, true);
+    Editor.SetSelection(Editor.ParaToLine(First), 1, LastLine, Editor.LineLength(LastLine) + 1,
+                        true);
 }
 
 } // namespace
@@ -101,10 +103,13 @@ void TKorvidForm::FormatLintrel() {
     if (!Editor)
         return;
     auto& Dialog = LintrelForm();
-    if (RunModal(Dialog) != QDialog::Accepted)
-        return;
-    InsertLintrelMarkup(*Editor, Dialog.Markup());
-    Editor->setFocus();
+    const int Result = RunModal(Dialog);
+    // The kept dialog is only hidden: it must not keep the keyboard.
+    if (QWidget* Focus = QApplication::focusWidget(); Focus && Dialog.isAncestorOf(Focus))
+        Focus->clearFocus();
+    FocusActiveEditor();
+    if (Result == QDialog::Accepted)
+        InsertLintrelMarkup(*Editor, Dialog.Markup());
 }
 
 void TKorvidForm::ViewOptions() {

@@ -65,13 +65,15 @@ std::vector<std::string> CaptionsOf(const std::vector<TLintrelChoice>& Choices) 
 // The button's key letter, two blanks and the markup, as the syntax panel lists it.
 std::string SyntaxLine(const std::string& Caption, const TLintrelMarkup& Markup) {
     const auto Amp = Caption.find('&');
-    const std::string Key = Amp == std::string::npos || Amp + 1 >= Caption.size()
-                                ? std::string(" ")
-                                : std::string(1, char(std::toupper((unsigned char)Caption[Amp + 1])));
-    std::string Shown = Markup.Prefix + (Markup.Kind == TLintrelMarkup::Wrap && !Markup.Suffix.empty()
-                                             ? std::string("...")
-                                             : std::string()) +
-                        Markup.Suffix;
+    const std::string Key =
+        Amp == std::string::npos || Amp + 1 >= Caption.size()
+            ? std::string(" ")
+            : std::string(1, char(std::toupper((unsigned char)Caption[Amp + 1])));
+    std::string Shown =
+        Markup.Prefix +
+        (Markup.Kind == TLintrelMarkup::Wrap && !Markup.Suffix.empty() ? std::string("...")
+                                                                       : std::string()) +
+        Markup.Suffix;
     Shown = ReplaceAll(ReplaceAll(Shown, "\r\n", " "), "&", "&&");
     return Key + "  " + Shown;
 }
@@ -135,16 +137,11 @@ const std::vector<TLintrelChoice>& LintrelInlineChoices() {
 
 const std::vector<TLintrelChoice>& LintrelExtraChoices() {
     static const std::vector<TLintrelChoice> Choices = {
-        {"Line &break", "{;}"},
-        {"Non-breaking &space", "{_}"},
-        {"&HTML entity", "{_", "}"},
-        {"&Numeric entity", "{#", "}"},
-        {"He&x entity", "{$", "}"},
-        {"&Raw HTML tag", "{{", "}}"},
-        {"&Template", "{@", "}"},
-        {"&Parameterized template", "{@", "(x,y)}"},
-        {"&Filler", "{}"},
-        {"&Literal character", "{=", "}"},
+        {"Line &break", "{;}"},      {"Non-breaking &space", "{_}"},
+        {"&HTML entity", "{_", "}"}, {"&Numeric entity", "{#", "}"},
+        {"He&x entity", "{$", "}"},  {"&Raw HTML tag", "{{", "}}"},
+        {"&Template", "{@", "}"},    {"&Parameterized template", "{@", "(x,y)}"},
+        {"&Filler", "{}"},           {"&Literal character", "{=", "}"},
     };
     return Choices;
 }
@@ -249,8 +246,8 @@ TLintrelForm::TLintrelForm(QWidget* Parent) : QDialog(Parent) {
     FFloatWidth = new QLineEdit("200");
     const auto BlockCaptions = CaptionsOf(LintrelBlockChoices());
     auto* Block = MakeChoicePage(
-        BlockCaptions, SyntaxOf(BlockCaptions, [](int I) { return BlockMarkup(I, "200"); }),
-        FBlock, 0);
+        BlockCaptions, SyntaxOf(BlockCaptions, [](int I) { return BlockMarkup(I, "200"); }), FBlock,
+        0);
     auto* FloatLabel = new QLabel("Fl&oat width (pixels):");
     FloatLabel->setBuddy(FFloatWidth);
     FFloatWidth->setFont(Mono);
@@ -259,8 +256,9 @@ TLintrelForm::TLintrelForm(QWidget* Parent) : QDialog(Parent) {
     FPages->addTab(Block, "Block Markup");
 
     const auto InlineCaptions = CaptionsOf(LintrelInlineChoices());
-    FPages->addTab(MakeChoicePage(InlineCaptions, SyntaxOf(InlineCaptions, InlineMarkup), FInline, 0),
-                   "Inline Markup");
+    FPages->addTab(
+        MakeChoicePage(InlineCaptions, SyntaxOf(InlineCaptions, InlineMarkup), FInline, 0),
+        "Inline Markup");
     const auto ExtraCaptions = CaptionsOf(LintrelExtraChoices());
     FPages->addTab(MakeChoicePage(ExtraCaptions, SyntaxOf(ExtraCaptions, ExtraMarkup), FExtra, 0),
                    "Inline Extra");
@@ -280,8 +278,8 @@ TLintrelForm::TLintrelForm(QWidget* Parent) : QDialog(Parent) {
     Special->layout()->addWidget(FSpecialParameter);
     FPages->addTab(Special, "Special Commands");
 
-    auto* Xml = MakeChoicePage(XmlCaptions,
-                               SyntaxOf(XmlCaptions, [](int I) { return XmlMarkup(I, "P"); }), FXml, 0);
+    auto* Xml = MakeChoicePage(
+        XmlCaptions, SyntaxOf(XmlCaptions, [](int I) { return XmlMarkup(I, "P"); }), FXml, 0);
     FXmlParameter = new QLineEdit;
     FXmlParameter->setFont(Mono);
     auto* XmlLabel = new QLabel("&Parameter:");
@@ -302,8 +300,8 @@ TLintrelForm::TLintrelForm(QWidget* Parent) : QDialog(Parent) {
 }
 
 QWidget* TLintrelForm::MakeChoicePage(const std::vector<std::string>& Captions,
-                                      const std::vector<std::string>& Syntax,
-                                      QButtonGroup*& Group, int Default) {
+                                      const std::vector<std::string>& Syntax, QButtonGroup*& Group,
+                                      int Default) {
     auto* Page = new QWidget;
     auto* Layout = new QVBoxLayout(Page);
     auto* Row = new QHBoxLayout;
@@ -350,11 +348,13 @@ QWidget* TLintrelForm::MakeLinksPage() {
         }
         Group->button(Default)->setChecked(true);
         QButtonGroup* const G = Group;
-        connect(Group, &QButtonGroup::idClicked, this, [this, G](int Id) { LinkButtonClicked(G, Id); });
+        connect(Group, &QButtonGroup::idClicked, this,
+                [this, G](int Id) { LinkButtonClicked(G, Id); });
         return Box;
     };
-    Layout->addWidget(MakeGroup("Link or image?", {"Lin&k", "&Image", "&Thumbnail", "A&uto thumbnail"},
-                                0, FLinkKind, {nullptr, nullptr, nullptr, nullptr}),
+    Layout->addWidget(MakeGroup("Link or image?",
+                                {"Lin&k", "&Image", "&Thumbnail", "A&uto thumbnail"}, 0, FLinkKind,
+                                {nullptr, nullptr, nullptr, nullptr}),
                       0, 0);
     Layout->addWidget(MakeGroup("Target", {"&Web:", "&Local:", "O&n current site"}, 2, FLinkTarget,
                                 {&FWeb, &FLocal, nullptr}),

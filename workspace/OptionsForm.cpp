@@ -50,8 +50,9 @@ constexpr std::string_view Messages = "Messages";
 constexpr std::string_view Storage = "Storage";
 constexpr std::string_view Time = "Time";
 
-const std::array<std::string_view, 9> PageCaptions = {
-    "Compiler", "Debugging", "Editing", "Look", "File Types", "Keyboard", "Messages", "Storage", "Time"};
+const std::array<std::string_view, 9> PageCaptions = {"Compiler", "Debugging",  "Editing",
+                                                      "Look",     "File Types", "Keyboard",
+                                                      "Messages", "Storage",    "Time"};
 
 const TOptionBinding Bindings[] = {
     {"Lorvanta Report Writer", Compiler, "&Compiler:", Special},
@@ -86,8 +87,8 @@ const TOptionBinding Bindings[] = {
 
     {"Map File", Debugging, "&Map file:", Edit},
     {"Auto Show Debugging Bar", Debugging, "Show the debugging &bar automatically", Check},
-    {"Open Source On Connect", Debugging, "On connecting, open the main source &file listed in the map",
-     Check},
+    {"Open Source On Connect", Debugging,
+     "On connecting, open the main source &file listed in the map", Check},
     {"Reload Map After Compile", Debugging, "&Reload map after compiling", Check},
     {"Compile Resumes", Debugging, "When &paused, Compile resumes instead of compiling", Check},
     {"Recentre On Step", Debugging,
@@ -97,8 +98,10 @@ const TOptionBinding Bindings[] = {
     {"Move Changed Watches", Debugging,
      "When the value of a watched variable changes, m&ove it to the top of the Watches tab", Check},
     {"Addresses In Hex", Debugging, "Show addresses in &hex", Check},
-    {"Gapped Memory Dump", Debugging, "Insert a &space every four words when dumping memory", Check},
-    {"DiskP Row Numbers", Debugging, "Show &table row numbers in record-number notation too", Check},
+    {"Gapped Memory Dump", Debugging, "Insert a &space every four words when dumping memory",
+     Check},
+    {"DiskP Row Numbers", Debugging, "Show &table row numbers in record-number notation too",
+     Check},
     {"Show Variable Icons", Debugging, "Show &icons", Check},
     {"Show Variable Types", Debugging, "Show &data types", Check},
     {"Show Minor Variables", Debugging, "Show &unused fields and system entities", Check},
@@ -118,8 +121,8 @@ const TOptionBinding Bindings[] = {
      "&Find and Replace default to finding the word at the insertion point", Check},
     {"Fixed Replace", Editing, "Fix the &Replace confirmation box at the top left of the screen",
      Check},
-    {"Focus Find Text", Editing, "Initially foc&us the Find Text box when browsing a p-System volume",
-     Check},
+    {"Focus Find Text", Editing,
+     "Initially foc&us the Find Text box when browsing a p-System volume", Check},
     {"Interleave Map", Editing, "Interlea&ve source lines from the map file when disassembling",
      Check},
     {"Mark Modified Tabs", Editing, "&Mark tabs of modified files with an asterisk", Check},
@@ -133,8 +136,8 @@ const TOptionBinding Bindings[] = {
     {"Save On Command", Editing, "&Save any modified files before running a command line", Check},
     {"Show Only Text Files", Editing,
      "In p-System volumes on the Favourites bar, show only &text files", Check},
-    {"Korvid Tabs", Editing, "Treat files with the extension .ko&rvidtabs as lists of files to open",
-     Check},
+    {"Korvid Tabs", Editing,
+     "Treat files with the extension .ko&rvidtabs as lists of files to open", Check},
     {"Undo After Save", Editing, "&Can undo changes after a file has been saved", Check},
     {"Update Tiddler Timestamps", Editing, "Update timestamps when saving a .tid file", Check},
 
@@ -205,18 +208,25 @@ const TBrowseRow BrowseRows[] = {
      "VBat Files (*.vbat)|*.vbat|All Files (*.*)|*.*"},
 };
 
-constexpr std::string_view ProfileFilter = "Vosk Compiler Profiles (*.vcp)|*.vcp|All Files (*.*)|*.*";
+constexpr std::string_view ProfileFilter =
+    "Vosk Compiler Profiles (*.vcp)|*.vcp|All Files (*.*)|*.*";
 
-const std::array<std::string_view, 11> ProfileKeys = {
-    "EMS Filename",       "EMS Group",         "EMS Application",           "Language",
-    "Lorvanta Warnings",  "Lorvanta Hints",    "Lorvanta Hints as Errors",  "Suppress Script Success",
-    "Lorvanta Map File",  "Lorvanta COM Server", "Lorvanta Modules Root"};
+const std::array<std::string_view, 11> ProfileKeys = {"EMS Filename",
+                                                      "EMS Group",
+                                                      "EMS Application",
+                                                      "Language",
+                                                      "Lorvanta Warnings",
+                                                      "Lorvanta Hints",
+                                                      "Lorvanta Hints as Errors",
+                                                      "Suppress Script Success",
+                                                      "Lorvanta Map File",
+                                                      "Lorvanta COM Server",
+                                                      "Lorvanta Modules Root"};
 
 const std::array<const char*, 4> CompilerItems = {"0 - Report Writer", "2 - Lorvanta 2",
                                                   "3 - Lorvanta 3", "X - Let view decide"};
-const std::array<const char*, 4> ScopeItems = {"Tables in the report",
-                                               "Tables in a library used by the report",
-                                               "All tables", "Best guess"};
+const std::array<const char*, 4> ScopeItems = {
+    "Tables in the report", "Tables in a library used by the report", "All tables", "Best guess"};
 
 // The main menu's Alt keys, which a tool's shortcut would shadow.
 const std::array<std::pair<char, const char*>, 7> MenuKeys = {{{'F', "FileMenu"},
@@ -388,7 +398,8 @@ std::string WriteIniSection(std::string_view Text, std::string_view Section,
             const int I = IndexOfKey(Line);
             if (I >= 0) {
                 if (!Written[std::size_t(I)])
-                    Out.push_back(Values[std::size_t(I)].first + "=" + Values[std::size_t(I)].second);
+                    Out.push_back(Values[std::size_t(I)].first + "=" +
+                                  Values[std::size_t(I)].second);
                 Written[std::size_t(I)] = true;
                 continue;
             }
@@ -502,8 +513,9 @@ QWidget* TOptionsForm::AddBoundControl(const TOptionBinding& B, QWidget* Page) {
             auto* Browse = new QPushButton("...", Field);
             Browse->setMaximumWidth(30);
             Row->addWidget(Browse);
-            const auto* It = std::find_if(std::begin(BrowseRows), std::end(BrowseRows),
-                                          [&](const TBrowseRow& R) { return R.Option == B.Option; });
+            const auto* It =
+                std::find_if(std::begin(BrowseRows), std::end(BrowseRows),
+                             [&](const TBrowseRow& R) { return R.Option == B.Option; });
             connect(Browse, &QPushButton::clicked, this, [this, Edit, It] {
                 TBrowseRequest Request{std::string(It->Title), std::string(It->Filter),
                                        FolderOf(FromQString(Edit->text())),
@@ -577,8 +589,10 @@ void TOptionsForm::BuildPages() {
             for (const char* Caption : {"Load...", "Save...", "Register"})
                 RowLayout->addWidget(new QPushButton(Caption, Row));
             Layout->addRow(Row);
-            connect(Button("Load..."), &QPushButton::clicked, this, &TOptionsForm::LoadProfileClick);
-            connect(Button("Save..."), &QPushButton::clicked, this, &TOptionsForm::SaveProfileClick);
+            connect(Button("Load..."), &QPushButton::clicked, this,
+                    &TOptionsForm::LoadProfileClick);
+            connect(Button("Save..."), &QPushButton::clicked, this,
+                    &TOptionsForm::SaveProfileClick);
             connect(Button("Register"), &QPushButton::clicked, this, &TOptionsForm::Register);
         }
         if (Name.starts_with("Lorvanta ")) {
@@ -591,8 +605,8 @@ void TOptionsForm::BuildPages() {
             FControls[Name] = List;
         } else if (Name.ends_with("Font Name")) {
             auto* List = new QComboBox(Page);
-            for (const auto& F : Name.find("Monospaced") == std::string::npos ? FSetup.AllFonts
-                                                                                : FSetup.FixedFonts)
+            for (const auto& F :
+                 Name.find("Monospaced") == std::string::npos ? FSetup.AllFonts : FSetup.FixedFonts)
                 List->addItem(ToQString(F));
             auto* Size = new QLineEdit(Page);
             Size->setMaximumWidth(50);
@@ -704,16 +718,19 @@ void TOptionsForm::SetOptions(const TKorvidOptions& Options) {
                                    : Options.LorvantaReportWriter ? 0
                                    : Options.LorvantaByView       ? 3
                                                                   : 2);
-    static_cast<QRadioButton*>(ControlOf("Favourites On Left"))->setChecked(Options.FavouritesOnLeft);
+    static_cast<QRadioButton*>(ControlOf("Favourites On Left"))
+        ->setChecked(Options.FavouritesOnLeft);
     FFavouritesRight->setChecked(!Options.FavouritesOnLeft);
     static_cast<QRadioButton*>(ControlOf("Scrollable Tabs"))->setChecked(Options.ScrollableTabs);
     FSeveralRows->setChecked(!Options.ScrollableTabs);
-    static_cast<QComboBox*>(ControlOf("Table Viewer Scope"))->setCurrentIndex(Options.TableViewerScope < 4 ? Options.TableViewerScope : -1);
+    static_cast<QComboBox*>(ControlOf("Table Viewer Scope"))
+        ->setCurrentIndex(Options.TableViewerScope < 4 ? Options.TableViewerScope : -1);
     auto SetFont = [this](std::string_view NameOption, const std::string& Name, int Size) {
         auto* List = static_cast<QComboBox*>(ControlOf(NameOption));
         const int Index = List->findText(ToQString(Name));
         List->setCurrentIndex(Index >= 0 ? Index : 0);
-        const std::string SizeOption = std::string(NameOption.substr(0, NameOption.size() - 4)) + "Size";
+        const std::string SizeOption =
+            std::string(NameOption.substr(0, NameOption.size() - 4)) + "Size";
         static_cast<QLineEdit*>(ControlOf(SizeOption))->setText(QString::number(Size));
     };
     SetFont("Debugging Bar Font Name", Options.DebuggingBarFontName, Options.DebuggingBarFontSize);
@@ -734,8 +751,9 @@ void TOptionsForm::GetOptions(TKorvidOptions& Options) const {
         } else if (B.Kind == Number) {
             // A field that is not a number takes the option's usual value.
             const int Fallback = B.Option == "Maximum History" ? 200 : 2;
-            SetOptionValue(Options, *Def,
-                           ParseInteger(static_cast<QLineEdit*>(Control)->text()).value_or(Fallback));
+            SetOptionValue(
+                Options, *Def,
+                ParseInteger(static_cast<QLineEdit*>(Control)->text()).value_or(Fallback));
         } else {
             SetOptionValue(Options, *Def, FromQString(static_cast<QLineEdit*>(Control)->text()));
         }
@@ -760,13 +778,14 @@ void TOptionsForm::GetOptions(TKorvidOptions& Options) const {
     Options.LorvantaReportWriter = Compiler == 0;
     Options.LorvantaWincode = Compiler == 1;
     Options.LorvantaByView = Compiler == 3;
-    Options.FavouritesOnLeft = static_cast<QRadioButton*>(ControlOf("Favourites On Left"))->isChecked();
+    Options.FavouritesOnLeft =
+        static_cast<QRadioButton*>(ControlOf("Favourites On Left"))->isChecked();
     Options.ScrollableTabs = static_cast<QRadioButton*>(ControlOf("Scrollable Tabs"))->isChecked();
     const int Scope = static_cast<QComboBox*>(ControlOf("Table Viewer Scope"))->currentIndex();
     Options.TableViewerScope = std::uint8_t(Scope >= 1 && Scope <= 3 ? Scope : 0);
-    for (auto* Name : {&Options.CommandLinesFilename, &Options.ComparisonUtility,
-                       &Options.FavouritesFilename, &Options.HistoryFilename,
-                       &Options.KeystrokesFilename})
+    for (auto* Name :
+         {&Options.CommandLinesFilename, &Options.ComparisonUtility, &Options.FavouritesFilename,
+          &Options.HistoryFilename, &Options.KeystrokesFilename})
         if (!Name->empty())
             *Name = TrueCaseFileName(*Name, true);
     Options.TesselJson = WithTrailingSlash(Options.TesselJson);
@@ -782,7 +801,8 @@ void TOptionsForm::showEvent(QShowEvent* Event) {
     if (FFilterList->count() > 0 && FFilterList->currentRow() < 0)
         FFilterList->setCurrentRow(0);
     RefreshFilterControls();
-    FCompilerPages->setCurrentIndex(static_cast<QCheckBox*>(ControlOf("Vosk Pascal"))->isChecked() ? 0 : 1);
+    FCompilerPages->setCurrentIndex(
+        static_cast<QCheckBox*>(ControlOf("Vosk Pascal"))->isChecked() ? 0 : 1);
     QDialog::showEvent(Event);
 }
 
@@ -824,7 +844,8 @@ void TOptionsForm::BuildFileTypesPage(QWidget* Page) {
     connect(Button("&Delete"), &QPushButton::clicked, this, &TOptionsForm::DeleteFilter);
     connect(Button("Move &Up"), &QPushButton::clicked, this, [this] { MoveFilter(-1); });
     connect(Button("Move Do&wn"), &QPushButton::clicked, this, [this] { MoveFilter(1); });
-    connect(FFilterList, &QListWidget::currentRowChanged, this, &TOptionsForm::RefreshFilterControls);
+    connect(FFilterList, &QListWidget::currentRowChanged, this,
+            &TOptionsForm::RefreshFilterControls);
     connect(FDescription, &QLineEdit::textEdited, this, &TOptionsForm::FilterEdited);
     connect(FWildcards, &QLineEdit::textEdited, this, &TOptionsForm::FilterEdited);
 }
@@ -926,7 +947,8 @@ void TOptionsForm::BuildKeyboardPage(QWidget* Page) {
     RowLayout->addWidget(new QPushButton("Cl&ear", Row));
     RowLayout->addStretch();
     Layout->addRow(Row);
-    connect(Button("&Restore Defaults"), &QPushButton::clicked, this, &TOptionsForm::RestoreDefaults);
+    connect(Button("&Restore Defaults"), &QPushButton::clicked, this,
+            &TOptionsForm::RestoreDefaults);
     connect(Button("Cl&ear"), &QPushButton::clicked, this, &TOptionsForm::ClearShortCut);
     FShortCut->OnChange = [this] { ShortCutChanged(); };
 
@@ -937,8 +959,8 @@ void TOptionsForm::BuildKeyboardPage(QWidget* Page) {
         FSavedShortCuts.push_back(Tool->ShortCut());
         if (Tool->Name() == "FormatAutoTextDropDown")
             continue;
-        auto* Item = new QListWidgetItem(QIcon(QPixmap::fromImage(Tool->Glyph())),
-                                         ToQString(Tool->Name()));
+        auto* Item =
+            new QListWidgetItem(QIcon(QPixmap::fromImage(Tool->Glyph())), ToQString(Tool->Name()));
         Item->setData(Qt::UserRole, I);
         FCommands->addItem(Item);
     }
@@ -1061,12 +1083,13 @@ void TOptionsForm::SetElementsTarget(bool DateEdit) {
 
 void TOptionsForm::InsertElement(int Row) {
     // insert() replaces the selection and stays one undo step.
-    FElementsTarget->insert(ToQString("{" + std::string(DateTimeTokens[std::size_t(Row)].Token) + "}"));
+    FElementsTarget->insert(
+        ToQString("{" + std::string(DateTimeTokens[std::size_t(Row)].Token) + "}"));
 }
 
 void TOptionsForm::UpdateTimeExample(QLineEdit* Edit, QLabel* Example) {
-    Example->setText(ToQString(
-        "e.g. " + ExpandDateTimeTemplate(FromQString(Edit->text()), FSetup.Created, FSetup.Locale)));
+    Example->setText(ToQString("e.g. " + ExpandDateTimeTemplate(FromQString(Edit->text()),
+                                                                FSetup.Created, FSetup.Locale)));
 }
 
 void TOptionsForm::UpdateElementsCaptions() {
@@ -1100,7 +1123,8 @@ void TOptionsForm::SaveProfile(const std::string& FileName) {
         S << In.rdbuf();
         Existing = S.str();
     }
-    WriteFileAtomically(FileName, WriteIniSection(Existing, CompilerProfileSection, ProfileValues()));
+    WriteFileAtomically(FileName,
+                        WriteIniSection(Existing, CompilerProfileSection, ProfileValues()));
     FProfilesFolder = WithTrailingSlash(FolderOf(FileName));
 }
 
@@ -1152,17 +1176,18 @@ void TOptionsForm::SaveProfileClick() {
 std::string TOptionsForm::BrowseFor(const TBrowseRequest& Request) {
     if (FSetup.Browse)
         return FSetup.Browse(Request);
-    const QString Dir = ToQString(Request.FileName.empty() ? Request.InitialFolder : Request.FileName);
-    const QString Name =
-        Request.Save ? QFileDialog::getSaveFileName(this, ToQString(Request.Title), Dir,
-                                                    QtFilter(Request.Filter))
-                     : QFileDialog::getOpenFileName(this, ToQString(Request.Title), Dir,
-                                                    QtFilter(Request.Filter));
+    const QString Dir =
+        ToQString(Request.FileName.empty() ? Request.InitialFolder : Request.FileName);
+    const QString Name = Request.Save ? QFileDialog::getSaveFileName(this, ToQString(Request.Title),
+                                                                     Dir, QtFilter(Request.Filter))
+                                      : QFileDialog::getOpenFileName(this, ToQString(Request.Title),
+                                                                     Dir, QtFilter(Request.Filter));
     return FromQString(Name);
 }
 
 void TOptionsForm::Register() {
-    const std::string Server = FromQString(static_cast<QLineEdit*>(ControlOf("Lorvanta COM Server"))->text());
+    const std::string Server =
+        FromQString(static_cast<QLineEdit*>(ControlOf("Lorvanta COM Server"))->text());
     // With no server named there is nothing to register.
     if (TrimText(Server).empty() || !FSetup.RunDetached)
         return;
