@@ -74,7 +74,7 @@ std::string SyntaxLine(const std::string& Caption, const TLintrelMarkup& Markup)
         (Markup.Kind == TLintrelMarkup::Wrap && !Markup.Suffix.empty() ? std::string("...")
                                                                        : std::string()) +
         Markup.Suffix;
-    Shown = ReplaceAll(ReplaceAll(Shown, "\r\n", " "), "&", "&&");
+    Shown = ReplaceAll(Shown, "\r\n", " ");
     return Key + "  " + Shown;
 }
 
@@ -235,6 +235,7 @@ TLintrelForm::TLintrelForm(QWidget* Parent) : QDialog(Parent) {
     setWindowTitle("Lintrel");
     const QFont Mono(ToQString(GetMonospacedFontName()));
     FPages = new QTabWidget(this);
+    FPages->setUsesScrollButtons(false);
 
     auto SyntaxOf = [](const std::vector<std::string>& Captions, auto Markup) {
         std::vector<std::string> Lines;
@@ -296,6 +297,7 @@ TLintrelForm::TLintrelForm(QWidget* Parent) : QDialog(Parent) {
     auto* Layout = new QVBoxLayout(this);
     Layout->addWidget(FPages);
     Layout->addWidget(Buttons);
+    adjustSize();
     CentreOnMainForm(this);
 }
 

@@ -3,6 +3,7 @@
 #include "foundation/UtilitiesUnit.h"
 #include "platform/AtomicFile.h"
 #include "platform/Cp1252.h"
+#include "ui/ButtonGlyph.h"
 #include "ui/FormUtilities.h"
 #include "ui/VirtualKeys.h"
 #include "workspace/BuiltinTools.h"
@@ -22,6 +23,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -477,6 +479,7 @@ TOptionsForm::TOptionsForm(TOptionsFormSetup Setup, QWidget* Parent)
     FPages->setCurrentIndex(Last >= 0 && Last < FPages->count() ? Last : 0);
     UpdateElementsCaptions();
     Button("Use &Current")->setEnabled(!FSetup.ActiveFileName.empty());
+    resize(760, 620);
     CentreOnMainForm(this);
 }
 
@@ -549,7 +552,12 @@ void TOptionsForm::BuildPages() {
     for (const auto Caption : PageCaptions) {
         QWidget* Page = Caption == "Compiler" ? new QWidget : NewFormPage();
         Pages[Caption] = Page;
-        FPages->addTab(Page, ToQString(Caption));
+        // Tall pages scroll rather than push the dialog off small screens.
+        auto* Scroll = new QScrollArea;
+        Scroll->setFrameShape(QFrame::NoFrame);
+        Scroll->setWidgetResizable(true);
+        Scroll->setWidget(Page);
+        FPages->addTab(Scroll, ToQString(Caption));
     }
     // The Compiler page: its own controls above, the two compilers' tabs at the bottom.
     auto* CompilerLayout = new QVBoxLayout(Pages[Compiler]);
@@ -959,8 +967,11 @@ void TOptionsForm::BuildKeyboardPage(QWidget* Page) {
         FSavedShortCuts.push_back(Tool->ShortCut());
         if (Tool->Name() == "FormatAutoTextDropDown")
             continue;
-        auto* Item =
-            new QListWidgetItem(QIcon(QPixmap::fromImage(Tool->Glyph())), ToQString(Tool->Name()));
+        const QImage& Glyph = Tool->Glyph();
+        // The glyph's bottom-left pixel gives its transparent colour.
+        const QImage Shown =
+            Glyph.isNull() ? Glyph : MakeTransparent(Glyph, Glyph.pixel(0, Glyph.height() - 1));
+        auto* Item = new QListWidgetItem(QIcon(QPixmap::fromImage(Shown)), ToQString(Tool->Name()));
         Item->setData(Qt::UserRole, I);
         FCommands->addItem(Item);
     }
