@@ -432,16 +432,9 @@ bool IsAssignableShortCut(std::uint16_t ShortCut) {
 }
 
 void TToolShortCutEdit::keyPressEvent(QKeyEvent* Event) {
-    switch (Event->key()) {
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Alt:
-    case Qt::Key_Meta:
-    case Qt::Key_AltGr:
+    if (IsModifierKey(Event->key())) {
         Event->accept();
         return;
-    default:
-        break;
     }
     const std::uint16_t Key = VirtualKeyFromEvent(*Event);
     const std::uint16_t Code = Key ? ShortCutOfStep(Key, ShiftStateFromEvent(*Event)) : 0;

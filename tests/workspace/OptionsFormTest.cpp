@@ -233,8 +233,9 @@ TEST_F(TOptionsFormTest, EveryOptionShowsUnderItsPageAndCaption) {
         const QWidget* Control = Form->ControlOf(Shown.Option);
         ASSERT_NE(Control, nullptr);
         EXPECT_EQ(PageOf(Control), Shown.Page);
-        if (std::string_view(Shown.Caption) != "(size box)")
+        if (std::string_view(Shown.Caption) != "(size box)") {
             EXPECT_EQ(CaptionOf(*Form, Control), Shown.Caption);
+        }
     }
     std::vector<std::string> Tabs;
     for (int I = 0; I < Form->Pages()->count(); ++I)
@@ -531,8 +532,9 @@ TEST_F(TOptionsFormTest, ConflictsAreListedAndTheShortCutStays) {
     Form->ClearShortCut();
     Form->RestoreDefaults();
     for (int I = 0; I < Tools.Count(); ++I)
-        if (Tools.Items(I)->Name() != "FormatAutoTextDropDown")
+        if (Tools.Items(I)->Name() != "FormatAutoTextDropDown") {
             EXPECT_EQ(Tools.Items(I)->ShortCut(), DefaultShortCut(I)) << Tools.Items(I)->Name();
+        }
 }
 
 TEST_F(TOptionsFormTest, EveryWayOutButOkGivesTheShortCutsBack) {
