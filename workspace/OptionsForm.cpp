@@ -9,6 +9,7 @@
 #include "workspace/BuiltinTools.h"
 #include "workspace/KorvidTool.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -507,6 +508,8 @@ QWidget* TOptionsForm::AddBoundControl(const TOptionBinding& B, QWidget* Page) {
             Row->setContentsMargins(0, 0, 0, 0);
             Row->addWidget(Edit);
             auto* Browse = new QPushButton("...", Field);
+            if (B.Page == Storage && B.Option != "Comparison Utility")
+                FStorageBrowse.emplace_back(Edit, Browse);
             Browse->setMaximumWidth(30);
             Row->addWidget(Browse);
             const auto* It =
@@ -681,6 +684,14 @@ void TOptionsForm::BuildPages() {
         connect(Button("Use &Current"), &QPushButton::clicked, this, &TOptionsForm::UseCurrent);
         connect(Button("Reload &Now"), &QPushButton::clicked, this, &TOptionsForm::ReloadNow);
     }
+    // Alt+. browses for whichever of the four storage files is being edited.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* Now) {
+        if (!std::any_of(FStorageBrowse.begin(), FStorageBrowse.end(),
+                         [Now](const auto& P) { return P.first == Now; }))
+            return;
+        for (const auto& [Edit, Browse] : FStorageBrowse)
+            Browse->setText(Edit == Now ? "&..." : "...");
+    });
     BuildKeyboardPage(Pages["Keyboard"]);
     BuildTimePage(Pages[Time]);
     connect(FPages, &QTabWidget::currentChanged, this, &TOptionsForm::UpdateElementsCaptions);

@@ -233,6 +233,7 @@ private:
     QPushButton* FDateElements = nullptr;
     QPushButton* FTimeElements = nullptr;
     std::string FProfilesFolder;
+    std::vector<std::pair<QLineEdit*, QPushButton*>> FStorageBrowse;
 };
 
 } // namespace korvid

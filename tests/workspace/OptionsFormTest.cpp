@@ -748,6 +748,25 @@ TEST_F(TOptionsFormTest, MapActions) {
     EXPECT_EQ(Reloaded, (std::vector<std::string>{"/src/prog.map"}));
 }
 
+TEST_F(TOptionsFormTest, AltDotBrowsesForTheStorageFileBeingEdited) {
+    auto Form = MakeForm(Defaults());
+    Form->show();
+    QApplication::setActiveWindow(Form.get());
+    Form->Pages()->setCurrentIndex(7);
+    auto ButtonBeside = [&](std::string_view Option) {
+        return Form->ControlOf(Option)->parentWidget()->findChild<QPushButton*>();
+    };
+    const char* const Files[] = {"Command Lines Filename", "Favourites Filename",
+                                 "History Filename", "Keystrokes Filename"};
+    for (const char* Focused : Files) {
+        Form->ControlOf(Focused)->setFocus();
+        QApplication::processEvents();
+        for (const char* Other : Files)
+            EXPECT_EQ(Text(ButtonBeside(Other)->text()), Other == Focused ? "&..." : "...")
+                << Focused << " / " << Other;
+    }
+}
+
 TEST_F(TOptionsFormTest, TheBackupLabelNamesTheFolder) {
     auto Form = MakeForm(Defaults());
     EXPECT_EQ(Text(Form->BackupFolderLabel()->text()), "in /home/u/.local/share/korvid/Backup/");
