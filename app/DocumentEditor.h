@@ -1,9 +1,11 @@
 #pragma once
 
+#include "editor/engine/EngSearch.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/TextFileWriter.h"
 #include "psystem/PSystemText.h"
 #include "views/View.h"
+#include "workspace/SortOptions.h"
 
 #include <QWidget>
 
@@ -254,6 +256,32 @@ public:
     virtual int CaretPosInPara() const { return 0; }
     virtual void SetExtraLineSpacing(int Pixels) = 0;
     virtual void SetUpdatesSuspended(bool Suspended) = 0;
+
+    // ---- Find, replace, go to and sort ----
+    // The editor's search from the caret with the option bits of EngSearch.h; a match is
+    // selected, replacements are made as the bits ask.
+    virtual TSearchResult SearchReplace(std::string_view Find, std::string_view Replacement,
+                                        std::uint16_t Options) = 0;
+    // The word at the caret; empty when there is none.
+    virtual std::string GetCurrentWord() = 0;
+    // The selected text, without a final line end; empty without a selection.
+    virtual std::string GetSelText() = 0;
+    // The selection's ends as display line and position, start first; false without one.
+    virtual bool GetSelection(int& StartLine, int& StartCol, int& EndLine, int& EndCol) = 0;
+    // The selection's top-left corner on the screen, and the height of a text line there.
+    virtual QPoint GetSelectionScreenPoint() = 0;
+    virtual int LineHeight() const = 0;
+    // The whole paragraph that holds the caret.
+    virtual std::string CaretParagraphText() = 0;
+    virtual void CentreCaretLine() = 0;
+    virtual int GetVisibleColumns() = 0;
+    virtual void ScrollToLeftEdge() = 0;
+    // The first display line of a paragraph.
+    virtual int ParaToLine(int Para) = 0;
+    // A results document's section entries in order, as AddSectionName gave them.
+    virtual std::vector<std::pair<std::string, int>> SectionNames() const = 0;
+    // Sorts the selected paragraphs.
+    virtual void FormatSort(const TKorvidSortOptions& Options) = 0;
 
     // ---- Saving ----
     // Raises EFileSaveError when the file cannot be written.

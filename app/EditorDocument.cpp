@@ -438,6 +438,60 @@ int TEditorDocument::CaretLine() const {
     return LineToPara(FEditor->Editor().GetCaretPosition(Column));
 }
 
+TSearchResult TEditorDocument::SearchReplace(std::string_view Find, std::string_view Replacement,
+                                             std::uint16_t Options) {
+    return FEditor->Editor().SearchReplace(Find, Replacement, Options);
+}
+
+std::string TEditorDocument::GetCurrentWord() {
+    return FEditor->Editor().GetCurrentWord();
+}
+
+std::string TEditorDocument::GetSelText() {
+    return FEditor->GetSelText();
+}
+
+bool TEditorDocument::GetSelection(int& StartLine, int& StartCol, int& EndLine, int& EndCol) {
+    return FEditor->Editor().GetSelection(StartLine, StartCol, EndLine, EndCol);
+}
+
+QPoint TEditorDocument::GetSelectionScreenPoint() {
+    return FEditor->GetSelectionScreenPoint();
+}
+
+int TEditorDocument::LineHeight() const {
+    return FEditor->Editor().LineHeight();
+}
+
+std::string TEditorDocument::CaretParagraphText() {
+    auto& E = FEditor->Editor();
+    return std::string(E.GetPara(E.CaretPara()));
+}
+
+void TEditorDocument::CentreCaretLine() {
+    FEditor->CentreCaretLine();
+}
+
+int TEditorDocument::GetVisibleColumns() {
+    return FEditor->GetVisibleColumns();
+}
+
+void TEditorDocument::ScrollToLeftEdge() {
+    FEditor->ScrollToLeftEdge();
+}
+
+int TEditorDocument::ParaToLine(int Para) {
+    return FEditor->ParaToLine(Para);
+}
+
+std::vector<std::pair<std::string, int>> TEditorDocument::SectionNames() const {
+    return FEditor->SectionNames();
+}
+
+void TEditorDocument::FormatSort(const TKorvidSortOptions& Options) {
+    FEditor->FormatSort(Options);
+}
+
 int TEditorDocument::TabSize() const {
     return FEditor->Editor().TabSize();
 }

@@ -119,6 +119,20 @@ public:
     int CaretPosInPara() const override;
     void SetExtraLineSpacing(int Pixels) override;
     void SetUpdatesSuspended(bool Suspended) override;
+    TSearchResult SearchReplace(std::string_view Find, std::string_view Replacement,
+                                std::uint16_t Options) override;
+    std::string GetCurrentWord() override;
+    std::string GetSelText() override;
+    bool GetSelection(int& StartLine, int& StartCol, int& EndLine, int& EndCol) override;
+    QPoint GetSelectionScreenPoint() override;
+    int LineHeight() const override;
+    std::string CaretParagraphText() override;
+    void CentreCaretLine() override;
+    int GetVisibleColumns() override;
+    void ScrollToLeftEdge() override;
+    int ParaToLine(int Para) override;
+    std::vector<std::pair<std::string, int>> SectionNames() const override;
+    void FormatSort(const TKorvidSortOptions& Options) override;
     void SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) override;
     void SaveEncrypted(const std::string& Name) override;
     bool SaveToPSystemVolume(const std::string& Name, bool MakeBackup, bool PreserveSpaces,

@@ -160,8 +160,10 @@ private:
     void Step() {
         if (!FForm)
             return;
-        // A search or a captured command lets events run: the next step waits for its end.
-        if (FForm->Searching() || FForm->CapturingCommand()) {
+        // A search, a replace run, a captured command or a VBat run lets events run: the next
+        // step waits until its work is done, unless it shows a message to answer.
+        if ((FForm->Busy() || FForm->CapturingCommand() || FForm->VBatRunning()) &&
+            !QApplication::activeModalWidget()) {
             Schedule(10);
             return;
         }

@@ -13,6 +13,7 @@
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
 #include "workspace/HistoryForm.h"
+#include "workspace/FindForm.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/LintrelForm.h"
 #include "workspace/SearchFolderForm.h"
@@ -86,15 +87,20 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FServices.Opener = MakeDesktopOpener();
     if (!FServices.Search)
         FServices.Search = MakeSearchDialogs(*this);
-    if (!FServices.Launcher)
-        FServices.Launcher = MakeProcessLauncher();
-    InstallKeystrokeRecorder(true);
     if (!FServices.Help)
         FServices.Help = std::make_unique<TDesktopHelpViewer>();
     if (FHelpFolder.empty())
         FHelpFolder = ProgramFolder();
+    if (!FServices.Launcher)
+        FServices.Launcher = MakeProcessLauncher();
+    InstallKeystrokeRecorder(true);
     FDebugger = std::make_unique<TDebugger>(*this);
     InstallCodeListing();
+    FWindowEndpoint = std::make_unique<TWindowEndpoint>(EditorWindowClass, "Korvid");
+    FWindowEndpoint->OnMessage = [this](const TEndpointMessage& Message) {
+        return HandleEditorWindowMessage(*FDebugger, Message);
+    };
+    FWindowEndpoint->Listen();
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);
@@ -428,6 +434,9 @@ void TKorvidForm::OpenTextInNewTab(const std::string& Caption, const std::string
 }
 
 bool TKorvidForm::CanCloseActiveTab() {
+    // The running script's tab goes only after its run has returned.
+    if (FVBatRunning && CurrentTab() == FVBatTab)
+        return false;
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor || !Editor->Modified())
         return true;
@@ -610,7 +619,7 @@ bool TKorvidForm::FormCloseQuery() {
 }
 
 void TKorvidForm::closeEvent(QCloseEvent* Event) {
-    if (StopSearchForClose()) {
+    if (StopVBatForClose() || StopSearchForClose()) {
         Event->ignore();
         return;
     }
@@ -638,7 +647,7 @@ void TKorvidForm::CreateStatusBar() {
     auto* Bar = statusBar();
     for (int Index = 0; Index < StatusPanelCount; ++Index) {
         FStatusPanels[Index] = new QLabel(Bar);
-        FStatusPanels[Index]->setMinimumWidth(Index == 8 ? 120 : 70);
+        FStatusPanels[Index]->setMinimumWidth(Index >= 8 ? 120 : 70);
         Bar->addWidget(FStatusPanels[Index], Index == 8 ? 1 : 0);
     }
 }

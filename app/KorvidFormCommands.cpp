@@ -3,6 +3,7 @@
 #include "app/AboutUnit.h"
 #include "devtools/DefsFile.h"
 #include "devtools/DefsHelp.h"
+#include "devtools/VBatReporter.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
@@ -192,26 +193,6 @@ void TKorvidForm::FileSetPassword() {
     NotSupportedYet(T::FileSetPassword);
 }
 
-void TKorvidForm::EditFind() {
-    NotSupportedYet(T::EditFind);
-}
-
-void TKorvidForm::EditFindNext() {
-    NotSupportedYet(T::EditFindNext);
-}
-
-void TKorvidForm::EditReplace() {
-    NotSupportedYet(T::EditReplace);
-}
-
-void TKorvidForm::EditGoTo() {
-    NotSupportedYet(T::EditGoTo);
-}
-
-void TKorvidForm::FormatSort() {
-    NotSupportedYet(T::FormatSort);
-}
-
 void TKorvidForm::FileRefresh() {
     NotSupportedYet(T::FileRefresh);
 }
@@ -249,6 +230,16 @@ void TKorvidForm::ViewPSystemFiler() {
 }
 
 void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
+    if (FVBatRunning)
+        return;
+    TDocumentEditor* Editor = ActiveEditor();
+    if (Editor && IsVBatScript(Editor->FileName)) {
+        if (!Editor->Modified() || SaveEditor(Editor)) {
+            TVBatBoxReporter Reporter;
+            RunVBatScript(Editor->FileName, {}, {}, true, Override, Reporter);
+        }
+        return;
+    }
     NotSupportedYet(Override     ? T::CompileWithOverride
                     : WhenPaused ? T::CompileWhenPaused
                                  : T::CompileVoskSource);
@@ -284,7 +275,7 @@ void TKorvidForm::ViewDebuggingBar() {
 }
 
 void TKorvidForm::DebugConnection() {
-    NotSupportedYet(T::DebugConnection);
+    Debugger().ToggleConnection();
 }
 
 void TKorvidForm::ViewBringLineToMiddle() {
@@ -301,10 +292,6 @@ void TKorvidForm::DebugGoToAdjacentTab(bool Next) {
 
 void TKorvidForm::ViewDefsEditor() {
     NotSupportedYet(T::ViewDefsEditor);
-}
-
-void TKorvidForm::EditFindInAllOpenDocuments() {
-    NotSupportedYet(T::EditFindInAllOpenDocuments);
 }
 
 void TKorvidForm::SubversionUpdate() {
@@ -326,10 +313,6 @@ void TKorvidForm::SubversionBrowse() {
 
 void TKorvidForm::DebugFindInCurrentSources() {
     NotSupportedYet(T::DebugFindInCurrentSources);
-}
-
-void TKorvidForm::SetSearchTermToSelection() {
-    NotSupportedYet(T::SetSearchTermToSelection);
 }
 
 void TKorvidForm::SubversionDiff(TSubversionTarget Target) {
@@ -367,11 +350,11 @@ private:
     TKorvidForm& FForm;
 };
 
-// The window's own search dialogs; the Find dialog holds no search yet.
+// The window's own search dialogs.
 class TWindowSearchDialogs : public TSearchService {
 public:
     explicit TWindowSearchDialogs(TKorvidForm& Form) : FForm(Form) {}
-    bool CanRepeatSearch() const override { return false; }
+    bool CanRepeatSearch() const override { return FForm.CanRepeatSearch(); }
     void ShowSearchFolderDialog(const std::string& Folder) override {
         FForm.ShowSearchFolderDialog(Folder);
     }

@@ -209,4 +209,29 @@ void TKorvidForm::ApplyLineSpacing() {
         Editor->update();
 }
 
+void TKorvidForm::RefreshDebuggingControls(const TDebuggingControls& Controls) {
+    EnableAll({T::ViewDebuggingBar, T::DebugConnection, T::DebugAddBreakpoint, T::DebugDumpMemory,
+               T::DebugFindDeclaration},
+              Controls.BarToolsEnabled);
+    ToolList().Items(T::DebugConnection)->SetDown(Controls.ConnectionDown);
+    Enable(T::DebugPause, Controls.PauseEnabled);
+    ToolList().Items(T::DebugPause)->SetDown(Controls.PauseDown);
+    EnableAll({T::DebugResume, T::DebugStepInto, T::DebugStepOver, T::DebugStepOut,
+               T::DebugRunToCursor, T::DebugAbort, T::DebugShowExecutionPoint,
+               T::DebugShowTableViewer},
+              Controls.PausedToolsEnabled);
+    SetStatusPanel(8, Controls.StatusText);
+}
+
+TWindowHandle TKorvidForm::MainWindowHandle() const {
+    return FWindowEndpoint ? FWindowEndpoint->Handle() : 0;
+}
+
+void TKorvidForm::BringToFront() {
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+}
+
 } // namespace korvid

@@ -86,10 +86,10 @@ struct TMainWindowServices {
     std::unique_ptr<THistoryService> History;
     std::unique_ptr<TFavouritesService> Favourites;
     std::unique_ptr<TSearchService> Search;
-    // Starts outside programs (command lines); the real one by default.
-    std::unique_ptr<TProcessLauncher> Launcher;
     std::unique_ptr<THelpViewer> Help;
     std::unique_ptr<TDesktopOpener> Opener;
+    // Starts outside programs (command lines); the real one by default.
+    std::unique_ptr<TProcessLauncher> Launcher;
 };
 
 } // namespace korvid

@@ -59,6 +59,15 @@ bool ConfirmReplaceFile(std::string_view FileName, bool& Show);
 // Shown with its top-left corner at (Left, Top + Offset), kept inside the work area of the
 // monitor holding (Left, Top); above the point when there is no room below. A TReplaceAnswer.
 int AskReplaceOccurrence(int Left, int Top, int Offset);
+// Replacing throughout the files a search-results tab lists.
+bool AskReplaceAcrossFiles(std::string_view Find, std::string_view Replacement);
+// Why a listed file was left as it was.
+enum TUnchangedReason { urNotOpened = 0, urReadOnly = 1, urNotSaved = 2 };
+struct TUnchangedFile {
+    std::string Name;
+    TUnchangedReason Reason = urNotOpened;
+};
+void ShowFilesLeftUnchangedMessage(const std::vector<TUnchangedFile>& Files);
 // A TSaveAnswer.
 int AskSaveChanges(std::string_view FileName);
 bool ConfirmSavePSystemFile(bool& Show);

@@ -156,6 +156,7 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
         {T::FileBrowseVolume, "Browse Volume"},
         {T::ViewPSystemFiler, "View p-System Filer"},
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
+        {T::ViewDefsEditor, "View Defs Editor"},
         {T::CompileWhenPaused, "Compile When Paused"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
         {T::FileSubversionLog, "Subversion Log"},
@@ -168,13 +169,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
 // Commands that are built later say so, each under its own plain caption.
 TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
     const std::vector<std::pair<int, std::string>> Cases = {
-        {T::EditFind, "Find"},
-        {T::EditReplace, "Replace"},
-        {T::EditFindNext, "Find Next"},
-        {T::EditFindInAllOpenDocuments, "Find in All Open Documents"},
-        {T::SetSearchTermToSelection, "Set Search Term To Selection"},
-        {T::EditGoTo, "Go To"},
-        {T::FormatSort, "Sort"},
         {T::FavouritesNewPSystemTextFile, "New p-System Text File"},
         {T::ViewPSystemFiler, "View p-System Filer"},
         {T::FileBrowseVolume, "Browse Volume"},
@@ -183,7 +177,6 @@ TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
         {T::CompileWhenPaused, "Compile When Paused"},
         {T::EditGoToLastError, "Go to Last Error"},
         {T::ViewDefsEditor, "View Defs Editor"},
-        {T::DebugConnection, "Connection"},
         {T::DebugAddBreakpoint, "Add Breakpoint"},
         {T::DebugRunToCursor, "Run to Cursor"},
         {T::DebugPause, "Pause p-System"},
