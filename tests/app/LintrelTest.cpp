@@ -30,6 +30,16 @@ protected:
     TLines Text() const { return Form->ActiveEditor()->Paragraphs(); }
 };
 
+// A link on the current site to page X at its anchor y.
+TLintrelLink PageWithAnchor() {
+    TLintrelLink Link;
+    Link.Page = TLintrelLink::SpecifyPage;
+    Link.PageText = "X";
+    Link.Anchor = true;
+    Link.AnchorText = "y";
+    return Link;
+}
+
 TEST_F(TLintrelTest, EdgeCases) {
     const struct {
         const char* Case;
@@ -61,13 +71,7 @@ TEST_F(TLintrelTest, EdgeCases) {
         {"a link to a page with an anchor",
          {"sel"},
          [](auto& E) { E.SelectAll(); },
-         LinkMarkup({.Kind = TLintrelLink::Link,
-                     .Target = TLintrelLink::CurrentSite,
-                     .Namespace = TLintrelLink::CurrentNamespace,
-                     .Page = TLintrelLink::SpecifyPage,
-                     .Anchor = true,
-                     .PageText = "X",
-                     .AnchorText = "y"}),
+         LinkMarkup(PageWithAnchor()),
          {"`X#y|sel`"}},
         {"an HTML section without a parameter",
          {""},
