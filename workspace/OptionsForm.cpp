@@ -477,7 +477,10 @@ TOptionsForm::TOptionsForm(TOptionsFormSetup Setup, QWidget* Parent)
     CentreOnMainForm(this);
 }
 
-TOptionsForm::~TOptionsForm() = default;
+TOptionsForm::~TOptionsForm() {
+    // Focus moves while the controls are torn down, after the members are gone.
+    disconnect(FFocusWatch);
+}
 
 QPushButton* TOptionsForm::Button(const QString& Caption) const {
     for (auto* B : findChildren<QPushButton*>())
@@ -685,7 +688,7 @@ void TOptionsForm::BuildPages() {
         connect(Button("Reload &Now"), &QPushButton::clicked, this, &TOptionsForm::ReloadNow);
     }
     // Alt+. browses for whichever of the four storage files is being edited.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* Now) {
+    FFocusWatch = connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* Now) {
         if (!std::any_of(FStorageBrowse.begin(), FStorageBrowse.end(),
                          [Now](const auto& P) { return P.first == Now; }))
             return;

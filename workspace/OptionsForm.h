@@ -234,6 +234,7 @@ private:
     QPushButton* FTimeElements = nullptr;
     std::string FProfilesFolder;
     std::vector<std::pair<QLineEdit*, QPushButton*>> FStorageBrowse;
+    QMetaObject::Connection FFocusWatch;
 };
 
 } // namespace korvid
