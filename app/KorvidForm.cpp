@@ -17,6 +17,7 @@
 #include "workspace/HistoryForm.h"
 #include "workspace/FindForm.h"
 #include "workspace/KorvidTool.h"
+#include "workspace/LintrelForm.h"
 #include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
 #include "workspace/ToolbarList.h"
@@ -201,8 +202,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     LoadSettings();
     FViews->LoadFromRegistry();
 
-    for (int Index : ExperimentalTools)
-        ToolList().Items(Index)->SetHidden(!FOptions.ShowExperimentalFeatures);
+    ApplyExperimentalTools();
     // After the experimental tools are hidden, so that the bars measure what they show.
     LoadToolbars();
     BuildToolbarsMenu();
@@ -274,6 +274,11 @@ void TKorvidForm::ApplicationActivate() {
 
 void TKorvidForm::ApplicationDeactivate() {
     Debugger().HideEvaluationHint();
+}
+
+void TKorvidForm::ApplyExperimentalTools() {
+    for (int Index : ExperimentalTools)
+        ToolList().Items(Index)->SetHidden(!FOptions.ShowExperimentalFeatures);
 }
 
 void TKorvidForm::EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardModifiers Shift) {

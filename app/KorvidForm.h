@@ -40,6 +40,9 @@ class TSaveDialog;
 class TCompilerHost;
 struct TCompileContext;
 class TSearchFolderForm;
+class TLintrelForm;
+class TOptionsForm;
+struct TLintrelMarkup;
 class TFindForm;
 struct TFindSettings;
 class TVolume;
@@ -61,6 +64,9 @@ struct TWindowPlacement {
 
 // Where the open and save dialogs start until the user has picked a folder: the home folder.
 std::string DefaultDialogFolder();
+
+// Puts Markup into Editor around its selection, as one undo step.
+void InsertLintrelMarkup(TDocumentEditor& Editor, const TLintrelMarkup& Markup);
 
 // Values of the root settings key that belong to windows other than the main one.
 struct TMainWindowSettings {
@@ -256,6 +262,11 @@ public:
     void ApplyScrollableTabs();
     void ApplyVariableIcons();
     void ApplyLineSpacing();
+    // Runs a freshly filled Options dialog (tests reach it here before it shows).
+    std::function<void(TOptionsForm&)> OnOptionsFormCreated;
+    TLintrelForm& LintrelForm();
+    // Hides or shows the tools of "Show Experimental Features".
+    void ApplyExperimentalTools();
 
     // ---- Settings ----
     void LoadSettings();
@@ -579,6 +590,8 @@ private:
     // Where the debugged module's notifications arrive; goes before the debugger.
     std::unique_ptr<TWindowEndpoint> FWindowEndpoint;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
+    // Kept so that its choices persist between uses.
+    std::unique_ptr<TLintrelForm> FLintrelForm;
     std::unique_ptr<TFindForm> FFindForm;
     bool FReplacingFiles = false;
     // The last confirmed search, which Find Next repeats.

@@ -193,10 +193,6 @@ void TKorvidForm::FileSetPassword() {
     NotSupportedYet(T::FileSetPassword);
 }
 
-void TKorvidForm::ViewOptions() {
-    NotSupportedYet(T::ViewOptions);
-}
-
 void TKorvidForm::FileRefresh() {
     NotSupportedYet(T::FileRefresh);
 }
@@ -288,10 +284,6 @@ void TKorvidForm::DebugGoToAdjacentTab(bool Next) {
 
 void TKorvidForm::ViewDefsEditor() {
     NotSupportedYet(T::ViewDefsEditor);
-}
-
-void TKorvidForm::FormatLintrel() {
-    NotSupportedYet(T::FormatLintrel);
 }
 
 void TKorvidForm::SubversionUpdate() {

@@ -7,6 +7,19 @@
 
 namespace korvid {
 
+bool IsModifierKey(int QtKey) {
+    switch (QtKey) {
+    case Qt::Key_Shift:
+    case Qt::Key_Control:
+    case Qt::Key_Alt:
+    case Qt::Key_Meta:
+    case Qt::Key_AltGr:
+        return true;
+    default:
+        return false;
+    }
+}
+
 TShortCutEdit::TShortCutEdit(QWidget* Parent) : QLineEdit(Parent) {
     setReadOnly(true);
 }
@@ -17,14 +30,11 @@ void TShortCutEdit::SetShortCut(std::uint16_t Value) {
 }
 
 void TShortCutEdit::keyPressEvent(QKeyEvent* Event) {
-    switch (Event->key()) {
-    case Qt::Key_Shift:
-    case Qt::Key_Control:
-    case Qt::Key_Alt:
-    case Qt::Key_Meta:
-    case Qt::Key_AltGr:
+    if (IsModifierKey(Event->key())) {
         Event->accept();
         return;
+    }
+    switch (Event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:

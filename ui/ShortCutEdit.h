@@ -6,6 +6,9 @@
 
 namespace korvid {
 
+// Shift, Ctrl, Alt and the like: pressed alone they are no shortcut.
+bool IsModifierKey(int QtKey);
+
 // A box that takes the next key pressed in it as a shortcut and shows its text ("Ctrl+K").
 // Modifier keys alone are not shortcuts, and plain Tab, Enter and Esc keep their meaning in the
 // dialog. The box keeps the shortcut code, 0 for none.

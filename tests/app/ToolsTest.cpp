@@ -171,8 +171,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
 // Commands that are built later say so, each under its own plain caption.
 TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
     const std::vector<std::pair<int, std::string>> Cases = {
-        {T::FormatLintrel, "Lintrel"},
-        {T::ViewOptions, "Options"},
         {T::FileBrowseVolume, "Browse Volume"},
         {T::CompileVoskSource, "Compile Vosk Source"},
         {T::CompileWithOverride, "Compile With Override"},
