@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+class QPainter;
+
 namespace korvid {
 
 class TViewList;
@@ -124,6 +126,8 @@ public:
     // saved over that file.
     bool TextWasCut = false;
     bool ViewChosenByUser = false;
+    // "Show this next time for this file" of the refresh question.
+    bool ConfirmRefresh = true;
     std::string UntitledCaption; // the tab-caption text
     std::int64_t FileTime = 0;   // milliseconds since 1970
     std::int64_t SaveTime = 0;
@@ -243,6 +247,19 @@ public:
     virtual int TabSize() const = 0;
     virtual void SetExtraLineSpacing(int Pixels) = 0;
     virtual void SetUpdatesSuspended(bool Suspended) = 0;
+
+    // ---- View and printing ----
+    virtual void SetShowParagraphMarks(bool Value) = 0;
+    // Scrolls so that the caret line stands just above the middle.
+    virtual void CentreCaretLine() {}
+    // The font the document is shown in; printing uses its face and size.
+    virtual QFont PrintFont() const { return font(); }
+    // Draws paragraph Para (1-based), cut to Text, coloured by the view into Row; false when
+    // the view colours nothing, so that the caller writes it plainly.
+    virtual bool PrintColouredLine(QPainter& /*Painter*/, int /*Para*/, std::string_view /*Text*/,
+                                   const QRect& /*Row*/) {
+        return false;
+    }
 
     // ---- Saving ----
     // Raises EFileSaveError when the file cannot be written.

@@ -1,5 +1,7 @@
 #include "app/KorvidForm.h"
 
+#include "app/DocumentPrint.h"
+
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
@@ -37,6 +39,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 namespace korvid {
 namespace {
@@ -68,6 +71,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
+      FPrintCanvas(std::move(Setup.PrintCanvas)), FRandomIndex(std::move(Setup.RandomIndex)),
       FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
       FToolbars(std::make_unique<TToolbarList>()) {
     if (!FViews)
@@ -84,6 +88,14 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FServices.Help = std::make_unique<TDesktopHelpViewer>();
     if (FHelpFolder.empty())
         FHelpFolder = ProgramFolder();
+    if (!FServices.Mail)
+        FServices.Mail = MakeMailClient();
+    if (!FPrintCanvas)
+        FPrintCanvas = [] { return std::make_unique<TPrinterCanvas>(Printer()); };
+    if (!FRandomIndex)
+        FRandomIndex = [Engine = std::mt19937(std::random_device{}())](std::size_t Count) mutable {
+            return std::uniform_int_distribution<std::size_t>(0, Count - 1)(Engine);
+        };
     FDebugger = std::make_unique<TDebugger>(*this);
     InstallCodeListing();
     TheForm = this;

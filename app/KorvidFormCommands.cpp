@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -156,6 +157,24 @@ void TKorvidForm::ViewStatusBar() {
     ToolList().Items(ToolIndex::ViewStatusBar)->SetDown(!statusBar()->isHidden());
 }
 
+void TKorvidForm::ViewParagraphMarks() {
+    TDocumentEditor* Editor = ActiveEditor();
+    if (!Editor)
+        return;
+    Editor->SetShowParagraphMarks(!Editor->ShowsParagraphMarks());
+    ToolList().Items(ToolIndex::ViewParagraphMarks)->SetDown(Editor->ShowsParagraphMarks());
+}
+
+void TKorvidForm::ViewBringLineToMiddle() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->CentreCaretLine();
+}
+
+// The click that asked for it may come from a button of a bar about to be freed.
+void TKorvidForm::ViewResetToolbars() {
+    QTimer::singleShot(0, this, [this] { ResetToolbarsNow(); });
+}
+
 void TKorvidForm::BuildHistoryMenu() {
     if (!FReopenMenu)
         return;
@@ -182,14 +201,6 @@ void TKorvidForm::BuildHistoryMenu() {
 
 void TKorvidForm::NotSupportedYet(int Tool) {
     ShowNotSupportedYetMessage(ButtonHintCaption(ToolList().Items(Tool)->Caption(), false));
-}
-
-void TKorvidForm::FilePrint() {
-    NotSupportedYet(T::FilePrint);
-}
-
-void TKorvidForm::FileSetPassword() {
-    NotSupportedYet(T::FileSetPassword);
 }
 
 void TKorvidForm::ViewHistory() {
@@ -252,18 +263,6 @@ void TKorvidForm::HistoryOpen() {
     NotSupportedYet(T::HistoryOpen);
 }
 
-void TKorvidForm::FileRefresh() {
-    NotSupportedYet(T::FileRefresh);
-}
-
-void TKorvidForm::ViewParagraphMarks() {
-    NotSupportedYet(T::ViewParagraphMarks);
-}
-
-void TKorvidForm::FileSendMail() {
-    NotSupportedYet(T::FileSendMail);
-}
-
 void TKorvidForm::ViewCommandLines() {
     NotSupportedYet(T::ViewCommandLines);
 }
@@ -284,20 +283,8 @@ void TKorvidForm::EditPlayKeystrokes(bool Repeat) {
     NotSupportedYet(Repeat ? T::EditPlayKeystrokesRepeatedly : T::EditPlayKeystrokes);
 }
 
-void TKorvidForm::ViewResetToolbars() {
-    NotSupportedYet(T::ViewResetToolbars);
-}
-
 void TKorvidForm::FavouritesAddVolume() {
     NotSupportedYet(T::FavouritesAddVolume);
-}
-
-void TKorvidForm::CompareFiles(bool TheseFiles) {
-    NotSupportedYet(TheseFiles ? T::FileCompareTheseFiles : T::FileCompareFiles);
-}
-
-void TKorvidForm::FileMarkForComparison() {
-    NotSupportedYet(T::FileMarkForComparison);
 }
 
 void TKorvidForm::FavouritesNewPSystemTextFile() {
@@ -316,10 +303,6 @@ void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
 
 void TKorvidForm::FileBrowseVolume() {
     NotSupportedYet(T::FileBrowseVolume);
-}
-
-void TKorvidForm::FileOpenRandom() {
-    NotSupportedYet(T::FileOpenRandom);
 }
 
 void TKorvidForm::FilePrepareDefsHelp() {
@@ -345,10 +328,6 @@ void TKorvidForm::ViewDebuggingBar() {
 
 void TKorvidForm::DebugConnection() {
     NotSupportedYet(T::DebugConnection);
-}
-
-void TKorvidForm::ViewBringLineToMiddle() {
-    NotSupportedYet(T::ViewBringLineToMiddle);
 }
 
 void TKorvidForm::DebugGoToTab(TDebuggingTab Tab) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/MailClient.h"
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -99,6 +101,7 @@ struct TMainWindowServices {
     std::unique_ptr<TFavouritesService> Favourites;
     std::unique_ptr<TSearchService> Search;
     std::unique_ptr<THelpViewer> Help;
+    std::unique_ptr<TMailClient> Mail;
 };
 
 } // namespace korvid

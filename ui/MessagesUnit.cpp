@@ -1,5 +1,6 @@
 #include "ui/MessagesUnit.h"
 
+#include "foundation/TextFileWriter.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessageBoxUnit.h"
@@ -456,6 +457,51 @@ void ShowNoHelpViewerMessage(std::string_view Path) {
         "Korvid Help",
         FormatMessageText("Korvid could not find a program to show the help file \"%1\".", {Path}),
         TMessageIcon::Warning);
+}
+
+bool AskSaveBeforeCompare(std::string_view FileName) {
+    return AskYesNo("Compare These Files",
+                    FormatMessageText("Do you want to save your changes to %1 first?", {FileName}));
+}
+
+void ShowComparingFileWithItselfMessage() {
+    ShowOk("Korvid", "You're comparing a file with itself.", TMessageIcon::Warning);
+}
+
+void ShowNamesakeMissingMessage(std::string_view FileName) {
+    ShowOk("Compare Namesake", FormatMessageText("The file %1 does not exist.", {FileName}),
+           TMessageIcon::Warning);
+}
+
+void ShowNoComparisonUtilityMessage() {
+    ShowOk("Compare Files", "No comparison utility is set in the options.", TMessageIcon::Warning);
+}
+
+void ShowComparisonUtilityFailedMessage(std::string_view Program) {
+    ShowOk(
+        "Compare Files",
+        FormatMessageText("Korvid was unable to start the comparison utility \"%1\".", {Program}),
+        TMessageIcon::Warning);
+}
+
+void ShowSubversionNotStartedMessage() {
+    ShowOk("Subversion",
+           "Korvid was unable to start \"tortoiseproc\". Subversion commands need it on the "
+           "search path.",
+           TMessageIcon::Warning);
+}
+
+void ShowExploreFolderFailedMessage(std::string_view Folder) {
+    ShowOk("Explore Folder",
+           FormatMessageText("Korvid was unable to open the folder \"%1\".", {Folder}),
+           TMessageIcon::Warning);
+}
+
+void ShowUnableToSaveFileMessage(std::string_view Reason) {
+    ShowOk("Korvid",
+           std::string(UnableToSaveText) + MessageLineBreak + MessageLineBreak +
+               std::string(Reason),
+           TMessageIcon::Information);
 }
 
 void ShowNotSupportedYetMessage(std::string_view Caption) {

@@ -91,6 +91,19 @@ void ShowNoCommentMarkerMessage();
 void ShowHelpFileNotFoundMessage(std::string_view Path);
 // No program took the help file.
 void ShowNoHelpViewerMessage(std::string_view Path);
+// ---- Comparing files and outside programs ----
+// Yes when the user wants the document saved before it is compared.
+bool AskSaveBeforeCompare(std::string_view FileName);
+void ShowComparingFileWithItselfMessage();
+// Namesake mode found no counterpart: FileName is the one looked for.
+void ShowNamesakeMissingMessage(std::string_view FileName);
+void ShowNoComparisonUtilityMessage();
+void ShowComparisonUtilityFailedMessage(std::string_view Program);
+void ShowSubversionNotStartedMessage();
+void ShowExploreFolderFailedMessage(std::string_view Folder);
+// A document's text could not be written; Reason says why.
+void ShowUnableToSaveFileMessage(std::string_view Reason);
+
 // A command whose handling is not there yet; Caption is the command's plain caption.
 void ShowNotSupportedYetMessage(std::string_view Caption);
 bool AskYesNo(std::string_view Caption, std::string_view Text);

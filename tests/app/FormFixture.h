@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DocumentPrint.h"
 #include "app/EditorDocument.h"
 #include "app/KorvidForm.h"
 #include "foundation/RegistryEx.h"
@@ -48,6 +49,28 @@ private:
     const bool& FRefuse;
 };
 
+// A message as the window handed it to the mail program.
+struct TMailSent {
+    std::string Subject;
+    std::string Body;
+    friend bool operator==(const TMailSent&, const TMailSent&) = default;
+};
+
+// Records the messages sent instead of starting a mail program; refuses them while Refuse is set.
+class TRecordingMailClient : public TMailClient {
+public:
+    TRecordingMailClient(std::vector<TMailSent>& Sent, const bool& Refuse)
+        : FSent(Sent), FRefuse(Refuse) {}
+    bool Send(const std::string& Subject, const std::string& Body) override {
+        FSent.push_back({Subject, Body});
+        return !FRefuse;
+    }
+
+private:
+    std::vector<TMailSent>& FSent;
+    const bool& FRefuse;
+};
+
 // A main window on a 1920 x 1040 work area over a private registry, with stand-in services.
 class TFormTest : public ::testing::Test {
 protected:
@@ -64,10 +87,17 @@ protected:
     // in the test's folder.
     std::vector<THelpShown> HelpShown;
     bool HelpRefuses = false;
+    // The mail the window sent, and whether the mail program refuses it.
+    std::vector<TMailSent> MailSent;
+    bool MailRefuses = false;
+    // What a confirmed print draws on; the program's printer when empty.
+    std::function<std::unique_ptr<TPrintCanvas>()> PrintCanvas;
 
     void AddStandIns(TKorvidFormSetup& Setup) {
         Setup.Clock = [this] { return Now; };
         Setup.Services.Help = std::make_unique<TRecordingHelpViewer>(HelpShown, HelpRefuses);
+        Setup.Services.Mail = std::make_unique<TRecordingMailClient>(MailSent, MailRefuses);
+        Setup.PrintCanvas = PrintCanvas;
         Setup.HelpFolder = Dir.Path();
     }
 

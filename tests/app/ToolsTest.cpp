@@ -33,16 +33,21 @@ struct TWindowState {
     bool StatusBarVisible = false;
     std::string Clipboard;
     std::vector<bool> ToolStates;
+    // Messages, programs and folders handed to the desktop, and files marked for comparison.
+    std::size_t OutsideCalls = 0;
+    std::array<std::string, 2> ComparisonSlots;
     bool operator==(const TWindowState&) const = default;
 };
 
 // Tools that may find nothing to do in the busy document: nothing is indented, the first use
 // only anchors, the stand-in editor's lines are its paragraphs and it knows no delimiters, the
-// caret already is at the last edit, and no word is an auto-text abbreviation.
+// caret already is at the last edit, no word is an auto-text abbreviation, the stand-in editor
+// does not scroll, and the toolbars already are the defaults.
 bool MayFindNothingToDo(int Tool) {
     return Tool == T::FormatUnindent || Tool == T::EditAnchorSelection ||
            Tool == T::FormatAsSeparateParagraphs || Tool == T::EditSelectDelimitedText ||
-           Tool == T::EditGoToLastEdit || Tool == T::FormatAutoText;
+           Tool == T::EditGoToLastEdit || Tool == T::FormatAutoText ||
+           Tool == T::ViewBringLineToMiddle || Tool == T::ViewResetToolbars;
 }
 
 class TToolsTest : public TFormTest {
@@ -108,6 +113,8 @@ protected:
             S.ToolStates.push_back(Tool->Down());
             S.ToolStates.push_back(Tool->Hidden());
         }
+        S.OutsideCalls = MailSent.size();
+        S.ComparisonSlots = Form->ComparisonSlots();
         return S;
     }
 };
@@ -152,7 +159,7 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
 // The message names the command as a user reads it: no accelerator, no dots, no braces.
 TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
-        {T::FilePrint, "Print"},
+        {T::EditFind, "Find"},
         {T::FavouritesNewFolder, "New Favourites Folder"},
         {T::ViewPSystemFiler, "View p-System Filer"},
         {T::HistoryRemove, "Remove History File"},
