@@ -32,13 +32,18 @@ namespace korvid {
 namespace {
 
 // Where the window system sends a key: the open popup, else the widget with the keyboard
-// focus (in a modal dialog, its control), else the active document or window.
+// focus (in a modal dialog, its control), else the main window's focus child, else the active
+// document or window.
 QWidget* KeyTarget(TKorvidForm& Form) {
     if (QWidget* Popup = QApplication::activePopupWidget())
         return Popup->focusWidget() ? Popup->focusWidget() : Popup;
     if (QWidget* Modal = QApplication::activeModalWidget())
         return Modal->focusWidget() ? Modal->focusWidget() : Modal;
     if (QWidget* Focus = QApplication::focusWidget())
+        return Focus;
+    // No window is active (a dialog just closed): the main window's own focus child takes the
+    // key, as it would once the window system activates the window again.
+    if (QWidget* Focus = Form.focusWidget())
         return Focus;
     if (TDocumentEditor* Editor = Form.ActiveEditor())
         return Editor->focusWidget() ? Editor->focusWidget() : Editor;

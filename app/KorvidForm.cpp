@@ -6,6 +6,7 @@
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "platform/Paths.h"
+#include "platform/DesktopOpener.h"
 #include "platform/QtVirtualKeys.h"
 #include "psystem/CodeFileListing.h"
 #include "ui/CommandBars.h"
@@ -81,7 +82,9 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     if (!FServices.History)
         FServices.History = std::make_unique<TFileHistory>();
     if (!FServices.Favourites)
-        FServices.Favourites = std::make_unique<TEmptyFavouritesTree>();
+        FServices.Favourites = std::make_unique<TFavouritesBar>();
+    if (!FServices.Opener)
+        FServices.Opener = MakeDesktopOpener();
     if (!FServices.Search)
         FServices.Search = MakeSearchDialogs(*this);
     if (!FServices.Help)
@@ -169,6 +172,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     FTabs->setFocusPolicy(Qt::NoFocus);
     FTabs->tabBar()->setFocusPolicy(Qt::NoFocus);
     CreateDocks(FTabs);
+    WireFavourites();
     connect(FTabs, &QTabWidget::currentChanged, this, [this] { TabsChange(); });
     CreateStatusBar();
 
@@ -203,6 +207,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     BuildViewsMenu();
 
     History().OnChanged = [this] { BuildHistoryMenu(); };
+    ApplyFavouritesOptions();
     FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
     History().LoadHistory(FOptions.HistoryFilename);
     Debugger().SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
@@ -320,8 +325,10 @@ void TKorvidForm::RestoreMainWindow() {
 void TKorvidForm::changeEvent(QEvent* Event) {
     QMainWindow::changeEvent(Event);
     // Whatever had the keyboard before (a dialog, nothing at all), typing goes into the
-    // document as soon as the window is active.
-    if (Event->type() == QEvent::ActivationChange && isActiveWindow())
+    // document as soon as the window is active; the Favourites bar keeps it, as a caption
+    // being edited there must.
+    const bool InFavourites = FFavouritesPanel && FFavouritesPanel->isAncestorOf(focusWidget());
+    if (Event->type() == QEvent::ActivationChange && isActiveWindow() && !InFavourites)
         FocusActiveEditor();
 }
 

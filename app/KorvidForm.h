@@ -27,6 +27,7 @@
 
 class QLabel;
 class QMenu;
+class QSplitter;
 class QTabWidget;
 class QTimer;
 
@@ -194,6 +195,8 @@ public:
                      const TFindSettings& Settings);
     void ShowSearchFolderDialog(const std::string& Folder);
     TSearchFolderForm& SearchFolderForm();
+    // Finds a file under Folder by part of its name and opens it.
+    void ShowLocateFileDialog(const std::string& Folder);
     // Set while a search walks; Esc clears it.
     bool Searching() const { return FSearching; }
     // Run at each pump of a search's walk (tests stop it from here).
@@ -222,6 +225,13 @@ public:
     QWidget*& SearchResultTab() { return FSearchResultTab; }
     THistoryService& History() const { return *FServices.History; }
     TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
+    TDesktopOpener& DesktopOpener() const { return *FServices.Opener; }
+    // The Favourites bar beside the tabs.
+    QWidget* FavouritesPanel() const { return FFavouritesPanel; }
+    QMenu* FavouritesMenu() const { return FFavouritesMenu; }
+    void ShowFavouritesBar(bool Show);
+    // Side, width, shown state and the tree's options.
+    void ApplyFavouritesOptions();
     TDebugger& Debugger() const { return *FDebugger; }
     TSearchService& Search() const { return *FServices.Search; }
     THelpViewer& Help() const { return *FServices.Help; }
@@ -459,6 +469,7 @@ private:
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     void CreateDocks(QWidget* Tabs);
+    void WireFavourites();
     TDock* DockOfIndex(int Index) const;
     void AppendSelectionToClipboard(bool Cut);
     void ToggleBookmark(TDocumentEditor& Editor, int Number);
@@ -511,6 +522,9 @@ private:
     QMenu* FToolbarPopupMenu = nullptr;
     QMenu* FAutoTextMenu = nullptr;
     QMenu* FHiddenAutoTextMenu = nullptr;
+    QWidget* FFavouritesPanel = nullptr;
+    QSplitter* FSplitter = nullptr;
+    QMenu* FFavouritesMenu = nullptr;
     TDock* FTopDock = nullptr;
     TDock* FBottomDock = nullptr;
     TDock* FLeftDock = nullptr;

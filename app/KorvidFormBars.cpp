@@ -14,6 +14,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSplitter>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -77,7 +78,15 @@ void TKorvidForm::CreateDocks(QWidget* Tabs) {
     Row->setContentsMargins(0, 0, 0, 0);
     Row->setSpacing(0);
     Row->addWidget(FLeftDock);
-    Row->addWidget(Tabs, 1);
+    // The Favourites bar goes beside the tabs, on the side the options say.
+    FSplitter = new QSplitter(Qt::Horizontal);
+    FSplitter->setChildrenCollapsible(false);
+    FSplitter->addWidget(Tabs);
+    FFavouritesPanel =
+        FavouritesTree().CreatePanel(FSplitter, [this] { ShowFavouritesBar(false); });
+    FFavouritesPanel->hide();
+    FSplitter->setStretchFactor(0, 1);
+    Row->addWidget(FSplitter, 1);
     Row->addWidget(FRightDock);
     Column->addWidget(FTopDock);
     Column->addLayout(Row, 1);

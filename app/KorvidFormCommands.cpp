@@ -235,28 +235,8 @@ void TKorvidForm::FormatSort() {
     NotSupportedYet(T::FormatSort);
 }
 
-void TKorvidForm::FavouritesAddFile() {
-    NotSupportedYet(T::FavouritesAddFile);
-}
-
-void TKorvidForm::FavouritesNewFolder() {
-    NotSupportedYet(T::FavouritesNewFolder);
-}
-
-void TKorvidForm::FavouritesRemove() {
-    NotSupportedYet(T::FavouritesRemove);
-}
-
-void TKorvidForm::ViewFavouritesBar() {
-    NotSupportedYet(T::ViewFavouritesBar);
-}
-
 void TKorvidForm::HistoryRemove() {
     NotSupportedYet(T::HistoryRemove);
-}
-
-void TKorvidForm::FavouritesOpen() {
-    NotSupportedYet(T::FavouritesOpen);
 }
 
 void TKorvidForm::HistoryOpen() {
@@ -281,10 +261,6 @@ void TKorvidForm::EditRecordKeystrokes() {
 
 void TKorvidForm::EditPlayKeystrokes(bool Repeat) {
     NotSupportedYet(Repeat ? T::EditPlayKeystrokesRepeatedly : T::EditPlayKeystrokes);
-}
-
-void TKorvidForm::FavouritesAddVolume() {
-    NotSupportedYet(T::FavouritesAddVolume);
 }
 
 void TKorvidForm::FavouritesNewPSystemTextFile() {
@@ -350,10 +326,6 @@ void TKorvidForm::EditFindInAllOpenDocuments() {
     NotSupportedYet(T::EditFindInAllOpenDocuments);
 }
 
-void TKorvidForm::FavouritesLocateFile() {
-    NotSupportedYet(T::FavouritesLocateFile);
-}
-
 void TKorvidForm::SubversionUpdate() {
     NotSupportedYet(T::SubversionUpdate);
 }
@@ -385,10 +357,6 @@ void TKorvidForm::EditCopyRecordedKeystrokes() {
 
 void TKorvidForm::EditPickRecordedKeystrokes() {
     NotSupportedYet(T::EditPickRecordedKeystrokes);
-}
-
-void TKorvidForm::FavouritesOpenExternally() {
-    NotSupportedYet(T::FavouritesOpenExternally);
 }
 
 void TKorvidForm::SubversionDiff(TSubversionTarget Target) {

@@ -2,6 +2,7 @@
 #include "app/KorvidForm.h"
 
 #include "platform/Cp1252.h"
+#include "platform/DesktopOpener.h"
 #include "psystem/VolumePacking.h"
 #include "ui/BrowseFolder.h"
 #include "ui/FormUtilities.h"
@@ -91,8 +92,12 @@ std::optional<TResultPlace> PlaceOfResultLine(const TDocumentEditor& Editor, int
 } // namespace
 
 TSearchFolderForm& TKorvidForm::SearchFolderForm() {
-    if (!FSearchFolderForm)
+    if (!FSearchFolderForm) {
         FSearchFolderForm = std::make_unique<TSearchFolderForm>(this);
+        FSearchFolderForm->Explore = [this](const std::string& Folder) {
+            DesktopOpener().Open(Folder);
+        };
+    }
     return *FSearchFolderForm;
 }
 
@@ -116,8 +121,7 @@ void TKorvidForm::ShowSearchFolderDialog(const std::string& Folder) {
         OpenFilesInFolder(Chosen, FromQString(Form.ExtensionsEdit()->text()));
         break;
     case TSearchFolderForm::LocateResult:
-        // The Locate File dialog is not built yet.
-        ShowNotSupportedYetMessage("Locate File");
+        ShowLocateFileDialog(Chosen);
         break;
     case TSearchFolderForm::UnpackResult:
         if (Form.BrowseFolder) {

@@ -142,6 +142,8 @@ void TKorvidForm::SaveSettings() {
         Reg.WriteInteger("Window Left", Normal.x());
         Reg.WriteInteger("Window Top", Normal.y());
         Reg.WriteBool("Window Maximized", Maximized);
+        if (FFavouritesPanel && !FFavouritesPanel->isHidden())
+            S.FavouritesWidth = FFavouritesPanel->width();
         Reg.WriteInteger("Favourites Width", S.FavouritesWidth);
         Reg.WriteBool("View Favourites", S.ViewFavourites);
         Reg.WriteInteger("Debugging Bar Width", S.DebuggingBarWidth);

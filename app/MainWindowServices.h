@@ -1,6 +1,10 @@
 #pragma once
 
+#include "platform/DesktopOpener.h"
 #include "platform/MailClient.h"
+
+#include <QPointer>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
@@ -10,6 +14,7 @@
 namespace korvid {
 
 class TDocumentEditor;
+class TFavouritesTreeView;
 
 // The recent-files list the main window feeds and shows in its History menu.
 class THistoryService {
@@ -48,22 +53,39 @@ private:
     std::vector<std::string> FPaths; // newest first
 };
 
-// The Favourites bar's tree as the main window reads it.
+// The Favourites bar as the main window uses it.
 class TFavouritesService {
 public:
     virtual ~TFavouritesService() = default;
     // 0 for no selection, else the node kind (1 folder ... 6 file inside a volume).
     virtual int SelectedNodeKind() const = 0;
+    // The path that opens the selected node; empty for none or a folder.
+    virtual std::string SelectedPath() const = 0;
+    // A missing file gives an empty tree; one that cannot be read is said so once and is
+    // never saved over in this run.
     virtual void LoadFavourites(const std::string& FileName) = 0;
     virtual void SaveFavourites(std::string& FileName) = 0;
+    // Makes the bar under Parent: a title with a close button, which runs OnClose, over the
+    // tree.
+    virtual QWidget* CreatePanel(QWidget* Parent, std::function<void()> OnClose) = 0;
+    // Null until the panel is made.
+    virtual TFavouritesTreeView* Tree() const = 0;
 };
 
-// A Favourites tree that holds nothing and writes nothing.
-class TEmptyFavouritesTree : public TFavouritesService {
+// The program's Favourites bar.
+class TFavouritesBar : public TFavouritesService {
 public:
-    int SelectedNodeKind() const override { return 0; }
-    void LoadFavourites(const std::string&) override {}
-    void SaveFavourites(std::string&) override {}
+    int SelectedNodeKind() const override;
+    std::string SelectedPath() const override;
+    void LoadFavourites(const std::string& FileName) override;
+    void SaveFavourites(std::string& FileName) override;
+    QWidget* CreatePanel(QWidget* Parent, std::function<void()> OnClose) override;
+    TFavouritesTreeView* Tree() const override;
+
+private:
+    QPointer<TFavouritesTreeView> FTree;
+    // The file that could not be read, kept as it is.
+    std::string FUnreadFile;
 };
 
 // The find and folder-search dialogs as the main window reaches them.
@@ -102,6 +124,7 @@ struct TMainWindowServices {
     std::unique_ptr<TSearchService> Search;
     std::unique_ptr<THelpViewer> Help;
     std::unique_ptr<TMailClient> Mail;
+    std::unique_ptr<TDesktopOpener> Opener;
 };
 
 } // namespace korvid

@@ -519,6 +519,19 @@ bool AskWithButtons(std::string_view Caption, std::string_view Text, std::string
     return Message.Button(FirstCaption, 1, true).Button(SecondCaption, 0, false, true).Show() == 1;
 }
 
+void ShowUnableToReadFavouritesMessage(std::string_view FileName) {
+    ShowOk("Favourites",
+           FormatMessageText("Korvid was unable to read your Favourites list from file \"%1\". "
+                             "The file will be left as it is.",
+                             {FileName}),
+           TMessageIcon::Warning);
+}
+
+void ShowPSystemFileExistsMessage(std::string_view Name) {
+    ShowOkMessage("Add p-System File",
+                  FormatMessageText("There is already a file called %1.", {Name}));
+}
+
 void ShowOkMessage(std::string_view Caption, std::string_view Text) {
     ShowOk(Caption, Text, TMessageIcon::Information);
 }

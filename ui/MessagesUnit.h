@@ -104,6 +104,10 @@ void ShowExploreFolderFailedMessage(std::string_view Folder);
 // A document's text could not be written; Reason says why.
 void ShowUnableToSaveFileMessage(std::string_view Reason);
 
+// The favourites file exists but could not be read; it is not written over in this run.
+void ShowUnableToReadFavouritesMessage(std::string_view FileName);
+// A new file in a volume would take the name of one already there.
+void ShowPSystemFileExistsMessage(std::string_view Name);
 // A command whose handling is not there yet; Caption is the command's plain caption.
 void ShowNotSupportedYetMessage(std::string_view Caption);
 bool AskYesNo(std::string_view Caption, std::string_view Text);

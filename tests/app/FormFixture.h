@@ -6,6 +6,7 @@
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
 #include "tests/app/PlainTextEditor.h"
+#include "tests/app/RecordingOpener.h"
 #include "tests/support/TempDir.h"
 #include "ui/ModalRunner.h"
 #include "workspace/KorvidTool.h"
@@ -99,7 +100,10 @@ protected:
         Setup.Services.Mail = std::make_unique<TRecordingMailClient>(MailSent, MailRefuses);
         Setup.PrintCanvas = PrintCanvas;
         Setup.HelpFolder = Dir.Path();
+        Setup.Services.Opener = std::make_unique<TRecordingOpener>(Opened);
     }
+    // What the window handed to the desktop.
+    std::vector<std::string> Opened;
 
     void SetUp() override {
         BuildTools();

@@ -46,12 +46,19 @@ protected:
 
     // Runs the program on File with the script; the program must end by itself.
     void Run(const std::filesystem::path& File, std::string_view Script) {
+        RunWith({Q(File)}, Script);
+    }
+    // The same with no file named.
+    void Run(std::string_view Script) { RunWith({}, Script); }
+
+private:
+    void RunWith(const QStringList& Arguments, std::string_view Script) {
         WriteFileBytes(Dir / "keys.txt", Script);
         QProcessEnvironment Environment = UserEnvironment(Dir.Path());
         Environment.insert("KORVID_KEY_SCRIPT", Q(Dir / "keys.txt"));
         QProcess Program;
         Program.setProcessEnvironment(Environment);
-        Program.start(KORVID_PROGRAM, {Q(File)});
+        Program.start(KORVID_PROGRAM, Arguments);
         ASSERT_TRUE(Program.waitForStarted(10000));
         const bool Finished = Program.waitForFinished(60000);
         if (!Finished)
