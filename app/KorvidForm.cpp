@@ -14,6 +14,7 @@
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
+#include "workspace/HistoryForm.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
@@ -36,6 +37,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <filesystem>
@@ -80,7 +82,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     if (!FClock)
         FClock = [] { return QDateTime::currentDateTime(); };
     if (!FServices.History)
-        FServices.History = std::make_unique<TFileHistory>();
+        FServices.History = std::make_unique<THistoryForm>();
     if (!FServices.Favourites)
         FServices.Favourites = std::make_unique<TFavouritesBar>();
     if (!FServices.Opener)
@@ -208,6 +210,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
 
     History().OnChanged = [this] { BuildHistoryMenu(); };
     ApplyFavouritesOptions();
+    PrepareHistoryWindow();
     FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
     History().LoadHistory(FOptions.HistoryFilename);
     Debugger().SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
@@ -229,6 +232,8 @@ void TKorvidForm::FormDestroy() {
         return;
     FDestroying = true;
     History().OnChanged = nullptr;
+    History().OnStateChanged = nullptr;
+    History().OnVisibilityChanged = nullptr;
     try {
         SaveSettings();
     } catch (const std::exception& Error) {
@@ -245,6 +250,11 @@ void TKorvidForm::showEvent(QShowEvent* Event) {
 }
 
 void TKorvidForm::FormShow() {
+    if (FSettings.HistoryVisible)
+        if (QWidget* Window = History().Window()) {
+            History().KeepOnScreen();
+            Window->show();
+        }
     if (OnFirstShow)
         OnFirstShow(*this);
     FStartingUp = false;
@@ -528,6 +538,49 @@ std::string TKorvidForm::DisplayFileName(const std::string& Name) const {
     return Name.substr(0, Dot);
 }
 
+// ---- The History window -------------------------------------------------------------------------
+
+void TKorvidForm::PrepareHistoryWindow() {
+    History().OnStateChanged = [this] { UpdateCommandStates(); };
+    QWidget* Window = History().Window();
+    if (!Window)
+        return;
+    // A tool window of the main one: on top of it, and gone with it.
+    Window->setParent(this, Window->windowFlags());
+    const TWindowPlacement& Place = FSettings.History;
+    if (Place.Width > 0 && Place.Height > 0)
+        Window->resize(Place.Width, Place.Height);
+    Window->move(Place.Left, Place.Top);
+    if (auto* List = Window->findChild<QTreeWidget*>()) {
+        for (int Column = 0; Column < int(FSettings.HistoryColumnWidths.size()); ++Column)
+            List->setColumnWidth(Column, FSettings.HistoryColumnWidths[Column]);
+        auto* Popup = new QMenu(Window);
+        BuildMenu(*Popup, {"HistoryOpen", "HistoryRemove"}, Popup, true);
+        List->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(List, &QWidget::customContextMenuRequested, Popup,
+                [List, Popup](const QPoint& Point) {
+                    Popup->popup(List->viewport()->mapToGlobal(Point));
+                });
+    }
+    History().OnVisibilityChanged = [this, Window] {
+        StoreHistoryWindow();
+        FSettings.HistoryVisible = Window->isVisible();
+        SyncWindowTool(Window, ToolIndex::ViewHistory);
+    };
+}
+
+void TKorvidForm::StoreHistoryWindow() {
+    QWidget* Window = History().Window();
+    if (!Window || Window->x() == OffScreenPosition)
+        return;
+    FSettings.History = {Window->x(), Window->y(), Window->width(), Window->height(), false};
+    FSettings.HistoryFormLeft = Window->x();
+    FSettings.HistoryFormTop = Window->y();
+    if (auto* List = Window->findChild<QTreeWidget*>())
+        for (int Column = 0; Column < int(FSettings.HistoryColumnWidths.size()); ++Column)
+            FSettings.HistoryColumnWidths[Column] = List->columnWidth(Column);
+}
+
 // ---- Closing ------------------------------------------------------------------------------------
 
 bool TKorvidForm::FormCloseQuery() {
@@ -546,6 +599,9 @@ bool TKorvidForm::FormCloseQuery() {
     update();
     if (!CanClose)
         return false;
+    // The window goes with the main one; whether it showed is kept as it was.
+    StoreHistoryWindow();
+    History().OnVisibilityChanged = nullptr;
     SaveCommandLines(FOptions.CommandLinesFilename);
     SaveToolbars();
     FViews->SaveToRegistry();

@@ -77,7 +77,7 @@ struct TMainWindowSettings {
     // "History" key.
     bool HistoryVisible = false;
     TWindowPlacement History{100, 100, 500, 300};
-    std::array<int, 4> HistoryColumnWidths{150, 250, 120, 80};
+    std::array<int, 4> HistoryColumnWidths{20, 30, 100, 300};
     // "Browse Volume" key.
     bool BrowseMatchCase = false;
     bool BrowseWholeWords = false;
@@ -452,6 +452,9 @@ private:
     void FormCreate(const std::optional<QRect>& WorkArea);
     void FormShow();
     void FormDestroy();
+    void PrepareHistoryWindow();
+    // Keeps the History window's place and column widths in the settings.
+    void StoreHistoryWindow();
     TDocumentEditor* CreateEditor(QWidget* Panel, const std::string& Caption);
     void TabsChange();
     void ForgetTab(QWidget* Tab);

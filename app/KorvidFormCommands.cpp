@@ -203,10 +203,6 @@ void TKorvidForm::NotSupportedYet(int Tool) {
     ShowNotSupportedYetMessage(ButtonHintCaption(ToolList().Items(Tool)->Caption(), false));
 }
 
-void TKorvidForm::ViewHistory() {
-    NotSupportedYet(T::ViewHistory);
-}
-
 void TKorvidForm::EditFind() {
     NotSupportedYet(T::EditFind);
 }
@@ -227,20 +223,8 @@ void TKorvidForm::ViewOptions() {
     NotSupportedYet(T::ViewOptions);
 }
 
-void TKorvidForm::ViewOrganizeFiles() {
-    NotSupportedYet(T::ViewOrganizeFiles);
-}
-
 void TKorvidForm::FormatSort() {
     NotSupportedYet(T::FormatSort);
-}
-
-void TKorvidForm::HistoryRemove() {
-    NotSupportedYet(T::HistoryRemove);
-}
-
-void TKorvidForm::HistoryOpen() {
-    NotSupportedYet(T::HistoryOpen);
 }
 
 void TKorvidForm::ViewCommandLines() {

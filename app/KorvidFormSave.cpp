@@ -258,15 +258,7 @@ void TKorvidForm::UpdateTabCaptions() {
 void TKorvidForm::SaveCommandLines(std::string& FileName) {
     if (FileName.empty())
         return;
-    for (;;) {
-        try {
-            WriteTextFile(FileName, FCommandLines, TTextFileOptions{});
-            return;
-        } catch (const EFileSaveError&) {
-            if (!ShowUnableToSaveMessage(lkCommandLines, FileName))
-                return;
-        }
-    }
+    SaveListFile(lkCommandLines, FileName, FCommandLines);
 }
 
 } // namespace korvid

@@ -5,6 +5,7 @@
 
 #include <QPointer>
 #include <QWidget>
+#include "workspace/HistoryService.h"
 
 #include <functional>
 #include <memory>
@@ -15,43 +16,6 @@ namespace korvid {
 
 class TDocumentEditor;
 class TFavouritesTreeView;
-
-// The recent-files list the main window feeds and shows in its History menu.
-class THistoryService {
-public:
-    virtual ~THistoryService() = default;
-    // Makes Path the newest entry.
-    virtual void AddToHistory(const std::string& Path) = 0;
-    virtual int Count() const = 0;
-    // Empty when no entry has the rank (0 = newest).
-    virtual std::string PathOfRank(int Rank) const = 0;
-    virtual bool HasSelection() const = 0;
-    virtual bool IconThreadFinished() const = 0;
-    // A missing file leaves the list as it is.
-    virtual void LoadHistory(const std::string& FileName) = 0;
-    // At most MaximumCount entries, newest first; the user may pick another FileName.
-    virtual void SaveHistory(std::string& FileName, int MaximumCount) = 0;
-
-    // The list changed: the History menu is rebuilt.
-    std::function<void()> OnChanged;
-};
-
-// A history that keeps its list and saves it, one path per line; names compare exactly.
-class TFileHistory : public THistoryService {
-public:
-    static constexpr int MaximumEntries = 200;
-
-    void AddToHistory(const std::string& Path) override;
-    int Count() const override { return int(FPaths.size()); }
-    std::string PathOfRank(int Rank) const override;
-    bool HasSelection() const override { return false; }
-    bool IconThreadFinished() const override { return true; }
-    void LoadHistory(const std::string& FileName) override;
-    void SaveHistory(std::string& FileName, int MaximumCount) override;
-
-private:
-    std::vector<std::string> FPaths; // newest first
-};
 
 // The Favourites bar as the main window uses it.
 class TFavouritesService {

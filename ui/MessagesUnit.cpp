@@ -431,6 +431,31 @@ bool ShowUnableToSaveMessage(int ListKind, std::string& FileName) {
     return true;
 }
 
+void ShowUnableToReadHistoryMessage(std::string_view FileName) {
+    ShowOk("History",
+           FormatMessageText("Korvid was unable to read your History list from file \"%1\". The "
+                             "file will be left as it is.",
+                             {FileName}),
+           TMessageIcon::Warning);
+}
+
+void ShowUnableToSaveFileMessage(std::string_view Reason) {
+    ShowOk("Korvid", FormatMessageText("%1\r\r%2", {UnableToSaveText, Reason}),
+           TMessageIcon::Warning);
+}
+
+void SaveListFile(int ListKind, std::string& FileName, const std::vector<std::string>& Lines) {
+    for (;;) {
+        try {
+            WriteTextFile(FileName, Lines, TTextFileOptions{});
+            return;
+        } catch (const EFileSaveError&) {
+            if (!ShowUnableToSaveMessage(ListKind, FileName))
+                return;
+        }
+    }
+}
+
 void ShowLinesTruncatedMessage() {
     ShowOk("Save p-System File",
            "One or more lines contain more than 255 characters, and will be truncated.",
@@ -495,13 +520,6 @@ void ShowExploreFolderFailedMessage(std::string_view Folder) {
     ShowOk("Explore Folder",
            FormatMessageText("Korvid was unable to open the folder \"%1\".", {Folder}),
            TMessageIcon::Warning);
-}
-
-void ShowUnableToSaveFileMessage(std::string_view Reason) {
-    ShowOk("Korvid",
-           std::string(UnableToSaveText) + MessageLineBreak + MessageLineBreak +
-               std::string(Reason),
-           TMessageIcon::Information);
 }
 
 void ShowNotSupportedYetMessage(std::string_view Caption) {

@@ -82,6 +82,9 @@ void ShowRunCommandLineError(std::string_view CommandLine, int Code);
 // again to it. False when the user gave up.
 bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName);
 bool ShowUnableToSaveMessage(int ListKind, std::string& FileName);
+// Writes the list's Lines to FileName as a text file; when that fails, offers another file
+// through ShowUnableToSaveMessage until one is written or the user gives up.
+void SaveListFile(int ListKind, std::string& FileName, const std::vector<std::string>& Lines);
 void ShowLinesTruncatedMessage();
 // The automated bookmark found every numbered bookmark taken.
 void ShowAllBookmarksInUseMessage();
@@ -101,13 +104,15 @@ void ShowNoComparisonUtilityMessage();
 void ShowComparisonUtilityFailedMessage(std::string_view Program);
 void ShowSubversionNotStartedMessage();
 void ShowExploreFolderFailedMessage(std::string_view Folder);
-// A document's text could not be written; Reason says why.
-void ShowUnableToSaveFileMessage(std::string_view Reason);
 
 // The favourites file exists but could not be read; it is not written over in this run.
 void ShowUnableToReadFavouritesMessage(std::string_view FileName);
 // A new file in a volume would take the name of one already there.
 void ShowPSystemFileExistsMessage(std::string_view Name);
+// The history file exists but could not be read; it is not saved over.
+void ShowUnableToReadHistoryMessage(std::string_view FileName);
+// A file could not be written (the old one, if any, is unchanged); Reason tells why.
+void ShowUnableToSaveFileMessage(std::string_view Reason);
 // A command whose handling is not there yet; Caption is the command's plain caption.
 void ShowNotSupportedYetMessage(std::string_view Caption);
 bool AskYesNo(std::string_view Caption, std::string_view Text);

@@ -96,14 +96,18 @@ protected:
 
     void AddStandIns(TKorvidFormSetup& Setup) {
         Setup.Clock = [this] { return Now; };
-        Setup.Services.Help = std::make_unique<TRecordingHelpViewer>(HelpShown, HelpRefuses);
+        if (!Setup.Services.Help)
+            Setup.Services.Help = std::make_unique<TRecordingHelpViewer>(HelpShown, HelpRefuses);
         Setup.Services.Mail = std::make_unique<TRecordingMailClient>(MailSent, MailRefuses);
         Setup.PrintCanvas = PrintCanvas;
         Setup.HelpFolder = Dir.Path();
-        Setup.Services.Opener = std::make_unique<TRecordingOpener>(Opened);
+        if (!Setup.Services.Opener)
+            Setup.Services.Opener = std::make_unique<TRecordingOpener>(Opened);
     }
     // What the window handed to the desktop.
     std::vector<std::string> Opened;
+    // The services the next window is made with; stand-ins where left empty.
+    TMainWindowServices Services;
 
     void SetUp() override {
         BuildTools();
@@ -127,6 +131,7 @@ protected:
         Setup.MakeEditor = [](QWidget* Parent) { return new TPlainTextEditor(Parent); };
         if (!Views.empty())
             Setup.Views = std::make_unique<TListedViewCatalogue>(std::move(Views));
+        Setup.Services = std::move(Services);
         AddStandIns(Setup);
         Setup.Open = OpenSetup;
         Form = std::make_unique<TKorvidForm>(std::move(Setup));

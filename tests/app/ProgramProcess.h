@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 namespace korvid::test {
 
@@ -46,16 +47,18 @@ protected:
 
     // Runs the program on File with the script; the program must end by itself.
     void Run(const std::filesystem::path& File, std::string_view Script) {
-        RunWith({Q(File)}, Script);
+        Run(std::vector<std::filesystem::path>{File}, Script);
     }
     // The same with no file named.
-    void Run(std::string_view Script) { RunWith({}, Script); }
-
-private:
-    void RunWith(const QStringList& Arguments, std::string_view Script) {
+    void Run(std::string_view Script) { Run(std::vector<std::filesystem::path>{}, Script); }
+    // The same with several files on the command line, opened in order.
+    void Run(const std::vector<std::filesystem::path>& Files, std::string_view Script) {
         WriteFileBytes(Dir / "keys.txt", Script);
         QProcessEnvironment Environment = UserEnvironment(Dir.Path());
         Environment.insert("KORVID_KEY_SCRIPT", Q(Dir / "keys.txt"));
+        QStringList Arguments;
+        for (const std::filesystem::path& File : Files)
+            Arguments << Q(File);
         QProcess Program;
         Program.setProcessEnvironment(Environment);
         Program.start(KORVID_PROGRAM, Arguments);

@@ -42,5 +42,34 @@ TEST_F(TProgramTest, CaseChangeAndFileNameFromTheKeyboard) {
     EXPECT_EQ(ReadFileBytes(Dir / "doc.txt"), "Hello World doc.txt");
 }
 
+// Organize Files saves the open files as a tab set; the history keeps both files on top.
+TEST_F(TProgramTest, OrganizeFilesWritesATabSetAndTheHistoryKeepsItsOrder) {
+    const std::vector<std::string> Old = {"/old/one.txt", "/old/two.txt", "/old/three.txt"};
+    WriteFileBytes(Dir / "history.txt", Old[0] + "\r\n" + Old[1] + "\r\n" + Old[2] + "\r\n");
+    {
+        TScopedRegistryStore Store{Dir / "config" / "korvid" / "registry"};
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(OptionsKeys));
+        Reg.WriteString("History Filename", (Dir / "history.txt").string());
+    }
+    const fs::path A = Dir / "a.txt", B = Dir / "b.txt", Set = Dir / "set.korvidtabs";
+    WriteFileBytes(A, "a\r\n");
+    WriteFileBytes(B, "b\r\n");
+    Run({A, B}, "key Shift+Ctrl+G\n"
+                "key Home\n"
+                "click Move &Down\n"
+                "click &Mark as Main Compile File\n"
+                "click &Save As...\n"
+                "choose " +
+                    Set.string() +
+                    "\n"
+                    "click OK\n"
+                    "close\n");
+    EXPECT_EQ(ReadFileBytes(Set), B.string() + "\r\n*" + A.string() + "\r\n");
+    EXPECT_EQ(ReadFileBytes(Dir / "history.txt"), B.string() + "\r\n" + A.string() + "\r\n" +
+                                                      Old[0] + "\r\n" + Old[1] + "\r\n" + Old[2] +
+                                                      "\r\n");
+}
+
 } // namespace
 } // namespace korvid::test
