@@ -235,10 +235,6 @@ void TKorvidForm::ViewRunCommandLine() {
     NotSupportedYet(T::ViewRunCommandLine);
 }
 
-void TKorvidForm::FileExploreFolder() {
-    NotSupportedYet(T::FileExploreFolder);
-}
-
 void TKorvidForm::EditRecordKeystrokes() {
     NotSupportedYet(T::EditRecordKeystrokes);
 }

@@ -128,6 +128,15 @@ void TKorvidForm::FileOpenRandom() {
     OpenFile(Files[std::min(FRandomIndex(Files.size()), Files.size() - 1)].string(), false, {});
 }
 
+void TKorvidForm::FileExploreFolder() {
+    const TDocumentEditor* Editor = ActiveEditor();
+    if (!Editor || !Editor->HasFileName())
+        return;
+    const std::string Folder = DocumentFolder(Editor->FileName).string();
+    if (!DesktopOpener().Open(Folder))
+        ShowExploreFolderFailedMessage(Folder);
+}
+
 // ---- Comparing ----------------------------------------------------------------------------------
 
 bool TKorvidForm::MarkForComparison(TDocumentEditor& Editor) {

@@ -98,7 +98,8 @@ protected:
         Setup.Clock = [this] { return Now; };
         if (!Setup.Services.Help)
             Setup.Services.Help = std::make_unique<TRecordingHelpViewer>(HelpShown, HelpRefuses);
-        Setup.Services.Mail = std::make_unique<TRecordingMailClient>(MailSent, MailRefuses);
+        if (!Setup.Services.Mail)
+            Setup.Services.Mail = std::make_unique<TRecordingMailClient>(MailSent, MailRefuses);
         Setup.PrintCanvas = PrintCanvas;
         Setup.HelpFolder = Dir.Path();
         if (!Setup.Services.Opener)
