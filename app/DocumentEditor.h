@@ -1,9 +1,11 @@
 #pragma once
 
+#include "editor/engine/EngSearch.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/TextFileWriter.h"
 #include "psystem/PSystemText.h"
 #include "views/View.h"
+#include "workspace/SortOptions.h"
 
 #include <QWidget>
 
@@ -245,13 +247,22 @@ public:
     // Set by the writers of a search-results document.
     bool SearchResults = false;
     virtual int TabSize() const = 0;
+    // ---- Playing recorded keystrokes ----
+    // An editor command with its data, as a key gives it (a typed character is command 249).
+    virtual void ExecuteCommand(std::uint16_t /*Command*/, std::uint16_t /*Data*/) {}
+    // The editor's own Enter with this auto-indent, and its own Tab.
+    virtual void PerformEnter(bool /*AutoIndent*/) {}
+    virtual void PerformTab() {}
+    virtual bool CaretOnLastLine() const { return true; }
+    // Grows with every change of the text.
+    virtual std::uint64_t ChangeSerial() const { return 0; }
+    // The caret's place in its paragraph, 1 at its start.
+    virtual int CaretPosInPara() const { return 0; }
     virtual void SetExtraLineSpacing(int Pixels) = 0;
     virtual void SetUpdatesSuspended(bool Suspended) = 0;
 
     // ---- View and printing ----
     virtual void SetShowParagraphMarks(bool Value) = 0;
-    // Scrolls so that the caret line stands just above the middle.
-    virtual void CentreCaretLine() {}
     // The font the document is shown in; printing uses its face and size.
     virtual QFont PrintFont() const { return font(); }
     // Draws paragraph Para (1-based), cut to Text, coloured by the view into Row; false when
@@ -260,6 +271,31 @@ public:
                                    const QRect& /*Row*/) {
         return false;
     }
+    // ---- Find, replace, go to and sort ----
+    // The editor's search from the caret with the option bits of EngSearch.h; a match is
+    // selected, replacements are made as the bits ask.
+    virtual TSearchResult SearchReplace(std::string_view Find, std::string_view Replacement,
+                                        std::uint16_t Options) = 0;
+    // The word at the caret; empty when there is none.
+    virtual std::string GetCurrentWord() = 0;
+    // The selected text, without a final line end; empty without a selection.
+    virtual std::string GetSelText() = 0;
+    // The selection's ends as display line and position, start first; false without one.
+    virtual bool GetSelection(int& StartLine, int& StartCol, int& EndLine, int& EndCol) = 0;
+    // The selection's top-left corner on the screen, and the height of a text line there.
+    virtual QPoint GetSelectionScreenPoint() = 0;
+    virtual int LineHeight() const = 0;
+    // The whole paragraph that holds the caret.
+    virtual std::string CaretParagraphText() = 0;
+    virtual void CentreCaretLine() = 0;
+    virtual int GetVisibleColumns() = 0;
+    virtual void ScrollToLeftEdge() = 0;
+    // The first display line of a paragraph.
+    virtual int ParaToLine(int Para) = 0;
+    // A results document's section entries in order, as AddSectionName gave them.
+    virtual std::vector<std::pair<std::string, int>> SectionNames() const = 0;
+    // Sorts the selected paragraphs.
+    virtual void FormatSort(const TKorvidSortOptions& Options) = 0;
 
     // ---- Saving ----
     // Raises EFileSaveError when the file cannot be written.

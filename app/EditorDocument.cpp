@@ -227,6 +227,31 @@ void TEditorDocument::InsertTextAtCaret(std::string_view Text) {
     FEditor->Editor().InsertText(Text);
 }
 
+void TEditorDocument::ExecuteCommand(std::uint16_t Command, std::uint16_t Data) {
+    FEditor->Editor().ProcessCommand(Command, Data);
+}
+
+void TEditorDocument::PerformEnter(bool AutoIndent) {
+    FEditor->Editor().PerformEnterIndenting(AutoIndent);
+}
+
+void TEditorDocument::PerformTab() {
+    FEditor->Editor().PerformTab();
+}
+
+bool TEditorDocument::CaretOnLastLine() const {
+    const TEngCustomEditor& E = FEditor->Editor();
+    return E.CaretLine() >= E.LineCount();
+}
+
+std::uint64_t TEditorDocument::ChangeSerial() const {
+    return FEditor->Editor().Lines().ChangeSerial();
+}
+
+int TEditorDocument::CaretPosInPara() const {
+    return FEditor->Editor().CaretPos();
+}
+
 void TEditorDocument::CutToClipboard() {
     FEditor->Editor().ProcessCommand(ccCut, 0);
 }
@@ -276,10 +301,6 @@ bool TEditorDocument::ShowsParagraphMarks() const {
 
 void TEditorDocument::SetShowParagraphMarks(bool Value) {
     FEditor->Editor().SetShowParaMarks(Value);
-}
-
-void TEditorDocument::CentreCaretLine() {
-    FEditor->CentreCaretLine();
 }
 
 QFont TEditorDocument::PrintFont() const {
@@ -428,6 +449,60 @@ std::string TEditorDocument::GetSectionNameForLine(int Line) const {
 int TEditorDocument::CaretLine() const {
     int Column = 0;
     return LineToPara(FEditor->Editor().GetCaretPosition(Column));
+}
+
+TSearchResult TEditorDocument::SearchReplace(std::string_view Find, std::string_view Replacement,
+                                             std::uint16_t Options) {
+    return FEditor->Editor().SearchReplace(Find, Replacement, Options);
+}
+
+std::string TEditorDocument::GetCurrentWord() {
+    return FEditor->Editor().GetCurrentWord();
+}
+
+std::string TEditorDocument::GetSelText() {
+    return FEditor->GetSelText();
+}
+
+bool TEditorDocument::GetSelection(int& StartLine, int& StartCol, int& EndLine, int& EndCol) {
+    return FEditor->Editor().GetSelection(StartLine, StartCol, EndLine, EndCol);
+}
+
+QPoint TEditorDocument::GetSelectionScreenPoint() {
+    return FEditor->GetSelectionScreenPoint();
+}
+
+int TEditorDocument::LineHeight() const {
+    return FEditor->Editor().LineHeight();
+}
+
+std::string TEditorDocument::CaretParagraphText() {
+    auto& E = FEditor->Editor();
+    return std::string(E.GetPara(E.CaretPara()));
+}
+
+void TEditorDocument::CentreCaretLine() {
+    FEditor->CentreCaretLine();
+}
+
+int TEditorDocument::GetVisibleColumns() {
+    return FEditor->GetVisibleColumns();
+}
+
+void TEditorDocument::ScrollToLeftEdge() {
+    FEditor->ScrollToLeftEdge();
+}
+
+int TEditorDocument::ParaToLine(int Para) {
+    return FEditor->ParaToLine(Para);
+}
+
+std::vector<std::pair<std::string, int>> TEditorDocument::SectionNames() const {
+    return FEditor->SectionNames();
+}
+
+void TEditorDocument::FormatSort(const TKorvidSortOptions& Options) {
+    FEditor->FormatSort(Options);
 }
 
 int TEditorDocument::TabSize() const {

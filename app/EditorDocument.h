@@ -76,7 +76,6 @@ public:
     bool WordWrap() const override;
     bool ShowsParagraphMarks() const override;
     void SetShowParagraphMarks(bool Value) override;
-    void CentreCaretLine() override;
     QFont PrintFont() const override;
     bool PrintColouredLine(QPainter& Painter, int Para, std::string_view Text,
                            const QRect& Row) override;
@@ -116,8 +115,28 @@ public:
     std::string GetSectionNameForLine(int Line) const override;
     int CaretLine() const override;
     int TabSize() const override;
+    void ExecuteCommand(std::uint16_t Command, std::uint16_t Data) override;
+    void PerformEnter(bool AutoIndent) override;
+    void PerformTab() override;
+    bool CaretOnLastLine() const override;
+    std::uint64_t ChangeSerial() const override;
+    int CaretPosInPara() const override;
     void SetExtraLineSpacing(int Pixels) override;
     void SetUpdatesSuspended(bool Suspended) override;
+    TSearchResult SearchReplace(std::string_view Find, std::string_view Replacement,
+                                std::uint16_t Options) override;
+    std::string GetCurrentWord() override;
+    std::string GetSelText() override;
+    bool GetSelection(int& StartLine, int& StartCol, int& EndLine, int& EndCol) override;
+    QPoint GetSelectionScreenPoint() override;
+    int LineHeight() const override;
+    std::string CaretParagraphText() override;
+    void CentreCaretLine() override;
+    int GetVisibleColumns() override;
+    void ScrollToLeftEdge() override;
+    int ParaToLine(int Para) override;
+    std::vector<std::pair<std::string, int>> SectionNames() const override;
+    void FormatSort(const TKorvidSortOptions& Options) override;
     void SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) override;
     void SaveEncrypted(const std::string& Name) override;
     bool SaveToPSystemVolume(const std::string& Name, bool MakeBackup, bool PreserveSpaces,

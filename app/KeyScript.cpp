@@ -160,8 +160,10 @@ private:
     void Step() {
         if (!FForm)
             return;
-        // A search lets events run: the next step waits until its tab is there.
-        if (FForm->Searching()) {
+        // A search, a replace run, a captured command or a VBat run lets events run: the next
+        // step waits until its work is done, unless it shows a message to answer.
+        if ((FForm->Busy() || FForm->CapturingCommand() || FForm->VBatRunning()) &&
+            !QApplication::activeModalWidget()) {
             Schedule(10);
             return;
         }

@@ -15,6 +15,7 @@
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
 #include "workspace/HistoryForm.h"
+#include "workspace/FindForm.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
@@ -101,8 +102,16 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FRandomIndex = [Engine = std::mt19937(std::random_device{}())](std::size_t Count) mutable {
             return std::uniform_int_distribution<std::size_t>(0, Count - 1)(Engine);
         };
+    if (!FServices.Launcher)
+        FServices.Launcher = MakeProcessLauncher();
+    InstallKeystrokeRecorder(true);
     FDebugger = std::make_unique<TDebugger>(*this);
     InstallCodeListing();
+    FWindowEndpoint = std::make_unique<TWindowEndpoint>(EditorWindowClass, "Korvid");
+    FWindowEndpoint->OnMessage = [this](const TEndpointMessage& Message) {
+        return HandleEditorWindowMessage(*FDebugger, Message);
+    };
+    FWindowEndpoint->Listen();
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);
@@ -113,6 +122,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
 
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
+    InstallKeystrokeRecorder(false);
     // The bars go with the docks and the window; none of them reports back any more.
     for (int Index = 0; Index < FToolbars->Count(); ++Index) {
         TCommandBar* Bar = FToolbars->Items(Index);
@@ -431,6 +441,9 @@ void TKorvidForm::OpenTextInNewTab(const std::string& Caption, const std::string
 }
 
 bool TKorvidForm::CanCloseActiveTab() {
+    // The running script's tab goes only after its run has returned.
+    if (FVBatRunning && CurrentTab() == FVBatTab)
+        return false;
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor || !Editor->Modified())
         return true;
@@ -613,7 +626,7 @@ bool TKorvidForm::FormCloseQuery() {
 }
 
 void TKorvidForm::closeEvent(QCloseEvent* Event) {
-    if (StopSearchForClose()) {
+    if (StopVBatForClose() || StopSearchForClose()) {
         Event->ignore();
         return;
     }
@@ -641,7 +654,7 @@ void TKorvidForm::CreateStatusBar() {
     auto* Bar = statusBar();
     for (int Index = 0; Index < StatusPanelCount; ++Index) {
         FStatusPanels[Index] = new QLabel(Bar);
-        FStatusPanels[Index]->setMinimumWidth(Index == 8 ? 120 : 70);
+        FStatusPanels[Index]->setMinimumWidth(Index >= 8 ? 120 : 70);
         Bar->addWidget(FStatusPanels[Index], Index == 8 ? 1 : 0);
     }
 }

@@ -4,9 +4,11 @@
 #include "app/MainWindowServices.h"
 #include "devtools/Debugger.h"
 #include "devtools/DebuggerHost.h"
+#include "devtools/VBat.h"
 #include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
 #include "platform/MemoryInfo.h"
+#include "platform/X11WindowKeys.h"
 #include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/SortOptions.h"
@@ -35,9 +37,11 @@ namespace korvid {
 
 class TSaveDialog;
 class TSearchFolderForm;
+class TFindForm;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
+class TEscapeWatch;
 class TDock;
 class TCustomBar;
 class TCommandBar;
@@ -123,7 +127,9 @@ std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 // The main window: the document tabs and everything that lives as long as the program.
 class TKorvidForm : public QMainWindow, public TMainWindowCommands, public TDebuggerHost {
 public:
-    static constexpr int StatusPanelCount = 9;
+    static constexpr int StatusPanelCount = 10;
+    // Compile and VBat progress.
+    static constexpr int CompileStatusPanel = 9;
     static constexpr int MaximumLineLength = 4096;
 
     explicit TKorvidForm(TKorvidFormSetup Setup = {});
@@ -197,10 +203,37 @@ public:
     TSearchFolderForm& SearchFolderForm();
     // Finds a file under Folder by part of its name and opens it.
     void ShowLocateFileDialog(const std::string& Folder);
+    // The Find dialog on the Find or Replace tab; AllDocuments lists the matches of every open
+    // document for this run only.
+    void ShowFindDialog(bool Replace, bool AllDocuments);
+    TFindForm& FindForm();
+    // Searches the active document from the caret for the last confirmed text; CaptionIndex
+    // picks the no-matches message's caption (0 Find, 1 Replace), shown only with Report.
+    bool FindNextInEditor(int CaptionIndex, bool Report);
+    // The matches of the active document, or of every named one, as a results tab.
+    void ListMatchesInOpenDocuments(bool AllDocuments);
+    // A text has been confirmed that Find Next can look for again.
+    bool CanRepeatSearch() const { return FSearchConfirmed; }
+    void OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
+                        const std::vector<std::pair<std::string, int>>& Sections);
     // Set while a search walks; Esc clears it.
     bool Searching() const { return FSearching; }
+    // A search or a replace across files is under way; a message it shows may still be up.
+    bool Busy() const { return FSearching || FReplacingFiles; }
     // Run at each pump of a search's walk (tests stop it from here).
     std::function<void(TKorvidForm&)> OnSearchPump;
+
+    // ---- VBat scripts ----
+    // Runs Script for Source (both empty names for a script run on itself) with the p-System
+    // options; true when every command succeeded.
+    bool RunVBatScript(const std::string& Script, const std::string& Source,
+                       const std::string& PSystemName, bool Wait, bool Override,
+                       TVBatReporter& Reporter);
+    // Set while a run waits for the p-System window.
+    bool VBatRunning() const { return FVBatRunning; }
+    // The desktop the runs type into and their waits; tests give their own.
+    TWindowKeys* VBatKeys = nullptr;
+    TWaitService* VBatWaits = nullptr;
 
     // ---- Command states and status bar ----
     void UpdateCommandStates();
@@ -238,6 +271,7 @@ public:
     TMailClient& MailClient() const { return *FServices.Mail; }
     // The earlier- and the later-marked file for comparison.
     const std::array<std::string, 2>& ComparisonSlots() const { return FComparisonSlots; }
+    TProcessLauncher& Launcher() const { return *FServices.Launcher; }
     QMenu* ReopenMenu() const { return FReopenMenu; }
     void BuildHistoryMenu();
 
@@ -421,6 +455,12 @@ public:
     bool OpenSourceOnLoad() const override { return FOptions.OpenSourceOnConnect; }
     void BeginBusy() override;
     void EndBusy() override;
+    void RefreshDebuggingControls(const TDebuggingControls& Controls) override;
+    TWindowHandle MainWindowHandle() const override;
+    std::string MapFileName() const override { return FOptions.MapFile; }
+    bool DebuggerOptionOn() const override { return FOptions.PSystemAware; }
+    bool IsDebuggingBarVisible() const override { return FSettings.ViewDebuggingBar; }
+    void BringToFront() override;
 
     // ---- Edit, format and insert commands ----
     // Changes the letter case of the selection, or of the first letter of the word at the caret
@@ -432,6 +472,14 @@ public:
     void ApplyChangeLines(TDocumentEditor& Editor, const std::vector<std::string>& Lines);
     // The document holding a bookmark, or none.
     TDocumentEditor* EditorWithBookmark(int Number) const;
+    // ---- Keystroke macros and command lines ----
+    // Plays the macro once into the active document; true when a repeated play has to stop.
+    bool PlayKeystrokes(bool Repeat);
+    // Runs a command line: its output replaces Editor's selection with Capture, else it is
+    // started on its own.
+    void RunCommandLine(const std::string& CommandLine, TDocumentEditor* Editor, bool Capture);
+    // Set while a command line's output is captured; input waits until it ends.
+    bool CapturingCommand() const { return FCapturingCommand; }
 
     // Tells the user that the tool's command is not built yet.
     void NotSupportedYet(int Tool);
@@ -467,8 +515,15 @@ private:
                       std::vector<std::string>* Target);
     bool ChooseTabForOpen(const std::string& Name, bool& NewTab);
     void UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen);
+    // The Replace tab's runs: in the active document, or throughout a results tab's files.
+    void ReplaceInEditor(TDocumentEditor& Editor);
+    void ReplaceAcrossFiles(TDocumentEditor& Results);
+    // The found text comes into view as the options ask.
+    void ShowFoundText(TDocumentEditor& Editor);
     // A close asked for during a search stops it; the window closes once the walk returned.
     bool StopSearchForClose();
+    bool StopVBatForClose();
+    static bool IsVBatScript(const std::string& FileName);
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     void CreateDocks(QWidget* Tabs);
@@ -487,8 +542,11 @@ private:
     bool OfferSaveBeforeCompare(TDocumentEditor& Editor);
     void RunComparison();
     void StartSubversion(const std::string& Command, const std::string& Path);
+    std::string SubversionPath(TSubversionTarget Target) const;
     // Tools, then views, then auto-text; a key taken is recorded while macros record.
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
+    // While the window lives, what its editors do is recorded into the macro.
+    static void InstallKeystrokeRecorder(bool Install);
 
     TKorvidOptions FOptions;
     bool FExiting = false;
@@ -511,9 +569,25 @@ private:
     std::unique_ptr<TDebugger> FDebugger;
     // The volume reader's code listing before this window installed its own.
     decltype(TVolumeFileListings::Code) FPreviousCodeListing;
+    // Where the debugged module's notifications arrive; goes before the debugger.
+    std::unique_ptr<TWindowEndpoint> FWindowEndpoint;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
+    std::unique_ptr<TFindForm> FFindForm;
+    bool FReplacingFiles = false;
+    // The last confirmed search, which Find Next repeats.
+    bool FSearchConfirmed = false;
+    std::string FFindText;
+    std::string FReplaceText;
+    std::uint16_t FFindOptions = 0x0001;
+    // A match was found since the search was confirmed: "No more matches", not "No matches".
+    bool FFoundSinceConfirmed = false;
     bool FSearching = false;
     bool FCloseAfterSearch = false;
+    bool FVBatRunning = false;
+    bool FVBatCancel = false;
+    bool FCloseAfterVBat = false;
+    QWidget* FVBatTab = nullptr;
+    TVBatValues FVBatInputs;
     bool FShowNoMatchesMessage = true;
 
     QTabWidget* FTabs = nullptr;
@@ -551,6 +625,9 @@ private:
     int FNewFileCounter = 0;
     std::vector<std::string> FCommandLines;
     int FActiveCommandLine = -1;
+    // Notes Escape while a repeated play runs.
+    const TEscapeWatch* FPlayEscape = nullptr;
+    bool FCapturingCommand = false;
 };
 
 // The main window while it exists, else null.

@@ -353,11 +353,7 @@ bool TKorvidForm::RunShortCut(std::uint16_t Key, std::uint8_t Shift) {
         return true;
     if (!RunViewShortCut(ShortCutOfStep(Key, Shift)))
         return false;
-    if (IsRecordingKeystrokes()) {
-        TKeystroke& Step = *Keystrokes().at(AddKeystroke(ksKey, nullptr, 0, 0));
-        Step.Key = Key;
-        Step.Shift = Shift;
-    }
+    RecordKey(Key, Shift);
     return true;
 }
 

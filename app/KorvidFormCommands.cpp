@@ -3,6 +3,7 @@
 #include "app/AboutUnit.h"
 #include "devtools/DefsFile.h"
 #include "devtools/DefsHelp.h"
+#include "devtools/VBatReporter.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
@@ -203,44 +204,8 @@ void TKorvidForm::NotSupportedYet(int Tool) {
     ShowNotSupportedYetMessage(ButtonHintCaption(ToolList().Items(Tool)->Caption(), false));
 }
 
-void TKorvidForm::EditFind() {
-    NotSupportedYet(T::EditFind);
-}
-
-void TKorvidForm::EditFindNext() {
-    NotSupportedYet(T::EditFindNext);
-}
-
-void TKorvidForm::EditReplace() {
-    NotSupportedYet(T::EditReplace);
-}
-
-void TKorvidForm::EditGoTo() {
-    NotSupportedYet(T::EditGoTo);
-}
-
 void TKorvidForm::ViewOptions() {
     NotSupportedYet(T::ViewOptions);
-}
-
-void TKorvidForm::FormatSort() {
-    NotSupportedYet(T::FormatSort);
-}
-
-void TKorvidForm::ViewCommandLines() {
-    NotSupportedYet(T::ViewCommandLines);
-}
-
-void TKorvidForm::ViewRunCommandLine() {
-    NotSupportedYet(T::ViewRunCommandLine);
-}
-
-void TKorvidForm::EditRecordKeystrokes() {
-    NotSupportedYet(T::EditRecordKeystrokes);
-}
-
-void TKorvidForm::EditPlayKeystrokes(bool Repeat) {
-    NotSupportedYet(Repeat ? T::EditPlayKeystrokesRepeatedly : T::EditPlayKeystrokes);
 }
 
 void TKorvidForm::FavouritesNewPSystemTextFile() {
@@ -252,6 +217,16 @@ void TKorvidForm::ViewPSystemFiler() {
 }
 
 void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
+    if (FVBatRunning)
+        return;
+    TDocumentEditor* Editor = ActiveEditor();
+    if (Editor && IsVBatScript(Editor->FileName)) {
+        if (!Editor->Modified() || SaveEditor(Editor)) {
+            TVBatBoxReporter Reporter;
+            RunVBatScript(Editor->FileName, {}, {}, true, Override, Reporter);
+        }
+        return;
+    }
     NotSupportedYet(Override     ? T::CompileWithOverride
                     : WhenPaused ? T::CompileWhenPaused
                                  : T::CompileVoskSource);
@@ -283,7 +258,7 @@ void TKorvidForm::ViewDebuggingBar() {
 }
 
 void TKorvidForm::DebugConnection() {
-    NotSupportedYet(T::DebugConnection);
+    Debugger().ToggleConnection();
 }
 
 void TKorvidForm::DebugGoToTab(TDebuggingTab Tab) {
@@ -302,46 +277,8 @@ void TKorvidForm::FormatLintrel() {
     NotSupportedYet(T::FormatLintrel);
 }
 
-void TKorvidForm::EditFindInAllOpenDocuments() {
-    NotSupportedYet(T::EditFindInAllOpenDocuments);
-}
-
-void TKorvidForm::SubversionUpdate() {
-    NotSupportedYet(T::SubversionUpdate);
-}
-
-void TKorvidForm::SubversionCommit() {
-    NotSupportedYet(T::SubversionCommit);
-}
-
-void TKorvidForm::SubversionLog(TSubversionTarget Target) {
-    NotSupportedYet(Target == TSubversionTarget::ActiveFile ? T::FileSubversionLog
-                                                            : T::SubversionLog);
-}
-
-void TKorvidForm::SubversionBrowse() {
-    NotSupportedYet(T::SubversionBrowse);
-}
-
 void TKorvidForm::DebugFindInCurrentSources() {
     NotSupportedYet(T::DebugFindInCurrentSources);
-}
-
-void TKorvidForm::SetSearchTermToSelection() {
-    NotSupportedYet(T::SetSearchTermToSelection);
-}
-
-void TKorvidForm::EditCopyRecordedKeystrokes() {
-    NotSupportedYet(T::EditCopyRecordedKeystrokes);
-}
-
-void TKorvidForm::EditPickRecordedKeystrokes() {
-    NotSupportedYet(T::EditPickRecordedKeystrokes);
-}
-
-void TKorvidForm::SubversionDiff(TSubversionTarget Target) {
-    NotSupportedYet(Target == TSubversionTarget::ActiveFile ? T::FileSubversionDiff
-                                                            : T::SubversionDiff);
 }
 
 void TKorvidForm::EditGoToLastError() {
@@ -374,11 +311,11 @@ private:
     TKorvidForm& FForm;
 };
 
-// The window's own search dialogs; the Find dialog holds no search yet.
+// The window's own search dialogs.
 class TWindowSearchDialogs : public TSearchService {
 public:
     explicit TWindowSearchDialogs(TKorvidForm& Form) : FForm(Form) {}
-    bool CanRepeatSearch() const override { return false; }
+    bool CanRepeatSearch() const override { return FForm.CanRepeatSearch(); }
     void ShowSearchFolderDialog(const std::string& Folder) override {
         FForm.ShowSearchFolderDialog(Folder);
     }

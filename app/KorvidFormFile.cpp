@@ -146,7 +146,7 @@ bool TKorvidForm::MarkForComparison(TDocumentEditor& Editor) {
         const fs::path Later = ComparisonCopy(1);
         try {
             std::error_code Error;
-            if (fs::exists(Later, Error)) {
+            if (fs::is_regular_file(Later, Error)) {
                 WriteFileAtomically(Earlier, ReadFileText(Later));
                 if (Slots[0] == Later.string())
                     Slots[0] = Earlier.string();
@@ -217,6 +217,24 @@ void TKorvidForm::CompareFiles(bool TheseFiles) {
     UpdateCommandStates();
 }
 
+void TKorvidForm::RunComparison() {
+    const auto& [Earlier, Later] = FComparisonSlots;
+    if (Earlier.empty() || Later.empty())
+        return;
+    if (Earlier == Later) {
+        ShowComparingFileWithItselfMessage();
+        return;
+    }
+    const std::string& Program = FOptions.ComparisonUtility;
+    if (Program.empty()) {
+        ShowNoComparisonUtilityMessage();
+        return;
+    }
+    if (!Launcher().StartDetached(PathToQString(Program),
+                                  {PathToQString(Earlier), PathToQString(Later)}, {}))
+        ShowComparisonUtilityFailedMessage(Program);
+}
+
 bool TKorvidForm::MarkNamesakes(TDocumentEditor& Editor) {
     const auto Counterpart =
         NamesakeCounterpart(Editor.FileName, FOptions.NamesakePath1, FOptions.NamesakePath2);
@@ -231,8 +249,42 @@ bool TKorvidForm::MarkNamesakes(TDocumentEditor& Editor) {
     return true;
 }
 
-} // namespace korvid
-// TEMP until the launcher lands
-namespace korvid {
-void TKorvidForm::RunComparison() {}
+// ---- Subversion ---------------------------------------------------------------------------------
+
+void TKorvidForm::StartSubversion(const std::string& Command, const std::string& Path) {
+    const QStringList Arguments{"/command:" + QString::fromStdString(Command),
+                                "/path:" + PathToQString(Path)};
+    if (!Launcher().StartDetached("tortoiseproc", Arguments, {}))
+        ShowSubversionNotStartedMessage();
+}
+
+std::string TKorvidForm::SubversionPath(TSubversionTarget Target) const {
+    if (Target != TSubversionTarget::ActiveFile)
+        return FavouritesTree().SelectedPath();
+    const TDocumentEditor* Editor = ActiveEditor();
+    return Editor ? Editor->FileName : std::string();
+}
+
+void TKorvidForm::SubversionDiff(TSubversionTarget Target) {
+    if (const std::string Path = SubversionPath(Target); !Path.empty())
+        StartSubversion("diff", Path);
+}
+
+void TKorvidForm::SubversionLog(TSubversionTarget Target) {
+    if (const std::string Path = SubversionPath(Target); !Path.empty())
+        StartSubversion("log", Path);
+}
+
+void TKorvidForm::SubversionBrowse() {
+    StartSubversion("repobrowser", FavouritesTree().SelectedPath());
+}
+
+void TKorvidForm::SubversionCommit() {
+    StartSubversion("commit", FavouritesTree().SelectedPath());
+}
+
+void TKorvidForm::SubversionUpdate() {
+    StartSubversion("update", FavouritesTree().SelectedPath());
+}
+
 } // namespace korvid

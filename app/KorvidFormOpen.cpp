@@ -11,6 +11,7 @@
 #include "psystem/Subvolume.h"
 #include "psystem/TextKind.h"
 #include "psystem/VolumePath.h"
+#include "ui/EscapeWatch.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/ToolIndexes.h"
@@ -26,6 +27,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace korvid {
 namespace fs = std::filesystem;
@@ -108,60 +110,35 @@ bool RefuseTooLarge(const fs::path& File, const TAvailableMemory& AvailableMemor
 // Esc stops the read. Events are handled between steps so that the bar repaints, but no other
 // input reaches the window until the open ends: a click could start another open, or close the
 // window, half way through this one.
-class TOpenProgress : public QObject {
+class TOpenProgress {
 public:
     TOpenProgress(QStatusBar& Bar, std::string Name, std::chrono::milliseconds Delay)
         : FBar(Bar), FName(std::move(Name)), FShowAt(std::chrono::steady_clock::now() + Delay) {}
-    ~TOpenProgress() override {
-        if (!FShown)
-            return;
-        qApp->removeEventFilter(this);
-        FBar.clearMessage();
+    ~TOpenProgress() {
+        if (FEscape)
+            FBar.clearMessage();
     }
     TOpenProgress(const TOpenProgress&) = delete;
     TOpenProgress& operator=(const TOpenProgress&) = delete;
 
     bool Step(std::uint64_t Done, std::uint64_t Total) {
-        if (!FShown) {
+        if (!FEscape) {
             if (std::chrono::steady_clock::now() < FShowAt)
                 return true;
-            FShown = true;
-            qApp->installEventFilter(this);
+            FEscape.emplace(true);
         }
         const int Percent = Total ? static_cast<int>(Done * 100 / Total) : 100;
         FBar.showMessage(ToQString(OpeningFileProgressText(FName, Percent)));
         // A second start handing over a file waits for the end of this open.
         QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
-        return !FCancelled;
-    }
-
-    bool eventFilter(QObject*, QEvent* Event) override {
-        switch (Event->type()) {
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Escape)
-                FCancelled = true;
-            return true;
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::Drop:
-        case QEvent::Close:
-            return true;
-        default:
-            return false;
-        }
+        return !FEscape->Escaped();
     }
 
 private:
     QStatusBar& FBar;
     std::string FName;
     std::chrono::steady_clock::time_point FShowAt;
-    bool FShown = false;
-    bool FCancelled = false;
+    std::optional<TEscapeWatch> FEscape;
 };
 
 } // namespace

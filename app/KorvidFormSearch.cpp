@@ -211,14 +211,18 @@ void TKorvidForm::FindInFiles(const std::vector<TVolume*>& Volumes,
         ShowNoMatchesMessage(0, true, FShowNoMatchesMessage);
         return;
     }
-    const std::string Caption = "Find: " + Settings.Text;
+    OpenResultsTab("Find: " + Settings.Text, Results.Lines, Results.Sections);
+}
+
+void TKorvidForm::OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
+                                 const std::vector<std::pair<std::string, int>>& Sections) {
     NewTab(Caption);
     TDocumentEditor* Editor = ActiveEditor();
-    Editor->SetParagraphs(Results.Lines);
+    Editor->SetParagraphs(Lines);
     Editor->MoveCaretTo(1, 1);
     Editor->SetModified(false);
     Editor->SearchResults = true;
-    for (const auto& [Name, Line] : Results.Sections)
+    for (const auto& [Name, Line] : Sections)
         Editor->AddSectionName(Name, Line);
     UpdateCaption(Caption);
     UpdateCommandStates();

@@ -59,28 +59,16 @@ void TKorvidForm::UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen) {
     Enable(T::FavouritesNewPSystemTextFile, Kind == 3 || Kind == 4 || Kind == 6);
     Enable(T::HistoryOpen, History().HasSelection());
     Enable(T::HistoryRemove, History().HasSelection() && History().IconThreadFinished());
-    EnableAll({T::FileSave,
-               T::FileSaveAs,
-               T::FileSaveAll,
-               T::FileClose,
-               T::FileSetPassword,
-               T::FilePrint,
-               T::FileSendMail,
-               T::FileReadOnly,
-               T::ViewParagraphMarks,
-               T::ViewBringLineToMiddle,
-               T::CompileVoskSource,
-               T::CompileWithOverride,
-               T::CompileWhenPaused,
-               T::EditSelectAll,
-               T::EditSelectDelimitedText,
-               T::EditFind,
-               T::EditGoTo,
-               T::EditGoToLastEdit,
-               T::EditRecordKeystrokes,
-               T::EditPlayKeystrokes,
-               T::EditPlayKeystrokesRepeatedly},
+    EnableAll({T::FileSave, T::FileSaveAs, T::FileSaveAll, T::FileClose, T::FileSetPassword,
+               T::FilePrint, T::FileSendMail, T::FileReadOnly, T::ViewParagraphMarks,
+               T::ViewBringLineToMiddle, T::CompileVoskSource, T::CompileWithOverride,
+               T::CompileWhenPaused, T::EditSelectAll, T::EditSelectDelimitedText, T::EditFind,
+               T::EditGoTo, T::EditGoToLastEdit},
               TabOpen);
+    Enable(T::EditRecordKeystrokes, TabOpen && !IsPlayingKeystrokes());
+    EnableAll({T::EditPlayKeystrokes, T::EditPlayKeystrokesRepeatedly},
+              TabOpen && !Keystrokes().empty() && !IsRecordingKeystrokes() &&
+                  !IsPlayingKeystrokes());
     EnableAll({T::FileRefresh, T::FileMarkForComparison}, TabOpen && HasName);
     Enable(T::FileBrowseVolume,
            TabOpen && HasName && Editor->FileName.find('>') != std::string::npos);
@@ -219,6 +207,31 @@ void TKorvidForm::ApplyLineSpacing() {
             Editor->SetExtraLineSpacing(FOptions.ExtraLineSpacing);
     if (TDocumentEditor* Editor = ActiveEditor())
         Editor->update();
+}
+
+void TKorvidForm::RefreshDebuggingControls(const TDebuggingControls& Controls) {
+    EnableAll({T::ViewDebuggingBar, T::DebugConnection, T::DebugAddBreakpoint, T::DebugDumpMemory,
+               T::DebugFindDeclaration},
+              Controls.BarToolsEnabled);
+    ToolList().Items(T::DebugConnection)->SetDown(Controls.ConnectionDown);
+    Enable(T::DebugPause, Controls.PauseEnabled);
+    ToolList().Items(T::DebugPause)->SetDown(Controls.PauseDown);
+    EnableAll({T::DebugResume, T::DebugStepInto, T::DebugStepOver, T::DebugStepOut,
+               T::DebugRunToCursor, T::DebugAbort, T::DebugShowExecutionPoint,
+               T::DebugShowTableViewer},
+              Controls.PausedToolsEnabled);
+    SetStatusPanel(8, Controls.StatusText);
+}
+
+TWindowHandle TKorvidForm::MainWindowHandle() const {
+    return FWindowEndpoint ? FWindowEndpoint->Handle() : 0;
+}
+
+void TKorvidForm::BringToFront() {
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
 }
 
 } // namespace korvid

@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 #include "workspace/HistoryService.h"
+#include "platform/ProcessLauncher.h"
 
 #include <functional>
 #include <memory>
@@ -89,6 +90,8 @@ struct TMainWindowServices {
     std::unique_ptr<THelpViewer> Help;
     std::unique_ptr<TMailClient> Mail;
     std::unique_ptr<TDesktopOpener> Opener;
+    // Starts outside programs (command lines); the real one by default.
+    std::unique_ptr<TProcessLauncher> Launcher;
 };
 
 } // namespace korvid

@@ -1,14 +1,300 @@
 #include "devtools/Debugger.h"
 
+#include "devtools/ConnectToVoskForm.h"
 #include "devtools/DebuggerHost.h"
 #include "devtools/DebuggerMessages.h"
 #include "devtools/MapLoader.h"
+#include "platform/Cp1252.h"
+#include "ui/ModalRunner.h"
+
+#include <QItemSelectionModel>
+#include <QStandardItemModel>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace korvid {
 
-TDebugger::TDebugger(TDebuggerHost& Host) : FHost(Host), FMap(std::make_unique<TMapModel>()) {}
+TDebuggingList::TDebuggingList()
+    : Model(std::make_unique<QStandardItemModel>()),
+      Selection(std::make_unique<QItemSelectionModel>(Model.get())) {}
 
-TDebugger::~TDebugger() = default;
+TDebuggingList::~TDebuggingList() = default;
+
+std::vector<std::string> TDebuggingList::Texts() const {
+    std::vector<std::string> Texts;
+    for (int Row = 0; Row < Model->rowCount(); ++Row)
+        Texts.push_back(FromQString(Model->item(Row)->text()));
+    return Texts;
+}
+
+TDebugger::TDebugger(TDebuggerHost& Host)
+    : FHost(Host), FMap(std::make_unique<TMapModel>()),
+      FBreakpoints(std::make_unique<TDebuggingList>()),
+      FCallStack(std::make_unique<TDebuggingList>()), FWatches(std::make_unique<TDebuggingList>()),
+      FStructure(std::make_unique<TDebuggingList>()) {}
+
+TDebugger::~TDebugger() {
+    // The window is going: tell the module, but touch nothing of the window.
+    FDisconnecting = true;
+    if (IsConnected())
+        SendWindowMessage(FModuleWindow, {ModuleCommandMessage, 2, 0}, FAnswerLimit);
+}
+
+std::string TDebugger::StatusText() const {
+    if (!IsConnected())
+        return {};
+    return FPaused ? "Paused" : "Running";
+}
+
+namespace {
+
+// "(Unknown)", "(Software Configuration)" or the title, by the answer to the query.
+std::string ModuleText(TWindowHandle Window, std::int32_t Query, std::chrono::milliseconds Limit) {
+    if (Query == 0)
+        return std::string(UnknownModuleTitle);
+    if (static_cast<std::uint32_t>(Query) == 0xFFFFFFFFu)
+        return std::string(SoftwareConfigurationTitle);
+    return WindowTitle(Window, 255, Limit).value_or(std::string());
+}
+
+} // namespace
+
+TWindowHandle TDebugger::FindModuleWindow() {
+    std::vector<std::pair<std::string, TWindowHandle>> Entries;
+    for (const TWindowHandle Window : FindWindows(ModuleWindowClass)) {
+        // A module that does not answer is still listed: connecting then says it is not
+        // responding.
+        const auto Query = SendWindowMessage(Window, {QueryModuleMessage, 0, 0}, FAnswerLimit);
+        Entries.emplace_back(ModuleText(Window, Query.value_or(0), FAnswerLimit), Window);
+    }
+    if (Entries.empty())
+        return 0;
+    if (Entries.size() == 1)
+        return Entries.front().second;
+    std::stable_sort(Entries.begin(), Entries.end(), [](const auto& A, const auto& B) {
+        return CompareText1252(A.first, B.first) < 0;
+    });
+    TConnectToVoskForm Form(Entries);
+    if (RunModal(Form) != QDialog::Accepted || Form.SelectedWindow() == 0)
+        return ModuleChoiceCancelled;
+    return Form.SelectedWindow();
+}
+
+void TDebugger::Connect(TWindowHandle Module) {
+    Disconnect();
+    if (Module == 0)
+        Module = FindModuleWindow();
+    if (Module == 0) {
+        ShowNoModuleMessage();
+        Disconnect();
+        return;
+    }
+    if (Module == ModuleChoiceCancelled) {
+        FModuleWindow = 0;
+        Disconnect();
+        return;
+    }
+    FModuleWindow = Module;
+    if (SendCommand(1, 0, FHost.MainWindowHandle()) == 0) {
+        ShowModuleNotRespondingMessage();
+        Disconnect();
+        return;
+    }
+    if (!MapBuffer()) {
+        Disconnect();
+        return;
+    }
+    if (FPendingDeleteAll)
+        DeleteAllBreakpoints(false);
+    LoadMapFile(FHost.MapFileName());
+    UpdateDebuggingControls();
+}
+
+bool TDebugger::MapBuffer() {
+    switch (FBuffer.Open(SharedMemoryName(DebuggingBufferName), DebuggingBufferSize)) {
+    case TSharedMemory::TResult::NotFound:
+        ShowBufferFailureMessage(CantLocateBufferText, FBuffer.ErrorText());
+        return false;
+    case TSharedMemory::TResult::NotMapped:
+        ShowBufferFailureMessage(CantMapBufferText, FBuffer.ErrorText());
+        return false;
+    case TSharedMemory::TResult::Ok:
+        break;
+    }
+    if (std::string_view(FBuffer.Data(), DebuggingTestString.size()) != DebuggingTestString) {
+        ShowBufferFailureMessage(CantReadTestMessageText, std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+void TDebugger::Disconnect() {
+    if (FDisconnecting)
+        return;
+    FDisconnecting = true;
+    if (FSavedWatches.empty())
+        FSavedWatches = FWatches->Texts();
+    for (TDebuggingList* List : {FBreakpoints.get(), FCallStack.get(), FWatches.get()})
+        List->Model->clear();
+    ForgetMap();
+    FPaused = false;
+    FCurrentLocation = nullptr;
+    FBuffer.Close();
+    if (IsConnected())
+        SendCommand(2, 0, 0);
+    FModuleWindow = 0;
+    FDisconnecting = false;
+    UpdateDebuggingControls();
+}
+
+void TDebugger::ToggleConnection() {
+    // A module that ended without saying so is no longer connected.
+    if (IsConnected() && !WindowExists(FModuleWindow))
+        ModuleGone();
+    if (IsConnected())
+        Disconnect();
+    else
+        Connect(0);
+}
+
+bool TDebugger::EnsureConnected() {
+    if (!IsConnected())
+        Connect(0);
+    return IsConnected();
+}
+
+void TDebugger::ModuleGone() {
+    FModuleWindow = 0;
+    Disconnect();
+}
+
+std::int32_t TDebugger::SendCommand(int Command, int SubCode, std::int64_t Length) {
+    if (!IsConnected())
+        return 0;
+    const auto WParam = static_cast<std::uint64_t>(SubCode & 0xFFFF) * 65536u +
+                        static_cast<std::uint64_t>(Command & 0xFFFF);
+    const auto Result =
+        SendWindowMessage(FModuleWindow, {ModuleCommandMessage, WParam, Length}, FAnswerLimit);
+    if (!Result) {
+        ModuleGone();
+        return 0;
+    }
+    return *Result;
+}
+
+std::optional<std::int64_t> TDebugger::WriteRequest() {
+    std::string Text;
+    for (const std::string& Line : FLines)
+        Text += Line + "\r\n";
+    if (Text.size() > DebuggingBufferSize) {
+        // The module reads as much as the length says: it must never pass the buffer's end.
+        ShowRequestTooLongMessage();
+        return std::nullopt;
+    }
+    if (FBuffer.IsMapped())
+        std::memcpy(FBuffer.Data(), Text.data(), Text.size());
+    return static_cast<std::int64_t>(Text.size());
+}
+
+std::int32_t TDebugger::SendRequest(int Command, int SubCode) {
+    const auto Length = WriteRequest();
+    return Length ? SendCommand(Command, SubCode, *Length) : 0;
+}
+
+std::string TDebugger::ReadErrorText(std::int64_t Length) const {
+    // Lengths come from the module: never read outside the buffer.
+    if (Length <= 0 || !FBuffer.IsMapped())
+        return {};
+    const auto Size = static_cast<std::size_t>(
+        std::min<std::int64_t>(Length, static_cast<std::int64_t>(DebuggingBufferSize)));
+    return {FBuffer.Data(), Size};
+}
+
+void TDebugger::ReadReply(std::int64_t Length) {
+    const std::string Text = ReadErrorText(Length);
+    FLines.clear();
+    std::size_t Start = 0;
+    while (Start < Text.size()) {
+        const std::size_t End = Text.find_first_of("\r\n", Start);
+        if (End == std::string::npos) {
+            FLines.push_back(Text.substr(Start));
+            break;
+        }
+        FLines.push_back(Text.substr(Start, End - Start));
+        Start = End + (Text.compare(End, 2, "\r\n") == 0 ? 2 : 1);
+    }
+}
+
+std::string TDebugger::ReplyValue(std::string_view Key) const {
+    for (const std::string& Line : FLines) {
+        const auto Equals = Line.find('=');
+        if (Equals != std::string::npos &&
+            SameText1252(std::string_view(Line).substr(0, Equals), Key))
+            return Line.substr(Equals + 1);
+    }
+    return {};
+}
+
+namespace {
+
+int NumberOr0(const std::string& Text) {
+    try {
+        std::size_t Used = 0;
+        const int Number = std::stoi(Text, &Used);
+        return Used == Text.size() ? Number : 0;
+    } catch (const std::exception&) {
+        return 0;
+    }
+}
+
+} // namespace
+
+std::int32_t TDebugger::ModuleStopped(std::uint64_t WParam, std::int64_t LParam) {
+    // Without a connection there is no buffer to read the reply from.
+    if (!IsConnected())
+        return 1;
+    FHost.BringToFront();
+    ReadReply(LParam);
+    FCurrentLocation = WParam == 1 ? nullptr
+                                   : FindProcOffset(ReplyValue("s"), NumberOr0(ReplyValue("p")),
+                                                    NumberOr0(ReplyValue("o")));
+    FPaused = true;
+    UpdateDebuggingControls();
+    return 1;
+}
+
+void TDebugger::DeleteAllBreakpoints(bool Remember) {
+    if (!IsConnected()) {
+        if (Remember)
+            FPendingDeleteAll = true;
+        return;
+    }
+    FPendingDeleteAll = false;
+    SendCommand(10, 0, 0);
+}
+
+void TDebugger::UpdateDebuggingControls() {
+    const bool Live = IsConnected() || MapLoaded();
+    const bool Paused = IsConnected() && FPaused;
+    TDebuggingControls Controls;
+    Controls.ListColour = Live ? clWindow : clBtnShadow;
+    for (TDebuggingList* List :
+         {FBreakpoints.get(), FCallStack.get(), FWatches.get(), FStructure.get()})
+        List->Colour = Controls.ListColour;
+    Controls.BarToolsEnabled = FHost.DebuggerOptionOn() || Live || FHost.IsDebuggingBarVisible();
+    Controls.ConnectionDown = IsConnected();
+    Controls.PauseEnabled = IsConnected();
+    Controls.PauseDown = Paused;
+    Controls.PausedToolsEnabled = Paused;
+    Controls.ToolbarColour = Paused ? clYellow : clBtnFace;
+    if (!Paused)
+        FHeapStackText = UnknownHeapAndStackText;
+    Controls.HeapStackText = FHeapStackText;
+    Controls.StatusText = StatusText();
+    FControls = Controls;
+    FHost.RefreshDebuggingControls(FControls);
+}
 
 bool TDebugger::IsCurrentSource(const std::string& FileName) const {
     return FMap->Sources.contains(FileName);
@@ -45,7 +331,7 @@ void TDebugger::LoadMapFile(const std::string& FileName) {
         ParseMapLines(*Map, Lines, FHost);
         FMap = std::move(Map);
     }
-    FHost.RefreshDebuggingControls();
+    UpdateDebuggingControls();
     FHost.RebuildStructureTree();
     if (FHost.OpenSourceOnLoad() && !FMap->FirstSource.empty() &&
         !FHost.IsFileOpenInTab(FMap->FirstSource))
@@ -59,6 +345,7 @@ void TDebugger::ReloadMapFile(const std::string& FileName) {
 
 void TDebugger::ForgetMap() {
     FMap = std::make_unique<TMapModel>();
+    FStructure->Model->clear();
 }
 
 const TProcOffset* TDebugger::FindProcOffset(const std::string& SegmentName, int ProcNumber,
@@ -76,6 +363,18 @@ std::string TDebugger::ParsedMapText() const {
 
 void TDebugger::ShowParsedMap() {
     FHost.OpenTextInNewTab(std::string(ParsedMapCaption), ParsedMapText());
+}
+
+std::int32_t HandleEditorWindowMessage(TDebugger& Debugger, const TEndpointMessage& Message) {
+    switch (Message.Message) {
+    case ModuleDisconnectedMessage:
+        Debugger.Disconnect();
+        return 0;
+    case ModuleStoppedMessage:
+        return Debugger.ModuleStopped(Message.WParam, Message.LParam);
+    default:
+        return 0;
+    }
 }
 
 } // namespace korvid

@@ -1,10 +1,34 @@
 #pragma once
 
+#include "platform/Colors.h"
+#include "platform/WindowEndpoint.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace korvid {
+
+// The debugging user interface as the debugger's state asks it to be.
+struct TDebuggingControls {
+    // The Breakpoints, Call Stack and Watches lists and the structure tree.
+    TColor ListColour = clBtnShadow;
+    // ViewDebuggingBar, DebugConnection, DebugAddBreakpoint, DebugDumpMemory,
+    // DebugFindDeclaration.
+    bool BarToolsEnabled = false;
+    bool ConnectionDown = false;
+    bool PauseEnabled = false;
+    bool PauseDown = false;
+    // The tools that need the module paused: resume, the steps, run to cursor, abort, show
+    // execution point, the table viewer.
+    bool PausedToolsEnabled = false;
+    TColor ToolbarColour = clBtnFace;
+    std::string HeapStackText;
+    // The status bar's debugging panel.
+    std::string StatusText;
+
+    bool operator==(const TDebuggingControls&) const = default;
+};
 
 // The text of the active editor as the debugger reads it.
 struct TEditorText {
@@ -33,8 +57,20 @@ public:
     virtual void BeginBusy() {}
     virtual void EndBusy() {}
     // Hooks run after the debugger's state or map changed.
-    virtual void RefreshDebuggingControls() {}
+    virtual void RefreshDebuggingControls(const TDebuggingControls& /*Controls*/) {}
     virtual void RebuildStructureTree() {}
+
+    // ---- The link to a running module ----
+    // The window that the module notifies (command 1 hands it over); 0 when there is none.
+    virtual TWindowHandle MainWindowHandle() const { return 0; }
+    // The "Map File" option.
+    virtual std::string MapFileName() const { return {}; }
+    // The debugger option ("p-System Aware") and the debugging bar's visibility enable the
+    // debugging tools even without a module or map.
+    virtual bool DebuggerOptionOn() const { return false; }
+    virtual bool IsDebuggingBarVisible() const { return false; }
+    // A stopped module wants the user's attention: restore the window and bring it forward.
+    virtual void BringToFront() {}
 };
 
 } // namespace korvid

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <string_view>
 
 namespace korvid {
@@ -22,5 +23,21 @@ inline constexpr std::string_view PascalTitle = "(Pascal)";
 
 inline constexpr std::string_view ParsedMapCaption = "Parsed Map File";
 inline constexpr std::string_view ProcOffsetNotFoundText = "[??? ProcOffset not found]";
+
+// The link to a module; every failure is boxed under "Connect".
+inline constexpr std::string_view ConnectCaption = "Connect";
+inline constexpr std::string_view CantLocateBufferText = "Can't locate the shared memory buffer.";
+inline constexpr std::string_view CantMapBufferText =
+    "Can't map the shared memory buffer into Korvid memory.";
+inline constexpr std::string_view CantReadTestMessageText =
+    "Can't read test message from the shared memory buffer.";
+inline constexpr std::string_view UnknownModuleTitle = "(Unknown)";
+inline constexpr std::string_view SoftwareConfigurationTitle = "(Software Configuration)";
+
+void ShowNoModuleMessage();
+void ShowModuleNotRespondingMessage();
+// Text, ":", a line break and the system's Reason.
+void ShowBufferFailureMessage(std::string_view Text, std::string_view Reason);
+void ShowRequestTooLongMessage();
 
 } // namespace korvid

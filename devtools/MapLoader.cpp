@@ -2,6 +2,7 @@
 
 #include "devtools/DebuggerHost.h"
 #include "devtools/DebuggerMessages.h"
+#include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 
 #include <algorithm>
@@ -20,14 +21,6 @@ constexpr int MaximumNameList = 32767;
 constexpr std::size_t ListingCompareWidth = 109;
 // "Using " is followed by lines the listing has and the source has not.
 constexpr int UsingSkippedLines = 5;
-
-std::string_view Trim(std::string_view Text) {
-    while (!Text.empty() && static_cast<unsigned char>(Text.front()) <= ' ')
-        Text.remove_prefix(1);
-    while (!Text.empty() && static_cast<unsigned char>(Text.back()) <= ' ')
-        Text.remove_suffix(1);
-    return Text;
-}
 
 std::string_view From(std::string_view Text, std::size_t Position) {
     return Position < Text.size() ? Text.substr(Position) : std::string_view{};
@@ -119,8 +112,8 @@ std::string TMapParser::SourceNameOf(std::string_view Name) {
 }
 
 void TMapParser::OpenSegment(std::string_view Line) {
-    FSegmentName = std::string(Trim(Columns(Line, 5, 12)));
-    FSourceName = std::string(Trim(From(Line, 13)));
+    FSegmentName = std::string(TrimText(Columns(Line, 5, 12)));
+    FSourceName = std::string(TrimText(From(Line, 13)));
     if (FMap.Kind == mkRW && !FSourceName.empty())
         FSourceName = SourceNameOf(FSourceName);
     FSegment = &FMap.Segments[FSegmentName];
@@ -156,11 +149,11 @@ void TMapParser::AddLineEntry(std::string_view Line) {
     const std::string_view AfterColon =
         Colon == std::string_view::npos ? std::string_view{} : Rest.substr(Colon + 1);
     const auto Blank = AfterColon.find(' ');
-    const int ProcNumber = NumberOr0(Trim(Rest.substr(0, Colon)));
+    const int ProcNumber = NumberOr0(TrimText(Rest.substr(0, Colon)));
     if (ProcNumber < 1 || ProcNumber > MaximumProcNumber)
         return;
-    AddCode(NumberOr0(Trim(Columns(Line, 1, 6))), ProcNumber,
-            NumberOr0(AfterColon.substr(0, Blank)), Trim(From(AfterColon, Blank)));
+    AddCode(NumberOr0(TrimText(Columns(Line, 1, 6))), ProcNumber,
+            NumberOr0(AfterColon.substr(0, Blank)), TrimText(From(AfterColon, Blank)));
 }
 
 std::size_t TMapParser::ParseLineSection(std::size_t Index) {
@@ -186,7 +179,7 @@ void TMapParser::AddEntity(std::string_view Line, std::vector<std::pair<int, TEn
         return;
     const int Level = int(FirstChar); // the depth below the entity above
     std::vector<std::string_view> Words;
-    for (std::string_view Rest = Trim(Line); !Rest.empty(); Rest = Trim(Rest)) {
+    for (std::string_view Rest = TrimText(Line); !Rest.empty(); Rest = TrimText(Rest)) {
         const auto End = std::min(Rest.find(' '), Rest.size());
         Words.push_back(Rest.substr(0, End));
         Rest.remove_prefix(End);
@@ -237,7 +230,7 @@ std::size_t TMapParser::ParseEntitySection(std::size_t Index) {
     // Depth -1 keeps the root below every line.
     std::vector<std::pair<int, TEntity*>> Owners{{-1, FMap.Root.get()}};
     for (; Index < FLines.size() && !EndsSection(FLines[Index]); ++Index)
-        if (!Trim(FLines[Index]).empty())
+        if (!TrimText(FLines[Index]).empty())
             AddEntity(FLines[Index], Owners);
     return Index + 1;
 }
@@ -251,8 +244,8 @@ std::size_t TMapParser::ParseNameSection(std::size_t Index) {
         if (Line.empty())
             continue;
         if (Line.front() == ' ') {
-            if (Current && !Trim(Line).empty())
-                Current->emplace_back(Trim(Line));
+            if (Current && !TrimText(Line).empty())
+                Current->emplace_back(TrimText(Line));
             continue;
         }
         Current = nullptr;
@@ -263,7 +256,7 @@ std::size_t TMapParser::ParseNameSection(std::size_t Index) {
         if (int(FMap.Names.size()) <= *Number)
             FMap.Names.resize(*Number + 1);
         std::vector<std::string>& List = FMap.Names[*Number];
-        std::string_view Rest = Trim(From(Line, Blank));
+        std::string_view Rest = TrimText(From(Line, Blank));
         if (Rest.empty()) {
             Current = &List;
             continue;
@@ -381,7 +374,7 @@ std::optional<std::string> SegmentOfHeading(std::string_view Text, bool& Main) {
     for (const auto& [Heading, IsMain] : Headings) {
         if (!StartsWithIgnoringCase(Text, Heading))
             continue;
-        std::string_view Rest = Trim(Text.substr(Heading.size()));
+        std::string_view Rest = TrimText(Text.substr(Heading.size()));
         std::string Name;
         for (const char Char : Rest) {
             if (!std::isalnum(static_cast<unsigned char>(Char)) && Char != '_')
@@ -395,7 +388,7 @@ std::optional<std::string> SegmentOfHeading(std::string_view Text, bool& Main) {
 }
 
 bool ListingLineMatches(std::string_view EditorLine, std::string_view Text) {
-    return Trim(EditorLine.substr(0, ListingCompareWidth)) == Text;
+    return TrimText(EditorLine.substr(0, ListingCompareWidth)) == Text;
 }
 
 void TMapParser::ParseListing() {
@@ -418,8 +411,8 @@ void TMapParser::ParseListing() {
             Index += 4; // the page header
             continue;
         }
-        const std::string_view Text = Trim(From(Line, 23));
-        if (const int Column = NumberOr0(Trim(Columns(Line, 7, 9))); Column != 0) {
+        const std::string_view Text = TrimText(From(Line, 23));
+        if (const int Column = NumberOr0(TrimText(Columns(Line, 7, 9))); Column != 0) {
             if (Column == 2 && LastColumn != 2 && LastColumn != 0)
                 FSegmentName = MainSegment;
             LastColumn = Column;
@@ -453,13 +446,13 @@ void TMapParser::ParseListing() {
         if (!Matched)
             continue;
         AnyMatched = true;
-        const int ProcNumber = NumberOr0(Trim(Columns(Line, 12, 14)));
+        const int ProcNumber = NumberOr0(TrimText(Columns(Line, 12, 14)));
         if (Line.size() <= 16 || Line[15] == '0' || Line[15] == 'd' || ProcNumber < 1 ||
             ProcNumber > MaximumProcNumber || FSegmentName.empty())
             continue;
         FSegment = &FMap.Segments[FSegmentName];
         FSource = &FMap.Sources[FSourceName];
-        AddCode(*Matched, ProcNumber, NumberOr0(Trim(Columns(Line, 17, 21))), Text);
+        AddCode(*Matched, ProcNumber, NumberOr0(TrimText(Columns(Line, 17, 21))), Text);
     }
     if (!AnyMatched)
         FMap.Title = WrongSourceTitle;

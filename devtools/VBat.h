@@ -92,6 +92,8 @@ struct TVBatSettings {
     std::string PSystemName; // its p-System file name as the compile command passes it
     // Defaults: the headless desktop, real waits and the current year.
     TWindowKeys* Keys = nullptr;
+    // Set when this desktop lets no program type into another: why.
+    std::string KeysUnavailable;
     TWaitService* Waits = nullptr;
     std::function<int()> Year;
 };

@@ -98,6 +98,12 @@ std::string VBatWindowNotFound(std::string_view Title) {
     return "Unable to find p-System window " + Quoted(Title);
 }
 
+std::string VBatCantTypeHere(std::string_view Reason) {
+    return "Korvid can't type into the p-System window here: " + std::string(Reason) +
+           "\r\rThe keystrokes are saved in VP:GO.TEXT. Type QXI=VP:GO and Return in the "
+           "p-System window.";
+}
+
 std::string VBatFocusLost() {
     return "The p-System window lost the keyboard focus; typing stopped.";
 }

@@ -39,6 +39,8 @@ std::string VBatWindowTitleNotConfigured();
 std::string VBatWindowAlreadyOpen();
 std::string VBatUnableToStartWindow(std::string_view CommandLine);
 std::string VBatWindowNotFound(std::string_view Title);
+// Why no keys can reach the p-System window on this desktop.
+std::string VBatCantTypeHere(std::string_view Reason);
 std::string VBatFocusLost();
 
 } // namespace korvid

@@ -7,6 +7,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Cp1252.h"
 #include "psystem/MajorVolume.h"
+#include "ui/FormUtilities.h"
 #include "ui/MessageBoxUnit.h"
 
 #include <algorithm>
@@ -20,6 +21,9 @@ constexpr int WindowPollDelay = 1000;
 constexpr int WindowSearchTime = 5000;
 constexpr int DelayBeforeTyping = 5000;
 constexpr int ClosePollDelay = 500;
+// A window manager may hand the focus over some time after the window was raised.
+constexpr int FocusPollDelay = 100;
+constexpr int FocusWaitTime = 2000;
 constexpr std::string_view RunGoCommand = "QXI=VP:GO\r";
 constexpr std::string_view KeysFileName = "GO.TEXT";
 
@@ -95,6 +99,7 @@ private:
     bool Store(const TVBatCommand& Command);
     bool Template(const TVBatCommand& Command);
     bool SendKeysCommand(const TVBatCommand& Command);
+    bool WaitForFocus(TWindowId Window);
     TWindowId FindOrStartWindow(bool& Failed);
 
     TVBat& FOwner;
@@ -176,7 +181,12 @@ TWindowId TVBat::TRunner::FindOrStartWindow(bool& Failed) {
         return NoWindow;
     }
     const std::string& Command = FOwner.FSettings.LaunchCommand;
-    if (!FKeys.StartDetached(Command)) {
+    bool Started = false;
+    {
+        TWaitCursor Busy;
+        Started = FKeys.StartDetached(Command, VBatDiskPath(FOwner.FVariables["_VBATPATH_"]));
+    }
+    if (!Started) {
         Failed = true;
         Fail(VBatUnableToStartWindow(Command));
         return NoWindow;
@@ -187,6 +197,15 @@ TWindowId TVBat::TRunner::FindOrStartWindow(bool& Failed) {
         Window = FKeys.FindTopWindow(Title);
     }
     return Window;
+}
+
+bool TVBat::TRunner::WaitForFocus(TWindowId Window) {
+    for (int Waited = 0; !FKeys.HasFocus(Window); Waited += FocusPollDelay) {
+        if (Waited >= FocusWaitTime)
+            return false;
+        FWaits.Wait(FocusPollDelay);
+    }
+    return true;
 }
 
 bool TVBat::TRunner::SendKeysCommand(const TVBatCommand& Command) {
@@ -203,6 +222,8 @@ bool TVBat::TRunner::SendKeysCommand(const TVBatCommand& Command) {
     FOwner.FKeys.clear();
 
     const TVBatSettings& Settings = FOwner.FSettings;
+    if (!Settings.KeysUnavailable.empty())
+        return Fail(VBatCantTypeHere(Settings.KeysUnavailable));
     if (Settings.LaunchCommand.empty())
         return Fail(VBatLaunchCommandNotConfigured());
     if (Settings.WindowTitle.empty())
@@ -222,6 +243,8 @@ bool TVBat::TRunner::SendKeysCommand(const TVBatCommand& Command) {
         FKeys.BringToTop(Window);
     if (Settings.DelayKeys)
         FWaits.Wait(DelayBeforeTyping);
+    if (!WaitForFocus(Window))
+        return Fail(VBatFocusLost());
     if (!SendKeys(FKeys, FWaits, Window, RunGoCommand, Settings.DelayKeys))
         return Fail(VBatFocusLost());
     if (Waiting) {

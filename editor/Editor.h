@@ -110,6 +110,10 @@ public:
     void AddSectionName(const std::string& Name, int Line);
     bool HasSectionNames() const { return FSectionNames.has_value(); }
     std::string GetSectionNameForLine(int Line) const;
+    // Every entry in order: the file and the line it starts after.
+    std::vector<std::pair<std::string, int>> SectionNames() const {
+        return FSectionNames.value_or(std::vector<std::pair<std::string, int>>{});
+    }
 
     // ---- Formatting commands ----
     bool BeginEdit();

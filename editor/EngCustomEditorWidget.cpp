@@ -283,17 +283,9 @@ void TEngCustomEditorWidget::KeyDown(int Key, TModifiers Mods, const QString& Te
         return;
     }
     if (Key == VK_RETURN && E.WantEnter) {
-        const bool Saved = E.AutoIndent;
-        if (Mods.Shift)
-            E.AutoIndent = !Saved;
-        const bool Used = E.AutoIndent;
-        try {
-            E.PerformEnter();
-        } catch (...) {
-            E.AutoIndent = Saved;
-            throw;
-        }
-        E.AutoIndent = Saved;
+        // Shift turns auto-indent round for this one Enter.
+        const bool Used = Mods.Shift ? !E.AutoIndent : E.AutoIndent;
+        E.PerformEnterIndenting(Used);
         Record(ksReturn, 0, Used ? 1 : 0);
         return;
     }
@@ -338,7 +330,7 @@ void TEngCustomEditorWidget::TypeText(const QString& Text) {
         if (Char < 32)
             continue;
         FEditor->ProcessCommand(ccTypedChar, Char);
-        Record(ksCharacter, Char, 0);
+        Record(ksChar, Char, 0);
     }
 }
 

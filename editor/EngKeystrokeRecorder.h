@@ -1,18 +1,10 @@
 #pragma once
 
+#include "platform/KeystrokeKind.h"
+
 #include <cstdint>
 
 namespace korvid {
-
-// Kinds of recorded steps that the editor produces.
-enum TKeystrokeKind : std::uint8_t {
-    ksTool = 0,
-    ksCharacter = 1,
-    ksCommand = 2,
-    ksReturn = 3,
-    ksTab = 4,
-    ksKey = 5
-};
 
 // Where the editor reports what it does while keystrokes are recorded; the program supplies
 // one, and the editor knows nothing more of it.

@@ -123,6 +123,14 @@ bool IsReadOnlyFile(std::string_view Name) {
     return (Info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
 }
 
+std::string_view TrimText(std::string_view Text) {
+    while (!Text.empty() && static_cast<unsigned char>(Text.front()) <= ' ')
+        Text.remove_prefix(1);
+    while (!Text.empty() && static_cast<unsigned char>(Text.back()) <= ' ')
+        Text.remove_suffix(1);
+    return Text;
+}
+
 std::vector<std::string> ReadLinesOfFile(const std::filesystem::path& FileName) {
     std::vector<std::string> Lines;
     std::ifstream File(FileName, std::ios::binary);

@@ -55,6 +55,9 @@ bool KeepsSavedPosition(int Left, int Top, int Width, int Height, const TRect& V
 // The size of the primary screen's work area.
 void GetWorkAreaSize(int& Width, int& Height);
 
+// Text without the blanks and control characters at either end.
+std::string_view TrimText(std::string_view Text);
+
 // ---- Paths and files -------------------------------------------------------------------------
 
 // Appends the path separator unless the path already ends with one.

@@ -17,24 +17,10 @@ namespace korvid {
 
 namespace {
 
-constexpr int FrameSize = 4 + 8 + 8;
+constexpr int FrameSize = EndpointFrameSize;
 constexpr int AnswerSize = 4;
 constexpr int ConnectTimeoutMs = 2000;
 constexpr int PollMs = 500;
-
-QByteArray EncodeFrame(const TEndpointMessage& Message) {
-    std::array<uchar, FrameSize> Bytes{};
-    qToLittleEndian<quint32>(Message.Message, Bytes.data());
-    qToLittleEndian<quint64>(Message.WParam, Bytes.data() + 4);
-    qToLittleEndian<qint64>(Message.LParam, Bytes.data() + 12);
-    return {reinterpret_cast<const char*>(Bytes.data()), FrameSize};
-}
-
-TEndpointMessage DecodeFrame(const QByteArray& Frame) {
-    const auto* Bytes = reinterpret_cast<const uchar*>(Frame.constData());
-    return {qFromLittleEndian<quint32>(Bytes), qFromLittleEndian<quint64>(Bytes + 4),
-            qFromLittleEndian<qint64>(Bytes + 12)};
-}
 
 } // namespace
 
@@ -48,6 +34,20 @@ QString RuntimeFolder() {
 }
 
 } // namespace
+
+QByteArray EncodeEndpointFrame(const TEndpointMessage& Message) {
+    std::array<uchar, FrameSize> Bytes{};
+    qToLittleEndian<quint32>(Message.Message, Bytes.data());
+    qToLittleEndian<quint64>(Message.WParam, Bytes.data() + 4);
+    qToLittleEndian<qint64>(Message.LParam, Bytes.data() + 12);
+    return {reinterpret_cast<const char*>(Bytes.data()), FrameSize};
+}
+
+TEndpointMessage DecodeEndpointFrame(const char* Data) {
+    const auto* Bytes = reinterpret_cast<const uchar*>(Data);
+    return {qFromLittleEndian<quint32>(Bytes), qFromLittleEndian<quint64>(Bytes + 4),
+            qFromLittleEndian<qint64>(Bytes + 12)};
+}
 
 QString DefaultEndpointPath() {
     return RuntimeFolder() + "/korvid-instance";
@@ -121,7 +121,7 @@ void TMessageEndpoint::ReadFrom(QLocalSocket* Socket) {
     FDispatching.insert(Socket);
     const QPointer<QLocalSocket> Guard(Socket);
     while (Guard && Guard->bytesAvailable() >= FrameSize) {
-        const TEndpointMessage Message = DecodeFrame(Guard->read(FrameSize));
+        const TEndpointMessage Message = DecodeEndpointFrame(Guard->read(FrameSize).constData());
         const std::int32_t Answer = OnMessage ? OnMessage(Message) : 0;
         if (!Guard || Guard->state() != QLocalSocket::ConnectedState)
             break; // the peer went away while the handler ran
@@ -149,7 +149,7 @@ std::optional<std::int32_t> SendEndpointMessage(const TEndpointMessage& Message,
     Socket.connectToServer(Path);
     if (!Socket.waitForConnected(ConnectTimeoutMs))
         return std::nullopt;
-    Socket.write(EncodeFrame(Message));
+    Socket.write(EncodeEndpointFrame(Message));
     if (!Socket.waitForBytesWritten(ConnectTimeoutMs))
         return std::nullopt;
     while (Socket.bytesAvailable() < AnswerSize) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -21,6 +22,12 @@ struct TEndpointMessage {
 };
 
 using TEndpointHandler = std::function<std::int32_t(const TEndpointMessage&)>;
+
+// A message on the wire: 4 + 8 + 8 bytes, little-endian; its answer is an int32.
+inline constexpr int EndpointFrameSize = 4 + 8 + 8;
+QByteArray EncodeEndpointFrame(const TEndpointMessage& Message);
+// Reads EndpointFrameSize bytes.
+TEndpointMessage DecodeEndpointFrame(const char* Bytes);
 
 // The per-user socket of the running instance (in the user's runtime folder, which only the
 // user may enter).

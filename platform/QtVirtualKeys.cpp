@@ -108,6 +108,43 @@ int QtKeyToVirtualKey(int QtKey, bool Keypad) {
     return 0;
 }
 
+int VirtualKeyToQtKey(int VirtualKey) {
+    if ((VirtualKey >= '0' && VirtualKey <= '9') || (VirtualKey >= 'A' && VirtualKey <= 'Z'))
+        return VirtualKey;
+    if (VirtualKey >= VK_F1 && VirtualKey < VK_F1 + 24)
+        return Qt::Key_F1 + (VirtualKey - VK_F1);
+    for (const auto& Pair : QtKeyTable)
+        if (Pair.Key == VirtualKey)
+            return Pair.QtKey;
+    if (VirtualKey >= VK_NUMPAD0 && VirtualKey <= VK_NUMPAD0 + 9)
+        return Qt::Key_0 + (VirtualKey - VK_NUMPAD0);
+    switch (VirtualKey) {
+    case VK_MULTIPLY:
+        return Qt::Key_Asterisk;
+    case VK_ADD:
+        return Qt::Key_Plus;
+    case VK_SUBTRACT:
+        return Qt::Key_Minus;
+    case VK_DIVIDE:
+        return Qt::Key_Slash;
+    case VK_DECIMAL:
+        return Qt::Key_Period;
+    default:
+        return 0;
+    }
+}
+
+Qt::KeyboardModifiers QtModifiersOfStep(std::uint8_t Shift) {
+    Qt::KeyboardModifiers Modifiers;
+    if (Shift & StepShift)
+        Modifiers |= Qt::ShiftModifier;
+    if (Shift & StepAlt)
+        Modifiers |= Qt::AltModifier;
+    if (Shift & StepCtrl)
+        Modifiers |= Qt::ControlModifier;
+    return Modifiers;
+}
+
 std::uint16_t VirtualKeyFromScanCode(std::uint32_t NativeScanCode) {
     if (NativeScanCode == xkGrave)
         return VK_OEM_8;

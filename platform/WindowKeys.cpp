@@ -52,13 +52,8 @@ public:
     void PressKey(int) override {}
     void ReleaseKey(int) override {}
     std::optional<TCharKey> KeyOfChar(char C) override { return UsKeyOfChar(C); }
-    bool StartDetached(std::string_view CommandLine) override {
-        QStringList Parts = QProcess::splitCommand(
-            QString::fromLocal8Bit(CommandLine.data(), static_cast<qsizetype>(CommandLine.size())));
-        if (Parts.isEmpty())
-            return false;
-        const QString Program = Parts.takeFirst();
-        return QProcess::startDetached(Program, Parts);
+    bool StartDetached(std::string_view CommandLine, const std::filesystem::path& Folder) override {
+        return StartCommandDetached(CommandLine, Folder);
     }
 };
 
@@ -105,6 +100,15 @@ std::optional<TCharKey> UsKeyOfChar(char C) {
             return TCharKey{Key.VirtualKey, true};
     }
     return std::nullopt;
+}
+
+bool StartCommandDetached(std::string_view CommandLine, const std::filesystem::path& Folder) {
+    QStringList Parts = QProcess::splitCommand(
+        QString::fromLocal8Bit(CommandLine.data(), static_cast<qsizetype>(CommandLine.size())));
+    if (Parts.isEmpty())
+        return false;
+    const QString Program = Parts.takeFirst();
+    return QProcess::startDetached(Program, Parts, QString::fromStdString(Folder.string()));
 }
 
 TWindowKeys& HeadlessWindowKeys() {

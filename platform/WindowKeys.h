@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string_view>
 
@@ -36,16 +37,21 @@ public:
     virtual void ReleaseKey(int VirtualKey) = 0;
     // Nothing for a character that no key types.
     virtual std::optional<TCharKey> KeyOfChar(char C) = 0;
-    // Starts CommandLine without waiting for it; false when it could not be started.
-    virtual bool StartDetached(std::string_view CommandLine) = 0;
+    // Starts CommandLine in Folder without waiting for it; false when it could not be started.
+    virtual bool StartDetached(std::string_view CommandLine,
+                               const std::filesystem::path& Folder) = 0;
 };
 
 // The key of a character (Windows-1252) on a US keyboard: letters, digits, the printable ASCII
 // punctuation, blank, Tab and Return.
 std::optional<TCharKey> UsKeyOfChar(char C);
 
+// Splits CommandLine as a shell would quote it (no shell runs) and starts the program in Folder
+// without waiting; false when it could not be started.
+bool StartCommandDetached(std::string_view CommandLine, const std::filesystem::path& Folder);
+
 // A desktop without a window backend: it finds no windows and types nothing, but starts
-// commands through the shell.
+// commands.
 TWindowKeys& HeadlessWindowKeys();
 
 // Waits that keep the program's events flowing; tests replace them by a clock of their own.

@@ -283,6 +283,23 @@ int AskReplaceOccurrence(int Left, int Top, int Offset) {
     }
 }
 
+bool AskReplaceAcrossFiles(std::string_view Find, std::string_view Replacement) {
+    return AskYesNo("Replace Across Files",
+                    FormatMessageText("Are you sure you want to replace all instances of "
+                                      "\x91%1\x92 with \x91%2\x92 throughout the files listed in "
+                                      "these search results?",
+                                      {Find, Replacement}));
+}
+
+void ShowFilesLeftUnchangedMessage(const std::vector<TUnchangedFile>& Files) {
+    static constexpr std::array<std::string_view, 3> Reasons = {
+        "could not be opened", "is read-only", "could not be saved"};
+    std::string Text = "These files were left unchanged:";
+    for (const TUnchangedFile& File : Files)
+        Text += CR + File.Name + " " + std::string(WordOf(Reasons, File.Reason)) + ".";
+    ShowOk("Replace Across Files", Text, TMessageIcon::Warning);
+}
+
 int AskSaveChanges(std::string_view FileName) {
     TMessage Message("Close",
                      FormatMessageText("Do you want to save changes to \"%1\"?", {FileName}),
@@ -391,6 +408,21 @@ void ShowRunCommandLineError(std::string_view CommandLine, int Code) {
     const std::string Text =
         Code == -1 ? std::string(Reason) : FormatMessageText("%1\r\r%2", {CommandLine, Reason});
     ShowOk("Run Command Line", Text, TMessageIcon::Warning);
+}
+
+std::string RunningCommandLineText(std::string_view CommandLine) {
+    return FormatMessageText("Running: %1. Press Esc to stop.", {CommandLine});
+}
+
+void ShowIntegerExpectedMessage(int LineNumber, std::string_view FileName) {
+    ShowOkMessage("Korvid", FormatMessageText("Integer expected at line %1 of %2",
+                                              {std::to_string(LineNumber), FileName}));
+}
+
+void ShowUnknownKeystrokeCommandMessage(std::string_view Command, int LineNumber,
+                                        std::string_view FileName) {
+    ShowOkMessage("Korvid", FormatMessageText("Unknown command %1 at line %2 of %3",
+                                              {Command, std::to_string(LineNumber), FileName}));
 }
 
 bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName) {

@@ -59,6 +59,15 @@ bool ConfirmReplaceFile(std::string_view FileName, bool& Show);
 // Shown with its top-left corner at (Left, Top + Offset), kept inside the work area of the
 // monitor holding (Left, Top); above the point when there is no room below. A TReplaceAnswer.
 int AskReplaceOccurrence(int Left, int Top, int Offset);
+// Replacing throughout the files a search-results tab lists.
+bool AskReplaceAcrossFiles(std::string_view Find, std::string_view Replacement);
+// Why a listed file was left as it was.
+enum TUnchangedReason { urNotOpened = 0, urReadOnly = 1, urNotSaved = 2 };
+struct TUnchangedFile {
+    std::string Name;
+    TUnchangedReason Reason = urNotOpened;
+};
+void ShowFilesLeftUnchangedMessage(const std::vector<TUnchangedFile>& Files);
 // A TSaveAnswer.
 int AskSaveChanges(std::string_view FileName);
 bool ConfirmSavePSystemFile(bool& Show);
@@ -78,6 +87,12 @@ std::string SearchingProgressText(int Files, int Matches);
 void ShowCutFileNotSavedMessage(std::string_view FileName);
 // Code is the shell's start result; -1 stands for an empty command line.
 void ShowRunCommandLineError(std::string_view CommandLine, int Code);
+// The status bar while a command line's output is captured.
+std::string RunningCommandLineText(std::string_view CommandLine);
+// A bad line of a keystroke file.
+void ShowIntegerExpectedMessage(int LineNumber, std::string_view FileName);
+void ShowUnknownKeystrokeCommandMessage(std::string_view Command, int LineNumber,
+                                        std::string_view FileName);
 // True when the user picked another file name, which FileName then holds; the caller saves
 // again to it. False when the user gave up.
 bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName);

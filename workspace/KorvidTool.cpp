@@ -237,7 +237,7 @@ bool TKorvidToolList::FindAndRun(std::uint16_t ShortCut) {
         if (Tool->ShortCut() == ShortCut && !Tool->Hidden()) {
             TKorvidTool* const Found = Tool.get();
             Found->Execute();
-            if (IsRecordingKeystrokes())
+            if (IsRecordingKeystrokes() && !IsMacroTool(Found->Index()))
                 AddKeystroke(ksTool, Found, 0, 0);
             return true;
         }

@@ -591,6 +591,18 @@ int TEngCustomEditor::InsertReplacingSelection(std::string_view Text) {
     return Error;
 }
 
+void TEngCustomEditor::PerformEnterIndenting(bool Indent) {
+    const bool Saved = AutoIndent;
+    AutoIndent = Indent;
+    try {
+        PerformEnter();
+    } catch (...) {
+        AutoIndent = Saved;
+        throw;
+    }
+    AutoIndent = Saved;
+}
+
 void TEngCustomEditor::PerformEnter() {
     if (!FInsertMode || GetReadOnly()) {
         if (FCaretPara < FLines->ParaCount())

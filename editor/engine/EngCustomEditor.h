@@ -376,6 +376,8 @@ public:
     int InsertReplacingSelection(std::string_view Text);
     int InsertString(std::string_view Text) { return InsertReplacingSelection(Text); }
     void PerformEnter();
+    // Enter with this auto-indent for once; the setting stays as it was.
+    void PerformEnterIndenting(bool Indent);
     void PerformTab();
     void DeleteAtCaret();
     void Backspace();

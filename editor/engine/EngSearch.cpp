@@ -148,7 +148,6 @@ struct TEngCustomEditor::TSearchRun {
     void SetRange() {
         const int Count = L.ParaCount();
         const TTextPos DocStart{1, 1};
-        const TTextPos DocEnd{Count, L.ParaLength(Count) + 1};
         const TTextPos Caret{E.FCaretPara, std::min(E.CaretPos(), L.ParaLength(E.FCaretPara) + 1)};
         const bool Backwards = Options & soBackwards;
         if (Options & soSelectionOnly) {
@@ -158,7 +157,8 @@ struct TEngCustomEditor::TSearchRun {
         } else if (Options & soWholeDocument) {
             RangeStart = DocStart;
             RangeEnd = {Count + 1, 1};
-            Start = Backwards ? DocEnd : DocStart;
+            // Reaching the last paragraph walks the list: only a backward search needs it.
+            Start = Backwards ? TTextPos{Count, L.ParaLength(Count) + 1} : DocStart;
         } else if (Backwards) {
             RangeStart = DocStart;
             RangeEnd = Caret;

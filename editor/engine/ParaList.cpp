@@ -408,11 +408,13 @@ int TParaList::CheckLimits(int Para, int NewParas, std::int64_t AddedBytes) {
 // ---- Changed range and position moves ----
 
 void TParaList::SetChanged(int FirstLine, const TChangedLines& Lines, bool LineCountChanged) {
+    ++FChangeSerial;
     FChangedFrom = FirstLine - 1 + Lines.First;
     FChangedTo = LineCountChanged ? AllBelowChanged : FirstLine - 1 + Lines.Last;
 }
 
 void TParaList::SetChangedBelow(int FirstLine) {
+    ++FChangeSerial;
     FChangedFrom = std::max(FirstLine, 1);
     FChangedTo = AllBelowChanged;
 }

@@ -104,6 +104,8 @@ public:
     // Display lines touched by the last operation.
     int ChangedFromLine() const { return FChangedFrom; }
     int ChangedToLine() const { return FChangedTo; }
+    // Grows with every change of the text, so a caller can tell whether anything changed.
+    std::uint64_t ChangeSerial() const { return FChangeSerial; }
 
     // ---- Queries ----
     int ParaCount() const { return FParaCount; }
@@ -238,6 +240,7 @@ private:
     bool FReplaying = false;
     int FChangedFrom = 1;
     int FChangedTo = 1;
+    std::uint64_t FChangeSerial = 0;
 };
 
 } // namespace korvid

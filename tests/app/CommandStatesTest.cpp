@@ -144,7 +144,7 @@ TEST_F(TCommandStatesTest, StatusPanelsDescribeTheDocument) {
     };
     Form->ActiveEditor()->MoveCaretTo(2, 2);
     EXPECT_EQ(Panels(), (std::vector<std::string>{"Line 2/3", "Col 2", "", "Modified", "", "", "",
-                                                  "Backups", ""}));
+                                                  "Backups", "", ""}));
     // Two whole lines selected: each paragraph end counts two.
     Select(0, 6);
     EXPECT_EQ(Form->StatusPanelText(1), "Len 8");

@@ -1,4 +1,6 @@
 #include "FormFixture.h"
+#include "platform/WindowEndpoint.h"
+#include "workspace/ToolIndexes.h"
 
 #include <QGuiApplication>
 #include <QTabWidget>
@@ -80,6 +82,64 @@ TEST_F(DebuggerMap, OpensTheFirstSourceOnlyWhenItIsThere) {
     Window.Debugger().ReloadMapFile(MapName);
     EXPECT_TRUE(Window.Debugger().MapLoaded());
     EXPECT_EQ(Window.TabCount(), Tabs);
+}
+
+// The debugger's state reaches the tools and the status bar.
+TEST_F(DebuggerMap, TheDebuggingToolsFollowTheControls) {
+    namespace T = ToolIndex;
+    TKorvidForm& Window = MakeForm();
+    struct TCase {
+        TDebuggingControls Controls;
+        bool Bar, Connection, ConnectionDown, Pause, PauseDown, Resume;
+    };
+    const std::vector<TCase> Cases = {
+        {{clBtnShadow, false, false, false, false, false, clBtnFace, "", ""},
+         false,
+         false,
+         false,
+         false,
+         false,
+         false},
+        {{clWindow, true, true, true, false, false, clBtnFace, "", "Running"},
+         true,
+         true,
+         true,
+         true,
+         false,
+         false},
+        {{clWindow, true, true, true, true, true, clYellow, "", "Paused"},
+         true,
+         true,
+         true,
+         true,
+         true,
+         true},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Controls.StatusText);
+        Window.RefreshDebuggingControls(Case.Controls);
+        EXPECT_EQ(ToolList().Items(T::ViewDebuggingBar)->Enabled(), Case.Bar);
+        EXPECT_EQ(ToolList().Items(T::DebugFindDeclaration)->Enabled(), Case.Bar);
+        EXPECT_EQ(ToolList().Items(T::DebugConnection)->Enabled(), Case.Connection);
+        EXPECT_EQ(ToolList().Items(T::DebugConnection)->Down(), Case.ConnectionDown);
+        EXPECT_EQ(ToolList().Items(T::DebugPause)->Enabled(), Case.Pause);
+        EXPECT_EQ(ToolList().Items(T::DebugPause)->Down(), Case.PauseDown);
+        for (const int Tool :
+             {T::DebugResume, T::DebugStepOut, T::DebugAbort, T::DebugShowTableViewer})
+            EXPECT_EQ(ToolList().Items(Tool)->Enabled(), Case.Resume);
+    }
+}
+
+// The window's endpoint hands the module's notices to the debugger and answers the rest 0.
+TEST_F(DebuggerMap, TheWindowAnswersTheModulesMessages) {
+    TKorvidForm& Window = MakeForm();
+    const TWindowHandle Handle = Window.MainWindowHandle();
+    ASSERT_NE(Handle, 0u);
+    EXPECT_EQ(FindWindows("TKorvidForm"), std::vector<TWindowHandle>{Handle});
+    EXPECT_EQ(SendWindowMessage(Handle, {0x462, 0, 10}), 1); // a stop while disconnected
+    EXPECT_EQ(SendWindowMessage(Handle, {0x461, 0, 0}), 0);
+    EXPECT_EQ(SendWindowMessage(Handle, {0x400, 1, 2}), 0);
+    EXPECT_FALSE(Window.Debugger().IsConnected());
 }
 
 } // namespace

@@ -230,9 +230,11 @@ TEST_F(TFileCommandsTest, EveryPageOfALongDocumentHasItsFooter) {
         EXPECT_EQ(Footers[Index].Y, 1100 - 25);
     }
     // No line reaches into the bottom margin.
-    for (const TTextOut& Out : Printed)
-        if (!Out.Text.starts_with("[p"))
+    for (const TTextOut& Out : Printed) {
+        if (!Out.Text.starts_with("[p")) {
             EXPECT_LE(Out.Y + Metrics.boundingRect("Xy").height(), 1100 - 50) << Out.Text;
+        }
+    }
 }
 
 TEST_F(TFileCommandsTest, ACancelledPrintDialogPrintsNothing) {

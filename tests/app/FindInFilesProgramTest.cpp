@@ -1,4 +1,4 @@
-#include "tests/support/TempDir.h"
+#include "tests/app/ProgramProcess.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -13,19 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QString Q(const fs::path& Path) {
-    return QString::fromStdString(Path.string());
-}
-
-// Every file of the tree with its bytes and modification time.
-std::map<std::string, std::pair<std::string, fs::file_time_type>> Snapshot(const fs::path& Tree) {
-    std::map<std::string, std::pair<std::string, fs::file_time_type>> Files;
-    for (const auto& Entry : fs::recursive_directory_iterator(Tree))
-        if (Entry.is_regular_file())
-            Files[Entry.path().string()] = {ReadFileBytes(Entry.path()), Entry.last_write_time()};
-    return Files;
-}
-
 // The built program, driven by a key script through Shift+Ctrl+F and the Find in Folder dialog.
 TEST(FindInFilesProgram, AKeyScriptSearchesAFolderAndWritesTheResults) {
     TTempDir Dir;
@@ -35,7 +22,7 @@ TEST(FindInFilesProgram, AKeyScriptSearchesAFolderAndWritesTheResults) {
     WriteFileBytes(Dir / "T/a.txt", "1\r\n2\r\nfoo bar\r\n4\r\n5\r\n6\r\n7\r\n8\r\nx foo\r\n");
     WriteFileBytes(Dir / "T/b.txt", "nothing\r\n");
     WriteFileBytes(Dir / "T/sub/c.txt", "foo\nb\nc\n");
-    const auto Before = Snapshot(Dir / "T");
+    const auto Before = TreeSnapshot(Dir / "T");
 
     const fs::path Out = Dir / "results.txt";
     const std::string Script = "key Shift+Ctrl+F\n"
@@ -78,7 +65,7 @@ TEST(FindInFilesProgram, AKeyScriptSearchesAFolderAndWritesTheResults) {
     const std::string C = "\r\nsub/c.txt  (1 match)\r\n------\r\n     1 foo\r\n     2 b\r\n------";
     const std::string Text = ReadFileBytes(Out);
     EXPECT_TRUE(Text == Header + A + "\r\n" + C || Text == Header + C + "\r\n" + A) << Text;
-    EXPECT_EQ(Snapshot(Dir / "T"), Before) << "no file of the tree changed";
+    EXPECT_EQ(TreeSnapshot(Dir / "T"), Before) << "no file of the tree changed";
 }
 
 } // namespace

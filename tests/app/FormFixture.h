@@ -180,6 +180,7 @@ protected:
         Views = Catalogue.get();
         Setup.MakeEditor = EditorDocumentFactory(*Catalogue);
         Setup.Views = std::move(Catalogue);
+        Setup.Services = std::move(Services);
         AddStandIns(Setup);
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(false);

@@ -435,3 +435,38 @@ bool TPlainTextEditor::SaveToPSystemVolume(const std::string& Name, bool MakeBac
 }
 
 } // namespace korvid
+
+namespace korvid {
+
+std::string TPlainTextEditor::GetSelText() {
+    QString Text = FEdit->textCursor().selectedText();
+    Text.replace(ParagraphSeparator, "\r\n");
+    return FromQString(Text);
+}
+
+bool TPlainTextEditor::GetSelection(int& StartLine, int& StartCol, int& EndLine, int& EndCol) {
+    const QTextCursor Cursor = FEdit->textCursor();
+    if (!Cursor.hasSelection())
+        return false;
+    const QTextBlock Start = FEdit->document()->findBlock(Cursor.selectionStart());
+    const QTextBlock End = FEdit->document()->findBlock(Cursor.selectionEnd());
+    StartLine = Start.blockNumber() + 1;
+    StartCol = Cursor.selectionStart() - Start.position() + 1;
+    EndLine = End.blockNumber() + 1;
+    EndCol = Cursor.selectionEnd() - End.position() + 1;
+    return true;
+}
+
+QPoint TPlainTextEditor::GetSelectionScreenPoint() {
+    return FEdit->viewport()->mapToGlobal(FEdit->cursorRect().topLeft());
+}
+
+int TPlainTextEditor::LineHeight() const {
+    return FEdit->fontMetrics().height();
+}
+
+std::string TPlainTextEditor::CaretParagraphText() {
+    return FromQString(FEdit->textCursor().block().text());
+}
+
+} // namespace korvid

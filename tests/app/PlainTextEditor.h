@@ -91,6 +91,23 @@ public:
     void SetExtraLineSpacing(int) override {}
     void SetUpdatesSuspended(bool Suspended) override;
 
+    // Finds nothing and sorts nothing; the selection is the text widget's.
+    TSearchResult SearchReplace(std::string_view, std::string_view, std::uint16_t) override {
+        return {};
+    }
+    std::string GetCurrentWord() override { return {}; }
+    std::string GetSelText() override;
+    bool GetSelection(int& StartLine, int& StartCol, int& EndLine, int& EndCol) override;
+    QPoint GetSelectionScreenPoint() override;
+    int LineHeight() const override;
+    std::string CaretParagraphText() override;
+    void CentreCaretLine() override {}
+    int GetVisibleColumns() override { return 80; }
+    void ScrollToLeftEdge() override {}
+    int ParaToLine(int Para) override { return Para; }
+    std::vector<std::pair<std::string, int>> SectionNames() const override { return FSections; }
+    void FormatSort(const TKorvidSortOptions&) override {}
+
     void SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) override;
     void SaveEncrypted(const std::string& Name) override;
     bool SaveToPSystemVolume(const std::string& Name, bool MakeBackup, bool PreserveSpaces,

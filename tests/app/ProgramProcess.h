@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/SharedMemory.h"
 #include "tests/support/TempDir.h"
 
 #include <QProcess>
@@ -8,13 +9,26 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
+#include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace korvid::test {
 
 inline QString Q(const std::filesystem::path& Path) {
     return QString::fromStdString(Path.string());
+}
+
+// Every file under Tree with its bytes and modification time.
+inline std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>>
+TreeSnapshot(const std::filesystem::path& Tree) {
+    std::map<std::string, std::pair<std::string, std::filesystem::file_time_type>> Files;
+    for (const auto& Entry : std::filesystem::recursive_directory_iterator(Tree))
+        if (Entry.is_regular_file())
+            Files[Entry.path().string()] = {ReadFileBytes(Entry.path()), Entry.last_write_time()};
+    return Files;
 }
 
 // A user's own configuration, data and runtime folders under Dir.
@@ -34,6 +48,9 @@ inline QProcessEnvironment UserEnvironment(const std::filesystem::path& Dir,
     Environment.insert("XDG_DATA_HOME", Q(Dir / "data"));
     Environment.insert("XDG_RUNTIME_DIR", Q(Dir / "runtime"));
     Environment.remove("KORVID_KEY_SCRIPT");
+    // Its windows live in its runtime folder; its shared buffers are named for this run.
+    Environment.remove("KORVID_WINDOW_FOLDER");
+    Environment.insert("KORVID_SHM_PREFIX", QString::fromStdString(SharedMemoryName("")));
     return Environment;
 }
 
@@ -45,9 +62,12 @@ protected:
 
     void SetUp() override { MakeUserFolders(Dir.Path()); }
 
-    // Runs the program on File with the script; the program must end by itself.
+    // Runs the program on File (none when empty) with the script; the program must end by
+    // itself.
     void Run(const std::filesystem::path& File, std::string_view Script) {
-        Run(std::vector<std::filesystem::path>{File}, Script);
+        Run(File.empty() ? std::vector<std::filesystem::path>{}
+                         : std::vector<std::filesystem::path>{File},
+            Script);
     }
     // The same with no file named.
     void Run(std::string_view Script) { Run(std::vector<std::filesystem::path>{}, Script); }

@@ -42,12 +42,14 @@ struct TWindowState {
 // Tools that may find nothing to do in the busy document: nothing is indented, the first use
 // only anchors, the stand-in editor's lines are its paragraphs and it knows no delimiters, the
 // caret already is at the last edit, no word is an auto-text abbreviation, the stand-in editor
-// does not scroll, and the toolbars already are the defaults.
+// does not scroll, the toolbars already are the defaults, and nothing is selected in the
+// Favourites bar.
 bool MayFindNothingToDo(int Tool) {
     return Tool == T::FormatUnindent || Tool == T::EditAnchorSelection ||
            Tool == T::FormatAsSeparateParagraphs || Tool == T::EditSelectDelimitedText ||
            Tool == T::EditGoToLastEdit || Tool == T::FormatAutoText ||
-           Tool == T::ViewBringLineToMiddle || Tool == T::ViewResetToolbars;
+           Tool == T::ViewBringLineToMiddle || Tool == T::ViewResetToolbars ||
+           Tool == T::SubversionDiff || Tool == T::SubversionLog;
 }
 
 class TToolsTest : public TFormTest {
@@ -166,7 +168,7 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
         {T::ViewDefsEditor, "View Defs Editor"},
         {T::CompileWhenPaused, "Compile When Paused"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
-        {T::FileSubversionLog, "Subversion Log"},
+        {T::FormatLintrel, "Lintrel"},
         {T::DebugRunToCursor, "Run to Cursor"},
         {T::DebugUndoFindDeclaration, "Undo Find Declaration"},
     };

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "devtools/Debugger.h"
 #include "devtools/DebuggerHost.h"
 
 #include <algorithm>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +21,11 @@ public:
     std::vector<std::pair<std::string, std::string>> NewTabs;
     std::vector<std::string> OpenedSources;
     int Refreshes = 0;
+    TDebuggingControls Controls;
+    std::string MapFile;
+    bool DebuggerOption = false;
+    bool BarVisible = false;
+    int BroughtToFront = 0;
     int Busy = 0;
     bool ReadWhileBusy = false;
 
@@ -45,7 +52,25 @@ public:
     bool OpenSourceOnLoad() const override { return OpenSource; }
     void BeginBusy() override { ++Busy; }
     void EndBusy() override { --Busy; }
-    void RefreshDebuggingControls() override { ++Refreshes; }
+    void RefreshDebuggingControls(const TDebuggingControls& Shown) override {
+        ++Refreshes;
+        Controls = Shown;
+    }
+    std::string MapFileName() const override { return MapFile; }
+    bool DebuggerOptionOn() const override { return DebuggerOption; }
+    bool IsDebuggingBarVisible() const override { return BarVisible; }
+    void BringToFront() override { ++BroughtToFront; }
+    TWindowHandle MainWindowHandle() const override { return Window ? Window->Handle() : 0; }
+
+    // The main window's endpoint, answering for Debugger as the window does.
+    void ListenFor(TDebugger& Debugger) {
+        Window = std::make_unique<TWindowEndpoint>(EditorWindowClass);
+        Window->OnMessage = [&Debugger](const TEndpointMessage& Message) {
+            return HandleEditorWindowMessage(Debugger, Message);
+        };
+        Window->Listen();
+    }
+    std::unique_ptr<TWindowEndpoint> Window;
 };
 
 } // namespace korvid

@@ -2,6 +2,7 @@
 
 #include "devtools/VBatKeys.h"
 #include "devtools/VBatReporter.h"
+#include "devtools/VBatScriptRun.h"
 #include "platform/VirtualKeyCodes.h"
 #include "psystem/MajorVolume.h"
 #include "ui/ModalRunner.h"
@@ -202,6 +203,8 @@ TEST_F(VBatRunTest, SendKeysFailures) {
          "Unable to find p-System window 'p-System'", 1},
         {"loses focus", [](auto&, auto& D) { D.FocusForKeys = 3; },
          "The p-System window lost the keyboard focus; typing stopped.", 1},
+        {"never gets the focus", [](auto&, auto& D) { D.FocusFrom = 1000000; },
+         "The p-System window lost the keyboard focus; typing stopped.", 1},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Name);
@@ -221,7 +224,21 @@ TEST_F(VBatRunTest, SendKeysFailures) {
         if (Case.Name == "loses focus") {
             EXPECT_EQ(Fresh.KeyPresses(), 3);
         }
+        if (Case.Name == "never gets the focus") {
+            EXPECT_EQ(Fresh.KeyPresses(), 0);
+            std::vector<int> Expected{1000};
+            Expected.insert(Expected.end(), 20, 100); // two seconds in 100 ms steps
+            EXPECT_EQ(Fresh.Waits, Expected);
+        }
     }
+}
+
+TEST_F(VBatRunTest, TypingWaitsForTheFocusToArrive) {
+    Desktop.AppearAfter = 1000;
+    Desktop.FocusFrom = 1300;
+    ASSERT_TRUE(Run("send keys so far\n")) << Reporter.Errors.at(0);
+    EXPECT_EQ(Desktop.Waits, (std::vector<int>{1000, 100, 100, 100}));
+    EXPECT_EQ(Desktop.KeyPresses(), 10); // every key of "QXI=VP:GO\r"
 }
 
 TEST_F(VBatRunTest, IconicWindowRestoredAndDelays) {
@@ -380,6 +397,62 @@ TEST(CompilerProgressForm, RemembersItsPlace) {
     }
     EXPECT_EQ(Place.Left, 70);
     EXPECT_EQ(Place.Top, 80);
+}
+
+// The main window's run: the compile panel shows it while it runs and is cleared after, whatever
+// the outcome; Override forces the input dialog.
+class VBatScriptRunTest : public VBatRunTest {
+protected:
+    bool RunScript(std::string_view Text, bool Override = false) {
+        Script = Folder.Write("build.vbat", Text);
+        Context.Settings = Folder.Settings(Desktop);
+        Context.UserScript = "user.vbat";
+        Context.SavedInputs = &Saved;
+        Context.ShowStatus = [this](const std::string& Status) {
+            Statuses.push_back(Status);
+            if (!Status.empty())
+                DuringRun = Status;
+        };
+        return RunVBatScript(Script, "", "", false, Override, Context, Reporter);
+    }
+
+    TVBatScriptContext Context;
+    std::vector<std::string> Statuses;
+    std::string DuringRun;
+};
+
+TEST_F(VBatScriptRunTest, ThePanelShowsTheRunAndIsClearedAfter) {
+    Desktop.AppearAfter = 1000;
+    Desktop.OnWait = [this] { EXPECT_EQ(Statuses.size(), 1u); };
+    EXPECT_TRUE(RunScript("announce hi\nsend keys so far\n"));
+    EXPECT_EQ(DuringRun, "Running build.vbat with user.vbat");
+    EXPECT_EQ(Statuses.back(), "");
+}
+
+TEST_F(VBatScriptRunTest, ParseErrorsAndFailedRunsClearThePanelToo) {
+    EXPECT_FALSE(RunScript("no such statement\n"));
+    ASSERT_EQ(Reporter.Errors.size(), 1u);
+    EXPECT_EQ(Statuses, (std::vector<std::string>{"Running build.vbat with user.vbat", ""}));
+    Statuses.clear();
+    Reporter.Errors.clear();
+    Desktop.CanStart = false;
+    EXPECT_FALSE(RunScript("send keys\n"));
+    EXPECT_EQ(Reporter.Errors,
+              std::vector<std::string>{"Unable to start the p-System window: psystem --run"});
+    EXPECT_EQ(Statuses.back(), "");
+}
+
+TEST_F(VBatScriptRunTest, OverrideForcesTheInputDialog) {
+    Saved["DEBUG"] = "Y";
+    Reporter.Answer = [](const std::vector<TVBatInput>&, TVBatValues&) { return true; };
+    const std::string Text = "input debug as Debug\n";
+    EXPECT_TRUE(RunScript(Text));
+    EXPECT_EQ(Reporter.InputsAsked, 0);
+    EXPECT_TRUE(RunScript(Text, true));
+    EXPECT_EQ(Reporter.InputsAsked, 1);
+    Context.WantInput = true;
+    EXPECT_TRUE(RunScript(Text));
+    EXPECT_EQ(Reporter.InputsAsked, 2);
 }
 
 } // namespace

@@ -31,8 +31,9 @@ void TFakeDesktop::PressKey(int Key) {
         FCloseAt = Now + CloseAfter;
 }
 
-bool TFakeDesktop::StartDetached(std::string_view Command) {
+bool TFakeDesktop::StartDetached(std::string_view Command, const std::filesystem::path& Folder) {
     Started.emplace_back(Command);
+    StartedIn.push_back(Folder);
     if (!CanStart)
         return false;
     if (AppearAfter >= 0)

@@ -48,9 +48,11 @@ public:
     int AppearAfter = 0;   // ms after the start; negative: never
     int CloseAfter = -1;   // ms after the run command is typed; negative: stays open
     int FocusForKeys = -1; // key presses before the focus goes elsewhere; negative: keeps it
+    int FocusFrom = 0;     // ms on the clock before the window has the focus
     int Now = 0;
     std::vector<int> Waits;
     std::vector<std::string> Started;
+    std::vector<std::filesystem::path> StartedIn;
     std::vector<std::string> Events;
     std::function<void()> OnWait;
 
@@ -65,13 +67,13 @@ public:
     }
     void BringToTop(TWindowId) override { Events.push_back("top"); }
     bool HasFocus(TWindowId W) override {
-        return IsWindow(W) && (FocusForKeys < 0 || FKeyPresses < FocusForKeys);
+        return IsWindow(W) && Now >= FocusFrom && (FocusForKeys < 0 || FKeyPresses < FocusForKeys);
     }
     bool CapsLockOn() override { return CapsLock; }
     void PressKey(int Key) override;
     void ReleaseKey(int Key) override { Events.push_back("-" + std::to_string(Key)); }
     std::optional<TCharKey> KeyOfChar(char C) override { return UsKeyOfChar(C); }
-    bool StartDetached(std::string_view Command) override;
+    bool StartDetached(std::string_view Command, const std::filesystem::path& Folder) override;
     void Wait(int Milliseconds) override;
 
     // The characters typed, rebuilt from the key events (letters upper case).

@@ -42,7 +42,7 @@ public:
 void Replay(TEngCustomEditor& E, const std::vector<TStep>& Steps) {
     for (const TStep& S : Steps) {
         switch (S.Kind) {
-        case ksCharacter:
+        case ksChar:
             E.ProcessCommand(ccTypedChar, S.Data);
             break;
         case ksCommand:
@@ -207,7 +207,7 @@ TEST_F(Widget, RecordingReplaysTheEdit) {
 
     const std::vector<TStep>& S = Recorder.Steps;
     ASSERT_GE(S.size(), 6u);
-    EXPECT_EQ(S[0], (TStep{ksCharacter, ' ', 0}));
+    EXPECT_EQ(S[0], (TStep{ksChar, ' ', 0}));
     EXPECT_EQ(S[3], (TStep{ksReturn, 0, 1}));
     EXPECT_EQ(S[4], (TStep{ksReturn, 0, 0}));
     EXPECT_EQ(S[5], (TStep{ksCommand, VK_TAB, ccTab}));

@@ -1,5 +1,6 @@
 // Shared main of every test program: an offscreen application, Qt's standard-paths test mode,
-// and a private settings store for the whole run, so no test touches the user's own files.
+// and a private settings store, window folder and shared-memory names for the whole run, so no
+// test touches the user's own files or meets another run's windows.
 // The engine's test program builds it with KORVID_CORE_TESTS: a core application, so nothing of
 // Qt Gui is loaded there.
 #include <QStandardPaths>
@@ -16,6 +17,10 @@ using TTestApplication = QApplication;
 #include "tests/support/TempDir.h"
 #ifdef KORVID_HAS_PLATFORM
 #include "platform/RegistryStore.h"
+#include "platform/SharedMemory.h"
+#include "platform/WindowEndpoint.h"
+
+#include <unistd.h>
 #endif
 
 int main(int argc, char** argv) {
@@ -28,6 +33,11 @@ int main(int argc, char** argv) {
     korvid::test::TTempDir Settings;
 #ifdef KORVID_HAS_PLATFORM
     korvid::TScopedRegistryStore Store(Settings.Path() / "registry");
+    // Windows and shared buffers of this run only: parallel runs never meet.
+    const korvid::TScopedWindowFolder Windows(
+        QString::fromStdString((Settings.Path() / "windows").string()));
+    const korvid::TScopedSharedMemoryPrefix Buffers("/korvid-test-" + std::to_string(::getpid()) +
+                                                    "-");
 #endif
     return RUN_ALL_TESTS();
 }

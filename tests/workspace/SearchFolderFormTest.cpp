@@ -1,6 +1,7 @@
 #include "workspace/SearchFolderForm.h"
 
 #include "tests/support/TempDir.h"
+#include "tests/workspace/DialogChildren.h"
 #include "ui/ModalRunner.h"
 
 #include <QComboBox>
@@ -11,13 +12,6 @@
 
 namespace korvid::test {
 namespace {
-
-QPushButton* Button(QDialog& D, const char* Caption) {
-    for (QPushButton* B : D.findChildren<QPushButton*>())
-        if (B->text() == Caption)
-            return B;
-    return nullptr;
-}
 
 TEST(SearchFolderForm, FindIsEnabledForAnExistingFolderAndASearchableText) {
     TTempDir Dir;
@@ -52,7 +46,7 @@ TEST(SearchFolderForm, UpGoesToTheParentFolder) {
     EXPECT_EQ(TSearchFolderForm::UpFolder("/"), "/");
     TSearchFolderForm Form;
     Form.SetFolder("/a/b/");
-    Button(Form, "&Up")->click();
+    ChildCaptioned<QPushButton>(Form, "&Up")->click();
     EXPECT_EQ(Form.Folder(), "/a");
 }
 
@@ -73,8 +67,8 @@ TEST(SearchFolderForm, BrowseAndExploreReachTheirHooksWithTheFolder) {
         return std::optional<std::string>("/chosen");
     };
     Form.Explore = [&Asked](const std::string& Folder) { Asked.push_back("explore " + Folder); };
-    Button(Form, "&...")->click();
-    Button(Form, "Explo&re")->click();
+    ChildCaptioned<QPushButton>(Form, "&...")->click();
+    ChildCaptioned<QPushButton>(Form, "Explo&re")->click();
     EXPECT_EQ(Asked, (std::vector<std::string>{"Browse for Folder|/start", "explore /chosen"}));
 }
 

@@ -1,0 +1,96 @@
+#include "FormFixture.h"
+
+#include "psystem/MajorVolume.h"
+
+#include <QApplication>
+
+namespace korvid::test {
+namespace {
+
+// A p-System window that appears as soon as it is started and never closes by itself; each
+// wait lets events run and then calls OnWait.
+class TStayingWindow : public TWindowKeys, public TWaitService {
+public:
+    static constexpr TWindowId Window = 7;
+
+    TWindowId FindTopWindow(std::string_view) override { return Started ? Window : NoWindow; }
+    bool IsWindow(TWindowId W) override { return Started && W == Window; }
+    bool IsMinimised(TWindowId) override { return false; }
+    void Restore(TWindowId) override {}
+    void BringToTop(TWindowId) override {}
+    bool HasFocus(TWindowId W) override { return IsWindow(W); }
+    bool CapsLockOn() override { return false; }
+    void PressKey(int) override { ++Keys; }
+    void ReleaseKey(int) override {}
+    std::optional<TCharKey> KeyOfChar(char C) override { return UsKeyOfChar(C); }
+    bool StartDetached(std::string_view, const std::filesystem::path&) override {
+        Started = true;
+        return true;
+    }
+    void Wait(int) override {
+        ++Waits;
+        QApplication::processEvents();
+        if (OnWait)
+            OnWait();
+    }
+
+    bool Started = false;
+    int Keys = 0;
+    int Waits = 0;
+    std::function<void()> OnWait;
+};
+
+class TVBatCommandTest : public TProgramFormTest {
+protected:
+    void SetUp() override {
+        TProgramFormTest::SetUp();
+        MakeProgramForm();
+        ASSERT_TRUE(CreateVolumeFile(Dir / "vp.vol", "VP", 200));
+        Form->Options().PascalWorkVolume = (Dir / "vp.vol").string();
+        Form->Options().PSystemLaunchCommand = "psystem";
+        Form->Options().PSystemWindowTitle = "p-System";
+        Form->VBatKeys = &Desktop;
+        Form->VBatWaits = &Desktop;
+        Form->show();
+    }
+
+    TStayingWindow Desktop;
+};
+
+TEST_F(TVBatCommandTest, ClosingTheWindowDuringARunCancelsItAndThenCloses) {
+    Form->OpenFile(File("build.vbat", "announce hi\nsend keys\n"), false, {});
+    bool CouldCloseTab = true;
+    std::string PanelDuringRun;
+    Desktop.OnWait = [&] {
+        if (Desktop.Waits == 3) {
+            PanelDuringRun = Form->StatusPanelText(TKorvidForm::CompileStatusPanel);
+            CouldCloseTab = Form->CloseTab();
+            Form->close();
+            EXPECT_TRUE(Form->isVisible()); // not before the run has returned
+        }
+    };
+    Form->CompileSource(false, false);
+    EXPECT_FALSE(Form->VBatRunning());
+    EXPECT_FALSE(CouldCloseTab);
+    EXPECT_EQ(PanelDuringRun, "Running build.vbat with ");
+    EXPECT_EQ(Form->StatusPanelText(TKorvidForm::CompileStatusPanel), "");
+    EXPECT_GT(Desktop.Keys, 0);
+    EXPECT_EQ(Desktop.Waits, 3);
+    for (int Turn = 0; Turn < 10 && Form->isVisible(); ++Turn)
+        QApplication::processEvents();
+    EXPECT_FALSE(Form->isVisible());
+}
+
+TEST_F(TVBatCommandTest, OtherDocumentsStillSayTheCompileToolsAreNotSupported) {
+    Form->OpenFile(File("unit.vp", "program x;\n"), false, {});
+    TScriptedModals Modals;
+    Modals.Press("OK");
+    Form->CompileSource(false, false);
+    EXPECT_FALSE(Desktop.Started);
+    ASSERT_EQ(Modals.Shown().size(), 1u);
+    ASSERT_TRUE(Modals.Last().Message);
+    EXPECT_EQ(Modals.Last().Message->Text, "Compile Vosk Source is not supported yet.");
+}
+
+} // namespace
+} // namespace korvid::test
