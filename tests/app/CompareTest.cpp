@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "ProgramProcess.h"
 
 #include "app/ComparisonFiles.h"
 #include "workspace/PickTabForm.h"
@@ -49,6 +50,32 @@ private:
     QByteArray FOld;
 };
 
+// Each run of a stand-in recorded in Runs: its name, then its arguments. Waits for Count runs,
+// as the programs are not awaited.
+std::vector<TLines> RecordedRuns(const fs::path& Runs, std::size_t Count) {
+    std::vector<TLines> Found;
+    for (int Tries = 0; Tries < 200; ++Tries) {
+        Found.clear();
+        TLines Run;
+        const std::string Bytes = fs::exists(Runs) ? ReadFileBytes(Runs) : std::string();
+        std::size_t Start = 0;
+        for (std::size_t End; (End = Bytes.find('\n', Start)) != std::string::npos;
+             Start = End + 1) {
+            std::string Line = Bytes.substr(Start, End - Start);
+            if (Line.empty()) {
+                Found.push_back(Run);
+                Run.clear();
+            } else {
+                Run.push_back(Line);
+            }
+        }
+        if (Found.size() >= Count)
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return Found;
+}
+
 // The window with the program's own process launcher, and the argument-recording stand-in
 // installed as "tortoiseproc" first on the search path and as the comparison utility.
 class TCompareTest : public TFormTest {
@@ -85,31 +112,7 @@ protected:
     }
     void Run(int Tool) { ToolList().Items(Tool)->Execute(); }
 
-    // Each run of a stand-in: its name, then its arguments. Waits for Count runs, as the
-    // programs are not awaited.
-    std::vector<TLines> RunsRecorded(std::size_t Count) const {
-        std::vector<TLines> Found;
-        for (int Tries = 0; Tries < 200; ++Tries) {
-            Found.clear();
-            TLines Run;
-            const std::string Bytes = fs::exists(Runs) ? ReadFileBytes(Runs) : std::string();
-            std::size_t Start = 0;
-            for (std::size_t End; (End = Bytes.find('\n', Start)) != std::string::npos;
-                 Start = End + 1) {
-                std::string Line = Bytes.substr(Start, End - Start);
-                if (Line.empty()) {
-                    Found.push_back(Run);
-                    Run.clear();
-                } else {
-                    Run.push_back(Line);
-                }
-            }
-            if (Found.size() >= Count)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        }
-        return Found;
-    }
+    std::vector<TLines> RunsRecorded(std::size_t Count) const { return RecordedRuns(Runs, Count); }
     TLines ComparedFiles() const {
         const auto Found = RunsRecorded(1);
         if (Found.size() != 1)
@@ -226,8 +229,8 @@ TEST_F(TCompareTest, ACancelledSaveAsStopsTheCompare) {
 
 TEST_F(TCompareTest, DocumentsInVolumesAreComparedThroughTheirCopies) {
     Make();
-    for (const auto& [Name, Text] : {std::pair{"disk.vol>ONE.TEXT", "one"},
-                                     std::pair{"disk.vol>TWO.TEXT", "two\r\nlines"}}) {
+    for (const auto& [Name, Text] :
+         {std::pair{"disk.vol>ONE.TEXT", "one"}, std::pair{"disk.vol>TWO.TEXT", "two\r\nlines"}}) {
         Run(T::FileNew);
         Form->ActiveEditor()->FileName = Name;
         Type(Form->ActiveEditor(), Text);
@@ -298,9 +301,8 @@ TEST(TNamesakeTest, TheCounterpartIsFoundComponentByComponentIgnoringCase) {
 TEST_F(TCompareTest, AMissingOrUnsetComparisonUtilityIsSaidSo) {
     const std::vector<std::pair<std::string, std::string>> Cases = {
         {"", "No comparison utility is set in the options."},
-        {(Dir / "nowhere").string(),
-         "Korvid was unable to start the comparison utility \"" + (Dir / "nowhere").string() +
-             "\"."},
+        {(Dir / "nowhere").string(), "Korvid was unable to start the comparison utility \"" +
+                                         (Dir / "nowhere").string() + "\"."},
     };
     for (const auto& [Program, Message] : Cases) {
         SCOPED_TRACE(Program);
@@ -393,6 +395,40 @@ TEST_F(TCompareTest, WithoutTortoiseprocSubversionSaysSo) {
     EXPECT_EQ(Dialogs.Last().Message->Text,
               "Korvid was unable to start \"tortoiseproc\". Subversion commands need it on the "
               "search path.");
+}
+
+// ---- The built program ----
+
+class TCompareProgramTest : public TProgramTest {};
+
+TEST_F(TCompareProgramTest, KeysRunSubversionLogAndCompareTheseFiles) {
+    const fs::path Bin = Dir / "bin";
+    const fs::path Runs = Dir / "runs.txt";
+    fs::create_directory(Bin);
+    fs::copy_file(KORVID_ARGUMENTS_STANDIN, Bin / "tortoiseproc");
+    fs::copy_file(KORVID_ARGUMENTS_STANDIN, Bin / "compare");
+    {
+        fs::create_directories(Dir / "config" / "korvid");
+        TScopedRegistryStore Store(Dir / "config" / "korvid" / "registry");
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(OptionsKeys));
+        Reg.WriteString("Comparison Utility", (Bin / "compare").string());
+    }
+    const fs::path First = Dir / "first.txt";
+    const fs::path Second = Dir / "second.txt";
+    WriteFileBytes(First, "one\r\n");
+    WriteFileBytes(Second, "two\r\n");
+    ExtraEnvironment = {{"PATH", Q(Bin) + ":" + qEnvironmentVariable("PATH")},
+                        {"KORVID_ARGUMENTS_FILE", Q(Runs)}};
+    Run({First, Second}, "key Ctrl+Alt+F3\nkey Shift+F4\nclose\n");
+    const std::vector<TLines> Found = RecordedRuns(Runs, 2);
+    ASSERT_EQ(Found.size(), 2u);
+    const TLines Log{"tortoiseproc", "/command:log", "/path:" + Second.string()};
+    const TLines Compare{"compare", First.string(), Second.string()};
+    // The two programs run side by side; either may write first.
+    EXPECT_TRUE((Found == std::vector<TLines>{Log, Compare}) ||
+                (Found == std::vector<TLines>{Compare, Log}))
+        << ::testing::PrintToString(Found);
 }
 
 } // namespace
