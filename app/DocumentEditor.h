@@ -317,6 +317,8 @@ using TDocumentEditorFactory = std::function<TDocumentEditor*(QWidget* Parent)>;
 // stripped unless PreserveSpaces (a blank-only line keeps them with PreserveSolitary).
 std::vector<std::string> PSystemVolumeLines(const std::vector<std::string>& Paragraphs, int TabSize,
                                             bool PreserveSpaces, bool PreserveSolitary);
+// The paragraphs joined by CR LF, with none after the last.
+std::string JoinParagraphs(const std::vector<std::string>& Lines);
 // Removes trailing blanks and tabs; with PreserveSolitary a blank-only line keeps them.
 void StripTrailingBlanks(std::vector<std::string>& Lines, bool PreserveSolitary);
 // Writes Lines into the volume file named by a "volume>file" name; false after a message.

@@ -33,16 +33,6 @@ fs::path DocumentFolder(const std::string& FileName) {
     return fs::path(FileName).parent_path();
 }
 
-std::string JoinedWithCrLf(const std::vector<std::string>& Lines) {
-    std::string Text;
-    for (std::size_t Index = 0; Index < Lines.size(); ++Index) {
-        if (Index > 0)
-            Text += "\r\n";
-        Text += Lines[Index];
-    }
-    return Text;
-}
-
 std::string ReadFileText(const fs::path& Name) {
     std::ifstream In(Name, std::ios::binary);
     return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
@@ -105,7 +95,7 @@ void TKorvidForm::FileSendMail() {
     if (!Editor)
         return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool Sent = MailClient().Send("Hello", JoinedWithCrLf(Editor->Paragraphs()));
+    const bool Sent = MailClient().Send("Hello", JoinParagraphs(Editor->Paragraphs()));
     QApplication::restoreOverrideCursor();
     if (!Sent)
         ShowSendMailFailedMessage();

@@ -275,13 +275,8 @@ TEST_F(TCompareTest, NamesakeModeComparesWithTheFileUnderTheOtherFolder) {
               (TLines{Name("left/Src/main.pas"), (Dir / "right" / "SRC" / "Main.PAS").string()}));
 
     Open("left/Src/gone.pas");
-    TScriptedModals Dialogs;
-    Dialogs.Press("OK");
-    Run(T::FileCompareTheseFiles);
-    ASSERT_EQ(Dialogs.Shown().size(), 1u);
-    EXPECT_EQ(Dialogs.Last().Caption, "Compare Namesake");
-    EXPECT_EQ(Dialogs.Last().Message->Text,
-              "The file " + (Dir / "right" / "SRC" / "gone.pas").string() + " does not exist.");
+    ExpectMessage(T::FileCompareTheseFiles, "Compare Namesake",
+                  "The file " + (Dir / "right" / "SRC" / "gone.pas").string() + " does not exist.");
 }
 
 TEST(TNamesakeTest, TheCounterpartIsFoundComponentByComponentIgnoringCase) {
@@ -311,12 +306,7 @@ TEST_F(TCompareTest, AMissingOrUnsetComparisonUtilityIsSaidSo) {
         Form->Options().ComparisonUtility = Program;
         Open("a.txt");
         Open("b.txt");
-        TScriptedModals Dialogs;
-        Dialogs.Press("OK");
-        Run(T::FileCompareTheseFiles);
-        ASSERT_EQ(Dialogs.Shown().size(), 1u);
-        EXPECT_EQ(Dialogs.Last().Caption, "Compare Files");
-        EXPECT_EQ(Dialogs.Last().Message->Text, Message);
+        ExpectMessage(T::FileCompareTheseFiles, "Compare Files", Message);
     }
 }
 
@@ -387,14 +377,9 @@ TEST_F(TCompareTest, WithoutTortoiseprocSubversionSaysSo) {
     TScopedEnvironment Empty("PATH", QByteArray::fromStdString((Dir / "empty").string()));
     Make();
     Open("a.txt");
-    TScriptedModals Dialogs;
-    Dialogs.Press("OK");
-    Run(T::FileSubversionDiff);
-    ASSERT_EQ(Dialogs.Shown().size(), 1u);
-    EXPECT_EQ(Dialogs.Last().Caption, "Subversion");
-    EXPECT_EQ(Dialogs.Last().Message->Text,
-              "Korvid was unable to start \"tortoiseproc\". Subversion commands need it on the "
-              "search path.");
+    ExpectMessage(T::FileSubversionDiff, "Subversion",
+                  "Korvid was unable to start \"tortoiseproc\". Subversion commands need it on the "
+                  "search path.");
 }
 
 // ---- The built program ----

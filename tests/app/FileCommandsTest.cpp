@@ -292,12 +292,7 @@ TEST_F(TFileCommandsTest, AFailedMailSaysSo) {
     MailRefuses = true;
     MakeForm();
     Open("doc.txt", "text");
-    TScriptedModals Dialogs;
-    Dialogs.Press("OK");
-    Run(T::FileSendMail);
-    ASSERT_EQ(Dialogs.Shown().size(), 1u);
-    EXPECT_EQ(Dialogs.Last().Caption, "Send Mail");
-    EXPECT_EQ(Dialogs.Last().Message->Text, "Korvid was unable to send the mail message.");
+    ExpectMessage(T::FileSendMail, "Send Mail", "Korvid was unable to send the mail message.");
 }
 
 // Catches the links the desktop would hand to the mail program.
@@ -344,13 +339,8 @@ TEST_F(TFileCommandsTest, AFolderTheDesktopRefusesIsSaidSo) {
     Services.Opener = std::make_unique<TRecordingOpener>(Refused, false);
     MakeForm();
     Open("a.txt", "a");
-    TScriptedModals Dialogs;
-    Dialogs.Press("OK");
-    Run(T::FileExploreFolder);
-    ASSERT_EQ(Dialogs.Shown().size(), 1u);
-    EXPECT_EQ(Dialogs.Last().Caption, "Explore Folder");
-    EXPECT_EQ(Dialogs.Last().Message->Text,
-              "Korvid was unable to open the folder \"" + Dir.Path().string() + "\".");
+    ExpectMessage(T::FileExploreFolder, "Explore Folder",
+                  "Korvid was unable to open the folder \"" + Dir.Path().string() + "\".");
 }
 
 TEST_F(TFileCommandsTest, OpenRandomPicksAmongTheRegularFilesOfTheFolder) {

@@ -164,6 +164,17 @@ protected:
         static_cast<TPlainTextEditor*>(Editor)->TextEdit()->insertPlainText(Text);
     }
 
+    // Runs the tool, which must show just one message; it is answered with OK.
+    static void ExpectMessage(int Tool, const std::string& Caption, const std::string& Text) {
+        TScriptedModals Dialogs;
+        Dialogs.Press("OK");
+        ToolList().Items(Tool)->Execute();
+        ASSERT_EQ(Dialogs.Shown().size(), 1u);
+        EXPECT_EQ(Dialogs.Last().Caption, Caption);
+        ASSERT_TRUE(Dialogs.Last().Message);
+        EXPECT_EQ(Dialogs.Last().Message->Text, Text);
+    }
+
     bool ToolEnabled(int Index) const { return ToolList().Items(Index)->Enabled(); }
     bool ToolDown(int Index) const { return ToolList().Items(Index)->Down(); }
 };
