@@ -115,4 +115,14 @@ bool SaveLinesToVolume(const std::string& Name, const std::vector<std::string>& 
     return Volume->SaveTextFile(Path->FileName.substr(0, 255), Lines, MakeBackup, Header);
 }
 
+std::string JoinParagraphs(const std::vector<std::string>& Lines) {
+    std::string Text;
+    for (std::size_t Index = 0; Index < Lines.size(); ++Index) {
+        if (Index > 0)
+            Text += "\r\n";
+        Text += Lines[Index];
+    }
+    return Text;
+}
+
 } // namespace korvid

@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+class QPainter;
+
 namespace korvid {
 
 class TViewList;
@@ -126,6 +128,8 @@ public:
     // saved over that file.
     bool TextWasCut = false;
     bool ViewChosenByUser = false;
+    // "Show this next time for this file" of the refresh question.
+    bool ConfirmRefresh = true;
     std::string UntitledCaption; // the tab-caption text
     std::int64_t FileTime = 0;   // milliseconds since 1970
     std::int64_t SaveTime = 0;
@@ -257,6 +261,16 @@ public:
     virtual void SetExtraLineSpacing(int Pixels) = 0;
     virtual void SetUpdatesSuspended(bool Suspended) = 0;
 
+    // ---- View and printing ----
+    virtual void SetShowParagraphMarks(bool Value) = 0;
+    // The font the document is shown in; printing uses its face and size.
+    virtual QFont PrintFont() const { return font(); }
+    // Draws paragraph Para (1-based), cut to Text, coloured by the view into Row; false when
+    // the view colours nothing, so that the caller writes it plainly.
+    virtual bool PrintColouredLine(QPainter& /*Painter*/, int /*Para*/, std::string_view /*Text*/,
+                                   const QRect& /*Row*/) {
+        return false;
+    }
     // ---- Find, replace, go to and sort ----
     // The editor's search from the caret with the option bits of EngSearch.h; a match is
     // selected, replacements are made as the bits ask.
@@ -303,6 +317,8 @@ using TDocumentEditorFactory = std::function<TDocumentEditor*(QWidget* Parent)>;
 // stripped unless PreserveSpaces (a blank-only line keeps them with PreserveSolitary).
 std::vector<std::string> PSystemVolumeLines(const std::vector<std::string>& Paragraphs, int TabSize,
                                             bool PreserveSpaces, bool PreserveSolitary);
+// The paragraphs joined by CR LF, with none after the last.
+std::string JoinParagraphs(const std::vector<std::string>& Lines);
 // Removes trailing blanks and tabs; with PreserveSolitary a blank-only line keeps them.
 void StripTrailingBlanks(std::vector<std::string>& Lines, bool PreserveSolitary);
 // Writes Lines into the volume file named by a "volume>file" name; false after a message.

@@ -299,6 +299,19 @@ bool TEditorDocument::ShowsParagraphMarks() const {
     return FEditor->Editor().ShowParaMarks();
 }
 
+void TEditorDocument::SetShowParagraphMarks(bool Value) {
+    FEditor->Editor().SetShowParaMarks(Value);
+}
+
+QFont TEditorDocument::PrintFont() const {
+    return FEditor->FixedFont().Font();
+}
+
+bool TEditorDocument::PrintColouredLine(QPainter& Painter, int Para, std::string_view Text,
+                                        const QRect& Row) {
+    return FEditor->PrintLine(Painter, Para, Text, Row);
+}
+
 bool TEditorDocument::IsBookmarkSet(int Number) const {
     int Column = 0;
     return FEditor->Editor().GetMarkerPosition(Number, Column) >= 0;

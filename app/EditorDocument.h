@@ -75,6 +75,10 @@ public:
     bool InsertMode() const override;
     bool WordWrap() const override;
     bool ShowsParagraphMarks() const override;
+    void SetShowParagraphMarks(bool Value) override;
+    QFont PrintFont() const override;
+    bool PrintColouredLine(QPainter& Painter, int Para, std::string_view Text,
+                           const QRect& Row) override;
     bool IsBookmarkSet(int Number) const override;
     bool BeginEdit() override;
     void EndEdit(bool State) override;

@@ -1,11 +1,12 @@
 #include "app/KorvidForm.h"
 
+#include "app/DocumentPrint.h"
 #include "devtools/CompilerHost.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
-#include "platform/Paths.h"
 #include "platform/DesktopOpener.h"
+#include "platform/Paths.h"
 #include "platform/QtVirtualKeys.h"
 #include "psystem/CodeFileListing.h"
 #include "psystem/FilerForm.h"
@@ -14,8 +15,8 @@
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
-#include "workspace/HistoryForm.h"
 #include "workspace/FindForm.h"
+#include "workspace/HistoryForm.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/LintrelForm.h"
 #include "workspace/SearchFolderForm.h"
@@ -44,6 +45,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 namespace korvid {
 namespace {
@@ -75,6 +77,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
+      FPrintCanvas(std::move(Setup.PrintCanvas)), FRandomIndex(std::move(Setup.RandomIndex)),
       FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
       FToolbars(std::make_unique<TToolbarList>()) {
     if (!FViews)
@@ -93,6 +96,14 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FServices.Help = std::make_unique<TDesktopHelpViewer>();
     if (FHelpFolder.empty())
         FHelpFolder = ProgramFolder();
+    if (!FServices.Mail)
+        FServices.Mail = MakeMailClient();
+    if (!FPrintCanvas)
+        FPrintCanvas = [] { return std::make_unique<TPrinterCanvas>(Printer()); };
+    if (!FRandomIndex)
+        FRandomIndex = [Engine = std::mt19937(std::random_device{}())](std::size_t Count) mutable {
+            return std::uniform_int_distribution<std::size_t>(0, Count - 1)(Engine);
+        };
     if (!FServices.Launcher)
         FServices.Launcher = MakeProcessLauncher();
     InstallKeystrokeRecorder(true);

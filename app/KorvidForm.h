@@ -52,6 +52,7 @@ class TDock;
 class TCustomBar;
 class TCommandBar;
 class TToolbarList;
+class TPrintCanvas;
 
 // A window's stored place: the main window's child windows keep theirs between runs.
 struct TWindowPlacement {
@@ -119,6 +120,10 @@ struct TKorvidFormSetup {
     TOpenSetup Open;
     // Where the program's help file is looked for; the program's folder when empty.
     std::filesystem::path HelpFolder;
+    // What a confirmed print draws on; the chosen printer when empty.
+    std::function<std::unique_ptr<TPrintCanvas>()> PrintCanvas;
+    // An index below Count, each equally likely; a random engine's when empty.
+    std::function<std::size_t(std::size_t Count)> RandomIndex;
 };
 
 class TKorvidForm;
@@ -291,6 +296,9 @@ public:
     TDebugger& Debugger() const { return *FDebugger; }
     TSearchService& Search() const { return *FServices.Search; }
     THelpViewer& Help() const { return *FServices.Help; }
+    TMailClient& MailClient() const { return *FServices.Mail; }
+    // The earlier- and the later-marked file for comparison.
+    const std::array<std::string, 2>& ComparisonSlots() const { return FComparisonSlots; }
     TProcessLauncher& Launcher() const { return *FServices.Launcher; }
     QMenu* ReopenMenu() const { return FReopenMenu; }
     void BuildHistoryMenu();
@@ -566,6 +574,15 @@ private:
     void ToggleAutomatedBookmark(TDocumentEditor& Editor);
     void InsertIntoActiveEditor(std::string_view Text);
     void ShowHelpFile(const std::string& Path, const std::string* Keyword);
+    // ---- File commands ----
+    void ResetToolbarsNow();
+    bool MarkForComparison(TDocumentEditor& Editor);
+    bool MarkNamesakes(TDocumentEditor& Editor);
+    bool MarkPickedFile(bool First);
+    bool OfferSaveBeforeCompare(TDocumentEditor& Editor);
+    void RunComparison();
+    void StartSubversion(const std::string& Command, const std::string& Path);
+    std::string SubversionPath(TSubversionTarget Target) const;
     // Tools, then views, then auto-text; a key taken is recorded while macros record.
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
     // While the window lives, what its editors do is recorded into the macro.
@@ -581,6 +598,11 @@ private:
     std::function<QDateTime()> FClock;
     TOpenSetup FOpen;
     std::filesystem::path FHelpFolder;
+    std::function<std::unique_ptr<TPrintCanvas>()> FPrintCanvas;
+    std::function<std::size_t(std::size_t)> FRandomIndex;
+    std::array<std::string, 2> FComparisonSlots;
+    // Set while a refresh reads the active document's file again into its own tab.
+    bool FRefreshing = false;
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebuggerCommands> FDebuggerCommands;

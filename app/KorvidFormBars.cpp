@@ -190,6 +190,23 @@ void TKorvidForm::LoadToolbars() {
         Dock->EndUpdate();
 }
 
+void TKorvidForm::ResetToolbarsNow() {
+    ResetToolbarLayouts();
+    const std::array<TDock*, 4> Docks{FTopDock, FBottomDock, FLeftDock, FRightDock};
+    for (TDock* Dock : Docks)
+        Dock->BeginUpdate();
+    for (int Index = FToolbars->Count() - 1; Index >= 0; --Index) {
+        TCommandBar* Bar = FToolbars->Items(Index);
+        Bar->OnClose = Bar->OnVisibleChanged = Bar->OnDockChanged = nullptr;
+        delete Bar;
+    }
+    FToolbars->Clear();
+    for (TDock* Dock : Docks)
+        Dock->EndUpdate();
+    LoadToolbars();
+    BuildToolbarsMenu();
+}
+
 void TKorvidForm::SaveToolbars() {
     std::vector<TToolbarLayout> Layouts;
     for (int Index = 0; Index < FToolbars->Count(); ++Index) {

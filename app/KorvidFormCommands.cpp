@@ -15,6 +15,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -157,6 +158,24 @@ void TKorvidForm::ViewStatusBar() {
     ToolList().Items(ToolIndex::ViewStatusBar)->SetDown(!statusBar()->isHidden());
 }
 
+void TKorvidForm::ViewParagraphMarks() {
+    TDocumentEditor* Editor = ActiveEditor();
+    if (!Editor)
+        return;
+    Editor->SetShowParagraphMarks(!Editor->ShowsParagraphMarks());
+    ToolList().Items(ToolIndex::ViewParagraphMarks)->SetDown(Editor->ShowsParagraphMarks());
+}
+
+void TKorvidForm::ViewBringLineToMiddle() {
+    if (TDocumentEditor* Editor = ActiveEditor())
+        Editor->CentreCaretLine();
+}
+
+// The click that asked for it may come from a button of a bar about to be freed.
+void TKorvidForm::ViewResetToolbars() {
+    QTimer::singleShot(0, this, [this] { ResetToolbarsNow(); });
+}
+
 void TKorvidForm::BuildHistoryMenu() {
     if (!FReopenMenu)
         return;
@@ -185,42 +204,6 @@ void TKorvidForm::NotSupportedYet(int Tool) {
     ShowNotSupportedYetMessage(ButtonHintCaption(ToolList().Items(Tool)->Caption(), false));
 }
 
-void TKorvidForm::FilePrint() {
-    NotSupportedYet(T::FilePrint);
-}
-
-void TKorvidForm::FileSetPassword() {
-    NotSupportedYet(T::FileSetPassword);
-}
-
-void TKorvidForm::FileRefresh() {
-    NotSupportedYet(T::FileRefresh);
-}
-
-void TKorvidForm::ViewParagraphMarks() {
-    NotSupportedYet(T::ViewParagraphMarks);
-}
-
-void TKorvidForm::FileSendMail() {
-    NotSupportedYet(T::FileSendMail);
-}
-
-void TKorvidForm::FileExploreFolder() {
-    NotSupportedYet(T::FileExploreFolder);
-}
-
-void TKorvidForm::ViewResetToolbars() {
-    NotSupportedYet(T::ViewResetToolbars);
-}
-
-void TKorvidForm::CompareFiles(bool TheseFiles) {
-    NotSupportedYet(TheseFiles ? T::FileCompareTheseFiles : T::FileCompareFiles);
-}
-
-void TKorvidForm::FileMarkForComparison() {
-    NotSupportedYet(T::FileMarkForComparison);
-}
-
 void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
     if (FVBatRunning)
         return;
@@ -239,10 +222,6 @@ void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
 
 void TKorvidForm::FileBrowseVolume() {
     NotSupportedYet(T::FileBrowseVolume);
-}
-
-void TKorvidForm::FileOpenRandom() {
-    NotSupportedYet(T::FileOpenRandom);
 }
 
 void TKorvidForm::FilePrepareDefsHelp() {
@@ -270,10 +249,6 @@ void TKorvidForm::DebugConnection() {
     Debugger().ToggleConnection();
 }
 
-void TKorvidForm::ViewBringLineToMiddle() {
-    NotSupportedYet(T::ViewBringLineToMiddle);
-}
-
 void TKorvidForm::DebugGoToTab(TDebuggingTab Tab) {
     NotSupportedYet(DebuggingTabTool(Tab));
 }
@@ -286,30 +261,8 @@ void TKorvidForm::ViewDefsEditor() {
     NotSupportedYet(T::ViewDefsEditor);
 }
 
-void TKorvidForm::SubversionUpdate() {
-    NotSupportedYet(T::SubversionUpdate);
-}
-
-void TKorvidForm::SubversionCommit() {
-    NotSupportedYet(T::SubversionCommit);
-}
-
-void TKorvidForm::SubversionLog(TSubversionTarget Target) {
-    NotSupportedYet(Target == TSubversionTarget::ActiveFile ? T::FileSubversionLog
-                                                            : T::SubversionLog);
-}
-
-void TKorvidForm::SubversionBrowse() {
-    NotSupportedYet(T::SubversionBrowse);
-}
-
 void TKorvidForm::DebugFindInCurrentSources() {
     NotSupportedYet(T::DebugFindInCurrentSources);
-}
-
-void TKorvidForm::SubversionDiff(TSubversionTarget Target) {
-    NotSupportedYet(Target == TSubversionTarget::ActiveFile ? T::FileSubversionDiff
-                                                            : T::SubversionDiff);
 }
 
 namespace {

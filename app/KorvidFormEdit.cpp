@@ -39,16 +39,6 @@ bool BookmarkOnCaretLine(const TDocumentEditor& Editor, int Number) {
     return Line >= 0 && Line == Editor.GetCaretLine();
 }
 
-std::string JoinParagraphs(const std::vector<std::string>& Lines) {
-    std::string Text;
-    for (std::size_t Index = 0; Index < Lines.size(); ++Index) {
-        if (Index > 0)
-            Text += "\r\n";
-        Text += Lines[Index];
-    }
-    return Text;
-}
-
 // The paragraph a changes line names, when it is one of 1 to ParaCount. Listings pad the
 // number with blanks as well as zeros.
 std::optional<int> ChangeLineNumber(std::string_view Line, int ParaCount) {

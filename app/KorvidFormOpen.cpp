@@ -241,13 +241,16 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     }
 
     bool MakeTab = false;
-    if (!ListMode && !ChooseTabForOpen(Name, MakeTab)) {
+    if (!ListMode && !FRefreshing && !ChooseTabForOpen(Name, MakeTab)) {
         UpdateCommandStates();
         return;
     }
 
     TDocumentEditor* Editor = nullptr;
-    if (!ListMode) {
+    // A refresh reads into the document as it stands; it changes nothing until the file is in.
+    if (FRefreshing) {
+        Editor = ActiveEditor();
+    } else if (!ListMode) {
         std::string Caption;
         if (!AltName.empty())
             Caption = IsVolumePath(AltName) ? VolumeCaption(AltName) : FileNameOnly(AltName);
@@ -273,7 +276,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
 
     // Gives up the document: a fresh tab goes again, a reused one is left untitled.
     const auto Abandon = [&] {
-        if (!Editor)
+        if (!Editor || FRefreshing)
             return;
         Editor->SetModified(false);
         if (MakeTab) {
@@ -355,6 +358,8 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     }
 
     if (Lines.ContainsBinary && !ConfirmBinaryFile(Name, ldOpen, FOptions.BinaryFileMessage)) {
+        if (FRefreshing)
+            return;
         Editor->SetModified(false);
         if (CurrentTab() == TabOfEditor(Editor))
             CloseTab();

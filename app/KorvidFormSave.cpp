@@ -79,8 +79,7 @@ bool TKorvidForm::SaveEditorToFile(TDocumentEditor* Editor, const std::string& N
         try {
             Editor->SaveToFile(Name, SaveOptionsOf(*Editor));
         } catch (const EFileSaveError& Error) {
-            ShowOkMessage("Korvid", std::string(UnableToSaveText) + MessageLineBreak +
-                                        MessageLineBreak + Error.Reason());
+            ShowUnableToSaveFileMessage(Error.Reason());
             Saved = false;
         }
         if (Saved && FOptions.UpdateTiddlerTimestamps && LowerExtensionOf(Name) == ".tid")
@@ -105,8 +104,7 @@ bool TKorvidForm::SaveEditorEncrypted(TDocumentEditor* Editor, const std::string
         Editor->SaveEncrypted(Name);
         return true;
     } catch (const EFileSaveError& Error) {
-        ShowOkMessage("Korvid", std::string(UnableToSaveText) + MessageLineBreak +
-                                    MessageLineBreak + Error.Reason());
+        ShowUnableToSaveFileMessage(Error.Reason());
         return false;
     }
 }
@@ -235,8 +233,7 @@ void TKorvidForm::UpdateTiddlerTimestamps(const std::string& Name) {
     try {
         SaveSafely(Name, [&Output](TAtomicFileWriter& Writer) { Writer.Write(Output); });
     } catch (const EFileSaveError& Error) {
-        ShowOkMessage("Korvid", std::string(UnableToSaveText) + MessageLineBreak +
-                                    MessageLineBreak + Error.Reason());
+        ShowUnableToSaveFileMessage(Error.Reason());
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DesktopOpener.h"
+#include "platform/MailClient.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -87,6 +88,7 @@ struct TMainWindowServices {
     std::unique_ptr<TFavouritesService> Favourites;
     std::unique_ptr<TSearchService> Search;
     std::unique_ptr<THelpViewer> Help;
+    std::unique_ptr<TMailClient> Mail;
     std::unique_ptr<TDesktopOpener> Opener;
     // Starts outside programs (command lines); the real one by default.
     std::unique_ptr<TProcessLauncher> Launcher;

@@ -293,6 +293,25 @@ void TEditor::PrintRows(QPainter& Painter, const QRect& Clip) {
     FPrinting = false;
 }
 
+bool TEditor::PrintLine(QPainter& Painter, int Para, std::string_view Text, const QRect& Row) {
+    if (!FBinding.IsBound() || FView == nullptr)
+        return false;
+    TPainterRunCanvas Canvas(Painter, clWhite, clBlack);
+    TLineToDraw Line;
+    Line.Canvas = &Canvas;
+    Line.Foreign = true;
+    Line.Rect = {Row.left(), Row.top(), Row.right() + 1, Row.bottom() + 1};
+    Line.S = Text;
+    Line.Line = Para;
+    Line.Count = static_cast<int>(Text.size());
+    // Columns are measured in the printer's font for the time of the line.
+    const int ScreenCharWidth = CharWidth;
+    CharWidth = std::max(QFontMetrics(Painter.font(), Painter.device()).horizontalAdvance('X'), 1);
+    PaintLine(FBinding.EnumChunks(), std::move(Line));
+    CharWidth = ScreenCharWidth;
+    return true;
+}
+
 void TEditor::GetLineText(int LineNo, char* Buffer) {
     TEngCustomEditor& E = Editor();
     std::string Text;

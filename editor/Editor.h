@@ -97,6 +97,9 @@ public:
     void DrawColouredLine(TEngCustomEditor& Sender, TEngDrawLineArgs& Args);
     // Paints onto another device, such as a printer: black on white, cells measured there.
     void PrintRows(QPainter& Painter, const QRect& Clip);
+    // Draws Text, paragraph Para's printed part, coloured in the painter's font into Row, black
+    // on white; false, drawing nothing, when no plug-in colours the view.
+    bool PrintLine(QPainter& Painter, int Para, std::string_view Text, const QRect& Row);
 
     // ---- Debugger line markers ----
     void AddLineMarker(int Line, bool IsExecutionPoint);

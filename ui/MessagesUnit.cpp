@@ -516,6 +516,44 @@ void ShowNoHelpViewerMessage(std::string_view Path) {
         TMessageIcon::Warning);
 }
 
+bool AskSaveBeforeCompare(std::string_view FileName) {
+    return AskYesNo("Compare These Files",
+                    FormatMessageText("Do you want to save your changes to %1 first?", {FileName}));
+}
+
+void ShowComparingFileWithItselfMessage() {
+    ShowOk("Korvid", "You're comparing a file with itself.", TMessageIcon::Warning);
+}
+
+void ShowNamesakeMissingMessage(std::string_view FileName) {
+    ShowOk("Compare Namesake", FormatMessageText("The file %1 does not exist.", {FileName}),
+           TMessageIcon::Warning);
+}
+
+void ShowNoComparisonUtilityMessage() {
+    ShowOk("Compare Files", "No comparison utility is set in the options.", TMessageIcon::Warning);
+}
+
+void ShowComparisonUtilityFailedMessage(std::string_view Program) {
+    ShowOk(
+        "Compare Files",
+        FormatMessageText("Korvid was unable to start the comparison utility \"%1\".", {Program}),
+        TMessageIcon::Warning);
+}
+
+void ShowSubversionNotStartedMessage() {
+    ShowOk("Subversion",
+           "Korvid was unable to start \"tortoiseproc\". Subversion commands need it on the "
+           "search path.",
+           TMessageIcon::Warning);
+}
+
+void ShowExploreFolderFailedMessage(std::string_view Folder) {
+    ShowOk("Explore Folder",
+           FormatMessageText("Korvid was unable to open the folder \"%1\".", {Folder}),
+           TMessageIcon::Warning);
+}
+
 void ShowNotSupportedYetMessage(std::string_view Caption) {
     ShowOk("Korvid", FormatMessageText("%1 is not supported yet.", {Caption}),
            TMessageIcon::Information);

@@ -109,6 +109,17 @@ void ShowNoCommentMarkerMessage();
 void ShowHelpFileNotFoundMessage(std::string_view Path);
 // No program took the help file.
 void ShowNoHelpViewerMessage(std::string_view Path);
+// ---- Comparing files and outside programs ----
+// Yes when the user wants the document saved before it is compared.
+bool AskSaveBeforeCompare(std::string_view FileName);
+void ShowComparingFileWithItselfMessage();
+// Namesake mode found no counterpart: FileName is the one looked for.
+void ShowNamesakeMissingMessage(std::string_view FileName);
+void ShowNoComparisonUtilityMessage();
+void ShowComparisonUtilityFailedMessage(std::string_view Program);
+void ShowSubversionNotStartedMessage();
+void ShowExploreFolderFailedMessage(std::string_view Folder);
+
 // The favourites file exists but could not be read; it is not written over in this run.
 void ShowUnableToReadFavouritesMessage(std::string_view FileName);
 // A new file in a volume would take the name of one already there.

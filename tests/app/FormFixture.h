@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DocumentPrint.h"
 #include "app/EditorDocument.h"
 #include "app/KorvidForm.h"
 #include "foundation/RegistryEx.h"
@@ -49,6 +50,28 @@ private:
     const bool& FRefuse;
 };
 
+// A message as the window handed it to the mail program.
+struct TMailSent {
+    std::string Subject;
+    std::string Body;
+    friend bool operator==(const TMailSent&, const TMailSent&) = default;
+};
+
+// Records the messages sent instead of starting a mail program; refuses them while Refuse is set.
+class TRecordingMailClient : public TMailClient {
+public:
+    TRecordingMailClient(std::vector<TMailSent>& Sent, const bool& Refuse)
+        : FSent(Sent), FRefuse(Refuse) {}
+    bool Send(const std::string& Subject, const std::string& Body) override {
+        FSent.push_back({Subject, Body});
+        return !FRefuse;
+    }
+
+private:
+    std::vector<TMailSent>& FSent;
+    const bool& FRefuse;
+};
+
 // A main window on a 1920 x 1040 work area over a private registry, with stand-in services.
 class TFormTest : public ::testing::Test {
 protected:
@@ -65,11 +88,19 @@ protected:
     // in the test's folder.
     std::vector<THelpShown> HelpShown;
     bool HelpRefuses = false;
+    // The mail the window sent, and whether the mail program refuses it.
+    std::vector<TMailSent> MailSent;
+    bool MailRefuses = false;
+    // What a confirmed print draws on; the program's printer when empty.
+    std::function<std::unique_ptr<TPrintCanvas>()> PrintCanvas;
 
     void AddStandIns(TKorvidFormSetup& Setup) {
         Setup.Clock = [this] { return Now; };
         if (!Setup.Services.Help)
             Setup.Services.Help = std::make_unique<TRecordingHelpViewer>(HelpShown, HelpRefuses);
+        if (!Setup.Services.Mail)
+            Setup.Services.Mail = std::make_unique<TRecordingMailClient>(MailSent, MailRefuses);
+        Setup.PrintCanvas = PrintCanvas;
         Setup.HelpFolder = Dir.Path();
         if (!Setup.Services.Opener)
             Setup.Services.Opener = std::make_unique<TRecordingOpener>(Opened);
@@ -131,6 +162,17 @@ protected:
 
     static void Type(TDocumentEditor* Editor, const QString& Text) {
         static_cast<TPlainTextEditor*>(Editor)->TextEdit()->insertPlainText(Text);
+    }
+
+    // Runs the tool, which must show just one message; it is answered with OK.
+    static void ExpectMessage(int Tool, const std::string& Caption, const std::string& Text) {
+        TScriptedModals Dialogs;
+        Dialogs.Press("OK");
+        ToolList().Items(Tool)->Execute();
+        ASSERT_EQ(Dialogs.Shown().size(), 1u);
+        EXPECT_EQ(Dialogs.Last().Caption, Caption);
+        ASSERT_TRUE(Dialogs.Last().Message);
+        EXPECT_EQ(Dialogs.Last().Message->Text, Text);
     }
 
     bool ToolEnabled(int Index) const { return ToolList().Items(Index)->Enabled(); }

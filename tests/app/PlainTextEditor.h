@@ -44,7 +44,8 @@ public:
     int LineToPara(int Line) const override { return Line; }
     bool InsertMode() const override;
     bool WordWrap() const override { return false; }
-    bool ShowsParagraphMarks() const override { return false; }
+    bool ShowsParagraphMarks() const override { return FParagraphMarks; }
+    void SetShowParagraphMarks(bool Value) override { FParagraphMarks = Value; }
     bool IsBookmarkSet(int Number) const override;
     bool BeginEdit() override;
     void EndEdit(bool State) override;
@@ -124,6 +125,7 @@ private:
     void EachSelectedParagraph(const std::function<void(QTextCursor& AtStart)>& Edit);
 
     QPlainTextEdit* FEdit;
+    bool FParagraphMarks = false;
     QTextCursor FEditBlock;
     int FAnchor = -1;
     int FLastEdit = -1;

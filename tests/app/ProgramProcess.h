@@ -59,6 +59,8 @@ inline QProcessEnvironment UserEnvironment(const std::filesystem::path& Dir,
 class TProgramTest : public ::testing::Test {
 protected:
     TTempDir Dir;
+    // Set in the program's environment on top of the user's.
+    std::vector<std::pair<QString, QString>> ExtraEnvironment;
 
     void SetUp() override { MakeUserFolders(Dir.Path()); }
 
@@ -76,6 +78,8 @@ protected:
         WriteFileBytes(Dir / "keys.txt", Script);
         QProcessEnvironment Environment = UserEnvironment(Dir.Path());
         Environment.insert("KORVID_KEY_SCRIPT", Q(Dir / "keys.txt"));
+        for (const auto& [Name, Value] : ExtraEnvironment)
+            Environment.insert(Name, Value);
         QStringList Arguments;
         for (const std::filesystem::path& File : Files)
             Arguments << Q(File);

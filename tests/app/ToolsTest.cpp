@@ -33,17 +33,23 @@ struct TWindowState {
     bool StatusBarVisible = false;
     std::string Clipboard;
     std::vector<bool> ToolStates;
+    // Messages, programs and folders handed to the desktop, and files marked for comparison.
+    std::size_t OutsideCalls = 0;
+    std::array<std::string, 2> ComparisonSlots;
     bool operator==(const TWindowState&) const = default;
 };
 
 // Tools that may find nothing to do in the busy document: nothing is indented, the first use
 // only anchors, the stand-in editor's lines are its paragraphs and it knows no delimiters, the
-// caret already is at the last edit, and no word is an auto-text abbreviation.
+// caret already is at the last edit, no word is an auto-text abbreviation, the stand-in editor
+// does not scroll, the toolbars already are the defaults, and nothing is selected in the
+// Favourites bar.
 bool MayFindNothingToDo(int Tool) {
     return Tool == T::FormatUnindent || Tool == T::EditAnchorSelection ||
            Tool == T::FormatAsSeparateParagraphs || Tool == T::EditSelectDelimitedText ||
            Tool == T::EditGoToLastEdit || Tool == T::FormatAutoText ||
-           Tool == T::EditGoToLastError ||
+           Tool == T::EditGoToLastError || Tool == T::ViewBringLineToMiddle ||
+           Tool == T::ViewResetToolbars || Tool == T::SubversionDiff || Tool == T::SubversionLog ||
            // Without a volume in the favourites or the document the filer does not show.
            Tool == T::ViewPSystemFiler;
 }
@@ -111,6 +117,8 @@ protected:
             S.ToolStates.push_back(Tool->Down());
             S.ToolStates.push_back(Tool->Hidden());
         }
+        S.OutsideCalls = MailSent.size() + Opened.size();
+        S.ComparisonSlots = Form->ComparisonSlots();
         return S;
     }
 };
@@ -155,13 +163,13 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
 // The message names the command as a user reads it: no accelerator, no dots, no braces.
 TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
-        {T::FilePrint, "Print"},
+        {T::ViewOptions, "Options"},
         {T::FileBrowseVolume, "Browse Volume"},
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::ViewDefsEditor, "View Defs Editor"},
         {T::CompileWhenPaused, "Compile When Paused"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
-        {T::FileSubversionLog, "Subversion Log"},
+        {T::FormatLintrel, "Lintrel"},
         {T::DebugRunToCursor, "Run to Cursor"},
         {T::DebugUndoFindDeclaration, "Undo Find Declaration"},
     };
