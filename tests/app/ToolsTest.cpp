@@ -163,13 +163,13 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
 // The message names the command as a user reads it: no accelerator, no dots, no braces.
 TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
-        {T::ViewOptions, "Options"},
+        {T::DebugStepInto, "Step Into"},
         {T::FileBrowseVolume, "Browse Volume"},
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::ViewDefsEditor, "View Defs Editor"},
         {T::CompileWhenPaused, "Compile When Paused"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
-        {T::FormatLintrel, "Lintrel"},
+        {T::DebugAbort, "Abort"},
         {T::DebugRunToCursor, "Run to Cursor"},
         {T::DebugUndoFindDeclaration, "Undo Find Declaration"},
     };
