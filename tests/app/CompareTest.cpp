@@ -85,6 +85,7 @@ protected:
     fs::path Utility = Bin / "compare tool";
     std::optional<TScopedEnvironment> Path;
     std::optional<TScopedEnvironment> RunsFile;
+    std::optional<TScopedEnvironment> DataHome;
 
     void SetUp() override {
         TFormTest::SetUp();
@@ -94,7 +95,9 @@ protected:
         Path.emplace("PATH", QFile::encodeName(QString::fromStdString(Bin.string())) + ":" +
                                  qgetenv("PATH"));
         RunsFile.emplace("KORVID_ARGUMENTS_FILE", QByteArray::fromStdString(Runs.string()));
-        // The copies live in the data folder that every test shares.
+        // The copies live in the user's data folder: each test has its own, so that tests
+        // running side by side keep their copies apart.
+        DataHome.emplace("XDG_DATA_HOME", QByteArray::fromStdString((Dir / "data").string()));
         for (int Slot : {0, 1})
             fs::remove_all(ComparisonCopy(Slot));
     }
