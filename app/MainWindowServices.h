@@ -3,10 +3,10 @@
 #include "platform/DesktopOpener.h"
 #include "platform/MailClient.h"
 
+#include "platform/ProcessLauncher.h"
+#include "workspace/HistoryService.h"
 #include <QPointer>
 #include <QWidget>
-#include "workspace/HistoryService.h"
-#include "platform/ProcessLauncher.h"
 
 #include <functional>
 #include <memory>

@@ -1,8 +1,8 @@
+#include "foundation/ConstantsUnit.h"
+#include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
 #include "tests/app/ProgramProcess.h"
 #include "tests/support/StandInProcess.h"
-#include "foundation/ConstantsUnit.h"
-#include "foundation/RegistryEx.h"
 
 #include <fstream>
 

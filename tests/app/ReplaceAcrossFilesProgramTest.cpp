@@ -20,20 +20,20 @@ TEST_F(TReplaceAcrossFilesProgram, AKeyScriptReplacesThroughoutTheListedFiles) {
     const auto Before = TreeSnapshot(Dir / "T");
 
     Run("key Shift+Ctrl+F\n"
-            "set Find text => foo\n"
-            "set Folder => " +
-                (Dir / "T").string() +
-                "\n"
-                "set Extensions => txt\n"
-                "set Ignore underscores => on\n"
-                "click Find\n"
-                "key Ctrl+R\n"
-                "set Find what => foo\n"
-                "set Replace with => quux\n"
-                "click OK\n"
-                "click Yes\n"
-                "click OK\n"
-                "close\n");
+        "set Find text => foo\n"
+        "set Folder => " +
+        (Dir / "T").string() +
+        "\n"
+        "set Extensions => txt\n"
+        "set Ignore underscores => on\n"
+        "click Find\n"
+        "key Ctrl+R\n"
+        "set Find what => foo\n"
+        "set Replace with => quux\n"
+        "click OK\n"
+        "click Yes\n"
+        "click OK\n"
+        "close\n");
 
     const auto After = TreeSnapshot(Dir / "T");
     EXPECT_EQ(After.at((Dir / "T/a.txt").string()).first, "quux bar\r\nx quux\r\n");
