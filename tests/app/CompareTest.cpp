@@ -95,9 +95,10 @@ protected:
         Path.emplace("PATH", QFile::encodeName(QString::fromStdString(Bin.string())) + ":" +
                                  qgetenv("PATH"));
         RunsFile.emplace("KORVID_ARGUMENTS_FILE", QByteArray::fromStdString(Runs.string()));
-        // The copies live in the user's data folder: each test has its own, so that tests
-        // running side by side keep their copies apart.
-        DataHome.emplace("XDG_DATA_HOME", QByteArray::fromStdString((Dir / "data").string()));
+        // The copies live in the user's data folder, which the tests keep under the home
+        // folder: each test has a home of its own, so that tests running side by side keep
+        // their copies apart.
+        DataHome.emplace("HOME", QByteArray::fromStdString(Dir.Path().string()));
         for (int Slot : {0, 1})
             fs::remove_all(ComparisonCopy(Slot));
     }
