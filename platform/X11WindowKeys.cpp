@@ -16,6 +16,7 @@
 #include <X11/keysym.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <vector>
 
@@ -169,27 +170,24 @@ public:
 private:
     static Atom AsAtom(long Value) { return static_cast<Atom>(Value); }
 
-    std::vector<Window> Children(Window W) const {
-        Window Root = None;
+    // The window's parent and children, as the server has them now.
+    struct TTreeNode {
         Window Parent = None;
+        std::vector<Window> Children;
+    };
+    TTreeNode QueryTree(Window W) const {
+        Window Root = None;
+        TTreeNode Node;
         Window* List = nullptr;
         unsigned Count = 0;
-        if (XQueryTree(FDisplay, W, &Root, &Parent, &List, &Count) == 0)
+        if (XQueryTree(FDisplay, W, &Root, &Node.Parent, &List, &Count) == 0)
             return {};
         const TXPointer<Window> Owned(List);
-        return std::vector<Window>(List, List + Count);
+        Node.Children.assign(List, List + Count);
+        return Node;
     }
-
-    Window ParentOf(Window W) const {
-        Window Root = None;
-        Window Parent = None;
-        Window* List = nullptr;
-        unsigned Count = 0;
-        if (XQueryTree(FDisplay, W, &Root, &Parent, &List, &Count) == 0)
-            return None;
-        const TXPointer<Window> Owned(List);
-        return Parent;
-    }
+    std::vector<Window> Children(Window W) const { return QueryTree(W).Children; }
+    Window ParentOf(Window W) const { return QueryTree(W).Parent; }
 
     bool HasWmState(Window W) const { return !LongProperty(W, FWmState, FWmState).empty(); }
 
@@ -211,35 +209,39 @@ private:
         return Top;
     }
 
-    std::vector<long> LongProperty(Window W, Atom Property, Atom Type) const {
+    // The property's items when it has Type and items of Format bits; nothing otherwise.
+    std::optional<std::vector<unsigned char>> Property(Window W, Atom Name, Atom Type, int Format,
+                                                       long MaxLongs) const {
         Atom ActualType = None;
-        int Format = 0;
+        int ActualFormat = 0;
         unsigned long Count = 0;
         unsigned long After = 0;
         unsigned char* Data = nullptr;
-        if (XGetWindowProperty(FDisplay, W, Property, 0, 64, False, Type, &ActualType, &Format,
-                               &Count, &After, &Data) != Success)
-            return {};
+        if (XGetWindowProperty(FDisplay, W, Name, 0, MaxLongs, False, Type, &ActualType,
+                               &ActualFormat, &Count, &After, &Data) != Success)
+            return std::nullopt;
         const TXPointer<unsigned char> Owned(Data);
-        if (!Data || Format != 32 || ActualType != Type)
-            return {};
-        const auto* Longs = reinterpret_cast<const long*>(Data);
-        return std::vector<long>(Longs, Longs + Count);
+        if (!Data || ActualFormat != Format || ActualType != Type)
+            return std::nullopt;
+        // Xlib hands 32-bit items as longs.
+        const std::size_t ItemSize = Format == 32 ? sizeof(long) : std::size_t(Format / 8);
+        return std::vector<unsigned char>(Data, Data + Count * ItemSize);
     }
 
-    std::optional<std::string> TextProperty(Window W, Atom Property, Atom Type) const {
-        Atom ActualType = None;
-        int Format = 0;
-        unsigned long Count = 0;
-        unsigned long After = 0;
-        unsigned char* Data = nullptr;
-        if (XGetWindowProperty(FDisplay, W, Property, 0, 1024, False, Type, &ActualType, &Format,
-                               &Count, &After, &Data) != Success)
+    std::vector<long> LongProperty(Window W, Atom Name, Atom Type) const {
+        const auto Bytes = Property(W, Name, Type, 32, 64);
+        if (!Bytes)
+            return {};
+        std::vector<long> Longs(Bytes->size() / sizeof(long));
+        std::memcpy(Longs.data(), Bytes->data(), Longs.size() * sizeof(long));
+        return Longs;
+    }
+
+    std::optional<std::string> TextProperty(Window W, Atom Name, Atom Type) const {
+        const auto Bytes = Property(W, Name, Type, 8, 1024);
+        if (!Bytes)
             return std::nullopt;
-        const TXPointer<unsigned char> Owned(Data);
-        if (!Data || Format != 8 || ActualType != Type)
-            return std::nullopt;
-        return std::string(reinterpret_cast<const char*>(Data), Count);
+        return std::string(Bytes->begin(), Bytes->end());
     }
 
     bool TitleIs(Window W, std::string_view Title) const {
