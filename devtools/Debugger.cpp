@@ -5,9 +5,7 @@
 #include "devtools/DebuggerMessages.h"
 #include "devtools/MapLoader.h"
 #include "platform/Cp1252.h"
-#include "ui/MessagesUnit.h"
 #include "ui/ModalRunner.h"
-#include "workspace/ToolIndexes.h"
 
 #include <QItemSelectionModel>
 #include <QStandardItemModel>
@@ -476,10 +474,13 @@ void TDebugger::ReloadMapFile(const std::string& FileName) {
     LoadMapFile(FileName);
     if (Stopped) {
         const TProc* Proc = FindProc(*FMap, SegmentName, ProcNumber);
-        if (Proc)
-            for (const auto& Offset : Proc->Offsets)
-                if (Offset->Offset == Stopped->Offset && !FCurrentLocation)
-                    FCurrentLocation = Offset.get();
+        if (Proc) {
+            const auto Same = std::find_if(
+                Proc->Offsets.begin(), Proc->Offsets.end(),
+                [&Stopped](const auto& Offset) { return Offset->Offset == Stopped->Offset; });
+            if (Same != Proc->Offsets.end())
+                FCurrentLocation = Same->get();
+        }
         if (!FCurrentLocation) {
             Stopped->Proc = Proc;
             FOrphanLocation = std::move(Stopped);
