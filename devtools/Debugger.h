@@ -69,6 +69,7 @@ public:
     // ---- The module ----
     bool IsConnected() const { return FModuleWindow != 0; }
     TWindowHandle ModuleWindow() const { return FModuleWindow; }
+    // Only while connected: the Compile command resumes a paused module instead of compiling.
     bool IsPaused() const { return FPaused; }
     const TProcOffset* CurrentLocation() const { return FCurrentLocation; }
     // The status bar's debugging panel: "Running" or "Paused" while connected.
@@ -129,7 +130,8 @@ public:
     void ShowExecutionPoint() override;
     // Moves to the location's line, opening its source when no tab holds it.
     void ShowLocation(const TProcOffset& Location, bool Focus);
-    // Clears the execution point everywhere, before the module runs again.
+    // Clears the execution point everywhere and empties the Call Stack list, before the module
+    // runs again.
     void ForgetExecutionPoint();
     // After a stop or a pause: the Breakpoints list and the controls (the views that show the
     // paused module join here).

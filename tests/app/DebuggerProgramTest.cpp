@@ -65,7 +65,7 @@ TEST_F(TDebuggerProgramTest, AStopAtABreakpointIsSteppedOver) {
     const TScopedWindowFolder Windows(Q(Dir / "runtime" / "korvid-windows"));
     TStandInProcess Module(Dir.Path(), "Demo", {"stop-on-set=300"});
     ASSERT_TRUE(Module.Started());
-    Run(Source, "key Ctrl+F2\nkey F11\nwait 1500\nkey F8\nclose\n");
+    Run(Source, "key Ctrl+F2\nkey F11\nwait 3000\nkey F8\nclose\n");
 
     const auto Frames = Module.Frames();
     const std::string Stop = "command 3 1 lparam=18 request=s=DEMO\\r\\np=1\\r\\no=0\\r\\n";
