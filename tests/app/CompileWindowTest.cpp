@@ -68,21 +68,19 @@ TEST_F(TCompileWindowTest, CompileStatusGoesToTheTenthPanel) {
               "m.json - Compiling project x\x85");
 }
 
-TEST_F(TCompileWindowTest, UnattendedRouteFailureOpensCompilerMessages) {
+TEST_F(TCompileWindowTest, AnUnattendedCompileListsWhatItWouldHaveShown) {
     MakeForm();
+    Form->Options().PSystemAware = true;
     Form->Options().LorvantaCOMServer.clear();
-    TCompileContext Context;
-    Context.Unattended = true;
-    Context.TargetName = "\"/nowhere/x.vl2\"";
+    Form->OpenFile(WriteSource("x.vl2"), false, {});
+    const int Tabs = Form->TabCount();
     TScriptedModals Dialogs;
-    EXPECT_FALSE(Form->RunCompileRoutes(Context));
+    EXPECT_EQ(Form->CompileCommand().CompileSource(false, false, true), TCompileSeverity::NotRun);
     EXPECT_TRUE(Dialogs.Shown().empty());
-    EXPECT_EQ(Context.Severity, TCompileSeverity::NotRun);
-    EXPECT_EQ(Form->Tabs()->tabText(Form->Tabs()->currentIndex()).toStdString(),
-              "Compiler Messages");
-    EXPECT_EQ(
-        Form->ActiveEditor()->Paragraphs(),
-        std::vector<std::string>{"Compiler: No compiler automation server is set or registered."});
+    EXPECT_EQ(Form->TabCount(), Tabs);
+    const auto& Messages = Form->CompileCommand().UnattendedResult().Messages;
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].Text, "Compiler: No compiler automation server is set or registered.");
 }
 
 } // namespace

@@ -167,7 +167,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
         {T::FileBrowseVolume, "Browse Volume"},
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::ViewDefsEditor, "View Defs Editor"},
-        {T::CompileWhenPaused, "Compile When Paused"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
         {T::DebugAbort, "Abort"},
         {T::DebugRunToCursor, "Run to Cursor"},
@@ -180,9 +179,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
 TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
     const std::vector<std::pair<int, std::string>> Cases = {
         {T::FileBrowseVolume, "Browse Volume"},
-        {T::CompileVoskSource, "Compile Vosk Source"},
-        {T::CompileWithOverride, "Compile With Override"},
-        {T::CompileWhenPaused, "Compile When Paused"},
         {T::ViewDefsEditor, "View Defs Editor"},
         {T::DebugAddBreakpoint, "Add Breakpoint"},
         {T::DebugRunToCursor, "Run to Cursor"},
