@@ -30,7 +30,7 @@ std::optional<TRequestKeys> ReadRequest(const std::string& FileName) {
     std::ifstream File;
     if (fs::is_regular_file(FileName, Error))
         File.open(FileName, std::ios::binary);
-    if (!File) {
+    if (!File.is_open()) {
         std::cerr << "Korvid: cannot read the batch request \"" << FileName << "\"." << std::endl;
         return std::nullopt;
     }

@@ -296,7 +296,8 @@ TCompileSeverity TCompileCommand::CompileSource(bool Override, bool WhenPaused, 
     Context.Override = Override;
     Context.Unattended = Unattended;
     const TKorvidOptions& Options = FHost.CompileOptions();
-    if (!Options.PSystemAware) {
+    // A batch run has nobody to hand a command line to.
+    if (!Options.PSystemAware && !Unattended) {
         FHost.RunCommandLine();
         return Context.Severity;
     }
