@@ -1,14 +1,17 @@
 #pragma once
 
+#include "devtools/DebuggerHost.h"
 #include "editor/engine/EngSearch.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/TextFileWriter.h"
 #include "psystem/PSystemText.h"
+#include "views/ColouredLinePainter.h"
 #include "views/View.h"
 #include "workspace/SortOptions.h"
 
 #include <QWidget>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -111,7 +114,7 @@ struct TDocumentSaveOptions {
 };
 
 // The editor of one document tab as the main window drives it. Text is Windows-1252.
-class TDocumentEditor : public QWidget {
+class TDocumentEditor : public QWidget, public TSourceEditor {
 public:
     using QWidget::QWidget;
 
@@ -297,6 +300,22 @@ public:
     // Sorts the selected paragraphs.
     virtual void FormatSort(const TKorvidSortOptions& Options) = 0;
 
+    // ---- The debugger's marks and moves ----
+    std::string SourceFileName() const override { return FileName; }
+    void AddLineMarker(int Line, bool IsExecutionPoint) override {
+        AddLineMarkerTo(FLineMarkers, Line, IsExecutionPoint);
+    }
+    void ClearLineMarkers() override { FLineMarkers.clear(); }
+    void ClearExecutionPoint(bool MakeBreakpoint) override {
+        ClearExecutionPointIn(FLineMarkers, MakeBreakpoint);
+    }
+    std::vector<int> LineMarkers() const override { return FLineMarkers; }
+    void MoveCaretToLine(int Line) override {
+        MoveCaretTo(std::clamp(Line, 1, std::max(1, ParaCount())), 1);
+    }
+    void FocusEditor() override { setFocus(); }
+    void RepaintEditor() override { update(); }
+
     // ---- Saving ----
     // Raises EFileSaveError when the file cannot be written.
     virtual void SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) = 0;
@@ -308,6 +327,7 @@ public:
 
 private:
     const TDocumentView* FView = nullptr;
+    std::vector<int> FLineMarkers;
 };
 
 // Makes the editor of a new tab inside Parent.

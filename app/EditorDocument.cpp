@@ -485,6 +485,50 @@ void TEditorDocument::CentreCaretLine() {
     FEditor->CentreCaretLine();
 }
 
+namespace {
+
+// A map may name lines the document no longer has: those stay as they are.
+int DisplayLineOf(const TDocumentEditor& Editor, int Para) {
+    return Para >= 1 && Para <= Editor.ParaCount() ? Editor.ParaToLine(Para) : Para;
+}
+
+int ParaOf(const TDocumentEditor& Editor, int Line) {
+    return Line >= 1 && Line <= Editor.LineCount() ? Editor.LineToPara(Line) : Line;
+}
+
+} // namespace
+
+void TEditorDocument::AddLineMarker(int Line, bool IsExecutionPoint) {
+    FEditor->AddLineMarker(DisplayLineOf(*this, Line), IsExecutionPoint);
+}
+
+void TEditorDocument::ClearLineMarkers() {
+    FEditor->ClearLineMarkers();
+}
+
+void TEditorDocument::ClearExecutionPoint(bool MakeBreakpoint) {
+    FEditor->ClearExecutionPoint(MakeBreakpoint);
+}
+
+std::vector<int> TEditorDocument::LineMarkers() const {
+    std::vector<int> Lines;
+    for (const int Marker : FEditor->LineMarkers)
+        Lines.push_back(Marker < 0 ? -ParaOf(*this, -Marker) : ParaOf(*this, Marker));
+    return Lines;
+}
+
+void TEditorDocument::MoveCaretToLine(int Line) {
+    FEditor->MoveCaretToLine(DisplayLineOf(*this, std::clamp(Line, 1, std::max(1, ParaCount()))));
+}
+
+void TEditorDocument::FocusEditor() {
+    FEditor->setFocus();
+}
+
+void TEditorDocument::RepaintEditor() {
+    FEditor->viewport()->update();
+}
+
 int TEditorDocument::GetVisibleColumns() {
     return FEditor->GetVisibleColumns();
 }

@@ -137,6 +137,14 @@ public:
     int ParaToLine(int Para) override;
     std::vector<std::pair<std::string, int>> SectionNames() const override;
     void FormatSort(const TKorvidSortOptions& Options) override;
+    // The control keeps the marks by its display lines, which its painter reads.
+    void AddLineMarker(int Line, bool IsExecutionPoint) override;
+    void ClearLineMarkers() override;
+    void ClearExecutionPoint(bool MakeBreakpoint) override;
+    std::vector<int> LineMarkers() const override;
+    void MoveCaretToLine(int Line) override;
+    void FocusEditor() override;
+    void RepaintEditor() override;
     void SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) override;
     void SaveEncrypted(const std::string& Name) override;
     bool SaveToPSystemVolume(const std::string& Name, bool MakeBackup, bool PreserveSpaces,

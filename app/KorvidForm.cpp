@@ -117,8 +117,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);
-    FDebuggerCommands = MakeDebuggerCommands(*this);
-    SetDebuggerCommands(FDebuggerCommands.get());
+    SetDebuggerCommands(FDebugger.get());
     FormCreate(Setup.WorkArea);
 }
 
@@ -135,7 +134,7 @@ TKorvidForm::~TKorvidForm() {
     delete takeCentralWidget();
     FTabs = nullptr;
     SetMainWindowCommands(nullptr);
-    if (DebuggerCommands() == FDebuggerCommands.get())
+    if (DebuggerCommands() == FDebugger.get())
         SetDebuggerCommands(nullptr);
     TVolumeFileListings Listings = VolumeFileListings();
     Listings.Code = std::move(FPreviousCodeListing);

@@ -127,8 +127,6 @@ struct TKorvidFormSetup {
 
 class TKorvidForm;
 
-// What the debugger's tools run while the window lives.
-std::unique_ptr<TDebuggerCommands> MakeDebuggerCommands(TKorvidForm& Form);
 // The find dialogs of a window made without its own.
 std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 
@@ -501,6 +499,10 @@ public:
         return {FOptions.DiskPRowNumbers, FOptions.TableViewerScope, FOptions.TableViewerModal};
     }
     void BringToFront() override;
+    std::vector<TSourceEditor*> SourceEditors() override;
+    TSourceEditor* ActiveSourceEditor() override { return ActiveEditor(); }
+    bool ActivateTabOfSource(const std::string& Name) override;
+    bool RecentreOnStep() const override { return FOptions.RecentreOnStep; }
 
     // ---- Edit, format and insert commands ----
     // Changes the letter case of the selection, or of the first letter of the word at the caret
@@ -522,7 +524,7 @@ public:
     bool CapturingCommand() const { return FCapturingCommand; }
 
     // Tells the user that the tool's command is not built yet.
-    void NotSupportedYet(int Tool);
+    void NotSupportedYet(int Tool) override;
 
     // The close sequence: every tab, last first; false when one refused.
     bool FormCloseQuery();
@@ -614,7 +616,6 @@ private:
     bool FRefreshing = false;
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
-    std::unique_ptr<TDebuggerCommands> FDebuggerCommands;
     std::unique_ptr<TDebugger> FDebugger;
     // The volume reader's code listing before this window installed its own.
     decltype(TVolumeFileListings::Code) FPreviousCodeListing;

@@ -250,30 +250,6 @@ void TKorvidForm::DebugFindInCurrentSources() {
 
 namespace {
 
-// The debugger's commands, until the debugger is built.
-class TDebuggerNotBuiltYet : public TDebuggerCommands {
-public:
-    explicit TDebuggerNotBuiltYet(TKorvidForm& Form) : FForm(Form) {}
-    void AddBreakpoint(bool RunToCursor) override {
-        Say(RunToCursor ? T::DebugRunToCursor : T::DebugAddBreakpoint);
-    }
-    void Pause() override { Say(T::DebugPause); }
-    void Resume(bool Abort) override { Say(Abort ? T::DebugAbort : T::DebugResume); }
-    void DumpMemory() override { Say(T::DebugDumpMemory); }
-    void StepInto() override { Say(T::DebugStepInto); }
-    void StepOver() override { Say(T::DebugStepOver); }
-    void ShowExecutionPoint() override { Say(T::DebugShowExecutionPoint); }
-    void ShowTableViewer() override { Say(T::DebugShowTableViewer); }
-    void FindDeclaration(bool Undo) override {
-        Say(Undo ? T::DebugUndoFindDeclaration : T::DebugFindDeclaration);
-    }
-    void StepOut() override { Say(T::DebugStepOut); }
-
-private:
-    void Say(int Tool) { FForm.NotSupportedYet(Tool); }
-    TKorvidForm& FForm;
-};
-
 // The window's own search dialogs.
 class TWindowSearchDialogs : public TSearchService {
 public:
@@ -288,10 +264,6 @@ private:
 };
 
 } // namespace
-
-std::unique_ptr<TDebuggerCommands> MakeDebuggerCommands(TKorvidForm& Form) {
-    return std::make_unique<TDebuggerNotBuiltYet>(Form);
-}
 
 std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form) {
     return std::make_unique<TWindowSearchDialogs>(Form);

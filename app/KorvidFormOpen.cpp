@@ -385,7 +385,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     SetFileReadOnly(Editor, ReadOnly || Lines.TextWasCut);
     Editor->SetModified(!AltName.empty());
     Editor->FileTime = Volume ? QDateTime::currentMSecsSinceEpoch() : FileDateTime(Name);
-    Debugger().MarkBreakpointsInEditor(Editor->FileName);
+    Debugger().MarkBreakpointsInEditor(*Editor);
     Editor->MoveCaretTo(1, 1);
     History().AddToHistory(Name);
     UpdateCaption(Name);
@@ -540,6 +540,29 @@ QWidget* TKorvidForm::FindTabOfFile(const std::string& Name) const {
             if (Editor->FileName == Name)
                 return FTabs->widget(Index);
     return nullptr;
+}
+
+bool TKorvidForm::ActivateTabOfSource(const std::string& Name) {
+    if (!FTabs)
+        return false;
+    for (int Index = 0; Index < FTabs->count(); ++Index)
+        if (const TDocumentEditor* Editor = EditorOfTab(FTabs->widget(Index));
+            Editor && SameText1252(Editor->FileName, Name)) {
+            FTabs->setCurrentIndex(Index);
+            return true;
+        }
+    return false;
+}
+
+std::vector<TSourceEditor*> TKorvidForm::SourceEditors() {
+    std::vector<TSourceEditor*> Editors;
+    // The tabs go before the debugger when the window closes.
+    if (!FTabs)
+        return Editors;
+    for (int Index = 0; Index < FTabs->count(); ++Index)
+        if (TDocumentEditor* Editor = EditorOfTab(FTabs->widget(Index)))
+            Editors.push_back(Editor);
+    return Editors;
 }
 
 bool TKorvidForm::ActivateTabOfFile(const std::string& Name) {

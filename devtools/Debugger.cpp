@@ -5,7 +5,9 @@
 #include "devtools/DebuggerMessages.h"
 #include "devtools/MapLoader.h"
 #include "platform/Cp1252.h"
+#include "ui/MessagesUnit.h"
 #include "ui/ModalRunner.h"
+#include "workspace/ToolIndexes.h"
 
 #include <QItemSelectionModel>
 #include <QStandardItemModel>
@@ -26,6 +28,42 @@ std::vector<std::string> TDebuggingList::Texts() const {
     for (int Row = 0; Row < Model->rowCount(); ++Row)
         Texts.push_back(FromQString(Model->item(Row)->text()));
     return Texts;
+}
+
+namespace {
+
+// The item's location or entity, as a pointer.
+constexpr int ObjectRole = Qt::UserRole + 1;
+
+} // namespace
+
+int TDebuggingList::Count() const {
+    return Model->rowCount();
+}
+
+void TDebuggingList::Append(const std::string& Text, const void* Object) {
+    auto* Item = new QStandardItem(ToQString(Text));
+    Item->setEditable(false);
+    Item->setData(QVariant::fromValue(reinterpret_cast<quintptr>(Object)), ObjectRole);
+    Model->appendRow(Item);
+}
+
+const void* TDebuggingList::ObjectAt(int Row) const {
+    const QStandardItem* Item = Model->item(Row);
+    return Item ? reinterpret_cast<const void*>(Item->data(ObjectRole).value<quintptr>()) : nullptr;
+}
+
+int TDebuggingList::SelectedRow() const {
+    const QModelIndex Current = Selection->currentIndex();
+    return Current.isValid() && Selection->isSelected(Current) ? Current.row() : -1;
+}
+
+void TDebuggingList::SelectRow(int Row) {
+    if (Row < 0 || Row >= Count()) {
+        Selection->clear();
+        return;
+    }
+    Selection->setCurrentIndex(Model->index(Row, 0), QItemSelectionModel::ClearAndSelect);
 }
 
 TDebugger::TDebugger(TDebuggerHost& Host)
@@ -105,9 +143,13 @@ void TDebugger::Connect(TWindowHandle Module) {
         Disconnect();
         return;
     }
-    if (FPendingDeleteAll)
-        DeleteAllBreakpoints(false);
+    if (FPendingDeleteAll) {
+        // The list is rebuilt below, once the map can place its entries.
+        FPendingDeleteAll = false;
+        Act(DeleteAllRequest(false));
+    }
     LoadMapFile(FHost.MapFileName());
+    RefreshBreakpoints();
     UpdateDebuggingControls();
 }
 
@@ -137,9 +179,11 @@ void TDebugger::Disconnect() {
         FSavedWatches = FWatches->Texts();
     for (TDebuggingList* List : {FBreakpoints.get(), FCallStack.get(), FWatches.get()})
         List->Model->clear();
+    ClearAllMarks();
+    RepaintEditors();
     ForgetMap();
     FPaused = false;
-    FCurrentLocation = nullptr;
+    FLines.clear();
     FBuffer.Close();
     if (IsConnected())
         SendCommand(2, 0, 0);
@@ -242,11 +286,22 @@ std::int32_t TDebugger::ModuleStopped(std::uint64_t WParam, std::int64_t LParam)
         return 1;
     FHost.BringToFront();
     ReadReply(LParam);
-    FCurrentLocation = WParam == 1 ? nullptr
-                                   : FindProcOffset(ReplyValue("s"), DecimalOr0(ReplyValue("p")),
-                                                    DecimalOr0(ReplyValue("o")));
+    const bool ValueChanged = WParam == 1;
+    FCurrentLocation = ValueChanged ? LocateStack(ReadStackLines(FLines))
+                                    : FindProcOffset(ReplyValue("s"), DecimalOr0(ReplyValue("p")),
+                                                     DecimalOr0(ReplyValue("o")));
+    if (FCurrentLocation)
+        ShowLocation(*FCurrentLocation, false);
+    if (ValueChanged) {
+        if (const TEntity* Watched = FWatchedEntity) {
+            FWatchedEntity = nullptr;
+            ShowValueChangedMessage(Watched->Name, FWatchedOldValue, ValueText(*Watched, vmValue),
+                                    FCurrentLocation != nullptr);
+        } else
+            ShowUnknownValueChangedMessage();
+    }
     FPaused = true;
-    UpdateDebuggingControls();
+    RefreshEverything();
     return 1;
 }
 
@@ -258,10 +313,14 @@ void TDebugger::DeleteAllBreakpoints(bool Remember) {
     }
     FPendingDeleteAll = false;
     Act(DeleteAllRequest(false));
+    RefreshBreakpoints();
 }
 
 void TDebugger::DeleteOfflineBreakpoints() {
+    if (!IsConnected())
+        return;
     Act(DeleteAllRequest(true));
+    RefreshBreakpoints();
 }
 
 std::int32_t TDebugger::Send(const TModuleRequest& Request) {
@@ -386,28 +445,14 @@ std::vector<std::string> TDebugger::CurrentSources() const {
     return Names;
 }
 
-namespace {
-
-class TBusy {
-public:
-    explicit TBusy(TDebuggerHost& Host) : FHost(Host) { FHost.BeginBusy(); }
-    ~TBusy() { FHost.EndBusy(); }
-    TBusy(const TBusy&) = delete;
-    TBusy& operator=(const TBusy&) = delete;
-
-private:
-    TDebuggerHost& FHost;
-};
-
-} // namespace
-
 void TDebugger::LoadMapFile(const std::string& FileName) {
     {
-        const TBusy Busy(FHost);
+        const TDebuggerBusy Busy(FHost);
         std::vector<std::string> Lines;
         FHost.LoadFileIntoEditor(FileName, Lines);
         auto Map = std::make_unique<TMapModel>();
         ParseMapLines(*Map, Lines, FHost);
+        DropMapRecords();
         FMap = std::move(Map);
     }
     UpdateDebuggingControls();
@@ -420,11 +465,24 @@ void TDebugger::LoadMapFile(const std::string& FileName) {
 void TDebugger::ReloadMapFile(const std::string& FileName) {
     ForgetMap();
     LoadMapFile(FileName);
+    if (IsConnected())
+        RefreshBreakpoints();
 }
 
 void TDebugger::ForgetMap() {
+    DropMapRecords();
     FMap = std::make_unique<TMapModel>();
     FStructure->Model->clear();
+}
+
+void TDebugger::DropMapRecords() {
+    // Everything below points into the map.
+    FBreakpoints->Model->clear();
+    FCallStack->Model->clear();
+    FCurrentLocation = nullptr;
+    FCurrentBreakpoint = -1;
+    FShownProc = nullptr;
+    FWatchedEntity = nullptr;
 }
 
 const TProcOffset* TDebugger::FindProcOffset(const std::string& SegmentName, int ProcNumber,

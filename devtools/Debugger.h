@@ -6,6 +6,7 @@
 #include "platform/Colors.h"
 #include "platform/SharedMemory.h"
 #include "platform/WindowEndpoint.h"
+#include "workspace/ToolHandlers.h"
 
 #include <chrono>
 #include <cstdint>
@@ -49,11 +50,18 @@ struct TDebuggingList {
     // Its background: the window colour while there is a module or a map to show.
     TColor Colour = clBtnShadow;
     std::vector<std::string> Texts() const;
+    int Count() const;
+    // Object: the location or entity the item stands for, or null.
+    void Append(const std::string& Text, const void* Object);
+    const void* ObjectAt(int Row) const;
+    // -1 without a selection; SelectRow(-1) clears it.
+    int SelectedRow() const;
+    void SelectRow(int Row);
 };
 
 // The debugger of a running Vosk module: one for the main window's whole life. It holds the
 // loaded map and answers from it where code came from and where a source line's code is.
-class TDebugger : public TSourceLineProvider {
+class TDebugger : public TSourceLineProvider, public TDebuggerCommands {
 public:
     explicit TDebugger(TDebuggerHost& Host);
     ~TDebugger() override;
@@ -90,10 +98,48 @@ public:
     void ReadReply(std::int64_t Length);
     std::string ReadErrorText(std::int64_t Length) const;
     std::string ReplyValue(std::string_view Key) const;
-    // The module stopped; the message's answer.
+    // The module stopped (WParam 1: a watched value changed); the message's answer. A stop
+    // that arrives while a command waits for its answer is handled there and then.
     std::int32_t ModuleStopped(std::uint64_t WParam, std::int64_t LParam);
+
+    // ---- Breakpoints and run control ----
+    // The DebugAddBreakpoint and DebugRunToCursor tools, at the active editor's caret line.
+    void AddBreakpoint(bool RunToCursor) override;
+    void DeleteBreakpoint(const TProcOffset& Location);
+    // The Breakpoints list's selected entry; nothing without one.
+    void DeleteSelectedBreakpoint();
+    // Enables the selected entry when it is disabled, else disables it.
+    void ToggleSelectedBreakpoint();
     // When not connected, the deletion waits for the next connection if Remember is set.
     void DeleteAllBreakpoints(bool Remember);
+    bool DeleteAllPending() const { return FPendingDeleteAll; }
+    // Rebuilds the Breakpoints list and the editors' marks from the module.
+    void RefreshBreakpoints();
+    void StepInto() override;
+    void StepOver() override;
+    void StepOut() override;
+    // Pauses the running module; resumes a paused one.
+    void Pause() override;
+    // Mode 0 resumes, 1 aborts the p-System code; the module is paused no more only when it
+    // says so. The Compile command resumes a paused module with mode 0.
+    void Resume(int Mode) override;
+    // Runs until the entity's value changes; null for none.
+    void RunUntilValueChanges(const TEntity* Entity);
+    const TEntity* WatchedEntity() const { return FWatchedEntity; }
+    void ShowExecutionPoint() override;
+    // Moves to the location's line, opening its source when no tab holds it.
+    void ShowLocation(const TProcOffset& Location, bool Focus);
+    // Clears the execution point everywhere, before the module runs again.
+    void ForgetExecutionPoint();
+    // After a stop or a pause: the Breakpoints list and the controls (the views that show the
+    // paused module join here).
+    void RefreshEverything();
+    // The Breakpoints list index of the entry at the current location; -1 for none.
+    int CurrentBreakpoint() const { return FCurrentBreakpoint; }
+    // Marks the breakpoints of a newly opened document.
+    void MarkBreakpointsInEditor(TSourceEditor& Editor);
+    void DumpMemory() override;
+    void FindDeclaration(bool Undo) override;
 
     // ---- Commands ----
     // Writes the request and sends it; the module's result.
@@ -126,7 +172,7 @@ public:
     std::string ValueText(const TEntity& Entity, TValueMode Mode);
     std::string StringElementValue(const TEntity& Element);
     // The DebugShowTableViewer tool.
-    void ShowTableViewer();
+    void ShowTableViewer() override;
     // True when the module runs until the value at Address changes.
     bool SendRunUntilChanged(const std::string& Name, const std::string& Address, int Words);
     // How long a module may take to answer (tests shorten it).
@@ -144,7 +190,6 @@ public:
     bool IsCurrentSource(const std::string& FileName) const;
     std::vector<std::string> CurrentSources() const;
     void SourceChanged() {}
-    void MarkBreakpointsInEditor(const std::string& /*FileName*/) {}
     void HideEvaluationHint() {}
     void SetHintFont(const std::string& /*Name*/, int /*Size*/) {}
     void UpdateDebuggingControls();
@@ -172,6 +217,19 @@ public:
 private:
     void ModuleGone();
     bool MapBuffer();
+    // Forgets every list entry and state that points into the map.
+    void DropMapRecords();
+    // Mode 0 into, 1 over, 2 out.
+    void Step(int Mode);
+    // The first location of the stack lines that the map knows; null for none.
+    const TProcOffset* LocateStack(const std::vector<TStackLine>& Frames) const;
+    // The open documents showing the file (names compared ignoring case).
+    std::vector<TSourceEditor*> EditorsOf(const std::string& FileName);
+    void ClearAllMarks();
+    void RepaintEditors();
+    // Whether the entry at Row is enabled (its text ends in "+").
+    bool BreakpointEnabled(int Row) const;
+    const TProcOffset* BreakpointLocation(int Row) const;
 
     TDebuggerHost& FHost;
     std::unique_ptr<TMapModel> FMap;
@@ -182,6 +240,11 @@ private:
     bool FPendingDeleteAll = false;
     bool FPaused = false;
     const TProcOffset* FCurrentLocation = nullptr;
+    // The procedure of the location shown last, for the centring rule.
+    const TProc* FShownProc = nullptr;
+    int FCurrentBreakpoint = -1;
+    const TEntity* FWatchedEntity = nullptr;
+    std::string FWatchedOldValue;
     bool FDisconnecting = false;
     std::chrono::milliseconds FAnswerLimit = ModuleAnswerLimit;
     std::string FHeapStackText{UnknownHeapAndStackText};

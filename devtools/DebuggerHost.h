@@ -37,6 +37,28 @@ struct TEditorText {
     std::vector<std::string> Lines;
 };
 
+// An open document as the debugger marks it and moves its caret. Lines are the source's
+// paragraphs, from 1.
+class TSourceEditor {
+public:
+    virtual ~TSourceEditor() = default;
+    // Empty for a document without a file.
+    virtual std::string SourceFileName() const = 0;
+    // A breakpoint line, or the execution point (kept as the negative line).
+    virtual void AddLineMarker(int Line, bool IsExecutionPoint) = 0;
+    virtual void ClearLineMarkers() = 0;
+    // Forgets the execution point; with MakeBreakpoint its line stays marked as a breakpoint.
+    virtual void ClearExecutionPoint(bool MakeBreakpoint) = 0;
+    virtual std::vector<int> LineMarkers() const = 0;
+    virtual int CaretLine() const = 0;
+    // To the line's start, selecting nothing.
+    virtual void MoveCaretToLine(int Line) = 0;
+    // Scrolls the caret line to three eighths of the visible rows.
+    virtual void CentreCaretLine() = 0;
+    virtual void FocusEditor() = 0;
+    virtual void RepaintEditor() = 0;
+};
+
 // What the debugger needs of the main window; the window implements it, tests fake it.
 class TDebuggerHost {
 public:
@@ -74,6 +96,29 @@ public:
     virtual TModuleOptions ModuleOptions() const { return {}; }
     // A stopped module wants the user's attention: restore the window and bring it forward.
     virtual void BringToFront() {}
+
+    // ---- Breakpoints and run control ----
+    // Every open document, in tab order.
+    virtual std::vector<TSourceEditor*> SourceEditors() { return {}; }
+    virtual TSourceEditor* ActiveSourceEditor() { return nullptr; }
+    // True when a tab holds the file (names compared ignoring case); that tab is active then.
+    virtual bool ActivateTabOfSource(const std::string& /*Name*/) { return false; }
+    // "Recentre On Step": a location in the procedure shown last is centred too.
+    virtual bool RecentreOnStep() const { return false; }
+    // A debugger command that is not built yet says so.
+    virtual void NotSupportedYet(int /*Tool*/) {}
+};
+
+// The host's hourglass for as long as it lives, whatever way the work ends.
+class TDebuggerBusy {
+public:
+    explicit TDebuggerBusy(TDebuggerHost& Host) : FHost(Host) { FHost.BeginBusy(); }
+    ~TDebuggerBusy() { FHost.EndBusy(); }
+    TDebuggerBusy(const TDebuggerBusy&) = delete;
+    TDebuggerBusy& operator=(const TDebuggerBusy&) = delete;
+
+private:
+    TDebuggerHost& FHost;
 };
 
 } // namespace korvid

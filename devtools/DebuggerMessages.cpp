@@ -21,4 +21,35 @@ void ShowRequestTooLongMessage() {
     ShowOkMessage(ConnectCaption, "The request is too long for the shared memory buffer.");
 }
 
+void ShowBreakpointRefusedMessage(std::string_view ModuleText) {
+    ShowOkMessage("Add Breakpoint", "Can't add breakpoint:\r" + std::string(ModuleText) + ".");
+}
+
+void ShowCantStepMessage(std::string_view Title, std::string_view ModuleText) {
+    ShowOkMessage(Title, "Can't step:\r" + std::string(ModuleText) + ".");
+}
+
+void ShowCodePositionNotFoundMessage(std::string_view Title) {
+    ShowOkMessage(Title, "Can't step:\rCan't locate the current code position.");
+}
+
+namespace {
+constexpr std::string_view RunUntilCaption = "Run Until Value Changes";
+}
+
+void ShowUnknownValueChangedMessage() {
+    ShowOkMessage(RunUntilCaption, "An unknown value has changed.");
+}
+
+void ShowValueChangedMessage(std::string_view Name, std::string_view OldValue,
+                             std::string_view NewValue, bool Located) {
+    std::string Text = "The value of " + std::string(Name) + " has changed from " +
+                       std::string(OldValue) + " to " + std::string(NewValue) + ".";
+    if (!Located)
+        Text += "\r\rThis is not the direct result of the program you are debugging. The program "
+                "may simply have finished running, allowing the system to reuse its memory for "
+                "other purposes.";
+    ShowOkMessage(RunUntilCaption, Text);
+}
+
 } // namespace korvid

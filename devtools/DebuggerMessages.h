@@ -40,4 +40,17 @@ void ShowModuleNotRespondingMessage();
 void ShowBufferFailureMessage(std::string_view Text, std::string_view Reason);
 void ShowRequestTooLongMessage();
 
+// Run control; every refusal of the module is shown with its own text.
+inline constexpr std::string_view CurrentLineNotInMapText =
+    "The current line is not listed in the map file";
+// The module refused a breakpoint or a run to the cursor.
+void ShowBreakpointRefusedMessage(std::string_view ModuleText);
+// Title: "Step Into", "Step Over" or "Step Out".
+void ShowCantStepMessage(std::string_view Title, std::string_view ModuleText);
+void ShowCodePositionNotFoundMessage(std::string_view Title);
+void ShowUnknownValueChangedMessage();
+// Located: the stop was at code the map knows.
+void ShowValueChangedMessage(std::string_view Name, std::string_view OldValue,
+                             std::string_view NewValue, bool Located);
+
 } // namespace korvid

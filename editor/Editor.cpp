@@ -335,7 +335,7 @@ void TEditor::GetLineText(int LineNo, char* Buffer) {
 // ---- Line markers ----
 
 void TEditor::AddLineMarker(int Line, bool IsExecutionPoint) {
-    LineMarkers.push_back(IsExecutionPoint ? -Line : Line);
+    AddLineMarkerTo(LineMarkers, Line, IsExecutionPoint);
     if (TEditorDebugger* Debugger = EditorDebugger(); Debugger && IsExecutionPoint)
         Debugger->CurrentEditor = this;
     viewport()->update();
@@ -349,14 +349,7 @@ void TEditor::ClearLineMarkers() {
 void TEditor::ClearExecutionPoint(bool MakeBreakpoint) {
     if (LineMarkers.empty())
         return;
-    for (std::size_t I = LineMarkers.size(); I-- > 0;) {
-        if (LineMarkers[I] >= 0)
-            continue;
-        if (MakeBreakpoint)
-            LineMarkers[I] = -LineMarkers[I];
-        else
-            LineMarkers.erase(LineMarkers.begin() + static_cast<std::ptrdiff_t>(I));
-    }
+    ClearExecutionPointIn(LineMarkers, MakeBreakpoint);
     viewport()->update();
 }
 

@@ -241,4 +241,19 @@ void EditorGetLineProc(void* Data, std::int32_t LineNo, char* Buffer) {
         Painter->GetLineText(LineNo, Buffer);
 }
 
+void AddLineMarkerTo(std::vector<int>& Markers, int Line, bool IsExecutionPoint) {
+    Markers.push_back(IsExecutionPoint ? -Line : Line);
+}
+
+void ClearExecutionPointIn(std::vector<int>& Markers, bool MakeBreakpoint) {
+    for (std::size_t I = Markers.size(); I-- > 0;) {
+        if (Markers[I] >= 0)
+            continue;
+        if (MakeBreakpoint)
+            Markers[I] = -Markers[I];
+        else
+            Markers.erase(Markers.begin() + static_cast<std::ptrdiff_t>(I));
+    }
+}
+
 } // namespace korvid

@@ -83,4 +83,9 @@ private:
 void EditorChunkProc(void* Data, std::uint8_t ElementId, std::int32_t Start, std::int32_t Length);
 void EditorGetLineProc(void* Data, std::int32_t LineNo, char* Buffer);
 
+// Line markers as editors keep them: a breakpoint's line, the execution point's negated.
+void AddLineMarkerTo(std::vector<int>& Markers, int Line, bool IsExecutionPoint);
+// The execution point goes; with MakeBreakpoint its line stays marked as a breakpoint.
+void ClearExecutionPointIn(std::vector<int>& Markers, bool MakeBreakpoint);
+
 } // namespace korvid

@@ -127,7 +127,8 @@ public:
 
     virtual void AddBreakpoint(bool RunToCursor) = 0;
     virtual void Pause() = 0;
-    virtual void Resume(bool Abort) = 0;
+    // Mode 0 resumes, 1 aborts.
+    virtual void Resume(int Mode) = 0;
     virtual void DumpMemory() = 0;
     virtual void StepInto() = 0;
     virtual void StepOver() = 0;

@@ -32,11 +32,12 @@ TEST_F(TDebuggerProgramTest, CtrlF2ConnectsToTheRunningModule) {
     Run(Dir / "doc.txt", "key Ctrl+F2\nclose\n");
 
     const auto Frames = Module.Frames();
-    ASSERT_EQ(Frames.size(), 3u);
+    ASSERT_EQ(Frames.size(), 4u);
     EXPECT_EQ(Frames[0], "query");
     ASSERT_TRUE(Frames[1].starts_with("command 1 0 lparam="));
     EXPECT_NE(Frames[1], "command 1 0 lparam=0");
-    EXPECT_EQ(Frames[2], "command 2 0 lparam=0 request=");
+    EXPECT_EQ(Frames[2], "command 4 0 lparam=0 request=");
+    EXPECT_EQ(Frames[3], "command 2 0 lparam=0 request=");
     EXPECT_EQ(Module.Quit(), 0);
 }
 

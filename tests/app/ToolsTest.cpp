@@ -163,13 +163,11 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
 // The message names the command as a user reads it: no accelerator, no dots, no braces.
 TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
-        {T::DebugStepInto, "Step Into"},
         {T::FileBrowseVolume, "Browse Volume"},
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::ViewDefsEditor, "View Defs Editor"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
-        {T::DebugAbort, "Abort"},
-        {T::DebugRunToCursor, "Run to Cursor"},
+        {T::DebugDumpMemory, "Dump Memory"},
         {T::DebugUndoFindDeclaration, "Undo Find Declaration"},
     };
     ExpectNotSupportedYet(Cases);
@@ -180,17 +178,7 @@ TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
     const std::vector<std::pair<int, std::string>> Cases = {
         {T::FileBrowseVolume, "Browse Volume"},
         {T::ViewDefsEditor, "View Defs Editor"},
-        {T::DebugAddBreakpoint, "Add Breakpoint"},
-        {T::DebugRunToCursor, "Run to Cursor"},
-        {T::DebugPause, "Pause p-System"},
-        {T::DebugResume, "Resume"},
-        {T::DebugAbort, "Abort"},
         {T::DebugDumpMemory, "Dump Memory"},
-        {T::DebugStepInto, "Step Into"},
-        {T::DebugStepOver, "Step Over"},
-        {T::DebugStepOut, "Step Out"},
-        {T::DebugShowExecutionPoint, "Show Execution Point"},
-        {T::DebugShowTableViewer, "Show Table Viewer"},
         {T::DebugFindDeclaration, "Find Declaration"},
         {T::DebugUndoFindDeclaration, "Undo Find Declaration"},
         {T::DebugGoToBreakpointsTab, "Go to Breakpoints Tab"},

@@ -173,8 +173,8 @@ TEST_F(ModuleCommands, EveryCommandTravelsWithItsSubCodeAndKeys) {
         {"pause", [](TDebugger& D) { D.PauseModule(); }, 7, ""},
         {"call stack", [](TDebugger& D) { D.ReadCallStack(); }, 8, ""},
         {"dump", [](TDebugger& D) { D.ReadMemory(); }, 9, ""},
-        {"delete all", [](TDebugger& D) { D.DeleteAllBreakpoints(false); }, 10, ""},
-        {"delete offline", [](TDebugger& D) { D.DeleteOfflineBreakpoints(); }, 0x0001000A, ""},
+        {"delete all", [](TDebugger& D) { D.Act(DeleteAllRequest(false)); }, 10, ""},
+        {"delete offline", [](TDebugger& D) { D.Act(DeleteAllRequest(true)); }, 0x0001000A, ""},
         {"run until changed", [](TDebugger& D) { D.SendRunUntilChanged("zeta", "0x1234", 1); }, 20,
          "n=zeta\r\na=0x1234\r\nw=1\r\n"},
     };

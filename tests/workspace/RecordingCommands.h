@@ -175,7 +175,7 @@ public:
                RunToCursor ? "run to cursor (temporary breakpoint)" : "breakpoint");
     }
     void Pause() override { Record("TDebugger.Pause", ""); }
-    void Resume(bool Abort) override { Record("TDebugger.Resume", Abort ? "abort" : "resume"); }
+    void Resume(int Mode) override { Record("TDebugger.Resume", Mode == 1 ? "abort" : "resume"); }
     void DumpMemory() override { Record("TDebugger.DumpMemory", ""); }
     void StepInto() override { Record("TDebugger.StepInto", ""); }
     void StepOver() override { Record("TDebugger.StepOver", ""); }
