@@ -380,6 +380,15 @@ bool WriteResourceCollection(const QDir& Folder, const std::string& Prefix,
 
 } // namespace
 
+bool SaveWithClearBackground(const TCanvas& Canvas, const QDir& Folder, const std::string& Name) {
+    QImage Image = Canvas.Image().convertToFormat(QImage::Format_ARGB32);
+    for (int Y = 0; Y < Image.height(); ++Y)
+        for (int X = 0; X < Image.width(); ++X)
+            if ((Image.pixel(X, Y) & 0xFFFFFFu) == Back)
+                Image.setPixel(X, Y, 0u);
+    return Image.save(Folder.filePath(QString::fromStdString(Name + ".png")), "PNG");
+}
+
 int RunPictureGenerator(int argc, char** argv, const std::string& Prefix,
                         const std::function<bool(const QDir&, std::vector<std::string>&)>& Draw) {
     QGuiApplication App(argc, argv);

@@ -80,6 +80,10 @@ private:
     QImage FImage;
 };
 
+// Writes the picture as "<Name>.png" into Folder with the background colour made
+// transparent, for pictures that sit on any list or tree background.
+bool SaveWithClearBackground(const TCanvas& Canvas, const QDir& Folder, const std::string& Name);
+
 // The body of a picture generator: with the output folder as its one argument, Draw writes the
 // pictures into it and names them, then "<Prefix>.qrc" lists them under the resource prefix
 // "/" + Prefix. The process's exit code: 0, 1 when something could not be written, 2 for a

@@ -44,16 +44,6 @@ std::vector<TIcon> Icons() {
     };
 }
 
-// The background colour becomes transparent: these icons sit on any tree background.
-bool Save(const TCanvas& Canvas, const QDir& Folder, const std::string& Name) {
-    QImage Image = Canvas.Image().convertToFormat(QImage::Format_ARGB32);
-    for (int Y = 0; Y < Image.height(); ++Y)
-        for (int X = 0; X < Image.width(); ++X)
-            if ((Image.pixel(X, Y) & 0xFFFFFFu) == Back)
-                Image.setPixel(X, Y, 0u);
-    return Image.save(Folder.filePath(QString::fromStdString(Name + ".png")), "PNG");
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -61,7 +51,7 @@ int main(int argc, char** argv) {
         for (const TIcon& Icon : Icons()) {
             TCanvas Canvas;
             Icon.Draw(Canvas);
-            if (!Save(Canvas, Folder, Icon.Name))
+            if (!SaveWithClearBackground(Canvas, Folder, Icon.Name))
                 return false;
             Names.push_back(Icon.Name);
         }
