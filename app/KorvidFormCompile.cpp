@@ -98,7 +98,7 @@ public:
     const TKorvidOptions& CompileOptions() const override { return FForm.FOptions; }
     void RunCommandLine() override { FForm.ViewRunCommandLine(); }
     bool DebuggerPaused() const override { return FForm.Debugger().IsPaused(); }
-    void ResumeDebugger() override { FForm.Debugger().ResumeModule(0); }
+    void ResumeDebugger() override { FForm.Debugger().Resume(0); }
     void DeleteBreakpoints() override { FForm.Debugger().DeleteAllBreakpoints(true); }
     void ReloadMap(const std::string& MapFile) override { FForm.Debugger().ReloadMapFile(MapFile); }
     bool AskCompileOrResume() override { return korvid::AskCompileOrResume(); }
