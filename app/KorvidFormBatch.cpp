@@ -133,7 +133,38 @@ private:
 
 bool FileExists(const std::string& Name) {
     std::error_code Error;
-    return fs::exists(Name.substr(0, Name.find('>')), Error);
+    return !Name.empty() && fs::exists(Name.substr(0, Name.find('>')), Error);
+}
+
+struct TBatchOutcome {
+    TCompileSeverity Severity = TCompileSeverity::NotRun;
+    std::vector<TCompileLine> Lines;
+    std::string DebugText;
+};
+
+// Opens Name and compiles it unattended. Whatever stops the compile is one more line: an
+// error box now would wait for nobody.
+TBatchOutcome CompileFile(TKorvidForm& Form, const std::string& Name, const TBatchRun& Run) {
+    TBatchOutcome Outcome;
+    if (FileExists(Name))
+        Form.OpenFile(Name, false, {});
+    if (!FileExists(Name) || !Form.ActiveEditor())
+        Outcome.Lines.push_back({SourceNotFoundText(Name), {}});
+    else {
+        try {
+            Outcome.Severity = Form.CompileCommand().CompileSource(false, false, true);
+            Outcome.Lines = Form.CompileCommand().UnattendedResult().Messages;
+            Outcome.DebugText = Form.CompileCommand().UnattendedResult().DebugText;
+        } catch (const std::exception& Error) {
+            Outcome.Severity = TCompileSeverity::NotRun;
+            Outcome.Lines.push_back({Error.what(), {}});
+        }
+    }
+    if (!Run.Refused.empty()) {
+        Outcome.Lines.insert(Outcome.Lines.end(), Run.Refused.begin(), Run.Refused.end());
+        Outcome.Severity = TCompileSeverity::NotRun;
+    }
+    return Outcome;
 }
 
 } // namespace
@@ -167,28 +198,12 @@ int TKorvidForm::RunCompileRequest(const std::string& RequestFile) {
         else if (Key == "script")
             Script = Value;
     }
-    TCompileSeverity Severity = TCompileSeverity::None;
-    std::vector<TCompileLine> Lines;
-    std::string DebugText;
-    if (!Script.empty()) {
-        if (FileExists(Script))
-            OpenFile(Script, false, {});
-        if (FileExists(Script) && ActiveEditor()) {
-            Severity = CompileCommand().CompileSource(false, false, true);
-            Lines = CompileCommand().UnattendedResult().Messages;
-            DebugText = CompileCommand().UnattendedResult().DebugText;
-        } else {
-            Severity = TCompileSeverity::NotRun;
-            Lines.push_back({SourceNotFoundText(Script), {}});
-        }
-    }
-    if (!Run.Refused.empty()) {
-        Lines.insert(Lines.end(), Run.Refused.begin(), Run.Refused.end());
-        Severity = TCompileSeverity::NotRun;
-    }
-    WriteResultFile(Messages, TextsOf(Lines));
-    WriteResultFile(Debug, LinesOf(DebugText));
-    return ExitCodeOf(Severity);
+    // Without a script nothing is compiled, and the files say so by being empty.
+    const TBatchOutcome Outcome = Script.empty() ? TBatchOutcome{TCompileSeverity::None, {}, {}}
+                                                 : CompileFile(*this, Script, Run);
+    WriteResultFile(Messages, TextsOf(Outcome.Lines));
+    WriteResultFile(Debug, LinesOf(Outcome.DebugText));
+    return ExitCodeOf(Outcome.Severity);
 }
 
 int TKorvidForm::RunScriptRequest(const std::string& RequestFile) {
@@ -206,22 +221,9 @@ int TKorvidForm::RunScriptRequest(const std::string& RequestFile) {
         FOptions.TesselJson = fs::path(Json).parent_path().string();
         FJsonName = fs::path(Json).filename().string();
     }
-    TCompileSeverity Severity = TCompileSeverity::NotRun;
-    std::vector<TCompileLine> Lines{{SourceNotFoundText(Source), {}}};
-    std::error_code Error;
-    if (!Source.empty() && fs::is_regular_file(Source, Error)) {
-        OpenFile(Source, false, {});
-        if (ActiveEditor()) {
-            Severity = CompileCommand().CompileSource(false, false, true);
-            Lines = CompileCommand().UnattendedResult().Messages;
-        }
-    }
-    if (!Run.Refused.empty()) {
-        Lines.insert(Lines.end(), Run.Refused.begin(), Run.Refused.end());
-        Severity = TCompileSeverity::NotRun;
-    }
-    WriteResultFile(Output, TextsOf(Lines));
-    return ExitCodeOf(Severity);
+    const TBatchOutcome Outcome = CompileFile(*this, Source, Run);
+    WriteResultFile(Output, TextsOf(Outcome.Lines));
+    return ExitCodeOf(Outcome.Severity);
 }
 
 } // namespace korvid

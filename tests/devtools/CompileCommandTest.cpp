@@ -467,8 +467,8 @@ TEST_F(TCompileCommandTest, TheReportScriptTest) {
 // A report list compiles each entry under its section's kind, with its messages in one tab.
 TEST_F(TCompileCommandTest, AReportListCompilesEachEntryUnderItsKind) {
     Host.Options.VoskPascal = false;
-    Host.Active = Document("list.vrep", {"[Lorvanta 3]", "A.vr", "[Lorvanta x]", "", "C.vr",
-                                         "[Pascal]", "B.vp", "skip.vpp"});
+    Host.Active =
+        Document("list.vrep", {"[Lorvanta 3]", "A.vr", "", "[Pascal]", "B.vp", "skip.vpp"});
     Host.OnCompile = [&](TCompileContext& Context) {
         if (Context.TargetFile == Path("A.vr")) {
             Context.Messages.push_back({Path("A.vr") + ", line 2", Path("A.vr") + "|||2"});
@@ -479,23 +479,32 @@ TEST_F(TCompileCommandTest, AReportListCompilesEachEntryUnderItsKind) {
     };
     EXPECT_EQ(Compile(), TCompileSeverity::Warning);
     EXPECT_EQ(Host.Calls, (std::vector<std::string>{"register", "compile " + Q("A.vr") + " kind 3",
-                                                    "compile " + Q("C.vr") + " kind 3",
                                                     "compile " + Q("B.vp") + " kind -3"}));
-    EXPECT_EQ(Host.Scripts, std::vector<std::string>(3, Path("list.vrep")));
-    EXPECT_EQ(Host.ProgressTexts, (std::vector<std::string>{"0%  A.vr", "33%  C.vr", "66%  B.vp"}));
-    EXPECT_EQ(Host.Shown.Status.back(), "");
+    EXPECT_EQ(Host.Scripts, std::vector<std::string>(2, Path("list.vrep")));
+    EXPECT_EQ(Host.ProgressTexts, (std::vector<std::string>{"0%  A.vr", "50%  B.vp"}));
+    EXPECT_EQ(Host.Shown.Status, (std::vector<std::string>{"0%  A.vr", "50%  B.vp", ""}));
     EXPECT_EQ(Host.Shown.Errors,
               (std::vector<TRecordedBox>{{"Script Complete", "There are warnings.", true, false}}));
     ASSERT_EQ(Host.Shown.Tabs.size(), 1u);
     EXPECT_EQ(Host.Shown.Tabs[0].Caption, "Compiler Messages");
     const std::vector<TCompileLine>& Lines = Host.Shown.Tabs[0].Lines;
-    ASSERT_EQ(Lines.size(), 5u);
+    ASSERT_EQ(Lines.size(), 4u);
     EXPECT_EQ(Lines[0].Text, "---- A.vr ----");
     EXPECT_EQ(Lines[1].Text, Path("A.vr") + ", line 2");
     EXPECT_EQ(Lines[1].Data, Path("A.vr") + "|||2");
     EXPECT_EQ(Lines[2].Text, "Warning: unused");
-    EXPECT_EQ(Lines[3].Text, "---- C.vr ----");
-    EXPECT_EQ(Lines[4].Text, "---- B.vp ----");
+    EXPECT_EQ(Lines[3].Text, "---- B.vp ----");
+}
+
+// A section whose number does not parse keeps the kind before it.
+TEST_F(TCompileCommandTest, AnUnreadableSectionKeepsTheKind) {
+    Host.Active = Document("list.vrep", {"[Report Writer]", "A.vr", "[Lorvanta x]", "B.vr",
+                                         "[Lorvanta]", "C.vr", "[Lorvanta 3]", "D.vr"});
+    Compile();
+    EXPECT_EQ(Host.Calls, (std::vector<std::string>{"register", "compile " + Q("A.vr") + " kind -1",
+                                                    "compile " + Q("B.vr") + " kind -1",
+                                                    "compile " + Q("C.vr") + " kind -1",
+                                                    "compile " + Q("D.vr") + " kind 3"}));
 }
 
 TEST_F(TCompileCommandTest, PascalInAListUnderVoskPascalIsNotRun) {
