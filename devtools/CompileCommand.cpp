@@ -227,8 +227,9 @@ std::vector<TReportEntry> ReadReportEntries(const std::vector<std::string>& Line
         fs::path Path = Line;
         if (Path.is_relative() && !Folder.empty())
             Path = Folder / Path;
+        // A folder the list names is walked even through a link; the walk follows none.
         std::error_code Error;
-        if (fs::is_directory(Path, Error) && !fs::is_symlink(Path, Error)) {
+        if (fs::is_directory(Path, Error)) {
             WalkReportFolder(Path, Kind, Entries);
             continue;
         }

@@ -156,6 +156,14 @@ TEST_F(TBatchCompileTest, AScriptRequestCompilesThroughTheLibraryItsJsonNames) {
     EXPECT_EQ(Errors.ExitCode, 1) << Errors.Errors;
     EXPECT_EQ(Output("out.txt"), "bad.vp, line 4\r\nError: oops\r\n");
 
+    // A library that does not load could not compile.
+    const fs::path Nowhere = Dir / "nowhere.json";
+    WriteFileBytes(Nowhere, "{\n  tessel: '/nowhere/libtessel.so'\n}\n");
+    const TBatchRun NoLibrary = Run("SCRIPT:", "json=" + Nowhere.string() + "\nsource=" + Good +
+                                                   "\noutput=" + (Dir / "out.txt").string());
+    EXPECT_EQ(NoLibrary.ExitCode, 2);
+    EXPECT_EQ(Output("out.txt"), "Compiling Pascal: /nowhere/libtessel.so not found\r\n");
+
     const std::string Missing = (Dir / "missing.vp").string();
     const TBatchRun NotFound = Run("SCRIPT:", "json=" + Json.string() + "\nsource=" + Missing +
                                                   "\noutput=" + (Dir / "out.txt").string());
