@@ -7,6 +7,7 @@
 #include "devtools/CompilerProgressForm.h"
 #include "devtools/JsonPicker.h"
 #include "devtools/VBatReporter.h"
+#include "platform/Cp1252.h"
 #include "workspace/FavouritesTree.h"
 
 #include <QApplication>
@@ -37,7 +38,7 @@ public:
     TFormCompileProgress& operator=(const TFormCompileProgress&) = delete;
 
     void SetText(const std::string& Text) override {
-        FForm->ProgressLabel->setText(QString::fromLatin1(Text.data(), qsizetype(Text.size())));
+        FForm->ProgressLabel->setText(ToQString(Text));
     }
     bool Cancelled() const override { return FForm->Cancelled(); }
 
