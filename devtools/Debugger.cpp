@@ -463,8 +463,29 @@ void TDebugger::LoadMapFile(const std::string& FileName) {
 }
 
 void TDebugger::ReloadMapFile(const std::string& FileName) {
+    // The module stays where it stopped, but the new map may no longer list that place.
+    std::unique_ptr<TProcOffset> Stopped;
+    std::string SegmentName;
+    int ProcNumber = 0;
+    if (FCurrentLocation && FCurrentLocation->Proc) {
+        Stopped = std::make_unique<TProcOffset>(*FCurrentLocation);
+        SegmentName = FCurrentLocation->Proc->SegmentName;
+        ProcNumber = FCurrentLocation->Proc->Number;
+    }
     ForgetMap();
     LoadMapFile(FileName);
+    if (Stopped) {
+        const TProc* Proc = FindProc(*FMap, SegmentName, ProcNumber);
+        if (Proc)
+            for (const auto& Offset : Proc->Offsets)
+                if (Offset->Offset == Stopped->Offset && !FCurrentLocation)
+                    FCurrentLocation = Offset.get();
+        if (!FCurrentLocation) {
+            Stopped->Proc = Proc;
+            FOrphanLocation = std::move(Stopped);
+            FCurrentLocation = FOrphanLocation.get();
+        }
+    }
     if (IsConnected())
         RefreshBreakpoints();
 }
@@ -480,6 +501,7 @@ void TDebugger::DropMapRecords() {
     FBreakpoints->Model->clear();
     FCallStack->Model->clear();
     FCurrentLocation = nullptr;
+    FOrphanLocation.reset();
     FCurrentBreakpoint = -1;
     FShownProc = nullptr;
     FWatchedEntity = nullptr;

@@ -240,6 +240,8 @@ private:
     bool FPendingDeleteAll = false;
     bool FPaused = false;
     const TProcOffset* FCurrentLocation = nullptr;
+    // Where the module stopped when a reloaded map no longer lists it.
+    std::unique_ptr<TProcOffset> FOrphanLocation;
     // The procedure of the location shown last, for the centring rule.
     const TProc* FShownProc = nullptr;
     int FCurrentBreakpoint = -1;

@@ -113,15 +113,22 @@ void BuildFullNames(TEntity& Entity, int MapKind) {
         BuildFullNames(*Child, MapKind);
 }
 
-const TProcOffset* FindProcOffset(const TMapModel& Map, std::string_view SegmentName,
-                                  int ProcNumber, int Offset) {
+const TProc* FindProc(const TMapModel& Map, std::string_view SegmentName, int ProcNumber) {
     const auto Segment = Map.Segments.find(TrimBlanks(SegmentName));
     if (Segment == Map.Segments.end())
         return nullptr;
     const TProcList& Procs = Segment->second;
-    if (ProcNumber < 1 || ProcNumber >= int(Procs.size()) || !Procs[ProcNumber])
+    if (ProcNumber < 1 || ProcNumber >= int(Procs.size()))
         return nullptr;
-    const auto& Offsets = Procs[ProcNumber]->Offsets;
+    return Procs[ProcNumber].get();
+}
+
+const TProcOffset* FindProcOffset(const TMapModel& Map, std::string_view SegmentName,
+                                  int ProcNumber, int Offset) {
+    const TProc* Proc = FindProc(Map, SegmentName, ProcNumber);
+    if (!Proc)
+        return nullptr;
+    const auto& Offsets = Proc->Offsets;
     int Target = Offset;
     for (std::size_t Index = 0; Index < Offsets.size(); ++Index) {
         const TProcOffset& Entry = *Offsets[Index];

@@ -116,6 +116,8 @@ int SizeInWords(const TEntity& Entity);
 // Builds the full names of the entity and everything below it.
 void BuildFullNames(TEntity& Entity, int MapKind);
 
+// The procedure; null when the map does not hold it.
+const TProc* FindProc(const TMapModel& Map, std::string_view SegmentName, int ProcNumber);
 // The code-to-source lookup; null when the map does not hold the place.
 const TProcOffset* FindProcOffset(const TMapModel& Map, std::string_view SegmentName,
                                   int ProcNumber, int Offset);

@@ -237,12 +237,21 @@ void TEditor::ApplyWrap() {
 
 // ---- Colouring ----
 
+namespace {
+
+// Without a plug-in a marked line is one run of plain text in the marker's colours.
+void PlainChunks(void* Data, const char* /*Line*/, std::int32_t LineLength, std::int32_t /*LineNo*/,
+                 TKorvidChunkProc ChunkProc, TKorvidGetLineProc /*GetLine*/) {
+    if (LineLength > 0)
+        ChunkProc(Data, 0, 0, LineLength);
+}
+
+} // namespace
+
 void TEditor::BindPlugin() {
     UnbindPlugin();
-    if (FBinding.Bind(*FView))
-        Editor().OnDrawLine = [this](TEngCustomEditor& Sender, TEngDrawLineArgs& Args) {
-            DrawColouredLine(Sender, Args);
-        };
+    FBinding.Bind(*FView);
+    BindDrawLine();
 }
 
 void TEditor::UnbindPlugin() {
@@ -251,8 +260,21 @@ void TEditor::UnbindPlugin() {
     FBinding.Unbind();
 }
 
+void TEditor::BindDrawLine() {
+    if (FBinding.IsBound() || !LineMarkers.empty())
+        Editor().OnDrawLine = [this](TEngCustomEditor& Sender, TEngDrawLineArgs& Args) {
+            DrawColouredLine(Sender, Args);
+        };
+    else
+        Editor().OnDrawLine = nullptr;
+}
+
 void TEditor::DrawColouredLine(TEngCustomEditor& Sender, TEngDrawLineArgs& Args) {
-    Args.WasDrawn = FBinding.IsBound() && FView != nullptr && Args.Canvas != nullptr;
+    const bool Coloured = FBinding.IsBound();
+    const bool Marked = std::find_if(LineMarkers.begin(), LineMarkers.end(), [&Args](int Marker) {
+                            return Marker == Args.Line || Marker == -Args.Line;
+                        }) != LineMarkers.end();
+    Args.WasDrawn = (Coloured || Marked) && FView != nullptr && Args.Canvas != nullptr;
     if (!Args.WasDrawn)
         return;
     TEngCustomEditor& E = Editor();
@@ -278,7 +300,7 @@ void TEditor::DrawColouredLine(TEngCustomEditor& Sender, TEngDrawLineArgs& Args)
     Line.HBCol = Args.HBCol;
     Line.HELine = Args.HELine;
     Line.HECol = Args.HECol;
-    PaintLine(FBinding.EnumChunks(), std::move(Line));
+    PaintLine(Coloured ? FBinding.EnumChunks() : PlainChunks, std::move(Line));
     Painter.restore();
 }
 
@@ -336,6 +358,7 @@ void TEditor::GetLineText(int LineNo, char* Buffer) {
 
 void TEditor::AddLineMarker(int Line, bool IsExecutionPoint) {
     AddLineMarkerTo(LineMarkers, Line, IsExecutionPoint);
+    BindDrawLine();
     if (TEditorDebugger* Debugger = EditorDebugger(); Debugger && IsExecutionPoint)
         Debugger->CurrentEditor = this;
     viewport()->update();
@@ -343,6 +366,7 @@ void TEditor::AddLineMarker(int Line, bool IsExecutionPoint) {
 
 void TEditor::ClearLineMarkers() {
     LineMarkers.clear();
+    BindDrawLine();
     viewport()->update();
 }
 
@@ -350,6 +374,7 @@ void TEditor::ClearExecutionPoint(bool MakeBreakpoint) {
     if (LineMarkers.empty())
         return;
     ClearExecutionPointIn(LineMarkers, MakeBreakpoint);
+    BindDrawLine();
     viewport()->update();
 }
 

@@ -190,6 +190,8 @@ private:
 
     void BindPlugin();
     void UnbindPlugin();
+    // The coloured painter draws while a plug-in colours the view or a line is marked.
+    void BindDrawLine();
     void ApplyWrap();
     void FormatParagraphs(const TParagraphEdit& Edit);
     std::string IndentString() const;

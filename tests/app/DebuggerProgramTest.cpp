@@ -9,14 +9,10 @@
 namespace korvid::test {
 namespace {
 
-using TDebuggerProgramTest = TProgramTest;
-
-// Ctrl+F2 in the built program connects to the module running beside it; closing the window
-// disconnects.
-TEST_F(TDebuggerProgramTest, CtrlF2ConnectsToTheRunningModule) {
-    const auto Map = Dir / "demo.map";
-    std::ofstream(Map) << "|L3| x\r\n#   DEMO     d.vp\r\n5     1:0 begin\r\n";
-    {
+class TDebuggerProgramTest : public TProgramTest {
+protected:
+    // The options the debugger reads: the map, and no source opened on connecting.
+    void SetMapFile(const std::filesystem::path& Map) {
         const auto Settings = Dir / "config" / "korvid" / "registry";
         std::filesystem::create_directories(Settings.parent_path());
         TScopedRegistryStore Store(Settings);
@@ -25,6 +21,23 @@ TEST_F(TDebuggerProgramTest, CtrlF2ConnectsToTheRunningModule) {
         Reg.WriteString("Map File", Map.string());
         Reg.WriteBool("Open Source On Connect", false);
     }
+};
+
+// Whether Wanted appear in Frames in that order, each the start of a frame.
+bool InOrder(const std::vector<std::string>& Frames, const std::vector<std::string>& Wanted) {
+    auto Next = Wanted.begin();
+    for (const std::string& Frame : Frames)
+        if (Next != Wanted.end() && Frame.starts_with(*Next))
+            ++Next;
+    return Next == Wanted.end();
+}
+
+// Ctrl+F2 in the built program connects to the module running beside it; closing the window
+// disconnects.
+TEST_F(TDebuggerProgramTest, CtrlF2ConnectsToTheRunningModule) {
+    const auto Map = Dir / "demo.map";
+    std::ofstream(Map) << "|L3| x\r\n#   DEMO     d.vp\r\n5     1:0 begin\r\n";
+    SetMapFile(Map);
     const TScopedWindowFolder Windows(Q(Dir / "runtime" / "korvid-windows"));
     TStandInProcess Module(Dir.Path(), "Demo");
     ASSERT_TRUE(Module.Started());
@@ -38,6 +51,29 @@ TEST_F(TDebuggerProgramTest, CtrlF2ConnectsToTheRunningModule) {
     EXPECT_NE(Frames[1], "command 1 0 lparam=0");
     EXPECT_EQ(Frames[2], "command 4 0 lparam=0 request=");
     EXPECT_EQ(Frames[3], "command 2 0 lparam=0 request=");
+    EXPECT_EQ(Module.Quit(), 0);
+}
+
+// F11 sets a breakpoint on the caret line; the module stops there and F8 steps over it.
+TEST_F(TDebuggerProgramTest, AStopAtABreakpointIsSteppedOver) {
+    const auto Source = Dir / "demo.vp";
+    WriteFileBytes(Source, "begin\r\n  x := 1;\r\nend;\r\n");
+    const auto Map = Dir / "demo.map";
+    std::ofstream(Map) << "|L3| demo\r\n#   DEMO     " << Source.string()
+                       << "\r\n1     1:0 begin\r\n2     1:10 x := 1;\r\n3     1:20 end;\r\n";
+    SetMapFile(Map);
+    const TScopedWindowFolder Windows(Q(Dir / "runtime" / "korvid-windows"));
+    TStandInProcess Module(Dir.Path(), "Demo", {"stop-on-set=300"});
+    ASSERT_TRUE(Module.Started());
+    Run(Source, "key Ctrl+F2\nkey F11\nwait 1500\nkey F8\nclose\n");
+
+    const auto Frames = Module.Frames();
+    const std::string Stop = "command 3 1 lparam=18 request=s=DEMO\\r\\np=1\\r\\no=0\\r\\n";
+    EXPECT_TRUE(InOrder(Frames, {"command 1 0", "command 4 0", Stop, "command 4 0", "stopped 1",
+                                 "command 3 2 lparam=19 request=s=DEMO\\r\\np=1\\r\\no=10",
+                                 "command 3 2 lparam=19 request=s=DEMO\\r\\np=1\\r\\no=20",
+                                 "command 5 0", "command 2 0"}))
+        << ::testing::PrintToString(Frames);
     EXPECT_EQ(Module.Quit(), 0);
 }
 

@@ -90,5 +90,39 @@ TEST_F(TEditorDocumentTest, AltAndAMenusLetterOpensItsMenu) {
     EXPECT_EQ(Form->ActiveEditor()->Paragraphs(), (std::vector<std::string>{"m"}));
 }
 
+// The debugger names source lines: the control keeps its marks by display line, so a wrapped
+// paragraph above moves them down.
+TEST_F(TEditorDocumentTest, TheDebuggersMarksAndMovesFollowParagraphs) {
+    MakeProgramForm();
+    TView& View = Views->List().GetDefaultView();
+    View.SetWrapColumn(10);
+    View.SetWrapType(vwAtColumn);
+    Form->OpenFile(File("Demo.vp", "alpha beta gamma delta\r\nx := 1;\r\nend;\r\n"), false, {});
+    TDocumentEditor& Editor = *Form->ActiveEditor();
+    Control().ApplyView();
+    const int Line2 = Editor.ParaToLine(2);
+    ASSERT_GT(Line2, 2);
+
+    Editor.AddLineMarker(2, false);
+    Editor.AddLineMarker(3, true);
+    EXPECT_EQ(Control().LineMarkers, (std::vector<int>{Line2, -(Line2 + 1)}));
+    EXPECT_EQ(Editor.LineMarkers(), (std::vector<int>{2, -3}));
+    Editor.ClearExecutionPoint(true);
+    EXPECT_EQ(Editor.LineMarkers(), (std::vector<int>{2, 3}));
+    Editor.ClearLineMarkers();
+    EXPECT_TRUE(Control().LineMarkers.empty());
+
+    Editor.MoveCaretToLine(2);
+    EXPECT_EQ(Editor.CaretLine(), 2);
+    Editor.MoveCaretToLine(40); // to the last paragraph, the empty one after the final line end
+    EXPECT_EQ(Editor.CaretLine(), 4);
+
+    // The window finds the document whatever the case of the map's name for it.
+    Form->NewTab("File 1");
+    EXPECT_TRUE(Form->ActivateTabOfSource((Dir / "DEMO.VP").string()));
+    EXPECT_EQ(Form->ActiveEditor(), &Editor);
+    EXPECT_EQ(Form->SourceEditors().size(), 2u);
+}
+
 } // namespace
 } // namespace korvid::test

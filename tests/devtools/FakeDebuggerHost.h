@@ -2,6 +2,7 @@
 
 #include "devtools/Debugger.h"
 #include "devtools/DebuggerHost.h"
+#include "platform/Cp1252.h"
 
 #include <algorithm>
 #include <map>
@@ -10,6 +11,37 @@
 #include <vector>
 
 namespace korvid {
+
+// A document that records what the debugger did to it.
+class TFakeSourceEditor : public TSourceEditor {
+public:
+    explicit TFakeSourceEditor(std::string Name, int Caret = 1)
+        : Name(std::move(Name)), Caret(Caret) {}
+    std::string Name;
+    int Caret = 1;
+    std::vector<int> Markers;
+    int Centred = 0;
+    int Focused = 0;
+    int Repaints = 0;
+
+    std::string SourceFileName() const override { return Name; }
+    void AddLineMarker(int Line, bool IsExecutionPoint) override {
+        Markers.push_back(IsExecutionPoint ? -Line : Line);
+    }
+    void ClearLineMarkers() override { Markers.clear(); }
+    void ClearExecutionPoint(bool MakeBreakpoint) override {
+        for (int& Marker : Markers)
+            if (Marker < 0 && MakeBreakpoint)
+                Marker = -Marker;
+        std::erase_if(Markers, [](int Marker) { return Marker < 0; });
+    }
+    std::vector<int> LineMarkers() const override { return Markers; }
+    int CaretLine() const override { return Caret; }
+    void MoveCaretToLine(int Line) override { Caret = Line; }
+    void CentreCaretLine() override { ++Centred; }
+    void FocusEditor() override { ++Focused; }
+    void RepaintEditor() override { ++Repaints; }
+};
 
 // A main window of files held in memory and tabs named by their file names.
 class TFakeDebuggerHost : public TDebuggerHost {
@@ -49,7 +81,11 @@ public:
     bool IsFileOpenInTab(const std::string& Name) const override {
         return std::find(OpenTabs.begin(), OpenTabs.end(), Name) != OpenTabs.end();
     }
-    void OpenSourceFile(const std::string& Name) override { OpenedSources.push_back(Name); }
+    void OpenSourceFile(const std::string& Name) override {
+        OpenedSources.push_back(Name);
+        if (std::find(Openable.begin(), Openable.end(), Name) != Openable.end())
+            Activate(Open(Name));
+    }
     bool OpenSourceOnLoad() const override { return OpenSource; }
     void BeginBusy() override { ++Busy; }
     void EndBusy() override { --Busy; }
@@ -63,6 +99,40 @@ public:
     void BringToFront() override { ++BroughtToFront; }
     TModuleOptions ModuleOptions() const override { return Options; }
     TWindowHandle MainWindowHandle() const override { return Window ? Window->Handle() : 0; }
+
+    // ---- Documents ----
+    // The files that OpenSourceFile can open.
+    std::vector<std::string> Openable;
+    std::vector<std::unique_ptr<TFakeSourceEditor>> Editors;
+    TFakeSourceEditor* ActiveDocument = nullptr;
+    bool Recentre = false;
+    std::vector<int> NotBuilt;
+
+    TFakeSourceEditor& Open(const std::string& Name, int Caret = 1) {
+        Editors.push_back(std::make_unique<TFakeSourceEditor>(Name, Caret));
+        return *Editors.back();
+    }
+    TFakeSourceEditor& Activate(TFakeSourceEditor& Editor) {
+        ActiveDocument = &Editor;
+        return Editor;
+    }
+    std::vector<TSourceEditor*> SourceEditors() override {
+        std::vector<TSourceEditor*> All;
+        for (const auto& Editor : Editors)
+            All.push_back(Editor.get());
+        return All;
+    }
+    TSourceEditor* ActiveSourceEditor() override { return ActiveDocument; }
+    bool ActivateTabOfSource(const std::string& Name) override {
+        for (const auto& Editor : Editors)
+            if (SameText1252(Editor->Name, Name)) {
+                ActiveDocument = Editor.get();
+                return true;
+            }
+        return false;
+    }
+    bool RecentreOnStep() const override { return Recentre; }
+    void NotSupportedYet(int Tool) override { NotBuilt.push_back(Tool); }
 
     // The main window's endpoint, answering for Debugger as the window does.
     void ListenFor(TDebugger& Debugger) {

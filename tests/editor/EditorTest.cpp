@@ -176,6 +176,32 @@ TEST_F(EditorControl, LineMarkersAndTheExecutionPoint) {
     EXPECT_EQ(Debugger.CurrentEditor, nullptr);
 }
 
+// Without a colouring plug-in the debugger's marks still show, in the view's marker colours.
+TEST_F(EditorControl, MarkedLinesShowWithoutAPlugin) {
+    SetText({"begin", "x := 1;", "end;"});
+    const auto Shows = [this](TColor Colour) {
+        const QImage Picture =
+            Ed->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QColor Wanted(Colour & 0xFF, (Colour >> 8) & 0xFF, (Colour >> 16) & 0xFF);
+        for (int Y = 0; Y < Picture.height(); ++Y)
+            for (int X = 0; X < Picture.width(); ++X)
+                if (Picture.pixelColor(X, Y) == Wanted)
+                    return true;
+        return false;
+    };
+    ASSERT_EQ(Ed->PluginModule(), nullptr);
+    EXPECT_FALSE(Shows(View.BreakpointBackgroundColour));
+    Ed->AddLineMarker(1, false);
+    Ed->AddLineMarker(2, true);
+    EXPECT_TRUE(Shows(View.BreakpointBackgroundColour));
+    EXPECT_TRUE(Shows(View.ExecutionPointBackgroundColour));
+    Ed->ClearExecutionPoint(false);
+    EXPECT_FALSE(Shows(View.ExecutionPointBackgroundColour));
+    Ed->ClearLineMarkers();
+    EXPECT_FALSE(Shows(View.BreakpointBackgroundColour));
+    EXPECT_FALSE(E().OnDrawLine);
+}
+
 TEST_F(EditorControl, DisplayNames) {
     Ed->UntitledCaption = "File 3";
     EXPECT_FALSE(Ed->HasFileName());

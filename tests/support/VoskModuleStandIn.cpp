@@ -11,7 +11,12 @@
 //   heap=text, stack=text         command 6's "h=" and "s="
 //   stack-lines=line|line         the stack lines of commands 7 and 8
 //   value C S REQUEST => text     the value command C/S whose request, escaped as in the log,
-//                                 is REQUEST answers text
+//                                 is REQUEST answers text; repeated, the answers come in turn
+//                                 and the last one stays
+//   resume=N                      command 5's answer (else 1)
+//   stop-on-set=MS                MS milliseconds after a breakpoint is set (3/1), the module
+//                                 stops there
+//   stop-during=N S P O           the first command N is answered only after a stop at S P O
 // Lines on standard input: "stop s p o", "stop-watch line|line...", "disconnect", "hang", "quit".
 #include "platform/Cp1252.h"
 #include "platform/SharedMemory.h"
@@ -19,6 +24,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -69,7 +75,7 @@ public:
         for (std::string Line; std::getline(Scenario, Line);) {
             if (const auto Arrow = Line.find(" => ");
                 Line.starts_with("value ") && Arrow != std::string::npos)
-                FValues[Line.substr(6, Arrow - 6)] = Line.substr(Arrow + 4);
+                FValues[Line.substr(6, Arrow - 6)].push_back(Line.substr(Arrow + 4));
             else if (const auto Equals = Line.find('='); Equals != std::string::npos)
                 FScenario[Line.substr(0, Equals)] = Line.substr(Equals + 1);
         }
@@ -96,7 +102,7 @@ public:
         if (Verb == "stop") {
             std::string S, P, O;
             Words >> S >> P >> O;
-            Notify(StoppedMessage, 0, "s=" + S + "\r\np=" + P + "\r\no=" + O);
+            StopAt(S, P, O);
         } else if (Verb == "stop-watch") {
             std::string Rest;
             std::getline(Words >> std::ws, Rest);
@@ -119,6 +125,10 @@ public:
     }
 
 private:
+    void StopAt(const std::string& S, const std::string& P, const std::string& O) {
+        Notify(StoppedMessage, 0, "s=" + S + "\r\np=" + P + "\r\no=" + O);
+    }
+
     std::string Setting(const std::string& Key) const {
         const auto Found = FScenario.find(Key);
         return Found == FScenario.end() ? std::string() : Found->second;
@@ -180,6 +190,7 @@ private:
         // The request is read whole before anything is written over it.
         const std::string Text = Request(LParam);
         Log(Head + " request=" + Escaped(Text));
+        StopDuring(Number);
         // The editor's window is kept past command 2, so that a late notice can be sent.
         if (Number == 2)
             return 0;
@@ -220,6 +231,7 @@ private:
         case 4:
             return Reply(BreakpointList());
         case 5:
+            return Setting("resume").empty() ? 1 : std::stoi(Setting("resume"));
         case 20:
             return 1;
         case 6:
@@ -251,9 +263,25 @@ private:
         default: {
             const auto Found = FValues.find(std::to_string(Number) + " " + std::to_string(SubCode) +
                                             " " + Escaped(Text));
-            return Found == FValues.end() ? 0 : Reply(Found->second);
+            if (Found == FValues.end() || Found->second.empty())
+                return 0;
+            const std::string Value = Found->second.front();
+            if (Found->second.size() > 1)
+                Found->second.erase(Found->second.begin());
+            return Reply(Value);
         }
         }
+    }
+
+    // The editor is waiting for this command's answer when the stop reaches it.
+    void StopDuring(int Number) {
+        std::istringstream Words(Setting("stop-during"));
+        int Command = 0;
+        std::string S, P, O;
+        if (FStoppedDuring || !(Words >> Command >> S >> P >> O) || Command != Number)
+            return;
+        FStoppedDuring = true;
+        StopAt(S, P, O);
     }
 
     bool IsOffline(const std::string& Segment) const {
@@ -288,6 +316,10 @@ private:
                 return Reply(Refusal);
             if (Found == FBreakpoints.end())
                 FBreakpoints.push_back(Place);
+            if (const std::string Delay = Setting("stop-on-set"); SubCode == 1 && !Delay.empty())
+                QTimer::singleShot(std::stoi(Delay), [this, Place] {
+                    StopAt(Place.Segment, Place.Proc, Place.Offset);
+                });
             return 0;
         }
         case 5:
@@ -323,7 +355,8 @@ private:
     TSharedMemory FBuffer;
     std::FILE* FLog;
     std::map<std::string, std::string> FScenario;
-    std::map<std::string, std::string> FValues;
+    std::map<std::string, std::vector<std::string>> FValues;
+    bool FStoppedDuring = false;
     std::vector<TBreakpoint> FBreakpoints;
     TWindowHandle FEditor = 0;
 };
