@@ -1,11 +1,13 @@
 #include "app/KorvidApplication.h"
 
+#include "platform/KeyState.h"
 #include "ui/MessagesUnit.h"
 
 namespace korvid {
 
 TKorvidApplication::TKorvidApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {
     setApplicationName("Korvid");
+    installEventFilter(new TKeyStateFilter(this));
 }
 
 bool TKorvidApplication::notify(QObject* Receiver, QEvent* Event) {

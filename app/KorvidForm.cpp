@@ -246,7 +246,8 @@ void TKorvidForm::FormDestroy() {
     History().OnStateChanged = nullptr;
     History().OnVisibilityChanged = nullptr;
     try {
-        SaveSettings();
+        if (FSaveOnClose)
+            SaveSettings();
     } catch (const std::exception& Error) {
         ShowPlainMessage(Error.what());
     }
@@ -618,6 +619,8 @@ bool TKorvidForm::FormCloseQuery() {
     update();
     if (!CanClose)
         return false;
+    if (!FSaveOnClose)
+        return true;
     // The window goes with the main one; whether it showed is kept as it was.
     StoreHistoryWindow();
     StoreFilerWindow();

@@ -2,6 +2,7 @@
 
 #include "app/DocumentEditor.h"
 #include "app/MainWindowServices.h"
+#include "devtools/CompileCommand.h"
 #include "devtools/Debugger.h"
 #include "devtools/DebuggerHost.h"
 #include "devtools/VBat.h"
@@ -37,8 +38,6 @@ class QTimer;
 namespace korvid {
 
 class TSaveDialog;
-class TCompilerHost;
-struct TCompileContext;
 class TSearchFolderForm;
 class TLintrelForm;
 class TOptionsForm;
@@ -133,6 +132,7 @@ std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 
 // The main window: the document tabs and everything that lives as long as the program.
 class TFilerForm;
+class TFormCompilerHost;
 
 class TKorvidForm : public QMainWindow,
                     public TMainWindowCommands,
@@ -187,9 +187,18 @@ public:
     // ---- Compiling ----
     // The window as the compiler routes see it.
     TCompilerHost& CompilerHost();
-    // Runs the compile routes on the context's target; an unattended compile's messages open
-    // in a "Compiler Messages" tab. True when the output held a success record.
+    // The Compile command, which the three compile tools and the batch runs share.
+    TCompileCommand& CompileCommand();
+    // Runs the compile routes on the context's target; true when the output held a success
+    // record.
     bool RunCompileRoutes(TCompileContext& Context);
+    // The batch runs "COMPILE:" and "SCRIPT:" of a request file: compile without asking anyone,
+    // write the request's result files and answer the exit code (0, 1 errors, 2 not run).
+    // Nothing of the options they change for the run is kept.
+    int RunCompileRequest(const std::string& RequestFile);
+    int RunScriptRequest(const std::string& RequestFile);
+    // Closing then writes none of the user's settings, lists or layouts.
+    void SaveNothingOnClose() { FSaveOnClose = false; }
     // The place EditGoToLastError goes to.
     void SetLastError(const std::string& File, int Line, int Column);
     std::string FindOpenVolumeFile(const std::string& InnerName) const override;
@@ -673,6 +682,8 @@ private:
     std::optional<TLastError> FLastError;
     friend class TFormCompilerHost;
     std::unique_ptr<TCompilerHost> FCompilerHost;
+    std::unique_ptr<TCompileCommand> FCompileCommand;
+    bool FSaveOnClose = true;
     // The main JSON file picked in this session, and the files added to its picker.
     std::string FJsonName;
     std::vector<std::string> FAddedJsonFiles;

@@ -3,7 +3,6 @@
 #include "app/AboutUnit.h"
 #include "devtools/DefsFile.h"
 #include "devtools/DefsHelp.h"
-#include "devtools/VBatReporter.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/HackedDialogs.h"
@@ -202,22 +201,6 @@ void TKorvidForm::BuildHistoryMenu() {
 
 void TKorvidForm::NotSupportedYet(int Tool) {
     ShowNotSupportedYetMessage(ButtonHintCaption(ToolList().Items(Tool)->Caption(), false));
-}
-
-void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
-    if (FVBatRunning)
-        return;
-    TDocumentEditor* Editor = ActiveEditor();
-    if (Editor && IsVBatScript(Editor->FileName)) {
-        if (!Editor->Modified() || SaveEditor(Editor)) {
-            TVBatBoxReporter Reporter;
-            RunVBatScript(Editor->FileName, {}, {}, true, Override, Reporter);
-        }
-        return;
-    }
-    NotSupportedYet(Override     ? T::CompileWithOverride
-                    : WhenPaused ? T::CompileWhenPaused
-                                 : T::CompileVoskSource);
 }
 
 void TKorvidForm::FileBrowseVolume() {

@@ -1,19 +1,56 @@
 // The window's side of the compiler routes: boxes, the jump to an error, tabs and the status bar.
 #include "app/KorvidForm.h"
 
+#include "devtools/CompileCommand.h"
 #include "devtools/CompileServer.h"
-#include "devtools/CompilerHost.h"
 #include "devtools/CompilerMessages.h"
+#include "devtools/CompilerProgressForm.h"
 #include "devtools/JsonPicker.h"
+#include "devtools/VBatReporter.h"
+#include "platform/Cp1252.h"
+#include "workspace/FavouritesTree.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLabel>
 
 #include <filesystem>
 
 namespace korvid {
 
-class TFormCompilerHost : public TCompilerHost {
+namespace {
+
+// The report-list progress box; its place is kept in the window's settings.
+class TFormCompileProgress : public TCompileProgress {
+public:
+    TFormCompileProgress(TMainWindowSettings& Settings, QWidget* Parent)
+        : FSettings(Settings), FPlace{Settings.CompilerProgressFormLeft,
+                                      Settings.CompilerProgressFormTop} {
+        FForm = std::make_unique<TCompilerProgressForm>(&FPlace, Parent);
+        FForm->show();
+    }
+    ~TFormCompileProgress() override {
+        FForm.reset();
+        FSettings.CompilerProgressFormLeft = FPlace.Left;
+        FSettings.CompilerProgressFormTop = FPlace.Top;
+    }
+    TFormCompileProgress(const TFormCompileProgress&) = delete;
+    TFormCompileProgress& operator=(const TFormCompileProgress&) = delete;
+
+    void SetText(const std::string& Text) override {
+        FForm->ProgressLabel->setText(ToQString(Text));
+    }
+    bool Cancelled() const override { return FForm->Cancelled(); }
+
+private:
+    TMainWindowSettings& FSettings;
+    TFormPlace FPlace;
+    std::unique_ptr<TCompilerProgressForm> FForm;
+};
+
+} // namespace
+
+class TFormCompilerHost : public TCompileCommandHost {
 public:
     explicit TFormCompilerHost(TKorvidForm& Form) : FForm(Form) {}
 
@@ -59,8 +96,61 @@ public:
         return korvid::PickJsonFile(&FForm, Folder, FForm.FJsonName, FForm.FAddedJsonFiles);
     }
 
+    const TKorvidOptions& CompileOptions() const override { return FForm.FOptions; }
+    void RunCommandLine() override { FForm.ViewRunCommandLine(); }
+    bool DebuggerPaused() const override { return FForm.Debugger().IsPaused(); }
+    void ResumeDebugger() override { FForm.Debugger().Resume(0); }
+    void DeleteBreakpoints() override { FForm.Debugger().DeleteAllBreakpoints(true); }
+    void ReloadMap(const std::string& MapFile) override { FForm.Debugger().ReloadMapFile(MapFile); }
+    bool AskCompileOrResume() override { return korvid::AskCompileOrResume(); }
+    bool AskCompileFolder() override { return korvid::AskCompileFolder(); }
+    bool HasMainCompileFile() const override { return FForm.FMainCompileTab != nullptr; }
+    void SaveAll() override { FForm.FileSaveAll(); }
+    std::optional<TCompileTarget> Target() const override {
+        const TDocumentEditor* Editor = TargetEditor();
+        if (!Editor)
+            return std::nullopt;
+        TCompileTarget Target{Editor->FileName, Editor->Modified(), Editor->Paragraphs()};
+        if (const TDocumentView* View = Editor->View()) {
+            Target.ViewLorvantaSource = View->PSystemLorvanta;
+            Target.ViewReportWriterSource = View->PSystemReportWriter;
+        }
+        return Target;
+    }
+    bool SaveTarget() override { return FForm.SaveEditor(TargetEditor()); }
+    std::optional<std::string> FocusedFavouritesFolder() const override {
+        const TFavouritesTreeView* Tree = FForm.FavouritesTree().Tree();
+        if (!Tree || !Tree->hasFocus() ||
+            TFavouritesTreeView::NodeKind(Tree->Selected()) != fvDiskFolder)
+            return std::nullopt;
+        return TFavouritesTreeView::NodePath(Tree->Selected());
+    }
+    bool RunCompileRoutes(TCompileContext& Context) override {
+        return FForm.RunCompileRoutes(Context);
+    }
+    void RegisterCompilerServer(TCompileContext& Context) override {
+        Context.ServerPath =
+            EnsureServerRegistered(FForm.FOptions.LorvantaCOMServer, Context, RealSleeper());
+    }
+    bool RunVBatScript(const std::string& Script, const std::string& Source,
+                       const std::string& PSystemName, bool Wait, bool Override,
+                       TVBatReporter& Reporter) override {
+        return FForm.RunVBatScript(Script, Source, PSystemName, Wait, Override, Reporter);
+    }
+    TVBatReporter& VBatBoxes() override { return FVBatBoxes; }
+    std::unique_ptr<TCompileProgress> ShowCompileProgress() override {
+        return std::make_unique<TFormCompileProgress>(FForm.FSettings, &FForm);
+    }
+    void ProcessEvents() override { QApplication::processEvents(); }
+
 private:
+    TDocumentEditor* TargetEditor() const {
+        return FForm.FMainCompileTab ? FForm.EditorOfTab(FForm.FMainCompileTab)
+                                     : FForm.ActiveEditor();
+    }
+
     TKorvidForm& FForm;
+    TVBatBoxReporter FVBatBoxes;
 };
 
 TCompilerHost& TKorvidForm::CompilerHost() {
@@ -69,12 +159,23 @@ TCompilerHost& TKorvidForm::CompilerHost() {
     return *FCompilerHost;
 }
 
+TCompileCommand& TKorvidForm::CompileCommand() {
+    if (!FCompileCommand) {
+        FCompileCommand =
+            std::make_unique<TCompileCommand>(static_cast<TFormCompilerHost&>(CompilerHost()));
+    }
+    return *FCompileCommand;
+}
+
 bool TKorvidForm::RunCompileRoutes(TCompileContext& Context) {
     TPipeAutomationFactory Factory;
-    const bool Succeeded = CompileThroughServer(Context, FOptions, CompilerHost(), {Factory});
-    if (Context.Unattended && !Context.Messages.empty())
-        CompilerHost().OpenLinesTab(std::string(CompilerMessagesCaption), Context.Messages);
-    return Succeeded;
+    return CompileThroughServer(Context, FOptions, CompilerHost(), {Factory});
+}
+
+void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
+    if (FVBatRunning)
+        return;
+    CompileCommand().CompileSource(Override, WhenPaused, false);
 }
 
 void TKorvidForm::SetLastError(const std::string& File, int Line, int Column) {

@@ -23,7 +23,6 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdlib>
-#include <iostream>
 
 namespace korvid {
 
@@ -41,12 +40,17 @@ void BringToFront(TKorvidForm& Form) {
     Form.RestoreMainWindow();
 }
 
-// Batch requests need the compiler, which this build cannot reach.
-void RunBatchRequest(TKorvidForm& Form, TStartUpState& State, const QString& Request) {
-    std::cerr << "Korvid: cannot run the batch request \"" << Request.toStdString()
-              << "\": compiling is not available in this build." << std::endl;
-    State.ExitCode = 2;
-    QTimer::singleShot(0, &Form, [&Form] { Form.FileExit(); });
+// A batch run compiles once from its request file and ends with its exit code; nothing of the
+// user's settings changes. It starts once the window's first show is over.
+void RunBatchRequest(TKorvidForm& Form, TStartUpState& State, TCommandKind Kind,
+                     const QString& Request) {
+    Form.SaveNothingOnClose();
+    QTimer::singleShot(0, &Form, [&Form, &State, Kind, Request] {
+        const std::string File = FromQString(Request);
+        State.ExitCode = Kind == TCommandKind::Compile ? Form.RunCompileRequest(File)
+                                                       : Form.RunScriptRequest(File);
+        Form.FileExit();
+    });
 }
 
 // Reloads a document from disk without asking to save it first.
@@ -238,7 +242,7 @@ void FormFirstShow(TKorvidForm& Form, TStartUpState& State) {
     case TCommandKind::Compile:
     case TCommandKind::Script:
         // Batch runs never wait on a question, so no backups are offered.
-        RunBatchRequest(Form, State, Argument);
+        RunBatchRequest(Form, State, Kind, Argument);
         return;
     case TCommandKind::File:
         for (const QString& Name : State.Parameters.Items)

@@ -65,6 +65,8 @@ struct TCompileContext {
 
     TCompileSeverity Severity = TCompileSeverity::None;
     std::vector<TCompileLine> Messages;
+    // Unattended, with "Wyx Debug To Output Text": what would have opened in a tab.
+    std::string DebugText;
 
     void Raise(TCompileSeverity Value) {
         if (Value > Severity)

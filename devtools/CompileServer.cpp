@@ -150,8 +150,10 @@ public:
             Output.clear();
         }
         if (FOptions.WyxDebugToOutputText) {
-            OpenDebugTab(SimulatedText + Output + "\r\n\r\n" + Request);
-            return false;
+            DebugOutput(SimulatedText + Output + "\r\n\r\n" + Request);
+            // Unattended, the exit code has to tell how the compile went.
+            if (!FContext.Unattended)
+                return false;
         }
         return ShowCompileResults({Output, ReportWriter, MainJsonFileName(FOptions, FHost)},
                                   FContext, FOptions, FHost);
@@ -162,7 +164,7 @@ private:
         const std::string Reply = FTessel.Compile(UnquotedName(FContext.TargetName));
         if (Reply.empty()) {
             if (FOptions.WyxDebugToOutputText)
-                OpenDebugTab(FTessel.DebugText());
+                DebugOutput(FTessel.DebugText());
             // A library that answered nothing could not compile; a cancelled pick chose that.
             if (FContext.JsonChoice != TJsonChoice::Cancelled &&
                 FContext.Severity != TCompileSeverity::NotRun) {
@@ -249,7 +251,12 @@ private:
         }
     }
 
-    void OpenDebugTab(const std::string& Text) {
+    // A tab for a user; unattended, the request's debug file takes it.
+    void DebugOutput(const std::string& Text) {
+        if (FContext.Unattended) {
+            FContext.DebugText += Text;
+            return;
+        }
         std::vector<TCompileLine> DebugLines;
         for (std::string& Line : Lines(Text))
             DebugLines.push_back({std::move(Line), {}});

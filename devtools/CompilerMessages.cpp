@@ -1,6 +1,7 @@
 #include "devtools/CompilerMessages.h"
 
 #include "ui/MessageBoxUnit.h"
+#include "ui/MessagesUnit.h"
 
 namespace korvid {
 
@@ -55,6 +56,54 @@ std::string AnalysisHeading() {
     return "The compiler has noted the following lines of code:";
 }
 
+std::string IncludeFileText() {
+    return "This is an include file.\r\rYou need to compile the file into which this one is "
+           "included.";
+}
+
+std::string CompilingCaption(std::string_view FileName) {
+    return "Compiling " + std::string(FileName);
+}
+
+std::string CompileVBatMissingText() {
+    return "Unable to find Compile.vbat";
+}
+
+std::string CompileOrResumeText() {
+    return "You have edited a file while debugging. Do you want to compile your changes or resume "
+           "executing?";
+}
+
+std::string CompileFolderText() {
+    return "Do you want to compile all reports in the selected folder in the Favourites bar?";
+}
+
+std::string ScriptSummaryText(int Severity) {
+    switch (Severity) {
+    case 0:
+        return "All reports compiled successfully.";
+    case 1:
+        return "There are hints.";
+    case 2:
+        return "There are warnings.";
+    default:
+        return "There are errors.";
+    }
+}
+
+std::string SourceNotFoundText(std::string_view FileName) {
+    return "File not found: " + std::string(FileName);
+}
+
+std::string VBatPauseUnattendedText(std::string_view Text) {
+    return "The script pauses, which an unattended compile cannot answer: " + std::string(Text);
+}
+
+std::string VBatInputUnattendedText() {
+    return "The script asks for input that has no saved value, which an unattended compile "
+           "cannot give.";
+}
+
 } // namespace korvid
 
 namespace korvid {
@@ -77,6 +126,14 @@ int ShowCompilerMessage(std::string_view Title, std::string_view Text, bool OkOn
 
 void ShowCompilerError(std::string_view Title, std::string_view Text) {
     ShowCompilerMessage(Title, Text, true, false);
+}
+
+bool AskCompileOrResume() {
+    return AskWithButtons(CompileOrResumeCaption, CompileOrResumeText(), "&Compile", "&Resume");
+}
+
+bool AskCompileFolder() {
+    return AskYesNo(CompileFolderCaption, CompileFolderText());
 }
 
 } // namespace korvid

@@ -10,6 +10,10 @@ inline constexpr std::string_view CompilerCaption = "Compiler";
 inline constexpr std::string_view CompilerMessagesCaption = "Compiler Messages";
 inline constexpr std::string_view CompilerAnalysisCaption = "Compiler Analysis";
 inline constexpr std::string_view PickJsonCaption = "Pick JSON File";
+inline constexpr std::string_view IncludeFileCaption = "Compiling an Include File";
+inline constexpr std::string_view ScriptCompleteCaption = "Script Complete";
+inline constexpr std::string_view CompileOrResumeCaption = "Compile or Resume?";
+inline constexpr std::string_view CompileFolderCaption = "Compile Folder";
 
 std::string TesselLocationUnknownText();
 std::string UnableToLoadText(std::string_view FileName);
@@ -23,6 +27,17 @@ std::string ServerNotStartedText(std::string_view Reason);
 std::string UnableToAccessCompilerText(bool ProjectRoute);
 std::string JsonPickUnattendedText();
 std::string AnalysisHeading();
+std::string IncludeFileText();
+std::string CompilingCaption(std::string_view FileName);
+std::string CompileVBatMissingText();
+std::string CompileOrResumeText();
+std::string CompileFolderText();
+// The end of a report-list run by its severity.
+std::string ScriptSummaryText(int Severity);
+std::string SourceNotFoundText(std::string_view FileName);
+// A VBat run of an unattended compile that would have had to ask.
+std::string VBatPauseUnattendedText(std::string_view Text);
+std::string VBatInputUnattendedText();
 
 } // namespace korvid
 
@@ -33,5 +48,8 @@ namespace korvid {
 int ShowCompilerMessage(std::string_view Title, std::string_view Text, bool OkOnly, bool CanIgnore);
 // A compile that could not run, with one OK button.
 void ShowCompilerError(std::string_view Title, std::string_view Text);
+// "Compile or Resume?": true for Compile (the default); closing the box resumes.
+bool AskCompileOrResume();
+bool AskCompileFolder();
 
 } // namespace korvid

@@ -2,7 +2,10 @@
 #include "devtools/CompilerHost.h"
 #include "tests/app/FormFixture.h"
 #include "ui/ModalRunner.h"
+#include "workspace/FavouritesTree.h"
 #include "workspace/ToolIndexes.h"
+
+#include <QApplication>
 
 #include <gtest/gtest.h>
 
@@ -68,21 +71,51 @@ TEST_F(TCompileWindowTest, CompileStatusGoesToTheTenthPanel) {
               "m.json - Compiling project x\x85");
 }
 
-TEST_F(TCompileWindowTest, UnattendedRouteFailureOpensCompilerMessages) {
+TEST_F(TCompileWindowTest, AnUnattendedCompileListsWhatItWouldHaveShown) {
     MakeForm();
+    Form->Options().PSystemAware = true;
     Form->Options().LorvantaCOMServer.clear();
-    TCompileContext Context;
-    Context.Unattended = true;
-    Context.TargetName = "\"/nowhere/x.vl2\"";
+    Form->OpenFile(WriteSource("x.vl2"), false, {});
+    const int Tabs = Form->TabCount();
     TScriptedModals Dialogs;
-    EXPECT_FALSE(Form->RunCompileRoutes(Context));
+    EXPECT_EQ(Form->CompileCommand().CompileSource(false, false, true), TCompileSeverity::NotRun);
     EXPECT_TRUE(Dialogs.Shown().empty());
-    EXPECT_EQ(Context.Severity, TCompileSeverity::NotRun);
-    EXPECT_EQ(Form->Tabs()->tabText(Form->Tabs()->currentIndex()).toStdString(),
-              "Compiler Messages");
-    EXPECT_EQ(
-        Form->ActiveEditor()->Paragraphs(),
-        std::vector<std::string>{"Compiler: No compiler automation server is set or registered."});
+    EXPECT_EQ(Form->TabCount(), Tabs);
+    const auto& Messages = Form->CompileCommand().UnattendedResult().Messages;
+    ASSERT_EQ(Messages.size(), 1u);
+    EXPECT_EQ(Messages[0].Text, "Compiler: No compiler automation server is set or registered.");
+}
+
+// With the Favourites bar's disk folder in hand, F9 offers to compile the folder's reports.
+TEST_F(TCompileWindowTest, AFolderInTheFavouritesBarIsOfferedForCompiling) {
+    MakeForm();
+    Form->Options().PSystemAware = true;
+    Form->Options().LorvantaCOMServer.clear();
+    Form->OpenFile(WriteSource("a.vl2"), false, {});
+    Form->show();
+    QApplication::setActiveWindow(Form.get());
+    Form->ShowFavouritesBar(true);
+    TFavouritesTreeView& Tree = *Form->FavouritesTree().Tree();
+    Tree.SetSelected(Tree.AddDiskFolder(nullptr, "reports", Dir.Path().string()));
+    Tree.setFocus();
+    ASSERT_TRUE(Tree.hasFocus());
+    TScriptedModals Dialogs;
+    Dialogs.Press("&Yes").Press("OK");
+    ToolList().Items(T::CompileVoskSource)->Execute();
+    ASSERT_EQ(Dialogs.Shown().size(), 2u);
+    EXPECT_EQ(Dialogs.Shown()[0].Caption, "Compile Folder");
+    // The run registers the server first, which nothing names here.
+    EXPECT_EQ(Dialogs.Shown()[1].Message->Text,
+              "No compiler automation server is set or registered.");
+
+    // Back in the document, F9 compiles the document.
+    Form->FocusActiveEditor();
+    ASSERT_FALSE(Tree.hasFocus());
+    TScriptedModals Again;
+    Again.Press("OK");
+    ToolList().Items(T::CompileVoskSource)->Execute();
+    ASSERT_EQ(Again.Shown().size(), 1u);
+    EXPECT_EQ(Again.Shown()[0].Caption, "Compiler");
 }
 
 } // namespace

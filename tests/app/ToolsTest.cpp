@@ -166,7 +166,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
         {T::FileBrowseVolume, "Browse Volume"},
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::ViewDefsEditor, "View Defs Editor"},
-        {T::CompileWhenPaused, "Compile When Paused"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
         {T::DebugDumpMemory, "Dump Memory"},
         {T::DebugUndoFindDeclaration, "Undo Find Declaration"},
@@ -178,9 +177,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
 TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
     const std::vector<std::pair<int, std::string>> Cases = {
         {T::FileBrowseVolume, "Browse Volume"},
-        {T::CompileVoskSource, "Compile Vosk Source"},
-        {T::CompileWithOverride, "Compile With Override"},
-        {T::CompileWhenPaused, "Compile When Paused"},
         {T::ViewDefsEditor, "View Defs Editor"},
         {T::DebugDumpMemory, "Dump Memory"},
         {T::DebugFindDeclaration, "Find Declaration"},

@@ -81,15 +81,24 @@ TEST_F(TVBatCommandTest, ClosingTheWindowDuringARunCancelsItAndThenCloses) {
     EXPECT_FALSE(Form->isVisible());
 }
 
-TEST_F(TVBatCommandTest, OtherDocumentsStillSayTheCompileToolsAreNotSupported) {
-    Form->OpenFile(File("unit.vp", "program x;\n"), false, {});
-    TScriptedModals Modals;
-    Modals.Press("OK");
+// Without "Vosk Pascal" a Vosk source is built by the nearest Compile.vbat up the tree.
+TEST_F(TVBatCommandTest, AVoskSourceIsBuiltByTheNearestCompileScript) {
+    Form->Options().PSystemAware = true;
+    Form->Options().VoskPascal = false;
+    std::filesystem::create_directories(Dir / "Scripts");
+    std::filesystem::create_directories(Dir / "src" / "deep");
+    File("Scripts/COMPILE.VBAT", "announce hi\nsend keys\n");
+    Form->OpenFile(File("src/deep/unit.vp", "program x;\n"), false, {});
+    std::string PanelDuringRun;
+    Desktop.OnWait = [&] {
+        if (PanelDuringRun.empty())
+            PanelDuringRun = Form->StatusPanelText(TKorvidForm::CompileStatusPanel);
+    };
     Form->CompileSource(false, false);
-    EXPECT_FALSE(Desktop.Started);
-    ASSERT_EQ(Modals.Shown().size(), 1u);
-    ASSERT_TRUE(Modals.Last().Message);
-    EXPECT_EQ(Modals.Last().Message->Text, "Compile Vosk Source is not supported yet.");
+    EXPECT_TRUE(Desktop.Started);
+    EXPECT_GT(Desktop.Keys, 0);
+    EXPECT_EQ(PanelDuringRun, "Running COMPILE.VBAT with ");
+    EXPECT_FALSE(Form->VBatRunning());
 }
 
 } // namespace

@@ -42,6 +42,24 @@ TEST(TCompilerBoxTest, ButtonsFollowTheKindOfBox) {
     }
 }
 
+// "&Compile" is the default; any other way out of the box resumes.
+TEST(TCompilerBoxTest, CompileOrResumeCompilesOnlyWhenAskedTo) {
+    const std::vector<std::pair<TModalStep, bool>> Cases = {
+        {PressEnter(), true},
+        {PressButton("&Resume"), false},
+        {PressEscape(), false},
+        {CloseBox(), false},
+    };
+    for (const auto& [Step, Compiles] : Cases) {
+        TScriptedModals Dialogs;
+        Dialogs.Then(Step);
+        EXPECT_EQ(AskCompileOrResume(), Compiles);
+        const TMessageFormState& Box = *Dialogs.Last().Message;
+        EXPECT_EQ(Box.Caption, "Compile or Resume?");
+        EXPECT_EQ(Box.Buttons, (std::vector<std::string>{"&Compile", "&Resume"}));
+    }
+}
+
 TEST(TJsonPickerTest, ListsTheFolderAndItsImmediateSubfolders) {
     TTempDir Dir;
     namespace fs = std::filesystem;

@@ -1,0 +1,229 @@
+// The batch runs: one compile from a request file, unattended, its result as files and the
+// process's exit code.
+#include "app/KorvidForm.h"
+
+#include "devtools/CompilerMessages.h"
+#include "foundation/TextFileWriter.h"
+#include "foundation/UtilitiesUnit.h"
+#include "platform/Cp1252.h"
+#include "ui/ModalRunner.h"
+
+#include <QDialog>
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <utility>
+
+namespace korvid {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using TRequestKeys = std::vector<std::pair<std::string, std::string>>;
+
+// The "key=value" lines of a request file, keys trimmed and lower-cased, values trimmed, in
+// file order; nothing when the file cannot be read.
+std::optional<TRequestKeys> ReadRequest(const std::string& FileName) {
+    std::error_code Error;
+    std::ifstream File;
+    if (fs::is_regular_file(FileName, Error))
+        File.open(FileName, std::ios::binary);
+    if (!File.is_open()) {
+        std::cerr << "Korvid: cannot read the batch request \"" << FileName << "\"." << std::endl;
+        return std::nullopt;
+    }
+    TRequestKeys Keys;
+    for (std::string Line; std::getline(File, Line);) {
+        const std::size_t Equals = Line.find('=');
+        if (Equals == std::string::npos)
+            continue;
+        Keys.emplace_back(LowerCase1252(TrimText(std::string_view(Line).substr(0, Equals))),
+                          std::string(TrimText(std::string_view(Line).substr(Equals + 1))));
+    }
+    return Keys;
+}
+
+std::string LastValue(const TRequestKeys& Keys, std::string_view Key) {
+    std::string Value;
+    for (const auto& [Name, Text] : Keys)
+        if (Name == Key)
+            Value = Text;
+    return Value;
+}
+
+// Writes the lines under exactly Name; an empty list still writes the file, so that one left by
+// an earlier run never passes for this run's result.
+void WriteResultFile(const std::string& Name, const std::vector<std::string>& Lines) {
+    if (Name.empty())
+        return;
+    try {
+        WriteTextFile(Name, Lines, TTextFileOptions{});
+    } catch (const EKorvidError& Error) {
+        std::cerr << "Korvid: " << Error.what() << std::endl;
+    }
+}
+
+std::vector<std::string> TextsOf(const std::vector<TCompileLine>& Lines) {
+    std::vector<std::string> Texts;
+    for (const TCompileLine& Line : Lines)
+        Texts.push_back(Line.Text);
+    return Texts;
+}
+
+std::vector<std::string> LinesOf(const std::string& Text) {
+    std::vector<std::string> Lines;
+    std::size_t Start = 0;
+    while (Start < Text.size()) {
+        const std::size_t End = Text.find('\n', Start);
+        std::string Line = Text.substr(Start, End - Start);
+        if (!Line.empty() && Line.back() == '\r')
+            Line.pop_back();
+        Lines.push_back(std::move(Line));
+        if (End == std::string::npos)
+            break;
+        Start = End + 1;
+    }
+    return Lines;
+}
+
+int ExitCodeOf(TCompileSeverity Severity) {
+    switch (Severity) {
+    case TCompileSeverity::Error:
+        return 1;
+    case TCompileSeverity::NotRun:
+        return 2;
+    default:
+        return 0;
+    }
+}
+
+// For the run: the options as they were come back, and any dialog that would wait for a user
+// is closed at once and listed with the messages.
+class TBatchRun {
+public:
+    TBatchRun(TKorvidOptions& Options, std::string& JsonName)
+        : FOptions(Options), FSavedOptions(Options), FJsonName(JsonName), FSavedJson(JsonName) {
+        FPreviousRunner = InstallModalRunner([this](QDialog& Dialog) {
+            std::string Text = FromQString(Dialog.windowTitle());
+            if (const auto* Message = dynamic_cast<const TMessageForm*>(&Dialog))
+                Text += ": " + Message->State().Text;
+            Refused.push_back({Text, {}});
+            return int(QDialog::Rejected);
+        });
+    }
+    ~TBatchRun() {
+        InstallModalRunner(std::move(FPreviousRunner));
+        FOptions = FSavedOptions;
+        FJsonName = FSavedJson;
+    }
+    TBatchRun(const TBatchRun&) = delete;
+    TBatchRun& operator=(const TBatchRun&) = delete;
+
+    std::vector<TCompileLine> Refused;
+
+private:
+    TKorvidOptions& FOptions;
+    const TKorvidOptions FSavedOptions;
+    std::string& FJsonName;
+    const std::string FSavedJson;
+    TModalRunner FPreviousRunner;
+};
+
+bool FileExists(const std::string& Name) {
+    std::error_code Error;
+    return !Name.empty() && fs::exists(Name.substr(0, Name.find('>')), Error);
+}
+
+struct TBatchOutcome {
+    TCompileSeverity Severity = TCompileSeverity::NotRun;
+    std::vector<TCompileLine> Lines;
+    std::string DebugText;
+};
+
+// Opens Name and compiles it unattended. Whatever stops the compile is one more line: an
+// error box now would wait for nobody.
+TBatchOutcome CompileFile(TKorvidForm& Form, const std::string& Name, const TBatchRun& Run) {
+    TBatchOutcome Outcome;
+    if (FileExists(Name))
+        Form.OpenFile(Name, false, {});
+    if (!FileExists(Name) || !Form.ActiveEditor())
+        Outcome.Lines.push_back({SourceNotFoundText(Name), {}});
+    else {
+        try {
+            Outcome.Severity = Form.CompileCommand().CompileSource(false, false, true);
+            Outcome.Lines = Form.CompileCommand().UnattendedResult().Messages;
+            Outcome.DebugText = Form.CompileCommand().UnattendedResult().DebugText;
+        } catch (const std::exception& Error) {
+            Outcome.Severity = TCompileSeverity::NotRun;
+            Outcome.Lines.push_back({Error.what(), {}});
+        }
+    }
+    if (!Run.Refused.empty()) {
+        Outcome.Lines.insert(Outcome.Lines.end(), Run.Refused.begin(), Run.Refused.end());
+        Outcome.Severity = TCompileSeverity::NotRun;
+    }
+    return Outcome;
+}
+
+} // namespace
+
+int TKorvidForm::RunCompileRequest(const std::string& RequestFile) {
+    const std::optional<TRequestKeys> Keys = ReadRequest(RequestFile);
+    if (!Keys)
+        return 2;
+    TBatchRun Run(FOptions, FJsonName);
+    std::string Script, Messages, Debug;
+    for (const auto& [Key, Value] : *Keys) {
+        if (Key == "exe")
+            FOptions.LorvantaCOMServer = Value;
+        else if (Key == "ems")
+            FOptions.EMSFilename = Value;
+        else if (Key == "ems-group")
+            FOptions.EMSGroup = Value;
+        else if (Key == "ems-application")
+            FOptions.EMSApplication = Value;
+        else if (Key == "modules-root")
+            FOptions.LorvantaModulesRoot = Value;
+        else if (Key == "map")
+            FOptions.LorvantaMapFile = Value;
+        else if (Key == "hidesuccess")
+            FOptions.SuppressScriptSuccess = true;
+        else if (Key == "debug") {
+            FOptions.WyxDebugToOutputText = true;
+            Debug = Value;
+        } else if (Key == "messages")
+            Messages = Value;
+        else if (Key == "script")
+            Script = Value;
+    }
+    // Without a script nothing is compiled, and the files say so by being empty.
+    const TBatchOutcome Outcome = Script.empty() ? TBatchOutcome{TCompileSeverity::None, {}, {}}
+                                                 : CompileFile(*this, Script, Run);
+    WriteResultFile(Messages, TextsOf(Outcome.Lines));
+    WriteResultFile(Debug, LinesOf(Outcome.DebugText));
+    return ExitCodeOf(Outcome.Severity);
+}
+
+int TKorvidForm::RunScriptRequest(const std::string& RequestFile) {
+    const std::optional<TRequestKeys> Keys = ReadRequest(RequestFile);
+    if (!Keys)
+        return 2;
+    TBatchRun Run(FOptions, FJsonName);
+    const std::string Json = LastValue(*Keys, "json");
+    const std::string Source = LastValue(*Keys, "source");
+    const std::string Output = LastValue(*Keys, "output");
+    // Pascal sources go to the compiler library that the JSON file names, without asking.
+    FOptions.VoskPascal = true;
+    FOptions.AlwaysPickJson = false;
+    if (!Json.empty()) {
+        FOptions.TesselJson = fs::path(Json).parent_path().string();
+        FJsonName = fs::path(Json).filename().string();
+    }
+    const TBatchOutcome Outcome = CompileFile(*this, Source, Run);
+    WriteResultFile(Output, TextsOf(Outcome.Lines));
+    return ExitCodeOf(Outcome.Severity);
+}
+
+} // namespace korvid

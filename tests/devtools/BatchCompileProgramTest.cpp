@@ -1,0 +1,175 @@
+// The built program's batch runs against the compiler's stand-ins.
+#include "foundation/ConstantsUnit.h"
+#include "foundation/RegistryEx.h"
+#include "platform/RegistryStore.h"
+#include "tests/app/ProgramProcess.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+
+namespace korvid::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TBatchRun {
+    int ExitCode = -1;
+    std::string Errors; // standard error
+};
+
+class TBatchCompileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MakeUserFolders(Dir.Path());
+        TScopedRegistryStore Store{StoreFile()};
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(OptionsKeys));
+        Reg.WriteString("History Filename", (Dir / "history.txt").string());
+        Reg.WriteString("Lorvanta COM Server", "/nowhere/server");
+        Reg.WriteBool("Suppress Script Success", false);
+        Reg.WriteBool("Vosk Pascal", false);
+        Reg.CloseKey();
+        OptionsBefore = OptionsKey();
+    }
+    void TearDown() override { EXPECT_EQ(OptionsKey(), OptionsBefore); }
+
+    fs::path StoreFile() const { return Dir / "config" / "korvid" / "registry"; }
+
+    // The settings the runs must leave as they were.
+    std::string OptionsKey() {
+        TFileRegistryStore Store(StoreFile());
+        std::unique_ptr<TRegistryNode> Root = Store.Load();
+        const TRegistryNode* Options = Root->Find(SplitRegistryPath(OptionsKeys[CurrentKeyIndex]));
+        return Options ? TFileRegistryStore::Serialize(*Options) : std::string();
+    }
+
+    std::string Source(const std::string& Name, const std::string& Reply = {}) {
+        const fs::path Path = Dir / Name;
+        WriteFileBytes(Path, "source text\n");
+        if (!Reply.empty())
+            WriteFileBytes(Path.string() + ".reply", Reply);
+        return Path.string();
+    }
+
+    TBatchRun Run(const std::string& Mode, const std::string& Request) {
+        WriteFileBytes(Dir / "request.txt", Request);
+        return RunOn(Mode + (Dir / "request.txt").string());
+    }
+
+    TBatchRun RunOn(const std::string& Argument) {
+        QProcessEnvironment Environment = UserEnvironment(Dir.Path());
+        Environment.insert("WYX_STANDIN_LOG", Q(Dir / "wyx.log"));
+        for (const auto& [Name, Value] : Extra)
+            Environment.insert(Name, Value);
+        QProcess Program;
+        Program.setProcessEnvironment(Environment);
+        Program.setWorkingDirectory(Q(Dir.Path()));
+        Program.start(KORVID_PROGRAM, {QString::fromStdString(Argument)});
+        EXPECT_TRUE(Program.waitForStarted(10000));
+        const bool Finished = Program.waitForFinished(60000);
+        if (!Finished)
+            Program.kill();
+        EXPECT_TRUE(Finished) << "the batch run did not end";
+        EXPECT_EQ(Program.exitStatus(), QProcess::NormalExit);
+        return {Program.exitCode(), Program.readAllStandardError().toStdString()};
+    }
+
+    std::string Output(const std::string& Name) const { return ReadFileBytes(Dir / Name); }
+
+    TTempDir Dir;
+    std::string OptionsBefore;
+    std::vector<std::pair<QString, QString>> Extra;
+};
+
+TEST_F(TBatchCompileTest, ACompileRequestEndsWithTheCompilesExitCode) {
+    const std::string Bad = Source("bad.vl2", ">E>x.vl2|>|3,2|>|bad thing\r\n");
+    const TBatchRun Errors =
+        Run("COMPILE:", "EXE=" + std::string(WYX_STANDIN) + "\n script = " + Bad +
+                            "\nmessages=" + (Dir / "messages").string() + "\n");
+    EXPECT_EQ(Errors.ExitCode, 1) << Errors.Errors;
+    EXPECT_EQ(Output("messages"), "x.vl2, line 3\r\nError: bad thing\r\n");
+
+    // A success leaves no lines, and a stale file never passes for this run's result; the
+    // debug output is written, and the output is still read for the exit code.
+    WriteFileBytes(Dir / "messages", "stale");
+    const std::string Good = Source("good.vl2");
+    const TBatchRun Success =
+        Run("COMPILE:", "exe=" + std::string(WYX_STANDIN) + "\nscript=" + Good +
+                            "\nmessages=" + (Dir / "messages").string() +
+                            "\ndebug=" + (Dir / "debug.out").string() + "\n");
+    EXPECT_EQ(Success.ExitCode, 0) << Success.Errors;
+    EXPECT_EQ(Output("messages"), "");
+    EXPECT_NE(Output("debug.out").find("wyx-lorvanta-source=\"" + Good + "\""), std::string::npos)
+        << Output("debug.out");
+
+    const std::string Failing = Source("fails.vl2", ">E>x|>|1|>|bad\r\n");
+    const TBatchRun Debugged =
+        Run("COMPILE:", "exe=" + std::string(WYX_STANDIN) + "\nscript=" + Failing +
+                            "\ndebug=" + (Dir / "debug.out").string() + "\n");
+    EXPECT_EQ(Debugged.ExitCode, 1);
+}
+
+TEST_F(TBatchCompileTest, ARequestWithoutAScriptCompilesNothing) {
+    WriteFileBytes(Dir / "messages", "stale");
+    const TBatchRun Nothing = Run("COMPILE:", "exe=" + std::string(WYX_STANDIN) +
+                                                  "\nmessages=" + (Dir / "messages").string());
+    EXPECT_EQ(Nothing.ExitCode, 0);
+    EXPECT_EQ(Output("messages"), "");
+    EXPECT_FALSE(fs::exists(Dir / "wyx.log"));
+}
+
+TEST_F(TBatchCompileTest, ACompileThatCannotRunEndsWithTwo) {
+    Extra.emplace_back("WYX_STANDIN_REGISTER", "never");
+    const std::string File = Source("a.vl2");
+    const TBatchRun Unregistered =
+        Run("COMPILE:", "exe=" + std::string(WYX_STANDIN) + "\nscript=" + File +
+                            "\nmessages=" + (Dir / "messages").string());
+    EXPECT_EQ(Unregistered.ExitCode, 2);
+    EXPECT_EQ(Output("messages"),
+              "Compiler: Failed to register " + std::string(WYX_STANDIN) + " for COM\r\n");
+
+    const TBatchRun MissingScript =
+        Run("COMPILE:",
+            "script=" + (Dir / "none.vl2").string() + "\nmessages=" + (Dir / "messages").string());
+    EXPECT_EQ(MissingScript.ExitCode, 2);
+    EXPECT_EQ(Output("messages"), "File not found: " + (Dir / "none.vl2").string() + "\r\n");
+
+    const TBatchRun NoRequest = RunOn("COMPILE:" + (Dir / "missing.txt").string());
+    EXPECT_EQ(NoRequest.ExitCode, 2);
+    EXPECT_NE(NoRequest.Errors.find("missing.txt"), std::string::npos);
+}
+
+TEST_F(TBatchCompileTest, AScriptRequestCompilesThroughTheLibraryItsJsonNames) {
+    const fs::path Json = Dir / "json" / "main.json";
+    fs::create_directories(Json.parent_path());
+    WriteFileBytes(Json, "{\n  tessel: '" + std::string(TESSEL_STANDIN) + "'\n}\n");
+    const std::string Good = Source("good.vp");
+    const TBatchRun Success = Run("SCRIPT:", "json=" + Json.string() + "\nsource=" + Good +
+                                                 "\noutput=" + (Dir / "out.txt").string() + "\n");
+    EXPECT_EQ(Success.ExitCode, 0) << Success.Errors;
+    EXPECT_EQ(Output("out.txt"), "");
+
+    const std::string Bad = Source("bad.vp", ">E>bad.vp|>|4|>|oops");
+    const TBatchRun Errors = Run("SCRIPT:", "json=" + Json.string() + "\nsource=" + Bad +
+                                                "\noutput=" + (Dir / "out.txt").string() + "\n");
+    EXPECT_EQ(Errors.ExitCode, 1) << Errors.Errors;
+    EXPECT_EQ(Output("out.txt"), "bad.vp, line 4\r\nError: oops\r\n");
+
+    // A library that does not load could not compile.
+    const fs::path Nowhere = Dir / "nowhere.json";
+    WriteFileBytes(Nowhere, "{\n  tessel: '/nowhere/libtessel.so'\n}\n");
+    const TBatchRun NoLibrary = Run("SCRIPT:", "json=" + Nowhere.string() + "\nsource=" + Good +
+                                                   "\noutput=" + (Dir / "out.txt").string());
+    EXPECT_EQ(NoLibrary.ExitCode, 2);
+    EXPECT_EQ(Output("out.txt"), "Compiling Pascal: /nowhere/libtessel.so not found\r\n");
+
+    const std::string Missing = (Dir / "missing.vp").string();
+    const TBatchRun NotFound = Run("SCRIPT:", "json=" + Json.string() + "\nsource=" + Missing +
+                                                  "\noutput=" + (Dir / "out.txt").string());
+    EXPECT_EQ(NotFound.ExitCode, 2);
+    EXPECT_EQ(Output("out.txt"), "File not found: " + Missing + "\r\n");
+}
+
+} // namespace
+} // namespace korvid::test
