@@ -59,8 +59,12 @@ void TKorvidForm::FileOpen() {
     FSettings.OpenFolder = Dialog.FileName.parent_path().string();
     const auto Names =
         Dialog.Files.empty() ? std::vector<std::filesystem::path>{Dialog.FileName} : Dialog.Files;
-    for (const auto& Name : Names)
-        OpenFile(Name.string(), false, {});
+    for (const auto& Name : Names) {
+        if (IsBrowsedVolume(Name.string()))
+            OpenByKind(Name.string());
+        else
+            OpenFile(Name.string(), false, {});
+    }
 }
 
 void TKorvidForm::FileSave() {
@@ -218,10 +222,6 @@ void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
     NotSupportedYet(Override     ? T::CompileWithOverride
                     : WhenPaused ? T::CompileWhenPaused
                                  : T::CompileVoskSource);
-}
-
-void TKorvidForm::FileBrowseVolume() {
-    NotSupportedYet(T::FileBrowseVolume);
 }
 
 void TKorvidForm::FilePrepareDefsHelp() {

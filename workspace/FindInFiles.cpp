@@ -414,7 +414,7 @@ void TSearch::SearchVolumeFolderFile(const std::string& Path, const std::string&
 
 void TSearch::ReportVolumeError(const std::string& Message) {
     if (FHooks.ShowError)
-        FHooks.ShowError("Exception", Message + "\r\rAny remaining files will still be searched.");
+        FHooks.ShowError(std::string(UnreadableVolumeCaption), UnreadableVolumeText(Message));
 }
 
 void TSearch::SearchVolumeFiles(TVolume& Volume, const std::string& Prefix) {
@@ -816,6 +816,10 @@ bool ReadFileLines(const std::string& FileName, const TPasswordPrompt& Prompt,
     }
     Reader.Finish();
     return N >= 0;
+}
+
+std::string UnreadableVolumeText(std::string_view Error) {
+    return std::string(Error) + "\r\rAny remaining files will still be searched.";
 }
 
 TFindResults FindInFiles(const std::vector<TVolume*>& Volumes,

@@ -164,7 +164,6 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
 TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
         {T::DebugStepInto, "Step Into"},
-        {T::FileBrowseVolume, "Browse Volume"},
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::ViewDefsEditor, "View Defs Editor"},
         {T::CompileWhenPaused, "Compile When Paused"},
@@ -179,7 +178,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
 // Commands that are built later say so, each under its own plain caption.
 TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
     const std::vector<std::pair<int, std::string>> Cases = {
-        {T::FileBrowseVolume, "Browse Volume"},
         {T::CompileVoskSource, "Compile Vosk Source"},
         {T::CompileWithOverride, "Compile With Override"},
         {T::CompileWhenPaused, "Compile When Paused"},
