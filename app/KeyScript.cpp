@@ -67,9 +67,15 @@ void Press(TKorvidForm& Form, int Key, Qt::KeyboardModifiers Modifiers, const QS
 }
 
 // A user types once the window is up; the window system makes it active first.
+// The window, or a dialog it shows, has the keyboard.
+bool WindowOrDialogActive(const QWidget& Window) {
+    const QWidget* Modal = QApplication::activeModalWidget();
+    return Window.isActiveWindow() || (Modal && Modal->isActiveWindow());
+}
+
 void WaitUntilActive(QWidget& Window) {
     const QDeadlineTimer Deadline(5000);
-    while (!Window.isActiveWindow() && !Deadline.hasExpired())
+    while (!WindowOrDialogActive(Window) && !Deadline.hasExpired())
         QApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 

@@ -252,8 +252,9 @@ void FormFirstShow(TKorvidForm& Form, TStartUpState& State) {
 
 void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
     Form.OnFirstShow = [&State](TKorvidForm& Window) {
-        FormFirstShow(Window, State);
+        // Scheduled first: a file named may open a dialog, and the script goes on inside it.
         QTimer::singleShot(0, &Window, [&Window] { RunKeyScriptFromEnvironment(Window); });
+        FormFirstShow(Window, State);
     };
     Form.OnHandOverMessage = [](TKorvidForm& Window, int Number) {
         return HandOverReceived(Window, static_cast<std::uint32_t>(Number));

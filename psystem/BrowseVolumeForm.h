@@ -88,6 +88,8 @@ public:
     std::string ListingText() const;
 
     static int ImageOf(const TTreeNode& Node);
+    // Closes with a TBrowseResult.
+    void done(int Result) override;
 
     TSafeTreeView* Tree() const { return FTree; }
     QLineEdit* FindFileEdit() const { return FFindFileEdit; }
@@ -104,7 +106,6 @@ public:
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
     void showEvent(QShowEvent* Event) override;
-    void done(int Result) override;
 
 private:
     void BuildControls();
