@@ -73,12 +73,6 @@ bool WindowOrDialogActive(const QWidget& Window) {
     return Window.isActiveWindow() || (Modal && Modal->isActiveWindow());
 }
 
-void WaitUntilActive(QWidget& Window) {
-    const QDeadlineTimer Deadline(5000);
-    while (!WindowOrDialogActive(Window) && !Deadline.hasExpired())
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-}
-
 QString PlainCaption(QString Caption) {
     Caption.remove('&');
     if (Caption.endsWith(':'))
@@ -173,6 +167,16 @@ private:
             Schedule(10);
             return;
         }
+        // The first step waits until the start has opened the files named (unless one of them
+        // opened a dialog), then until the window or that dialog has the keyboard.
+        if (FNext == 0 && FForm->StartingUp() && !QApplication::activeModalWidget()) {
+            Schedule(10);
+            return;
+        }
+        if (FNext == 0 && !WindowOrDialogActive(*FForm) && FWaits++ < MaxActivationWaits) {
+            Schedule(10);
+            return;
+        }
         if (FNext >= FSteps.size()) {
             deleteLater();
             return;
@@ -240,7 +244,6 @@ void RunKeyScript(TKorvidForm& Form, const std::string& FileName) {
             Line.pop_back();
         Steps.push_back(Line);
     }
-    WaitUntilActive(Form);
     (new TScriptRunner(Form, std::move(Steps)))->Schedule();
 }
 

@@ -252,8 +252,8 @@ void FormFirstShow(TKorvidForm& Form, TStartUpState& State) {
 
 void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
     Form.OnFirstShow = [&State](TKorvidForm& Window) {
-        // Scheduled first: a file named may open a dialog, and the script goes on inside it.
-        QTimer::singleShot(0, &Window, [&Window] { RunKeyScriptFromEnvironment(Window); });
+        // Started first: a file named may open a dialog, and the script goes on inside it.
+        RunKeyScriptFromEnvironment(Window);
         FormFirstShow(Window, State);
     };
     Form.OnHandOverMessage = [](TKorvidForm& Window, int Number) {
