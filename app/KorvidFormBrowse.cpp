@@ -12,6 +12,8 @@
 #include "ui/ModalRunner.h"
 #include "workspace/FindInFiles.h"
 
+#include <QTabWidget>
+
 namespace korvid {
 
 namespace {
@@ -26,6 +28,25 @@ public:
 
 private:
     TBrowseVolumeForm& FForm;
+};
+
+// Puts the start-up tab back as it was when it goes out of scope.
+class TStartupTabKeeper {
+public:
+    TStartupTabKeeper(QWidget*& Field, const QTabWidget& Tabs)
+        : FField(Field), FTabs(Tabs), FKept(Field) {}
+    ~TStartupTabKeeper() { Restore(); }
+    void Restore() {
+        if (FField != FKept)
+            FField = FKept && FTabs.indexOf(FKept) >= 0 ? FKept : nullptr;
+    }
+    TStartupTabKeeper(const TStartupTabKeeper&) = delete;
+    TStartupTabKeeper& operator=(const TStartupTabKeeper&) = delete;
+
+private:
+    QWidget*& FField;
+    const QTabWidget& FTabs;
+    QWidget* const FKept;
 };
 
 TFindSettings BrowseFindSettings(const TBrowseSearchOptions& Options) {
@@ -74,7 +95,11 @@ void TKorvidForm::BrowseVolume(const std::string& VolumeFile, const std::string&
             Form.Centre();
             Form.SetInitialFocus(FOptions.FocusFindText);
         }
+        // Tabs the browse opens are documents, never the blank tab a start replaces, also when
+        // the volume was named on the command line.
+        TStartupTabKeeper Keeper(FStartupTab, *FTabs);
         const int Result = RunModal(Form);
+        Keeper.Restore();
         Options = Form.SearchOptions();
         FSettings.BrowseMatchCase = Options.MatchCase;
         FSettings.BrowseWholeWords = Options.WholeWords;

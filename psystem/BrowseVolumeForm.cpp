@@ -251,13 +251,7 @@ void TBrowseVolumeForm::OpenVolume(const std::string& Path) {
 
 void TBrowseVolumeForm::FillNode(TTreeNode* Node, TVolume& Volume, const std::string& Prefix,
                                  TTreeNode*& ToSelect) {
-    std::vector<std::string> Names;
-    Volume.Enumerate(false, [&Names](const TFileInfo& Info) {
-        Names.push_back(Info.Name);
-        return true;
-    });
-    std::sort(Names.begin(), Names.end());
-    for (const std::string& Name : Names) {
+    for (const std::string& Name : Volume.SortedFileNames()) {
         TTreeNode* Child = FTree->AddNode(Node, ToQString(PSystemNameToWindowsName(Name)));
         FNodeNames.emplace_back(Prefix + Name, Child);
         if (!IsSubvolumeName(Name)) {

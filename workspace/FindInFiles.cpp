@@ -418,13 +418,7 @@ void TSearch::ReportVolumeError(const std::string& Message) {
 }
 
 void TSearch::SearchVolumeFiles(TVolume& Volume, const std::string& Prefix) {
-    std::vector<std::string> Names;
-    Volume.Enumerate(false, [&Names](const TFileInfo& Info) {
-        Names.push_back(Info.Name);
-        return true;
-    });
-    std::sort(Names.begin(), Names.end());
-    for (const std::string& Name : Names) {
+    for (const std::string& Name : Volume.SortedFileNames()) {
         const std::string Extension = LowerExtensionOf(Name);
         if (Extension == ".svol") {
             // Subvolumes nest one level only.

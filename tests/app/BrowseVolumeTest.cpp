@@ -378,6 +378,33 @@ TEST_F(TBrowseVolumeTest, AVolumeThatDoesNotOpenShowsItsMessageAndOpensNothing) 
     }
 }
 
+// A volume named on the command line is browsed while the window starts: what it opens is a
+// document, not the blank start-up tab that the next file would replace.
+class TBrowseAtStartTest : public TProgramFormTest {};
+
+TEST_F(TBrowseAtStartTest, WhatTheBrowserOpensStays) {
+    const std::string Volume = (Dir / "w.vol").string();
+    BuildBrowsedVolume(Volume);
+    MakeProgramForm();
+    Form->Options().PSystemAware = true;
+    Form->SetStartingUp(true);
+    {
+        TScriptedModals Dialogs;
+        Dialogs.Then(ActOn<TBrowseVolumeForm>([](TBrowseVolumeForm& Browser) {
+            Browser.GrabListingClick();
+            Locate(Browser, "SUB:B.TEXT");
+            Browser.OpenButton()->click();
+        }));
+        Form->OpenByKind(Volume);
+    }
+    Form->SetStartingUp(false);
+    Form->OpenFile(File("other.txt", "other"), false, {});
+    const std::vector<std::string> Tabs = TabCaptions();
+    ASSERT_EQ(Tabs.size(), 3u);
+    EXPECT_EQ(Tabs[0], "Listing");
+    EXPECT_EQ(Tabs[1], "B.text");
+}
+
 // The built program opens the volume named on its command line in the browser; the user
 // locates B.TEXT, opens, edits and saves it.
 TEST_F(TProgramTest, TheBrowserOpensAFileOfTheVolumeForEditing) {
