@@ -385,6 +385,8 @@ void TBrowseVolumeForm::MultiVolumeBrowseClick() {
     Dialog.FileName = PathFromQString(FMultiVolumeEdit->text());
     if (Dialog.Execute())
         FMultiVolumeEdit->setText(PathToQString(Dialog.FileName));
+    // The keyboard comes back here, also where no window manager hands it back.
+    activateWindow();
 }
 
 TBrowseSearchOptions TBrowseVolumeForm::SearchOptions() const {
