@@ -2,6 +2,7 @@
 #include "foundation/ConstantsUnit.h"
 #include "foundation/RegistryEx.h"
 #include "psystem/BrowseVolumeForm.h"
+#include "psystem/FilerForm.h"
 #include "psystem/MajorVolume.h"
 #include "psystem/Subvolume.h"
 #include "tests/app/FormFixture.h"
@@ -110,8 +111,15 @@ TEST_F(TBrowseVolumeTest, EachResultActsAndLeavesNoHandleOpen) {
         fs::permissions(Volume, fs::perms::owner_write,
                         Case.ReadOnlyVolume ? fs::perm_options::remove : fs::perm_options::add);
         MakeAwareForm();
+        // The filer keeps the volumes of its panes open after it closes; the browser keeps none.
+        int FilerHeld = 0;
         TScriptedModals Dialogs;
-        Dialogs.Then(OnBrowser(Case.Step)).Then(PressEscape());
+        Dialogs.Then(OnBrowser(Case.Step)).Then([&FilerHeld](QDialog& Dialog) {
+            if (auto* Filer = dynamic_cast<TFilerForm*>(&Dialog))
+                FilerHeld =
+                    int(bool(Filer->Pane(fsLeft).Volume)) + int(bool(Filer->Pane(fsRight).Volume));
+            PressEscape()(Dialog);
+        });
         Form->OpenByKind(Volume);
         ASSERT_GE(Dialogs.Shown().size(), 1u);
         EXPECT_EQ(Dialogs.Shown()[0].ClassName, "korvid::TBrowseVolumeForm");
@@ -127,6 +135,7 @@ TEST_F(TBrowseVolumeTest, EachResultActsAndLeavesNoHandleOpen) {
             EXPECT_EQ(Form->ActiveEditor()->ReadOnly(), Case.ReadOnlyTab);
             EXPECT_EQ(ActiveText(), "beta");
         }
+        EXPECT_EQ(OpenHandlesOf(Volume), FilerHeld);
         Form.reset();
         EXPECT_EQ(OpenHandlesOf(Volume), 0);
     }
