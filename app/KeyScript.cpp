@@ -67,10 +67,10 @@ void Press(TKorvidForm& Form, int Key, Qt::KeyboardModifiers Modifiers, const QS
 }
 
 // A user types once the window is up; the window system makes it active first.
-void WaitUntilActive(QWidget& Window) {
-    const QDeadlineTimer Deadline(5000);
-    while (!Window.isActiveWindow() && !Deadline.hasExpired())
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
+// The window, or a dialog it shows, has the keyboard.
+bool WindowOrDialogActive(const QWidget& Window) {
+    const QWidget* Modal = QApplication::activeModalWidget();
+    return Window.isActiveWindow() || (Modal && Modal->isActiveWindow());
 }
 
 QString PlainCaption(QString Caption) {
@@ -167,6 +167,16 @@ private:
             Schedule(10);
             return;
         }
+        // The first step waits until the start has opened the files named (unless one of them
+        // opened a dialog), then until the window or that dialog has the keyboard.
+        if (FNext == 0 && FForm->StartingUp() && !QApplication::activeModalWidget()) {
+            Schedule(10);
+            return;
+        }
+        if (FNext == 0 && !WindowOrDialogActive(*FForm) && FWaits++ < MaxActivationWaits) {
+            Schedule(10);
+            return;
+        }
         if (FNext >= FSteps.size()) {
             deleteLater();
             return;
@@ -234,7 +244,6 @@ void RunKeyScript(TKorvidForm& Form, const std::string& FileName) {
             Line.pop_back();
         Steps.push_back(Line);
     }
-    WaitUntilActive(Form);
     (new TScriptRunner(Form, std::move(Steps)))->Schedule();
 }
 

@@ -16,6 +16,8 @@ class TKorvidForm;
 //   wait <ms>          waits                     close            closes the main window
 // Keys go to the focused widget (in an open dialog, its control), else the active document.
 // Captions are compared without their "&" and a trailing ":".
+// A script started with the window waits until the files named at start are open, or goes on
+// inside a dialog that one of them opened.
 void RunKeyScript(TKorvidForm& Form, const std::string& FileName);
 
 // The script named by the environment variable KORVID_KEY_SCRIPT, when it is set.

@@ -8,6 +8,7 @@
 #include "platform/DesktopOpener.h"
 #include "platform/Paths.h"
 #include "platform/QtVirtualKeys.h"
+#include "psystem/BrowseVolumeForm.h"
 #include "psystem/CodeFileListing.h"
 #include "psystem/FilerForm.h"
 #include "ui/CommandBars.h"

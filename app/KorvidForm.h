@@ -133,6 +133,8 @@ std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 // The main window: the document tabs and everything that lives as long as the program.
 class TFilerForm;
 class TFormCompilerHost;
+class TBrowseVolumeForm;
+struct TBrowseSearchOptions;
 
 class TKorvidForm : public QMainWindow,
                     public TMainWindowCommands,
@@ -178,7 +180,15 @@ public:
     // A volume file goes to the volume browser when the p-System option is on; any other name
     // to OpenFile, read-only when the file is.
     void OpenByKind(const std::string& Name);
-    void OpenVolumeBrowser(const std::string& Name);
+    // A volume file that goes to the browser rather than opening as a file.
+    bool IsBrowsedVolume(const std::string& Name) const;
+    // Shows the volume browser on VolumeFile, with the subvolume entry StartPath selected, and
+    // acts on its choice.
+    void BrowseVolume(const std::string& VolumeFile, const std::string& StartPath);
+    TBrowseVolumeForm& BrowseVolumeForm();
+    // Runs the browser's search over the volumes; the window's own FindInFiles when empty.
+    std::function<void(const std::vector<TVolume*>& Volumes, const TFindSettings& Settings)>
+        OnBrowseSearch;
     void InsertFileAtCaret(const std::string& Name);
     void ReopenCommandClick(int Rank);
     QWidget* FindTabOfFile(const std::string& Name) const;
@@ -634,6 +644,8 @@ private:
     // A match was found since the search was confirmed: "No more matches", not "No matches".
     bool FFoundSinceConfirmed = false;
     std::unique_ptr<TFilerForm> FFilerForm;
+    std::unique_ptr<TBrowseVolumeForm> FBrowseVolumeForm;
+    void SearchBrowsedVolumes(TBrowseVolumeForm& Form, const TBrowseSearchOptions& Options);
     bool FSearching = false;
     bool FCloseAfterSearch = false;
     bool FVBatRunning = false;

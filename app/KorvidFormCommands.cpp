@@ -58,8 +58,12 @@ void TKorvidForm::FileOpen() {
     FSettings.OpenFolder = Dialog.FileName.parent_path().string();
     const auto Names =
         Dialog.Files.empty() ? std::vector<std::filesystem::path>{Dialog.FileName} : Dialog.Files;
-    for (const auto& Name : Names)
-        OpenFile(Name.string(), false, {});
+    for (const auto& Name : Names) {
+        if (IsBrowsedVolume(Name.string()))
+            OpenByKind(Name.string());
+        else
+            OpenFile(Name.string(), false, {});
+    }
 }
 
 void TKorvidForm::FileSave() {
@@ -201,10 +205,6 @@ void TKorvidForm::BuildHistoryMenu() {
 
 void TKorvidForm::NotSupportedYet(int Tool) {
     ShowNotSupportedYetMessage(ButtonHintCaption(ToolList().Items(Tool)->Caption(), false));
-}
-
-void TKorvidForm::FileBrowseVolume() {
-    NotSupportedYet(T::FileBrowseVolume);
 }
 
 void TKorvidForm::FilePrepareDefsHelp() {

@@ -483,15 +483,15 @@ void TKorvidForm::OpenDroppedFiles(std::vector<std::string> Names, bool Ctrl) {
     }
 }
 
-void TKorvidForm::OpenByKind(const std::string& Name) {
-    if (FOptions.PSystemAware && LowerExtension(Name) == ".vol")
-        OpenVolumeBrowser(Name);
-    else
-        OpenFile(Name, IsReadOnlyFile(Name), {});
+bool TKorvidForm::IsBrowsedVolume(const std::string& Name) const {
+    return FOptions.PSystemAware && LowerExtension(Name) == ".vol";
 }
 
-void TKorvidForm::OpenVolumeBrowser(const std::string&) {
-    ShowOkMessage("Korvid", "Browsing volumes is not supported yet.");
+void TKorvidForm::OpenByKind(const std::string& Name) {
+    if (IsBrowsedVolume(Name))
+        BrowseVolume(Name, {});
+    else
+        OpenFile(Name, IsReadOnlyFile(Name), {});
 }
 
 void TKorvidForm::InsertFileAtCaret(const std::string& Name) {

@@ -256,8 +256,9 @@ void FormFirstShow(TKorvidForm& Form, TStartUpState& State) {
 
 void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
     Form.OnFirstShow = [&State](TKorvidForm& Window) {
+        // Started first: a file named may open a dialog, and the script goes on inside it.
+        RunKeyScriptFromEnvironment(Window);
         FormFirstShow(Window, State);
-        QTimer::singleShot(0, &Window, [&Window] { RunKeyScriptFromEnvironment(Window); });
     };
     Form.OnHandOverMessage = [](TKorvidForm& Window, int Number) {
         return HandOverReceived(Window, static_cast<std::uint32_t>(Number));

@@ -338,6 +338,16 @@ std::string TVolume::ReadFileData(int Index, std::string_view Name) const {
     return Data;
 }
 
+std::vector<std::string> TVolume::SortedFileNames() const {
+    std::vector<std::string> Names;
+    Enumerate(false, [&Names](const TFileInfo& Info) {
+        Names.push_back(Info.Name);
+        return true;
+    });
+    std::sort(Names.begin(), Names.end());
+    return Names;
+}
+
 void TVolume::Enumerate(bool WithGaps, const TEnumerateCallback& Callback) const {
     const auto Gap = [this](int First, int Blocks) {
         TFileInfo Info;

@@ -139,6 +139,8 @@ public:
 
     using TEnumerateCallback = std::function<bool(const TFileInfo& Info)>;
     void Enumerate(bool WithGaps, const TEnumerateCallback& Callback) const;
+    // The names of the files, in name order.
+    std::vector<std::string> SortedFileNames() const;
 
     void RemoveFile(int Index, std::string_view Name);
     void RenameFile(int Index, std::string_view Name, std::string_view NewName);

@@ -414,17 +414,11 @@ void TSearch::SearchVolumeFolderFile(const std::string& Path, const std::string&
 
 void TSearch::ReportVolumeError(const std::string& Message) {
     if (FHooks.ShowError)
-        FHooks.ShowError("Exception", Message + "\r\rAny remaining files will still be searched.");
+        FHooks.ShowError(std::string(UnreadableVolumeCaption), UnreadableVolumeText(Message));
 }
 
 void TSearch::SearchVolumeFiles(TVolume& Volume, const std::string& Prefix) {
-    std::vector<std::string> Names;
-    Volume.Enumerate(false, [&Names](const TFileInfo& Info) {
-        Names.push_back(Info.Name);
-        return true;
-    });
-    std::sort(Names.begin(), Names.end());
-    for (const std::string& Name : Names) {
+    for (const std::string& Name : Volume.SortedFileNames()) {
         const std::string Extension = LowerExtensionOf(Name);
         if (Extension == ".svol") {
             // Subvolumes nest one level only.
@@ -816,6 +810,10 @@ bool ReadFileLines(const std::string& FileName, const TPasswordPrompt& Prompt,
     }
     Reader.Finish();
     return N >= 0;
+}
+
+std::string UnreadableVolumeText(std::string_view Error) {
+    return std::string(Error) + "\r\rAny remaining files will still be searched.";
 }
 
 TFindResults FindInFiles(const std::vector<TVolume*>& Volumes,

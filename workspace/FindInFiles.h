@@ -96,6 +96,10 @@ struct TFindHooks {
     std::function<void(const std::string& Caption, const std::string& Text)> ShowError;
 };
 
+// How a volume that cannot be read is reported; the search goes on without it.
+inline constexpr std::string_view UnreadableVolumeCaption = "Exception";
+std::string UnreadableVolumeText(std::string_view Error);
+
 // The results tab's text and its section entries (file to open, 0-based name line).
 struct TFindResults {
     int Count = 0;

@@ -163,7 +163,6 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
 // The message names the command as a user reads it: no accelerator, no dots, no braces.
 TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
-        {T::FileBrowseVolume, "Browse Volume"},
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::ViewDefsEditor, "View Defs Editor"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
@@ -176,7 +175,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
 // Commands that are built later say so, each under its own plain caption.
 TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
     const std::vector<std::pair<int, std::string>> Cases = {
-        {T::FileBrowseVolume, "Browse Volume"},
         {T::ViewDefsEditor, "View Defs Editor"},
         {T::DebugDumpMemory, "Dump Memory"},
         {T::DebugFindDeclaration, "Find Declaration"},
