@@ -108,10 +108,6 @@ protected:
         Edit(Name)->setText(QString::fromStdString(Value));
     }
     std::string Caption() const { return Text(Form->windowTitle()); }
-    std::string ReadVolumeFile(const std::string& Name) const {
-        TMajorVolume V(Volume, false);
-        return V.ReadFileData(0, Name);
-    }
 
     std::unique_ptr<TForm> Form;
     int Closed = 0;
@@ -563,9 +559,9 @@ TEST_F(TDefsEditorTest, SaveWritesTheEditedListBack) {
     Expected.File(1).Field(3).Capacity = 12;
     for (const auto& File : Expected)
         ComputeRecordLayout(*File);
-    EXPECT_TRUE(ReadVolumeFile("APP.DEFS") == SerialisedImage(Expected));
-    EXPECT_TRUE(ReadVolumeFile("APP.NAME") == Names);
-    EXPECT_TRUE(ReadVolumeFile("OTHER.DATA") == std::string(900, 'o'));
+    EXPECT_TRUE(ReadVolumeData("APP.DEFS") == SerialisedImage(Expected));
+    EXPECT_TRUE(ReadVolumeData("APP.NAME") == Names);
+    EXPECT_TRUE(ReadVolumeData("OTHER.DATA") == std::string(900, 'o'));
     EXPECT_EQ(Text(Tree()->currentItem()->text(0)), "name");
 }
 
@@ -624,11 +620,11 @@ TEST_F(TDefsEditorTest, DefinitionsWithoutFileZeroGainNone) {
     List.File(3).Name = "third";
     SetField(List.File(3), {1, "a", dfInteger});
     LoadList(List, "P.DEFS");
-    const std::string Before = ReadVolumeFile("P.DEFS");
+    const std::string Before = ReadVolumeData("P.DEFS");
     TScriptedModals Shown;
     Form->SaveDefs();
     EXPECT_EQ(Said(Shown), std::vector<std::string>{"Defs Editor|Defs saved."});
-    const std::string After = ReadVolumeFile("P.DEFS");
+    const std::string After = ReadVolumeData("P.DEFS");
     EXPECT_EQ(DecodeDefsRecord(After).Name, "");
     EXPECT_EQ(After.size(), Before.size());
 }
