@@ -175,6 +175,18 @@ TEST_F(TDefsEditorTest, SelectionSurvivesARebuild) {
     EXPECT_EQ(Text(Edit("FieldNameEdit")->text()), "price");
 }
 
+TEST_F(TDefsEditorTest, ExpandingMayCollapseTheOtherFiles) {
+    for (const bool Collapse : {false, true}) {
+        Form = std::make_unique<TForm>();
+        Form->SetCollapseSiblings(Collapse);
+        Load();
+        Node("customer")->setExpanded(true);
+        Node("orders")->setExpanded(true);
+        EXPECT_EQ(Node("customer")->isExpanded(), !Collapse);
+        EXPECT_TRUE(Node("orders")->isExpanded());
+    }
+}
+
 // ---- The pages --------------------------------------------------------------------------------
 
 struct TTypePage {
