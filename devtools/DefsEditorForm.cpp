@@ -7,6 +7,7 @@
 #include "ui/FormUtilities.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -21,6 +22,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -74,6 +76,15 @@ void FillCombo(QComboBox* Combo, const std::vector<TComboEntry>& Entries) {
 
 void NoValue(QComboBox* Combo) {
     Combo->setCurrentIndex(-1);
+}
+
+// A read-only edit shows the dialog's colour, so that it does not invite typing.
+void SetReadOnlyLook(QLineEdit* Edit, bool ReadOnly) {
+    Edit->setReadOnly(ReadOnly);
+    QPalette Colours = Edit->palette();
+    Colours.setColor(QPalette::Base,
+                     QApplication::palette().color(ReadOnly ? QPalette::Window : QPalette::Base));
+    Edit->setPalette(Colours);
 }
 
 void SetNumber(QLineEdit* Edit, int Value) {
@@ -133,10 +144,7 @@ QLabel* TDefsEditorForm::CreateHeading(const char* Name) {
 QLineEdit* TDefsEditorForm::CreateEdit(const char* Name, bool ReadOnly) {
     auto* Edit = new QLineEdit(this);
     Edit->setObjectName(Name);
-    if (ReadOnly) {
-        Edit->setReadOnly(true);
-        Edit->setBackgroundRole(QPalette::Button);
-    }
+    SetReadOnlyLook(Edit, ReadOnly);
     return Edit;
 }
 
@@ -443,6 +451,7 @@ void TDefsEditorForm::LoadDefsByPath(const std::string& Path) {
         ++FQuiet;
         FShownNode = nullptr;
         FTree->clear();
+        ++FTreeGeneration;
         --FQuiet;
     }
     FDefs = std::make_unique<TDefsList>();
@@ -524,6 +533,7 @@ void TDefsEditorForm::RebuildTree() {
     }
     FShownNode = nullptr;
     FTree->clear();
+    ++FTreeGeneration;
     const bool ShowVoids = FShowVoidsCheckBox->isChecked();
     for (int I = 0; I < FDefs->Count(); ++I) {
         const TDefsFile& File = FDefs->File(I);
@@ -572,13 +582,23 @@ void TDefsEditorForm::CurrentNodeChanged(QTreeWidgetItem* Current, QTreeWidgetIt
     if (FQuiet > 0)
         return;
     if (Previous && Previous == FShownNode && !AcceptPage()) {
-        // The refused page stays, and so does its node.
-        ++FQuiet;
-        FTree->setCurrentItem(Previous);
-        --FQuiet;
+        // The refused page stays, and so does its node; a mouse click selects its own node
+        // after this, so the node is selected again once the click is done.
+        KeepShownNodeCurrent();
+        QTimer::singleShot(0, this, [this, Generation = FTreeGeneration, Previous] {
+            if (Generation == FTreeGeneration && FShownNode == Previous)
+                KeepShownNodeCurrent();
+        });
         return;
     }
     ShowPageOf(Current);
+}
+
+void TDefsEditorForm::KeepShownNodeCurrent() {
+    ++FQuiet;
+    FTree->setCurrentItem(FShownNode);
+    FShownNode->setSelected(true);
+    --FQuiet;
 }
 
 void TDefsEditorForm::NodeExpanded(QTreeWidgetItem* Node) {
@@ -636,8 +656,7 @@ void TDefsEditorForm::ShowReferences(const TDefsField& Field, int FieldType) {
     const bool Title = FieldType == dfTitle;
     FOffsetEdit->setText(
         Q(Title ? std::to_string(Field.Base) : "word " + std::to_string(Field.Base)));
-    FOffsetEdit->setReadOnly(!Title);
-    FOffsetEdit->setBackgroundRole(Title ? QPalette::Base : QPalette::Button);
+    SetReadOnlyLook(FOffsetEdit, !Title);
     if (FieldType == dfCalculatedNumber) {
         FCalculationCombo->setCurrentIndex(Field.FileRef < CalculationCount ? Field.FileRef
                                                                             : FuncCalculation);
@@ -871,6 +890,7 @@ bool TDefsEditorForm::AcceptFilePage(TDefsFile& File) {
     if (Name.empty() && AskClearBlankDefsFile(Index)) {
         ++FQuiet;
         qDeleteAll(FShownNode->takeChildren());
+        ++FTreeGeneration;
         --FQuiet;
         FDefs->Delete(Index);
         FDefs->Insert(Index, std::make_unique<TDefsFile>("", Index));

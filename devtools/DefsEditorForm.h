@@ -90,6 +90,7 @@ private:
     void SelectNode(QTreeWidgetItem* Node);
     void CurrentNodeChanged(QTreeWidgetItem* Current, QTreeWidgetItem* Previous);
     void NodeExpanded(QTreeWidgetItem* Node);
+    void KeepShownNodeCurrent();
     QTreeWidgetItem* FileNode(int File) const;
 
     // Pages.
@@ -127,6 +128,7 @@ private:
     bool FCollapseSiblings = false;
     int FQuiet = 0; // while above 0, changes come from the program, not the user
     QTreeWidgetItem* FShownNode = nullptr;
+    int FTreeGeneration = 0; // counts rebuilds, so that a late call finds its nodes gone
 
     QWidget* FTreePanel = nullptr;
     QTreeWidget* FTree = nullptr;

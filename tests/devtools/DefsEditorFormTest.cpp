@@ -12,6 +12,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -432,6 +433,20 @@ TEST_F(TDefsEditorTest, ARefusedPageKeepsItsNode) {
     EXPECT_EQ(Text(Tree()->currentItem()->text(0)), "name");
     EXPECT_EQ(Text(Edit("FieldLengthEdit")->text()), "200");
     EXPECT_EQ(Shown.Shown().size(), 1u);
+    // A click on another node is refused alike: the refused node stays current and selected.
+    Form->show();
+    QWidget* Viewport = Tree()->viewport();
+    const QPoint At = Tree()->visualItemRect(Node("customer", "price")).center();
+    for (const QEvent::Type Type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent Click(Type, At, Viewport->mapToGlobal(At), Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(Viewport, &Click);
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(Shown.Shown().size(), 2u);
+    EXPECT_EQ(Text(Tree()->currentItem()->text(0)), "name");
+    ASSERT_EQ(Tree()->selectedItems().size(), 1);
+    EXPECT_EQ(Text(Tree()->selectedItems().front()->text(0)), "name");
     // Mended, the move goes through.
     Type("FieldLengthEdit", "20");
     Select("customer", "qty");
