@@ -164,6 +164,18 @@ TEST_F(TDefsEditorTest, VoidFieldsShowUpToTheLastTypedOne) {
     EXPECT_EQ(Text(Tree()->topLevelItem(0)->text(0)), "(file 0)");
 }
 
+// The tree taking the focus is no change of node: an edit on the page stays.
+TEST_F(TDefsEditorTest, FocusingTheTreeKeepsThePage) {
+    Load();
+    Form->show();
+    QApplication::processEvents();
+    Type("FileNameEdit", "sys");
+    Tree()->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(Text(Edit("FileNameEdit")->text()), "sys");
+    EXPECT_TRUE(Form->PageModified());
+}
+
 TEST_F(TDefsEditorTest, SelectionSurvivesARebuild) {
     Load();
     Select("customer", "price");
