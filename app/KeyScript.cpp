@@ -152,14 +152,6 @@ void Write(TKorvidForm& Form, const std::string& Path) {
     std::ofstream(Path, std::ios::binary) << Text;
 }
 
-// A mnemonic clicks its button only after showing it pressed for a moment.
-bool ButtonShownPressed(TKorvidForm& Form) {
-    for (const QAbstractButton* Button : Surface(Form).findChildren<QAbstractButton*>())
-        if (Button->isDown())
-            return true;
-    return false;
-}
-
 // Runs the steps one per turn of the event loop; it deletes itself after the last.
 class TScriptRunner : public QObject {
 public:
@@ -178,10 +170,6 @@ private:
         // step waits until its work is done, unless it shows a message to answer.
         if ((FForm->Busy() || FForm->CapturingCommand() || FForm->VBatRunning()) &&
             !QApplication::activeModalWidget()) {
-            Schedule(10);
-            return;
-        }
-        if (ButtonShownPressed(*FForm) && FWaits++ < MaxActivationWaits) {
             Schedule(10);
             return;
         }

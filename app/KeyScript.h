@@ -15,7 +15,6 @@ class TKorvidForm;
 //   write <path>       writes the active document's lines joined by CR LF
 //   wait <ms>          waits                     close            closes the main window
 // Keys go to the focused widget (in an open dialog, its control), else the active document.
-// A step waits while a button shows pressed: a mnemonic clicks it only a moment later.
 // Captions are compared without their "&" and a trailing ":".
 void RunKeyScript(TKorvidForm& Form, const std::string& FileName);
 

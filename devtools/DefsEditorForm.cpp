@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -370,6 +371,7 @@ void TDefsEditorForm::CreateControls() {
     FShowVoidsCheckBox->setObjectName("ShowVoidsCheckBox");
     FAllowSaveCheckBox = new QCheckBox("®  &.", this);
     FAllowSaveCheckBox->setObjectName("AllowSaveCheckBox");
+    FAllowSaveCheckBox->installEventFilter(this);
 
     auto* Buttons = new QHBoxLayout;
     Buttons->addWidget(FShowVoidsCheckBox);
@@ -436,6 +438,17 @@ void TDefsEditorForm::WatchChanges() {
         }
         RebuildTree();
     });
+}
+
+// Alt+. ticks the save box at once, so that Save is ready for the very next key.
+bool TDefsEditorForm::eventFilter(QObject* Watched, QEvent* Event) {
+    if (Watched == FAllowSaveCheckBox && Event->type() == QEvent::Shortcut &&
+        !static_cast<QShortcutEvent*>(Event)->isAmbiguous()) {
+        FAllowSaveCheckBox->setFocus(Qt::ShortcutFocusReason);
+        FAllowSaveCheckBox->click();
+        return true;
+    }
+    return QDialog::eventFilter(Watched, Event);
 }
 
 // ---- Loading and dropping ---------------------------------------------------------------------

@@ -129,6 +129,9 @@ TEST_F(TDefsEditorTest, TreeListsFilesKeysAndFields) {
     for (int I = 0; I < 3; ++I)
         EXPECT_FALSE(Tree()->topLevelItem(I)->isExpanded());
     EXPECT_EQ(Page(), "File");
+    const QFont Heading = Child<QLabel>("FileHeadingPanel")->font();
+    EXPECT_TRUE(Heading.bold());
+    EXPECT_EQ(Heading.pointSize(), 10);
     const auto ImageOf = [this](const std::string& File, const std::string& Item) {
         return Node(File, Item)->data(0, TForm::ImageRole).toInt();
     };
@@ -575,6 +578,7 @@ TEST_F(TDefsEditorTest, SaveWritesTheEditedListBack) {
     Store("OTHER.DATA", std::string(900, 'o'));
     Load();
     EXPECT_FALSE(Child<QPushButton>("SaveButton")->isEnabled());
+    EXPECT_EQ(Text(Child<QCheckBox>("AllowSaveCheckBox")->text()), "®  &.");
     Child<QCheckBox>("AllowSaveCheckBox")->setChecked(true);
     EXPECT_TRUE(Child<QPushButton>("SaveButton")->isEnabled());
 
