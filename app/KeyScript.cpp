@@ -106,10 +106,16 @@ void Set(TKorvidForm& Form, const QString& Caption, const QString& Value) {
             B->setChecked(Value == "on");
         return;
     }
+    // A caption may stand on several pages of a dialog; the one shown counts.
+    QLabel* Found = nullptr;
     for (QLabel* Label : Where.findChildren<QLabel*>()) {
         if (PlainCaption(Label->text()) != Caption || !Label->buddy())
             continue;
-        QWidget* Control = Label->buddy();
+        if (!Found || (Label->isVisible() && !Found->isVisible()))
+            Found = Label;
+    }
+    if (Found) {
+        QWidget* Control = Found->buddy();
         if (auto* Edit = qobject_cast<QLineEdit*>(Control)) {
             Edit->setText(Value);
         } else if (auto* Spin = qobject_cast<QSpinBox*>(Control)) {

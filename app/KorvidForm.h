@@ -8,6 +8,7 @@
 #include "devtools/VBat.h"
 #include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
+#include "foundation/UtilitiesUnit.h"
 #include "platform/MemoryInfo.h"
 #include "platform/X11WindowKeys.h"
 #include "psystem/FilerHost.h"
@@ -77,7 +78,8 @@ struct TMainWindowSettings {
     bool ViewDebuggingBar = false;
     int DebuggingBarTab = 0;
     int CompilerProgressFormLeft = 0, CompilerProgressFormTop = 0;
-    int DefsEditorFormLeft = 0, DefsEditorFormTop = 0;
+    // Centred on the main window until placed.
+    int DefsEditorFormLeft = OffScreenPosition, DefsEditorFormTop = OffScreenPosition;
     int FilerFormLeft = 0, FilerFormTop = 0;
     int FindFormLeft = 0, FindFormTop = 0;
     int HistoryFormLeft = 0, HistoryFormTop = 0;

@@ -26,4 +26,17 @@ void ShowUnsupportedCalculationMessage(std::string_view FieldName, int Mode);
 // "Can't read file '<NAME>' at byte <offset>"
 std::string CantReadDefsText(std::string_view FileName, std::int64_t Offset);
 
+// The definitions editor's messages and questions, all titled "Defs Editor".
+// "\"<Name>\" is a reserved word in Pascal."
+void ShowReservedWordMessage(std::string_view Name);
+// "<What> must be between <Low> and <High>"
+void ShowDefsOutOfRangeMessage(std::string_view What, int Low, int High);
+void ShowDefsSavedMessage();
+bool AskDiscardDefsChanges();
+bool AskClearBlankDefsFile(int Index);
+bool AskVoidBlankDefsField();
+// An attach field's target ought to be a chain, a chain field's an attach.
+bool AskSaveDespiteDefsTarget(std::string_view FileName, std::string_view FieldName,
+                              bool WantsChain);
+
 } // namespace korvid

@@ -164,7 +164,6 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
 TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
-        {T::ViewDefsEditor, "View Defs Editor"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
         {T::DebugDumpMemory, "Dump Memory"},
         {T::DebugUndoFindDeclaration, "Undo Find Declaration"},
@@ -175,7 +174,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
 // Commands that are built later say so, each under its own plain caption.
 TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
     const std::vector<std::pair<int, std::string>> Cases = {
-        {T::ViewDefsEditor, "View Defs Editor"},
         {T::DebugDumpMemory, "Dump Memory"},
         {T::DebugFindDeclaration, "Find Declaration"},
         {T::DebugUndoFindDeclaration, "Undo Find Declaration"},

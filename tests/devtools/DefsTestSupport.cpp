@@ -103,6 +103,11 @@ std::string TDefsTest::VolumePath(const std::string& Name) const {
     return Volume.string() + ">" + Name;
 }
 
+std::string TDefsTest::ReadVolumeData(const std::string& Name) const {
+    TMajorVolume V(Volume, false);
+    return V.ReadFileData(0, Name);
+}
+
 std::vector<std::string> TDefsTest::Read(const std::string& Name, int Mode) {
     TMajorVolume V(Volume, false);
     const TFileInfo Info = V.FileInfo(0, Name);
@@ -115,9 +120,14 @@ std::vector<std::string> TDefsTest::Read(const std::string& Name, int Mode) {
 }
 
 std::string TDefsTest::ListingShownByProgram(const std::string& Name) {
-    MakeUserFolders(Temp.Path());
     const std::filesystem::path Output = Temp / "listing.txt";
-    WriteFileBytes(Temp / "keys.txt", "write " + Output.string() + "\nclose\n");
+    RunProgram(Name, "write " + Output.string() + "\nclose\n");
+    return ReadFileBytes(Output);
+}
+
+void TDefsTest::RunProgram(const std::string& Name, const std::string& Steps) {
+    MakeUserFolders(Temp.Path());
+    WriteFileBytes(Temp / "keys.txt", Steps);
     QProcessEnvironment Environment = UserEnvironment(Temp.Path());
     Environment.insert("KORVID_KEY_SCRIPT", Q(Temp / "keys.txt"));
     QProcess Program;
@@ -129,7 +139,6 @@ std::string TDefsTest::ListingShownByProgram(const std::string& Name) {
         Program.kill();
     EXPECT_TRUE(Finished) << Program.readAllStandardError().toStdString();
     EXPECT_EQ(Program.exitCode(), 0) << Program.readAllStandardError().toStdString();
-    return ReadFileBytes(Output);
 }
 
 std::vector<std::string> TDefsTest::Messages() const {

@@ -44,9 +44,14 @@ protected:
     // Stores Image as Name (kind 5) in the volume.
     void Store(const std::string& Name, const std::string& Image);
     std::string VolumePath(const std::string& Name) const;
+    // The bytes of the volume's file Name.
+    std::string ReadVolumeData(const std::string& Name) const;
     std::vector<std::string> Read(const std::string& Name, int Mode);
     // What the built program, started with the volume's file Name, writes of its listing.
     std::string ListingShownByProgram(const std::string& Name);
+    // Runs the built program on the volume's file Name with the key script Steps; it must end
+    // by itself with exit code 0.
+    void RunProgram(const std::string& Name, const std::string& Steps);
     // "caption|text" of every message box shown so far.
     std::vector<std::string> Messages() const;
 
