@@ -37,8 +37,9 @@ TEST_F(TDefsTest, ProgramEditsAndSavesTheDefinitions) {
     const std::size_t Name =
         DefsRecordSize + DefsFieldsOffset + DefsFieldSize + DefsFieldNameOffset;
     for (std::size_t I = 0; I < After.size(); ++I) {
-        if (After[I] != Before[I])
+        if (After[I] != Before[I]) {
             EXPECT_TRUE(I >= Name && I < Name + 1 + DefsNameLength) << "byte " << I;
+        }
     }
     EXPECT_FALSE(After == Before);
 }
