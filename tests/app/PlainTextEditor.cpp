@@ -445,16 +445,8 @@ std::string TPlainTextEditor::GetSelText() {
 }
 
 bool TPlainTextEditor::GetSelection(int& StartLine, int& StartCol, int& EndLine, int& EndCol) {
-    const QTextCursor Cursor = FEdit->textCursor();
-    if (!Cursor.hasSelection())
-        return false;
-    const QTextBlock Start = FEdit->document()->findBlock(Cursor.selectionStart());
-    const QTextBlock End = FEdit->document()->findBlock(Cursor.selectionEnd());
-    StartLine = Start.blockNumber() + 1;
-    StartCol = Cursor.selectionStart() - Start.position() + 1;
-    EndLine = End.blockNumber() + 1;
-    EndCol = Cursor.selectionEnd() - End.position() + 1;
-    return true;
+    bool CaretAtEnd = false;
+    return GetSelectionAndCaretEnd(StartLine, StartCol, EndLine, EndCol, CaretAtEnd);
 }
 
 QPoint TPlainTextEditor::GetSelectionScreenPoint() {
