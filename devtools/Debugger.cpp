@@ -30,10 +30,19 @@ std::vector<std::string> TDebuggingList::Texts() const {
 
 namespace {
 
-// The item's location or entity, as a pointer.
-constexpr int ObjectRole = Qt::UserRole + 1;
+constexpr int ObjectRole = DebugObjectRole;
+static_assert(DebugObjectRole == Qt::UserRole + 1);
 
 } // namespace
+
+const TKorvidOptions& TDebuggerHost::DebuggingOptions() const {
+    static const TKorvidOptions Defaults = [] {
+        TKorvidOptions Options;
+        InitOptions(Options);
+        return Options;
+    }();
+    return Defaults;
+}
 
 int TDebuggingList::Count() const {
     return Model->rowCount();
@@ -148,7 +157,9 @@ void TDebugger::Connect(TWindowHandle Module) {
     }
     LoadMapFile(FHost.MapFileName());
     RefreshBreakpoints();
+    RestoreSavedWatches();
     UpdateDebuggingControls();
+    FHost.ModuleConnected();
 }
 
 bool TDebugger::MapBuffer() {
@@ -454,7 +465,7 @@ void TDebugger::LoadMapFile(const std::string& FileName) {
         FMap = std::move(Map);
     }
     UpdateDebuggingControls();
-    FHost.RebuildStructureTree();
+    BuildStructureTree();
     if (FHost.OpenSourceOnLoad() && !FMap->FirstSource.empty() &&
         !FHost.IsFileOpenInTab(FMap->FirstSource))
         FHost.OpenSourceFile(FMap->FirstSource);

@@ -16,6 +16,7 @@
 #include <vector>
 
 class QItemSelectionModel;
+class QModelIndex;
 class QStandardItemModel;
 
 namespace korvid {
@@ -39,6 +40,26 @@ inline constexpr std::chrono::milliseconds ModuleAnswerLimit{10000};
 inline constexpr TWindowHandle ModuleChoiceCancelled = 0xFFFFFFFFu;
 
 inline constexpr std::string_view UnknownHeapAndStackText = "Heap: (unknown)   Stack: (unknown)";
+
+// The item data of the debugging lists and the structure tree (Qt::UserRole and on).
+inline constexpr int DebugObjectRole = 0x0100 + 1;   // the location or entity, as a quintptr
+inline constexpr int DebugNodeKindRole = 0x0100 + 2; // a TStructureNodeKind
+inline constexpr int DebugImageRole = 0x0100 + 3;    // the VariablesImages index
+
+// What a structure tree node is when it carries no entity (and Entity when it does).
+enum class TStructureNodeKind : int {
+    Entity,
+    Title,
+    Status,
+    Locals,
+    Globals,
+    Tables,
+    Database,
+    Procedures,
+    Segments,
+    ModuleGroup,
+    SourceGroup
+};
 
 // A debugging list or tree: its items (text, and the location or entity they stand for) and
 // their selection; the debugging bar's widgets only display them.
@@ -141,7 +162,51 @@ public:
     // Marks the breakpoints of a newly opened document.
     void MarkBreakpointsInEditor(TSourceEditor& Editor);
     void DumpMemory() override;
-    void FindDeclaration(bool Undo) override;
+    // The tools: the identifier at the caret, or a step back.
+    void FindDeclaration(bool Undo) override { FindDeclaration(std::string(), Undo); }
+
+    // ---- Views of the paused module ----
+    void RefreshCallStack();
+    void RefreshHeapStack();
+    const std::string& HeapStackText() const { return FHeapStackText; }
+
+    // ---- Watches and the evaluation hint ----
+    // An invalid node means the structure tree's selected node.
+    void WatchStructureNode(const QModelIndex& Node);
+    void RefreshWatchValues();
+    // Before the module runs again: what was read becomes the previous value.
+    void ForgetWatchChanges();
+    // Re-adds the watches saved at the last disconnect, by full name, when they persist.
+    void RestoreSavedWatches();
+    void DeleteSelectedWatch();
+    void DeleteAllWatches();
+    // From the editor: the identifier under the mouse and the mouse in screen coordinates.
+    void ShowEvaluationHint(const std::string& Word, int ScreenX, int ScreenY);
+    // The structure tree's mouse move: the node under the mouse (invalid for none), whether
+    // the mouse is over its label.
+    void StructureTreeMouseMove(const QModelIndex& Node, bool OverLabel, int ScreenX, int ScreenY);
+    void HideEvaluationHint();
+    // The hint timer ran out: the hint goes and stays hidden for the same identifier.
+    void EvaluationHintTimeout();
+    bool HintStale() const { return FHintStale; }
+
+    // ---- The structure tree ----
+    void BuildStructureTree();
+    // The current procedure's locals, after a stop.
+    void RefreshLocals();
+    // Back, or an empty word (Name empty and no identifier at the caret), steps back.
+    void FindDeclaration(const std::string& Name, bool Back);
+    void JumpToSelectedProcedure(bool Focus);
+    void SelectProcedureAtCaret();
+    void ShowVariableDetails(TEntity& Entity);
+    const TEntity* SelectedProcedureEntity() const;
+    const TEntity* SelectedWatchableEntity() const;
+    // 0 nothing to watch, 1 one entity, 2 a whole category or an entity with children.
+    int StructureNodeWatchKind(const QModelIndex& Node) const;
+    static const TEntity* NodeEntity(const QModelIndex& Node);
+    static TStructureNodeKind NodeKind(const QModelIndex& Node);
+    // The entities a category node stands for; empty for other nodes.
+    std::vector<TEntity*> CategoryEntities(TStructureNodeKind Kind) const;
 
     // ---- Commands ----
     // Writes the request and sends it; the module's result.
@@ -192,7 +257,6 @@ public:
     bool IsCurrentSource(const std::string& FileName) const;
     std::vector<std::string> CurrentSources() const;
     void SourceChanged() {}
-    void HideEvaluationHint() {}
     void SetHintFont(const std::string& /*Name*/, int /*Size*/) {}
     void UpdateDebuggingControls();
 
@@ -257,6 +321,13 @@ private:
     std::unique_ptr<TDebuggingList> FCallStack;
     std::unique_ptr<TDebuggingList> FWatches;
     std::unique_ptr<TDebuggingList> FStructure;
+
+    // ---- Watches and the evaluation hint ----
+    bool FHintStale = false;
+
+    // ---- The structure tree ----
+    // The current procedure's locals, as the Locals node shows them.
+    std::vector<TEntity*> FLocals;
 };
 
 // The main window's answer to a message at its endpoint: the module's two notifications go to

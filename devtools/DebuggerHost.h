@@ -3,6 +3,8 @@
 #include "devtools/ModuleCommands.h"
 #include "platform/Colors.h"
 #include "platform/WindowEndpoint.h"
+#include "workspace/KorvidOptions.h"
+#include "workspace/ToolHandlers.h"
 
 #include <optional>
 #include <string>
@@ -57,6 +59,19 @@ public:
     virtual void CentreCaretLine() = 0;
     virtual void FocusEditor() = 0;
     virtual void RepaintEditor() = 0;
+    // The identifier the caret is in or just after; empty when there is none.
+    virtual std::string IdentifierAtCaret() const { return {}; }
+};
+
+// The structure tree's details panel for one entity.
+struct TVariableDetails {
+    std::string Name;
+    std::string Type;
+    std::string LocationIntro;
+    std::string Location;
+    std::string Address;
+
+    bool operator==(const TVariableDetails&) const = default;
 };
 
 // What the debugger needs of the main window; the window implements it, tests fake it.
@@ -81,7 +96,6 @@ public:
     virtual void EndBusy() {}
     // Hooks run after the debugger's state or map changed.
     virtual void RefreshDebuggingControls(const TDebuggingControls& /*Controls*/) {}
-    virtual void RebuildStructureTree() {}
 
     // ---- The link to a running module ----
     // The window that the module notifies (command 1 hands it over); 0 when there is none.
@@ -107,6 +121,24 @@ public:
     virtual bool RecentreOnStep() const { return false; }
     // A debugger command that is not built yet says so.
     virtual void NotSupportedYet(int /*Tool*/) {}
+
+    // ---- The debugging bar ----
+    // The options that shape the bar's views; the defaults unless the window has its own.
+    virtual const TKorvidOptions& DebuggingOptions() const;
+    // A connection was made (the bar shows itself when the user wants it to).
+    virtual void ModuleConnected() {}
+    virtual void ActivateDebuggingTab(TDebuggingTab /*Tab*/) {}
+    // The evaluation hint: its top-left corner at the screen point; the window is the
+    // host's, the decision what to show the debugger's.
+    virtual void ShowHintWindow(const std::string& /*Text*/, int /*ScreenX*/, int /*ScreenY*/) {}
+    virtual void HideHintWindow() {}
+    // Restarts the single-shot timer that ends a hint's life.
+    virtual void RestartHintTimer() {}
+    virtual void ShowVariableDetails(const TVariableDetails& /*Details*/) {}
+    // A file name as the window shows it to the user.
+    virtual std::string DisplayFileName(const std::string& Name) const { return Name; }
+    // Searches the map's sources for the name (find in files).
+    virtual void FindInCurrentSources(const std::string& /*Name*/) {}
 };
 
 // The host's hourglass for as long as it lives, whatever way the work ends.

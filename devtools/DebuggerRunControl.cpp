@@ -244,6 +244,7 @@ void TDebugger::RunUntilValueChanges(const TEntity* Entity) {
 }
 
 void TDebugger::ForgetExecutionPoint() {
+    ForgetWatchChanges();
     const bool Breakpoint = FCurrentBreakpoint >= 0 && BreakpointEnabled(FCurrentBreakpoint);
     for (TSourceEditor* Editor : FHost.SourceEditors())
         Editor->ClearExecutionPoint(Breakpoint);
@@ -257,6 +258,10 @@ void TDebugger::RefreshEverything() {
     const TDebuggerBusy Busy(FHost);
     FBreakpoints->SelectRow(-1);
     RefreshBreakpoints();
+    RefreshCallStack();
+    RefreshHeapStack();
+    RefreshWatchValues();
+    RefreshLocals();
     UpdateDebuggingControls();
 }
 
@@ -306,17 +311,6 @@ void TDebugger::ClearAllMarks() {
 void TDebugger::RepaintEditors() {
     for (TSourceEditor* Editor : FHost.SourceEditors())
         Editor->RepaintEditor();
-}
-
-// ---- Built with the views of the paused module ----------------------------------------------
-
-void TDebugger::DumpMemory() {
-    FHost.NotSupportedYet(ToolIndex::DebugDumpMemory);
-}
-
-void TDebugger::FindDeclaration(bool Undo) {
-    FHost.NotSupportedYet(Undo ? ToolIndex::DebugUndoFindDeclaration
-                               : ToolIndex::DebugFindDeclaration);
 }
 
 } // namespace korvid

@@ -557,14 +557,5 @@ TEST_F(Breakpoints, ValueChanges) {
     }
 }
 
-TEST_F(Breakpoints, CommandsBuiltWithTheViewsSayTheyAreNotSupportedYet) {
-    Debugger.DumpMemory();
-    Debugger.FindDeclaration(false);
-    Debugger.FindDeclaration(true);
-    EXPECT_EQ(Host.NotBuilt,
-              (std::vector<int>{ToolIndex::DebugDumpMemory, ToolIndex::DebugFindDeclaration,
-                                ToolIndex::DebugUndoFindDeclaration}));
-}
-
 } // namespace
 } // namespace korvid

@@ -20,6 +20,7 @@ public:
     std::string Name;
     int Caret = 1;
     std::vector<int> Markers;
+    std::string Identifier;
     int Centred = 0;
     int Focused = 0;
     int Repaints = 0;
@@ -41,6 +42,7 @@ public:
     void CentreCaretLine() override { ++Centred; }
     void FocusEditor() override { ++Focused; }
     void RepaintEditor() override { ++Repaints; }
+    std::string IdentifierAtCaret() const override { return Identifier; }
 };
 
 // A main window of files held in memory and tabs named by their file names.
@@ -133,6 +135,40 @@ public:
     }
     bool RecentreOnStep() const override { return Recentre; }
     void NotSupportedYet(int Tool) override { NotBuilt.push_back(Tool); }
+
+    // ---- The debugging bar ----
+    TKorvidOptions BarOptions = [] {
+        TKorvidOptions Defaults;
+        InitOptions(Defaults);
+        return Defaults;
+    }();
+    struct THint {
+        std::string Text;
+        int X = 0;
+        int Y = 0;
+    };
+    // The hint on screen, or none.
+    std::optional<THint> Hint;
+    int HintShows = 0;
+    int HintTimerStarts = 0;
+    int Connections = 0;
+    std::vector<TDebuggingTab> ActivatedTabs;
+    std::vector<TVariableDetails> Details;
+    std::vector<std::string> SearchedInSources;
+
+    const TKorvidOptions& DebuggingOptions() const override { return BarOptions; }
+    void ModuleConnected() override { ++Connections; }
+    void ActivateDebuggingTab(TDebuggingTab Tab) override { ActivatedTabs.push_back(Tab); }
+    void ShowHintWindow(const std::string& Text, int X, int Y) override {
+        Hint = THint{Text, X, Y};
+        ++HintShows;
+    }
+    void HideHintWindow() override { Hint.reset(); }
+    void RestartHintTimer() override { ++HintTimerStarts; }
+    void ShowVariableDetails(const TVariableDetails& Shown) override { Details.push_back(Shown); }
+    void FindInCurrentSources(const std::string& Name) override {
+        SearchedInSources.push_back(Name);
+    }
 
     // The main window's endpoint, answering for Debugger as the window does.
     void ListenFor(TDebugger& Debugger) {
