@@ -1,4 +1,5 @@
 #include "app/KorvidForm.h"
+#include "devtools/DebuggingBar.h"
 
 #include "app/DocumentPrint.h"
 #include "devtools/CompilerHost.h"
@@ -125,6 +126,11 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
     InstallKeystrokeRecorder(false);
+    // The bar's views go before the debugger's lists they show.
+    delete FDebuggingBar;
+    FDebuggingBar = nullptr;
+    FDebuggingBarForm.reset();
+    FHintWindow.reset();
     // The bars go with the docks and the window; none of them reports back any more.
     for (int Index = 0; Index < FToolbars->Count(); ++Index) {
         TCommandBar* Bar = FToolbars->Items(Index);
@@ -225,7 +231,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     PrepareFiler();
     FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
     History().LoadHistory(FOptions.HistoryFilename);
-    Debugger().SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
+    CreateDebuggingBar();
     Debugger().UpdateDebuggingControls();
     BuildHistoryMenu();
 
@@ -541,6 +547,7 @@ void TKorvidForm::TabsChange() {
     UpdateCommandStates();
     if (FOptions.FileUpdates && OnTabActivated)
         OnTabActivated(*this, *Editor);
+    RefreshStructureForActiveTab();
 }
 
 void TKorvidForm::UpdateCaption(const std::string& Name) {

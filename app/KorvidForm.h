@@ -30,7 +30,9 @@
 #include <string_view>
 #include <vector>
 
+class QKeyEvent;
 class QLabel;
+class QListView;
 class QMenu;
 class QSplitter;
 class QTabWidget;
@@ -53,6 +55,9 @@ class TCustomBar;
 class TCommandBar;
 class TToolbarList;
 class TPrintCanvas;
+class TDebuggingBar;
+class TDebuggingBarForm;
+class TDebuggerHintWindow;
 
 // A window's stored place: the main window's child windows keep theirs between runs.
 struct TWindowPlacement {
@@ -166,7 +171,7 @@ public:
     void UpdateCaption(const std::string& Name);
     // Gives the keyboard to the active document; it takes it when the window is next active.
     void FocusActiveEditor();
-    std::string DisplayFileName(const std::string& Name) const;
+    std::string DisplayFileName(const std::string& Name) const override;
     const TDocumentView* DefaultView() const { return FViews->DefaultView(); }
     TViewCatalogue& Views() const { return *FViews; }
     QWidget* StartupTab() const { return FStartupTab; }
@@ -506,7 +511,7 @@ public:
     TWindowHandle MainWindowHandle() const override;
     std::string MapFileName() const override { return FOptions.MapFile; }
     bool DebuggerOptionOn() const override { return FOptions.PSystemAware; }
-    bool IsDebuggingBarVisible() const override { return FSettings.ViewDebuggingBar; }
+    bool IsDebuggingBarVisible() const override;
     TModuleOptions ModuleOptions() const override {
         return {FOptions.DiskPRowNumbers, FOptions.TableViewerScope, FOptions.TableViewerModal};
     }
@@ -534,6 +539,54 @@ public:
     void RunCommandLine(const std::string& CommandLine, TDocumentEditor* Editor, bool Capture);
     // Set while a command line's output is captured; input waits until it ends.
     bool CapturingCommand() const { return FCapturingCommand; }
+
+    // ---- The debugging bar ----
+    TDebuggingBar& DebuggingBar() const { return *FDebuggingBar; }
+    // The window that holds the bar while it floats; null while it is docked.
+    TDebuggingBarForm* DebuggingBarForm() const { return FDebuggingBarForm.get(); }
+    TDebuggerHintWindow& HintWindow();
+    void ShowDebuggingBar(bool Show);
+    // Docked at the window's side or floating in its own window, as "Float Debugging Bar" says.
+    void ApplyDebuggingBarPlace();
+    // The bar's and the hint's font.
+    void SetHintFont(const std::string& Name, int Size);
+    void RefreshStructureForActiveTab();
+    const TKorvidOptions& DebuggingOptions() const override { return FOptions; }
+    void ModuleConnected() override;
+    void ActivateDebuggingTab(TDebuggingTab Tab) override;
+    void ShowHintWindow(const std::string& Text, int ScreenX, int ScreenY) override;
+    void HideHintWindow() override;
+    void RestartHintTimer() override;
+    void ShowVariableDetails(const TVariableDetails& Details) override;
+    // The bar's lists, tree and menus.
+    void BreakpointsListDblClick(QListView* Sender);
+    bool BreakpointsListKeyDown(QListView* Sender, const QKeyEvent& Event);
+    void BreakpointsListMouseDown(QListView* Sender, Qt::MouseButton Button, const QPoint& At);
+    void BreakpointsMenuPopup();
+    void ToggleSelectedBreakpointCommandClick();
+    void DeleteSelectedBreakpointCommandClick();
+    void DeleteOfflineBreakpointsCommandClick();
+    void DeleteAllBreakpointsCommandClick();
+    void CopyCallStackCommandClick();
+    void WatchesMenuPopup();
+    void DeleteSelectedWatchCommandClick();
+    void DeleteAllWatchesCommandClick();
+    void WatchRunToCorruptionCommandClick();
+    void StructureMenuPopup();
+    void ShowVariableCommandClick();
+    void JumpToVariableCommandClick();
+    void FindVariableCommandClick();
+    void WatchVariableCommandClick();
+    void RunToCorruptionCommandClick();
+    void EvaluationHintTimerTimer();
+    void StructureTreeExpanded(const QModelIndex& Node);
+    void StructureTreeUnboldSelected();
+    void StructureTreeDblClick(Qt::KeyboardModifiers Shift);
+    void StructureTreeExpanding(const QModelIndex& Node);
+    bool StructureTreeKeyDown(const QKeyEvent& Event);
+    void StructureTreeMouseDown(Qt::MouseButton Button, const QPoint& At);
+    void StructureTreeMouseUp(Qt::KeyboardModifiers Shift);
+    void StructureTreeMouseMove(const QPoint& At);
 
     // Tells the user that the tool's command is not built yet.
     void NotSupportedYet(int Tool) override;
@@ -590,6 +643,9 @@ private:
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     void CreateDocks(QWidget* Tabs);
+    void CreateDebuggingBar();
+    // Keeps the bar's width, its floating window's place and its page in the settings.
+    void StoreDebuggingBar();
     void WireFavourites();
     TDock* DockOfIndex(int Index) const;
     void AppendSelectionToClipboard(bool Cut);
@@ -629,6 +685,10 @@ private:
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebugger> FDebugger;
+    // The bar shows the debugger's lists and goes before it.
+    TDebuggingBar* FDebuggingBar = nullptr;
+    std::unique_ptr<TDebuggingBarForm> FDebuggingBarForm;
+    std::unique_ptr<TDebuggerHintWindow> FHintWindow;
     // The volume reader's code listing before this window installed its own.
     decltype(TVolumeFileListings::Code) FPreviousCodeListing;
     // Where the debugged module's notifications arrive; goes before the debugger.
@@ -668,6 +728,8 @@ private:
     QMenu* FHiddenAutoTextMenu = nullptr;
     QWidget* FFavouritesPanel = nullptr;
     QSplitter* FSplitter = nullptr;
+    // The tabs and the Favourites bar on one side, the docked debugging bar on the other.
+    QSplitter* FBarSplitter = nullptr;
     QMenu* FFavouritesMenu = nullptr;
     TDock* FTopDock = nullptr;
     TDock* FBottomDock = nullptr;

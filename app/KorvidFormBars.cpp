@@ -86,7 +86,10 @@ void TKorvidForm::CreateDocks(QWidget* Tabs) {
         FavouritesTree().CreatePanel(FSplitter, [this] { ShowFavouritesBar(false); });
     FFavouritesPanel->hide();
     FSplitter->setStretchFactor(0, 1);
-    Row->addWidget(FSplitter, 1);
+    FBarSplitter = new QSplitter(Qt::Horizontal);
+    FBarSplitter->setChildrenCollapsible(false);
+    FBarSplitter->addWidget(FSplitter);
+    Row->addWidget(FBarSplitter, 1);
     Row->addWidget(FRightDock);
     Column->addWidget(FTopDock);
     Column->addLayout(Row, 1);

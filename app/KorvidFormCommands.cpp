@@ -21,24 +21,6 @@
 namespace korvid {
 namespace T = ToolIndex;
 
-namespace {
-
-int DebuggingTabTool(TDebuggingTab Tab) {
-    switch (Tab) {
-    case TDebuggingTab::Breakpoints:
-        return T::DebugGoToBreakpointsTab;
-    case TDebuggingTab::CallStack:
-        return T::DebugGoToCallStackTab;
-    case TDebuggingTab::Structure:
-        return T::DebugGoToStructureTab;
-    case TDebuggingTab::Watches:
-        break;
-    }
-    return T::DebugGoToWatchesTab;
-}
-
-} // namespace
-
 // ---- File ---------------------------------------------------------------------------------------
 
 void TKorvidForm::FileNew() {
@@ -224,20 +206,8 @@ void TKorvidForm::FilePrepareDefsHelp() {
     OpenTextInNewTab("File " + std::to_string(NextNewFileNumber()), Text);
 }
 
-void TKorvidForm::ViewDebuggingBar() {
-    NotSupportedYet(T::ViewDebuggingBar);
-}
-
 void TKorvidForm::DebugConnection() {
     Debugger().ToggleConnection();
-}
-
-void TKorvidForm::DebugGoToTab(TDebuggingTab Tab) {
-    NotSupportedYet(DebuggingTabTool(Tab));
-}
-
-void TKorvidForm::DebugGoToAdjacentTab(bool Next) {
-    NotSupportedYet(Next ? T::DebugGoToNextTab : T::DebugGoToPreviousTab);
 }
 
 void TKorvidForm::DebugFindInCurrentSources() {

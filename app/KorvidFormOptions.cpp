@@ -132,6 +132,10 @@ void TKorvidForm::ViewOptions() {
     if (RunModal(Dialog) != QDialog::Accepted)
         return;
     Dialog.GetOptions(Copy);
+    const bool TreeChanged = Copy.ShowLocalChildren != FOptions.ShowLocalChildren ||
+                             Copy.ShowMinorVariables != FOptions.ShowMinorVariables ||
+                             Copy.ShowVariableTypes != FOptions.ShowVariableTypes ||
+                             Copy.SortProcedures != FOptions.SortProcedures;
     FOptions = std::move(Copy);
 
     TEngCustomEditor::MoveAfterPaste = FOptions.MoveAfterPaste;
@@ -145,7 +149,10 @@ void TKorvidForm::ViewOptions() {
         FBackupTimer->start();
     ApplyExperimentalTools();
     UpdateTabCaptions();
-    Debugger().SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
+    SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
+    ApplyDebuggingBarPlace();
+    if (TreeChanged)
+        Debugger().BuildStructureTree();
     ApplyFavouritesOptions();
     UpdateCommandStates();
 }

@@ -146,6 +146,7 @@ void TKorvidForm::SaveSettings() {
             S.FavouritesWidth = FFavouritesPanel->width();
         Reg.WriteInteger("Favourites Width", S.FavouritesWidth);
         Reg.WriteBool("View Favourites", S.ViewFavourites);
+        StoreDebuggingBar();
         Reg.WriteInteger("Debugging Bar Width", S.DebuggingBarWidth);
         Reg.WriteInteger("Debugging Bar Form Width", S.DebuggingBarForm.Width);
         Reg.WriteInteger("Debugging Bar Form Height", S.DebuggingBarForm.Height);

@@ -1,4 +1,5 @@
 #include "app/KorvidForm.h"
+#include "devtools/DebuggingBar.h"
 
 #include "workspace/Keystroke.h"
 #include "workspace/KorvidTool.h"
@@ -171,6 +172,7 @@ void TKorvidForm::UpdateStatusBar(TDocumentEditor* Sender, int Line, int Column)
         SetStatusPanel(6, IsRecordingKeystrokes() ? "Recording" : "");
         SetStatusPanel(7, BackupsEnabled() ? "Backups" : "");
         SetStatusPanel(8, Debugger().StatusText());
+        RefreshStructureForActiveTab();
     }
     UpdateCommandStates();
 }
@@ -198,7 +200,8 @@ void TKorvidForm::ApplyScrollableTabs() {
 }
 
 void TKorvidForm::ApplyVariableIcons() {
-    // The structure tree arrives with the debugger; nothing shows icons yet.
+    if (FDebuggingBar)
+        FDebuggingBar->RepaintViews();
 }
 
 void TKorvidForm::ApplyLineSpacing() {
@@ -221,6 +224,11 @@ void TKorvidForm::RefreshDebuggingControls(const TDebuggingControls& Controls) {
                T::DebugShowTableViewer},
               Controls.PausedToolsEnabled);
     SetStatusPanel(8, Controls.StatusText);
+    if (FDebuggingBar) {
+        FDebuggingBar->SetListColour(Controls.ListColour);
+        FDebuggingBar->SetHeapStackText(Controls.HeapStackText);
+        FDebuggingBar->SetToolbarColour(Controls.ToolbarColour);
+    }
 }
 
 TWindowHandle TKorvidForm::MainWindowHandle() const {

@@ -257,7 +257,6 @@ public:
     bool IsCurrentSource(const std::string& FileName) const;
     std::vector<std::string> CurrentSources() const;
     void SourceChanged() {}
-    void SetHintFont(const std::string& /*Name*/, int /*Size*/) {}
     void UpdateDebuggingControls();
 
     // ---- The map ----
