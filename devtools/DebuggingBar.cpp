@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QStandardItemModel>
 #include <QTabWidget>
+#include <QTextOption>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -200,8 +201,13 @@ TDebuggerHintWindow::TDebuggerHintWindow(QWidget* Parent)
 }
 
 QRect TDebuggerHintWindow::CalcHintRect(int Width, const QString& Text) const {
-    const QRect Bounds = fontMetrics().boundingRect(
-        QRect(0, 0, Width, 100000), Qt::AlignLeft | Qt::TextWordWrap, HintLines(Text));
+    const QRect Room(0, 0, Width, 100000);
+    QRect Bounds =
+        fontMetrics().boundingRect(Room, Qt::AlignLeft | Qt::TextWordWrap, HintLines(Text));
+    // A word longer than the room is broken as the paint breaks it.
+    if (Bounds.width() > Width)
+        Bounds =
+            fontMetrics().boundingRect(Room, Qt::AlignLeft | Qt::TextWrapAnywhere, HintLines(Text));
     return {0, 0, Bounds.width() + 2 * HintPadding + 2, Bounds.height() + 2 * HintPadding};
 }
 
@@ -217,8 +223,11 @@ void TDebuggerHintWindow::paintEvent(QPaintEvent* /*Event*/) {
     QPainter Painter(this);
     Painter.setPen(palette().color(QPalette::WindowText));
     Painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    Painter.drawText(rect().adjusted(HintPadding + 1, HintPadding, -HintPadding, -HintPadding),
-                     Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, HintLines(FText));
+    QTextOption Wrap(Qt::AlignLeft | Qt::AlignTop);
+    Wrap.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    Painter.drawText(
+        QRectF(rect().adjusted(HintPadding + 1, HintPadding, -HintPadding, -HintPadding)),
+        HintLines(FText), Wrap);
 }
 
 // ---- The bar --------------------------------------------------------------------------------
@@ -427,8 +436,9 @@ int TDebuggingBar::PageCount() const {
 void TDebuggingBar::SetListColour(TColor Colour) {
     for (QAbstractItemView* View : std::initializer_list<QAbstractItemView*>{
              BreakpointsList, CallStackList, WatchesList, StructureTree}) {
+        // System colours come from the bar's own palette, which this never changes.
         QPalette Colours = View->palette();
-        Colours.setColor(QPalette::Base, ColorToQColor(Colour, Colours));
+        Colours.setColor(QPalette::Base, ColorToQColor(Colour, palette()));
         View->setPalette(Colours);
     }
 }
