@@ -1,3 +1,4 @@
+#include "devtools/DebugTexts.h"
 #include "foundation/ConstantsUnit.h"
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
@@ -75,6 +76,36 @@ TEST_F(TDebuggerProgramTest, AStopAtABreakpointIsSteppedOver) {
                                  "command 5 0", "command 2 0"}))
         << ::testing::PrintToString(Frames);
     EXPECT_EQ(Module.Quit(), 0);
+}
+
+// Connecting shows the debugging bar; after a stop Shift+Ctrl+F12 dumps the memory into a
+// "Memory" tab and Ctrl+Alt+W turns to the Watches page, which the settings keep.
+TEST_F(TDebuggerProgramTest, TheBarShowsTheStoppedModule) {
+    const auto Source = Dir / "demo.vp";
+    WriteFileBytes(Source, "begin\r\n  x := 1;\r\nend;\r\n");
+    const auto Map = Dir / "demo.map";
+    std::ofstream(Map) << "|L3| demo\r\n#   DEMO     " << Source.string()
+                       << "\r\n1     1:0 begin\r\n2     1:10 x := 1;\r\n3     1:20 end;\r\n";
+    SetMapFile(Map);
+    const TScopedWindowFolder Windows(Q(Dir / "runtime" / "korvid-windows"));
+    TStandInProcess Module(Dir.Path(), "Demo", {"stop-on-set=300"});
+    ASSERT_TRUE(Module.Started());
+    const auto Dump = Dir / "dump.txt";
+    Run(Source, "key Ctrl+F2\nkey F11\nwait 3000\nkey Shift+Ctrl+F12\nwrite " + Dump.string() +
+                    "\nkey Ctrl+Alt+W\nclose\n");
+
+    const auto Frames = Module.Frames();
+    EXPECT_TRUE(InOrder(Frames, {"command 1 0", "stopped 1", "command 9 0", "command 2 0"}))
+        << ::testing::PrintToString(Frames);
+    EXPECT_EQ(Module.Quit(), 0);
+    const std::string Dumped = ReadFileBytes(Dump);
+    EXPECT_TRUE(Dumped.starts_with(MemoryDumpHeader(true, true) + "\r\n0000  ")) << Dumped.substr(0, 200);
+
+    TScopedRegistryStore Store(Dir / "config" / "korvid" / "registry");
+    TRegistryEx Reg;
+    ASSERT_TRUE(Reg.OpenKeyReadOnly(RootKeys[CurrentKeyIndex]));
+    EXPECT_TRUE(Reg.ReadBoolDefault("View Debugging Bar", false));
+    EXPECT_EQ(Reg.ReadIntegerDefault("Debugging Bar Tab", 0), 3);
 }
 
 } // namespace
