@@ -201,12 +201,7 @@ void TKorvidForm::SetHintFont(const std::string& Name, int Size) {
         Font.setPointSize(Size);
     HintWindow().setFont(Font);
     if (FDebuggingBar) {
-        const TDebuggingBar& Bar = *FDebuggingBar;
-        const std::array<QWidget*, 6> Views{Bar.BreakpointsList, Bar.CallStackList,
-                                            Bar.WatchesList,     Bar.StructureTree,
-                                            Bar.VarInfoPanel,    Bar.HeapStackLabel};
-        for (QWidget* View : Views)
-            View->setFont(Font);
+        FDebuggingBar->setFont(Font);
         FDebuggingBar->RepaintViews();
     }
 }

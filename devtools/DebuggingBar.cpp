@@ -20,11 +20,14 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStandardItemModel>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextOption>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace korvid {
 
@@ -48,6 +51,37 @@ QString WithoutMark(QString Text) {
     if (Text.endsWith('+') || Text.endsWith('-'))
         Text.chop(1);
     return Text;
+}
+
+// The bar is narrow: the tools go in rows of at most this many buttons, broken at their
+// separators.
+constexpr std::size_t ButtonsPerRow = 9;
+
+std::vector<std::vector<std::string>> ToolbarRowsOf(const std::vector<std::string>& Tools) {
+    std::vector<std::vector<std::string>> Rows(1);
+    std::vector<std::string> Group;
+    const auto Buttons = [](const std::vector<std::string>& Names) {
+        return static_cast<std::size_t>(
+            std::count_if(Names.begin(), Names.end(), [](const auto& N) { return N != "-"; }));
+    };
+    const auto Flush = [&] {
+        if (Group.empty())
+            return;
+        if (!Rows.back().empty() && Buttons(Rows.back()) + Buttons(Group) > ButtonsPerRow)
+            Rows.emplace_back();
+        if (!Rows.back().empty())
+            Rows.back().emplace_back("-");
+        Rows.back().insert(Rows.back().end(), Group.begin(), Group.end());
+        Group.clear();
+    };
+    for (const std::string& Name : Tools) {
+        if (Name == "-")
+            Flush();
+        else
+            Group.push_back(Name);
+    }
+    Flush();
+    return Rows;
 }
 
 } // namespace
@@ -243,21 +277,27 @@ TDebuggingBar::TDebuggingBar(QWidget* OwnerForm, TDebugger& Debugger, const TDeb
     ToolbarDock = new TDock(OwnerForm, dpTop);
     ToolbarDock->SetParent(this);
     ToolbarDock->SetAllowDrag(false);
-    DebuggingToolbar = new TCommandBar(OwnerForm);
-    DebuggingToolbar->setObjectName("DebuggingToolbar");
-    DebuggingToolbar->SetCaption("Debugging");
-    DebuggingToolbar->DragHandle = false;
-    DebuggingToolbar->CloseButton = false;
-    DebuggingToolbar->DockableTo = {dpTop};
-    for (TKorvidTool* Tool : ToolsOfNames(Tools)) {
-        if (Tool)
-            new TToolButton(DebuggingToolbar, true, Tool);
-        else
-            new TCommandBarSeparator(DebuggingToolbar);
+    for (const std::vector<std::string>& Row : ToolbarRowsOf(Tools)) {
+        auto* Bar = new TCommandBar(OwnerForm);
+        Bar->setObjectName(ToolbarRows.empty() ? "DebuggingToolbar" : "DebuggingToolbarRow");
+        Bar->SetCaption("Debugging");
+        Bar->DragHandle = false;
+        Bar->CloseButton = false;
+        Bar->DockableTo = {dpTop};
+        for (TKorvidTool* Tool : ToolsOfNames(Row)) {
+            if (Tool)
+                new TToolButton(Bar, true, Tool);
+            else
+                new TCommandBarSeparator(Bar);
+        }
+        Bar->DockRow = static_cast<int>(ToolbarRows.size());
+        Bar->DockPos = 0;
+        Bar->SetDockedTo(ToolbarDock);
+        Bar->setVisible(true);
+        Bar->Remeasure();
+        ToolbarRows.push_back(Bar);
     }
-    DebuggingToolbar->SetDockedTo(ToolbarDock);
-    DebuggingToolbar->setVisible(true);
-    DebuggingToolbar->Remeasure();
+    DebuggingToolbar = ToolbarRows.empty() ? nullptr : ToolbarRows.front();
     Column->addWidget(ToolbarDock);
 
     HeapStackLabel = new QLabel(Q(std::string(UnknownHeapAndStackText)), this);
@@ -268,6 +308,10 @@ TDebuggingBar::TDebuggingBar(QWidget* OwnerForm, TDebugger& Debugger, const TDeb
     DebuggingTabs = new QTabWidget(this);
     DebuggingTabs->setObjectName("DebuggingTabs");
     DebuggingTabs->setFocusPolicy(Qt::NoFocus);
+    // All four pages stay in sight in a narrow bar: their captions shrink instead.
+    DebuggingTabs->setUsesScrollButtons(false);
+    DebuggingTabs->setElideMode(Qt::ElideRight);
+    DebuggingTabs->tabBar()->setExpanding(true);
     Column->addWidget(DebuggingTabs, 1);
     const auto Page = [this](const char* Name, const QString& Caption) {
         auto* Sheet = new QWidget;
@@ -312,7 +356,8 @@ TDebuggingBar::TDebuggingBar(QWidget* OwnerForm, TDebugger& Debugger, const TDeb
 
 TDebuggingBar::~TDebuggingBar() {
     // The toolbar's buttons leave their tools before the dock and the bar go.
-    delete DebuggingToolbar;
+    for (TCommandBar* Bar : ToolbarRows)
+        delete Bar;
 }
 
 void TDebuggingBar::BuildMenus() {
@@ -444,7 +489,8 @@ void TDebuggingBar::SetListColour(TColor Colour) {
 }
 
 void TDebuggingBar::SetToolbarColour(TColor Colour) {
-    DebuggingToolbar->SetColor(ColorToQColor(Colour, DebuggingToolbar->palette()));
+    for (TCommandBar* Bar : ToolbarRows)
+        Bar->SetColor(ColorToQColor(Colour, palette()));
 }
 
 void TDebuggingBar::SetHeapStackText(const std::string& Text) {

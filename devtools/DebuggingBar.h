@@ -113,7 +113,9 @@ public:
     ~TDebuggingBar() override;
 
     TDock* ToolbarDock = nullptr;
+    // The first of the toolbar's rows.
     TCommandBar* DebuggingToolbar = nullptr;
+    std::vector<TCommandBar*> ToolbarRows;
     QLabel* HeapStackLabel = nullptr;
     QTabWidget* DebuggingTabs = nullptr;
     QWidget* BreakpointsTab = nullptr;

@@ -99,7 +99,8 @@ TEST_F(TDebuggerProgramTest, TheBarShowsTheStoppedModule) {
         << ::testing::PrintToString(Frames);
     EXPECT_EQ(Module.Quit(), 0);
     const std::string Dumped = ReadFileBytes(Dump);
-    EXPECT_TRUE(Dumped.starts_with(MemoryDumpHeader(true, true) + "\r\n0000  ")) << Dumped.substr(0, 200);
+    EXPECT_TRUE(Dumped.starts_with(MemoryDumpHeader(true, true) + "\r\n0000  "))
+        << Dumped.substr(0, 200);
 
     TScopedRegistryStore Store(Dir / "config" / "korvid" / "registry");
     TRegistryEx Reg;

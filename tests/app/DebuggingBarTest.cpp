@@ -195,11 +195,15 @@ TEST_F(DebuggingBar, TheControlsFollowTheDebugger) {
               ColorToQColor(clWindow, Bar().palette()));
     EXPECT_EQ(Bar().StructureTree->palette().color(QPalette::Base),
               ColorToQColor(clWindow, Bar().palette()));
-    EXPECT_EQ(Bar().DebuggingToolbar->Color(), QColor(Qt::yellow));
-
     std::vector<int> Tools;
-    for (const auto* Button : Bar().DebuggingToolbar->findChildren<TToolButton*>())
-        Tools.push_back(Button->Tool()->Index());
+    ASSERT_FALSE(Bar().ToolbarRows.empty());
+    for (const TCommandBar* Row : Bar().ToolbarRows) {
+        EXPECT_EQ(Row->Color(), QColor(Qt::yellow));
+        // Each row fits the bar's ordinary width.
+        EXPECT_LE(Row->sizeHint().width(), 250);
+        for (const auto* Button : Row->findChildren<TToolButton*>())
+            Tools.push_back(Button->Tool()->Index());
+    }
     for (const int Tool :
          {T::DebugConnection, T::DebugStepOver, T::DebugDumpMemory, T::DebugFindInCurrentSources})
         EXPECT_NE(std::find(Tools.begin(), Tools.end(), Tool), Tools.end()) << Tool;
@@ -409,6 +413,56 @@ TEST_F(DebuggingBar, ShowsTheVariableDetails) {
     EXPECT_EQ(Bar().VarLocationIntroLabel->text(), "Global:");
     EXPECT_EQ(Bar().VarLocationLabel->text(), "1 word at word 1 of DEMO");
     EXPECT_EQ(Bar().VarAddressLabel->text(), "(unknown)");
+}
+
+// ---- A picture for review ------------------------------------------------------------------
+
+// The bar's four pages side by side, with a paused module's lists, the tree with its pictures
+// and the details panel, left in the build tree as artefacts/debugging-bar.png.
+TEST_F(DebuggingBar, LeavesAPictureOfTheBar) {
+    TKorvidForm& Window = ShownForm();
+    LoadMap();
+    Debugger().Breakpoints().Append("x := 1;+", &Location(10));
+    Debugger().Breakpoints().Append("end;-", &Location(20));
+    Debugger().CallStack().Append("DEMO 1:10", &Location(10));
+    Debugger().CallStack().Append("SYS 4:2", nullptr);
+    TEntity Changed, Unread;
+    Changed.Name = "total";
+    Changed.FullName = "total";
+    Changed.Kind = 8;
+    Changed.PreviousValue = "6";
+    Changed.CurrentValue = "7";
+    Changed.Changed = true;
+    Unread.Name = "label";
+    Unread.FullName = "acct.label";
+    Unread.Kind = 12;
+    Debugger().Watches().Append(Changed.FullName, &Changed);
+    Debugger().Watches().Append(Unread.FullName, &Unread);
+    Bar().StructureTree->expandAll();
+    Window.ShowVariableDetails(
+        {"acct.amount", "number 5,2", "Global:", "2 words at word 4 of DEMO", "(unknown)"});
+    TDebuggingControls Controls = Debugger().Controls();
+    Controls.HeapStackText = "Heap: 1234   Stack:567";
+    Window.RefreshDebuggingControls(Controls);
+    Bar().resize(320, 560);
+
+    std::vector<QImage> Pages;
+    for (const TDebuggingTab Page : {TDebuggingTab::Breakpoints, TDebuggingTab::CallStack,
+                                     TDebuggingTab::Structure, TDebuggingTab::Watches}) {
+        Bar().SetActiveTab(Page);
+        QApplication::processEvents();
+        Pages.push_back(Bar().grab().toImage());
+    }
+    QImage Picture(Pages[0].width() * int(Pages.size()), Pages[0].height(), QImage::Format_RGB32);
+    Picture.fill(Qt::white);
+    QPainter Painter(&Picture);
+    for (std::size_t Index = 0; Index < Pages.size(); ++Index)
+        Painter.drawImage(int(Index) * Pages[0].width(), 0, Pages[Index]);
+    Painter.end();
+    const std::filesystem::path Folder = KORVID_ARTEFACTS_DIR;
+    std::filesystem::create_directories(Folder);
+    ASSERT_TRUE(Picture.save(QString::fromStdString((Folder / "debugging-bar.png").string())));
+    EXPECT_FALSE(QImage(QString::fromStdString((Folder / "debugging-bar.png").string())).isNull());
 }
 
 // ---- The evaluation hint ------------------------------------------------------------------
