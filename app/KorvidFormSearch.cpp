@@ -1,4 +1,5 @@
-// Find in files, the Find in Folder dialog and the search-result tools.
+// Find in files, the Find in Folder dialog, the search-result tools and find in the debugger's
+// current sources.
 #include "app/KorvidForm.h"
 
 #include "platform/Cp1252.h"

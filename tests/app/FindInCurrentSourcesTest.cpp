@@ -3,6 +3,7 @@
 #include "editor/Editor.h"
 #include "editor/EditorHooks.h"
 #include "tests/devtools/MapTestSupport.h"
+#include "tests/support/StandInProcess.h"
 #include "workspace/ToolIndexes.h"
 
 #include <QApplication>
@@ -222,6 +223,23 @@ TEST_F(TFindInCurrentSourcesTest, TheWindowHooksItsEditorsToTheDebugger) {
     EXPECT_EQ(Form->TabCount(), 1);
     Form.reset();
     EXPECT_EQ(EditorDebugger(), nullptr);
+}
+
+// A value is there to hint only while the module is paused.
+TEST_F(TFindInCurrentSourcesTest, HintsAreOnWhileTheModuleIsPaused) {
+    MakeForm();
+    TStandInProcess Module(Dir.Path(), "Demo", {"stack-lines=A        1.0"});
+    ASSERT_TRUE(Module.Started());
+    TDebugger& Debugger = Form->Debugger();
+    Debugger.Connect(Module.Handle());
+    ASSERT_TRUE(Debugger.IsConnected());
+    EXPECT_FALSE(EditorDebugger()->EvaluationHintsOn());
+    Debugger.Pause();
+    ASSERT_TRUE(Debugger.IsPaused());
+    EXPECT_TRUE(EditorDebugger()->EvaluationHintsOn());
+    Debugger.Disconnect();
+    EXPECT_FALSE(EditorDebugger()->EvaluationHintsOn());
+    EXPECT_EQ(Module.Quit(), 0);
 }
 
 } // namespace
