@@ -51,6 +51,7 @@ class TVolume;
 class TOpenDialog;
 class TEscapeWatch;
 class TDock;
+class TEditorDebugger;
 class TCustomBar;
 class TCommandBar;
 class TToolbarList;
@@ -520,6 +521,8 @@ public:
     TSourceEditor* ActiveSourceEditor() override { return ActiveEditor(); }
     bool ActivateTabOfSource(const std::string& Name) override;
     bool RecentreOnStep() const override { return FOptions.RecentreOnStep; }
+    // Find in files over the map's sources; nothing without a map or a name.
+    void FindInCurrentSources(const std::string& Name) override;
 
     // ---- Edit, format and insert commands ----
     // Changes the letter case of the selection, or of the first letter of the word at the caret
@@ -587,9 +590,6 @@ public:
     void StructureTreeMouseDown(Qt::MouseButton Button, const QPoint& At);
     void StructureTreeMouseUp(Qt::KeyboardModifiers Shift);
     void StructureTreeMouseMove(const QPoint& At);
-
-    // Tells the user that the tool's command is not built yet.
-    void NotSupportedYet(int Tool) override;
 
     // The close sequence: every tab, last first; false when one refused.
     bool FormCloseQuery();
@@ -666,6 +666,8 @@ private:
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
     // While the window lives, what its editors do is recorded into the macro.
     static void InstallKeystrokeRecorder(bool Install);
+    // The editors reach the debugger through these hooks while the window lives.
+    void InstallEditorHooks(bool Install);
 
     TKorvidOptions FOptions;
     bool FExiting = false;
@@ -685,6 +687,7 @@ private:
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebugger> FDebugger;
+    std::unique_ptr<TEditorDebugger> FEditorHooks;
     // The bar shows the debugger's lists and goes before it.
     TDebuggingBar* FDebuggingBar = nullptr;
     std::unique_ptr<TDebuggingBarForm> FDebuggingBarForm;

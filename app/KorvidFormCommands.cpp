@@ -181,14 +181,6 @@ void TKorvidForm::BuildHistoryMenu() {
         FReopenMenu->addAction("History")->setEnabled(false);
 }
 
-// ---- Tools whose handlers are not built yet --------------------------------------------------
-// Each says so under its own caption, so that a user can tell a missing command from a broken
-// one. Building a handler replaces its line here.
-
-void TKorvidForm::NotSupportedYet(int Tool) {
-    ShowNotSupportedYetMessage(ButtonHintCaption(ToolList().Items(Tool)->Caption(), false));
-}
-
 void TKorvidForm::FilePrepareDefsHelp() {
     std::vector<std::unique_ptr<TDefsList>> Lists;
     std::vector<TDefsHelpDocument> Documents;
@@ -208,10 +200,6 @@ void TKorvidForm::FilePrepareDefsHelp() {
 
 void TKorvidForm::DebugConnection() {
     Debugger().ToggleConnection();
-}
-
-void TKorvidForm::DebugFindInCurrentSources() {
-    NotSupportedYet(T::DebugFindInCurrentSources);
 }
 
 namespace {

@@ -119,8 +119,6 @@ public:
     virtual bool ActivateTabOfSource(const std::string& /*Name*/) { return false; }
     // "Recentre On Step": a location in the procedure shown last is centred too.
     virtual bool RecentreOnStep() const { return false; }
-    // A debugger command that is not built yet says so.
-    virtual void NotSupportedYet(int /*Tool*/) {}
 
     // ---- The debugging bar ----
     // The options that shape the bar's views; the defaults unless the window has its own.

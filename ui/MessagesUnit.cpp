@@ -554,11 +554,6 @@ void ShowExploreFolderFailedMessage(std::string_view Folder) {
            TMessageIcon::Warning);
 }
 
-void ShowNotSupportedYetMessage(std::string_view Caption) {
-    ShowOk("Korvid", FormatMessageText("%1 is not supported yet.", {Caption}),
-           TMessageIcon::Information);
-}
-
 bool AskYesNo(std::string_view Caption, std::string_view Text) {
     return TYesNo(Caption, Text).Show() == 1;
 }

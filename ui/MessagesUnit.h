@@ -128,8 +128,6 @@ void ShowPSystemFileExistsMessage(std::string_view Name);
 void ShowUnableToReadHistoryMessage(std::string_view FileName);
 // A file could not be written (the old one, if any, is unchanged); Reason tells why.
 void ShowUnableToSaveFileMessage(std::string_view Reason);
-// A command whose handling is not there yet; Caption is the command's plain caption.
-void ShowNotSupportedYetMessage(std::string_view Caption);
 bool AskYesNo(std::string_view Caption, std::string_view Text);
 // True for the first button.
 bool AskWithButtons(std::string_view Caption, std::string_view Text, std::string_view FirstCaption,

@@ -18,10 +18,6 @@ namespace {
 
 namespace T = ToolIndex;
 
-std::string NotSupportedText(std::string_view Caption) {
-    return std::string(Caption) + " is not supported yet.";
-}
-
 // What a user could see change after a command.
 struct TWindowState {
     std::vector<std::string> Text;
@@ -55,8 +51,10 @@ bool MayFindNothingToDo(int Tool) {
            Tool == T::ViewResetToolbars || Tool == T::SubversionDiff || Tool == T::SubversionLog ||
            // Without a volume in the favourites or the document the filer does not show.
            Tool == T::ViewPSystemFiler ||
-           // Without a map there is no declaration to find or to go back from.
+           // Without a map there is no declaration to find or to go back from, and no source
+           // to search.
            Tool == T::DebugFindDeclaration || Tool == T::DebugUndoFindDeclaration ||
+           Tool == T::DebugFindInCurrentSources ||
            // The bar that ViewDebuggingBar left shown already shows its first page.
            Tool == T::DebugGoToBreakpointsTab;
 }
@@ -89,22 +87,6 @@ protected:
         Form->UpdateCommandStates();
     }
 
-    // Each tool, run on the busy document, shows exactly its not-supported message.
-    void ExpectNotSupportedYet(const std::vector<std::pair<int, std::string>>& Cases) {
-        MakeForm();
-        OpenBusyDocument();
-        for (const auto& [Index, Caption] : Cases) {
-            SCOPED_TRACE(Caption);
-            TScriptedModals Dialogs;
-            Dialogs.Press("OK");
-            ToolList().Items(Index)->Execute();
-            ASSERT_EQ(Dialogs.Shown().size(), 1u);
-            EXPECT_EQ(Dialogs.Last().Caption, "Korvid");
-            EXPECT_EQ(Dialogs.Last().Message->Text, NotSupportedText(Caption));
-            EXPECT_EQ(Dialogs.Unanswered(), 0);
-        }
-    }
-
     TWindowState State() const {
         TWindowState S;
         if (TDocumentEditor* Editor = Form->ActiveEditor()) {
@@ -132,9 +114,9 @@ protected:
     }
 };
 
-// Every built-in tool, run on a document, either does something a user can see or says that it
-// is not supported yet; none does nothing at all.
-TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
+// Every built-in tool, run on a document, does something a user can see; none does nothing at
+// all, and none says it is not there.
+TEST_F(TToolsTest, EveryToolActs) {
     for (int Index = 0; Index < ToolList().Count(); ++Index) {
         // Its button only opens the auto-text drop-down; the tool itself runs nothing.
         if (Index == T::FormatAutoTextDropDown)
@@ -153,36 +135,16 @@ TEST_F(TToolsTest, EveryToolActsOrSaysItIsNotSupportedYet) {
         TScriptedModals Dialogs; // every dialog is recorded and closed unanswered
         Tool->Execute();
         const auto& Shown = Dialogs.Shown();
-        const bool SaysNotSupported =
-            Shown.size() == 1 && Shown[0].Message &&
-            Shown[0].Message->Text == NotSupportedText(ButtonHintCaption(Tool->Caption(), false)) &&
-            Shown[0].Caption == "Korvid";
-        if (!SaysNotSupported && Enabled) {
+        if (Enabled) {
             EXPECT_TRUE(!Shown.empty() || !(State() == Before)) << "did nothing";
         }
-        for (const auto& Dialog : Shown) {
-            if (Dialog.Message && Dialog.Message->Text.find("not supported") != std::string::npos) {
-                EXPECT_TRUE(SaysNotSupported) << Dialog.Message->Text;
+        for (const auto& Dialog : Shown)
+            if (Dialog.Message) {
+                EXPECT_EQ(Dialog.Message->Text.find("not supported"), std::string::npos)
+                    << Dialog.Message->Text;
             }
-        }
         Form.reset();
     }
-}
-
-// The message names the command as a user reads it: no accelerator, no dots, no braces.
-TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
-    const std::vector<std::pair<int, std::string>> Cases = {
-        {T::DebugFindInCurrentSources, "Find in Current Sources"},
-    };
-    ExpectNotSupportedYet(Cases);
-}
-
-// Commands that are built later say so, each under its own plain caption.
-TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
-    const std::vector<std::pair<int, std::string>> Cases = {
-        {T::DebugFindInCurrentSources, "Find in Current Sources"},
-    };
-    ExpectNotSupportedYet(Cases);
 }
 
 // Opening a folder waits for the folder search, and says so.

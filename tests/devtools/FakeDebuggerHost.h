@@ -108,7 +108,6 @@ public:
     std::vector<std::unique_ptr<TFakeSourceEditor>> Editors;
     TFakeSourceEditor* ActiveDocument = nullptr;
     bool Recentre = false;
-    std::vector<int> NotBuilt;
 
     TFakeSourceEditor& Open(const std::string& Name, int Caret = 1) {
         Editors.push_back(std::make_unique<TFakeSourceEditor>(Name, Caret));
@@ -134,7 +133,6 @@ public:
         return false;
     }
     bool RecentreOnStep() const override { return Recentre; }
-    void NotSupportedYet(int Tool) override { NotBuilt.push_back(Tool); }
 
     // ---- The debugging bar ----
     TKorvidOptions BarOptions = [] {
