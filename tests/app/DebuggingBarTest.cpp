@@ -401,6 +401,40 @@ TEST_F(DebuggingBar, ShiftDoubleClickWatchesALeaf) {
     EXPECT_EQ(Bar().WatchVariableCommand->text(), "&Watch All Contents");
 }
 
+// With "Sync procedures with insertion point" the Structure page follows the caret's
+// procedure, but only while the bar shows that page.
+TEST_F(DebuggingBar, TheStructurePageFollowsTheCaret) {
+    MakeForm();
+    LoadMap();
+    Form->OpenFile(Source, false, {});
+    Form->ActiveEditor()->MoveCaretTo(2, 1);
+    struct TCase {
+        bool Sync, Shown;
+        TDebuggingTab Page;
+        bool Selects;
+    };
+    const std::vector<TCase> Cases = {
+        {false, true, TDebuggingTab::Structure, false},
+        {true, false, TDebuggingTab::Structure, false},
+        {true, true, TDebuggingTab::Watches, false},
+        {true, true, TDebuggingTab::Structure, true},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(::testing::Message() << Case.Sync << Case.Shown << int(Case.Page));
+        Debugger().Structure().SelectRow(-1);
+        Form->Options().SyncProcedures = Case.Sync;
+        Form->ShowDebuggingBar(Case.Shown);
+        Bar().SetActiveTab(Case.Page);
+        Form->RefreshStructureForActiveTab();
+        const QModelIndex Selected = Debugger().Structure().Selection->currentIndex();
+        EXPECT_EQ(Selected.isValid() && Debugger().Structure().Selection->isSelected(Selected),
+                  Case.Selects);
+        if (Case.Selects) {
+            EXPECT_EQ(Selected.data().toString(), "main");
+        }
+    }
+}
+
 // The details panel shows what the debugger hands it.
 TEST_F(DebuggingBar, ShowsTheVariableDetails) {
     MakeForm();
