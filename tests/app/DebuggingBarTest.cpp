@@ -7,7 +7,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QDialog>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
@@ -433,6 +435,25 @@ TEST_F(DebuggingBar, TheStructurePageFollowsTheCaret) {
             EXPECT_EQ(Selected.data().toString(), "main");
         }
     }
+}
+
+// Turning "Show data types" on in the Options dialog rebuilds the tree with the types.
+TEST_F(DebuggingBar, TheOptionsRebuildTheTree) {
+    MakeForm();
+    LoadMap();
+    ASSERT_TRUE(Node("total").isValid());
+    TScriptedModals Dialogs;
+    Dialogs
+        .Then([](QDialog& Dialog) {
+            for (QCheckBox* Box : Dialog.findChildren<QCheckBox*>())
+                if (Box->text() == "Show &data types")
+                    Box->setChecked(true);
+        })
+        .Press("OK");
+    Form->ViewOptions();
+    EXPECT_TRUE(Form->Options().ShowVariableTypes);
+    EXPECT_FALSE(Node("total").isValid());
+    EXPECT_TRUE(Node("total : integer").isValid());
 }
 
 // The details panel shows what the debugger hands it.
