@@ -329,8 +329,6 @@ private:
     TEntity* FHintEntity = nullptr;
     // The structure tree's value entity that the mouse was over last.
     TEntity* FHoveredEntity = nullptr;
-    // Adds the entity, or its value entities below it; true when one was met.
-    bool AddWatch(TEntity& Entity);
     std::vector<TEntity*> WatchedEntities() const;
     // Rebuilds the Watches list in this order, the selection staying on its entity.
     void ShowWatches(const std::vector<TEntity*>& Entities);

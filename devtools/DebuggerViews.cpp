@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <tuple>
+#include <unordered_map>
 
 namespace korvid {
 
@@ -80,6 +81,45 @@ TEntity* WatchEntity(const void* Object) {
     return const_cast<TEntity*>(static_cast<const TEntity*>(Object));
 }
 
+// Adding watches: the rows of the entities already watched, and the row to select.
+struct TWatchAdding {
+    TDebuggingList& Watches;
+    std::unordered_map<const TEntity*, int> Rows;
+    int Selected = -1;
+
+    explicit TWatchAdding(TDebuggingList& List) : Watches(List) {
+        for (int Row = 0; Row < Watches.Count(); ++Row)
+            Rows.emplace(static_cast<const TEntity*>(Watches.ObjectAt(Row)), Row);
+    }
+    ~TWatchAdding() {
+        if (Selected >= 0)
+            Watches.SelectRow(Selected);
+    }
+    TWatchAdding(const TWatchAdding&) = delete;
+    TWatchAdding& operator=(const TWatchAdding&) = delete;
+
+    // Adds the entity, or the value entities below it; true when one was met, new or not.
+    bool Add(TEntity& Entity) {
+        if (!Entity.Children.empty()) {
+            bool Added = false;
+            for (const auto& Child : Entity.Children)
+                Added = Add(*Child) || Added;
+            return Added;
+        }
+        if (!IsValueKind(Entity.Kind))
+            return false;
+        const auto [At, New] = Rows.emplace(&Entity, Watches.Count());
+        if (New) {
+            Entity.PreviousValue.clear();
+            Entity.CurrentValue.clear();
+            Entity.Changed = false;
+            Watches.Append(Entity.FullName, &Entity);
+        }
+        Selected = At->second;
+        return true;
+    }
+};
+
 } // namespace
 
 // ---- The memory dump, the call stack and the heap -------------------------------------------
@@ -130,29 +170,6 @@ void TDebugger::ShowWatches(const std::vector<TEntity*>& Entities) {
     FWatches->SelectRow(Kept && At != Entities.end() ? int(At - Entities.begin()) : -1);
 }
 
-bool TDebugger::AddWatch(TEntity& Entity) {
-    if (!Entity.Children.empty()) {
-        bool Added = false;
-        for (const auto& Child : Entity.Children)
-            Added = AddWatch(*Child) || Added;
-        return Added;
-    }
-    if (!IsValueKind(Entity.Kind))
-        return false;
-    const std::vector<TEntity*> Entities = WatchedEntities();
-    const auto At = std::find(Entities.begin(), Entities.end(), &Entity);
-    if (At != Entities.end()) {
-        FWatches->SelectRow(int(At - Entities.begin()));
-        return true;
-    }
-    Entity.PreviousValue.clear();
-    Entity.CurrentValue.clear();
-    Entity.Changed = false;
-    FWatches->Append(Entity.FullName, &Entity);
-    FWatches->SelectRow(FWatches->Count() - 1);
-    return true;
-}
-
 void TDebugger::WatchStructureNode(const QModelIndex& Node) {
     const QModelIndex Target = Node.isValid() ? Node : FStructure->Selection->currentIndex();
     if (!Target.isValid())
@@ -160,11 +177,14 @@ void TDebugger::WatchStructureNode(const QModelIndex& Node) {
     bool Added = false;
     {
         const TDebuggerBusy Busy(FHost);
-        if (const TEntity* Entity = NodeEntity(Target))
-            Added = AddWatch(*WatchEntity(Entity));
-        else
-            for (TEntity* Entity : CategoryEntities(NodeKind(Target)))
-                Added = AddWatch(*Entity) || Added;
+        {
+            TWatchAdding Adding(*FWatches);
+            if (const TEntity* Entity = NodeEntity(Target))
+                Added = Adding.Add(*WatchEntity(Entity));
+            else
+                for (TEntity* Entity : CategoryEntities(NodeKind(Target)))
+                    Added = Adding.Add(*Entity) || Added;
+        }
         RefreshWatchValues();
     }
     if (Added && FHost.DebuggingOptions().AutoWatchesTab)
@@ -198,10 +218,12 @@ void TDebugger::ForgetWatchChanges() {
 }
 
 void TDebugger::RestoreSavedWatches() {
-    if (FHost.DebuggingOptions().PersistWatches)
+    if (FHost.DebuggingOptions().PersistWatches) {
+        TWatchAdding Adding(*FWatches);
         for (const std::string& Name : FSavedWatches)
             if (const TEntity* Entity = FindByFullName(*FMap->Root, Name))
-                AddWatch(*WatchEntity(Entity));
+                Adding.Add(*WatchEntity(Entity));
+    }
     FSavedWatches.clear();
 }
 

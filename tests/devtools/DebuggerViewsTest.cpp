@@ -24,7 +24,7 @@ using Strings = std::vector<std::string>;
 
 // Unit A holds count, the record acct and the paragraph note; its procedure main (procedure
 // 1, code at offsets 0, 10 and 20) holds its own count, flag, an array of 12 integers and an
-// array of 5 of which the map lists only two elements.
+// array of 5 of which the map lists only two elements. The table orders is no unit's.
 Strings ViewsMap() {
     Strings Lines = {"|L3| demo",
                      Segment("A", "a.text"),
@@ -46,7 +46,8 @@ Strings ViewsMap() {
                      "  list a12*1 4"};
     for (int Element = 1; Element <= 12; ++Element)
         Lines.push_back("   " + std::to_string(Element) + " i " + std::to_string(Element - 1));
-    for (const char* Line : {"  short a5*1 20", "   1 i 0", "   2 i 1", "-"})
+    for (const char* Line :
+         {"  short a5*1 20", "   1 i 0", "   2 i 1", "orders t 3", " qty i 1", "-"})
         Lines.emplace_back(Line);
     return Lines;
 }
@@ -367,9 +368,9 @@ protected:
     void SetUp() override {
         Strings Elements;
         std::map<std::string, Strings> Values = {
-            {"A/count", {"7"}},       {"A/main/count", {"1"}},   {"A/main/flag", {"true"}},
-            {"A/note", {"hello"}},    {"A/acct/total", {"500"}}, {"A/main/short/1", {"a"}},
-            {"A/main/short/2", {"b"}}};
+            {"A/count", {"7"}},        {"A/main/count", {"1"}},   {"A/main/flag", {"true"}},
+            {"A/note", {"hello"}},     {"A/acct/total", {"500"}}, {"A/main/short/1", {"a"}},
+            {"A/main/short/2", {"b"}}, {"orders/cursor", {"3"}}};
         for (int Element = 1; Element <= 12; ++Element)
             Values["A/main/list/" + std::to_string(Element)] = {"v" + std::to_string(Element)};
         Connect(ValueScenario(Values));
@@ -395,6 +396,8 @@ TEST_F(EvaluationHint, ShowsTheValuesOfTheEntitiesOfTheName) {
                  "v10\r    etc"},
         // The map lists two of its five elements: only they are read.
         {"short", "short = \r    [1] = a\r    [2] = b"},
+        // No entity near the selection has the name: the tables are searched.
+        {"orders", "orders.cursor = 3"},
         {"total", ""}, // a field, and acct is not selected
         {"acct", ""},  // a record has no value of its own
         {"9count", ""},
