@@ -548,6 +548,14 @@ TEST_F(DebuggingBar, TheHintWindowShowsAndHides) {
 
     Window.ApplicationDeactivate();
     EXPECT_FALSE(Hint.isVisible());
+
+    // When the timer runs out the hint goes and is marked stale.
+    Window.ShowHintWindow("total = 7", 100, 200);
+    Timer.setInterval(10);
+    Window.RestartHintTimer();
+    QTRY_VERIFY(!Hint.isVisible());
+    EXPECT_FALSE(Timer.isActive());
+    EXPECT_TRUE(Debugger().HintStale());
 }
 
 } // namespace
