@@ -108,14 +108,20 @@ void DrawDebugListItem(QPainter& Painter, const QStyleOptionViewItem& Option,
     }
     const QFontMetrics Metrics(Option.font);
     int Top = Area.top();
-    for (const QString& Line : Texts) {
+    for (std::size_t Index = 0; Index < Texts.size(); ++Index) {
+        const QString& Line = Texts[Index];
         if (Line.isEmpty())
             continue;
+        // The place line keeps its end, which holds the line number.
+        const Qt::TextElideMode Elide = Index == 2 ? Qt::ElideMiddle : Qt::ElideRight;
         const QRect LineRect(Area.left(), Top, Area.width(), Metrics.height());
         Painter.drawText(LineRect, Qt::AlignLeft | Qt::AlignVCenter,
-                         Metrics.elidedText(Line, Qt::ElideRight, LineRect.width()));
+                         Metrics.elidedText(Line, Elide, LineRect.width()));
         Top += Metrics.height();
     }
+    // A faint rule between items.
+    Painter.setPen(Palette.color(QPalette::Midlight));
+    Painter.drawLine(Option.rect.bottomLeft(), Option.rect.bottomRight());
     if (Option.state & QStyle::State_HasFocus) {
         Painter.setPen(QPen(Palette.color(QPalette::Text), 1, Qt::DotLine));
         Painter.drawRect(Option.rect.adjusted(0, 0, -1, -1));
