@@ -517,6 +517,7 @@ void TDebugger::DropMapRecords() {
     FCurrentBreakpoint = -1;
     FShownProc = nullptr;
     FWatchedEntity = nullptr;
+    ForgetStructureRecords();
 }
 
 const TProcOffset* TDebugger::FindProcOffset(const std::string& SegmentName, int ProcNumber,
