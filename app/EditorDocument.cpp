@@ -140,6 +140,12 @@ void TEditorDocument::OpenDroppedFiles(const std::vector<std::string>& FileNames
         OnDropFiles(FileNames, false);
 }
 
+// Alt-click on a word: the window searches the debugger's sources.
+void TEditorDocument::FindInCurrentSources(const std::string& Name) {
+    if (TKorvidForm* Form = KorvidForm())
+        Form->FindInCurrentSources(Name);
+}
+
 void TEditorDocument::SetView(const TDocumentView* View) {
     TDocumentEditor::SetView(View);
     FEditor->SetView(View ? View->Source : nullptr);
@@ -527,6 +533,10 @@ void TEditorDocument::FocusEditor() {
 
 void TEditorDocument::RepaintEditor() {
     FEditor->viewport()->update();
+}
+
+std::string TEditorDocument::IdentifierAtCaret() const {
+    return FEditor->IdentifierAtCaret();
 }
 
 int TEditorDocument::GetVisibleColumns() {

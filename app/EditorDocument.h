@@ -145,6 +145,7 @@ public:
     void MoveCaretToLine(int Line) override;
     void FocusEditor() override;
     void RepaintEditor() override;
+    std::string IdentifierAtCaret() const override;
     void SaveToFile(const std::string& Name, const TDocumentSaveOptions& Options) override;
     void SaveEncrypted(const std::string& Name) override;
     bool SaveToPSystemVolume(const std::string& Name, bool MakeBackup, bool PreserveSpaces,
@@ -158,7 +159,7 @@ private:
     TView& DefaultView() override;
     void BuildViewsMenu() override;
     void OpenDroppedFiles(const std::vector<std::string>& FileNames) override;
-    void FindInCurrentSources(const std::string&) override {}
+    void FindInCurrentSources(const std::string& Name) override;
     bool RecentreOnFind() const override { return false; }
     // The document's own fields reach the control before it saves.
     void PushDocumentFields();

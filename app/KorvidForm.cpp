@@ -2,6 +2,7 @@
 
 #include "app/DocumentPrint.h"
 #include "devtools/CompilerHost.h"
+#include "editor/EditorHooks.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
@@ -109,6 +110,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FServices.Launcher = MakeProcessLauncher();
     InstallKeystrokeRecorder(true);
     FDebugger = std::make_unique<TDebugger>(*this);
+    InstallEditorHooks(true);
     InstallCodeListing();
     FWindowEndpoint = std::make_unique<TWindowEndpoint>(EditorWindowClass, "Korvid");
     FWindowEndpoint->OnMessage = [this](const TEndpointMessage& Message) {
@@ -137,6 +139,7 @@ TKorvidForm::~TKorvidForm() {
     SetMainWindowCommands(nullptr);
     if (DebuggerCommands() == FDebugger.get())
         SetDebuggerCommands(nullptr);
+    InstallEditorHooks(false);
     TVolumeFileListings Listings = VolumeFileListings();
     Listings.Code = std::move(FPreviousCodeListing);
     SetVolumeFileListings(std::move(Listings));

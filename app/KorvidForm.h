@@ -49,6 +49,7 @@ class TVolume;
 class TOpenDialog;
 class TEscapeWatch;
 class TDock;
+class TEditorDebugger;
 class TCustomBar;
 class TCommandBar;
 class TToolbarList;
@@ -515,6 +516,8 @@ public:
     TSourceEditor* ActiveSourceEditor() override { return ActiveEditor(); }
     bool ActivateTabOfSource(const std::string& Name) override;
     bool RecentreOnStep() const override { return FOptions.RecentreOnStep; }
+    // Find in files over the map's sources; nothing without a map or a name.
+    void FindInCurrentSources(const std::string& Name) override;
 
     // ---- Edit, format and insert commands ----
     // Changes the letter case of the selection, or of the first letter of the word at the caret
@@ -610,6 +613,8 @@ private:
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
     // While the window lives, what its editors do is recorded into the macro.
     static void InstallKeystrokeRecorder(bool Install);
+    // The editors reach the debugger through these hooks while the window lives.
+    void InstallEditorHooks(bool Install);
 
     TKorvidOptions FOptions;
     bool FExiting = false;
@@ -629,6 +634,7 @@ private:
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
     std::unique_ptr<TDebugger> FDebugger;
+    std::unique_ptr<TEditorDebugger> FEditorHooks;
     // The volume reader's code listing before this window installed its own.
     decltype(TVolumeFileListings::Code) FPreviousCodeListing;
     // Where the debugged module's notifications arrive; goes before the debugger.

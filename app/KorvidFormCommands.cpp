@@ -240,10 +240,6 @@ void TKorvidForm::DebugGoToAdjacentTab(bool Next) {
     NotSupportedYet(Next ? T::DebugGoToNextTab : T::DebugGoToPreviousTab);
 }
 
-void TKorvidForm::DebugFindInCurrentSources() {
-    NotSupportedYet(T::DebugFindInCurrentSources);
-}
-
 namespace {
 
 // The window's own search dialogs.

@@ -407,6 +407,7 @@ void TEditor::mousePressEvent(QMouseEvent* Event) {
 }
 
 void TEditor::mouseMoveEvent(QMouseEvent* Event) {
+    LastMousePoint = Event->position().toPoint();
     if (TEditorDebugger* Debugger = EditorDebugger(); Debugger && Debugger->EvaluationHintsOn()) {
         std::string Word;
         GetWordUnderMouse(Word);

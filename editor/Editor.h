@@ -58,6 +58,9 @@ public:
     // The header page the document's p-System text file had in its volume.
     std::optional<TPSystemHeaderPage> PSystemHeader;
     QPoint MouseDownPoint;
+    // Where the mouse last moved over the text (viewport coordinates): the evaluation hint's
+    // place.
+    QPoint LastMousePoint;
     TAnchorPosition AnchorPosition;
     // Where SaveToPSystemVolume stores; the volume files unless a test replaces it.
     std::unique_ptr<TPSystemTextStore> PSystemTextStore;
@@ -163,6 +166,8 @@ public:
     QPoint GetSelectionScreenPoint();
     std::string GetSelText();
     bool GetWordUnderMouse(std::string& S);
+    // The word the caret is in or just after; empty on a delimiter after a delimiter.
+    std::string IdentifierAtCaret();
     bool MoveToNextWord();
     void SelectWordAtCaret(bool FirstCharOnly);
     void MoveToPrevWordPart(bool Extend);
@@ -197,7 +202,8 @@ private:
     std::string IndentString() const;
     void InsertAt(int Para, int Pos, std::string_view Text);
     void DeleteAt(int Para, int Pos, int Count);
-    std::string WordAt(int Line, int Pos);
+    // The word the 1-based position is in or just after, by the view's delimiters.
+    std::string WordAt(std::string_view Text, int Pos);
 
     TView* FView = nullptr;
     TColouringBinding FBinding;

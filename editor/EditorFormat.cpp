@@ -549,12 +549,8 @@ int TEditor::GetSelTextBuf(char* Buffer, int Size) {
     return Length;
 }
 
-std::string TEditor::WordAt(int Line, int Pos) {
-    TEngCustomEditor& E = Editor();
-    if (Line < 1 || Line > E.LineCount())
-        return {};
-    // The same rules as the word at the caret, without moving the caret.
-    const std::string_view Text = E.Lines().LineText(Line);
+std::string TEditor::WordAt(std::string_view Text, int Pos) {
+    const TEngCustomEditor& E = Editor();
     const int N = static_cast<int>(Text.size());
     auto Word = [&](int K) { return K >= 0 && K < N && !E.IsDelimiter(Text[K]); };
     int I = Pos - 1;
@@ -572,10 +568,16 @@ std::string TEditor::WordAt(int Line, int Pos) {
     return std::string(Text.substr(I, J - I + 1));
 }
 
+std::string TEditor::IdentifierAtCaret() {
+    TEngCustomEditor& E = Editor();
+    return WordAt(E.Lines().ParaText(E.CaretPara()), E.CaretPos());
+}
+
 bool TEditor::GetWordUnderMouse(std::string& S) {
     const QPoint Point = viewport()->mapFromGlobal(QCursor::pos());
-    const auto [Line, Pos] = Editor().PointToTextPos(Point.x(), Point.y());
-    S = WordAt(Line, Pos);
+    TEngCustomEditor& E = Editor();
+    const auto [Line, Pos] = E.PointToTextPos(Point.x(), Point.y());
+    S = Line >= 1 && Line <= E.LineCount() ? WordAt(E.Lines().LineText(Line), Pos) : std::string();
     return !S.empty();
 }
 

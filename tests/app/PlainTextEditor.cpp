@@ -276,6 +276,27 @@ std::string TPlainTextEditor::GetCurrentWord() const {
     return FromQString(Cursor.selectedText());
 }
 
+std::string TPlainTextEditor::IdentifierAtCaret() const {
+    const std::string Text = GetCurrentLineText();
+    const std::string Delimiters =
+        (View() ? View()->WordDelimiters : std::string(TView::DefaultWordDelimiters)) + " \t";
+    const auto Word = [&](int K) {
+        return K >= 0 && K < int(Text.size()) &&
+               Delimiters.find(Text[std::size_t(K)]) == std::string::npos;
+    };
+    int I = CaretPosInLine() - 1;
+    if (!Word(I) && Word(I - 1))
+        --I;
+    if (!Word(I))
+        return {};
+    int J = I;
+    while (Word(I - 1))
+        --I;
+    while (Word(J + 1))
+        ++J;
+    return Text.substr(std::size_t(I), std::size_t(J - I + 1));
+}
+
 void TPlainTextEditor::MoveCaretByColumns(int Count, bool Extend) {
     QTextCursor Cursor = FEdit->textCursor();
     Cursor.movePosition(Count < 0 ? QTextCursor::Left : QTextCursor::Right,

@@ -59,6 +59,8 @@ public:
     int CaretPosInLine() const override;
     std::string GetCurrentLineText() const override;
     std::string GetCurrentWord() const override;
+    // By the view's delimiters, as the editor control finds it.
+    std::string IdentifierAtCaret() const override;
     void MoveCaretByColumns(int Count, bool Extend) override;
     // Without wrapping every paragraph is one line.
     int ParaToLine(int Para) const override { return Para; }

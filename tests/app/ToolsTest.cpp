@@ -52,8 +52,10 @@ bool MayFindNothingToDo(int Tool) {
            Tool == T::ViewResetToolbars || Tool == T::SubversionDiff || Tool == T::SubversionLog ||
            // Without a volume in the favourites or the document the filer does not show.
            Tool == T::ViewPSystemFiler ||
-           // Without a map there is no declaration to find or to go back from.
-           Tool == T::DebugFindDeclaration || Tool == T::DebugUndoFindDeclaration;
+           // Without a map there is no declaration to find or to go back from, and no source
+           // to search.
+           Tool == T::DebugFindDeclaration || Tool == T::DebugUndoFindDeclaration ||
+           Tool == T::DebugFindInCurrentSources;
 }
 
 class TToolsTest : public TFormTest {
@@ -167,7 +169,6 @@ TEST_F(TToolsTest, TheMessageNamesTheCommandPlainly) {
     const std::vector<std::pair<int, std::string>> Cases = {
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
-        {T::DebugFindInCurrentSources, "Find in Current Sources"},
     };
     ExpectNotSupportedYet(Cases);
 }
@@ -181,7 +182,6 @@ TEST_F(TToolsTest, LaterCommandsSayTheyAreNotSupportedYet) {
         {T::DebugGoToWatchesTab, "Go to Watches Tab"},
         {T::DebugGoToNextTab, "Go to Next Debugging Tab"},
         {T::DebugGoToPreviousTab, "Go to Previous Debugging Tab"},
-        {T::DebugFindInCurrentSources, "Find in Current Sources"},
     };
     ExpectNotSupportedYet(Cases);
 }

@@ -21,9 +21,14 @@ class TFakeDebugger : public TEditorDebugger {
 public:
     bool HintsOn = false;
     std::vector<std::string> Hints;
+    // Where the editor last saw the mouse when it asked for each hint.
+    std::vector<QPoint> HintPoints;
     std::vector<std::string> Declarations;
     bool EvaluationHintsOn() const override { return HintsOn; }
-    void ShowEvaluationHint(const std::string& Word, TEditor&) override { Hints.push_back(Word); }
+    void ShowEvaluationHint(const std::string& Word, TEditor& Editor) override {
+        Hints.push_back(Word);
+        HintPoints.push_back(Editor.LastMousePoint);
+    }
     void FindDeclaration(const std::string& Name, bool) override { Declarations.push_back(Name); }
 };
 
@@ -530,6 +535,7 @@ TEST_F(EditorControl, CtrlAndAltClicksGoToTheDebuggerAndTheSources) {
     Debugger.HintsOn = true;
     Hover();
     EXPECT_EQ(Debugger.Hints, std::vector<std::string>{"beta"});
+    EXPECT_EQ(Debugger.HintPoints, std::vector<QPoint>{OnBeta});
 }
 
 TEST_F(EditorControl, InitialiseSetsUpANewTab) {
