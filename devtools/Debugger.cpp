@@ -517,6 +517,7 @@ void TDebugger::DropMapRecords() {
     FCurrentBreakpoint = -1;
     FShownProc = nullptr;
     FWatchedEntity = nullptr;
+    DropWatchedEntities();
     ForgetStructureRecords();
 }
 

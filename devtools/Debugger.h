@@ -324,6 +324,21 @@ private:
 
     // ---- Watches and the evaluation hint ----
     bool FHintStale = false;
+    // The normalised identifier and the entity of the last hint that found one entity.
+    std::string FHintWord;
+    TEntity* FHintEntity = nullptr;
+    // The structure tree's value entity that the mouse was over last.
+    TEntity* FHoveredEntity = nullptr;
+    std::vector<TEntity*> WatchedEntities() const;
+    // Rebuilds the Watches list in this order, the selection staying on its entity.
+    void ShowWatches(const std::vector<TEntity*>& Entities);
+    // The entity of the procedure the module is paused in; null when the map has none.
+    const TEntity* CurrentProcedureEntity() const;
+    // The hint's value text of a find: its value, or an array's first elements.
+    std::string HintValueText(TEntity& Entity);
+    void ShowHint(const std::string& Text, int ScreenX, int ScreenY);
+    // Before the map goes: the watches become names again, the hint forgets its entities.
+    void DropWatchedEntities();
 
     // ---- The structure tree ----
     // The current procedure's locals, as the Locals node shows them.

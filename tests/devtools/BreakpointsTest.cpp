@@ -402,7 +402,8 @@ TEST_F(Breakpoints, PauseResumeAndAbort) {
     Connect({"stack-lines=ZZ       1.0|A        1.12|B        1.0"});
     TFakeSourceEditor& A = Document("a.text");
     Debugger.Pause();
-    EXPECT_EQ(Sent(), (Strings{"7/0", "4/0"}));
+    // The refresh after the stop: breakpoints, call stack, heap and stack.
+    EXPECT_EQ(Sent(), (Strings{"7/0", "4/0", "8/0", "6/0"}));
     ASSERT_TRUE(Debugger.IsPaused());
     ASSERT_NE(Debugger.CurrentLocation(), nullptr);
     EXPECT_EQ(Debugger.CurrentLocation()->LineNumber, 6);

@@ -323,7 +323,9 @@ TEST_F(DebuggerLink, TheControlsFollowTheState) {
         {TState::MapOnly, {clWindow, true, false, false, false, false, clBtnFace, Unknown, ""}},
         {TState::Connected,
          {clWindow, true, true, true, false, false, clBtnFace, Unknown, "Running"}},
-        {TState::Paused, {clWindow, true, true, true, true, true, clYellow, Unknown, "Paused"}},
+        // The stand-in gives empty heap and stack texts.
+        {TState::Paused,
+         {clWindow, true, true, true, true, true, clYellow, "Heap:    Stack:", "Paused"}},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(static_cast<int>(Case.State));
