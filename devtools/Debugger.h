@@ -364,6 +364,7 @@ private:
     const TProcOffset* ProcedureStart(const TEntity& Procedure) const;
     // The first node after Start (wrapping) whose text in lower case is Word; Start is never
     // tried. An invalid Start means the tree's first node.
+    bool NodeNamed(const QModelIndex& Node, const std::string& Word) const;
     QModelIndex FindNodeText(const std::string& Word, const QModelIndex& Start) const;
     void StepBackDeclaration();
 };

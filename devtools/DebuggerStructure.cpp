@@ -335,9 +335,20 @@ void TDebugger::SelectProcedureAtCaret() {
         return;
     FCaretProcOffset = Here;
     if (Here->Proc && !Here->Proc->Name.empty())
-        if (const QModelIndex Found = FindNodeText(LowerCase1252(Here->Proc->Name), {});
+        if (const QModelIndex Found =
+                FindNodeText(NormaliseIdentifier(Here->Proc->Name, FMap->Kind), {});
             Found.isValid())
             SelectNode(Found);
+}
+
+bool TDebugger::NodeNamed(const QModelIndex& Node, const std::string& Word) const {
+    const std::string Text = LowerCase1252(FromQString(Node.data().toString()));
+    if (Text == Word)
+        return true;
+    // A caption may carry the entity's type or unit after its name; the name still counts.
+    const TEntity* Entity = NodeEntity(Node);
+    return Entity && Text.starts_with(Entity->LowerName) &&
+           NormaliseIdentifier(Entity->Name, FMap->Kind) == Word;
 }
 
 QModelIndex TDebugger::FindNodeText(const std::string& Word, const QModelIndex& Start) const {
@@ -349,7 +360,7 @@ QModelIndex TDebugger::FindNodeText(const std::string& Word, const QModelIndex& 
     const std::size_t First = At == Nodes.end() ? 0 : std::size_t(At - Nodes.begin());
     for (std::size_t Step = 1; Step < Nodes.size(); ++Step) {
         const QModelIndex& Node = Nodes[(First + Step) % Nodes.size()];
-        if (LowerCase1252(FromQString(Node.data().toString())) == Word)
+        if (NodeNamed(Node, Word))
             return Node;
     }
     return {};

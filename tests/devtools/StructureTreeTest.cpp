@@ -265,6 +265,9 @@ TEST_F(StructureTree, AnRWMapHasNoLocalsNorTablesAndShowsFieldsInPlace) {
                                "      *c #23",
                                "    *x #23",
                                "    *main in PROG #12"}));
+    // Its procedures carry their unit, and are still found by name.
+    Debugger.FindDeclaration("Main", false);
+    EXPECT_EQ(SelectedPath(), (Strings{"Procedures", "PROG.TEXT", "main in PROG"}));
 }
 
 TEST_F(StructureTree, AMapThatDidNotLoadLeavesItsStatus) {
@@ -352,6 +355,16 @@ TEST_F(StructureTree, FindDeclarationJumpsToProceduresAndStepsBack) {
     EXPECT_EQ(SelectedPath(), (Strings{"Segments", "DEMO", "sys"}));
     EXPECT_EQ(Where(), "lib.vp:2");
     EXPECT_EQ(Debugger.SelectedProcedureEntity(), nullptr);
+}
+
+// A caption that carries the type or the unit after the name is still found by the name.
+TEST_F(StructureTree, FindDeclarationFindsNamesWhoseCaptionsCarryMore) {
+    Host.BarOptions.ShowVariableTypes = true;
+    Debugger.LoadMapFile("MAP");
+    TFakeSourceEditor& Editor = Document("lib.vp", 3);
+    Editor.Identifier = "Ratio";
+    Debugger.FindDeclaration(false);
+    EXPECT_EQ(SelectedPath(), (Strings{"Globals", "ratio : number 5,0"}));
 }
 
 TEST_F(StructureTree, SteppingBackWithNothingRememberedDoesNothing) {
