@@ -518,6 +518,7 @@ void TDebugger::DropMapRecords() {
     FShownProc = nullptr;
     FWatchedEntity = nullptr;
     DropWatchedEntities();
+    ForgetStructureRecords();
 }
 
 const TProcOffset* TDebugger::FindProcOffset(const std::string& SegmentName, int ProcNumber,

@@ -342,6 +342,30 @@ private:
     // ---- The structure tree ----
     // The current procedure's locals, as the Locals node shows them.
     std::vector<TEntity*> FLocals;
+    // The procedure whose locals the Locals node shows.
+    const TProc* FLocalsProc = nullptr;
+    std::string FLastSearchedWord;
+    // Where each Find Declaration jump went, the last one last; and where the first one began.
+    std::vector<const TProcOffset*> FDeclarationHistory;
+    std::string FDeclarationFile;
+    int FDeclarationLine = 0;
+    // The code position that SelectProcedureAtCaret last followed.
+    const TProcOffset* FCaretProcOffset = nullptr;
+
+    // Forgets what points into the tree's map (every map change).
+    void ForgetStructureRecords();
+    // The top-level node of the category; invalid when the tree has none.
+    QModelIndex CategoryNode(TStructureNodeKind Kind) const;
+    QModelIndex SelectedNode() const;
+    void SelectNode(const QModelIndex& Node);
+    const TEntity* ProcedureEntityOf(const TProc& Proc) const;
+    // The procedure's first code line; null when the map does not locate it.
+    const TProcOffset* ProcedureStart(const TEntity& Procedure) const;
+    // The first node after Start (wrapping) whose text in lower case is Word; Start is never
+    // tried. An invalid Start means the tree's first node.
+    bool NodeNamed(const QModelIndex& Node, const std::string& Word) const;
+    QModelIndex FindNodeText(const std::string& Word, const QModelIndex& Start) const;
+    void StepBackDeclaration();
 };
 
 // The main window's answer to a message at its endpoint: the module's two notifications go to
