@@ -245,6 +245,8 @@ void TDebugger::RunUntilValueChanges(const TEntity* Entity) {
 
 void TDebugger::ForgetExecutionPoint() {
     ForgetWatchChanges();
+    // A value shown over the source would be out of date once the module runs.
+    HideEvaluationHint();
     const bool Breakpoint = FCurrentBreakpoint >= 0 && BreakpointEnabled(FCurrentBreakpoint);
     for (TSourceEditor* Editor : FHost.SourceEditors())
         Editor->ClearExecutionPoint(Breakpoint);
