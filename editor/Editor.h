@@ -214,4 +214,8 @@ private:
     int FWheelDelta = 0;
 };
 
+// The word the 1-based position in Text is in or just after; empty where there is none.
+std::string WordAtPosition(std::string_view Text, int Pos,
+                           const std::function<bool(char)>& IsDelimiter);
+
 } // namespace korvid

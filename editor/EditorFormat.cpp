@@ -549,10 +549,10 @@ int TEditor::GetSelTextBuf(char* Buffer, int Size) {
     return Length;
 }
 
-std::string TEditor::WordAt(std::string_view Text, int Pos) {
-    const TEngCustomEditor& E = Editor();
+std::string WordAtPosition(std::string_view Text, int Pos,
+                           const std::function<bool(char)>& IsDelimiter) {
     const int N = static_cast<int>(Text.size());
-    auto Word = [&](int K) { return K >= 0 && K < N && !E.IsDelimiter(Text[K]); };
+    auto Word = [&](int K) { return K >= 0 && K < N && !IsDelimiter(Text[K]); };
     int I = Pos - 1;
     if (N == 0 || I > N)
         return {};
@@ -566,6 +566,11 @@ std::string TEditor::WordAt(std::string_view Text, int Pos) {
     while (Word(J + 1))
         ++J;
     return std::string(Text.substr(I, J - I + 1));
+}
+
+std::string TEditor::WordAt(std::string_view Text, int Pos) {
+    const TEngCustomEditor& E = Editor();
+    return WordAtPosition(Text, Pos, [&E](char C) { return E.IsDelimiter(C); });
 }
 
 std::string TEditor::IdentifierAtCaret() {

@@ -22,6 +22,18 @@ protected:
         Reg.WriteString("Map File", Map.string());
         Reg.WriteBool("Open Source On Connect", false);
     }
+
+    // A three-line source whose lines have code at offsets 0, 10 and 20 of procedure 1 of DEMO,
+    // its map set for the debugger; returns the source.
+    std::filesystem::path WriteDemo() {
+        const auto Source = Dir / "demo.vp";
+        WriteFileBytes(Source, "begin\r\n  x := 1;\r\nend;\r\n");
+        const auto Map = Dir / "demo.map";
+        std::ofstream(Map) << "|L3| demo\r\n#   DEMO     " << Source.string()
+                           << "\r\n1     1:0 begin\r\n2     1:10 x := 1;\r\n3     1:20 end;\r\n";
+        SetMapFile(Map);
+        return Source;
+    }
 };
 
 // Whether Wanted appear in Frames in that order, each the start of a frame.
@@ -57,12 +69,7 @@ TEST_F(TDebuggerProgramTest, CtrlF2ConnectsToTheRunningModule) {
 
 // F11 sets a breakpoint on the caret line; the module stops there and F8 steps over it.
 TEST_F(TDebuggerProgramTest, AStopAtABreakpointIsSteppedOver) {
-    const auto Source = Dir / "demo.vp";
-    WriteFileBytes(Source, "begin\r\n  x := 1;\r\nend;\r\n");
-    const auto Map = Dir / "demo.map";
-    std::ofstream(Map) << "|L3| demo\r\n#   DEMO     " << Source.string()
-                       << "\r\n1     1:0 begin\r\n2     1:10 x := 1;\r\n3     1:20 end;\r\n";
-    SetMapFile(Map);
+    const auto Source = WriteDemo();
     const TScopedWindowFolder Windows(Q(Dir / "runtime" / "korvid-windows"));
     TStandInProcess Module(Dir.Path(), "Demo", {"stop-on-set=300"});
     ASSERT_TRUE(Module.Started());
@@ -81,12 +88,7 @@ TEST_F(TDebuggerProgramTest, AStopAtABreakpointIsSteppedOver) {
 // Connecting shows the debugging bar; after a stop Shift+Ctrl+F12 dumps the memory into a
 // "Memory" tab and Ctrl+Alt+W turns to the Watches page, which the settings keep.
 TEST_F(TDebuggerProgramTest, TheBarShowsTheStoppedModule) {
-    const auto Source = Dir / "demo.vp";
-    WriteFileBytes(Source, "begin\r\n  x := 1;\r\nend;\r\n");
-    const auto Map = Dir / "demo.map";
-    std::ofstream(Map) << "|L3| demo\r\n#   DEMO     " << Source.string()
-                       << "\r\n1     1:0 begin\r\n2     1:10 x := 1;\r\n3     1:20 end;\r\n";
-    SetMapFile(Map);
+    const auto Source = WriteDemo();
     const TScopedWindowFolder Windows(Q(Dir / "runtime" / "korvid-windows"));
     TStandInProcess Module(Dir.Path(), "Demo", {"stop-on-set=300"});
     ASSERT_TRUE(Module.Started());

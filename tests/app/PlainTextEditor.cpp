@@ -1,5 +1,6 @@
 #include "tests/app/PlainTextEditor.h"
 
+#include "editor/Editor.h"
 #include "foundation/EncryptionEngine.h"
 #include "foundation/TextFileWriter.h"
 #include "platform/Cp1252.h"
@@ -280,21 +281,9 @@ std::string TPlainTextEditor::IdentifierAtCaret() const {
     const std::string Text = GetCurrentLineText();
     const std::string Delimiters =
         (View() ? View()->WordDelimiters : std::string(TView::DefaultWordDelimiters)) + " \t";
-    const auto Word = [&](int K) {
-        return K >= 0 && K < int(Text.size()) &&
-               Delimiters.find(Text[std::size_t(K)]) == std::string::npos;
-    };
-    int I = CaretPosInLine() - 1;
-    if (!Word(I) && Word(I - 1))
-        --I;
-    if (!Word(I))
-        return {};
-    int J = I;
-    while (Word(I - 1))
-        --I;
-    while (Word(J + 1))
-        ++J;
-    return Text.substr(std::size_t(I), std::size_t(J - I + 1));
+    return WordAtPosition(Text, CaretPosInLine(), [&Delimiters](char C) {
+        return Delimiters.find(C) != std::string::npos;
+    });
 }
 
 void TPlainTextEditor::MoveCaretByColumns(int Count, bool Extend) {

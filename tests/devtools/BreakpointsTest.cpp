@@ -1,17 +1,15 @@
 #include "devtools/Debugger.h"
 #include "tests/devtools/FakeDebuggerHost.h"
 #include "tests/devtools/MapTestSupport.h"
+#include "tests/devtools/ModuleSession.h"
 #include "tests/support/StandInProcess.h"
 #include "tests/support/TempDir.h"
 #include "ui/ModalRunner.h"
 #include "workspace/ToolIndexes.h"
 
-#include <QElapsedTimer>
 #include <algorithm>
 #include <array>
 #include <gtest/gtest.h>
-#include <sstream>
-#include <unistd.h>
 
 namespace korvid {
 namespace {
@@ -36,26 +34,9 @@ const Strings DemoMap = {
     "-",
 };
 
-// The stand-in's log of one command, as "3/1 s=A p=1 o=10".
-std::string Command(const std::string& Frame) {
-    std::istringstream Words(Frame);
-    std::string Word, Number, SubCode;
-    Words >> Word >> Number >> SubCode;
-    std::string Text = Number + "/" + SubCode;
-    const auto Request = Frame.find("request=");
-    if (Request == std::string::npos)
-        return Text;
-    std::string Keys = Frame.substr(Request + 8);
-    for (std::size_t At = Keys.find("\\r\\n"); At != std::string::npos; At = Keys.find("\\r\\n"))
-        Keys.replace(At, 4, " ");
-    while (!Keys.empty() && Keys.back() == ' ')
-        Keys.pop_back();
-    return Keys.empty() ? Text : Text + " " + Keys;
-}
-
-class Breakpoints : public ::testing::Test {
+class Breakpoints : public ::testing::Test, public test::TModuleSession {
 protected:
-    Breakpoints() {
+    Breakpoints() : TModuleSession(Debugger, "bp") {
         Host.MapFile = "MAP";
         Host.Files["MAP"] = DemoMap;
         Host.ListenFor(Debugger);
@@ -63,50 +44,6 @@ protected:
     ~Breakpoints() override {
         Debugger.Disconnect();
         Host.Window.reset();
-    }
-
-    // Starts the module and connects to it.
-    TStandInProcess& Connect(const Strings& Scenario = {}) {
-        Module = std::make_unique<TStandInProcess>(Dir.Path(), "Demo", Scenario);
-        EXPECT_TRUE(Module->Started());
-        Debugger.Connect(Module->Handle());
-        EXPECT_TRUE(Debugger.IsConnected());
-        Seen = Module->Frames().size();
-        return *Module;
-    }
-
-    // The commands the module received since the last call.
-    Strings Sent() {
-        const Strings Frames = Module->Frames();
-        Strings Commands;
-        for (std::size_t Index = Seen; Index < Frames.size(); ++Index)
-            if (Frames[Index].starts_with("command "))
-                Commands.push_back(Command(Frames[Index]));
-        Seen = Frames.size();
-        return Commands;
-    }
-
-    int Stops() const {
-        const Strings Frames = Module->Frames();
-        return static_cast<int>(std::count_if(Frames.begin(), Frames.end(), [](const auto& Frame) {
-            return Frame.starts_with("stopped");
-        }));
-    }
-
-    // Says Line to the module and waits until it has sent its stop and had the answer.
-    void SayAndWaitForStop(const std::string& Line) {
-        const int Before = Stops();
-        Module->Say(Line);
-        QElapsedTimer Clock;
-        Clock.start();
-        while (Stops() == Before && Clock.elapsed() < 20000)
-            test::ServeFor(10);
-        ASSERT_GT(Stops(), Before);
-    }
-
-    void Stop(const std::string& Where) {
-        SayAndWaitForStop("stop " + Where);
-        Sent();
     }
 
     TFakeSourceEditor& Document(const std::string& Name, int Caret = 1) {
@@ -117,13 +54,8 @@ protected:
         EXPECT_EQ(Debugger.SendLocation(lcSetBreakpoint, Segment, Proc, Offset), "");
     }
 
-    test::TTempDir Dir;
-    TScopedWindowFolder Folder{QString::fromStdString((Dir / "w").string())};
-    TScopedSharedMemoryPrefix Prefix{"/korvid-bp-" + std::to_string(::getpid()) + "-"};
     TFakeDebuggerHost Host;
     TDebugger Debugger{Host};
-    std::unique_ptr<TStandInProcess> Module;
-    std::size_t Seen = 0;
 };
 
 TEST_F(Breakpoints, AddingAtTheCaretLine) {

@@ -3,10 +3,10 @@
 #include "devtools/MapLoader.h"
 #include "tests/devtools/FakeDebuggerHost.h"
 #include "tests/devtools/MapTestSupport.h"
+#include "tests/devtools/ModuleSession.h"
 #include "tests/support/StandInProcess.h"
 #include "tests/support/TempDir.h"
 
-#include <QElapsedTimer>
 #include <QItemSelectionModel>
 #include <QStandardItemModel>
 #include <algorithm>
@@ -14,7 +14,6 @@
 #include <map>
 #include <sstream>
 #include <stdexcept>
-#include <unistd.h>
 
 namespace korvid {
 namespace {
@@ -84,9 +83,9 @@ Strings ValueScenario(const std::map<std::string, Strings>& Values) {
     return Scenario;
 }
 
-class DebuggerViews : public ::testing::Test {
+class DebuggerViews : public ::testing::Test, public test::TModuleSession {
 protected:
-    DebuggerViews() {
+    DebuggerViews() : TModuleSession(Debugger, "views") {
         Host.MapFile = "MAP";
         Host.Files["MAP"] = ViewsMap();
         Host.ListenFor(Debugger);
@@ -96,53 +95,18 @@ protected:
         Host.Window.reset();
     }
 
-    TStandInProcess& Connect(const Strings& Scenario = {}) {
-        Module = std::make_unique<TStandInProcess>(Dir.Path(), "Demo", Scenario);
-        EXPECT_TRUE(Module->Started());
-        Debugger.Connect(Module->Handle());
-        EXPECT_TRUE(Debugger.IsConnected());
-        Seen = Module->Frames().size();
-        return *Module;
-    }
-
-    // The numbers of the commands the module received since the last call ("9/0").
-    Strings Sent() {
-        const Strings Frames = Module->Frames();
-        Strings Commands;
-        for (std::size_t Index = Seen; Index < Frames.size(); ++Index) {
-            std::istringstream Words(Frames[Index]);
-            std::string Word, Number, SubCode;
-            if (Words >> Word >> Number >> SubCode && Word == "command")
-                Commands.push_back(Number + "/" + SubCode);
-        }
-        Seen = Frames.size();
-        return Commands;
-    }
-
     // How many values (not addresses) were read since the last call.
     int ValueReads() {
         const Strings Commands = Sent();
         return int(std::count_if(Commands.begin(), Commands.end(), [](const std::string& Command) {
-            return Command.ends_with("/1") && Command.size() == 4 && Command[0] == '1';
+            const std::string Number = Command.substr(0, Command.find(' '));
+            return Number.ends_with("/1") && Number.size() == 4 && Number[0] == '1';
         }));
     }
 
-    int Stops() const {
-        const Strings Frames = Module->Frames();
-        return int(std::count_if(Frames.begin(), Frames.end(),
-                                 [](const auto& Frame) { return Frame.starts_with("stopped"); }));
-    }
-
     void Stop(const std::string& Where = "A 1 10") {
-        const int Before = Stops();
-        Module->Say("stop " + Where);
-        QElapsedTimer Clock;
-        Clock.start();
-        while (Stops() == Before && Clock.elapsed() < 20000)
-            test::ServeFor(10);
-        ASSERT_GT(Stops(), Before);
+        TModuleSession::Stop(Where);
         ASSERT_TRUE(Debugger.IsPaused());
-        Sent();
     }
 
     TEntity& At(const std::string& Path) { return EntityAt(*Debugger.Map().Root, Path); }
@@ -171,13 +135,8 @@ protected:
         return Result;
     }
 
-    test::TTempDir Dir;
-    TScopedWindowFolder Folder{QString::fromStdString((Dir / "w").string())};
-    TScopedSharedMemoryPrefix Prefix{"/korvid-views-" + std::to_string(::getpid()) + "-"};
     TFakeDebuggerHost Host;
     TDebugger Debugger{Host};
-    std::unique_ptr<TStandInProcess> Module;
-    std::size_t Seen = 0;
     QStandardItemModel Nodes;
 };
 

@@ -1,17 +1,15 @@
 #include "devtools/Debugger.h"
 #include "tests/devtools/FakeDebuggerHost.h"
 #include "tests/devtools/MapTestSupport.h"
+#include "tests/devtools/ModuleSession.h"
 #include "tests/support/StandInProcess.h"
 #include "tests/support/TempDir.h"
 
-#include <QElapsedTimer>
 #include <QFont>
 #include <QItemSelectionModel>
 #include <QStandardItemModel>
 #include <algorithm>
 #include <gtest/gtest.h>
-#include <sstream>
-#include <unistd.h>
 
 namespace korvid {
 namespace {
@@ -453,66 +451,12 @@ TEST_F(StructureTree, WatchKindsAndSelectedProcedures) {
 
 // ---- With a paused module ----------------------------------------------------------------------
 
-// The stand-in's log of one command, as "11/3 s=DEMO o=1 t=i".
-std::string Command(const std::string& Frame) {
-    std::istringstream Words(Frame);
-    std::string Word, Number, SubCode;
-    Words >> Word >> Number >> SubCode;
-    std::string Text = Number + "/" + SubCode;
-    const auto Request = Frame.find("request=");
-    if (Request == std::string::npos)
-        return Text;
-    std::string Keys = Frame.substr(Request + 8);
-    for (std::size_t At = Keys.find("\\r\\n"); At != std::string::npos; At = Keys.find("\\r\\n"))
-        Keys.replace(At, 4, " ");
-    while (!Keys.empty() && Keys.back() == ' ')
-        Keys.pop_back();
-    return Keys.empty() ? Text : Text + " " + Keys;
-}
-
-class PausedStructureTree : public StructureTree {
+class PausedStructureTree : public StructureTree, public test::TModuleSession {
 protected:
-    PausedStructureTree() { Host.ListenFor(Debugger); }
+    PausedStructureTree() : TModuleSession(Debugger, "tree") { Host.ListenFor(Debugger); }
     ~PausedStructureTree() override {
         Debugger.Disconnect();
         Host.Window.reset();
-    }
-
-    void Connect(const Strings& Scenario = {}) {
-        Module = std::make_unique<TStandInProcess>(Dir.Path(), "Demo", Scenario);
-        ASSERT_TRUE(Module->Started());
-        Debugger.Connect(Module->Handle());
-        ASSERT_TRUE(Debugger.IsConnected());
-        Sent();
-    }
-
-    Strings Sent() {
-        const Strings Frames = Module->Frames();
-        Strings Commands;
-        for (std::size_t Index = Seen; Index < Frames.size(); ++Index)
-            if (Frames[Index].starts_with("command "))
-                Commands.push_back(Command(Frames[Index]));
-        Seen = Frames.size();
-        return Commands;
-    }
-
-    int Stops() const {
-        const Strings Frames = Module->Frames();
-        return static_cast<int>(std::count_if(Frames.begin(), Frames.end(), [](const auto& Frame) {
-            return Frame.starts_with("stopped");
-        }));
-    }
-
-    // The module stops at "SEGMENT PROC OFFSET" and the debugger has handled it.
-    void Stop(const std::string& Where) {
-        const int Before = Stops();
-        Module->Say("stop " + Where);
-        QElapsedTimer Clock;
-        Clock.start();
-        while (Stops() == Before && Clock.elapsed() < 20000)
-            test::ServeFor(10);
-        ASSERT_GT(Stops(), Before);
-        Sent();
     }
 
     Strings Locals() {
@@ -521,12 +465,6 @@ protected:
             Names.push_back(Entity->Name);
         return Names;
     }
-
-    test::TTempDir Dir;
-    TScopedWindowFolder Folder{QString::fromStdString((Dir / "w").string())};
-    TScopedSharedMemoryPrefix Prefix{"/korvid-tree-" + std::to_string(::getpid()) + "-"};
-    std::unique_ptr<TStandInProcess> Module;
-    std::size_t Seen = 0;
 };
 
 TEST_F(PausedStructureTree, LocalsFollowTheCurrentProcedure) {
