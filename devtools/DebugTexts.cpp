@@ -68,13 +68,6 @@ std::string DumpRow(const std::vector<std::uint16_t>& Words, int Address, bool H
     return Row;
 }
 
-const TEntity* NearestOwner(const TEntity& Entity, int Kind) {
-    for (const TEntity* Owner = Entity.Owner; Owner; Owner = Owner->Owner)
-        if (Owner->Kind == Kind)
-            return Owner;
-    return nullptr;
-}
-
 std::string OwnerName(const TEntity& Entity, int Kind) {
     const TEntity* Owner = NearestOwner(Entity, Kind);
     return Owner ? Owner->Name : std::string(NoName);
@@ -237,6 +230,11 @@ bool CanRunUntilChanged(const TEntity& Entity) {
     // A paragraph has no fixed place to watch, a column none in the module's memory.
     return Entity.Kind >= 2 && Entity.Kind <= 14 && Entity.Kind != 11 &&
            Entity.LocationClass != lcColumn;
+}
+
+bool BeginsIdentifier(char First) {
+    const auto Byte = static_cast<unsigned char>(First);
+    return First == '_' || UpCase1252(Byte) != LowCase1252(Byte);
 }
 
 std::string NormaliseIdentifier(std::string_view Text, int MapKind) {

@@ -41,6 +41,8 @@ struct TLocationDescription {
 };
 TLocationDescription LocationDescription(const TEntity& Entity);
 bool CanRunUntilChanged(const TEntity& Entity);
+// Whether a word can be an identifier: it begins with a letter or "_".
+bool BeginsIdentifier(char First);
 // Lower case, cut to the length the map kind keeps of a name.
 std::string NormaliseIdentifier(std::string_view Text, int MapKind);
 // The VariablesImages index of an entity node and of a watch's icon.

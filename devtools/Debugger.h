@@ -331,8 +331,6 @@ private:
     std::vector<TEntity*> WatchedEntities() const;
     // Rebuilds the Watches list in this order, the selection staying on its entity.
     void ShowWatches(const std::vector<TEntity*>& Entities);
-    // The entity of the procedure the module is paused in; null when the map has none.
-    const TEntity* CurrentProcedureEntity() const;
     // The hint's value text of a find: its value, or an array's first elements.
     std::string HintValueText(TEntity& Entity);
     void ShowHint(const std::string& Text, int ScreenX, int ScreenY);

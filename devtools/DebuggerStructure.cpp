@@ -54,13 +54,6 @@ QStandardItem* NewNode(const std::string& Text, TStructureNodeKind Kind, int Ima
     return Node;
 }
 
-const TEntity* UnitOf(const TEntity& Entity) {
-    const TEntity* Owner = Entity.Owner;
-    while (Owner && Owner->Kind != UnitKind)
-        Owner = Owner->Owner;
-    return Owner;
-}
-
 std::string Caption(const TEntity& Entity, bool ShowTypes, int MapKind) {
     std::string Text;
     if (Entity.Letter == 'H')
@@ -136,10 +129,6 @@ void CollectNodes(const QAbstractItemModel& Model, const QModelIndex& Parent,
         Nodes.push_back(Node);
         CollectNodes(Model, Node, Nodes);
     }
-}
-
-bool StartsIdentifier(char Char) {
-    return (Char >= 'a' && Char <= 'z') || (Char >= 'A' && Char <= 'Z') || Char == '_';
 }
 
 bool Below(QModelIndex Node, const QModelIndex& Ancestor) {
@@ -273,7 +262,7 @@ void TDebugger::FindDeclaration(const std::string& Name, bool Back) {
         StepBackDeclaration();
         return;
     }
-    if (!StartsIdentifier(Word.front()))
+    if (!BeginsIdentifier(Word.front()))
         return;
     Word = NormaliseIdentifier(Word, FMap->Kind);
     // Repeating the command on the same word goes on to its next node.
@@ -467,17 +456,19 @@ void TDebugger::SelectNode(const QModelIndex& Node) {
     FStructure->Selection->setCurrentIndex(Node, QItemSelectionModel::ClearAndSelect);
 }
 
+// A procedure's entity has the procedure's number as its map number, under the unit named as
+// its segment.
 const TEntity* TDebugger::ProcedureEntityOf(const TProc& Proc) const {
     for (const TEntity* Procedure : FMap->Procedures)
         if (Procedure->MapNumber == Proc.Number)
-            if (const TEntity* Unit = UnitOf(*Procedure);
-                Unit && SameText1252(Unit->Name, Proc.SegmentName))
+            if (const TEntity* Unit = NearestOwner(*Procedure, UnitKind);
+                Unit && SameText1252(Unit->Name, TrimBlanks(Proc.SegmentName)))
                 return Procedure;
     return nullptr;
 }
 
 const TProcOffset* TDebugger::ProcedureStart(const TEntity& Procedure) const {
-    const TEntity* Unit = UnitOf(Procedure);
+    const TEntity* Unit = NearestOwner(Procedure, UnitKind);
     return Unit ? FindProcOffset(Unit->Name, Procedure.MapNumber, -1) : nullptr;
 }
 

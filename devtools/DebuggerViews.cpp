@@ -20,14 +20,7 @@ constexpr char MemoryCaption[] = "Memory";
 // The hint sits below the mouse pointer, not under it.
 constexpr int HintDropPixels = 24;
 constexpr int HintElementLimit = 10;
-constexpr int UnitKind = 19;
-constexpr int ProcedureKind = 20;
 constexpr int ArrayKind = 15;
-
-bool BeginsIdentifier(char First) {
-    const auto Byte = static_cast<unsigned char>(First);
-    return First == '_' || UpCase1252(Byte) != LowCase1252(Byte);
-}
 
 // An array is shown by its elements when they have values.
 bool IsHintFind(const TEntity& Entity) {
@@ -66,13 +59,6 @@ const TEntity* FindByFullName(const TEntity& Entity, const std::string& Name) {
     for (const auto& Child : Entity.Children)
         if (const TEntity* Found = FindByFullName(*Child, Name))
             return Found;
-    return nullptr;
-}
-
-const TEntity* NearestUnit(const TEntity& Entity) {
-    for (const TEntity* Owner = Entity.Owner; Owner; Owner = Owner->Owner)
-        if (Owner->Kind == UnitKind)
-            return Owner;
     return nullptr;
 }
 
@@ -250,21 +236,6 @@ void TDebugger::DropWatchedEntities() {
 
 // ---- The evaluation hint --------------------------------------------------------------------
 
-const TEntity* TDebugger::CurrentProcedureEntity() const {
-    const TProc* Proc = FCurrentLocation ? FCurrentLocation->Proc : nullptr;
-    if (!Proc)
-        return nullptr;
-    // A procedure's entity has the procedure's number as its map number, under the unit named
-    // as its segment.
-    for (const TEntity* Entity : FMap->Procedures) {
-        const TEntity* Unit = NearestUnit(*Entity);
-        if (Entity->Kind == ProcedureKind && Entity->MapNumber == Proc->Number && Unit &&
-            SameText1252(Unit->Name, TrimBlanks(Proc->SegmentName)))
-            return Entity;
-    }
-    return nullptr;
-}
-
 std::string TDebugger::HintValueText(TEntity& Entity) {
     if (Entity.Kind != ArrayKind)
         return ValueText(Entity, vmValue);
@@ -309,7 +280,9 @@ void TDebugger::ShowEvaluationHint(const std::string& Word, int ScreenX, int Scr
     } else {
         FHintWord.clear();
         FHintEntity = nullptr;
-        if (const TEntity* Procedure = CurrentProcedureEntity())
+        if (const TEntity* Procedure = FCurrentLocation && FCurrentLocation->Proc
+                                           ? ProcedureEntityOf(*FCurrentLocation->Proc)
+                                           : nullptr)
             Finds[0] = SearchChildren(*Procedure, Normal);
         Finds[1] = SearchEntities(FMap->Globals, Normal);
         const TEntity* Selected = NodeEntity(FStructure->Selection->currentIndex());

@@ -90,6 +90,13 @@ int SizeInWords(const TEntity& Entity) {
     }
 }
 
+const TEntity* NearestOwner(const TEntity& Entity, int Kind) {
+    for (const TEntity* Owner = Entity.Owner; Owner; Owner = Owner->Owner)
+        if (Owner->Kind == Kind)
+            return Owner;
+    return nullptr;
+}
+
 void BuildFullNames(TEntity& Entity, int MapKind) {
     std::string Result;
     for (const TEntity* Step = &Entity; Step && Step->Owner; Step = Step->Owner) {

@@ -113,6 +113,8 @@ int EntityKindOfLetter(char Letter);
 std::uint8_t LocationClassGivenBy(char Letter);
 // Words the entity's value takes in the module.
 int SizeInWords(const TEntity& Entity);
+// The nearest of the entity's owners that is of Kind; null for none.
+const TEntity* NearestOwner(const TEntity& Entity, int Kind);
 // Builds the full names of the entity and everything below it.
 void BuildFullNames(TEntity& Entity, int MapKind);
 
