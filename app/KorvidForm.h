@@ -262,8 +262,10 @@ public:
     void ListMatchesInOpenDocuments(bool AllDocuments);
     // A text has been confirmed that Find Next can look for again.
     bool CanRepeatSearch() const { return FSearchConfirmed; }
+    // A search's results open read-only, so that Go to Search Result and Replace Across Files
+    // read what the search found; the Read Only tool frees them for Apply Changes.
     void OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
-                        const std::vector<std::pair<std::string, int>>& Sections);
+                        const std::vector<std::pair<std::string, int>>& Sections, bool ReadOnly);
     // Set while a search walks; Esc clears it.
     bool Searching() const { return FSearching; }
     // A search or a replace across files is under way; a message it shows may still be up.

@@ -81,7 +81,7 @@ public:
             if (!Line.Data.empty())
                 Places.emplace_back(Line.Data, int(Texts.size()));
         }
-        FForm.OpenResultsTab(Caption, Texts, Places);
+        FForm.OpenResultsTab(Caption, Texts, Places, false);
     }
     void SetBusy(bool Busy) override {
         if (Busy) {

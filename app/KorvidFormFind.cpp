@@ -324,7 +324,7 @@ void TKorvidForm::ListMatchesInOpenDocuments(bool AllDocuments) {
         if (Documents.front()->HasFileName())
             Sections.emplace_back(Documents.front()->FileName, 1);
     }
-    OpenResultsTab("Find: " + FFindText, Lines, Sections);
+    OpenResultsTab("Find: " + FFindText, Lines, Sections, true);
 }
 
 // ---- Go To and Sort -----------------------------------------------------------------------------

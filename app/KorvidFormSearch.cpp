@@ -229,7 +229,7 @@ void TKorvidForm::FindInFiles(const std::vector<TVolume*>& Volumes,
         ShowNoMatchesMessage(0, true, FShowNoMatchesMessage);
         return;
     }
-    OpenResultsTab("Find: " + Settings.Text, Results.Lines, Results.Sections);
+    OpenResultsTab("Find: " + Settings.Text, Results.Lines, Results.Sections, true);
 }
 
 void TKorvidForm::FindInCurrentSources(const std::string& Name) {
@@ -250,13 +250,15 @@ void TKorvidForm::DebugFindInCurrentSources() {
 }
 
 void TKorvidForm::OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
-                                 const std::vector<std::pair<std::string, int>>& Sections) {
+                                 const std::vector<std::pair<std::string, int>>& Sections,
+                                 bool ReadOnly) {
     NewTab(Caption);
     TDocumentEditor* Editor = ActiveEditor();
     Editor->SetParagraphs(Lines);
     Editor->MoveCaretTo(1, 1);
     Editor->SetModified(false);
     Editor->SearchResults = true;
+    SetFileReadOnly(Editor, ReadOnly);
     for (const auto& [Name, Line] : Sections)
         Editor->AddSectionName(Name, Line);
     UpdateCaption(Caption);

@@ -42,7 +42,7 @@ TEST_F(TFindInFilesTest, MatchesOpenAFlaggedResultsTab) {
                                 "/\n\n\n\na.txt  (2 matches)\n     3 foo bar\n     9 x foo");
     EXPECT_TRUE(Results->SearchResults);
     EXPECT_FALSE(Results->Modified());
-    EXPECT_FALSE(Results->ReadOnly());
+    EXPECT_TRUE(Results->ReadOnly());
     EXPECT_EQ(Results->GetSectionNameForLine(6), Tree() + "/a.txt");
     EXPECT_EQ(Results->GetSectionNameForLine(4), "");
     EXPECT_EQ(Results->CaretLine(), 1);
