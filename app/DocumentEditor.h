@@ -127,9 +127,11 @@ public:
     // new document) and, for a UTF-8 file, whether it began with the byte-order mark.
     std::optional<TLineBreak> FileLineBreak;
     bool WriteByteOrderMark = true;
-    // The text is only part of its file (cut at a NUL, or read up to damage), so it is never
-    // saved over that file.
+    // The text is not its file as it stands (cut at a NUL, read up to damage, or its long
+    // paragraphs split), so it is never saved over that file.
     bool TextWasCut = false;
+    // Of those, the text is whole but its long paragraphs were split; the refusal says so.
+    bool ParagraphsSplit = false;
     bool ViewChosenByUser = false;
     // "Show this next time for this file" of the refresh question.
     bool ConfirmRefresh = true;

@@ -285,6 +285,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
         } else {
             Editor->FileName.clear();
             Editor->TextWasCut = false;
+            Editor->ParagraphsSplit = false;
         }
     };
 
@@ -368,7 +369,8 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     }
 
     Editor->SetUpdatesSuspended(true);
-    if (!Lines.SplitLongLines(MaximumLineLength))
+    const bool Split = !Lines.SplitLongLines(MaximumLineLength);
+    if (Split)
         ShowLinesSplitMessage(MaximumLineLength);
     // A final line end shows as an empty last line, as typed text has it, and saves again. Text
     // cut short has no final line end of its own: its last line end is where the cut fell.
@@ -381,8 +383,10 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     Editor->SetUpdatesSuspended(false);
 
     Editor->FileName = AltName.empty() ? Name : AltName;
-    Editor->TextWasCut = Lines.TextWasCut;
-    SetFileReadOnly(Editor, ReadOnly || Lines.TextWasCut);
+    // Split paragraphs saved back would break the file's lines where it has none.
+    Editor->TextWasCut = Lines.TextWasCut || Split;
+    Editor->ParagraphsSplit = Split && !Lines.TextWasCut;
+    SetFileReadOnly(Editor, ReadOnly || Editor->TextWasCut);
     Editor->SetModified(!AltName.empty());
     Editor->FileTime = Volume ? QDateTime::currentMSecsSinceEpoch() : FileDateTime(Name);
     Debugger().MarkBreakpointsInEditor(*Editor);

@@ -383,6 +383,15 @@ void ShowCutFileNotSavedMessage(std::string_view FileName) {
            TMessageIcon::Warning);
 }
 
+void ShowSplitFileNotSavedMessage(std::string_view FileName) {
+    ShowOk("Save",
+           FormatMessageText("Korvid split the long paragraphs of \"%1\" when it opened it, so "
+                             "saving over it would break lines that the file does not break. Use "
+                             "Save As to save the text under another name.",
+                             {FileName}),
+           TMessageIcon::Warning);
+}
+
 void ShowRunCommandLineError(std::string_view CommandLine, int Code) {
     std::string_view Reason;
     switch (Code) {
