@@ -548,8 +548,12 @@ void TFavouritesTreeView::Drop(TTreeNode& Source, TTreeNode* Target) {
 
 void TFavouritesTreeView::Edited(TTreeNode& Node, QString& Caption) {
     if (NodeKind(&Node) == fvVolumeFile) {
-        if (!RenameVolumeFile(Node, Caption)) {
+        if (std::string Error = RenameVolumeFile(Node, Caption); !Error.empty()) {
             Caption = Node.Caption();
+            // A box shown from inside the edit runs its own event loop while the editor is
+            // still committing; the view would be left editing with an editor already gone.
+            QTimer::singleShot(0, this,
+                               [Error = std::move(Error)] { ShowOkMessage("Korvid", Error); });
             return;
         }
         Caption = ToQString(PSystemNameToWindowsName(DataOf(&Node)->Path));
@@ -568,20 +572,19 @@ void TFavouritesTreeView::Edited(TTreeNode& Node, QString& Caption) {
     });
 }
 
-bool TFavouritesTreeView::RenameVolumeFile(TTreeNode& Node, const QString& Caption) {
+std::string TFavouritesTreeView::RenameVolumeFile(TTreeNode& Node, const QString& Caption) {
     TFavouritesData& Data = *DataOf(&Node);
     const std::string NewName = UpperCase1252(FromQString(Caption.trimmed()));
+    if (std::string Error = PSystemFileNameError(NewName); !Error.empty())
+        return Error;
     try {
-        if (std::string Error = PSystemFileNameError(NewName); !Error.empty())
-            throw EKorvidError(Error);
         const std::unique_ptr<TVolume> Volume = OpenVolume(Data.HostVolume, Data.Subvolume, true);
         Volume->RenameFile(0, UpperCase1252(Data.Path), NewName);
     } catch (const std::exception& Error) {
-        ShowOkMessage("Korvid", Error.what());
-        return false;
+        return Error.what();
     }
     Data.Path = NewName;
-    return true;
+    return {};
 }
 
 // ---- Actions ------------------------------------------------------------------------------------
@@ -747,7 +750,10 @@ void TFavouritesTreeView::keyPressEvent(QKeyEvent* Event) {
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        OpenSelected(Event->modifiers());
+        // During an edit the key comes on from the caption's editor, which ends the edit
+        // itself; ending it here too would leave the editor's own ending a stale editor.
+        if (!IsEditing())
+            OpenSelected(Event->modifiers());
         return;
     default:
         if (OnShortCut && OnShortCut(VirtualKeyFromEvent(*Event), ShiftStateFromEvent(*Event)))
