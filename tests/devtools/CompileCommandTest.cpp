@@ -125,6 +125,7 @@ public:
         if (OnEvents)
             OnEvents();
     }
+    TLongOperations& LongOperations() override { return Operations; }
 
     TRecordingCompilerHost Shown;
     TKorvidOptions Options = DefaultCompilerOptions();
@@ -142,6 +143,7 @@ public:
     std::function<bool(TCompileContext&)> OnCompile;
     std::function<void()> OnEvents;
     TNoBoxes Boxes;
+    TLongOperations Operations;
 
     std::vector<std::string> Calls;
     std::vector<std::string> Scripts;
