@@ -7,7 +7,6 @@
 #include "devtools/VBatScriptRun.h"
 #include "platform/Cp1252.h"
 
-
 namespace korvid {
 
 namespace {
