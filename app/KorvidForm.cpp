@@ -652,8 +652,9 @@ void TKorvidForm::closeEvent(QCloseEvent* Event) {
         MinimizeMainWindow();
         return;
     }
-    // What runs lets this event in from further down the stack: it can only be waited for by
-    // closing again once it has returned, as the same command.
+    // A long operation lets this close in from further down the stack, so it cannot be waited
+    // for here: it is asked to stop, and the window closes again (as Exit when this was Exit)
+    // once it has returned.
     const bool Exiting = FExiting;
     const auto CloseAgain = [this, Exiting] {
         QTimer::singleShot(0, this, [this, Exiting] {

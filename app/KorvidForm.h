@@ -280,7 +280,7 @@ public:
     bool RunVBatScript(const std::string& Script, const std::string& Source,
                        const std::string& PSystemName, bool Wait, bool Override,
                        TVBatReporter& Reporter);
-    // Set while a run waits for the p-System window.
+    // A run is under way (it waits for the p-System window).
     bool VBatRunning() const { return FLongOperations.Running(TLongOperations::TKind::VBatRun); }
     // The desktop the runs type into and their waits; tests give their own.
     TWindowKeys* VBatKeys = nullptr;
