@@ -459,7 +459,7 @@ void TKorvidForm::OpenTextInNewTab(const std::string& Caption, const std::string
 
 bool TKorvidForm::CanCloseActiveTab() {
     // The running script's tab goes only after its run has returned.
-    if (FVBatRunning && CurrentTab() == FVBatTab)
+    if (VBatRunning() && CurrentTab() == FVBatTab)
         return false;
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor || !Editor->Modified())
@@ -647,13 +647,25 @@ bool TKorvidForm::FormCloseQuery() {
 }
 
 void TKorvidForm::closeEvent(QCloseEvent* Event) {
-    if (StopVBatForClose() || StopSearchForClose()) {
-        Event->ignore();
-        return;
-    }
     if (!FExiting && OnCloseMinimizes && OnCloseMinimizes(*this)) {
         Event->ignore();
         MinimizeMainWindow();
+        return;
+    }
+    // A long operation lets this close in from further down the stack, so it cannot be waited
+    // for here: it is asked to stop, and the window closes again (as Exit when this was Exit)
+    // once it has returned.
+    const bool Exiting = FExiting;
+    const auto CloseAgain = [this, Exiting] {
+        QTimer::singleShot(0, this, [this, Exiting] {
+            if (Exiting)
+                FileExit();
+            else
+                close();
+        });
+    };
+    if (FLongOperations.StopAll(CloseAgain)) {
+        Event->ignore();
         return;
     }
     bool CanClose = false;

@@ -14,6 +14,7 @@
 #include "psystem/FilerHost.h"
 #include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
+#include "workspace/LongOperations.h"
 #include "workspace/SortOptions.h"
 #include "workspace/ToolHandlers.h"
 
@@ -266,10 +267,12 @@ public:
     // read what the search found; the Read Only tool frees them for Apply Changes.
     void OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
                         const std::vector<std::pair<std::string, int>>& Sections, bool ReadOnly);
-    // Set while a search walks; Esc clears it.
-    bool Searching() const { return FSearching; }
+    // A search walks (Esc stops it).
+    bool Searching() const { return FLongOperations.Running(TLongOperations::TKind::Search); }
     // A search or a replace across files is under way; a message it shows may still be up.
-    bool Busy() const { return FSearching || FReplacingFiles; }
+    bool Busy() const {
+        return Searching() || FLongOperations.Running(TLongOperations::TKind::ReplaceAcrossFiles);
+    }
     // Run at each pump of a search's walk (tests stop it from here).
     std::function<void(TKorvidForm&)> OnSearchPump;
 
@@ -279,8 +282,8 @@ public:
     bool RunVBatScript(const std::string& Script, const std::string& Source,
                        const std::string& PSystemName, bool Wait, bool Override,
                        TVBatReporter& Reporter);
-    // Set while a run waits for the p-System window.
-    bool VBatRunning() const { return FVBatRunning; }
+    // A run is under way (it waits for the p-System window).
+    bool VBatRunning() const { return FLongOperations.Running(TLongOperations::TKind::VBatRun); }
     // The desktop the runs type into and their waits; tests give their own.
     TWindowKeys* VBatKeys = nullptr;
     TWaitService* VBatWaits = nullptr;
@@ -391,6 +394,8 @@ public:
     bool BackupsEnabled() const { return FOptions.BackupMinutes > 0; }
     // Set when the program is being ended by a command: closing then never minimises.
     bool Exiting() const { return FExiting; }
+    // The long operations now running, which a close stops before the window goes.
+    TLongOperations& LongOperations() { return FLongOperations; }
     // Decides whether a close request minimises the window instead (Shift held closes).
     std::function<bool(TKorvidForm&)> OnCloseMinimizes;
     // Run by the close sequence when backups are on.
@@ -638,9 +643,6 @@ private:
     void ReplaceAcrossFiles(TDocumentEditor& Results);
     // The found text comes into view as the options ask.
     void ShowFoundText(TDocumentEditor& Editor);
-    // A close asked for during a search stops it; the window closes once the walk returned.
-    bool StopSearchForClose();
-    bool StopVBatForClose();
     static bool IsVBatScript(const std::string& FileName);
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
@@ -673,6 +675,7 @@ private:
 
     TKorvidOptions FOptions;
     bool FExiting = false;
+    TLongOperations FLongOperations;
     TKorvidSortOptions FSortOptions;
     TMainWindowSettings FSettings;
     TMainWindowServices FServices;
@@ -702,7 +705,6 @@ private:
     // Kept so that its choices persist between uses.
     std::unique_ptr<TLintrelForm> FLintrelForm;
     std::unique_ptr<TFindForm> FFindForm;
-    bool FReplacingFiles = false;
     // The last confirmed search, which Find Next repeats.
     bool FSearchConfirmed = false;
     std::string FFindText;
@@ -713,11 +715,7 @@ private:
     std::unique_ptr<TFilerForm> FFilerForm;
     std::unique_ptr<TBrowseVolumeForm> FBrowseVolumeForm;
     void SearchBrowsedVolumes(TBrowseVolumeForm& Form, const TBrowseSearchOptions& Options);
-    bool FSearching = false;
-    bool FCloseAfterSearch = false;
-    bool FVBatRunning = false;
-    bool FVBatCancel = false;
-    bool FCloseAfterVBat = false;
+    // The running script's tab, which stays open until its run has returned.
     QWidget* FVBatTab = nullptr;
     TVBatValues FVBatInputs;
     bool FShowNoMatchesMessage = true;

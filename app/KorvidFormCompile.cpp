@@ -142,6 +142,7 @@ public:
         return std::make_unique<TFormCompileProgress>(FForm.FSettings, &FForm);
     }
     void ProcessEvents() override { QApplication::processEvents(); }
+    TLongOperations& LongOperations() override { return FForm.FLongOperations; }
 
 private:
     TDocumentEditor* TargetEditor() const {
@@ -173,7 +174,7 @@ bool TKorvidForm::RunCompileRoutes(TCompileContext& Context) {
 }
 
 void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
-    if (FVBatRunning)
+    if (VBatRunning())
         return;
     CompileCommand().CompileSource(Override, WhenPaused, false);
 }

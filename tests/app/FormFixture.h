@@ -193,6 +193,7 @@ protected:
         Setup.Views = std::move(Catalogue);
         Setup.Services = std::move(Services);
         AddStandIns(Setup);
+        Setup.Open = OpenSetup;
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(false);
     }

@@ -171,5 +171,45 @@ TEST_F(TBatchCompileTest, AScriptRequestCompilesThroughTheLibraryItsJsonNames) {
     EXPECT_EQ(Output("out.txt"), "File not found: " + Missing + "\r\n");
 }
 
+// The window: closing it (as Exit does) while a report list compiles a folder of six reports,
+// each compile taking a while. Just before, the server's log is overwritten with the list's own
+// line, so what follows that line came after the close.
+TEST_F(TBatchCompileTest, ExitDuringAFolderCompileEndsTheProgramAfterTheEntryInHand) {
+    {
+        TScopedRegistryStore Store{StoreFile()};
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(OptionsKeys));
+        Reg.WriteString("Lorvanta COM Server", WYX_STANDIN);
+        Reg.CloseKey();
+        OptionsBefore = OptionsKey();
+    }
+    fs::create_directories(Dir / "reports");
+    for (const char* Name : {"a", "b", "c", "d", "e", "f"})
+        Source("reports/" + std::string(Name) + ".vl2");
+    const fs::path List = Dir / "folder.vrep";
+    WriteFileBytes(List, (Dir / "reports").string() + "\n");
+    WriteFileBytes(Dir / "keys.txt", "key F9\n"
+                                     "wait 1000\n"
+                                     "write " +
+                                         (Dir / "wyx.log").string() +
+                                         "\n"
+                                         "close\n");
+    Extra.emplace_back("KORVID_KEY_SCRIPT", Q(Dir / "keys.txt"));
+    Extra.emplace_back("KORVID_DIALOG_REPORT", Q(Dir / "dialogs.txt"));
+    Extra.emplace_back("WYX_STANDIN_RUN_MS", "300");
+    const TBatchRun Window = RunOn(List.string());
+    EXPECT_EQ(Window.ExitCode, 0) << Window.Errors;
+    const std::string Log = Output("wyx.log");
+    ASSERT_TRUE(Log.starts_with((Dir / "reports").string())) << Log;
+    std::size_t CompilesAfterExit = 0;
+    for (std::size_t At = Log.find("RunProcess"); At != std::string::npos;
+         At = Log.find("RunProcess", At + 1))
+        ++CompilesAfterExit;
+    EXPECT_LE(CompilesAfterExit, 1u) << Log;
+    EXPECT_FALSE(fs::exists(Dir / "dialogs.txt")) << "no summary holds the exit up";
+    // A window, unlike a batch run, keeps its options when it closes.
+    OptionsBefore = OptionsKey();
+}
+
 } // namespace
 } // namespace korvid::test

@@ -4,7 +4,7 @@
 //     hangs (=hang).
 //   -Embedding: answers framed requests on stdin/stdout, logging every Define and InputText to
 //     WYX_STANDIN_LOG. WYX_STANDIN_SCENARIO=exit-before-output ends before answering OutputText;
-//     =unknown-member refuses RunProcess.
+//     =unknown-member refuses RunProcess. WYX_STANDIN_RUN_MS makes each RunProcess take that long.
 #include "platform/Registry.h"
 
 #include <chrono>
@@ -103,6 +103,8 @@ int Serve() {
             WriteFrame(std::string("OK") + '\0');
         } else if (Verb == "call" && Member == "RunProcess" && Scenario != "unknown-member") {
             Log("RunProcess");
+            if (const std::string Delay = Env("WYX_STANDIN_RUN_MS"); !Delay.empty())
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(Delay)));
             std::string Source;
             for (const auto& [Name, Value] : Defines)
                 if (Name.starts_with("wyx-lorvanta-") && Name != "wyx-lorvanta-map" &&
