@@ -80,6 +80,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
+      FTesselHelper(std::move(Setup.TesselHelper)),
       FPrintCanvas(std::move(Setup.PrintCanvas)), FRandomIndex(std::move(Setup.RandomIndex)),
       FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
       FToolbars(std::make_unique<TToolbarList>()) {
@@ -647,7 +648,7 @@ bool TKorvidForm::FormCloseQuery() {
 }
 
 void TKorvidForm::closeEvent(QCloseEvent* Event) {
-    if (StopVBatForClose() || StopSearchForClose()) {
+    if (StopVBatForClose() || StopSearchForClose() || StopCompileForClose()) {
         Event->ignore();
         return;
     }

@@ -5,6 +5,7 @@
 #include "devtools/CompileServer.h"
 #include "devtools/CompilerMessages.h"
 #include "devtools/CompilerProgressForm.h"
+#include "devtools/CompilerWait.h"
 #include "devtools/JsonPicker.h"
 #include "devtools/VBatReporter.h"
 #include "platform/Cp1252.h"
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QTimer>
 
 #include <filesystem>
 
@@ -168,8 +170,37 @@ TCompileCommand& TKorvidForm::CompileCommand() {
 }
 
 bool TKorvidForm::RunCompileRoutes(TCompileContext& Context) {
-    TPipeAutomationFactory Factory;
-    return CompileThroughServer(Context, FOptions, CompilerHost(), {Factory});
+    TLibraryLink Library;
+    if (!FTesselHelper.empty())
+        Library.Helper = FTesselHelper;
+    std::optional<TCompilerWait> UserWait;
+    if (Context.Unattended)
+        Library.Wait.SilenceLimit = std::chrono::seconds(std::max(FSettings.BatchCompileLimitSeconds, 1));
+    else {
+        Library.Wait = UserWait.emplace(CompilerHost()).Wait();
+        FCompilerWait = &*UserWait;
+    }
+    struct TForget {
+        TKorvidForm& Form;
+        ~TForget() {
+            Form.FCompilerWait = nullptr;
+            if (Form.FCloseAfterCompile) {
+                Form.FCloseAfterCompile = false;
+                QTimer::singleShot(0, &Form, [&Form = Form] { Form.close(); });
+            }
+        }
+    } Forget{*this};
+    TPipeAutomationFactory Factory(Library.Wait);
+    return CompileThroughServer(Context, FOptions, CompilerHost(),
+                                {Factory, RealSleeper(), std::chrono::seconds(30), Library});
+}
+
+bool TKorvidForm::StopCompileForClose() {
+    if (!FCompilerWait)
+        return false;
+    FCompilerWait->RequestStop();
+    FCloseAfterCompile = true;
+    return true;
 }
 
 void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {

@@ -426,7 +426,7 @@ bool TCompileCommand::CompileReportList(const std::vector<std::string>& Lines,
                 AnySucceeded = FHost.RunCompileRoutes(Context) || AnySucceeded;
             }
             FHost.ProcessEvents();
-            if (Progress && Progress->Cancelled())
+            if (Context.Stopped || (Progress && Progress->Cancelled()))
                 break;
         }
     }

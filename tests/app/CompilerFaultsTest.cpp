@@ -1,0 +1,152 @@
+// The window outlives a compiler that hangs or ends: one message, and every document kept.
+#include "devtools/CompileContext.h"
+#include "devtools/CompileServer.h"
+#include "devtools/CompilerHost.h"
+#include "platform/Registry.h"
+#include "tests/app/FormFixture.h"
+#include "ui/ModalRunner.h"
+#include "workspace/ToolIndexes.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace korvid::test {
+namespace {
+
+namespace T = ToolIndex;
+
+class TCompilerFaultsTest : public TFormTest {
+protected:
+    void SetUp() override {
+        TFormTest::SetUp();
+        TesselHelper = TESSEL_HELPER;
+        TRegistry Registry;
+        Registry.OpenKey("\\Software\\Classes\\Wyx.WyxApplication\\CLSID", true);
+        Registry.WriteString("", WyxClassId);
+        Registry.CloseKey();
+        Registry.OpenKey(std::string("\\Software\\Classes\\CLSID\\") + WyxClassId +
+                             "\\LocalServer32",
+                         true);
+        Registry.WriteString("", WYX_STANDIN);
+        Registry.CloseKey();
+    }
+    void TearDown() override {
+        qunsetenv("WYX_STANDIN_SCENARIO");
+        qunsetenv("TESSEL_STANDIN_FAULT");
+        TFormTest::TearDown();
+    }
+
+    // A window with an unsaved document and, active, the saved file to compile.
+    void MakeWindow(bool Library) {
+        MakeForm();
+        Form->Options().PSystemAware = true;
+        Form->Options().LorvantaCOMServer = WYX_STANDIN;
+        Form->Options().VoskPascal = Library;
+        if (Library) {
+            Form->Options().TesselJson = Dir.Path().string();
+            Form->CompilerHost().SetJsonName("m.json");
+            File("m.json", "{\n  tessel: '" + std::string(TESSEL_STANDIN) + "'\n}\n");
+        }
+        Form->NewTab("Unsaved");
+        Unsaved = Form->ActiveEditor();
+        Type(Unsaved, "work not yet saved");
+        ASSERT_TRUE(Unsaved->Modified());
+        Form->OpenFile(File(Library ? "p.vp" : "r.vl2", "source\n"), false, {});
+    }
+
+    void ExpectUnsavedDocumentKept() {
+        bool Found = false;
+        for (int Index = 0; Index < Form->Tabs()->count(); ++Index)
+            Found = Found || Form->EditorOfTab(Form->Tabs()->widget(Index)) == Unsaved;
+        ASSERT_TRUE(Found);
+        EXPECT_EQ(Unsaved->Paragraphs(), std::vector<std::string>{"work not yet saved"});
+        EXPECT_TRUE(Unsaved->Modified());
+    }
+
+    TDocumentEditor* Unsaved = nullptr;
+};
+
+TEST_F(TCompilerFaultsTest, AHangOrAnEndAtEachStepLeavesOneMessageAndEveryDocument) {
+    struct TCase {
+        const char* Variable;
+        const char* Scenario;
+        bool Library;
+        std::string Caption;
+        std::string Text;
+    };
+    const std::string Stopped = "The compile was stopped.";
+    const TCase Cases[] = {
+        {"WYX_STANDIN_SCENARIO", "hang-at-Define", false, "Compiler", Stopped},
+        {"WYX_STANDIN_SCENARIO", "hang-at-RunProcess", false, "Compiler", Stopped},
+        {"WYX_STANDIN_SCENARIO", "hang-at-OutputText", false, "Compiler", Stopped},
+        {"WYX_STANDIN_SCENARIO", "exit-at-RunProcess", false, "Compiler",
+         "The compiler's automation server ended unexpectedly."},
+        {"TESSEL_STANDIN_FAULT", "crash-at-compile-pascal", true, "Compiling Pascal",
+         "The compiler library ended unexpectedly."},
+        {"TESSEL_STANDIN_FAULT", "crash-at-load", true, "Compiling Pascal",
+         "The compiler library ended unexpectedly."},
+        {"TESSEL_STANDIN_FAULT", "hang-at-compile-pascal", true, "Compiling Pascal", Stopped},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Scenario);
+        qputenv(Case.Variable, Case.Scenario);
+        MakeWindow(Case.Library);
+        // The user sees that the compiler is awaited, and presses Esc.
+        std::string Status;
+        QTimer Escape;
+        Escape.setSingleShot(true);
+        QObject::connect(&Escape, &QTimer::timeout, [&] {
+            Status = Form->StatusPanelText(TKorvidForm::CompileStatusPanel);
+            QApplication::postEvent(Form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape,
+                                                              Qt::NoModifier));
+        });
+        if (Case.Text == Stopped)
+            Escape.start(800);
+        TScriptedModals Dialogs;
+        Dialogs.Press("OK");
+        ToolList().Items(T::CompileVoskSource)->Execute();
+
+        ASSERT_EQ(Dialogs.Shown().size(), 1u);
+        EXPECT_EQ(Dialogs.Shown()[0].Caption, Case.Caption);
+        ASSERT_TRUE(Dialogs.Shown()[0].Message);
+        EXPECT_EQ(Dialogs.Shown()[0].Message->Text, Case.Text);
+        if (Case.Text == Stopped) {
+            EXPECT_EQ(Status, "Waiting for the compiler\x85 Esc stops it.");
+        }
+        EXPECT_EQ(Form->StatusPanelText(TKorvidForm::CompileStatusPanel), "");
+        EXPECT_EQ(Form->CompilerWait(), nullptr);
+        ExpectUnsavedDocumentKept();
+        qunsetenv(Case.Variable);
+        Form->ActiveEditor()->SetModified(false);
+        Unsaved->SetModified(false);
+        Form.reset();
+    }
+}
+
+// Closing the window while the compiler hangs stops the wait; the window then closes as it
+// would, asking about the unsaved document first.
+TEST_F(TCompilerFaultsTest, ClosingTheWindowStopsTheWaitThenAsksAboutUnsavedWork) {
+    qputenv("WYX_STANDIN_SCENARIO", "hang-at-RunProcess");
+    MakeWindow(false);
+    QTimer Close;
+    Close.setSingleShot(true);
+    QObject::connect(&Close, &QTimer::timeout, [&] { Form->close(); });
+    Close.start(500);
+    TScriptedModals Dialogs;
+    Dialogs.Press("OK").Press("Cancel");
+    ToolList().Items(T::CompileVoskSource)->Execute();
+    ASSERT_EQ(Dialogs.Shown().size(), 1u);
+    EXPECT_EQ(Dialogs.Shown()[0].Message->Text, "The compile was stopped.");
+
+    // The close asked for goes on once the compile is over.
+    QApplication::processEvents();
+    ASSERT_EQ(Dialogs.Shown().size(), 2u);
+    ExpectUnsavedDocumentKept();
+    Unsaved->SetModified(false);
+}
+
+} // namespace
+} // namespace korvid::test
