@@ -175,7 +175,8 @@ bool TKorvidForm::RunCompileRoutes(TCompileContext& Context) {
         Library.Helper = FTesselHelper;
     std::optional<TCompilerWait> UserWait;
     if (Context.Unattended)
-        Library.Wait.SilenceLimit = std::chrono::seconds(std::max(FSettings.BatchCompileLimitSeconds, 1));
+        Library.Wait.SilenceLimit =
+            std::chrono::seconds(std::max(FSettings.BatchCompileLimitSeconds, 1));
     else {
         Library.Wait = UserWait.emplace(CompilerHost()).Wait();
         FCompilerWait = &*UserWait;

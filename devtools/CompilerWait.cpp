@@ -10,12 +10,19 @@ namespace korvid {
 TCompilerWait::TCompilerWait(TCompilerHost& Host) : FHost(Host) {}
 
 TCompilerWait::~TCompilerWait() {
-    if (FShowing)
-        FHost.ShowCompileStatus({});
+    Ended();
 }
 
 TAnswerWait TCompilerWait::Wait() {
-    return {std::chrono::milliseconds(0), [this](auto Silent) { return KeepWaiting(Silent); }};
+    return {std::chrono::milliseconds(0), [this](auto Silent) { return KeepWaiting(Silent); },
+            [this] { Ended(); }};
+}
+
+void TCompilerWait::Ended() {
+    if (!FShowing)
+        return;
+    FShowing = false;
+    FHost.ShowCompileStatus({});
 }
 
 bool TCompilerWait::KeepWaiting(std::chrono::milliseconds Silent) {

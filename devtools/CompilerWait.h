@@ -8,7 +8,7 @@ namespace korvid {
 class TCompilerHost;
 
 // A user's wait for the compiler: the window goes on handling events, the status bar says what
-// it waits for once the compiler has been silent a moment, and Esc or RequestStop (the window
+// it waits for while the compiler has been silent a moment, and Esc or RequestStop (the window
 // closing) ends the wait, which ends the compiler's program too.
 class TCompilerWait {
 public:
@@ -26,6 +26,7 @@ public:
 
 private:
     bool KeepWaiting(std::chrono::milliseconds Silent);
+    void Ended();
 
     TCompilerHost& FHost;
     TEscapeWatch FEscape{false};

@@ -15,7 +15,29 @@ void EndProgram(QProcess& Process) {
     Process.waitForFinished();
 }
 
+// Tells the wait's owner that a wait it was asked about is over.
+class TWaitEnd {
+public:
+    explicit TWaitEnd(const TAnswerWait& Wait) : FWait(Wait) {}
+    ~TWaitEnd() {
+        if (FAsked && FWait.Ended)
+            FWait.Ended();
+    }
+    TWaitEnd(const TWaitEnd&) = delete;
+    TWaitEnd& operator=(const TWaitEnd&) = delete;
+
+    bool KeepWaiting(std::chrono::milliseconds Silent) {
+        FAsked = true;
+        return FWait.KeepWaiting(Silent);
+    }
+
+private:
+    const TAnswerWait& FWait;
+    bool FAsked = false;
+};
+
 std::string ReadExactly(QProcess& Process, std::size_t Count, const TAnswerWait& Wait) {
+    TWaitEnd End(Wait);
     TClock::time_point LastHeard = TClock::now();
     std::size_t Heard = std::size_t(Process.bytesAvailable());
     while (Heard < Count) {
@@ -36,7 +58,7 @@ std::string ReadExactly(QProcess& Process, std::size_t Count, const TAnswerWait&
             EndProgram(Process);
             throw EAnswerSilent("the program stopped answering");
         }
-        if (Wait.KeepWaiting && !Wait.KeepWaiting(Silent)) {
+        if (Wait.KeepWaiting && !End.KeepWaiting(Silent)) {
             EndProgram(Process);
             throw EAnswerStopped("the wait was stopped");
         }

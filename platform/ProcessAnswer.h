@@ -38,6 +38,8 @@ struct TAnswerWait {
     // Asked about every WaitTick while the program is silent, with how long it has been so;
     // false stops the wait.
     std::function<bool(std::chrono::milliseconds Silent)> KeepWaiting;
+    // Told when a wait in which KeepWaiting was asked has ended, however it ended.
+    std::function<void()> Ended;
 };
 
 inline constexpr std::chrono::milliseconds WaitTick{50};

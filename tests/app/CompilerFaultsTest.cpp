@@ -27,9 +27,8 @@ protected:
         Registry.OpenKey("\\Software\\Classes\\Wyx.WyxApplication\\CLSID", true);
         Registry.WriteString("", WyxClassId);
         Registry.CloseKey();
-        Registry.OpenKey(std::string("\\Software\\Classes\\CLSID\\") + WyxClassId +
-                             "\\LocalServer32",
-                         true);
+        Registry.OpenKey(
+            std::string("\\Software\\Classes\\CLSID\\") + WyxClassId + "\\LocalServer32", true);
         Registry.WriteString("", WYX_STANDIN);
         Registry.CloseKey();
     }
@@ -100,15 +99,21 @@ TEST_F(TCompilerFaultsTest, AHangOrAnEndAtEachStepLeavesOneMessageAndEveryDocume
         Escape.setSingleShot(true);
         QObject::connect(&Escape, &QTimer::timeout, [&] {
             Status = Form->StatusPanelText(TKorvidForm::CompileStatusPanel);
-            QApplication::postEvent(Form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape,
-                                                              Qt::NoModifier));
+            QApplication::postEvent(
+                Form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         });
         if (Case.Text == Stopped)
             Escape.start(800);
+        // The message says it all: the status no longer says the compiler is awaited.
+        std::string StatusWithMessage;
         TScriptedModals Dialogs;
-        Dialogs.Press("OK");
+        Dialogs.Then([&](QDialog& Box) {
+            StatusWithMessage = Form->StatusPanelText(TKorvidForm::CompileStatusPanel);
+            PressButton("OK")(Box);
+        });
         ToolList().Items(T::CompileVoskSource)->Execute();
 
+        EXPECT_EQ(StatusWithMessage.find("Waiting"), std::string::npos) << StatusWithMessage;
         ASSERT_EQ(Dialogs.Shown().size(), 1u);
         EXPECT_EQ(Dialogs.Shown()[0].Caption, Case.Caption);
         ASSERT_TRUE(Dialogs.Shown()[0].Message);

@@ -196,7 +196,8 @@ TEST_F(TBatchCompileTest, ACompilerThatHangsOrCrashesEndsWithTwo) {
         const TBatchRun Library = Run("SCRIPT:", "json=" + Json.string() + "\nsource=" + Pascal +
                                                      "\noutput=" + (Dir / "out.txt").string());
         EXPECT_EQ(Library.ExitCode, 2) << Library.Errors;
-        EXPECT_EQ(Output("out.txt"), "Compiling Pascal: The compiler library ended unexpectedly.\r\n");
+        EXPECT_EQ(Output("out.txt"),
+                  "Compiling Pascal: The compiler library ended unexpectedly.\r\n");
     }
 }
 

@@ -1,6 +1,6 @@
 #include "devtools/CompileServer.h"
-#include "devtools/CompilerMessages.h"
 
+#include "devtools/CompilerMessages.h"
 #include "platform/Registry.h"
 #include "tests/devtools/CompilerTestSupport.h"
 #include "tests/support/TempDir.h"
@@ -69,9 +69,9 @@ protected:
     }
     bool Compile() {
         TPipeAutomationFactory Factory(Wait);
-        return CompileThroughServer(Context, Options, Host,
-                                    {Factory, [this](auto) { ++Polls; }, std::chrono::seconds(30),
-                                     {TESSEL_HELPER, Wait}});
+        return CompileThroughServer(
+            Context, Options, Host,
+            {Factory, [this](auto) { ++Polls; }, std::chrono::seconds(30), {TESSEL_HELPER, Wait}});
     }
     // A Vosk Pascal set-up: the JSON file names the stand-in library, whose simulated
     // configuration is Ems.
@@ -396,8 +396,10 @@ TEST_F(TCompileServerTest, AServerOrLibraryThatHangsOrEndsEndsTheCompileWithOneM
     for (const bool Unattended : {false, true})
         for (const bool Hang : {false, true})
             for (const TCase& Case : Cases) {
-                const std::string Scenario =
-                    (Hang ? "hang-at-" : Case.Library ? "crash-at-" : "exit-at-") + Case.Fault;
+                const std::string Scenario = (Hang           ? "hang-at-"
+                                              : Case.Library ? "crash-at-"
+                                                             : "exit-at-") +
+                                             Case.Fault;
                 SCOPED_TRACE(Scenario + (Unattended ? " unattended" : ""));
                 TearDown();
                 Options = DefaultCompilerOptions();
