@@ -38,16 +38,24 @@ protected:
         TFormTest::TearDown();
     }
 
+    // How the compile is set up: through the automation server alone, with the compiler
+    // library beside it ("Vosk Pascal"), or through the library alone (a Pascal source).
+    enum class TRoute { Server, VoskServer, Library, LibraryDebug };
+
     // A window with an unsaved document and, active, the saved file to compile.
-    void MakeWindow(bool Library) {
+    void MakeWindow(TRoute Route) {
         MakeForm();
+        const bool Vosk = Route != TRoute::Server;
+        const bool Library = Route == TRoute::Library || Route == TRoute::LibraryDebug;
         Form->Options().PSystemAware = true;
         Form->Options().LorvantaCOMServer = WYX_STANDIN;
-        Form->Options().VoskPascal = Library;
-        if (Library) {
+        Form->Options().VoskPascal = Vosk;
+        Form->Options().WyxDebugToOutputText = Route == TRoute::LibraryDebug;
+        if (Vosk) {
             Form->Options().TesselJson = Dir.Path().string();
             Form->CompilerHost().SetJsonName("m.json");
             File("m.json", "{\n  tessel: '" + std::string(TESSEL_STANDIN) + "'\n}\n");
+            File("m.json.ems", "AppMap=M\r\nAppModulesRoot=/mods\r\nAppApi=/api\r\n");
         }
         Form->NewTab("Unsaved");
         Unsaved = Form->ActiveEditor();
@@ -69,30 +77,52 @@ protected:
 };
 
 TEST_F(TCompilerFaultsTest, AHangOrAnEndAtEachStepLeavesOneMessageAndEveryDocument) {
+    struct TStep {
+        const char* Name;
+        TRoute Route;
+        bool Library; // the library fails at the step, not the server
+    };
+    const TStep Steps[] = {
+        {"Define", TRoute::Server, false},
+        {"InputText", TRoute::VoskServer, false},
+        {"RunProcess", TRoute::Server, false},
+        {"OutputText", TRoute::Server, false},
+        {"load", TRoute::Library, true},
+        {"simulate-ems", TRoute::VoskServer, true},
+        {"dump-configuration", TRoute::LibraryDebug, true},
+        {"compile-pascal", TRoute::Library, true},
+        {"release", TRoute::Library, true},
+    };
     struct TCase {
         const char* Variable;
-        const char* Scenario;
-        bool Library;
+        std::string Scenario;
+        TRoute Route;
         std::string Caption;
         std::string Text;
     };
     const std::string Stopped = "The compile was stopped.";
-    const TCase Cases[] = {
-        {"WYX_STANDIN_SCENARIO", "hang-at-Define", false, "Compiler", Stopped},
-        {"WYX_STANDIN_SCENARIO", "hang-at-RunProcess", false, "Compiler", Stopped},
-        {"WYX_STANDIN_SCENARIO", "hang-at-OutputText", false, "Compiler", Stopped},
-        {"WYX_STANDIN_SCENARIO", "exit-at-RunProcess", false, "Compiler",
-         "The compiler's automation server ended unexpectedly."},
-        {"TESSEL_STANDIN_FAULT", "crash-at-compile-pascal", true, "Compiling Pascal",
-         "The compiler library ended unexpectedly."},
-        {"TESSEL_STANDIN_FAULT", "crash-at-load", true, "Compiling Pascal",
-         "The compiler library ended unexpectedly."},
-        {"TESSEL_STANDIN_FAULT", "hang-at-compile-pascal", true, "Compiling Pascal", Stopped},
-    };
+    std::vector<TCase> Cases;
+    for (const TStep& Step : Steps)
+        for (const bool Hang : {false, true}) {
+            TCase Case{Step.Library ? "TESSEL_STANDIN_FAULT" : "WYX_STANDIN_SCENARIO",
+                       (Hang           ? "hang-at-"
+                        : Step.Library ? "crash-at-"
+                                       : "exit-at-") +
+                           std::string(Step.Name),
+                       Step.Route, Step.Library ? "Compiling Pascal" : "Compiler", Stopped};
+            if (!Hang && Step.Library)
+                Case.Text = "The compiler library ended unexpectedly.";
+            else if (!Hang && Step.Name == std::string("OutputText"))
+                Case.Text = "Unable to access the compiler.  Check your EMS settings in View > "
+                            "Options > Compiler.";
+            else if (!Hang)
+                Case.Text = "The compiler's automation server ended unexpectedly.";
+            Cases.push_back(Case);
+        }
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Scenario);
-        qputenv(Case.Variable, Case.Scenario);
-        MakeWindow(Case.Library);
+        qputenv(Case.Variable, QByteArray::fromStdString(Case.Scenario));
+        MakeWindow(Case.Route);
         // The user sees that the compiler is awaited, and presses Esc.
         std::string Status;
         QTimer Escape;
@@ -135,7 +165,7 @@ TEST_F(TCompilerFaultsTest, AHangOrAnEndAtEachStepLeavesOneMessageAndEveryDocume
 // would, asking about the unsaved document first.
 TEST_F(TCompilerFaultsTest, ClosingTheWindowStopsTheWaitThenAsksAboutUnsavedWork) {
     qputenv("WYX_STANDIN_SCENARIO", "hang-at-RunProcess");
-    MakeWindow(false);
+    MakeWindow(TRoute::Server);
     QTimer Close;
     Close.setSingleShot(true);
     QObject::connect(&Close, &QTimer::timeout, [&] { Form->close(); });
