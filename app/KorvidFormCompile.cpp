@@ -182,15 +182,9 @@ bool TKorvidForm::RunCompileRoutes(TCompileContext& Context) {
         FCompilerWait = &*UserWait;
     }
     struct TForget {
-        TKorvidForm& Form;
-        ~TForget() {
-            Form.FCompilerWait = nullptr;
-            if (Form.FCloseAfterCompile) {
-                Form.FCloseAfterCompile = false;
-                QTimer::singleShot(0, &Form, [&Form = Form] { Form.close(); });
-            }
-        }
-    } Forget{*this};
+        TCompilerWait*& Wait;
+        ~TForget() { Wait = nullptr; }
+    } Forget{FCompilerWait};
     TPipeAutomationFactory Factory(Library.Wait);
     return CompileThroughServer(Context, FOptions, CompilerHost(),
                                 {Factory, RealSleeper(), std::chrono::seconds(30), Library});
@@ -208,6 +202,12 @@ void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
     if (FVBatRunning)
         return;
     CompileCommand().CompileSource(Override, WhenPaused, false);
+    // A close asked for while the compiler was awaited goes on once the whole compile is over,
+    // a list of reports included.
+    if (FCloseAfterCompile) {
+        FCloseAfterCompile = false;
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
 }
 
 void TKorvidForm::SetLastError(const std::string& File, int Line, int Column) {

@@ -525,6 +525,19 @@ TEST_F(TCompileCommandTest, CancelEndsTheListAfterTheCurrentEntry) {
     EXPECT_EQ(Host.Shown.Errors.size(), 1u); // the summary still comes
 }
 
+// A wait for the compiler that the user stopped ends the whole list, not just its entry.
+TEST_F(TCompileCommandTest, AStoppedWaitEndsTheList) {
+    Host.Active = Document("list.vrep", {"A.vr", "B.vr"});
+    Host.OnCompile = [&](TCompileContext& Context) {
+        Context.Stopped = true;
+        Context.Raise(TCompileSeverity::NotRun);
+        return false;
+    };
+    Compile();
+    EXPECT_EQ(Host.Calls,
+              (std::vector<std::string>{"register", "compile " + Q("A.vr") + " kind 2"}));
+}
+
 TEST_F(TCompileCommandTest, ASuccessfulListCanLeaveNoTab) {
     Host.Options.SuppressScriptSuccess = true;
     Host.Active = Document("list.vrep", {"A.vr"});
