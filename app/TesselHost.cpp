@@ -67,13 +67,18 @@ int main(int argc, char** argv) {
         char Buffer[4096];
         return getcwd(Buffer, sizeof Buffer) ? std::string(Buffer) : std::string();
     }();
+    // The answers get standard output to themselves: whatever the library prints goes to
+    // standard error instead of into a frame.
+    std::FILE* const Answers = fdopen(dup(STDOUT_FILENO), "wb");
+    if (!Answers || dup2(STDERR_FILENO, STDOUT_FILENO) < 0)
+        return 2;
     for (std::string Payload; ReadFrame(stdin, Payload);) {
         const auto [Folder, Request] = Split(Payload);
         EnterFolder(Folder.empty() ? Started : Folder);
         // Written only once the library is gone again, so that a crash in its release or
         // unloading never passes for an answer.
         const std::string Answer = Call(argv[1], Request);
-        WriteFrame(stdout, Answer);
+        WriteFrame(Answers, Answer);
     }
     return 0;
 }

@@ -4,6 +4,7 @@
 // "crash-at-<step>" or "hang-at-<step>" crashes or hangs at a step: "load", "release" or the
 // action of a request.
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -91,6 +92,9 @@ extern "C" {
 #ifndef TESSEL_NO_COMMAND
 __attribute__((visibility("default"))) const char* TesselCommand(const char* Request) {
     Log("command");
+    // Libraries print; the helper must keep that out of its answers.
+    std::printf("TesselCommand called\n");
+    std::fflush(stdout);
     std::error_code Error;
     Log("cwd " + std::filesystem::current_path(Error).string());
     FaultAt(Item(Request, "action"));
