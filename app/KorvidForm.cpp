@@ -80,9 +80,9 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
-      FPrintCanvas(std::move(Setup.PrintCanvas)), FRandomIndex(std::move(Setup.RandomIndex)),
-      FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
-      FToolbars(std::make_unique<TToolbarList>()) {
+      FTesselHelper(std::move(Setup.TesselHelper)), FPrintCanvas(std::move(Setup.PrintCanvas)),
+      FRandomIndex(std::move(Setup.RandomIndex)), FSaveDialog(std::make_unique<TSaveDialog>()),
+      FOpenDialog(std::make_unique<TOpenDialog>()), FToolbars(std::make_unique<TToolbarList>()) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
     if (!FClock)

@@ -51,6 +51,7 @@ struct TFindSettings;
 class TVolume;
 class TOpenDialog;
 class TEscapeWatch;
+class TCompilerWait;
 class TDock;
 class TEditorDebugger;
 class TCustomBar;
@@ -85,6 +86,8 @@ struct TMainWindowSettings {
     bool ViewDebuggingBar = false;
     int DebuggingBarTab = 0;
     int CompilerProgressFormLeft = 0, CompilerProgressFormTop = 0;
+    // How long a batch run waits for a silent compiler before it gives up.
+    int BatchCompileLimitSeconds = 600;
     // Centred on the main window until placed.
     int DefsEditorFormLeft = OffScreenPosition, DefsEditorFormTop = OffScreenPosition;
     int FilerFormLeft = 0, FilerFormTop = 0;
@@ -128,6 +131,8 @@ struct TKorvidFormSetup {
     TOpenSetup Open;
     // Where the program's help file is looked for; the program's folder when empty.
     std::filesystem::path HelpFolder;
+    // The helper program that runs the compiler library; the one beside the program when empty.
+    std::string TesselHelper;
     // What a confirmed print draws on; the chosen printer when empty.
     std::function<std::unique_ptr<TPrintCanvas>()> PrintCanvas;
     // An index below Count, each equally likely; a random engine's when empty.
@@ -211,6 +216,8 @@ public:
     // Runs the compile routes on the context's target; true when the output held a success
     // record.
     bool RunCompileRoutes(TCompileContext& Context);
+    // The user's wait for the compiler while one runs, which the window's closing stops.
+    TCompilerWait* CompilerWait() const { return FCompilerWait; }
     // The batch runs "COMPILE:" and "SCRIPT:" of a request file: compile without asking anyone,
     // write the request's result files and answer the exit code (0, 1 errors, 2 not run).
     // Nothing of the options they change for the run is kept.
@@ -684,6 +691,7 @@ private:
     std::function<QDateTime()> FClock;
     TOpenSetup FOpen;
     std::filesystem::path FHelpFolder;
+    std::string FTesselHelper;
     std::function<std::unique_ptr<TPrintCanvas>()> FPrintCanvas;
     std::function<std::size_t(std::size_t)> FRandomIndex;
     std::array<std::string, 2> FComparisonSlots;
@@ -762,6 +770,7 @@ private:
     friend class TFormCompilerHost;
     std::unique_ptr<TCompilerHost> FCompilerHost;
     std::unique_ptr<TCompileCommand> FCompileCommand;
+    TCompilerWait* FCompilerWait = nullptr;
     bool FSaveOnClose = true;
     // The main JSON file picked in this session, and the files added to its picker.
     std::string FJsonName;

@@ -5,6 +5,7 @@
 #include "devtools/CompileServer.h"
 #include "devtools/CompilerMessages.h"
 #include "devtools/CompilerProgressForm.h"
+#include "devtools/CompilerWait.h"
 #include "devtools/JsonPicker.h"
 #include "devtools/VBatReporter.h"
 #include "platform/Cp1252.h"
@@ -169,8 +170,34 @@ TCompileCommand& TKorvidForm::CompileCommand() {
 }
 
 bool TKorvidForm::RunCompileRoutes(TCompileContext& Context) {
-    TPipeAutomationFactory Factory;
-    return CompileThroughServer(Context, FOptions, CompilerHost(), {Factory});
+    TLibraryLink Library;
+    if (!FTesselHelper.empty())
+        Library.Helper = FTesselHelper;
+    std::optional<TCompilerWait> UserWait;
+    std::optional<TLongOperations::TToken> Waiting;
+    if (Context.Unattended)
+        Library.Wait.SilenceLimit =
+            std::chrono::seconds(std::max(FSettings.BatchCompileLimitSeconds, 1));
+    else {
+        Library.Wait = UserWait.emplace(CompilerHost()).Wait();
+        FCompilerWait = &*UserWait;
+        Waiting.emplace(FLongOperations.Begin(TLongOperations::TKind::CompilerWait,
+                                              [&UserWait] { UserWait->RequestStop(); }));
+        if (Waiting->StopRequested())
+            UserWait->RequestStop();
+    }
+    // The token goes before the wait it stops.
+    struct TForget {
+        TCompilerWait*& Wait;
+        std::optional<TLongOperations::TToken>& Token;
+        ~TForget() {
+            Token.reset();
+            Wait = nullptr;
+        }
+    } Forget{FCompilerWait, Waiting};
+    TPipeAutomationFactory Factory(Library.Wait);
+    return CompileThroughServer(Context, FOptions, CompilerHost(),
+                                {Factory, RealSleeper(), std::chrono::seconds(30), Library});
 }
 
 void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {

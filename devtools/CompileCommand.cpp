@@ -428,7 +428,7 @@ bool TCompileCommand::CompileReportList(const std::vector<std::string>& Lines,
                 AnySucceeded = FHost.RunCompileRoutes(Context) || AnySucceeded;
             }
             FHost.ProcessEvents();
-            if (Run.StopRequested() || (Progress && Progress->Cancelled()))
+            if (Run.StopRequested() || Context.Stopped || (Progress && Progress->Cancelled()))
                 break;
         }
     }

@@ -30,6 +30,10 @@ protected:
         Reg.WriteBool("Suppress Script Success", false);
         Reg.WriteBool("Vosk Pascal", false);
         Reg.CloseKey();
+        // A compiler silent for a second is given up.
+        ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(RootKeys));
+        Reg.WriteInteger("Batch Compile Limit", 1);
+        Reg.CloseKey();
         OptionsBefore = OptionsKey();
     }
     void TearDown() override { EXPECT_EQ(OptionsKey(), OptionsBefore); }
@@ -209,6 +213,32 @@ TEST_F(TBatchCompileTest, ExitDuringAFolderCompileEndsTheProgramAfterTheEntryInH
     EXPECT_FALSE(fs::exists(Dir / "dialogs.txt")) << "no summary holds the exit up";
     // A window, unlike a batch run, keeps its options when it closes.
     OptionsBefore = OptionsKey();
+}
+
+// A server that never answers, or a library that crashes or hangs, cannot take the run down:
+// the compile could not run.
+TEST_F(TBatchCompileTest, ACompilerThatHangsOrCrashesEndsWithTwo) {
+    Extra.emplace_back("WYX_STANDIN_SCENARIO", "hang-at-RunProcess");
+    const std::string File = Source("a.vl2");
+    const TBatchRun Silent =
+        Run("COMPILE:", "exe=" + std::string(WYX_STANDIN) + "\nscript=" + File +
+                            "\nmessages=" + (Dir / "messages").string());
+    EXPECT_EQ(Silent.ExitCode, 2) << Silent.Errors;
+    EXPECT_EQ(Output("messages"),
+              "Compiler: The compiler's automation server stopped answering.\r\n");
+
+    const fs::path Json = Dir / "main.json";
+    WriteFileBytes(Json, "{\n  tessel: '" + std::string(TESSEL_STANDIN) + "'\n}\n");
+    const std::string Pascal = Source("p.vp");
+    for (const char* Fault : {"crash-at-compile-pascal", "hang-at-compile-pascal"}) {
+        SCOPED_TRACE(Fault);
+        Extra = {{"TESSEL_STANDIN_FAULT", Fault}};
+        const TBatchRun Library = Run("SCRIPT:", "json=" + Json.string() + "\nsource=" + Pascal +
+                                                     "\noutput=" + (Dir / "out.txt").string());
+        EXPECT_EQ(Library.ExitCode, 2) << Library.Errors;
+        EXPECT_EQ(Output("out.txt"),
+                  "Compiling Pascal: The compiler library ended unexpectedly.\r\n");
+    }
 }
 
 } // namespace

@@ -547,6 +547,19 @@ TEST_F(TCompileCommandTest, ClosingTheWindowEndsTheListAfterTheEntryInHand) {
     EXPECT_FALSE(Host.Operations.Any());
 }
 
+// A wait for the compiler that the user stopped ends the whole list, not just its entry.
+TEST_F(TCompileCommandTest, AStoppedWaitEndsTheList) {
+    Host.Active = Document("list.vrep", {"A.vr", "B.vr"});
+    Host.OnCompile = [&](TCompileContext& Context) {
+        Context.Stopped = true;
+        Context.Raise(TCompileSeverity::NotRun);
+        return false;
+    };
+    Compile();
+    EXPECT_EQ(Host.Calls,
+              (std::vector<std::string>{"register", "compile " + Q("A.vr") + " kind 2"}));
+}
+
 TEST_F(TCompileCommandTest, ASuccessfulListCanLeaveNoTab) {
     Host.Options.SuppressScriptSuccess = true;
     Host.Active = Document("list.vrep", {"A.vr"});
