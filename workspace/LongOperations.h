@@ -49,6 +49,8 @@ public:
     [[nodiscard]] TToken Begin(TKind Kind, std::function<void()> Stop = {});
     bool Running(TKind Kind) const;
     bool Any() const { return !FEntries.empty(); }
+    // Everything was asked to stop and something still runs: the window is closing.
+    bool Stopping() const { return static_cast<bool>(FAllEnded); }
     // Asks every running operation to stop; AllEnded (which must not throw) runs once the last
     // of them has ended. False, and AllEnded dropped, when none runs.
     bool StopAll(std::function<void()> AllEnded);
