@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+class QString;
+
 namespace korvid {
 
 // Where the program keeps the files it writes (history, favourites, command lines, keystrokes,
@@ -10,5 +12,12 @@ std::filesystem::path ApplicationDataFolder();
 
 // The folder of the executable, where read-only companions such as help files sit.
 std::filesystem::path ProgramFolder();
+
+// File names are bytes; Qt holds UTF-16. Valid UTF-8 decodes as itself and every byte of an
+// invalid sequence becomes the lone surrogate U+DC00 + byte, so a name that went through a
+// QString (an edit, a list, the command line) comes back as the very bytes it was. Qt draws the
+// lone surrogates as replacement characters.
+QString PathToQString(const std::filesystem::path& Path);
+std::filesystem::path PathFromQString(const QString& Text);
 
 } // namespace korvid

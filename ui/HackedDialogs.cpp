@@ -63,14 +63,6 @@ bool IsSeparator(char C) {
 
 } // namespace
 
-QString PathToQString(const std::filesystem::path& Path) {
-    return QString::fromStdU16String(Path.u16string());
-}
-
-std::filesystem::path PathFromQString(const QString& Text) {
-    return std::filesystem::path(Text.toStdU16String());
-}
-
 bool TCommonDialog::RunDialog(QDialog& Dialog) {
     Dialog.adjustSize();
     CentreOnMainForm(&Dialog);
