@@ -1,6 +1,7 @@
 #include "platform/Paths.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QStandardPaths>
 #include <QString>
 
@@ -126,6 +127,52 @@ std::filesystem::path ProgramFolder() {
     std::error_code Error;
     const auto Exe = std::filesystem::read_symlink("/proc/self/exe", Error);
     return Error ? std::filesystem::current_path() : Exe.parent_path();
+}
+
+namespace {
+
+bool Exists(const std::filesystem::path& Path) {
+    std::error_code Error;
+    return std::filesystem::exists(std::filesystem::symlink_status(Path, Error));
+}
+
+QString QtSpelling(const std::filesystem::path& Name) {
+    return QFile::decodeName(QByteArray::fromStdString(Name.native()));
+}
+
+// The one entry of Folder that Qt spells as it spells Name, or nothing.
+std::filesystem::path EntrySpelledAs(const std::filesystem::path& Folder,
+                                     const std::filesystem::path& Name) {
+    const QString Wanted = QtSpelling(Name);
+    std::filesystem::path Match;
+    std::error_code Error;
+    for (std::filesystem::directory_iterator It(Folder, Error), End; !Error && It != End;
+         It.increment(Error)) {
+        if (QtSpelling(It->path().filename()) != Wanted)
+            continue;
+        if (!Match.empty())
+            return {};
+        Match = It->path();
+    }
+    return Match;
+}
+
+} // namespace
+
+std::filesystem::path DiskPathFromQtName(const QString& Name) {
+    const std::filesystem::path Path = PathFromQString(Name);
+    if (Exists(Path) || !Name.contains(QChar::ReplacementCharacter))
+        return Path;
+    std::filesystem::path Found;
+    for (const std::filesystem::path& Part : Path) {
+        std::filesystem::path Next = Found / Part;
+        if (!Found.empty() && !Exists(Next))
+            Next = EntrySpelledAs(Found, Part);
+        if (Next.empty())
+            return Path;
+        Found = std::move(Next);
+    }
+    return Found;
 }
 
 } // namespace korvid

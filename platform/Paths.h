@@ -20,4 +20,9 @@ std::filesystem::path ProgramFolder();
 QString PathToQString(const std::filesystem::path& Path);
 std::filesystem::path PathFromQString(const QString& Text);
 
+// A name as Qt's own file classes give it (a folder listing, a file dialog), where bytes that
+// are not UTF-8 stand as U+FFFD: the entry on disk it stands for, when exactly one does; else
+// as PathFromQString.
+std::filesystem::path DiskPathFromQtName(const QString& Name);
+
 } // namespace korvid

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,6 +22,11 @@
 namespace korvid {
 
 namespace {
+
+// The model names folders as Qt spells them, with U+FFFD for bytes that are not UTF-8.
+QString QtSpelling(const std::filesystem::path& Path) {
+    return QFile::decodeName(QByteArray::fromStdString(Path.native()));
+}
 
 std::string JoinParts(const std::vector<std::string_view>& Parts, char Separator) {
     std::string Result;
@@ -81,12 +87,12 @@ TBrowseFolderDialog::TBrowseFolderDialog(const std::filesystem::path& Root, QWid
       FStatus(new QLabel(this)), FOk(new QPushButton("OK", this)),
       FCancel(new QPushButton("Cancel", this)) {
     FModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    FModel->setRootPath(PathToQString(Root));
+    FModel->setRootPath(QtSpelling(Root));
     FTree->setModel(FModel);
     for (int Column = 1; Column < FModel->columnCount(); ++Column)
         FTree->hideColumn(Column);
     FTree->setHeaderHidden(true);
-    FTree->setRootIndex(FModel->index(PathToQString(Root)));
+    FTree->setRootIndex(FModel->index(QtSpelling(Root)));
     FStatus->setTextFormat(Qt::PlainText);
     FOk->setDefault(true);
     connect(FOk, &QPushButton::clicked, this, &QDialog::accept);
@@ -107,11 +113,12 @@ TBrowseFolderDialog::~TBrowseFolderDialog() = default;
 
 std::filesystem::path TBrowseFolderDialog::CurrentPath() const {
     const QModelIndex Current = FTree->currentIndex();
-    return Current.isValid() ? PathFromQString(FModel->filePath(Current)) : std::filesystem::path();
+    return Current.isValid() ? DiskPathFromQtName(FModel->filePath(Current))
+                             : std::filesystem::path();
 }
 
 void TBrowseFolderDialog::SelectPath(const std::filesystem::path& Folder) {
-    const QModelIndex Index = FModel->index(PathToQString(Folder));
+    const QModelIndex Index = FModel->index(QtSpelling(Folder));
     if (!Index.isValid())
         return;
     FTree->setCurrentIndex(Index);

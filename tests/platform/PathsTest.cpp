@@ -1,5 +1,8 @@
 #include "platform/Paths.h"
 
+#include "tests/support/TempDir.h"
+
+#include <QFile>
 #include <QString>
 #include <gtest/gtest.h>
 
@@ -56,6 +59,33 @@ TEST(PathText, TextThatNoNameDecodesToStillGivesBytes) {
     EXPECT_EQ(PathFromQString(Units({u'a', 0xD800, u'b'})).native(), "a\xED\xA0\x80"
                                                                      "b");
     EXPECT_EQ(PathFromQString(Units({0xDC41})).native(), "\xED\xB1\x81");
+}
+
+// Qt's own listings spell bytes that are not UTF-8 as U+FFFD; such a name finds its entry.
+TEST(PathText, AQtListingNameFindsTheEntryItStandsFor) {
+    test::TTempDir Dir;
+    const std::filesystem::path Folder = Dir / "f\xF6lder", File = Folder / "caf\xE9.txt";
+    std::filesystem::create_directory(Folder);
+    test::WriteFileBytes(File, "x");
+    const auto QtSpelling = [](const std::filesystem::path& Path) {
+        return QFile::decodeName(QByteArray::fromStdString(Path.native()));
+    };
+    struct TCase {
+        QString Name;
+        std::filesystem::path Expected;
+    };
+    const TCase Cases[] = {
+        {QtSpelling(File), File},
+        {QtSpelling(Folder), Folder},
+        {PathToQString(File), File},
+        // Nothing there, or two entries spelled alike: the name stays as it reads.
+        {QtSpelling(Folder / "gone\xE9"), PathFromQString(QtSpelling(Folder / "gone\xE9"))},
+        {QtSpelling(Dir / "x\xE9"), Dir / "x\xEF\xBF\xBD"},
+    };
+    test::WriteFileBytes(Dir / "x\xE9", "1");
+    test::WriteFileBytes(Dir / "x\xE8", "2");
+    for (const TCase& Case : Cases)
+        EXPECT_EQ(DiskPathFromQtName(Case.Name), Case.Expected) << Case.Name.toStdString();
 }
 
 } // namespace
