@@ -63,10 +63,6 @@ bool IsSeparator(char C) {
     return C == '/' || C == '\\';
 }
 
-} // namespace
-
-namespace {
-
 // Qt checks that a file exists by its UTF-8 spelling, which a name that is not UTF-8 lacks: such
 // a name is looked for by its bytes.
 class TFileDialog : public QFileDialog {
