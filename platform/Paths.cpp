@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/Cp1252.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QStandardPaths>
@@ -111,6 +113,15 @@ std::filesystem::path PathFromQString(const QString& Text) {
         }
     }
     return Bytes;
+}
+
+std::string PathDisplayText(const std::filesystem::path& Path) {
+    QString Text = PathToQString(Path);
+    for (QChar& Unit : Text)
+        if (Unit.isLowSurrogate() && Unit.unicode() >= EscapeBase + 0x80 &&
+            Unit.unicode() <= EscapeBase + 0xFF)
+            Unit = QChar::ReplacementCharacter;
+    return FromQString(Text);
 }
 
 std::filesystem::path ApplicationDataFolder() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 class QString;
 
@@ -19,6 +20,10 @@ std::filesystem::path ProgramFolder();
 // lone surrogates as replacement characters.
 QString PathToQString(const std::filesystem::path& Path);
 std::filesystem::path PathFromQString(const QString& Text);
+
+// A file name as the program's text (Windows-1252, see Cp1252.h), for captions and messages:
+// UTF-8 reads as itself, bytes that are not UTF-8 as replacement characters.
+std::string PathDisplayText(const std::filesystem::path& Path);
 
 // A name as Qt's own file classes give it (a folder listing, a file dialog), where bytes that
 // are not UTF-8 stand as U+FFFD: the entry on disk it stands for, when exactly one does; else

@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/Cp1252.h"
+
 #include "tests/support/TempDir.h"
 
 #include <QFile>
@@ -59,6 +61,11 @@ TEST(PathText, TextThatNoNameDecodesToStillGivesBytes) {
     EXPECT_EQ(PathFromQString(Units({u'a', 0xD800, u'b'})).native(), "a\xED\xA0\x80"
                                                                      "b");
     EXPECT_EQ(PathFromQString(Units({0xDC41})).native(), "\xED\xB1\x81");
+}
+
+TEST(PathText, ShownAsTheProgramsTextWithReplacementCharacters) {
+    EXPECT_EQ(PathDisplayText("caf\xC3\xA9.txt"), "caf\xE9.txt");
+    EXPECT_EQ(PathDisplayText("caf\xE9.txt"), "caf" + MakeEscape(0xFFFD) + ".txt");
 }
 
 // Qt's own listings spell bytes that are not UTF-8 as U+FFFD; such a name finds its entry.
