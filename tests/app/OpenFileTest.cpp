@@ -58,8 +58,8 @@ TEST_F(TOpenFileTest, PlainFileOpensIntoANewTab) {
     EXPECT_EQ(Form->History().PathOfRank(0), Name);
 }
 
-// The tab and the window show a name as UTF-8, with replacement characters for bytes that are
-// not; the document keeps the bytes.
+// The tab, the window and the History menu show a name as UTF-8, with replacement characters for
+// bytes that are not; the document keeps the bytes.
 TEST_F(TOpenFileTest, NamesShowAsUtf8AndKeepTheirBytes) {
     MakeForm();
     struct TCase {
@@ -75,6 +75,8 @@ TEST_F(TOpenFileTest, NamesShowAsUtf8AndKeepTheirBytes) {
         Form->OpenFile(Name, false, {});
         EXPECT_EQ(Form->Tabs()->tabText(Form->Tabs()->currentIndex()), Case.Shown);
         EXPECT_TRUE(Form->windowTitle().endsWith("/" + Case.Shown)) << Case.File;
+        EXPECT_TRUE(Form->ReopenMenu()->actions()[0]->text().endsWith("/" + Case.Shown))
+            << Case.File;
         EXPECT_EQ(Form->ActiveEditor()->FileName, Name);
     }
 }
