@@ -4,6 +4,7 @@
 #include "editor/engine/EngSearch.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/TextFileWriter.h"
+#include "platform/Paths.h"
 #include "psystem/PSystemText.h"
 #include "views/ColouredLinePainter.h"
 #include "views/View.h"
@@ -147,6 +148,10 @@ public:
         return FileName.empty() ? UntitledCaption : FileName;
     }
     std::string GetShortDisplayName() const;
+    // The name for the window's caption: the file's name as text, else the tab's caption.
+    std::string CaptionName() const {
+        return FileName.empty() ? UntitledCaption : PathDisplayText(FileName);
+    }
 
     const TDocumentView* View() const { return FView; }
     virtual void SetView(const TDocumentView* View) { FView = View; }

@@ -545,7 +545,7 @@ void TKorvidForm::TabsChange() {
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor)
         return;
-    UpdateCaption(Editor->GetDisplayName());
+    UpdateCaption(Editor->CaptionName());
     FocusActiveEditor();
     UpdateCommandStates();
     if (FOptions.FileUpdates && OnTabActivated)

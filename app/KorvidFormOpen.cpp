@@ -253,9 +253,10 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     } else if (!ListMode) {
         std::string Caption;
         if (!AltName.empty())
-            Caption = IsVolumePath(AltName) ? VolumeCaption(AltName) : FileNameOnly(AltName);
+            Caption = IsVolumePath(AltName) ? VolumeCaption(AltName)
+                                            : PathDisplayText(FileNameOnly(AltName));
         else
-            Caption = Volume ? VolumeCaption(Name) : FileNameOnly(Name);
+            Caption = Volume ? VolumeCaption(Name) : PathDisplayText(FileNameOnly(Name));
         Caption = DisplayFileName(Caption);
         if (MakeTab) {
             NewTab(Caption);
@@ -392,7 +393,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     Debugger().MarkBreakpointsInEditor(*Editor);
     Editor->MoveCaretTo(1, 1);
     History().AddToHistory(Name);
-    UpdateCaption(Name);
+    UpdateCaption(PathDisplayText(Name));
     UpdateCommandStates();
     if (Lines.DamagedLine > 0)
         ShowDamagedFileMessage(Name, static_cast<int>(Lines.DamagedLine));
@@ -453,7 +454,7 @@ void TKorvidForm::OpenTabSet(const std::string& FileName) {
     if (ToActivate && FTabs->indexOf(ToActivate) >= 0)
         FTabs->setCurrentWidget(ToActivate);
     if (TDocumentEditor* Editor = ActiveEditor())
-        UpdateCaption(DisplayFileName(Editor->GetDisplayName()));
+        UpdateCaption(DisplayFileName(Editor->CaptionName()));
 }
 
 void TKorvidForm::OpenFilesInFolder(const std::string& Folder, const std::string& Types) {

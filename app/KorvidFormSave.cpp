@@ -173,10 +173,10 @@ bool TKorvidForm::SaveEditorAs(TDocumentEditor* Editor) {
         Editor->TextWasCut = false;
         Editor->ParagraphsSplit = false;
         History().AddToHistory(Editor->FileName);
-        Editor->UntitledCaption = DisplayFileName(fs::path(Name).filename().string());
+        Editor->UntitledCaption = DisplayFileName(PathDisplayText(fs::path(Name).filename()));
         UpdateTabCaption(Editor);
         if (TabOfEditor(Editor) == CurrentTab())
-            UpdateCaption(Editor->FileName);
+            UpdateCaption(Editor->CaptionName());
         for (auto& Slot : FClipboardTabs)
             if (Slot == TabOfEditor(Editor))
                 Slot = nullptr;

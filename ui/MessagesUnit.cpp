@@ -465,10 +465,11 @@ bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName) {
 }
 
 bool ShowUnableToSaveMessage(int ListKind, std::string& FileName) {
-    std::filesystem::path Path = PathFromQString(ToQString(FileName));
+    // A list's file name is the bytes it is saved under.
+    std::filesystem::path Path = FileName;
     if (!ShowUnableToSaveMessage(ListKind, Path))
         return false;
-    FileName = FromQString(PathToQString(Path));
+    FileName = Path.native();
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
 #include "tests/app/ProgramProcess.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -112,6 +113,24 @@ TEST_F(TBatchCompileTest, ACompileRequestEndsWithTheCompilesExitCode) {
         Run("COMPILE:", "exe=" + std::string(WYX_STANDIN) + "\nscript=" + Failing +
                             "\ndebug=" + (Dir / "debug.out").string() + "\n");
     EXPECT_EQ(Debugged.ExitCode, 1);
+
+    // Results that cannot be written are no result: the earlier run's file goes and the
+    // failure is named.
+    std::string Lines;
+    for (int Line = 1; Line <= 200; ++Line)
+        Lines += ">E>x.vl2|>|" + std::to_string(Line) + "|>|bad thing\r\n";
+    const std::string Long = Source("long.vl2", Lines);
+    WriteFileBytes(Dir / "messages", "stale");
+    TBatchRun Unwritten;
+    {
+        const TFileSizeLimit Limit(4096);
+        Unwritten = Run("COMPILE:", "exe=" + std::string(WYX_STANDIN) + "\nscript=" + Long +
+                                        "\nmessages=" + (Dir / "messages").string());
+    }
+    EXPECT_EQ(Unwritten.ExitCode, 2) << Unwritten.Errors;
+    EXPECT_FALSE(fs::exists(Dir / "messages"));
+    EXPECT_NE(Unwritten.Errors.find((Dir / "messages").string()), std::string::npos)
+        << Unwritten.Errors;
 }
 
 TEST_F(TBatchCompileTest, ARequestWithoutAScriptCompilesNothing) {

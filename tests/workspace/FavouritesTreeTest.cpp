@@ -94,6 +94,26 @@ TEST_F(TFavouritesTree, AFileThatIsNotUtf8IsReadAsWindows1252) {
     EXPECT_EQ(TopCaptions(), (std::vector<std::string>{"Caf\xC3\xA9"}));
 }
 
+// A name that is not UTF-8, from the disk or the file, is kept as its bytes; the captions of the
+// other entries stay UTF-8.
+TEST_F(TFavouritesTree, NamesThatAreNotUtf8KeepTheirBytesAndTheOthersTheirText) {
+    const std::string Folder = (Dir / "names").string();
+    fs::create_directory(Folder);
+    WriteFileBytes(Folder + "/caf\xE9.txt", "x");
+    TTreeNode* Files = Tree.AddFolder(nullptr, "files");
+    Tree.FillFolderNode(Files, Folder, fmFilesOnly);
+    ASSERT_EQ(Files->childCount(), 1);
+    EXPECT_EQ(TFavouritesTreeView::NodePath(Files->Child(0)), Folder + "/caf\xE9.txt");
+    Tree.AddFile(nullptr, "Caf\xC3\xA9", "/caf\xC3\xA9.txt");
+    std::string Saved = (Dir / "saved.txt").string();
+    Tree.SaveFavourites(Saved);
+
+    Tree.LoadFavourites(Put("fav.txt", ReadFileBytes(Saved) + "F old>/old\x86\r\n"));
+    EXPECT_EQ(TopCaptions(), (std::vector<std::string>{"files", "Caf\xC3\xA9", "old"}));
+    EXPECT_EQ(TFavouritesTreeView::NodePath(Top("files")->Child(0)), Folder + "/caf\xE9.txt");
+    EXPECT_EQ(TFavouritesTreeView::NodePath(Top("old")), "/old\x86");
+}
+
 TEST_F(TFavouritesTree, BadLinesAreSkipped) {
     Tree.LoadFavourites(Put("fav.txt", "X junk\r\n"
                                        "R no separator\r\n"
