@@ -162,8 +162,7 @@ TEST_F(DebuggerLink, ABufferThatCannotBeUsedEndsTheConnection) {
         bool Reason = true;
     };
     const std::vector<TCase> Cases = {
-        {"connect=wrong", nullptr, "Can't read test message from the shared memory buffer.",
-         false},
+        {"connect=wrong", nullptr, "Can't read test message from the shared memory buffer.", false},
         {"connect=nobuffer", nullptr, "Can't locate the shared memory buffer."},
         {"connect=nobuffer",
          [](const std::string& Name) {
