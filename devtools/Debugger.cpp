@@ -235,6 +235,15 @@ void TDebugger::ModuleGone() {
     Disconnect();
 }
 
+namespace {
+
+std::uint64_t CommandWParam(int Command, int SubCode) {
+    return static_cast<std::uint64_t>(SubCode & 0xFFFF) * 65536u +
+           static_cast<std::uint64_t>(Command & 0xFFFF);
+}
+
+} // namespace
+
 void TDebugger::RunCommand(const std::function<void()>& Body, bool Notice) {
     const bool Outermost = FCommandDepth == 0;
     ++FCommandDepth;
@@ -281,7 +290,8 @@ std::int32_t TDebugger::SendCommand(int Command, int SubCode, std::int64_t Lengt
         // Saying goodbye: whatever the module does now changes nothing.
         if (!IsConnected())
             return 0;
-        return SendWindowMessage(FModuleWindow, {ModuleCommandMessage, std::uint64_t(Command), 0},
+        return SendWindowMessage(FModuleWindow,
+                                 {ModuleCommandMessage, CommandWParam(Command, SubCode), Length},
                                  FAnswerLimit)
             .value_or(0);
     }
@@ -295,10 +305,9 @@ std::int32_t TDebugger::Exchange(int Command, int SubCode, std::int64_t Length) 
         throw EModuleLinkLost();
     if (!IsConnected())
         return 0;
-    const auto WParam = static_cast<std::uint64_t>(SubCode & 0xFFFF) * 65536u +
-                        static_cast<std::uint64_t>(Command & 0xFFFF);
-    const auto Result =
-        SendWindowMessage(FModuleWindow, {ModuleCommandMessage, WParam, Length}, FAnswerLimit);
+    const auto Result = SendWindowMessage(
+        FModuleWindow, {ModuleCommandMessage, CommandWParam(Command, SubCode), Length},
+        FAnswerLimit);
     if (!Result)
         LinkLost(WindowExists(FModuleWindow) ? TLinkEnd::StoppedAnswering : TLinkEnd::Gone);
     // The link may have ended while this send waited (a notice, or a nested command's send).
