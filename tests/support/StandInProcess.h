@@ -53,9 +53,9 @@ public:
         if (FProcess.state() != QProcess::NotRunning) {
             FProcess.kill();
             FProcess.waitForFinished(10000);
+            // Killed, it could not remove its buffer.
+            ::shm_unlink(FBufferName.c_str());
         }
-        // Killed, or vanished on its own, it could not remove its buffer.
-        ::shm_unlink(FBufferName.c_str());
     }
     TStandInProcess(const TStandInProcess&) = delete;
     TStandInProcess& operator=(const TStandInProcess&) = delete;
