@@ -165,25 +165,31 @@ TEST_F(ModuleFaults, ALostModuleEndsTheCommandAndIsSaidOnce) {
             for (const bool StopWhileWaiting : {false, true}) {
                 SCOPED_TRACE(Kind.Name + ", " + Failure + (StopWhileWaiting ? ", stopping" : ""));
                 const std::string Number = Kind.Failing.substr(0, Kind.Failing.find_first_of("/ "));
-                const std::string Fail = "fail " + Failure + " " + Kind.Failing;
-                const std::string StopDuring = "stop-during " + Number + " A 1 20";
+                const std::string FailSpec = Failure + " " + Kind.Failing;
+                const std::string StopSpec = Number + " A 1 20";
                 TScriptedModals Modals;
+                int Stops = 0;
                 if (!Kind.Act) {
-                    Strings Scenario = {"fail=" + Fail.substr(5)};
+                    Strings Scenario = {"fail=" + FailSpec};
                     if (StopWhileWaiting)
-                        Scenario.push_back("stop-during=" + StopDuring.substr(12));
+                        Scenario.push_back("stop-during=" + StopSpec);
                     Module = std::make_unique<test::TStandInProcess>(Dir.Path(), "Demo", Scenario);
                     ASSERT_TRUE(Module->Started());
+                    Stops = -Host.BroughtToFront;
                     Debugger.Connect(Module->Handle());
                 } else {
                     ConnectAndStop();
                     if (Kind.Prepare)
                         Kind.Prepare();
-                    Arm(Fail);
+                    Arm("fail " + FailSpec);
                     if (StopWhileWaiting)
-                        Arm(StopDuring);
+                        Arm("stop-during " + StopSpec);
+                    Stops = -Host.BroughtToFront;
                     Kind.Act();
                 }
+                Stops += Host.BroughtToFront;
+                // The stop that arrived while the command waited was handled there.
+                EXPECT_EQ(Stops, (Kind.Name == "refresh after a stop") + StopWhileWaiting);
                 ASSERT_TRUE(Module->WaitForLog("fail " + Failure, 1000));
                 ASSERT_EQ(Modals.Shown().size(), 1u);
                 EXPECT_EQ(Modals.Last().Message->Caption, "Connect");
