@@ -11,6 +11,7 @@
 #include <QStandardItemModel>
 #include <algorithm>
 #include <cstring>
+#include <thread>
 #include <utility>
 
 namespace korvid {
@@ -242,6 +243,18 @@ std::uint64_t CommandWParam(int Command, int SubCode) {
            static_cast<std::uint64_t>(Command & 0xFFFF);
 }
 
+// A process that is ending may still hold its window a moment after the link broke.
+bool ModuleWindowStays(TWindowHandle Window) {
+    constexpr auto Grace = std::chrono::milliseconds(500);
+    constexpr auto Step = std::chrono::milliseconds(10);
+    for (auto Waited = std::chrono::milliseconds(0); Waited < Grace; Waited += Step) {
+        if (!WindowExists(Window))
+            return false;
+        std::this_thread::sleep_for(Step);
+    }
+    return WindowExists(Window);
+}
+
 } // namespace
 
 void TDebugger::RunCommand(const std::function<void()>& Body, bool Notice) {
@@ -309,7 +322,7 @@ std::int32_t TDebugger::Exchange(int Command, int SubCode, std::int64_t Length) 
         FModuleWindow, {ModuleCommandMessage, CommandWParam(Command, SubCode), Length},
         FAnswerLimit);
     if (!Result)
-        LinkLost(WindowExists(FModuleWindow) ? TLinkEnd::StoppedAnswering : TLinkEnd::Gone);
+        LinkLost(ModuleWindowStays(FModuleWindow) ? TLinkEnd::StoppedAnswering : TLinkEnd::Gone);
     // The link may have ended while this send waited (a notice, or a nested command's send).
     if (FLinkEnd != TLinkEnd::None)
         throw EModuleLinkLost();
