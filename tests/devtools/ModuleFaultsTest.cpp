@@ -40,21 +40,12 @@ Strings FaultsMap() {
     return Lines;
 }
 
-const TEntity& Child(const TEntity& Owner, const std::string& Name) {
-    const auto Found = std::find_if(Owner.Children.begin(), Owner.Children.end(),
-                                    [&Name](const auto& Entity) { return Entity->Name == Name; });
-    if (Found == Owner.Children.end())
-        throw std::runtime_error("no " + Name);
-    return **Found;
-}
-
 // The scenario line that answers the value request of main's count with Answer.
 std::string CountValue(const std::string& Answer) {
     TFakeDebuggerHost Host;
     TMapModel Map;
     ParseMapLines(Map, FaultsMap(), Host);
-    const TModuleRequest Request =
-        ValueRequest(Child(Child(Child(*Map.Root, "A"), "main"), "count"), vmValue, {});
+    const TModuleRequest Request = ValueRequest(EntityAt(*Map.Root, "A/main/count"), vmValue, {});
     std::string Keys;
     for (const std::string& Key : Request.Keys)
         Keys += Key + "\\r\\n"; // as the stand-in's log escapes them
@@ -75,7 +66,7 @@ protected:
         Host.Window.reset();
     }
 
-    const TEntity& Main() const { return Child(Child(*Debugger.Map().Root, "A"), "main"); }
+    const TEntity& Main() const { return EntityAt(*Debugger.Map().Root, "A/main"); }
 
     // Connects, opens the source and stops on its line 6.
     void ConnectAndStop() {
@@ -137,8 +128,8 @@ TEST_F(ModuleFaults, ALostModuleEndsTheCommandAndIsSaidOnce) {
         {"connect", nullptr, "1", nullptr},
         {"refresh after a stop",
          [this] {
-             Watch(Child(Main(), "count"));
-             Watch(Child(Child(*Debugger.Map().Root, "A"), "total"));
+             Watch(EntityAt(Main(), "count"));
+             Watch(EntityAt(*Debugger.Map().Root, "A/total"));
          },
          "12",
          [this] {
@@ -153,7 +144,7 @@ TEST_F(ModuleFaults, ALostModuleEndsTheCommandAndIsSaidOnce) {
         {"hint over an array", nullptr, "12 3",
          [this] { Debugger.ShowEvaluationHint("list", 10, 10); }},
         {"run until a value changes", nullptr, "20",
-         [this] { Debugger.RunUntilValueChanges(&Child(Main(), "count")); }},
+         [this] { Debugger.RunUntilValueChanges(&EntityAt(Main(), "count")); }},
     };
     const std::vector<std::pair<std::string, std::string>> Failures = {
         {"vanish", "The module has gone."},
@@ -213,7 +204,7 @@ TEST_F(ModuleFaults, AStopWhileACommandWaitsLeavesTheModulePaused) {
     const std::vector<std::pair<std::string, std::function<void()>>> Commands = {
         {"5", [this] { Debugger.Resume(0); }},
         {"5", [this] { Debugger.StepOver(); }},
-        {"20", [this] { Debugger.RunUntilValueChanges(&Child(Main(), "count")); }},
+        {"20", [this] { Debugger.RunUntilValueChanges(&EntityAt(Main(), "count")); }},
     };
     for (const auto& [Number, Act] : Commands) {
         SCOPED_TRACE(Number);
