@@ -300,7 +300,10 @@ public:
 
     // ---- Settings ----
     void LoadSettings();
+    // Writes every setting of the window in one commit of the store.
     void SaveSettings();
+    // Stores at once what a dialog changed, so that a crash keeps it; a batch run stores nothing.
+    void StoreSettings();
     TKorvidOptions& Options() { return FOptions; }
     TKorvidSortOptions& SortOptions() { return FSortOptions; }
     TMainWindowSettings& WindowSettings() { return FSettings; }
@@ -613,6 +616,7 @@ private:
     void FormCreate(const std::optional<QRect>& WorkArea);
     void FormShow();
     void FormDestroy();
+    void WriteSettings();
     void PrepareHistoryWindow();
     // Keeps the History window's place and column widths in the settings.
     void StoreHistoryWindow();

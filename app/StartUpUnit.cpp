@@ -10,6 +10,7 @@
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "platform/MessageEndpoint.h"
+#include "platform/RegistryStore.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "ui/ModalRunner.h"
@@ -45,6 +46,8 @@ void BringToFront(TKorvidForm& Form) {
 void RunBatchRequest(TKorvidForm& Form, TStartUpState& State, TCommandKind Kind,
                      const QString& Request) {
     Form.SaveNothingOnClose();
+    State.Batch = true;
+    State.SettingsReports.clear();
     QTimer::singleShot(0, &Form, [&Form, &State, Kind, Request] {
         const std::string File = FromQString(Request);
         State.ExitCode = Kind == TCommandKind::Compile ? Form.RunCompileRequest(File)
@@ -130,7 +133,38 @@ void InstallDialogReportFromEnvironment() {
     });
 }
 
+void ShowSettingsReports(TStartUpState& State) {
+    std::vector<std::string> Reports;
+    Reports.swap(State.SettingsReports);
+    for (const std::string& Report : Reports)
+        ShowSettingsReportMessage(Report);
+}
+
+// Once the window is up: whether settings can be kept is known before the user changes any.
+void CheckSettingsStore(TKorvidForm& Form, TStartUpState& State) {
+    QTimer::singleShot(0, &Form, [&State] {
+        State.WindowUp = true;
+        CurrentRegistryStore().CheckWritable();
+        ShowSettingsReports(State);
+    });
+}
+
 } // namespace
+
+TSettingsReportGuard::TSettingsReportGuard(TStartUpState& State) {
+    SetRegistryReportHandler([&State](const std::string& Message) {
+        qWarning("%s", Message.c_str());
+        if (State.Batch)
+            return;
+        State.SettingsReports.push_back(Message);
+        if (State.WindowUp)
+            ShowSettingsReports(State);
+    });
+}
+
+TSettingsReportGuard::~TSettingsReportGuard() {
+    SetRegistryReportHandler(nullptr);
+}
 
 bool BackupsOn(TKorvidForm& Form, const TStartUpState& State) {
     return Form.BackupsEnabled() && !State.OtherInstanceFound;
@@ -252,6 +286,7 @@ void FormFirstShow(TKorvidForm& Form, TStartUpState& State) {
     }
     RecoverBackups(Form, State);
     StartBackupTimer(Form, State);
+    CheckSettingsStore(Form, State);
 }
 
 void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
@@ -291,6 +326,7 @@ int RunKorvid(int Argc, char** Argv) {
     TKorvidApplication App(Argc, Argv);
     InstallDialogReportFromEnvironment();
     TStartUpState State;
+    const TSettingsReportGuard Reports(State);
     State.Parameters = BuildParameterList(QCoreApplication::arguments().mid(1));
     State.BackupFolder = DefaultBackupFolder();
     if (CheckRunLocation(QCoreApplication::applicationFilePath()))

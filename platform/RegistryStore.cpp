@@ -20,7 +20,7 @@ namespace {
 
 constexpr std::string_view FileHeader = "KORVID REGISTRY 1";
 // A holder keeps the lock only while it reads and replaces the file.
-constexpr int LockWaitMs = 3000;
+constexpr int LockWaitMs = 2000;
 // A live holder writes its lock file within a moment of making it.
 constexpr int StaleLockMs = 250;
 
