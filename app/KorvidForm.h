@@ -394,7 +394,7 @@ public:
     bool Exiting() const { return FExiting; }
     // Decides whether a close request minimises the window instead (Shift held closes).
     std::function<bool(TKorvidForm&)> OnCloseMinimizes;
-    // Run by the close sequence when backups are on.
+    // Run by a normal close that keeps settings, whatever the backup option says.
     std::function<void(TKorvidForm&)> OnClearBackups;
 
     // ---- Tool handlers ----

@@ -200,7 +200,9 @@ void BackupTimerTimer(TKorvidForm& Form, TStartUpState& State) {
 }
 
 void RecoverBackups(TKorvidForm& Form, TStartUpState& State) {
-    if (!BackupsOn(Form, State))
+    // Whatever the option says now: it may have been turned on in the run that crashed. A second
+    // instance's folder is the running instance's live set.
+    if (State.OtherInstanceFound)
         return;
     const std::vector<TRecoveredBackup> Found = FindBackupsToRecover(State.BackupFolder);
     if (Found.empty() || !ConfirmReopenBackupFiles())
@@ -308,8 +310,10 @@ void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
         if (BackupsOn(Window, State) && Window.TabCount() > 0)
             BackupTimerTimer(Window, State);
     };
-    Form.OnClearBackups = [&State](TKorvidForm& Window) {
-        if (BackupsOn(Window, State))
+    // Also with backups off now: a set left from earlier in the run, or one declined at start,
+    // must not be offered after a normal end.
+    Form.OnClearBackups = [&State](TKorvidForm&) {
+        if (!State.OtherInstanceFound)
             ClearBackupFolder(State.BackupFolder, false);
     };
     Form.OnCloseMinimizes = [](TKorvidForm& Window) {
