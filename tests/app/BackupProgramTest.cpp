@@ -74,8 +74,7 @@ protected:
     // the text back.
     void TypeCrashAndRecover(const std::string& Before, const std::string& Text) {
         Start(Before + "type " + Text + "\n");
-        ASSERT_TRUE(WaitFor([&] { return BackedUpText().find(Text) != std::string::npos; },
-                            90000))
+        ASSERT_TRUE(WaitFor([&] { return BackedUpText().find(Text) != std::string::npos; }, 90000))
             << "no backup was written\n"
             << Program.readAllStandardError().toStdString();
         Kill();
