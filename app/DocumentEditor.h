@@ -4,6 +4,7 @@
 #include "editor/engine/EngSearch.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/TextFileWriter.h"
+#include "platform/Paths.h"
 #include "psystem/PSystemText.h"
 #include "views/ColouredLinePainter.h"
 #include "views/View.h"
@@ -127,9 +128,11 @@ public:
     // new document) and, for a UTF-8 file, whether it began with the byte-order mark.
     std::optional<TLineBreak> FileLineBreak;
     bool WriteByteOrderMark = true;
-    // The text is only part of its file (cut at a NUL, or read up to damage), so it is never
-    // saved over that file.
+    // The text is not its file as it stands (cut at a NUL, read up to damage, or its long
+    // paragraphs split), so it is never saved over that file.
     bool TextWasCut = false;
+    // Of those, the text is whole but its long paragraphs were split; the refusal says so.
+    bool ParagraphsSplit = false;
     bool ViewChosenByUser = false;
     // "Show this next time for this file" of the refresh question.
     bool ConfirmRefresh = true;
@@ -145,6 +148,10 @@ public:
         return FileName.empty() ? UntitledCaption : FileName;
     }
     std::string GetShortDisplayName() const;
+    // The name for the window's caption: the file's name as text, else the tab's caption.
+    std::string CaptionName() const {
+        return FileName.empty() ? UntitledCaption : PathDisplayText(FileName);
+    }
 
     const TDocumentView* View() const { return FView; }
     virtual void SetView(const TDocumentView* View) { FView = View; }

@@ -2,6 +2,7 @@
 
 #include "app/KorvidForm.h"
 #include "foundation/TextFileWriter.h"
+#include "platform/Paths.h"
 #include "ui/BrowseFolder.h"
 
 #include <QAbstractButton>
@@ -143,7 +144,7 @@ void Choose(const QString& Path) {
         Files->selectFile(Path);
         static_cast<QDialog*>(Files)->accept();
     } else if (auto* Folders = dynamic_cast<TBrowseFolderDialog*>(Modal)) {
-        Folders->SelectPath(Path.toStdString());
+        Folders->SelectPath(PathFromQString(Path));
         Folders->accept();
     }
 }
@@ -214,7 +215,8 @@ private:
     void Run(const std::string& Line) {
         TKorvidForm& Form = *FForm;
         const auto Argument = [&Line](std::size_t Skip) {
-            return QString::fromStdString(Line.substr(Skip));
+            // Names in a script are bytes, as on the command line.
+            return PathToQString(Line.substr(Skip));
         };
         if (Line.rfind("type ", 0) == 0) {
             for (const QChar Char : Argument(5))

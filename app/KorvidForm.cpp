@@ -80,9 +80,9 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
-      FPrintCanvas(std::move(Setup.PrintCanvas)), FRandomIndex(std::move(Setup.RandomIndex)),
-      FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
-      FToolbars(std::make_unique<TToolbarList>()) {
+      FTesselHelper(std::move(Setup.TesselHelper)), FPrintCanvas(std::move(Setup.PrintCanvas)),
+      FRandomIndex(std::move(Setup.RandomIndex)), FSaveDialog(std::make_unique<TSaveDialog>()),
+      FOpenDialog(std::make_unique<TOpenDialog>()), FToolbars(std::make_unique<TToolbarList>()) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
     if (!FClock)
@@ -459,7 +459,7 @@ void TKorvidForm::OpenTextInNewTab(const std::string& Caption, const std::string
 
 bool TKorvidForm::CanCloseActiveTab() {
     // The running script's tab goes only after its run has returned.
-    if (FVBatRunning && CurrentTab() == FVBatTab)
+    if (VBatRunning() && CurrentTab() == FVBatTab)
         return false;
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor || !Editor->Modified())
@@ -545,7 +545,7 @@ void TKorvidForm::TabsChange() {
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor)
         return;
-    UpdateCaption(Editor->GetDisplayName());
+    UpdateCaption(Editor->CaptionName());
     FocusActiveEditor();
     UpdateCommandStates();
     if (FOptions.FileUpdates && OnTabActivated)
@@ -647,13 +647,25 @@ bool TKorvidForm::FormCloseQuery() {
 }
 
 void TKorvidForm::closeEvent(QCloseEvent* Event) {
-    if (StopVBatForClose() || StopSearchForClose()) {
-        Event->ignore();
-        return;
-    }
     if (!FExiting && OnCloseMinimizes && OnCloseMinimizes(*this)) {
         Event->ignore();
         MinimizeMainWindow();
+        return;
+    }
+    // A long operation lets this close in from further down the stack, so it cannot be waited
+    // for here: it is asked to stop, and the window closes again (as Exit when this was Exit)
+    // once it has returned.
+    const bool Exiting = FExiting;
+    const auto CloseAgain = [this, Exiting] {
+        QTimer::singleShot(0, this, [this, Exiting] {
+            if (Exiting)
+                FileExit();
+            else
+                close();
+        });
+    };
+    if (FLongOperations.StopAll(CloseAgain)) {
+        Event->ignore();
         return;
     }
     bool CanClose = false;

@@ -14,6 +14,7 @@
 #include "psystem/FilerHost.h"
 #include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
+#include "workspace/LongOperations.h"
 #include "workspace/SortOptions.h"
 #include "workspace/ToolHandlers.h"
 
@@ -50,6 +51,7 @@ struct TFindSettings;
 class TVolume;
 class TOpenDialog;
 class TEscapeWatch;
+class TCompilerWait;
 class TDock;
 class TEditorDebugger;
 class TCustomBar;
@@ -84,6 +86,8 @@ struct TMainWindowSettings {
     bool ViewDebuggingBar = false;
     int DebuggingBarTab = 0;
     int CompilerProgressFormLeft = 0, CompilerProgressFormTop = 0;
+    // How long a batch run waits for a silent compiler before it gives up.
+    int BatchCompileLimitSeconds = 600;
     // Centred on the main window until placed.
     int DefsEditorFormLeft = OffScreenPosition, DefsEditorFormTop = OffScreenPosition;
     int FilerFormLeft = 0, FilerFormTop = 0;
@@ -127,6 +131,8 @@ struct TKorvidFormSetup {
     TOpenSetup Open;
     // Where the program's help file is looked for; the program's folder when empty.
     std::filesystem::path HelpFolder;
+    // The helper program that runs the compiler library; the one beside the program when empty.
+    std::string TesselHelper;
     // What a confirmed print draws on; the chosen printer when empty.
     std::function<std::unique_ptr<TPrintCanvas>()> PrintCanvas;
     // An index below Count, each equally likely; a random engine's when empty.
@@ -210,6 +216,8 @@ public:
     // Runs the compile routes on the context's target; true when the output held a success
     // record.
     bool RunCompileRoutes(TCompileContext& Context);
+    // The user's wait for the compiler while one runs, which the window's closing stops.
+    TCompilerWait* CompilerWait() const { return FCompilerWait; }
     // The batch runs "COMPILE:" and "SCRIPT:" of a request file: compile without asking anyone,
     // write the request's result files and answer the exit code (0, 1 errors, 2 not run).
     // Nothing of the options they change for the run is kept.
@@ -262,12 +270,16 @@ public:
     void ListMatchesInOpenDocuments(bool AllDocuments);
     // A text has been confirmed that Find Next can look for again.
     bool CanRepeatSearch() const { return FSearchConfirmed; }
+    // A search's results open read-only, so that Go to Search Result and Replace Across Files
+    // read what the search found; the Read Only tool frees them for Apply Changes.
     void OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
-                        const std::vector<std::pair<std::string, int>>& Sections);
-    // Set while a search walks; Esc clears it.
-    bool Searching() const { return FSearching; }
+                        const std::vector<std::pair<std::string, int>>& Sections, bool ReadOnly);
+    // A search walks (Esc stops it).
+    bool Searching() const { return FLongOperations.Running(TLongOperations::TKind::Search); }
     // A search or a replace across files is under way; a message it shows may still be up.
-    bool Busy() const { return FSearching || FReplacingFiles; }
+    bool Busy() const {
+        return Searching() || FLongOperations.Running(TLongOperations::TKind::ReplaceAcrossFiles);
+    }
     // Run at each pump of a search's walk (tests stop it from here).
     std::function<void(TKorvidForm&)> OnSearchPump;
 
@@ -277,8 +289,8 @@ public:
     bool RunVBatScript(const std::string& Script, const std::string& Source,
                        const std::string& PSystemName, bool Wait, bool Override,
                        TVBatReporter& Reporter);
-    // Set while a run waits for the p-System window.
-    bool VBatRunning() const { return FVBatRunning; }
+    // A run is under way (it waits for the p-System window).
+    bool VBatRunning() const { return FLongOperations.Running(TLongOperations::TKind::VBatRun); }
     // The desktop the runs type into and their waits; tests give their own.
     TWindowKeys* VBatKeys = nullptr;
     TWaitService* VBatWaits = nullptr;
@@ -392,6 +404,8 @@ public:
     bool BackupsEnabled() const { return FOptions.BackupMinutes > 0; }
     // Set when the program is being ended by a command: closing then never minimises.
     bool Exiting() const { return FExiting; }
+    // The long operations now running, which a close stops before the window goes.
+    TLongOperations& LongOperations() { return FLongOperations; }
     // Decides whether a close request minimises the window instead (Shift held closes).
     std::function<bool(TKorvidForm&)> OnCloseMinimizes;
     // Run by a normal close that keeps settings, whatever the backup option says.
@@ -640,9 +654,6 @@ private:
     void ReplaceAcrossFiles(TDocumentEditor& Results);
     // The found text comes into view as the options ask.
     void ShowFoundText(TDocumentEditor& Editor);
-    // A close asked for during a search stops it; the window closes once the walk returned.
-    bool StopSearchForClose();
-    bool StopVBatForClose();
     static bool IsVBatScript(const std::string& FileName);
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
@@ -675,6 +686,7 @@ private:
 
     TKorvidOptions FOptions;
     bool FExiting = false;
+    TLongOperations FLongOperations;
     TKorvidSortOptions FSortOptions;
     TMainWindowSettings FSettings;
     TMainWindowServices FServices;
@@ -683,6 +695,7 @@ private:
     std::function<QDateTime()> FClock;
     TOpenSetup FOpen;
     std::filesystem::path FHelpFolder;
+    std::string FTesselHelper;
     std::function<std::unique_ptr<TPrintCanvas>()> FPrintCanvas;
     std::function<std::size_t(std::size_t)> FRandomIndex;
     std::array<std::string, 2> FComparisonSlots;
@@ -704,7 +717,6 @@ private:
     // Kept so that its choices persist between uses.
     std::unique_ptr<TLintrelForm> FLintrelForm;
     std::unique_ptr<TFindForm> FFindForm;
-    bool FReplacingFiles = false;
     // The last confirmed search, which Find Next repeats.
     bool FSearchConfirmed = false;
     std::string FFindText;
@@ -715,11 +727,7 @@ private:
     std::unique_ptr<TFilerForm> FFilerForm;
     std::unique_ptr<TBrowseVolumeForm> FBrowseVolumeForm;
     void SearchBrowsedVolumes(TBrowseVolumeForm& Form, const TBrowseSearchOptions& Options);
-    bool FSearching = false;
-    bool FCloseAfterSearch = false;
-    bool FVBatRunning = false;
-    bool FVBatCancel = false;
-    bool FCloseAfterVBat = false;
+    // The running script's tab, which stays open until its run has returned.
     QWidget* FVBatTab = nullptr;
     TVBatValues FVBatInputs;
     bool FShowNoMatchesMessage = true;
@@ -766,6 +774,7 @@ private:
     friend class TFormCompilerHost;
     std::unique_ptr<TCompilerHost> FCompilerHost;
     std::unique_ptr<TCompileCommand> FCompileCommand;
+    TCompilerWait* FCompilerWait = nullptr;
     bool FSaveOnClose = true;
     // The main JSON file picked in this session, and the files added to its picker.
     std::string FJsonName;

@@ -54,15 +54,29 @@ std::string LastValue(const TRequestKeys& Keys, std::string_view Key) {
 }
 
 // Writes the lines under exactly Name; an empty list still writes the file, so that one left by
-// an earlier run never passes for this run's result.
-void WriteResultFile(const std::string& Name, const std::vector<std::string>& Lines) {
+// an earlier run never passes for this run's result. When it cannot be written, the old one goes
+// too (if it can), the failure is named, and the answer is false: the run could not report.
+bool WriteResultFile(const std::string& Name, const std::vector<std::string>& Lines) {
     if (Name.empty())
-        return;
+        return true;
     try {
         WriteTextFile(Name, Lines, TTextFileOptions{});
+        return true;
+    } catch (const EFileSaveError& Error) {
+        std::cerr << "Korvid: " << Error.what() << " \"" << Name << "\": " << Error.Reason()
+                  << std::endl;
     } catch (const EKorvidError& Error) {
-        std::cerr << "Korvid: " << Error.what() << std::endl;
+        std::cerr << "Korvid: " << Error.what() << " \"" << Name << "\"" << std::endl;
     }
+    std::error_code Ignored;
+    if (fs::is_regular_file(Name, Ignored))
+        fs::remove(Name, Ignored);
+    return false;
+}
+
+// A results file that could not be written makes the run one that could not run.
+int ExitCodeWithResults(int ExitCode, bool ResultsWritten) {
+    return ResultsWritten ? ExitCode : 2;
 }
 
 std::vector<std::string> TextsOf(const std::vector<TCompileLine>& Lines) {
@@ -201,9 +215,9 @@ int TKorvidForm::RunCompileRequest(const std::string& RequestFile) {
     // Without a script nothing is compiled, and the files say so by being empty.
     const TBatchOutcome Outcome = Script.empty() ? TBatchOutcome{TCompileSeverity::None, {}, {}}
                                                  : CompileFile(*this, Script, Run);
-    WriteResultFile(Messages, TextsOf(Outcome.Lines));
-    WriteResultFile(Debug, LinesOf(Outcome.DebugText));
-    return ExitCodeOf(Outcome.Severity);
+    const bool MessagesWritten = WriteResultFile(Messages, TextsOf(Outcome.Lines));
+    const bool DebugWritten = WriteResultFile(Debug, LinesOf(Outcome.DebugText));
+    return ExitCodeWithResults(ExitCodeOf(Outcome.Severity), MessagesWritten && DebugWritten);
 }
 
 int TKorvidForm::RunScriptRequest(const std::string& RequestFile) {
@@ -222,8 +236,8 @@ int TKorvidForm::RunScriptRequest(const std::string& RequestFile) {
         FJsonName = fs::path(Json).filename().string();
     }
     const TBatchOutcome Outcome = CompileFile(*this, Source, Run);
-    WriteResultFile(Output, TextsOf(Outcome.Lines));
-    return ExitCodeOf(Outcome.Severity);
+    const bool OutputWritten = WriteResultFile(Output, TextsOf(Outcome.Lines));
+    return ExitCodeWithResults(ExitCodeOf(Outcome.Severity), OutputWritten);
 }
 
 } // namespace korvid

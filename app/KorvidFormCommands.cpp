@@ -5,6 +5,7 @@
 #include "devtools/DefsHelp.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
+#include "platform/Paths.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/KorvidTool.h"
@@ -171,8 +172,8 @@ void TKorvidForm::BuildHistoryMenu() {
         const char Accelerator = Rank < 9    ? char('1' + Rank)
                                  : Rank == 9 ? '0'
                                              : char('A' + Rank - 10);
-        const std::string Caption =
-            std::string("&") + Accelerator + "  " + DoubleChar('&', History().PathOfRank(Rank));
+        const std::string Caption = std::string("&") + Accelerator + "  " +
+                                    DoubleChar('&', PathDisplayText(History().PathOfRank(Rank)));
         QAction* Item = FReopenMenu->addAction(ToQString(Caption));
         Item->setData(Rank);
         connect(Item, &QAction::triggered, this, [this, Rank] { ReopenCommandClick(Rank); });

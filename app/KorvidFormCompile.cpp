@@ -5,6 +5,7 @@
 #include "devtools/CompileServer.h"
 #include "devtools/CompilerMessages.h"
 #include "devtools/CompilerProgressForm.h"
+#include "devtools/CompilerWait.h"
 #include "devtools/JsonPicker.h"
 #include "devtools/VBatReporter.h"
 #include "platform/Cp1252.h"
@@ -56,16 +57,21 @@ public:
 
     int ShowCompilerBox(const std::string& Title, const std::string& Text, bool OkOnly,
                         bool CanIgnore) override {
+        if (Closing())
+            return 0;
         return ShowCompilerMessage(Title, Text, OkOnly, CanIgnore);
     }
     void ShowCompilerError(const std::string& Title, const std::string& Text) override {
-        korvid::ShowCompilerError(Title, Text);
+        if (!Closing())
+            korvid::ShowCompilerError(Title, Text);
     }
     bool CanReach(const std::string& File) const override {
         std::error_code Error;
         return FForm.FindTabOfFile(File) || std::filesystem::is_regular_file(File, Error);
     }
     void GoToError(const std::string& File, int Line, int Column) override {
+        if (Closing())
+            return;
         FForm.SetLastError(File, Line, Column);
         FForm.EditGoToLastError();
     }
@@ -74,6 +80,8 @@ public:
         FForm.SetStatusPanel(TKorvidForm::CompileStatusPanel, Text);
     }
     void OpenLinesTab(const std::string& Caption, const std::vector<TCompileLine>& Lines) override {
+        if (Closing())
+            return;
         std::vector<std::string> Texts;
         std::vector<std::pair<std::string, int>> Places;
         for (const TCompileLine& Line : Lines) {
@@ -81,7 +89,7 @@ public:
             if (!Line.Data.empty())
                 Places.emplace_back(Line.Data, int(Texts.size()));
         }
-        FForm.OpenResultsTab(Caption, Texts, Places);
+        FForm.OpenResultsTab(Caption, Texts, Places, false);
     }
     void SetBusy(bool Busy) override {
         if (Busy) {
@@ -142,8 +150,13 @@ public:
         return std::make_unique<TFormCompileProgress>(FForm.FSettings, &FForm);
     }
     void ProcessEvents() override { QApplication::processEvents(); }
+    TLongOperations& LongOperations() override { return FForm.FLongOperations; }
 
 private:
+    // The window closes once the compile has returned: nobody is left to read its results, and
+    // a box would hold the close up.
+    bool Closing() const { return FForm.FLongOperations.Stopping(); }
+
     TDocumentEditor* TargetEditor() const {
         return FForm.FMainCompileTab ? FForm.EditorOfTab(FForm.FMainCompileTab)
                                      : FForm.ActiveEditor();
@@ -168,12 +181,36 @@ TCompileCommand& TKorvidForm::CompileCommand() {
 }
 
 bool TKorvidForm::RunCompileRoutes(TCompileContext& Context) {
-    TPipeAutomationFactory Factory;
-    return CompileThroughServer(Context, FOptions, CompilerHost(), {Factory});
+    TLibraryLink Library;
+    if (!FTesselHelper.empty())
+        Library.Helper = FTesselHelper;
+    const auto Run = [&] {
+        TPipeAutomationFactory Factory(Library.Wait);
+        return CompileThroughServer(Context, FOptions, CompilerHost(),
+                                    {Factory, RealSleeper(), std::chrono::seconds(30), Library});
+    };
+    if (Context.Unattended) {
+        Library.Wait.SilenceLimit =
+            std::chrono::seconds(std::max(FSettings.BatchCompileLimitSeconds, 1));
+        return Run();
+    }
+    TCompilerWait UserWait(CompilerHost());
+    Library.Wait = UserWait.Wait();
+    // The token goes before the wait it stops.
+    const TLongOperations::TToken Waiting = FLongOperations.Begin(
+        TLongOperations::TKind::CompilerWait, [&UserWait] { UserWait.RequestStop(); });
+    if (Waiting.StopRequested())
+        UserWait.RequestStop();
+    FCompilerWait = &UserWait;
+    struct TForget {
+        TCompilerWait*& Wait;
+        ~TForget() { Wait = nullptr; }
+    } Forget{FCompilerWait};
+    return Run();
 }
 
 void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
-    if (FVBatRunning)
+    if (VBatRunning())
         return;
     CompileCommand().CompileSource(Override, WhenPaused, false);
 }

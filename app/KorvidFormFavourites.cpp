@@ -33,7 +33,7 @@ void RunTool(int Index) {
 QString FileCaption(const std::string& Name) {
     if (const auto Inside = ParseVolumePath(Name))
         return ToQString(PSystemNameToWindowsName(Inside->FileName));
-    return QString::fromStdString(std::filesystem::path(Name).filename().string());
+    return PathToQString(std::filesystem::path(Name).filename());
 }
 
 } // namespace

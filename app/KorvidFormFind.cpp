@@ -226,42 +226,49 @@ void TKorvidForm::ReplaceAcrossFiles(TDocumentEditor& Results) {
         Without(FFindOptions, soBackwards | soSelectionOnly | soReplace) | soReplaceAll;
     int Total = 0;
     std::vector<TUnchangedFile> Unchanged;
-    // Opening a file lets events run; nothing else may start meanwhile.
-    FReplacingFiles = true;
-    struct TRunEnds {
-        bool& Running;
-        ~TRunEnds() { Running = false; }
-    } Ends{FReplacingFiles};
-    for (const std::string& Name : Files) {
-        if (!ActivateTabOfFile(Name)) {
-            // A file that cannot be opened is named once, at the end.
-            const bool WasQuiet = FQuietOpen;
-            FQuietOpen = true;
-            OpenFile(Name, IsReadOnlyFile(Name), {});
-            FQuietOpen = WasQuiet;
+    bool Abandoned = false;
+    {
+        // Opening a file lets events run; nothing else may start meanwhile, and a close stops
+        // the run before the next file.
+        const TLongOperations::TToken Run =
+            FLongOperations.Begin(TLongOperations::TKind::ReplaceAcrossFiles);
+        for (const std::string& Name : Files) {
+            if (Run.StopRequested())
+                break;
+            if (!ActivateTabOfFile(Name)) {
+                // A file that cannot be opened is named once, at the end.
+                const bool WasQuiet = FQuietOpen;
+                FQuietOpen = true;
+                OpenFile(Name, IsReadOnlyFile(Name), {});
+                FQuietOpen = WasQuiet;
+            }
+            TDocumentEditor* Editor = ActiveEditor();
+            // Only the file itself may be changed: never whatever tab happens to be active.
+            if (!Editor || Editor == &Results || FindTabOfFile(Name) != CurrentTab()) {
+                Unchanged.push_back({Name, urNotOpened});
+                continue;
+            }
+            if (Editor->ReadOnly()) {
+                Unchanged.push_back({Name, urReadOnly});
+                continue;
+            }
+            Editor->MoveCaretTo(1, 1);
+            const int Count = Editor->SearchReplace(FFindText, FReplaceText, Options).Replacements;
+            // A file without a replacement is not saved, so its view's save rules cannot touch
+            // it.
+            if (Count <= 0)
+                continue;
+            if (SaveActiveFile())
+                Total += Count;
+            else
+                Unchanged.push_back({Name, urNotSaved});
         }
-        TDocumentEditor* Editor = ActiveEditor();
-        // Only the file itself may be changed: never whatever tab happens to be active.
-        if (!Editor || Editor == &Results || FindTabOfFile(Name) != CurrentTab()) {
-            Unchanged.push_back({Name, urNotOpened});
-            continue;
-        }
-        if (Editor->ReadOnly()) {
-            Unchanged.push_back({Name, urReadOnly});
-            continue;
-        }
-        Editor->MoveCaretTo(1, 1);
-        const int Count = Editor->SearchReplace(FFindText, FReplaceText, Options).Replacements;
-        // A file without a replacement is not saved, so its view's save rules cannot touch it.
-        if (Count <= 0)
-            continue;
-        if (SaveActiveFile())
-            Total += Count;
-        else
-            Unchanged.push_back({Name, urNotSaved});
+        Abandoned = Run.Abandoned();
     }
-    FReplacingFiles = false;
     UpdateCommandStates();
+    // The window closes now that the run has returned: nobody is left to read its outcome.
+    if (Abandoned)
+        return;
     ShowChangeCompleteMessage(Total, FOptions.ChangeCompleteMessage);
     if (!Unchanged.empty())
         ShowFilesLeftUnchangedMessage(Unchanged);
@@ -324,7 +331,7 @@ void TKorvidForm::ListMatchesInOpenDocuments(bool AllDocuments) {
         if (Documents.front()->HasFileName())
             Sections.emplace_back(Documents.front()->FileName, 1);
     }
-    OpenResultsTab("Find: " + FFindText, Lines, Sections);
+    OpenResultsTab("Find: " + FFindText, Lines, Sections, true);
 }
 
 // ---- Go To and Sort -----------------------------------------------------------------------------

@@ -67,7 +67,7 @@ void TKorvidForm::ViewOrganizeFiles() {
             FMainCompileTab = Tab;
     }
     if (TDocumentEditor* Editor = ActiveEditor())
-        UpdateCaption(Editor->GetDisplayName());
+        UpdateCaption(Editor->CaptionName());
     UpdateCommandStates();
 }
 

@@ -253,9 +253,10 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     } else if (!ListMode) {
         std::string Caption;
         if (!AltName.empty())
-            Caption = IsVolumePath(AltName) ? VolumeCaption(AltName) : FileNameOnly(AltName);
+            Caption = IsVolumePath(AltName) ? VolumeCaption(AltName)
+                                            : PathDisplayText(FileNameOnly(AltName));
         else
-            Caption = Volume ? VolumeCaption(Name) : FileNameOnly(Name);
+            Caption = Volume ? VolumeCaption(Name) : PathDisplayText(FileNameOnly(Name));
         Caption = DisplayFileName(Caption);
         if (MakeTab) {
             NewTab(Caption);
@@ -285,6 +286,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
         } else {
             Editor->FileName.clear();
             Editor->TextWasCut = false;
+            Editor->ParagraphsSplit = false;
         }
     };
 
@@ -368,7 +370,8 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     }
 
     Editor->SetUpdatesSuspended(true);
-    if (!Lines.SplitLongLines(MaximumLineLength))
+    const bool Split = !Lines.SplitLongLines(MaximumLineLength);
+    if (Split)
         ShowLinesSplitMessage(MaximumLineLength);
     // A final line end shows as an empty last line, as typed text has it, and saves again. Text
     // cut short has no final line end of its own: its last line end is where the cut fell.
@@ -381,14 +384,16 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     Editor->SetUpdatesSuspended(false);
 
     Editor->FileName = AltName.empty() ? Name : AltName;
-    Editor->TextWasCut = Lines.TextWasCut;
-    SetFileReadOnly(Editor, ReadOnly || Lines.TextWasCut);
+    // Split paragraphs saved back would break the file's lines where it has none.
+    Editor->TextWasCut = Lines.TextWasCut || Split;
+    Editor->ParagraphsSplit = Split && !Lines.TextWasCut;
+    SetFileReadOnly(Editor, ReadOnly || Editor->TextWasCut);
     Editor->SetModified(!AltName.empty());
     Editor->FileTime = Volume ? QDateTime::currentMSecsSinceEpoch() : FileDateTime(Name);
     Debugger().MarkBreakpointsInEditor(*Editor);
     Editor->MoveCaretTo(1, 1);
     History().AddToHistory(Name);
-    UpdateCaption(Name);
+    UpdateCaption(PathDisplayText(Name));
     UpdateCommandStates();
     if (Lines.DamagedLine > 0)
         ShowDamagedFileMessage(Name, static_cast<int>(Lines.DamagedLine));
@@ -449,7 +454,7 @@ void TKorvidForm::OpenTabSet(const std::string& FileName) {
     if (ToActivate && FTabs->indexOf(ToActivate) >= 0)
         FTabs->setCurrentWidget(ToActivate);
     if (TDocumentEditor* Editor = ActiveEditor())
-        UpdateCaption(DisplayFileName(Editor->GetDisplayName()));
+        UpdateCaption(DisplayFileName(Editor->CaptionName()));
 }
 
 void TKorvidForm::OpenFilesInFolder(const std::string& Folder, const std::string& Types) {

@@ -68,7 +68,10 @@ bool TKorvidForm::SaveEditorToFile(TDocumentEditor* Editor, const std::string& N
     if (!Editor)
         return false;
     if (Editor->TextWasCut && IsSameFile(Name, Editor->FileName)) {
-        ShowCutFileNotSavedMessage(Name);
+        if (Editor->ParagraphsSplit)
+            ShowSplitFileNotSavedMessage(Name);
+        else
+            ShowCutFileNotSavedMessage(Name);
         return false;
     }
     bool Saved = true;
@@ -168,11 +171,12 @@ bool TKorvidForm::SaveEditorAs(TDocumentEditor* Editor) {
         Saved = true;
         Editor->FileName = Name;
         Editor->TextWasCut = false;
+        Editor->ParagraphsSplit = false;
         History().AddToHistory(Editor->FileName);
-        Editor->UntitledCaption = DisplayFileName(fs::path(Name).filename().string());
+        Editor->UntitledCaption = DisplayFileName(PathDisplayText(fs::path(Name).filename()));
         UpdateTabCaption(Editor);
         if (TabOfEditor(Editor) == CurrentTab())
-            UpdateCaption(Editor->FileName);
+            UpdateCaption(Editor->CaptionName());
         for (auto& Slot : FClipboardTabs)
             if (Slot == TabOfEditor(Editor))
                 Slot = nullptr;

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTimer>
 
 #include <charconv>
 
@@ -26,7 +25,7 @@ namespace {
 // Escape stops the walk, unless a modal dialog (such as a password prompt) has the key.
 class TEscapeStopsSearch : public QObject {
 public:
-    explicit TEscapeStopsSearch(bool& Searching) : FSearching(Searching) {
+    explicit TEscapeStopsSearch(TLongOperations::TToken& Search) : FSearch(Search) {
         qApp->installEventFilter(this);
     }
     ~TEscapeStopsSearch() override { qApp->removeEventFilter(this); }
@@ -35,15 +34,15 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override {
         if (Event->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent*>(Event)->key() == Qt::Key_Escape &&
-            !QApplication::activeModalWidget() && FSearching) {
-            FSearching = false;
+            !QApplication::activeModalWidget() && !FSearch.StopRequested()) {
+            FSearch.RequestStop();
             return true;
         }
         return QObject::eventFilter(Watched, Event);
     }
 
 private:
-    bool& FSearching;
+    TLongOperations::TToken& FSearch;
 };
 
 // A results line's place: the number in its first six characters, or a compiler line's
@@ -120,7 +119,7 @@ TSearchFolderForm& TKorvidForm::SearchFolderForm() {
 }
 
 void TKorvidForm::ShowSearchFolderDialog(const std::string& Folder) {
-    if (FSearching)
+    if (Searching())
         return;
     TSearchFolderForm& Form = SearchFolderForm();
     if (!Folder.empty())
@@ -186,14 +185,13 @@ void TKorvidForm::FindInFiles(const std::vector<TVolume*>& Volumes,
                               const std::vector<std::string>& Files,
                               const TFindSettings& Settings) {
     // One walk at a time: the events it lets run may ask for another.
-    if (FSearching)
+    if (Searching())
         return;
     if (!TLineMatcher(Settings).Searchable())
         return;
 
     TFindHooks Hooks;
     Hooks.PSystemAware = FOptions.PSystemAware;
-    Hooks.KeepGoing = [this] { return FSearching; };
     Hooks.Pump = [this](int FilesDone, int Matches) {
         statusBar()->showMessage(ToQString(SearchingProgressText(FilesDone, Matches)));
         if (OnSearchPump)
@@ -208,28 +206,24 @@ void TKorvidForm::FindInFiles(const std::vector<TVolume*>& Volumes,
     };
 
     TFindResults Results;
+    bool Abandoned = false;
     {
-        FSearching = true;
-        struct TSearchEnds {
-            bool& Searching;
-            ~TSearchEnds() { Searching = false; }
-        } Ends{FSearching};
-        const TEscapeStopsSearch Escape(FSearching);
+        TLongOperations::TToken Search = FLongOperations.Begin(TLongOperations::TKind::Search);
+        Hooks.KeepGoing = [&Search] { return !Search.StopRequested(); };
+        const TEscapeStopsSearch Escape(Search);
         const TWaitCursor Wait;
         Results = korvid::FindInFiles(Volumes, Files, Settings, Hooks);
+        Abandoned = Search.Abandoned();
     }
     statusBar()->clearMessage();
-    if (FCloseAfterSearch) {
-        // The window was asked to close while the walk ran: it closes now that it has returned.
-        FCloseAfterSearch = false;
-        QTimer::singleShot(0, this, [this] { close(); });
+    // The window closes now that the walk has returned.
+    if (Abandoned)
         return;
-    }
     if (Results.Count == 0) {
         ShowNoMatchesMessage(0, true, FShowNoMatchesMessage);
         return;
     }
-    OpenResultsTab("Find: " + Settings.Text, Results.Lines, Results.Sections);
+    OpenResultsTab("Find: " + Settings.Text, Results.Lines, Results.Sections, true);
 }
 
 void TKorvidForm::FindInCurrentSources(const std::string& Name) {
@@ -250,25 +244,19 @@ void TKorvidForm::DebugFindInCurrentSources() {
 }
 
 void TKorvidForm::OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
-                                 const std::vector<std::pair<std::string, int>>& Sections) {
+                                 const std::vector<std::pair<std::string, int>>& Sections,
+                                 bool ReadOnly) {
     NewTab(Caption);
     TDocumentEditor* Editor = ActiveEditor();
     Editor->SetParagraphs(Lines);
     Editor->MoveCaretTo(1, 1);
     Editor->SetModified(false);
     Editor->SearchResults = true;
+    SetFileReadOnly(Editor, ReadOnly);
     for (const auto& [Name, Line] : Sections)
         Editor->AddSectionName(Name, Line);
     UpdateCaption(Caption);
     UpdateCommandStates();
-}
-
-bool TKorvidForm::StopSearchForClose() {
-    if (!FSearching)
-        return false;
-    FSearching = false;
-    FCloseAfterSearch = true;
-    return true;
 }
 
 void TKorvidForm::EditFindInFolder() {

@@ -78,6 +78,7 @@ void TKorvidForm::LoadSettings() {
             S.DebuggingBarTab = 0;
         ReadInteger(Reg, "Compiler Progress Form Left", S.CompilerProgressFormLeft);
         ReadInteger(Reg, "Compiler Progress Form Top", S.CompilerProgressFormTop);
+        ReadInteger(Reg, "Batch Compile Limit", S.BatchCompileLimitSeconds);
         ReadInteger(Reg, "Defs Editor Form Left", S.DefsEditorFormLeft);
         ReadInteger(Reg, "Defs Editor Form Top", S.DefsEditorFormTop);
         ReadInteger(Reg, "Filer Form Left", S.FilerFormLeft);
@@ -167,6 +168,7 @@ void TKorvidForm::WriteSettings() {
         Reg.WriteInteger("Debugging Bar Tab", S.DebuggingBarTab);
         Reg.WriteInteger("Compiler Progress Form Left", S.CompilerProgressFormLeft);
         Reg.WriteInteger("Compiler Progress Form Top", S.CompilerProgressFormTop);
+        Reg.WriteInteger("Batch Compile Limit", S.BatchCompileLimitSeconds);
         Reg.WriteInteger("Defs Editor Form Left", S.DefsEditorFormLeft);
         Reg.WriteInteger("Defs Editor Form Top", S.DefsEditorFormTop);
         Reg.WriteInteger("Filer Form Left", S.FilerFormLeft);

@@ -7,8 +7,6 @@
 #include "devtools/VBatScriptRun.h"
 #include "platform/Cp1252.h"
 
-#include <QTimer>
-
 namespace korvid {
 
 namespace {
@@ -16,19 +14,21 @@ namespace {
 // The progress box's Cancel, or the main window asked to close.
 class TWindowProgress : public TVBatProgress {
 public:
-    TWindowProgress(std::unique_ptr<TVBatProgress> Inner, const bool& CancelRequested)
-        : FInner(std::move(Inner)), FCancelRequested(CancelRequested) {}
-    bool Cancelled() const override { return FCancelRequested || (FInner && FInner->Cancelled()); }
+    TWindowProgress(std::unique_ptr<TVBatProgress> Inner, const TLongOperations::TToken& Run)
+        : FInner(std::move(Inner)), FRun(Run) {}
+    bool Cancelled() const override {
+        return FRun.StopRequested() || (FInner && FInner->Cancelled());
+    }
 
 private:
     std::unique_ptr<TVBatProgress> FInner;
-    const bool& FCancelRequested;
+    const TLongOperations::TToken& FRun;
 };
 
 class TWindowReporter : public TVBatReporter {
 public:
-    TWindowReporter(TVBatReporter& Inner, const bool& CancelRequested)
-        : FInner(Inner), FCancelRequested(CancelRequested) {}
+    TWindowReporter(TVBatReporter& Inner, const TLongOperations::TToken& Run)
+        : FInner(Inner), FRun(Run) {}
 
     void Error(std::string_view Text) override { FInner.Error(Text); }
     bool Pause(std::string_view Text) override { return FInner.Pause(Text); }
@@ -36,32 +36,23 @@ public:
         return FInner.AskInputs(Inputs, Values);
     }
     std::unique_ptr<TVBatProgress> ShowProgress(std::string_view Caption) override {
-        return std::make_unique<TWindowProgress>(FInner.ShowProgress(Caption), FCancelRequested);
+        return std::make_unique<TWindowProgress>(FInner.ShowProgress(Caption), FRun);
     }
 
 private:
     TVBatReporter& FInner;
-    const bool& FCancelRequested;
+    const TLongOperations::TToken& FRun;
 };
 
-// Marks the window busy with a run for as long as it lives.
-class TVBatRunScope {
+// Keeps the script's tab for as long as the run lives.
+class TVBatTabScope {
 public:
-    TVBatRunScope(bool& Running, bool& Cancel, QWidget*& Tab, QWidget* ScriptTab)
-        : FRunning(Running), FTab(Tab) {
-        FRunning = true;
-        Cancel = false;
-        FTab = ScriptTab;
-    }
-    ~TVBatRunScope() {
-        FRunning = false;
-        FTab = nullptr;
-    }
-    TVBatRunScope(const TVBatRunScope&) = delete;
-    TVBatRunScope& operator=(const TVBatRunScope&) = delete;
+    TVBatTabScope(QWidget*& Tab, QWidget* ScriptTab) : FTab(Tab) { FTab = ScriptTab; }
+    ~TVBatTabScope() { FTab = nullptr; }
+    TVBatTabScope(const TVBatTabScope&) = delete;
+    TVBatTabScope& operator=(const TVBatTabScope&) = delete;
 
 private:
-    bool& FRunning;
     QWidget*& FTab;
 };
 
@@ -76,43 +67,27 @@ bool TKorvidForm::IsVBatScript(const std::string& FileName) {
 bool TKorvidForm::RunVBatScript(const std::string& Script, const std::string& Source,
                                 const std::string& PSystemName, bool Wait, bool Override,
                                 TVBatReporter& Reporter) {
-    bool Ok = false;
-    {
-        const TVBatRunScope Scope(FVBatRunning, FVBatCancel, FVBatTab, CurrentTab());
-        const TDesktopKeys Desktop =
-            VBatKeys ? TDesktopKeys{} : OpenDesktopKeys(ProcessEnvironment());
-        TVBatScriptContext Context;
-        Context.Settings.VolumeFile = VBatDiskPath(FOptions.PascalWorkVolume);
-        Context.Settings.LaunchCommand = FOptions.PSystemLaunchCommand;
-        Context.Settings.WindowTitle = FOptions.PSystemWindowTitle;
-        Context.Settings.DelayKeys = FOptions.DelayPSystemKeys;
-        Context.Settings.Keys = VBatKeys ? VBatKeys : Desktop.Keys.get();
-        Context.Settings.Waits = VBatWaits;
-        Context.Settings.KeysUnavailable = Desktop.WhyNot;
-        Context.UserScript = FOptions.VBatUserScript;
-        Context.WantInput = FOptions.VBatWantInput;
-        Context.KeyLog = VBatDiskPath(FOptions.VBatKeyLog);
-        Context.SavedInputs = &FVBatInputs;
-        Context.ShowStatus = [this](const std::string& Text) {
-            SetStatusPanel(CompileStatusPanel, Text);
-        };
-        TWindowReporter WindowReporter(Reporter, FVBatCancel);
-        Ok = korvid::RunVBatScript(Script, Source, PSystemName, Wait, Override, Context,
-                                   WindowReporter);
-    }
-    if (FCloseAfterVBat) {
-        FCloseAfterVBat = false;
-        QTimer::singleShot(0, this, [this] { close(); });
-    }
-    return Ok;
-}
-
-bool TKorvidForm::StopVBatForClose() {
-    if (!FVBatRunning)
-        return false;
-    FVBatCancel = true;
-    FCloseAfterVBat = true;
-    return true;
+    const TLongOperations::TToken Run = FLongOperations.Begin(TLongOperations::TKind::VBatRun);
+    const TVBatTabScope Tab(FVBatTab, CurrentTab());
+    const TDesktopKeys Desktop = VBatKeys ? TDesktopKeys{} : OpenDesktopKeys(ProcessEnvironment());
+    TVBatScriptContext Context;
+    Context.Settings.VolumeFile = VBatDiskPath(FOptions.PascalWorkVolume);
+    Context.Settings.LaunchCommand = FOptions.PSystemLaunchCommand;
+    Context.Settings.WindowTitle = FOptions.PSystemWindowTitle;
+    Context.Settings.DelayKeys = FOptions.DelayPSystemKeys;
+    Context.Settings.Keys = VBatKeys ? VBatKeys : Desktop.Keys.get();
+    Context.Settings.Waits = VBatWaits;
+    Context.Settings.KeysUnavailable = Desktop.WhyNot;
+    Context.UserScript = FOptions.VBatUserScript;
+    Context.WantInput = FOptions.VBatWantInput;
+    Context.KeyLog = VBatDiskPath(FOptions.VBatKeyLog);
+    Context.SavedInputs = &FVBatInputs;
+    Context.ShowStatus = [this](const std::string& Text) {
+        SetStatusPanel(CompileStatusPanel, Text);
+    };
+    TWindowReporter WindowReporter(Reporter, Run);
+    return korvid::RunVBatScript(Script, Source, PSystemName, Wait, Override, Context,
+                                 WindowReporter);
 }
 
 } // namespace korvid

@@ -3,6 +3,7 @@
 #include "foundation/ConstantsUnit.h"
 #include "foundation/RegistryEx.h"
 #include "platform/MessageEndpoint.h"
+#include "platform/Paths.h"
 #include "ui/MessagesUnit.h"
 
 #include <QDir>
@@ -37,12 +38,24 @@ bool IsBatch(TCommandKind Kind) {
 // The running instance reads a relative name against its own folder.
 QStringList AbsoluteNames(const QStringList& Names) {
     QStringList Result;
-    for (const QString& Name : Names)
-        Result << (QDir::isRelativePath(Name) ? QDir::current().absoluteFilePath(Name) : Name);
+    for (const QString& Name : Names) {
+        // By bytes: the folder's name may not be UTF-8 either.
+        std::error_code Error;
+        const std::filesystem::path Absolute =
+            std::filesystem::absolute(PathFromQString(Name), Error);
+        Result << (Error ? Name : PathToQString(Absolute));
+    }
     return Result;
 }
 
 } // namespace
+
+QStringList ArgumentsOf(int Argc, const char* const* Argv) {
+    QStringList Arguments;
+    for (int Index = 1; Index < Argc; ++Index)
+        Arguments << PathToQString(Argv[Index]);
+    return Arguments;
+}
 
 TParameterList BuildParameterList(const QStringList& Arguments) {
     TParameterList Result;
@@ -109,7 +122,7 @@ bool PassToRunningInstance(const TParameterList& Parameters, bool ShiftHeld,
             !Reg.OpenKey(AbsoluteKey(InternalKey), true))
             return true;
         for (int Index = 0; Index < Names.size(); ++Index)
-            Reg.WriteString(HandOverValueName(N, Index), Names[Index].toStdString());
+            Reg.WriteString(HandOverValueName(N, Index), PathFromQString(Names[Index]).native());
     } // closing the key makes the values visible to the running instance
     const std::optional<std::int32_t> Answer = SendEndpointMessage({WM_USER, N, 0}, EndpointPath);
     TRegistryEx Reg;
@@ -163,7 +176,7 @@ std::int32_t ReceiveHandOver(std::uint64_t N, const std::function<void(const QSt
                     break;
                 const std::string FileName = Reg.ReadStringDefault(Name, "");
                 if (!FileName.empty())
-                    Names << QString::fromStdString(FileName);
+                    Names << PathToQString(FileName);
                 Reg.DeleteValue(Name);
             }
         }

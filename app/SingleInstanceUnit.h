@@ -24,6 +24,10 @@ struct TParameterList {
 
 TParameterList BuildParameterList(const QStringList& Arguments);
 
+// The parameters after the program's name (as the application left them), each a file name's
+// bytes in the lossless form of PathToQString: a name that is not UTF-8 survives.
+QStringList ArgumentsOf(int Argc, const char* const* Argv);
+
 enum class TCommandKind { None, File, Compile, Script };
 // What the command line asks for, judged by its first parameter: every parameter names one file,
 // unless the first is a batch request ("COMPILE:" or "SCRIPT:" and its request file, in

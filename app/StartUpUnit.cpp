@@ -10,6 +10,8 @@
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "platform/MessageEndpoint.h"
+#include "platform/Paths.h"
+#include "platform/ProcessSignals.h"
 #include "platform/RegistryStore.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
@@ -259,7 +261,7 @@ std::int32_t HandOverReceived(TKorvidForm& Form, std::uint64_t N) {
         QTimer::singleShot(0, &Form, [&Form, Names] {
             BringToFront(Form);
             for (const QString& Name : Names)
-                Form.OpenByKind(Name.toStdString());
+                Form.OpenByKind(PathFromQString(Name).native());
             if (!Names.isEmpty())
                 BringToFront(Form);
         });
@@ -282,7 +284,7 @@ void FormFirstShow(TKorvidForm& Form, TStartUpState& State) {
         return;
     case TCommandKind::File:
         for (const QString& Name : State.Parameters.Items)
-            Form.OpenByKind(Name.toStdString());
+            Form.OpenByKind(PathFromQString(Name).native());
         BringToFront(Form);
         break;
     }
@@ -323,6 +325,7 @@ void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
 }
 
 int RunKorvid(int Argc, char** Argv) {
+    IgnoreFileSizeLimitSignal();
     // Floating toolbars and their drag outline are placed on the screen, which Wayland does not
     // let a client do: under a desktop that also serves X11, run as an X11 client.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
@@ -331,7 +334,7 @@ int RunKorvid(int Argc, char** Argv) {
     InstallDialogReportFromEnvironment();
     TStartUpState State;
     const TSettingsReportGuard Reports(State);
-    State.Parameters = BuildParameterList(QCoreApplication::arguments().mid(1));
+    State.Parameters = BuildParameterList(ArgumentsOf(Argc, Argv));
     State.BackupFolder = DefaultBackupFolder();
     if (CheckRunLocation(QCoreApplication::applicationFilePath()))
         return 0;

@@ -388,6 +388,8 @@ bool TCompileCommand::RunVBat(const std::string& Script, const std::string& Sour
 bool TCompileCommand::CompileReportList(const std::vector<std::string>& Lines,
                                         const std::string& ScriptName, TCompileContext& Context) {
     const TKorvidOptions& Options = FHost.CompileOptions();
+    const TLongOperations::TToken Run =
+        FHost.LongOperations().Begin(TLongOperations::TKind::CompileList);
     Context.ReportList = true;
     Context.ReportScript = true;
     Context.ScriptName = ScriptName;
@@ -426,11 +428,14 @@ bool TCompileCommand::CompileReportList(const std::vector<std::string>& Lines,
                 AnySucceeded = FHost.RunCompileRoutes(Context) || AnySucceeded;
             }
             FHost.ProcessEvents();
-            if (Progress && Progress->Cancelled())
+            if (Run.StopRequested() || Context.Stopped || (Progress && Progress->Cancelled()))
                 break;
         }
     }
     FHost.ShowCompileStatus({});
+    // Stopped because the window closes: no summary holds it up.
+    if (Run.Abandoned())
+        return false;
     const std::vector<TCompileLine> RunLines(Context.Messages.begin() + long(MessagesBefore),
                                              Context.Messages.end());
     if (!Context.Unattended) {

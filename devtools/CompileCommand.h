@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devtools/CompilerHost.h"
+#include "workspace/LongOperations.h"
 
 #include <filesystem>
 #include <memory>
@@ -71,6 +72,8 @@ public:
     virtual std::unique_ptr<TCompileProgress> ShowCompileProgress() = 0;
     // Lets pending window messages run.
     virtual void ProcessEvents() = 0;
+    // The window's running operations, which a compile list joins while it runs.
+    virtual TLongOperations& LongOperations() = 0;
 };
 
 // What an unattended compile leaves behind for its request's files.

@@ -64,6 +64,8 @@ struct TCompileContext {
     std::string RegisteredServer;
 
     TCompileSeverity Severity = TCompileSeverity::None;
+    // A wait for the compiler was stopped; a run of many compiles ends too.
+    bool Stopped = false;
     std::vector<TCompileLine> Messages;
     // Unattended, with "Wyx Debug To Output Text": what would have opened in a tab.
     std::string DebugText;

@@ -105,7 +105,7 @@ public:
     TServerCompile(TCompileContext& Context, const TKorvidOptions& Options, TCompilerHost& Host,
                    TServerLink& Link)
         : FContext(Context), FOptions(Options), FHost(Host), FLink(Link),
-          FTessel(Context, Options, Host) {}
+          FTessel(Context, Options, Host, Link.Library) {}
 
     bool Run() {
         if (FContext.ProjectRoute)
@@ -148,6 +148,10 @@ public:
             Output = Server->Get("OutputText");
         } catch (const EAutomationError&) {
             Output.clear();
+        } catch (const EAnswerGone&) {
+            Output.clear();
+        } catch (const EAnswerError& Error) {
+            throw ECompileError(AnswerFailureText(Error));
         }
         if (FOptions.WyxDebugToOutputText) {
             DebugOutput(SimulatedText + Output + "\r\n\r\n" + Request);
@@ -234,20 +238,34 @@ private:
         return TesselLocationIn(MainJsonFileName(FOptions, FHost));
     }
 
-    static void Call(TAutomationObject& Server, const std::string& Member,
-                     const std::vector<std::string>& Arguments) {
+    std::string AnswerFailureText(const EAnswerError& Error) {
+        if (dynamic_cast<const EAnswerStopped*>(&Error)) {
+            FContext.Stopped = true;
+            return CompileStoppedText();
+        }
+        if (dynamic_cast<const EAnswerSilent*>(&Error))
+            return ServerSilentText();
+        return ServerEndedText();
+    }
+
+    void Call(TAutomationObject& Server, const std::string& Member,
+              const std::vector<std::string>& Arguments) {
         try {
             Server.Call(Member, Arguments);
         } catch (const EAutomationError& Error) {
             throw ECompileError(Error.what());
+        } catch (const EAnswerError& Error) {
+            throw ECompileError(AnswerFailureText(Error));
         }
     }
 
-    static void Put(TAutomationObject& Server, const std::string& Name, const std::string& Value) {
+    void Put(TAutomationObject& Server, const std::string& Name, const std::string& Value) {
         try {
             Server.Put(Name, Value);
         } catch (const EAutomationError& Error) {
             throw ECompileError(Error.what());
+        } catch (const EAnswerError& Error) {
+            throw ECompileError(AnswerFailureText(Error));
         }
     }
 

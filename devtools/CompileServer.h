@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devtools/CompileContext.h"
+#include "devtools/TesselLib.h"
 #include "platform/Automation.h"
 
 #include <string>
@@ -29,12 +30,14 @@ std::string
 EnsureServerRegistered(const std::string& Path, TCompileContext& Context, const TSleeper& Sleep,
                        std::chrono::milliseconds RegisterLimit = std::chrono::seconds(30));
 
-// What the server route is given besides the window.
+// What the server route is given besides the window. The factory's objects and the library
+// link should wait alike.
 struct TServerLink {
     TAutomationFactory& Factory;
     TSleeper Sleep = RealSleeper();
     // How long "/regserver" may run.
     std::chrono::milliseconds RegisterLimit = std::chrono::seconds(30);
+    TLibraryLink Library;
 };
 
 // Compiles the context's target through the compiler library (project route) or the automation

@@ -42,6 +42,30 @@ std::string ServerNotStartedText(std::string_view Reason) {
     return "Unable to start the compiler's automation server: " + std::string(Reason);
 }
 
+std::string LibraryEndedText() {
+    return "The compiler library ended unexpectedly.";
+}
+
+std::string LibraryHelperMissingText(std::string_view FileName) {
+    return "Unable to start " + std::string(FileName) + ", which runs the compiler library.";
+}
+
+std::string ServerEndedText() {
+    return "The compiler's automation server ended unexpectedly.";
+}
+
+std::string ServerSilentText() {
+    return "The compiler's automation server stopped answering.";
+}
+
+std::string CompileStoppedText() {
+    return "The compile was stopped.";
+}
+
+std::string WaitingForCompilerStatus() {
+    return "Waiting for the compiler\x85 Esc stops it.";
+}
+
 std::string UnableToAccessCompilerText(bool ProjectRoute) {
     return ProjectRoute ? "Unable to access the compiler."
                         : "Unable to access the compiler.  Check your EMS settings in View > "

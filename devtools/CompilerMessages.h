@@ -24,6 +24,14 @@ std::string FailedToRegisterText(std::string_view Path);
 std::string NoServerText();
 std::string ModulesRootMissingText();
 std::string ServerNotStartedText(std::string_view Reason);
+// The compiler library's helper program crashed, hung or could not run.
+std::string LibraryEndedText();
+std::string LibraryHelperMissingText(std::string_view FileName);
+std::string ServerEndedText();
+std::string ServerSilentText();
+// The user, or the window's closing, stopped a wait for the compiler.
+std::string CompileStoppedText();
+std::string WaitingForCompilerStatus();
 std::string UnableToAccessCompilerText(bool ProjectRoute);
 std::string JsonPickUnattendedText();
 std::string AnalysisHeading();

@@ -2,10 +2,13 @@
 
 #include "devtools/CompilerHost.h"
 #include "devtools/CompilerMessages.h"
+#include "devtools/TesselCall.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
-#include "views/PluginModule.h"
+#include "platform/Paths.h"
 #include "workspace/KorvidOptions.h"
+
+#include <QProcess>
 
 #include <filesystem>
 #include <fstream>
@@ -53,28 +56,47 @@ std::optional<std::vector<std::string>> ReadLines(const std::string& FileName) {
     return Lines;
 }
 
-// The process's current folder goes back on every way out of a call.
-class TCurrentFolder {
+// The helper for one request or two; asked to end when the link is done with it.
+class THelperProcess {
 public:
-    explicit TCurrentFolder(const fs::path& Folder) {
-        std::error_code Error;
-        FSaved = fs::current_path(Error);
-        if (!Folder.empty())
-            fs::current_path(Folder, Error);
+    THelperProcess(const std::string& Helper, const std::string& Library) {
+        FProcess.setProgram(ToQString(Helper));
+        FProcess.setArguments({ToQString(Library)});
+        FProcess.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        FProcess.start();
     }
-    ~TCurrentFolder() {
-        std::error_code Error;
-        if (!FSaved.empty())
-            fs::current_path(FSaved, Error);
+    ~THelperProcess() {
+        if (FProcess.state() == QProcess::NotRunning)
+            return;
+        FProcess.closeWriteChannel();
+        if (!FProcess.waitForFinished(EndWaitMs)) {
+            FProcess.kill();
+            FProcess.waitForFinished();
+        }
     }
-    TCurrentFolder(const TCurrentFolder&) = delete;
-    TCurrentFolder& operator=(const TCurrentFolder&) = delete;
+    THelperProcess(const THelperProcess&) = delete;
+    THelperProcess& operator=(const THelperProcess&) = delete;
+
+    bool Started() { return FProcess.waitForStarted(); }
+
+    // The helper's status and the library's reply.
+    std::pair<std::string, std::string> Ask(const std::string& Folder, const std::string& Request,
+                                            const TAnswerWait& Wait) {
+        const std::string Bytes = Frame(tessel::Joined(Folder, Request));
+        FProcess.write(Bytes.data(), qint64(Bytes.size()));
+        return tessel::Split(ReadAnswerFrame(FProcess, Wait));
+    }
 
 private:
-    fs::path FSaved;
+    static constexpr int EndWaitMs = 2000;
+    QProcess FProcess;
 };
 
 } // namespace
+
+std::string TesselHelperBesideProgram() {
+    return (ProgramFolder() / tessel::HelperName).string();
+}
 
 std::string TesselAction(const std::string& Target) {
     const std::string Extension = LowerCase1252(fs::path(Target).extension().string());
@@ -205,38 +227,54 @@ std::string TTesselLink::DumpConfiguration() {
 std::optional<std::string> TTesselLink::Ask(const std::string& Request, const std::string& Folder,
                                             bool DumpFirst) {
     const std::string Json = MainJsonFileName(FOptions, FHost);
-    std::string Failure;
-    std::unique_ptr<TPluginModule> Module;
-    TTesselCommand Command = nullptr;
-    TTesselRelease Release = nullptr;
-    if (const auto Lines = ReadLines(Json); !Lines)
-        Failure = UnableToLoadText(Json);
-    else if (const auto Location = TesselLocation(*Lines); !Location)
-        Failure = TesselLocationUnknownText();
-    else if (FLocation = *Location; !(Module = TPluginModule::Load(FLocation)))
-        Failure = LibraryNotFoundText(FLocation);
-    else if (!(Command = Module->Function<TTesselCommand>("TesselCommand")))
-        Failure = MissingEntryPointText("TesselCommand");
-    else if (!(Release = Module->Function<TTesselRelease>("TesselRelease")))
-        Failure = MissingEntryPointText("TesselRelease");
-    if (!Failure.empty()) {
-        ReportCompileFailure(FContext, FHost, std::string(CompilingPascalCaption), Failure);
+    const auto Fail = [&](const std::string& Text) {
+        ReportCompileFailure(FContext, FHost, std::string(CompilingPascalCaption), Text);
         return std::nullopt;
-    }
-    const auto Call = [&](const std::string& Text) {
-        const char* Reply = Command(Text.c_str());
-        if (!Reply)
-            return std::string();
-        std::string Copy(Reply);
-        Release(Reply);
-        return Copy;
     };
-    if (DumpFirst)
-        FDebugText += Call(DumpConfigurationRequest(Json)) + "\r\n";
-    const TCurrentFolder InTarget(Folder);
-    if (FOptions.WyxDebugToOutputText)
-        FDebugText += FLocation + "\r\n" + Request + "\r\n";
-    return Call(Request);
+    const auto Lines = ReadLines(Json);
+    if (!Lines)
+        return Fail(UnableToLoadText(Json));
+    const auto Location = TesselLocation(*Lines);
+    if (!Location)
+        return Fail(TesselLocationUnknownText());
+    FLocation = *Location;
+    THelperProcess Helper(FLink.Helper, FLocation);
+    if (!Helper.Started())
+        return Fail(LibraryHelperMissingText(FLink.Helper));
+    // Nothing when the library failed to answer (already reported).
+    const auto Call = [&](const std::string& Text,
+                          const std::string& In) -> std::optional<std::string> {
+        const auto [Status, Reply] = Helper.Ask(In, Text, FLink.Wait);
+        if (Status == tessel::Replied)
+            return Reply;
+        if (Status == tessel::NullReply)
+            return std::string();
+        if (Status == tessel::NotLoaded)
+            Fail(LibraryNotFoundText(FLocation));
+        else if (Status == tessel::NoCommand)
+            Fail(MissingEntryPointText("TesselCommand"));
+        else if (Status == tessel::NoRelease)
+            Fail(MissingEntryPointText("TesselRelease"));
+        else
+            Fail(LibraryEndedText());
+        return std::nullopt;
+    };
+    try {
+        if (DumpFirst) {
+            const auto Dump = Call(DumpConfigurationRequest(Json), {});
+            if (!Dump)
+                return std::nullopt;
+            FDebugText += *Dump + "\r\n";
+        }
+        if (FOptions.WyxDebugToOutputText)
+            FDebugText += FLocation + "\r\n" + Request + "\r\n";
+        return Call(Request, Folder);
+    } catch (const EAnswerStopped&) {
+        FContext.Stopped = true;
+        return Fail(CompileStoppedText());
+    } catch (const EAnswerError&) {
+        return Fail(LibraryEndedText());
+    }
 }
 
 } // namespace korvid

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devtools/CompileContext.h"
+#include "platform/ProcessAnswer.h"
 
 #include <optional>
 #include <string>
@@ -11,9 +12,15 @@ namespace korvid {
 struct TKorvidOptions;
 class TCompilerHost;
 
-// The compiler library's entry points.
-using TTesselCommand = const char* (*)(const char*);
-using TTesselRelease = void (*)(const char*);
+// The helper program that runs the compiler library, beside this program.
+std::string TesselHelperBesideProgram();
+
+// How the compiler library is reached: through its helper program, each answer awaited as
+// Wait says.
+struct TLibraryLink {
+    std::string Helper = TesselHelperBesideProgram();
+    TAnswerWait Wait;
+};
 
 // "compile-pascal-project", "compile-defs" or "compile-pascal", by Target's extension in any case.
 std::string TesselAction(const std::string& Target);
@@ -36,12 +43,14 @@ std::string MainJsonFileName(const TKorvidOptions& Options, const TCompilerHost&
 // when the compile has to end.
 bool EnsureJsonChosen(TCompileContext& Context, const TKorvidOptions& Options, TCompilerHost& Host);
 
-// One call of the compiler library: loaded, asked and unloaded again. A library that cannot be
-// loaded is shown once and answers nothing.
+// One call of the compiler library: loaded, asked and unloaded again by the helper program. A
+// library that cannot be loaded, that crashes or hangs, or a wait that was stopped, is shown
+// once and answers nothing.
 class TTesselLink {
 public:
-    TTesselLink(TCompileContext& Context, const TKorvidOptions& Options, TCompilerHost& Host)
-        : FContext(Context), FOptions(Options), FHost(Host) {}
+    TTesselLink(TCompileContext& Context, const TKorvidOptions& Options, TCompilerHost& Host,
+                TLibraryLink Link = {})
+        : FContext(Context), FOptions(Options), FHost(Host), FLink(std::move(Link)) {}
 
     // The reply to a compile request; empty when nothing was compiled.
     std::string Compile(const std::string& Target);
@@ -61,6 +70,7 @@ private:
     TCompileContext& FContext;
     const TKorvidOptions& FOptions;
     TCompilerHost& FHost;
+    TLibraryLink FLink;
     std::string FLocation;
     std::string FDebugText;
 };

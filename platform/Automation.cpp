@@ -1,6 +1,7 @@
 #include "platform/Automation.h"
 
 #include "platform/Cp1252.h"
+#include "platform/ProcessAnswer.h"
 #include "platform/Registry.h"
 
 #include <QProcess>
@@ -28,17 +29,9 @@ QStringList ToArguments(const std::vector<std::string>& Arguments) {
     return List;
 }
 
-std::string Frame(const std::string& Payload) {
-    const auto Size = static_cast<std::uint32_t>(Payload.size());
-    std::string Bytes;
-    for (int Shift = 0; Shift < 32; Shift += 8)
-        Bytes += static_cast<char>((Size >> Shift) & 0xFF);
-    return Bytes + Payload;
-}
-
 class TPipeAutomationObject : public TAutomationObject {
 public:
-    explicit TPipeAutomationObject(const std::string& Program) {
+    TPipeAutomationObject(const std::string& Program, TAnswerWait Wait) : FWait(std::move(Wait)) {
         FProcess.setProgram(ToQString(Program));
         FProcess.setArguments({"-Embedding"});
         FProcess.start(QIODevice::ReadWrite);
@@ -73,7 +66,7 @@ private:
             Payload += (I ? std::string(1, '\0') : std::string()) + Parts[I];
         const std::string Bytes = Frame(Payload);
         FProcess.write(Bytes.data(), qint64(Bytes.size()));
-        const std::string Answer = ReadFrame();
+        const std::string Answer = ReadAnswerFrame(FProcess, FWait);
         const std::size_t Nul = Answer.find('\0');
         const std::string Status = Answer.substr(0, Nul);
         const std::string Value = Nul == std::string::npos ? std::string() : Answer.substr(Nul + 1);
@@ -82,26 +75,7 @@ private:
         return Value;
     }
 
-    // Waits as long as the server runs; one that has ended fails at once.
-    std::string ReadExactly(std::size_t Count) {
-        while (std::size_t(FProcess.bytesAvailable()) < Count) {
-            if (FProcess.state() == QProcess::NotRunning || !FProcess.waitForReadyRead(-1)) {
-                if (std::size_t(FProcess.bytesAvailable()) >= Count)
-                    break;
-                throw EAutomationError("the server has ended");
-            }
-        }
-        return FProcess.read(qint64(Count)).toStdString();
-    }
-
-    std::string ReadFrame() {
-        const std::string Head = ReadExactly(4);
-        std::uint32_t Size = 0;
-        for (int I = 3; I >= 0; --I)
-            Size = (Size << 8) | static_cast<unsigned char>(Head[std::size_t(I)]);
-        return Size ? ReadExactly(Size) : std::string();
-    }
-
+    TAnswerWait FWait;
     QProcess FProcess;
 };
 
@@ -135,12 +109,14 @@ bool RunAndWait(const std::string& Program, const std::vector<std::string>& Argu
     return false;
 }
 
+TPipeAutomationFactory::TPipeAutomationFactory(TAnswerWait Wait) : FWait(std::move(Wait)) {}
+
 std::unique_ptr<TAutomationObject> TPipeAutomationFactory::Create(const std::string& ProgId) {
     const std::string ClassId = RegisteredClassId(ProgId);
     const std::string Program = ClassId.empty() ? std::string() : RegisteredServerPath(ClassId);
     if (Program.empty())
         throw EAutomationError(ProgId + " is not registered");
-    return std::make_unique<TPipeAutomationObject>(Program);
+    return std::make_unique<TPipeAutomationObject>(Program, FWait);
 }
 
 TSleeper RealSleeper() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/KorvidError.h"
+#include "platform/ProcessAnswer.h"
 
 #include <chrono>
 #include <functional>
@@ -17,7 +18,8 @@ public:
 };
 
 // A late-bound automation object: members are reached by name, values are Windows-1252 strings.
-// Every call raises EAutomationError when the server refuses it or has gone.
+// Every call raises EAutomationError when the server refuses it, and an EAnswerError when its
+// answer does not come.
 class TAutomationObject {
 public:
     virtual ~TAutomationObject() = default;
@@ -48,10 +50,15 @@ bool RunAndWait(const std::string& Program, const std::vector<std::string>& Argu
                 std::chrono::milliseconds Limit);
 
 // Objects served by a registered program started with "-Embedding", spoken to over its standard
-// input and output in length-prefixed frames. The program is asked to end when the object goes.
+// input and output in length-prefixed frames, each answer awaited as Wait says. The program is
+// asked to end when the object goes.
 class TPipeAutomationFactory : public TAutomationFactory {
 public:
+    explicit TPipeAutomationFactory(TAnswerWait Wait = {});
     std::unique_ptr<TAutomationObject> Create(const std::string& ProgId) override;
+
+private:
+    TAnswerWait FWait;
 };
 
 // Waits between polls; the real one sleeps.

@@ -1,11 +1,13 @@
 #include "ui/BrowseFolder.h"
 
+#include "platform/Paths.h"
 #include "ui/FormUtilities.h"
 #include "ui/ModalRunner.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -21,12 +23,9 @@ namespace korvid {
 
 namespace {
 
-QString ToQString(const std::filesystem::path& Path) {
-    return QString::fromStdU16String(Path.u16string());
-}
-
-std::filesystem::path FromQString(const QString& Text) {
-    return std::filesystem::path(Text.toStdU16String());
+// The model names folders as Qt spells them, with U+FFFD for bytes that are not UTF-8.
+QString QtSpelling(const std::filesystem::path& Path) {
+    return QFile::decodeName(QByteArray::fromStdString(Path.native()));
 }
 
 std::string JoinParts(const std::vector<std::string_view>& Parts, char Separator) {
@@ -70,9 +69,9 @@ std::filesystem::path BrowseRootPath(TSHFolders Root) {
         return "/";
     case foDesktop:
     case foDesktopDirectory:
-        return FromQString(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+        return PathFromQString(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
     default:
-        return FromQString(QDir::homePath());
+        return PathFromQString(QDir::homePath());
     }
 }
 
@@ -88,12 +87,12 @@ TBrowseFolderDialog::TBrowseFolderDialog(const std::filesystem::path& Root, QWid
       FStatus(new QLabel(this)), FOk(new QPushButton("OK", this)),
       FCancel(new QPushButton("Cancel", this)) {
     FModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
-    FModel->setRootPath(ToQString(Root));
+    FModel->setRootPath(QtSpelling(Root));
     FTree->setModel(FModel);
     for (int Column = 1; Column < FModel->columnCount(); ++Column)
         FTree->hideColumn(Column);
     FTree->setHeaderHidden(true);
-    FTree->setRootIndex(FModel->index(ToQString(Root)));
+    FTree->setRootIndex(FModel->index(QtSpelling(Root)));
     FStatus->setTextFormat(Qt::PlainText);
     FOk->setDefault(true);
     connect(FOk, &QPushButton::clicked, this, &QDialog::accept);
@@ -114,11 +113,12 @@ TBrowseFolderDialog::~TBrowseFolderDialog() = default;
 
 std::filesystem::path TBrowseFolderDialog::CurrentPath() const {
     const QModelIndex Current = FTree->currentIndex();
-    return Current.isValid() ? FromQString(FModel->filePath(Current)) : std::filesystem::path();
+    return Current.isValid() ? DiskPathFromQtName(FModel->filePath(Current))
+                             : std::filesystem::path();
 }
 
 void TBrowseFolderDialog::SelectPath(const std::filesystem::path& Folder) {
-    const QModelIndex Index = FModel->index(ToQString(Folder));
+    const QModelIndex Index = FModel->index(QtSpelling(Folder));
     if (!Index.isValid())
         return;
     FTree->setCurrentIndex(Index);
@@ -204,10 +204,9 @@ void TBrowseFolder::Initialize(TBrowseFolderDialog& Dialog) {
 void TBrowseFolder::SelectionChanged(TBrowseFolderDialog& Dialog) {
     // Directory itself changes only on OK, so that Cancel leaves it as it was.
     const std::filesystem::path Current = Dialog.CurrentPath();
-    const QString Path = ToQString(Current);
     if (ShowPathInStatusArea)
-        Dialog.StatusLine()->setText(QString::fromStdString(
-            ShortenStatusPath(Path.toStdString(), QDir::separator().toLatin1())));
+        Dialog.StatusLine()->setText(
+            PathToQString(ShortenStatusPath(Current.native(), QDir::separator().toLatin1())));
     const bool HasPath = !Current.empty();
     Dialog.OkButton()->setEnabled(HasPath);
     if (SyncCustomButton && Dialog.CustomButton())

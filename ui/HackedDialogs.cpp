@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <memory>
@@ -61,15 +63,29 @@ bool IsSeparator(char C) {
     return C == '/' || C == '\\';
 }
 
+// Qt checks that a file exists by its UTF-8 spelling, which a name that is not UTF-8 lacks: such
+// a name is looked for by its bytes.
+class TFileDialog : public QFileDialog {
+public:
+    void accept() override {
+        if (fileMode() == ExistingFile || fileMode() == ExistingFiles) {
+            const QStringList Names = selectedFiles();
+            const auto OnDisk = [](const QString& Name) {
+                std::error_code Error;
+                return std::filesystem::is_regular_file(DiskPathFromQtName(Name), Error);
+            };
+            const auto QtSeesIt = [](const QString& Name) { return QFileInfo::exists(Name); };
+            if (!Names.isEmpty() && std::all_of(Names.begin(), Names.end(), OnDisk) &&
+                !std::all_of(Names.begin(), Names.end(), QtSeesIt)) {
+                QDialog::accept();
+                return;
+            }
+        }
+        QFileDialog::accept();
+    }
+};
+
 } // namespace
-
-QString PathToQString(const std::filesystem::path& Path) {
-    return QString::fromStdU16String(Path.u16string());
-}
-
-std::filesystem::path PathFromQString(const QString& Text) {
-    return std::filesystem::path(Text.toStdU16String());
-}
 
 bool TCommonDialog::RunDialog(QDialog& Dialog) {
     Dialog.adjustSize();
@@ -124,11 +140,11 @@ std::string TrimInitialDir(std::string_view Dir) {
 }
 
 void TOpenDialog::SetInitialDir(const std::filesystem::path& Dir) {
-    FInitialDir = PathFromQString(ToQString(TrimInitialDir(FromQString(PathToQString(Dir)))));
+    FInitialDir = TrimInitialDir(Dir.native());
 }
 
 bool TOpenDialog::Execute() {
-    QFileDialog Dialog;
+    TFileDialog Dialog;
     Prepare(Dialog);
     FOpenDialog = &Dialog;
     const bool Accepted = RunDialog(Dialog);
@@ -143,7 +159,7 @@ std::filesystem::path TOpenDialog::CurrentFileName() const {
     if (!FOpenDialog)
         return FileName;
     const QStringList Selected = FOpenDialog->selectedFiles();
-    return Selected.isEmpty() ? std::filesystem::path() : PathFromQString(Selected.front());
+    return Selected.isEmpty() ? std::filesystem::path() : DiskPathFromQtName(Selected.front());
 }
 
 int TOpenDialog::CurrentFilterIndex() const {
@@ -197,7 +213,7 @@ void TOpenDialog::Prepare(QFileDialog& Dialog) const {
 void TOpenDialog::ReadBack(const QFileDialog& Dialog) {
     Files.clear();
     for (const QString& Name : Dialog.selectedFiles())
-        Files.push_back(PathFromQString(Name));
+        Files.push_back(DiskPathFromQtName(Name));
     if (!Files.empty())
         FileName = Files.front();
     const int Index = Dialog.nameFilters().indexOf(Dialog.selectedNameFilter());

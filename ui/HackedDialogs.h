@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Colors.h"
+#include "platform/Paths.h"
 #include "ui/ModalRunner.h"
 
 #include <QDialog>
@@ -22,9 +23,6 @@ class QString;
 // centred in the work area of the monitor that shows the main window, and in running through
 // the replaceable modal runner.
 namespace korvid {
-
-QString PathToQString(const std::filesystem::path& Path);
-std::filesystem::path PathFromQString(const QString& Text);
 
 class TCommonDialog {
 public:

@@ -387,6 +387,15 @@ void ShowCutFileNotSavedMessage(std::string_view FileName) {
            TMessageIcon::Warning);
 }
 
+void ShowSplitFileNotSavedMessage(std::string_view FileName) {
+    ShowOk("Save",
+           FormatMessageText("Korvid split the long paragraphs of \"%1\" when it opened it, so "
+                             "saving over it would break lines that the file does not break. Use "
+                             "Save As to save the text under another name.",
+                             {FileName}),
+           TMessageIcon::Warning);
+}
+
 void ShowRunCommandLineError(std::string_view CommandLine, int Code) {
     std::string_view Reason;
     switch (Code) {
@@ -460,10 +469,11 @@ bool ShowUnableToSaveMessage(int ListKind, std::filesystem::path& FileName) {
 }
 
 bool ShowUnableToSaveMessage(int ListKind, std::string& FileName) {
-    std::filesystem::path Path = PathFromQString(ToQString(FileName));
+    // A list's file name is the bytes it is saved under.
+    std::filesystem::path Path = FileName;
     if (!ShowUnableToSaveMessage(ListKind, Path))
         return false;
-    FileName = FromQString(PathToQString(Path));
+    FileName = Path.native();
     return true;
 }
 

@@ -87,6 +87,8 @@ std::string OpeningFileProgressText(std::string_view FileName, int Percent);
 std::string SearchingProgressText(int Files, int Matches);
 // The document holds only part of FileName, so it is not saved over that file.
 void ShowCutFileNotSavedMessage(std::string_view FileName);
+// The document's long paragraphs were split as FileName was opened: the same refusal.
+void ShowSplitFileNotSavedMessage(std::string_view FileName);
 // Code is the shell's start result; -1 stands for an empty command line.
 void ShowRunCommandLineError(std::string_view CommandLine, int Code);
 // The status bar while a command line's output is captured.

@@ -1,6 +1,7 @@
 #include "ui/ShellImageList.h"
 
-#include <QFileInfo>
+#include "platform/Paths.h"
+
 #include <QMimeDatabase>
 #include <QPixmap>
 
@@ -18,10 +19,6 @@ static void RegisterIconResources() {
 namespace korvid {
 
 namespace {
-
-QString ToQString(const std::filesystem::path& Path) {
-    return QString::fromStdU16String(Path.u16string());
-}
 
 constexpr int IconSize = 16;
 
@@ -64,9 +61,9 @@ TIconKey FixedKey(TIconKey::TKind Kind) {
 } // namespace
 
 std::string FileExtension(const std::filesystem::path& FileName) {
-    const QString Name = ToQString(FileName.filename());
+    const QString Name = PathToQString(FileName.filename());
     const auto Dot = Name.lastIndexOf(u'.');
-    return Dot < 0 ? std::string() : Name.mid(Dot).toStdString();
+    return Dot < 0 ? std::string() : PathFromQString(Name.mid(Dot)).native();
 }
 
 TShellImageList::TShellImageList() {
@@ -76,18 +73,20 @@ TShellImageList::TShellImageList() {
 }
 
 TIconKey TShellImageList::IconKeyOf(const std::filesystem::path& FileName) {
-    const QString Name = ToQString(FileName);
+    const QString Name = PathToQString(FileName);
     if (IsDriveAPath(Name))
         return FixedKey(TIconKey::Untyped);
-    const QFileInfo Info(Name);
-    if (!Info.exists())
+    // Asked by its bytes: a name that is not UTF-8 has no Qt spelling of its own.
+    std::error_code Error;
+    const std::filesystem::file_status Status = std::filesystem::status(FileName, Error);
+    if (!std::filesystem::exists(Status))
         return FixedKey(TIconKey::Missing);
     const std::string Extension = FileExtension(FileName);
     for (const char* Text : TextExtensions)
         if (Extension == Text)
             return FixedKey(TIconKey::Text);
 
-    const std::string CacheKey = Info.isDir()
+    const std::string CacheKey = std::filesystem::is_directory(Status)
                                      ? DirectoryCacheKey
                                      : QString::fromStdString(Extension).toLower().toStdString();
     const bool Cached = !IsProgramExtension(CacheKey);
@@ -98,7 +97,7 @@ TIconKey TShellImageList::IconKeyOf(const std::filesystem::path& FileName) {
     }
     // By name only: the first file of an extension speaks for all of them, and a slow network
     // file is never read.
-    const QMimeType Type = QMimeDatabase().mimeTypeForFile(Info, QMimeDatabase::MatchExtension);
+    const QMimeType Type = QMimeDatabase().mimeTypeForFile(Name, QMimeDatabase::MatchExtension);
     TIconKey Key{TIconKey::Shell, CacheKey, Type.iconName(), Type.genericIconName()};
     if (!Cached)
         return Key;

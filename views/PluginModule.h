@@ -5,8 +5,8 @@
 
 namespace korvid {
 
-// A colouring plug-in loaded from its file; unloaded when the object goes. The only place that
-// loads libraries.
+// A colouring plug-in loaded from its file; unloaded when the object goes. The only place in the
+// program's own process that loads libraries (the compiler library has a helper process).
 class TPluginModule {
 public:
     // Null when the file is missing or cannot be loaded.

@@ -3,6 +3,7 @@
 #include "foundation/TextFileWriter.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
+#include "platform/Paths.h"
 #include "platform/QtVirtualKeys.h"
 #include "psystem/MajorVolume.h"
 #include "psystem/PSystemNames.h"
@@ -24,6 +25,7 @@
 #include <iterator>
 #include <memory>
 #include <set>
+#include <sstream>
 
 namespace korvid {
 namespace fs = std::filesystem;
@@ -134,18 +136,25 @@ std::unique_ptr<TVolume> OpenVolume(const std::string& VolumePath, const std::st
     return std::make_unique<TSubvolume>(VolumePath, Writable, Subvolume);
 }
 
-QString DecodeFavourites(std::string Bytes) {
-    if (Bytes.starts_with("\xEF\xBB\xBF"))
-        Bytes.erase(0, 3);
+bool IsUtf8(std::string_view Bytes) {
     QStringDecoder Utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString Text = Utf8(QByteArrayView(Bytes.data(), qsizetype(Bytes.size())));
-    if (!Utf8.hasError())
-        return Text;
-    Text.clear();
+    const QString Ignored = Utf8(QByteArrayView(Bytes.data(), qsizetype(Bytes.size())));
+    return !Utf8.hasError();
+}
+
+// Captions are text: UTF-8, or Windows-1252 in a file whose captions are not UTF-8.
+QString DecodeCaption(std::string_view Bytes, bool Utf8) {
+    if (Utf8)
+        return QString::fromUtf8(Bytes.data(), qsizetype(Bytes.size()));
+    QString Text;
     Text.reserve(qsizetype(Bytes.size()));
     for (const char Byte : Bytes)
         Text += QChar(Cp1252ToUnicode(static_cast<unsigned char>(Byte)));
     return Text;
+}
+
+std::string_view From(std::string_view Text, std::size_t Pos) {
+    return Pos < Text.size() ? Text.substr(Pos) : std::string_view();
 }
 
 void WriteFavouriteLines(const QTreeWidgetItem* Level, std::vector<std::string>& Lines) {
@@ -197,7 +206,7 @@ QString FolderCaption(const std::string& Folder) {
     while (Path.size() > 1 && Path.back() == '/')
         Path.pop_back();
     const std::string Name = fs::path(Path).filename().string();
-    return QString::fromStdString(Name.empty() ? Path : Name);
+    return PathToQString(Name.empty() ? Path : Name);
 }
 
 TFavouritesTreeView::TFavouritesTreeView(QWidget* Parent) : TSafeTreeView(Parent) {
@@ -369,9 +378,9 @@ void TFavouritesTreeView::FillFolderNode(TTreeNode* Node, const std::string& Fol
 
     for (const std::string& Name : Folders) {
         if (Mode == fmRefilledFolders) {
-            AddDiskFolder(Node, QString::fromStdString(Name), Dir + Name + "/");
+            AddDiskFolder(Node, PathToQString(Name), Dir + Name + "/");
         } else if (Mode == fmWholeTree) {
-            TTreeNode* Sub = AddFolder(Node, QString::fromStdString(Name));
+            TTreeNode* Sub = AddFolder(Node, PathToQString(Name));
             // A linked folder may lead back up the tree: it stays empty.
             if (!Linked.contains(Name))
                 FillFolderNode(Sub, Dir + Name, fmWholeTree);
@@ -379,7 +388,7 @@ void TFavouritesTreeView::FillFolderNode(TTreeNode* Node, const std::string& Fol
     }
     for (const std::string& Name : Files) {
         const std::string Extension = LowerExtension(Name);
-        QString Caption = QString::fromStdString(Name);
+        QString Caption = PathToQString(Name);
         if (Extension == ".korvidtabs")
             Caption.chop(int(Extension.size()));
         if (PSystemAware && Extension == ".vol")
@@ -548,8 +557,12 @@ void TFavouritesTreeView::Drop(TTreeNode& Source, TTreeNode* Target) {
 
 void TFavouritesTreeView::Edited(TTreeNode& Node, QString& Caption) {
     if (NodeKind(&Node) == fvVolumeFile) {
-        if (!RenameVolumeFile(Node, Caption)) {
+        if (std::string Error = RenameVolumeFile(Node, Caption); !Error.empty()) {
             Caption = Node.Caption();
+            // A box shown from inside the edit runs its own event loop while the editor is
+            // still committing; the view would be left editing with an editor already gone.
+            QTimer::singleShot(0, this,
+                               [Error = std::move(Error)] { ShowOkMessage("Korvid", Error); });
             return;
         }
         Caption = ToQString(PSystemNameToWindowsName(DataOf(&Node)->Path));
@@ -568,20 +581,19 @@ void TFavouritesTreeView::Edited(TTreeNode& Node, QString& Caption) {
     });
 }
 
-bool TFavouritesTreeView::RenameVolumeFile(TTreeNode& Node, const QString& Caption) {
+std::string TFavouritesTreeView::RenameVolumeFile(TTreeNode& Node, const QString& Caption) {
     TFavouritesData& Data = *DataOf(&Node);
     const std::string NewName = UpperCase1252(FromQString(Caption.trimmed()));
+    if (std::string Error = PSystemFileNameError(NewName); !Error.empty())
+        return Error;
     try {
-        if (std::string Error = PSystemFileNameError(NewName); !Error.empty())
-            throw EKorvidError(Error);
         const std::unique_ptr<TVolume> Volume = OpenVolume(Data.HostVolume, Data.Subvolume, true);
         Volume->RenameFile(0, UpperCase1252(Data.Path), NewName);
     } catch (const std::exception& Error) {
-        ShowOkMessage("Korvid", Error.what());
-        return false;
+        return Error.what();
     }
     Data.Path = NewName;
-    return true;
+    return {};
 }
 
 // ---- Actions ------------------------------------------------------------------------------------
@@ -666,30 +678,45 @@ TFavouritesLoad TFavouritesTreeView::LoadFavourites(const std::string& FileName)
     const QScopedValueRollback<bool> Filling(Loading, true);
     TUpdateGuard Updates(*this);
     TTreeNode* Parent = nullptr;
-    for (QString Line : DecodeFavourites(std::move(Bytes)).split('\n')) {
-        if (Line.endsWith('\r'))
-            Line.chop(1);
-        if (Line.isEmpty())
+    if (Bytes.starts_with("\xEF\xBB\xBF"))
+        Bytes.erase(0, 3);
+    struct TLine {
+        char Kind;
+        std::string Caption, Path;
+    };
+    std::vector<TLine> Entries;
+    std::string Captions;
+    std::istringstream Lines(Bytes);
+    for (std::string Line; std::getline(Lines, Line);) {
+        if (!Line.empty() && Line.back() == '\r')
+            Line.pop_back();
+        if (Line.empty())
             continue;
-        const QChar Kind = Line.front();
-        if (Kind == 'S') {
-            Parent = AddFolder(Parent, Line.mid(2));
-        } else if (Kind == '/') {
-            if (Parent)
-                Parent = Parent->Parent();
-        } else if (Kind == 'R' || Kind == 'V' || Kind == 'F') {
-            const qsizetype Split = Line.indexOf('>');
-            if (Split < 0)
-                continue;
-            const QString Caption = Split > 2 ? Line.mid(2, Split - 2) : QString();
-            const std::string Path = Line.mid(Split + 1).toStdString();
-            if (Kind == 'R')
-                AddDiskFolder(Parent, Caption, Path);
-            else if (Kind == 'V')
-                AddVolume(Parent, Caption, Path);
-            else
-                AddFile(Parent, Caption, Path);
-        }
+        const char Kind = Line.front();
+        const std::size_t Split = Line.find('>');
+        if (Kind == 'S' || Kind == '/')
+            Entries.push_back({Kind, std::string(From(Line, 2)), {}});
+        else if ((Kind == 'R' || Kind == 'V' || Kind == 'F') && Split != std::string::npos)
+            Entries.push_back({Kind, Split > 2 ? Line.substr(2, Split - 2) : std::string(),
+                               Line.substr(Split + 1)});
+        else
+            continue;
+        Captions += Entries.back().Caption;
+    }
+    // Only the captions tell the file's text encoding: a path is whatever bytes the disk has.
+    const bool Utf8 = IsUtf8(Captions);
+    for (const TLine& Entry : Entries) {
+        const QString Caption = DecodeCaption(Entry.Caption, Utf8);
+        if (Entry.Kind == 'S')
+            Parent = AddFolder(Parent, Caption);
+        else if (Entry.Kind == '/' && Parent)
+            Parent = Parent->Parent();
+        else if (Entry.Kind == 'R')
+            AddDiskFolder(Parent, Caption, Entry.Path);
+        else if (Entry.Kind == 'V')
+            AddVolume(Parent, Caption, Entry.Path);
+        else if (Entry.Kind == 'F')
+            AddFile(Parent, Caption, Entry.Path);
     }
     return TFavouritesLoad::Loaded;
 }
@@ -747,7 +774,10 @@ void TFavouritesTreeView::keyPressEvent(QKeyEvent* Event) {
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        OpenSelected(Event->modifiers());
+        // During an edit the key comes on from the caption's editor, which ends the edit
+        // itself; ending it here too would leave the editor's own ending a stale editor.
+        if (!IsEditing())
+            OpenSelected(Event->modifiers());
         return;
     default:
         if (OnShortCut && OnShortCut(VirtualKeyFromEvent(*Event), ShiftStateFromEvent(*Event)))

@@ -131,7 +131,8 @@ private:
     void RemoveChildren(TTreeNode* Node);
     void SetIcons(TTreeNode* Node);
     void Edited(TTreeNode& Node, QString& Caption);
-    bool RenameVolumeFile(TTreeNode& Node, const QString& Caption);
+    // Why the volume refused the name; empty once the file is renamed.
+    std::string RenameVolumeFile(TTreeNode& Node, const QString& Caption);
     void SelectionChanged(TTreeNode* Node);
     // Expands Node without refilling it.
     void ExpandQuietly(TTreeNode* Node);

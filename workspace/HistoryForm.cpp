@@ -2,6 +2,7 @@
 
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
+#include "platform/Paths.h"
 #include "ui/FormUtilities.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/KorvidTool.h"
@@ -38,7 +39,7 @@ int IdOf(const QTreeWidgetItem* Item) {
 }
 
 std::string PathOf(const QTreeWidgetItem* Item) {
-    return FromQString(Item->text(THistoryForm::PathColumn));
+    return PathFromQString(Item->text(THistoryForm::PathColumn)).native();
 }
 
 std::string FileNamePart(const std::string& Path) {
@@ -165,8 +166,8 @@ QTreeWidgetItem* THistoryForm::InsertItem(const std::string& Path, int Rank, int
     Item->setData(0, IdRole, Id);
     SetRank(Item, Rank);
     Item->setTextAlignment(RankColumn, Qt::AlignRight | Qt::AlignVCenter);
-    Item->setText(NameColumn, ToQString(FileNamePart(Path)));
-    Item->setText(PathColumn, ToQString(Path));
+    Item->setText(NameColumn, PathToQString(FileNamePart(Path)));
+    Item->setText(PathColumn, PathToQString(Path));
     SetImage(Item, ImageIndex);
     FList->addTopLevelItem(Item);
     FItemOfId.emplace(Id, Item);

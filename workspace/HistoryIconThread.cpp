@@ -40,13 +40,21 @@ void THistoryIconThread::Forget(int Id) {
 }
 
 void THistoryIconThread::Run(const std::stop_token& Stop) {
-    const auto Deadline = FClock() + TimeLimit;
-    for (std::size_t Index = 0; Index < FJobs.size(); ++Index) {
-        if (FGone[Index])
-            continue;
-        FPost(FJobs[Index].Id, FSource.IconKeyOf(FJobs[Index].Path));
-        if (Stop.stop_requested() || FClock() > Deadline)
-            break;
+    // An exception leaving a thread ends the program: an entry whose icon cannot be looked up
+    // keeps the placeholder, and the window still hears that the thread is done.
+    try {
+        const auto Deadline = FClock() + TimeLimit;
+        for (std::size_t Index = 0; Index < FJobs.size(); ++Index) {
+            if (FGone[Index])
+                continue;
+            try {
+                FPost(FJobs[Index].Id, FSource.IconKeyOf(FJobs[Index].Path));
+            } catch (const std::exception&) {
+            }
+            if (Stop.stop_requested() || FClock() > Deadline)
+                break;
+        }
+    } catch (...) {
     }
     FDone();
 }

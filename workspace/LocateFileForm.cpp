@@ -2,6 +2,7 @@
 
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
+#include "platform/Paths.h"
 #include "workspace/FavouritesTree.h"
 
 #include <QCheckBox>
@@ -47,11 +48,10 @@ TLocateFileForm::TLocateFileForm(const std::string& Folder, QWidget* Parent) : Q
     FTree->FillFolderNode(nullptr, Folder, fmWholeTree);
     for (TTreeNode* Node = FTree->FirstNode(); Node; Node = TSafeTreeView::NextNode(Node))
         if (TFavouritesTreeView::NodeKind(Node) == fvFile)
-            FFiles.emplace_back(QString::fromStdString(
-                                    std::filesystem::path(TFavouritesTreeView::DataOf(Node)->Path)
-                                        .filename()
-                                        .string()),
-                                Node);
+            FFiles.emplace_back(
+                PathToQString(
+                    std::filesystem::path(TFavouritesTreeView::DataOf(Node)->Path).filename()),
+                Node);
 
     connect(FName, &QLineEdit::textChanged, this, [this] { Search(false); });
     connect(FNext, &QPushButton::clicked, this, [this] { Search(true); });

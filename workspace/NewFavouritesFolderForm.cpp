@@ -2,6 +2,7 @@
 
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
+#include "platform/Paths.h"
 #include "ui/FormUtilities.h"
 #include "workspace/FavouritesTree.h"
 
@@ -88,9 +89,9 @@ void TNewFavouritesFolderForm::UpdateStates() {
 }
 
 void TNewFavouritesFolderForm::Browse() {
-    FBrowser.Directory = FFolder->text().toStdString();
+    FBrowser.Directory = PathFromQString(FFolder->text());
     if (FBrowser.Execute())
-        FFolder->setText(QString::fromStdString(FBrowser.Directory.string()));
+        FFolder->setText(PathToQString(FBrowser.Directory));
 }
 
 void TNewFavouritesFolderForm::Prepare(const TTreeNode* Selected) {
@@ -110,7 +111,7 @@ TTreeNode* SameFolderParent(TTreeNode* Selected) {
 
 TTreeNode* AddNewFavouritesFolder(TFavouritesTreeView& Tree, TTreeNode* Selected,
                                   const TNewFavouritesFolderForm& Form) {
-    std::string Folder = Form.FolderEdit()->text().trimmed().toStdString();
+    std::string Folder = PathFromQString(Form.FolderEdit()->text().trimmed()).native();
     std::error_code Error;
     const bool Fill = Form.FillBox()->isChecked() && !Folder.empty() &&
                       std::filesystem::is_directory(Folder, Error);

@@ -88,7 +88,7 @@ TOrganizeFilesForm::TOrganizeFilesForm(bool& ReplaceFileMessage, QWidget* Parent
 void TOrganizeFilesForm::AddItem(TOrganizeItem Item, bool IsMain) {
     auto* Row = new QTreeWidgetItem(FList);
     Row->setText(CaptionColumn, ToQString(Item.Caption));
-    Row->setText(FileNameColumn, ToQString(Item.FileName));
+    Row->setText(FileNameColumn, PathToQString(Item.FileName));
     Row->setIcon(CaptionColumn, ShellImageList().Icon(TShellImageList::UntypedIcon));
     Row->setFlags(Row->flags() | Qt::ItemIsEditable);
     Row->setData(CaptionColumn, TabRole, int(FTabs.size()));
@@ -104,7 +104,7 @@ std::vector<TOrganizeItem> TOrganizeFilesForm::Items() const {
     for (int Index = 0; Index < FList->topLevelItemCount(); ++Index) {
         const QTreeWidgetItem* Row = FList->topLevelItem(Index);
         Result.push_back({FromQString(Row->text(CaptionColumn)),
-                          FromQString(Row->text(FileNameColumn)),
+                          PathFromQString(Row->text(FileNameColumn)).native(),
                           FTabs[Row->data(CaptionColumn, TabRole).toInt()]});
     }
     return Result;

@@ -1,6 +1,7 @@
 #include "workspace/SearchFolderForm.h"
 
 #include "platform/Cp1252.h"
+#include "platform/Paths.h"
 #include "ui/BrowseFolder.h"
 
 #include <QCheckBox>
@@ -98,7 +99,7 @@ TSearchFolderForm::TSearchFolderForm(QWidget* Parent) : QDialog(Parent) {
         return Chosen;
     };
     Explore = [](const std::string& Folder) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(Folder)));
+        QDesktopServices::openUrl(QUrl::fromLocalFile(PathToQString(Folder)));
     };
 
     connect(FText, &QLineEdit::textChanged, this, [this] { UpdateFindButton(); });
@@ -122,11 +123,11 @@ TSearchFolderForm::TSearchFolderForm(QWidget* Parent) : QDialog(Parent) {
 }
 
 std::string TSearchFolderForm::Folder() const {
-    return FFolder->text().toStdString();
+    return PathFromQString(FFolder->text()).native();
 }
 
 void TSearchFolderForm::SetFolder(const std::string& Folder) {
-    FFolder->setText(QString::fromStdString(Folder));
+    FFolder->setText(PathToQString(Folder));
 }
 
 std::string TSearchFolderForm::FindText() const {

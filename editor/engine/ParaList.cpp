@@ -92,8 +92,10 @@ void TParaList::SetUndoSize(std::size_t Size) {
 
 void TParaList::SetModified(bool Value) {
     FModified = Value;
-    if (!Value)
+    if (Value)
         FUndo->MarkAllModified();
+    else
+        FUndo->MarkSaved();
 }
 
 TTextPos TParaList::Bookmark(int N) const {
@@ -967,11 +969,13 @@ std::optional<TTextPos> TParaList::Redo(TParaListClient* Editor) {
     FReplaying = true;
     const int Group = FUndo->GroupOfNextRedo();
     TTextPos Caret;
+    bool NowModified = FModified;
     do {
-        const TUndoRecord Rec = *FUndo->RedoStep(FModified);
+        const TUndoRecord Rec = *FUndo->RedoStep(NowModified);
         ReplayRedo(Editor, Rec, Caret);
-        FModified = true;
+        NowModified = Rec.ModifiedAfter;
     } while (FUndo->GroupOfNextRedo() == Group);
+    FModified = NowModified;
     FReplaying = false;
     FChangedFrom = 1;
     FChangedTo = AllBelowChanged;

@@ -29,7 +29,10 @@ void TUndoNode::Pack(std::uint8_t* At, std::size_t PrevSize, TUndoKind Kind, boo
                      std::uint8_t Group, std::int32_t Para, std::int32_t Pos,
                      std::string_view Data) {
     Put16(At, PrevSize);
-    At[2] = static_cast<std::uint8_t>(Kind | (Modified ? 0x80 : 0));
+    // A caret record changes nothing; any other leaves the text modified.
+    const bool After = Modified || Kind != ukCaret;
+    At[2] = static_cast<std::uint8_t>(Kind | (Modified ? ModifiedBefore : 0) |
+                                      (After ? ModifiedAfterBit : 0));
     At[3] = Group;
     Put32(At + 4, Para);
     Put32(At + 8, Pos);
@@ -51,7 +54,12 @@ void TUndoNode::PackReplace(std::uint8_t* At, std::size_t PrevSize, bool Modifie
 }
 
 void TUndoNode::SetModified(std::uint8_t* At, bool Modified) {
-    At[2] = static_cast<std::uint8_t>((At[2] & 0x7F) | (Modified ? 0x80 : 0));
+    At[2] = static_cast<std::uint8_t>((At[2] & ~ModifiedBefore) | (Modified ? ModifiedBefore : 0));
+}
+
+void TUndoNode::SetModifiedAfter(std::uint8_t* At, bool Modified) {
+    At[2] =
+        static_cast<std::uint8_t>((At[2] & ~ModifiedAfterBit) | (Modified ? ModifiedAfterBit : 0));
 }
 
 TNodeHandle TUndoNode::NodeOf(const std::uint8_t* At) {
@@ -62,6 +70,7 @@ TUndoRecord TUndoNode::Read(const std::uint8_t* At) {
     TUndoRecord Rec;
     Rec.Kind = KindOf(At);
     Rec.Modified = ModifiedOf(At);
+    Rec.ModifiedAfter = ModifiedAfterOf(At);
     Rec.Group = GroupOf(At);
     Rec.Para = ParaOf(At);
     Rec.Pos = PosOf(At);
@@ -206,6 +215,9 @@ bool TUndoBuffer::TryMerge(TUndoKind Kind, std::int32_t Para, std::int32_t Pos,
     std::uint8_t* Rec = At(FCurrent);
     if (TUndoNode::KindOf(Rec) != Kind || TUndoNode::ParaOf(Rec) != Para)
         return false;
+    // A record that ends at the saved text stays whole, so that undo can come back to it.
+    if (!TUndoNode::ModifiedAfterOf(Rec))
+        return false;
     const std::size_t N = TUndoNode::DataLengthOf(Rec);
     const long long RecPos = TUndoNode::PosOf(Rec);
     std::uint8_t* D = Rec + TUndoNode::HeaderSize;
@@ -336,10 +348,20 @@ int TUndoBuffer::GroupOfNextRedo() const {
     return FRedoCount > 0 ? TUndoNode::GroupOf(At(UndoEnd())) : -1;
 }
 
+void TUndoBuffer::MarkSaved() {
+    std::size_t Offset = 0;
+    for (int I = 0; I < FUndoCount + FRedoCount; ++I) {
+        TUndoNode::SetModified(At(Offset), I != FUndoCount);
+        TUndoNode::SetModifiedAfter(At(Offset), I != FUndoCount - 1);
+        Offset += TUndoNode::SizeOf(At(Offset));
+    }
+}
+
 void TUndoBuffer::MarkAllModified() {
     std::size_t Offset = 0;
     for (int I = 0; I < FUndoCount + FRedoCount; ++I) {
         TUndoNode::SetModified(At(Offset), true);
+        TUndoNode::SetModifiedAfter(At(Offset), true);
         Offset += TUndoNode::SizeOf(At(Offset));
     }
 }

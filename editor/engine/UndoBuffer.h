@@ -25,7 +25,8 @@ enum TUndoKind : int {
 // One record as the buffer hands it out: a copy, so nothing refers into the buffer.
 struct TUndoRecord {
     TUndoKind Kind = ukCaret;
-    bool Modified = false;
+    bool Modified = false;      // the document was modified before the record
+    bool ModifiedAfter = false; // and after it
     std::uint8_t Group = 0;
     std::int32_t Para = 0;
     std::int32_t Pos = 0;
@@ -35,8 +36,9 @@ struct TUndoRecord {
 };
 
 // Packs and reads the stored record layout (little-endian): previous record's size (2), kind
-// with the modified flag in bit 7 (1), group (1), paragraph (4), position (4), data length n
-// (2), data (n), 2 bytes unused. A record takes n + 16 bytes.
+// with the modified flags in bit 7 (before the record) and bit 6 (after it) (1), group (1),
+// paragraph (4), position (4), data length n (2), data (n), 2 bytes unused. A record takes
+// n + 16 bytes.
 class TUndoNode {
 public:
     static constexpr std::size_t HeaderSize = 14;
@@ -52,9 +54,11 @@ public:
         return NewLength + OldLength + 2;
     }
 
-    static TUndoKind KindOf(const std::uint8_t* At) { return TUndoKind(At[2] & 0x7F); }
-    static bool ModifiedOf(const std::uint8_t* At) { return (At[2] & 0x80) != 0; }
+    static TUndoKind KindOf(const std::uint8_t* At) { return TUndoKind(At[2] & KindMask); }
+    static bool ModifiedOf(const std::uint8_t* At) { return (At[2] & ModifiedBefore) != 0; }
     static void SetModified(std::uint8_t* At, bool Modified);
+    static bool ModifiedAfterOf(const std::uint8_t* At) { return (At[2] & ModifiedAfterBit) != 0; }
+    static void SetModifiedAfter(std::uint8_t* At, bool Modified);
     static std::uint8_t GroupOf(const std::uint8_t* At) { return At[3]; }
     static std::size_t PrevSizeOf(const std::uint8_t* At) { return Get16(At); }
     static void SetPrevSize(std::uint8_t* At, std::size_t Size) { Put16(At, Size); }
@@ -69,6 +73,10 @@ public:
     static TUndoRecord Read(const std::uint8_t* At);
 
 private:
+    static constexpr std::uint8_t ModifiedBefore = 0x80;
+    static constexpr std::uint8_t ModifiedAfterBit = 0x40;
+    static constexpr std::uint8_t KindMask = 0x3F;
+
     static std::size_t Get16(const std::uint8_t* At) { return At[0] | At[1] << 8; }
     static void Put16(std::uint8_t* At, std::size_t V);
     static std::int32_t Get32(const std::uint8_t* At);
@@ -113,6 +121,10 @@ public:
 
     bool CanUndo() const { return FUndoCount > 0; }
     bool CanRedo() const { return FRedoCount > 0; }
+    // The text as it stands was saved: only the step back to here, from either side, leaves the
+    // document unmodified.
+    void MarkSaved();
+    // No state the history reaches is the saved one.
     void MarkAllModified();
     void Clear();
 

@@ -4,6 +4,7 @@
 #include "editor/Editor.h"
 #include "views/View.h"
 #include "views/ViewList.h"
+#include "workspace/PickTabForm.h"
 #include "workspace/ToolIndexes.h"
 
 #include "ui/HackedDialogs.h"
@@ -13,6 +14,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace korvid::test {
 namespace {
@@ -65,6 +67,77 @@ TEST_F(TEditorDocumentTest, CtrlKeysRunTheirToolsFromTheEditor) {
     QApplication::sendEvent(&Control(), &Press);
     EXPECT_FALSE(Form->ActiveEditor()->Modified());
     EXPECT_EQ(ReadFileBytes(Name), "xk");
+}
+
+// The tab's "*" says whether the text differs from the file: undo back to what was saved clears
+// it, redo past that sets it again.
+TEST_F(TEditorDocumentTest, TheModifiedMarkFollowsUndoAndRedoAcrossASave) {
+    MakeProgramForm();
+    Form->Options().MarkModifiedTabs = true;
+    const auto Name = File("m.txt", "base");
+    Form->OpenFile(Name, false, {});
+    QTest::keyClicks(&Control(), "a");
+    QApplication::processEvents();
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"m.txt *"}));
+    ASSERT_TRUE(Form->SaveActiveFile());
+    EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"m.txt"}));
+    QTest::keyClicks(&Control(), "b");
+    struct TStep {
+        void (TKorvidForm::*Command)();
+        const char* Text;
+        const char* Caption;
+    };
+    const TStep Steps[] = {
+        {nullptr, "abbase", "m.txt *"},
+        {&TKorvidForm::EditUndo, "abase", "m.txt"},
+        {&TKorvidForm::EditUndo, "base", "m.txt *"},
+        {&TKorvidForm::EditRedo, "abase", "m.txt"},
+        {&TKorvidForm::EditRedo, "abbase", "m.txt *"},
+        {&TKorvidForm::EditUndo, "abase", "m.txt"},
+    };
+    for (const TStep& Step : Steps) {
+        if (Step.Command)
+            (Form.get()->*Step.Command)();
+        QApplication::processEvents(); // the editor reports its state once the step is done
+        EXPECT_EQ(ActiveText(), Step.Text);
+        EXPECT_EQ(TabCaptions(), (std::vector<std::string>{Step.Caption})) << Step.Text;
+        EXPECT_EQ(Form->StatusPanelText(3),
+                  std::string(Step.Caption).back() == '*' ? "Modified" : "")
+            << Step.Text;
+    }
+    EXPECT_EQ(ReadFileBytes(Name), "abase");
+}
+
+// What a search found stays as found until the user frees the tab with the Read Only tool,
+// as Apply Changes needs.
+TEST_F(TEditorDocumentTest, SearchResultsOpenReadOnlyUntilTheReadOnlyToolFreesThem) {
+    MakeProgramForm();
+    std::filesystem::create_directories(Dir / "T");
+    const auto Target = File("T/a.txt", "one\r\nfoo\r\n");
+    Form->FindInFiles({}, {}, 0, 0, false, false, false, false, "foo", "txt", (Dir / "T").string());
+    TDocumentEditor& Results = *Form->ActiveEditor();
+    ASSERT_TRUE(Results.SearchResults);
+    const std::vector<std::string> Found = Results.Paragraphs();
+    ASSERT_EQ(Found.back(), "     2 foo");
+    EXPECT_TRUE(Results.ReadOnly());
+    EXPECT_TRUE(ToolDown(ToolIndex::FileReadOnly));
+    QTest::keyClicks(&Control(), "x");
+    EXPECT_EQ(Results.Paragraphs(), Found);
+    EXPECT_FALSE(Results.Modified());
+
+    ToolList().Items(ToolIndex::FileReadOnly)->Execute();
+    EXPECT_FALSE(Results.ReadOnly());
+    Results.MoveCaretTo(static_cast<int>(Found.size()), 11);
+    QTest::keyClicks(&Control(), "d");
+    EXPECT_EQ(Results.Paragraphs().back(), "     2 food");
+
+    Form->OpenFile(Target, false, {});
+    TScriptedModals Dialogs;
+    Dialogs.Then(ActOn<TPickTabForm>(
+        [](TPickTabForm& Picker) { Picker.List()->topLevelItem(0)->setSelected(true); }));
+    Dialogs.Press("OK");
+    ToolList().Items(ToolIndex::EditApplyChanges)->Execute();
+    EXPECT_EQ(Form->ActiveEditor()->Paragraphs(), (std::vector<std::string>{"one", "food", ""}));
 }
 
 // Alt and a menu's letter opens that menu from the text, unless a tool has the key.

@@ -42,7 +42,7 @@ TEST_F(TFindInFilesTest, MatchesOpenAFlaggedResultsTab) {
                                 "/\n\n\n\na.txt  (2 matches)\n     3 foo bar\n     9 x foo");
     EXPECT_TRUE(Results->SearchResults);
     EXPECT_FALSE(Results->Modified());
-    EXPECT_FALSE(Results->ReadOnly());
+    EXPECT_TRUE(Results->ReadOnly());
     EXPECT_EQ(Results->GetSectionNameForLine(6), Tree() + "/a.txt");
     EXPECT_EQ(Results->GetSectionNameForLine(4), "");
     EXPECT_EQ(Results->CaretLine(), 1);
@@ -100,6 +100,34 @@ TEST_F(TFindInFilesTest, ACloseDuringTheWalkStopsItAndClosesAfter) {
     EXPECT_EQ(Form->TabCount(), 0) << "no tab for a search the close stopped";
     QApplication::processEvents();
     EXPECT_FALSE(Form->isVisible()) << "closed once the walk returned";
+}
+
+// Where closing minimises, a close leaves the walk running; Exit stops it and still ends the
+// program once the walk has returned, rather than minimising then.
+TEST_F(TFindInFilesTest, ExitDuringTheWalkEndsWhereACloseOnlyMinimises) {
+    MakeForm();
+    Form->OnCloseMinimizes = [](TKorvidForm&) { return true; };
+    Form->show();
+    std::filesystem::create_directories(Dir / "T");
+    for (int I = 0; I < 400; ++I)
+        File("T/f" + std::to_string(I) + ".txt", std::string(300000, 'y') + "\nfoo\n");
+    int Pumps = 0;
+    bool Minimised = false;
+    Form->OnSearchPump = [&](TKorvidForm& F) {
+        if (++Pumps == 1) {
+            F.close();
+            Minimised = F.isMinimized();
+        } else if (Pumps == 3)
+            F.FileExit();
+    };
+    Search("foo");
+    EXPECT_TRUE(Minimised);
+    EXPECT_GE(Pumps, 3) << "a close that minimises stops nothing";
+    EXPECT_LE(Pumps, 4) << "Exit ends the walk within one more pump";
+    EXPECT_EQ(Form->TabCount(), 0);
+    for (int Turn = 0; Turn < 10 && Form->isVisible(); ++Turn)
+        QApplication::processEvents();
+    EXPECT_FALSE(Form->isVisible());
 }
 
 // The search-result tools over a results tab, one step after another.

@@ -7,6 +7,7 @@
 #include "workspace/GoToSortForms.h"
 #include "workspace/ToolIndexes.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -351,6 +352,53 @@ TEST_F(TReplaceAcrossFilesTest, ChangesOnlyTheFilesWithMatchesAndNamesTheOthers)
     EXPECT_TRUE(Form->EditorOfTab(Form->FindTabOfFile(Path("e.txt")))->Modified());
     EXPECT_EQ(Results->Paragraphs(), ResultsText);
     EXPECT_FALSE(Results->Modified());
+}
+
+// A close that arrives while a file opens (which lets events run) ends the run once that file
+// is done; nothing is said, and the window closes after.
+class TReplaceClosedTest : public TFindReplaceTest {
+protected:
+    void SetUp() override {
+        OpenSetup.Reader = [this](const fs::path& Name, const TReadStep& Step) {
+            if (OnRead)
+                OnRead(Name);
+            return ReadWholeFile(Name, Step);
+        };
+        TFindReplaceTest::SetUp();
+    }
+    std::function<void(const fs::path&)> OnRead;
+};
+
+TEST_F(TReplaceClosedTest, ClosingTheWindowEndsAReplaceAcrossFilesAfterTheFileInHand) {
+    fs::create_directories(Dir / "T");
+    for (const char* Name : {"a.txt", "b.txt", "c.txt"})
+        File(std::string("T/") + Name, "foo\r\n");
+    Form->FindInFiles({}, {}, 0, 0, false, false, false, false, "foo", "txt", (Dir / "T").string());
+    ASSERT_EQ(Form->TabCount(), 1);
+    Form->show();
+    // The results list the files in the file system's order: the second one opened closes.
+    std::vector<std::string> Opened;
+    OnRead = [&](const fs::path& Name) {
+        Opened.push_back(Name.filename().string());
+        if (Opened.size() == 2)
+            Form->close();
+        EXPECT_TRUE(Form->isVisible()) << "not before the run has returned";
+    };
+    Modals.Then(Fill({"foo", "bar", true})).Press("&Yes");
+    Form->EditReplace();
+    ASSERT_EQ(Opened.size(), 2u);
+    std::vector<std::string> Texts;
+    for (const std::string& Name : Opened)
+        Texts.push_back(ReadFileBytes(Dir / "T" / Name));
+    EXPECT_EQ(Texts, (std::vector<std::string>{"bar\r\n", "bar\r\n"}));
+    int Untouched = 0;
+    for (const char* Name : {"a.txt", "b.txt", "c.txt"})
+        Untouched += ReadFileBytes(Dir / "T" / Name) == "foo\r\n";
+    EXPECT_EQ(Untouched, 1);
+    EXPECT_EQ(Messages().size(), 1u) << "only the question before the run";
+    for (int Turn = 0; Turn < 10 && Form->isVisible(); ++Turn)
+        QApplication::processEvents();
+    EXPECT_FALSE(Form->isVisible());
 }
 
 TEST_F(TReplaceAcrossFilesTest, NoChangesNothing) {

@@ -102,11 +102,14 @@ protected:
             Setup.Services.Mail = std::make_unique<TRecordingMailClient>(MailSent, MailRefuses);
         Setup.PrintCanvas = PrintCanvas;
         Setup.HelpFolder = Dir.Path();
+        Setup.TesselHelper = TesselHelper;
         if (!Setup.Services.Opener)
             Setup.Services.Opener = std::make_unique<TRecordingOpener>(Opened);
     }
     // What the window handed to the desktop.
     std::vector<std::string> Opened;
+    // The compiler library's helper program; the one beside the test program when empty.
+    std::string TesselHelper;
     // The services the next window is made with; stand-ins where left empty.
     TMainWindowServices Services;
 
@@ -193,6 +196,7 @@ protected:
         Setup.Views = std::move(Catalogue);
         Setup.Services = std::move(Services);
         AddStandIns(Setup);
+        Setup.Open = OpenSetup;
         Form = std::make_unique<TKorvidForm>(std::move(Setup));
         Form->SetStartingUp(false);
     }

@@ -58,6 +58,29 @@ TEST_F(TOpenFileTest, PlainFileOpensIntoANewTab) {
     EXPECT_EQ(Form->History().PathOfRank(0), Name);
 }
 
+// The tab, the window and the History menu show a name as UTF-8, with replacement characters for
+// bytes that are not; the document keeps the bytes.
+TEST_F(TOpenFileTest, NamesShowAsUtf8AndKeepTheirBytes) {
+    MakeForm();
+    struct TCase {
+        const char* File;
+        QString Shown;
+    };
+    const TCase Cases[] = {
+        {"caf\xC3\xA9.txt", QString::fromUtf8("caf\xC3\xA9.txt")},
+        {"caf\xE9.txt", QStringLiteral("caf") + QChar(QChar::ReplacementCharacter) + ".txt"},
+    };
+    for (const TCase& Case : Cases) {
+        const auto Name = File(Case.File, "x\r\n");
+        Form->OpenFile(Name, false, {});
+        EXPECT_EQ(Form->Tabs()->tabText(Form->Tabs()->currentIndex()), Case.Shown);
+        EXPECT_TRUE(Form->windowTitle().endsWith("/" + Case.Shown)) << Case.File;
+        EXPECT_TRUE(Form->ReopenMenu()->actions()[0]->text().endsWith("/" + Case.Shown))
+            << Case.File;
+        EXPECT_EQ(Form->ActiveEditor()->FileName, Name);
+    }
+}
+
 TEST_F(TOpenFileTest, Utf8FileIsDecodedAndSavedBackAsUtf8) {
     MakeForm();
     const auto Name = File("u.txt", "\xEF\xBB\xBF"

@@ -1,11 +1,14 @@
 #include "FormFixture.h"
 
+#include "app/BackupUnit.h"
 #include "app/EditorDocument.h"
+#include "app/StartUpUnit.h"
 #include "platform/Cp1252.h"
 #include "psystem/MajorVolume.h"
 #include "ui/HackedDialogs.h"
 #include "views/View.h"
 #include "views/ViewList.h"
+#include "workspace/ToolIndexes.h"
 
 #include <filesystem>
 
@@ -370,6 +373,73 @@ TEST_F(TProgramSaveTest, NewDocumentsFollowTheView) {
         EXPECT_EQ(ReadFileBytes(Name), Unix ? "\xEF\xBB\xBF"
                                               "caf\xC3\xA9\nb"
                                             : "caf\xE9\r\nb");
+    }
+}
+
+// A paragraph longer than the limit is split on opening. The split text is never written over
+// its file, whose line it would break; Save As writes it elsewhere exactly as the document holds
+// it, and a backup of it carries no file name.
+TEST_F(TProgramSaveTest, ParagraphsSplitOnOpeningAreNeverSavedOverTheirFile) {
+    struct TCase {
+        const char* Name;
+        std::size_t Length;
+        std::size_t Paragraphs; // the long line's pieces, "end" and the empty last paragraph
+    };
+    const TCase Cases[] = {
+        {"AtTheLimit", 4096, 3}, {"OneOver", 4097, 4}, {"OneMegabyte", 1024 * 1024, 258}};
+    MakeProgramForm();
+    TStartUpState State;
+    State.BackupFolder = Dir / "Backup";
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        const bool Split = Case.Length > 4096;
+        const std::string Bytes = std::string(Case.Length, 'x') + "\r\nend\r\n";
+        const std::string Name = File(std::string(Case.Name) + ".txt", Bytes);
+        TScriptedModals Modals;
+        if (Split)
+            Modals.Press("OK");
+        Form->OpenFile(Name, false, {});
+        ASSERT_EQ(Modals.Shown().size(), Split ? 1u : 0u);
+        TDocumentEditor& Editor = *Form->ActiveEditor();
+        const std::vector<std::string> Document = Editor.Paragraphs();
+        ASSERT_EQ(Document.size(), Case.Paragraphs);
+        EXPECT_EQ(Document.front().size(), std::min<std::size_t>(Case.Length, 4096));
+        EXPECT_EQ(Editor.ReadOnly(), Split);
+        EXPECT_EQ(ToolDown(ToolIndex::FileReadOnly), Split);
+
+        // Even made writable and changed, it stays off its own file.
+        if (Split)
+            ToolList().Items(ToolIndex::FileReadOnly)->Execute();
+        EXPECT_FALSE(Editor.ReadOnly());
+        Editor.SetModified(true);
+        if (Split)
+            Modals.Press("OK");
+        EXPECT_EQ(Form->SaveActiveFile(), !Split);
+        EXPECT_EQ(ReadFileBytes(Name), Bytes);
+        if (Split) {
+            ASSERT_EQ(Modals.Shown().size(), 2u);
+            EXPECT_EQ(Modals.Last().Caption, "Save");
+            EXPECT_NE(Modals.Last().Message->Text.find("split the long paragraphs of \"" + Name),
+                      std::string::npos);
+            EXPECT_TRUE(Editor.Modified());
+        }
+
+        BackupTimerTimer(*Form, State);
+        const std::string Index = ReadFileBytes(CurrentBackupSet(State.BackupFolder) / "Index.txt");
+        EXPECT_EQ(Index.find(Name) == std::string::npos, Split) << Index;
+
+        const auto Copy = Dir / (std::string(Case.Name) + "-copy.txt");
+        Modals.Then(ChooseFiles({Copy}));
+        ASSERT_TRUE(Form->SaveEditorAs(&Editor));
+        std::string Expected;
+        for (std::size_t Index = 0; Index < Document.size(); ++Index)
+            Expected += (Index ? "\r\n" : "") + Document[Index];
+        EXPECT_EQ(ReadFileBytes(Copy), Expected);
+        // Under its new name it is a file of its own.
+        Editor.SetModified(true);
+        EXPECT_TRUE(Form->SaveActiveFile());
+        EXPECT_EQ(Modals.Unanswered(), 0);
+        ASSERT_TRUE(Form->CloseTab());
     }
 }
 

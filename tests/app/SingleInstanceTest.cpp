@@ -2,6 +2,7 @@
 #include "foundation/ConstantsUnit.h"
 #include "foundation/RegistryEx.h"
 #include "platform/MessageEndpoint.h"
+#include "platform/Paths.h"
 #include "tests/support/TempDir.h"
 
 #include <QCoreApplication>
@@ -135,6 +136,16 @@ TEST_F(HandOverTest, ARelativeNameIsHandedOverFromTheSecondStartsFolder) {
         EXPECT_FALSE(SecondStart(Arguments, false, Found));
         EXPECT_EQ(Opened, Expected);
     }
+}
+
+// The command line's bytes, not valid UTF-8, reach the running instance as they were.
+TEST_F(HandOverTest, ANameThatIsNotUtf8IsHandedOverAsItsBytes) {
+    const char* const Argv[] = {"korvid", "/tmp/caf\xE9.txt", "r\xE9l\x86.txt"};
+    bool Found = false;
+    EXPECT_FALSE(SecondStart(ArgumentsOf(3, Argv), false, Found));
+    ASSERT_EQ(Opened.size(), 2);
+    EXPECT_EQ(PathFromQString(Opened[0]).native(), "/tmp/caf\xE9.txt");
+    EXPECT_EQ(PathFromQString(Opened[1]), std::filesystem::current_path() / "r\xE9l\x86.txt");
 }
 
 // Settings are written only at exit: on a first day the running instance makes the keys itself.

@@ -1,8 +1,12 @@
 #include "FormFixture.h"
 
+#include "devtools/CompileServer.h"
+#include "platform/Registry.h"
 #include "psystem/MajorVolume.h"
 
 #include <QApplication>
+
+#include <set>
 
 namespace korvid::test {
 namespace {
@@ -75,6 +79,36 @@ TEST_F(TVBatCommandTest, ClosingTheWindowDuringARunCancelsItAndThenCloses) {
     EXPECT_EQ(PanelDuringRun, "Running build.vbat with ");
     EXPECT_EQ(Form->StatusPanelText(TKorvidForm::CompileStatusPanel), "");
     EXPECT_GT(Desktop.Keys, 0);
+    EXPECT_EQ(Desktop.Waits, 3);
+    for (int Turn = 0; Turn < 10 && Form->isVisible(); ++Turn)
+        QApplication::processEvents();
+    EXPECT_FALSE(Form->isVisible());
+}
+
+// A report list of scripts, each waiting for the p-System window: a close during the first one
+// cancels it and ends the list there, with no summary to answer, and then the window closes.
+TEST_F(TVBatCommandTest, ClosingTheWindowDuringACompileListEndsItAfterTheEntryInHand) {
+    TRegistry Registry;
+    Registry.OpenKey(std::string("\\Software\\Classes\\CLSID\\") + WyxClassId + "\\LocalServer32",
+                     true);
+    Registry.WriteString("", (Dir / "server").string());
+    Registry.CloseKey();
+    Form->Options().PSystemAware = true;
+    Form->Options().LorvantaCOMServer.clear();
+    for (const char* Name : {"one.vbat", "two.vbat", "three.vbat"})
+        File(Name, "announce hi\nsend keys\n");
+    Form->OpenFile(File("list.vrep", "one.vbat\ntwo.vbat\nthree.vbat\n"), false, {});
+    std::set<std::string> ScriptsRun;
+    Desktop.OnWait = [&] {
+        ScriptsRun.insert(Form->StatusPanelText(TKorvidForm::CompileStatusPanel));
+        if (Desktop.Waits == 3)
+            Form->close();
+        // Should a run outlast the close, its window goes after a while so that the test ends.
+        if (Desktop.Waits > 30)
+            Desktop.Started = false;
+    };
+    Form->CompileSource(false, false);
+    EXPECT_EQ(ScriptsRun, std::set<std::string>{"Running one.vbat with "});
     EXPECT_EQ(Desktop.Waits, 3);
     for (int Turn = 0; Turn < 10 && Form->isVisible(); ++Turn)
         QApplication::processEvents();

@@ -3,6 +3,7 @@
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
 #include "tests/app/ProgramProcess.h"
+#include "tests/support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -29,6 +30,10 @@ protected:
         Reg.WriteString("Lorvanta COM Server", "/nowhere/server");
         Reg.WriteBool("Suppress Script Success", false);
         Reg.WriteBool("Vosk Pascal", false);
+        Reg.CloseKey();
+        // A compiler silent for a second is given up.
+        ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(RootKeys));
+        Reg.WriteInteger("Batch Compile Limit", 1);
         Reg.CloseKey();
         OptionsBefore = OptionsKey();
     }
@@ -108,6 +113,24 @@ TEST_F(TBatchCompileTest, ACompileRequestEndsWithTheCompilesExitCode) {
         Run("COMPILE:", "exe=" + std::string(WYX_STANDIN) + "\nscript=" + Failing +
                             "\ndebug=" + (Dir / "debug.out").string() + "\n");
     EXPECT_EQ(Debugged.ExitCode, 1);
+
+    // Results that cannot be written are no result: the earlier run's file goes and the
+    // failure is named.
+    std::string Lines;
+    for (int Line = 1; Line <= 200; ++Line)
+        Lines += ">E>x.vl2|>|" + std::to_string(Line) + "|>|bad thing\r\n";
+    const std::string Long = Source("long.vl2", Lines);
+    WriteFileBytes(Dir / "messages", "stale");
+    TBatchRun Unwritten;
+    {
+        const TFileSizeLimit Limit(4096);
+        Unwritten = Run("COMPILE:", "exe=" + std::string(WYX_STANDIN) + "\nscript=" + Long +
+                                        "\nmessages=" + (Dir / "messages").string());
+    }
+    EXPECT_EQ(Unwritten.ExitCode, 2) << Unwritten.Errors;
+    EXPECT_FALSE(fs::exists(Dir / "messages"));
+    EXPECT_NE(Unwritten.Errors.find((Dir / "messages").string()), std::string::npos)
+        << Unwritten.Errors;
 }
 
 TEST_F(TBatchCompileTest, ARequestWithoutAScriptCompilesNothing) {
@@ -169,6 +192,72 @@ TEST_F(TBatchCompileTest, AScriptRequestCompilesThroughTheLibraryItsJsonNames) {
                                                   "\noutput=" + (Dir / "out.txt").string());
     EXPECT_EQ(NotFound.ExitCode, 2);
     EXPECT_EQ(Output("out.txt"), "File not found: " + Missing + "\r\n");
+}
+
+// The window: closing it (as Exit does) while a report list compiles a folder of six reports,
+// each compile taking a while. Just before, the server's log is overwritten with the list's own
+// line, so what follows that line came after the close.
+TEST_F(TBatchCompileTest, ExitDuringAFolderCompileEndsTheProgramAfterTheEntryInHand) {
+    {
+        TScopedRegistryStore Store{StoreFile()};
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenSettingsKeyForWrite(OptionsKeys));
+        Reg.WriteString("Lorvanta COM Server", WYX_STANDIN);
+        Reg.CloseKey();
+        OptionsBefore = OptionsKey();
+    }
+    fs::create_directories(Dir / "reports");
+    for (const char* Name : {"a", "b", "c", "d", "e", "f"})
+        Source("reports/" + std::string(Name) + ".vl2");
+    const fs::path List = Dir / "folder.vrep";
+    WriteFileBytes(List, (Dir / "reports").string() + "\n");
+    WriteFileBytes(Dir / "keys.txt", "key F9\n"
+                                     "wait 1000\n"
+                                     "write " +
+                                         (Dir / "wyx.log").string() +
+                                         "\n"
+                                         "close\n");
+    Extra.emplace_back("KORVID_KEY_SCRIPT", Q(Dir / "keys.txt"));
+    Extra.emplace_back("KORVID_DIALOG_REPORT", Q(Dir / "dialogs.txt"));
+    Extra.emplace_back("WYX_STANDIN_RUN_MS", "300");
+    const TBatchRun Window = RunOn(List.string());
+    EXPECT_EQ(Window.ExitCode, 0) << Window.Errors;
+    const std::string Log = Output("wyx.log");
+    ASSERT_TRUE(Log.starts_with((Dir / "reports").string())) << Log;
+    std::size_t CompilesAfterExit = 0;
+    for (std::size_t At = Log.find("RunProcess"); At != std::string::npos;
+         At = Log.find("RunProcess", At + 1))
+        ++CompilesAfterExit;
+    EXPECT_LE(CompilesAfterExit, 1u) << Log;
+    EXPECT_FALSE(fs::exists(Dir / "dialogs.txt")) << "no summary holds the exit up";
+    // A window, unlike a batch run, keeps its options when it closes.
+    OptionsBefore = OptionsKey();
+}
+
+// A server that never answers, or a library that crashes or hangs, cannot take the run down:
+// the compile could not run.
+TEST_F(TBatchCompileTest, ACompilerThatHangsOrCrashesEndsWithTwo) {
+    Extra.emplace_back("WYX_STANDIN_SCENARIO", "hang-at-RunProcess");
+    const std::string File = Source("a.vl2");
+    const TBatchRun Silent =
+        Run("COMPILE:", "exe=" + std::string(WYX_STANDIN) + "\nscript=" + File +
+                            "\nmessages=" + (Dir / "messages").string());
+    EXPECT_EQ(Silent.ExitCode, 2) << Silent.Errors;
+    EXPECT_EQ(Output("messages"),
+              "Compiler: The compiler's automation server stopped answering.\r\n");
+
+    const fs::path Json = Dir / "main.json";
+    WriteFileBytes(Json, "{\n  tessel: '" + std::string(TESSEL_STANDIN) + "'\n}\n");
+    const std::string Pascal = Source("p.vp");
+    for (const char* Fault : {"crash-at-compile-pascal", "hang-at-compile-pascal"}) {
+        SCOPED_TRACE(Fault);
+        Extra = {{"TESSEL_STANDIN_FAULT", Fault}};
+        const TBatchRun Library = Run("SCRIPT:", "json=" + Json.string() + "\nsource=" + Pascal +
+                                                     "\noutput=" + (Dir / "out.txt").string());
+        EXPECT_EQ(Library.ExitCode, 2) << Library.Errors;
+        EXPECT_EQ(Output("out.txt"),
+                  "Compiling Pascal: The compiler library ended unexpectedly.\r\n");
+    }
 }
 
 } // namespace

@@ -125,6 +125,7 @@ public:
         if (OnEvents)
             OnEvents();
     }
+    TLongOperations& LongOperations() override { return Operations; }
 
     TRecordingCompilerHost Shown;
     TKorvidOptions Options = DefaultCompilerOptions();
@@ -142,6 +143,7 @@ public:
     std::function<bool(TCompileContext&)> OnCompile;
     std::function<void()> OnEvents;
     TNoBoxes Boxes;
+    TLongOperations Operations;
 
     std::vector<std::string> Calls;
     std::vector<std::string> Scripts;
@@ -523,6 +525,39 @@ TEST_F(TCompileCommandTest, CancelEndsTheListAfterTheCurrentEntry) {
     EXPECT_EQ(Host.Calls,
               (std::vector<std::string>{"register", "compile " + Q("A.vr") + " kind 2"}));
     EXPECT_EQ(Host.Shown.Errors.size(), 1u); // the summary still comes
+}
+
+// The window closes while the first entry compiles: the list ends after it, registered with
+// the window's operations for its whole run, and no summary holds the close up.
+TEST_F(TCompileCommandTest, ClosingTheWindowEndsTheListAfterTheEntryInHand) {
+    Host.Active = Document("list.vrep", {"A.vr", "B.vr", "C.vr"});
+    bool Closed = false;
+    Host.OnCompile = [&](TCompileContext&) {
+        EXPECT_TRUE(Host.Operations.Running(TLongOperations::TKind::CompileList));
+        Host.Operations.StopAll([&Closed] { Closed = true; });
+        EXPECT_FALSE(Closed);
+        return true;
+    };
+    Compile();
+    EXPECT_EQ(Host.Calls,
+              (std::vector<std::string>{"register", "compile " + Q("A.vr") + " kind 2"}));
+    EXPECT_TRUE(Host.Shown.Errors.empty());
+    EXPECT_TRUE(Host.Shown.Tabs.empty());
+    EXPECT_TRUE(Closed);
+    EXPECT_FALSE(Host.Operations.Any());
+}
+
+// A wait for the compiler that the user stopped ends the whole list, not just its entry.
+TEST_F(TCompileCommandTest, AStoppedWaitEndsTheList) {
+    Host.Active = Document("list.vrep", {"A.vr", "B.vr"});
+    Host.OnCompile = [&](TCompileContext& Context) {
+        Context.Stopped = true;
+        Context.Raise(TCompileSeverity::NotRun);
+        return false;
+    };
+    Compile();
+    EXPECT_EQ(Host.Calls,
+              (std::vector<std::string>{"register", "compile " + Q("A.vr") + " kind 2"}));
 }
 
 TEST_F(TCompileCommandTest, ASuccessfulListCanLeaveNoTab) {

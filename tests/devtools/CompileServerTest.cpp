@@ -1,5 +1,6 @@
 #include "devtools/CompileServer.h"
 
+#include "devtools/CompilerMessages.h"
 #include "platform/Registry.h"
 #include "tests/devtools/CompilerTestSupport.h"
 #include "tests/support/TempDir.h"
@@ -58,7 +59,7 @@ protected:
     void TearDown() override {
         qputenv("XDG_CONFIG_HOME", SavedConfig);
         for (const char* Name : {"WYX_STANDIN_LOG", "TESSEL_STANDIN_LOG", "WYX_STANDIN_REGISTER",
-                                 "WYX_STANDIN_SCENARIO"})
+                                 "WYX_STANDIN_SCENARIO", "TESSEL_STANDIN_FAULT"})
             qunsetenv(Name);
     }
 
@@ -67,7 +68,10 @@ protected:
         return fs::exists(Log()) ? LinesOf(ReadFileBytes(Log())) : std::vector<std::string>();
     }
     bool Compile() {
-        return CompileThroughServer(Context, Options, Host, {Factory, [this](auto) { ++Polls; }});
+        TPipeAutomationFactory Factory(Wait);
+        return CompileThroughServer(
+            Context, Options, Host,
+            {Factory, [this](auto) { ++Polls; }, std::chrono::seconds(30), {TESSEL_HELPER, Wait}});
     }
     // A Vosk Pascal set-up: the JSON file names the stand-in library, whose simulated
     // configuration is Ems.
@@ -83,7 +87,8 @@ protected:
     TTempDir Dir;
     TScopedRegistryStore Store;
     QByteArray SavedConfig;
-    TPipeAutomationFactory Factory;
+    // How the server's and the library's answers are awaited.
+    TAnswerWait Wait;
     TKorvidOptions Options = DefaultCompilerOptions();
     TCompileContext Context;
     TRecordingCompilerHost Host;
@@ -341,6 +346,103 @@ TEST_F(TCompileServerTest, UnattendedProjectWithoutAReplyCouldNotRun) {
     EXPECT_EQ(Context.Severity, TCompileSeverity::NotRun);
     ASSERT_EQ(Context.Messages.size(), 1u);
     EXPECT_EQ(Context.Messages[0].Text, "Compiler: Unable to access the compiler.");
+}
+
+} // namespace
+} // namespace korvid::test
+
+namespace korvid::test {
+namespace {
+
+// The server or the library hangs or ends at each of its calls. Attended, the user stops a hang
+// (here after 300 ms); unattended, a silence of 300 ms is the limit. Either way the compile ends
+// with one message and could not run.
+TEST_F(TCompileServerTest, AServerOrLibraryThatHangsOrEndsEndsTheCompileWithOneMessage) {
+    const std::string Ems = "AppMap=M\r\nAppModulesRoot=/mods\r\nAppApi=/api\r\n";
+    const auto Server = [&](bool Vosk) {
+        return [this, Vosk, Ems] {
+            if (Vosk)
+                UseVoskPascal(Ems);
+        };
+    };
+    const auto Project = [&](bool Debug) {
+        return [this, Debug] {
+            UseVoskPascal("");
+            const std::string File = (Dir.Path() / "p.vp").string();
+            WriteFileBytes(File, "program p;");
+            Context.TargetName = Context.TargetFile = File;
+            Context.ProjectRoute = true;
+            Options.WyxDebugToOutputText = Debug;
+        };
+    };
+    struct TCase {
+        std::string Fault; // the stand-in's scenario
+        std::function<void()> Arrange;
+        bool Library;
+    };
+    const TCase Cases[] = {
+        {"Define", Server(false), false},
+        {"InputText", Server(true), false},
+        {"RunProcess", Server(false), false},
+        {"OutputText", Server(false), false},
+        {"load", Project(false), true},
+        {"simulate-ems", Server(true), true},
+        {"dump-configuration", Project(true), true},
+        {"compile-pascal", Project(false), true},
+        {"release", Project(false), true},
+    };
+    const std::string Stopped = "The compile was stopped.";
+    const std::string LibraryEnded = "The compiler library ended unexpectedly.";
+    for (const bool Unattended : {false, true})
+        for (const bool Hang : {false, true})
+            for (const TCase& Case : Cases) {
+                const std::string Scenario = (Hang           ? "hang-at-"
+                                              : Case.Library ? "crash-at-"
+                                                             : "exit-at-") +
+                                             Case.Fault;
+                SCOPED_TRACE(Scenario + (Unattended ? " unattended" : ""));
+                TearDown();
+                Options = DefaultCompilerOptions();
+                Host = {};
+                Context = {};
+                SetUp();
+                Case.Arrange();
+                qputenv(Case.Library ? "TESSEL_STANDIN_FAULT" : "WYX_STANDIN_SCENARIO",
+                        QByteArray::fromStdString(Scenario));
+                Context.Unattended = Host.NoBoxes = Unattended;
+                Wait = {};
+                if (Unattended)
+                    Wait.SilenceLimit = std::chrono::milliseconds(300);
+                else
+                    Wait.KeepWaiting = [](auto Silent) {
+                        return Silent < std::chrono::milliseconds(300);
+                    };
+                std::string Expected;
+                if (Hang && !Unattended)
+                    Expected = Stopped;
+                else if (Case.Library)
+                    Expected = LibraryEnded;
+                else if (Hang)
+                    Expected = "The compiler's automation server stopped answering.";
+                else if (Case.Fault == "OutputText")
+                    Expected = UnableToAccessCompilerText(false);
+                else
+                    Expected = "The compiler's automation server ended unexpectedly.";
+                const std::string Title = Case.Library ? "Compiling Pascal" : "Compiler";
+
+                EXPECT_FALSE(Compile());
+                EXPECT_EQ(Context.Severity, TCompileSeverity::NotRun);
+                EXPECT_EQ(Context.Stopped, Expected == Stopped);
+                std::vector<std::string> Shown;
+                if (Unattended)
+                    for (const TCompileLine& Line : Context.Messages)
+                        Shown.push_back(Line.Text);
+                else
+                    for (const auto& Box : Host.Errors.empty() ? Host.Boxes : Host.Errors)
+                        Shown.push_back(Box.Title + ": " + Box.Text);
+                EXPECT_EQ(Shown, std::vector<std::string>{Title + ": " + Expected});
+                EXPECT_FALSE(Host.Busy);
+            }
 }
 
 } // namespace

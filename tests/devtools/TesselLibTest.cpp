@@ -99,14 +99,17 @@ protected:
         Options.TesselJson = Dir.Path().string();
         Host.Json = "m.json";
     }
-    void TearDown() override { qunsetenv("TESSEL_STANDIN_LOG"); }
+    void TearDown() override {
+        qunsetenv("TESSEL_STANDIN_LOG");
+        qunsetenv("TESSEL_STANDIN_FAULT");
+    }
 
     void NameLibrary(const std::string& Library) {
         WriteFileBytes(Dir.Path() / "m.json",
                        "{\n  // the compiler\n  tessel: '" + Library + "'\n}\n");
     }
     std::string Compile() {
-        TTesselLink Link(Context, Options, Host);
+        TTesselLink Link(Context, Options, Host, {TESSEL_HELPER, Wait});
         return Link.Compile(Source);
     }
     std::string LogText() const { return fs::exists(Log) ? ReadFileBytes(Log) : std::string(); }
@@ -117,6 +120,7 @@ protected:
     TKorvidOptions Options = DefaultCompilerOptions();
     TCompileContext Context;
     TRecordingCompilerHost Host;
+    TAnswerWait Wait;
 };
 
 TEST_F(TTesselLinkTest, ReplyIsCopiedReleasedOnceAndTheLibraryUnloaded) {
@@ -142,7 +146,7 @@ TEST_F(TTesselLinkTest, NullReplyIsEmptyAndNothingIsReleased) {
 TEST_F(TTesselLinkTest, DebugOutputRunsTheConfigurationDumpFirst) {
     NameLibrary(TESSEL_STANDIN);
     Options.WyxDebugToOutputText = true;
-    TTesselLink Link(Context, Options, Host);
+    TTesselLink Link(Context, Options, Host, {TESSEL_HELPER, {}});
     Link.Compile(Source);
     EXPECT_EQ(LogText().find("command"), 0u);
     EXPECT_NE(Link.DebugText().find("configuration of " + (Dir.Path() / "m.json").string()),

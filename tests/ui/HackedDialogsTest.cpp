@@ -136,6 +136,34 @@ TEST_F(FileDialogTest, MultiSelectGivesFullPathsWithTheFirstAsFileName) {
     EXPECT_EQ(Dialog.FileName, A);
 }
 
+// A name that is not UTF-8 comes back as its bytes, typed as such or picked as Qt lists it
+// (with replacement characters), in every kind of file dialog.
+TEST_F(FileDialogTest, NamesThatAreNotUtf8ComeBackAsTheirBytes) {
+    const std::filesystem::path File = MakeFile("caf\xE9.txt");
+    const auto AsQtListsIt = ActOn<QFileDialog>([&](QFileDialog& D) {
+        D.selectFile(QFile::decodeName(QByteArray::fromStdString(File.native())));
+        static_cast<QDialog&>(D).accept();
+    });
+    for (const bool Listed : {false, true}) {
+        for (const TOpenOptions& Options :
+             {TOpenOptions{ofFileMustExist}, TOpenOptions{ofAllowMultiSelect, ofFileMustExist},
+              TOpenOptions{}}) {
+            SCOPED_TRACE(Listed ? "listed" : "typed");
+            TOpenDialog Dialog;
+            Dialog.Options = Options;
+            TScriptedModals Script;
+            Script.Then(Listed ? AsQtListsIt : ChooseFiles({File}));
+            ASSERT_TRUE(Dialog.Execute());
+            EXPECT_EQ(Dialog.FileName, File);
+        }
+        TSaveDialog Save;
+        TScriptedModals Script;
+        Script.Then(Listed ? AsQtListsIt : ChooseFiles({File}));
+        ASSERT_TRUE(Save.Execute());
+        EXPECT_EQ(Save.FileName, File);
+    }
+}
+
 TEST_F(FileDialogTest, LongPathsComeBackWhole) {
     std::filesystem::path Deep = Dir.Path();
     for (int I = 0; I < 12; ++I)

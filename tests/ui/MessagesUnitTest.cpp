@@ -732,15 +732,17 @@ TEST(UnableToSaveTest, CancelledSaveAsKeepsTheBoxOpenAndDiscardGivesUp) {
     EXPECT_EQ(Script.StepsLeft(), 0);
 }
 
-TEST(UnableToSaveTest, SaveAsHandsBackThePickedName) {
+TEST(UnableToSaveTest, SaveAsHandsBackThePickedNameAsItsBytes) {
     test::TTempDir Dir;
-    const std::filesystem::path Picked = Dir.Path() / "elsewhere.txt";
-    TScriptedModals Script;
-    Script.Press("&Save As...").Then(ChooseFiles({Picked}));
-    std::string Name = "f.txt";
-    EXPECT_TRUE(ShowUnableToSaveMessage(lkFavouritesList, Name));
-    EXPECT_EQ(Name, Picked.string());
-    EXPECT_EQ(Script.Unanswered(), 0);
+    for (const char* File : {"elsewhere.txt", "caf\xC3\xA9.txt", "caf\xE9.txt"}) {
+        const std::filesystem::path Picked = Dir.Path() / File;
+        TScriptedModals Script;
+        Script.Press("&Save As...").Then(ChooseFiles({Picked}));
+        std::string Name = "f.txt";
+        EXPECT_TRUE(ShowUnableToSaveMessage(lkFavouritesList, Name));
+        EXPECT_EQ(Name, Picked.string());
+        EXPECT_EQ(Script.Unanswered(), 0);
+    }
 }
 
 TEST(UnableToSaveTest, DismissingTheDefaultToolbarsMessageGivesUp) {

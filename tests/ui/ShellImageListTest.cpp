@@ -90,8 +90,9 @@ TEST(ShellImageList, GetIconIndexFollowsTheFileRules) {
     const TTestIconTheme Theme({".txt", ".exe", ""});
     TTempDir Folder;
     const TCurrentFolder Current(Folder.Path());
-    for (const char* Name : {"a:x.txt", "A:\\x.txt", "A", "x.vp", "x.VP", "x.pdf", "one.txt",
-                             "two.txt", "three.TXT", "one.exe", "two.exe"})
+    for (const char* Name :
+         {"a:x.txt", "A:\\x.txt", "A", "x.vp", "x.VP", "x.pdf", "one.txt", "two.txt", "three.TXT",
+          "one.exe", "two.exe", "caf\xE9.txt", "\x86.vp"})
         WriteFileBytes(Folder / Name, "x");
     TShellImageList List;
     constexpr int AnyShellIcon = -1;
@@ -112,6 +113,10 @@ TEST(ShellImageList, GetIconIndexFollowsTheFileRules) {
         {"one.txt", AnyShellIcon, 1},
         {"two.txt", AnyShellIcon, 0},
         {"three.TXT", AnyShellIcon, 0},
+        // Names that are not UTF-8 are looked up by their bytes.
+        {"caf\xE9.txt", AnyShellIcon, 0},
+        {"\x86.vp", TShellImageList::TextIcon, 0},
+        {"\x86", TShellImageList::NoSuchIcon, 0},
         {"one.exe", AnyShellIcon, 1},
         {"two.exe", AnyShellIcon, 1},
     };

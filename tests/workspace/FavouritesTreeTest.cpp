@@ -94,6 +94,26 @@ TEST_F(TFavouritesTree, AFileThatIsNotUtf8IsReadAsWindows1252) {
     EXPECT_EQ(TopCaptions(), (std::vector<std::string>{"Caf\xC3\xA9"}));
 }
 
+// A name that is not UTF-8, from the disk or the file, is kept as its bytes; the captions of the
+// other entries stay UTF-8.
+TEST_F(TFavouritesTree, NamesThatAreNotUtf8KeepTheirBytesAndTheOthersTheirText) {
+    const std::string Folder = (Dir / "names").string();
+    fs::create_directory(Folder);
+    WriteFileBytes(Folder + "/caf\xE9.txt", "x");
+    TTreeNode* Files = Tree.AddFolder(nullptr, "files");
+    Tree.FillFolderNode(Files, Folder, fmFilesOnly);
+    ASSERT_EQ(Files->childCount(), 1);
+    EXPECT_EQ(TFavouritesTreeView::NodePath(Files->Child(0)), Folder + "/caf\xE9.txt");
+    Tree.AddFile(nullptr, "Caf\xC3\xA9", "/caf\xC3\xA9.txt");
+    std::string Saved = (Dir / "saved.txt").string();
+    Tree.SaveFavourites(Saved);
+
+    Tree.LoadFavourites(Put("fav.txt", ReadFileBytes(Saved) + "F old>/old\x86\r\n"));
+    EXPECT_EQ(TopCaptions(), (std::vector<std::string>{"files", "Caf\xC3\xA9", "old"}));
+    EXPECT_EQ(TFavouritesTreeView::NodePath(Top("files")->Child(0)), Folder + "/caf\xE9.txt");
+    EXPECT_EQ(TFavouritesTreeView::NodePath(Top("old")), "/old\x86");
+}
+
 TEST_F(TFavouritesTree, BadLinesAreSkipped) {
     Tree.LoadFavourites(Put("fav.txt", "X junk\r\n"
                                        "R no separator\r\n"
@@ -444,6 +464,67 @@ TEST_F(TFavouriteVolumes, RenamingAFileRenamesItInTheVolumeOrChangesNothing) {
     }
     EXPECT_EQ(Modals.Shown().size(), 3u);
     EXPECT_EQ(Modals.StepsLeft(), 0);
+}
+
+// A refused rename is told once the edit has ended: the view is out of its editing state when
+// the box shows and afterwards, the old name stays, and the tree goes on answering clicks and
+// keys on other nodes.
+TEST_F(TFavouriteVolumes, ARefusedRenameIsToldAfterTheEditHasEnded) {
+    static QStringList Warnings;
+    Warnings.clear();
+    const QtMessageHandler Previous =
+        qInstallMessageHandler([](QtMsgType Type, const QMessageLogContext&, const QString& Text) {
+            if (Type != QtDebugMsg)
+                Warnings << Text;
+        });
+    TTreeNode* Node = Tree.AddVolume(nullptr, "work", Volume);
+    Node->setExpanded(true);
+    Tree.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Tree));
+    TTreeNode* A = Child(Node, "A.text");
+    TTreeNode* B = Child(Node, "B.data");
+    Tree.SetSelected(A);
+    QTest::keyClick(&Tree, Qt::Key_F2);
+    ASSERT_TRUE(Tree.IsEditing());
+    auto* Editor = Tree.viewport()->findChild<QLineEdit*>();
+    ASSERT_NE(Editor, nullptr);
+    Editor->setText("b.data");
+    bool EditingWhenShown = true;
+    Modals.Then([&](QDialog&) { EditingWhenShown = Tree.IsEditing(); }).Press("OK");
+    QTest::keyClick(Editor, Qt::Key_Return);
+    // The editor ends the edit from the event loop, and the message comes after that.
+    for (int Pass = 0; Pass < 3; ++Pass) {
+        QApplication::processEvents();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    ASSERT_EQ(Modals.Shown().size(), 1u);
+    EXPECT_EQ(Modals.Last().Message->Text, "Volume already contains a file called 'B.DATA'");
+    EXPECT_FALSE(EditingWhenShown);
+    EXPECT_FALSE(Tree.IsEditing());
+    EXPECT_TRUE(Tree.viewport()->findChildren<QLineEdit*>().isEmpty());
+    EXPECT_EQ(A->Caption(), "A.text");
+    EXPECT_EQ(TFavouritesTreeView::NodePath(A), Volume + ">A.TEXT");
+
+    // Other nodes: a click selects, F2 edits, Escape drops the edit, Down moves on.
+    QTest::mouseClick(Tree.viewport(), Qt::LeftButton, {}, Tree.LabelRect(B).center());
+    EXPECT_EQ(Tree.Selected(), B);
+    QTest::keyClick(&Tree, Qt::Key_F2);
+    EXPECT_TRUE(Tree.IsEditing());
+    QTest::keyClick(Tree.viewport()->findChild<QLineEdit*>(), Qt::Key_Escape);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(Tree.IsEditing());
+    EXPECT_EQ(B->Caption(), "B.data");
+    QTest::keyClick(&Tree, Qt::Key_Down);
+    EXPECT_NE(Tree.Selected(), B);
+    QTest::mouseClick(Tree.viewport(), Qt::LeftButton, {}, Tree.LabelRect(A).center());
+    EXPECT_EQ(Tree.Selected(), A);
+
+    EXPECT_TRUE(HasFile(Volume, "", "A.TEXT"));
+    EXPECT_TRUE(HasFile(Volume, "", "B.DATA"));
+    EXPECT_EQ(Modals.Shown().size(), 1u);
+    qInstallMessageHandler(Previous);
+    EXPECT_TRUE(Warnings.isEmpty()) << Warnings.join("\n").toStdString();
 }
 
 TEST_F(TFavouriteVolumes, NewTextFilesGoIntoTheVolumeOrItsSubvolume) {

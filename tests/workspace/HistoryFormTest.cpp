@@ -347,5 +347,31 @@ TEST_F(THistoryFormTest, FailedLookupsEndTheThreadAfterOnePass) {
         EXPECT_EQ(Form->ImageIndexOfRank(Rank), TRecordingIconSource::Placeholder);
 }
 
+// Nothing may leave the thread: the entry keeps its placeholder and the others get theirs.
+TEST_F(THistoryFormTest, ALookupThatThrowsLeavesItsPlaceholderAndTheThreadGoesOn) {
+    Source.ThrowFor = Numbered(2);
+    Load(Paths(3));
+    WaitForIcons();
+    EXPECT_EQ(Source.LookedUpInBackground(), Paths(3));
+    EXPECT_EQ(Form->ImageIndexOfRank(0), Source.ImageOf(Numbered(1)));
+    EXPECT_EQ(Form->ImageIndexOfRank(1), TRecordingIconSource::Placeholder);
+    EXPECT_EQ(Form->ImageIndexOfRank(2), Source.ImageOf(Numbered(3)));
+}
+
+// A name that is not UTF-8 is shown with replacement characters but kept as its bytes.
+TEST_F(THistoryFormTest, NamesThatAreNotUtf8KeepTheirBytes) {
+    const std::string Cafe = "/h/caf\xE9.txt";
+    Load({Cafe, "\x86"});
+    WaitForIcons();
+    Form->AddToHistory("/h/na\xEFve");
+    EXPECT_EQ(Ranked(), (std::vector<std::string>{"/h/na\xEFve", Cafe, "\x86"}));
+    const QString Shown = Form->List()->topLevelItem(1)->text(THistoryForm::NameColumn);
+    EXPECT_EQ(Shown.left(3), "caf");
+    EXPECT_TRUE(Shown.at(3).isSurrogate()) << "drawn as a replacement character";
+    std::string Saved = (Dir / "saved.txt").string();
+    Form->SaveHistory(Saved, 200);
+    EXPECT_EQ(ReadFileBytes(Saved), "/h/na\xEFve\r\n" + Cafe + "\r\n\x86\r\n");
+}
+
 } // namespace
 } // namespace korvid::test

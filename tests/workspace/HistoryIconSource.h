@@ -22,6 +22,8 @@ public:
 
     // Every lookup answers the placeholder, as a failed one does.
     bool AnswerPlaceholder = false;
+    // The lookup of this path throws, as a conversion of its name may.
+    std::string ThrowFor;
 
     void Hold(const std::string& Path) {
         const std::scoped_lock Lock(FMutex);
@@ -76,6 +78,9 @@ public:
             FChanged.wait(Lock, [&] { return FHeld.count(Path) == 0; });
         }
         FReturned.insert(Path);
+        if (Path == ThrowFor)
+            throw std::filesystem::filesystem_error("lookup", FileName,
+                                                    std::make_error_code(std::errc::io_error));
         if (AnswerPlaceholder)
             return TIconKey{};
         return TIconKey{TIconKey::Shell, Path, {}, {}};

@@ -121,6 +121,19 @@ TEST_F(TOrganizeFilesTest, SaveAsWritesTheFilesInTheListsOrderWithTheMainMarked)
     EXPECT_EQ(Script.Last().Caption, "Save Project");
 }
 
+// File names (the second column) are shown as UTF-8 and written back as the bytes they are.
+TEST_F(TOrganizeFilesTest, FileNamesShowAsUtf8AndKeepTheirBytes) {
+    Fill({{"c", "/t/caf\xC3\xA9.txt"}, {"d", "/t/caf\xE9.txt"}});
+    const QTreeWidgetItem* First = Form.List()->topLevelItem(0);
+    EXPECT_EQ(First->text(1), QString::fromUtf8("/t/caf\xC3\xA9.txt"));
+    EXPECT_EQ(FileNames(), (std::vector<std::string>{"/t/caf\xC3\xA9.txt", "/t/caf\xE9.txt"}));
+    const fs::path Set = Dir / "set.korvidtabs";
+    TScriptedModals Script;
+    Script.Then(ChooseFiles({Set}));
+    Form.SaveAs();
+    EXPECT_EQ(ReadFileBytes(Set), "/t/caf\xC3\xA9.txt\r\n/t/caf\xE9.txt\r\n");
+}
+
 TEST_F(TOrganizeFilesTest, ReplacingAnExistingSetNeedsAYes) {
     Fill({{"a.txt", "/t/a.txt"}});
     const fs::path Set = Dir / "set.korvidtabs";

@@ -15,6 +15,7 @@ namespace {
 
 TEST(SearchFolderForm, FindIsEnabledForAnExistingFolderAndASearchableText) {
     TTempDir Dir;
+    std::filesystem::create_directory(Dir / "caf\xE9");
     struct TCase {
         std::string Folder;
         std::string Text;
@@ -28,6 +29,8 @@ TEST(SearchFolderForm, FindIsEnabledForAnExistingFolderAndASearchableText) {
         {Dir.Path().string(), "", 5, true},
         {Dir.Path().string(), "", 6, true},
         {Dir.Path().string(), "", 3, false},
+        // A folder whose name is not UTF-8 is the folder of those bytes.
+        {(Dir / "caf\xE9").string(), "foo", 0, true},
     };
     TSearchFolderForm Form;
     for (const TCase& C : Cases) {
@@ -36,6 +39,7 @@ TEST(SearchFolderForm, FindIsEnabledForAnExistingFolderAndASearchableText) {
         Form.LocationCombo()->setCurrentIndex(C.Location);
         EXPECT_EQ(Form.FindButton()->isEnabled(), C.Enabled)
             << "'" << C.Folder << "' '" << C.Text << "' " << C.Location;
+        EXPECT_EQ(Form.Folder(), C.Folder);
     }
 }
 

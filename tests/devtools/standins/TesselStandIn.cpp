@@ -1,6 +1,10 @@
 // Stands in for the compiler library in tests. Each reply is allocated here and freed only when
 // handed back; "command" and "release" (and the folder a command ran in) go to the file named by
-// TESSEL_STANDIN_LOG. Variants leave out an entry point or answer null.
+// TESSEL_STANDIN_LOG. Variants leave out an entry point or answer null. TESSEL_STANDIN_FAULT
+// "crash-at-<step>" or "hang-at-<step>" crashes or hangs at a step: "load", "release" or the
+// action of a request.
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -8,8 +12,27 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <unistd.h>
 
 namespace {
+
+void FaultAt(const std::string& Step) {
+    const char* Fault = std::getenv("TESSEL_STANDIN_FAULT");
+    if (!Fault)
+        return;
+    if (Fault == "crash-at-" + Step) {
+        // Past any handler a sanitizer installed: the crash is the point, not its report.
+        std::signal(SIGSEGV, SIG_DFL);
+        std::raise(SIGSEGV);
+    }
+    if (Fault == "hang-at-" + Step)
+        for (;;)
+            pause();
+}
+
+__attribute__((constructor)) void OnLoad() {
+    FaultAt("load");
+}
 
 std::set<const char*>& Live() {
     static std::set<const char*> Replies;
@@ -69,8 +92,12 @@ extern "C" {
 #ifndef TESSEL_NO_COMMAND
 __attribute__((visibility("default"))) const char* TesselCommand(const char* Request) {
     Log("command");
+    // Libraries print; the helper must keep that out of its answers.
+    std::printf("TesselCommand called\n");
+    std::fflush(stdout);
     std::error_code Error;
     Log("cwd " + std::filesystem::current_path(Error).string());
+    FaultAt(Item(Request, "action"));
 #ifdef TESSEL_NULL_REPLY
     (void)Request;
     return nullptr;
@@ -86,6 +113,7 @@ __attribute__((visibility("default"))) const char* TesselCommand(const char* Req
 
 #ifndef TESSEL_NO_RELEASE
 __attribute__((visibility("default"))) void TesselRelease(const char* Reply) {
+    FaultAt("release");
     Log(Live().erase(Reply) ? "release" : "release of a reply never given");
     std::free(const_cast<char*>(Reply));
 }

@@ -3,8 +3,10 @@
 //     at once, later (WYX_STANDIN_REGISTER=late, from a detached helper) or never (=never), or
 //     hangs (=hang).
 //   -Embedding: answers framed requests on stdin/stdout, logging every Define and InputText to
-//     WYX_STANDIN_LOG. WYX_STANDIN_SCENARIO=exit-before-output ends before answering OutputText;
-//     =unknown-member refuses RunProcess.
+//     WYX_STANDIN_LOG. WYX_STANDIN_SCENARIO=exit-at-<Member> ends and hang-at-<Member> hangs
+//     instead of answering that member (Define, InputText, RunProcess, OutputText);
+//     =exit-before-output is exit-at-OutputText; =unknown-member refuses RunProcess. WYX_STANDIN_RUN_MS makes each
+//     RunProcess take that long.
 #include "platform/Registry.h"
 
 #include <chrono>
@@ -94,6 +96,11 @@ int Serve() {
         const std::vector<std::string> Parts = Split(Payload);
         const std::string& Verb = Parts[0];
         const std::string Member = Parts.size() > 1 ? Parts[1] : "";
+        if (Scenario == "exit-at-" + Member)
+            return 0;
+        if (Scenario == "hang-at-" + Member)
+            for (;;)
+                pause();
         if (Verb == "call" && Member == "Define" && Parts.size() == 4) {
             Log("Define " + Parts[2] + "=" + Parts[3]);
             Defines[Parts[2]] = Parts[3];
@@ -103,6 +110,8 @@ int Serve() {
             WriteFrame(std::string("OK") + '\0');
         } else if (Verb == "call" && Member == "RunProcess" && Scenario != "unknown-member") {
             Log("RunProcess");
+            if (const std::string Delay = Env("WYX_STANDIN_RUN_MS"); !Delay.empty())
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(Delay)));
             std::string Source;
             for (const auto& [Name, Value] : Defines)
                 if (Name.starts_with("wyx-lorvanta-") && Name != "wyx-lorvanta-map" &&

@@ -298,6 +298,47 @@ TEST(ParaList, ModifiedFlagThroughSaveAndUndo) {
     List.Undo(nullptr);
     EXPECT_TRUE(List.Modified());
     List.Redo(nullptr);
+    EXPECT_FALSE(List.Modified()); // the saved text again
+}
+
+// The mark follows the undo position: only the text last saved is unmodified, from whichever
+// side undo or redo reaches it. Typing on after a save starts a step of its own.
+TEST(ParaList, ModifiedFlagFollowsTheUndoPositionAcrossASave) {
+    TParaList List(nullptr, 8192, false);
+    List.InsertText(nullptr, 1, 1, "a");
+    List.InsertText(nullptr, 1, 2, "b");
+    List.SetModified(false); // saved as "ab"
+    List.InsertText(nullptr, 1, 3, "c");
+    List.InsertText(nullptr, 1, 4, "d");
+    EXPECT_EQ(List.ParaText(1), "abcd");
+    struct TStep {
+        bool Undo;
+        const char* Text;
+        bool Modified;
+    };
+    const TStep Steps[] = {
+        {true, "ab", false}, {true, "", true}, {false, "ab", false}, {false, "abcd", true},
+        {true, "ab", false}, {true, "", true}, {true, "", true},     {false, "ab", false},
+    };
+    for (const TStep& Step : Steps) {
+        if (Step.Undo)
+            List.Undo(nullptr);
+        else
+            List.Redo(nullptr);
+        EXPECT_EQ(List.ParaText(1), Step.Text);
+        EXPECT_EQ(List.Modified(), Step.Modified) << "at \"" << Step.Text << '"';
+    }
+    // Saved again where undo left off: "abcd" lies ahead, "" behind, both modified.
+    List.Undo(nullptr);
+    List.SetModified(false);
+    List.Redo(nullptr);
+    EXPECT_TRUE(List.Modified());
+    List.Undo(nullptr);
+    EXPECT_FALSE(List.Modified());
+    // Marked modified from outside, no state the history reaches counts as saved.
+    List.SetModified(true);
+    List.Redo(nullptr);
+    List.Undo(nullptr);
     EXPECT_TRUE(List.Modified());
 }
 

@@ -117,7 +117,40 @@ TEST_F(UndoBufferTest, MarkAllModified) {
     Undo.UndoStep();
     Undo.MarkAllModified();
     EXPECT_TRUE(Undo.Current()->Modified);
-    EXPECT_TRUE(Undo.RedoStep(true)->Modified);
+    EXPECT_TRUE(Undo.Current()->ModifiedAfter);
+    const auto Redone = Undo.RedoStep(true);
+    EXPECT_TRUE(Redone->Modified);
+    EXPECT_TRUE(Redone->ModifiedAfter);
+}
+
+// Saved between "a" and "b": the record before the save ends unmodified, the one after it
+// starts so; every other side of a record is modified.
+TEST_F(UndoBufferTest, MarkSavedLeavesOnlyTheSavedPositionUnmodified) {
+    TUndoBuffer Undo(8192, Release());
+    Undo.Record(ukInsertText, false, 1, 1, "x");
+    Undo.Record(ukInsertText, true, 2, 1, "a");
+    Undo.Record(ukInsertText, true, 3, 1, "b");
+    Undo.Record(ukInsertText, true, 4, 1, "c");
+    Undo.UndoStep();
+    Undo.UndoStep();
+    Undo.MarkSaved();
+    EXPECT_TRUE(Undo.Current()->Modified);
+    EXPECT_FALSE(Undo.Current()->ModifiedAfter);
+    Undo.UndoStep();
+    EXPECT_TRUE(Undo.Current()->ModifiedAfter);
+    Undo.RedoStep(true);
+    const auto B = Undo.RedoStep(false);
+    EXPECT_FALSE(B->Modified);
+    EXPECT_TRUE(B->ModifiedAfter);
+    const auto C = Undo.RedoStep(true);
+    EXPECT_TRUE(C->Modified);
+    EXPECT_TRUE(C->ModifiedAfter);
+    // Text typed on at the saved position never merges into the record that ends there.
+    Undo.UndoStep();
+    Undo.UndoStep();
+    Undo.Record(ukInsertText, false, 2, 2, "d");
+    EXPECT_EQ(Undo.UndoCount(), 3);
+    EXPECT_EQ(Undo.Current()->Text, "d");
 }
 
 TEST_F(UndoBufferTest, PurgeFreesAtLeastASixteenth) {
