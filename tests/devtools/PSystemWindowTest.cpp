@@ -7,7 +7,6 @@
 #include "platform/RegistryStore.h"
 #include "platform/X11WindowKeys.h"
 #include "tests/app/ProgramProcess.h"
-#include "tests/support/WaitUntil.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -135,7 +134,12 @@ protected:
     }
 
     static bool WaitFor(const std::function<bool()>& Condition, int Milliseconds = 5000) {
-        return test::WaitUntil(Condition, Milliseconds);
+        for (int Waited = 0; Waited < Milliseconds; Waited += 20) {
+            if (Condition())
+                return true;
+            std::this_thread::sleep_for(20ms);
+        }
+        return Condition();
     }
 
     TWindowId Raise(const std::string& Title) {
