@@ -12,6 +12,15 @@ function(korvid_test folder)
   else()
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} korvid_testsupport GTest::gtest)
   endif()
+  # A header precompiled for two or three files costs more than it saves.
+  list(LENGTH ARG_SOURCES count)
+  if(count GREATER 3)
+    if(ARG_CORE)
+      korvid_precompile(${target} CORE TESTS)
+    else()
+      korvid_precompile(${target} WIDGETS TESTS)
+    endif()
+  endif()
   set(env "QT_QPA_PLATFORM=offscreen")
   gtest_discover_tests(${target}
     DISCOVERY_TIMEOUT 60
@@ -24,4 +33,30 @@ function(korvid_benchmark name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark)
+endfunction()
+
+# korvid_precompile(<target> CORE|WIDGETS [TESTS])
+# Most of a translation unit's compile time is spent parsing the standard library and Qt, so the
+# larger targets precompile the headers most of their files include. CORE keeps to Qt Core for
+# targets that must not see Qt Gui; TESTS adds GoogleTest.
+set(KORVID_PCH_STD
+  <algorithm> <array> <chrono> <cstdint> <cstdlib> <cstring> <filesystem> <fstream> <functional>
+  <map> <memory> <optional> <set> <string> <string_view> <utility> <vector>)
+set(KORVID_PCH_QT_CORE
+  <QByteArray> <QCoreApplication> <QDateTime> <QDir> <QFile> <QList> <QObject> <QProcess>
+  <QString> <QStringList> <QTimer>)
+set(KORVID_PCH_QT_WIDGETS
+  <QAction> <QApplication> <QCheckBox> <QComboBox> <QDialog> <QDialogButtonBox> <QGuiApplication>
+  <QHBoxLayout> <QKeyEvent> <QLabel> <QLineEdit> <QListWidget> <QMenu> <QMouseEvent> <QPainter>
+  <QPushButton> <QSpinBox> <QStandardItemModel> <QTabWidget> <QTreeWidget> <QVBoxLayout> <QWidget>)
+function(korvid_precompile target)
+  cmake_parse_arguments(ARG "CORE;WIDGETS;TESTS" "" "" ${ARGN})
+  set(headers ${KORVID_PCH_STD} ${KORVID_PCH_QT_CORE})
+  if(ARG_WIDGETS)
+    list(APPEND headers ${KORVID_PCH_QT_WIDGETS})
+  endif()
+  if(ARG_TESTS)
+    list(APPEND headers <gtest/gtest.h>)
+  endif()
+  target_precompile_headers(${target} PRIVATE ${headers})
 endfunction()
