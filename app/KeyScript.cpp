@@ -115,8 +115,14 @@ void Set(TKorvidForm& Form, const QString& Caption, const QString& Value) {
         if (!Found || (Label->isVisible() && !Found->isVisible()))
             Found = Label;
     }
-    if (Found) {
-        QWidget* Control = Found->buddy();
+    // A control without a label of its own is named by its object name.
+    QWidget* Named = nullptr;
+    if (!Found)
+        for (QWidget* Widget : Where.findChildren<QWidget*>())
+            if (Widget->isVisible() && Widget->objectName() == Caption)
+                Named = Widget;
+    if (Found || Named) {
+        QWidget* Control = Found ? Found->buddy() : Named;
         if (auto* Edit = qobject_cast<QLineEdit*>(Control)) {
             Edit->setText(Value);
         } else if (auto* Spin = qobject_cast<QSpinBox*>(Control)) {

@@ -15,7 +15,8 @@ class TKorvidForm;
 //   write <path>       writes the active document's lines joined by CR LF
 //   wait <ms>          waits                     close            closes the main window
 // Keys go to the focused widget (in an open dialog, its control), else the active document.
-// Captions are compared without their "&" and a trailing ":".
+// Captions are compared without their "&" and a trailing ":"; "set" also takes a control's object
+// name where it has no label.
 // A script started with the window waits until the files named at start are open, or goes on
 // inside a dialog that one of them opened.
 void RunKeyScript(TKorvidForm& Form, const std::string& FileName);

@@ -641,7 +641,7 @@ bool TKorvidForm::FormCloseQuery() {
     FViews->SaveToRegistry();
     History().SaveHistory(FOptions.HistoryFilename, FOptions.MaximumHistory);
     FavouritesTree().SaveFavourites(FOptions.FavouritesFilename);
-    if (BackupsEnabled() && OnClearBackups)
+    if (OnClearBackups)
         OnClearBackups(*this);
     return true;
 }

@@ -312,7 +312,10 @@ public:
 
     // ---- Settings ----
     void LoadSettings();
+    // Writes every setting of the window in one commit of the store.
     void SaveSettings();
+    // Stores at once what a dialog changed, so that a crash keeps it; a batch run stores nothing.
+    void StoreSettings();
     TKorvidOptions& Options() { return FOptions; }
     TKorvidSortOptions& SortOptions() { return FSortOptions; }
     TMainWindowSettings& WindowSettings() { return FSettings; }
@@ -405,7 +408,7 @@ public:
     TLongOperations& LongOperations() { return FLongOperations; }
     // Decides whether a close request minimises the window instead (Shift held closes).
     std::function<bool(TKorvidForm&)> OnCloseMinimizes;
-    // Run by the close sequence when backups are on.
+    // Run by a normal close that keeps settings, whatever the backup option says.
     std::function<void(TKorvidForm&)> OnClearBackups;
 
     // ---- Tool handlers ----
@@ -627,6 +630,7 @@ private:
     void FormCreate(const std::optional<QRect>& WorkArea);
     void FormShow();
     void FormDestroy();
+    void WriteSettings();
     void PrepareHistoryWindow();
     // Keeps the History window's place and column widths in the settings.
     void StoreHistoryWindow();

@@ -105,6 +105,7 @@ void TKorvidForm::BrowseVolume(const std::string& VolumeFile, const std::string&
         FSettings.BrowseWholeWords = Options.WholeWords;
         FSettings.BrowseIgnoreUnderscores = Options.IgnoreUnderscores;
         FSettings.MultipleVolumeSearchList = Options.VolumeList;
+        StoreSettings();
 
         switch (Result) {
         case brOk: {

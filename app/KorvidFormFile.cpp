@@ -68,6 +68,7 @@ void TKorvidForm::FileSetPassword() {
     if (RunModal(Dialog) != QDialog::Accepted)
         return;
     FSettings.PasswordAsAsterisks = Dialog.AsterisksCheckBox->isChecked();
+    StoreSettings();
     const std::string Password =
         Dialog.UsePasswordCheckBox->isChecked() ? Dialog.Password() : std::string();
     // The file on disk still has the old protection until the document is saved.

@@ -363,6 +363,7 @@ void TKorvidForm::FormatSort() {
     if (RunModal(Form) != QDialog::Accepted)
         return;
     Form.GetSortOptions(FSortOptions);
+    StoreSettings();
     Editor->FormatSort(FSortOptions);
     UpdateCommandStates();
 }

@@ -207,6 +207,7 @@ void TKorvidForm::ViewCommandLines() {
         return;
     FCommandLines = Dialog.Lines();
     FActiveCommandLine = Dialog.SelectedIndex();
+    StoreSettings();
     UpdateCommandStates();
 }
 

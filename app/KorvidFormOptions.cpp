@@ -155,6 +155,7 @@ void TKorvidForm::ViewOptions() {
         Debugger().BuildStructureTree();
     ApplyFavouritesOptions();
     UpdateCommandStates();
+    StoreSettings();
 }
 
 } // namespace korvid

@@ -133,6 +133,17 @@ void TKorvidForm::LoadSettings() {
 }
 
 void TKorvidForm::SaveSettings() {
+    TRegistryTransaction Transaction;
+    WriteSettings();
+    Transaction.CommitAll();
+}
+
+void TKorvidForm::StoreSettings() {
+    if (FSaveOnClose)
+        SaveSettings();
+}
+
+void TKorvidForm::WriteSettings() {
     TRegistryEx Reg;
     auto& S = FSettings;
     if (Reg.OpenSettingsKeyForWrite(RootKeys)) {

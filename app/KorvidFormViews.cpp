@@ -1,6 +1,7 @@
 #include "app/KorvidForm.h"
 
 #include "editor/Editor.h"
+#include "platform/RegistryStore.h"
 #include "ui/ModalRunner.h"
 #include "views/ViewList.h"
 #include "views/ViewsForm.h"
@@ -17,6 +18,12 @@ void TKorvidForm::ViewDefineViews() {
     const TDocumentEditor* Shown = ActiveEditor();
     Form.SelectView(Shown && Shown->View() ? Shown->View()->Source : nullptr);
     const int Result = RunModal(Form);
+    // The dialog changes the views in place; they are stored at once, whole.
+    if (FSaveOnClose) {
+        TRegistryTransaction Transaction;
+        FViews->SaveToRegistry();
+        Transaction.CommitAll();
+    }
     BuildViewsMenu();
     TDocumentEditor* Editor = ActiveEditor();
     TView* Chosen = Form.GetSelectedView();

@@ -12,6 +12,7 @@
 #include "platform/MessageEndpoint.h"
 #include "platform/Paths.h"
 #include "platform/ProcessSignals.h"
+#include "platform/RegistryStore.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "ui/ModalRunner.h"
@@ -47,6 +48,8 @@ void BringToFront(TKorvidForm& Form) {
 void RunBatchRequest(TKorvidForm& Form, TStartUpState& State, TCommandKind Kind,
                      const QString& Request) {
     Form.SaveNothingOnClose();
+    State.Batch = true;
+    State.SettingsReports.clear();
     QTimer::singleShot(0, &Form, [&Form, &State, Kind, Request] {
         const std::string File = FromQString(Request);
         State.ExitCode = Kind == TCommandKind::Compile ? Form.RunCompileRequest(File)
@@ -132,7 +135,38 @@ void InstallDialogReportFromEnvironment() {
     });
 }
 
+void ShowSettingsReports(TStartUpState& State) {
+    std::vector<std::string> Reports;
+    Reports.swap(State.SettingsReports);
+    for (const std::string& Report : Reports)
+        ShowSettingsReportMessage(Report);
+}
+
+// Once the window is up: whether settings can be kept is known before the user changes any.
+void CheckSettingsStore(TKorvidForm& Form, TStartUpState& State) {
+    QTimer::singleShot(0, &Form, [&State] {
+        State.WindowUp = true;
+        CurrentRegistryStore().CheckWritable();
+        ShowSettingsReports(State);
+    });
+}
+
 } // namespace
+
+TSettingsReportGuard::TSettingsReportGuard(TStartUpState& State) {
+    SetRegistryReportHandler([&State](const std::string& Message) {
+        qWarning("%s", Message.c_str());
+        if (State.Batch)
+            return;
+        State.SettingsReports.push_back(Message);
+        if (State.WindowUp)
+            ShowSettingsReports(State);
+    });
+}
+
+TSettingsReportGuard::~TSettingsReportGuard() {
+    SetRegistryReportHandler(nullptr);
+}
 
 bool BackupsOn(TKorvidForm& Form, const TStartUpState& State) {
     return Form.BackupsEnabled() && !State.OtherInstanceFound;
@@ -168,7 +202,9 @@ void BackupTimerTimer(TKorvidForm& Form, TStartUpState& State) {
 }
 
 void RecoverBackups(TKorvidForm& Form, TStartUpState& State) {
-    if (!BackupsOn(Form, State))
+    // Whatever the option says now: it may have been turned on in the run that crashed. A second
+    // instance's folder is the running instance's live set.
+    if (State.OtherInstanceFound)
         return;
     const std::vector<TRecoveredBackup> Found = FindBackupsToRecover(State.BackupFolder);
     if (Found.empty() || !ConfirmReopenBackupFiles())
@@ -254,6 +290,7 @@ void FormFirstShow(TKorvidForm& Form, TStartUpState& State) {
     }
     RecoverBackups(Form, State);
     StartBackupTimer(Form, State);
+    CheckSettingsStore(Form, State);
 }
 
 void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
@@ -275,8 +312,10 @@ void InstallStartUpHooks(TKorvidForm& Form, TStartUpState& State) {
         if (BackupsOn(Window, State) && Window.TabCount() > 0)
             BackupTimerTimer(Window, State);
     };
-    Form.OnClearBackups = [&State](TKorvidForm& Window) {
-        if (BackupsOn(Window, State))
+    // Also with backups off now: a set left from earlier in the run, or one declined at start,
+    // must not be offered after a normal end.
+    Form.OnClearBackups = [&State](TKorvidForm&) {
+        if (!State.OtherInstanceFound)
             ClearBackupFolder(State.BackupFolder, false);
     };
     Form.OnCloseMinimizes = [](TKorvidForm& Window) {
@@ -294,6 +333,7 @@ int RunKorvid(int Argc, char** Argv) {
     TKorvidApplication App(Argc, Argv);
     InstallDialogReportFromEnvironment();
     TStartUpState State;
+    const TSettingsReportGuard Reports(State);
     State.Parameters = BuildParameterList(ArgumentsOf(Argc, Argv));
     State.BackupFolder = DefaultBackupFolder();
     if (CheckRunLocation(QCoreApplication::applicationFilePath()))

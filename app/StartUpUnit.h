@@ -4,6 +4,8 @@
 
 #include <QtGlobal>
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace korvid {
 
@@ -21,6 +23,21 @@ struct TStartUpState {
     // Set while the file-change check runs over all tabs (its question may re-activate us).
     bool CheckingFiles = false;
     int ExitCode = 0;
+    // Reports of the settings store wait for the window, then each is shown once; a batch run
+    // only writes them to stderr.
+    std::vector<std::string> SettingsReports;
+    bool WindowUp = false;
+    bool Batch = false;
+};
+
+// Sends the settings store's reports to the user as TStartUpState describes, until the guard
+// goes.
+class TSettingsReportGuard {
+public:
+    explicit TSettingsReportGuard(TStartUpState& State);
+    ~TSettingsReportGuard();
+    TSettingsReportGuard(const TSettingsReportGuard&) = delete;
+    TSettingsReportGuard& operator=(const TSettingsReportGuard&) = delete;
 };
 
 // Fills the main window's start-up, hand-over, activation, backup and close hooks.

@@ -10,8 +10,9 @@
 #include <QItemSelectionModel>
 #include <QStandardItemModel>
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+#include <thread>
+#include <utility>
 
 namespace korvid {
 
@@ -127,39 +128,41 @@ TWindowHandle TDebugger::FindModuleWindow() {
 }
 
 void TDebugger::Connect(TWindowHandle Module) {
-    Disconnect();
-    if (Module == 0)
-        Module = FindModuleWindow();
-    if (Module == 0) {
-        ShowNoModuleMessage();
-        Disconnect();
-        return;
-    }
-    if (Module == ModuleChoiceCancelled) {
-        FModuleWindow = 0;
-        Disconnect();
-        return;
-    }
-    FModuleWindow = Module;
-    if (SendCommand(1, 0, FHost.MainWindowHandle()) == 0) {
-        ShowModuleNotRespondingMessage();
-        Disconnect();
-        return;
-    }
-    if (!MapBuffer()) {
-        Disconnect();
-        return;
-    }
-    if (FPendingDeleteAll) {
-        // The list is rebuilt below, once the map can place its entries.
-        FPendingDeleteAll = false;
-        Act(DeleteAllRequest(false));
-    }
-    LoadMapFile(FHost.MapFileName());
-    RefreshBreakpoints();
-    RestoreSavedWatches();
-    UpdateDebuggingControls();
-    FHost.ModuleConnected();
+    RunCommand([this, Module]() mutable {
+        DropConnection();
+        if (Module == 0)
+            Module = FindModuleWindow();
+        if (Module == 0) {
+            ShowNoModuleMessage();
+            DropConnection();
+            return;
+        }
+        if (Module == ModuleChoiceCancelled) {
+            FModuleWindow = 0;
+            DropConnection();
+            return;
+        }
+        FModuleWindow = Module;
+        if (SendCommand(1, 0, FHost.MainWindowHandle()) == 0) {
+            ShowModuleNotRespondingMessage();
+            DropConnection();
+            return;
+        }
+        if (!MapBuffer()) {
+            DropConnection();
+            return;
+        }
+        if (FPendingDeleteAll) {
+            // The list is rebuilt below, once the map can place its entries.
+            FPendingDeleteAll = false;
+            Act(DeleteAllRequest(false));
+        }
+        LoadMapFile(FHost.MapFileName());
+        RefreshBreakpoints();
+        RestoreSavedWatches();
+        UpdateDebuggingControls();
+        FHost.ModuleConnected();
+    });
 }
 
 bool TDebugger::MapBuffer() {
@@ -174,13 +177,24 @@ bool TDebugger::MapBuffer() {
         break;
     }
     if (std::string_view(FBuffer.Data(), DebuggingTestString.size()) != DebuggingTestString) {
-        ShowBufferFailureMessage(CantReadTestMessageText, std::strerror(errno));
+        // No system call failed here: there is no system text to add.
+        ShowBufferFailureMessage(CantReadTestMessageText, {});
         return false;
     }
     return true;
 }
 
 void TDebugger::Disconnect() {
+    // A command still works on the map's records: the map goes when it returns.
+    if (FCommandDepth > 0) {
+        if (FLinkEnd == TLinkEnd::None)
+            FLinkEnd = TLinkEnd::Disconnected;
+        return;
+    }
+    DropConnection();
+}
+
+void TDebugger::DropConnection() {
     if (FDisconnecting)
         return;
     FDisconnecting = true;
@@ -222,17 +236,96 @@ void TDebugger::ModuleGone() {
     Disconnect();
 }
 
+namespace {
+
+std::uint64_t CommandWParam(int Command, int SubCode) {
+    return static_cast<std::uint64_t>(SubCode & 0xFFFF) * 65536u +
+           static_cast<std::uint64_t>(Command & 0xFFFF);
+}
+
+// A process that is ending may still hold its window a moment after the link broke.
+bool ModuleWindowStays(TWindowHandle Window) {
+    constexpr auto Grace = std::chrono::milliseconds(500);
+    constexpr auto Step = std::chrono::milliseconds(10);
+    for (auto Waited = std::chrono::milliseconds(0); Waited < Grace; Waited += Step) {
+        if (!WindowExists(Window))
+            return false;
+        std::this_thread::sleep_for(Step);
+    }
+    return WindowExists(Window);
+}
+
+} // namespace
+
+void TDebugger::RunCommand(const std::function<void()>& Body, bool Notice) {
+    const bool Outermost = FCommandDepth == 0;
+    ++FCommandDepth;
+    try {
+        Body();
+    } catch (const EModuleLinkLost&) {
+        --FCommandDepth;
+        if (!Outermost && !Notice)
+            throw;
+        if (Outermost)
+            EndCommandChain();
+        return;
+    } catch (...) {
+        --FCommandDepth;
+        throw;
+    }
+    --FCommandDepth;
+    if (Outermost)
+        EndCommandChain();
+}
+
+void TDebugger::LinkLost(TLinkEnd End) {
+    if (FLinkEnd == TLinkEnd::None || FLinkEnd == TLinkEnd::Disconnected)
+        FLinkEnd = End;
+    throw EModuleLinkLost();
+}
+
+void TDebugger::EndCommandChain() {
+    const TLinkEnd End = std::exchange(FLinkEnd, TLinkEnd::None);
+    if (End == TLinkEnd::None)
+        return;
+    // A module that is gone or hangs is told nothing more: it would only cost another wait.
+    if (End != TLinkEnd::Disconnected)
+        FModuleWindow = 0;
+    DropConnection();
+    if (End == TLinkEnd::StoppedAnswering)
+        ShowModuleStoppedAnsweringMessage();
+    else if (End == TLinkEnd::Gone)
+        ShowModuleGoneMessage();
+}
+
 std::int32_t TDebugger::SendCommand(int Command, int SubCode, std::int64_t Length) {
+    if (FDisconnecting) {
+        // Saying goodbye: whatever the module does now changes nothing.
+        if (!IsConnected())
+            return 0;
+        return SendWindowMessage(FModuleWindow,
+                                 {ModuleCommandMessage, CommandWParam(Command, SubCode), Length},
+                                 FAnswerLimit)
+            .value_or(0);
+    }
+    std::int32_t Result = 0;
+    RunCommand([&] { Result = Exchange(Command, SubCode, Length); });
+    return Result;
+}
+
+std::int32_t TDebugger::Exchange(int Command, int SubCode, std::int64_t Length) {
+    if (FLinkEnd != TLinkEnd::None)
+        throw EModuleLinkLost();
     if (!IsConnected())
         return 0;
-    const auto WParam = static_cast<std::uint64_t>(SubCode & 0xFFFF) * 65536u +
-                        static_cast<std::uint64_t>(Command & 0xFFFF);
-    const auto Result =
-        SendWindowMessage(FModuleWindow, {ModuleCommandMessage, WParam, Length}, FAnswerLimit);
-    if (!Result) {
-        ModuleGone();
-        return 0;
-    }
+    const auto Result = SendWindowMessage(
+        FModuleWindow, {ModuleCommandMessage, CommandWParam(Command, SubCode), Length},
+        FAnswerLimit);
+    if (!Result)
+        LinkLost(ModuleWindowStays(FModuleWindow) ? TLinkEnd::StoppedAnswering : TLinkEnd::Gone);
+    // The link may have ended while this send waited (a notice, or a nested command's send).
+    if (FLinkEnd != TLinkEnd::None)
+        throw EModuleLinkLost();
     return *Result;
 }
 
@@ -290,27 +383,36 @@ std::string TDebugger::ReplyValue(std::string_view Key) const {
 }
 
 std::int32_t TDebugger::ModuleStopped(std::uint64_t WParam, std::int64_t LParam) {
-    // Without a connection there is no buffer to read the reply from.
-    if (!IsConnected())
+    // Without a connection there is no buffer to read the reply from; a link that ended is
+    // dropped as soon as the command that saw it returns.
+    if (!IsConnected() || FLinkEnd != TLinkEnd::None)
         return 1;
-    FHost.BringToFront();
-    ReadReply(LParam);
-    const bool ValueChanged = WParam == 1;
-    FCurrentLocation = ValueChanged ? LocateStack(ReadStackLines(FLines))
-                                    : FindProcOffset(ReplyValue("s"), DecimalOr0(ReplyValue("p")),
-                                                     DecimalOr0(ReplyValue("o")));
-    if (FCurrentLocation)
-        ShowLocation(*FCurrentLocation, false);
-    if (ValueChanged) {
-        if (const TEntity* Watched = FWatchedEntity) {
-            FWatchedEntity = nullptr;
-            ShowValueChangedMessage(Watched->Name, FWatchedOldValue, ValueText(*Watched, vmValue),
-                                    FCurrentLocation != nullptr);
-        } else
-            ShowUnknownValueChangedMessage();
-    }
-    FPaused = true;
-    RefreshEverything();
+    RunCommand(
+        [this, WParam, LParam] {
+            ++FStops;
+            ForgetHint();
+            FHost.BringToFront();
+            ReadReply(LParam);
+            const bool ValueChanged = WParam == 1;
+            FCurrentLocation = ValueChanged
+                                   ? LocateStack(ReadStackLines(FLines))
+                                   : FindProcOffset(ReplyValue("s"), DecimalOr0(ReplyValue("p")),
+                                                    DecimalOr0(ReplyValue("o")));
+            FPaused = true;
+            if (FCurrentLocation)
+                ShowLocation(*FCurrentLocation, false);
+            if (ValueChanged) {
+                if (const TEntity* Watched = FWatchedEntity) {
+                    FWatchedEntity = nullptr;
+                    const std::string NewValue = ValueText(*Watched, vmValue);
+                    ShowValueChangedMessage(Watched->Name, FWatchedOldValue, NewValue,
+                                            FCurrentLocation != nullptr);
+                } else
+                    ShowUnknownValueChangedMessage();
+            }
+            RefreshEverything();
+        },
+        true);
     return 1;
 }
 
@@ -321,15 +423,19 @@ void TDebugger::DeleteAllBreakpoints(bool Remember) {
         return;
     }
     FPendingDeleteAll = false;
-    Act(DeleteAllRequest(false));
-    RefreshBreakpoints();
+    RunCommand([this] {
+        Act(DeleteAllRequest(false));
+        RefreshBreakpoints();
+    });
 }
 
 void TDebugger::DeleteOfflineBreakpoints() {
     if (!IsConnected())
         return;
-    Act(DeleteAllRequest(true));
-    RefreshBreakpoints();
+    RunCommand([this] {
+        Act(DeleteAllRequest(true));
+        RefreshBreakpoints();
+    });
 }
 
 std::int32_t TDebugger::Send(const TModuleRequest& Request) {
@@ -405,6 +511,9 @@ std::vector<std::uint16_t> TDebugger::ReadMemory() {
 }
 
 std::string TDebugger::ValueText(const TEntity& Entity, TValueMode Mode) {
+    // An element of a string array has a short request of its own.
+    if (Mode == vmValue && IsStringElement(Entity))
+        return StringElementValue(Entity);
     return ValueOf(ValueRequest(Entity, Mode, FHost.ModuleOptions()));
 }
 

@@ -4,12 +4,14 @@
 #include "devtools/MapModel.h"
 #include "devtools/ModuleCommands.h"
 #include "platform/Colors.h"
+#include "platform/KorvidError.h"
 #include "platform/SharedMemory.h"
 #include "platform/WindowEndpoint.h"
 #include "workspace/ToolHandlers.h"
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +42,16 @@ inline constexpr std::chrono::milliseconds ModuleAnswerLimit{10000};
 inline constexpr TWindowHandle ModuleChoiceCancelled = 0xFFFFFFFFu;
 
 inline constexpr std::string_view UnknownHeapAndStackText = "Heap: (unknown)   Stack: (unknown)";
+
+// Thrown by a send when the link to the module is lost: the command chain ends at once, and
+// the outermost command disconnects and tells the user.
+class EModuleLinkLost : public EKorvidError {
+public:
+    EModuleLinkLost() : EKorvidError("The link to the module is lost.") {}
+};
+
+// How the link ended while a command ran: by the module's notice, or by a failed send.
+enum class TLinkEnd { None, Disconnected, StoppedAnswering, Gone };
 
 // The item data of the debugging lists and the structure tree (Qt::UserRole and on).
 inline constexpr int DebugObjectRole = 0x0100 + 1;   // the location or entity, as a quintptr
@@ -97,7 +109,8 @@ public:
     std::string StatusText() const;
     // With Module 0 the running modules are looked for (and the user asked when several run).
     void Connect(TWindowHandle Module);
-    // Safe when not connected; the handler of the module's disconnect message too.
+    // Safe when not connected; the handler of the module's disconnect message too. While a
+    // command runs it waits until the outermost one returns.
     void Disconnect();
     // The DebugConnection tool.
     void ToggleConnection();
@@ -106,7 +119,8 @@ public:
     // 0 when none runs, ModuleChoiceCancelled when the user cancelled the choice.
     TWindowHandle FindModuleWindow();
     // The module's result; 0 without sending when not connected. A module that has gone, or
-    // has not answered within the limit, is disconnected.
+    // has not answered within the limit, is disconnected and the user told; inside a command
+    // it throws EModuleLinkLost.
     std::int32_t SendCommand(int Command, int SubCode, std::int64_t Length);
     // The request/reply lines: the caller fills them with "key=value" lines before
     // SendRequest, which writes them into the buffer and sends the command. A request too long
@@ -281,6 +295,18 @@ public:
 
 private:
     void ModuleGone();
+    // Runs Body as a command. A lost link ends the whole chain: only the outermost command
+    // catches it, and disconnects once nothing runs. A notice answered inside another
+    // command's wait swallows it and leaves the waiting send to end its chain.
+    void RunCommand(const std::function<void()>& Body, bool Notice = false);
+    // Records how the link ended and ends the chain.
+    [[noreturn]] void LinkLost(TLinkEnd End);
+    // The outermost command has returned: a link that ended meanwhile is dropped now.
+    void EndCommandChain();
+    std::int32_t Exchange(int Command, int SubCode, std::int64_t Length);
+    void DropConnection();
+    // Before the module runs or after it stops: a remembered hint is out of date.
+    void ForgetHint();
     bool MapBuffer();
     // Forgets every list entry and state that points into the map.
     void DropMapRecords();
@@ -313,6 +339,11 @@ private:
     const TEntity* FWatchedEntity = nullptr;
     std::string FWatchedOldValue;
     bool FDisconnecting = false;
+    int FCommandDepth = 0;
+    TLinkEnd FLinkEnd = TLinkEnd::None;
+    // Counts the stops handled: a stop that arrives while a command waits wins over the
+    // state the command itself would set.
+    int FStops = 0;
     std::chrono::milliseconds FAnswerLimit = ModuleAnswerLimit;
     std::string FHeapStackText{UnknownHeapAndStackText};
     TDebuggingControls FControls;

@@ -14,11 +14,20 @@ void ShowModuleNotRespondingMessage() {
 }
 
 void ShowBufferFailureMessage(std::string_view Text, std::string_view Reason) {
-    ShowOkMessage(ConnectCaption, std::string(Text) + ":\r" + std::string(Reason));
+    ShowOkMessage(ConnectCaption, Reason.empty() ? std::string(Text)
+                                                 : std::string(Text) + ":\r" + std::string(Reason));
 }
 
 void ShowRequestTooLongMessage() {
     ShowOkMessage(ConnectCaption, "The request is too long for the shared memory buffer.");
+}
+
+void ShowModuleStoppedAnsweringMessage() {
+    ShowOkMessage(ConnectCaption, "The module stopped answering.");
+}
+
+void ShowModuleGoneMessage() {
+    ShowOkMessage(ConnectCaption, "The module has gone.");
 }
 
 void ShowBreakpointRefusedMessage(std::string_view ModuleText) {

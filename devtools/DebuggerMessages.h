@@ -36,9 +36,12 @@ inline constexpr std::string_view SoftwareConfigurationTitle = "(Software Config
 
 void ShowNoModuleMessage();
 void ShowModuleNotRespondingMessage();
-// Text, ":", a line break and the system's Reason.
+// Text, ":", a line break and the system's Reason; Text alone without a Reason.
 void ShowBufferFailureMessage(std::string_view Text, std::string_view Reason);
 void ShowRequestTooLongMessage();
+// The link broke while a command waited for the module.
+void ShowModuleStoppedAnsweringMessage();
+void ShowModuleGoneMessage();
 
 // Run control; every refusal of the module is shown with its own text.
 inline constexpr std::string_view CurrentLineNotInMapText =

@@ -31,46 +31,51 @@ bool SameLocation(const TProcOffset& Location, const TLine& Line) {
 // ---- Breakpoints ----------------------------------------------------------------------------
 
 void TDebugger::AddBreakpoint(bool RunToCursor) {
-    if (RunToCursor && !(IsConnected() && FPaused))
-        return;
-    if (!EnsureConnected())
-        return;
-    TSourceEditor* Editor = FHost.ActiveSourceEditor();
-    if (!Editor)
-        return;
-    const std::string FileName = Editor->SourceFileName();
-    const int LineNumber = Editor->CaretLine();
-    const TLine* Line = LocateProcOffset(FileName, LineNumber);
-    if (!Line) {
-        const std::string Reason =
-            MapStatus() != MapLoadedStatus ? MapStatus() : std::string(CurrentLineNotInMapText);
-        if (ShowCantAddBreakpointMessage(Reason, FileName, LineNumber, FHost.MapFileName()))
-            ShowParsedMap();
-        return;
-    }
-    // Adding on a breakpoint takes it away.
-    for (int Row = 0; Row < FBreakpoints->Count(); ++Row)
-        if (const TProcOffset* Location = BreakpointLocation(Row);
-            Location && SameLocation(*Location, *Line)) {
-            DeleteBreakpoint(*Location);
+    RunCommand([&] {
+        if (RunToCursor && !(IsConnected() && FPaused))
+            return;
+        if (!EnsureConnected())
+            return;
+        TSourceEditor* Editor = FHost.ActiveSourceEditor();
+        if (!Editor)
+            return;
+        const std::string FileName = Editor->SourceFileName();
+        const int LineNumber = Editor->CaretLine();
+        const TLine* Line = LocateProcOffset(FileName, LineNumber);
+        if (!Line) {
+            const std::string Reason =
+                MapStatus() != MapLoadedStatus ? MapStatus() : std::string(CurrentLineNotInMapText);
+            if (ShowCantAddBreakpointMessage(Reason, FileName, LineNumber, FHost.MapFileName()))
+                ShowParsedMap();
             return;
         }
-    const std::string Error = SendLocation(RunToCursor ? lcSetTemporaryBreakpoint : lcSetBreakpoint,
-                                           Line->SegmentName, Line->ProcNumber, Line->Offset);
-    if (!Error.empty())
-        ShowBreakpointRefusedMessage(Error);
-    else if (RunToCursor)
-        Resume(0);
-    else
-        RefreshBreakpoints();
+        // Adding on a breakpoint takes it away.
+        for (int Row = 0; Row < FBreakpoints->Count(); ++Row)
+            if (const TProcOffset* Location = BreakpointLocation(Row);
+                Location && SameLocation(*Location, *Line)) {
+                DeleteBreakpoint(*Location);
+                return;
+            }
+        const std::string Error =
+            SendLocation(RunToCursor ? lcSetTemporaryBreakpoint : lcSetBreakpoint,
+                         Line->SegmentName, Line->ProcNumber, Line->Offset);
+        if (!Error.empty())
+            ShowBreakpointRefusedMessage(Error);
+        else if (RunToCursor)
+            Resume(0);
+        else
+            RefreshBreakpoints();
+    });
 }
 
 void TDebugger::DeleteBreakpoint(const TProcOffset& Location) {
-    if (!Location.Proc)
-        return;
-    SendLocation(lcDeleteBreakpoint, Location.Proc->SegmentName, Location.Proc->Number,
-                 Location.Offset);
-    RefreshBreakpoints();
+    RunCommand([&] {
+        if (!Location.Proc)
+            return;
+        SendLocation(lcDeleteBreakpoint, Location.Proc->SegmentName, Location.Proc->Number,
+                     Location.Offset);
+        RefreshBreakpoints();
+    });
 }
 
 void TDebugger::DeleteSelectedBreakpoint() {
@@ -82,42 +87,47 @@ void TDebugger::DeleteSelectedBreakpoint() {
 }
 
 void TDebugger::ToggleSelectedBreakpoint() {
-    const int Row = FBreakpoints->SelectedRow();
-    const TProcOffset* Location = Row >= 0 ? BreakpointLocation(Row) : nullptr;
-    if (!Location || !Location->Proc || !IsConnected())
-        return;
-    SendLocation(BreakpointEnabled(Row) ? lcDisableBreakpoint : lcEnableBreakpoint,
-                 Location->Proc->SegmentName, Location->Proc->Number, Location->Offset);
-    RefreshBreakpoints();
+    RunCommand([&] {
+        const int Row = FBreakpoints->SelectedRow();
+        const TProcOffset* Location = Row >= 0 ? BreakpointLocation(Row) : nullptr;
+        if (!Location || !Location->Proc || !IsConnected())
+            return;
+        SendLocation(BreakpointEnabled(Row) ? lcDisableBreakpoint : lcEnableBreakpoint,
+                     Location->Proc->SegmentName, Location->Proc->Number, Location->Offset);
+        RefreshBreakpoints();
+    });
 }
 
 void TDebugger::RefreshBreakpoints() {
-    const std::vector<TBreakpointEntry> Entries = ListBreakpoints();
-    const int Remembered = FBreakpoints->SelectedRow();
-    FBreakpoints->Model->clear();
-    ClearAllMarks();
-    FCurrentBreakpoint = -1;
-    for (const TBreakpointEntry& Entry : Entries) {
-        const TProcOffset* Location = FindProcOffset(Entry.Segment, Entry.Proc, Entry.Offset);
-        if (!Location)
-            continue;
-        const bool Current = Location == FCurrentLocation;
-        if (Current)
-            FCurrentBreakpoint = FBreakpoints->Count();
-        FBreakpoints->Append(std::string(TrimBlanks(Location->Text)) + (Entry.Disabled ? "-" : "+"),
-                             Location);
-        if (!Entry.Disabled || Current)
-            for (TSourceEditor* Editor : EditorsOf(Location->SourceName))
-                Editor->AddLineMarker(Location->LineNumber, Current);
-    }
-    if (Remembered >= 0)
-        FBreakpoints->SelectRow(Remembered < FBreakpoints->Count() ? Remembered : Remembered - 1);
-    else
-        FBreakpoints->SelectRow(FCurrentBreakpoint);
-    if (FCurrentBreakpoint < 0 && FCurrentLocation)
-        for (TSourceEditor* Editor : EditorsOf(FCurrentLocation->SourceName))
-            Editor->AddLineMarker(FCurrentLocation->LineNumber, true);
-    RepaintEditors();
+    RunCommand([&] {
+        const std::vector<TBreakpointEntry> Entries = ListBreakpoints();
+        const int Remembered = FBreakpoints->SelectedRow();
+        FBreakpoints->Model->clear();
+        ClearAllMarks();
+        FCurrentBreakpoint = -1;
+        for (const TBreakpointEntry& Entry : Entries) {
+            const TProcOffset* Location = FindProcOffset(Entry.Segment, Entry.Proc, Entry.Offset);
+            if (!Location)
+                continue;
+            const bool Current = Location == FCurrentLocation;
+            if (Current)
+                FCurrentBreakpoint = FBreakpoints->Count();
+            FBreakpoints->Append(
+                std::string(TrimBlanks(Location->Text)) + (Entry.Disabled ? "-" : "+"), Location);
+            if (!Entry.Disabled || Current)
+                for (TSourceEditor* Editor : EditorsOf(Location->SourceName))
+                    Editor->AddLineMarker(Location->LineNumber, Current);
+        }
+        if (Remembered >= 0)
+            FBreakpoints->SelectRow(Remembered < FBreakpoints->Count() ? Remembered
+                                                                       : Remembered - 1);
+        else
+            FBreakpoints->SelectRow(FCurrentBreakpoint);
+        if (FCurrentBreakpoint < 0 && FCurrentLocation)
+            for (TSourceEditor* Editor : EditorsOf(FCurrentLocation->SourceName))
+                Editor->AddLineMarker(FCurrentLocation->LineNumber, true);
+        RepaintEditors();
+    });
 }
 
 void TDebugger::MarkBreakpointsInEditor(TSourceEditor& Editor) {
@@ -156,95 +166,108 @@ void TDebugger::StepOut() {
 }
 
 void TDebugger::Step(int Mode) {
-    if (!IsConnected() || !FPaused || !FCurrentLocation || !FHost.ActiveSourceEditor())
-        return;
-    const std::string_view Title = StepTitles.at(static_cast<std::size_t>(Mode));
-    const TProc* Proc = FCurrentLocation->Proc;
-    if (!Proc) {
-        ShowCodePositionNotFoundMessage(Title);
-        return;
-    }
-    const auto& Offsets = Proc->Offsets;
-    const auto Current = std::find_if(Offsets.begin(), Offsets.end(), [this](const auto& Offset) {
-        return Offset.get() == FCurrentLocation;
+    RunCommand([&] {
+        if (!IsConnected() || !FPaused || !FCurrentLocation || !FHost.ActiveSourceEditor())
+            return;
+        const std::string_view Title = StepTitles.at(static_cast<std::size_t>(Mode));
+        const TProc* Proc = FCurrentLocation->Proc;
+        if (!Proc) {
+            ShowCodePositionNotFoundMessage(Title);
+            return;
+        }
+        const auto& Offsets = Proc->Offsets;
+        const auto Current =
+            std::find_if(Offsets.begin(), Offsets.end(),
+                         [this](const auto& Offset) { return Offset.get() == FCurrentLocation; });
+        if (Current == Offsets.end()) {
+            ShowCodePositionNotFoundMessage(Title);
+            return;
+        }
+        std::string Error;
+        if (Mode == StepOutMode || std::next(Current) == Offsets.end()) {
+            Error = BreakOnReturn();
+        } else {
+            if (Mode == StepIntoMode) {
+                std::vector<std::string> Segments;
+                for (const auto& Segment : FMap->Segments)
+                    Segments.push_back(Segment.first);
+                Error = BreakOnEntry(Segments);
+            }
+            // Every other line of the procedure may come next; several lines can share an offset.
+            const int Here = FCurrentLocation->Offset;
+            std::optional<int> Sent;
+            for (auto Next = Offsets.begin(); Error.empty() && Next != Offsets.end(); ++Next) {
+                const int Offset = (*Next)->Offset;
+                if (Offset == Here || Offset == Sent)
+                    continue;
+                Error =
+                    SendLocation(lcSetTemporaryBreakpoint, Proc->SegmentName, Proc->Number, Offset);
+                Sent = Offset;
+            }
+        }
+        if (!Error.empty())
+            ShowCantStepMessage(Title, Error);
+        else
+            Resume(0);
     });
-    if (Current == Offsets.end()) {
-        ShowCodePositionNotFoundMessage(Title);
-        return;
-    }
-    std::string Error;
-    if (Mode == StepOutMode || std::next(Current) == Offsets.end()) {
-        Error = BreakOnReturn();
-    } else {
-        if (Mode == StepIntoMode) {
-            std::vector<std::string> Segments;
-            for (const auto& Segment : FMap->Segments)
-                Segments.push_back(Segment.first);
-            Error = BreakOnEntry(Segments);
-        }
-        // Every other line of the procedure may come next; several lines can share an offset.
-        const int Here = FCurrentLocation->Offset;
-        std::optional<int> Sent;
-        for (auto Next = Offsets.begin(); Error.empty() && Next != Offsets.end(); ++Next) {
-            const int Offset = (*Next)->Offset;
-            if (Offset == Here || Offset == Sent)
-                continue;
-            Error = SendLocation(lcSetTemporaryBreakpoint, Proc->SegmentName, Proc->Number, Offset);
-            Sent = Offset;
-        }
-    }
-    if (!Error.empty())
-        ShowCantStepMessage(Title, Error);
-    else
-        Resume(0);
 }
 
 void TDebugger::Pause() {
-    if (!IsConnected())
-        return;
-    if (FPaused) {
-        Resume(0);
-        return;
-    }
-    const auto Frames = PauseModule();
-    if (!Frames) {
-        UpdateDebuggingControls();
-        return;
-    }
-    FPaused = true;
-    FCurrentLocation = LocateStack(*Frames);
-    if (FCurrentLocation)
-        ShowLocation(*FCurrentLocation, false);
-    RefreshEverything();
+    RunCommand([&] {
+        if (!IsConnected())
+            return;
+        if (FPaused) {
+            Resume(0);
+            return;
+        }
+        const auto Frames = PauseModule();
+        if (!Frames) {
+            UpdateDebuggingControls();
+            return;
+        }
+        FPaused = true;
+        ForgetHint();
+        FCurrentLocation = LocateStack(*Frames);
+        if (FCurrentLocation)
+            ShowLocation(*FCurrentLocation, false);
+        RefreshEverything();
+    });
 }
 
 void TDebugger::Resume(int Mode) {
-    {
-        const TDebuggerBusy Busy(FHost);
-        ForgetExecutionPoint();
-    }
-    if (IsConnected() && ResumeModule(Mode))
-        FPaused = false;
-    UpdateDebuggingControls();
-}
-
-void TDebugger::RunUntilValueChanges(const TEntity* Entity) {
-    FWatchedEntity = Entity;
-    if (Entity) {
+    RunCommand([&] {
         {
             const TDebuggerBusy Busy(FHost);
             ForgetExecutionPoint();
         }
-        FWatchedOldValue = ValueText(*Entity, vmValue);
-        const std::string Address = ValueText(*Entity, vmAddress);
-        if (SendRunUntilChanged(Entity->Name, Address, SizeInWords(*Entity)))
+        const int Stops = FStops;
+        if (IsConnected() && ResumeModule(Mode) && FStops == Stops)
             FPaused = false;
-    }
-    UpdateDebuggingControls();
+        UpdateDebuggingControls();
+    });
+}
+
+void TDebugger::RunUntilValueChanges(const TEntity* Entity) {
+    RunCommand([&] {
+        FWatchedEntity = Entity;
+        const int Stops = FStops;
+        if (Entity) {
+            {
+                const TDebuggerBusy Busy(FHost);
+                ForgetExecutionPoint();
+            }
+            FWatchedOldValue = ValueText(*Entity, vmValue);
+            const std::string Address = ValueText(*Entity, vmAddress);
+            if (SendRunUntilChanged(Entity->Name, Address, SizeInWords(*Entity)) && FStops == Stops)
+                FPaused = false;
+        }
+        UpdateDebuggingControls();
+    });
 }
 
 void TDebugger::ForgetExecutionPoint() {
     ForgetWatchChanges();
+    ForgetHint();
     // A value shown over the source would be out of date once the module runs.
     HideEvaluationHint();
     const bool Breakpoint = FCurrentBreakpoint >= 0 && BreakpointEnabled(FCurrentBreakpoint);
@@ -257,14 +280,16 @@ void TDebugger::ForgetExecutionPoint() {
 }
 
 void TDebugger::RefreshEverything() {
-    const TDebuggerBusy Busy(FHost);
-    FBreakpoints->SelectRow(-1);
-    RefreshBreakpoints();
-    RefreshCallStack();
-    RefreshHeapStack();
-    RefreshWatchValues();
-    RefreshLocals();
-    UpdateDebuggingControls();
+    RunCommand([&] {
+        const TDebuggerBusy Busy(FHost);
+        FBreakpoints->SelectRow(-1);
+        RefreshBreakpoints();
+        RefreshCallStack();
+        RefreshHeapStack();
+        RefreshWatchValues();
+        RefreshLocals();
+        UpdateDebuggingControls();
+    });
 }
 
 const TProcOffset* TDebugger::LocateStack(const std::vector<TStackLine>& Frames) const {

@@ -358,22 +358,24 @@ QModelIndex TDebugger::FindNodeText(const std::string& Word, const QModelIndex& 
 // ---- The details panel and the Structure menu's queries -------------------------------------
 
 void TDebugger::ShowVariableDetails(TEntity& Entity) {
-    TVariableDetails Details;
-    Details.Name = Entity.FullName;
-    Details.Type = TypeDescription(Entity, false, FMap->Kind);
-    const TLocationDescription Location = LocationDescription(Entity);
-    Details.LocationIntro = Location.ClassWord + ":";
-    Details.Location = Location.Detail;
-    if (!IsConnected() || !FPaused)
-        Details.Address = std::string(UnknownAddress);
-    else {
-        // An address stays where it is: the module is asked once.
-        if (Entity.AddressText.empty())
-            Entity.AddressText = ValueText(
-                Entity, FHost.DebuggingOptions().AddressesInHex ? vmHexAddress : vmAddress);
-        Details.Address = Entity.AddressText;
-    }
-    FHost.ShowVariableDetails(Details);
+    RunCommand([&] {
+        TVariableDetails Details;
+        Details.Name = Entity.FullName;
+        Details.Type = TypeDescription(Entity, false, FMap->Kind);
+        const TLocationDescription Location = LocationDescription(Entity);
+        Details.LocationIntro = Location.ClassWord + ":";
+        Details.Location = Location.Detail;
+        if (!IsConnected() || !FPaused)
+            Details.Address = std::string(UnknownAddress);
+        else {
+            // An address stays where it is: the module is asked once.
+            if (Entity.AddressText.empty())
+                Entity.AddressText = ValueText(
+                    Entity, FHost.DebuggingOptions().AddressesInHex ? vmHexAddress : vmAddress);
+            Details.Address = Entity.AddressText;
+        }
+        FHost.ShowVariableDetails(Details);
+    });
 }
 
 const TEntity* TDebugger::SelectedProcedureEntity() const {

@@ -111,30 +111,36 @@ struct TWatchAdding {
 // ---- The memory dump, the call stack and the heap -------------------------------------------
 
 void TDebugger::DumpMemory() {
-    if (!EnsureConnected())
-        return;
-    const std::vector<std::uint16_t> Words = ReadMemory();
-    if (Words.empty())
-        return;
-    const TKorvidOptions& Options = FHost.DebuggingOptions();
-    FHost.OpenTextInNewTab(MemoryCaption,
-                           MemoryDumpText(Words, Options.AddressesInHex, Options.GappedMemoryDump));
+    RunCommand([&] {
+        if (!EnsureConnected())
+            return;
+        const std::vector<std::uint16_t> Words = ReadMemory();
+        if (Words.empty())
+            return;
+        const TKorvidOptions& Options = FHost.DebuggingOptions();
+        FHost.OpenTextInNewTab(
+            MemoryCaption, MemoryDumpText(Words, Options.AddressesInHex, Options.GappedMemoryDump));
+    });
 }
 
 void TDebugger::RefreshCallStack() {
-    FCallStack->Model->clear();
-    if (!IsConnected())
-        return;
-    for (const TStackLine& Frame : ReadCallStack())
-        FCallStack->Append(CallStackItemText(Frame),
-                           FindProcOffset(Frame.Segment, Frame.Proc, Frame.Offset));
+    RunCommand([&] {
+        FCallStack->Model->clear();
+        if (!IsConnected())
+            return;
+        for (const TStackLine& Frame : ReadCallStack())
+            FCallStack->Append(CallStackItemText(Frame),
+                               FindProcOffset(Frame.Segment, Frame.Proc, Frame.Offset));
+    });
 }
 
 void TDebugger::RefreshHeapStack() {
-    if (!IsConnected())
-        return;
-    if (const auto Figures = HeapAndStack())
-        FHeapStackText = HeapStackLabelText(Figures->Heap, Figures->Stack);
+    RunCommand([&] {
+        if (!IsConnected())
+            return;
+        if (const auto Figures = HeapAndStack())
+            FHeapStackText = HeapStackLabelText(Figures->Heap, Figures->Stack);
+    });
 }
 
 // ---- Watches --------------------------------------------------------------------------------
@@ -157,43 +163,47 @@ void TDebugger::ShowWatches(const std::vector<TEntity*>& Entities) {
 }
 
 void TDebugger::WatchStructureNode(const QModelIndex& Node) {
-    const QModelIndex Target = Node.isValid() ? Node : FStructure->Selection->currentIndex();
-    if (!Target.isValid())
-        return;
-    bool Added = false;
-    {
-        const TDebuggerBusy Busy(FHost);
+    RunCommand([&] {
+        const QModelIndex Target = Node.isValid() ? Node : FStructure->Selection->currentIndex();
+        if (!Target.isValid())
+            return;
+        bool Added = false;
         {
-            TWatchAdding Adding(*FWatches);
-            if (const TEntity* Entity = NodeEntity(Target))
-                Added = Adding.Add(*WatchEntity(Entity));
-            else
-                for (TEntity* Entity : CategoryEntities(NodeKind(Target)))
-                    Added = Adding.Add(*Entity) || Added;
+            const TDebuggerBusy Busy(FHost);
+            {
+                TWatchAdding Adding(*FWatches);
+                if (const TEntity* Entity = NodeEntity(Target))
+                    Added = Adding.Add(*WatchEntity(Entity));
+                else
+                    for (TEntity* Entity : CategoryEntities(NodeKind(Target)))
+                        Added = Adding.Add(*Entity) || Added;
+            }
+            RefreshWatchValues();
         }
-        RefreshWatchValues();
-    }
-    if (Added && FHost.DebuggingOptions().AutoWatchesTab)
-        FHost.ActivateDebuggingTab(TDebuggingTab::Watches);
+        if (Added && FHost.DebuggingOptions().AutoWatchesTab)
+            FHost.ActivateDebuggingTab(TDebuggingTab::Watches);
+    });
 }
 
 void TDebugger::RefreshWatchValues() {
-    if (!IsConnected() || !FPaused || !FCurrentLocation || FWatches->Count() == 0)
-        return;
-    std::vector<TEntity*> Entities = WatchedEntities();
-    for (TEntity* Entity : Entities) {
-        Entity->CurrentValue = ValueText(*Entity, vmValue);
-        Entity->Changed =
-            !Entity->PreviousValue.empty() && Entity->CurrentValue != Entity->PreviousValue;
-    }
-    const bool ChangedFirst = FHost.DebuggingOptions().MoveChangedWatches;
-    std::stable_sort(
-        Entities.begin(), Entities.end(), [ChangedFirst](const TEntity* A, const TEntity* B) {
-            const bool ChangedA = ChangedFirst && A->Changed;
-            const bool ChangedB = ChangedFirst && B->Changed;
-            return std::tie(ChangedB, A->LowerFullName) < std::tie(ChangedA, B->LowerFullName);
-        });
-    ShowWatches(Entities);
+    RunCommand([&] {
+        if (!IsConnected() || !FPaused || !FCurrentLocation || FWatches->Count() == 0)
+            return;
+        std::vector<TEntity*> Entities = WatchedEntities();
+        for (TEntity* Entity : Entities) {
+            Entity->CurrentValue = ValueText(*Entity, vmValue);
+            Entity->Changed =
+                !Entity->PreviousValue.empty() && Entity->CurrentValue != Entity->PreviousValue;
+        }
+        const bool ChangedFirst = FHost.DebuggingOptions().MoveChangedWatches;
+        std::stable_sort(
+            Entities.begin(), Entities.end(), [ChangedFirst](const TEntity* A, const TEntity* B) {
+                const bool ChangedA = ChangedFirst && A->Changed;
+                const bool ChangedB = ChangedFirst && B->Changed;
+                return std::tie(ChangedB, A->LowerFullName) < std::tie(ChangedA, B->LowerFullName);
+            });
+        ShowWatches(Entities);
+    });
 }
 
 void TDebugger::ForgetWatchChanges() {
@@ -229,6 +239,10 @@ void TDebugger::DropWatchedEntities() {
     if (FSavedWatches.empty())
         FSavedWatches = FWatches->Texts();
     FWatches->Model->clear();
+    ForgetHint();
+}
+
+void TDebugger::ForgetHint() {
     FHintWord.clear();
     FHintEntity = nullptr;
     FHoveredEntity = nullptr;
@@ -257,97 +271,101 @@ void TDebugger::ShowHint(const std::string& Text, int ScreenX, int ScreenY) {
 }
 
 void TDebugger::ShowEvaluationHint(const std::string& Word, int ScreenX, int ScreenY) {
-    if (Word.empty()) {
-        FHintWord.clear();
-        FHintEntity = nullptr;
-        HideEvaluationHint();
-        return;
-    }
-    if (!BeginsIdentifier(Word.front()) || !IsConnected() || !FPaused || !FCurrentLocation) {
-        HideEvaluationHint();
-        return;
-    }
-    const std::string Normal = NormaliseIdentifier(Word, MapKind());
-    // The finds of the current procedure, the globals and the structure tree's selection.
-    std::array<TEntity*, 3> Finds{};
-    if (FHintEntity && Normal == FHintWord) {
-        // A hint that timed out stays away until the mouse reaches something else.
-        if (FHintStale) {
+    RunCommand([&] {
+        if (Word.empty()) {
+            FHintWord.clear();
+            FHintEntity = nullptr;
             HideEvaluationHint();
             return;
         }
-        Finds[2] = FHintEntity;
-    } else {
-        FHintWord.clear();
-        FHintEntity = nullptr;
-        if (const TEntity* Procedure = FCurrentLocation && FCurrentLocation->Proc
-                                           ? ProcedureEntityOf(*FCurrentLocation->Proc)
-                                           : nullptr)
-            Finds[0] = SearchChildren(*Procedure, Normal);
-        Finds[1] = SearchEntities(FMap->Globals, Normal);
-        const TEntity* Selected = NodeEntity(FStructure->Selection->currentIndex());
-        if (Selected && Selected->Children.empty() && Selected->Owner)
-            Selected = Selected->Owner;
-        TEntity* Near = Selected ? SearchChildren(*Selected, Normal) : nullptr;
-        if (!Near)
-            Near = SearchEntities(FMap->Tables, Normal);
-        if (Near != Finds[0] && Near != Finds[1])
-            Finds[2] = Near;
-        for (TEntity* Find : Finds)
-            if (Find)
-                Find->ValueText = HintValueText(*Find);
-    }
-    int Count = 0;
-    TEntity* Last = nullptr;
-    for (TEntity* Find : Finds)
-        if (Find) {
-            ++Count;
-            Last = Find;
+        if (!BeginsIdentifier(Word.front()) || !IsConnected() || !FPaused || !FCurrentLocation) {
+            HideEvaluationHint();
+            return;
         }
-    if (Count == 0) {
-        HideEvaluationHint();
-        return;
-    }
-    // Only a name that means one entity is remembered.
-    FHintWord = Count == 1 ? Normal : std::string();
-    FHintEntity = Count == 1 ? Last : nullptr;
-    static constexpr std::array<std::string_view, 3> Prefixes = {"local.", "global.", ""};
-    std::string Text;
-    for (std::size_t Place = 0; Place < Finds.size(); ++Place) {
-        if (!Finds[Place])
-            continue;
-        if (!Text.empty())
-            Text += '\r';
-        if (Count > 1)
-            Text += Prefixes[Place];
-        Text += Finds[Place]->FullName + " = " + Finds[Place]->ValueText;
-    }
-    ShowHint(Text, ScreenX, ScreenY);
+        const std::string Normal = NormaliseIdentifier(Word, MapKind());
+        // The finds of the current procedure, the globals and the structure tree's selection.
+        std::array<TEntity*, 3> Finds{};
+        if (FHintEntity && Normal == FHintWord) {
+            // A hint that timed out stays away until the mouse reaches something else.
+            if (FHintStale) {
+                HideEvaluationHint();
+                return;
+            }
+            Finds[2] = FHintEntity;
+        } else {
+            FHintWord.clear();
+            FHintEntity = nullptr;
+            if (const TEntity* Procedure = FCurrentLocation && FCurrentLocation->Proc
+                                               ? ProcedureEntityOf(*FCurrentLocation->Proc)
+                                               : nullptr)
+                Finds[0] = SearchChildren(*Procedure, Normal);
+            Finds[1] = SearchEntities(FMap->Globals, Normal);
+            const TEntity* Selected = NodeEntity(FStructure->Selection->currentIndex());
+            if (Selected && Selected->Children.empty() && Selected->Owner)
+                Selected = Selected->Owner;
+            TEntity* Near = Selected ? SearchChildren(*Selected, Normal) : nullptr;
+            if (!Near)
+                Near = SearchEntities(FMap->Tables, Normal);
+            if (Near != Finds[0] && Near != Finds[1])
+                Finds[2] = Near;
+            for (TEntity* Find : Finds)
+                if (Find)
+                    Find->ValueText = HintValueText(*Find);
+        }
+        int Count = 0;
+        TEntity* Last = nullptr;
+        for (TEntity* Find : Finds)
+            if (Find) {
+                ++Count;
+                Last = Find;
+            }
+        if (Count == 0) {
+            HideEvaluationHint();
+            return;
+        }
+        // Only a name that means one entity is remembered.
+        FHintWord = Count == 1 ? Normal : std::string();
+        FHintEntity = Count == 1 ? Last : nullptr;
+        static constexpr std::array<std::string_view, 3> Prefixes = {"local.", "global.", ""};
+        std::string Text;
+        for (std::size_t Place = 0; Place < Finds.size(); ++Place) {
+            if (!Finds[Place])
+                continue;
+            if (!Text.empty())
+                Text += '\r';
+            if (Count > 1)
+                Text += Prefixes[Place];
+            Text += Finds[Place]->FullName + " = " + Finds[Place]->ValueText;
+        }
+        ShowHint(Text, ScreenX, ScreenY);
+    });
 }
 
 void TDebugger::StructureTreeMouseMove(const QModelIndex& Node, bool OverLabel, int ScreenX,
                                        int ScreenY) {
-    bool Shown = false;
-    const TEntity* OnNode = OverLabel ? NodeEntity(Node) : nullptr;
-    if (OnNode) {
-        TEntity* Entity = WatchEntity(OnNode->Companion ? OnNode->Companion : OnNode);
-        if (IsValueKind(Entity->Kind)) {
-            if ((Entity != FHoveredEntity || !FHintStale) && IsConnected() && FPaused) {
-                if (Entity != FHoveredEntity) {
-                    FHoveredEntity = Entity;
-                    Entity->ValueText = ValueText(*Entity, vmValue);
+    RunCommand([&] {
+        bool Shown = false;
+        const TEntity* OnNode = OverLabel ? NodeEntity(Node) : nullptr;
+        if (OnNode) {
+            TEntity* Entity = WatchEntity(OnNode->Companion ? OnNode->Companion : OnNode);
+            if (IsValueKind(Entity->Kind)) {
+                if ((Entity != FHoveredEntity || !FHintStale) && IsConnected() && FPaused) {
+                    if (Entity != FHoveredEntity) {
+                        FHoveredEntity = Entity;
+                        Entity->ValueText = ValueText(*Entity, vmValue);
+                    }
+                    if (!Entity->ValueText.empty()) {
+                        ShowHint(Entity->FullName + " = " + Entity->ValueText, ScreenX, ScreenY);
+                        Shown = true;
+                    }
                 }
-                if (!Entity->ValueText.empty()) {
-                    ShowHint(Entity->FullName + " = " + Entity->ValueText, ScreenX, ScreenY);
-                    Shown = true;
-                }
-            }
-            ShowVariableDetails(*Entity);
-        } else
-            FHoveredEntity = nullptr;
-    }
-    if (!Shown)
-        HideEvaluationHint();
+                ShowVariableDetails(*Entity);
+            } else
+                FHoveredEntity = nullptr;
+        }
+        if (!Shown)
+            HideEvaluationHint();
+    });
 }
 
 void TDebugger::HideEvaluationHint() {

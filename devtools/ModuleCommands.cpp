@@ -246,6 +246,13 @@ TModuleRequest ValueRequest(const TEntity& Entity, TValueMode Mode, const TModul
     return Request;
 }
 
+bool IsStringElement(const TEntity& Entity) {
+    constexpr int StringKind = 12;
+    constexpr int ArrayKind = 15;
+    return Entity.ElementIndex > 0 && Entity.Kind == StringKind && Entity.Owner &&
+           Entity.Owner->Kind == ArrayKind;
+}
+
 TModuleRequest StringElementRequest(const TEntity& Element) {
     int Offset = Element.WordOffset;
     WalkPlace(Element, [&Offset](const TEntity& Owner) { Offset += Owner.WordOffset; });

@@ -67,6 +67,8 @@ TModuleRequest RunUntilChangedRequest(const std::string& Name, const std::string
 TModuleRequest ValueRequest(const TEntity& Entity, TValueMode Mode, const TModuleOptions& Options);
 // The short request for the value of an element of a string array, by the array's name.
 TModuleRequest StringElementRequest(const TEntity& Element);
+// Whether the entity is an element of an array of strings, read by StringElementRequest.
+bool IsStringElement(const TEntity& Entity);
 
 // Where the entity lies: "o=", and when an indirect owner splits the chain, that owner's
 // offset in "o=" and the entity's below it in "e=".

@@ -68,10 +68,11 @@ void TAtomicFileWriter::Commit() {
 }
 
 void TAtomicFileWriter::Fail(const std::string& What) {
-    const std::string Reason = std::strerror(errno);
+    const int Error = errno;
     Discard();
-    throw EFileWriteError("Cannot write \"" + FTarget.string() + "\": " + What + " (" + Reason +
-                          ")");
+    throw EFileWriteError("Cannot write \"" + FTarget.string() + "\": " + What + " (" +
+                              std::strerror(Error) + ")",
+                          Error);
 }
 
 void TAtomicFileWriter::Discard() noexcept {

@@ -10,7 +10,13 @@ namespace korvid {
 
 class EFileWriteError : public EKorvidError {
 public:
-    using EKorvidError::EKorvidError;
+    explicit EFileWriteError(const std::string& Message, int Error = 0)
+        : EKorvidError(Message), FError(Error) {}
+    // The system's error number of the step that failed, 0 when not known.
+    int Error() const { return FError; }
+
+private:
+    int FError;
 };
 
 // Writes a file so that it is either wholly replaced or left as it was: the data goes to a

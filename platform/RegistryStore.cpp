@@ -9,16 +9,20 @@
 #include <QStandardPaths>
 #include <QString>
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace korvid {
 
 namespace {
 
 constexpr std::string_view FileHeader = "KORVID REGISTRY 1";
-constexpr int LockTimeoutMs = 10000;
+// A holder keeps the lock only while it reads and replaces the file.
+constexpr int LockWaitMs = 2000;
+// A live holder writes its lock file within a moment of making it.
+constexpr int StaleLockMs = 250;
 
 bool KeyOrderLess(const std::unique_ptr<TRegistryNode>& A, std::string_view B) {
     return CompareText1252(A->Name, B) < 0;
@@ -103,25 +107,95 @@ void SerializeNode(const TRegistryNode& Node, std::vector<std::string>& Path, st
     }
 }
 
-std::string ReadWholeFile(const std::filesystem::path& File, bool& Exists) {
-    std::ifstream In(File, std::ios::binary);
-    Exists = static_cast<bool>(In);
-    if (!In)
-        return {};
-    std::string Text{std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
-    if (In.bad())
-        throw EKorvidError("Cannot read the settings file \"" + File.string() + "\"");
+// Reads the whole file; Exists is false only when there is no such file, so that a file that
+// cannot be read is never taken for a missing one and written over.
+std::string ReadStoreFile(const std::filesystem::path& File, bool& Exists) {
+    Exists = false;
+    const int Handle = ::open(File.c_str(), O_RDONLY | O_CLOEXEC);
+    if (Handle < 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return {};
+        throw ERegistryStoreError("The settings file \"" + File.string() + "\" cannot be read (" +
+                                  std::strerror(errno) + ")");
+    }
+    Exists = true;
+    std::string Text;
+    char Buffer[65536];
+    for (;;) {
+        const ssize_t N = ::read(Handle, Buffer, sizeof Buffer);
+        if (N == 0)
+            break;
+        if (N < 0) {
+            if (errno == EINTR)
+                continue;
+            const int Error = errno;
+            ::close(Handle);
+            throw ERegistryStoreError("The settings file \"" + File.string() +
+                                      "\" cannot be read (" + std::strerror(Error) + ")");
+        }
+        Text.append(Buffer, static_cast<std::size_t>(N));
+    }
+    ::close(Handle);
     return Text;
 }
 
+std::string NotKeptText(const std::string& Cause) {
+    return "Your settings will not be kept: " + Cause + ".";
+}
+
+// What a write that failed with Error in Folder means to the user.
+std::string WriteFailureCause(int Error, const std::filesystem::path& Folder) {
+    const std::string Name = "\"" + Folder.string() + "\"";
+    switch (Error) {
+    case EROFS:
+    case EACCES:
+    case EPERM:
+        return "the folder " + Name + " is read-only";
+    case ENOSPC:
+        return "there is no space left on the disk of " + Name;
+    case EDQUOT:
+        return "your disk quota is used up on the disk of " + Name;
+    default:
+        return Name + " cannot be written (" + std::string(std::strerror(Error)) + ")";
+    }
+}
+
+// Why nothing can be written into Folder: a file is made and written there and removed.
+std::string TrialWriteCause(const std::filesystem::path& Folder) {
+    try {
+        TAtomicFileWriter Trial(Folder / "registry.trial");
+        Trial.Write("x");
+    } catch (const EFileWriteError& Error) {
+        return WriteFailureCause(Error.Error(), Folder);
+    }
+    return "the settings file cannot be locked";
+}
+
+// The store's lock file. Every holder also holds the file's own lock while it lives, so a lock
+// file that nobody holds that way is left by a process that is gone and is taken over at once.
+// Once a held lock was waited for in vain, Waited is set and later locks do not wait.
 class TStoreLock {
 public:
-    explicit TStoreLock(const std::filesystem::path& File)
+    TStoreLock(const std::filesystem::path& File, bool& Waited)
         : FLock(QString::fromStdString(File.string() + ".lock")) {
-        std::error_code Ignored;
-        std::filesystem::create_directories(File.parent_path(), Ignored);
-        if (!FLock.tryLock(LockTimeoutMs))
-            throw EKorvidError("The settings file \"" + File.string() + "\" is locked");
+        FLock.setStaleLockTime(StaleLockMs);
+        const std::filesystem::path Folder = File.parent_path();
+        std::error_code Error;
+        std::filesystem::create_directories(Folder, Error);
+        if (Error)
+            throw ERegistryStoreError(NotKeptText(WriteFailureCause(Error.value(), Folder)));
+        if (FLock.tryLock(Waited ? 0 : LockWaitMs))
+            return;
+        if (FLock.error() != QLockFile::LockFailedError)
+            throw ERegistryStoreError(NotKeptText(TrialWriteCause(Folder)));
+        Waited = true;
+        qint64 Pid = 0;
+        QString Host, Application;
+        std::string Holder = "another process";
+        if (FLock.getLockInfo(&Pid, &Host, &Application) && Pid > 0)
+            Holder += " (process id " + std::to_string(Pid) + ")";
+        throw ERegistryStoreError(
+            NotKeptText("the settings file \"" + File.string() + "\" is locked by " + Holder));
     }
 
 private:
@@ -312,7 +386,7 @@ std::unique_ptr<TRegistryNode> TFileRegistryStore::Parse(std::string_view Text) 
 
 std::unique_ptr<TRegistryNode> TFileRegistryStore::LoadUnlocked() {
     bool Exists = false;
-    const std::string Text = ReadWholeFile(FFile, Exists);
+    const std::string Text = ReadStoreFile(FFile, Exists);
     if (!Exists)
         return std::make_unique<TRegistryNode>();
     try {
@@ -325,26 +399,90 @@ std::unique_ptr<TRegistryNode> TFileRegistryStore::LoadUnlocked() {
         std::error_code RenameError;
         std::filesystem::rename(FFile, Aside, RenameError);
         if (RenameError)
-            throw EKorvidError(std::string(Error.what()) + "; it could not be set aside");
+            throw ERegistryStoreError(
+                std::string(Error.what()) + " and could not be set aside (" +
+                WriteFailureCause(RenameError.value(), FFile.parent_path()) +
+                "). Korvid starts with its default settings and will not keep them.");
         Report(std::string(Error.what()) + ". It was kept as \"" + Aside.string() +
                "\" and the settings start afresh.");
         return std::make_unique<TRegistryNode>();
     }
 }
 
+// Under the lock, so that a file another process replaces meanwhile is never set aside.
+std::unique_ptr<TRegistryNode> TFileRegistryStore::SetAsideDamaged(const std::string& Damage) {
+    try {
+        TStoreLock Lock(FFile, FLockWaited);
+        return LoadUnlocked();
+    } catch (const ERegistryStoreError& Error) {
+        FHeldBack = Damage + " (\"" + FFile.string() + "\"); it is left as it is. " + Error.what();
+        ReportNotKept(FHeldBack);
+        return std::make_unique<TRegistryNode>();
+    }
+}
+
 std::unique_ptr<TRegistryNode> TFileRegistryStore::Load() {
-    TStoreLock Lock(FFile);
-    return LoadUnlocked();
+    if (!FHeldBack.empty())
+        return std::make_unique<TRegistryNode>();
+    bool Exists = false;
+    std::string Text;
+    try {
+        Text = ReadStoreFile(FFile, Exists);
+    } catch (const ERegistryStoreError& Error) {
+        FHeldBack = std::string(Error.what()) +
+                    ". Korvid starts with its default settings and will not keep them.";
+        ReportNotKept(FHeldBack);
+        return std::make_unique<TRegistryNode>();
+    }
+    if (!Exists)
+        return std::make_unique<TRegistryNode>();
+    try {
+        return Parse(Text);
+    } catch (const EKorvidError& Damage) {
+        return SetAsideDamaged(Damage.what());
+    }
 }
 
 void TFileRegistryStore::Commit(const std::vector<TRegistryChange>& Changes) {
     if (Changes.empty())
         return;
-    TStoreLock Lock(FFile);
-    std::unique_ptr<TRegistryNode> Root = LoadUnlocked();
-    for (const TRegistryChange& Change : Changes)
-        ApplyRegistryChange(*Root, Change);
-    WriteFileAtomically(FFile, Serialize(*Root));
+    try {
+        if (!FHeldBack.empty())
+            throw ERegistryStoreError(FHeldBack);
+        TStoreLock Lock(FFile, FLockWaited);
+        std::unique_ptr<TRegistryNode> Root = LoadUnlocked();
+        for (const TRegistryChange& Change : Changes)
+            ApplyRegistryChange(*Root, Change);
+        WriteFileAtomically(FFile, Serialize(*Root));
+    } catch (const ERegistryStoreError& Error) {
+        ReportNotKept(Error.what());
+    } catch (const EFileWriteError& Error) {
+        ReportNotKept(NotKeptText(WriteFailureCause(Error.Error(), FFile.parent_path())));
+    }
+}
+
+void TFileRegistryStore::CheckWritable() {
+    try {
+        if (!FHeldBack.empty())
+            throw ERegistryStoreError(FHeldBack);
+        TStoreLock Lock(FFile, FLockWaited);
+        bool Exists = false;
+        const std::string Text = ReadStoreFile(FFile, Exists);
+        // As much as the next commit writes, never put in place.
+        TAtomicFileWriter Trial(FFile);
+        Trial.Write(Exists ? Text : Serialize(TRegistryNode()));
+    } catch (const ERegistryStoreError& Error) {
+        ReportNotKept(Error.what());
+    } catch (const EFileWriteError& Error) {
+        ReportNotKept(NotKeptText(WriteFailureCause(Error.Error(), FFile.parent_path())));
+    }
+}
+
+void TFileRegistryStore::ReportNotKept(const std::string& Message) {
+    if (FNotKeptReported)
+        return;
+    FNotKeptReported = true;
+    Report(Message);
 }
 
 std::filesystem::path DefaultRegistryFile() {
@@ -360,6 +498,39 @@ RegistryStore& CurrentRegistryStore() {
 
 void SetRegistryReportHandler(TRegistryReportHandler Handler) {
     ReportHandler() = std::move(Handler);
+}
+
+TRegistryTransaction::TRegistryTransaction()
+    : FInner(CurrentRegistryStore()), FPrevious(CurrentStorePointer()) {
+    CurrentStorePointer() = this;
+}
+
+TRegistryTransaction::~TRegistryTransaction() {
+    Restore();
+}
+
+void TRegistryTransaction::Restore() {
+    if (FCurrent)
+        CurrentStorePointer() = FPrevious;
+    FCurrent = false;
+}
+
+std::unique_ptr<TRegistryNode> TRegistryTransaction::Load() {
+    std::unique_ptr<TRegistryNode> Root = FInner.Load();
+    for (const TRegistryChange& Change : FChanges)
+        ApplyRegistryChange(*Root, Change);
+    return Root;
+}
+
+void TRegistryTransaction::Commit(const std::vector<TRegistryChange>& Changes) {
+    FChanges.insert(FChanges.end(), Changes.begin(), Changes.end());
+}
+
+void TRegistryTransaction::CommitAll() {
+    Restore();
+    std::vector<TRegistryChange> Changes;
+    Changes.swap(FChanges);
+    FInner.Commit(Changes);
 }
 
 TScopedRegistryStore::TScopedRegistryStore(std::filesystem::path File)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/KorvidError.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -67,17 +69,29 @@ public:
     virtual ~RegistryStore() = default;
     virtual std::unique_ptr<TRegistryNode> Load() = 0;
     virtual void Commit(const std::vector<TRegistryChange>& Changes) = 0;
+    // Reports (see SetRegistryReportHandler) when changes could not be kept, changing nothing.
+    virtual void CheckWritable() {}
 };
 
-// The store as one file. Commits re-read the file under a lock file, apply the changes and
-// replace the file in one step. A file that does not parse is renamed aside and reported,
-// never overwritten.
+// The store cannot keep changes; the text names the cause.
+class ERegistryStoreError : public EKorvidError {
+public:
+    using EKorvidError::EKorvidError;
+};
+
+// The store as one file. Loads read it without a lock, so settings are read from a folder that
+// cannot be written. Commits re-read the file under a lock file, apply the changes and replace
+// the file in one step; a lock file no live process holds is taken over. A commit that cannot be
+// kept (read-only folder, no space, a lock held by another process) is dropped and reported
+// once per store, naming the cause, and so is the first failed CheckWritable. A file that does
+// not parse is renamed aside and reported, never overwritten.
 class TFileRegistryStore : public RegistryStore {
 public:
     explicit TFileRegistryStore(std::filesystem::path File);
 
     std::unique_ptr<TRegistryNode> Load() override;
     void Commit(const std::vector<TRegistryChange>& Changes) override;
+    void CheckWritable() override;
     const std::filesystem::path& File() const { return FFile; }
 
     static std::string Serialize(const TRegistryNode& Root);
@@ -86,8 +100,39 @@ public:
 
 private:
     std::unique_ptr<TRegistryNode> LoadUnlocked();
+    std::unique_ptr<TRegistryNode> SetAsideDamaged(const std::string& Damage);
+    void ReportNotKept(const std::string& Message);
 
     std::filesystem::path FFile;
+    // Why nothing may be written in this run: the file could not be read or set aside.
+    std::string FHeldBack;
+    bool FNotKeptReported = false;
+    // After one wait for a held lock, later commits do not wait again.
+    bool FLockWaited = false;
+};
+
+// Gathers every commit made through the current store during its life into one, made by
+// CommitAll, so that settings saved together are kept whole or not at all; without CommitAll
+// they are dropped. Reads through the current store meanwhile see the gathered changes.
+class TRegistryTransaction : public RegistryStore {
+public:
+    TRegistryTransaction();
+    ~TRegistryTransaction() override;
+    TRegistryTransaction(const TRegistryTransaction&) = delete;
+    TRegistryTransaction& operator=(const TRegistryTransaction&) = delete;
+
+    std::unique_ptr<TRegistryNode> Load() override;
+    void Commit(const std::vector<TRegistryChange>& Changes) override;
+    void CheckWritable() override { FInner.CheckWritable(); }
+    void CommitAll();
+
+private:
+    void Restore();
+
+    RegistryStore& FInner;
+    RegistryStore* FPrevious;
+    bool FCurrent = true;
+    std::vector<TRegistryChange> FChanges;
 };
 
 // The file of the user's own settings store.
@@ -96,7 +141,8 @@ std::filesystem::path DefaultRegistryFile();
 // The store every TRegistry uses unless it is given one.
 RegistryStore& CurrentRegistryStore();
 
-// Reports a store that had to be set aside; the program shows it to the user.
+// Reports a store that had to be set aside or cannot keep changes; the program shows it to the
+// user.
 using TRegistryReportHandler = std::function<void(const std::string& Message)>;
 void SetRegistryReportHandler(TRegistryReportHandler Handler);
 

@@ -245,6 +245,10 @@ void ShowBackupsNotWrittenMessage(std::string_view Folder) {
            TMessageIcon::Warning);
 }
 
+void ShowSettingsReportMessage(std::string_view Report) {
+    ShowOk("Settings", Report, TMessageIcon::Warning);
+}
+
 bool ConfirmReplaceFile(std::string_view FileName, bool& Show) {
     if (!Show)
         return true;

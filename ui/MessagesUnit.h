@@ -54,6 +54,8 @@ bool ConfirmReopenBackupFiles();
 void ShowUnpackRenamedMessage(const std::vector<std::string>& Renamed);
 // A backup tick failed; the copies written before are kept.
 void ShowBackupsNotWrittenMessage(std::string_view Folder);
+// The settings store's own report: a damaged file set aside, or why settings are not kept.
+void ShowSettingsReportMessage(std::string_view Report);
 // The focus starts on "&No", so Enter does not overwrite by accident.
 bool ConfirmReplaceFile(std::string_view FileName, bool& Show);
 // Shown with its top-left corner at (Left, Top + Offset), kept inside the work area of the

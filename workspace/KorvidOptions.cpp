@@ -269,6 +269,9 @@ bool LoadOptions(TKorvidOptions& Options, TOptionsKeyExtras& Extras, int WindowF
     }
     Extras.MultipleVolumeSearchList =
         Opened ? Reg.ReadStringDefault(MultipleVolumeSearchListName, "") : std::string();
+    // Unsaved work survives a crash from the first day; a stored configuration keeps its choice.
+    if (!Opened)
+        Options.BackupMinutes = NewConfigurationBackupMinutes;
     return Opened;
 }
 

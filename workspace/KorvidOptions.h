@@ -174,9 +174,13 @@ struct TOptionsKeyExtras {
     std::string MultipleVolumeSearchList; // the volume browser's search list
 };
 
+// "Backup Minutes" of a configuration with no stored options.
+inline constexpr int NewConfigurationBackupMinutes = 1;
+
 // Overlays the stored options (current key, else legacy; nothing is created). A value that is
-// missing, of another type or in a missing key takes its load default; WindowFontSize is the
-// one of the two debugging bar font sizes. False when neither key exists.
+// missing, of another type or in a missing key takes its load default, except that a new
+// configuration (neither key) backs up every NewConfigurationBackupMinutes; WindowFontSize is
+// the one of the two debugging bar font sizes. False when neither key exists.
 bool LoadOptions(TKorvidOptions& Options, TOptionsKeyExtras& Extras, int WindowFontSize);
 // Writes every value to the current key, creating it. False when it cannot be opened.
 bool SaveOptions(const TKorvidOptions& Options, const TOptionsKeyExtras& Extras);

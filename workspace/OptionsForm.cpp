@@ -5,6 +5,7 @@
 #include "platform/Cp1252.h"
 #include "ui/ButtonGlyph.h"
 #include "ui/FormUtilities.h"
+#include "ui/MessagesUnit.h"
 #include "ui/VirtualKeys.h"
 #include "workspace/BuiltinTools.h"
 #include "workspace/KorvidTool.h"
@@ -1187,8 +1188,13 @@ void TOptionsForm::LoadProfileClick() {
 
 void TOptionsForm::SaveProfileClick() {
     const std::string Name = ChooseProfile(true);
-    if (!Name.empty())
+    if (Name.empty())
+        return;
+    try {
         SaveProfile(Name);
+    } catch (const EFileWriteError& Error) {
+        ShowUnableToSaveFileMessage(Error.what());
+    }
 }
 
 std::string TOptionsForm::BrowseFor(const TBrowseRequest& Request) {

@@ -78,13 +78,12 @@ void WriteToolbarLayout(TRegistryEx& Reg, const TToolbarLayout& Layout) {
     WriteButtons(Reg, Layout.Buttons);
 }
 
-std::vector<TToolbarLayout> LoadToolbarLayouts() {
+namespace {
+
+std::vector<TToolbarLayout> ReadToolbarLayouts() {
     TRegistryEx Reg;
-    if (!Reg.OpenSettingsKeyForRead(ToolbarsKeys)) {
-        WriteDefaultToolbars();
-        if (!Reg.OpenSettingsKeyForRead(ToolbarsKeys))
-            return {};
-    }
+    if (!Reg.OpenSettingsKeyForRead(ToolbarsKeys))
+        return {};
     const std::string Key = Reg.CurrentPath();
     std::vector<std::string> Names = Reg.GetKeyNames();
     std::stable_sort(Names.begin(), Names.end(), [](const std::string& A, const std::string& B) {
@@ -94,6 +93,19 @@ std::vector<TToolbarLayout> LoadToolbarLayouts() {
     for (const std::string& Name : Names)
         if (Reg.OpenKey(SubKeyPath(Key, Name), false))
             Layouts.push_back(ReadToolbarLayout(Reg));
+    return Layouts;
+}
+
+} // namespace
+
+std::vector<TToolbarLayout> LoadToolbarLayouts() {
+    if (TRegistryEx().OpenSettingsKeyForRead(ToolbarsKeys))
+        return ReadToolbarLayouts();
+    // Read back from the defaults as written, also when the store cannot keep them.
+    TRegistryTransaction Defaults;
+    WriteDefaultToolbars();
+    std::vector<TToolbarLayout> Layouts = ReadToolbarLayouts();
+    Defaults.CommitAll();
     return Layouts;
 }
 

@@ -85,6 +85,24 @@ TEST_F(TDebuggerProgramTest, AStopAtABreakpointIsSteppedOver) {
     EXPECT_EQ(Module.Quit(), 0);
 }
 
+// The module vanishes while F8 waits for it: the program says so, keeps the unsaved typing and
+// ends normally.
+TEST_F(TDebuggerProgramTest, AModuleThatVanishesDuringAStepLeavesTheDocumentAlone) {
+    const auto Source = WriteDemo();
+    const TScopedWindowFolder Windows(Q(Dir / "runtime" / "korvid-windows"));
+    TStandInProcess Module(Dir.Path(), "Demo", {"stop-on-set=300", "fail=vanish 3/2"});
+    ASSERT_TRUE(Module.Started());
+    const auto Kept = Dir / "kept.txt";
+    Run(Source, "type hello \nkey Ctrl+F2\nkey F11\nwait 3000\nkey F8\nwait 500\nclick OK\nwrite " +
+                    Kept.string() + "\nclose\nclick No\n");
+
+    EXPECT_TRUE(
+        InOrder(Module.Frames(), {"command 1 0", "stopped 1", "command 3 2", "fail vanish"}))
+        << ::testing::PrintToString(Module.Frames());
+    EXPECT_EQ(ReadFileBytes(Kept), "hello begin\r\n  x := 1;\r\nend;\r\n");
+    EXPECT_EQ(ReadFileBytes(Source), "begin\r\n  x := 1;\r\nend;\r\n");
+}
+
 // Connecting shows the debugging bar; after a stop Shift+Ctrl+F12 dumps the memory into a
 // "Memory" tab and Ctrl+Alt+W turns to the Watches page, which the settings keep.
 TEST_F(TDebuggerProgramTest, TheBarShowsTheStoppedModule) {

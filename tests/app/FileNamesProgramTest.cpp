@@ -1,8 +1,8 @@
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
 #include "tests/app/ProgramProcess.h"
+#include "tests/support/WaitUntil.h"
 
-#include <QElapsedTimer>
 #include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -84,14 +84,7 @@ protected:
     }
 
     template <class TCondition> static bool WaitFor(TCondition Condition) {
-        QElapsedTimer Clock;
-        Clock.start();
-        while (Clock.elapsed() < 30000) {
-            if (Condition())
-                return true;
-            QThread::msleep(20);
-        }
-        return false;
+        return WaitUntil(Condition);
     }
 
     std::string DialogText() {

@@ -4,8 +4,8 @@
 #include "platform/MessageEndpoint.h"
 #include "platform/RegistryStore.h"
 #include "tests/app/ProgramProcess.h"
+#include "tests/support/WaitUntil.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -84,14 +84,7 @@ protected:
     }
 
     template <class TCondition> static bool WaitFor(TCondition Condition) {
-        QElapsedTimer Clock;
-        Clock.start();
-        while (Clock.elapsed() < 30000) {
-            if (Condition())
-                return true;
-            QThread::msleep(20);
-        }
-        return false;
+        return WaitUntil(Condition);
     }
 
     bool WaitUntilListening() {

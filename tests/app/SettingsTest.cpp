@@ -5,7 +5,10 @@
 #include "workspace/ToolIndexes.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QDir>
+#include <QLineEdit>
 #include <QStatusBar>
 
 namespace korvid::test {
@@ -61,6 +64,82 @@ TEST_F(TSettingsTest, AFirstRunKeepsEveryDefaultAndCreatesNothingOnTheLegacySide
         EXPECT_TRUE(KeyExists(Current(*Pair))) << Current(*Pair);
     EXPECT_EQ(ReadInteger(Current(RootKeys), "Window Width"), 1820);
     EXPECT_EQ(ReadInteger(Current(RootKeys), "Window Left"), 50);
+}
+
+TEST_F(TSettingsTest, ANewConfigurationBacksUpEveryMinuteAndAnExistingOneKeepsItsValue) {
+    struct TCase {
+        const char* Name;
+        std::function<void()> Store;
+        int Minutes;
+    };
+    const TCase Cases[] = {
+        {"no settings at all", [] {}, 1},
+        {"options without the value",
+         [] { Write(Current(OptionsKeys), [](TRegistryEx& Reg) { Reg.WriteBool("x", true); }); },
+         0},
+        {"backups off",
+         [] {
+             Write(Current(OptionsKeys),
+                   [](TRegistryEx& Reg) { Reg.WriteInteger("Backup Minutes", 0); });
+         },
+         0},
+        {"legacy options",
+         [] {
+             Write(Legacy(OptionsKeys),
+                   [](TRegistryEx& Reg) { Reg.WriteInteger("Backup Minutes", 7); });
+         },
+         7},
+    };
+    for (const TCase& Case : Cases) {
+        TRegistryEx().DeleteKey(Current(RootKeys));
+        TRegistryEx().DeleteKey(Legacy(RootKeys));
+        Case.Store();
+        MakeForm();
+        EXPECT_EQ(Form->Options().BackupMinutes, Case.Minutes) << Case.Name;
+        Form.reset();
+    }
+}
+
+// Settings changed in a dialog are in the store as soon as it is accepted, not only after a
+// clean exit; a dialog left with Cancel stores nothing.
+TEST_F(TSettingsTest, AcceptedDialogsStoreTheirSettingsAtOnce) {
+    MakeForm();
+    ASSERT_EQ(Form->Options().BackupMinutes, 0);
+    const auto TickBackups = [](QDialog& Dialog) {
+        for (QCheckBox* Box : Dialog.findChildren<QCheckBox*>())
+            if (Box->text().remove('&').startsWith("Backup all open files every"))
+                Box->setChecked(true);
+        for (QLineEdit* Edit : Dialog.findChildren<QLineEdit*>())
+            if (Edit->objectName() == "Backup Minutes Edit")
+                Edit->setText("1");
+    };
+    {
+        TScriptedModals Dialogs;
+        Dialogs.Then(TickBackups).Press("Cancel");
+        Form->ViewOptions();
+    }
+    EXPECT_FALSE(ValueExists(Current(OptionsKeys), "Backup Minutes"));
+    {
+        TScriptedModals Dialogs;
+        Dialogs.Then(TickBackups).Press("OK");
+        Form->ViewOptions();
+    }
+    EXPECT_EQ(ReadInteger(Current(OptionsKeys), "Backup Minutes"), 1);
+
+    Form->FileNew();
+    {
+        TScriptedModals Dialogs;
+        Dialogs
+            .Then([](QDialog& Dialog) {
+                for (QCheckBox* Box : Dialog.findChildren<QCheckBox*>())
+                    if (Box->text().remove(QChar('&')) == "Case-sensitive")
+                        Box->setChecked(!Box->isChecked());
+            })
+            .Press("OK");
+        Form->FormatSort();
+    }
+    EXPECT_EQ(ReadInteger(Current(SortKeys), "Case Sensitive", -1),
+              Form->SortOptions().CaseSensitive ? 1 : 0);
 }
 
 // The editors' caret goes after pasted text exactly when "Move After Paste" says so.

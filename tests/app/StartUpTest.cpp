@@ -275,7 +275,7 @@ TEST_F(StartUpTest, ACutDocumentIsBackedUpAndRecoveredUntitled) {
     EXPECT_EQ(ReadFileBytes(Name), Bytes);
 }
 
-TEST_F(StartUpTest, NoBackupsWithoutMinutesOrWhenAnotherInstanceRuns) {
+TEST_F(StartUpTest, NoBackupsWrittenWithoutMinutesOrWhenAnotherInstanceRuns) {
     fs::create_directories(Dir / "Backup");
     WriteFileBytes(Dir / "Backup" / "0.txt", "old");
     WriteFileBytes(Dir / "Backup" / "Index.txt", "\r\n");
@@ -284,11 +284,57 @@ TEST_F(StartUpTest, NoBackupsWithoutMinutesOrWhenAnotherInstanceRuns) {
     for (const auto& [Minutes, Other] : {std::pair{0, false}, std::pair{5, true}}) {
         Form->Options().BackupMinutes = Minutes;
         State.OtherInstanceFound = Other;
-        RecoverBackups(*Form, State); // asks nothing
         StartBackupTimer(*Form, State);
         EXPECT_FALSE(Form->BackupTimer()->isActive());
         Form->OnBackupTimer(*Form);
         EXPECT_EQ(ReadFileBytes(Dir / "Backup" / "0.txt"), "old");
+    }
+}
+
+// A set left by a run that crashed is offered whatever the option says now (it may have been
+// turned on in that run), never by a second instance, whose folder holds the running one's live
+// set; a normal close empties the folder only when it is this instance's.
+TEST_F(StartUpTest, RecoveryFollowsTheInstanceNotTheOption) {
+    struct TCase {
+        int Minutes;
+        bool Other;
+        const char* Answer;
+        bool Offered;
+        bool EmptiedAtClose;
+    };
+    const TCase Cases[] = {
+        {0, false, "&Yes", true, true}, {0, false, "&No", true, true},
+        {5, false, "&No", true, true},  {0, true, "", false, false},
+        {5, true, "", false, false},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(std::to_string(Case.Minutes) + (Case.Other ? " second" : " first") +
+                     " instance");
+        fs::remove_all(Dir / "Backup");
+        fs::create_directories(Dir / "Backup" / "Set-3");
+        WriteFileBytes(Dir / "Backup" / "Set-3" / "0.txt", "typed before the crash");
+        WriteFileBytes(Dir / "Backup" / "Set-3" / "Index.txt", "\r\n");
+        State = TStartUpState{};
+        State.OtherInstanceFound = Case.Other;
+        MakeStartedForm();
+        Form->Options().BackupMinutes = Case.Minutes;
+        {
+            TScriptedModals Script;
+            if (Case.Offered)
+                Script.Press(Case.Answer);
+            RecoverBackups(*Form, State);
+            ASSERT_EQ(Script.Shown().size(), Case.Offered ? 1u : 0u);
+        }
+        const bool Recovered = std::string(Case.Answer) == "&Yes";
+        EXPECT_EQ(Form->TabCount(), Recovered ? 1 : 0);
+        if (Recovered) {
+            EXPECT_EQ(ActiveText(), "typed before the crash");
+            Form->ActiveEditor()->SetModified(false);
+        }
+        EXPECT_TRUE(fs::exists(Dir / "Backup" / "Set-3" / "Index.txt"));
+        ASSERT_TRUE(Form->FormCloseQuery());
+        EXPECT_EQ(CurrentBackupSet(Dir / "Backup").empty(), Case.EmptiedAtClose);
+        Form.reset();
     }
 }
 

@@ -51,20 +51,6 @@ Strings ViewsMap() {
     return Lines;
 }
 
-// The entity at Path ("A/acct/total") below Root.
-TEntity& EntityAt(const TEntity& Root, const std::string& Path) {
-    const TEntity* Entity = &Root;
-    std::istringstream Steps(Path);
-    for (std::string Name; std::getline(Steps, Name, '/');) {
-        const auto Found = std::find_if(Entity->Children.begin(), Entity->Children.end(),
-                                        [&Name](const auto& Child) { return Child->Name == Name; });
-        if (Found == Entity->Children.end())
-            throw std::runtime_error("no " + Path);
-        Entity = Found->get();
-    }
-    return const_cast<TEntity&>(*Entity);
-}
-
 // The module's answers to the value requests of the entities at the paths, in turn.
 Strings ValueScenario(const std::map<std::string, Strings>& Values) {
     TFakeDebuggerHost Host;

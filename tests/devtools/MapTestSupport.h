@@ -1,5 +1,10 @@
 #pragma once
 
+#include "devtools/MapModel.h"
+
+#include <algorithm>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace korvid {
@@ -15,6 +20,20 @@ inline std::string Entry(int Line, const std::string& Rest) {
 inline std::string Segment(std::string Name, const std::string& Source) {
     Name.resize(8, ' ');
     return "#   " + Name + " " + Source;
+}
+
+// The entity at Path ("A/acct/total") below Root.
+inline TEntity& EntityAt(const TEntity& Root, const std::string& Path) {
+    const TEntity* Entity = &Root;
+    std::istringstream Steps(Path);
+    for (std::string Name; std::getline(Steps, Name, '/');) {
+        const auto Found = std::find_if(Entity->Children.begin(), Entity->Children.end(),
+                                        [&Name](const auto& Child) { return Child->Name == Name; });
+        if (Found == Entity->Children.end())
+            throw std::runtime_error("no " + Path);
+        Entity = Found->get();
+    }
+    return const_cast<TEntity&>(*Entity);
 }
 
 } // namespace korvid

@@ -7,6 +7,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/X11WindowKeys.h"
 #include "tests/app/ProgramProcess.h"
+#include "tests/support/WaitUntil.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -134,12 +135,7 @@ protected:
     }
 
     static bool WaitFor(const std::function<bool()>& Condition, int Milliseconds = 5000) {
-        for (int Waited = 0; Waited < Milliseconds; Waited += 20) {
-            if (Condition())
-                return true;
-            std::this_thread::sleep_for(20ms);
-        }
-        return Condition();
+        return test::WaitUntil(Condition, Milliseconds);
     }
 
     TWindowId Raise(const std::string& Title) {

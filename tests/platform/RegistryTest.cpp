@@ -1,6 +1,11 @@
 #include "platform/Registry.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TempDir.h"
 
+#include <QElapsedTimer>
+#include <QLockFile>
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -9,6 +14,7 @@ namespace korvid {
 namespace {
 
 using test::ReadFileBytes;
+using test::TSmallDisk;
 using test::TTempDir;
 using test::WriteFileBytes;
 
@@ -213,6 +219,205 @@ TEST(RegistryFormat, ParseRejectsDamage) {
     };
     for (const std::string& Text : Bad)
         EXPECT_THROW(TFileRegistryStore::Parse(Text), EKorvidError) << Text;
+}
+
+// A settings file on a disk of its own, holding one value, and every report of the store.
+class RegistryStoreFailureTest : public ::testing::Test {
+protected:
+    TTempDir Dir;
+    std::unique_ptr<TSmallDisk> Disk;
+    std::filesystem::path File;
+    std::vector<std::string> Reports;
+
+    void SetUp() override {
+        MakeDisk("config");
+        SetRegistryReportHandler(
+            [this](const std::string& Message) { Reports.push_back(Message); });
+    }
+    void TearDown() override { SetRegistryReportHandler(nullptr); }
+
+    void MakeDisk(const std::string& Name) {
+        Disk = std::make_unique<TSmallDisk>(Dir / Name);
+        File = Disk->Folder() / "korvid" / "registry";
+        TScopedRegistryStore Store{File};
+        TRegistry Reg;
+        ASSERT_TRUE(Reg.OpenKey("K", true));
+        Reg.WriteInteger("Kept", 7);
+        Reg.CloseKey();
+        Reports.clear();
+    }
+
+    // Writes twice and checks, as a run of the program would.
+    void WriteTwice(TScopedRegistryStore& Store) {
+        TRegistry Reg;
+        ASSERT_TRUE(Reg.OpenKey("K", true));
+        Reg.WriteInteger("Lost", 1);
+        Reg.CloseKey();
+        Store.Store().CheckWritable();
+        ASSERT_TRUE(Reg.OpenKey("K", true));
+        Reg.WriteInteger("Lost", 2);
+        Reg.CloseKey();
+    }
+    void ReadAndWrite() {
+        TScopedRegistryStore Store{File};
+        TRegistry Reg;
+        ASSERT_TRUE(Reg.OpenKey("K", false));
+        EXPECT_EQ(Reg.ReadInteger("Kept"), 7);
+        WriteTwice(Store);
+    }
+};
+
+TEST_F(RegistryStoreFailureTest, AFolderThatCannotBeWrittenIsReadAndToldOnceWithItsCause) {
+    struct TCase {
+        const char* Name;
+        std::function<bool(TSmallDisk&)> Break;
+        const char* Cause;
+    };
+    const TCase Cases[] = {
+        {"read-only folder", [](TSmallDisk& D) { return D.MakeReadOnly(); }, "is read-only"},
+        {"full disk", [](TSmallDisk& D) { return D.Fill(); }, "no space left on the disk"},
+    };
+    if (!Disk->Mounted() && ::geteuid() == 0)
+        GTEST_SKIP() << "a disk of its own needs a tmpfs mount, which failed";
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        MakeDisk(Case.Name);
+        const std::string Before = ReadFileBytes(File);
+        if (!Case.Break(*Disk)) {
+            std::cout << "[  SKIPPED ] " << Case.Name << ": needs the superuser\n";
+            continue;
+        }
+        QElapsedTimer Clock;
+        Clock.start();
+        ReadAndWrite();
+        EXPECT_LT(Clock.elapsed(), 2000);
+        ASSERT_EQ(Reports.size(), 1u);
+        EXPECT_NE(Reports[0].find(Case.Cause), std::string::npos) << Reports[0];
+        EXPECT_NE(Reports[0].find(File.parent_path().string()), std::string::npos) << Reports[0];
+        EXPECT_EQ(ReadFileBytes(File), Before);
+    }
+}
+
+TEST_F(RegistryStoreFailureTest, ALockFileNoProcessHoldsIsTakenOverAtOnce) {
+    for (const std::string& Content : {std::string(), std::to_string(::getpid()) + "\nKorvid\n"}) {
+        test::WriteFileBytes(File.string() + ".lock", Content);
+        QElapsedTimer Clock;
+        Clock.start();
+        {
+            TScopedRegistryStore Store{File};
+            TRegistry Reg;
+            ASSERT_TRUE(Reg.OpenKey("K", false));
+            Reg.WriteInteger("New", 1);
+        }
+        EXPECT_LT(Clock.elapsed(), 2000);
+        EXPECT_TRUE(Reports.empty()) << Reports.front();
+        TScopedRegistryStore Store{File};
+        TRegistry Reg;
+        ASSERT_TRUE(Reg.OpenKey("K", false));
+        EXPECT_EQ(Reg.ReadInteger("New"), 1);
+        EXPECT_FALSE(std::filesystem::exists(File.string() + ".lock"));
+    }
+}
+
+TEST_F(RegistryStoreFailureTest, ALockHeldByAnotherProcessIsNamedWithItsIdAndWaitedForOnce) {
+    int Ready[2];
+    ASSERT_EQ(::pipe(Ready), 0);
+    const pid_t Holder = ::fork();
+    ASSERT_GE(Holder, 0);
+    if (Holder == 0) {
+        QLockFile Lock(QString::fromStdString(File.string() + ".lock"));
+        const char Answer = Lock.tryLock(0) ? 'y' : 'n';
+        (void)!::write(Ready[1], &Answer, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char Answer = 0;
+    ASSERT_EQ(::read(Ready[0], &Answer, 1), 1);
+    ::close(Ready[0]);
+    ::close(Ready[1]);
+    ASSERT_EQ(Answer, 'y');
+    {
+        TScopedRegistryStore Store{File};
+        TRegistry Reg;
+        ASSERT_TRUE(Reg.OpenKey("K", false));
+        EXPECT_EQ(Reg.ReadInteger("Kept"), 7);
+        Reg.WriteInteger("Lost", 1);
+        Reg.CloseKey();
+        // Waited for once; later commits and checks give up at once.
+        QElapsedTimer Clock;
+        Clock.start();
+        ASSERT_TRUE(Reg.OpenKey("K", false));
+        Reg.WriteInteger("Lost", 2);
+        Reg.CloseKey();
+        Store.Store().CheckWritable();
+        EXPECT_LT(Clock.elapsed(), 1000);
+    }
+    ::kill(Holder, SIGKILL);
+    ::waitpid(Holder, nullptr, 0);
+    ASSERT_EQ(Reports.size(), 1u);
+    EXPECT_NE(
+        Reports[0].find("locked by another process (process id " + std::to_string(Holder) + ")"),
+        std::string::npos)
+        << Reports[0];
+}
+
+TEST_F(RegistryStoreFailureTest, AFileThatCannotBeReadIsNeverWrittenOver) {
+    // A folder where the file should be cannot be read, by the superuser too.
+    std::filesystem::remove(File);
+    std::filesystem::create_directory(File);
+    test::WriteFileBytes(File / "inside", "keep");
+    TScopedRegistryStore Store{File};
+    TRegistry Reg;
+    EXPECT_FALSE(Reg.KeyExists("K"));
+    ASSERT_TRUE(Reg.OpenKey("K", true));
+    Reg.WriteInteger("x", 1);
+    Reg.CloseKey();
+    Store.Store().CheckWritable();
+    ASSERT_EQ(Reports.size(), 1u);
+    EXPECT_NE(Reports[0].find("cannot be read"), std::string::npos) << Reports[0];
+    EXPECT_EQ(ReadFileBytes(File / "inside"), "keep");
+}
+
+TEST_F(RegistryStoreFailureTest, ADamagedFileThatCannotBeSetAsideIsLeftAsItIs) {
+    const std::string Damaged = "this is not a settings file\n";
+    test::WriteFileBytes(File, Damaged);
+    if (!Disk->MakeReadOnly())
+        GTEST_SKIP() << "a read-only folder needs a tmpfs mount or a user other than the superuser";
+    TScopedRegistryStore Store{File};
+    WriteTwice(Store);
+    ASSERT_EQ(Reports.size(), 1u);
+    EXPECT_NE(Reports[0].find("damaged"), std::string::npos) << Reports[0];
+    EXPECT_NE(Reports[0].find("is read-only"), std::string::npos) << Reports[0];
+    EXPECT_EQ(ReadFileBytes(File), Damaged);
+}
+
+TEST_F(RegistryTest, ATransactionKeepsItsChangesWholeOrNotAtAll) {
+    const auto Write = [](const char* Key, int Value) {
+        TRegistry Reg;
+        ASSERT_TRUE(Reg.OpenKey(Key, true));
+        Reg.WriteInteger("v", Value);
+    };
+    const auto Stored = [this](const char* Key) {
+        TRegistry Reg(Store.Store());
+        return Reg.OpenKey(Key, false) ? Reg.ReadInteger("v") : -1;
+    };
+    {
+        TRegistryTransaction Dropped;
+        Write("A", 1);
+    }
+    EXPECT_EQ(Stored("A"), -1);
+    TRegistryTransaction Whole;
+    Write("A", 1);
+    Write("B", 2);
+    // Seen inside, not yet in the file.
+    TRegistry Inside;
+    ASSERT_TRUE(Inside.OpenKey("A", false));
+    EXPECT_EQ(Inside.ReadInteger("v"), 1);
+    Inside.CloseKey();
+    EXPECT_EQ(Stored("A"), -1);
+    Whole.CommitAll();
+    EXPECT_EQ(Stored("A"), 1);
+    EXPECT_EQ(Stored("B"), 2);
 }
 
 } // namespace

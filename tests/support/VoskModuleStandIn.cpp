@@ -17,7 +17,11 @@
 //   stop-on-set=MS                MS milliseconds after a breakpoint is set (3/1), the module
 //                                 stops there
 //   stop-during=N S P O           the first command N is answered only after a stop at S P O
-// Lines on standard input: "stop s p o", "stop-watch line|line...", "disconnect", "hang", "quit".
+//   fail=KIND N[/S] [K]           the K-th (else first) command N (of sub-code S) is never
+//                                 answered: the module vanishes (ends at once), hangs (for
+//                                 ever), or answers garbage (a broken answer, and lives on)
+// Lines on standard input: "stop s p o", "stop-watch line|line...", "disconnect", "hang", "quit",
+// and "fail ..." or "stop-during ..." as in the scenario, counted from then on (logged "armed").
 #include "platform/Cp1252.h"
 #include "platform/SharedMemory.h"
 #include "platform/WindowEndpoint.h"
@@ -32,6 +36,9 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -116,8 +123,14 @@ public:
             Notify(DisconnectedMessage, 0, {});
         } else if (Verb == "hang") {
             Log("hang");
-            for (;;)
-                std::this_thread::sleep_for(std::chrono::hours(1));
+            Hang();
+        } else if (Verb == "fail" || Verb == "stop-during") {
+            std::string Rest;
+            std::getline(Words >> std::ws, Rest);
+            FScenario[Verb] = Rest;
+            FFailCount = 0;
+            FStoppedDuring = false;
+            Log("armed " + Verb);
         } else if (Verb == "quit") {
             Log("quit");
             QCoreApplication::exit(0);
@@ -125,6 +138,52 @@ public:
     }
 
 private:
+    [[noreturn]] static void Hang() {
+        for (;;)
+            std::this_thread::sleep_for(std::chrono::hours(1));
+    }
+
+    // Whether this command is the one the scenario fails; a vanishing or hanging module never
+    // comes back from here.
+    bool Fails(int Number, int SubCode) {
+        std::istringstream Words(Setting("fail"));
+        std::string Kind, Command;
+        int Nth = 1;
+        if (!(Words >> Kind >> Command))
+            return false;
+        Words >> Nth;
+        const auto Slash = Command.find('/');
+        if (std::stoi(Command.substr(0, Slash)) != Number ||
+            (Slash != std::string::npos && std::stoi(Command.substr(Slash + 1)) != SubCode) ||
+            ++FFailCount != Nth)
+            return false;
+        Log("fail " + Kind);
+        if (Kind == "vanish") {
+            // Ended at once; only its buffer's name goes, so that no test leaves it behind.
+            ::shm_unlink(SharedMemoryName("VoskDebuggingBuffer").c_str());
+            ::_exit(0);
+        }
+        if (Kind == "hang")
+            Hang();
+        BreakAnswers();
+        return true;
+    }
+
+    // Writes half an answer on every connection that waits for one and closes it, so that the
+    // answer the endpoint writes next never arrives.
+    static void BreakAnswers() {
+        for (int Fd = 3; Fd < 1024; ++Fd) {
+            struct stat Info {};
+            int Listening = 0;
+            socklen_t Size = sizeof(Listening);
+            if (::fstat(Fd, &Info) != 0 || !S_ISSOCK(Info.st_mode) ||
+                ::getsockopt(Fd, SOL_SOCKET, SO_ACCEPTCONN, &Listening, &Size) != 0 || Listening)
+                continue;
+            [[maybe_unused]] const ssize_t Sent = ::send(Fd, "\x7f", 1, MSG_NOSIGNAL);
+            ::shutdown(Fd, SHUT_RDWR);
+        }
+    }
+
     void StopAt(const std::string& S, const std::string& P, const std::string& O) {
         Notify(StoppedMessage, 0, "s=" + S + "\r\np=" + P + "\r\no=" + O);
     }
@@ -183,6 +242,9 @@ private:
             if (Connect == "refuse")
                 return 0;
             FEditor = static_cast<TWindowHandle>(LParam);
+            StopDuring(Number);
+            if (Fails(Number, SubCode))
+                return 0;
             Write(Connect == "wrong" ? std::string_view("\x05Hellx")
                                      : std::string_view("\x05Hello"));
             return 1;
@@ -191,6 +253,8 @@ private:
         const std::string Text = Request(LParam);
         Log(Head + " request=" + Escaped(Text));
         StopDuring(Number);
+        if (Fails(Number, SubCode))
+            return 0;
         // The editor's window is kept past command 2, so that a late notice can be sent.
         if (Number == 2)
             return 0;
@@ -357,6 +421,7 @@ private:
     std::map<std::string, std::string> FScenario;
     std::map<std::string, std::vector<std::string>> FValues;
     bool FStoppedDuring = false;
+    int FFailCount = 0;
     std::vector<TBreakpoint> FBreakpoints;
     TWindowHandle FEditor = 0;
 };

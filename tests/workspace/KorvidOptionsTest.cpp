@@ -215,6 +215,9 @@ TEST_F(Options, EmptyStoreLoadsEveryDefaultAndCreatesNoKey) {
         TOptionValue Value = Expected.Value;
         if (std::string_view(Expected.Name) == "Map File")
             Value = std::string();
+        // A new configuration keeps unsaved work from its first day.
+        if (std::string_view(Expected.Name) == "Backup Minutes")
+            Value = NewConfigurationBackupMinutes;
         EXPECT_EQ(GetOptionValue(Record, *FindOptionDef(Expected.Name)), Value) << Expected.Name;
     }
     EXPECT_EQ(Record.ExtraLineSpacing, 2);

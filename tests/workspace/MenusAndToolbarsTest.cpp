@@ -5,6 +5,7 @@
 
 #include "foundation/RegistryEx.h"
 #include "platform/Cp1252.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TempDir.h"
 
 #include <QMenu>
@@ -324,6 +325,20 @@ TEST_F(ToolbarLayouts, LegacyLayoutIsReadWithoutWritingDefaults) {
     EXPECT_EQ(Layouts[0].Name, "Old");
     EXPECT_EQ(Layouts[0].Buttons, std::vector<std::string>{"FileNew"});
     EXPECT_TRUE(StoredBars(CurrentKeyIndex).empty());
+}
+
+TEST(ToolbarLayoutsUnkept, ASettingsStoreThatCannotBeWrittenStillGivesTheDefaultBars) {
+    test::TTempDir Dir;
+    test::TSmallDisk Disk(Dir / "config");
+    if (!Disk.MakeReadOnly())
+        GTEST_SKIP() << "a read-only folder needs a tmpfs mount or a user other than the superuser";
+    TScopedRegistryStore Store(Disk.Folder() / "korvid" / "registry");
+    SetRegistryReportHandler([](const std::string&) {});
+    const std::vector<TToolbarLayout> Layouts = LoadToolbarLayouts();
+    SetRegistryReportHandler(nullptr);
+    ASSERT_EQ(Layouts.size(), 5u);
+    EXPECT_EQ(Layouts[0].Name, "Standard");
+    EXPECT_FALSE(std::filesystem::exists(Disk.Folder() / "korvid"));
 }
 
 TEST_F(ToolbarLayouts, MissingValuesTakeTheirDefaultsAndButtonsEndAtTheFirstGap) {

@@ -4,6 +4,7 @@
 #include "platform/Cp1252.h"
 #include "platform/VirtualKeyCodes.h"
 #include "tests/support/TempDir.h"
+#include "ui/ModalRunner.h"
 #include "ui/VirtualKeys.h"
 #include "workspace/KorvidTool.h"
 
@@ -703,6 +704,20 @@ TEST_F(TOptionsFormTest, ASavedProfileReadsExactlyAndLoadsBack) {
     }
     EXPECT_TRUE(Loaded.LorvantaWincode);
     EXPECT_EQ(Loaded.ProfilesFolder, Dir.Path().string() + "/");
+}
+
+TEST_F(TOptionsFormTest, AProfileThatCannotBeSavedSaysSoAsAnyUnsavedFileDoes) {
+    auto Form = MakeForm(ProfileOptions());
+    ChosenFile = (Dir / "missing folder" / "p.vcp").string();
+    TScriptedModals Modals;
+    Modals.Press("OK");
+    EXPECT_NO_THROW(Form->Button("Save...")->click());
+    ASSERT_EQ(Modals.Shown().size(), 1u);
+    ASSERT_TRUE(Modals.Last().Message);
+    const std::string& Text = Modals.Last().Message->Text;
+    EXPECT_TRUE(Text.starts_with("Korvid was unable to save the file.")) << Text;
+    EXPECT_NE(Text.find("p.vcp"), std::string::npos) << Text;
+    EXPECT_FALSE(std::filesystem::exists(Dir / "missing folder"));
 }
 
 TEST_F(TOptionsFormTest, MissingKeysLeaveTheirControlsAndOtherSectionsSurvive) {
