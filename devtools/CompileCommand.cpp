@@ -149,7 +149,9 @@ private:
     };
 
     void Add(std::string_view Text) {
-        FLines.push_back({std::string(VBatErrorCaption) + ": " + std::string(Text), {}});
+        std::string Line(VBatErrorCaption);
+        Line.append(": ").append(Text);
+        FLines.push_back({std::move(Line), {}});
     }
 
     std::vector<TCompileLine>& FLines;

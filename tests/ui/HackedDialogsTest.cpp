@@ -169,7 +169,7 @@ TEST_F(FileDialogTest, LongPathsComeBackWhole) {
     for (int I = 0; I < 12; ++I)
         Deep /= std::string(40, static_cast<char>('a' + I));
     std::filesystem::create_directories(Deep);
-    const std::filesystem::path File = Deep / (std::string(200, 'f') + ".txt");
+    const std::filesystem::path File = Deep / std::string(200, 'f').append(".txt");
     ASSERT_GT(File.native().size(), 700u);
     TSaveDialog Dialog;
     TScriptedModals Script;
