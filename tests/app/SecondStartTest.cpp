@@ -157,8 +157,11 @@ TEST_F(SecondStartTest, TheRunningInstanceSurvivesASecondStartThatGoesAway) {
     for (const bool Kill : {false, true}) {
         SCOPED_TRACE(Kill ? "killed" : "left to end");
         WriteFileBytes(Dir / "doc.txt", "hello");
-        QProcess& First = Start({Q(Dir / "doc.txt")}, "type X\n");
+        const fs::path Typed = Dir / (Kill ? "typed-killed.txt" : "typed.txt");
+        QProcess& First = Start({Q(Dir / "doc.txt")}, "type X\nwrite " + Typed.string() + "\n");
         ASSERT_TRUE(WaitUntilListening());
+        // The edit is in before the second start, whose message would otherwise take the key.
+        ASSERT_TRUE(WaitFor([&] { return fs::exists(Typed); }));
         QProcess& Second = Start({Q(Dir / "missing.txt")});
         const std::string Shown = DialogText();
         EXPECT_NE(Shown.find("unable to open"), std::string::npos) << Shown;
