@@ -259,21 +259,18 @@ bool ModuleWindowStays(TWindowHandle Window) {
 
 void TDebugger::RunCommand(const std::function<void()>& Body, bool Notice) {
     const bool Outermost = FCommandDepth == 0;
-    ++FCommandDepth;
-    try {
-        Body();
-    } catch (const EModuleLinkLost&) {
-        --FCommandDepth;
-        if (!Outermost && !Notice)
-            throw;
-        if (Outermost)
-            EndCommandChain();
-        return;
-    } catch (...) {
-        --FCommandDepth;
-        throw;
+    {
+        struct TDepth {
+            int& Depth;
+            ~TDepth() { --Depth; }
+        } Depth{++FCommandDepth};
+        try {
+            Body();
+        } catch (const EModuleLinkLost&) {
+            if (!Outermost && !Notice)
+                throw;
+        }
     }
-    --FCommandDepth;
     if (Outermost)
         EndCommandChain();
 }
@@ -303,14 +300,17 @@ std::int32_t TDebugger::SendCommand(int Command, int SubCode, std::int64_t Lengt
         // Saying goodbye: whatever the module does now changes nothing.
         if (!IsConnected())
             return 0;
-        return SendWindowMessage(FModuleWindow,
-                                 {ModuleCommandMessage, CommandWParam(Command, SubCode), Length},
-                                 FAnswerLimit)
-            .value_or(0);
+        return SendToModule(Command, SubCode, Length).value_or(0);
     }
     std::int32_t Result = 0;
     RunCommand([&] { Result = Exchange(Command, SubCode, Length); });
     return Result;
+}
+
+std::optional<std::int32_t> TDebugger::SendToModule(int Command, int SubCode, std::int64_t Length) {
+    return SendWindowMessage(FModuleWindow,
+                             {ModuleCommandMessage, CommandWParam(Command, SubCode), Length},
+                             FAnswerLimit);
 }
 
 std::int32_t TDebugger::Exchange(int Command, int SubCode, std::int64_t Length) {
@@ -318,9 +318,7 @@ std::int32_t TDebugger::Exchange(int Command, int SubCode, std::int64_t Length) 
         throw EModuleLinkLost();
     if (!IsConnected())
         return 0;
-    const auto Result = SendWindowMessage(
-        FModuleWindow, {ModuleCommandMessage, CommandWParam(Command, SubCode), Length},
-        FAnswerLimit);
+    const auto Result = SendToModule(Command, SubCode, Length);
     if (!Result)
         LinkLost(ModuleWindowStays(FModuleWindow) ? TLinkEnd::StoppedAnswering : TLinkEnd::Gone);
     // The link may have ended while this send waited (a notice, or a nested command's send).

@@ -304,6 +304,8 @@ private:
     // The outermost command has returned: a link that ended meanwhile is dropped now.
     void EndCommandChain();
     std::int32_t Exchange(int Command, int SubCode, std::int64_t Length);
+    // The message itself; nothing when the module has gone or did not answer in time.
+    std::optional<std::int32_t> SendToModule(int Command, int SubCode, std::int64_t Length);
     void DropConnection();
     // Before the module runs or after it stops: a remembered hint is out of date.
     void ForgetHint();
