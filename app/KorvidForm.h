@@ -2,6 +2,8 @@
 
 #include "app/DocumentEditor.h"
 #include "app/MainWindowServices.h"
+#include "app/MainWindowSettings.h"
+#include "app/WindowHost.h"
 #include "devtools/CompileCommand.h"
 #include "devtools/Debugger.h"
 #include "devtools/DebuggerHost.h"
@@ -62,53 +64,8 @@ class TDebuggingBar;
 class TDebuggingBarForm;
 class TDebuggerHintWindow;
 
-// A window's stored place: the main window's child windows keep theirs between runs.
-struct TWindowPlacement {
-    int Left = 0;
-    int Top = 0;
-    int Width = 0;
-    int Height = 0;
-    bool Maximized = false;
-};
-
-// Where the open and save dialogs start until the user has picked a folder: the home folder.
-std::string DefaultDialogFolder();
-
 // Puts Markup into Editor around its selection, as one undo step.
 void InsertLintrelMarkup(TDocumentEditor& Editor, const TLintrelMarkup& Markup);
-
-// Values of the root settings key that belong to windows other than the main one.
-struct TMainWindowSettings {
-    int FavouritesWidth = 200;
-    bool ViewFavourites = false;
-    int DebuggingBarWidth = 250;
-    TWindowPlacement DebuggingBarForm{200, 200, 250, 400};
-    bool ViewDebuggingBar = false;
-    int DebuggingBarTab = 0;
-    int CompilerProgressFormLeft = 0, CompilerProgressFormTop = 0;
-    // How long a batch run waits for a silent compiler before it gives up.
-    int BatchCompileLimitSeconds = 600;
-    // Centred on the main window until placed.
-    int DefsEditorFormLeft = OffScreenPosition, DefsEditorFormTop = OffScreenPosition;
-    int FilerFormLeft = 0, FilerFormTop = 0;
-    int FindFormLeft = 0, FindFormTop = 0;
-    int HistoryFormLeft = 0, HistoryFormTop = 0;
-    std::string OpenFolder = DefaultDialogFolder();
-    std::string SaveFolder = DefaultDialogFolder();
-    bool PasswordAsAsterisks = true;
-    // "Filer" key.
-    TWindowPlacement Filer{100, 100, 640, 480};
-    // "History" key.
-    bool HistoryVisible = false;
-    TWindowPlacement History{100, 100, 500, 300};
-    std::array<int, 4> HistoryColumnWidths{20, 30, 100, 300};
-    // "Browse Volume" key.
-    bool BrowseMatchCase = false;
-    bool BrowseWholeWords = false;
-    bool BrowseIgnoreUnderscores = true;
-    // The volume browser's list of further volumes to search.
-    std::string MultipleVolumeSearchList;
-};
 
 // How files are read when they open; tests slow the reader and shrink the memory.
 struct TOpenSetup {
@@ -152,6 +109,7 @@ struct TBrowseSearchOptions;
 
 class TKorvidForm : public QMainWindow,
                     public TMainWindowCommands,
+                    public TWindowHost,
                     public TDebuggerHost,
                     public TFilerHost {
 public:
@@ -164,7 +122,8 @@ public:
     ~TKorvidForm() override;
 
     // ---- Documents and tabs ----
-    TDocumentEditor* ActiveEditor() const;
+    QWidget* DialogParent() override { return this; }
+    TDocumentEditor* ActiveEditor() const override;
     QWidget* CurrentTab() const;
     TDocumentEditor* EditorOfTab(QWidget* Sheet) const;
     QWidget* TabOfEditor(const TDocumentEditor* Editor) const;
@@ -185,7 +144,7 @@ public:
     void MoveTab(int From, int To);
 
     // ---- Opening ----
-    void OpenFile(const std::string& Name, bool ReadOnly, const std::string& AltName);
+    void OpenFile(const std::string& Name, bool ReadOnly, const std::string& AltName) override;
     // Reads a file by the open-file rules into Target instead of a tab; no messages.
     void LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target) override;
     void OpenTabSet(const std::string& FileName);
@@ -273,7 +232,8 @@ public:
     // A search's results open read-only, so that Go to Search Result and Replace Across Files
     // read what the search found; the Read Only tool frees them for Apply Changes.
     void OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
-                        const std::vector<std::pair<std::string, int>>& Sections, bool ReadOnly);
+                        const std::vector<std::pair<std::string, int>>& Sections,
+                        bool ReadOnly) override;
     // A search walks (Esc stops it).
     bool Searching() const { return FLongOperations.Running(TLongOperations::TKind::Search); }
     // A search or a replace across files is under way; a message it shows may still be up.
@@ -296,8 +256,9 @@ public:
     TWaitService* VBatWaits = nullptr;
 
     // ---- Command states and status bar ----
-    void UpdateCommandStates();
+    void UpdateCommandStates() override;
     void UpdateStatusBar(TDocumentEditor* Sender, int Line, int Column);
+    void SetStatusPanel(int Index, const std::string& Text) override;
     std::string StatusPanelText(int Index) const;
     void SyncWindowTool(QWidget* Window, int ToolIndex);
     void ApplyPSystemAware();
@@ -315,10 +276,10 @@ public:
     // Writes every setting of the window in one commit of the store.
     void SaveSettings();
     // Stores at once what a dialog changed, so that a crash keeps it; a batch run stores nothing.
-    void StoreSettings();
-    TKorvidOptions& Options() { return FOptions; }
+    void StoreSettings() override;
+    TKorvidOptions& Options() override { return FOptions; }
     TKorvidSortOptions& SortOptions() { return FSortOptions; }
-    TMainWindowSettings& WindowSettings() { return FSettings; }
+    TMainWindowSettings& WindowSettings() override { return FSettings; }
     std::vector<std::string>& CommandLines() { return FCommandLines; }
     int ActiveCommandLine() const { return FActiveCommandLine; }
     void SetActiveCommandLine(int Index) { FActiveCommandLine = Index; }
@@ -405,7 +366,7 @@ public:
     // Set when the program is being ended by a command: closing then never minimises.
     bool Exiting() const { return FExiting; }
     // The long operations now running, which a close stops before the window goes.
-    TLongOperations& LongOperations() { return FLongOperations; }
+    TLongOperations& LongOperations() override { return FLongOperations; }
     // Decides whether a close request minimises the window instead (Shift held closes).
     std::function<bool(TKorvidForm&)> OnCloseMinimizes;
     // Run by a normal close that keeps settings, whatever the backup option says.
@@ -642,7 +603,6 @@ private:
     void ForgetTab(QWidget* Tab);
     void CreateStatusBar();
     void ClearStatusPanels();
-    void SetStatusPanel(int Index, const std::string& Text);
     void SetFileReadOnly(TDocumentEditor* Editor, bool ReadOnly);
     // The open-file steps after the name was resolved; see OpenFile.
     void OpenDocument(std::string Name, bool ReadOnly, const std::string& AltName,
