@@ -195,7 +195,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     FTabs->setFocusPolicy(Qt::NoFocus);
     FTabs->tabBar()->setFocusPolicy(Qt::NoFocus);
     CreateDocks(FTabs);
-    WireFavourites();
+    FFavourites->Wire();
     connect(FTabs, &QTabWidget::currentChanged, this, [this] { TabsChange(); });
     CreateStatusBar();
 
@@ -228,15 +228,14 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     BuildToolbarsMenu();
     BuildViewsMenu();
 
-    History().OnChanged = [this] { BuildHistoryMenu(); };
-    ApplyFavouritesOptions();
-    PrepareHistoryWindow();
-    PrepareFiler();
+    FFavourites->ApplyOptions();
+    FHistoryTools->PrepareWindow();
+    FVolumeTools->PrepareFiler();
     FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
     History().LoadHistory(FOptions.HistoryFilename);
     CreateDebuggingBar();
     Debugger().UpdateDebuggingControls();
-    BuildHistoryMenu();
+    FHistoryTools->BuildReopenMenu();
 
     if (!FOptions.CommandLinesFilename.empty() &&
         std::filesystem::exists(FOptions.CommandLinesFilename))
@@ -252,9 +251,7 @@ void TKorvidForm::FormDestroy() {
     if (FDestroying)
         return;
     FDestroying = true;
-    History().OnChanged = nullptr;
-    History().OnStateChanged = nullptr;
-    History().OnVisibilityChanged = nullptr;
+    FHistoryTools->Disconnect();
     try {
         if (FSaveOnClose)
             SaveSettings();
@@ -272,11 +269,7 @@ void TKorvidForm::showEvent(QShowEvent* Event) {
 }
 
 void TKorvidForm::FormShow() {
-    if (FSettings.HistoryVisible)
-        if (QWidget* Window = History().Window()) {
-            History().KeepOnScreen();
-            Window->show();
-        }
+    FHistoryTools->ShowAtStart();
     if (OnFirstShow)
         OnFirstShow(*this);
     FStartingUp = false;
@@ -364,7 +357,8 @@ void TKorvidForm::changeEvent(QEvent* Event) {
     // Whatever had the keyboard before (a dialog, nothing at all), typing goes into the
     // document as soon as the window is active; the Favourites bar keeps it, as a caption
     // being edited there must.
-    const bool InFavourites = FFavouritesPanel && FFavouritesPanel->isAncestorOf(focusWidget());
+    const QWidget* Favourites = FFavourites->Panel();
+    const bool InFavourites = Favourites && Favourites->isAncestorOf(focusWidget());
     if (Event->type() == QEvent::ActivationChange && isActiveWindow() && !InFavourites)
         FocusActiveEditor();
 }
@@ -569,49 +563,6 @@ std::string TKorvidForm::DisplayFileName(const std::string& Name) const {
     return Name.substr(0, Dot);
 }
 
-// ---- The History window -------------------------------------------------------------------------
-
-void TKorvidForm::PrepareHistoryWindow() {
-    History().OnStateChanged = [this] { UpdateCommandStates(); };
-    QWidget* Window = History().Window();
-    if (!Window)
-        return;
-    // A tool window of the main one: on top of it, and gone with it.
-    Window->setParent(this, Window->windowFlags());
-    const TWindowPlacement& Place = FSettings.History;
-    if (Place.Width > 0 && Place.Height > 0)
-        Window->resize(Place.Width, Place.Height);
-    Window->move(Place.Left, Place.Top);
-    if (auto* List = Window->findChild<QTreeWidget*>()) {
-        for (int Column = 0; Column < int(FSettings.HistoryColumnWidths.size()); ++Column)
-            List->setColumnWidth(Column, FSettings.HistoryColumnWidths[Column]);
-        auto* Popup = new QMenu(Window);
-        BuildMenu(*Popup, {"HistoryOpen", "HistoryRemove"}, Popup, true);
-        List->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(List, &QWidget::customContextMenuRequested, Popup,
-                [List, Popup](const QPoint& Point) {
-                    Popup->popup(List->viewport()->mapToGlobal(Point));
-                });
-    }
-    History().OnVisibilityChanged = [this, Window] {
-        StoreHistoryWindow();
-        FSettings.HistoryVisible = Window->isVisible();
-        SyncWindowTool(Window, ToolIndex::ViewHistory);
-    };
-}
-
-void TKorvidForm::StoreHistoryWindow() {
-    QWidget* Window = History().Window();
-    if (!Window || Window->x() == OffScreenPosition)
-        return;
-    FSettings.History = {Window->x(), Window->y(), Window->width(), Window->height(), false};
-    FSettings.HistoryFormLeft = Window->x();
-    FSettings.HistoryFormTop = Window->y();
-    if (auto* List = Window->findChild<QTreeWidget*>())
-        for (int Column = 0; Column < int(FSettings.HistoryColumnWidths.size()); ++Column)
-            FSettings.HistoryColumnWidths[Column] = List->columnWidth(Column);
-}
-
 // ---- Closing ------------------------------------------------------------------------------------
 
 bool TKorvidForm::FormCloseQuery() {
@@ -633,9 +584,8 @@ bool TKorvidForm::FormCloseQuery() {
     if (!FSaveOnClose)
         return true;
     // The window goes with the main one; whether it showed is kept as it was.
-    StoreHistoryWindow();
-    StoreFilerWindow();
-    History().OnVisibilityChanged = nullptr;
+    FHistoryTools->StoreForClose();
+    FVolumeTools->StoreFilerWindow();
     SaveCommandLines(FOptions.CommandLinesFilename);
     SaveToolbars();
     FViews->SaveToRegistry();

@@ -1,8 +1,11 @@
 #pragma once
 
 #include "app/DocumentEditor.h"
+#include "app/FavouritesTools.h"
+#include "app/HistoryTools.h"
 #include "app/MainWindowServices.h"
 #include "app/MainWindowSettings.h"
+#include "app/VolumeTools.h"
 #include "app/WindowHost.h"
 #include "devtools/CompileCommand.h"
 #include "devtools/Debugger.h"
@@ -13,7 +16,6 @@
 #include "foundation/UtilitiesUnit.h"
 #include "platform/MemoryInfo.h"
 #include "platform/X11WindowKeys.h"
-#include "psystem/FilerHost.h"
 #include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/LongOperations.h"
@@ -102,16 +104,15 @@ class TKorvidForm;
 std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 
 // The main window: the document tabs and everything that lives as long as the program.
-class TFilerForm;
 class TFormCompilerHost;
-class TBrowseVolumeForm;
-struct TBrowseSearchOptions;
 
 class TKorvidForm : public QMainWindow,
                     public TMainWindowCommands,
                     public TWindowHost,
                     public TDebuggerHost,
-                    public TFilerHost {
+                    public TFavouritesToolsHost,
+                    public TVolumeToolsHost,
+                    public THistoryToolsHost {
 public:
     static constexpr int StatusPanelCount = 10;
     // Compile and VBat progress.
@@ -140,7 +141,7 @@ public:
     std::string DisplayFileName(const std::string& Name) const override;
     const TDocumentView* DefaultView() const { return FViews->DefaultView(); }
     TViewCatalogue& Views() const { return *FViews; }
-    QWidget* StartupTab() const { return FStartupTab; }
+    QWidget* StartupTab() const override { return FStartupTab; }
     void MoveTab(int From, int To);
 
     // ---- Opening ----
@@ -149,19 +150,14 @@ public:
     void LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target) override;
     void OpenTabSet(const std::string& FileName);
     void OpenFilesInFolder(const std::string& Folder, const std::string& Types);
-    void OpenDroppedFiles(std::vector<std::string> Names, bool Ctrl);
+    void OpenDroppedFiles(std::vector<std::string> Names, bool Ctrl) override;
     // A volume file goes to the volume browser when the p-System option is on; any other name
     // to OpenFile, read-only when the file is.
-    void OpenByKind(const std::string& Name);
+    void OpenByKind(const std::string& Name) override;
     // A volume file that goes to the browser rather than opening as a file.
     bool IsBrowsedVolume(const std::string& Name) const;
-    // Shows the volume browser on VolumeFile, with the subvolume entry StartPath selected, and
-    // acts on its choice.
-    void BrowseVolume(const std::string& VolumeFile, const std::string& StartPath);
-    TBrowseVolumeForm& BrowseVolumeForm();
-    // Runs the browser's search over the volumes; the window's own FindInFiles when empty.
-    std::function<void(const std::vector<TVolume*>& Volumes, const TFindSettings& Settings)>
-        OnBrowseSearch;
+    // The filer and the volume browser.
+    TVolumeTools& VolumeTools() const { return *FVolumeTools; }
     void InsertFileAtCaret(const std::string& Name);
     void ReopenCommandClick(int Rank);
     QWidget* FindTabOfFile(const std::string& Name) const;
@@ -260,7 +256,6 @@ public:
     void UpdateStatusBar(TDocumentEditor* Sender, int Line, int Column);
     void SetStatusPanel(int Index, const std::string& Text) override;
     std::string StatusPanelText(int Index) const;
-    void SyncWindowTool(QWidget* Window, int ToolIndex);
     void ApplyPSystemAware();
     void ApplyScrollableTabs();
     void ApplyVariableIcons();
@@ -285,15 +280,13 @@ public:
     void SetActiveCommandLine(int Index) { FActiveCommandLine = Index; }
     std::array<QWidget*, 10>& ClipboardTabs() { return FClipboardTabs; }
     QWidget*& SearchResultTab() { return FSearchResultTab; }
-    THistoryService& History() const { return *FServices.History; }
-    TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
-    TDesktopOpener& DesktopOpener() const { return *FServices.Opener; }
+    THistoryService& History() const override { return *FServices.History; }
+    TFavouritesService& FavouritesTree() const override { return *FServices.Favourites; }
+    TDesktopOpener& DesktopOpener() const override { return *FServices.Opener; }
     // The Favourites bar beside the tabs.
-    QWidget* FavouritesPanel() const { return FFavouritesPanel; }
-    QMenu* FavouritesMenu() const { return FFavouritesMenu; }
-    void ShowFavouritesBar(bool Show);
-    // Side, width, shown state and the tree's options.
-    void ApplyFavouritesOptions();
+    TFavouritesTools& Favourites() const { return *FFavourites; }
+    // The History window and the menu of the newest files.
+    THistoryTools& HistoryTools() const { return *FHistoryTools; }
     TDebugger& Debugger() const { return *FDebugger; }
     TSearchService& Search() const { return *FServices.Search; }
     THelpViewer& Help() const { return *FServices.Help; }
@@ -301,8 +294,7 @@ public:
     // The earlier- and the later-marked file for comparison.
     const std::array<std::string, 2>& ComparisonSlots() const { return FComparisonSlots; }
     TProcessLauncher& Launcher() const { return *FServices.Launcher; }
-    QMenu* ReopenMenu() const { return FReopenMenu; }
-    void BuildHistoryMenu();
+    QMenu* ReopenMenu() const override { return FReopenMenu; }
 
     // ---- Toolbars and the menus built at run time ----
     TDock* TopDock() const { return FTopDock; }
@@ -335,7 +327,7 @@ public:
 
     // ---- Start-up and messages: filled by the start-up and backup code ----
     // The start-up flag: set from creation until the first show has read the command line.
-    bool StartingUp() const { return FStartingUp; }
+    bool StartingUp() const override { return FStartingUp; }
     void SetStartingUp(bool Value) { FStartingUp = Value; }
     int NextNewFileNumber() { return ++FNewFileCounter; }
     // Runs once, when the window first shows; the start-up code reads the command line here.
@@ -580,11 +572,10 @@ protected:
     void dragEnterEvent(QDragEnterEvent* Event) override;
     void dropEvent(QDropEvent* Event) override;
 
-    // ---- The p-System filer ----
-    TFilerForm& Filer() const { return *FFilerForm; }
-    void OpenFilerFile(const std::string& Name, bool ReadOnly) override;
-    void ForEachFavouriteVolume(const std::function<void(const std::string&)>& Callback) override;
-    bool IsReadOnlyVolumeFile(const std::string& Path) override;
+    // ---- What the filer and the volume browser ask of the window ----
+    void RestoreStartupTab(QWidget* Kept) override;
+    void FindInVolumes(const std::vector<TVolume*>& Volumes,
+                       const TFindSettings& Settings) override;
 
 private:
     void InstallCodeListing();
@@ -592,12 +583,6 @@ private:
     void FormShow();
     void FormDestroy();
     void WriteSettings();
-    void PrepareHistoryWindow();
-    // Keeps the History window's place and column widths in the settings.
-    void StoreHistoryWindow();
-    void PrepareFiler();
-    // Keeps the filer's place in the settings.
-    void StoreFilerWindow();
     TDocumentEditor* CreateEditor(QWidget* Panel, const std::string& Caption);
     void TabsChange();
     void ForgetTab(QWidget* Tab);
@@ -621,7 +606,6 @@ private:
     void CreateDebuggingBar();
     // Keeps the bar's width, its floating window's place and its page in the settings.
     void StoreDebuggingBar();
-    void WireFavourites();
     TDock* DockOfIndex(int Index) const;
     void AppendSelectionToClipboard(bool Cut);
     void ToggleBookmark(TDocumentEditor& Editor, int Number);
@@ -684,9 +668,7 @@ private:
     std::uint16_t FFindOptions = 0x0001;
     // A match was found since the search was confirmed: "No more matches", not "No matches".
     bool FFoundSinceConfirmed = false;
-    std::unique_ptr<TFilerForm> FFilerForm;
-    std::unique_ptr<TBrowseVolumeForm> FBrowseVolumeForm;
-    void SearchBrowsedVolumes(TBrowseVolumeForm& Form, const TBrowseSearchOptions& Options);
+    std::unique_ptr<TVolumeTools> FVolumeTools = std::make_unique<TVolumeTools>(*this, *this);
     // The running script's tab, which stays open until its run has returned.
     QWidget* FVBatTab = nullptr;
     TVBatValues FVBatInputs;
@@ -701,11 +683,11 @@ private:
     QMenu* FToolbarPopupMenu = nullptr;
     QMenu* FAutoTextMenu = nullptr;
     QMenu* FHiddenAutoTextMenu = nullptr;
-    QWidget* FFavouritesPanel = nullptr;
-    QSplitter* FSplitter = nullptr;
+    std::unique_ptr<TFavouritesTools> FFavourites =
+        std::make_unique<TFavouritesTools>(*this, *this);
+    std::unique_ptr<THistoryTools> FHistoryTools = std::make_unique<THistoryTools>(*this, *this);
     // The tabs and the Favourites bar on one side, the docked debugging bar on the other.
     QSplitter* FBarSplitter = nullptr;
-    QMenu* FFavouritesMenu = nullptr;
     TDock* FTopDock = nullptr;
     TDock* FBottomDock = nullptr;
     TDock* FLeftDock = nullptr;

@@ -79,16 +79,10 @@ void TKorvidForm::CreateDocks(QWidget* Tabs) {
     Row->setSpacing(0);
     Row->addWidget(FLeftDock);
     // The Favourites bar goes beside the tabs, on the side the options say.
-    FSplitter = new QSplitter(Qt::Horizontal);
-    FSplitter->setChildrenCollapsible(false);
-    FSplitter->addWidget(Tabs);
-    FFavouritesPanel =
-        FavouritesTree().CreatePanel(FSplitter, [this] { ShowFavouritesBar(false); });
-    FFavouritesPanel->hide();
-    FSplitter->setStretchFactor(0, 1);
+    QWidget* TabsAndFavourites = FFavourites->CreateBeside(Tabs);
     FBarSplitter = new QSplitter(Qt::Horizontal);
     FBarSplitter->setChildrenCollapsible(false);
-    FBarSplitter->addWidget(FSplitter);
+    FBarSplitter->addWidget(TabsAndFavourites);
     Row->addWidget(FBarSplitter, 1);
     Row->addWidget(FRightDock);
     Column->addWidget(FTopDock);

@@ -162,26 +162,6 @@ void TKorvidForm::ViewResetToolbars() {
     QTimer::singleShot(0, this, [this] { ResetToolbarsNow(); });
 }
 
-void TKorvidForm::BuildHistoryMenu() {
-    if (!FReopenMenu)
-        return;
-    FReopenMenu->clear();
-    const QScreen* Screen = screen();
-    const int Limit = Screen && Screen->geometry().height() < 768 ? 16 : 36;
-    for (int Rank = 0; Rank < History().Count() && Rank < Limit; ++Rank) {
-        const char Accelerator = Rank < 9    ? char('1' + Rank)
-                                 : Rank == 9 ? '0'
-                                             : char('A' + Rank - 10);
-        const std::string Caption = std::string("&") + Accelerator + "  " +
-                                    DoubleChar('&', PathDisplayText(History().PathOfRank(Rank)));
-        QAction* Item = FReopenMenu->addAction(ToQString(Caption));
-        Item->setData(Rank);
-        connect(Item, &QAction::triggered, this, [this, Rank] { ReopenCommandClick(Rank); });
-    }
-    if (FReopenMenu->isEmpty())
-        FReopenMenu->addAction("History")->setEnabled(false);
-}
-
 void TKorvidForm::FilePrepareDefsHelp() {
     std::vector<std::unique_ptr<TDefsList>> Lists;
     std::vector<TDefsHelpDocument> Documents;

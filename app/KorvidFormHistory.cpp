@@ -1,9 +1,7 @@
 #include "app/KorvidForm.h"
 
 #include "ui/ModalRunner.h"
-#include "workspace/KorvidTool.h"
 #include "workspace/OrganizeFilesForm.h"
-#include "workspace/ToolIndexes.h"
 
 #include <QTabWidget>
 
@@ -12,29 +10,15 @@ namespace korvid {
 // ---- The History window -------------------------------------------------------------------------
 
 void TKorvidForm::ViewHistory() {
-    QWidget* Window = History().Window();
-    if (!Window)
-        return;
-    if (Window->isVisible()) {
-        Window->close();
-    } else {
-        History().KeepOnScreen();
-        Window->show();
-        Window->raise();
-        Window->activateWindow();
-    }
-    SyncWindowTool(Window, ToolIndex::ViewHistory);
+    FHistoryTools->ToggleWindow();
 }
 
 void TKorvidForm::HistoryOpen() {
-    const std::string Path = History().SelectedPath();
-    if (!Path.empty())
-        OpenByKind(Path);
+    FHistoryTools->OpenSelected();
 }
 
 void TKorvidForm::HistoryRemove() {
-    History().RemoveSelected(FOptions.RemoveFavouriteMessage);
-    UpdateCommandStates();
+    FHistoryTools->RemoveSelected();
 }
 
 // ---- Organize Files -----------------------------------------------------------------------------

@@ -494,7 +494,7 @@ bool TKorvidForm::IsBrowsedVolume(const std::string& Name) const {
 
 void TKorvidForm::OpenByKind(const std::string& Name) {
     if (IsBrowsedVolume(Name))
-        BrowseVolume(Name, {});
+        FVolumeTools->BrowseVolume(Name, {});
     else
         OpenFile(Name, IsReadOnlyFile(Name), {});
 }
@@ -534,9 +534,7 @@ void TKorvidForm::InsertFileAtCaret(const std::string& Name) {
 }
 
 void TKorvidForm::ReopenCommandClick(int Rank) {
-    if (Rank < 0 || Rank >= History().Count())
-        return;
-    OpenDroppedFiles({History().PathOfRank(Rank)}, false);
+    FHistoryTools->Reopen(Rank);
 }
 
 QWidget* TKorvidForm::FindTabOfFile(const std::string& Name) const {

@@ -153,7 +153,7 @@ void TKorvidForm::ViewOptions() {
     ApplyDebuggingBarPlace();
     if (TreeChanged)
         Debugger().BuildStructureTree();
-    ApplyFavouritesOptions();
+    FFavourites->ApplyOptions();
     UpdateCommandStates();
     StoreSettings();
 }

@@ -154,8 +154,7 @@ void TKorvidForm::WriteSettings() {
         Reg.WriteInteger("Window Left", Normal.x());
         Reg.WriteInteger("Window Top", Normal.y());
         Reg.WriteBool("Window Maximized", Maximized);
-        if (FFavouritesPanel && !FFavouritesPanel->isHidden())
-            S.FavouritesWidth = FFavouritesPanel->width();
+        FFavourites->StoreWidth();
         Reg.WriteInteger("Favourites Width", S.FavouritesWidth);
         Reg.WriteBool("View Favourites", S.ViewFavourites);
         StoreDebuggingBar();

@@ -177,17 +177,6 @@ void TKorvidForm::UpdateStatusBar(TDocumentEditor* Sender, int Line, int Column)
     UpdateCommandStates();
 }
 
-void TKorvidForm::SyncWindowTool(QWidget* Window, int ToolIndex) {
-    const bool Visible = Window && Window->isVisible();
-    ToolList().Items(ToolIndex)->SetDown(Visible);
-    if (FStartingUp)
-        return;
-    if (Visible)
-        Window->setFocus();
-    else if (TDocumentEditor* Editor = ActiveEditor())
-        Editor->setFocus();
-}
-
 void TKorvidForm::ApplyPSystemAware() {
     Enable(T::ViewPSystemFiler, FOptions.PSystemAware);
     Debugger().UpdateDebuggingControls();

@@ -185,8 +185,8 @@ TEST_F(TBrowseVolumeTest, SearchHandsTheVolumesAndOptionsOver) {
         MakeAwareForm();
         std::vector<std::string> Seen;
         TFindSettings Settings;
-        Form->OnBrowseSearch = [&](const std::vector<TVolume*>& Volumes,
-                                   const TFindSettings& Given) {
+        Form->VolumeTools().OnBrowseSearch = [&](const std::vector<TVolume*>& Volumes,
+                                                 const TFindSettings& Given) {
             for (TVolume* V : Volumes)
                 Seen.push_back(V->VolumeName());
             Settings = Given;
@@ -299,7 +299,7 @@ TEST_F(TBrowseVolumeTest, BrowseVolumeStartsAtTheDocumentsSubvolume) {
         }));
         ToolList().Items(ToolIndex::FileBrowseVolume)->Execute();
         EXPECT_EQ(Selected, "SUB.SVOL");
-        TBrowseVolumeForm& Browser = Form->BrowseVolumeForm();
+        TBrowseVolumeForm& Browser = Form->VolumeTools().BrowseVolumeForm();
         EXPECT_EQ(Focus, FocusFindText ? static_cast<QWidget*>(Browser.FindTextEdit())
                                        : static_cast<QWidget*>(Browser.Tree()));
     }
@@ -309,7 +309,7 @@ TEST_F(TBrowseVolumeTest, BrowseVolumeStartsAtTheDocumentsSubvolume) {
 
 TEST_F(TBrowseVolumeTest, SearchSettingsSurviveARestart) {
     MakeAwareForm();
-    const auto Initial = Form->BrowseVolumeForm().SearchOptions();
+    const auto Initial = Form->VolumeTools().BrowseVolumeForm().SearchOptions();
     EXPECT_FALSE(Initial.MatchCase);
     EXPECT_FALSE(Initial.WholeWords);
     EXPECT_TRUE(Initial.IgnoreUnderscores);

@@ -94,7 +94,7 @@ TEST_F(TCompileWindowTest, AFolderInTheFavouritesBarIsOfferedForCompiling) {
     Form->OpenFile(WriteSource("a.vl2"), false, {});
     Form->show();
     QApplication::setActiveWindow(Form.get());
-    Form->ShowFavouritesBar(true);
+    Form->Favourites().ShowBar(true);
     TFavouritesTreeView& Tree = *Form->FavouritesTree().Tree();
     Tree.SetSelected(Tree.AddDiskFolder(nullptr, "reports", Dir.Path().string()));
     Tree.setFocus();

@@ -60,7 +60,7 @@ TEST_F(TFavouritesBarTest, AFileThatCannotBeReadIsSaidOnceAndLeftAsItIs) {
 
 TEST_F(TFavouritesBarTest, TheBarShowsBesideTheTabsAndItsToolFollows) {
     MakeForm();
-    QWidget* Panel = Form->FavouritesPanel();
+    QWidget* Panel = Form->Favourites().Panel();
     EXPECT_TRUE(Panel->isHidden());
     EXPECT_FALSE(ToolDown(T::ViewFavouritesBar));
     Run(T::ViewFavouritesBar);
@@ -80,7 +80,7 @@ TEST_F(TFavouritesBarTest, TheBarShowsBesideTheTabsAndItsToolFollows) {
 
     Form->Options().FavouritesOnLeft = false;
     Form->WindowSettings().ViewFavourites = true;
-    Form->ApplyFavouritesOptions();
+    Form->Favourites().ApplyOptions();
     EXPECT_EQ(Splitter->indexOf(Panel), 1);
     EXPECT_FALSE(Panel->isHidden());
 }
