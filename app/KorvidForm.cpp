@@ -10,9 +10,7 @@
 #include "platform/DesktopOpener.h"
 #include "platform/Paths.h"
 #include "platform/QtVirtualKeys.h"
-#include "psystem/BrowseVolumeForm.h"
 #include "psystem/CodeFileListing.h"
-#include "psystem/FilerForm.h"
 #include "ui/CommandBars.h"
 #include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"
@@ -43,7 +41,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <filesystem>

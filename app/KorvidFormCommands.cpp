@@ -12,7 +12,6 @@
 #include "workspace/ToolIndexes.h"
 
 #include <QMenu>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
