@@ -1,9 +1,9 @@
-# korvid_model_program(<model target> SOURCES ...)
-# A test program holding every object of a model library, so that what it needs at load time is
-# what the whole model needs; tests of its libraries read that back.
+# korvid_model_program(<model target>)
+# A test program holding every object of a model library and the test that it loads no Qt
+# Widgets; its tests are named after the library.
 function(korvid_model_program model)
-  cmake_parse_arguments(ARG "" "" "SOURCES" ${ARGN})
   korvid_test(${model} CORE
-    SOURCES ${ARG_SOURCES} ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ProgramLibraries.cpp
-    LIBS "$<LINK_LIBRARY:WHOLE_ARCHIVE,${model}>")
+    SOURCES ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/ModelProgramTest.cpp
+    LIBS "$<LINK_LIBRARY:WHOLE_ARCHIVE,${model}>"
+    TEST_PREFIX "${model}.")
 endfunction()
