@@ -64,6 +64,7 @@ std::vector<std::string> ButtonNames(const TCommandBar& Bar) {
     return Names;
 }
 
+// Blanks end a word as well as the view's own delimiters.
 bool EndsWord(char C, const std::string& Delimiters) {
     return C == ' ' || C == '\t' || Delimiters.find(C) != std::string::npos;
 }
