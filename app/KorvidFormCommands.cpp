@@ -1,8 +1,8 @@
 #include "app/KorvidForm.h"
 
 #include "app/AboutUnit.h"
-#include "devtools/DefsFile.h"
-#include "devtools/DefsHelp.h"
+#include "devtools/definitions/DefsFile.h"
+#include "devtools/definitions/DefsHelp.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "platform/Paths.h"
@@ -14,7 +14,6 @@
 #include <QMenu>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTimer>
 
 #include <filesystem>
 
@@ -156,9 +155,12 @@ void TKorvidForm::ViewBringLineToMiddle() {
         Editor->CentreCaretLine();
 }
 
-// The click that asked for it may come from a button of a bar about to be freed.
 void TKorvidForm::ViewResetToolbars() {
-    QTimer::singleShot(0, this, [this] { ResetToolbarsNow(); });
+    FBarsAndMenus->ResetToolbars();
+}
+
+void TKorvidForm::ViewDefineViews() {
+    FBarsAndMenus->DefineViews();
 }
 
 void TKorvidForm::FilePrepareDefsHelp() {
