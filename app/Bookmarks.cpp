@@ -23,10 +23,9 @@ bool BookmarkOnCaretLine(const TDocumentEditor& Editor, int Number) {
 TBookmarks::TBookmarks(TWindowHost& Window, TBookmarksHost& Host) : FWindow(Window), FHost(Host) {}
 
 TDocumentEditor* TBookmarks::EditorWithBookmark(int Number) const {
-    for (int Index = 0; Index < FHost.TabCount(); ++Index)
-        if (TDocumentEditor* Editor = FHost.EditorAt(Index))
-            if (Editor->IsBookmarkSet(Number))
-                return Editor;
+    for (TDocumentEditor* Editor : FHost.OpenDocuments())
+        if (Editor->IsBookmarkSet(Number))
+            return Editor;
     return nullptr;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 namespace korvid {
 
 class TDocumentEditor;
@@ -10,9 +12,8 @@ class TBookmarksHost {
 public:
     virtual ~TBookmarksHost() = default;
 
-    virtual int TabCount() const = 0;
-    // Null for a tab that holds no document.
-    virtual TDocumentEditor* EditorAt(int Index) const = 0;
+    // Every tab's document, in tab order.
+    virtual std::vector<TDocumentEditor*> OpenDocuments() const = 0;
     virtual void ActivateTabOfEditor(const TDocumentEditor& Editor) = 0;
 };
 
