@@ -1,7 +1,7 @@
 #include "app/KorvidForm.h"
-#include "devtools/DebuggingBar.h"
+#include "devtools/debugger/DebuggingBar.h"
 
-#include "devtools/CompilerHost.h"
+#include "devtools/compiler/CompilerHost.h"
 #include "editor/EditorHooks.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"

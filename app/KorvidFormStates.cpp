@@ -2,7 +2,7 @@
 
 #include "app/Clipboards.h"
 #include "app/MacrosAndCommandLines.h"
-#include "devtools/DebuggingBar.h"
+#include "devtools/debugger/DebuggingBar.h"
 
 #include "workspace/Keystroke.h"
 #include "workspace/KorvidTool.h"
