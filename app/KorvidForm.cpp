@@ -1,8 +1,9 @@
 #include "app/KorvidForm.h"
 #include "devtools/DebuggingBar.h"
 
+#include "app/BatchRuns.h"
+#include "app/DefsEditorCommand.h"
 #include "app/DocumentPrint.h"
-#include "devtools/CompilerHost.h"
 #include "editor/EditorHooks.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
@@ -80,9 +81,9 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
-      FTesselHelper(std::move(Setup.TesselHelper)), FPrintCanvas(std::move(Setup.PrintCanvas)),
-      FRandomIndex(std::move(Setup.RandomIndex)), FSaveDialog(std::make_unique<TSaveDialog>()),
-      FOpenDialog(std::make_unique<TOpenDialog>()), FToolbars(std::make_unique<TToolbarList>()) {
+      FPrintCanvas(std::move(Setup.PrintCanvas)), FRandomIndex(std::move(Setup.RandomIndex)),
+      FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
+      FToolbars(std::make_unique<TToolbarList>()) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
     if (!FClock)
@@ -109,6 +110,9 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         };
     if (!FServices.Launcher)
         FServices.Launcher = MakeProcessLauncher();
+    FVBatRuns = std::make_unique<TVBatRuns>(*this, *this);
+    FCompiling =
+        std::make_unique<TCompiling>(*this, *this, *FVBatRuns, std::move(Setup.TesselHelper));
     InstallKeystrokeRecorder(true);
     FDebugger = std::make_unique<TDebugger>(*this);
     InstallEditorHooks(true);
@@ -459,7 +463,7 @@ void TKorvidForm::OpenTextInNewTab(const std::string& Caption, const std::string
 
 bool TKorvidForm::CanCloseActiveTab() {
     // The running script's tab goes only after its run has returned.
-    if (VBatRunning() && CurrentTab() == FVBatTab)
+    if (FVBatRuns->HoldsTab(CurrentTab()))
         return false;
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor || !Editor->Modified())
@@ -478,9 +482,10 @@ void TKorvidForm::ForgetTab(QWidget* Tab) {
     for (auto& Slot : FClipboardTabs)
         if (Slot == Tab)
             Slot = nullptr;
-    for (QWidget** Field : {&FStartupTab, &FMainCompileTab, &FSearchResultTab, &FLastErrorTab})
+    for (QWidget** Field : {&FStartupTab, &FSearchResultTab})
         if (*Field == Tab)
             *Field = nullptr;
+    FCompiling->ForgetTab(Tab);
 }
 
 bool TKorvidForm::CloseTab() {
@@ -679,6 +684,32 @@ void TKorvidForm::closeEvent(QCloseEvent* Event) {
         Event->accept();
     else
         Event->ignore();
+}
+
+// ---- Compiling, VBat runs and batch runs --------------------------------------------------------
+
+void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
+    FCompiling->CompileSource(Override, WhenPaused);
+}
+
+void TKorvidForm::EditGoToLastError() {
+    FCompiling->EditGoToLastError();
+}
+
+int TKorvidForm::RunCompileRequest(const std::string& RequestFile) {
+    return korvid::RunCompileRequest(*this, *FCompiling, RequestFile);
+}
+
+int TKorvidForm::RunScriptRequest(const std::string& RequestFile) {
+    return korvid::RunScriptRequest(*this, *FCompiling, RequestFile);
+}
+
+bool TKorvidForm::VBatRunning() const {
+    return FVBatRuns->Running();
+}
+
+void TKorvidForm::ViewDefsEditor() {
+    RunDefsEditor(*this);
 }
 
 // ---- Status bar ---------------------------------------------------------------------------------

@@ -53,8 +53,8 @@ protected:
         Form->Options().PascalWorkVolume = (Dir / "vp.vol").string();
         Form->Options().PSystemLaunchCommand = "psystem";
         Form->Options().PSystemWindowTitle = "p-System";
-        Form->VBatKeys = &Desktop;
-        Form->VBatWaits = &Desktop;
+        Form->VBatRuns().Keys = &Desktop;
+        Form->VBatRuns().Waits = &Desktop;
         Form->show();
     }
 
