@@ -12,7 +12,6 @@
 #include "foundation/FileReader.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/MemoryInfo.h"
-#include "platform/X11WindowKeys.h"
 #include "psystem/FilerHost.h"
 #include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"

@@ -2,6 +2,7 @@
 
 #include "devtools/CompileServer.h"
 #include "platform/Registry.h"
+#include "platform/WindowKeys.h"
 #include "psystem/MajorVolume.h"
 
 #include <QApplication>
