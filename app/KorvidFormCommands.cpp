@@ -15,7 +15,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTimer>
 
 #include <filesystem>
 
@@ -157,9 +156,12 @@ void TKorvidForm::ViewBringLineToMiddle() {
         Editor->CentreCaretLine();
 }
 
-// The click that asked for it may come from a button of a bar about to be freed.
 void TKorvidForm::ViewResetToolbars() {
-    QTimer::singleShot(0, this, [this] { ResetToolbarsNow(); });
+    FBarsAndMenus->ResetToolbars();
+}
+
+void TKorvidForm::ViewDefineViews() {
+    FBarsAndMenus->DefineViews();
 }
 
 void TKorvidForm::BuildHistoryMenu() {

@@ -1,10 +1,16 @@
-#include "app/KorvidForm.h"
+#include "app/BarsAndMenus.h"
 
+#include "app/DocumentEditor.h"
+#include "app/WindowHost.h"
+#include "editor/Editor.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
+#include "platform/RegistryStore.h"
 #include "ui/CommandBars.h"
+#include "ui/ModalRunner.h"
 #include "ui/VirtualKeys.h"
-#include "workspace/Keystroke.h"
+#include "views/ViewList.h"
+#include "views/ViewsForm.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/ToolButton.h"
 #include "workspace/ToolIndexes.h"
@@ -14,8 +20,7 @@
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSplitter>
-#include <QTabWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -59,16 +64,27 @@ std::vector<std::string> ButtonNames(const TCommandBar& Bar) {
     return Names;
 }
 
+// Blanks end a word as well as the view's own delimiters.
+bool EndsWord(char C, const std::string& Delimiters) {
+    return C == ' ' || C == '\t' || Delimiters.find(C) != std::string::npos;
+}
+
 } // namespace
 
 // ---- Docks --------------------------------------------------------------------------------------
 
-void TKorvidForm::CreateDocks(QWidget* Tabs) {
-    auto* Central = new QWidget(this);
-    FTopDock = new TDock(this, dpTop);
-    FBottomDock = new TDock(this, dpBottom);
-    FLeftDock = new TDock(this, dpLeft);
-    FRightDock = new TDock(this, dpRight);
+TBarsAndMenus::TBarsAndMenus(TWindowHost& Window, TBarsAndMenusHost& Host)
+    : FWindow(Window), FHost(Host), FToolbars(std::make_unique<TToolbarList>()) {}
+
+TBarsAndMenus::~TBarsAndMenus() = default;
+
+QWidget* TBarsAndMenus::CreateDocks(QWidget& Middle) {
+    QWidget* Window = FWindow.DialogParent();
+    auto* Central = new QWidget(Window);
+    FTopDock = new TDock(Window, dpTop);
+    FBottomDock = new TDock(Window, dpBottom);
+    FLeftDock = new TDock(Window, dpLeft);
+    FRightDock = new TDock(Window, dpRight);
     for (TDock* Dock : {FTopDock, FBottomDock, FLeftDock, FRightDock})
         Dock->SetParent(Central);
     auto* Column = new QVBoxLayout(Central);
@@ -78,26 +94,33 @@ void TKorvidForm::CreateDocks(QWidget* Tabs) {
     Row->setContentsMargins(0, 0, 0, 0);
     Row->setSpacing(0);
     Row->addWidget(FLeftDock);
-    // The Favourites bar goes beside the tabs, on the side the options say.
-    FSplitter = new QSplitter(Qt::Horizontal);
-    FSplitter->setChildrenCollapsible(false);
-    FSplitter->addWidget(Tabs);
-    FFavouritesPanel =
-        FavouritesTree().CreatePanel(FSplitter, [this] { ShowFavouritesBar(false); });
-    FFavouritesPanel->hide();
-    FSplitter->setStretchFactor(0, 1);
-    FBarSplitter = new QSplitter(Qt::Horizontal);
-    FBarSplitter->setChildrenCollapsible(false);
-    FBarSplitter->addWidget(FSplitter);
-    Row->addWidget(FBarSplitter, 1);
+    Row->addWidget(&Middle, 1);
     Row->addWidget(FRightDock);
     Column->addWidget(FTopDock);
     Column->addLayout(Row, 1);
     Column->addWidget(FBottomDock);
-    setCentralWidget(Central);
+    return Central;
 }
 
-int TKorvidForm::DockIndex(const QWidget* Dock) const {
+void TBarsAndMenus::CreateMenus(QMenuBar& MenuBar, QMenu* ToolbarsMenu, QMenu* ViewsMenu) {
+    FToolbarsMenu = ToolbarsMenu;
+    FCurrentFileAsMenu = ViewsMenu;
+    FToolbarPopupMenu = new QMenu(FWindow.DialogParent());
+    FAutoTextMenu = new QMenu(FWindow.DialogParent());
+    // Holds the auto-text entries' items so that their shortcuts work anywhere in the window.
+    FHiddenAutoTextMenu = MenuBar.addMenu("AutoText");
+    FHiddenAutoTextMenu->menuAction()->setVisible(false);
+}
+
+void TBarsAndMenus::DetachToolbars() {
+    for (int Index = 0; Index < FToolbars->Count(); ++Index) {
+        TCommandBar* Bar = FToolbars->Items(Index);
+        Bar->OnClose = Bar->OnVisibleChanged = Bar->OnDockChanged = nullptr;
+    }
+    FToolbars->Clear();
+}
+
+int TBarsAndMenus::DockIndex(const QWidget* Dock) const {
     if (!Dock)
         return 0;
     if (Dock == FTopDock)
@@ -111,7 +134,7 @@ int TKorvidForm::DockIndex(const QWidget* Dock) const {
     return 0;
 }
 
-TDock* TKorvidForm::DockOfIndex(int Index) const {
+TDock* TBarsAndMenus::DockOfIndex(int Index) const {
     switch (Index) {
     case tdTop:
         return FTopDock;
@@ -128,7 +151,7 @@ TDock* TKorvidForm::DockOfIndex(int Index) const {
 
 // ---- Toolbars -----------------------------------------------------------------------------------
 
-void TKorvidForm::BuildToolbar(TCommandBar& Bar, const std::vector<std::string>& Names) {
+void TBarsAndMenus::BuildToolbar(TCommandBar& Bar, const std::vector<std::string>& Names) {
     for (TKorvidTool* Tool : ToolsOfNames(Names)) {
         if (!Tool) {
             new TCommandBarSeparator(&Bar);
@@ -142,19 +165,20 @@ void TKorvidForm::BuildToolbar(TCommandBar& Bar, const std::vector<std::string>&
     Bar.Remeasure();
 }
 
-void TKorvidForm::LoadToolbars() {
+void TBarsAndMenus::LoadToolbars() {
     const std::vector<TToolbarLayout> Layouts = LoadToolbarLayouts();
     const std::array<TDock*, 4> Docks{FTopDock, FBottomDock, FLeftDock, FRightDock};
     for (TDock* Dock : Docks)
         Dock->BeginUpdate();
     TBarTempList Temps;
     for (const TToolbarLayout& Layout : Layouts) {
-        auto* Bar = new TCommandBar(this);
+        auto* Bar = new TCommandBar(FWindow.DialogParent());
         FToolbars->Add(Bar);
         Bar->SetCaption(ToQString(Layout.Name));
         Bar->setContextMenuPolicy(Qt::CustomContextMenu);
-        connect(Bar, &QWidget::customContextMenuRequested, this,
-                [this, Bar](const QPoint& At) { FToolbarPopupMenu->popup(Bar->mapToGlobal(At)); });
+        QObject::connect(
+            Bar, &QWidget::customContextMenuRequested, FWindow.DialogParent(),
+            [this, Bar](const QPoint& At) { FToolbarPopupMenu->popup(Bar->mapToGlobal(At)); });
         Bar->OnClose = [this](TCustomBar*) { BuildToolbarsMenu(); };
         Bar->OnVisibleChanged = [this](TCustomBar*) { BuildToolbarsMenu(); };
         Bar->OnDockChanged = [this](TCustomBar* Sender) { ToolbarDockChanged(*Sender); };
@@ -193,7 +217,12 @@ void TKorvidForm::LoadToolbars() {
         Dock->EndUpdate();
 }
 
-void TKorvidForm::ResetToolbarsNow() {
+// The click that asked for it may come from a button of a bar about to be freed.
+void TBarsAndMenus::ResetToolbars() {
+    QTimer::singleShot(0, FWindow.DialogParent(), [this] { ResetToolbarsNow(); });
+}
+
+void TBarsAndMenus::ResetToolbarsNow() {
     ResetToolbarLayouts();
     const std::array<TDock*, 4> Docks{FTopDock, FBottomDock, FLeftDock, FRightDock};
     for (TDock* Dock : Docks)
@@ -210,7 +239,7 @@ void TKorvidForm::ResetToolbarsNow() {
     BuildToolbarsMenu();
 }
 
-void TKorvidForm::SaveToolbars() {
+void TBarsAndMenus::SaveToolbars() {
     std::vector<TToolbarLayout> Layouts;
     for (int Index = 0; Index < FToolbars->Count(); ++Index) {
         const TCommandBar& Bar = *FToolbars->Items(Index);
@@ -234,7 +263,7 @@ void TKorvidForm::SaveToolbars() {
     SaveToolbarLayouts(Layouts);
 }
 
-void TKorvidForm::BuildToolbarsMenu() {
+void TBarsAndMenus::BuildToolbarsMenu() {
     if (!FToolbarsMenu || !FToolbarPopupMenu)
         return;
     FToolbarsMenu->clear();
@@ -251,12 +280,13 @@ void TKorvidForm::BuildToolbarsMenu() {
             Item->setCheckable(true);
             Item->setChecked(Shown);
             const int Tag = Entry.Index;
-            connect(Item, &QAction::triggered, this, [this, Tag] { ToolbarsCommandClick(Tag); });
+            QObject::connect(Item, &QAction::triggered, FWindow.DialogParent(),
+                             [this, Tag] { ToolbarsCommandClick(Tag); });
         }
     }
 }
 
-void TKorvidForm::ToolbarsCommandClick(int Tag) {
+void TBarsAndMenus::ToolbarsCommandClick(int Tag) {
     if (Tag >= 0 && Tag < FToolbars->Count()) {
         TCommandBar* Bar = FToolbars->Items(Tag);
         Bar->setVisible(!Bar->Visible());
@@ -264,34 +294,36 @@ void TKorvidForm::ToolbarsCommandClick(int Tag) {
     BuildToolbarsMenu();
 }
 
-void TKorvidForm::ToolbarDockChanged(TCustomBar& Bar) {
+void TBarsAndMenus::ToolbarDockChanged(TCustomBar& Bar) {
     if (TDock* Dock = Bar.DockedTo())
         Bar.DefaultDock = Dock;
 }
 
 // ---- Views and auto-text menus ------------------------------------------------------------------
 
-void TKorvidForm::BuildViewsMenu() {
-    if (!FCurrentFileAsMenu || FDestroying)
+void TBarsAndMenus::BuildViewsMenu() {
+    if (!FCurrentFileAsMenu || FHost.Destroying())
         return;
     FCurrentFileAsMenu->clear();
-    const TDocumentEditor* Editor = ActiveEditor();
+    const TDocumentEditor* Editor = FWindow.ActiveEditor();
     const TDocumentView* Active = Editor ? Editor->View() : nullptr;
+    TViewCatalogue& Views = FHost.Views();
     std::vector<TSortedEntry> Entries;
-    for (int Index = 0; Index < FViews->Count(); ++Index) {
-        std::string Name = FViews->Item(Index)->Name;
+    for (int Index = 0; Index < Views.Count(); ++Index) {
+        std::string Name = Views.Item(Index)->Name;
         RemoveChar('&', Name);
         Entries.push_back({std::move(Name), Index});
     }
     SortEntries(Entries);
     for (const TSortedEntry& Entry : Entries) {
-        const TDocumentView* View = FViews->Item(Entry.Index);
+        const TDocumentView* View = Views.Item(Entry.Index);
         QAction* Item = FCurrentFileAsMenu->addAction(ItemText(View->Name, View->ShortCut));
         Item->setData(Entry.Index);
         Item->setCheckable(true);
         Item->setChecked(View == Active);
         const int Tag = Entry.Index;
-        connect(Item, &QAction::triggered, this, [this, Tag] { ViewsCommandClick(Tag); });
+        QObject::connect(Item, &QAction::triggered, FWindow.DialogParent(),
+                         [this, Tag] { ViewsCommandClick(Tag); });
     }
     if (Entries.empty())
         FCurrentFileAsMenu->addAction("Views")->setEnabled(false);
@@ -306,40 +338,42 @@ void TKorvidForm::BuildViewsMenu() {
             QAction* Item = Menu->addAction(ItemText(Entry.Description, Entry.ShortCut));
             Item->setData(Index);
             Item->setVisible(Menu == FAutoTextMenu);
-            connect(Item, &QAction::triggered, this,
-                    [this, Index] { AutoTextCommandClick(Index); });
+            QObject::connect(Item, &QAction::triggered, FWindow.DialogParent(),
+                             [this, Index] { AutoTextCommandClick(Index); });
         }
     }
 }
 
-void TKorvidForm::ViewsCommandClick(int Tag) {
-    TDocumentEditor* Editor = ActiveEditor();
-    if (Tag >= 0 && Tag < FViews->Count() && Editor) {
-        Editor->SetView(FViews->Item(Tag));
+void TBarsAndMenus::ViewsCommandClick(int Tag) {
+    TDocumentEditor* Editor = FWindow.ActiveEditor();
+    TViewCatalogue& Views = FHost.Views();
+    if (Tag >= 0 && Tag < Views.Count() && Editor) {
+        Editor->SetView(Views.Item(Tag));
         Editor->ViewChosenByUser = true;
     }
     BuildViewsMenu();
-    UpdateCommandStates();
+    FWindow.UpdateCommandStates();
 }
 
-void TKorvidForm::AutoTextCommandClick(int Tag) {
-    TDocumentEditor* Editor = ActiveEditor();
+void TBarsAndMenus::AutoTextCommandClick(int Tag) {
+    TDocumentEditor* Editor = FWindow.ActiveEditor();
     const TDocumentView* View = Editor ? Editor->View() : nullptr;
     if (!View || Tag < 0 || Tag >= int(View->AutoText.size()))
         return;
     Editor->InsertAutoText(Tag);
-    UpdateCommandStates();
+    FWindow.UpdateCommandStates();
 }
 
-bool TKorvidForm::RunViewShortCut(std::uint16_t ShortCut) {
+bool TBarsAndMenus::RunViewShortCut(std::uint16_t ShortCut) {
     if (ShortCut == 0)
         return false;
-    for (int Index = 0; Index < FViews->Count(); ++Index)
-        if (FViews->Item(Index)->ShortCut == ShortCut) {
+    TViewCatalogue& Views = FHost.Views();
+    for (int Index = 0; Index < Views.Count(); ++Index)
+        if (Views.Item(Index)->ShortCut == ShortCut) {
             ViewsCommandClick(Index);
             return true;
         }
-    const TDocumentEditor* Editor = ActiveEditor();
+    const TDocumentEditor* Editor = FWindow.ActiveEditor();
     const TDocumentView* View = Editor ? Editor->View() : nullptr;
     if (!View)
         return false;
@@ -351,13 +385,68 @@ bool TKorvidForm::RunViewShortCut(std::uint16_t ShortCut) {
     return false;
 }
 
-bool TKorvidForm::RunShortCut(std::uint16_t Key, std::uint8_t Shift) {
-    if (ToolList().ExecuteShortCut(Key, Shift))
-        return true;
-    if (!RunViewShortCut(ShortCutOfStep(Key, Shift)))
-        return false;
-    RecordKey(Key, Shift);
-    return true;
+void TBarsAndMenus::ExpandAutoText() {
+    TDocumentEditor* Editor = FWindow.ActiveEditor();
+    const TDocumentView* View = Editor && !Editor->ReadOnly() ? Editor->View() : nullptr;
+    if (!View)
+        return;
+    const std::string Line = Editor->GetCurrentLineText();
+    const int Caret = std::min(Editor->CaretPosInLine() - 1, static_cast<int>(Line.size()));
+    int Start = Caret;
+    while (Start > 0 && !EndsWord(Line[Start - 1], View->WordDelimiters))
+        --Start;
+    const std::string Word = Line.substr(Start, Caret - Start);
+    const auto Entry =
+        std::find_if(View->AutoText.begin(), View->AutoText.end(),
+                     [&Word](const auto& Item) { return Item.Abbreviation == Word; });
+    if (Word.empty() || Entry == View->AutoText.end())
+        return;
+    const int Row = Editor->GetCaretLine();
+    const bool State = Editor->BeginEdit();
+    Editor->SetSelection(Row, Start + 1, Row, Caret + 1, true);
+    Editor->InsertTextAtCaret({});
+    Editor->InsertAutoText(static_cast<int>(Entry - View->AutoText.begin()));
+    Editor->EndEdit(State);
+    FWindow.UpdateCommandStates();
+}
+
+void TBarsAndMenus::DefineViews() {
+    TViewList* List = FHost.Views().EditableList();
+    if (List == nullptr)
+        return;
+    TViewsForm Form(FWindow.DialogParent());
+    Form.OnViewChanged = [this](TView& View, int Kind) { NotifyViewChanged(View, Kind); };
+    Form.SetViews(*List);
+    const TDocumentEditor* Shown = FWindow.ActiveEditor();
+    Form.SelectView(Shown && Shown->View() ? Shown->View()->Source : nullptr);
+    const int Result = RunModal(Form);
+    // The dialog changes the views in place; they are stored at once, whole.
+    if (FHost.SavesSettings()) {
+        TRegistryTransaction Transaction;
+        FHost.Views().SaveToRegistry();
+        Transaction.CommitAll();
+    }
+    BuildViewsMenu();
+    TDocumentEditor* Editor = FWindow.ActiveEditor();
+    TView* Chosen = Form.GetSelectedView();
+    if (Result == TViewsForm::ApplyResult && Chosen != nullptr && Editor != nullptr) {
+        Editor->SetView(FHost.Views().MirrorOf(*Chosen));
+        Editor->ViewChosenByUser = true;
+        BuildViewsMenu();
+    }
+    FWindow.UpdateCommandStates();
+}
+
+// A deleted view's editors switch to the default view and its mirror goes while the view still
+// exists, so that nothing is left pointing at it once it is freed.
+void TBarsAndMenus::NotifyViewChanged(TView& View, int Kind) {
+    for (TDocumentEditor* Editor : FHost.OpenDocuments())
+        Editor->ViewChanged(View, Kind);
+    FHost.Views().ViewChanged(View, Kind);
+    // Rebuilding the menu now would mirror a deleted view again; its caller rebuilds it once
+    // the view is gone.
+    if (Kind == vcChanged)
+        BuildViewsMenu();
 }
 
 } // namespace korvid
