@@ -6,7 +6,7 @@
 #include "app/DocumentEditor.h"
 #include "app/WindowHost.h"
 
-#include "devtools/CompilerMessages.h"
+#include "devtools/compiler/CompilerMessages.h"
 #include "foundation/TextFileWriter.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devtools/CompileCommand.h"
-#include "devtools/VBatReporter.h"
+#include "devtools/compiler/CompileCommand.h"
+#include "devtools/vbat/VBatReporter.h"
 
 #include <optional>
 #include <string>

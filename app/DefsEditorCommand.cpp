@@ -3,7 +3,7 @@
 #include "app/DocumentEditor.h"
 #include "app/MainWindowSettings.h"
 #include "app/WindowHost.h"
-#include "devtools/DefsEditorForm.h"
+#include "devtools/definitions/DefsEditorForm.h"
 #include "ui/FormUtilities.h"
 #include "ui/ModalRunner.h"
 #include "workspace/KorvidOptions.h"

@@ -1,8 +1,8 @@
 #include "app/KorvidForm.h"
 
 #include "app/AboutUnit.h"
-#include "devtools/DefsFile.h"
-#include "devtools/DefsHelp.h"
+#include "devtools/definitions/DefsFile.h"
+#include "devtools/definitions/DefsHelp.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "platform/Paths.h"

@@ -1,8 +1,8 @@
 #include "app/VBatRuns.h"
 
 #include "app/WindowHost.h"
-#include "devtools/VBatPaths.h"
-#include "devtools/VBatScriptRun.h"
+#include "devtools/vbat/VBatPaths.h"
+#include "devtools/vbat/VBatScriptRun.h"
 #include "platform/Cp1252.h"
 #include "platform/X11WindowKeys.h"
 #include "workspace/KorvidOptions.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devtools/VBat.h"
+#include "devtools/vbat/VBat.h"
 
 #include <string>
 
