@@ -3,7 +3,6 @@
 
 #include "app/BatchRuns.h"
 #include "app/DefsEditorCommand.h"
-#include "app/DocumentPrint.h"
 #include "editor/EditorHooks.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
@@ -23,7 +22,6 @@
 #include "workspace/HistoryForm.h"
 #include "workspace/Keystroke.h"
 #include "workspace/KorvidTool.h"
-#include "workspace/LintrelForm.h"
 #include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
 
@@ -50,7 +48,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 namespace korvid {
 namespace {
@@ -82,7 +79,6 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
-      FPrintCanvas(std::move(Setup.PrintCanvas)), FRandomIndex(std::move(Setup.RandomIndex)),
       FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
       FBarsAndMenus(std::make_unique<TBarsAndMenus>(*this, *this)) {
     if (!FViews)
@@ -103,18 +99,19 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FHelpFolder = ProgramFolder();
     if (!FServices.Mail)
         FServices.Mail = MakeMailClient();
-    if (!FPrintCanvas)
-        FPrintCanvas = [] { return std::make_unique<TPrinterCanvas>(Printer()); };
-    if (!FRandomIndex)
-        FRandomIndex = [Engine = std::mt19937(std::random_device{}())](std::size_t Count) mutable {
-            return std::uniform_int_distribution<std::size_t>(0, Count - 1)(Engine);
-        };
     if (!FServices.Launcher)
         FServices.Launcher = MakeProcessLauncher();
     FVBatRuns = std::make_unique<TVBatRuns>(*this, *this);
     FCompiling =
         std::make_unique<TCompiling>(*this, *this, *FVBatRuns, std::move(Setup.TesselHelper));
-    InstallKeystrokeRecorder(true);
+    TFileToolsSetup FileTools{std::move(Setup.PrintCanvas), std::move(Setup.RandomIndex),
+                              MaximumLineLength};
+    FFileTools = std::make_unique<TFileTools>(*this, *this, std::move(FileTools));
+    FLintrel = std::make_unique<TLintrelCommand>(*this, *this);
+    FClipboards = std::make_unique<TClipboards>(*this, *this);
+    FBookmarks = std::make_unique<TBookmarks>(*this, *this);
+    FMacros = std::make_unique<TMacrosAndCommandLines>(*this, *this);
+    TMacrosAndCommandLines::InstallKeystrokeRecorder(true);
     FDebugger = std::make_unique<TDebugger>(*this);
     InstallEditorHooks(true);
     InstallCodeListing();
@@ -132,7 +129,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
 
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
-    InstallKeystrokeRecorder(false);
+    TMacrosAndCommandLines::InstallKeystrokeRecorder(false);
     // The bar's views go before the debugger's lists they show.
     delete FDebuggingBar;
     FDebuggingBar = nullptr;
@@ -237,11 +234,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     Debugger().UpdateDebuggingControls();
     BuildHistoryMenu();
 
-    if (!FOptions.CommandLinesFilename.empty() &&
-        std::filesystem::exists(FOptions.CommandLinesFilename))
-        FCommandLines = ReadLinesOfFile(FOptions.CommandLinesFilename);
-    if (FActiveCommandLine >= int(FCommandLines.size()))
-        FActiveCommandLine = -1;
+    FMacros->LoadCommandLines();
     UpdateCommandStates();
     ToolList().Items(ToolIndex::ViewHistory)->SetDown(FSettings.HistoryVisible);
     setAcceptDrops(true);
@@ -424,6 +417,18 @@ int TKorvidForm::TabCount() const {
     return FTabs->count();
 }
 
+int TKorvidForm::ActiveTabIndex() const {
+    return FTabs->currentIndex();
+}
+
+TDocumentEditor* TKorvidForm::EditorAt(int Index) const {
+    return EditorOfTab(FTabs->widget(Index));
+}
+
+void TKorvidForm::ActivateTabOfEditor(const TDocumentEditor& Editor) {
+    FTabs->setCurrentWidget(TabOfEditor(&Editor));
+}
+
 QWidget* TKorvidForm::NewTab(const std::string& Caption) {
     const int Index = FTabs->currentIndex();
     auto* Sheet = new QWidget;
@@ -498,9 +503,7 @@ bool TKorvidForm::CanCloseActiveTab() {
 }
 
 void TKorvidForm::ForgetTab(QWidget* Tab) {
-    for (auto& Slot : FClipboardTabs)
-        if (Slot == Tab)
-            Slot = nullptr;
+    FClipboards->Forget(Tab);
     for (QWidget** Field : {&FStartupTab, &FSearchResultTab})
         if (*Field == Tab)
             *Field = nullptr;
@@ -664,7 +667,7 @@ bool TKorvidForm::FormCloseQuery() {
     StoreHistoryWindow();
     StoreFilerWindow();
     History().OnVisibilityChanged = nullptr;
-    SaveCommandLines(FOptions.CommandLinesFilename);
+    FMacros->SaveCommandLines(FOptions.CommandLinesFilename);
     FBarsAndMenus->SaveToolbars();
     FViews->SaveToRegistry();
     History().SaveHistory(FOptions.HistoryFilename, FOptions.MaximumHistory);
