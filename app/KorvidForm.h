@@ -3,6 +3,7 @@
 #include "app/BarsAndMenus.h"
 #include "app/Bookmarks.h"
 #include "app/Clipboards.h"
+#include "app/Compiling.h"
 #include "app/DocumentEditor.h"
 #include "app/FavouritesTools.h"
 #include "app/FileTools.h"
@@ -11,17 +12,15 @@
 #include "app/MacrosAndCommandLines.h"
 #include "app/MainWindowServices.h"
 #include "app/MainWindowSettings.h"
+#include "app/VBatRuns.h"
 #include "app/VolumeTools.h"
 #include "app/WindowHost.h"
-#include "devtools/compiler/CompileCommand.h"
 #include "devtools/debugger/Debugger.h"
 #include "devtools/debugger/DebuggerHost.h"
-#include "devtools/vbat/VBat.h"
 #include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/MemoryInfo.h"
-#include "platform/X11WindowKeys.h"
 #include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/LongOperations.h"
@@ -58,7 +57,6 @@ class TFindForm;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
-class TCompilerWait;
 class TEditorDebugger;
 class TPrintCanvas;
 class TDebuggingBar;
@@ -100,8 +98,6 @@ class TKorvidForm;
 std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 
 // The main window: the document tabs and everything that lives as long as the program.
-class TFormCompilerHost;
-
 class TKorvidForm : public QMainWindow,
                     public TMainWindowCommands,
                     public TWindowHost,
@@ -112,13 +108,15 @@ class TKorvidForm : public QMainWindow,
                     public TClipboardsHost,
                     public TBookmarksHost,
                     public TLintrelHost,
+                    public TCompilingHost,
+                    public TVBatRunsHost,
                     public TFavouritesToolsHost,
                     public TVolumeToolsHost,
                     public THistoryToolsHost {
 public:
     static constexpr int StatusPanelCount = 10;
     // Compile and VBat progress.
-    static constexpr int CompileStatusPanel = 9;
+    static constexpr int CompileStatusPanel = korvid::CompileStatusPanel;
     static constexpr int MaximumLineLength = 4096;
 
     explicit TKorvidForm(TKorvidFormSetup Setup = {});
@@ -127,7 +125,7 @@ public:
     // ---- Documents and tabs ----
     QWidget* DialogParent() override { return this; }
     TDocumentEditor* ActiveEditor() const override;
-    QWidget* CurrentTab() const;
+    QWidget* CurrentTab() const override;
     TDocumentEditor* EditorOfTab(QWidget* Sheet) const override;
     QWidget* TabOfEditor(const TDocumentEditor* Editor) const override;
     QTabWidget* Tabs() const { return FTabs; }
@@ -165,19 +163,12 @@ public:
     TVolumeTools& VolumeTools() const { return *FVolumeTools; }
     void InsertFileAtCaret(const std::string& Name);
     void ReopenCommandClick(int Rank);
-    QWidget* FindTabOfFile(const std::string& Name) const;
-    bool ActivateTabOfFile(const std::string& Name);
+    QWidget* FindTabOfFile(const std::string& Name) const override;
+    bool ActivateTabOfFile(const std::string& Name) override;
 
     // ---- Compiling ----
-    // The window as the compiler routes see it.
-    TCompilerHost& CompilerHost();
-    // The Compile command, which the three compile tools and the batch runs share.
-    TCompileCommand& CompileCommand();
-    // Runs the compile routes on the context's target; true when the output held a success
-    // record.
-    bool RunCompileRoutes(TCompileContext& Context);
-    // The user's wait for the compiler while one runs, which the window's closing stops.
-    TCompilerWait* CompilerWait() const { return FCompilerWait; }
+    // The window's side of the compiler routes and the Compile command.
+    TCompiling& Compiling() const { return *FCompiling; }
     // The batch runs "COMPILE:" and "SCRIPT:" of a request file: compile without asking anyone,
     // write the request's result files and answer the exit code (0, 1 errors, 2 not run).
     // Nothing of the options they change for the run is kept.
@@ -185,10 +176,7 @@ public:
     int RunScriptRequest(const std::string& RequestFile);
     // Closing then writes none of the user's settings, lists or layouts.
     void SaveNothingOnClose() { FSaveOnClose = false; }
-    // The place EditGoToLastError goes to.
-    void SetLastError(const std::string& File, int Line, int Column);
     std::string FindOpenVolumeFile(const std::string& InnerName) const override;
-    QWidget* MainCompileTab() const { return FMainCompileTab; }
 
     // ---- Saving ----
     bool SaveActiveFile();
@@ -244,16 +232,9 @@ public:
     std::function<void(TKorvidForm&)> OnSearchPump;
 
     // ---- VBat scripts ----
-    // Runs Script for Source (both empty names for a script run on itself) with the p-System
-    // options; true when every command succeeded.
-    bool RunVBatScript(const std::string& Script, const std::string& Source,
-                       const std::string& PSystemName, bool Wait, bool Override,
-                       TVBatReporter& Reporter);
+    TVBatRuns& VBatRuns() const { return *FVBatRuns; }
     // A run is under way (it waits for the p-System window).
-    bool VBatRunning() const { return FLongOperations.Running(TLongOperations::TKind::VBatRun); }
-    // The desktop the runs type into and their waits; tests give their own.
-    TWindowKeys* VBatKeys = nullptr;
-    TWaitService* VBatWaits = nullptr;
+    bool VBatRunning() const;
 
     // ---- Command states and status bar ----
     void UpdateCommandStates() override;
@@ -286,7 +267,7 @@ public:
     TFavouritesTools& Favourites() const { return *FFavourites; }
     // The History window and the menu of the newest files.
     THistoryTools& HistoryTools() const { return *FHistoryTools; }
-    TDebugger& Debugger() const { return *FDebugger; }
+    TDebugger& Debugger() const override { return *FDebugger; }
     TSearchService& Search() const { return *FServices.Search; }
     THelpViewer& Help() const { return *FServices.Help; }
     TMailClient& MailClient() const override { return *FServices.Mail; }
@@ -576,7 +557,6 @@ private:
     void ReplaceAcrossFiles(TDocumentEditor& Results);
     // The found text comes into view as the options ask.
     void ShowFoundText(TDocumentEditor& Editor);
-    static bool IsVBatScript(const std::string& FileName);
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     // The tabs with the Favourites bar and the docked debugging bar beside them.
@@ -602,7 +582,6 @@ private:
     std::function<QDateTime()> FClock;
     TOpenSetup FOpen;
     std::filesystem::path FHelpFolder;
-    std::string FTesselHelper;
     std::unique_ptr<TFileTools> FFileTools;
     // Set while a refresh reads the active document's file again into its own tab.
     bool FRefreshing = false;
@@ -629,9 +608,7 @@ private:
     // A match was found since the search was confirmed: "No more matches", not "No matches".
     bool FFoundSinceConfirmed = false;
     std::unique_ptr<TVolumeTools> FVolumeTools = std::make_unique<TVolumeTools>(*this, *this);
-    // The running script's tab, which stays open until its run has returned.
-    QWidget* FVBatTab = nullptr;
-    TVBatValues FVBatInputs;
+    std::unique_ptr<TVBatRuns> FVBatRuns;
     bool FShowNoMatchesMessage = true;
 
     QTabWidget* FTabs = nullptr;
@@ -655,23 +632,9 @@ private:
     bool FQuietOpen = false;
     std::vector<std::string>* FListTarget = nullptr;
     QWidget* FStartupTab = nullptr;
-    QWidget* FMainCompileTab = nullptr;
     QWidget* FSearchResultTab = nullptr;
-    QWidget* FLastErrorTab = nullptr;
-    struct TLastError {
-        std::string File;
-        int Line = 0;
-        int Column = 0;
-    };
-    std::optional<TLastError> FLastError;
-    friend class TFormCompilerHost;
-    std::unique_ptr<TCompilerHost> FCompilerHost;
-    std::unique_ptr<TCompileCommand> FCompileCommand;
-    TCompilerWait* FCompilerWait = nullptr;
+    std::unique_ptr<TCompiling> FCompiling;
     bool FSaveOnClose = true;
-    // The main JSON file picked in this session, and the files added to its picker.
-    std::string FJsonName;
-    std::vector<std::string> FAddedJsonFiles;
     std::unique_ptr<TClipboards> FClipboards;
     std::unique_ptr<TBookmarks> FBookmarks;
     int FNewFileCounter = 0;
