@@ -1,9 +1,7 @@
 #include "app/KorvidForm.h"
-#include "devtools/DebuggingBar.h"
 
 #include "app/DocumentPrint.h"
 #include "devtools/CompilerHost.h"
-#include "editor/EditorHooks.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
@@ -11,7 +9,6 @@
 #include "platform/Paths.h"
 #include "platform/QtVirtualKeys.h"
 #include "psystem/BrowseVolumeForm.h"
-#include "psystem/CodeFileListing.h"
 #include "psystem/FilerForm.h"
 #include "ui/CommandBars.h"
 #include "ui/FormUtilities.h"
@@ -110,29 +107,18 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     if (!FServices.Launcher)
         FServices.Launcher = MakeProcessLauncher();
     InstallKeystrokeRecorder(true);
-    FDebugger = std::make_unique<TDebugger>(*this);
-    InstallEditorHooks(true);
-    InstallCodeListing();
-    FWindowEndpoint = std::make_unique<TWindowEndpoint>(EditorWindowClass, "Korvid");
-    FWindowEndpoint->OnMessage = [this](const TEndpointMessage& Message) {
-        return HandleEditorWindowMessage(*FDebugger, Message);
-    };
-    FWindowEndpoint->Listen();
+    FDebuggerWindow = std::make_unique<TDebuggerWindow>(*this, *this);
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);
-    SetDebuggerCommands(FDebugger.get());
+    SetDebuggerCommands(&Debugger());
     FormCreate(Setup.WorkArea);
 }
 
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
     InstallKeystrokeRecorder(false);
-    // The bar's views go before the debugger's lists they show.
-    delete FDebuggingBar;
-    FDebuggingBar = nullptr;
-    FDebuggingBarForm.reset();
-    FHintWindow.reset();
+    FDebuggerWindow->DestroyDebuggingBar();
     // The bars go with the docks and the window; none of them reports back any more.
     for (int Index = 0; Index < FToolbars->Count(); ++Index) {
         TCommandBar* Bar = FToolbars->Items(Index);
@@ -143,27 +129,13 @@ TKorvidForm::~TKorvidForm() {
     delete takeCentralWidget();
     FTabs = nullptr;
     SetMainWindowCommands(nullptr);
-    if (DebuggerCommands() == FDebugger.get())
+    if (DebuggerCommands() == &Debugger())
         SetDebuggerCommands(nullptr);
-    InstallEditorHooks(false);
-    TVolumeFileListings Listings = VolumeFileListings();
-    Listings.Code = std::move(FPreviousCodeListing);
-    SetVolumeFileListings(std::move(Listings));
+    FDebuggerWindow->Uninstall();
     if (MainForm() == this)
         SetMainForm(nullptr);
     if (TheForm == this)
         TheForm = nullptr;
-}
-
-// Code files inside volumes list with this window's map lookup for their source lines.
-void TKorvidForm::InstallCodeListing() {
-    TVolumeFileListings Listings = VolumeFileListings();
-    FPreviousCodeListing = std::move(Listings.Code);
-    Listings.Code = [this](const std::string& Title, std::vector<std::string>& Lines,
-                           const TWholeFileLoader& Load) {
-        DisassembleCodeFile(Title, Lines, Load, FDebugger.get());
-    };
-    SetVolumeFileListings(std::move(Listings));
 }
 
 void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
@@ -234,7 +206,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     PrepareFiler();
     FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
     History().LoadHistory(FOptions.HistoryFilename);
-    CreateDebuggingBar();
+    FDebuggerWindow->CreateDebuggingBar();
     Debugger().UpdateDebuggingControls();
     BuildHistoryMenu();
 
@@ -550,7 +522,7 @@ void TKorvidForm::TabsChange() {
     UpdateCommandStates();
     if (FOptions.FileUpdates && OnTabActivated)
         OnTabActivated(*this, *Editor);
-    RefreshStructureForActiveTab();
+    FDebuggerWindow->RefreshStructureForActiveTab();
 }
 
 void TKorvidForm::UpdateCaption(const std::string& Name) {

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "app/DebuggerWindow.h"
 #include "app/DocumentEditor.h"
 #include "app/MainWindowServices.h"
 #include "app/MainWindowSettings.h"
 #include "app/WindowHost.h"
 #include "devtools/CompileCommand.h"
-#include "devtools/Debugger.h"
-#include "devtools/DebuggerHost.h"
 #include "devtools/VBat.h"
 #include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
@@ -14,7 +13,6 @@
 #include "platform/MemoryInfo.h"
 #include "platform/X11WindowKeys.h"
 #include "psystem/FilerHost.h"
-#include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/LongOperations.h"
 #include "workspace/SortOptions.h"
@@ -55,14 +53,10 @@ class TOpenDialog;
 class TEscapeWatch;
 class TCompilerWait;
 class TDock;
-class TEditorDebugger;
 class TCustomBar;
 class TCommandBar;
 class TToolbarList;
 class TPrintCanvas;
-class TDebuggingBar;
-class TDebuggingBarForm;
-class TDebuggerHintWindow;
 
 // Puts Markup into Editor around its selection, as one undo step.
 void InsertLintrelMarkup(TDocumentEditor& Editor, const TLintrelMarkup& Markup);
@@ -110,7 +104,7 @@ struct TBrowseSearchOptions;
 class TKorvidForm : public QMainWindow,
                     public TMainWindowCommands,
                     public TWindowHost,
-                    public TDebuggerHost,
+                    public TDebuggerWindowHost,
                     public TFilerHost {
 public:
     static constexpr int StatusPanelCount = 10;
@@ -294,7 +288,7 @@ public:
     void ShowFavouritesBar(bool Show);
     // Side, width, shown state and the tree's options.
     void ApplyFavouritesOptions();
-    TDebugger& Debugger() const { return *FDebugger; }
+    TDebugger& Debugger() const { return FDebuggerWindow->Debugger(); }
     TSearchService& Search() const { return *FServices.Search; }
     THelpViewer& Help() const { return *FServices.Help; }
     TMailClient& MailClient() const { return *FServices.Mail; }
@@ -479,28 +473,14 @@ public:
     void SubversionDiff(TSubversionTarget Target) override;
     void EditGoToLastError() override;
 
-    // ---- What the debugger asks of the window ----
-    std::optional<TEditorText> ActiveEditorText() const override;
-    bool IsFileOpenInTab(const std::string& Name) const override;
-    void OpenSourceFile(const std::string& Name) override;
-    bool OpenSourceOnLoad() const override { return FOptions.OpenSourceOnConnect; }
-    void BeginBusy() override;
-    void EndBusy() override;
-    void RefreshDebuggingControls(const TDebuggingControls& Controls) override;
-    TWindowHandle MainWindowHandle() const override;
-    std::string MapFileName() const override { return FOptions.MapFile; }
-    bool DebuggerOptionOn() const override { return FOptions.PSystemAware; }
-    bool IsDebuggingBarVisible() const override;
-    TModuleOptions ModuleOptions() const override {
-        return {FOptions.DiskPRowNumbers, FOptions.TableViewerScope, FOptions.TableViewerModal};
-    }
+    // ---- What the debugger's window side asks of the window ----
+    std::vector<TDocumentEditor*> OpenDocuments() const override;
+    void ActivateDocument(TDocumentEditor& Editor) override;
+    void OpenFileQuietly(const std::string& Name) override;
     void BringToFront() override;
-    std::vector<TSourceEditor*> SourceEditors() override;
-    TSourceEditor* ActiveSourceEditor() override { return ActiveEditor(); }
-    bool ActivateTabOfSource(const std::string& Name) override;
-    bool RecentreOnStep() const override { return FOptions.RecentreOnStep; }
-    // Find in files over the map's sources; nothing without a map or a name.
-    void FindInCurrentSources(const std::string& Name) override;
+    QSplitter& DebuggingBarSplitter() override { return *FBarSplitter; }
+    void FindInSourceFiles(const std::vector<std::string>& Files,
+                           const TFindSettings& Settings) override;
 
     // ---- Edit, format and insert commands ----
     // Changes the letter case of the selection, or of the first letter of the word at the caret
@@ -521,53 +501,9 @@ public:
     // Set while a command line's output is captured; input waits until it ends.
     bool CapturingCommand() const { return FCapturingCommand; }
 
-    // ---- The debugging bar ----
-    TDebuggingBar& DebuggingBar() const { return *FDebuggingBar; }
-    // The window that holds the bar while it floats; null while it is docked.
-    TDebuggingBarForm* DebuggingBarForm() const { return FDebuggingBarForm.get(); }
-    TDebuggerHintWindow& HintWindow();
-    void ShowDebuggingBar(bool Show);
-    // Docked at the window's side or floating in its own window, as "Float Debugging Bar" says.
-    void ApplyDebuggingBarPlace();
-    // The bar's and the hint's font.
-    void SetHintFont(const std::string& Name, int Size);
-    void RefreshStructureForActiveTab();
-    const TKorvidOptions& DebuggingOptions() const override { return FOptions; }
-    void ModuleConnected() override;
-    void ActivateDebuggingTab(TDebuggingTab Tab) override;
-    void ShowHintWindow(const std::string& Text, int ScreenX, int ScreenY) override;
-    void HideHintWindow() override;
-    void RestartHintTimer() override;
-    void ShowVariableDetails(const TVariableDetails& Details) override;
-    // The bar's lists, tree and menus.
-    void BreakpointsListDblClick(QListView* Sender);
-    bool BreakpointsListKeyDown(QListView* Sender, const QKeyEvent& Event);
-    void BreakpointsListMouseDown(QListView* Sender, Qt::MouseButton Button, const QPoint& At);
-    void BreakpointsMenuPopup();
-    void ToggleSelectedBreakpointCommandClick();
-    void DeleteSelectedBreakpointCommandClick();
-    void DeleteOfflineBreakpointsCommandClick();
-    void DeleteAllBreakpointsCommandClick();
-    void CopyCallStackCommandClick();
-    void WatchesMenuPopup();
-    void DeleteSelectedWatchCommandClick();
-    void DeleteAllWatchesCommandClick();
-    void WatchRunToCorruptionCommandClick();
-    void StructureMenuPopup();
-    void ShowVariableCommandClick();
-    void JumpToVariableCommandClick();
-    void FindVariableCommandClick();
-    void WatchVariableCommandClick();
-    void RunToCorruptionCommandClick();
-    void EvaluationHintTimerTimer();
-    void StructureTreeExpanded(const QModelIndex& Node);
-    void StructureTreeUnboldSelected();
-    void StructureTreeDblClick(Qt::KeyboardModifiers Shift);
-    void StructureTreeExpanding(const QModelIndex& Node);
-    bool StructureTreeKeyDown(const QKeyEvent& Event);
-    void StructureTreeMouseDown(Qt::MouseButton Button, const QPoint& At);
-    void StructureTreeMouseUp(Qt::KeyboardModifiers Shift);
-    void StructureTreeMouseMove(const QPoint& At);
+    // ---- The debugger ----
+    // The debugger, its bar and hint, and the window as the debugger sees it.
+    TDebuggerWindow& DebuggerWindow() const { return *FDebuggerWindow; }
 
     // The close sequence: every tab, last first; false when one refused.
     bool FormCloseQuery();
@@ -587,7 +523,6 @@ protected:
     bool IsReadOnlyVolumeFile(const std::string& Path) override;
 
 private:
-    void InstallCodeListing();
     void FormCreate(const std::optional<QRect>& WorkArea);
     void FormShow();
     void FormDestroy();
@@ -618,9 +553,6 @@ private:
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     void CreateDocks(QWidget* Tabs);
-    void CreateDebuggingBar();
-    // Keeps the bar's width, its floating window's place and its page in the settings.
-    void StoreDebuggingBar();
     void WireFavourites();
     TDock* DockOfIndex(int Index) const;
     void AppendSelectionToClipboard(bool Cut);
@@ -641,8 +573,6 @@ private:
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
     // While the window lives, what its editors do is recorded into the macro.
     static void InstallKeystrokeRecorder(bool Install);
-    // The editors reach the debugger through these hooks while the window lives.
-    void InstallEditorHooks(bool Install);
 
     TKorvidOptions FOptions;
     bool FExiting = false;
@@ -663,16 +593,8 @@ private:
     bool FRefreshing = false;
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
-    std::unique_ptr<TDebugger> FDebugger;
-    std::unique_ptr<TEditorDebugger> FEditorHooks;
-    // The bar shows the debugger's lists and goes before it.
-    TDebuggingBar* FDebuggingBar = nullptr;
-    std::unique_ptr<TDebuggingBarForm> FDebuggingBarForm;
-    std::unique_ptr<TDebuggerHintWindow> FHintWindow;
-    // The volume reader's code listing before this window installed its own.
-    decltype(TVolumeFileListings::Code) FPreviousCodeListing;
-    // Where the debugged module's notifications arrive; goes before the debugger.
-    std::unique_ptr<TWindowEndpoint> FWindowEndpoint;
+    // Outlives the tabs, whose documents the debugger marks.
+    std::unique_ptr<TDebuggerWindow> FDebuggerWindow;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
     // Kept so that its choices persist between uses.
     std::unique_ptr<TLintrelForm> FLintrelForm;
