@@ -1,5 +1,4 @@
 #include "app/KorvidForm.h"
-#include "devtools/DebuggingBar.h"
 
 #include "workspace/Keystroke.h"
 #include "workspace/KorvidTool.h"
