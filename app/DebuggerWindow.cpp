@@ -115,7 +115,7 @@ private:
 
 } // namespace
 
-// ---- Its life ----------------------------------------------------------------------------------
+// ---- Its life -----------------------------------------------------------------------------------
 
 TDebuggerWindow::TDebuggerWindow(TWindowHost& Window, TDebuggerWindowHost& Host)
     : FWindow(Window), FHost(Host) {
@@ -377,7 +377,7 @@ void TDebuggerWindow::FindIdentifierAtCaret() {
         FindInCurrentSources(Editor->IdentifierAtCaret());
 }
 
-// ---- What the debugger asks of the window ------------------------------------------------------
+// ---- What the debugger asks of the window -------------------------------------------------------
 
 void TDebuggerWindow::LoadFileIntoEditor(const std::string& Name,
                                          std::vector<std::string>& Target) {
@@ -503,7 +503,7 @@ void TDebuggerWindow::FindInCurrentSources(const std::string& Name) {
     FHost.FindInSourceFiles(Sources, Settings);
 }
 
-// ---- What the debugger asks of the bar ------------------------------------------------------
+// ---- What the debugger asks of the bar ----------------------------------------------------------
 
 void TDebuggerWindow::ModuleConnected() {
     if (Options().AutoShowDebuggingBar)
