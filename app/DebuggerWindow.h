@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devtools/Debugger.h"
-#include "devtools/DebuggerHost.h"
+#include "devtools/debugger/Debugger.h"
+#include "devtools/debugger/DebuggerHost.h"
 #include "psystem/VolumeFileListings.h"
 
 #include <Qt>

@@ -1,7 +1,7 @@
 #include "app/KorvidForm.h"
 
 #include "app/DocumentPrint.h"
-#include "devtools/CompilerHost.h"
+#include "devtools/compiler/CompilerHost.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
@@ -10,18 +10,18 @@
 #include "platform/QtVirtualKeys.h"
 #include "psystem/BrowseVolumeForm.h"
 #include "psystem/FilerForm.h"
-#include "ui/CommandBars.h"
 #include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
+#include "ui/VirtualKeys.h"
 #include "workspace/DefaultMenus.h"
 #include "workspace/FindForm.h"
 #include "workspace/HistoryForm.h"
+#include "workspace/Keystroke.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/LintrelForm.h"
 #include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
-#include "workspace/ToolbarList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,6 +36,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -79,7 +80,8 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
       FTesselHelper(std::move(Setup.TesselHelper)), FPrintCanvas(std::move(Setup.PrintCanvas)),
       FRandomIndex(std::move(Setup.RandomIndex)), FSaveDialog(std::make_unique<TSaveDialog>()),
-      FOpenDialog(std::make_unique<TOpenDialog>()), FToolbars(std::make_unique<TToolbarList>()) {
+      FOpenDialog(std::make_unique<TOpenDialog>()),
+      FBarsAndMenus(std::make_unique<TBarsAndMenus>(*this, *this)) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
     if (!FClock)
@@ -120,11 +122,7 @@ TKorvidForm::~TKorvidForm() {
     InstallKeystrokeRecorder(false);
     FDebuggerWindow->DestroyDebuggingBar();
     // The bars go with the docks and the window; none of them reports back any more.
-    for (int Index = 0; Index < FToolbars->Count(); ++Index) {
-        TCommandBar* Bar = FToolbars->Items(Index);
-        Bar->OnClose = Bar->OnVisibleChanged = Bar->OnDockChanged = nullptr;
-    }
-    FToolbars->Clear();
+    FBarsAndMenus->DetachToolbars();
     // The editors go before the views they point to.
     delete takeCentralWidget();
     FTabs = nullptr;
@@ -166,7 +164,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     // Choosing a tab hands the keyboard to its document, never to the tab bar.
     FTabs->setFocusPolicy(Qt::NoFocus);
     FTabs->tabBar()->setFocusPolicy(Qt::NoFocus);
-    CreateDocks(FTabs);
+    setCentralWidget(FBarsAndMenus->CreateDocks(*CreateTabsArea(FTabs)));
     WireFavourites();
     connect(FTabs, &QTabWidget::currentChanged, this, [this] { TabsChange(); });
     CreateStatusBar();
@@ -184,20 +182,18 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     if (ToolList().Count() == 0)
         BuildTools();
     FContextMenu = new QMenu(this);
-    BuildMenus(*menuBar(), *FContextMenu, FReopenMenu, this, FCurrentFileAsMenu, FToolbarsMenu);
-    FToolbarPopupMenu = new QMenu(this);
-    FAutoTextMenu = new QMenu(this);
-    // Holds the auto-text entries' items so that their shortcuts work anywhere in the window.
-    FHiddenAutoTextMenu = menuBar()->addMenu("AutoText");
-    FHiddenAutoTextMenu->menuAction()->setVisible(false);
+    QMenu* ViewsMenu = nullptr;
+    QMenu* ToolbarsMenu = nullptr;
+    BuildMenus(*menuBar(), *FContextMenu, FReopenMenu, this, ViewsMenu, ToolbarsMenu);
+    FBarsAndMenus->CreateMenus(*menuBar(), ToolbarsMenu, ViewsMenu);
 
     LoadSettings();
     FViews->LoadFromRegistry();
 
     ApplyExperimentalTools();
     // After the experimental tools are hidden, so that the bars measure what they show.
-    LoadToolbars();
-    BuildToolbarsMenu();
+    FBarsAndMenus->LoadToolbars();
+    FBarsAndMenus->BuildToolbarsMenu();
     BuildViewsMenu();
 
     History().OnChanged = [this] { BuildHistoryMenu(); };
@@ -218,6 +214,21 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     UpdateCommandStates();
     ToolList().Items(ToolIndex::ViewHistory)->SetDown(FSettings.HistoryVisible);
     setAcceptDrops(true);
+}
+
+QWidget* TKorvidForm::CreateTabsArea(QWidget* Tabs) {
+    // The Favourites bar goes beside the tabs, on the side the options say.
+    FSplitter = new QSplitter(Qt::Horizontal);
+    FSplitter->setChildrenCollapsible(false);
+    FSplitter->addWidget(Tabs);
+    FFavouritesPanel =
+        FavouritesTree().CreatePanel(FSplitter, [this] { ShowFavouritesBar(false); });
+    FFavouritesPanel->hide();
+    FSplitter->setStretchFactor(0, 1);
+    FBarSplitter = new QSplitter(Qt::Horizontal);
+    FBarSplitter->setChildrenCollapsible(false);
+    FBarSplitter->addWidget(FSplitter);
+    return FBarSplitter;
 }
 
 void TKorvidForm::FormDestroy() {
@@ -316,6 +327,15 @@ void TKorvidForm::keyPressEvent(QKeyEvent* Event) {
         return;
     }
     QMainWindow::keyPressEvent(Event);
+}
+
+bool TKorvidForm::RunShortCut(std::uint16_t Key, std::uint8_t Shift) {
+    if (ToolList().ExecuteShortCut(Key, Shift))
+        return true;
+    if (!FBarsAndMenus->RunViewShortCut(ShortCutOfStep(Key, Shift)))
+        return false;
+    RecordKey(Key, Shift);
+    return true;
 }
 
 void TKorvidForm::MinimizeMainWindow() {
@@ -510,6 +530,10 @@ void TKorvidForm::MoveTab(int From, int To) {
     FTabs->tabBar()->moveTab(From, To);
 }
 
+void TKorvidForm::BuildViewsMenu() {
+    FBarsAndMenus->BuildViewsMenu();
+}
+
 void TKorvidForm::TabsChange() {
     if (FDestroying)
         return;
@@ -609,7 +633,7 @@ bool TKorvidForm::FormCloseQuery() {
     StoreFilerWindow();
     History().OnVisibilityChanged = nullptr;
     SaveCommandLines(FOptions.CommandLinesFilename);
-    SaveToolbars();
+    FBarsAndMenus->SaveToolbars();
     FViews->SaveToRegistry();
     History().SaveHistory(FOptions.HistoryFilename, FOptions.MaximumHistory);
     FavouritesTree().SaveFavourites(FOptions.FavouritesFilename);

@@ -547,6 +547,17 @@ QWidget* TKorvidForm::FindTabOfFile(const std::string& Name) const {
     return nullptr;
 }
 
+std::vector<TDocumentEditor*> TKorvidForm::OpenDocuments() const {
+    std::vector<TDocumentEditor*> Editors;
+    // The tabs go before the debugger when the window closes.
+    if (!FTabs)
+        return Editors;
+    for (int Index = 0; Index < FTabs->count(); ++Index)
+        if (TDocumentEditor* Editor = EditorOfTab(FTabs->widget(Index)))
+            Editors.push_back(Editor);
+    return Editors;
+}
+
 bool TKorvidForm::ActivateTabOfFile(const std::string& Name) {
     QWidget* Tab = FindTabOfFile(Name);
     if (Tab)
@@ -570,17 +581,6 @@ std::string TKorvidForm::FindOpenVolumeFile(const std::string& InnerName) const 
 } // namespace korvid
 
 namespace korvid {
-
-std::vector<TDocumentEditor*> TKorvidForm::OpenDocuments() const {
-    std::vector<TDocumentEditor*> Editors;
-    // The tabs go before the debugger when the window closes.
-    if (!FTabs)
-        return Editors;
-    for (int Index = 0; Index < FTabs->count(); ++Index)
-        if (TDocumentEditor* Editor = EditorOfTab(FTabs->widget(Index)))
-            Editors.push_back(Editor);
-    return Editors;
-}
 
 void TKorvidForm::ActivateDocument(TDocumentEditor& Editor) {
     FTabs->setCurrentWidget(TabOfEditor(&Editor));
