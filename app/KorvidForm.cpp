@@ -1,6 +1,5 @@
 #include "app/KorvidForm.h"
 
-#include "app/DocumentPrint.h"
 #include "devtools/compiler/CompilerHost.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
@@ -19,7 +18,6 @@
 #include "workspace/HistoryForm.h"
 #include "workspace/Keystroke.h"
 #include "workspace/KorvidTool.h"
-#include "workspace/LintrelForm.h"
 #include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
 
@@ -46,7 +44,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 namespace korvid {
 namespace {
@@ -78,8 +75,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
-      FTesselHelper(std::move(Setup.TesselHelper)), FPrintCanvas(std::move(Setup.PrintCanvas)),
-      FRandomIndex(std::move(Setup.RandomIndex)), FSaveDialog(std::make_unique<TSaveDialog>()),
+      FTesselHelper(std::move(Setup.TesselHelper)), FSaveDialog(std::make_unique<TSaveDialog>()),
       FOpenDialog(std::make_unique<TOpenDialog>()),
       FBarsAndMenus(std::make_unique<TBarsAndMenus>(*this, *this)) {
     if (!FViews)
@@ -100,15 +96,16 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FHelpFolder = ProgramFolder();
     if (!FServices.Mail)
         FServices.Mail = MakeMailClient();
-    if (!FPrintCanvas)
-        FPrintCanvas = [] { return std::make_unique<TPrinterCanvas>(Printer()); };
-    if (!FRandomIndex)
-        FRandomIndex = [Engine = std::mt19937(std::random_device{}())](std::size_t Count) mutable {
-            return std::uniform_int_distribution<std::size_t>(0, Count - 1)(Engine);
-        };
     if (!FServices.Launcher)
         FServices.Launcher = MakeProcessLauncher();
-    InstallKeystrokeRecorder(true);
+    TFileToolsSetup FileTools{std::move(Setup.PrintCanvas), std::move(Setup.RandomIndex),
+                              MaximumLineLength};
+    FFileTools = std::make_unique<TFileTools>(*this, *this, std::move(FileTools));
+    FLintrel = std::make_unique<TLintrelCommand>(*this, *this);
+    FClipboards = std::make_unique<TClipboards>(*this, *this);
+    FBookmarks = std::make_unique<TBookmarks>(*this, *this);
+    FMacros = std::make_unique<TMacrosAndCommandLines>(*this, *this);
+    TMacrosAndCommandLines::InstallKeystrokeRecorder(true);
     FDebuggerWindow = std::make_unique<TDebuggerWindow>(*this, *this);
     TheForm = this;
     SetMainForm(this);
@@ -119,7 +116,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
 
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
-    InstallKeystrokeRecorder(false);
+    TMacrosAndCommandLines::InstallKeystrokeRecorder(false);
     FDebuggerWindow->DestroyDebuggingBar();
     // The bars go with the docks and the window; none of them reports back any more.
     FBarsAndMenus->DetachToolbars();
@@ -206,11 +203,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     Debugger().UpdateDebuggingControls();
     BuildHistoryMenu();
 
-    if (!FOptions.CommandLinesFilename.empty() &&
-        std::filesystem::exists(FOptions.CommandLinesFilename))
-        FCommandLines = ReadLinesOfFile(FOptions.CommandLinesFilename);
-    if (FActiveCommandLine >= int(FCommandLines.size()))
-        FActiveCommandLine = -1;
+    FMacros->LoadCommandLines();
     UpdateCommandStates();
     ToolList().Items(ToolIndex::ViewHistory)->SetDown(FSettings.HistoryVisible);
     setAcceptDrops(true);
@@ -393,6 +386,18 @@ int TKorvidForm::TabCount() const {
     return FTabs->count();
 }
 
+int TKorvidForm::ActiveTabIndex() const {
+    return FTabs->currentIndex();
+}
+
+TDocumentEditor* TKorvidForm::EditorAt(int Index) const {
+    return EditorOfTab(FTabs->widget(Index));
+}
+
+void TKorvidForm::ActivateTabOfEditor(const TDocumentEditor& Editor) {
+    FTabs->setCurrentWidget(TabOfEditor(&Editor));
+}
+
 QWidget* TKorvidForm::NewTab(const std::string& Caption) {
     const int Index = FTabs->currentIndex();
     auto* Sheet = new QWidget;
@@ -467,9 +472,7 @@ bool TKorvidForm::CanCloseActiveTab() {
 }
 
 void TKorvidForm::ForgetTab(QWidget* Tab) {
-    for (auto& Slot : FClipboardTabs)
-        if (Slot == Tab)
-            Slot = nullptr;
+    FClipboards->Forget(Tab);
     for (QWidget** Field : {&FStartupTab, &FMainCompileTab, &FSearchResultTab, &FLastErrorTab})
         if (*Field == Tab)
             *Field = nullptr;
@@ -632,7 +635,7 @@ bool TKorvidForm::FormCloseQuery() {
     StoreHistoryWindow();
     StoreFilerWindow();
     History().OnVisibilityChanged = nullptr;
-    SaveCommandLines(FOptions.CommandLinesFilename);
+    FMacros->SaveCommandLines(FOptions.CommandLinesFilename);
     FBarsAndMenus->SaveToolbars();
     FViews->SaveToRegistry();
     History().SaveHistory(FOptions.HistoryFilename, FOptions.MaximumHistory);

@@ -1,8 +1,13 @@
 #pragma once
 
 #include "app/BarsAndMenus.h"
+#include "app/Bookmarks.h"
+#include "app/Clipboards.h"
 #include "app/DebuggerWindow.h"
 #include "app/DocumentEditor.h"
+#include "app/FileTools.h"
+#include "app/LintrelCommand.h"
+#include "app/MacrosAndCommandLines.h"
 #include "app/MainWindowServices.h"
 #include "app/MainWindowSettings.h"
 #include "app/WindowHost.h"
@@ -44,19 +49,13 @@ namespace korvid {
 
 class TSaveDialog;
 class TSearchFolderForm;
-class TLintrelForm;
 class TOptionsForm;
-struct TLintrelMarkup;
 class TFindForm;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
-class TEscapeWatch;
 class TCompilerWait;
 class TPrintCanvas;
-
-// Puts Markup into Editor around its selection, as one undo step.
-void InsertLintrelMarkup(TDocumentEditor& Editor, const TLintrelMarkup& Markup);
 
 // How files are read when they open; tests slow the reader and shrink the memory.
 struct TOpenSetup {
@@ -103,7 +102,12 @@ class TKorvidForm : public QMainWindow,
                     public TWindowHost,
                     public TBarsAndMenusHost,
                     public TDebuggerWindowHost,
-                    public TFilerHost {
+                    public TFilerHost,
+                    public TMacrosHost,
+                    public TFileToolsHost,
+                    public TClipboardsHost,
+                    public TBookmarksHost,
+                    public TLintrelHost {
 public:
     static constexpr int StatusPanelCount = 10;
     // Compile and VBat progress.
@@ -117,18 +121,21 @@ public:
     QWidget* DialogParent() override { return this; }
     TDocumentEditor* ActiveEditor() const override;
     QWidget* CurrentTab() const;
-    TDocumentEditor* EditorOfTab(QWidget* Sheet) const;
-    QWidget* TabOfEditor(const TDocumentEditor* Editor) const;
+    TDocumentEditor* EditorOfTab(QWidget* Sheet) const override;
+    QWidget* TabOfEditor(const TDocumentEditor* Editor) const override;
     QTabWidget* Tabs() const { return FTabs; }
-    int TabCount() const;
-    QWidget* NewTab(const std::string& Caption);
+    int TabCount() const override;
+    int ActiveTabIndex() const override;
+    TDocumentEditor* EditorAt(int Index) const override;
+    void ActivateTabOfEditor(const TDocumentEditor& Editor) override;
+    QWidget* NewTab(const std::string& Caption) override;
     void OpenTextInNewTab(const std::string& Caption, const std::string& Text) override;
     bool CloseTab();
     bool CanCloseActiveTab();
     void CloseStartupTab();
     void UpdateCaption(const std::string& Name);
     // Gives the keyboard to the active document; it takes it when the window is next active.
-    void FocusActiveEditor();
+    void FocusActiveEditor() override;
     std::string DisplayFileName(const std::string& Name) const override;
     const TDocumentView* DefaultView() const { return FViews->DefaultView(); }
     TViewCatalogue& Views() const override { return *FViews; }
@@ -183,18 +190,17 @@ public:
 
     // ---- Saving ----
     bool SaveActiveFile();
-    bool SaveEditor(TDocumentEditor* Editor);
+    bool SaveEditor(TDocumentEditor* Editor) override;
     bool SaveEditorAs(TDocumentEditor* Editor);
     bool SaveEditorToFile(TDocumentEditor* Editor, const std::string& Name, bool ChooseView);
     bool SaveEditorEncrypted(TDocumentEditor* Editor, const std::string& Name);
     bool SaveEditorToVolume(TDocumentEditor* Editor, const std::string& Name);
     // How the document's view says it is written.
     TDocumentSaveOptions SaveOptionsOf(const TDocumentEditor& Editor) const;
-    void SaveAllModified();
+    void SaveAllModified() override;
     void UpdateTiddlerTimestamps(const std::string& Name);
     void UpdateTabCaption(TDocumentEditor* Editor);
     void UpdateTabCaptions();
-    void SaveCommandLines(std::string& FileName);
     TSaveDialog& SaveDialog() const { return *FSaveDialog; }
 
     // ---- Searching ----
@@ -259,7 +265,6 @@ public:
     void ApplyLineSpacing();
     // Runs a freshly filled Options dialog (tests reach it here before it shows).
     std::function<void(TOptionsForm&)> OnOptionsFormCreated;
-    TLintrelForm& LintrelForm();
     // Hides or shows the tools of "Show Experimental Features".
     void ApplyExperimentalTools();
 
@@ -272,14 +277,10 @@ public:
     TKorvidOptions& Options() override { return FOptions; }
     TKorvidSortOptions& SortOptions() { return FSortOptions; }
     TMainWindowSettings& WindowSettings() override { return FSettings; }
-    std::vector<std::string>& CommandLines() { return FCommandLines; }
-    int ActiveCommandLine() const { return FActiveCommandLine; }
-    void SetActiveCommandLine(int Index) { FActiveCommandLine = Index; }
-    std::array<QWidget*, 10>& ClipboardTabs() { return FClipboardTabs; }
     QWidget*& SearchResultTab() { return FSearchResultTab; }
     THistoryService& History() const { return *FServices.History; }
     TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
-    TDesktopOpener& DesktopOpener() const { return *FServices.Opener; }
+    TDesktopOpener& DesktopOpener() const override { return *FServices.Opener; }
     // The Favourites bar beside the tabs.
     QWidget* FavouritesPanel() const { return FFavouritesPanel; }
     QMenu* FavouritesMenu() const { return FFavouritesMenu; }
@@ -289,10 +290,8 @@ public:
     TDebugger& Debugger() const { return FDebuggerWindow->Debugger(); }
     TSearchService& Search() const { return *FServices.Search; }
     THelpViewer& Help() const { return *FServices.Help; }
-    TMailClient& MailClient() const { return *FServices.Mail; }
-    // The earlier- and the later-marked file for comparison.
-    const std::array<std::string, 2>& ComparisonSlots() const { return FComparisonSlots; }
-    TProcessLauncher& Launcher() const { return *FServices.Launcher; }
+    TMailClient& MailClient() const override { return *FServices.Mail; }
+    TProcessLauncher& Launcher() const override { return *FServices.Launcher; }
     QMenu* ReopenMenu() const { return FReopenMenu; }
     void BuildHistoryMenu();
 
@@ -324,7 +323,7 @@ public:
     void ApplicationDeactivate();
     // Keys the main window handles before the editor: tab switching, block indent, Esc ...
     std::function<void(TKorvidForm&, TDocumentEditor&, int&, Qt::KeyboardModifiers)> OnEditorKey;
-    void EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardModifiers Shift);
+    void EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardModifiers Shift) override;
     // Set by commands that leave an Esc behind them: the next Esc is swallowed.
     bool PendingEsc = false;
     // Minimising and restoring with the user's sound events.
@@ -466,16 +465,17 @@ public:
     // give the paragraph number, its text starts at the eighth. Lines naming no paragraph of
     // the document are skipped; all of it is one undo step.
     void ApplyChangeLines(TDocumentEditor& Editor, const std::vector<std::string>& Lines);
-    // The document holding a bookmark, or none.
-    TDocumentEditor* EditorWithBookmark(int Number) const;
-    // ---- Keystroke macros and command lines ----
-    // Plays the macro once into the active document; true when a repeated play has to stop.
-    bool PlayKeystrokes(bool Repeat);
-    // Runs a command line: its output replaces Editor's selection with Capture, else it is
-    // started on its own.
-    void RunCommandLine(const std::string& CommandLine, TDocumentEditor* Editor, bool Capture);
-    // Set while a command line's output is captured; input waits until it ends.
-    bool CapturingCommand() const { return FCapturingCommand; }
+
+    // ---- The features of their own ----
+    TMacrosAndCommandLines& Macros() const { return *FMacros; }
+    TFileTools& FileTools() const { return *FFileTools; }
+    TClipboards& Clipboards() const { return *FClipboards; }
+    TBookmarks& Bookmarks() const { return *FBookmarks; }
+    TLintrelCommand& Lintrel() const { return *FLintrel; }
+    // What they ask of the window beyond the documents and the options.
+    std::string SelectedFavouritePath() const override;
+    void ShowStatusMessage(const std::string& Text) override;
+    void ClearStatusMessage() override;
 
     // ---- The debugger ----
     // The debugger, its bar and hint, and the window as the debugger sees it.
@@ -531,23 +531,10 @@ private:
     // The tabs with the Favourites bar and the docked debugging bar beside them.
     QWidget* CreateTabsArea(QWidget* Tabs);
     void WireFavourites();
-    void AppendSelectionToClipboard(bool Cut);
-    void ToggleBookmark(TDocumentEditor& Editor, int Number);
-    void ToggleAutomatedBookmark(TDocumentEditor& Editor);
     void InsertIntoActiveEditor(std::string_view Text);
     void ShowHelpFile(const std::string& Path, const std::string* Keyword);
-    // ---- File commands ----
-    bool MarkForComparison(TDocumentEditor& Editor);
-    bool MarkNamesakes(TDocumentEditor& Editor);
-    bool MarkPickedFile(bool First);
-    bool OfferSaveBeforeCompare(TDocumentEditor& Editor);
-    void RunComparison();
-    void StartSubversion(const std::string& Command, const std::string& Path);
-    std::string SubversionPath(TSubversionTarget Target) const;
     // Tools, then views, then auto-text; a key taken is recorded while macros record.
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
-    // While the window lives, what its editors do is recorded into the macro.
-    static void InstallKeystrokeRecorder(bool Install);
 
     TKorvidOptions FOptions;
     bool FExiting = false;
@@ -561,9 +548,7 @@ private:
     TOpenSetup FOpen;
     std::filesystem::path FHelpFolder;
     std::string FTesselHelper;
-    std::function<std::unique_ptr<TPrintCanvas>()> FPrintCanvas;
-    std::function<std::size_t(std::size_t)> FRandomIndex;
-    std::array<std::string, 2> FComparisonSlots;
+    std::unique_ptr<TFileTools> FFileTools;
     // Set while a refresh reads the active document's file again into its own tab.
     bool FRefreshing = false;
     std::unique_ptr<TSaveDialog> FSaveDialog;
@@ -571,8 +556,7 @@ private:
     // Outlives the tabs, whose documents the debugger marks.
     std::unique_ptr<TDebuggerWindow> FDebuggerWindow;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
-    // Kept so that its choices persist between uses.
-    std::unique_ptr<TLintrelForm> FLintrelForm;
+    std::unique_ptr<TLintrelCommand> FLintrel;
     std::unique_ptr<TFindForm> FFindForm;
     // The last confirmed search, which Find Next repeats.
     bool FSearchConfirmed = false;
@@ -627,13 +611,10 @@ private:
     // The main JSON file picked in this session, and the files added to its picker.
     std::string FJsonName;
     std::vector<std::string> FAddedJsonFiles;
-    std::array<QWidget*, 10> FClipboardTabs{};
+    std::unique_ptr<TClipboards> FClipboards;
+    std::unique_ptr<TBookmarks> FBookmarks;
     int FNewFileCounter = 0;
-    std::vector<std::string> FCommandLines;
-    int FActiveCommandLine = -1;
-    // Notes Escape while a repeated play runs.
-    const TEscapeWatch* FPlayEscape = nullptr;
-    bool FCapturingCommand = false;
+    std::unique_ptr<TMacrosAndCommandLines> FMacros;
 };
 
 // The main window while it exists, else null.
