@@ -1,6 +1,7 @@
 #include "app/KorvidForm.h"
 
-#include "devtools/compiler/CompilerHost.h"
+#include "app/BatchRuns.h"
+#include "app/DefsEditorCommand.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
@@ -75,8 +76,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
-      FTesselHelper(std::move(Setup.TesselHelper)), FSaveDialog(std::make_unique<TSaveDialog>()),
-      FOpenDialog(std::make_unique<TOpenDialog>()),
+      FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
       FBarsAndMenus(std::make_unique<TBarsAndMenus>(*this, *this)) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
@@ -98,6 +98,9 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FServices.Mail = MakeMailClient();
     if (!FServices.Launcher)
         FServices.Launcher = MakeProcessLauncher();
+    FVBatRuns = std::make_unique<TVBatRuns>(*this, *this);
+    FCompiling =
+        std::make_unique<TCompiling>(*this, *this, *FVBatRuns, std::move(Setup.TesselHelper));
     TFileToolsSetup FileTools{std::move(Setup.PrintCanvas), std::move(Setup.RandomIndex),
                               MaximumLineLength};
     FFileTools = std::make_unique<TFileTools>(*this, *this, std::move(FileTools));
@@ -456,7 +459,7 @@ void TKorvidForm::OpenTextInNewTab(const std::string& Caption, const std::string
 
 bool TKorvidForm::CanCloseActiveTab() {
     // The running script's tab goes only after its run has returned.
-    if (VBatRunning() && CurrentTab() == FVBatTab)
+    if (FVBatRuns->HoldsTab(CurrentTab()))
         return false;
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor || !Editor->Modified())
@@ -473,9 +476,10 @@ bool TKorvidForm::CanCloseActiveTab() {
 
 void TKorvidForm::ForgetTab(QWidget* Tab) {
     FClipboards->Forget(Tab);
-    for (QWidget** Field : {&FStartupTab, &FMainCompileTab, &FSearchResultTab, &FLastErrorTab})
+    for (QWidget** Field : {&FStartupTab, &FSearchResultTab})
         if (*Field == Tab)
             *Field = nullptr;
+    FCompiling->ForgetTab(Tab);
 }
 
 bool TKorvidForm::CloseTab() {
@@ -678,6 +682,32 @@ void TKorvidForm::closeEvent(QCloseEvent* Event) {
         Event->accept();
     else
         Event->ignore();
+}
+
+// ---- Compiling, VBat runs and batch runs --------------------------------------------------------
+
+void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
+    FCompiling->CompileSource(Override, WhenPaused);
+}
+
+void TKorvidForm::EditGoToLastError() {
+    FCompiling->EditGoToLastError();
+}
+
+int TKorvidForm::RunCompileRequest(const std::string& RequestFile) {
+    return korvid::RunCompileRequest(*this, *FCompiling, RequestFile);
+}
+
+int TKorvidForm::RunScriptRequest(const std::string& RequestFile) {
+    return korvid::RunScriptRequest(*this, *FCompiling, RequestFile);
+}
+
+bool TKorvidForm::VBatRunning() const {
+    return FVBatRuns->Running();
+}
+
+void TKorvidForm::ViewDefsEditor() {
+    RunDefsEditor(*this);
 }
 
 // ---- Status bar ---------------------------------------------------------------------------------

@@ -3,6 +3,7 @@
 #include "app/BarsAndMenus.h"
 #include "app/Bookmarks.h"
 #include "app/Clipboards.h"
+#include "app/Compiling.h"
 #include "app/DebuggerWindow.h"
 #include "app/DocumentEditor.h"
 #include "app/FileTools.h"
@@ -10,14 +11,12 @@
 #include "app/MacrosAndCommandLines.h"
 #include "app/MainWindowServices.h"
 #include "app/MainWindowSettings.h"
+#include "app/VBatRuns.h"
 #include "app/WindowHost.h"
-#include "devtools/compiler/CompileCommand.h"
-#include "devtools/vbat/VBat.h"
 #include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/MemoryInfo.h"
-#include "platform/X11WindowKeys.h"
 #include "psystem/FilerHost.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/LongOperations.h"
@@ -54,7 +53,6 @@ class TFindForm;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
-class TCompilerWait;
 class TPrintCanvas;
 
 // How files are read when they open; tests slow the reader and shrink the memory.
@@ -93,7 +91,6 @@ std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 
 // The main window: the document tabs and everything that lives as long as the program.
 class TFilerForm;
-class TFormCompilerHost;
 class TBrowseVolumeForm;
 struct TBrowseSearchOptions;
 
@@ -107,11 +104,13 @@ class TKorvidForm : public QMainWindow,
                     public TFileToolsHost,
                     public TClipboardsHost,
                     public TBookmarksHost,
-                    public TLintrelHost {
+                    public TLintrelHost,
+                    public TCompilingHost,
+                    public TVBatRunsHost {
 public:
     static constexpr int StatusPanelCount = 10;
     // Compile and VBat progress.
-    static constexpr int CompileStatusPanel = 9;
+    static constexpr int CompileStatusPanel = korvid::CompileStatusPanel;
     static constexpr int MaximumLineLength = 4096;
 
     explicit TKorvidForm(TKorvidFormSetup Setup = {});
@@ -120,7 +119,7 @@ public:
     // ---- Documents and tabs ----
     QWidget* DialogParent() override { return this; }
     TDocumentEditor* ActiveEditor() const override;
-    QWidget* CurrentTab() const;
+    QWidget* CurrentTab() const override;
     TDocumentEditor* EditorOfTab(QWidget* Sheet) const override;
     QWidget* TabOfEditor(const TDocumentEditor* Editor) const override;
     QTabWidget* Tabs() const { return FTabs; }
@@ -163,19 +162,12 @@ public:
         OnBrowseSearch;
     void InsertFileAtCaret(const std::string& Name);
     void ReopenCommandClick(int Rank);
-    QWidget* FindTabOfFile(const std::string& Name) const;
-    bool ActivateTabOfFile(const std::string& Name);
+    QWidget* FindTabOfFile(const std::string& Name) const override;
+    bool ActivateTabOfFile(const std::string& Name) override;
 
     // ---- Compiling ----
-    // The window as the compiler routes see it.
-    TCompilerHost& CompilerHost();
-    // The Compile command, which the three compile tools and the batch runs share.
-    TCompileCommand& CompileCommand();
-    // Runs the compile routes on the context's target; true when the output held a success
-    // record.
-    bool RunCompileRoutes(TCompileContext& Context);
-    // The user's wait for the compiler while one runs, which the window's closing stops.
-    TCompilerWait* CompilerWait() const { return FCompilerWait; }
+    // The window's side of the compiler routes and the Compile command.
+    TCompiling& Compiling() const { return *FCompiling; }
     // The batch runs "COMPILE:" and "SCRIPT:" of a request file: compile without asking anyone,
     // write the request's result files and answer the exit code (0, 1 errors, 2 not run).
     // Nothing of the options they change for the run is kept.
@@ -183,10 +175,7 @@ public:
     int RunScriptRequest(const std::string& RequestFile);
     // Closing then writes none of the user's settings, lists or layouts.
     void SaveNothingOnClose() { FSaveOnClose = false; }
-    // The place EditGoToLastError goes to.
-    void SetLastError(const std::string& File, int Line, int Column);
     std::string FindOpenVolumeFile(const std::string& InnerName) const override;
-    QWidget* MainCompileTab() const { return FMainCompileTab; }
 
     // ---- Saving ----
     bool SaveActiveFile();
@@ -242,16 +231,9 @@ public:
     std::function<void(TKorvidForm&)> OnSearchPump;
 
     // ---- VBat scripts ----
-    // Runs Script for Source (both empty names for a script run on itself) with the p-System
-    // options; true when every command succeeded.
-    bool RunVBatScript(const std::string& Script, const std::string& Source,
-                       const std::string& PSystemName, bool Wait, bool Override,
-                       TVBatReporter& Reporter);
+    TVBatRuns& VBatRuns() const { return *FVBatRuns; }
     // A run is under way (it waits for the p-System window).
-    bool VBatRunning() const { return FLongOperations.Running(TLongOperations::TKind::VBatRun); }
-    // The desktop the runs type into and their waits; tests give their own.
-    TWindowKeys* VBatKeys = nullptr;
-    TWaitService* VBatWaits = nullptr;
+    bool VBatRunning() const;
 
     // ---- Command states and status bar ----
     void UpdateCommandStates() override;
@@ -279,7 +261,7 @@ public:
     TMainWindowSettings& WindowSettings() override { return FSettings; }
     QWidget*& SearchResultTab() { return FSearchResultTab; }
     THistoryService& History() const { return *FServices.History; }
-    TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
+    TFavouritesService& FavouritesTree() const override { return *FServices.Favourites; }
     TDesktopOpener& DesktopOpener() const override { return *FServices.Opener; }
     // The Favourites bar beside the tabs.
     QWidget* FavouritesPanel() const { return FFavouritesPanel; }
@@ -287,7 +269,7 @@ public:
     void ShowFavouritesBar(bool Show);
     // Side, width, shown state and the tree's options.
     void ApplyFavouritesOptions();
-    TDebugger& Debugger() const { return FDebuggerWindow->Debugger(); }
+    TDebugger& Debugger() const override { return FDebuggerWindow->Debugger(); }
     TSearchService& Search() const { return *FServices.Search; }
     THelpViewer& Help() const { return *FServices.Help; }
     TMailClient& MailClient() const override { return *FServices.Mail; }
@@ -525,7 +507,6 @@ private:
     void ReplaceAcrossFiles(TDocumentEditor& Results);
     // The found text comes into view as the options ask.
     void ShowFoundText(TDocumentEditor& Editor);
-    static bool IsVBatScript(const std::string& FileName);
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     // The tabs with the Favourites bar and the docked debugging bar beside them.
@@ -547,7 +528,6 @@ private:
     std::function<QDateTime()> FClock;
     TOpenSetup FOpen;
     std::filesystem::path FHelpFolder;
-    std::string FTesselHelper;
     std::unique_ptr<TFileTools> FFileTools;
     // Set while a refresh reads the active document's file again into its own tab.
     bool FRefreshing = false;
@@ -568,9 +548,7 @@ private:
     std::unique_ptr<TFilerForm> FFilerForm;
     std::unique_ptr<TBrowseVolumeForm> FBrowseVolumeForm;
     void SearchBrowsedVolumes(TBrowseVolumeForm& Form, const TBrowseSearchOptions& Options);
-    // The running script's tab, which stays open until its run has returned.
-    QWidget* FVBatTab = nullptr;
-    TVBatValues FVBatInputs;
+    std::unique_ptr<TVBatRuns> FVBatRuns;
     bool FShowNoMatchesMessage = true;
 
     QTabWidget* FTabs = nullptr;
@@ -594,23 +572,9 @@ private:
     bool FQuietOpen = false;
     std::vector<std::string>* FListTarget = nullptr;
     QWidget* FStartupTab = nullptr;
-    QWidget* FMainCompileTab = nullptr;
     QWidget* FSearchResultTab = nullptr;
-    QWidget* FLastErrorTab = nullptr;
-    struct TLastError {
-        std::string File;
-        int Line = 0;
-        int Column = 0;
-    };
-    std::optional<TLastError> FLastError;
-    friend class TFormCompilerHost;
-    std::unique_ptr<TCompilerHost> FCompilerHost;
-    std::unique_ptr<TCompileCommand> FCompileCommand;
-    TCompilerWait* FCompilerWait = nullptr;
+    std::unique_ptr<TCompiling> FCompiling;
     bool FSaveOnClose = true;
-    // The main JSON file picked in this session, and the files added to its picker.
-    std::string FJsonName;
-    std::vector<std::string> FAddedJsonFiles;
     std::unique_ptr<TClipboards> FClipboards;
     std::unique_ptr<TBookmarks> FBookmarks;
     int FNewFileCounter = 0;
