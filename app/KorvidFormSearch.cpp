@@ -1,5 +1,4 @@
-// Find in files, the Find in Folder dialog, the search-result tools and find in the debugger's
-// current sources.
+// Find in files, the Find in Folder dialog and the search-result tools.
 #include "app/KorvidForm.h"
 
 #include "platform/Cp1252.h"
@@ -91,19 +90,6 @@ std::optional<TResultPlace> PlaceOfResultLine(const TDocumentEditor& Editor, int
     if (File.empty())
         return std::nullopt;
     return TResultPlace{std::move(File), *Number};
-}
-
-// The two dialects that cut identifiers know a name only by its first characters; a longer
-// name may go on differently in the sources, so it is looked for inside longer words too.
-bool SourceSearchWholeWords(const std::string& Name, int MapKind) {
-    switch (MapKind) {
-    case 1:
-        return Name.size() <= 8;
-    case 2:
-        return Name.size() <= 20;
-    default:
-        return true;
-    }
 }
 
 } // namespace
@@ -224,23 +210,6 @@ void TKorvidForm::FindInFiles(const std::vector<TVolume*>& Volumes,
         return;
     }
     OpenResultsTab("Find: " + Settings.Text, Results.Lines, Results.Sections, true);
-}
-
-void TKorvidForm::FindInCurrentSources(const std::string& Name) {
-    const TDebugger& D = Debugger();
-    const std::vector<std::string> Sources = D.CurrentSources();
-    // Without sources the search would fall back to a folder walk.
-    if (!D.MapLoaded() || Sources.empty() || Name.empty())
-        return;
-    TFindSettings Settings;
-    Settings.Text = Name;
-    Settings.WholeWords = SourceSearchWholeWords(Name, D.MapKind());
-    FindInFiles({}, Sources, Settings);
-}
-
-void TKorvidForm::DebugFindInCurrentSources() {
-    if (TDocumentEditor* Editor = ActiveEditor())
-        FindInCurrentSources(Editor->IdentifierAtCaret());
 }
 
 void TKorvidForm::OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,

@@ -157,7 +157,7 @@ void TKorvidForm::WriteSettings() {
         FFavourites->StoreWidth();
         Reg.WriteInteger("Favourites Width", S.FavouritesWidth);
         Reg.WriteBool("View Favourites", S.ViewFavourites);
-        StoreDebuggingBar();
+        FDebuggerWindow->StoreDebuggingBar();
         Reg.WriteInteger("Debugging Bar Width", S.DebuggingBarWidth);
         Reg.WriteInteger("Debugging Bar Form Width", S.DebuggingBarForm.Width);
         Reg.WriteInteger("Debugging Bar Form Height", S.DebuggingBarForm.Height);
