@@ -18,11 +18,9 @@
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "workspace/DefaultMenus.h"
-#include "workspace/FindForm.h"
 #include "workspace/HistoryForm.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/LintrelForm.h"
-#include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
 #include "workspace/ToolbarList.h"
 
@@ -82,7 +80,10 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
       FTesselHelper(std::move(Setup.TesselHelper)), FPrintCanvas(std::move(Setup.PrintCanvas)),
       FRandomIndex(std::move(Setup.RandomIndex)), FSaveDialog(std::make_unique<TSaveDialog>()),
-      FOpenDialog(std::make_unique<TOpenDialog>()), FToolbars(std::make_unique<TToolbarList>()) {
+      FOpenDialog(std::make_unique<TOpenDialog>()),
+      FSearchResults(std::make_unique<TSearchResults>(*this, *this)),
+      FFindReplace(std::make_unique<TFindReplace>(*this, *this)),
+      FToolbars(std::make_unique<TToolbarList>()) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
     if (!FClock)
@@ -207,7 +208,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
 
     InitOptions(FOptions);
     FOptions.MaximumHistory = std::max(FOptions.MaximumHistory, 0);
-    ResetSortOptions(FSortOptions);
+    ResetSortOptions(FFindReplace->SortOptions());
 
     if (ToolList().Count() == 0)
         BuildTools();
@@ -478,9 +479,10 @@ void TKorvidForm::ForgetTab(QWidget* Tab) {
     for (auto& Slot : FClipboardTabs)
         if (Slot == Tab)
             Slot = nullptr;
-    for (QWidget** Field : {&FStartupTab, &FMainCompileTab, &FSearchResultTab, &FLastErrorTab})
+    for (QWidget** Field : {&FStartupTab, &FMainCompileTab, &FLastErrorTab})
         if (*Field == Tab)
             *Field = nullptr;
+    FSearchResults->ForgetTab(Tab);
 }
 
 bool TKorvidForm::CloseTab() {

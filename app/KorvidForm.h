@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/DocumentEditor.h"
+#include "app/FindReplace.h"
 #include "app/MainWindowServices.h"
 #include "app/MainWindowSettings.h"
+#include "app/SearchResults.h"
 #include "app/WindowHost.h"
 #include "devtools/CompileCommand.h"
 #include "devtools/Debugger.h"
@@ -17,7 +19,6 @@
 #include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/LongOperations.h"
-#include "workspace/SortOptions.h"
 #include "workspace/ToolHandlers.h"
 
 #include <QMainWindow>
@@ -44,11 +45,9 @@ class QTimer;
 namespace korvid {
 
 class TSaveDialog;
-class TSearchFolderForm;
 class TLintrelForm;
 class TOptionsForm;
 struct TLintrelMarkup;
-class TFindForm;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
@@ -110,6 +109,8 @@ struct TBrowseSearchOptions;
 class TKorvidForm : public QMainWindow,
                     public TMainWindowCommands,
                     public TWindowHost,
+                    public TFindReplaceHost,
+                    public TSearchResultsHost,
                     public TDebuggerHost,
                     public TFilerHost {
 public:
@@ -124,15 +125,15 @@ public:
     // ---- Documents and tabs ----
     QWidget* DialogParent() override { return this; }
     TDocumentEditor* ActiveEditor() const override;
-    QWidget* CurrentTab() const;
+    QWidget* CurrentTab() const override;
     TDocumentEditor* EditorOfTab(QWidget* Sheet) const;
-    QWidget* TabOfEditor(const TDocumentEditor* Editor) const;
+    QWidget* TabOfEditor(const TDocumentEditor* Editor) const override;
     QTabWidget* Tabs() const { return FTabs; }
-    int TabCount() const;
+    int TabCount() const override;
     QWidget* NewTab(const std::string& Caption);
     void OpenTextInNewTab(const std::string& Caption, const std::string& Text) override;
-    bool CloseTab();
-    bool CanCloseActiveTab();
+    bool CloseTab() override;
+    bool CanCloseActiveTab() override;
     void CloseStartupTab();
     void UpdateCaption(const std::string& Name);
     // Gives the keyboard to the active document; it takes it when the window is next active.
@@ -148,7 +149,7 @@ public:
     // Reads a file by the open-file rules into Target instead of a tab; no messages.
     void LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target) override;
     void OpenTabSet(const std::string& FileName);
-    void OpenFilesInFolder(const std::string& Folder, const std::string& Types);
+    void OpenFilesInFolder(const std::string& Folder, const std::string& Types) override;
     void OpenDroppedFiles(std::vector<std::string> Names, bool Ctrl);
     // A volume file goes to the volume browser when the p-System option is on; any other name
     // to OpenFile, read-only when the file is.
@@ -164,8 +165,8 @@ public:
         OnBrowseSearch;
     void InsertFileAtCaret(const std::string& Name);
     void ReopenCommandClick(int Rank);
-    QWidget* FindTabOfFile(const std::string& Name) const;
-    bool ActivateTabOfFile(const std::string& Name);
+    QWidget* FindTabOfFile(const std::string& Name) const override;
+    bool ActivateTabOfFile(const std::string& Name) override;
 
     // ---- Compiling ----
     // The window as the compiler routes see it.
@@ -190,7 +191,7 @@ public:
     QWidget* MainCompileTab() const { return FMainCompileTab; }
 
     // ---- Saving ----
-    bool SaveActiveFile();
+    bool SaveActiveFile() override;
     bool SaveEditor(TDocumentEditor* Editor);
     bool SaveEditorAs(TDocumentEditor* Editor);
     bool SaveEditorToFile(TDocumentEditor* Editor, const std::string& Name, bool ChooseView);
@@ -206,42 +207,23 @@ public:
     TSaveDialog& SaveDialog() const { return *FSaveDialog; }
 
     // ---- Searching ----
-    // Lists every line holding Text in a "Find: Text" tab: the files when given, else the
-    // volumes, else the folder tree. Does nothing while another search runs.
-    void FindInFiles(const std::vector<TVolume*>& Volumes, const std::vector<std::string>& Files,
-                     int Location, int ContextLines, bool IgnoreUnderscores, bool QuotedOnly,
-                     bool WholeWords, bool MatchCase, const std::string& Text,
-                     const std::string& Extensions, const std::string& Folder);
+    TFindReplace& FindReplace() const { return *FFindReplace; }
+    TSearchResults& SearchResults() const { return *FSearchResults; }
     void FindInFiles(const std::vector<TVolume*>& Volumes, const std::vector<std::string>& Files,
                      const TFindSettings& Settings);
     void ShowSearchFolderDialog(const std::string& Folder);
-    TSearchFolderForm& SearchFolderForm();
-    // Finds a file under Folder by part of its name and opens it.
     void ShowLocateFileDialog(const std::string& Folder);
-    // The Find dialog on the Find or Replace tab; AllDocuments lists the matches of every open
-    // document for this run only.
-    void ShowFindDialog(bool Replace, bool AllDocuments);
-    TFindForm& FindForm();
-    // Searches the active document from the caret for the last confirmed text; CaptionIndex
-    // picks the no-matches message's caption (0 Find, 1 Replace), shown only with Report.
-    bool FindNextInEditor(int CaptionIndex, bool Report);
-    // The matches of the active document, or of every named one, as a results tab.
-    void ListMatchesInOpenDocuments(bool AllDocuments);
-    // A text has been confirmed that Find Next can look for again.
-    bool CanRepeatSearch() const { return FSearchConfirmed; }
     // A search's results open read-only, so that Go to Search Result and Replace Across Files
     // read what the search found; the Read Only tool frees them for Apply Changes.
     void OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
                         const std::vector<std::pair<std::string, int>>& Sections,
                         bool ReadOnly) override;
-    // A search walks (Esc stops it).
-    bool Searching() const { return FLongOperations.Running(TLongOperations::TKind::Search); }
-    // A search or a replace across files is under way; a message it shows may still be up.
-    bool Busy() const {
-        return Searching() || FLongOperations.Running(TLongOperations::TKind::ReplaceAcrossFiles);
-    }
-    // Run at each pump of a search's walk (tests stop it from here).
-    std::function<void(TKorvidForm&)> OnSearchPump;
+    bool Busy() const { return FSearchResults->Busy(); }
+    // What find and the search results ask of the window.
+    TDocumentEditor* EditorAt(int Index) const override;
+    void ActivateTab(QWidget* Tab) override;
+    void OpenFileQuietly(const std::string& Name, bool ReadOnly) override;
+    void ShowStatusMessage(const std::string& Text) override;
 
     // ---- VBat scripts ----
     // Runs Script for Source (both empty names for a script run on itself) with the p-System
@@ -278,16 +260,14 @@ public:
     // Stores at once what a dialog changed, so that a crash keeps it; a batch run stores nothing.
     void StoreSettings() override;
     TKorvidOptions& Options() override { return FOptions; }
-    TKorvidSortOptions& SortOptions() { return FSortOptions; }
     TMainWindowSettings& WindowSettings() override { return FSettings; }
     std::vector<std::string>& CommandLines() { return FCommandLines; }
     int ActiveCommandLine() const { return FActiveCommandLine; }
     void SetActiveCommandLine(int Index) { FActiveCommandLine = Index; }
     std::array<QWidget*, 10>& ClipboardTabs() { return FClipboardTabs; }
-    QWidget*& SearchResultTab() { return FSearchResultTab; }
     THistoryService& History() const { return *FServices.History; }
     TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
-    TDesktopOpener& DesktopOpener() const { return *FServices.Opener; }
+    TDesktopOpener& DesktopOpener() const override { return *FServices.Opener; }
     // The Favourites bar beside the tabs.
     QWidget* FavouritesPanel() const { return FFavouritesPanel; }
     QMenu* FavouritesMenu() const { return FFavouritesMenu; }
@@ -506,10 +486,6 @@ public:
     // Changes the letter case of the selection, or of the first letter of the word at the caret
     // and then moves on to the next word.
     void ApplyCaseChange(TCaseRoutine Routine);
-    // Replaces the paragraphs named by a changes listing: each line's first six characters
-    // give the paragraph number, its text starts at the eighth. Lines naming no paragraph of
-    // the document are skipped; all of it is one undo step.
-    void ApplyChangeLines(TDocumentEditor& Editor, const std::vector<std::string>& Lines);
     // The document holding a bookmark, or none.
     TDocumentEditor* EditorWithBookmark(int Number) const;
     // ---- Keystroke macros and command lines ----
@@ -609,13 +585,7 @@ private:
                       std::vector<std::string>* Target);
     bool ChooseTabForOpen(const std::string& Name, bool& NewTab);
     void UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen);
-    // The Replace tab's runs: in the active document, or throughout a results tab's files.
-    void ReplaceInEditor(TDocumentEditor& Editor);
-    void ReplaceAcrossFiles(TDocumentEditor& Results);
-    // The found text comes into view as the options ask.
-    void ShowFoundText(TDocumentEditor& Editor);
     static bool IsVBatScript(const std::string& FileName);
-    bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     void CreateDocks(QWidget* Tabs);
     void CreateDebuggingBar();
@@ -647,7 +617,6 @@ private:
     TKorvidOptions FOptions;
     bool FExiting = false;
     TLongOperations FLongOperations;
-    TKorvidSortOptions FSortOptions;
     TMainWindowSettings FSettings;
     TMainWindowServices FServices;
     std::unique_ptr<TViewCatalogue> FViews;
@@ -673,24 +642,16 @@ private:
     decltype(TVolumeFileListings::Code) FPreviousCodeListing;
     // Where the debugged module's notifications arrive; goes before the debugger.
     std::unique_ptr<TWindowEndpoint> FWindowEndpoint;
-    std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
+    std::unique_ptr<TSearchResults> FSearchResults;
     // Kept so that its choices persist between uses.
     std::unique_ptr<TLintrelForm> FLintrelForm;
-    std::unique_ptr<TFindForm> FFindForm;
-    // The last confirmed search, which Find Next repeats.
-    bool FSearchConfirmed = false;
-    std::string FFindText;
-    std::string FReplaceText;
-    std::uint16_t FFindOptions = 0x0001;
-    // A match was found since the search was confirmed: "No more matches", not "No matches".
-    bool FFoundSinceConfirmed = false;
+    std::unique_ptr<TFindReplace> FFindReplace;
     std::unique_ptr<TFilerForm> FFilerForm;
     std::unique_ptr<TBrowseVolumeForm> FBrowseVolumeForm;
     void SearchBrowsedVolumes(TBrowseVolumeForm& Form, const TBrowseSearchOptions& Options);
     // The running script's tab, which stays open until its run has returned.
     QWidget* FVBatTab = nullptr;
     TVBatValues FVBatInputs;
-    bool FShowNoMatchesMessage = true;
 
     QTabWidget* FTabs = nullptr;
     std::array<QLabel*, StatusPanelCount> FStatusPanels{};
@@ -723,7 +684,6 @@ private:
     std::vector<std::string>* FListTarget = nullptr;
     QWidget* FStartupTab = nullptr;
     QWidget* FMainCompileTab = nullptr;
-    QWidget* FSearchResultTab = nullptr;
     QWidget* FLastErrorTab = nullptr;
     struct TLastError {
         std::string File;

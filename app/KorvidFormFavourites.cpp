@@ -10,7 +10,6 @@
 #include "workspace/DefaultMenus.h"
 #include "workspace/FavouritesTree.h"
 #include "workspace/KorvidTool.h"
-#include "workspace/LocateFileForm.h"
 #include "workspace/NewFavouritesFolderForm.h"
 #include "workspace/ToolIndexes.h"
 
@@ -174,13 +173,6 @@ void TKorvidForm::FavouritesOpenExternally() {
 void TKorvidForm::FavouritesLocateFile() {
     if (FavouritesTree().SelectedNodeKind() == fvDiskFolder)
         ShowLocateFileDialog(FavouritesTree().SelectedPath());
-}
-
-void TKorvidForm::ShowLocateFileDialog(const std::string& Folder) {
-    TLocateFileForm Form(Folder, this);
-    Form.OnOpenFile = [this](const std::string& Path) { OpenFile(Path, false, {}); };
-    if (RunModal(Form) == QDialog::Accepted && !Form.SelectedFile().empty())
-        OpenFile(Form.SelectedFile(), false, {});
 }
 
 } // namespace korvid

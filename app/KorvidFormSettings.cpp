@@ -121,7 +121,7 @@ void TKorvidForm::LoadSettings() {
     LoadOptions(FOptions, Extras, font().pointSize());
     FActiveCommandLine = Extras.ActiveCommandLine;
     S.MultipleVolumeSearchList = Extras.MultipleVolumeSearchList;
-    LoadSortOptions(FSortOptions);
+    LoadSortOptions(FFindReplace->SortOptions());
     LoadShortCuts();
 
     TEngCustomEditor::MoveAfterPaste = FOptions.MoveAfterPaste;
@@ -205,7 +205,7 @@ void TKorvidForm::WriteSettings() {
     Extras.ActiveCommandLine = FActiveCommandLine;
     Extras.MultipleVolumeSearchList = S.MultipleVolumeSearchList;
     SaveOptions(FOptions, Extras);
-    SaveSortOptions(FSortOptions);
+    SaveSortOptions(FFindReplace->SortOptions());
     SaveShortCuts();
 }
 
