@@ -5,7 +5,6 @@
 #include "platform/Cp1252.h"
 #include "platform/DesktopOpener.h"
 #include "psystem/VolumePacking.h"
-#include "ui/BrowseFolder.h"
 #include "ui/FormUtilities.h"
 #include "ui/MessagesUnit.h"
 #include "ui/ModalRunner.h"
