@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devtools/DebuggerHost.h"
+#include "devtools/debugger/DebuggerHost.h"
 #include "editor/engine/EngSearch.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/TextFileWriter.h"

@@ -1,8 +1,8 @@
 #include "app/KorvidForm.h"
-#include "devtools/DebuggingBar.h"
+#include "devtools/debugger/DebuggingBar.h"
 
 #include "app/DocumentPrint.h"
-#include "devtools/CompilerHost.h"
+#include "devtools/compiler/CompilerHost.h"
 #include "editor/EditorHooks.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
@@ -13,16 +13,16 @@
 #include "psystem/BrowseVolumeForm.h"
 #include "psystem/CodeFileListing.h"
 #include "psystem/FilerForm.h"
-#include "ui/CommandBars.h"
 #include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
+#include "ui/VirtualKeys.h"
 #include "workspace/DefaultMenus.h"
 #include "workspace/HistoryForm.h"
+#include "workspace/Keystroke.h"
 #include "workspace/KorvidTool.h"
 #include "workspace/LintrelForm.h"
 #include "workspace/ToolIndexes.h"
-#include "workspace/ToolbarList.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -37,6 +37,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -83,7 +84,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
       FOpenDialog(std::make_unique<TOpenDialog>()),
       FSearchResults(std::make_unique<TSearchResults>(*this, *this)),
       FFindReplace(std::make_unique<TFindReplace>(*this, *this)),
-      FToolbars(std::make_unique<TToolbarList>()) {
+      FBarsAndMenus(std::make_unique<TBarsAndMenus>(*this, *this)) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
     if (!FClock)
@@ -135,11 +136,7 @@ TKorvidForm::~TKorvidForm() {
     FDebuggingBarForm.reset();
     FHintWindow.reset();
     // The bars go with the docks and the window; none of them reports back any more.
-    for (int Index = 0; Index < FToolbars->Count(); ++Index) {
-        TCommandBar* Bar = FToolbars->Items(Index);
-        Bar->OnClose = Bar->OnVisibleChanged = Bar->OnDockChanged = nullptr;
-    }
-    FToolbars->Clear();
+    FBarsAndMenus->DetachToolbars();
     // The editors go before the views they point to.
     delete takeCentralWidget();
     FTabs = nullptr;
@@ -195,7 +192,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     // Choosing a tab hands the keyboard to its document, never to the tab bar.
     FTabs->setFocusPolicy(Qt::NoFocus);
     FTabs->tabBar()->setFocusPolicy(Qt::NoFocus);
-    CreateDocks(FTabs);
+    setCentralWidget(FBarsAndMenus->CreateDocks(*CreateTabsArea(FTabs)));
     WireFavourites();
     connect(FTabs, &QTabWidget::currentChanged, this, [this] { TabsChange(); });
     CreateStatusBar();
@@ -213,20 +210,18 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     if (ToolList().Count() == 0)
         BuildTools();
     FContextMenu = new QMenu(this);
-    BuildMenus(*menuBar(), *FContextMenu, FReopenMenu, this, FCurrentFileAsMenu, FToolbarsMenu);
-    FToolbarPopupMenu = new QMenu(this);
-    FAutoTextMenu = new QMenu(this);
-    // Holds the auto-text entries' items so that their shortcuts work anywhere in the window.
-    FHiddenAutoTextMenu = menuBar()->addMenu("AutoText");
-    FHiddenAutoTextMenu->menuAction()->setVisible(false);
+    QMenu* ViewsMenu = nullptr;
+    QMenu* ToolbarsMenu = nullptr;
+    BuildMenus(*menuBar(), *FContextMenu, FReopenMenu, this, ViewsMenu, ToolbarsMenu);
+    FBarsAndMenus->CreateMenus(*menuBar(), ToolbarsMenu, ViewsMenu);
 
     LoadSettings();
     FViews->LoadFromRegistry();
 
     ApplyExperimentalTools();
     // After the experimental tools are hidden, so that the bars measure what they show.
-    LoadToolbars();
-    BuildToolbarsMenu();
+    FBarsAndMenus->LoadToolbars();
+    FBarsAndMenus->BuildToolbarsMenu();
     BuildViewsMenu();
 
     History().OnChanged = [this] { BuildHistoryMenu(); };
@@ -247,6 +242,21 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     UpdateCommandStates();
     ToolList().Items(ToolIndex::ViewHistory)->SetDown(FSettings.HistoryVisible);
     setAcceptDrops(true);
+}
+
+QWidget* TKorvidForm::CreateTabsArea(QWidget* Tabs) {
+    // The Favourites bar goes beside the tabs, on the side the options say.
+    FSplitter = new QSplitter(Qt::Horizontal);
+    FSplitter->setChildrenCollapsible(false);
+    FSplitter->addWidget(Tabs);
+    FFavouritesPanel =
+        FavouritesTree().CreatePanel(FSplitter, [this] { ShowFavouritesBar(false); });
+    FFavouritesPanel->hide();
+    FSplitter->setStretchFactor(0, 1);
+    FBarSplitter = new QSplitter(Qt::Horizontal);
+    FBarSplitter->setChildrenCollapsible(false);
+    FBarSplitter->addWidget(FSplitter);
+    return FBarSplitter;
 }
 
 void TKorvidForm::FormDestroy() {
@@ -345,6 +355,15 @@ void TKorvidForm::keyPressEvent(QKeyEvent* Event) {
         return;
     }
     QMainWindow::keyPressEvent(Event);
+}
+
+bool TKorvidForm::RunShortCut(std::uint16_t Key, std::uint8_t Shift) {
+    if (ToolList().ExecuteShortCut(Key, Shift))
+        return true;
+    if (!FBarsAndMenus->RunViewShortCut(ShortCutOfStep(Key, Shift)))
+        return false;
+    RecordKey(Key, Shift);
+    return true;
 }
 
 void TKorvidForm::MinimizeMainWindow() {
@@ -540,6 +559,10 @@ void TKorvidForm::MoveTab(int From, int To) {
     FTabs->tabBar()->moveTab(From, To);
 }
 
+void TKorvidForm::BuildViewsMenu() {
+    FBarsAndMenus->BuildViewsMenu();
+}
+
 void TKorvidForm::TabsChange() {
     if (FDestroying)
         return;
@@ -639,7 +662,7 @@ bool TKorvidForm::FormCloseQuery() {
     StoreFilerWindow();
     History().OnVisibilityChanged = nullptr;
     SaveCommandLines(FOptions.CommandLinesFilename);
-    SaveToolbars();
+    FBarsAndMenus->SaveToolbars();
     FViews->SaveToRegistry();
     History().SaveHistory(FOptions.HistoryFilename, FOptions.MaximumHistory);
     FavouritesTree().SaveFavourites(FOptions.FavouritesFilename);

@@ -1,15 +1,16 @@
 #pragma once
 
+#include "app/BarsAndMenus.h"
 #include "app/DocumentEditor.h"
 #include "app/FindReplace.h"
 #include "app/MainWindowServices.h"
 #include "app/MainWindowSettings.h"
 #include "app/SearchResults.h"
 #include "app/WindowHost.h"
-#include "devtools/CompileCommand.h"
-#include "devtools/Debugger.h"
-#include "devtools/DebuggerHost.h"
-#include "devtools/VBat.h"
+#include "devtools/compiler/CompileCommand.h"
+#include "devtools/debugger/Debugger.h"
+#include "devtools/debugger/DebuggerHost.h"
+#include "devtools/vbat/VBat.h"
 #include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
 #include "foundation/UtilitiesUnit.h"
@@ -53,11 +54,7 @@ class TVolume;
 class TOpenDialog;
 class TEscapeWatch;
 class TCompilerWait;
-class TDock;
 class TEditorDebugger;
-class TCustomBar;
-class TCommandBar;
-class TToolbarList;
 class TPrintCanvas;
 class TDebuggingBar;
 class TDebuggingBarForm;
@@ -111,6 +108,7 @@ class TKorvidForm : public QMainWindow,
                     public TWindowHost,
                     public TFindReplaceHost,
                     public TSearchResultsHost,
+                    public TBarsAndMenusHost,
                     public TDebuggerHost,
                     public TFilerHost {
 public:
@@ -140,7 +138,7 @@ public:
     void FocusActiveEditor();
     std::string DisplayFileName(const std::string& Name) const override;
     const TDocumentView* DefaultView() const { return FViews->DefaultView(); }
-    TViewCatalogue& Views() const { return *FViews; }
+    TViewCatalogue& Views() const override { return *FViews; }
     QWidget* StartupTab() const { return FStartupTab; }
     void MoveTab(int From, int To);
 
@@ -285,33 +283,12 @@ public:
     void BuildHistoryMenu();
 
     // ---- Toolbars and the menus built at run time ----
-    TDock* TopDock() const { return FTopDock; }
-    TDock* BottomDock() const { return FBottomDock; }
-    TDock* LeftDock() const { return FLeftDock; }
-    TDock* RightDock() const { return FRightDock; }
-    // 1 to 4 for the top, bottom, left and right dock; 0 for anything else.
-    int DockIndex(const QWidget* Dock) const;
-    TToolbarList& Toolbars() const { return *FToolbars; }
-    // A button per known tool name and a separator per "-"; unknown names are skipped.
-    void BuildToolbar(TCommandBar& Bar, const std::vector<std::string>& Names);
-    void LoadToolbars();
-    void SaveToolbars();
-    void BuildToolbarsMenu();
-    void ToolbarsCommandClick(int Tag);
-    void ToolbarDockChanged(TCustomBar& Bar);
-    QMenu* ToolbarsMenu() const { return FToolbarsMenu; }
-    QMenu* ToolbarPopupMenu() const { return FToolbarPopupMenu; }
+    TBarsAndMenus& BarsAndMenus() const { return *FBarsAndMenus; }
+    // The active document or its view changed: the menus built from the views follow.
     void BuildViewsMenu();
-    void ViewsCommandClick(int Tag);
-    // Every tab's editor hears that View changed (kind 0) or is about to be freed (kind 1).
-    void NotifyViewChanged(TView& View, int Kind);
-    QMenu* ViewsMenu() const { return FCurrentFileAsMenu; }
-    QMenu* AutoTextMenu() const { return FAutoTextMenu; }
-    QMenu* HiddenAutoTextMenu() const { return FHiddenAutoTextMenu; }
-    void AutoTextCommandClick(int Tag);
-    // A key the tools did not take: a view's shortcut applies it, else an auto-text entry of
-    // the active view is inserted. False when neither has it.
-    bool RunViewShortCut(std::uint16_t ShortCut);
+    std::vector<TDocumentEditor*> OpenDocuments() const override;
+    bool Destroying() const override { return FDestroying; }
+    bool SavesSettings() const override { return FSaveOnClose; }
 
     // ---- Start-up and messages: filled by the start-up and backup code ----
     // The start-up flag: set from creation until the first show has read the command line.
@@ -587,19 +564,18 @@ private:
     void UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen);
     static bool IsVBatScript(const std::string& FileName);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
-    void CreateDocks(QWidget* Tabs);
+    // The tabs with the Favourites bar and the docked debugging bar beside them.
+    QWidget* CreateTabsArea(QWidget* Tabs);
     void CreateDebuggingBar();
     // Keeps the bar's width, its floating window's place and its page in the settings.
     void StoreDebuggingBar();
     void WireFavourites();
-    TDock* DockOfIndex(int Index) const;
     void AppendSelectionToClipboard(bool Cut);
     void ToggleBookmark(TDocumentEditor& Editor, int Number);
     void ToggleAutomatedBookmark(TDocumentEditor& Editor);
     void InsertIntoActiveEditor(std::string_view Text);
     void ShowHelpFile(const std::string& Path, const std::string* Keyword);
     // ---- File commands ----
-    void ResetToolbarsNow();
     bool MarkForComparison(TDocumentEditor& Editor);
     bool MarkNamesakes(TDocumentEditor& Editor);
     bool MarkPickedFile(bool First);
@@ -657,21 +633,12 @@ private:
     std::array<QLabel*, StatusPanelCount> FStatusPanels{};
     QMenu* FContextMenu = nullptr;
     QMenu* FReopenMenu = nullptr;
-    QMenu* FCurrentFileAsMenu = nullptr;
-    QMenu* FToolbarsMenu = nullptr;
-    QMenu* FToolbarPopupMenu = nullptr;
-    QMenu* FAutoTextMenu = nullptr;
-    QMenu* FHiddenAutoTextMenu = nullptr;
     QWidget* FFavouritesPanel = nullptr;
     QSplitter* FSplitter = nullptr;
     // The tabs and the Favourites bar on one side, the docked debugging bar on the other.
     QSplitter* FBarSplitter = nullptr;
     QMenu* FFavouritesMenu = nullptr;
-    TDock* FTopDock = nullptr;
-    TDock* FBottomDock = nullptr;
-    TDock* FLeftDock = nullptr;
-    TDock* FRightDock = nullptr;
-    std::unique_ptr<TToolbarList> FToolbars;
+    std::unique_ptr<TBarsAndMenus> FBarsAndMenus;
     QTimer* FBackupTimer = nullptr;
 
     bool FStartingUp = true;

@@ -2,7 +2,7 @@
 // process's exit code.
 #include "app/KorvidForm.h"
 
-#include "devtools/CompilerMessages.h"
+#include "devtools/compiler/CompilerMessages.h"
 #include "foundation/TextFileWriter.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"

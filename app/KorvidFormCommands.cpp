@@ -1,8 +1,8 @@
 #include "app/KorvidForm.h"
 
 #include "app/AboutUnit.h"
-#include "devtools/DefsFile.h"
-#include "devtools/DefsHelp.h"
+#include "devtools/definitions/DefsFile.h"
+#include "devtools/definitions/DefsHelp.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "platform/Paths.h"
@@ -15,7 +15,6 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTimer>
 
 #include <filesystem>
 
@@ -157,9 +156,12 @@ void TKorvidForm::ViewBringLineToMiddle() {
         Editor->CentreCaretLine();
 }
 
-// The click that asked for it may come from a button of a bar about to be freed.
 void TKorvidForm::ViewResetToolbars() {
-    QTimer::singleShot(0, this, [this] { ResetToolbarsNow(); });
+    FBarsAndMenus->ResetToolbars();
+}
+
+void TKorvidForm::ViewDefineViews() {
+    FBarsAndMenus->DefineViews();
 }
 
 void TKorvidForm::BuildHistoryMenu() {

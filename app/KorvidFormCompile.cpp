@@ -1,14 +1,14 @@
 // The window's side of the compiler routes: boxes, the jump to an error, tabs and the status bar.
 #include "app/KorvidForm.h"
 
-#include "devtools/CompileCommand.h"
-#include "devtools/CompileServer.h"
-#include "devtools/CompilerMessages.h"
-#include "devtools/CompilerProgressForm.h"
-#include "devtools/CompilerWait.h"
-#include "devtools/JsonPicker.h"
-#include "devtools/VBatReporter.h"
+#include "devtools/compiler/CompileCommand.h"
+#include "devtools/compiler/CompileServer.h"
+#include "devtools/compiler/CompilerMessages.h"
+#include "devtools/compiler/CompilerWait.h"
+#include "devtools/compiler/JsonPicker.h"
+#include "devtools/vbat/VBatReporter.h"
 #include "platform/Cp1252.h"
+#include "ui/CompilerProgressForm.h"
 #include "workspace/FavouritesTree.h"
 
 #include <QApplication>

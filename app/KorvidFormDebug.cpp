@@ -1,7 +1,7 @@
 #include "app/KorvidForm.h"
 
-#include "devtools/DebugTexts.h"
-#include "devtools/DebuggingBar.h"
+#include "devtools/debugger/DebugTexts.h"
+#include "devtools/debugger/DebuggingBar.h"
 #include "platform/Cp1252.h"
 #include "platform/QtVirtualKeys.h"
 #include "ui/FormUtilities.h"

@@ -1,6 +1,6 @@
 #include "app/KorvidForm.h"
 
-#include "devtools/DefsEditorForm.h"
+#include "devtools/definitions/DefsEditorForm.h"
 #include "ui/FormUtilities.h"
 #include "ui/ModalRunner.h"
 

@@ -59,10 +59,6 @@ void RunOn(TKorvidForm& Form, TDocumentEditor* Editor, void (TDocumentEditor::*C
     Form.UpdateCommandStates();
 }
 
-bool EndsWord(char C, const std::string& Delimiters) {
-    return C == ' ' || C == '\t' || Delimiters.find(C) != std::string::npos;
-}
-
 } // namespace
 
 // ---- Clipboards ---------------------------------------------------------------------------------
@@ -262,28 +258,7 @@ void TKorvidForm::FormatAsComment() {
 }
 
 void TKorvidForm::FormatAutoText() {
-    TDocumentEditor* Editor = Writable(ActiveEditor());
-    const TDocumentView* View = Editor ? Editor->View() : nullptr;
-    if (!View)
-        return;
-    const std::string Line = Editor->GetCurrentLineText();
-    const int Caret = std::min(Editor->CaretPosInLine() - 1, static_cast<int>(Line.size()));
-    int Start = Caret;
-    while (Start > 0 && !EndsWord(Line[Start - 1], View->WordDelimiters))
-        --Start;
-    const std::string Word = Line.substr(Start, Caret - Start);
-    const auto Entry =
-        std::find_if(View->AutoText.begin(), View->AutoText.end(),
-                     [&Word](const auto& Item) { return Item.Abbreviation == Word; });
-    if (Word.empty() || Entry == View->AutoText.end())
-        return;
-    const int Row = Editor->GetCaretLine();
-    const bool State = Editor->BeginEdit();
-    Editor->SetSelection(Row, Start + 1, Row, Caret + 1, true);
-    Editor->InsertTextAtCaret({});
-    Editor->InsertAutoText(static_cast<int>(Entry - View->AutoText.begin()));
-    Editor->EndEdit(State);
-    UpdateCommandStates();
+    FBarsAndMenus->ExpandAutoText();
 }
 
 // ---- Insert -------------------------------------------------------------------------------------

@@ -559,8 +559,8 @@ bool TKorvidForm::ActivateTabOfSource(const std::string& Name) {
     return false;
 }
 
-std::vector<TSourceEditor*> TKorvidForm::SourceEditors() {
-    std::vector<TSourceEditor*> Editors;
+std::vector<TDocumentEditor*> TKorvidForm::OpenDocuments() const {
+    std::vector<TDocumentEditor*> Editors;
     // The tabs go before the debugger when the window closes.
     if (!FTabs)
         return Editors;
@@ -568,6 +568,11 @@ std::vector<TSourceEditor*> TKorvidForm::SourceEditors() {
         if (TDocumentEditor* Editor = EditorOfTab(FTabs->widget(Index)))
             Editors.push_back(Editor);
     return Editors;
+}
+
+std::vector<TSourceEditor*> TKorvidForm::SourceEditors() {
+    const std::vector<TDocumentEditor*> Editors = OpenDocuments();
+    return {Editors.begin(), Editors.end()};
 }
 
 bool TKorvidForm::ActivateTabOfFile(const std::string& Name) {

@@ -1,5 +1,5 @@
 #include "app/KorvidForm.h"
-#include "devtools/DebuggingBar.h"
+#include "devtools/debugger/DebuggingBar.h"
 
 #include "workspace/Keystroke.h"
 #include "workspace/KorvidTool.h"

@@ -2,9 +2,9 @@
 // shows the run, and closing the window while a run waits cancels it first.
 #include "app/KorvidForm.h"
 
-#include "devtools/VBatPaths.h"
-#include "devtools/VBatReporter.h"
-#include "devtools/VBatScriptRun.h"
+#include "devtools/vbat/VBatPaths.h"
+#include "devtools/vbat/VBatReporter.h"
+#include "devtools/vbat/VBatScriptRun.h"
 #include "platform/Cp1252.h"
 
 namespace korvid {

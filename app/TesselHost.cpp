@@ -1,7 +1,7 @@
 // The compiler library's helper: loads the library named by its one argument for each request
 // on its standard input, asks it, hands the reply back and unloads it again. The window runs
 // the library here so that a library that crashes or hangs never takes the window with it.
-#include "devtools/TesselCall.h"
+#include "devtools/compiler/TesselCall.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 #include "app/StartUpUnit.h"
-#include "devtools/DefsListing.h"
+#include "devtools/definitions/DefsListing.h"
 
 int main(int argc, char** argv) {
     korvid::InstallDefsListings();

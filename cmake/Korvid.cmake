@@ -1,9 +1,9 @@
-# korvid_test(<folder> SOURCES ... LIBS ... [GUI] [CORE])
+# korvid_test(<folder> SOURCES ... LIBS ... [GUI] [CORE] [TEST_PREFIX <prefix>])
 # One GoogleTest executable per folder; GUI tests run on the offscreen platform. A CORE program
 # gets a test main without Qt Gui, and links only what its code uses, so its dynamic
 # dependencies show which parts of Qt the code under test needs.
 function(korvid_test folder)
-  cmake_parse_arguments(ARG "GUI;CORE" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "GUI;CORE" "TEST_PREFIX" "SOURCES;LIBS" ${ARGN})
   set(target ${folder}_tests)
   add_executable(${target} ${ARG_SOURCES})
   if(ARG_CORE)
@@ -24,6 +24,7 @@ function(korvid_test folder)
   endif()
   set(env "QT_QPA_PLATFORM=offscreen")
   gtest_discover_tests(${target}
+    TEST_PREFIX "${ARG_TEST_PREFIX}"
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "${env}"
     DISCOVERY_MODE PRE_TEST)

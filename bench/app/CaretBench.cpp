@@ -163,10 +163,10 @@ int Run(int argc, char** argv, int Passes) {
     QApplication::processEvents();
 
     int Toolbars = 0;
-    for (int Index = 0; Index < Form->Toolbars().Count(); ++Index)
-        Toolbars += Form->Toolbars().Items(Index)->Visible() ? 1 : 0;
+    for (int Index = 0; Index < Form->BarsAndMenus().Toolbars().Count(); ++Index)
+        Toolbars += Form->BarsAndMenus().Toolbars().Items(Index)->Visible() ? 1 : 0;
     std::printf("%d lines, %d toolbars (%d shown), %d menus, %d tools; %d passes each\n",
-                Document->LineCount(), Form->Toolbars().Count(), Toolbars,
+                Document->LineCount(), Form->BarsAndMenus().Toolbars().Count(), Toolbars,
                 static_cast<int>(Form->menuBar()->actions().size()), ToolList().Count(), Passes);
 
     TUpdateCounter Counter;

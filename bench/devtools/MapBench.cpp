@@ -4,8 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include "devtools/Debugger.h"
-#include "devtools/DebuggerHost.h"
+#include "devtools/debugger/Debugger.h"
+#include "devtools/debugger/DebuggerHost.h"
 
 #include <algorithm>
 #include <memory>

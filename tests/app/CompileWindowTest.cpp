@@ -1,5 +1,5 @@
-#include "devtools/CompileContext.h"
-#include "devtools/CompilerHost.h"
+#include "devtools/compiler/CompileContext.h"
+#include "devtools/compiler/CompilerHost.h"
 #include "tests/app/FormFixture.h"
 #include "ui/ModalRunner.h"
 #include "workspace/FavouritesTree.h"

@@ -1,7 +1,7 @@
 // The window outlives a compiler that hangs or ends: one message, and every document kept.
-#include "devtools/CompileContext.h"
-#include "devtools/CompileServer.h"
-#include "devtools/CompilerHost.h"
+#include "devtools/compiler/CompileContext.h"
+#include "devtools/compiler/CompileServer.h"
+#include "devtools/compiler/CompilerHost.h"
 #include "platform/Registry.h"
 #include "tests/app/FormFixture.h"
 #include "ui/ModalRunner.h"

@@ -1,4 +1,4 @@
-#include "devtools/DebugTexts.h"
+#include "devtools/debugger/DebugTexts.h"
 #include "foundation/ConstantsUnit.h"
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"

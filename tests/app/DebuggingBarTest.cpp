@@ -1,6 +1,6 @@
-#include "devtools/DebuggingBar.h"
+#include "devtools/debugger/DebuggingBar.h"
 #include "FormFixture.h"
-#include "tests/devtools/MapTestSupport.h"
+#include "tests/devtools/debugger/MapTestSupport.h"
 #include "ui/CommandBars.h"
 #include "workspace/ToolButton.h"
 #include "workspace/ToolIndexes.h"

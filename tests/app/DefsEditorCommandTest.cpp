@@ -1,5 +1,5 @@
-#include "devtools/DefsEditorForm.h"
-#include "devtools/DefsFile.h"
+#include "devtools/definitions/DefsEditorForm.h"
+#include "devtools/definitions/DefsFile.h"
 #include "psystem/Volume.h"
 #include "tests/app/FormFixture.h"
 #include "workspace/ToolIndexes.h"

@@ -2,7 +2,7 @@
 
 #include "editor/Editor.h"
 #include "editor/EditorHooks.h"
-#include "tests/devtools/MapTestSupport.h"
+#include "tests/devtools/debugger/MapTestSupport.h"
 #include "tests/support/StandInProcess.h"
 #include "workspace/ToolIndexes.h"
 

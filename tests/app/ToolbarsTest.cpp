@@ -73,9 +73,9 @@ protected:
     }
 
     TCommandBar& Bar(std::string_view Name) {
-        for (int Index = 0; Index < Form->Toolbars().Count(); ++Index)
-            if (Form->Toolbars().Items(Index)->Caption().toStdString() == Name)
-                return *Form->Toolbars().Items(Index);
+        for (int Index = 0; Index < Form->BarsAndMenus().Toolbars().Count(); ++Index)
+            if (Form->BarsAndMenus().Toolbars().Items(Index)->Caption().toStdString() == Name)
+                return *Form->BarsAndMenus().Toolbars().Items(Index);
         throw std::runtime_error("no toolbar " + std::string(Name));
     }
 
@@ -101,11 +101,11 @@ TEST_F(TToolbarsTest, FirstStartWritesAndShowsTheFiveDefaults) {
         Names.push_back(Layout.Name);
     EXPECT_EQ(Names, (std::vector<std::string>{"Standard", "Formatting", "Command Lines",
                                                "Extra Clipboards", "Bookmarks"}));
-    ASSERT_EQ(Form->Toolbars().Count(), 5);
+    ASSERT_EQ(Form->BarsAndMenus().Toolbars().Count(), 5);
 
-    EXPECT_EQ(Form->TopDock()->height(), 52);
+    EXPECT_EQ(Form->BarsAndMenus().TopDock()->height(), 52);
     TCommandBar& Standard = Bar("Standard");
-    EXPECT_EQ(Standard.DockedTo(), Form->TopDock());
+    EXPECT_EQ(Standard.DockedTo(), Form->BarsAndMenus().TopDock());
     EXPECT_EQ(Standard.pos(), QPoint(0, 0));
     EXPECT_EQ(Standard.width(), 618);
     EXPECT_EQ(ButtonsOf(Standard).size(), 25u);
@@ -120,32 +120,32 @@ TEST_F(TToolbarsTest, FirstStartWritesAndShowsTheFiveDefaults) {
     TCommandBar& Formatting = Bar("Formatting");
     EXPECT_EQ(Formatting.DockRow, 1);
     EXPECT_EQ(Formatting.DockPos, 0);
-    EXPECT_EQ(Formatting.DefaultDock, Form->TopDock());
+    EXPECT_EQ(Formatting.DefaultDock, Form->BarsAndMenus().TopDock());
 
     for (const char* Hidden : {"Extra Clipboards", "Bookmarks"}) {
         EXPECT_FALSE(Bar(Hidden).Visible()) << Hidden;
         EXPECT_TRUE(Bar(Hidden).isHidden()) << Hidden;
     }
-    EXPECT_EQ(Bar("Bookmarks").DockedTo(), Form->BottomDock());
-    EXPECT_EQ(Form->BottomDock()->height(), 0);
-    EXPECT_EQ(Form->LeftDock()->width(), 0);
-    EXPECT_EQ(Form->RightDock()->width(), 0);
+    EXPECT_EQ(Bar("Bookmarks").DockedTo(), Form->BarsAndMenus().BottomDock());
+    EXPECT_EQ(Form->BarsAndMenus().BottomDock()->height(), 0);
+    EXPECT_EQ(Form->BarsAndMenus().LeftDock()->width(), 0);
+    EXPECT_EQ(Form->BarsAndMenus().RightDock()->width(), 0);
 }
 
 TEST_F(TToolbarsTest, DockIndexNumbersTheFourDocks) {
     MakeForm();
-    EXPECT_EQ(Form->DockIndex(Form->TopDock()), 1);
-    EXPECT_EQ(Form->DockIndex(Form->BottomDock()), 2);
-    EXPECT_EQ(Form->DockIndex(Form->LeftDock()), 3);
-    EXPECT_EQ(Form->DockIndex(Form->RightDock()), 4);
-    EXPECT_EQ(Form->DockIndex(Form.get()), 0);
-    EXPECT_EQ(Form->DockIndex(nullptr), 0);
+    EXPECT_EQ(Form->BarsAndMenus().DockIndex(Form->BarsAndMenus().TopDock()), 1);
+    EXPECT_EQ(Form->BarsAndMenus().DockIndex(Form->BarsAndMenus().BottomDock()), 2);
+    EXPECT_EQ(Form->BarsAndMenus().DockIndex(Form->BarsAndMenus().LeftDock()), 3);
+    EXPECT_EQ(Form->BarsAndMenus().DockIndex(Form->BarsAndMenus().RightDock()), 4);
+    EXPECT_EQ(Form->BarsAndMenus().DockIndex(Form.get()), 0);
+    EXPECT_EQ(Form->BarsAndMenus().DockIndex(nullptr), 0);
 }
 
 TEST_F(TToolbarsTest, LayoutComesBackAtTheNextStart) {
     SetExperimental(true);
     MakeForm();
-    Bar("Formatting").SetDockedTo(Form->LeftDock());
+    Bar("Formatting").SetDockedTo(Form->BarsAndMenus().LeftDock());
     TCommandBar& CommandLines = Bar("Command Lines");
     CommandLines.SetDockedTo(nullptr);
     CommandLines.FloatRightX = 31; // room for one button a line
@@ -193,11 +193,11 @@ TEST_F(TToolbarsTest, LayoutComesBackAtTheNextStart) {
     EXPECT_EQ(Stored[0].Buttons, CreateDefaultMenus().Toolbars[0].Buttons);
 
     EXPECT_FALSE(Bar("Standard").Visible());
-    EXPECT_EQ(Bar("Formatting").DockedTo(), Form->LeftDock());
-    EXPECT_EQ(Bar("Formatting").DefaultDock, Form->LeftDock());
+    EXPECT_EQ(Bar("Formatting").DockedTo(), Form->BarsAndMenus().LeftDock());
+    EXPECT_EQ(Bar("Formatting").DefaultDock, Form->BarsAndMenus().LeftDock());
     TCommandBar& Again = Bar("Command Lines");
     EXPECT_EQ(Again.DockedTo(), nullptr);
-    EXPECT_EQ(Again.DefaultDock, Form->TopDock());
+    EXPECT_EQ(Again.DefaultDock, Form->BarsAndMenus().TopDock());
     EXPECT_EQ(Again.FloatRightX, 31);
     EXPECT_EQ(Again.FloatingPlace().X, 400);
     EXPECT_EQ(Again.FloatingPlace().Y, 300);
@@ -226,7 +226,7 @@ TEST_F(TToolbarsTest, StoredButtonsEndAtTheFirstMissingOneAndSkipUnknownNames) {
         Reg.WriteString("Button4", "FileOpen");
     }
     MakeForm();
-    ASSERT_EQ(Form->Toolbars().Count(), 1);
+    ASSERT_EQ(Form->BarsAndMenus().Toolbars().Count(), 1);
     const auto Buttons = ButtonsOf(Bar("Mine"));
     ASSERT_EQ(Buttons.size(), 1u);
     EXPECT_EQ(Buttons[0]->Tool()->Index(), ToolIndex::FileNew);
@@ -236,16 +236,17 @@ TEST_F(TToolbarsTest, ToolbarsMenuAndPopupListCheckAndToggleTheBars) {
     MakeForm();
     const std::vector<std::string> Expected{"Bookmarks", "Command Lines", "Extra Clipboards",
                                             "Formatting", "Standard"};
-    for (QMenu* Menu : {Form->ToolbarsMenu(), Form->ToolbarPopupMenu()}) {
+    for (QMenu* Menu :
+         {Form->BarsAndMenus().ToolbarsMenu(), Form->BarsAndMenus().ToolbarPopupMenu()}) {
         EXPECT_EQ(Texts(*Menu), Expected);
         EXPECT_EQ(Checks(*Menu), (std::vector<bool>{false, true, false, true, true}));
     }
-    ItemNamed(*Form->ToolbarPopupMenu(), "Bookmarks")->trigger();
+    ItemNamed(*Form->BarsAndMenus().ToolbarPopupMenu(), "Bookmarks")->trigger();
     EXPECT_TRUE(Bar("Bookmarks").Visible());
-    EXPECT_TRUE(ItemNamed(*Form->ToolbarsMenu(), "Bookmarks")->isChecked());
-    ItemNamed(*Form->ToolbarsMenu(), "Standard")->trigger();
+    EXPECT_TRUE(ItemNamed(*Form->BarsAndMenus().ToolbarsMenu(), "Bookmarks")->isChecked());
+    ItemNamed(*Form->BarsAndMenus().ToolbarsMenu(), "Standard")->trigger();
     EXPECT_FALSE(Bar("Standard").Visible());
-    EXPECT_FALSE(ItemNamed(*Form->ToolbarPopupMenu(), "Standard")->isChecked());
+    EXPECT_FALSE(ItemNamed(*Form->BarsAndMenus().ToolbarPopupMenu(), "Standard")->isChecked());
 }
 
 TEST_F(TToolbarsTest, AFloatingBarClosedByItsButtonIsUnchecked) {
@@ -257,16 +258,16 @@ TEST_F(TToolbarsTest, AFloatingBarClosedByItsButtonIsUnchecked) {
     const QPoint Centre = Formatting.mapToGlobal(Formatting.CloseButtonRect().center());
     Formatting.StartClosePress()->Release(Centre, false);
     EXPECT_FALSE(Formatting.Visible());
-    EXPECT_FALSE(ItemNamed(*Form->ToolbarsMenu(), "Formatting")->isChecked());
+    EXPECT_FALSE(ItemNamed(*Form->BarsAndMenus().ToolbarsMenu(), "Formatting")->isChecked());
 }
 
 TEST_F(TToolbarsTest, DockingMakesTheDefaultDockFloatingKeepsIt) {
     MakeForm();
     TCommandBar& Formatting = Bar("Formatting");
-    Formatting.SetDockedTo(Form->LeftDock());
-    EXPECT_EQ(Formatting.DefaultDock, Form->LeftDock());
+    Formatting.SetDockedTo(Form->BarsAndMenus().LeftDock());
+    EXPECT_EQ(Formatting.DefaultDock, Form->BarsAndMenus().LeftDock());
     Formatting.SetDockedTo(nullptr);
-    EXPECT_EQ(Formatting.DefaultDock, Form->LeftDock());
+    EXPECT_EQ(Formatting.DefaultDock, Form->BarsAndMenus().LeftDock());
 }
 
 TEST_F(TToolbarsTest, ButtonsFollowTheirTools) {
@@ -363,8 +364,8 @@ TEST_F(TToolbarsTest, ShownBarsAreVisibleWidgetsThatPaintTheirToolsChanges) {
 
     // Each bar the other way round from the menu, the floating one too; hiding and showing
     // the window keeps the user's choice.
-    for (int Index = 0; Index < Form->Toolbars().Count(); ++Index)
-        Form->ToolbarsCommandClick(Index);
+    for (int Index = 0; Index < Form->BarsAndMenus().Toolbars().Count(); ++Index)
+        Form->BarsAndMenus().ToolbarsCommandClick(Index);
     Form->hide();
     Form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
@@ -416,14 +417,14 @@ TEST_F(TViewMenusTest, ViewsAreSortedWithoutAmpersandsAndShowTheirShortcuts) {
     MakeProgramFormWithViews();
     Form->NewTab("File 1");
     const std::string PascalText = "Pascal\t" + ShortCutToText(Pascal->ShortCut);
-    EXPECT_EQ(Texts(*Form->ViewsMenu()),
+    EXPECT_EQ(Texts(*Form->BarsAndMenus().ViewsMenu()),
               (std::vector<std::string>{"A&&B", PascalText, "Plain Text"}));
-    EXPECT_EQ(Checks(*Form->ViewsMenu()), (std::vector<bool>{false, false, true}));
+    EXPECT_EQ(Checks(*Form->BarsAndMenus().ViewsMenu()), (std::vector<bool>{false, false, true}));
 
-    ItemNamed(*Form->ViewsMenu(), PascalText)->trigger();
+    ItemNamed(*Form->BarsAndMenus().ViewsMenu(), PascalText)->trigger();
     EXPECT_EQ(Control().View(), Pascal);
     EXPECT_TRUE(Form->ActiveEditor()->ViewChosenByUser);
-    EXPECT_EQ(Checks(*Form->ViewsMenu()), (std::vector<bool>{false, true, false}));
+    EXPECT_EQ(Checks(*Form->BarsAndMenus().ViewsMenu()), (std::vector<bool>{false, true, false}));
 
     Form->ActiveEditor()->InsertTextAtCaret("x");
     TScriptedModals Modals;
@@ -436,8 +437,8 @@ TEST_F(TViewMenusTest, NoViewsLeaveOneDisabledItem) {
     MakeProgramFormWithViews();
     Views->List().Clear();
     Form->BuildViewsMenu();
-    ASSERT_EQ(Texts(*Form->ViewsMenu()), (std::vector<std::string>{"Views"}));
-    EXPECT_FALSE(Form->ViewsMenu()->actions().front()->isEnabled());
+    ASSERT_EQ(Texts(*Form->BarsAndMenus().ViewsMenu()), (std::vector<std::string>{"Views"}));
+    EXPECT_FALSE(Form->BarsAndMenus().ViewsMenu()->actions().front()->isEnabled());
 }
 
 TEST_F(TViewMenusTest, AViewsShortcutAppliesItButAToolsShortcutWins) {
@@ -458,18 +459,19 @@ TEST_F(TViewMenusTest, AViewsShortcutAppliesItButAToolsShortcutWins) {
 TEST_F(TViewMenusTest, AutoTextMenusMirrorTheActiveView) {
     MakeProgramFormWithViews();
     Form->NewTab("File 1");
-    EXPECT_TRUE(Form->AutoTextMenu()->isEmpty());
+    EXPECT_TRUE(Form->BarsAndMenus().AutoTextMenu()->isEmpty());
     Form->ActiveEditor()->SetView(Views->Item(Views->List().IndexOf(Pascal)));
     const std::vector<std::string> Expected{
         "Brackets && all\t" + ShortCutToText(ShortCutOfStep('B', StepCtrl | StepAlt | StepShift)),
         "Begin"};
-    for (QMenu* Menu : {Form->AutoTextMenu(), Form->HiddenAutoTextMenu()}) {
+    for (QMenu* Menu :
+         {Form->BarsAndMenus().AutoTextMenu(), Form->BarsAndMenus().HiddenAutoTextMenu()}) {
         EXPECT_EQ(Texts(*Menu), Expected);
         EXPECT_EQ(Menu->actions()[1]->data().toInt(), 1);
     }
-    EXPECT_FALSE(Form->HiddenAutoTextMenu()->actions()[0]->isVisible());
-    ItemNamed(*Form->ViewsMenu(), "A&&B")->trigger();
-    EXPECT_TRUE(Form->AutoTextMenu()->isEmpty());
+    EXPECT_FALSE(Form->BarsAndMenus().HiddenAutoTextMenu()->actions()[0]->isVisible());
+    ItemNamed(*Form->BarsAndMenus().ViewsMenu(), "A&&B")->trigger();
+    EXPECT_TRUE(Form->BarsAndMenus().AutoTextMenu()->isEmpty());
 }
 
 TEST_F(TViewMenusTest, AutoTextGoesAroundTheSelectionInOneUndoStep) {
@@ -479,7 +481,7 @@ TEST_F(TViewMenusTest, AutoTextGoesAroundTheSelectionInOneUndoStep) {
     ASSERT_EQ(Control().View(), Pascal);
     TEngCustomEditor& E = Control().Editor();
     E.SetSelection(1, 2, 1, 5, true);
-    Form->AutoTextMenu()->actions()[0]->trigger();
+    Form->BarsAndMenus().AutoTextMenu()->actions()[0]->trigger();
     EXPECT_EQ(Text(), "x(abc)x");
     EXPECT_EQ(E.CaretPos(), 6);
     Form->ActiveEditor()->Undo();
@@ -487,12 +489,12 @@ TEST_F(TViewMenusTest, AutoTextGoesAroundTheSelectionInOneUndoStep) {
     EXPECT_FALSE(Form->ActiveEditor()->CanUndo());
 
     E.MoveCaret(1, 3);
-    Form->AutoTextMenu()->actions()[0]->trigger();
+    Form->BarsAndMenus().AutoTextMenu()->actions()[0]->trigger();
     EXPECT_EQ(Text(), "xa()bcx");
     EXPECT_EQ(E.CaretPos(), 4); // between the brackets
 
     E.SetSelection(1, 1, 1, 2, true);
-    Form->AutoTextMenu()->actions()[1]->trigger(); // no cursor character: replaces
+    Form->BarsAndMenus().AutoTextMenu()->actions()[1]->trigger(); // no cursor character: replaces
     EXPECT_EQ(Text(), "begin enda()bcx");
     EXPECT_EQ(E.CaretPos(), 10);
     EXPECT_EQ(TEngCustomEditor::MoveAfterPaste, MoveAfterPaste);
@@ -502,7 +504,7 @@ TEST_F(TViewMenusTest, AutoTextLeavesAReadOnlyDocumentAlone) {
     MakeProgramFormWithViews();
     Form->OpenFile(File("r.pas", "abc"), true, {});
     Control().Editor().SetSelection(1, 1, 1, 4, true);
-    Form->AutoTextMenu()->actions()[0]->trigger();
+    Form->BarsAndMenus().AutoTextMenu()->actions()[0]->trigger();
     EXPECT_EQ(Text(), "abc");
     EXPECT_FALSE(Form->ActiveEditor()->Modified());
 }

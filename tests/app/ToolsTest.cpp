@@ -1,6 +1,6 @@
 #include "FormFixture.h"
 
-#include "devtools/DebuggingBar.h"
+#include "devtools/debugger/DebuggingBar.h"
 #include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
 

@@ -1,6 +1,6 @@
 #include "FormFixture.h"
 
-#include "devtools/CompileServer.h"
+#include "devtools/compiler/CompileServer.h"
 #include "platform/Registry.h"
 #include "psystem/MajorVolume.h"
 

@@ -65,10 +65,11 @@ class TResetToolbarsTest : public TFormTest {
 protected:
     std::vector<TBarState> Shown() const {
         std::vector<TBarState> States;
-        for (int Index = 0; Index < Form->Toolbars().Count(); ++Index) {
-            const TCommandBar& Bar = *Form->Toolbars().Items(Index);
+        for (int Index = 0; Index < Form->BarsAndMenus().Toolbars().Count(); ++Index) {
+            const TCommandBar& Bar = *Form->BarsAndMenus().Toolbars().Items(Index);
             States.push_back({Bar.Caption().toStdString(), !Bar.isHidden(),
-                              Bar.DockedTo() != nullptr, Form->DockIndex(Bar.DockedTo())});
+                              Bar.DockedTo() != nullptr,
+                              Form->BarsAndMenus().DockIndex(Bar.DockedTo())});
         }
         return States;
     }
@@ -80,9 +81,9 @@ protected:
     }
     // Moves the second bar to the left dock and hides the first.
     void Disarrange() {
-        Form->Toolbars().Items(1)->SetDockedTo(Form->LeftDock());
-        Form->Toolbars().Items(0)->setVisible(false);
-        Form->SaveToolbars();
+        Form->BarsAndMenus().Toolbars().Items(1)->SetDockedTo(Form->BarsAndMenus().LeftDock());
+        Form->BarsAndMenus().Toolbars().Items(0)->setVisible(false);
+        Form->BarsAndMenus().SaveToolbars();
         ASSERT_NE(Shown(), Defaults());
     }
     void CheckDefaults() {
@@ -100,7 +101,7 @@ TEST_F(TResetToolbarsTest, ResetRestoresTheFiveDefaults) {
     RunTool(T::ViewResetToolbars);
     QCoreApplication::processEvents();
     CheckDefaults();
-    EXPECT_EQ(Form->Toolbars().Count(), 5);
+    EXPECT_EQ(Form->BarsAndMenus().Toolbars().Count(), 5);
 }
 
 // The bar holding the clicked button is freed by the reset; the click must return first.
@@ -109,8 +110,8 @@ TEST_F(TResetToolbarsTest, ResetFromAToolbarButton) {
     Form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Form.get()));
     Disarrange();
-    TCommandBar& Bar = *Form->Toolbars().Items(1);
-    Form->BuildToolbar(Bar, {"ViewResetToolbars"});
+    TCommandBar& Bar = *Form->BarsAndMenus().Toolbars().Items(1);
+    Form->BarsAndMenus().BuildToolbar(Bar, {"ViewResetToolbars"});
     TToolButton* Button = nullptr;
     for (QObject* Child : Bar.children())
         if (auto* Candidate = dynamic_cast<TToolButton*>(Child);

@@ -48,7 +48,7 @@ protected:
     };
     std::vector<TMenuItem> ViewsMenu() const {
         std::vector<TMenuItem> Items;
-        for (QAction* Action : Form->ViewsMenu()->actions())
+        for (QAction* Action : Form->BarsAndMenus().ViewsMenu()->actions())
             Items.push_back({Action->text().toStdString(), Action->isChecked()});
         return Items;
     }
