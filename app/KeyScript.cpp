@@ -175,7 +175,7 @@ private:
             return;
         // A search, a replace run, a captured command or a VBat run lets events run: the next
         // step waits until its work is done, unless it shows a message to answer.
-        if ((FForm->Busy() || FForm->CapturingCommand() || FForm->VBatRunning()) &&
+        if ((FForm->Busy() || FForm->Macros().CapturingCommand() || FForm->VBatRunning()) &&
             !QApplication::activeModalWidget()) {
             Schedule(10);
             return;

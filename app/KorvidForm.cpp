@@ -1,8 +1,8 @@
 #include "app/KorvidForm.h"
 #include "devtools/debugger/DebuggingBar.h"
 
-#include "app/DocumentPrint.h"
-#include "devtools/compiler/CompilerHost.h"
+#include "app/BatchRuns.h"
+#include "app/DefsEditorCommand.h"
 #include "editor/EditorHooks.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
@@ -21,7 +21,6 @@
 #include "workspace/HistoryForm.h"
 #include "workspace/Keystroke.h"
 #include "workspace/KorvidTool.h"
-#include "workspace/LintrelForm.h"
 #include "workspace/ToolIndexes.h"
 
 #include <QApplication>
@@ -47,7 +46,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 namespace korvid {
 namespace {
@@ -79,9 +77,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     : FServices(std::move(Setup.Services)), FViews(std::move(Setup.Views)),
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
-      FTesselHelper(std::move(Setup.TesselHelper)), FPrintCanvas(std::move(Setup.PrintCanvas)),
-      FRandomIndex(std::move(Setup.RandomIndex)), FSaveDialog(std::make_unique<TSaveDialog>()),
-      FOpenDialog(std::make_unique<TOpenDialog>()),
+      FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
       FSearchResults(std::make_unique<TSearchResults>(*this, *this)),
       FFindReplace(std::make_unique<TFindReplace>(*this, *this)),
       FBarsAndMenus(std::make_unique<TBarsAndMenus>(*this, *this)) {
@@ -103,15 +99,19 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
         FHelpFolder = ProgramFolder();
     if (!FServices.Mail)
         FServices.Mail = MakeMailClient();
-    if (!FPrintCanvas)
-        FPrintCanvas = [] { return std::make_unique<TPrinterCanvas>(Printer()); };
-    if (!FRandomIndex)
-        FRandomIndex = [Engine = std::mt19937(std::random_device{}())](std::size_t Count) mutable {
-            return std::uniform_int_distribution<std::size_t>(0, Count - 1)(Engine);
-        };
     if (!FServices.Launcher)
         FServices.Launcher = MakeProcessLauncher();
-    InstallKeystrokeRecorder(true);
+    FVBatRuns = std::make_unique<TVBatRuns>(*this, *this);
+    FCompiling =
+        std::make_unique<TCompiling>(*this, *this, *FVBatRuns, std::move(Setup.TesselHelper));
+    TFileToolsSetup FileTools{std::move(Setup.PrintCanvas), std::move(Setup.RandomIndex),
+                              MaximumLineLength};
+    FFileTools = std::make_unique<TFileTools>(*this, *this, std::move(FileTools));
+    FLintrel = std::make_unique<TLintrelCommand>(*this, *this);
+    FClipboards = std::make_unique<TClipboards>(*this, *this);
+    FBookmarks = std::make_unique<TBookmarks>(*this, *this);
+    FMacros = std::make_unique<TMacrosAndCommandLines>(*this, *this);
+    TMacrosAndCommandLines::InstallKeystrokeRecorder(true);
     FDebugger = std::make_unique<TDebugger>(*this);
     InstallEditorHooks(true);
     InstallCodeListing();
@@ -129,7 +129,7 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
 
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
-    InstallKeystrokeRecorder(false);
+    TMacrosAndCommandLines::InstallKeystrokeRecorder(false);
     // The bar's views go before the debugger's lists they show.
     delete FDebuggingBar;
     FDebuggingBar = nullptr;
@@ -234,11 +234,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     Debugger().UpdateDebuggingControls();
     BuildHistoryMenu();
 
-    if (!FOptions.CommandLinesFilename.empty() &&
-        std::filesystem::exists(FOptions.CommandLinesFilename))
-        FCommandLines = ReadLinesOfFile(FOptions.CommandLinesFilename);
-    if (FActiveCommandLine >= int(FCommandLines.size()))
-        FActiveCommandLine = -1;
+    FMacros->LoadCommandLines();
     UpdateCommandStates();
     ToolList().Items(ToolIndex::ViewHistory)->SetDown(FSettings.HistoryVisible);
     setAcceptDrops(true);
@@ -421,6 +417,18 @@ int TKorvidForm::TabCount() const {
     return FTabs->count();
 }
 
+int TKorvidForm::ActiveTabIndex() const {
+    return FTabs->currentIndex();
+}
+
+TDocumentEditor* TKorvidForm::EditorAt(int Index) const {
+    return EditorOfTab(FTabs->widget(Index));
+}
+
+void TKorvidForm::ActivateTabOfEditor(const TDocumentEditor& Editor) {
+    FTabs->setCurrentWidget(TabOfEditor(&Editor));
+}
+
 QWidget* TKorvidForm::NewTab(const std::string& Caption) {
     const int Index = FTabs->currentIndex();
     auto* Sheet = new QWidget;
@@ -479,7 +487,7 @@ void TKorvidForm::OpenTextInNewTab(const std::string& Caption, const std::string
 
 bool TKorvidForm::CanCloseActiveTab() {
     // The running script's tab goes only after its run has returned.
-    if (VBatRunning() && CurrentTab() == FVBatTab)
+    if (FVBatRuns->HoldsTab(CurrentTab()))
         return false;
     TDocumentEditor* Editor = ActiveEditor();
     if (!Editor || !Editor->Modified())
@@ -495,13 +503,11 @@ bool TKorvidForm::CanCloseActiveTab() {
 }
 
 void TKorvidForm::ForgetTab(QWidget* Tab) {
-    for (auto& Slot : FClipboardTabs)
-        if (Slot == Tab)
-            Slot = nullptr;
-    for (QWidget** Field : {&FStartupTab, &FMainCompileTab, &FLastErrorTab})
-        if (*Field == Tab)
-            *Field = nullptr;
+    FClipboards->Forget(Tab);
+    if (FStartupTab == Tab)
+        FStartupTab = nullptr;
     FSearchResults->ForgetTab(Tab);
+    FCompiling->ForgetTab(Tab);
 }
 
 bool TKorvidForm::CloseTab() {
@@ -661,7 +667,7 @@ bool TKorvidForm::FormCloseQuery() {
     StoreHistoryWindow();
     StoreFilerWindow();
     History().OnVisibilityChanged = nullptr;
-    SaveCommandLines(FOptions.CommandLinesFilename);
+    FMacros->SaveCommandLines(FOptions.CommandLinesFilename);
     FBarsAndMenus->SaveToolbars();
     FViews->SaveToRegistry();
     History().SaveHistory(FOptions.HistoryFilename, FOptions.MaximumHistory);
@@ -704,6 +710,32 @@ void TKorvidForm::closeEvent(QCloseEvent* Event) {
         Event->accept();
     else
         Event->ignore();
+}
+
+// ---- Compiling, VBat runs and batch runs --------------------------------------------------------
+
+void TKorvidForm::CompileSource(bool Override, bool WhenPaused) {
+    FCompiling->CompileSource(Override, WhenPaused);
+}
+
+void TKorvidForm::EditGoToLastError() {
+    FCompiling->EditGoToLastError();
+}
+
+int TKorvidForm::RunCompileRequest(const std::string& RequestFile) {
+    return korvid::RunCompileRequest(*this, *FCompiling, RequestFile);
+}
+
+int TKorvidForm::RunScriptRequest(const std::string& RequestFile) {
+    return korvid::RunScriptRequest(*this, *FCompiling, RequestFile);
+}
+
+bool TKorvidForm::VBatRunning() const {
+    return FVBatRuns->Running();
+}
+
+void TKorvidForm::ViewDefsEditor() {
+    RunDefsEditor(*this);
 }
 
 // ---- Status bar ---------------------------------------------------------------------------------

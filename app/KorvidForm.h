@@ -1,21 +1,25 @@
 #pragma once
 
 #include "app/BarsAndMenus.h"
+#include "app/Bookmarks.h"
+#include "app/Clipboards.h"
+#include "app/Compiling.h"
 #include "app/DocumentEditor.h"
+#include "app/FileTools.h"
 #include "app/FindReplace.h"
+#include "app/LintrelCommand.h"
+#include "app/MacrosAndCommandLines.h"
 #include "app/MainWindowServices.h"
 #include "app/MainWindowSettings.h"
 #include "app/SearchResults.h"
+#include "app/VBatRuns.h"
 #include "app/WindowHost.h"
-#include "devtools/compiler/CompileCommand.h"
 #include "devtools/debugger/Debugger.h"
 #include "devtools/debugger/DebuggerHost.h"
-#include "devtools/vbat/VBat.h"
 #include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/MemoryInfo.h"
-#include "platform/X11WindowKeys.h"
 #include "psystem/FilerHost.h"
 #include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
@@ -46,22 +50,15 @@ class QTimer;
 namespace korvid {
 
 class TSaveDialog;
-class TLintrelForm;
 class TOptionsForm;
-struct TLintrelMarkup;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
-class TEscapeWatch;
-class TCompilerWait;
 class TEditorDebugger;
 class TPrintCanvas;
 class TDebuggingBar;
 class TDebuggingBarForm;
 class TDebuggerHintWindow;
-
-// Puts Markup into Editor around its selection, as one undo step.
-void InsertLintrelMarkup(TDocumentEditor& Editor, const TLintrelMarkup& Markup);
 
 // How files are read when they open; tests slow the reader and shrink the memory.
 struct TOpenSetup {
@@ -99,7 +96,6 @@ std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 
 // The main window: the document tabs and everything that lives as long as the program.
 class TFilerForm;
-class TFormCompilerHost;
 class TBrowseVolumeForm;
 struct TBrowseSearchOptions;
 
@@ -110,11 +106,18 @@ class TKorvidForm : public QMainWindow,
                     public TSearchResultsHost,
                     public TBarsAndMenusHost,
                     public TDebuggerHost,
-                    public TFilerHost {
+                    public TFilerHost,
+                    public TMacrosHost,
+                    public TFileToolsHost,
+                    public TClipboardsHost,
+                    public TBookmarksHost,
+                    public TLintrelHost,
+                    public TCompilingHost,
+                    public TVBatRunsHost {
 public:
     static constexpr int StatusPanelCount = 10;
     // Compile and VBat progress.
-    static constexpr int CompileStatusPanel = 9;
+    static constexpr int CompileStatusPanel = korvid::CompileStatusPanel;
     static constexpr int MaximumLineLength = 4096;
 
     explicit TKorvidForm(TKorvidFormSetup Setup = {});
@@ -124,18 +127,21 @@ public:
     QWidget* DialogParent() override { return this; }
     TDocumentEditor* ActiveEditor() const override;
     QWidget* CurrentTab() const override;
-    TDocumentEditor* EditorOfTab(QWidget* Sheet) const;
+    TDocumentEditor* EditorOfTab(QWidget* Sheet) const override;
     QWidget* TabOfEditor(const TDocumentEditor* Editor) const override;
     QTabWidget* Tabs() const { return FTabs; }
     int TabCount() const override;
-    QWidget* NewTab(const std::string& Caption);
+    int ActiveTabIndex() const override;
+    TDocumentEditor* EditorAt(int Index) const override;
+    void ActivateTabOfEditor(const TDocumentEditor& Editor) override;
+    QWidget* NewTab(const std::string& Caption) override;
     void OpenTextInNewTab(const std::string& Caption, const std::string& Text) override;
     bool CloseTab() override;
     bool CanCloseActiveTab() override;
     void CloseStartupTab();
     void UpdateCaption(const std::string& Name);
     // Gives the keyboard to the active document; it takes it when the window is next active.
-    void FocusActiveEditor();
+    void FocusActiveEditor() override;
     std::string DisplayFileName(const std::string& Name) const override;
     const TDocumentView* DefaultView() const { return FViews->DefaultView(); }
     TViewCatalogue& Views() const override { return *FViews; }
@@ -167,15 +173,8 @@ public:
     bool ActivateTabOfFile(const std::string& Name) override;
 
     // ---- Compiling ----
-    // The window as the compiler routes see it.
-    TCompilerHost& CompilerHost();
-    // The Compile command, which the three compile tools and the batch runs share.
-    TCompileCommand& CompileCommand();
-    // Runs the compile routes on the context's target; true when the output held a success
-    // record.
-    bool RunCompileRoutes(TCompileContext& Context);
-    // The user's wait for the compiler while one runs, which the window's closing stops.
-    TCompilerWait* CompilerWait() const { return FCompilerWait; }
+    // The window's side of the compiler routes and the Compile command.
+    TCompiling& Compiling() const { return *FCompiling; }
     // The batch runs "COMPILE:" and "SCRIPT:" of a request file: compile without asking anyone,
     // write the request's result files and answer the exit code (0, 1 errors, 2 not run).
     // Nothing of the options they change for the run is kept.
@@ -183,25 +182,21 @@ public:
     int RunScriptRequest(const std::string& RequestFile);
     // Closing then writes none of the user's settings, lists or layouts.
     void SaveNothingOnClose() { FSaveOnClose = false; }
-    // The place EditGoToLastError goes to.
-    void SetLastError(const std::string& File, int Line, int Column);
     std::string FindOpenVolumeFile(const std::string& InnerName) const override;
-    QWidget* MainCompileTab() const { return FMainCompileTab; }
 
     // ---- Saving ----
     bool SaveActiveFile() override;
-    bool SaveEditor(TDocumentEditor* Editor);
+    bool SaveEditor(TDocumentEditor* Editor) override;
     bool SaveEditorAs(TDocumentEditor* Editor);
     bool SaveEditorToFile(TDocumentEditor* Editor, const std::string& Name, bool ChooseView);
     bool SaveEditorEncrypted(TDocumentEditor* Editor, const std::string& Name);
     bool SaveEditorToVolume(TDocumentEditor* Editor, const std::string& Name);
     // How the document's view says it is written.
     TDocumentSaveOptions SaveOptionsOf(const TDocumentEditor& Editor) const;
-    void SaveAllModified();
+    void SaveAllModified() override;
     void UpdateTiddlerTimestamps(const std::string& Name);
     void UpdateTabCaption(TDocumentEditor* Editor);
     void UpdateTabCaptions();
-    void SaveCommandLines(std::string& FileName);
     TSaveDialog& SaveDialog() const { return *FSaveDialog; }
 
     // ---- Searching ----
@@ -218,22 +213,13 @@ public:
                         bool ReadOnly) override;
     bool Busy() const { return FSearchResults->Busy(); }
     // What find and the search results ask of the window.
-    TDocumentEditor* EditorAt(int Index) const override;
     void ActivateTab(QWidget* Tab) override;
     void OpenFileQuietly(const std::string& Name, bool ReadOnly) override;
-    void ShowStatusMessage(const std::string& Text) override;
 
     // ---- VBat scripts ----
-    // Runs Script for Source (both empty names for a script run on itself) with the p-System
-    // options; true when every command succeeded.
-    bool RunVBatScript(const std::string& Script, const std::string& Source,
-                       const std::string& PSystemName, bool Wait, bool Override,
-                       TVBatReporter& Reporter);
+    TVBatRuns& VBatRuns() const { return *FVBatRuns; }
     // A run is under way (it waits for the p-System window).
-    bool VBatRunning() const { return FLongOperations.Running(TLongOperations::TKind::VBatRun); }
-    // The desktop the runs type into and their waits; tests give their own.
-    TWindowKeys* VBatKeys = nullptr;
-    TWaitService* VBatWaits = nullptr;
+    bool VBatRunning() const;
 
     // ---- Command states and status bar ----
     void UpdateCommandStates() override;
@@ -247,7 +233,6 @@ public:
     void ApplyLineSpacing();
     // Runs a freshly filled Options dialog (tests reach it here before it shows).
     std::function<void(TOptionsForm&)> OnOptionsFormCreated;
-    TLintrelForm& LintrelForm();
     // Hides or shows the tools of "Show Experimental Features".
     void ApplyExperimentalTools();
 
@@ -259,12 +244,8 @@ public:
     void StoreSettings() override;
     TKorvidOptions& Options() override { return FOptions; }
     TMainWindowSettings& WindowSettings() override { return FSettings; }
-    std::vector<std::string>& CommandLines() { return FCommandLines; }
-    int ActiveCommandLine() const { return FActiveCommandLine; }
-    void SetActiveCommandLine(int Index) { FActiveCommandLine = Index; }
-    std::array<QWidget*, 10>& ClipboardTabs() { return FClipboardTabs; }
     THistoryService& History() const { return *FServices.History; }
-    TFavouritesService& FavouritesTree() const { return *FServices.Favourites; }
+    TFavouritesService& FavouritesTree() const override { return *FServices.Favourites; }
     TDesktopOpener& DesktopOpener() const override { return *FServices.Opener; }
     // The Favourites bar beside the tabs.
     QWidget* FavouritesPanel() const { return FFavouritesPanel; }
@@ -272,13 +253,11 @@ public:
     void ShowFavouritesBar(bool Show);
     // Side, width, shown state and the tree's options.
     void ApplyFavouritesOptions();
-    TDebugger& Debugger() const { return *FDebugger; }
+    TDebugger& Debugger() const override { return *FDebugger; }
     TSearchService& Search() const { return *FServices.Search; }
     THelpViewer& Help() const { return *FServices.Help; }
-    TMailClient& MailClient() const { return *FServices.Mail; }
-    // The earlier- and the later-marked file for comparison.
-    const std::array<std::string, 2>& ComparisonSlots() const { return FComparisonSlots; }
-    TProcessLauncher& Launcher() const { return *FServices.Launcher; }
+    TMailClient& MailClient() const override { return *FServices.Mail; }
+    TProcessLauncher& Launcher() const override { return *FServices.Launcher; }
     QMenu* ReopenMenu() const { return FReopenMenu; }
     void BuildHistoryMenu();
 
@@ -310,7 +289,7 @@ public:
     void ApplicationDeactivate();
     // Keys the main window handles before the editor: tab switching, block indent, Esc ...
     std::function<void(TKorvidForm&, TDocumentEditor&, int&, Qt::KeyboardModifiers)> OnEditorKey;
-    void EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardModifiers Shift);
+    void EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardModifiers Shift) override;
     // Set by commands that leave an Esc behind them: the next Esc is swallowed.
     bool PendingEsc = false;
     // Minimising and restoring with the user's sound events.
@@ -463,16 +442,17 @@ public:
     // Changes the letter case of the selection, or of the first letter of the word at the caret
     // and then moves on to the next word.
     void ApplyCaseChange(TCaseRoutine Routine);
-    // The document holding a bookmark, or none.
-    TDocumentEditor* EditorWithBookmark(int Number) const;
-    // ---- Keystroke macros and command lines ----
-    // Plays the macro once into the active document; true when a repeated play has to stop.
-    bool PlayKeystrokes(bool Repeat);
-    // Runs a command line: its output replaces Editor's selection with Capture, else it is
-    // started on its own.
-    void RunCommandLine(const std::string& CommandLine, TDocumentEditor* Editor, bool Capture);
-    // Set while a command line's output is captured; input waits until it ends.
-    bool CapturingCommand() const { return FCapturingCommand; }
+
+    // ---- The features of their own ----
+    TMacrosAndCommandLines& Macros() const { return *FMacros; }
+    TFileTools& FileTools() const { return *FFileTools; }
+    TClipboards& Clipboards() const { return *FClipboards; }
+    TBookmarks& Bookmarks() const { return *FBookmarks; }
+    TLintrelCommand& Lintrel() const { return *FLintrel; }
+    // What they ask of the window beyond the documents and the options.
+    std::string SelectedFavouritePath() const override;
+    void ShowStatusMessage(const std::string& Text) override;
+    void ClearStatusMessage() override;
 
     // ---- The debugging bar ----
     TDebuggingBar& DebuggingBar() const { return *FDebuggingBar; }
@@ -562,7 +542,6 @@ private:
                       std::vector<std::string>* Target);
     bool ChooseTabForOpen(const std::string& Name, bool& NewTab);
     void UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen);
-    static bool IsVBatScript(const std::string& FileName);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     // The tabs with the Favourites bar and the docked debugging bar beside them.
     QWidget* CreateTabsArea(QWidget* Tabs);
@@ -570,23 +549,10 @@ private:
     // Keeps the bar's width, its floating window's place and its page in the settings.
     void StoreDebuggingBar();
     void WireFavourites();
-    void AppendSelectionToClipboard(bool Cut);
-    void ToggleBookmark(TDocumentEditor& Editor, int Number);
-    void ToggleAutomatedBookmark(TDocumentEditor& Editor);
     void InsertIntoActiveEditor(std::string_view Text);
     void ShowHelpFile(const std::string& Path, const std::string* Keyword);
-    // ---- File commands ----
-    bool MarkForComparison(TDocumentEditor& Editor);
-    bool MarkNamesakes(TDocumentEditor& Editor);
-    bool MarkPickedFile(bool First);
-    bool OfferSaveBeforeCompare(TDocumentEditor& Editor);
-    void RunComparison();
-    void StartSubversion(const std::string& Command, const std::string& Path);
-    std::string SubversionPath(TSubversionTarget Target) const;
     // Tools, then views, then auto-text; a key taken is recorded while macros record.
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
-    // While the window lives, what its editors do is recorded into the macro.
-    static void InstallKeystrokeRecorder(bool Install);
     // The editors reach the debugger through these hooks while the window lives.
     void InstallEditorHooks(bool Install);
 
@@ -600,10 +566,7 @@ private:
     std::function<QDateTime()> FClock;
     TOpenSetup FOpen;
     std::filesystem::path FHelpFolder;
-    std::string FTesselHelper;
-    std::function<std::unique_ptr<TPrintCanvas>()> FPrintCanvas;
-    std::function<std::size_t(std::size_t)> FRandomIndex;
-    std::array<std::string, 2> FComparisonSlots;
+    std::unique_ptr<TFileTools> FFileTools;
     // Set while a refresh reads the active document's file again into its own tab.
     bool FRefreshing = false;
     std::unique_ptr<TSaveDialog> FSaveDialog;
@@ -619,15 +582,12 @@ private:
     // Where the debugged module's notifications arrive; goes before the debugger.
     std::unique_ptr<TWindowEndpoint> FWindowEndpoint;
     std::unique_ptr<TSearchResults> FSearchResults;
-    // Kept so that its choices persist between uses.
-    std::unique_ptr<TLintrelForm> FLintrelForm;
+    std::unique_ptr<TLintrelCommand> FLintrel;
     std::unique_ptr<TFindReplace> FFindReplace;
     std::unique_ptr<TFilerForm> FFilerForm;
     std::unique_ptr<TBrowseVolumeForm> FBrowseVolumeForm;
     void SearchBrowsedVolumes(TBrowseVolumeForm& Form, const TBrowseSearchOptions& Options);
-    // The running script's tab, which stays open until its run has returned.
-    QWidget* FVBatTab = nullptr;
-    TVBatValues FVBatInputs;
+    std::unique_ptr<TVBatRuns> FVBatRuns;
 
     QTabWidget* FTabs = nullptr;
     std::array<QLabel*, StatusPanelCount> FStatusPanels{};
@@ -650,29 +610,12 @@ private:
     bool FQuietOpen = false;
     std::vector<std::string>* FListTarget = nullptr;
     QWidget* FStartupTab = nullptr;
-    QWidget* FMainCompileTab = nullptr;
-    QWidget* FLastErrorTab = nullptr;
-    struct TLastError {
-        std::string File;
-        int Line = 0;
-        int Column = 0;
-    };
-    std::optional<TLastError> FLastError;
-    friend class TFormCompilerHost;
-    std::unique_ptr<TCompilerHost> FCompilerHost;
-    std::unique_ptr<TCompileCommand> FCompileCommand;
-    TCompilerWait* FCompilerWait = nullptr;
+    std::unique_ptr<TCompiling> FCompiling;
     bool FSaveOnClose = true;
-    // The main JSON file picked in this session, and the files added to its picker.
-    std::string FJsonName;
-    std::vector<std::string> FAddedJsonFiles;
-    std::array<QWidget*, 10> FClipboardTabs{};
+    std::unique_ptr<TClipboards> FClipboards;
+    std::unique_ptr<TBookmarks> FBookmarks;
     int FNewFileCounter = 0;
-    std::vector<std::string> FCommandLines;
-    int FActiveCommandLine = -1;
-    // Notes Escape while a repeated play runs.
-    const TEscapeWatch* FPlayEscape = nullptr;
-    bool FCapturingCommand = false;
+    std::unique_ptr<TMacrosAndCommandLines> FMacros;
 };
 
 // The main window while it exists, else null.

@@ -1,38 +1,24 @@
 #include "app/KorvidForm.h"
 
+#include "app/Bookmarks.h"
+#include "app/Clipboards.h"
 #include "foundation/DateTimeUnit.h"
 #include "platform/Cp1252.h"
 #include "ui/MessagesUnit.h"
 #include "ui/ModalRunner.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QDateTime>
 #include <QTabWidget>
 
 #include <algorithm>
-#include <array>
 #include <filesystem>
 
 namespace korvid {
 namespace {
 
-// Extra clipboards and the automated bookmark count as the number keys run.
-constexpr std::array<int, 10> KeyOrder{1, 2, 3, 4, 5, 6, 7, 8, 9, 0};
-
 // The document a command may change; none while it is read-only.
 TDocumentEditor* Writable(TDocumentEditor* Editor) {
     return Editor && !Editor->ReadOnly() ? Editor : nullptr;
-}
-
-bool IsBookmarkNumber(int Number) {
-    return Number >= 0 && Number <= 9;
-}
-
-bool BookmarkOnCaretLine(const TDocumentEditor& Editor, int Number) {
-    int Col = 0;
-    const int Line = Editor.GetMarkerPosition(Number, Col);
-    return Line >= 0 && Line == Editor.GetCaretLine();
 }
 
 // A file inside a volume is named by what follows ">" and a subvolume's ":".
@@ -61,111 +47,30 @@ void RunOn(TKorvidForm& Form, TDocumentEditor* Editor, void (TDocumentEditor::*C
 
 } // namespace
 
-// ---- Clipboards ---------------------------------------------------------------------------------
-
-void TKorvidForm::AppendSelectionToClipboard(bool Cut) {
-    TDocumentEditor* Editor = Cut ? Writable(ActiveEditor()) : ActiveEditor();
-    if (!Editor || !Editor->HasSelection())
-        return;
-    QClipboard& Clipboard = *QApplication::clipboard();
-    const QString Earlier = Clipboard.text();
-    if (Cut)
-        Editor->CutToClipboard();
-    else
-        Editor->CopyToClipboard();
-    Clipboard.setText(Earlier + Clipboard.text());
-    UpdateCommandStates();
-}
+// ---- Clipboards and bookmarks -------------------------------------------------------------------
 
 void TKorvidForm::EditCutAppend() {
-    AppendSelectionToClipboard(true);
+    FClipboards->AppendSelection(true);
 }
 
 void TKorvidForm::EditCopyAppend() {
-    AppendSelectionToClipboard(false);
+    FClipboards->AppendSelection(false);
 }
 
 void TKorvidForm::EditNewClipboard() {
-    for (const int Number : KeyOrder)
-        if (!FClipboardTabs[Number]) {
-            FClipboardTabs[Number] = NewTab("Clipboard " + std::to_string(Number));
-            UpdateCommandStates();
-            return;
-        }
+    FClipboards->NewClipboard();
 }
 
 void TKorvidForm::EditPasteClipboard(int Number) {
-    TDocumentEditor* Editor = Writable(ActiveEditor());
-    QWidget* Tab = IsBookmarkNumber(Number) ? FClipboardTabs[Number] : nullptr;
-    const TDocumentEditor* Source = Tab ? EditorOfTab(Tab) : nullptr;
-    if (!Editor || !Source)
-        return;
-    Editor->InsertTextAtCaret(JoinParagraphs(Source->Paragraphs()));
-    UpdateCommandStates();
-}
-
-// ---- Bookmarks ----------------------------------------------------------------------------------
-
-TDocumentEditor* TKorvidForm::EditorWithBookmark(int Number) const {
-    for (int Index = 0; Index < TabCount(); ++Index)
-        if (TDocumentEditor* Editor = EditorOfTab(FTabs->widget(Index)))
-            if (Editor->IsBookmarkSet(Number))
-                return Editor;
-    return nullptr;
-}
-
-void TKorvidForm::ToggleBookmark(TDocumentEditor& Editor, int Number) {
-    if (BookmarkOnCaretLine(Editor, Number)) {
-        Editor.ClearMarker(Number);
-        return;
-    }
-    // A number marks one place among all the documents.
-    TDocumentEditor* Holder = EditorWithBookmark(Number);
-    if (Holder && Holder != &Editor) {
-        if (!ConfirmMoveBookmark(Number, FOptions.MoveBookmarkMessage))
-            return;
-        Holder->ClearMarker(Number);
-    }
-    Editor.SetMarker(Number);
-}
-
-void TKorvidForm::ToggleAutomatedBookmark(TDocumentEditor& Editor) {
-    int Free = -1;
-    for (int Number = 1; Number <= 9; ++Number) {
-        if (BookmarkOnCaretLine(Editor, Number)) {
-            Editor.ClearMarker(Number);
-            return;
-        }
-        if (Free < 0 && !EditorWithBookmark(Number))
-            Free = Number;
-    }
-    if (Free < 0)
-        ShowAllBookmarksInUseMessage();
-    else
-        Editor.SetMarker(Free);
+    FClipboards->Paste(Number);
 }
 
 void TKorvidForm::EditToggleBookmark(int Number) {
-    TDocumentEditor* Editor = ActiveEditor();
-    if (!Editor || !IsBookmarkNumber(Number))
-        return;
-    if (Number == 0 && FOptions.BookmarkZero)
-        ToggleAutomatedBookmark(*Editor);
-    else
-        ToggleBookmark(*Editor, Number);
-    UpdateCommandStates();
+    FBookmarks->Toggle(Number);
 }
 
 void TKorvidForm::EditGoToBookmark(int Number) {
-    if (!ActiveEditor() || !IsBookmarkNumber(Number))
-        return;
-    TDocumentEditor* Holder = EditorWithBookmark(Number);
-    if (!Holder)
-        return;
-    if (Holder != ActiveEditor())
-        FTabs->setCurrentWidget(TabOfEditor(Holder));
-    Holder->GotoMarker(Number);
-    UpdateCommandStates();
+    FBookmarks->GoTo(Number);
 }
 
 // ---- Selections and changes ---------------------------------------------------------------------

@@ -31,10 +31,6 @@ void TKorvidForm::FormatSort() {
     FFindReplace->Sort();
 }
 
-TDocumentEditor* TKorvidForm::EditorAt(int Index) const {
-    return EditorOfTab(FTabs->widget(Index));
-}
-
 void TKorvidForm::OpenFileQuietly(const std::string& Name, bool ReadOnly) {
     const bool WasQuiet = FQuietOpen;
     FQuietOpen = true;

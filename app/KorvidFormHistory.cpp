@@ -45,7 +45,7 @@ void TKorvidForm::ViewOrganizeFiles() {
         QWidget* Tab = FTabs->widget(Index);
         if (const TDocumentEditor* Editor = EditorOfTab(Tab))
             Form.AddItem({Editor->UntitledCaption, Editor->GetDisplayName(), Tab},
-                         Tab == FMainCompileTab);
+                         Tab == FCompiling->MainCompileTab());
     }
     if (RunModal(Form) != QDialog::Accepted)
         return;
@@ -53,7 +53,7 @@ void TKorvidForm::ViewOrganizeFiles() {
     const int Main = Form.MainIndex();
     // Tabs closed meanwhile are passed over; the others take the list's order.
     int Place = 0;
-    FMainCompileTab = nullptr;
+    FCompiling->SetMainCompileTab(nullptr);
     for (int Index = 0; Index < int(Items.size()); ++Index) {
         QWidget* Tab = Items[Index].Tab;
         if (!Tab || FTabs->indexOf(Tab) < 0)
@@ -64,7 +64,7 @@ void TKorvidForm::ViewOrganizeFiles() {
             UpdateTabCaption(Editor);
         }
         if (Index == Main)
-            FMainCompileTab = Tab;
+            FCompiling->SetMainCompileTab(Tab);
     }
     if (TDocumentEditor* Editor = ActiveEditor())
         UpdateCaption(Editor->CaptionName());

@@ -440,7 +440,7 @@ void TKorvidForm::OpenTabSet(const std::string& FileName) {
         if (!Opened || (Opened == Before && !FindTabOfFile(Path)))
             continue;
         if (Marked) {
-            FMainCompileTab = Opened;
+            FCompiling->SetMainCompileTab(Opened);
             ToActivate = Opened;
         } else if (!ToActivate) {
             ToActivate = Opened;

@@ -1,5 +1,7 @@
 #include "app/KorvidForm.h"
 
+#include "app/Clipboards.h"
+
 #include "foundation/BinaryStrings.h"
 #include "foundation/TextFileWriter.h"
 #include "foundation/Utf8Codec.h"
@@ -177,9 +179,7 @@ bool TKorvidForm::SaveEditorAs(TDocumentEditor* Editor) {
         UpdateTabCaption(Editor);
         if (TabOfEditor(Editor) == CurrentTab())
             UpdateCaption(Editor->CaptionName());
-        for (auto& Slot : FClipboardTabs)
-            if (Slot == TabOfEditor(Editor))
-                Slot = nullptr;
+        FClipboards->Forget(TabOfEditor(Editor));
     }
     UpdateCommandStates();
     return Saved;
@@ -257,12 +257,6 @@ void TKorvidForm::UpdateTabCaption(TDocumentEditor* Editor) {
 void TKorvidForm::UpdateTabCaptions() {
     for (int Index = 0; Index < FTabs->count(); ++Index)
         UpdateTabCaption(EditorOfTab(FTabs->widget(Index)));
-}
-
-void TKorvidForm::SaveCommandLines(std::string& FileName) {
-    if (FileName.empty())
-        return;
-    SaveListFile(lkCommandLines, FileName, FCommandLines);
 }
 
 } // namespace korvid

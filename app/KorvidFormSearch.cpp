@@ -2,9 +2,6 @@
 // itself.
 #include "app/KorvidForm.h"
 
-#include "platform/Cp1252.h"
-
-#include <QStatusBar>
 #include <QTabWidget>
 
 namespace korvid {
@@ -76,13 +73,6 @@ void TKorvidForm::EditApplyChanges() {
 void TKorvidForm::ActivateTab(QWidget* Tab) {
     if (FTabs->indexOf(Tab) >= 0)
         FTabs->setCurrentWidget(Tab);
-}
-
-void TKorvidForm::ShowStatusMessage(const std::string& Text) {
-    if (Text.empty())
-        statusBar()->clearMessage();
-    else
-        statusBar()->showMessage(ToQString(Text));
 }
 
 } // namespace korvid

@@ -117,9 +117,9 @@ void TKorvidForm::LoadSettings() {
     }
 
     TOptionsKeyExtras Extras;
-    Extras.ActiveCommandLine = FActiveCommandLine;
+    Extras.ActiveCommandLine = FMacros->ActiveCommandLine();
     LoadOptions(FOptions, Extras, font().pointSize());
-    FActiveCommandLine = Extras.ActiveCommandLine;
+    FMacros->SetActiveCommandLine(Extras.ActiveCommandLine);
     S.MultipleVolumeSearchList = Extras.MultipleVolumeSearchList;
     LoadSortOptions(FFindReplace->SortOptions());
     LoadShortCuts();
@@ -202,7 +202,7 @@ void TKorvidForm::WriteSettings() {
         Reg.CloseKey();
     }
     TOptionsKeyExtras Extras;
-    Extras.ActiveCommandLine = FActiveCommandLine;
+    Extras.ActiveCommandLine = FMacros->ActiveCommandLine();
     Extras.MultipleVolumeSearchList = S.MultipleVolumeSearchList;
     SaveOptions(FOptions, Extras);
     SaveSortOptions(FFindReplace->SortOptions());

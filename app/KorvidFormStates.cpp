@@ -1,4 +1,7 @@
 #include "app/KorvidForm.h"
+
+#include "app/Clipboards.h"
+#include "app/MacrosAndCommandLines.h"
 #include "devtools/debugger/DebuggingBar.h"
 
 #include "workspace/Keystroke.h"
@@ -73,14 +76,12 @@ void TKorvidForm::UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen) {
     EnableAll({T::FileRefresh, T::FileMarkForComparison}, TabOpen && HasName);
     Enable(T::FileBrowseVolume,
            TabOpen && HasName && Editor->FileName.find('>') != std::string::npos);
-    Enable(T::ViewRunCommandLine,
-           FActiveCommandLine >= 0 && FActiveCommandLine < int(FCommandLines.size()));
+    Enable(T::ViewRunCommandLine, FMacros->HasActiveCommandLine());
     Enable(T::EditPaste, TabOpen && ClipText && !ReadOnly);
-    Enable(T::EditNewClipboard,
-           std::count(FClipboardTabs.begin(), FClipboardTabs.end(), nullptr) >= 1);
+    Enable(T::EditNewClipboard, FClipboards->HasFreeNumber());
     for (int Number = 0; Number <= 9; ++Number)
         Enable(NumberedTool(T::EditPasteClipboard1, Number),
-               TabOpen && FClipboardTabs[Number] != nullptr && !ReadOnly);
+               TabOpen && FClipboards->Holds(Number) && !ReadOnly);
     Enable(T::EditFindNext, TabOpen && Search().CanRepeatSearch());
     EnableAll({T::EditReplace, T::EditApplyChanges, T::InsertFile, T::InsertDate, T::InsertTime,
                T::FormatIndent, T::FormatUnindent},

@@ -261,7 +261,7 @@ void TSearchResults::FindInFiles(const std::vector<TVolume*>& Volumes,
         Results = korvid::FindInFiles(Volumes, Files, Settings, Hooks);
         Abandoned = Search.Abandoned();
     }
-    FHost.ShowStatusMessage({});
+    FHost.ClearStatusMessage();
     // The window closes now that the walk has returned.
     if (Abandoned)
         return;

@@ -35,8 +35,9 @@ public:
     virtual void OpenFilesInFolder(const std::string& Folder, const std::string& Types) = 0;
     // Reads a file by the open-file rules into Target instead of a tab; no messages.
     virtual void LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target) = 0;
-    // The status bar's passing message, over its panels; an empty text clears it.
+    // The status bar's passing message, over its panels.
     virtual void ShowStatusMessage(const std::string& Text) = 0;
+    virtual void ClearStatusMessage() = 0;
     virtual TDesktopOpener& DesktopOpener() const = 0;
 };
 

@@ -13,6 +13,9 @@ struct TKorvidOptions;
 class TLongOperations;
 struct TMainWindowSettings;
 
+// The status bar's panel of compile and VBat progress.
+inline constexpr int CompileStatusPanel = 9;
+
 // What the main window's feature classes reach it through: the documents, the status bar, the
 // options and where dialogs belong. A feature that needs more declares its own small interface
 // beside it rather than reaching for the window.

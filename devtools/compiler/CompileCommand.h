@@ -62,7 +62,8 @@ public:
     virtual bool RunCompileRoutes(TCompileContext& Context) = 0;
     // Makes sure the automation server of the options is registered; raises ECompileError.
     virtual void RegisterCompilerServer(TCompileContext& Context) = 0;
-    // Runs a VBat script (see TKorvidForm::RunVBatScript); true when every command succeeded.
+    // Runs Script for Source (both empty for a script run on itself) with the p-System options;
+    // true when every command succeeded.
     virtual bool RunVBatScript(const std::string& Script, const std::string& Source,
                                const std::string& PSystemName, bool Wait, bool Override,
                                TVBatReporter& Reporter) = 0;

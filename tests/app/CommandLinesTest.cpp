@@ -33,8 +33,8 @@ protected:
         return Path.string();
     }
     void RunActive(const std::string& Line) {
-        Form->CommandLines() = {Line};
-        Form->SetActiveCommandLine(0);
+        Form->Macros().CommandLines() = {Line};
+        Form->Macros().SetActiveCommandLine(0);
         Form->UpdateCommandStates();
         const THangGuard Guard("running " + Line);
         ToolList().Items(T::ViewRunCommandLine)->Execute();
@@ -60,7 +60,7 @@ TEST_F(TCommandLinesTest, CapturedOutputReplacesTheSelectionWholeAndInOrder) {
     Form->ActiveEditor()->SelectAll();
     Form->ActiveEditor()->MoveCaretTo(1, 1);
     TScriptedModals Dialogs;
-    Form->RunCommandLine(Both, Form->ActiveEditor(), true);
+    Form->Macros().RunCommandLine(Both, Form->ActiveEditor(), true);
     std::string Expected;
     for (int I = 0; I < 700; ++I) {
         char Line[32];
@@ -76,12 +76,12 @@ TEST_F(TCommandLinesTest, CaptureDecodesUtf8AndClosesTheInput) {
     const auto Reader = Script("reader.sh", "read Line\necho \"read:$Line.\"");
     MakeProgramForm();
     Form->NewTab("File 1");
-    Form->RunCommandLine(Accent, Form->ActiveEditor(), true);
+    Form->Macros().RunCommandLine(Accent, Form->ActiveEditor(), true);
     // Valid UTF-8 is decoded; a lone byte is taken as it stands.
     EXPECT_EQ(Form->ActiveEditor()->Paragraphs(), (std::vector<std::string>{"caf\xE9 \xE9"}));
     Form->ActiveEditor()->SelectAll();
     const THangGuard Guard("a script reading its input");
-    Form->RunCommandLine(Reader, Form->ActiveEditor(), true);
+    Form->Macros().RunCommandLine(Reader, Form->ActiveEditor(), true);
     EXPECT_EQ(Joined(), "read:.\n\n");
 }
 
@@ -105,7 +105,7 @@ TEST_F(TCommandLinesTest, EscapeStopsACaptureAndKeepsWhatItWrote) {
     });
     Poll.start(10);
     const THangGuard Guard("stopping a sleeping script");
-    Form->RunCommandLine(Sleeper, Form->ActiveEditor(), true);
+    Form->Macros().RunCommandLine(Sleeper, Form->ActiveEditor(), true);
     EXPECT_EQ(Status, "Running: " + Sleeper + ". Press Esc to stop.");
     EXPECT_EQ(Joined(), "before\n\n");
     EXPECT_TRUE(Form->statusBar()->currentMessage().isEmpty());
@@ -118,7 +118,7 @@ TEST_F(TCommandLinesTest, ADetachedRunStartsInItsProgramsFolder) {
     MakeProgramForm();
     const QString Before = QDir::currentPath();
     TScriptedModals Dialogs;
-    Form->RunCommandLine(Where + " " + Result.string(), nullptr, false);
+    Form->Macros().RunCommandLine(Where + " " + Result.string(), nullptr, false);
     EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(Result) && fs::file_size(Result) > 0; }));
     EXPECT_EQ(ReadFileBytes(Result), (Dir / "tools").string() + "\n");
     EXPECT_EQ(QDir::currentPath(), Before);
@@ -150,7 +150,7 @@ TEST_F(TCommandLinesTest, ALineThatCannotRunSaysWhy) {
     for (const auto& C : Cases) {
         TScriptedModals Dialogs;
         Dialogs.Press("OK");
-        Form->RunCommandLine(C.Line, nullptr, false);
+        Form->Macros().RunCommandLine(C.Line, nullptr, false);
         ASSERT_EQ(Dialogs.Shown().size(), 1u) << C.Line;
         EXPECT_EQ(Dialogs.Last().Caption, "Run Command Line");
         EXPECT_EQ(Dialogs.Last().Message->Text, C.Text);
@@ -160,7 +160,7 @@ TEST_F(TCommandLinesTest, ALineThatCannotRunSaysWhy) {
     Launcher->Succeeds = false;
     TScriptedModals Dialogs;
     Dialogs.Press("OK");
-    Form->RunCommandLine("sh -c true", nullptr, false);
+    Form->Macros().RunCommandLine("sh -c true", nullptr, false);
     ASSERT_EQ(Dialogs.Shown().size(), 1u);
     EXPECT_EQ(Dialogs.Last().Message->Text,
               "sh -c true\r\rKorvid was unable to run this command line.");
@@ -248,10 +248,23 @@ TEST_F(TCommandLinesFormTest, EnterAndEscapeEndTheEditNotTheDialog) {
     EXPECT_EQ(Dialog.result(), 0);
 }
 
+TEST_F(TCommandLinesTest, CommandLinesAreSavedOrOfferedElsewhere) {
+    MakeForm();
+    Form->Macros().CommandLines() = {"make", "make test"};
+    std::string Name = (Dir / "lines.txt").string();
+    Form->Macros().SaveCommandLines(Name);
+    EXPECT_EQ(ReadFileBytes(Name), "make\r\nmake test\r\n");
+    std::string Bad = (Dir / "missing" / "lines.txt").string();
+    TScriptedModals Modals;
+    Modals.Press("&Discard");
+    Form->Macros().SaveCommandLines(Bad);
+    EXPECT_EQ(Modals.Shown().size(), 1u);
+}
+
 TEST_F(TCommandLinesTest, TheDialogsListAndChoiceSurviveARestart) {
     MakeProgramForm();
-    Form->CommandLines() = {"make", "ls"};
-    Form->SetActiveCommandLine(0);
+    Form->Macros().CommandLines() = {"make", "ls"};
+    Form->Macros().SetActiveCommandLine(0);
     TScriptedModals Dialogs;
     Dialogs.Then(ActOn<TCommandLinesForm>([](TCommandLinesForm& D) {
         EXPECT_EQ(D.windowTitle(), "Command Lines");
@@ -261,8 +274,8 @@ TEST_F(TCommandLinesTest, TheDialogsListAndChoiceSurviveARestart) {
     }));
     Dialogs.Press("OK");
     ToolList().Items(T::ViewCommandLines)->Execute();
-    EXPECT_EQ(Form->CommandLines(), (std::vector<std::string>{"make", "ls -a"}));
-    EXPECT_EQ(Form->ActiveCommandLine(), 1);
+    EXPECT_EQ(Form->Macros().CommandLines(), (std::vector<std::string>{"make", "ls -a"}));
+    EXPECT_EQ(Form->Macros().ActiveCommandLine(), 1);
     EXPECT_TRUE(ToolEnabled(T::ViewRunCommandLine));
 
     TScriptedModals Cancelled;
@@ -270,13 +283,13 @@ TEST_F(TCommandLinesTest, TheDialogsListAndChoiceSurviveARestart) {
         ActOn<TCommandLinesForm>([](TCommandLinesForm& D) { D.DeleteButton()->click(); }));
     Cancelled.Press("Cancel");
     ToolList().Items(T::ViewCommandLines)->Execute();
-    EXPECT_EQ(Form->CommandLines(), (std::vector<std::string>{"make", "ls -a"}));
+    EXPECT_EQ(Form->Macros().CommandLines(), (std::vector<std::string>{"make", "ls -a"}));
 
     ASSERT_TRUE(Form->FormCloseQuery());
     Form.reset();
     MakeProgramForm();
-    EXPECT_EQ(Form->CommandLines(), (std::vector<std::string>{"make", "ls -a"}));
-    EXPECT_EQ(Form->ActiveCommandLine(), 1);
+    EXPECT_EQ(Form->Macros().CommandLines(), (std::vector<std::string>{"make", "ls -a"}));
+    EXPECT_EQ(Form->Macros().ActiveCommandLine(), 1);
 }
 
 } // namespace

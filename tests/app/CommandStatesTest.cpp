@@ -100,14 +100,14 @@ TEST_F(TCommandStatesTest, BookmarksAndClipboardTabsEnableTheirTools) {
     MakeForm();
     Form->NewTab("A");
     static_cast<TPlainTextEditor*>(Form->ActiveEditor())->Bookmarks[3] = true;
-    Form->ClipboardTabs()[0] = Form->CurrentTab();
+    Form->Clipboards().Tabs()[0] = Form->CurrentTab();
     Form->UpdateCommandStates();
     EXPECT_TRUE(ToolEnabled(T::EditGoToBookmark3));
     EXPECT_TRUE(ToolList().Items(T::EditToggleBookmark3)->UseSecondGlyph());
     EXPECT_FALSE(ToolList().Items(T::EditToggleBookmark4)->UseSecondGlyph());
     EXPECT_TRUE(ToolEnabled(T::EditPasteClipboard0));
     EXPECT_FALSE(ToolEnabled(T::EditPasteClipboard1));
-    for (auto& Slot : Form->ClipboardTabs())
+    for (auto& Slot : Form->Clipboards().Tabs())
         Slot = Form->CurrentTab();
     Form->UpdateCommandStates();
     EXPECT_FALSE(ToolEnabled(T::EditNewClipboard));

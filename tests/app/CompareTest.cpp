@@ -251,7 +251,7 @@ TEST_F(TCompareTest, ACopyThatCannotBeWrittenLeavesTheMarksAlone) {
     Make();
     Open("a.txt");
     Run(T::FileMarkForComparison);
-    const auto Before = Form->ComparisonSlots();
+    const auto Before = Form->FileTools().ComparisonSlots();
     fs::remove_all(ComparisonCopy(1));
     fs::create_directories(ComparisonCopy(1) / "in the way");
     Run(T::FileNew);
@@ -262,7 +262,7 @@ TEST_F(TCompareTest, ACopyThatCannotBeWrittenLeavesTheMarksAlone) {
     fs::remove_all(ComparisonCopy(1));
     ASSERT_EQ(Dialogs.Shown().size(), 1u);
     EXPECT_NE(Dialogs.Last().Message->Text.find("unable to save"), std::string::npos);
-    EXPECT_EQ(Form->ComparisonSlots(), Before);
+    EXPECT_EQ(Form->FileTools().ComparisonSlots(), Before);
 }
 
 TEST_F(TCompareTest, NamesakeModeComparesWithTheFileUnderTheOtherFolder) {

@@ -34,7 +34,7 @@ TEST_F(TCompileWindowTest, GoToLastErrorOpensTheFileAtTheStoredPlace) {
     ToolList().Items(T::EditGoToLastError)->Execute();
     EXPECT_EQ(Form->TabCount(), Empty);
 
-    Form->SetLastError(Source, 4, 3);
+    Form->Compiling().SetLastError(Source, 4, 3);
     ToolList().Items(T::EditGoToLastError)->Execute();
     EXPECT_EQ(CurrentFile(), Source);
     EXPECT_EQ(Form->ActiveEditor()->CaretLine(), 4);
@@ -43,7 +43,7 @@ TEST_F(TCompileWindowTest, GoToLastErrorOpensTheFileAtTheStoredPlace) {
     // Already open: the tab is activated, not opened twice.
     Form->NewTab("Other");
     const int Tabs = Form->TabCount();
-    Form->CompilerHost().GoToError(Source, 2, 1);
+    Form->Compiling().GoToError(Source, 2, 1);
     EXPECT_EQ(Form->TabCount(), Tabs);
     EXPECT_EQ(CurrentFile(), Source);
     EXPECT_EQ(Form->ActiveEditor()->CaretLine(), 2);
@@ -53,8 +53,8 @@ TEST_F(TCompileWindowTest, GoToLastErrorOpensTheFileAtTheStoredPlace) {
 TEST_F(TCompileWindowTest, MessageLinesGoToTheirPlace) {
     MakeForm();
     const std::string Source = WriteSource("b.vp");
-    Form->CompilerHost().OpenLinesTab("Compiler Messages",
-                                      {{Source + ", line 3", Source + "|||3"}, {"Error: bad", ""}});
+    Form->Compiling().OpenLinesTab("Compiler Messages",
+                                   {{Source + ", line 3", Source + "|||3"}, {"Error: bad", ""}});
     EXPECT_EQ(Form->Tabs()->tabText(Form->Tabs()->currentIndex()).toStdString(),
               "Compiler Messages");
     EXPECT_FALSE(Form->ActiveEditor()->Modified());
@@ -66,7 +66,7 @@ TEST_F(TCompileWindowTest, MessageLinesGoToTheirPlace) {
 
 TEST_F(TCompileWindowTest, CompileStatusGoesToTheTenthPanel) {
     MakeForm();
-    Form->CompilerHost().ShowCompileStatus("m.json - Compiling project x\x85");
+    Form->Compiling().ShowCompileStatus("m.json - Compiling project x\x85");
     EXPECT_EQ(Form->StatusPanelText(TKorvidForm::CompileStatusPanel),
               "m.json - Compiling project x\x85");
 }
@@ -78,10 +78,11 @@ TEST_F(TCompileWindowTest, AnUnattendedCompileListsWhatItWouldHaveShown) {
     Form->OpenFile(WriteSource("x.vl2"), false, {});
     const int Tabs = Form->TabCount();
     TScriptedModals Dialogs;
-    EXPECT_EQ(Form->CompileCommand().CompileSource(false, false, true), TCompileSeverity::NotRun);
+    EXPECT_EQ(Form->Compiling().Command().CompileSource(false, false, true),
+              TCompileSeverity::NotRun);
     EXPECT_TRUE(Dialogs.Shown().empty());
     EXPECT_EQ(Form->TabCount(), Tabs);
-    const auto& Messages = Form->CompileCommand().UnattendedResult().Messages;
+    const auto& Messages = Form->Compiling().Command().UnattendedResult().Messages;
     ASSERT_EQ(Messages.size(), 1u);
     EXPECT_EQ(Messages[0].Text, "Compiler: No compiler automation server is set or registered.");
 }

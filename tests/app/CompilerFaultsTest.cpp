@@ -53,7 +53,7 @@ protected:
         Form->Options().WyxDebugToOutputText = Route == TRoute::LibraryDebug;
         if (Vosk) {
             Form->Options().TesselJson = Dir.Path().string();
-            Form->CompilerHost().SetJsonName("m.json");
+            Form->Compiling().SetJsonName("m.json");
             File("m.json", "{\n  tessel: '" + std::string(TESSEL_STANDIN) + "'\n}\n");
             File("m.json.ems", "AppMap=M\r\nAppModulesRoot=/mods\r\nAppApi=/api\r\n");
         }
@@ -152,7 +152,7 @@ TEST_F(TCompilerFaultsTest, AHangOrAnEndAtEachStepLeavesOneMessageAndEveryDocume
             EXPECT_EQ(Status, "Waiting for the compiler\x85 Esc stops it.");
         }
         EXPECT_EQ(Form->StatusPanelText(TKorvidForm::CompileStatusPanel), "");
-        EXPECT_EQ(Form->CompilerWait(), nullptr);
+        EXPECT_EQ(Form->Compiling().CompilerWait(), nullptr);
         ExpectUnsavedDocumentKept();
         qunsetenv(Case.Variable);
         Form->ActiveEditor()->SetModified(false);
@@ -174,7 +174,7 @@ TEST_F(TCompilerFaultsTest, ClosingTheWindowStopsTheWaitThenAsksAboutUnsavedWork
     Dialogs.Press("Cancel");
     ToolList().Items(T::CompileVoskSource)->Execute();
     EXPECT_TRUE(Dialogs.Shown().empty());
-    EXPECT_EQ(Form->CompilerWait(), nullptr);
+    EXPECT_EQ(Form->Compiling().CompilerWait(), nullptr);
 
     // The close asked for goes on once the compile is over.
     QApplication::processEvents();

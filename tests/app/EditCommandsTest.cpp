@@ -168,7 +168,7 @@ TEST_F(TEditCommandsTest, AReadOnlyDocumentIsOnlyCopiedFrom) {
 
 TEST_F(TEditCommandsTest, ExtraClipboardsTakeTheLowestFreeNumber) {
     Form->NewTab("File 1");
-    auto Tabs = [this] { return Form->ClipboardTabs(); };
+    auto Tabs = [this] { return Form->Clipboards().Tabs(); };
     for (int Count = 0; Count < 3; ++Count)
         RunTool(T::EditNewClipboard);
     // Closing Clipboard 2 frees its number for the next one.

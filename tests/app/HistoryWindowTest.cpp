@@ -150,7 +150,7 @@ protected:
         return Names;
     }
     std::string MainFile() const {
-        const TDocumentEditor* Editor = Form->EditorOfTab(Form->MainCompileTab());
+        const TDocumentEditor* Editor = Form->EditorOfTab(Form->Compiling().MainCompileTab());
         return Editor ? Editor->FileName : std::string();
     }
     static TModalStep Organize(std::function<void(TOrganizeFilesForm&)> Steps) {

@@ -1,6 +1,7 @@
 #include "FormFixture.h"
 
 #include "app/EditorDocument.h"
+#include "app/LintrelCommand.h"
 #include "ui/ModalRunner.h"
 #include "workspace/LintrelForm.h"
 #include "workspace/ToolIndexes.h"

@@ -109,8 +109,8 @@ TEST_F(TMacrosTest, RepeatedPlayEndsOnTheLastLine) {
 
 TEST_F(TMacrosTest, RepeatedPlayEndsOnAMessageBox) {
     Open("lines.txt", "a\r\nb\r\nc");
-    Form->CommandLines() = {"*"}; // blank once the "*" is gone: a message
-    Form->SetActiveCommandLine(0);
+    Form->Macros().CommandLines() = {"*"}; // blank once the "*" is gone: a message
+    Form->Macros().SetActiveCommandLine(0);
     AddKeystroke(ksChar, nullptr, '-', 0);
     AddKeystroke(ksTool, ToolList().Items(T::ViewRunCommandLine), 0, 0);
     Form->UpdateCommandStates();

@@ -201,7 +201,7 @@ TEST_F(TOpenFileTest, TabSetOpensItsFilesAndMarksTheStarredOne) {
         File("work.korvidtabs", "  " + First + "\r\n\r\n*  src/second.txt | Main \r\n");
     Form->OpenFile(Set, false, {});
     EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"first.txt", "Main"}));
-    EXPECT_EQ(Form->CurrentTab(), Form->MainCompileTab());
+    EXPECT_EQ(Form->CurrentTab(), Form->Compiling().MainCompileTab());
     EXPECT_EQ(Form->ActiveEditor()->FileName, (Dir / "src/second.txt").string());
     EXPECT_FALSE(Form->Options().SingleTab);
     // Opening the set again only activates what is open.

@@ -256,19 +256,6 @@ TEST_F(TSaveTest, ModifiedTabsAreMarkedWhenAsked) {
     EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"File 1"}));
 }
 
-TEST_F(TSaveTest, CommandLinesAreSavedOrOfferedElsewhere) {
-    MakeForm();
-    Form->CommandLines() = {"make", "make test"};
-    std::string Name = (Dir / "lines.txt").string();
-    Form->SaveCommandLines(Name);
-    EXPECT_EQ(ReadFileBytes(Name), "make\r\nmake test\r\n");
-    std::string Bad = (Dir / "missing" / "lines.txt").string();
-    TScriptedModals Modals;
-    Modals.Press("&Discard");
-    Form->SaveCommandLines(Bad);
-    EXPECT_EQ(Modals.Shown().size(), 1u);
-}
-
 // The window with the program's own editor control in every tab, as the program runs it.
 class TProgramSaveTest : public TProgramFormTest {
 protected:

@@ -107,7 +107,7 @@ protected:
             S.ToolStates.push_back(Tool->Hidden());
         }
         S.OutsideCalls = MailSent.size() + Opened.size();
-        S.ComparisonSlots = Form->ComparisonSlots();
+        S.ComparisonSlots = Form->FileTools().ComparisonSlots();
         S.DebuggingBarVisible = Form->IsDebuggingBarVisible();
         S.DebuggingTab = static_cast<int>(Form->DebuggingBar().ActiveTab());
         return S;

@@ -2,6 +2,7 @@
 
 #include "devtools/compiler/CompileServer.h"
 #include "platform/Registry.h"
+#include "platform/WindowKeys.h"
 #include "psystem/MajorVolume.h"
 
 #include <QApplication>
@@ -53,8 +54,8 @@ protected:
         Form->Options().PascalWorkVolume = (Dir / "vp.vol").string();
         Form->Options().PSystemLaunchCommand = "psystem";
         Form->Options().PSystemWindowTitle = "p-System";
-        Form->VBatKeys = &Desktop;
-        Form->VBatWaits = &Desktop;
+        Form->VBatRuns().Keys = &Desktop;
+        Form->VBatRuns().Waits = &Desktop;
         Form->show();
     }
 

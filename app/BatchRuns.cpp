@@ -1,6 +1,10 @@
 // The batch runs: one compile from a request file, unattended, its result as files and the
 // process's exit code.
-#include "app/KorvidForm.h"
+#include "app/BatchRuns.h"
+
+#include "app/Compiling.h"
+#include "app/DocumentEditor.h"
+#include "app/WindowHost.h"
 
 #include "devtools/compiler/CompilerMessages.h"
 #include "foundation/TextFileWriter.h"
@@ -117,8 +121,9 @@ int ExitCodeOf(TCompileSeverity Severity) {
 // is closed at once and listed with the messages.
 class TBatchRun {
 public:
-    TBatchRun(TKorvidOptions& Options, std::string& JsonName)
-        : FOptions(Options), FSavedOptions(Options), FJsonName(JsonName), FSavedJson(JsonName) {
+    TBatchRun(TKorvidOptions& Options, TCompiling& Compiling)
+        : FOptions(Options), FSavedOptions(Options), FCompiling(Compiling),
+          FSavedJson(Compiling.JsonName()) {
         FPreviousRunner = InstallModalRunner([this](QDialog& Dialog) {
             std::string Text = FromQString(Dialog.windowTitle());
             if (const auto* Message = dynamic_cast<const TMessageForm*>(&Dialog))
@@ -130,7 +135,7 @@ public:
     ~TBatchRun() {
         InstallModalRunner(std::move(FPreviousRunner));
         FOptions = FSavedOptions;
-        FJsonName = FSavedJson;
+        FCompiling.SetJsonName(FSavedJson);
     }
     TBatchRun(const TBatchRun&) = delete;
     TBatchRun& operator=(const TBatchRun&) = delete;
@@ -140,7 +145,7 @@ public:
 private:
     TKorvidOptions& FOptions;
     const TKorvidOptions FSavedOptions;
-    std::string& FJsonName;
+    TCompiling& FCompiling;
     const std::string FSavedJson;
     TModalRunner FPreviousRunner;
 };
@@ -158,17 +163,18 @@ struct TBatchOutcome {
 
 // Opens Name and compiles it unattended. Whatever stops the compile is one more line: an
 // error box now would wait for nobody.
-TBatchOutcome CompileFile(TKorvidForm& Form, const std::string& Name, const TBatchRun& Run) {
+TBatchOutcome CompileFile(TWindowHost& Window, TCompiling& Compiling, const std::string& Name,
+                          const TBatchRun& Run) {
     TBatchOutcome Outcome;
     if (FileExists(Name))
-        Form.OpenFile(Name, false, {});
-    if (!FileExists(Name) || !Form.ActiveEditor())
+        Window.OpenFile(Name, false, {});
+    if (!FileExists(Name) || !Window.ActiveEditor())
         Outcome.Lines.push_back({SourceNotFoundText(Name), {}});
     else {
         try {
-            Outcome.Severity = Form.CompileCommand().CompileSource(false, false, true);
-            Outcome.Lines = Form.CompileCommand().UnattendedResult().Messages;
-            Outcome.DebugText = Form.CompileCommand().UnattendedResult().DebugText;
+            Outcome.Severity = Compiling.Command().CompileSource(false, false, true);
+            Outcome.Lines = Compiling.Command().UnattendedResult().Messages;
+            Outcome.DebugText = Compiling.Command().UnattendedResult().DebugText;
         } catch (const std::exception& Error) {
             Outcome.Severity = TCompileSeverity::NotRun;
             Outcome.Lines.push_back({Error.what(), {}});
@@ -183,29 +189,30 @@ TBatchOutcome CompileFile(TKorvidForm& Form, const std::string& Name, const TBat
 
 } // namespace
 
-int TKorvidForm::RunCompileRequest(const std::string& RequestFile) {
+int RunCompileRequest(TWindowHost& Window, TCompiling& Compiling, const std::string& RequestFile) {
     const std::optional<TRequestKeys> Keys = ReadRequest(RequestFile);
     if (!Keys)
         return 2;
-    TBatchRun Run(FOptions, FJsonName);
+    TKorvidOptions& Options = Window.Options();
+    TBatchRun Run(Options, Compiling);
     std::string Script, Messages, Debug;
     for (const auto& [Key, Value] : *Keys) {
         if (Key == "exe")
-            FOptions.LorvantaCOMServer = Value;
+            Options.LorvantaCOMServer = Value;
         else if (Key == "ems")
-            FOptions.EMSFilename = Value;
+            Options.EMSFilename = Value;
         else if (Key == "ems-group")
-            FOptions.EMSGroup = Value;
+            Options.EMSGroup = Value;
         else if (Key == "ems-application")
-            FOptions.EMSApplication = Value;
+            Options.EMSApplication = Value;
         else if (Key == "modules-root")
-            FOptions.LorvantaModulesRoot = Value;
+            Options.LorvantaModulesRoot = Value;
         else if (Key == "map")
-            FOptions.LorvantaMapFile = Value;
+            Options.LorvantaMapFile = Value;
         else if (Key == "hidesuccess")
-            FOptions.SuppressScriptSuccess = true;
+            Options.SuppressScriptSuccess = true;
         else if (Key == "debug") {
-            FOptions.WyxDebugToOutputText = true;
+            Options.WyxDebugToOutputText = true;
             Debug = Value;
         } else if (Key == "messages")
             Messages = Value;
@@ -214,28 +221,29 @@ int TKorvidForm::RunCompileRequest(const std::string& RequestFile) {
     }
     // Without a script nothing is compiled, and the files say so by being empty.
     const TBatchOutcome Outcome = Script.empty() ? TBatchOutcome{TCompileSeverity::None, {}, {}}
-                                                 : CompileFile(*this, Script, Run);
+                                                 : CompileFile(Window, Compiling, Script, Run);
     const bool MessagesWritten = WriteResultFile(Messages, TextsOf(Outcome.Lines));
     const bool DebugWritten = WriteResultFile(Debug, LinesOf(Outcome.DebugText));
     return ExitCodeWithResults(ExitCodeOf(Outcome.Severity), MessagesWritten && DebugWritten);
 }
 
-int TKorvidForm::RunScriptRequest(const std::string& RequestFile) {
+int RunScriptRequest(TWindowHost& Window, TCompiling& Compiling, const std::string& RequestFile) {
     const std::optional<TRequestKeys> Keys = ReadRequest(RequestFile);
     if (!Keys)
         return 2;
-    TBatchRun Run(FOptions, FJsonName);
+    TKorvidOptions& Options = Window.Options();
+    TBatchRun Run(Options, Compiling);
     const std::string Json = LastValue(*Keys, "json");
     const std::string Source = LastValue(*Keys, "source");
     const std::string Output = LastValue(*Keys, "output");
     // Pascal sources go to the compiler library that the JSON file names, without asking.
-    FOptions.VoskPascal = true;
-    FOptions.AlwaysPickJson = false;
+    Options.VoskPascal = true;
+    Options.AlwaysPickJson = false;
     if (!Json.empty()) {
-        FOptions.TesselJson = fs::path(Json).parent_path().string();
-        FJsonName = fs::path(Json).filename().string();
+        Options.TesselJson = fs::path(Json).parent_path().string();
+        Compiling.SetJsonName(fs::path(Json).filename().string());
     }
-    const TBatchOutcome Outcome = CompileFile(*this, Source, Run);
+    const TBatchOutcome Outcome = CompileFile(Window, Compiling, Source, Run);
     const bool OutputWritten = WriteResultFile(Output, TextsOf(Outcome.Lines));
     return ExitCodeWithResults(ExitCodeOf(Outcome.Severity), OutputWritten);
 }

@@ -1,11 +1,12 @@
-// VBat scripts run from the main window: the options give the p-System settings, the status bar
-// shows the run, and closing the window while a run waits cancels it first.
-#include "app/KorvidForm.h"
+#include "app/VBatRuns.h"
 
+#include "app/WindowHost.h"
 #include "devtools/vbat/VBatPaths.h"
-#include "devtools/vbat/VBatReporter.h"
 #include "devtools/vbat/VBatScriptRun.h"
 #include "platform/Cp1252.h"
+#include "platform/X11WindowKeys.h"
+#include "workspace/KorvidOptions.h"
+#include "workspace/LongOperations.h"
 
 namespace korvid {
 
@@ -58,36 +59,41 @@ private:
 
 } // namespace
 
-bool TKorvidForm::IsVBatScript(const std::string& FileName) {
+bool TVBatRuns::IsVBatScript(const std::string& FileName) {
     constexpr std::string_view Extension = ".vbat";
     return FileName.size() > Extension.size() &&
            LowerCase1252(FileName.substr(FileName.size() - Extension.size())) == Extension;
 }
 
-bool TKorvidForm::RunVBatScript(const std::string& Script, const std::string& Source,
-                                const std::string& PSystemName, bool Wait, bool Override,
-                                TVBatReporter& Reporter) {
-    const TLongOperations::TToken Run = FLongOperations.Begin(TLongOperations::TKind::VBatRun);
-    const TVBatTabScope Tab(FVBatTab, CurrentTab());
-    const TDesktopKeys Desktop = VBatKeys ? TDesktopKeys{} : OpenDesktopKeys(ProcessEnvironment());
+bool TVBatRuns::Running() const {
+    return FWindow.LongOperations().Running(TLongOperations::TKind::VBatRun);
+}
+
+bool TVBatRuns::Run(const std::string& Script, const std::string& Source,
+                    const std::string& PSystemName, bool Wait, bool Override,
+                    TVBatReporter& Reporter) {
+    const TLongOperations::TToken Operation =
+        FWindow.LongOperations().Begin(TLongOperations::TKind::VBatRun);
+    const TVBatTabScope Tab(FTab, FHost.CurrentTab());
+    const TDesktopKeys Desktop = Keys ? TDesktopKeys{} : OpenDesktopKeys(ProcessEnvironment());
+    const TKorvidOptions& Options = FWindow.Options();
     TVBatScriptContext Context;
-    Context.Settings.VolumeFile = VBatDiskPath(FOptions.PascalWorkVolume);
-    Context.Settings.LaunchCommand = FOptions.PSystemLaunchCommand;
-    Context.Settings.WindowTitle = FOptions.PSystemWindowTitle;
-    Context.Settings.DelayKeys = FOptions.DelayPSystemKeys;
-    Context.Settings.Keys = VBatKeys ? VBatKeys : Desktop.Keys.get();
-    Context.Settings.Waits = VBatWaits;
+    Context.Settings.VolumeFile = VBatDiskPath(Options.PascalWorkVolume);
+    Context.Settings.LaunchCommand = Options.PSystemLaunchCommand;
+    Context.Settings.WindowTitle = Options.PSystemWindowTitle;
+    Context.Settings.DelayKeys = Options.DelayPSystemKeys;
+    Context.Settings.Keys = Keys ? Keys : Desktop.Keys.get();
+    Context.Settings.Waits = Waits;
     Context.Settings.KeysUnavailable = Desktop.WhyNot;
-    Context.UserScript = FOptions.VBatUserScript;
-    Context.WantInput = FOptions.VBatWantInput;
-    Context.KeyLog = VBatDiskPath(FOptions.VBatKeyLog);
-    Context.SavedInputs = &FVBatInputs;
+    Context.UserScript = Options.VBatUserScript;
+    Context.WantInput = Options.VBatWantInput;
+    Context.KeyLog = VBatDiskPath(Options.VBatKeyLog);
+    Context.SavedInputs = &FInputs;
     Context.ShowStatus = [this](const std::string& Text) {
-        SetStatusPanel(CompileStatusPanel, Text);
+        FWindow.SetStatusPanel(CompileStatusPanel, Text);
     };
-    TWindowReporter WindowReporter(Reporter, Run);
-    return korvid::RunVBatScript(Script, Source, PSystemName, Wait, Override, Context,
-                                 WindowReporter);
+    TWindowReporter WindowReporter(Reporter, Operation);
+    return RunVBatScript(Script, Source, PSystemName, Wait, Override, Context, WindowReporter);
 }
 
 } // namespace korvid
