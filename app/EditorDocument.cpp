@@ -143,7 +143,7 @@ void TEditorDocument::OpenDroppedFiles(const std::vector<std::string>& FileNames
 // Alt-click on a word: the window searches the debugger's sources.
 void TEditorDocument::FindInCurrentSources(const std::string& Name) {
     if (TKorvidForm* Form = KorvidForm())
-        Form->FindInCurrentSources(Name);
+        Form->DebuggerWindow().FindInCurrentSources(Name);
 }
 
 void TEditorDocument::SetView(const TDocumentView* View) {

@@ -1,9 +1,7 @@
 #include "app/KorvidForm.h"
-#include "devtools/debugger/DebuggingBar.h"
 
 #include "app/BatchRuns.h"
 #include "app/DefsEditorCommand.h"
-#include "editor/EditorHooks.h"
 #include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
@@ -11,7 +9,6 @@
 #include "platform/Paths.h"
 #include "platform/QtVirtualKeys.h"
 #include "psystem/BrowseVolumeForm.h"
-#include "psystem/CodeFileListing.h"
 #include "psystem/FilerForm.h"
 #include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"
@@ -112,56 +109,31 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
     FBookmarks = std::make_unique<TBookmarks>(*this, *this);
     FMacros = std::make_unique<TMacrosAndCommandLines>(*this, *this);
     TMacrosAndCommandLines::InstallKeystrokeRecorder(true);
-    FDebugger = std::make_unique<TDebugger>(*this);
-    InstallEditorHooks(true);
-    InstallCodeListing();
-    FWindowEndpoint = std::make_unique<TWindowEndpoint>(EditorWindowClass, "Korvid");
-    FWindowEndpoint->OnMessage = [this](const TEndpointMessage& Message) {
-        return HandleEditorWindowMessage(*FDebugger, Message);
-    };
-    FWindowEndpoint->Listen();
+    FDebuggerWindow = std::make_unique<TDebuggerWindow>(*this, *this);
     TheForm = this;
     SetMainForm(this);
     SetMainWindowCommands(this);
-    SetDebuggerCommands(FDebugger.get());
+    SetDebuggerCommands(&Debugger());
     FormCreate(Setup.WorkArea);
 }
 
 TKorvidForm::~TKorvidForm() {
     FormDestroy();
     TMacrosAndCommandLines::InstallKeystrokeRecorder(false);
-    // The bar's views go before the debugger's lists they show.
-    delete FDebuggingBar;
-    FDebuggingBar = nullptr;
-    FDebuggingBarForm.reset();
-    FHintWindow.reset();
+    FDebuggerWindow->DestroyDebuggingBar();
     // The bars go with the docks and the window; none of them reports back any more.
     FBarsAndMenus->DetachToolbars();
     // The editors go before the views they point to.
     delete takeCentralWidget();
     FTabs = nullptr;
     SetMainWindowCommands(nullptr);
-    if (DebuggerCommands() == FDebugger.get())
+    if (DebuggerCommands() == &Debugger())
         SetDebuggerCommands(nullptr);
-    InstallEditorHooks(false);
-    TVolumeFileListings Listings = VolumeFileListings();
-    Listings.Code = std::move(FPreviousCodeListing);
-    SetVolumeFileListings(std::move(Listings));
+    FDebuggerWindow->Uninstall();
     if (MainForm() == this)
         SetMainForm(nullptr);
     if (TheForm == this)
         TheForm = nullptr;
-}
-
-// Code files inside volumes list with this window's map lookup for their source lines.
-void TKorvidForm::InstallCodeListing() {
-    TVolumeFileListings Listings = VolumeFileListings();
-    FPreviousCodeListing = std::move(Listings.Code);
-    Listings.Code = [this](const std::string& Title, std::vector<std::string>& Lines,
-                           const TWholeFileLoader& Load) {
-        DisassembleCodeFile(Title, Lines, Load, FDebugger.get());
-    };
-    SetVolumeFileListings(std::move(Listings));
 }
 
 void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
@@ -230,7 +202,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
     PrepareFiler();
     FavouritesTree().LoadFavourites(FOptions.FavouritesFilename);
     History().LoadHistory(FOptions.HistoryFilename);
-    CreateDebuggingBar();
+    FDebuggerWindow->CreateDebuggingBar();
     Debugger().UpdateDebuggingControls();
     BuildHistoryMenu();
 
@@ -581,7 +553,7 @@ void TKorvidForm::TabsChange() {
     UpdateCommandStates();
     if (FOptions.FileUpdates && OnTabActivated)
         OnTabActivated(*this, *Editor);
-    RefreshStructureForActiveTab();
+    FDebuggerWindow->RefreshStructureForActiveTab();
 }
 
 void TKorvidForm::UpdateCaption(const std::string& Name) {

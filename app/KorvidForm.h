@@ -4,6 +4,7 @@
 #include "app/Bookmarks.h"
 #include "app/Clipboards.h"
 #include "app/Compiling.h"
+#include "app/DebuggerWindow.h"
 #include "app/DocumentEditor.h"
 #include "app/FileTools.h"
 #include "app/FindReplace.h"
@@ -14,14 +15,11 @@
 #include "app/SearchResults.h"
 #include "app/VBatRuns.h"
 #include "app/WindowHost.h"
-#include "devtools/debugger/Debugger.h"
-#include "devtools/debugger/DebuggerHost.h"
 #include "foundation/CaseChange.h"
 #include "foundation/FileReader.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/MemoryInfo.h"
 #include "psystem/FilerHost.h"
-#include "psystem/VolumeFileListings.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/LongOperations.h"
 #include "workspace/ToolHandlers.h"
@@ -54,11 +52,7 @@ class TOptionsForm;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
-class TEditorDebugger;
 class TPrintCanvas;
-class TDebuggingBar;
-class TDebuggingBarForm;
-class TDebuggerHintWindow;
 
 // How files are read when they open; tests slow the reader and shrink the memory.
 struct TOpenSetup {
@@ -105,7 +99,7 @@ class TKorvidForm : public QMainWindow,
                     public TFindReplaceHost,
                     public TSearchResultsHost,
                     public TBarsAndMenusHost,
-                    public TDebuggerHost,
+                    public TDebuggerWindowHost,
                     public TFilerHost,
                     public TMacrosHost,
                     public TFileToolsHost,
@@ -253,7 +247,7 @@ public:
     void ShowFavouritesBar(bool Show);
     // Side, width, shown state and the tree's options.
     void ApplyFavouritesOptions();
-    TDebugger& Debugger() const override { return *FDebugger; }
+    TDebugger& Debugger() const override { return FDebuggerWindow->Debugger(); }
     TSearchService& Search() const { return *FServices.Search; }
     THelpViewer& Help() const { return *FServices.Help; }
     TMailClient& MailClient() const override { return *FServices.Mail; }
@@ -415,28 +409,13 @@ public:
     void SubversionDiff(TSubversionTarget Target) override;
     void EditGoToLastError() override;
 
-    // ---- What the debugger asks of the window ----
-    std::optional<TEditorText> ActiveEditorText() const override;
-    bool IsFileOpenInTab(const std::string& Name) const override;
-    void OpenSourceFile(const std::string& Name) override;
-    bool OpenSourceOnLoad() const override { return FOptions.OpenSourceOnConnect; }
-    void BeginBusy() override;
-    void EndBusy() override;
-    void RefreshDebuggingControls(const TDebuggingControls& Controls) override;
-    TWindowHandle MainWindowHandle() const override;
-    std::string MapFileName() const override { return FOptions.MapFile; }
-    bool DebuggerOptionOn() const override { return FOptions.PSystemAware; }
-    bool IsDebuggingBarVisible() const override;
-    TModuleOptions ModuleOptions() const override {
-        return {FOptions.DiskPRowNumbers, FOptions.TableViewerScope, FOptions.TableViewerModal};
-    }
+    // ---- What the debugger's window side asks of the window ----
+    void ActivateDocument(TDocumentEditor& Editor) override;
+    void OpenFileQuietly(const std::string& Name) override;
     void BringToFront() override;
-    std::vector<TSourceEditor*> SourceEditors() override;
-    TSourceEditor* ActiveSourceEditor() override { return ActiveEditor(); }
-    bool ActivateTabOfSource(const std::string& Name) override;
-    bool RecentreOnStep() const override { return FOptions.RecentreOnStep; }
-    // Find in files over the map's sources; nothing without a map or a name.
-    void FindInCurrentSources(const std::string& Name) override;
+    QSplitter& DebuggingBarSplitter() override { return *FBarSplitter; }
+    void FindInSourceFiles(const std::vector<std::string>& Files,
+                           const TFindSettings& Settings) override;
 
     // ---- Edit, format and insert commands ----
     // Changes the letter case of the selection, or of the first letter of the word at the caret
@@ -454,53 +433,9 @@ public:
     void ShowStatusMessage(const std::string& Text) override;
     void ClearStatusMessage() override;
 
-    // ---- The debugging bar ----
-    TDebuggingBar& DebuggingBar() const { return *FDebuggingBar; }
-    // The window that holds the bar while it floats; null while it is docked.
-    TDebuggingBarForm* DebuggingBarForm() const { return FDebuggingBarForm.get(); }
-    TDebuggerHintWindow& HintWindow();
-    void ShowDebuggingBar(bool Show);
-    // Docked at the window's side or floating in its own window, as "Float Debugging Bar" says.
-    void ApplyDebuggingBarPlace();
-    // The bar's and the hint's font.
-    void SetHintFont(const std::string& Name, int Size);
-    void RefreshStructureForActiveTab();
-    const TKorvidOptions& DebuggingOptions() const override { return FOptions; }
-    void ModuleConnected() override;
-    void ActivateDebuggingTab(TDebuggingTab Tab) override;
-    void ShowHintWindow(const std::string& Text, int ScreenX, int ScreenY) override;
-    void HideHintWindow() override;
-    void RestartHintTimer() override;
-    void ShowVariableDetails(const TVariableDetails& Details) override;
-    // The bar's lists, tree and menus.
-    void BreakpointsListDblClick(QListView* Sender);
-    bool BreakpointsListKeyDown(QListView* Sender, const QKeyEvent& Event);
-    void BreakpointsListMouseDown(QListView* Sender, Qt::MouseButton Button, const QPoint& At);
-    void BreakpointsMenuPopup();
-    void ToggleSelectedBreakpointCommandClick();
-    void DeleteSelectedBreakpointCommandClick();
-    void DeleteOfflineBreakpointsCommandClick();
-    void DeleteAllBreakpointsCommandClick();
-    void CopyCallStackCommandClick();
-    void WatchesMenuPopup();
-    void DeleteSelectedWatchCommandClick();
-    void DeleteAllWatchesCommandClick();
-    void WatchRunToCorruptionCommandClick();
-    void StructureMenuPopup();
-    void ShowVariableCommandClick();
-    void JumpToVariableCommandClick();
-    void FindVariableCommandClick();
-    void WatchVariableCommandClick();
-    void RunToCorruptionCommandClick();
-    void EvaluationHintTimerTimer();
-    void StructureTreeExpanded(const QModelIndex& Node);
-    void StructureTreeUnboldSelected();
-    void StructureTreeDblClick(Qt::KeyboardModifiers Shift);
-    void StructureTreeExpanding(const QModelIndex& Node);
-    bool StructureTreeKeyDown(const QKeyEvent& Event);
-    void StructureTreeMouseDown(Qt::MouseButton Button, const QPoint& At);
-    void StructureTreeMouseUp(Qt::KeyboardModifiers Shift);
-    void StructureTreeMouseMove(const QPoint& At);
+    // ---- The debugger ----
+    // The debugger, its bar and hint, and the window as the debugger sees it.
+    TDebuggerWindow& DebuggerWindow() const { return *FDebuggerWindow; }
 
     // The close sequence: every tab, last first; false when one refused.
     bool FormCloseQuery();
@@ -520,7 +455,6 @@ protected:
     bool IsReadOnlyVolumeFile(const std::string& Path) override;
 
 private:
-    void InstallCodeListing();
     void FormCreate(const std::optional<QRect>& WorkArea);
     void FormShow();
     void FormDestroy();
@@ -545,16 +479,11 @@ private:
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     // The tabs with the Favourites bar and the docked debugging bar beside them.
     QWidget* CreateTabsArea(QWidget* Tabs);
-    void CreateDebuggingBar();
-    // Keeps the bar's width, its floating window's place and its page in the settings.
-    void StoreDebuggingBar();
     void WireFavourites();
     void InsertIntoActiveEditor(std::string_view Text);
     void ShowHelpFile(const std::string& Path, const std::string* Keyword);
     // Tools, then views, then auto-text; a key taken is recorded while macros record.
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
-    // The editors reach the debugger through these hooks while the window lives.
-    void InstallEditorHooks(bool Install);
 
     TKorvidOptions FOptions;
     bool FExiting = false;
@@ -571,16 +500,8 @@ private:
     bool FRefreshing = false;
     std::unique_ptr<TSaveDialog> FSaveDialog;
     std::unique_ptr<TOpenDialog> FOpenDialog;
-    std::unique_ptr<TDebugger> FDebugger;
-    std::unique_ptr<TEditorDebugger> FEditorHooks;
-    // The bar shows the debugger's lists and goes before it.
-    TDebuggingBar* FDebuggingBar = nullptr;
-    std::unique_ptr<TDebuggingBarForm> FDebuggingBarForm;
-    std::unique_ptr<TDebuggerHintWindow> FHintWindow;
-    // The volume reader's code listing before this window installed its own.
-    decltype(TVolumeFileListings::Code) FPreviousCodeListing;
-    // Where the debugged module's notifications arrive; goes before the debugger.
-    std::unique_ptr<TWindowEndpoint> FWindowEndpoint;
+    // Outlives the tabs, whose documents the debugger marks.
+    std::unique_ptr<TDebuggerWindow> FDebuggerWindow;
     std::unique_ptr<TSearchResults> FSearchResults;
     std::unique_ptr<TLintrelCommand> FLintrel;
     std::unique_ptr<TFindReplace> FFindReplace;

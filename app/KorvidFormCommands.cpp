@@ -205,6 +205,22 @@ void TKorvidForm::DebugConnection() {
     Debugger().ToggleConnection();
 }
 
+void TKorvidForm::ViewDebuggingBar() {
+    FDebuggerWindow->ViewDebuggingBar();
+}
+
+void TKorvidForm::DebugGoToTab(TDebuggingTab Tab) {
+    FDebuggerWindow->GoToTab(Tab);
+}
+
+void TKorvidForm::DebugGoToAdjacentTab(bool Next) {
+    FDebuggerWindow->GoToAdjacentTab(Next);
+}
+
+void TKorvidForm::DebugFindInCurrentSources() {
+    FDebuggerWindow->FindIdentifierAtCaret();
+}
+
 namespace {
 
 // The window's own search dialogs.

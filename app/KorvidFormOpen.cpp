@@ -317,7 +317,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
             DisassembleCodeFile(
                 Name, Lines.Lines(),
                 [&Source](std::string& Buffer) { return ReadWholeFile(Source, Buffer); },
-                FDebugger.get());
+                &Debugger());
             ReadOnly = true;
         } else {
             if (Editor && Editor->View())
@@ -547,18 +547,6 @@ QWidget* TKorvidForm::FindTabOfFile(const std::string& Name) const {
     return nullptr;
 }
 
-bool TKorvidForm::ActivateTabOfSource(const std::string& Name) {
-    if (!FTabs)
-        return false;
-    for (int Index = 0; Index < FTabs->count(); ++Index)
-        if (const TDocumentEditor* Editor = EditorOfTab(FTabs->widget(Index));
-            Editor && SameText1252(Editor->FileName, Name)) {
-            FTabs->setCurrentIndex(Index);
-            return true;
-        }
-    return false;
-}
-
 std::vector<TDocumentEditor*> TKorvidForm::OpenDocuments() const {
     std::vector<TDocumentEditor*> Editors;
     // The tabs go before the debugger when the window closes.
@@ -568,11 +556,6 @@ std::vector<TDocumentEditor*> TKorvidForm::OpenDocuments() const {
         if (TDocumentEditor* Editor = EditorOfTab(FTabs->widget(Index)))
             Editors.push_back(Editor);
     return Editors;
-}
-
-std::vector<TSourceEditor*> TKorvidForm::SourceEditors() {
-    const std::vector<TDocumentEditor*> Editors = OpenDocuments();
-    return {Editors.begin(), Editors.end()};
 }
 
 bool TKorvidForm::ActivateTabOfFile(const std::string& Name) {
@@ -599,32 +582,22 @@ std::string TKorvidForm::FindOpenVolumeFile(const std::string& InnerName) const 
 
 namespace korvid {
 
-std::optional<TEditorText> TKorvidForm::ActiveEditorText() const {
-    const TDocumentEditor* Editor = ActiveEditor();
-    if (!Editor)
-        return std::nullopt;
-    return TEditorText{Editor->FileName, Editor->Paragraphs()};
+void TKorvidForm::ActivateDocument(TDocumentEditor& Editor) {
+    FTabs->setCurrentWidget(TabOfEditor(&Editor));
 }
 
-bool TKorvidForm::IsFileOpenInTab(const std::string& Name) const {
-    return FindTabOfFile(Name) != nullptr;
-}
-
-void TKorvidForm::BeginBusy() {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-void TKorvidForm::EndBusy() {
-    QGuiApplication::restoreOverrideCursor();
-}
-
-void TKorvidForm::OpenSourceFile(const std::string& Name) {
+void TKorvidForm::OpenFileQuietly(const std::string& Name) {
     FQuietOpen = true;
     struct TRestore {
         bool& Quiet;
         ~TRestore() { Quiet = false; }
     } Restore{FQuietOpen};
     OpenFile(Name, false, {});
+}
+
+void TKorvidForm::FindInSourceFiles(const std::vector<std::string>& Files,
+                                    const TFindSettings& Settings) {
+    FindInFiles({}, Files, Settings);
 }
 
 } // namespace korvid

@@ -66,8 +66,8 @@ void TKorvidForm::ViewOptions() {
         FBackupTimer->start();
     ApplyExperimentalTools();
     UpdateTabCaptions();
-    SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
-    ApplyDebuggingBarPlace();
+    FDebuggerWindow->SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
+    FDebuggerWindow->ApplyDebuggingBarPlace();
     if (TreeChanged)
         Debugger().BuildStructureTree();
     ApplyFavouritesOptions();

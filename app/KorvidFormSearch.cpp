@@ -20,20 +20,6 @@ void TKorvidForm::ShowLocateFileDialog(const std::string& Folder) {
     FSearchResults->ShowLocateFileDialog(Folder);
 }
 
-void TKorvidForm::FindInCurrentSources(const std::string& Name) {
-    const TDebugger& D = Debugger();
-    const std::vector<std::string> Sources = D.CurrentSources();
-    // Without sources the search would fall back to a folder walk.
-    if (!D.MapLoaded() || Sources.empty() || Name.empty())
-        return;
-    FSearchResults->FindInSources(Sources, Name, D.MapKind());
-}
-
-void TKorvidForm::DebugFindInCurrentSources() {
-    if (TDocumentEditor* Editor = ActiveEditor())
-        FindInCurrentSources(Editor->IdentifierAtCaret());
-}
-
 void TKorvidForm::OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
                                  const std::vector<std::pair<std::string, int>>& Sections,
                                  bool ReadOnly) {

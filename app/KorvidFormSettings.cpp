@@ -158,7 +158,7 @@ void TKorvidForm::WriteSettings() {
             S.FavouritesWidth = FFavouritesPanel->width();
         Reg.WriteInteger("Favourites Width", S.FavouritesWidth);
         Reg.WriteBool("View Favourites", S.ViewFavourites);
-        StoreDebuggingBar();
+        FDebuggerWindow->StoreDebuggingBar();
         Reg.WriteInteger("Debugging Bar Width", S.DebuggingBarWidth);
         Reg.WriteInteger("Debugging Bar Form Width", S.DebuggingBarForm.Width);
         Reg.WriteInteger("Debugging Bar Form Height", S.DebuggingBarForm.Height);

@@ -2,7 +2,6 @@
 
 #include "app/Clipboards.h"
 #include "app/MacrosAndCommandLines.h"
-#include "devtools/debugger/DebuggingBar.h"
 
 #include "workspace/Keystroke.h"
 #include "workspace/KorvidTool.h"
@@ -173,7 +172,7 @@ void TKorvidForm::UpdateStatusBar(TDocumentEditor* Sender, int Line, int Column)
         SetStatusPanel(6, IsRecordingKeystrokes() ? "Recording" : "");
         SetStatusPanel(7, BackupsEnabled() ? "Backups" : "");
         SetStatusPanel(8, Debugger().StatusText());
-        RefreshStructureForActiveTab();
+        FDebuggerWindow->RefreshStructureForActiveTab();
     }
     UpdateCommandStates();
 }
@@ -201,8 +200,7 @@ void TKorvidForm::ApplyScrollableTabs() {
 }
 
 void TKorvidForm::ApplyVariableIcons() {
-    if (FDebuggingBar)
-        FDebuggingBar->RepaintViews();
+    FDebuggerWindow->RepaintViews();
 }
 
 void TKorvidForm::ApplyLineSpacing() {
@@ -211,29 +209,6 @@ void TKorvidForm::ApplyLineSpacing() {
             Editor->SetExtraLineSpacing(FOptions.ExtraLineSpacing);
     if (TDocumentEditor* Editor = ActiveEditor())
         Editor->update();
-}
-
-void TKorvidForm::RefreshDebuggingControls(const TDebuggingControls& Controls) {
-    EnableAll({T::ViewDebuggingBar, T::DebugConnection, T::DebugAddBreakpoint, T::DebugDumpMemory,
-               T::DebugFindDeclaration},
-              Controls.BarToolsEnabled);
-    ToolList().Items(T::DebugConnection)->SetDown(Controls.ConnectionDown);
-    Enable(T::DebugPause, Controls.PauseEnabled);
-    ToolList().Items(T::DebugPause)->SetDown(Controls.PauseDown);
-    EnableAll({T::DebugResume, T::DebugStepInto, T::DebugStepOver, T::DebugStepOut,
-               T::DebugRunToCursor, T::DebugAbort, T::DebugShowExecutionPoint,
-               T::DebugShowTableViewer},
-              Controls.PausedToolsEnabled);
-    SetStatusPanel(8, Controls.StatusText);
-    if (FDebuggingBar) {
-        FDebuggingBar->SetListColour(Controls.ListColour);
-        FDebuggingBar->SetHeapStackText(Controls.HeapStackText);
-        FDebuggingBar->SetToolbarColour(Controls.ToolbarColour);
-    }
-}
-
-TWindowHandle TKorvidForm::MainWindowHandle() const {
-    return FWindowEndpoint ? FWindowEndpoint->Handle() : 0;
 }
 
 void TKorvidForm::BringToFront() {

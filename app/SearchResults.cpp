@@ -100,19 +100,6 @@ std::optional<TResultPlace> PlaceOfResultLine(const TDocumentEditor& Editor, int
     return TResultPlace{std::move(File), *Number};
 }
 
-// The two dialects that cut identifiers know a name only by its first characters; a longer
-// name may go on differently in the sources, so it is looked for inside longer words too.
-bool SourceSearchWholeWords(const std::string& Name, int MapKind) {
-    switch (MapKind) {
-    case 1:
-        return Name.size() <= 8;
-    case 2:
-        return Name.size() <= 20;
-    default:
-        return true;
-    }
-}
-
 // The paragraph a changes line names, when it is one of 1 to ParaCount. Listings pad the
 // number with blanks as well as zeros.
 std::optional<int> ChangeLineNumber(std::string_view Line, int ParaCount) {
@@ -270,14 +257,6 @@ void TSearchResults::FindInFiles(const std::vector<TVolume*>& Volumes,
         return;
     }
     FWindow.OpenResultsTab("Find: " + Settings.Text, Results.Lines, Results.Sections, true);
-}
-
-void TSearchResults::FindInSources(const std::vector<std::string>& Sources, const std::string& Name,
-                                   int MapKind) {
-    TFindSettings Settings;
-    Settings.Text = Name;
-    Settings.WholeWords = SourceSearchWholeWords(Name, MapKind);
-    FindInFiles({}, Sources, Settings);
 }
 
 bool TSearchResults::GoToResultLine(TDocumentEditor& Results, int Line, bool Straight) {

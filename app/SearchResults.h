@@ -56,9 +56,6 @@ public:
                      const std::string& Extensions, const std::string& Folder);
     void FindInFiles(const std::vector<TVolume*>& Volumes, const std::vector<std::string>& Files,
                      const TFindSettings& Settings);
-    // Find in files over a map's sources for an identifier of the map's kind.
-    void FindInSources(const std::vector<std::string>& Sources, const std::string& Name,
-                       int MapKind);
     // A search walks (Esc stops it).
     bool Searching() const;
     // A search or a replace across files is under way; a message it shows may still be up.

@@ -117,7 +117,7 @@ TEST_F(DebuggerMap, TheDebuggingToolsFollowTheControls) {
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Controls.StatusText);
-        Window.RefreshDebuggingControls(Case.Controls);
+        Window.DebuggerWindow().RefreshDebuggingControls(Case.Controls);
         EXPECT_EQ(ToolList().Items(T::ViewDebuggingBar)->Enabled(), Case.Bar);
         EXPECT_EQ(ToolList().Items(T::DebugFindDeclaration)->Enabled(), Case.Bar);
         EXPECT_EQ(ToolList().Items(T::DebugConnection)->Enabled(), Case.Connection);
@@ -133,7 +133,7 @@ TEST_F(DebuggerMap, TheDebuggingToolsFollowTheControls) {
 // The window's endpoint hands the module's notices to the debugger and answers the rest 0.
 TEST_F(DebuggerMap, TheWindowAnswersTheModulesMessages) {
     TKorvidForm& Window = MakeForm();
-    const TWindowHandle Handle = Window.MainWindowHandle();
+    const TWindowHandle Handle = Window.DebuggerWindow().MainWindowHandle();
     ASSERT_NE(Handle, 0u);
     EXPECT_EQ(FindWindows("TKorvidForm"), std::vector<TWindowHandle>{Handle});
     EXPECT_EQ(SendWindowMessage(Handle, {0x462, 0, 10}), 1); // a stop while disconnected

@@ -35,13 +35,13 @@ std::string Lines(const std::vector<std::string>& Lines) {
 
 class DebuggingBar : public TFormTest {
 protected:
-    TDebuggingBar& Bar() const { return Form->DebuggingBar(); }
+    TDebuggingBar& Bar() const { return Form->DebuggerWindow().DebuggingBar(); }
     TDebugger& Debugger() const { return Form->Debugger(); }
 
     // A window shown with its bar docked, so that the lists have their places.
     TKorvidForm& ShownForm() {
         TKorvidForm& Window = MakeForm();
-        Window.ShowDebuggingBar(true);
+        Window.DebuggerWindow().ShowDebuggingBar(true);
         Window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&Window));
         return Window;
@@ -92,14 +92,14 @@ protected:
 // Ctrl+F7 shows and hides the bar; the tool's Down state follows it.
 TEST_F(DebuggingBar, ViewDebuggingBarTogglesTheBar) {
     TKorvidForm& Window = MakeForm();
-    EXPECT_FALSE(Window.IsDebuggingBarVisible());
-    EXPECT_EQ(Window.DebuggingBarForm(), nullptr);
+    EXPECT_FALSE(Window.DebuggerWindow().IsDebuggingBarVisible());
+    EXPECT_EQ(Window.DebuggerWindow().DebuggingBarForm(), nullptr);
     Window.ViewDebuggingBar();
-    EXPECT_TRUE(Window.IsDebuggingBarVisible());
+    EXPECT_TRUE(Window.DebuggerWindow().IsDebuggingBarVisible());
     EXPECT_TRUE(ToolList().Items(T::ViewDebuggingBar)->Down());
     EXPECT_EQ(Bar().window(), &Window);
     Window.ViewDebuggingBar();
-    EXPECT_FALSE(Window.IsDebuggingBarVisible());
+    EXPECT_FALSE(Window.DebuggerWindow().IsDebuggingBarVisible());
     EXPECT_FALSE(ToolList().Items(T::ViewDebuggingBar)->Down());
 }
 
@@ -110,31 +110,31 @@ TEST_F(DebuggingBar, FloatsInItsOwnWindowAndDocksAgain) {
     Window.WindowSettings().DebuggingBarForm = {120, 90, 280, 420, false};
     Window.ViewDebuggingBar();
     Window.Options().FloatDebuggingBar = true;
-    Window.ApplyDebuggingBarPlace();
-    TDebuggingBarForm* Floating = Window.DebuggingBarForm();
+    Window.DebuggerWindow().ApplyDebuggingBarPlace();
+    TDebuggingBarForm* Floating = Window.DebuggerWindow().DebuggingBarForm();
     ASSERT_NE(Floating, nullptr);
     EXPECT_EQ(Bar().window(), Floating);
     EXPECT_EQ(Floating->geometry().size(), QSize(280, 420));
     EXPECT_EQ(Floating->pos(), QPoint(120, 90));
-    EXPECT_TRUE(Window.IsDebuggingBarVisible());
+    EXPECT_TRUE(Window.DebuggerWindow().IsDebuggingBarVisible());
 
     // The floating window's own visibility counts, not the bar's inside it.
     Floating->hide();
     EXPECT_FALSE(Bar().isHidden());
-    EXPECT_FALSE(Window.IsDebuggingBarVisible());
+    EXPECT_FALSE(Window.DebuggerWindow().IsDebuggingBarVisible());
     Floating->show();
     Floating->move(150, 100);
     Floating->close();
-    EXPECT_FALSE(Window.IsDebuggingBarVisible());
+    EXPECT_FALSE(Window.DebuggerWindow().IsDebuggingBarVisible());
     EXPECT_FALSE(ToolList().Items(T::ViewDebuggingBar)->Down());
     EXPECT_EQ(Window.WindowSettings().DebuggingBarForm.Left, 150);
 
     Window.Options().FloatDebuggingBar = false;
-    Window.ApplyDebuggingBarPlace();
-    EXPECT_EQ(Window.DebuggingBarForm(), nullptr);
+    Window.DebuggerWindow().ApplyDebuggingBarPlace();
+    EXPECT_EQ(Window.DebuggerWindow().DebuggingBarForm(), nullptr);
     EXPECT_EQ(Bar().window(), &Window);
     Window.ViewDebuggingBar();
-    EXPECT_TRUE(Window.IsDebuggingBarVisible());
+    EXPECT_TRUE(Window.DebuggerWindow().IsDebuggingBarVisible());
 }
 
 // The page tools show the bar on their page; next and previous wrap round. The page and the
@@ -156,9 +156,9 @@ TEST_F(DebuggingBar, PageToolsChooseThePageAndItIsKept) {
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(ToolList().Items(Case.Tool)->Name());
-        Window.ShowDebuggingBar(false);
+        Window.DebuggerWindow().ShowDebuggingBar(false);
         ToolList().Items(Case.Tool)->Execute();
-        EXPECT_TRUE(Window.IsDebuggingBarVisible());
+        EXPECT_TRUE(Window.DebuggerWindow().IsDebuggingBarVisible());
         EXPECT_EQ(Bar().ActiveTab(), Case.Page);
     }
     Form.reset();
@@ -167,7 +167,7 @@ TEST_F(DebuggingBar, PageToolsChooseThePageAndItIsKept) {
     EXPECT_TRUE(Reg.ReadBoolDefault("View Debugging Bar", false));
     EXPECT_EQ(Reg.ReadIntegerDefault("Debugging Bar Tab", 0), 3);
     MakeForm();
-    EXPECT_TRUE(Form->IsDebuggingBarVisible());
+    EXPECT_TRUE(Form->DebuggerWindow().IsDebuggingBarVisible());
     EXPECT_EQ(Bar().ActiveTab(), TDebuggingTab::Watches);
 }
 
@@ -176,10 +176,10 @@ TEST_F(DebuggingBar, AConnectionShowsTheBarWhenAskedTo) {
     for (const bool AutoShow : {false, true}) {
         SCOPED_TRACE(AutoShow);
         TKorvidForm& Window = MakeForm();
-        Window.ShowDebuggingBar(false);
+        Window.DebuggerWindow().ShowDebuggingBar(false);
         Window.Options().AutoShowDebuggingBar = AutoShow;
-        Window.ModuleConnected();
-        EXPECT_EQ(Window.IsDebuggingBarVisible(), AutoShow);
+        Window.DebuggerWindow().ModuleConnected();
+        EXPECT_EQ(Window.DebuggerWindow().IsDebuggingBarVisible(), AutoShow);
     }
 }
 
@@ -191,7 +191,7 @@ TEST_F(DebuggingBar, TheControlsFollowTheDebugger) {
     Controls.ListColour = clWindow;
     Controls.ToolbarColour = clYellow;
     Controls.HeapStackText = "Heap: 12   Stack:34";
-    Window.RefreshDebuggingControls(Controls);
+    Window.DebuggerWindow().RefreshDebuggingControls(Controls);
     EXPECT_EQ(Bar().HeapStackLabel->text(), "Heap: 12   Stack:34");
     EXPECT_EQ(Bar().WatchesList->palette().color(QPalette::Base),
               ColorToQColor(clWindow, Bar().palette()));
@@ -236,7 +236,7 @@ TEST_F(DebuggingBar, TheBreakpointsMenuFollowsTheSelection) {
         for (const std::string& Item : Case.Items)
             List.Append(Item, nullptr);
         List.SelectRow(Case.Selected);
-        Form->BreakpointsMenuPopup();
+        Form->DebuggerWindow().BreakpointsMenuPopup();
         EXPECT_EQ(Bar().ToggleSelectedBreakpointCommand->text(), Case.Toggle);
         EXPECT_EQ(Bar().ToggleSelectedBreakpointCommand->isEnabled(), Case.SelectedEnabled);
         EXPECT_EQ(Bar().DeleteSelectedBreakpointCommand->isEnabled(), Case.SelectedEnabled);
@@ -275,7 +275,7 @@ TEST_F(DebuggingBar, EnterShowsTheLocation) {
     EXPECT_EQ(Form->ActiveEditor()->CaretLine(), 2);
 
     List.SelectRow(0);
-    Form->BreakpointsListDblClick(Bar().CallStackList);
+    Form->DebuggerWindow().BreakpointsListDblClick(Bar().CallStackList);
     EXPECT_EQ(Form->ActiveEditor()->CaretLine(), 3);
 }
 
@@ -318,7 +318,7 @@ TEST_F(DebuggingBar, CopiesTheCallStackAsText) {
     List.Append("DEMO 1:10", &Location(10));
     List.Append("SYS 4:2", nullptr);
     QApplication::clipboard()->clear();
-    Form->CopyCallStackCommandClick();
+    Form->DebuggerWindow().CopyCallStackCommandClick();
     EXPECT_EQ(QApplication::clipboard()->text().toStdString(),
               "x := 1;\r\n  in main = DEMO 1:10\r\n  " + Source + " (line 2)\r\nSYS 4:2\r\n");
 }
@@ -389,17 +389,17 @@ TEST_F(DebuggingBar, ShiftDoubleClickWatchesALeaf) {
     const QModelIndex Total = Node("total");
     ASSERT_TRUE(Total.isValid());
     Debugger().Structure().Selection->setCurrentIndex(Total, QItemSelectionModel::ClearAndSelect);
-    Form->StructureMenuPopup();
+    Form->DebuggerWindow().StructureMenuPopup();
     EXPECT_EQ(Bar().WatchVariableCommand->text(), "&Watch");
     EXPECT_TRUE(Bar().WatchVariableCommand->isEnabled());
-    Form->StructureTreeDblClick(Qt::NoModifier);
+    Form->DebuggerWindow().StructureTreeDblClick(Qt::NoModifier);
     EXPECT_EQ(Debugger().Watches().Count(), 0);
-    Form->StructureTreeDblClick(Qt::ShiftModifier);
+    Form->DebuggerWindow().StructureTreeDblClick(Qt::ShiftModifier);
     EXPECT_EQ(Debugger().Watches().Texts(), std::vector<std::string>{"total"});
 
     Debugger().Structure().Selection->setCurrentIndex(Node("Globals"),
                                                       QItemSelectionModel::ClearAndSelect);
-    Form->StructureMenuPopup();
+    Form->DebuggerWindow().StructureMenuPopup();
     EXPECT_EQ(Bar().WatchVariableCommand->text(), "&Watch All Contents");
 }
 
@@ -425,9 +425,9 @@ TEST_F(DebuggingBar, TheStructurePageFollowsTheCaret) {
         SCOPED_TRACE(::testing::Message() << Case.Sync << Case.Shown << int(Case.Page));
         Debugger().Structure().SelectRow(-1);
         Form->Options().SyncProcedures = Case.Sync;
-        Form->ShowDebuggingBar(Case.Shown);
+        Form->DebuggerWindow().ShowDebuggingBar(Case.Shown);
         Bar().SetActiveTab(Case.Page);
-        Form->RefreshStructureForActiveTab();
+        Form->DebuggerWindow().RefreshStructureForActiveTab();
         const QModelIndex Selected = Debugger().Structure().Selection->currentIndex();
         EXPECT_EQ(Selected.isValid() && Debugger().Structure().Selection->isSelected(Selected),
                   Case.Selects);
@@ -460,7 +460,7 @@ TEST_F(DebuggingBar, TheOptionsRebuildTheTree) {
 TEST_F(DebuggingBar, ShowsTheVariableDetails) {
     MakeForm();
     EXPECT_TRUE(Bar().VarInfoPanel->isHidden());
-    Form->ShowVariableDetails(
+    Form->DebuggerWindow().ShowVariableDetails(
         {"acct.a", "integer", "Global:", "1 word at word 1 of DEMO", "(unknown)"});
     EXPECT_FALSE(Bar().VarInfoPanel->isHidden());
     EXPECT_EQ(Bar().VarNameLabel->text(), "acct.a");
@@ -494,11 +494,11 @@ TEST_F(DebuggingBar, LeavesAPictureOfTheBar) {
     Debugger().Watches().Append(Changed.FullName, &Changed);
     Debugger().Watches().Append(Unread.FullName, &Unread);
     Bar().StructureTree->expandAll();
-    Window.ShowVariableDetails(
+    Window.DebuggerWindow().ShowVariableDetails(
         {"acct.amount", "number 5,2", "Global:", "2 words at word 4 of DEMO", "(unknown)"});
     TDebuggingControls Controls = Debugger().Controls();
     Controls.HeapStackText = "Heap: 1234   Stack:567";
-    Window.RefreshDebuggingControls(Controls);
+    Window.DebuggerWindow().RefreshDebuggingControls(Controls);
     Bar().resize(320, 560);
 
     std::vector<QImage> Pages;
@@ -526,8 +526,8 @@ TEST_F(DebuggingBar, LeavesAPictureOfTheBar) {
 // runs once for three seconds; deactivating the application hides it.
 TEST_F(DebuggingBar, TheHintWindowShowsAndHides) {
     TKorvidForm& Window = MakeForm();
-    Window.ShowHintWindow("total = 7", 100, 200);
-    TDebuggerHintWindow& Hint = Window.HintWindow();
+    Window.DebuggerWindow().ShowHintWindow("total = 7", 100, 200);
+    TDebuggerHintWindow& Hint = Window.DebuggerWindow().HintWindow();
     EXPECT_TRUE(Hint.isVisible());
     EXPECT_EQ(Hint.Text(), "total = 7");
     EXPECT_EQ(Hint.pos(), QPoint(100, 200));
@@ -536,11 +536,11 @@ TEST_F(DebuggingBar, TheHintWindowShowsAndHides) {
     EXPECT_TRUE(Hint.windowFlags() & Qt::WindowStaysOnTopHint);
 
     const std::string Long(400, 'w');
-    Window.ShowHintWindow("x = " + std::string(40, 'v') + " " + Long, 0, 0);
+    Window.DebuggerWindow().ShowHintWindow("x = " + std::string(40, 'v') + " " + Long, 0, 0);
     EXPECT_LE(Hint.width(), 510);
     EXPECT_GT(Hint.height(), 2 * Hint.fontMetrics().height());
 
-    Window.RestartHintTimer();
+    Window.DebuggerWindow().RestartHintTimer();
     QTimer& Timer = *Bar().EvaluationHintTimer;
     EXPECT_TRUE(Timer.isActive());
     EXPECT_TRUE(Timer.isSingleShot());
@@ -550,9 +550,9 @@ TEST_F(DebuggingBar, TheHintWindowShowsAndHides) {
     EXPECT_FALSE(Hint.isVisible());
 
     // When the timer runs out the hint goes and is marked stale.
-    Window.ShowHintWindow("total = 7", 100, 200);
+    Window.DebuggerWindow().ShowHintWindow("total = 7", 100, 200);
     Timer.setInterval(10);
-    Window.RestartHintTimer();
+    Window.DebuggerWindow().RestartHintTimer();
     QTRY_VERIFY(!Hint.isVisible());
     EXPECT_FALSE(Timer.isActive());
     EXPECT_TRUE(Debugger().HintStale());

@@ -193,9 +193,9 @@ TEST_F(TEditorDocumentTest, TheDebuggersMarksAndMovesFollowParagraphs) {
 
     // The window finds the document whatever the case of the map's name for it.
     Form->NewTab("File 1");
-    EXPECT_TRUE(Form->ActivateTabOfSource((Dir / "DEMO.VP").string()));
+    EXPECT_TRUE(Form->DebuggerWindow().ActivateTabOfSource((Dir / "DEMO.VP").string()));
     EXPECT_EQ(Form->ActiveEditor(), &Editor);
-    EXPECT_EQ(Form->SourceEditors().size(), 2u);
+    EXPECT_EQ(Form->DebuggerWindow().SourceEditors().size(), 2u);
 }
 
 } // namespace

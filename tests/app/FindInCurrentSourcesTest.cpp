@@ -93,7 +93,7 @@ TEST_F(TFindInCurrentSourcesTest, NothingHappensWithoutAMapOrAnIdentifier) {
     Form->OpenFile(Source, false, {});
     Form->ActiveEditor()->MoveCaretTo(1, 7);
     ToolList().Items(T::DebugFindInCurrentSources)->Execute();
-    Form->FindInCurrentSources("total");
+    Form->DebuggerWindow().FindInCurrentSources("total");
     EXPECT_EQ(Form->TabCount(), 1);
 
     LoadMap({"|L2| P", Segment("A", Source), Entry(1, "1:0 x")});
@@ -127,7 +127,7 @@ TEST_F(TFindInCurrentSourcesTest, LongNamesOfTheCuttingDialectsAreFoundInsideWor
         const std::string Name =
             std::string(Case.Header).starts_with("|RW|") ? "\"" + Source + "\"" : Source;
         LoadMap({Case.Header, Segment("S", Name), Entry(1, "1:0 x")});
-        Form->FindInCurrentSources(Case.Name);
+        Form->DebuggerWindow().FindInCurrentSources(Case.Name);
         ASSERT_EQ(Form->TabCount(), 1);
         EXPECT_EQ(Form->ActiveEditor()->Paragraphs().front(),
                   std::to_string(Case.Matches) + (Case.Matches == 1 ? " match" : " matches") +

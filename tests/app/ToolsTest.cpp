@@ -108,8 +108,8 @@ protected:
         }
         S.OutsideCalls = MailSent.size() + Opened.size();
         S.ComparisonSlots = Form->FileTools().ComparisonSlots();
-        S.DebuggingBarVisible = Form->IsDebuggingBarVisible();
-        S.DebuggingTab = static_cast<int>(Form->DebuggingBar().ActiveTab());
+        S.DebuggingBarVisible = Form->DebuggerWindow().IsDebuggingBarVisible();
+        S.DebuggingTab = static_cast<int>(Form->DebuggerWindow().DebuggingBar().ActiveTab());
         return S;
     }
 };
