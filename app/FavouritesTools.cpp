@@ -16,7 +16,6 @@
 #include "workspace/FavouritesTree.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/KorvidTool.h"
-#include "workspace/LocateFileForm.h"
 #include "workspace/NewFavouritesFolderForm.h"
 #include "workspace/ToolIndexes.h"
 
@@ -203,14 +202,7 @@ void TFavouritesTools::OpenExternally() {
 
 void TFavouritesTools::LocateFile() {
     if (FHost.FavouritesTree().SelectedNodeKind() == fvDiskFolder)
-        ShowLocateFileDialog(FHost.FavouritesTree().SelectedPath());
-}
-
-void TFavouritesTools::ShowLocateFileDialog(const std::string& Folder) {
-    TLocateFileForm Form(Folder, FWindow.DialogParent());
-    Form.OnOpenFile = [this](const std::string& Path) { FWindow.OpenFile(Path, false, {}); };
-    if (RunModal(Form) == QDialog::Accepted && !Form.SelectedFile().empty())
-        FWindow.OpenFile(Form.SelectedFile(), false, {});
+        FHost.ShowLocateFileDialog(FHost.FavouritesTree().SelectedPath());
 }
 
 } // namespace korvid

@@ -20,6 +20,8 @@ public:
     virtual TDesktopOpener& DesktopOpener() const = 0;
     // A volume file goes to the volume browser, any other file to a tab.
     virtual void OpenByKind(const std::string& Name) = 0;
+    // Finds a file under Folder by part of its name and opens it.
+    virtual void ShowLocateFileDialog(const std::string& Folder) = 0;
 };
 
 // The Favourites bar beside the document tabs, its menu and the Favourites tools.
@@ -51,8 +53,6 @@ public:
     void Open();
     void OpenExternally();
     void LocateFile();
-    // Finds a file under Folder by part of its name and opens it.
-    void ShowLocateFileDialog(const std::string& Folder);
 
 private:
     TWindowHost& FWindow;

@@ -13,11 +13,9 @@
 #include "ui/MessagesUnit.h"
 #include "ui/VirtualKeys.h"
 #include "workspace/DefaultMenus.h"
-#include "workspace/FindForm.h"
 #include "workspace/HistoryForm.h"
 #include "workspace/Keystroke.h"
 #include "workspace/KorvidTool.h"
-#include "workspace/SearchFolderForm.h"
 #include "workspace/ToolIndexes.h"
 
 #include <QApplication>
@@ -74,6 +72,8 @@ TKorvidForm::TKorvidForm(TKorvidFormSetup Setup)
       FMakeEditor(std::move(Setup.MakeEditor)), FClock(std::move(Setup.Clock)),
       FOpen(std::move(Setup.Open)), FHelpFolder(std::move(Setup.HelpFolder)),
       FSaveDialog(std::make_unique<TSaveDialog>()), FOpenDialog(std::make_unique<TOpenDialog>()),
+      FSearchResults(std::make_unique<TSearchResults>(*this, *this)),
+      FFindReplace(std::make_unique<TFindReplace>(*this, *this)),
       FBarsAndMenus(std::make_unique<TBarsAndMenus>(*this, *this)) {
     if (!FViews)
         FViews = std::make_unique<TListedViewCatalogue>();
@@ -174,7 +174,7 @@ void TKorvidForm::FormCreate(const std::optional<QRect>& WorkArea) {
 
     InitOptions(FOptions);
     FOptions.MaximumHistory = std::max(FOptions.MaximumHistory, 0);
-    ResetSortOptions(FSortOptions);
+    ResetSortOptions(FFindReplace->SortOptions());
 
     if (ToolList().Count() == 0)
         BuildTools();
@@ -461,9 +461,9 @@ bool TKorvidForm::CanCloseActiveTab() {
 
 void TKorvidForm::ForgetTab(QWidget* Tab) {
     FClipboards->Forget(Tab);
-    for (QWidget** Field : {&FStartupTab, &FSearchResultTab})
-        if (*Field == Tab)
-            *Field = nullptr;
+    if (FStartupTab == Tab)
+        FStartupTab = nullptr;
+    FSearchResults->ForgetTab(Tab);
     FCompiling->ForgetTab(Tab);
 }
 

@@ -9,10 +9,12 @@
 #include "app/FavouritesTools.h"
 #include "app/FileTools.h"
 #include "app/HistoryTools.h"
+#include "app/FindReplace.h"
 #include "app/LintrelCommand.h"
 #include "app/MacrosAndCommandLines.h"
 #include "app/MainWindowServices.h"
 #include "app/MainWindowSettings.h"
+#include "app/SearchResults.h"
 #include "app/VBatRuns.h"
 #include "app/VolumeTools.h"
 #include "app/WindowHost.h"
@@ -22,7 +24,6 @@
 #include "platform/MemoryInfo.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/LongOperations.h"
-#include "workspace/SortOptions.h"
 #include "workspace/ToolHandlers.h"
 
 #include <QMainWindow>
@@ -49,9 +50,7 @@ class QTimer;
 namespace korvid {
 
 class TSaveDialog;
-class TSearchFolderForm;
 class TOptionsForm;
-class TFindForm;
 struct TFindSettings;
 class TVolume;
 class TOpenDialog;
@@ -95,6 +94,8 @@ std::unique_ptr<TSearchService> MakeSearchDialogs(TKorvidForm& Form);
 class TKorvidForm : public QMainWindow,
                     public TMainWindowCommands,
                     public TWindowHost,
+                    public TFindReplaceHost,
+                    public TSearchResultsHost,
                     public TBarsAndMenusHost,
                     public TDebuggerWindowHost,
                     public TMacrosHost,
@@ -129,8 +130,8 @@ public:
     void ActivateTabOfEditor(const TDocumentEditor& Editor) override;
     QWidget* NewTab(const std::string& Caption) override;
     void OpenTextInNewTab(const std::string& Caption, const std::string& Text) override;
-    bool CloseTab();
-    bool CanCloseActiveTab();
+    bool CloseTab() override;
+    bool CanCloseActiveTab() override;
     void CloseStartupTab();
     void UpdateCaption(const std::string& Name);
     // Gives the keyboard to the active document; it takes it when the window is next active.
@@ -146,7 +147,7 @@ public:
     // Reads a file by the open-file rules into Target instead of a tab; no messages.
     void LoadFileIntoEditor(const std::string& Name, std::vector<std::string>& Target) override;
     void OpenTabSet(const std::string& FileName);
-    void OpenFilesInFolder(const std::string& Folder, const std::string& Types);
+    void OpenFilesInFolder(const std::string& Folder, const std::string& Types) override;
     void OpenDroppedFiles(std::vector<std::string> Names, bool Ctrl) override;
     // A volume file goes to the volume browser when the p-System option is on; any other name
     // to OpenFile, read-only when the file is.
@@ -173,7 +174,7 @@ public:
     std::string FindOpenVolumeFile(const std::string& InnerName) const override;
 
     // ---- Saving ----
-    bool SaveActiveFile();
+    bool SaveActiveFile() override;
     bool SaveEditor(TDocumentEditor* Editor) override;
     bool SaveEditorAs(TDocumentEditor* Editor);
     bool SaveEditorToFile(TDocumentEditor* Editor, const std::string& Name, bool ChooseView);
@@ -188,42 +189,21 @@ public:
     TSaveDialog& SaveDialog() const { return *FSaveDialog; }
 
     // ---- Searching ----
-    // Lists every line holding Text in a "Find: Text" tab: the files when given, else the
-    // volumes, else the folder tree. Does nothing while another search runs.
-    void FindInFiles(const std::vector<TVolume*>& Volumes, const std::vector<std::string>& Files,
-                     int Location, int ContextLines, bool IgnoreUnderscores, bool QuotedOnly,
-                     bool WholeWords, bool MatchCase, const std::string& Text,
-                     const std::string& Extensions, const std::string& Folder);
+    TFindReplace& FindReplace() const { return *FFindReplace; }
+    TSearchResults& SearchResults() const { return *FSearchResults; }
     void FindInFiles(const std::vector<TVolume*>& Volumes, const std::vector<std::string>& Files,
                      const TFindSettings& Settings);
     void ShowSearchFolderDialog(const std::string& Folder);
-    TSearchFolderForm& SearchFolderForm();
-    // Finds a file under Folder by part of its name and opens it.
-    void ShowLocateFileDialog(const std::string& Folder);
-    // The Find dialog on the Find or Replace tab; AllDocuments lists the matches of every open
-    // document for this run only.
-    void ShowFindDialog(bool Replace, bool AllDocuments);
-    TFindForm& FindForm();
-    // Searches the active document from the caret for the last confirmed text; CaptionIndex
-    // picks the no-matches message's caption (0 Find, 1 Replace), shown only with Report.
-    bool FindNextInEditor(int CaptionIndex, bool Report);
-    // The matches of the active document, or of every named one, as a results tab.
-    void ListMatchesInOpenDocuments(bool AllDocuments);
-    // A text has been confirmed that Find Next can look for again.
-    bool CanRepeatSearch() const { return FSearchConfirmed; }
+    void ShowLocateFileDialog(const std::string& Folder) override;
     // A search's results open read-only, so that Go to Search Result and Replace Across Files
     // read what the search found; the Read Only tool frees them for Apply Changes.
     void OpenResultsTab(const std::string& Caption, const std::vector<std::string>& Lines,
                         const std::vector<std::pair<std::string, int>>& Sections,
                         bool ReadOnly) override;
-    // A search walks (Esc stops it).
-    bool Searching() const { return FLongOperations.Running(TLongOperations::TKind::Search); }
-    // A search or a replace across files is under way; a message it shows may still be up.
-    bool Busy() const {
-        return Searching() || FLongOperations.Running(TLongOperations::TKind::ReplaceAcrossFiles);
-    }
-    // Run at each pump of a search's walk (tests stop it from here).
-    std::function<void(TKorvidForm&)> OnSearchPump;
+    bool Busy() const { return FSearchResults->Busy(); }
+    // What find and the search results ask of the window.
+    void ActivateTab(QWidget* Tab) override;
+    void OpenFileQuietly(const std::string& Name, bool ReadOnly) override;
 
     // ---- VBat scripts ----
     TVBatRuns& VBatRuns() const { return *FVBatRuns; }
@@ -251,9 +231,7 @@ public:
     // Stores at once what a dialog changed, so that a crash keeps it; a batch run stores nothing.
     void StoreSettings() override;
     TKorvidOptions& Options() override { return FOptions; }
-    TKorvidSortOptions& SortOptions() { return FSortOptions; }
     TMainWindowSettings& WindowSettings() override { return FSettings; }
-    QWidget*& SearchResultTab() { return FSearchResultTab; }
     THistoryService& History() const override { return *FServices.History; }
     TFavouritesService& FavouritesTree() const override { return *FServices.Favourites; }
     TDesktopOpener& DesktopOpener() const override { return *FServices.Opener; }
@@ -434,10 +412,6 @@ public:
     // Changes the letter case of the selection, or of the first letter of the word at the caret
     // and then moves on to the next word.
     void ApplyCaseChange(TCaseRoutine Routine);
-    // Replaces the paragraphs named by a changes listing: each line's first six characters
-    // give the paragraph number, its text starts at the eighth. Lines naming no paragraph of
-    // the document are skipped; all of it is one undo step.
-    void ApplyChangeLines(TDocumentEditor& Editor, const std::vector<std::string>& Lines);
 
     // ---- The features of their own ----
     TMacrosAndCommandLines& Macros() const { return *FMacros; }
@@ -486,12 +460,6 @@ private:
                       std::vector<std::string>* Target);
     bool ChooseTabForOpen(const std::string& Name, bool& NewTab);
     void UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen);
-    // The Replace tab's runs: in the active document, or throughout a results tab's files.
-    void ReplaceInEditor(TDocumentEditor& Editor);
-    void ReplaceAcrossFiles(TDocumentEditor& Results);
-    // The found text comes into view as the options ask.
-    void ShowFoundText(TDocumentEditor& Editor);
-    bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
     void UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen);
     // The tabs with the Favourites bar and the docked debugging bar beside them.
     QWidget* CreateTabsArea(QWidget* Tabs);
@@ -503,7 +471,6 @@ private:
     TKorvidOptions FOptions;
     bool FExiting = false;
     TLongOperations FLongOperations;
-    TKorvidSortOptions FSortOptions;
     TMainWindowSettings FSettings;
     TMainWindowServices FServices;
     std::unique_ptr<TViewCatalogue> FViews;
@@ -518,19 +485,11 @@ private:
     std::unique_ptr<TOpenDialog> FOpenDialog;
     // Outlives the tabs, whose documents the debugger marks.
     std::unique_ptr<TDebuggerWindow> FDebuggerWindow;
-    std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
+    std::unique_ptr<TSearchResults> FSearchResults;
     std::unique_ptr<TLintrelCommand> FLintrel;
-    std::unique_ptr<TFindForm> FFindForm;
-    // The last confirmed search, which Find Next repeats.
-    bool FSearchConfirmed = false;
-    std::string FFindText;
-    std::string FReplaceText;
-    std::uint16_t FFindOptions = 0x0001;
-    // A match was found since the search was confirmed: "No more matches", not "No matches".
-    bool FFoundSinceConfirmed = false;
+    std::unique_ptr<TFindReplace> FFindReplace;
     std::unique_ptr<TVolumeTools> FVolumeTools = std::make_unique<TVolumeTools>(*this, *this);
     std::unique_ptr<TVBatRuns> FVBatRuns;
-    bool FShowNoMatchesMessage = true;
 
     QTabWidget* FTabs = nullptr;
     std::array<QLabel*, StatusPanelCount> FStatusPanels{};
@@ -553,7 +512,6 @@ private:
     bool FQuietOpen = false;
     std::vector<std::string>* FListTarget = nullptr;
     QWidget* FStartupTab = nullptr;
-    QWidget* FSearchResultTab = nullptr;
     std::unique_ptr<TCompiling> FCompiling;
     bool FSaveOnClose = true;
     std::unique_ptr<TClipboards> FClipboards;

@@ -206,7 +206,7 @@ namespace {
 class TWindowSearchDialogs : public TSearchService {
 public:
     explicit TWindowSearchDialogs(TKorvidForm& Form) : FForm(Form) {}
-    bool CanRepeatSearch() const override { return FForm.CanRepeatSearch(); }
+    bool CanRepeatSearch() const override { return FForm.FindReplace().CanRepeatSearch(); }
     void ShowSearchFolderDialog(const std::string& Folder) override {
         FForm.ShowSearchFolderDialog(Folder);
     }

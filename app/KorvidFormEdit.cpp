@@ -6,41 +6,19 @@
 #include "platform/Cp1252.h"
 #include "ui/MessagesUnit.h"
 #include "ui/ModalRunner.h"
-#include "workspace/PickTabForm.h"
 
 #include <QDateTime>
 #include <QTabWidget>
 
 #include <algorithm>
 #include <filesystem>
-#include <optional>
 
 namespace korvid {
 namespace {
 
-constexpr int ChangeNumberWidth = 6;
-constexpr int ChangeTextStart = 7; // after the number and one separator
-
 // The document a command may change; none while it is read-only.
 TDocumentEditor* Writable(TDocumentEditor* Editor) {
     return Editor && !Editor->ReadOnly() ? Editor : nullptr;
-}
-
-// The paragraph a changes line names, when it is one of 1 to ParaCount. Listings pad the
-// number with blanks as well as zeros.
-std::optional<int> ChangeLineNumber(std::string_view Line, int ParaCount) {
-    std::string_view Digits = Line.substr(0, ChangeNumberWidth);
-    while (!Digits.empty() && Digits.front() == ' ')
-        Digits.remove_prefix(1);
-    while (!Digits.empty() && Digits.back() == ' ')
-        Digits.remove_suffix(1);
-    if (Digits.empty() ||
-        !std::all_of(Digits.begin(), Digits.end(), [](char C) { return C >= '0' && C <= '9'; }))
-        return std::nullopt;
-    const int Number = std::stoi(std::string(Digits));
-    if (Number < 1 || Number > ParaCount)
-        return std::nullopt;
-    return Number;
 }
 
 // A file inside a volume is named by what follows ">" and a subvolume's ":".
@@ -111,41 +89,6 @@ void TKorvidForm::EditGoToLastEdit() {
 
 void TKorvidForm::EditDeleteWord() {
     RunOn(*this, Writable(ActiveEditor()), &TDocumentEditor::DeleteWordLeft);
-}
-
-void TKorvidForm::ApplyChangeLines(TDocumentEditor& Editor, const std::vector<std::string>& Lines) {
-    const bool State = Editor.BeginEdit();
-    for (const std::string& Line : Lines) {
-        const std::optional<int> Para = ChangeLineNumber(Line, Editor.ParaCount());
-        if (!Para)
-            continue;
-        // The paragraph's text only: its line end stays, so the paragraphs keep their numbers.
-        const int First = Editor.ParaToLine(*Para);
-        const int Last = Editor.ParaToLastLine(*Para);
-        Editor.SetSelection(First, 1, Last, Editor.LineLength(Last) + 1, true);
-        Editor.InsertTextAtCaret(Line.size() > ChangeTextStart ? Line.substr(ChangeTextStart)
-                                                               : std::string());
-    }
-    Editor.EndEdit(State);
-}
-
-void TKorvidForm::EditApplyChanges() {
-    TDocumentEditor* Editor = Writable(ActiveEditor());
-    if (!Editor)
-        return;
-    TPickTabForm Picker(this);
-    Picker.setWindowTitle("Apply Changes to Current File");
-    Picker.SetPrompt("&Tab listing the changes to be applied:");
-    for (int Index = 0; Index < TabCount(); ++Index) {
-        const TDocumentEditor* Other = EditorOfTab(FTabs->widget(Index));
-        if (Other && Other != Editor)
-            Picker.AddTab(Other->GetShortDisplayName(), Other->FileName, Index);
-    }
-    if (RunModal(Picker) != QDialog::Accepted || Picker.SelectedTag() < 0)
-        return;
-    if (const TDocumentEditor* Changes = EditorOfTab(FTabs->widget(Picker.SelectedTag())))
-        ApplyChangeLines(*Editor, Changes->Paragraphs());
-    UpdateCommandStates();
 }
 
 // ---- Format -------------------------------------------------------------------------------------

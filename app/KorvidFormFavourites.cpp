@@ -38,8 +38,4 @@ void TKorvidForm::FavouritesLocateFile() {
     FFavourites->LocateFile();
 }
 
-void TKorvidForm::ShowLocateFileDialog(const std::string& Folder) {
-    FFavourites->ShowLocateFileDialog(Folder);
-}
-
 } // namespace korvid

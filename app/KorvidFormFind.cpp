@@ -1,371 +1,41 @@
-// The Find and Replace dialog's runs, Find Next, Go To and Sort.
+// The find and replace tools, Go To and Sort, handed to TFindReplace.
 #include "app/KorvidForm.h"
 
-#include "foundation/UtilitiesUnit.h"
-#include "ui/FormUtilities.h"
-#include "ui/MessagesUnit.h"
-#include "ui/ModalRunner.h"
-#include "workspace/FindForm.h"
-#include "workspace/GoToSortForms.h"
-
-#include <QGuiApplication>
-#include <QScreen>
-
-#include <algorithm>
-#include <cstdio>
-
 namespace korvid {
-namespace {
-
-constexpr std::uint16_t ReplaceBits = soReplace | soReplaceAll;
-
-std::uint16_t Without(std::uint16_t Options, std::uint16_t Bits) {
-    return static_cast<std::uint16_t>(Options & ~Bits);
-}
-
-// A listed line as the files results write it: the number right-aligned in six, a space, the
-// text.
-std::string NumberedLine(int Number, const std::string& Text) {
-    char Digits[16];
-    std::snprintf(Digits, sizeof Digits, "%6d ", Number);
-    return Digits + Text;
-}
-
-std::string MatchesHeader(int Count, const std::string& Term) {
-    return std::to_string(Count) + (Count > 1 ? " matches" : " match") + " for \"" + Term + "\"";
-}
-
-// The files a results tab names, in the order of its sections.
-std::vector<std::string> SectionFiles(const TDocumentEditor& Results) {
-    std::vector<std::string> Files;
-    for (auto& [Name, Line] : Results.SectionNames())
-        Files.push_back(std::move(Name));
-    return Files;
-}
-
-} // namespace
-
-TFindForm& TKorvidForm::FindForm() {
-    if (!FFindForm)
-        FFindForm = std::make_unique<TFindForm>(this);
-    return *FFindForm;
-}
 
 void TKorvidForm::EditFind() {
-    ShowFindDialog(false, false);
+    FFindReplace->ShowFindDialog(false, false);
 }
 
 void TKorvidForm::EditReplace() {
-    ShowFindDialog(true, false);
+    FFindReplace->ShowFindDialog(true, false);
 }
 
 void TKorvidForm::EditFindInAllOpenDocuments() {
-    ShowFindDialog(false, true);
+    FFindReplace->ShowFindDialog(false, true);
 }
 
 void TKorvidForm::EditFindNext() {
-    if (ActiveEditor() && CanRepeatSearch())
-        FindNextInEditor(skFind, true);
+    FFindReplace->FindNext();
 }
 
 void TKorvidForm::SetSearchTermToSelection() {
-    TDocumentEditor* Editor = ActiveEditor();
-    if (!Editor)
-        return;
-    std::string Term = Editor->GetSelText();
-    if (Term.empty())
-        Term = Editor->GetCurrentWord();
-    if (Term.empty())
-        return;
-    Term.resize(std::min(Term.size(), std::size_t(TFindForm::MaxTextLength)));
-    FindForm().SetFindText(Term);
-    FFindText = Term;
-    FFindOptions = Without(FFindOptions, ReplaceBits | soSelectionOnly) | soFind;
-    FSearchConfirmed = true;
-    FFoundSinceConfirmed = false;
-    UpdateCommandStates();
+    FFindReplace->SetSearchTermToSelection();
 }
-
-void TKorvidForm::ShowFindDialog(bool Replace, bool AllDocuments) {
-    TDocumentEditor* Editor = ActiveEditor();
-    if (!Editor)
-        return;
-    TFindForm& Form = FindForm();
-    Form.SetTab(Replace);
-    if (FOptions.FindCurrentWord) {
-        if (const std::string Word = Editor->GetCurrentWord(); !Word.empty())
-            Form.SetFindText(Word);
-    }
-    const bool ListAllBefore = Form.ListAll();
-    const bool AllOpenBefore = Form.AllOpenDocuments();
-    if (AllDocuments) {
-        Form.SetListAll(true);
-        Form.SetAllOpenDocuments(true);
-    }
-    Form.SetSelectionEnabled(Editor->HasSelection());
-    Form.SetReplaceCaption(Editor->HasSectionNames() ? "Replace Across Files" : "Replace");
-    PlaceFormOnScreen(&Form, FSettings.FindFormLeft, FSettings.FindFormTop);
-    const bool Confirmed = Form.Execute();
-    FSettings.FindFormLeft = Form.x();
-    FSettings.FindFormTop = Form.y();
-    const bool ListAll = Form.ListAll();
-    const bool AllOpen = Form.AllOpenDocuments();
-    if (AllDocuments) {
-        Form.SetListAll(ListAllBefore);
-        Form.SetAllOpenDocuments(AllOpenBefore);
-    }
-    if (!Confirmed)
-        return;
-
-    FFindText = Form.GetFindText();
-    FReplaceText = Form.GetReplaceText();
-    FFindOptions = Form.GetOptions();
-    FSearchConfirmed = true;
-    FFoundSinceConfirmed = false;
-    if (Form.JumpToStart())
-        Editor->MoveCaretTo(1, 1);
-    if (Form.IsReplaceTab()) {
-        if (Editor->HasSectionNames())
-            ReplaceAcrossFiles(*Editor);
-        else
-            ReplaceInEditor(*Editor);
-    } else if (!ListAll) {
-        FindNextInEditor(skFind, true);
-    } else {
-        ListMatchesInOpenDocuments(AllOpen);
-    }
-    UpdateCommandStates();
-}
-
-void TKorvidForm::ShowFoundText(TDocumentEditor& Editor) {
-    if (FOptions.RecentreOnFind)
-        Editor.CentreCaretLine();
-    int StartLine = 0, StartCol = 0, EndLine = 0, EndCol = 0;
-    if (Editor.GetSelection(StartLine, StartCol, EndLine, EndCol) &&
-        EndCol < Editor.GetVisibleColumns())
-        Editor.ScrollToLeftEdge();
-}
-
-bool TKorvidForm::FindNextInEditor(int CaptionIndex, bool Report) {
-    TDocumentEditor* Editor = ActiveEditor();
-    if (!Editor)
-        return false;
-    // A replace within the selection is over; looking again searches on from the caret.
-    const bool Found =
-        Editor->SearchReplace(FFindText, {}, Without(FFindOptions, ReplaceBits | soSelectionOnly))
-            .Found;
-    if (Found) {
-        FFoundSinceConfirmed = true;
-        ShowFoundText(*Editor);
-    } else if (Report) {
-        ShowNoMatchesMessage(CaptionIndex, !FFoundSinceConfirmed, FOptions.NoMoreMatchesMessage);
-    }
-    return Found;
-}
-
-void TKorvidForm::ReplaceInEditor(TDocumentEditor& Editor) {
-    if (FFindOptions & soReplaceAll) {
-        const TSearchResult Result = Editor.SearchReplace(FFindText, FReplaceText, FFindOptions);
-        if (Result.Replacements > 0)
-            ShowChangeCompleteMessage(Result.Replacements, FOptions.ChangeCompleteMessage);
-        else
-            ShowNoMatchesMessage(skReplace, true, FOptions.NoMoreMatchesMessage);
-        return;
-    }
-    int StartLine = 0, StartCol = 0, EndLine = 0, EndCol = 0;
-    if (Editor.GetSelection(StartLine, StartCol, EndLine, EndCol))
-        Editor.MoveCaretTo(StartLine, StartCol);
-    const std::uint16_t Options = Without(FFindOptions, ReplaceBits);
-    int Count = 0;
-    bool Found = FindNextInEditor(skReplace, true);
-    while (Found) {
-        QPoint Where;
-        int Offset = 0;
-        if (FOptions.FixedReplace) {
-            const QScreen* Screen = screen() ? screen() : QGuiApplication::primaryScreen();
-            Where = Screen->availableGeometry().topLeft();
-        } else {
-            Where = Editor.GetSelectionScreenPoint();
-            Offset = Editor.LineHeight();
-        }
-        switch (AskReplaceOccurrence(Where.x(), Where.y(), Offset)) {
-        case raYes: {
-            // The engine replaces the selected match and selects the next one.
-            const TSearchResult Result =
-                Editor.SearchReplace(FFindText, FReplaceText, Options | soReplace);
-            Count += Result.Replacements;
-            Found = Result.Found;
-            if (Found)
-                ShowFoundText(Editor);
-            else if (Result.Error == 0)
-                ShowNoMatchesMessage(skReplace, false, FOptions.NoMoreMatchesMessage);
-            break;
-        }
-        case raNo:
-            Found = FindNextInEditor(skReplace, true);
-            break;
-        case raYesToAll:
-            Count +=
-                Editor.SearchReplace(FFindText, FReplaceText, Options | soReplaceAll).Replacements;
-            ShowChangeCompleteMessage(Count, FOptions.ChangeCompleteMessage);
-            Found = false;
-            break;
-        default:
-            Found = false;
-            break;
-        }
-    }
-}
-
-void TKorvidForm::ReplaceAcrossFiles(TDocumentEditor& Results) {
-    if (!AskReplaceAcrossFiles(FFindText, FReplaceText))
-        return;
-    const std::vector<std::string> Files = SectionFiles(Results);
-    // Each file is searched from its start, whole.
-    const std::uint16_t Options =
-        Without(FFindOptions, soBackwards | soSelectionOnly | soReplace) | soReplaceAll;
-    int Total = 0;
-    std::vector<TUnchangedFile> Unchanged;
-    bool Abandoned = false;
-    {
-        // Opening a file lets events run; nothing else may start meanwhile, and a close stops
-        // the run before the next file.
-        const TLongOperations::TToken Run =
-            FLongOperations.Begin(TLongOperations::TKind::ReplaceAcrossFiles);
-        for (const std::string& Name : Files) {
-            if (Run.StopRequested())
-                break;
-            if (!ActivateTabOfFile(Name)) {
-                // A file that cannot be opened is named once, at the end.
-                const bool WasQuiet = FQuietOpen;
-                FQuietOpen = true;
-                OpenFile(Name, IsReadOnlyFile(Name), {});
-                FQuietOpen = WasQuiet;
-            }
-            TDocumentEditor* Editor = ActiveEditor();
-            // Only the file itself may be changed: never whatever tab happens to be active.
-            if (!Editor || Editor == &Results || FindTabOfFile(Name) != CurrentTab()) {
-                Unchanged.push_back({Name, urNotOpened});
-                continue;
-            }
-            if (Editor->ReadOnly()) {
-                Unchanged.push_back({Name, urReadOnly});
-                continue;
-            }
-            Editor->MoveCaretTo(1, 1);
-            const int Count = Editor->SearchReplace(FFindText, FReplaceText, Options).Replacements;
-            // A file without a replacement is not saved, so its view's save rules cannot touch
-            // it.
-            if (Count <= 0)
-                continue;
-            if (SaveActiveFile())
-                Total += Count;
-            else
-                Unchanged.push_back({Name, urNotSaved});
-        }
-        Abandoned = Run.Abandoned();
-    }
-    UpdateCommandStates();
-    // The window closes now that the run has returned: nobody is left to read its outcome.
-    if (Abandoned)
-        return;
-    ShowChangeCompleteMessage(Total, FOptions.ChangeCompleteMessage);
-    if (!Unchanged.empty())
-        ShowFilesLeftUnchangedMessage(Unchanged);
-}
-
-void TKorvidForm::ListMatchesInOpenDocuments(bool AllDocuments) {
-    std::vector<TDocumentEditor*> Documents;
-    if (!AllDocuments) {
-        if (TDocumentEditor* Editor = ActiveEditor())
-            Documents.push_back(Editor);
-    } else {
-        for (int Index = 0; Index < TabCount(); ++Index)
-            if (TDocumentEditor* Editor = EditorOfTab(Tabs()->widget(Index));
-                Editor && Editor->HasFileName())
-                Documents.push_back(Editor);
-    }
-    // A listing reads down from the top, whatever direction the dialog asked for.
-    const std::uint16_t Options = Without(FFindOptions, ReplaceBits | soBackwards);
-    std::vector<std::string> Lines;
-    std::vector<std::pair<std::string, int>> Sections;
-    int Count = 0;
-    for (TDocumentEditor* Editor : Documents) {
-        if (AllDocuments) {
-            Lines.emplace_back();
-            // The header goes in front later: the name line's index in the final text.
-            Sections.emplace_back(Editor->FileName, int(Lines.size()) + 1);
-            Lines.push_back(Editor->FileName);
-        }
-        Editor->SetUpdatesSuspended(true);
-        Editor->MoveCaretTo(1, 1);
-        int Previous = 0;
-        while (Editor->SearchReplace(FFindText, {}, Options).Found) {
-            const int Para = Editor->CaretLine();
-            if (Para != Previous) {
-                Lines.push_back(NumberedLine(Para, Editor->CaretParagraphText()));
-                ++Count;
-                Previous = Para;
-            }
-            // An empty match (a whole empty line) leaves the caret where it was.
-            if (!Editor->HasSelection()) {
-                if (Para >= Editor->ParaCount())
-                    break;
-                Editor->MoveCaretTo(Editor->ParaToLine(Para + 1), 1);
-            }
-        }
-        Editor->SetUpdatesSuspended(false);
-    }
-    if (Count == 0) {
-        ShowNoMatchesMessage(skFind, true, FOptions.NoMoreMatchesMessage);
-        return;
-    }
-    std::string Header = MatchesHeader(Count, FFindText);
-    if (AllDocuments)
-        Header += " in all open documents";
-    else if (Documents.front()->HasFileName())
-        Header += " in " + Documents.front()->FileName;
-    Lines.insert(Lines.begin(), Header);
-    if (!AllDocuments) {
-        Lines.insert(Lines.begin() + 1, std::string());
-        if (Documents.front()->HasFileName())
-            Sections.emplace_back(Documents.front()->FileName, 1);
-    }
-    OpenResultsTab("Find: " + FFindText, Lines, Sections, true);
-}
-
-// ---- Go To and Sort -----------------------------------------------------------------------------
 
 void TKorvidForm::EditGoTo() {
-    TDocumentEditor* Editor = ActiveEditor();
-    if (!Editor)
-        return;
-    const bool Paragraphs = Editor->WordWrap();
-    TGoToForm Form(this);
-    Form.SetParagraphMode(Paragraphs);
-    Form.SetNumber(Editor->CaretLine());
-    CentreOnMainForm(&Form);
-    if (RunModal(Form) != QDialog::Accepted)
-        return;
-    const int Count = std::max(Paragraphs ? Editor->ParaCount() : Editor->LineCount(), 1);
-    const int Number = std::clamp(Form.Number(), 1, Count);
-    Editor->MoveCaretTo(Paragraphs ? Editor->ParaToLine(Number) : Number, 1);
-    UpdateCommandStates();
+    FFindReplace->GoTo();
 }
 
 void TKorvidForm::FormatSort() {
-    TDocumentEditor* Editor = ActiveEditor();
-    if (!Editor || Editor->ReadOnly())
-        return;
-    TSortForm Form(this);
-    Form.SetParagraphMode(Editor->WordWrap());
-    Form.SetSortOptions(FSortOptions);
-    if (RunModal(Form) != QDialog::Accepted)
-        return;
-    Form.GetSortOptions(FSortOptions);
-    StoreSettings();
-    Editor->FormatSort(FSortOptions);
-    UpdateCommandStates();
+    FFindReplace->Sort();
+}
+
+void TKorvidForm::OpenFileQuietly(const std::string& Name, bool ReadOnly) {
+    const bool WasQuiet = FQuietOpen;
+    FQuietOpen = true;
+    OpenFile(Name, ReadOnly, {});
+    FQuietOpen = WasQuiet;
 }
 
 } // namespace korvid

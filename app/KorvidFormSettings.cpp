@@ -121,7 +121,7 @@ void TKorvidForm::LoadSettings() {
     LoadOptions(FOptions, Extras, font().pointSize());
     FMacros->SetActiveCommandLine(Extras.ActiveCommandLine);
     S.MultipleVolumeSearchList = Extras.MultipleVolumeSearchList;
-    LoadSortOptions(FSortOptions);
+    LoadSortOptions(FFindReplace->SortOptions());
     LoadShortCuts();
 
     TEngCustomEditor::MoveAfterPaste = FOptions.MoveAfterPaste;
@@ -204,7 +204,7 @@ void TKorvidForm::WriteSettings() {
     Extras.ActiveCommandLine = FMacros->ActiveCommandLine();
     Extras.MultipleVolumeSearchList = S.MultipleVolumeSearchList;
     SaveOptions(FOptions, Extras);
-    SaveSortOptions(FSortOptions);
+    SaveSortOptions(FFindReplace->SortOptions());
     SaveShortCuts();
 }
 

@@ -52,7 +52,7 @@ void TKorvidForm::UpdateFirstPass(TDocumentEditor* Editor, bool TabOpen) {
     const bool ReadOnly = Editor && Editor->ReadOnly();
     const bool HasSections = Editor && Editor->HasSectionNames();
     const int Kind = FavouritesTree().SelectedNodeKind();
-    const bool SearchTab = FSearchResultTab != nullptr;
+    const bool SearchTab = FSearchResults->SearchResultTab() != nullptr;
 
     EnableAll({T::FileExploreFolder, T::FavouritesAddFile}, HasName);
     Enable(T::FavouritesOpen, Kind >= 2 && Kind <= 6);

@@ -304,7 +304,7 @@ TEST_F(TEditCommandsTest, ChangeLinesNameTheParagraphTheyReplace) {
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Line);
         E.SetParagraphs(Twelve);
-        Form->ApplyChangeLines(E, {Case.Line});
+        Form->SearchResults().ApplyChangeLines(E, {Case.Line});
         TLines Expected = Twelve;
         if (Case.Para)
             Expected[Case.Para - 1] = Case.Text;

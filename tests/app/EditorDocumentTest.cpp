@@ -114,7 +114,8 @@ TEST_F(TEditorDocumentTest, SearchResultsOpenReadOnlyUntilTheReadOnlyToolFreesTh
     MakeProgramForm();
     std::filesystem::create_directories(Dir / "T");
     const auto Target = File("T/a.txt", "one\r\nfoo\r\n");
-    Form->FindInFiles({}, {}, 0, 0, false, false, false, false, "foo", "txt", (Dir / "T").string());
+    Form->SearchResults().FindInFiles({}, {}, 0, 0, false, false, false, false, "foo", "txt",
+                                      (Dir / "T").string());
     TDocumentEditor& Results = *Form->ActiveEditor();
     ASSERT_TRUE(Results.SearchResults);
     const std::vector<std::string> Found = Results.Paragraphs();

@@ -19,7 +19,8 @@ class TFindInFilesTest : public TFormTest {
 protected:
     std::string Tree() const { return (Dir / "T").string(); }
     void Search(const std::string& Text, int Context = 0) {
-        Form->FindInFiles({}, {}, 0, Context, false, false, false, false, Text, "txt", Tree());
+        Form->SearchResults().FindInFiles({}, {}, 0, Context, false, false, false, false, Text,
+                                          "txt", Tree());
     }
     void MakeTree() {
         std::filesystem::create_directories(Dir / "T");
@@ -66,12 +67,13 @@ TEST_F(TFindInFilesTest, EscapeStopsTheWalkAndASecondSearchDoesNothing) {
     for (int I = 0; I < 400; ++I)
         File("T/f" + std::to_string(I) + ".txt", std::string(200000, 'y') + "\nfoo\n");
     int Pumps = 0;
-    Form->OnSearchPump = [&Pumps, this](TKorvidForm& F) {
+    Form->SearchResults().OnSearchPump = [&Pumps, this] {
         if (++Pumps == 1) {
             // A search asked for from inside the walk is ignored.
-            F.FindInFiles({}, {}, 0, 0, false, false, false, false, "foo", "txt", Tree());
+            Form->SearchResults().FindInFiles({}, {}, 0, 0, false, false, false, false, "foo",
+                                              "txt", Tree());
             QApplication::postEvent(
-                &F, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+                Form.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         }
     };
     Search("foo");
@@ -79,7 +81,7 @@ TEST_F(TFindInFilesTest, EscapeStopsTheWalkAndASecondSearchDoesNothing) {
     const std::string Header = Form->ActiveEditor()->Paragraphs().front();
     EXPECT_TRUE(Header.ends_with(" (aborted)")) << Header;
     EXPECT_LE(Pumps, 2) << "the walk ends within one more pump";
-    EXPECT_FALSE(Form->Searching());
+    EXPECT_FALSE(Form->SearchResults().Searching());
 }
 
 TEST_F(TFindInFilesTest, ACloseDuringTheWalkStopsItAndClosesAfter) {
@@ -89,10 +91,10 @@ TEST_F(TFindInFilesTest, ACloseDuringTheWalkStopsItAndClosesAfter) {
     for (int I = 0; I < 200; ++I)
         File("T/f" + std::to_string(I) + ".txt", std::string(300000, 'y') + "\nfoo\n");
     bool Asked = false;
-    Form->OnSearchPump = [&Asked](TKorvidForm& F) {
+    Form->SearchResults().OnSearchPump = [&Asked, this] {
         if (!Asked) {
             Asked = true;
-            F.close();
+            Form->close();
         }
     };
     Search("foo");
@@ -113,12 +115,12 @@ TEST_F(TFindInFilesTest, ExitDuringTheWalkEndsWhereACloseOnlyMinimises) {
         File("T/f" + std::to_string(I) + ".txt", std::string(300000, 'y') + "\nfoo\n");
     int Pumps = 0;
     bool Minimised = false;
-    Form->OnSearchPump = [&](TKorvidForm& F) {
+    Form->SearchResults().OnSearchPump = [&] {
         if (++Pumps == 1) {
-            F.close();
-            Minimised = F.isMinimized();
+            Form->close();
+            Minimised = Form->isMinimized();
         } else if (Pumps == 3)
-            F.FileExit();
+            Form->FileExit();
     };
     Search("foo");
     EXPECT_TRUE(Minimised);
@@ -203,7 +205,7 @@ TEST_F(TFindInFilesTest, SearchResultToolsMoveBetweenResultsAndFiles) {
 TEST_F(TFindInFilesTest, TheDialogFindsOpensAllAndUnpacksTheFolder) {
     MakeForm();
     MakeTree();
-    TSearchFolderForm& Dialog = Form->SearchFolderForm();
+    TSearchFolderForm& Dialog = Form->SearchResults().SearchFolderForm();
     const auto Fill = [&](const char* Text, const char* Extensions) {
         return ActOn<TSearchFolderForm>([this, Text, Extensions](TSearchFolderForm& D) {
             D.SetFolder(Tree());

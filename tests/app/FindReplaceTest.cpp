@@ -79,9 +79,9 @@ protected:
 TEST_F(TFindReplaceTest, FindSelectsTheMatchAndSaysWhenThereAreNoMore) {
     Open("a.txt", "one foo\r\ntwo\r\nfoo three\r\n");
     Modals.Then(Fill({"foo", ""}));
-    EXPECT_FALSE(Form->CanRepeatSearch());
+    EXPECT_FALSE(Form->FindReplace().CanRepeatSearch());
     Form->EditFind();
-    EXPECT_TRUE(Form->CanRepeatSearch());
+    EXPECT_TRUE(Form->FindReplace().CanRepeatSearch());
     EXPECT_TRUE(ToolEnabled(T::EditFindNext));
     EXPECT_EQ(Active().GetSelText(), "foo");
     EXPECT_EQ(Active().CaretLine(), 1);
@@ -189,21 +189,21 @@ TEST_F(TFindReplaceTest, TheDialogIsSeededAndItsForcedStatesLastOneRun) {
     EXPECT_TRUE(ListAll);
     EXPECT_TRUE(AllOpen);
     EXPECT_EQ(ReplaceCaption, "Replace");
-    EXPECT_FALSE(Form->FindForm().ListAll());
-    EXPECT_FALSE(Form->FindForm().AllOpenDocuments());
+    EXPECT_FALSE(Form->FindReplace().FindForm().ListAll());
+    EXPECT_FALSE(Form->FindReplace().FindForm().AllOpenDocuments());
 }
 
 TEST_F(TFindReplaceTest, SetSearchTermTakesTheSelectionElseTheWord) {
     Open("a.txt", "alpha beta\r\nbeta alpha\r\n");
     Engine().SetCaretPosition(1, 2);
     Form->SetSearchTermToSelection();
-    EXPECT_TRUE(Form->CanRepeatSearch());
-    EXPECT_EQ(Form->FindForm().GetFindText(), "alpha");
+    EXPECT_TRUE(Form->FindReplace().CanRepeatSearch());
+    EXPECT_EQ(Form->FindReplace().FindForm().GetFindText(), "alpha");
     Form->EditFindNext();
     EXPECT_EQ(Active().CaretLine(), 2);
     Engine().SetSelection(1, 7, 1, 11, true);
     Form->SetSearchTermToSelection();
-    EXPECT_EQ(Form->FindForm().GetFindText(), "beta");
+    EXPECT_EQ(Form->FindReplace().FindForm().GetFindText(), "beta");
 }
 
 // ---- Listing the matches of open documents ----
@@ -241,7 +241,7 @@ TEST_F(TFindReplaceTest, ListsEveryOpenDocument) {
         D.SetFindText("foo");
         D.OkButton()->click();
     }));
-    Form->ShowFindDialog(false, true);
+    Form->FindReplace().ShowFindDialog(false, true);
     ASSERT_EQ(Form->TabCount(), 4);
     EXPECT_EQ(Active().Paragraphs(),
               (std::vector<std::string>{"3 matches for \"foo\" in all open documents", "", A,
@@ -285,7 +285,8 @@ protected:
         for (int Line = 0; Line < 60; ++Line)
             Large += std::string(100, 'y') + "\r\n";
         File("T/e.txt", Large);
-        Form->FindInFiles({}, {}, 0, 0, true, false, false, false, "foo", "txt", Tree().string());
+        Form->SearchResults().FindInFiles({}, {}, 0, 0, true, false, false, false, "foo", "txt",
+                                          Tree().string());
         ASSERT_EQ(Form->TabCount(), 1);
         fs::remove(Tree() / "d.txt");
         fs::permissions(Tree() / "f.txt", fs::perms::owner_read);
@@ -373,7 +374,8 @@ TEST_F(TReplaceClosedTest, ClosingTheWindowEndsAReplaceAcrossFilesAfterTheFileIn
     fs::create_directories(Dir / "T");
     for (const char* Name : {"a.txt", "b.txt", "c.txt"})
         File(std::string("T/") + Name, "foo\r\n");
-    Form->FindInFiles({}, {}, 0, 0, false, false, false, false, "foo", "txt", (Dir / "T").string());
+    Form->SearchResults().FindInFiles({}, {}, 0, 0, false, false, false, false, "foo", "txt",
+                                      (Dir / "T").string());
     ASSERT_EQ(Form->TabCount(), 1);
     Form->show();
     // The results list the files in the file system's order: the second one opened closes.
@@ -458,7 +460,7 @@ TEST_F(TFindReplaceTest, SortSortsTheSelectedLinesAndKeepsTheChoices) {
     }));
     Form->FormatSort();
     EXPECT_EQ(Active().Paragraphs(), (std::vector<std::string>{"top", "a", "b", "c", ""}));
-    EXPECT_TRUE(Form->SortOptions().CaseSensitive);
+    EXPECT_TRUE(Form->FindReplace().SortOptions().CaseSensitive);
 }
 
 } // namespace

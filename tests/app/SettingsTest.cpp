@@ -139,7 +139,7 @@ TEST_F(TSettingsTest, AcceptedDialogsStoreTheirSettingsAtOnce) {
         Form->FormatSort();
     }
     EXPECT_EQ(ReadInteger(Current(SortKeys), "Case Sensitive", -1),
-              Form->SortOptions().CaseSensitive ? 1 : 0);
+              Form->FindReplace().SortOptions().CaseSensitive ? 1 : 0);
 }
 
 // The editors' caret goes after pasted text exactly when "Move After Paste" says so.
@@ -247,7 +247,7 @@ TEST_F(TSettingsTest, ChildWindowPlacesAndChecksRoundTrip) {
     S.BrowseMatchCase = true;
     S.FindFormLeft = 77;
     S.MultipleVolumeSearchList = "a.vol;b.vol";
-    Form->SortOptions().Numerical = true;
+    Form->FindReplace().SortOptions().Numerical = true;
     Form.reset();
     MakeForm();
     const auto& R = Form->WindowSettings();
@@ -260,7 +260,7 @@ TEST_F(TSettingsTest, ChildWindowPlacesAndChecksRoundTrip) {
     EXPECT_TRUE(R.BrowseMatchCase);
     EXPECT_EQ(R.FindFormLeft, 77);
     EXPECT_EQ(R.MultipleVolumeSearchList, "a.vol;b.vol");
-    EXPECT_TRUE(Form->SortOptions().Numerical);
+    EXPECT_TRUE(Form->FindReplace().SortOptions().Numerical);
 }
 
 TEST_F(TSettingsTest, HistoryPersistsThroughItsFile) {

@@ -158,7 +158,7 @@ TEST_F(TToolsTest, OpeningAFolderShowsTheFindInFolderDialog) {
     Form->OpenFile((Dir / "src").string(), false, {});
     ASSERT_EQ(Dialogs.Shown().size(), 1u);
     EXPECT_EQ(Dialogs.Last().Caption, "Find in Folder");
-    EXPECT_EQ(Form->SearchFolderForm().Folder(), (Dir / "src").string());
+    EXPECT_EQ(Form->SearchResults().SearchFolderForm().Folder(), (Dir / "src").string());
     EXPECT_EQ(Form->TabCount(), 0);
 }
 
