@@ -104,12 +104,20 @@ void TPickKeystrokesForm::FillAndSelect(const std::string& First, const std::str
     ApplySubfolderFilter();
 }
 
+bool TPickKeystrokesForm::InSubfolder(const std::string& Entry) const {
+    const std::size_t At = Entry.find(SubfolderMark);
+    if (At == std::string::npos)
+        return false;
+    return StartFolder.empty() ||
+           Entry.substr(At + std::string_view(SubfolderMark).size()) != StartFolder;
+}
+
 void TPickKeystrokesForm::ApplySubfolderFilter() {
     const std::string Remembered = Selected();
     const bool All = FSubfolders->isChecked();
     FList->clear();
     for (const auto& Entry : BaseEntries)
-        if (All || Entry.find(SubfolderMark) == std::string::npos)
+        if (All || !InSubfolder(Entry))
             FList->addItem(ToQString(Entry));
     if (AddedEntries)
         for (const auto& Entry : *AddedEntries)

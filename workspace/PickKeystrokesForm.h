@@ -27,6 +27,9 @@ public:
     std::vector<std::string> BaseEntries;
     // Entries the caller keeps, which "&Add..." extends; none by default.
     std::vector<std::string>* AddedEntries = nullptr;
+    // Entries marked with this folder lie in the start folder itself, so the check box never
+    // hides them.
+    std::string StartFolder;
 
     // Lists the entries and selects First, else Second, else the first entry.
     void FillAndSelect(const std::string& First, const std::string& Second);
@@ -49,6 +52,7 @@ private:
     // Lists the base entries (those in subfolders only while the box is checked) and the added
     // ones, keeping the selected text selected.
     void ApplySubfolderFilter();
+    bool InSubfolder(const std::string& Entry) const;
     void Select(const std::string& Entry);
     void UpdateOk();
 

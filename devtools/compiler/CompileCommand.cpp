@@ -92,6 +92,8 @@ void NameForCompiler(const TCompileTarget& Target, TCompileContext& Context,
     const std::string Base = BaseNameOf(Target.Lines);
     const std::string& FileName = Target.FileName;
     Context.TargetFile = FileName;
+    // A base hands the compiler another file, whose records are not about this text.
+    Context.TargetAliases.clear();
     if (const std::size_t Gt = FileName.find('>'); Gt != std::string::npos) {
         std::string Name = UpperCase1252(FileName.substr(Gt + 1));
         if (const std::size_t Colon = Name.find(':'); Colon == std::string::npos)
@@ -101,6 +103,8 @@ void NameForCompiler(const TCompileTarget& Target, TCompileContext& Context,
         if (const std::size_t Svol = Name.find(".SVOL"); Svol != std::string::npos)
             Name.erase(Svol, 5);
         Context.TargetName = Name;
+        if (Base.empty())
+            Context.TargetAliases.push_back({Name, true});
         Context.InsideVolume = true;
         Context.ProjectRoute = false;
         return;
@@ -109,6 +113,9 @@ void NameForCompiler(const TCompileTarget& Target, TCompileContext& Context,
         Base.empty() ? FileName : (fs::path(FileName).parent_path() / Base).string();
     Context.ProjectRoute = Options.VoskPascal && IsOneOf(LowerExtension(Name), ProjectExtensions);
     Context.TargetName = Context.ProjectRoute ? Name : Quoted(Name);
+    // The library and a Pascal source get the name without its quotes.
+    if (Base.empty())
+        Context.TargetAliases = {{Name}, {Quoted(Name)}};
 }
 
 // Marks a compile as running while it lives.
@@ -421,6 +428,7 @@ bool TCompileCommand::CompileReportList(const std::vector<std::string>& Lines,
             else {
                 Context.TargetName = Quoted(Entry.Path);
                 Context.TargetFile = Entry.Path;
+                Context.TargetAliases = {{Entry.Path}, {Quoted(Entry.Path)}};
                 Context.ForcedKind = Entry.Kind;
                 Context.ProjectRoute = false;
                 Context.InsideVolume = false;

@@ -31,6 +31,12 @@ inline std::string UnquotedName(const std::string& Name) {
     return Name;
 }
 
+// A name the target was handed to the compiler under; the p-System ignores case in its names.
+struct TCompilerName {
+    std::string Name;
+    bool IgnoreCase = false;
+};
+
 enum class TJsonChoice { NotAsked, Picked, Cancelled };
 
 // One line for a "Compiler Messages" tab; Data is "file|||line" for lines that name a place.
@@ -45,6 +51,8 @@ struct TCompileContext {
     std::string TargetName;
     // The target's own file name, which the results compare their files with.
     std::string TargetFile;
+    // The other names the compiler knows the target's own text by; its records may use any.
+    std::vector<TCompilerName> TargetAliases;
     bool ProjectRoute = false;
     TForcedSourceKind ForcedKind = TForcedSourceKind::None;
     bool InsideVolume = false;

@@ -5,6 +5,7 @@
 #include "platform/Cp1252.h"
 #include "workspace/KorvidOptions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -172,7 +173,11 @@ private:
             Text += "\r\rusing:\r";
             if (FOptions.VoskPascal)
                 Text += FSource.JsonFile + "\r";
-            Text += FContext.ServerPath + FCollected;
+            Text += FContext.ServerPath;
+            // Collected hints and warnings begin with their own text; keep them off the path.
+            if (!FCollected.empty() && !FCollected.starts_with('\r'))
+                Text += '\r';
+            Text += FCollected;
             FSucceeded = true;
         }
         if (Record.Kind == 'A') {
@@ -224,12 +229,25 @@ private:
                     bool IsLast) {
         const bool Success = Record.Kind == 'S';
         FHost.ShowCompileStatus(Success ? std::string() : Text);
-        if (!Record.File.empty() && (Record.File == FContext.TargetFile ||
-                                     (Record.Line > 0 && FHost.CanReach(Record.File))))
+        if (NamesTarget(Record.File))
+            FHost.GoToError(FContext.TargetFile, Record.Line, Record.Column);
+        else if (!Record.File.empty() && Record.Line > 0 && FHost.CanReach(Record.File))
             FHost.GoToError(Record.File, Record.Line, Record.Column);
         else if (!Record.File.empty() && !Success)
             Text += "\r\r" + Record.File + "\rLine " + std::to_string(Record.Line);
         Show(Title, Text, Success, IsLast);
+    }
+
+    bool NamesTarget(const std::string& File) const {
+        if (File.empty())
+            return false;
+        if (File == FContext.TargetFile)
+            return true;
+        return std::any_of(FContext.TargetAliases.begin(), FContext.TargetAliases.end(),
+                           [&](const TCompilerName& Alias) {
+                               return Alias.IgnoreCase ? SameText1252(File, Alias.Name)
+                                                       : File == Alias.Name;
+                           });
     }
 
     void Show(const std::string& Title, const std::string& Text, bool Success, bool IsLast) {

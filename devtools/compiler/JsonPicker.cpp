@@ -29,7 +29,10 @@ std::vector<std::string> JsonFilesIn(const fs::path& Folder) {
 } // namespace
 
 std::vector<std::string> JsonPickEntries(const std::string& Folder) {
-    std::vector<std::string> Entries = JsonFilesIn(Folder);
+    const std::string Mark = TPickKeystrokesForm::SubfolderMark;
+    std::vector<std::string> Entries;
+    for (const std::string& Name : JsonFilesIn(Folder))
+        Entries.push_back(Name + Mark + Folder);
     std::vector<std::string> Subfolders;
     std::error_code Error;
     for (const auto& Entry : fs::directory_iterator(Folder, Error))
@@ -38,16 +41,27 @@ std::vector<std::string> JsonPickEntries(const std::string& Folder) {
     std::sort(Subfolders.begin(), Subfolders.end());
     for (const std::string& Sub : Subfolders)
         for (const std::string& Name : JsonFilesIn(fs::path(Folder) / Sub))
-            Entries.push_back(Name + TPickKeystrokesForm::SubfolderMark + Sub);
+            Entries.push_back(Name + Mark + Sub);
     return Entries;
 }
 
-std::string JsonEntryName(const std::string& Entry) {
+std::string JsonEntryName(const std::string& Entry, const std::string& Folder) {
     const std::string Mark = TPickKeystrokesForm::SubfolderMark;
     const std::size_t At = Entry.find(Mark);
     if (At == std::string::npos)
         return Entry;
-    return (fs::path(Entry.substr(At + Mark.size())) / Entry.substr(0, At)).string();
+    const std::string Place = Entry.substr(At + Mark.size());
+    if (Place == Folder)
+        return Entry.substr(0, At);
+    return (fs::path(Place) / Entry.substr(0, At)).string();
+}
+
+std::string JsonEntryFor(const std::string& Name, const std::string& Folder) {
+    const fs::path File(Name);
+    if (Name.empty() || File.is_absolute())
+        return Name;
+    const std::string Place = File.has_parent_path() ? File.parent_path().string() : Folder;
+    return File.filename().string() + TPickKeystrokesForm::SubfolderMark + Place;
 }
 
 std::optional<std::string> PickJsonFile(QWidget* Parent, const std::string& Folder,
@@ -57,12 +71,13 @@ std::optional<std::string> PickJsonFile(QWidget* Parent, const std::string& Fold
     Picker.setWindowTitle(ToQString(PickJsonCaption));
     Picker.BaseEntries = JsonPickEntries(Folder);
     Picker.AddedEntries = &Added;
+    Picker.StartFolder = Folder;
     Picker.ShowSubfolderBox(true);
     Picker.ShowAddButton(true);
-    Picker.FillAndSelect(Current, {});
+    Picker.FillAndSelect(JsonEntryFor(Current, Folder), {});
     if (!Picker.Execute() || Picker.Selected().empty())
         return std::nullopt;
-    return JsonEntryName(Picker.Selected());
+    return JsonEntryName(Picker.Selected(), Folder);
 }
 
 } // namespace korvid

@@ -8,11 +8,13 @@ class QWidget;
 
 namespace korvid {
 
-// The folder's "*.json" files by name, then those of its immediate subfolders as
+// The folder's "*.json" files as "name --> folder", then those of its immediate subfolders as
 // "name --> subfolder", each group sorted.
 std::vector<std::string> JsonPickEntries(const std::string& Folder);
-// The file an entry stands for, relative to the folder (an added entry is a whole path).
-std::string JsonEntryName(const std::string& Entry);
+// The file an entry stands for, relative to Folder (an added entry is a whole path).
+std::string JsonEntryName(const std::string& Entry, const std::string& Folder);
+// The entry standing for a file named as JsonEntryName answers it.
+std::string JsonEntryFor(const std::string& Name, const std::string& Folder);
 
 // The "Pick JSON File" list; Added keeps the files the user added for the session. Answers the
 // picked file relative to Folder, nothing when cancelled.

@@ -1,4 +1,5 @@
 #include "devtools/compiler/CompileCommand.h"
+#include "devtools/compiler/CompileResults.h"
 #include "devtools/compiler/CompileServer.h"
 #include "devtools/vbat/VBat.h"
 #include "platform/KeyState.h"
@@ -401,6 +402,61 @@ TEST_F(TCompileCommandTest, DecidesTheRouteForTheDocumentInHand) {
         EXPECT_EQ(Fake.Calls, Expected);
         EXPECT_EQ(Fake.Shown.Errors, Case.Errors);
         ReleaseAllKeys();
+    }
+}
+
+// A record may name the target the way the compiler was handed it; that is still the document
+// in hand, and the caret goes there.
+TEST_F(TCompileCommandTest, ARecordFindsTheTargetUnderEveryNameItWasHandedOver) {
+    struct TNameCase {
+        std::string Name;
+        std::string Document;
+        std::vector<std::string> Lines;
+        std::string RecordFile; // "@" stands for the test's folder
+        bool IsTarget;
+    };
+    const std::vector<TNameCase> Cases = {
+        {"the editor's own name", "VOL.vol>UNIT.TEXT", {}, "@/VOL.vol>UNIT.TEXT", true},
+        {"the volume name", "VOL.vol>UNIT.TEXT", {}, "WORK:UNIT.TEXT", true},
+        {"the volume name in another case", "VOL.vol>unit.text", {}, "work:Unit.Text", true},
+        {"a subvolume's name", "VOL.vol>SUB.SVOL:UNIT.TEXT", {}, "sub:unit.text", true},
+        {"the quoted disk name", "u.vl2", {}, "\"@/u.vl2\"", true},
+        {"the disk name the library is handed", "p.vp", {}, "@/p.vp", true},
+        {"a disk name differing in case is another file", "u.vl2", {}, "\"@/U.VL2\"", false},
+        {"another file in the volume", "VOL.vol>UNIT.TEXT", {}, "WORK:OTHER.TEXT", false},
+        {"the base compiled in its place is another file",
+         "VOL.vol>UNIT.TEXT",
+         {"; base=MAIN.TEXT"},
+         "WORK:MAIN.TEXT",
+         false},
+    };
+    for (const TNameCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TTempDir Folder;
+        ASSERT_TRUE(CreateVolumeFile(Folder / "VOL.vol", "WORK", 100));
+        TFakeCommandHost Fake;
+        Fake.Options.PSystemAware = true;
+        Fake.Options.VoskPascal = true;
+        const std::string Document = (Folder / Case.Document).string();
+        const std::string RecordFile = WithFolder(Case.RecordFile, Folder.Path());
+        Fake.Active = TCompileTarget{Document, false, Case.Lines};
+        Fake.Shown.Answers = {1};
+        Fake.OnCompile = [&](TCompileContext& Context) {
+            return ShowCompileResults({">E>" + RecordFile + "|>|12,5|>|bad", false, ""}, Context,
+                                      Fake.Options, Fake);
+        };
+        TCompileCommand(Fake).CompileSource(false, false, false);
+        if (Case.IsTarget) {
+            EXPECT_EQ(Fake.Shown.Places, (std::vector<TRecordedPlace>{{Document, 12, 5}}));
+            EXPECT_EQ(Fake.Shown.Boxes,
+                      (std::vector<TRecordedBox>{{"Error", "bad", false, false}}));
+        } else {
+            EXPECT_TRUE(Fake.Shown.Places.empty());
+            EXPECT_EQ(Fake.Shown.Boxes,
+                      (std::vector<TRecordedBox>{
+                          {"Error", "bad\r\r" + RecordFile + "\rLine 12", false, false}}));
+        }
+        EXPECT_EQ(Fake.Shown.EditPresses, 1);
     }
 }
 

@@ -108,7 +108,7 @@ std::vector<TOutputCase> Cases() {
          Hints(11) + ">W>|>|0|>|a|>|b\r\n>S>|>|0|>|OK",
          [](auto& Options, auto&, auto&) { Options.LorvantaCombineHintsAndWarnings = true; },
          {{"Report Compiled",
-           "OK\r\rusing:\rSRVh1\r\rh2\r\rh3\r\rh4\r\rh5\r\rh6\r\rh7\r\rh8\r\rh9\r\rh10\r\r", true,
+           "OK\r\rusing:\rSRV\rh1\r\rh2\r\rh3\r\rh4\r\rh5\r\rh6\r\rh7\r\rh8\r\rh9\r\rh10\r\r", true,
            false}},
          {},
          TCompileSeverity::Warning},

@@ -66,10 +66,13 @@ TEST(TJsonPickerTest, ListsTheFolderAndItsImmediateSubfolders) {
     fs::create_directories(Dir.Path() / "sub" / "deeper");
     for (const char* Name : {"b.json", "a.JSON", "c.txt", "sub/s.json", "sub/deeper/d.json"})
         WriteFileBytes(Dir.Path() / Name, "{}");
-    EXPECT_EQ(JsonPickEntries(Dir.Path().string()),
-              (std::vector<std::string>{"a.JSON", "b.json", "s.json --> sub"}));
-    EXPECT_EQ(JsonEntryName("s.json --> sub"), "sub/s.json");
-    EXPECT_EQ(JsonEntryName("a.JSON"), "a.JSON");
+    const std::string Top = Dir.Path().string();
+    EXPECT_EQ(
+        JsonPickEntries(Top),
+        (std::vector<std::string>{"a.JSON --> " + Top, "b.json --> " + Top, "s.json --> sub"}));
+    EXPECT_EQ(JsonEntryName("s.json --> sub", Top), "sub/s.json");
+    EXPECT_EQ(JsonEntryName("a.JSON --> " + Top, Top), "a.JSON");
+    EXPECT_EQ(JsonEntryName("/added/x.json", Top), "/added/x.json");
 
     std::vector<std::string> Added;
     TScriptedModals Dialogs;
@@ -86,6 +89,27 @@ TEST(TJsonPickerTest, ListsTheFolderAndItsImmediateSubfolders) {
     }));
     EXPECT_EQ(PickJsonFile(nullptr, Dir.Path().string(), "", Added), "sub/s.json");
     EXPECT_EQ(Dialogs.Last().Caption, "Pick JSON File");
+}
+
+// Files of the start folder name their folder too, stay listed without the subfolders, and
+// the current one is selected.
+TEST(TJsonPickerTest, StartFolderFilesShowTheirFolder) {
+    TTempDir Dir;
+    std::filesystem::create_directories(Dir.Path() / "sub");
+    for (const char* Name : {"a.json", "b.json", "sub/s.json"})
+        WriteFileBytes(Dir.Path() / Name, "{}");
+    const std::string Top = Dir.Path().string();
+    std::vector<std::string> Added;
+    TScriptedModals Dialogs;
+    Dialogs.Then(ActOn<TPickKeystrokesForm>([&](TPickKeystrokesForm& Form) {
+        std::vector<std::string> Shown;
+        for (int Row = 0; Row < Form.List()->count(); ++Row)
+            Shown.push_back(Form.List()->item(Row)->text().toStdString());
+        EXPECT_EQ(Shown, (std::vector<std::string>{"a.json --> " + Top, "b.json --> " + Top}));
+        EXPECT_EQ(Form.Selected(), "b.json --> " + Top);
+        Form.OkButton()->click();
+    }));
+    EXPECT_EQ(PickJsonFile(nullptr, Top, "b.json", Added), "b.json");
 }
 
 } // namespace
