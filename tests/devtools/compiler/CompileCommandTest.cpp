@@ -193,6 +193,17 @@ std::string WithFolder(std::string Text, const fs::path& Folder) {
     return Text;
 }
 
+// A folder holding the volume WORK as VOL.vol, and a window that compiles with Vosk Pascal on.
+struct TVolumeBench {
+    TTempDir Folder;
+    bool VolumeMade = CreateVolumeFile(Folder / "VOL.vol", "WORK", 100);
+    TFakeCommandHost Fake;
+    TVolumeBench() {
+        Fake.Options.PSystemAware = true;
+        Fake.Options.VoskPascal = true;
+    }
+};
+
 TEST_F(TCompileCommandTest, DecidesTheRouteForTheDocumentInHand) {
     const auto Touch = [](const fs::path& File) {
         fs::create_directories(File.parent_path());
@@ -384,11 +395,10 @@ TEST_F(TCompileCommandTest, DecidesTheRouteForTheDocumentInHand) {
     };
     for (const TDecisionCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        TTempDir Folder;
-        ASSERT_TRUE(CreateVolumeFile(Folder / "VOL.vol", "WORK", 100));
-        TFakeCommandHost Fake;
-        Fake.Options.PSystemAware = true;
-        Fake.Options.VoskPascal = true;
+        TVolumeBench Bench;
+        ASSERT_TRUE(Bench.VolumeMade);
+        const TTempDir& Folder = Bench.Folder;
+        TFakeCommandHost& Fake = Bench.Fake;
         if (Case.Arrange)
             Case.Arrange(Fake, Folder);
         const bool Modified = Case.Document.starts_with('*');
@@ -432,31 +442,28 @@ TEST_F(TCompileCommandTest, ARecordFindsTheTargetUnderEveryNameItWasHandedOver) 
     };
     for (const TNameCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        TTempDir Folder;
-        ASSERT_TRUE(CreateVolumeFile(Folder / "VOL.vol", "WORK", 100));
-        TFakeCommandHost Fake;
-        Fake.Options.PSystemAware = true;
-        Fake.Options.VoskPascal = true;
-        const std::string Document = (Folder / Case.Document).string();
-        const std::string RecordFile = WithFolder(Case.RecordFile, Folder.Path());
-        Fake.Active = TCompileTarget{Document, false, Case.Lines};
-        Fake.Shown.Answers = {1};
-        Fake.OnCompile = [&](TCompileContext& Context) {
+        TVolumeBench Bench;
+        ASSERT_TRUE(Bench.VolumeMade);
+        const std::string Document = (Bench.Folder / Case.Document).string();
+        const std::string RecordFile = WithFolder(Case.RecordFile, Bench.Folder.Path());
+        Bench.Fake.Active = TCompileTarget{Document, false, Case.Lines};
+        Bench.Fake.Shown.Answers = {1};
+        Bench.Fake.OnCompile = [&](TCompileContext& Context) {
             return ShowCompileResults({">E>" + RecordFile + "|>|12,5|>|bad", false, ""}, Context,
-                                      Fake.Options, Fake);
+                                      Bench.Fake.Options, Bench.Fake);
         };
-        TCompileCommand(Fake).CompileSource(false, false, false);
+        TCompileCommand(Bench.Fake).CompileSource(false, false, false);
         if (Case.IsTarget) {
-            EXPECT_EQ(Fake.Shown.Places, (std::vector<TRecordedPlace>{{Document, 12, 5}}));
-            EXPECT_EQ(Fake.Shown.Boxes,
+            EXPECT_EQ(Bench.Fake.Shown.Places, (std::vector<TRecordedPlace>{{Document, 12, 5}}));
+            EXPECT_EQ(Bench.Fake.Shown.Boxes,
                       (std::vector<TRecordedBox>{{"Error", "bad", false, false}}));
         } else {
-            EXPECT_TRUE(Fake.Shown.Places.empty());
-            EXPECT_EQ(Fake.Shown.Boxes,
+            EXPECT_TRUE(Bench.Fake.Shown.Places.empty());
+            EXPECT_EQ(Bench.Fake.Shown.Boxes,
                       (std::vector<TRecordedBox>{
                           {"Error", "bad\r\r" + RecordFile + "\rLine 12", false, false}}));
         }
-        EXPECT_EQ(Fake.Shown.EditPresses, 1);
+        EXPECT_EQ(Bench.Fake.Shown.EditPresses, 1);
     }
 }
 
