@@ -5,6 +5,7 @@
 #include "devtools/vbat/VBatScriptRun.h"
 #include "platform/VirtualKeyCodes.h"
 #include "psystem/MajorVolume.h"
+#include "tests/support/CurrentFolder.h"
 #include "ui/ModalRunner.h"
 
 #include <QApplication>
@@ -135,20 +136,6 @@ TEST_F(VBatRunTest, TemplateFillsVariables) {
     ASSERT_TRUE(Run("who = me\ntemplate {_VBatPath_}t.txt to {_VBatPath_}out.txt\n"));
     EXPECT_EQ(ReadFileBytes(Folder.Dir / "out.txt"), "unit UNIT.TEXT of 2024\r\nme\r\n");
 }
-
-class TCurrentFolder {
-public:
-    explicit TCurrentFolder(const std::filesystem::path& Folder)
-        : FOld(std::filesystem::current_path()) {
-        std::filesystem::current_path(Folder);
-    }
-    ~TCurrentFolder() { std::filesystem::current_path(FOld); }
-    TCurrentFolder(const TCurrentFolder&) = delete;
-    TCurrentFolder& operator=(const TCurrentFolder&) = delete;
-
-private:
-    std::filesystem::path FOld;
-};
 
 TEST_F(VBatRunTest, RelativeNamesAreTakenFromTheScriptsFolder) {
     Folder.Write("sub/Default.vbat", "announce dflt\n");
