@@ -204,6 +204,9 @@ TEST_F(TBatchCompileTest, TheMessagesTellWhatBecameOfTheFile) {
              At = Expected.find('%', At + Path.size()))
             Expected.replace(At, 1, Path);
         EXPECT_EQ(Output("messages"), Expected);
+        // A source split on opening is compiled, never written back.
+        if (Case.Contents)
+            EXPECT_EQ(ReadFileBytes(Path), *Case.Contents);
     }
 }
 
