@@ -7,6 +7,7 @@
 #include "app/WindowHost.h"
 
 #include "devtools/compiler/CompilerMessages.h"
+#include "foundation/BinaryStrings.h"
 #include "foundation/TextFileWriter.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
@@ -117,6 +118,12 @@ int ExitCodeOf(TCompileSeverity Severity) {
     }
 }
 
+// A box with nothing to choose only tells: closing it unread changes nothing that follows.
+bool IsNotice(const QDialog& Dialog) {
+    const auto* Message = dynamic_cast<const TMessageForm*>(&Dialog);
+    return Message && Message->State().Buttons.size() <= 1;
+}
+
 // For the run: the options as they were come back, and any dialog that would wait for a user
 // is closed at once and listed with the messages.
 class TBatchRun {
@@ -128,7 +135,9 @@ public:
             std::string Text = FromQString(Dialog.windowTitle());
             if (const auto* Message = dynamic_cast<const TMessageForm*>(&Dialog))
                 Text += ": " + Message->State().Text;
-            Refused.push_back({Text, {}});
+            Shown.push_back({Text, {}});
+            if (!IsNotice(Dialog))
+                Refused = true;
             return int(QDialog::Rejected);
         });
     }
@@ -140,7 +149,9 @@ public:
     TBatchRun(const TBatchRun&) = delete;
     TBatchRun& operator=(const TBatchRun&) = delete;
 
-    std::vector<TCompileLine> Refused;
+    std::vector<TCompileLine> Shown;
+    // A question went unanswered, so what it would have started did not happen.
+    bool Refused = false;
 
 private:
     TKorvidOptions& FOptions;
@@ -161,15 +172,40 @@ struct TBatchOutcome {
     std::string DebugText;
 };
 
+// Why a file that is there did not open in a tab.
+std::string_view NotOpenedReason(const std::string& Name) {
+    std::error_code Error;
+    // A file on a volume is no file of its own to look into.
+    if (Name.find('>') != std::string::npos)
+        return korvid::NotOpenedReason;
+    if (fs::is_directory(Name, Error))
+        return FolderReason;
+    TBinaryStrings Lines;
+    Lines.PasswordPrompt = [](TPasswordRequest&) { return false; };
+    bool ShowAsterisks = true;
+    std::string Password;
+    try {
+        if (Lines.LoadFromFile(Name, ShowAsterisks, Password) == TLoadResult::Loaded &&
+            Lines.ContainsBinary)
+            return NotTextFileReason;
+    } catch (const EFileOpenError&) {
+        return UnreadableReason;
+    }
+    return korvid::NotOpenedReason;
+}
+
 // Opens Name and compiles it unattended. Whatever stops the compile is one more line: an
 // error box now would wait for nobody.
 TBatchOutcome CompileFile(TWindowHost& Window, TCompiling& Compiling, const std::string& Name,
                           const TBatchRun& Run) {
     TBatchOutcome Outcome;
-    if (FileExists(Name))
+    const bool Exists = FileExists(Name);
+    if (Exists)
         Window.OpenFile(Name, false, {});
-    if (!FileExists(Name) || !Window.ActiveEditor())
+    if (!Exists)
         Outcome.Lines.push_back({SourceNotFoundText(Name), {}});
+    else if (!Window.ActiveEditor())
+        Outcome.Lines.push_back({SourceNotOpenedText(Name, NotOpenedReason(Name)), {}});
     else {
         try {
             Outcome.Severity = Compiling.Command().CompileSource(false, false, true);
@@ -180,10 +216,9 @@ TBatchOutcome CompileFile(TWindowHost& Window, TCompiling& Compiling, const std:
             Outcome.Lines.push_back({Error.what(), {}});
         }
     }
-    if (!Run.Refused.empty()) {
-        Outcome.Lines.insert(Outcome.Lines.end(), Run.Refused.begin(), Run.Refused.end());
+    Outcome.Lines.insert(Outcome.Lines.end(), Run.Shown.begin(), Run.Shown.end());
+    if (Run.Refused)
         Outcome.Severity = TCompileSeverity::NotRun;
-    }
     return Outcome;
 }
 

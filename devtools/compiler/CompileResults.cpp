@@ -121,8 +121,8 @@ public:
                 FHasErrors = true;
         for (std::size_t I = 0; I < Lines.size() && !FStopped; ++I)
             Walk(Lines[I], I + 1 == Lines.size());
-        if (!FAnalysis.empty())
-            OpenAnalysis();
+        if (!FAnalysis.empty() && !FContext.Unattended)
+            FHost.OpenLinesTab(std::string(CompilerAnalysisCaption), AnalysisLines());
         if (!FBoxShown && !FLastWasSuccess && FContext.Messages.size() == FMessagesBefore) {
             FContext.Raise(TCompileSeverity::NotRun);
             const std::string Text = UnableToAccessCompilerText(FContext.ProjectRoute);
@@ -130,6 +130,11 @@ public:
                 FHost.ShowCompilerError(std::string(CompilerCaption), Text);
             else
                 FContext.Messages.push_back({std::string(CompilerCaption) + ": " + Text, {}});
+        }
+        // Nobody sees a tab of an unattended compile: the listing goes with its messages.
+        if (!FAnalysis.empty() && FContext.Unattended) {
+            const std::vector<TCompileLine> Lines = AnalysisLines();
+            FContext.Messages.insert(FContext.Messages.end(), Lines.begin(), Lines.end());
         }
         return FSucceeded;
     }
@@ -219,10 +224,10 @@ private:
             {std::string(Number) + " " + Text, Record.File + "|||" + std::to_string(Record.Line)});
     }
 
-    void OpenAnalysis() {
+    std::vector<TCompileLine> AnalysisLines() const {
         std::vector<TCompileLine> Lines{{AnalysisHeading(), {}}};
         Lines.insert(Lines.end(), FAnalysis.begin(), FAnalysis.end());
-        FHost.OpenLinesTab(std::string(CompilerAnalysisCaption), Lines);
+        return Lines;
     }
 
     void ShowRecord(const TResultRecord& Record, const std::string& Title, std::string Text,

@@ -119,6 +119,11 @@ std::string SourceNotFoundText(std::string_view FileName) {
     return "File not found: " + std::string(FileName);
 }
 
+std::string SourceNotOpenedText(std::string_view FileName, std::string_view Reason) {
+    return "Unable to open \"" + std::string(FileName) + "\" as a script: " + std::string(Reason) +
+           ".";
+}
+
 std::string VBatPauseUnattendedText(std::string_view Text) {
     return "The script pauses, which an unattended compile cannot answer: " + std::string(Text);
 }

@@ -43,6 +43,12 @@ std::string CompileFolderText();
 // The end of a report-list run by its severity.
 std::string ScriptSummaryText(int Severity);
 std::string SourceNotFoundText(std::string_view FileName);
+// A file that is there but could not be opened to compile, and why (one of the reasons below).
+std::string SourceNotOpenedText(std::string_view FileName, std::string_view Reason);
+inline constexpr std::string_view NotTextFileReason = "it is not a text file";
+inline constexpr std::string_view FolderReason = "it is a folder";
+inline constexpr std::string_view UnreadableReason = "it cannot be read";
+inline constexpr std::string_view NotOpenedReason = "it was not opened";
 // A VBat run of an unattended compile that would have had to ask.
 std::string VBatPauseUnattendedText(std::string_view Text);
 std::string VBatInputUnattendedText();

@@ -138,6 +138,11 @@ private:
     std::string Expanded(std::string_view Text) const {
         return FOwner.ExpandUnderscoreVariables(Text);
     }
+    // Relative names in a script mean its own folder, whatever the current folder is.
+    std::string FromScriptFolder(std::string_view Name) const {
+        return FFileName.empty() ? std::string(Name)
+                                 : VBatFromFolder(VBatFolderOf(FFileName), Name);
+    }
 
     TVBat& FOwner;
     TVBatReporter& FReporter;
@@ -340,20 +345,18 @@ bool TVBat::TParser::ParseBlock(TVBatCommand& Test) {
 
 bool TVBat::TParser::IncludeFile(const std::string& FileName, bool IsDefault,
                                  TVBatCommands& Target) {
-    std::string Name = Expanded(FileName);
+    std::string Written = Expanded(FileName);
     if (IsDefault) {
-        Name = VBatSlashes(Name);
-        if (!Name.empty() && Name.back() != '/')
-            Name += '/';
-        Name += "Default.vbat";
-    } else if (VBatDiskPath(Name).is_relative() && !FFileName.empty()) {
-        // An include names its file from the including script's folder.
-        Name = VBatFolderOf(FFileName) + Name;
+        Written = VBatSlashes(Written);
+        if (!Written.empty() && Written.back() != '/')
+            Written += '/';
+        Written += "Default.vbat";
     }
+    const std::string Name = FromScriptFolder(Written);
     std::error_code Error;
     if (!std::filesystem::is_regular_file(VBatDiskPath(Name), Error))
-        return this->Error(IsDefault ? VBatFileMissing(Name) : VBatIncludeMissing(FileName));
-    return ParseFile(Name, Target, IsDefault ? Name : Expanded(FileName));
+        return this->Error(IsDefault ? VBatFileMissing(Written) : VBatIncludeMissing(FileName));
+    return ParseFile(Name, Target, Written);
 }
 
 bool TVBat::TParser::ParseStore(TVBatCommands& Target) {
@@ -497,14 +500,11 @@ bool TVBat::TParser::ParseStatement(TVBatCommands& Target) {
         Target.push_back(std::make_unique<TVBatCommand>(Kind, std::move(Arguments)));
     };
     // "A to B" forms: two values around a keyword.
-    auto Pair = [&](TVBatKind Kind, std::string_view Between, bool Expand) {
+    auto Pair = [&](TVBatKind Kind, std::string_view Between) {
         std::string A, B;
         if (!Value(A) || !Keyword(Between) || !Value(B) || !EndOfStatement())
             return false;
-        if (Expand)
-            Add(Kind, {Expanded(A), Expanded(B)});
-        else
-            Add(Kind, {A, B});
+        Add(Kind, {A, B});
         return true;
     };
     auto One = [&](TVBatKind Kind) {
@@ -542,7 +542,7 @@ bool TVBat::TParser::ParseStatement(TVBatCommands& Target) {
     if (Statement == "confirm")
         return Optional(vkConfirm, "(next section of VBat script)");
     if (Statement == "copy")
-        return Pair(vkCopy, "to", false);
+        return Pair(vkCopy, "to");
     if (Statement == "default" || Statement == "include") {
         std::string Name;
         if (!Value(Name) || !EndOfStatement())
@@ -552,7 +552,7 @@ bool TVBat::TParser::ParseStatement(TVBatCommands& Target) {
     if (Statement == "delete")
         return One(vkDelete);
     if (Statement == "execute")
-        return Pair(vkExecute, "with", false);
+        return Pair(vkExecute, "with");
     if (Statement == "flag") {
         std::string Name, State, File;
         if (!Value(Name))
@@ -594,13 +594,19 @@ bool TVBat::TParser::ParseStatement(TVBatCommands& Target) {
     if (Statement == "prefix")
         return One(vkPrefix);
     if (Statement == "rename")
-        return Pair(vkRename, "to", false);
+        return Pair(vkRename, "to");
     if (Statement == "send")
         return ParseSendKeys(Target);
     if (Statement == "store")
         return ParseStore(Target);
-    if (Statement == "template")
-        return Pair(vkTemplate, "to", true);
+    if (Statement == "template") {
+        std::string A, B;
+        if (!Value(A) || !Keyword("to") || !Value(B) || !EndOfStatement())
+            return false;
+        Add(vkTemplate,
+            {Expanded(A), Expanded(B), FFileName.empty() ? "" : VBatFolderOf(FFileName)});
+        return true;
+    }
 
     if (First.size() >= 2 && (First.back() == '!' || First.back() == '?')) {
         auto Test = std::make_unique<TVBatCommand>(

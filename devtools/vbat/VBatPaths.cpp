@@ -24,4 +24,10 @@ std::string VBatFolderOf(std::string_view Name) {
     return Separator == std::string::npos ? std::string("./") : Slashed.substr(0, Separator + 1);
 }
 
+std::string VBatFromFolder(std::string_view Folder, std::string_view Name) {
+    if (Folder.empty() || Name.empty() || !VBatDiskPath(Name).is_relative())
+        return std::string(Name);
+    return VBatSlashes(Folder) + VBatSlashes(Name);
+}
+
 } // namespace korvid

@@ -95,6 +95,10 @@ private:
         return Index < Command.Arguments.size() ? FOwner.ExpandVariables(Command.Arguments[Index])
                                                 : std::string();
     }
+    // The script's folder a command was parsed in: a path, not a text to expand.
+    static std::string FolderArg(const TVBatCommand& Command, std::size_t Index) {
+        return Index < Command.Arguments.size() ? Command.Arguments[Index] : std::string();
+    }
     bool SaveToVolume(const std::vector<std::string>& Lines, std::string_view Name);
     bool Store(const TVBatCommand& Command);
     bool Template(const TVBatCommand& Command);
@@ -121,9 +125,7 @@ bool TVBat::TRunner::SaveToVolume(const std::vector<std::string>& Lines, std::st
 
 bool TVBat::TRunner::Store(const TVBatCommand& Command) {
     const std::string Source = Arg(Command, 0);
-    std::filesystem::path File = VBatDiskPath(Source);
-    if (File.is_relative())
-        File = VBatDiskPath(Arg(Command, 1) + VBatSlashes(Source));
+    const std::filesystem::path File = VBatDiskPath(VBatFromFolder(FolderArg(Command, 1), Source));
     const std::string Marker = Command.Arguments.size() > 2 ? Command.Arguments[2] : "";
     const bool Transfer = Marker == std::string(1, '\1') && Command.Arguments.size() > 3;
     const bool IsMarker = Marker.size() == 1 && (Marker[0] == '\0' || Marker[0] == '\1');
@@ -150,17 +152,19 @@ bool TVBat::TRunner::Store(const TVBatCommand& Command) {
 bool TVBat::TRunner::Template(const TVBatCommand& Command) {
     const std::string Source = Arg(Command, 0);
     const std::string Target = Arg(Command, 1);
+    const std::filesystem::path SourceFile =
+        VBatDiskPath(VBatFromFolder(FolderArg(Command, 2), Source));
     std::error_code Error;
-    if (!std::filesystem::is_regular_file(VBatDiskPath(Source), Error))
+    if (!std::filesystem::is_regular_file(SourceFile, Error))
         return Fail(VBatTemplateMissing(Source));
-    const auto Lines = ReadLines(VBatDiskPath(Source));
+    const auto Lines = ReadLines(SourceFile);
     if (!Lines)
         return Fail(VBatTemplateMissing(Source));
     std::string Text;
     for (const std::string& Line : Lines->Lines())
         Text += FOwner.ExpandVariables(Line) + "\r\n";
     try {
-        WriteFileAtomically(VBatDiskPath(Target), Text);
+        WriteFileAtomically(VBatDiskPath(VBatFromFolder(FolderArg(Command, 2), Target)), Text);
     } catch (const EKorvidError&) {
         return Fail(VBatUnableToWriteFile(Target));
     }

@@ -1,5 +1,6 @@
 #include "ui/ShellImageList.h"
 
+#include "tests/support/CurrentFolder.h"
 #include "tests/support/TempDir.h"
 
 #include <QCoreApplication>
@@ -14,6 +15,7 @@
 namespace korvid {
 namespace {
 
+using test::TCurrentFolder;
 using test::TTempDir;
 using test::WriteFileBytes;
 
@@ -55,18 +57,6 @@ private:
     TTempDir FRoot;
     QStringList FOldPaths;
     QString FOldName;
-};
-
-class TCurrentFolder {
-public:
-    explicit TCurrentFolder(const std::filesystem::path& Folder)
-        : FOld(std::filesystem::current_path()) {
-        std::filesystem::current_path(Folder);
-    }
-    ~TCurrentFolder() { std::filesystem::current_path(FOld); }
-
-private:
-    std::filesystem::path FOld;
 };
 
 TEST(ShellImageList, StartsWithTheSixFixedIconsAndSavesTheirPicture) {

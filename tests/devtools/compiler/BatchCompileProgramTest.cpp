@@ -9,6 +9,8 @@
 
 #include <QProcess>
 
+#include <optional>
+
 namespace korvid::test {
 namespace {
 
@@ -161,6 +163,51 @@ TEST_F(TBatchCompileTest, ACompileThatCannotRunEndsWithTwo) {
     const TBatchRun NoRequest = RunOn("COMPILE:" + (Dir / "missing.txt").string());
     EXPECT_EQ(NoRequest.ExitCode, 2);
     EXPECT_NE(NoRequest.Errors.find("missing.txt"), std::string::npos);
+}
+
+// What the messages file says of the file it was asked to compile: a notice on opening is one
+// more line, and a file that is there but not a script is not called missing.
+TEST_F(TBatchCompileTest, TheMessagesTellWhatBecameOfTheFile) {
+    const std::string LongLine(5000, 'x');
+    const struct {
+        std::string Name;
+        std::optional<std::string> Contents; // none: the file is missing
+        std::string Reply;
+        int ExitCode;
+        std::string Messages; // "%" stands for the file's path
+    } Cases[] = {
+        {"long.vl2", "begin\n" + LongLine + "\nend\n", ">S>long.vl2|>|0|>|Compiled\r\n", 0,
+         "Open: This file contains paragraphs longer than the maximum of 4096 characters. These "
+         "paragraphs have been split.\r\n"},
+        {"noted.vl2", "source text\n",
+         ">A>noted.vl2|>|5|>|x := 1\r\n>A>noted.vl2|>|7|>|y\r\n>S>noted.vl2|>|0|>|Compiled\r\n", 0,
+         "The compiler has noted the following lines of code:\r\n\r\nnoted.vl2\r\n     5 x := "
+         "1\r\n     7 y\r\n"},
+        {"binary.vbat", std::string("announce x\0\x01\x02\0\x03\n", 16), "", 2,
+         "Unable to open \"%\" as a script: it is not a text file.\r\n"
+         "Open: \"%\" contains binary data. Do you still want to open it?\r\n"},
+        {"missing.vbat", std::nullopt, "", 2, "File not found: %\r\n"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        const std::string Path = (Dir / Case.Name).string();
+        if (Case.Contents)
+            WriteFileBytes(Path, *Case.Contents);
+        if (!Case.Reply.empty())
+            WriteFileBytes(Path + ".reply", Case.Reply);
+        const TBatchRun Result =
+            Run("COMPILE:", "exe=" + std::string(WYX_STANDIN) + "\nscript=" + Path +
+                                "\nmessages=" + (Dir / "messages").string() + "\n");
+        EXPECT_EQ(Result.ExitCode, Case.ExitCode) << Result.Errors;
+        std::string Expected = Case.Messages;
+        for (std::size_t At = Expected.find('%'); At != std::string::npos;
+             At = Expected.find('%', At + Path.size()))
+            Expected.replace(At, 1, Path);
+        EXPECT_EQ(Output("messages"), Expected);
+        // A source split on opening is compiled, never written back.
+        if (Case.Contents)
+            EXPECT_EQ(ReadFileBytes(Path), *Case.Contents);
+    }
 }
 
 TEST_F(TBatchCompileTest, AScriptRequestCompilesThroughTheLibraryItsJsonNames) {

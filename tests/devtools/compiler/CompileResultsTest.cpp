@@ -242,28 +242,40 @@ TEST(TCompileResultsTest, MessageLinesKeepTheirPlaceForTheGoToCommands) {
     EXPECT_EQ(Unattended.Context.Messages[1].Data, "");
 }
 
-TEST(TCompileResultsTest, NotedLinesOpenTheAnalysisTab) {
-    TRun Attended;
-    RunOutput({"",
-               ">A>F1|>|3|>|x := 1\r\n>A>F1|>|4|>|y\r\n>A>F2|>|9|>|z\r\n>S>|>|0|>|OK",
-               Nothing,
-               {},
-               {},
-               TCompileSeverity::None},
-              false, Attended);
-    ASSERT_EQ(Attended.Host.Tabs.size(), 1u);
-    EXPECT_EQ(Attended.Host.Tabs[0].Caption, "Compiler Analysis");
-    std::vector<std::string> Texts, Data;
-    for (const TCompileLine& Line : Attended.Host.Tabs[0].Lines) {
-        Texts.push_back(Line.Text);
-        Data.push_back(Line.Data);
+TEST(TCompileResultsTest, NotedLinesOpenTheAnalysisTabOrJoinTheUnattendedMessages) {
+    const TOutputCase Noted{
+        "",      ">A>F1|>|3|>|x := 1\r\n>A>F1|>|4|>|y\r\n>A>F2|>|9|>|z\r\n>S>|>|0|>|OK",
+        Nothing, {},
+        {},      TCompileSeverity::None};
+    const std::vector<std::string> Listing{"The compiler has noted the following lines of code:",
+                                           "",
+                                           "F1",
+                                           "     3 x := 1",
+                                           "     4 y",
+                                           "",
+                                           "F2",
+                                           "     9 z"};
+    for (const bool Unattended : {false, true}) {
+        SCOPED_TRACE(Unattended ? "unattended" : "attended");
+        TRun Run;
+        RunOutput(Noted, Unattended, Run);
+        ASSERT_EQ(Run.Host.Tabs.size(), Unattended ? 0u : 1u);
+        const std::vector<TCompileLine>& Lines =
+            Unattended ? Run.Context.Messages : Run.Host.Tabs[0].Lines;
+        if (!Unattended) {
+            EXPECT_EQ(Run.Host.Tabs[0].Caption, "Compiler Analysis");
+        }
+        std::vector<std::string> Texts, Data;
+        for (const TCompileLine& Line : Lines) {
+            Texts.push_back(Line.Text);
+            Data.push_back(Line.Data);
+        }
+        EXPECT_EQ(Texts, Listing);
+        ASSERT_EQ(Data.size(), Listing.size());
+        EXPECT_EQ(Data[3], "F1|||3");
+        EXPECT_EQ(Data[7], "F2|||9");
+        EXPECT_TRUE(Run.Succeeded);
     }
-    EXPECT_EQ(Texts,
-              (std::vector<std::string>{"The compiler has noted the following lines of code:", "",
-                                        "F1", "     3 x := 1", "     4 y", "", "F2", "     9 z"}));
-    EXPECT_EQ(Data[3], "F1|||3");
-    EXPECT_EQ(Data[7], "F2|||9");
-    EXPECT_TRUE(Attended.Succeeded);
 }
 
 TEST(TCompileResultsTest, ReportListsListEveryKindWhateverTheOptions) {

@@ -5,6 +5,7 @@
 #include "devtools/vbat/VBatScriptRun.h"
 #include "platform/VirtualKeyCodes.h"
 #include "psystem/MajorVolume.h"
+#include "tests/support/CurrentFolder.h"
 #include "ui/ModalRunner.h"
 
 #include <QApplication>
@@ -134,6 +135,46 @@ TEST_F(VBatRunTest, TemplateFillsVariables) {
     Folder.Write("t.txt", "unit {_PSystemName_} of {_YearNum_}\n{who}\n");
     ASSERT_TRUE(Run("who = me\ntemplate {_VBatPath_}t.txt to {_VBatPath_}out.txt\n"));
     EXPECT_EQ(ReadFileBytes(Folder.Dir / "out.txt"), "unit UNIT.TEXT of 2024\r\nme\r\n");
+}
+
+TEST_F(VBatRunTest, RelativeNamesAreTakenFromTheScriptsFolder) {
+    Folder.Write("sub/Default.vbat", "announce dflt\n");
+    Folder.Write("inc.vbat", "announce inc\n");
+    Folder.Write("tpl.txt", "made by {who}\n");
+    Folder.Write("src.txt", "stored\n");
+    // The same names in the current folder would hide the fault.
+    TTempDir Elsewhere;
+    const TCurrentFolder Current(Elsewhere.Path());
+    const struct {
+        std::string Script;
+        std::string Announced; // the keys' announcement, when the row makes one
+        std::string Written;   // a file that the row writes beside the script
+        std::string Contents;
+    } Cases[] = {
+        {"default sub/\n", "XSYS:OK\rdflt\r", "", ""},
+        {"default sub\n", "XSYS:OK\rdflt\r", "", ""},
+        {"include inc.vbat\n", "XSYS:OK\rinc\r", "", ""},
+        {"who = me\ntemplate tpl.txt to out.txt\n", "", "out.txt", "made by me\r\n"},
+        {"who = you\ntemplate 'tpl.txt' to 'sub\\made.txt'\n", "", "sub/made.txt",
+         "made by you\r\n"},
+        {"store src.txt as SRC.TEXT\n", "", "", ""},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Script);
+        Reporter.Errors.clear();
+        EXPECT_TRUE(Run(Case.Script));
+        EXPECT_EQ(Reporter.Errors, std::vector<std::string>{});
+        if (!Case.Announced.empty()) {
+            EXPECT_NE(Keys().find(Case.Announced), std::string::npos) << Keys();
+        }
+        if (!Case.Written.empty()) {
+            EXPECT_EQ(ReadFileBytes(Folder.Dir / Case.Written), Case.Contents);
+            EXPECT_FALSE(std::filesystem::exists(Elsewhere / Case.Written));
+        }
+    }
+    TMajorVolume V(Folder.Volume, false);
+    EXPECT_EQ(V.ReadFileLines(V.FindFile("SRC.TEXT"), "SRC.TEXT"),
+              std::vector<std::string>{"stored"});
 }
 
 // ---- send keys ---------------------------------------------------------------------------------
