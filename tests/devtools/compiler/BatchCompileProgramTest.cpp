@@ -205,8 +205,9 @@ TEST_F(TBatchCompileTest, TheMessagesTellWhatBecameOfTheFile) {
             Expected.replace(At, 1, Path);
         EXPECT_EQ(Output("messages"), Expected);
         // A source split on opening is compiled, never written back.
-        if (Case.Contents)
+        if (Case.Contents) {
             EXPECT_EQ(ReadFileBytes(Path), *Case.Contents);
+        }
     }
 }
 
