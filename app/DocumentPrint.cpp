@@ -14,7 +14,12 @@ TPrinterCanvas::TPrinterCanvas(QPrinter& Printer)
     : FPrinter(Printer), FPainter(std::make_unique<QPainter>(&Printer)) {}
 
 TPrinterCanvas::~TPrinterCanvas() {
-    FPainter->end();
+    if (FPainter->isActive())
+        FPainter->end();
+}
+
+bool TPrinterCanvas::Started() const {
+    return FPainter->isActive();
 }
 
 QSize TPrinterCanvas::PageSize() const {

@@ -22,6 +22,8 @@ public:
     // Pixels per inch, horizontally and vertically.
     virtual QSize Resolution() const = 0;
     virtual QPainter& Painter() = 0;
+    // False when the print job could not begin (an unwritable file, a printer that refused).
+    virtual bool Started() const { return true; }
     virtual void NewPage() = 0;
     // Writes Text in the painter's font with its top-left corner at (X, Y).
     virtual void TextOut(int X, int Y, const QString& Text) = 0;
@@ -36,6 +38,7 @@ public:
     QSize PageSize() const override;
     QSize Resolution() const override;
     QPainter& Painter() override { return *FPainter; }
+    bool Started() const override;
     void NewPage() override;
     void TextOut(int X, int Y, const QString& Text) override;
 

@@ -60,11 +60,17 @@ void TFileTools::Print() {
     TDocumentEditor* Editor = FWindow.ActiveEditor();
     if (!Editor)
         return;
+    // Named first, so that a PDF file's suggested name is the document's.
+    Printer().setDocName(ToQString(Editor->GetDisplayName()));
     TPrintDialog Dialog;
     if (!Dialog.Execute())
         return;
-    Printer().setDocName(ToQString(Editor->GetDisplayName()));
     const std::unique_ptr<TPrintCanvas> Canvas = FPrintCanvas();
+    if (!Canvas->Started()) {
+        ShowPrintNotStartedMessage(FromQString(Printer().outputFileName()),
+                                   FromQString(Printer().printerName()));
+        return;
+    }
     PrintDocument(*Editor, *Canvas, FMaximumLineLength);
 }
 

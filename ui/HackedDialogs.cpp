@@ -338,8 +338,8 @@ bool TPrintDialog::Execute() {
     QPrintDialog Dialog(&Device);
     if (MinPage <= MaxPage && MaxPage > 0)
         Dialog.setMinMax(MinPage, MaxPage);
-    Dialog.setOption(QAbstractPrintDialog::PrintToFile,
-                     Options.contains(poPrintToFile) && !Options.contains(poDisablePrintToFile));
+    // A PDF file is always a choice: many desktops have no printer at all.
+    Dialog.setOption(QAbstractPrintDialog::PrintToFile, !Options.contains(poDisablePrintToFile));
     Dialog.setOption(QAbstractPrintDialog::PrintPageRange, Options.contains(poPageNums));
     Dialog.setOption(QAbstractPrintDialog::PrintSelection, Options.contains(poSelection));
     if (!RunDialog(Dialog))

@@ -568,6 +568,20 @@ void ShowExploreFolderFailedMessage(std::string_view Folder) {
            TMessageIcon::Warning);
 }
 
+void ShowPrintNotStartedMessage(std::string_view PdfFile, std::string_view PrinterName) {
+    std::string Text;
+    if (!PdfFile.empty())
+        Text = FormatMessageText("Korvid was unable to write the PDF file \"%1\". Check that its "
+                                 "folder exists and may be written to.",
+                                 {PdfFile});
+    else if (!PrinterName.empty())
+        Text = FormatMessageText("Korvid was unable to start printing on \"%1\".", {PrinterName});
+    else
+        Text = "No printer is installed. Choose \"Print to File (PDF)\" in the Print dialog to "
+               "print to a PDF file.";
+    ShowOk("Print", Text, TMessageIcon::Warning);
+}
+
 bool AskYesNo(std::string_view Caption, std::string_view Text) {
     return TYesNo(Caption, Text).Show() == 1;
 }

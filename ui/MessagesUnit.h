@@ -123,6 +123,8 @@ void ShowNoComparisonUtilityMessage();
 void ShowComparisonUtilityFailedMessage(std::string_view Program);
 void ShowSubversionNotStartedMessage();
 void ShowExploreFolderFailedMessage(std::string_view Folder);
+// A print job could not begin: PdfFile is its output file, empty when it went to PrinterName.
+void ShowPrintNotStartedMessage(std::string_view PdfFile, std::string_view PrinterName);
 
 // The favourites file exists but could not be read; it is not written over in this run.
 void ShowUnableToReadFavouritesMessage(std::string_view FileName);

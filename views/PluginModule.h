@@ -27,6 +27,12 @@ private:
     void* FHandle;
 };
 
+// Where a plug-in named by its bare file name is: the file itself when it exists, else the first
+// of ProgramFolder, the build tree's plugin folder beside it and the installed lib/korvid that has
+// it; FileName unchanged when none has. Names with a folder are taken as they are.
+std::filesystem::path FindPlugin(const std::filesystem::path& FileName,
+                                 const std::filesystem::path& ProgramFolder);
+
 // Whether the plug-in offers a feature: true only when its probe exists and answers exactly 1.
 // Without a module, the file (when it exists) is loaded for the call and freed again.
 bool QueryColouringDLL(const TPluginModule* Module, const std::filesystem::path& FileName,

@@ -2,6 +2,8 @@
 
 #include "foundation/RegistryEx.h"
 #include "platform/Cp1252.h"
+#include "platform/Paths.h"
+#include "views/PluginModule.h"
 
 #include <QFontDatabase>
 #include <QStringList>
@@ -115,7 +117,8 @@ void TView::SetName(std::string_view Value) {
 
 void TView::SetDll(std::string_view Value) {
     std::error_code Error;
-    FDll = !Value.empty() && std::filesystem::exists(std::filesystem::path(Value), Error)
+    FDll = !Value.empty() && std::filesystem::exists(
+                                 FindPlugin(std::filesystem::path(Value), ProgramFolder()), Error)
                ? std::string(Value)
                : std::string();
 }

@@ -7,12 +7,15 @@
 #include "workspace/ToolIndexes.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QFontMetrics>
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QUrlQuery>
 
 #include <filesystem>
@@ -28,6 +31,16 @@ using TLines = std::vector<std::string>;
 std::string ReadBytes(const std::filesystem::path& Name) {
     std::ifstream In(Name, std::ios::binary);
     return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
+}
+
+// The pages of a PDF file: its page objects, not the page tree's nodes.
+int PdfPageCount(const std::string& Bytes) {
+    int Pages = 0;
+    for (std::size_t At = Bytes.find("/Type /Page"); At != std::string::npos;
+         At = Bytes.find("/Type /Page", At + 1))
+        if (Bytes.compare(At, 12, "/Type /Pages") != 0)
+            ++Pages;
+    return Pages;
 }
 
 // One text written on a recorded page.
@@ -261,13 +274,73 @@ TEST_F(TFileCommandsTest, APrintToAPdfFileHasItsPages) {
         TPrinterCanvas Canvas(Printer);
         PrintDocument(Editor, Canvas, TKorvidForm::MaximumLineLength);
     }
+    EXPECT_EQ(PdfPageCount(ReadBytes(Pdf)), 2);
+}
+
+// Prints the active document through the real printer and the Print dialog, choosing its PDF
+// entry with Pdf as the file; then presses OK on whatever message follows.
+std::vector<TShownDialog> PrintToPdf(const std::filesystem::path& Pdf) {
+    TScriptedModals Dialogs;
+    Dialogs.Then(ActOn<QDialog>([Pdf](QDialog& Dialog) {
+        // The dialog fills its printer list when shown.
+        Dialog.show();
+        auto* Printers = Dialog.findChild<QComboBox*>("printers");
+        auto* FileName = Dialog.findChild<QLineEdit*>("filename");
+        const int PdfEntry = Printers ? Printers->findText("PDF", Qt::MatchContains) : -1;
+        if (PdfEntry < 0 || FileName == nullptr) {
+            ADD_FAILURE() << "the Print dialog offers no PDF file";
+            Dialog.reject();
+            return;
+        }
+        Printers->setCurrentIndex(PdfEntry);
+        FileName->setText(QString::fromStdString(Pdf.string()));
+        Dialog.accept();
+    }));
+    Dialogs.Press("OK");
+    ToolList().Items(T::FilePrint)->Execute();
+    return Dialogs.Shown();
+}
+
+TEST_F(TFileCommandsTest, ThePrintDialogPrintsToAPdfFileWithFooters) {
+    PrintCanvas = nullptr;
+    MakeForm();
+    std::string Text;
+    for (int Line = 1; Line <= 200; ++Line)
+        Text += "line " + std::to_string(Line) + "\r\n";
+    Open("doc.txt", Text);
+    const auto Pdf = Dir / "printed.pdf";
+    const auto Shown = PrintToPdf(Pdf);
+    ASSERT_EQ(Shown.size(), 1u) << "no message after a print that started";
     const std::string Bytes = ReadBytes(Pdf);
-    int Pages = 0;
-    for (std::size_t At = Bytes.find("/Type /Page"); At != std::string::npos;
-         At = Bytes.find("/Type /Page", At + 1))
-        if (Bytes.compare(At, 12, "/Type /Pages") != 0)
-            ++Pages;
-    EXPECT_EQ(Pages, 2);
+    ASSERT_FALSE(Bytes.empty());
+    const int Pages = PdfPageCount(Bytes);
+    EXPECT_GE(Pages, 3);
+    // Page streams are compressed and hold glyphs; the text comes back through a PDF reader.
+    const QString Reader = QStandardPaths::findExecutable("pdftotext");
+    if (Reader.isEmpty())
+        GTEST_SKIP() << "pdftotext is not installed (scripts/setup.sh installs it)";
+    QProcess Process;
+    Process.start(Reader, {QString::fromStdString(Pdf.string()), "-"});
+    ASSERT_TRUE(Process.waitForFinished(30000));
+    const QString Printed = QString::fromUtf8(Process.readAllStandardOutput());
+    for (int Page = 1; Page <= Pages; ++Page)
+        EXPECT_TRUE(Printed.contains(QString("[p%1]").arg(Page))) << Page;
+    EXPECT_FALSE(Printed.contains(QString("[p%1]").arg(Pages + 1)));
+    EXPECT_TRUE(Printed.contains("line 200"));
+}
+
+TEST_F(TFileCommandsTest, APrintThatCannotStartSaysWhy) {
+    PrintCanvas = nullptr;
+    MakeForm();
+    Open("doc.txt", "text");
+    const auto Pdf = Dir / "no such folder" / "printed.pdf";
+    const auto Shown = PrintToPdf(Pdf);
+    ASSERT_EQ(Shown.size(), 2u);
+    EXPECT_EQ(Shown[1].Caption, "Print");
+    ASSERT_TRUE(Shown[1].Message);
+    EXPECT_NE(Shown[1].Message->Text.find(Pdf.string()), std::string::npos)
+        << Shown[1].Message->Text;
+    EXPECT_FALSE(std::filesystem::exists(Pdf));
 }
 
 // ---- Mail ----

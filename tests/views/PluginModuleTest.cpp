@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace korvid {
 namespace {
 
@@ -84,6 +86,32 @@ TEST(ColouringBindingTest, BindingAnotherViewFreesTheFirstPlugin) {
     ASSERT_NE(Binding.PluginModule(), nullptr);
     EXPECT_FALSE(Binding.Bind(Plain));
     EXPECT_EQ(Binding.PluginModule(), nullptr);
+}
+
+// The program's own plug-in named without a folder, from a program in a build tree or installed.
+TEST(PluginModuleTest, ABareNameIsFoundBesideTheProgramOrInItsLibraryFolder) {
+    test::TTempDir Dir;
+    for (const char* Folder : {"build/app", "build/plugin", "usr/bin", "usr/lib/korvid", "alone"})
+        std::filesystem::create_directories(Dir / Folder);
+    test::WriteFileBytes(Dir / "build/plugin/Lorvanta.so", "");
+    test::WriteFileBytes(Dir / "usr/lib/korvid/Lorvanta.so", "");
+    test::WriteFileBytes(Dir / "alone/Lorvanta.so", "");
+    struct TCase {
+        std::filesystem::path Name;
+        std::filesystem::path ProgramFolder;
+        std::filesystem::path Expected;
+    };
+    const TCase Cases[] = {
+        {"Lorvanta.so", Dir / "build/app", Dir / "build/plugin/Lorvanta.so"},
+        {"Lorvanta.so", Dir / "usr/bin", Dir / "usr/lib/korvid/Lorvanta.so"},
+        {"Lorvanta.so", Dir / "alone", Dir / "alone/Lorvanta.so"},
+        {"Other.so", Dir / "usr/bin", "Other.so"},
+        {"lib/Lorvanta.so", Dir / "usr/bin", "lib/Lorvanta.so"},
+        {"", Dir / "usr/bin", ""},
+    };
+    for (const TCase& Case : Cases)
+        EXPECT_EQ(FindPlugin(Case.Name, Case.ProgramFolder), Case.Expected)
+            << Case.Name << " from " << Case.ProgramFolder;
 }
 
 } // namespace
