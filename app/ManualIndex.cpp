@@ -17,7 +17,8 @@ std::string ManualTargetOfWord(const std::string& IndexPage, const std::string& 
     const qsizetype Words = Page.indexOf(QStringLiteral("id=\"words\""));
     if (Words < 0 || Word.empty())
         return {};
-    static const QRegularExpression Link(QStringLiteral(R"(<a\s+href="([^"]+)"\s*>([^<]+)</a>)"));
+    static const QRegularExpression Link(
+        QString::fromLatin1(R"re(<a\s+href="([^"]+)"\s*>([^<]+)</a>)re"));
     const QString Wanted = QString::fromStdString(Word);
     for (auto Match = Link.globalMatch(Page, Words); Match.hasNext();) {
         const auto Found = Match.next();
