@@ -2,8 +2,10 @@
 
 #include "app/Bookmarks.h"
 #include "app/Clipboards.h"
+#include "app/ManualIndex.h"
 #include "foundation/DateTimeUnit.h"
 #include "platform/Cp1252.h"
+#include "platform/DesktopOpener.h"
 #include "ui/MessagesUnit.h"
 #include "ui/ModalRunner.h"
 
@@ -12,6 +14,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
 
 namespace korvid {
 namespace {
@@ -202,30 +207,68 @@ void TKorvidForm::ShowHelpFile(const std::string& Path, const std::string* Keywo
         ShowNoHelpViewerMessage(Path);
 }
 
-void TKorvidForm::HelpKorvidHelp() {
-    const std::string Path = (FHelpFolder / "Korvid.chm").string();
+namespace {
+
+// The manual's index page, or why there is none.
+std::optional<std::filesystem::path> FindManualIndex(const std::filesystem::path& ProgramFolder) {
+    const auto Places = ManualIndexPlaces(ProgramFolder);
     std::error_code Error;
-    if (!std::filesystem::is_regular_file(Path, Error)) {
-        ShowHelpFileNotFoundMessage(Path);
-        return;
-    }
-    ShowHelpFile(Path, nullptr);
+    for (const auto& Place : Places)
+        if (std::filesystem::is_regular_file(Place, Error))
+            return Place;
+    ShowManualNotFoundMessage(Places[0].string(), Places[1].string());
+    return std::nullopt;
+}
+
+void ShowManualPage(TDesktopOpener& Opener, const std::string& Page, const std::string& Anchor) {
+    const bool Shown = Anchor.empty() ? Opener.Open(Page) : Opener.OpenAt(Page, Anchor);
+    if (!Shown)
+        ShowNoHelpViewerMessage(Page);
+}
+
+std::string ReadText(const std::filesystem::path& File) {
+    std::ifstream Stream(File, std::ios::binary);
+    std::ostringstream Text;
+    Text << Stream.rdbuf();
+    return Text.str();
+}
+
+} // namespace
+
+void TKorvidForm::HelpKorvidHelp() {
+    if (const auto Index = FindManualIndex(FHelpFolder))
+        ShowManualPage(DesktopOpener(), Index->string(), {});
 }
 
 void TKorvidForm::HelpOnCurrentWord() {
     const TDocumentEditor* Editor = ActiveEditor();
-    const TDocumentView* View = Editor ? Editor->View() : nullptr;
-    std::error_code Error;
-    if (!View || View->HelpFile.empty() || !std::filesystem::exists(View->HelpFile, Error))
+    if (!Editor)
         return;
-    const std::string& File = View->HelpFile;
-    // A compiled help file opens whole: it cannot be handed the word.
-    if (UpperCase1252(std::filesystem::path(File).extension().string()) == ".CHM") {
-        ShowHelpFile(File, nullptr);
+    const TDocumentView* View = Editor->View();
+    std::error_code Error;
+    if (View && !View->HelpFile.empty() && std::filesystem::exists(View->HelpFile, Error)) {
+        const std::string& File = View->HelpFile;
+        // A compiled help file opens whole: it cannot be handed the word.
+        if (UpperCase1252(std::filesystem::path(File).extension().string()) == ".CHM") {
+            ShowHelpFile(File, nullptr);
+            return;
+        }
+        const std::string Word = Editor->GetCurrentWord();
+        ShowHelpFile(File, &Word);
         return;
     }
-    const std::string Word = Editor->GetCurrentWord();
-    ShowHelpFile(File, &Word);
+    const auto Index = FindManualIndex(FHelpFolder);
+    if (!Index)
+        return;
+    const std::string Target = ManualTargetOfWord(ReadText(*Index), Editor->GetCurrentWord());
+    if (Target.empty()) {
+        ShowManualPage(DesktopOpener(), Index->string(), {});
+        return;
+    }
+    const auto Hash = Target.find('#');
+    const std::string Page = (Index->parent_path() / Target.substr(0, Hash)).string();
+    ShowManualPage(DesktopOpener(), Page,
+                   Hash == std::string::npos ? std::string() : Target.substr(Hash + 1));
 }
 
 } // namespace korvid

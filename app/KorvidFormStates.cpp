@@ -141,9 +141,8 @@ void TKorvidForm::UpdateSecondPass(TDocumentEditor* Editor, bool TabOpen) {
     Enable(T::FormatAutoTextDropDown, !ReadOnly && View && View->AutoTextCount > 0);
     ToolList().Items(T::FileReadOnly)->SetDown(ReadOnly);
     ToolList().Items(T::ViewParagraphMarks)->SetDown(Editor->ShowsParagraphMarks());
-    std::error_code Error;
-    Enable(T::HelpOnCurrentWord,
-           View && !View->HelpFile.empty() && std::filesystem::exists(View->HelpFile, Error));
+    // Without a view's own help file the word is looked up in the manual.
+    Enable(T::HelpOnCurrentWord, true);
 }
 
 void TKorvidForm::UpdateStatusBar(TDocumentEditor* Sender, int Line, int Column) {

@@ -12,6 +12,11 @@ public:
     bool Open(const std::string& Path) override {
         return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(Path)));
     }
+    bool OpenAt(const std::string& Path, const std::string& Anchor) override {
+        QUrl Url = QUrl::fromLocalFile(QString::fromStdString(Path));
+        Url.setFragment(QString::fromStdString(Anchor));
+        return QDesktopServices::openUrl(Url);
+    }
 };
 
 } // namespace

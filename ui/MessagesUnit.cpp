@@ -523,6 +523,13 @@ void ShowHelpFileNotFoundMessage(std::string_view Path) {
            TMessageIcon::Warning);
 }
 
+void ShowManualNotFoundMessage(std::string_view First, std::string_view Second) {
+    ShowOk("Korvid Help",
+           FormatMessageText("The Korvid manual could not be found: looked for %1 and %2.",
+                             {First, Second}),
+           TMessageIcon::Warning);
+}
+
 void ShowNoHelpViewerMessage(std::string_view Path) {
     ShowOk(
         "Korvid Help",

@@ -111,6 +111,8 @@ void ShowAllBookmarksInUseMessage();
 void ShowNoCommentMarkerMessage();
 // Path is the help file's full path.
 void ShowHelpFileNotFoundMessage(std::string_view Path);
+// The manual is in neither of the two places the program looks.
+void ShowManualNotFoundMessage(std::string_view First, std::string_view Second);
 // No program took the help file.
 void ShowNoHelpViewerMessage(std::string_view Path);
 // ---- Comparing files and outside programs ----

@@ -963,6 +963,12 @@ void TOptionsForm::BuildKeyboardPage(QWidget* Page) {
     RowLayout->addWidget(new QPushButton("Cl&ear", Row));
     RowLayout->addStretch();
     Layout->addRow(Row);
+    auto* DesktopKeys = new QLabel(
+        "The desktop may take Ctrl+Alt+F2, F3, F5 and F9 (on X servers they switch the console), "
+        "so their tools never see them: select such a tool above and give it another shortcut.",
+        Page);
+    DesktopKeys->setWordWrap(true);
+    Layout->addRow(DesktopKeys);
     connect(Button("&Restore Defaults"), &QPushButton::clicked, this,
             &TOptionsForm::RestoreDefaults);
     connect(Button("Cl&ear"), &QPushButton::clicked, this, &TOptionsForm::ClearShortCut);

@@ -516,28 +516,82 @@ TEST_F(TEditCommandsTest, InsertFileInsertsTheChosenFilesText) {
 
 class THelpCommandsTest : public TFormTest {};
 
-TEST_F(THelpCommandsTest, ProgramHelpNeedsItsFile) {
+// The manual is looked for beside the program, then where an installed prefix keeps it.
+TEST_F(THelpCommandsTest, ProgramHelpOpensTheManualsIndex) {
+    HelpFolder = Dir / "bin";
     MakeForm();
-    const std::string Path = (Dir / "Korvid.chm").string();
+    const auto Beside = Dir / "bin" / "manual" / "index.html";
+    const auto Installed = Dir / "share" / "korvid" / "manual" / "index.html";
     {
         TScriptedModals Dialogs;
         RunTool(T::HelpKorvidHelp);
         ASSERT_EQ(Dialogs.Shown().size(), 1u);
         EXPECT_EQ(Dialogs.Last().Caption, "Korvid Help");
-        EXPECT_EQ(Dialogs.Last().Message->Text, "The file " + Path + " could not be found.");
-        EXPECT_TRUE(HelpShown.empty());
+        EXPECT_EQ(Dialogs.Last().Message->Text,
+                  "The Korvid manual could not be found: looked for " + Beside.string() + " and " +
+                      Installed.string() + ".");
+        EXPECT_TRUE(Opened.empty());
     }
-    WriteFileBytes(Path, "help");
-    RunTool(T::HelpKorvidHelp);
-    EXPECT_EQ(HelpShown, (std::vector<THelpShown>{{Path, std::nullopt}}));
+    for (const auto& Page : {Installed, Beside}) {
+        std::filesystem::create_directories(Page.parent_path());
+        WriteFileBytes(Page, "<html></html>");
+        Opened.clear();
+        RunTool(T::HelpKorvidHelp);
+        EXPECT_EQ(Opened, (std::vector<std::string>{Page.string()}));
+    }
+    EXPECT_TRUE(HelpShown.empty());
+}
 
-    HelpRefuses = true;
+TEST_F(THelpCommandsTest, ProgramHelpSaysWhenNoProgramShowsTheManual) {
+    Services.Opener = std::make_unique<TRecordingOpener>(Opened, false);
+    MakeForm();
+    const auto Index = Dir / "manual" / "index.html";
+    std::filesystem::create_directories(Index.parent_path());
+    WriteFileBytes(Index, "<html></html>");
     TScriptedModals Dialogs;
     RunTool(T::HelpKorvidHelp);
     ASSERT_EQ(Dialogs.Shown().size(), 1u);
-    EXPECT_EQ(Dialogs.Last().Caption, "Korvid Help");
     EXPECT_EQ(Dialogs.Last().Message->Text,
-              "Korvid could not find a program to show the help file \"" + Path + "\".");
+              "Korvid could not find a program to show the help file \"" + Index.string() + "\".");
+}
+
+// The built manual, as the program finds it beside itself.
+class TManualHelpTest : public TFormTest {
+protected:
+    const std::filesystem::path Manual = std::filesystem::path(KORVID_PROGRAM_FOLDER) / "manual";
+    void SetUp() override {
+        TFormTest::SetUp();
+        HelpFolder = KORVID_PROGRAM_FOLDER;
+        MakeForm();
+    }
+};
+
+TEST_F(TManualHelpTest, F1OpensTheIndexPage) {
+    RunTool(T::HelpKorvidHelp);
+    EXPECT_EQ(Opened, (std::vector<std::string>{(Manual / "index.html").string()}));
+}
+
+// The word at the caret opens the page its index entry names, whatever its case; a word the
+// index does not name opens the index itself.
+TEST_F(TManualHelpTest, HelpOnTheCurrentWordOpensItsPage) {
+    const struct {
+        const char* Text;
+        std::string Expected;
+    } Cases[] = {
+        {"x := default;", (Manual / "vbat.html").string() + "#default"},
+        {"x := DEFAULT;", (Manual / "vbat.html").string() + "#default"},
+        {"x := FileCompareFiles;", (Manual / "started.html").string() + "#FileCompareFiles"},
+        {"x := zwirbelquast;", (Manual / "index.html").string()},
+    };
+    int Number = 0;
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Text);
+        Form->OpenFile(File("w" + std::to_string(++Number) + ".txt", Case.Text), false, {});
+        Form->ActiveEditor()->MoveCaretTo(1, 7);
+        Opened.clear();
+        RunTool(T::HelpOnCurrentWord);
+        EXPECT_EQ(Opened, (std::vector<std::string>{Case.Expected}));
+    }
 }
 
 // A compiled help file opens whole; another kind is asked for the word at the caret.
@@ -561,10 +615,13 @@ TEST_F(THelpCommandsTest, HelpOnTheCurrentWordUsesTheViewsHelpFile) {
         EXPECT_EQ(HelpShown, (std::vector<THelpShown>{{HelpFile, Case.Keyword}}));
         std::filesystem::remove(HelpFile);
     }
-    // A help file that is gone is not offered.
+    // A help file that is gone leaves the word to the manual, missing here.
     HelpShown.clear();
+    TScriptedModals Dialogs;
     RunTool(T::HelpOnCurrentWord);
     EXPECT_TRUE(HelpShown.empty());
+    ASSERT_EQ(Dialogs.Shown().size(), 1u);
+    EXPECT_NE(Dialogs.Last().Message->Text.find("manual could not be found"), std::string::npos);
 }
 
 } // namespace

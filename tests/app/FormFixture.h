@@ -88,6 +88,8 @@ protected:
     // in the test's folder.
     std::vector<THelpShown> HelpShown;
     bool HelpRefuses = false;
+    // Where the window looks for its manual; the test's folder when empty.
+    std::filesystem::path HelpFolder;
     // The mail the window sent, and whether the mail program refuses it.
     std::vector<TMailSent> MailSent;
     bool MailRefuses = false;
@@ -101,7 +103,7 @@ protected:
         if (!Setup.Services.Mail)
             Setup.Services.Mail = std::make_unique<TRecordingMailClient>(MailSent, MailRefuses);
         Setup.PrintCanvas = PrintCanvas;
-        Setup.HelpFolder = Dir.Path();
+        Setup.HelpFolder = HelpFolder.empty() ? Dir.Path() : HelpFolder;
         Setup.TesselHelper = TesselHelper;
         if (!Setup.Services.Opener)
             Setup.Services.Opener = std::make_unique<TRecordingOpener>(Opened);

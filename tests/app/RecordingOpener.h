@@ -7,7 +7,7 @@
 
 namespace korvid::test {
 
-// Keeps every path handed to the desktop and answers as told.
+// Keeps every path handed to the desktop (a page's anchor after '#') and answers as told.
 class TRecordingOpener : public TDesktopOpener {
 public:
     explicit TRecordingOpener(std::vector<std::string>& Opened, bool Succeeds = true)
@@ -15,6 +15,9 @@ public:
     bool Open(const std::string& Path) override {
         FOpened.push_back(Path);
         return FSucceeds;
+    }
+    bool OpenAt(const std::string& Path, const std::string& Anchor) override {
+        return Open(Path + '#' + Anchor);
     }
 
 private:

@@ -530,6 +530,26 @@ std::vector<TCatalogueCase> CatalogueCases() {
          0,
          false,
          0},
+        {"ManualNotFound",
+         [](bool&) {
+             return Void([] {
+                 ShowManualNotFoundMessage("/opt/k/manual/index.html",
+                                           "/opt/share/korvid/manual/index.html");
+             });
+         },
+         "Korvid Help",
+         "The Korvid manual could not be found: looked for /opt/k/manual/index.html and "
+         "/opt/share/korvid/manual/index.html.",
+         I::Warning,
+         Ok,
+         0,
+         0,
+         0,
+         "",
+         {0},
+         0,
+         false,
+         0},
         {"NoHelpViewer",
          [](bool&) { return Void([] { ShowNoHelpViewerMessage("/opt/k/Korvid.chm"); }); },
          "Korvid Help",

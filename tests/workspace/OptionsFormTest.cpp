@@ -505,6 +505,19 @@ TEST_F(TOptionsFormTest, TheCommandsListIsSortedWithoutTheAutoTextDropDown) {
     EXPECT_FALSE(Form->ShortCutBox()->isEnabled());
 }
 
+// The console-switching keys keep their tools; the page says how to reach those tools anyway.
+TEST_F(TOptionsFormTest, TheKeyboardPageWarnsOfTheKeysTheDesktopTakes) {
+    auto Form = MakeForm(Defaults());
+    QWidget* KeyboardPage = Form->CommandList()->parentWidget();
+    const QLabel* Warning = nullptr;
+    for (const QLabel* Label : KeyboardPage->findChildren<QLabel*>())
+        if (Label->text().contains("Ctrl+Alt+F2"))
+            Warning = Label;
+    ASSERT_NE(Warning, nullptr);
+    for (const char* Part : {"F3", "F5", "F9", "desktop", "another shortcut"})
+        EXPECT_TRUE(Warning->text().contains(Part)) << Part;
+}
+
 TEST_F(TOptionsFormTest, ConflictsAreListedAndTheShortCutStays) {
     auto Form = MakeForm(Defaults());
     bool Found = false;
