@@ -128,6 +128,9 @@ public:
     // new document) and, for a UTF-8 file, whether it began with the byte-order mark.
     std::optional<TLineBreak> FileLineBreak;
     bool WriteByteOrderMark = true;
+    // Never read from a file: written as git and the shell expect, LF and a final line end,
+    // and still so once it has a file of its own.
+    bool NewDocument = true;
     // The text is not its file as it stands (cut at a NUL, read up to damage, or its long
     // paragraphs split), so it is never saved over that file.
     bool TextWasCut = false;

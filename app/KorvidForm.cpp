@@ -40,6 +40,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace korvid {
 namespace {
@@ -55,6 +56,18 @@ QRect PrimaryWorkArea() {
     if (const QScreen* Screen = QGuiApplication::primaryScreen())
         return Screen->availableGeometry();
     return QRect(0, 0, 1024, 768);
+}
+
+// Whether a key goes through the tabs, and which way: Ctrl+Tab forward, Ctrl+Shift+Tab (which
+// may arrive as Backtab) back. With Alt it is left alone.
+std::optional<bool> TabSwitchDirection(int Key, Qt::KeyboardModifiers Shift) {
+    if (!(Shift & Qt::ControlModifier) || (Shift & Qt::AltModifier))
+        return std::nullopt;
+    if (Key == Qt::Key_Backtab)
+        return false;
+    if (Key == Qt::Key_Tab)
+        return !(Shift & Qt::ShiftModifier);
+    return std::nullopt;
 }
 
 } // namespace
@@ -273,6 +286,11 @@ void TKorvidForm::EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardM
         Key = 0;
         return;
     }
+    // Before the editor, which would type the tab into the document.
+    if (SwitchTabsByKey(Key, Shift)) {
+        Key = 0;
+        return;
+    }
     if (OnEditorKey) {
         OnEditorKey(*this, Sender, Key, Shift);
         return;
@@ -293,11 +311,15 @@ void TKorvidForm::EditorKeyDown(TDocumentEditor& Sender, int& Key, Qt::KeyboardM
         Key = 0;
 }
 
-// Keys that reach the window itself (no document has the focus) run the tool they are the
-// shortcut of, as keys in a document do.
+// Keys that reach the window itself (no document has the focus) switch tabs or run the tool
+// they are the shortcut of, as keys in a document do.
 void TKorvidForm::keyPressEvent(QKeyEvent* Event) {
     if (PendingEsc && Event->key() == Qt::Key_Escape) {
         PendingEsc = false;
+        Event->accept();
+        return;
+    }
+    if (SwitchTabsByKey(Event->key(), Event->modifiers())) {
         Event->accept();
         return;
     }
@@ -315,6 +337,16 @@ bool TKorvidForm::RunShortCut(std::uint16_t Key, std::uint8_t Shift) {
     if (!FBarsAndMenus->RunViewShortCut(ShortCutOfStep(Key, Shift)))
         return false;
     RecordKey(Key, Shift);
+    return true;
+}
+
+bool TKorvidForm::SwitchTabsByKey(int Key, Qt::KeyboardModifiers Shift) {
+    const std::optional<bool> Forward = TabSwitchDirection(Key, Shift);
+    if (!Forward)
+        return false;
+    SelectAdjacentTab(*Forward);
+    // Recorded as the key, so that a replay goes through this same handling.
+    RecordKey(VK_TAB, *Forward ? StepCtrl : StepCtrl | StepShift);
     return true;
 }
 
@@ -520,6 +552,14 @@ void TKorvidForm::MoveTab(int From, int To) {
     if (From == To || From < 0 || To < 0 || From >= FTabs->count() || To >= FTabs->count())
         return;
     FTabs->tabBar()->moveTab(From, To);
+}
+
+void TKorvidForm::SelectAdjacentTab(bool Forward) {
+    const int Count = FTabs->count();
+    if (Count < 2)
+        return;
+    // The tab change gives the keyboard to the new tab's document.
+    FTabs->setCurrentIndex((FTabs->currentIndex() + (Forward ? 1 : Count - 1)) % Count);
 }
 
 void TKorvidForm::BuildViewsMenu() {

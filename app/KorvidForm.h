@@ -141,6 +141,8 @@ public:
     TViewCatalogue& Views() const override { return *FViews; }
     QWidget* StartupTab() const override { return FStartupTab; }
     void MoveTab(int From, int To);
+    // The next tab (or the previous one), round from the last to the first.
+    void SelectAdjacentTab(bool Forward);
 
     // ---- Opening ----
     void OpenFile(const std::string& Name, bool ReadOnly, const std::string& AltName) override;
@@ -467,6 +469,8 @@ private:
     void ShowHelpFile(const std::string& Path, const std::string* Keyword);
     // Tools, then views, then auto-text; a key taken is recorded while macros record.
     bool RunShortCut(std::uint16_t Key, std::uint8_t Shift);
+    // Ctrl+Tab and Ctrl+Shift+Tab; a key taken is recorded while macros record.
+    bool SwitchTabsByKey(int Key, Qt::KeyboardModifiers Shift);
 
     TKorvidOptions FOptions;
     bool FExiting = false;

@@ -384,6 +384,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     Editor->SetUpdatesSuspended(false);
 
     Editor->FileName = AltName.empty() ? Name : AltName;
+    Editor->NewDocument = false;
     // Split paragraphs saved back would break the file's lines where it has none.
     Editor->TextWasCut = Lines.TextWasCut || Split;
     Editor->ParagraphsSplit = Split && !Lines.TextWasCut;

@@ -39,11 +39,18 @@ bool IsSameFile(const std::string& A, const std::string& B) {
 TDocumentSaveOptions TKorvidForm::SaveOptionsOf(const TDocumentEditor& Editor) const {
     TDocumentSaveOptions Options;
     const TDocumentView* View = Editor.View() ? Editor.View() : DefaultView();
-    Options.FinalLineEnd = View->FinalLineFeed;
     Options.Utf8 = Editor.SaveAsUtf8 || View->Utf8;
     Options.ByteOrderMark = Editor.WriteByteOrderMark;
-    Options.LineBreak =
-        View->SaveAsUnix ? TLineBreak::Lf : Editor.FileLineBreak.value_or(TLineBreak::CrLf);
+    if (Editor.NewDocument) {
+        // An empty document stays an empty file.
+        const bool Empty = Editor.ParaCount() == 1 && Editor.LineLength(1) == 0;
+        Options.FinalLineEnd = !Empty;
+        Options.LineBreak = TLineBreak::Lf;
+    } else {
+        Options.FinalLineEnd = View->FinalLineFeed;
+        Options.LineBreak =
+            View->SaveAsUnix ? TLineBreak::Lf : Editor.FileLineBreak.value_or(TLineBreak::CrLf);
+    }
     Options.PreserveSolitarySpaces = View->PreserveSolitarySpaces;
     Options.PreserveSpaces = View->PreserveSpaces;
     return Options;

@@ -155,6 +155,9 @@ bool TMacrosAndCommandLines::PlayKeystrokes(bool Repeat) {
             if (Editor) {
                 int Key = VirtualKeyToQtKey(Step.Key);
                 FHost.EditorKeyDown(*Editor, Key, QtModifiersOfStep(Step.Shift));
+                // A key that went to another tab takes the steps after it there, as typing did.
+                if (Editor && FWindow.ActiveEditor())
+                    Editor = FWindow.ActiveEditor();
             }
             break;
         default:

@@ -69,6 +69,48 @@ TEST_F(TEditorDocumentTest, CtrlKeysRunTheirToolsFromTheEditor) {
     EXPECT_EQ(ReadFileBytes(Name), "xk");
 }
 
+// Ctrl+Tab and Ctrl+Shift+Tab pressed in a document go round the tabs instead of typing a tab,
+// and the keyboard follows into the new tab's text.
+TEST_F(TEditorDocumentTest, CtrlTabAndCtrlShiftTabGoRoundTheTabs) {
+    MakeProgramForm();
+    for (const char* Name : {"a.txt", "b.txt", "c.txt"})
+        Form->OpenFile(File(Name, Name), false, {});
+    ASSERT_EQ(Form->TabCount(), 3);
+    Form->show();
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    Form->Tabs()->setCurrentIndex(0);
+    ASSERT_EQ(QApplication::focusWidget(), &Control());
+    struct TStep {
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+        int Tab;
+    };
+    const Qt::KeyboardModifiers CtrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+    const TStep Steps[] = {
+        {Qt::Key_Tab, Qt::ControlModifier, 1},
+        {Qt::Key_Tab, Qt::ControlModifier, 2},
+        {Qt::Key_Tab, Qt::ControlModifier, 0}, // from the last round to the first
+        {Qt::Key_Backtab, CtrlShift, 2},       // and back again
+        {Qt::Key_Backtab, CtrlShift, 1},
+        {Qt::Key_Tab, CtrlShift, 0}, // Shift+Tab as a plain Tab with Shift
+    };
+    for (const TStep& Step : Steps) {
+        QTest::keyClick(QApplication::focusWidget(), Step.Key, Step.Modifiers);
+        EXPECT_EQ(Form->ActiveTabIndex(), Step.Tab);
+        EXPECT_EQ(QApplication::focusWidget(), &Control()) << "in tab " << Step.Tab;
+    }
+    for (int Index = 0; Index < Form->TabCount(); ++Index) {
+        EXPECT_FALSE(Form->EditorAt(Index)->Modified()) << Index;
+        EXPECT_EQ(Form->EditorAt(Index)->Paragraphs().front().size(), 5u) << Index;
+    }
+    // Ctrl+PageUp and Ctrl+PageDown still move in the document.
+    for (const Qt::Key Key : {Qt::Key_PageUp, Qt::Key_PageDown}) {
+        QTest::keyClick(&Control(), Key, Qt::ControlModifier);
+        EXPECT_EQ(Form->ActiveTabIndex(), 0);
+    }
+}
+
 // The tab's "*" says whether the text differs from the file: undo back to what was saved clears
 // it, redo past that sets it again.
 TEST_F(TEditorDocumentTest, TheModifiedMarkFollowsUndoAndRedoAcrossASave) {

@@ -143,6 +143,30 @@ TEST_F(TMacrosTest, RepeatedPlayEndsAfterAPassThatChangesNothing) {
     EXPECT_EQ(Form->ActiveEditor()->CaretLine(), 1);
 }
 
+// Tab switches by key are steps of the macro: played, they switch again, and what was typed
+// after a switch goes into the tab switched to.
+TEST_F(TMacrosTest, TabSwitchesByKeyPlayBackAsSwitches) {
+    for (const char* Name : {"a.txt", "b.txt", "c.txt"})
+        Open(Name, "");
+    Form->Tabs()->setCurrentIndex(0);
+    ToolList().Items(T::EditRecordKeystrokes)->Execute();
+    Key(Qt::Key_Tab, Qt::ControlModifier);
+    Key(Qt::Key_Tab, Qt::ControlModifier);
+    Type("x");
+    Key(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    ToolList().Items(T::EditRecordKeystrokes)->Execute();
+    Key(Qt::Key_N, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(Clipboard(), "Key(9, Ctrl)\r\nKey(9, Ctrl)\r\nChar(120)\r\nKey(9, Shift, Ctrl)\r\n");
+    ASSERT_EQ(Form->ActiveTabIndex(), 1);
+
+    Play(false);
+    EXPECT_EQ(Form->ActiveTabIndex(), 2);
+    const auto TextOf = [this](int Index) { return Form->EditorAt(Index)->Paragraphs(); };
+    EXPECT_EQ(TextOf(0), (std::vector<std::string>{"x"}));
+    EXPECT_EQ(TextOf(1), (std::vector<std::string>{""}));
+    EXPECT_EQ(TextOf(2), (std::vector<std::string>{"x"}));
+}
+
 TEST_F(TMacrosTest, AToolStepClosingTheDocumentEndsThePass) {
     Open("first.txt", "first");
     Open("second.txt", "second");

@@ -11,6 +11,7 @@
 #include "workspace/ToolIndexes.h"
 
 #include <filesystem>
+#include <optional>
 
 namespace korvid::test {
 namespace {
@@ -40,7 +41,7 @@ TEST_F(TSaveTest, SaveAsKeepsATypedNameWhenTheViewHasNoExtension) {
     Modals.Then(ChooseFiles({Dir / "plain"}));
     EXPECT_TRUE(Form->SaveEditorAs(&Editor));
     EXPECT_EQ(Modals.Shown().front().Caption, "Save File 1 As");
-    EXPECT_EQ(ReadFileBytes(Dir / "plain"), "text");
+    EXPECT_EQ(ReadFileBytes(Dir / "plain"), "text\n");
     EXPECT_EQ(Editor.FileName, (Dir / "plain").string());
     EXPECT_FALSE(Editor.Modified());
     EXPECT_EQ(TabCaptions(), (std::vector<std::string>{"plain"}));
@@ -90,13 +91,13 @@ TEST_F(TSaveTest, ReplacingAnExistingFileAsksUntilConfirmedOrCancelled) {
         ASSERT_EQ(Modals.Shown().size(), 4u);
         EXPECT_EQ(Modals.Shown()[1].Message->Text,
                   "Do you want to replace the existing file \"" + Existing + "\"?");
-        EXPECT_EQ(ReadFileBytes(Existing), "new");
+        EXPECT_EQ(ReadFileBytes(Existing), "new\n");
     }
     Type(&Editor, "er ");
     TScriptedModals Modals;
     Modals.Then(ChooseFiles({Existing})).Press("&No").Then(PressEscape());
     EXPECT_FALSE(Form->SaveEditorAs(&Editor));
-    EXPECT_EQ(ReadFileBytes(Existing), "new");
+    EXPECT_EQ(ReadFileBytes(Existing), "new\n");
     EXPECT_TRUE(Editor.Modified());
 }
 
@@ -348,18 +349,50 @@ TEST_F(TProgramSaveTest, LinesEndedByTypingKeepTheFilesLineEnd) {
               "a\nx\n\nb");
 }
 
-TEST_F(TProgramSaveTest, NewDocumentsFollowTheView) {
+// A document never read from a file is saved as git and the shell expect, LF and a final line
+// end, and stays so once it has its file; a file that was read keeps its own line ends.
+TEST_F(TProgramSaveTest, NewDocumentsSaveWithLfAndAFinalLineEnd) {
+    struct TCase {
+        const char* Name;
+        std::optional<std::string> Loaded; // none: a new document
+        std::string Typed;
+        std::string TypedAfterSaving; // then saved again
+        bool Utf8View;
+        std::string Expected;
+    };
+    const std::string Mark = "\xEF\xBB\xBF";
+    const TCase Cases[] = {
+        {"New", {}, "caf\xE9\r\nb", "", false, "caf\xE9\nb\n"},
+        {"NewEndingInALineEnd", {}, "a\r\n", "", false, "a\n"},
+        {"NewAndEmpty", {}, "", "", false, ""},
+        {"NewInAUtf8View", {}, "caf\xE9\r\nb", "", true, Mark + "caf\xC3\xA9\nb\n"},
+        {"NewSavedAgainAfterAnEdit", {}, "a", "\r\nc", false, "a\nc\n"},
+        {"LoadedCrLfWithoutAFinalLineEnd", "one\r\ntwo", "x", "", false, "xone\r\ntwo"},
+        {"LoadedLfWithAFinalLineEnd", "one\ntwo\n", "x", "", false, "xone\ntwo\n"},
+    };
     MakeProgramForm();
-    for (const bool Unix : {false, true}) {
-        DefaultView().SaveAsUnix = Unix;
-        DefaultView().Utf8 = Unix;
-        Form->NewTab("File 1");
-        Form->ActiveEditor()->InsertTextAtCaret("caf\xE9\r\nb");
-        const auto Name = File(Unix ? "unix.txt" : "dos.txt", "");
-        ASSERT_TRUE(Form->SaveEditorToFile(Form->ActiveEditor(), Name, false));
-        EXPECT_EQ(ReadFileBytes(Name), Unix ? "\xEF\xBB\xBF"
-                                              "caf\xC3\xA9\nb"
-                                            : "caf\xE9\r\nb");
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        DefaultView().Utf8 = Case.Utf8View;
+        const auto Name = Dir / (std::string(Case.Name) + ".txt");
+        if (Case.Loaded)
+            Form->OpenFile(File(Name.filename().string(), *Case.Loaded), false, {});
+        else
+            Form->NewTab("File 1");
+        TDocumentEditor& Editor = *Form->ActiveEditor();
+        Editor.InsertTextAtCaret(Case.Typed);
+        if (Case.Loaded) {
+            ASSERT_TRUE(Form->SaveActiveFile());
+        } else {
+            TScriptedModals Modals;
+            Modals.Then(ChooseFiles({Name}));
+            ASSERT_TRUE(Form->SaveEditorAs(&Editor));
+        }
+        if (!Case.TypedAfterSaving.empty()) {
+            Editor.InsertTextAtCaret(Case.TypedAfterSaving);
+            ASSERT_TRUE(Form->SaveActiveFile());
+        }
+        EXPECT_EQ(ReadFileBytes(Name), Case.Expected);
     }
 }
 
