@@ -252,7 +252,8 @@ void TSearchResults::FindInFiles(const std::vector<TVolume*>& Volumes,
     // The window closes now that the walk has returned.
     if (Abandoned)
         return;
-    if (Results.Count == 0) {
+    // A stopped search lists its header even without a match.
+    if (Results.Lines.empty()) {
         ShowNoMatchesMessage(0, true, FShowNoMatchesMessage);
         return;
     }

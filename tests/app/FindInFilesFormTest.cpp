@@ -84,6 +84,23 @@ TEST_F(TFindInFilesTest, EscapeStopsTheWalkAndASecondSearchDoesNothing) {
     EXPECT_FALSE(Form->SearchResults().Searching());
 }
 
+TEST_F(TFindInFilesTest, EscapeBeforeAnyHitSaysTheSearchWasStopped) {
+    MakeForm();
+    std::filesystem::create_directories(Dir / "T");
+    for (int I = 0; I < 400; ++I)
+        File("T/f" + std::to_string(I) + ".txt", std::string(200000, 'y') + "\n");
+    Form->SearchResults().OnSearchPump = [this] {
+        QApplication::postEvent(Form.get(),
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    };
+    TScriptedModals Modals;
+    Search("foo");
+    EXPECT_TRUE(Modals.Shown().empty()) << "no \"No matches found.\"";
+    ASSERT_EQ(Form->TabCount(), 1);
+    EXPECT_EQ(Form->ActiveEditor()->Paragraphs().front(),
+              "0 matches for \"foo\" in " + Tree() + "/ (aborted)");
+}
+
 TEST_F(TFindInFilesTest, ACloseDuringTheWalkStopsItAndClosesAfter) {
     MakeForm();
     Form->show();
