@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <condition_variable>
 #include <cstring>
 #include <deque>
@@ -52,13 +53,6 @@ std::string LowerExtensionOf(std::string_view Name) {
     if (Dot == std::string_view::npos || (Slash != std::string_view::npos && Dot < Slash))
         return {};
     return LowerCase1252(Name.substr(Dot));
-}
-
-std::string PadNumber(int Number) {
-    std::string S = std::to_string(Number);
-    if (S.size() < 6)
-        S.insert(0, 6 - S.size(), ' ');
-    return S;
 }
 
 std::string MatchCount(int Count) {
@@ -294,23 +288,23 @@ void ScanWholeText(std::string_view Text, const TWholeFileScan& Scan, const TLin
         const std::size_t Hit = Scan.Term.Find(Text, Pos);
         if (Hit == std::string_view::npos)
             return; // the line numbers after the last hit matter to no one
-        int Passed = 0;
-        for (;;) {
-            const auto [End, Next] = LineAt(Text, Pos);
-            if (End > Hit) {
-                if (Passed > 0)
-                    Scan.Skip(Passed);
-                ForEachPiece(Text.substr(Pos, End - Pos),
-                             [&](std::string_view Piece) { Line(Piece, true); });
-                Pos = Next;
-                break;
-            }
-            if (End - Pos <= SearchedLineLength)
-                ++Passed;
-            else
-                ForEachPiece(Text.substr(Pos, End - Pos), [&](std::string_view) { ++Passed; });
-            Pos = Next;
+        std::size_t Start = Hit;
+        while (Start > Pos && Text[Start - 1] != '\n' && Text[Start - 1] != '\r')
+            --Start;
+        // The lines before the hit's are counted in bulk, unless one may be cut as long.
+        if (const auto Ends = CountShortLines(Text.substr(Pos, Start - Pos))) {
+            Scan.Skip(int(*Ends));
+            Pos = Start;
         }
+        int Passed = 0;
+        for (; Pos < Start; Pos = LineAt(Text, Pos).second)
+            ForEachPiece(Text.substr(Pos, LineAt(Text, Pos).first - Pos),
+                         [&](std::string_view) { ++Passed; });
+        Scan.Skip(Passed);
+        const auto [End, Next] = LineAt(Text, Start);
+        ForEachPiece(Text.substr(Start, End - Start),
+                     [&](std::string_view Piece) { Line(Piece, true); });
+        Pos = Next;
     }
 }
 
@@ -420,6 +414,21 @@ struct TFileResult {
     int Count = 0;
 };
 
+// A results line: the line number right-aligned in six places, a blank and the text.
+std::string NumberedLine(int Number, std::string_view Text) {
+    char Digits[16];
+    const auto [End, Error] = std::to_chars(std::begin(Digits), std::end(Digits), Number);
+    const std::size_t Width = std::size_t(End - Digits);
+    std::string Out;
+    Out.reserve(std::max<std::size_t>(Width, 6) + 1 + Text.size());
+    if (Width < 6)
+        Out.append(6 - Width, ' ');
+    Out.append(Digits, Width);
+    Out += ' ';
+    Out += Text;
+    return Out;
+}
+
 // Takes a file's lines in order through the match rules.
 class TFileScan {
 public:
@@ -427,45 +436,56 @@ public:
 
     void Line(std::string_view Text, bool MayMatch = true) {
         ++FLineNumber;
-        if (FContext > 0) {
-            for (std::size_t I = FFirstOpen; I < FFound.size(); ++I)
-                if (FFound[I].Line < FLineNumber && int(FFound[I].After.size()) < FContext)
-                    FFound[I].After.emplace_back(Text);
-            while (FFirstOpen < FFound.size() && int(FFound[FFirstOpen].After.size()) == FContext)
-                ++FFirstOpen;
+        if (FContext == 0) {
+            // Without context a match is written at once.
+            if (MayMatch && FMatcher.Matches(Text)) {
+                if (FOut.empty())
+                    FOut.emplace_back(); // the name line, once the file is done
+                FOut.push_back(NumberedLine(FLineNumber, Text));
+                ++FCount;
+            }
+            return;
         }
+        for (std::size_t I = FFirstOpen; I < FFound.size(); ++I)
+            if (FFound[I].Line < FLineNumber && int(FFound[I].After.size()) < FContext)
+                FFound[I].After.emplace_back(Text);
+        while (FFirstOpen < FFound.size() && int(FFound[FFirstOpen].After.size()) == FContext)
+            ++FFirstOpen;
         if (MayMatch && FMatcher.Matches(Text)) {
             TFound Found{FLineNumber, std::string(Text), {}, {}};
             for (auto It = FRecent.rbegin(); It != FRecent.rend(); ++It)
                 Found.Before.push_back(*It);
             FFound.push_back(std::move(Found));
+            ++FCount;
         }
-        if (FContext > 0) {
-            FRecent.emplace_back(Text);
-            if (int(FRecent.size()) > FContext)
-                FRecent.pop_front();
-        }
+        FRecent.emplace_back(Text);
+        if (int(FRecent.size()) > FContext)
+            FRecent.pop_front();
     }
     // Lines that cannot match, passed over when no context is kept.
     void Skip(int Count) { FLineNumber += Count; }
 
-    TFileResult End(const std::string& DisplayName) const {
+    TFileResult End(const std::string& DisplayName) {
         TFileResult R;
-        if (FFound.empty())
+        if (FCount == 0)
             return R;
-        R.Count = int(FFound.size());
+        R.Count = FCount;
+        std::string Name = DisplayName + "  (" + MatchCount(R.Count) + ")";
+        if (FContext == 0) {
+            FOut.front() = std::move(Name);
+            R.Lines = std::move(FOut);
+            return R;
+        }
         std::vector<std::string>& Out = R.Lines;
-        Out.push_back(DisplayName + "  (" + MatchCount(R.Count) + ")");
-        if (FContext > 0)
-            Out.emplace_back("------");
+        Out.push_back(std::move(Name));
+        Out.emplace_back("------");
         for (const TFound& M : FFound) {
             for (std::size_t I = M.Before.size(); I-- > 0;)
-                Out.push_back(PadNumber(M.Line - int(I) - 1) + " " + M.Before[I]);
-            Out.push_back(PadNumber(M.Line) + " " + M.Text);
+                Out.push_back(NumberedLine(M.Line - int(I) - 1, M.Before[I]));
+            Out.push_back(NumberedLine(M.Line, M.Text));
             for (std::size_t I = 0; I < M.After.size(); ++I)
-                Out.push_back(PadNumber(M.Line + int(I) + 1) + " " + M.After[I]);
-            if (FContext > 0)
-                Out.emplace_back("------");
+                Out.push_back(NumberedLine(M.Line + int(I) + 1, M.After[I]));
+            Out.emplace_back("------");
         }
         return R;
     }
@@ -474,6 +494,8 @@ private:
     TLineMatcher& FMatcher;
     const int FContext;
     int FLineNumber = 0;
+    int FCount = 0;
+    std::vector<std::string> FOut;   // without context: the results lines so far
     std::deque<std::string> FRecent; // the last FContext lines, nearest last
     std::vector<TFound> FFound;
     std::size_t FFirstOpen = 0; // first match still waiting for after-lines
@@ -655,7 +677,7 @@ void TSearch::RunJobs(int Workers, const std::function<void()>& Walk) {
         Walk();
         FWalkDone = true;
     }
-    for (std::size_t I = 0;; ++I) {
+    for (std::size_t I = 0; !Stopped(); ++I) {
         TJob* Job = WaitForJob(I, Threaded);
         if (!Job)
             break;

@@ -2,9 +2,12 @@
 
 #include "platform/Cp1252.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -37,21 +40,47 @@ std::vector<unsigned char> FormsOf(unsigned char Byte, bool Fold) {
 
 } // namespace
 
+// How often a byte turns up in source text, roughly: blanks and common lower-case letters most.
+int Commonness(unsigned char Byte) {
+    static constexpr std::string_view ByFrequency = "etaoinsrlcdupmhfgbywvkxqjz";
+    if (Byte == ' ')
+        return 255;
+    if (const std::size_t Rank = ByFrequency.find(char(Byte)); Rank != std::string_view::npos)
+        return 220 - int(Rank) * 6;
+    if (Byte >= 'A' && Byte <= 'Z')
+        return Commonness(static_cast<unsigned char>(Byte - 'A' + 'a')) / 4;
+    if (Byte >= '0' && Byte <= '9')
+        return 50;
+    if (Byte >= 0x80 || Byte < ' ')
+        return 1;
+    return 40;
+}
+
 TTermScanner::TTermScanner(std::string Term, bool FoldCase)
     : FTerm(std::move(Term)), FFold(FoldCase) {
     if (FTerm.empty())
         return;
-    const std::vector<unsigned char> First =
-        FormsOf(static_cast<unsigned char>(FTerm.front()), FFold);
-    const std::vector<unsigned char> Last =
-        FormsOf(static_cast<unsigned char>(FTerm.back()), FFold);
-    // A folded byte no text byte folds to cannot be found; the plain look says so.
-    FVector = !First.empty() && !Last.empty() && First.size() <= 2 && Last.size() <= 2;
-    if (FVector) {
-        FFirst[0] = First.front();
-        FFirst[1] = First.back();
-        FLast[0] = Last.front();
-        FLast[1] = Last.back();
+    // The two places whose bytes, in every form, are rarest: fewest false candidates.
+    std::vector<std::pair<int, std::size_t>> Places;
+    for (std::size_t I = 0; I < FTerm.size(); ++I) {
+        int Score = 0;
+        for (const unsigned char Form : FormsOf(static_cast<unsigned char>(FTerm[I]), FFold))
+            Score += Commonness(Form);
+        Places.emplace_back(Score, I);
+    }
+    std::stable_sort(Places.begin(), Places.end());
+    FAt[0] = Places.front().second;
+    FAt[1] = Places.size() > 1 ? Places[1].second : FAt[0];
+    FVector = true;
+    for (int K = 0; K < 2; ++K) {
+        const std::vector<unsigned char> Forms =
+            FormsOf(static_cast<unsigned char>(FTerm[FAt[K]]), FFold);
+        // A folded byte no text byte folds to cannot be found; the plain look says so.
+        FVector = FVector && !Forms.empty() && Forms.size() <= 2;
+        if (!Forms.empty()) {
+            FForms[K][0] = Forms.front();
+            FForms[K][1] = Forms.back();
+        }
     }
 }
 
@@ -74,17 +103,16 @@ std::size_t TTermScanner::Find(std::string_view Text, std::size_t From) const {
     std::size_t I = From;
 #if defined(__SSE2__)
     if (FVector) {
-        const __m128i First0 = _mm_set1_epi8(char(FFirst[0]));
-        const __m128i First1 = _mm_set1_epi8(char(FFirst[1]));
-        const __m128i Last0 = _mm_set1_epi8(char(FLast[0]));
-        const __m128i Last1 = _mm_set1_epi8(char(FLast[1]));
+        const __m128i A0 = _mm_set1_epi8(char(FForms[0][0]));
+        const __m128i A1 = _mm_set1_epi8(char(FForms[0][1]));
+        const __m128i B0 = _mm_set1_epi8(char(FForms[1][0]));
+        const __m128i B1 = _mm_set1_epi8(char(FForms[1][1]));
         for (; I + 16 <= End; I += 16) {
-            const __m128i A = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Data + I));
-            const __m128i B = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Data + I + N - 1));
-            const __m128i AtFirst =
-                _mm_or_si128(_mm_cmpeq_epi8(A, First0), _mm_cmpeq_epi8(A, First1));
-            const __m128i AtLast = _mm_or_si128(_mm_cmpeq_epi8(B, Last0), _mm_cmpeq_epi8(B, Last1));
-            for (unsigned Mask = unsigned(_mm_movemask_epi8(_mm_and_si128(AtFirst, AtLast))); Mask;
+            const __m128i A = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Data + I + FAt[0]));
+            const __m128i B = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Data + I + FAt[1]));
+            const __m128i AtA = _mm_or_si128(_mm_cmpeq_epi8(A, A0), _mm_cmpeq_epi8(A, A1));
+            const __m128i AtB = _mm_or_si128(_mm_cmpeq_epi8(B, B0), _mm_cmpeq_epi8(B, B1));
+            for (unsigned Mask = unsigned(_mm_movemask_epi8(_mm_and_si128(AtA, AtB))); Mask;
                  Mask &= Mask - 1) {
                 const std::size_t P = I + std::size_t(std::countr_zero(Mask));
                 if (EqualAt(Data + P))
@@ -110,6 +138,57 @@ std::size_t TTermScanner::Find(std::string_view Text, std::size_t From) const {
         if (EqualAt(Data + I))
             return I;
     return std::string_view::npos;
+}
+
+namespace {
+
+// Line ends in Size bytes at Data (at most 4,080 of them), Next being the byte after them (0 at
+// the end of the text).
+std::size_t LineEndsIn(const char* Data, std::size_t Size, char Next) {
+    std::size_t Ends = 0;
+    std::size_t I = 0;
+#if defined(__SSE2__)
+    const __m128i LfByte = _mm_set1_epi8('\n');
+    const __m128i CrByte = _mm_set1_epi8('\r');
+    // Each byte lane counts its ends; at most 255 rounds keep them from overflowing.
+    __m128i Lanes = _mm_setzero_si128();
+    for (; I + 17 <= Size; I += 16) {
+        const __m128i A = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Data + I));
+        const __m128i B = _mm_loadu_si128(reinterpret_cast<const __m128i*>(Data + I + 1));
+        const __m128i IsCr = _mm_cmpeq_epi8(A, CrByte);
+        const __m128i IsEnd = _mm_or_si128(IsCr, _mm_cmpeq_epi8(A, LfByte));
+        // A CR followed by an LF ends no line of its own.
+        const __m128i LoneCrOrLf =
+            _mm_andnot_si128(_mm_and_si128(IsCr, _mm_cmpeq_epi8(B, LfByte)), IsEnd);
+        Lanes = _mm_sub_epi8(Lanes, LoneCrOrLf);
+    }
+    const __m128i Sums = _mm_sad_epu8(Lanes, _mm_setzero_si128());
+    Ends = std::size_t(_mm_cvtsi128_si32(Sums)) + std::size_t(_mm_extract_epi16(Sums, 4));
+#endif
+    for (; I < Size; ++I) {
+        if (Data[I] == '\n')
+            ++Ends;
+        else if (Data[I] == '\r' && (I + 1 < Size ? Data[I + 1] : Next) != '\n')
+            ++Ends;
+    }
+    return Ends;
+}
+
+} // namespace
+
+std::optional<std::size_t> CountShortLines(std::string_view Text) {
+    // A stretch this long without a line end may belong to a line the opener cuts.
+    constexpr std::size_t Stretch = 2048;
+    std::size_t Count = 0;
+    for (std::size_t Start = 0; Start < Text.size(); Start += Stretch) {
+        const std::size_t Size = std::min(Stretch, Text.size() - Start);
+        const char Next = Start + Size < Text.size() ? Text[Start + Size] : '\0';
+        const std::size_t Ends = LineEndsIn(Text.data() + Start, Size, Next);
+        if (Ends == 0 && Size == Stretch)
+            return std::nullopt;
+        Count += Ends;
+    }
+    return Count;
 }
 
 } // namespace korvid

@@ -5,7 +5,8 @@
 // at least 2x grep's throughput and 0.8x ripgrep's in each case. Run it pinned to the cores it
 // may use (taskset); our search sizes its pool to them and so do the peers, which inherit them.
 // grep and rg write their lines to a file: sent to /dev/null grep stops at each file's first
-// match. The tree is removed at the end.
+// match. The tree is removed at the end, unless KORVID_FIND_TREE names the folder to make it in
+// (or to take it from, when made there before).
 
 #include <benchmark/benchmark.h>
 
@@ -52,10 +53,21 @@ fs::path FolderOf(int File) {
 class TTree {
 public:
     TTree() {
-        std::string Pattern = (fs::temp_directory_path() / "korvid-find-XXXXXX").string();
-        if (::mkdtemp(Pattern.data()) == nullptr)
-            throw std::runtime_error("cannot create a temporary folder");
-        FPath = Pattern;
+        if (const char* Kept = std::getenv("KORVID_FIND_TREE")) {
+            FPath = Kept;
+            FKeep = true;
+        } else {
+            std::string Pattern = (fs::temp_directory_path() / "korvid-find-XXXXXX").string();
+            if (::mkdtemp(Pattern.data()) == nullptr)
+                throw std::runtime_error("cannot create a temporary folder");
+            FPath = Pattern;
+        }
+        if (FKeep && fs::exists(FPath / "src")) {
+            for (const auto& Entry : fs::recursive_directory_iterator(FPath))
+                if (Entry.is_regular_file())
+                    FBytes += std::int64_t(Entry.file_size());
+            return;
+        }
         std::mt19937 Random(28);
         std::vector<std::string> Words = {"begin",
                                           "end;",
@@ -172,7 +184,8 @@ public:
     }
     ~TTree() {
         std::error_code Ignored;
-        fs::remove_all(FPath, Ignored);
+        if (!FKeep)
+            fs::remove_all(FPath, Ignored);
     }
     const fs::path& Path() const { return FPath; }
     std::int64_t Bytes() const { return FBytes; }
@@ -180,6 +193,7 @@ public:
 private:
     fs::path FPath;
     std::int64_t FBytes = 0;
+    bool FKeep = false;
 };
 
 const TTree& Tree() {

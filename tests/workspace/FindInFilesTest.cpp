@@ -2,10 +2,12 @@
 
 #include "foundation/BinaryStrings.h"
 #include "foundation/EncryptionEngine.h"
+#include "platform/Cp1252.h"
 #include "psystem/MajorVolume.h"
 #include "psystem/Subvolume.h"
 #include "psystem/Volume.h"
 #include "tests/support/TempDir.h"
+#include "workspace/TermScanner.h"
 
 #include <gtest/gtest.h>
 
@@ -114,6 +116,33 @@ TEST(FindMatchRules, ExtensionsAreTrimmedAndDotted) {
     EXPECT_EQ(ParseExtensions("pas, .TXT"), (TLines{".pas", ".txt"}));
     EXPECT_EQ(ParseExtensions(" ; code;;"), (TLines{".code"}));
     EXPECT_TRUE(ParseExtensions("").empty());
+}
+
+TEST(FindTermScanner, FindsWhatAPlainLookFinds) {
+    std::mt19937 Random(7);
+    const std::string Alphabet = "aAbB \xE9\xC9\xFF\x9F\n\rtT";
+    for (int Round = 0; Round < 3000; ++Round) {
+        std::string Text;
+        for (int I = int(Random() % 80); I > 0; --I)
+            Text += Alphabet[Random() % Alphabet.size()];
+        std::string Term;
+        for (int I = int(Random() % 4) + 1; I > 0; --I)
+            Term += Alphabet[Random() % Alphabet.size()];
+        const bool Fold = Random() % 2;
+        if (Fold)
+            Term = UpperCase1252(Term);
+        const std::string Folded = Fold ? UpperCase1252(Text) : Text;
+        const TTermScanner Scanner(Term, Fold);
+        const std::size_t From = Text.empty() ? 0 : Random() % Text.size();
+        EXPECT_EQ(Scanner.Find(Text, From), Folded.find(Term, From))
+            << "'" << Term << "' in '" << Text << "' from " << From;
+    }
+}
+
+TEST(FindTermScanner, CountsLineEndsUnlessALineMayBeLong) {
+    EXPECT_EQ(CountShortLines("a\r\nb\nc\rd\n\r\n"), 5u);
+    EXPECT_EQ(CountShortLines(std::string(2000, 'x') + "\r\n" + std::string(2000, 'y') + "\n"), 2u);
+    EXPECT_EQ(CountShortLines(std::string(4100, 'x') + "\n"), std::nullopt);
 }
 
 // ---- Folder searches --------------------------------------------------------------------------
