@@ -13,6 +13,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace korvid {
 namespace {
@@ -38,8 +41,6 @@ std::vector<unsigned char> FormsOf(unsigned char Byte, bool Fold) {
     return Forms;
 }
 
-} // namespace
-
 // How often a byte turns up in source text, roughly: blanks and common lower-case letters most.
 int Commonness(unsigned char Byte) {
     static constexpr std::string_view ByFrequency = "etaoinsrlcdupmhfgbywvkxqjz";
@@ -55,6 +56,58 @@ int Commonness(unsigned char Byte) {
         return 1;
     return 40;
 }
+
+#if defined(__x86_64__)
+bool HasAvx2() {
+    static const bool Has = __builtin_cpu_supports("avx2");
+    return Has;
+}
+
+// The vectorised look 32 places at a time; I is left where it stopped.
+template <typename TEqual>
+__attribute__((target("avx2"))) std::size_t
+WideFind(const char* Data, std::size_t& I, std::size_t End, const std::size_t (&At)[2],
+         const unsigned char (&Forms)[2][2], const TEqual& Equal) {
+    const __m256i A0 = _mm256_set1_epi8(char(Forms[0][0]));
+    const __m256i A1 = _mm256_set1_epi8(char(Forms[0][1]));
+    const __m256i B0 = _mm256_set1_epi8(char(Forms[1][0]));
+    const __m256i B1 = _mm256_set1_epi8(char(Forms[1][1]));
+    for (; I + 32 <= End; I += 32) {
+        const __m256i A = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Data + I + At[0]));
+        const __m256i B = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Data + I + At[1]));
+        const __m256i AtA = _mm256_or_si256(_mm256_cmpeq_epi8(A, A0), _mm256_cmpeq_epi8(A, A1));
+        const __m256i AtB = _mm256_or_si256(_mm256_cmpeq_epi8(B, B0), _mm256_cmpeq_epi8(B, B1));
+        for (unsigned Mask = unsigned(_mm256_movemask_epi8(_mm256_and_si256(AtA, AtB))); Mask;
+             Mask &= Mask - 1) {
+            const std::size_t P = I + std::size_t(std::countr_zero(Mask));
+            if (Equal(Data + P))
+                return P;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// Line ends 32 bytes at a time while a byte follows them; I is left where it stopped.
+__attribute__((target("avx2"))) std::size_t WideLineEnds(const char* Data, std::size_t& I,
+                                                         std::size_t Size) {
+    const __m256i LfByte = _mm256_set1_epi8('\n');
+    const __m256i CrByte = _mm256_set1_epi8('\r');
+    __m256i Lanes = _mm256_setzero_si256();
+    for (; I + 33 <= Size; I += 32) {
+        const __m256i A = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Data + I));
+        const __m256i B = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(Data + I + 1));
+        const __m256i IsCr = _mm256_cmpeq_epi8(A, CrByte);
+        const __m256i IsEnd = _mm256_or_si256(IsCr, _mm256_cmpeq_epi8(A, LfByte));
+        const __m256i CrLf = _mm256_and_si256(IsCr, _mm256_cmpeq_epi8(B, LfByte));
+        Lanes = _mm256_sub_epi8(Lanes, _mm256_andnot_si256(CrLf, IsEnd));
+    }
+    const __m256i Sums = _mm256_sad_epu8(Lanes, _mm256_setzero_si256());
+    return std::size_t(_mm256_extract_epi64(Sums, 0) + _mm256_extract_epi64(Sums, 1) +
+                       _mm256_extract_epi64(Sums, 2) + _mm256_extract_epi64(Sums, 3));
+}
+#endif
+
+} // namespace
 
 TTermScanner::TTermScanner(std::string Term, bool FoldCase)
     : FTerm(std::move(Term)), FFold(FoldCase) {
@@ -101,6 +154,14 @@ std::size_t TTermScanner::Find(std::string_view Text, std::size_t From) const {
     const char* Data = Text.data();
     const std::size_t End = Text.size() - N + 1; // one past the last place the term can start
     std::size_t I = From;
+#if defined(__x86_64__)
+    if (FVector && HasAvx2()) {
+        const std::size_t P =
+            WideFind(Data, I, End, FAt, FForms, [this](const char* At) { return EqualAt(At); });
+        if (P != std::string_view::npos)
+            return P;
+    }
+#endif
 #if defined(__SSE2__)
     if (FVector) {
         const __m128i A0 = _mm_set1_epi8(char(FForms[0][0]));
@@ -147,6 +208,10 @@ namespace {
 std::size_t LineEndsIn(const char* Data, std::size_t Size, char Next) {
     std::size_t Ends = 0;
     std::size_t I = 0;
+#if defined(__x86_64__)
+    if (HasAvx2())
+        Ends += WideLineEnds(Data, I, Size);
+#endif
 #if defined(__SSE2__)
     const __m128i LfByte = _mm_set1_epi8('\n');
     const __m128i CrByte = _mm_set1_epi8('\r');
@@ -163,7 +228,7 @@ std::size_t LineEndsIn(const char* Data, std::size_t Size, char Next) {
         Lanes = _mm_sub_epi8(Lanes, LoneCrOrLf);
     }
     const __m128i Sums = _mm_sad_epu8(Lanes, _mm_setzero_si128());
-    Ends = std::size_t(_mm_cvtsi128_si32(Sums)) + std::size_t(_mm_extract_epi16(Sums, 4));
+    Ends += std::size_t(_mm_cvtsi128_si32(Sums)) + std::size_t(_mm_extract_epi16(Sums, 4));
 #endif
     for (; I < Size; ++I) {
         if (Data[I] == '\n')
