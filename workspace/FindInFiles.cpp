@@ -655,7 +655,11 @@ void TSearch::Add(TJob::TKind Kind, std::string Path, std::string Name) {
         const std::lock_guard Lock(FLock);
         FJobs.push_back(TJob{Kind, std::move(Path), std::move(Name), {}, TFileRead::Read});
     }
-    FJobAdded.notify_one();
+    // A disk file waits for a worker; anything else is ready for the calling thread.
+    if (Kind == TJob::TKind::Disk)
+        FJobAdded.notify_one();
+    else
+        FJobDone.notify_one();
 }
 
 void TSearch::RunJobs(int Workers, const std::function<void()>& Walk) {
