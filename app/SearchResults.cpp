@@ -224,6 +224,7 @@ void TSearchResults::FindInFiles(const std::vector<TVolume*>& Volumes,
 
     TFindHooks Hooks;
     Hooks.PSystemAware = FWindow.Options().PSystemAware;
+    Hooks.PumpInterval = SearchPumpInterval;
     Hooks.Pump = [this](int FilesDone, int Matches) {
         FHost.ShowStatusMessage(SearchingProgressText(FilesDone, Matches));
         if (OnSearchPump)

@@ -63,6 +63,7 @@ TEST_F(TFindInFilesTest, NoMatchSaysSoAndOpensNoTab) {
 
 TEST_F(TFindInFilesTest, EscapeStopsTheWalkAndASecondSearchDoesNothing) {
     MakeForm();
+    Form->SearchResults().SearchPumpInterval = std::chrono::milliseconds(0);
     std::filesystem::create_directories(Dir / "T");
     for (int I = 0; I < 400; ++I)
         File("T/f" + std::to_string(I) + ".txt", std::string(200000, 'y') + "\nfoo\n");
@@ -86,6 +87,7 @@ TEST_F(TFindInFilesTest, EscapeStopsTheWalkAndASecondSearchDoesNothing) {
 
 TEST_F(TFindInFilesTest, EscapeBeforeAnyHitSaysTheSearchWasStopped) {
     MakeForm();
+    Form->SearchResults().SearchPumpInterval = std::chrono::milliseconds(0);
     std::filesystem::create_directories(Dir / "T");
     for (int I = 0; I < 400; ++I)
         File("T/f" + std::to_string(I) + ".txt", std::string(200000, 'y') + "\n");
@@ -103,6 +105,7 @@ TEST_F(TFindInFilesTest, EscapeBeforeAnyHitSaysTheSearchWasStopped) {
 
 TEST_F(TFindInFilesTest, ACloseDuringTheWalkStopsItAndClosesAfter) {
     MakeForm();
+    Form->SearchResults().SearchPumpInterval = std::chrono::milliseconds(0);
     Form->show();
     std::filesystem::create_directories(Dir / "T");
     for (int I = 0; I < 200; ++I)
@@ -125,6 +128,7 @@ TEST_F(TFindInFilesTest, ACloseDuringTheWalkStopsItAndClosesAfter) {
 // program once the walk has returned, rather than minimising then.
 TEST_F(TFindInFilesTest, ExitDuringTheWalkEndsWhereACloseOnlyMinimises) {
     MakeForm();
+    Form->SearchResults().SearchPumpInterval = std::chrono::milliseconds(0);
     Form->OnCloseMinimizes = [](TKorvidForm&) { return true; };
     Form->show();
     std::filesystem::create_directories(Dir / "T");
