@@ -70,6 +70,14 @@ const std::array<char, 256>& UpperTable() {
     return Table;
 }
 
+// The bytes before the first CR or LF of Size bytes at Begin; Size when there is none.
+std::size_t TextLength(const char* Begin, std::size_t Size) {
+    const void* Lf = std::memchr(Begin, '\n', Size);
+    const std::size_t ToLf = Lf ? std::size_t(static_cast<const char*>(Lf) - Begin) : Size;
+    const void* Cr = std::memchr(Begin, '\r', ToLf);
+    return Cr ? std::size_t(static_cast<const char*>(Cr) - Begin) : ToLf;
+}
+
 // Hands a line on as the lines the opener makes of it: long ones are cut.
 template <typename TEach> void ForEachPiece(std::string_view Line, TEach&& Each) {
     if (Line.size() <= SearchedLineLength) {
@@ -172,10 +180,7 @@ private:
         while (Pos < Block.size()) {
             const char* Begin = Block.data() + Pos;
             const std::size_t Left = Block.size() - Pos;
-            const void* Lf = std::memchr(Begin, '\n', Left);
-            std::size_t End = Lf ? std::size_t(static_cast<const char*>(Lf) - Begin) : Left;
-            if (const void* Cr = std::memchr(Begin, '\r', End))
-                End = std::size_t(static_cast<const char*>(Cr) - Begin);
+            const std::size_t End = TextLength(Begin, Left);
             if (End == Left) {
                 FPartial.append(Begin, Left);
                 FHeld = true;
@@ -269,10 +274,7 @@ struct TWholeFileScan {
 std::pair<std::size_t, std::size_t> LineAt(std::string_view Text, std::size_t Pos) {
     const char* Begin = Text.data() + Pos;
     const std::size_t Left = Text.size() - Pos;
-    const void* Lf = std::memchr(Begin, '\n', Left);
-    std::size_t End = Lf ? std::size_t(static_cast<const char*>(Lf) - Begin) : Left;
-    if (const void* Cr = std::memchr(Begin, '\r', End))
-        End = std::size_t(static_cast<const char*>(Cr) - Begin);
+    const std::size_t End = TextLength(Begin, Left);
     if (End == Left)
         return {Text.size(), Text.size()};
     std::size_t Next = Pos + End + 1;
