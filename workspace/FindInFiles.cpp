@@ -513,8 +513,7 @@ struct TJob {
     std::string Name; // shown (disk and code files) or relative to the folder (volumes)
     TFileResult Result;
     TFileRead Read = TFileRead::Read;
-    bool Taken = false; // by a worker; under the search's lock
-    bool Done = false;
+    bool Done = false; // searched by a worker; under the search's lock
 };
 
 // One worker per core this process may run on.
@@ -714,7 +713,6 @@ void TSearch::Work() {
             if (FStopWork || FNextJob == FJobs.size())
                 return;
             Job = &FJobs[FNextJob++];
-            Job->Taken = true;
         }
         SearchDiskJob(*Job, Matcher, nullptr, KeepReading);
         {
