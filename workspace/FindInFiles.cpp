@@ -516,13 +516,14 @@ struct TJob {
     bool Done = false; // searched by a worker; under the search's lock
 };
 
-// One worker per core this process may run on.
+// One worker per core this process may run on, up to 16: more wait on the same page cache.
 int CoreCount() {
     cpu_set_t Set;
     CPU_ZERO(&Set);
-    if (::sched_getaffinity(0, sizeof Set, &Set) == 0)
-        return std::max(1, CPU_COUNT(&Set));
-    return std::max(1, int(std::thread::hardware_concurrency()));
+    const int Cores = ::sched_getaffinity(0, sizeof Set, &Set) == 0
+                          ? CPU_COUNT(&Set)
+                          : int(std::thread::hardware_concurrency());
+    return std::clamp(Cores, 1, 16);
 }
 
 class TSearch {
