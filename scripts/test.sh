@@ -11,12 +11,28 @@ export QT_QPA_PLATFORM=offscreen
 # than full debug information.
 cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG"
-cmake --build "$root/build" -j "$jobs"
-ctest --test-dir "$root/build" -j "$jobs" --output-on-failure --timeout 300
-
 cmake -S "$root" -B "$root/build-sanitize" -G Ninja -DCMAKE_BUILD_TYPE=Debug \
   -DCMAKE_CXX_FLAGS_DEBUG="-g1" -DKORVID_SANITIZE=ON -DKORVID_BENCHMARKS=OFF
-cmake --build "$root/build-sanitize" -j "$jobs"
+cmake --build "$root/build" -j "$jobs"
+
+# Many tests spend their time waiting for a program, a timer or a child process, so the sanitizer
+# build compiles meanwhile, at a lower priority so that the tests keep the processors they need.
+log="$root/build-sanitize/build.log"
+nice -n 15 cmake --build "$root/build-sanitize" -j "$jobs" >"$log" 2>&1 &
+sanitize_build=$!
+stop_sanitize_build() { kill "$sanitize_build" 2>/dev/null || true; }
+trap stop_sanitize_build EXIT
+
+ctest --test-dir "$root/build" -j "$jobs" --output-on-failure --timeout 300
+
+echo "Waiting for the sanitizer build (log: $log)"
+if ! wait "$sanitize_build"; then
+  cat "$log"
+  exit 1
+fi
+trap - EXIT
+tail -n 1 "$log"
+
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 LSAN_OPTIONS=suppressions="$root/scripts/lsan.supp" \
