@@ -2,7 +2,6 @@
 # One GoogleTest executable per folder; GUI tests run on the offscreen platform. A CORE program
 # gets a test main without Qt Gui, and links only what its code uses, so its dynamic
 # dependencies show which parts of Qt the code under test needs.
-set(KORVID_TEST_UNITY_BATCH 8 CACHE STRING "Test files compiled together in one unit")
 function(korvid_test folder)
   cmake_parse_arguments(ARG "GUI;CORE" "TEST_PREFIX" "SOURCES;LIBS" ${ARGN})
   set(target ${folder}_tests)
@@ -14,9 +13,6 @@ function(korvid_test folder)
     target_link_libraries(${target} PRIVATE ${ARG_LIBS} korvid_testsupport GTest::gtest)
   endif()
   korvid_test_options(${target})
-  # Test files share most of what they include; compiled a few to a unit, the two builds parse
-  # those headers and emit their inline code a fraction as often.
-  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KORVID_TEST_UNITY_BATCH})
   # A header precompiled for two or three files costs more than it saves.
   list(LENGTH ARG_SOURCES count)
   if(count GREATER 3)
