@@ -224,6 +224,7 @@ void TSearchResults::FindInFiles(const std::vector<TVolume*>& Volumes,
 
     TFindHooks Hooks;
     Hooks.PSystemAware = FWindow.Options().PSystemAware;
+    Hooks.PumpInterval = SearchPumpInterval;
     Hooks.Pump = [this](int FilesDone, int Matches) {
         FHost.ShowStatusMessage(SearchingProgressText(FilesDone, Matches));
         if (OnSearchPump)
@@ -252,7 +253,8 @@ void TSearchResults::FindInFiles(const std::vector<TVolume*>& Volumes,
     // The window closes now that the walk has returned.
     if (Abandoned)
         return;
-    if (Results.Count == 0) {
+    // A stopped search lists its header even without a match.
+    if (Results.Lines.empty()) {
         ShowNoMatchesMessage(0, true, FShowNoMatchesMessage);
         return;
     }

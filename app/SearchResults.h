@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -62,6 +63,9 @@ public:
     bool Busy() const;
     // Run at each pump of a search's walk (tests stop it from here).
     std::function<void()> OnSearchPump;
+    // How often a search lets events run; tests pump after every file, as a search of a large
+    // tree would find time to.
+    std::chrono::milliseconds SearchPumpInterval{50};
 
     void ShowSearchFolderDialog(const std::string& Folder);
     TSearchFolderForm& SearchFolderForm();

@@ -7,16 +7,24 @@
 #include "psystem/Subvolume.h"
 #include "psystem/VolumePacking.h"
 #include "psystem/VolumePath.h"
+#include "workspace/TermScanner.h"
 
 #include <algorithm>
+#include <atomic>
+#include <charconv>
+#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +32,8 @@ namespace korvid {
 namespace {
 
 using TClock = std::chrono::steady_clock;
+
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
 
 bool IsWordChar(unsigned char C) {
     return (C >= '0' && C <= '9') || (C >= 'A' && C <= 'Z') || (C >= 'a' && C <= 'z') || C == '_';
@@ -45,13 +55,6 @@ std::string LowerExtensionOf(std::string_view Name) {
     return LowerCase1252(Name.substr(Dot));
 }
 
-std::string PadNumber(int Number) {
-    std::string S = std::to_string(Number);
-    if (S.size() < 6)
-        S.insert(0, 6 - S.size(), ' ');
-    return S;
-}
-
 std::string MatchCount(int Count) {
     return std::to_string(Count) + (Count == 1 ? " match" : " matches");
 }
@@ -65,6 +68,28 @@ const std::array<char, 256>& UpperTable() {
         return T;
     }();
     return Table;
+}
+
+// The bytes before the first CR or LF of Size bytes at Begin; Size when there is none.
+std::size_t TextLength(const char* Begin, std::size_t Size) {
+    const void* Lf = std::memchr(Begin, '\n', Size);
+    const std::size_t ToLf = Lf ? std::size_t(static_cast<const char*>(Lf) - Begin) : Size;
+    const void* Cr = std::memchr(Begin, '\r', ToLf);
+    return Cr ? std::size_t(static_cast<const char*>(Cr) - Begin) : ToLf;
+}
+
+// Hands a line on as the lines the opener makes of it: long ones are cut.
+template <typename TEach> void ForEachPiece(std::string_view Line, TEach&& Each) {
+    if (Line.size() <= SearchedLineLength) {
+        Each(Line);
+        return;
+    }
+    // Long lines are rare: cut them exactly as the opener does.
+    TBinaryStrings Pieces;
+    Pieces.SetText(Line);
+    Pieces.SplitLongLines(SearchedLineLength);
+    for (const std::string& Piece : Pieces.Lines())
+        Each(std::string_view(Piece));
 }
 
 // A source of lines from a disk file read in blocks, cut by the opener's rules.
@@ -155,10 +180,7 @@ private:
         while (Pos < Block.size()) {
             const char* Begin = Block.data() + Pos;
             const std::size_t Left = Block.size() - Pos;
-            const void* Lf = std::memchr(Begin, '\n', Left);
-            std::size_t End = Lf ? std::size_t(static_cast<const char*>(Lf) - Begin) : Left;
-            if (const void* Cr = std::memchr(Begin, '\r', End))
-                End = std::size_t(static_cast<const char*>(Cr) - Begin);
+            const std::size_t End = TextLength(Begin, Left);
             if (End == Left) {
                 FPartial.append(Begin, Left);
                 FHeld = true;
@@ -192,16 +214,7 @@ private:
     void Emit(std::string_view Line, bool MayMatch) {
         if (Utf8)
             Line = Utf8ToAnsiView(Line, FDecoded);
-        if (Line.size() <= SearchedLineLength) {
-            FLine(Line, MayMatch);
-        } else {
-            // Long lines are rare: cut them exactly as the opener does.
-            TBinaryStrings Pieces;
-            Pieces.SetText(Line);
-            Pieces.SplitLongLines(SearchedLineLength);
-            for (const std::string& Piece : Pieces.Lines())
-                FLine(Piece, MayMatch);
-        }
+        ForEachPiece(Line, [&](std::string_view Piece) { FLine(Piece, MayMatch); });
         FPartial.clear();
         FHeld = false;
     }
@@ -248,15 +261,282 @@ long ReadSome(int Handle, char* Buffer, std::size_t Count) {
     return long(Done);
 }
 
+// ---- Reading ---------------------------------------------------------------------------------
+
+// A small file is searched whole: the lines before a hit of the term are only counted.
+struct TWholeFileScan {
+    static constexpr std::size_t Limit = 8 * 1024 * 1024;
+    const TTermScanner& Term;
+    std::function<void(int Lines)> Skip;
+};
+
+// The end of the line starting at Pos (before its CR, LF or CR LF) and the start of the next.
+std::pair<std::size_t, std::size_t> LineAt(std::string_view Text, std::size_t Pos) {
+    const char* Begin = Text.data() + Pos;
+    const std::size_t Left = Text.size() - Pos;
+    const std::size_t End = TextLength(Begin, Left);
+    if (End == Left)
+        return {Text.size(), Text.size()};
+    std::size_t Next = Pos + End + 1;
+    if (Begin[End] == '\r' && Next < Text.size() && Text[Next] == '\n')
+        ++Next;
+    return {Pos + End, Next};
+}
+
+// The text of a whole file (cut at its first NUL), by the rules of TBlockLineReader.
+void ScanWholeText(std::string_view Text, const TWholeFileScan& Scan, const TLineSink& Line) {
+    std::size_t Pos = 0;
+    while (Pos < Text.size()) {
+        const std::size_t Hit = Scan.Term.Find(Text, Pos);
+        if (Hit == std::string_view::npos)
+            return; // the line numbers after the last hit matter to no one
+        std::size_t Start = Hit;
+        while (Start > Pos && Text[Start - 1] != '\n' && Text[Start - 1] != '\r')
+            --Start;
+        // The lines before the hit's are counted in bulk, unless one may be cut as long.
+        if (const auto Ends = CountShortLines(Text.substr(Pos, Start - Pos))) {
+            Scan.Skip(int(*Ends));
+            Pos = Start;
+        }
+        int Passed = 0;
+        for (; Pos < Start; Pos = LineAt(Text, Pos).second)
+            ForEachPiece(Text.substr(Pos, LineAt(Text, Pos).first - Pos),
+                         [&](std::string_view) { ++Passed; });
+        Scan.Skip(Passed);
+        const auto [End, Next] = LineAt(Text, Start);
+        ForEachPiece(Text.substr(Start, End - Start),
+                     [&](std::string_view Piece) { Line(Piece, true); });
+        Pos = Next;
+    }
+}
+
+// Reads a small file whole into this thread's buffer; false when it is not to be scanned so
+// (encrypted, UTF-8 or grown), the file then being back at its start.
+std::optional<TFileRead> ScanWholeFile(int File, std::size_t Size, const TWholeFileScan& Scan,
+                                       const TLineSink& Line) {
+    thread_local std::unique_ptr<char[]> Buffer;
+    thread_local std::size_t Capacity = 0;
+    if (Capacity < Size + 1) {
+        Capacity = std::max(Size + 1, std::size_t(2 * 1024 * 1024));
+        Buffer = std::make_unique_for_overwrite<char[]>(Capacity);
+    }
+    const long N = ReadSome(File, Buffer.get(), Size + 1);
+    if (N < 0)
+        return TFileRead::Unreadable;
+    std::string_view Text(Buffer.get(), std::size_t(N));
+    if (std::size_t(N) > Size || StartsWithEncryptedMarker(Text) || Text.starts_with(Utf8Mark)) {
+        if (::lseek(File, 0, SEEK_SET) != 0)
+            return TFileRead::Unreadable;
+        return std::nullopt;
+    }
+    if (const void* Nul = std::memchr(Text.data(), '\0', Text.size()))
+        Text = Text.substr(0, std::size_t(static_cast<const char*>(Nul) - Text.data()));
+    ScanWholeText(Text, Scan, Line);
+    return TFileRead::Read;
+}
+
+// Reads a disk file's lines as ReadFileLines. Without Prompt an encrypted file is left for the
+// caller (Refused); KeepReading is asked after each block and stops the reading when false.
+TFileRead ReadLines(const std::string& FileName, const TPasswordPrompt* Prompt,
+                    const TLineSink& Line, const std::function<bool()>& KeepReading,
+                    const TLinePrefilter* Filter, const TWholeFileScan* Whole = nullptr) {
+    const TFd File(::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (File.Get() < 0)
+        return TFileRead::Unreadable;
+    struct stat Info {};
+    if (::fstat(File.Get(), &Info) != 0 || !S_ISREG(Info.st_mode))
+        return TFileRead::Unreadable;
+    if (Whole && std::size_t(Info.st_size) <= TWholeFileScan::Limit)
+        if (const auto Read = ScanWholeFile(File.Get(), std::size_t(Info.st_size), *Whole, Line))
+            return *Read;
+    // One block buffer for the whole run, never cleared: most files fit in it whole.
+    thread_local const std::unique_ptr<char[]> Buffer =
+        std::make_unique_for_overwrite<char[]>(TBlockLineReader::BlockSize);
+    const std::string_view Block(Buffer.get(), TBlockLineReader::BlockSize);
+    char* const Data = Buffer.get();
+    long N = ReadSome(File.Get(), Data, Block.size());
+    if (N < 0)
+        return TFileRead::Unreadable;
+    std::string_view First(Data, std::size_t(N));
+    if (StartsWithEncryptedMarker(First)) {
+        if (!Prompt)
+            return TFileRead::Refused;
+        // Encrypted text is deciphered whole, as the opener does.
+        std::string Bytes(First);
+        for (;;) {
+            N = ReadSome(File.Get(), Data, Block.size());
+            if (N <= 0)
+                break;
+            Bytes.append(Data, std::size_t(N));
+        }
+        TBinaryStrings Lines;
+        if (*Prompt)
+            Lines.PasswordPrompt = *Prompt;
+        bool Asterisks = true;
+        std::string Password;
+        if (Lines.LoadFromBytes(std::move(Bytes), FileName, Asterisks, Password) ==
+            TLoadResult::Cancelled)
+            return TFileRead::Refused;
+        Lines.SplitLongLines(SearchedLineLength);
+        for (const std::string& L : Lines.Lines())
+            Line(L, true);
+        return TFileRead::Read;
+    }
+    TBlockLineReader Reader(Line, Filter);
+    if (First.starts_with(Utf8Mark)) {
+        Reader.Utf8 = true;
+        First.remove_prefix(Utf8Mark.size());
+    }
+    bool More = Reader.Feed(First);
+    while (More && std::size_t(N) == Block.size()) {
+        if (KeepReading && !KeepReading())
+            break;
+        N = ReadSome(File.Get(), Data, Block.size());
+        if (N < 0)
+            break;
+        More = Reader.Feed(std::string_view(Data, std::size_t(N)));
+    }
+    Reader.Finish();
+    return N >= 0 ? TFileRead::Read : TFileRead::Unreadable;
+}
+
+// ---- One file's matches ------------------------------------------------------------------
+
+// A matching line with its context.
+struct TFound {
+    int Line;
+    std::string Text;
+    std::vector<std::string> Before; // nearest first
+    std::vector<std::string> After;  // nearest first
+};
+
+// A file's results lines: its name line and the numbered lines.
+struct TFileResult {
+    std::vector<std::string> Lines;
+    int Count = 0;
+};
+
+// A results line: the line number right-aligned in six places, a blank and the text.
+std::string NumberedLine(int Number, std::string_view Text) {
+    char Digits[16];
+    const auto [End, Error] = std::to_chars(std::begin(Digits), std::end(Digits), Number);
+    const std::size_t Width = std::size_t(End - Digits);
+    std::string Out;
+    Out.reserve(std::max<std::size_t>(Width, 6) + 1 + Text.size());
+    if (Width < 6)
+        Out.append(6 - Width, ' ');
+    Out.append(Digits, Width);
+    Out += ' ';
+    Out += Text;
+    return Out;
+}
+
+// Takes a file's lines in order through the match rules.
+class TFileScan {
+public:
+    TFileScan(TLineMatcher& Matcher, int Context) : FMatcher(Matcher), FContext(Context) {}
+
+    void Line(std::string_view Text, bool MayMatch = true) {
+        ++FLineNumber;
+        if (FContext == 0) {
+            // Without context a match is written at once.
+            if (MayMatch && FMatcher.Matches(Text)) {
+                if (FOut.empty())
+                    FOut.emplace_back(); // the name line, once the file is done
+                FOut.push_back(NumberedLine(FLineNumber, Text));
+                ++FCount;
+            }
+            return;
+        }
+        for (std::size_t I = FFirstOpen; I < FFound.size(); ++I)
+            if (FFound[I].Line < FLineNumber && int(FFound[I].After.size()) < FContext)
+                FFound[I].After.emplace_back(Text);
+        while (FFirstOpen < FFound.size() && int(FFound[FFirstOpen].After.size()) == FContext)
+            ++FFirstOpen;
+        if (MayMatch && FMatcher.Matches(Text)) {
+            TFound Found{FLineNumber, std::string(Text), {}, {}};
+            for (auto It = FRecent.rbegin(); It != FRecent.rend(); ++It)
+                Found.Before.push_back(*It);
+            FFound.push_back(std::move(Found));
+            ++FCount;
+        }
+        FRecent.emplace_back(Text);
+        if (int(FRecent.size()) > FContext)
+            FRecent.pop_front();
+    }
+    // Lines that cannot match, passed over when no context is kept.
+    void Skip(int Count) { FLineNumber += Count; }
+
+    TFileResult End(const std::string& DisplayName) {
+        TFileResult R;
+        if (FCount == 0)
+            return R;
+        R.Count = FCount;
+        std::string Name = DisplayName + "  (" + MatchCount(R.Count) + ")";
+        if (FContext == 0) {
+            FOut.front() = std::move(Name);
+            R.Lines = std::move(FOut);
+            return R;
+        }
+        std::vector<std::string>& Out = R.Lines;
+        Out.push_back(std::move(Name));
+        Out.emplace_back("------");
+        for (const TFound& M : FFound) {
+            for (std::size_t I = M.Before.size(); I-- > 0;)
+                Out.push_back(NumberedLine(M.Line - int(I) - 1, M.Before[I]));
+            Out.push_back(NumberedLine(M.Line, M.Text));
+            for (std::size_t I = 0; I < M.After.size(); ++I)
+                Out.push_back(NumberedLine(M.Line + int(I) + 1, M.After[I]));
+            Out.emplace_back("------");
+        }
+        return R;
+    }
+
+private:
+    TLineMatcher& FMatcher;
+    const int FContext;
+    int FLineNumber = 0;
+    int FCount = 0;
+    std::vector<std::string> FOut;   // without context: the results lines so far
+    std::deque<std::string> FRecent; // the last FContext lines, nearest last
+    std::vector<TFound> FFound;
+    std::size_t FFirstOpen = 0; // first match still waiting for after-lines
+};
+
 // ---- The walk -------------------------------------------------------------------------------
+
+// A file the walk found, in the walk's order; disk files are searched by the workers.
+struct TJob {
+    enum class TKind { Disk, Code, Volume, VolumeEntry, Skipped };
+    TKind Kind;
+    std::string Path;
+    std::string Name; // shown (disk and code files) or relative to the folder (volumes)
+    TFileResult Result;
+    TFileRead Read = TFileRead::Read;
+    bool Done = false; // searched by a worker; under the search's lock
+};
+
+// One worker per core this process may run on, up to 16: more wait on the same page cache.
+int CoreCount() {
+    cpu_set_t Set;
+    CPU_ZERO(&Set);
+    const int Cores = ::sched_getaffinity(0, sizeof Set, &Set) == 0
+                          ? CPU_COUNT(&Set)
+                          : int(std::thread::hardware_concurrency());
+    return std::clamp(Cores, 1, 16);
+}
 
 class TSearch {
 public:
     TSearch(const TFindSettings& Settings, const TFindHooks& Hooks)
         : FSettings(Settings), FHooks(Hooks), FMatcher(Settings),
-          FContext(std::clamp(Settings.ContextLines, 0, 5)), FLastPump(TClock::now()) {
+          FContext(std::clamp(Settings.ContextLines, 0, 5)), FLastPump(TClock::now()),
+          FTerm(FMatcher.PrefilterTerm(), !Settings.MatchCase) {
         FFilter.Term = FMatcher.PrefilterTerm();
         FFilter.FoldCase = !Settings.MatchCase;
+        // Lines are taken one by one where context is kept or the term is no plain text.
+        FWholeFiles = FContext == 0 && !FFilter.Term.empty() &&
+                      FFilter.Term.find_first_of("\r\n") == std::string::npos;
     }
 
     TFindResults Run(const std::vector<TVolume*>& Volumes, const std::vector<std::string>& Files);
@@ -277,17 +557,25 @@ private:
         return Stopped();
     }
 
-    void SearchFolderTree(const std::string& Folder);
+    // Jobs: the walk adds them, the workers search the disk files among them and the calling
+    // thread takes them in order.
+    void Add(TJob::TKind Kind, std::string Path, std::string Name);
+    void WalkFolderTree(const std::string& Folder, const std::function<bool()>& Stop);
+    void ListFiles(const std::vector<std::string>& Files);
+    void RunJobs(int Workers, const std::function<void()>& Walk);
+    void Work();
+    TJob* WaitForJob(std::size_t Index, bool Threaded);
+    void TakeJob(TJob& Job);
+    void SearchDiskJob(TJob& Job, TLineMatcher& Matcher, const TPasswordPrompt* Prompt,
+                       const std::function<bool()>& KeepReading) const;
+
     void SearchVolumeFiles(TVolume& Volume, const std::string& Prefix);
     void SearchVolumeFile(TVolume& Volume, const std::string& Name, const std::string& Prefix);
-    void SearchDiskFile(const std::string& Path, const std::string& DisplayName);
-    void SearchEntry(const std::string& Entry);
+    void SearchVolumeEntry(const std::string& Entry);
     void SearchVolumeFolderFile(const std::string& Path, const std::string& Relative);
-
-    // Per file: lines go through Line; matches are held until the file ends.
-    void BeginFile(std::string DisplayName, std::string Path);
-    void Line(std::string_view Text, bool MayMatch = true);
-    void EndFile();
+    void SearchLines(const std::vector<std::string>& Lines, const std::string& DisplayName,
+                     const std::string& Path);
+    void Append(const std::string& Path, TFileResult Result);
     void ReportVolumeError(const std::string& Message);
 
     const TFindSettings& FSettings;
@@ -302,25 +590,24 @@ private:
     bool FStopped = false;
     TClock::time_point FLastPump;
     TFindResults FResults;
+    TTermScanner FTerm;
+    bool FWholeFiles = false;
 
-    // The file being searched.
-    std::string FDisplayName;
-    std::string FPath;
-    int FLineNumber = 0;
-    std::deque<std::string> FRecent; // the last FContext lines, nearest last
-    std::vector<TMatch> FMatches;
-    std::size_t FFirstOpen = 0; // first match still waiting for after-lines
+    std::mutex FLock;
+    std::condition_variable FJobAdded;
+    std::condition_variable FJobDone;
+    std::deque<TJob> FJobs;   // references stay valid as the walk adds to it
+    std::size_t FNextJob = 0; // the next one a worker looks at
+    bool FWalkDone = false;
+    std::atomic<bool> FStopWork = false;
 };
 
 TFindResults TSearch::Run(const std::vector<TVolume*>& Volumes,
                           const std::vector<std::string>& Files) {
+    const int Threads = FHooks.Threads > 0 ? FHooks.Threads : CoreCount();
     std::string Where;
     if (!Files.empty()) {
-        for (const std::string& Entry : Files) {
-            SearchEntry(Entry);
-            if (MaybePump())
-                break;
-        }
+        RunJobs(Threads, [this, &Files] { ListFiles(Files); });
     } else if (!Volumes.empty()) {
         FSeveralVolumes = Volumes.size() > 1;
         for (TVolume* Volume : Volumes) {
@@ -341,13 +628,22 @@ TFindResults TSearch::Run(const std::vector<TVolume*>& Volumes,
         if (FFolder.empty() || FFolder.back() != '/')
             FFolder += '/';
         Where = " in " + NameOfPath(FFolder);
-        SearchFolderTree(FFolder);
+        if (Threads > 1)
+            RunJobs(Threads,
+                    [this] { WalkFolderTree(FFolder, [this] { return FStopWork.load(); }); });
+        else
+            RunJobs(1, [this] { WalkFolderTree(FFolder, [this] { return MaybePump(); }); });
     }
     FResults.Aborted = Stopped();
-    if (FResults.Count > 0) {
+    // A stopped search lists what it found, even nothing, so that it is not taken for a whole one.
+    if (FResults.Count > 0 || FResults.Aborted) {
         std::string Header = MatchCount(FResults.Count) + " for \"" + FSettings.Text + "\"" + Where;
         if (FResults.Aborted)
             Header += " (aborted)";
+        if (FResults.FilesSkipped > 0)
+            Header += " (" + std::to_string(FResults.FilesSkipped) +
+                      (FResults.FilesSkipped == 1 ? " file" : " files") + " skipped)";
+        FResults.Lines.resize(std::max<std::size_t>(FResults.Lines.size(), 3));
         FResults.Lines[0] = std::move(Header);
     } else {
         FResults.Lines.clear();
@@ -356,7 +652,151 @@ TFindResults TSearch::Run(const std::vector<TVolume*>& Volumes,
     return std::move(FResults);
 }
 
-void TSearch::SearchFolderTree(const std::string& Folder) {
+void TSearch::Add(TJob::TKind Kind, std::string Path, std::string Name) {
+    {
+        const std::lock_guard Lock(FLock);
+        FJobs.push_back(TJob{Kind, std::move(Path), std::move(Name), {}, TFileRead::Read});
+    }
+    // A disk file waits for a worker; anything else is ready for the calling thread.
+    if (Kind == TJob::TKind::Disk)
+        FJobAdded.notify_one();
+    else
+        FJobDone.notify_one();
+}
+
+void TSearch::RunJobs(int Workers, const std::function<void()>& Walk) {
+    const bool Threaded = Workers > 1;
+    std::vector<std::jthread> Threads;
+    if (Threaded) {
+        Threads.emplace_back([this, &Walk] {
+            Walk();
+            {
+                const std::lock_guard Lock(FLock);
+                FWalkDone = true;
+            }
+            FJobAdded.notify_all();
+            FJobDone.notify_all();
+        });
+        for (int I = Workers; I > 0; --I)
+            Threads.emplace_back([this] { Work(); });
+    } else {
+        Walk();
+        FWalkDone = true;
+    }
+    for (std::size_t I = 0; !Stopped(); ++I) {
+        TJob* Job = WaitForJob(I, Threaded);
+        if (!Job)
+            break;
+        TakeJob(*Job);
+        if (MaybePump())
+            break;
+    }
+    {
+        const std::lock_guard Lock(FLock);
+        FStopWork = true;
+    }
+    FJobAdded.notify_all();
+    // The threads end within one block read; joined as they go.
+}
+
+void TSearch::Work() {
+    TLineMatcher Matcher(FSettings);
+    const std::function<bool()> KeepReading = [this] { return !FStopWork.load(); };
+    for (;;) {
+        TJob* Job = nullptr;
+        {
+            std::unique_lock Lock(FLock);
+            FJobAdded.wait(Lock, [this] {
+                while (FNextJob < FJobs.size() && FJobs[FNextJob].Kind != TJob::TKind::Disk)
+                    ++FNextJob;
+                return FStopWork || FNextJob < FJobs.size() || FWalkDone;
+            });
+            if (FStopWork || FNextJob == FJobs.size())
+                return;
+            Job = &FJobs[FNextJob++];
+        }
+        SearchDiskJob(*Job, Matcher, nullptr, KeepReading);
+        {
+            const std::lock_guard Lock(FLock);
+            Job->Done = true;
+        }
+        FJobDone.notify_one();
+    }
+}
+
+TJob* TSearch::WaitForJob(std::size_t Index, bool Threaded) {
+    std::unique_lock Lock(FLock);
+    for (;;) {
+        if (Index < FJobs.size()) {
+            TJob& Job = FJobs[Index];
+            if (Job.Kind != TJob::TKind::Disk || Job.Done)
+                return &Job;
+            if (!Threaded) {
+                Lock.unlock();
+                SearchDiskJob(Job, FMatcher, nullptr, [this] {
+                    MaybePump();
+                    return true;
+                });
+                return &Job;
+            }
+        } else if (FWalkDone) {
+            return nullptr;
+        }
+        // Events run while the workers search.
+        const auto Wake =
+            std::max(FLastPump + FHooks.PumpInterval, TClock::now() + std::chrono::milliseconds(1));
+        FJobDone.wait_until(Lock, Wake);
+        Lock.unlock();
+        const bool Stop = MaybePump();
+        Lock.lock();
+        if (Stop)
+            return nullptr;
+    }
+}
+
+void TSearch::SearchDiskJob(TJob& Job, TLineMatcher& Matcher, const TPasswordPrompt* Prompt,
+                            const std::function<bool()>& KeepReading) const {
+    TFileScan Scan(Matcher, FContext);
+    const TLineSink Each = [&Scan](std::string_view L, bool MayMatch) { Scan.Line(L, MayMatch); };
+    const TWholeFileScan Whole{FTerm, [&Scan](int Lines) { Scan.Skip(Lines); }};
+    Job.Read = ReadLines(Job.Path, Prompt, Each, KeepReading,
+                         FFilter.Term.empty() ? nullptr : &FFilter, FWholeFiles ? &Whole : nullptr);
+    Job.Result = Scan.End(Job.Name);
+}
+
+void TSearch::TakeJob(TJob& Job) {
+    switch (Job.Kind) {
+    case TJob::TKind::Disk:
+        // An encrypted file asks for its password here, on the calling thread.
+        if (Job.Read == TFileRead::Refused)
+            SearchDiskJob(Job, FMatcher, &FHooks.PasswordPrompt, [this] {
+                MaybePump();
+                return true;
+            });
+        if (Job.Read == TFileRead::Unreadable)
+            ++FResults.FilesSkipped;
+        Append(Job.Path, std::move(Job.Result));
+        break;
+    case TJob::TKind::Code: {
+        std::vector<std::string> Lines;
+        if (FHooks.ListCodeFile)
+            FHooks.ListCodeFile(Job.Path, Lines);
+        SearchLines(Lines, Job.Name, Job.Path);
+        break;
+    }
+    case TJob::TKind::Volume:
+        SearchVolumeFolderFile(Job.Path, Job.Name);
+        break;
+    case TJob::TKind::VolumeEntry:
+        SearchVolumeEntry(Job.Path);
+        break;
+    case TJob::TKind::Skipped:
+        ++FResults.FilesSkipped;
+        break;
+    }
+}
+
+void TSearch::WalkFolderTree(const std::string& Folder, const std::function<bool()>& Stop) {
     std::unique_ptr<DIR, int (*)(DIR*)> Dir(::opendir(Folder.c_str()), ::closedir);
     if (!Dir)
         return;
@@ -380,23 +820,46 @@ void TSearch::SearchFolderTree(const std::string& Folder) {
         }
         if (Type == DT_DIR) {
             if (Name != "_sgbak" && Name != ".svn")
-                SearchFolderTree(Path + "/");
-        } else if (Type == DT_REG) {
+                WalkFolderTree(Path + "/", Stop);
+        } else if (Type != DT_LNK) { // a link to a folder is not followed
             const std::string Extension = LowerExtensionOf(Name);
             const bool Listed = FExtensions.empty()
                                     ? Extension != ".code" && Extension != ".korvidtabs"
                                     : std::find(FExtensions.begin(), FExtensions.end(),
                                                 Extension) != FExtensions.end();
             if (Listed) {
-                const std::string Relative = Path.substr(FFolder.size());
-                if (FHooks.PSystemAware && Extension == ".vol")
-                    SearchVolumeFolderFile(Path, Relative);
+                std::string Relative = Path.substr(FFolder.size());
+                if (Type != DT_REG) // a FIFO, a device, a dangling link
+                    Add(TJob::TKind::Skipped, Path, {});
+                else if (FHooks.PSystemAware && Extension == ".vol")
+                    Add(TJob::TKind::Volume, Path, std::move(Relative));
+                else if (FHooks.PSystemAware && Extension == ".code")
+                    Add(TJob::TKind::Code, Path, NameOfPath(Relative));
                 else
-                    SearchDiskFile(Path, NameOfPath(Relative));
+                    Add(TJob::TKind::Disk, Path, NameOfPath(Relative));
             }
         }
-        if (MaybePump())
+        if (Stop())
             return;
+    }
+}
+
+void TSearch::ListFiles(const std::vector<std::string>& Files) {
+    for (const std::string& Entry : Files) {
+        if (ParseVolumePath(Entry)) {
+            Add(TJob::TKind::VolumeEntry, Entry, {});
+            continue;
+        }
+        struct stat Info {};
+        const bool Found = ::stat(Entry.c_str(), &Info) == 0;
+        if (Found && S_ISDIR(Info.st_mode))
+            continue;
+        if (!Found || !S_ISREG(Info.st_mode))
+            Add(TJob::TKind::Skipped, Entry, {});
+        else if (FHooks.PSystemAware && LowerExtensionOf(Entry) == ".code")
+            Add(TJob::TKind::Code, Entry, NameOfPath(Entry));
+        else
+            Add(TJob::TKind::Disk, Entry, NameOfPath(Entry));
     }
 }
 
@@ -453,110 +916,43 @@ void TSearch::SearchVolumeFile(TVolume& Volume, const std::string& Name,
         Display += " in " + FVolumeRelative;
     else if (FSeveralVolumes)
         Display += " in " + VolumePath;
-    BeginFile(std::move(Display),
-              Volume.VolumeFilePath().string() + VolumePathSeparator + Prefix + Name);
+    SearchLines(Lines, Display,
+                Volume.VolumeFilePath().string() + VolumePathSeparator + Prefix + Name);
+}
+
+void TSearch::SearchVolumeEntry(const std::string& Entry) {
+    const auto Volume = ParseVolumePath(Entry);
+    try {
+        std::unique_ptr<TVolume> Opened;
+        if (!Volume->Subvolume.empty())
+            Opened = std::make_unique<TSubvolume>(Volume->VolumeFile, false, Volume->Subvolume);
+        else
+            Opened = std::make_unique<TMajorVolume>(Volume->VolumeFile, false);
+        SearchLines(Opened->ReadFileLines(0, Volume->FileName), NameOfPath(Entry), Entry);
+    } catch (const std::exception& Error) {
+        ReportVolumeError(Error.what());
+    }
+}
+
+void TSearch::SearchLines(const std::vector<std::string>& Lines, const std::string& DisplayName,
+                          const std::string& Path) {
+    TFileScan Scan(FMatcher, FContext);
     for (const std::string& L : Lines)
-        Line(L);
-    EndFile();
+        Scan.Line(L);
+    Append(Path, Scan.End(DisplayName));
 }
 
-void TSearch::SearchDiskFile(const std::string& Path, const std::string& DisplayName) {
-    if (FHooks.PSystemAware && LowerExtensionOf(Path) == ".code") {
-        std::vector<std::string> Lines;
-        if (FHooks.ListCodeFile)
-            FHooks.ListCodeFile(Path, Lines);
-        BeginFile(DisplayName, Path);
-        for (const std::string& L : Lines)
-            Line(L);
-        EndFile();
-        return;
-    }
-    BeginFile(DisplayName, Path);
-    const TLineSink Each = [this](std::string_view L, bool MayMatch) { Line(L, MayMatch); };
-    const std::function<void()> Progress = [this] { MaybePump(); };
-    ReadFileLines(Path, FHooks.PasswordPrompt, Each, Progress,
-                  FFilter.Term.empty() ? nullptr : &FFilter);
-    EndFile();
-}
-
-void TSearch::SearchEntry(const std::string& Entry) {
-    if (const auto Volume = ParseVolumePath(Entry)) {
-        try {
-            std::unique_ptr<TVolume> Opened;
-            if (!Volume->Subvolume.empty())
-                Opened = std::make_unique<TSubvolume>(Volume->VolumeFile, false, Volume->Subvolume);
-            else
-                Opened = std::make_unique<TMajorVolume>(Volume->VolumeFile, false);
-            const std::vector<std::string> Lines = Opened->ReadFileLines(0, Volume->FileName);
-            BeginFile(NameOfPath(Entry), Entry);
-            for (const std::string& L : Lines)
-                Line(L);
-            EndFile();
-        } catch (const std::exception& Error) {
-            ReportVolumeError(Error.what());
-        }
-        return;
-    }
-    struct stat Info {};
-    if (::stat(Entry.c_str(), &Info) != 0 || !S_ISREG(Info.st_mode))
-        return;
-    SearchDiskFile(Entry, NameOfPath(Entry));
-}
-
-void TSearch::BeginFile(std::string DisplayName, std::string Path) {
-    FDisplayName = std::move(DisplayName);
-    FPath = std::move(Path);
-    FLineNumber = 0;
-    FRecent.clear();
-    FMatches.clear();
-    FFirstOpen = 0;
-}
-
-void TSearch::Line(std::string_view Text, bool MayMatch) {
-    ++FLineNumber;
-    if (FContext > 0) {
-        for (std::size_t I = FFirstOpen; I < FMatches.size(); ++I)
-            if (FMatches[I].Line < FLineNumber && int(FMatches[I].After.size()) < FContext)
-                FMatches[I].After.emplace_back(Text);
-        while (FFirstOpen < FMatches.size() && int(FMatches[FFirstOpen].After.size()) == FContext)
-            ++FFirstOpen;
-    }
-    if (MayMatch && FMatcher.Matches(Text)) {
-        TMatch Match(FDisplayName, FPath, FLineNumber, std::string(Text));
-        for (auto It = FRecent.rbegin(); It != FRecent.rend(); ++It)
-            Match.Before.push_back(*It);
-        FMatches.push_back(std::move(Match));
-    }
-    if (FContext > 0) {
-        FRecent.emplace_back(Text);
-        if (int(FRecent.size()) > FContext)
-            FRecent.pop_front();
-    }
-}
-
-void TSearch::EndFile() {
+void TSearch::Append(const std::string& Path, TFileResult Result) {
     ++FResults.FilesSearched;
-    if (FMatches.empty())
+    if (Result.Count == 0)
         return;
     std::vector<std::string>& Out = FResults.Lines;
     if (Out.empty())
         Out.resize(3); // the header and two empty lines
     Out.emplace_back();
-    FResults.Sections.emplace_back(FPath, int(Out.size()));
-    Out.push_back(FDisplayName + "  (" + MatchCount(int(FMatches.size())) + ")");
-    if (FContext > 0)
-        Out.emplace_back("------");
-    for (const TMatch& M : FMatches) {
-        for (std::size_t I = M.Before.size(); I-- > 0;)
-            Out.push_back(PadNumber(M.Line - int(I) - 1) + " " + M.Before[I]);
-        Out.push_back(PadNumber(M.Line) + " " + M.Text);
-        for (std::size_t I = 0; I < M.After.size(); ++I)
-            Out.push_back(PadNumber(M.Line + int(I) + 1) + " " + M.After[I]);
-        if (FContext > 0)
-            Out.emplace_back("------");
-    }
-    FResults.Count += int(FMatches.size());
-    FMatches.clear();
+    FResults.Sections.emplace_back(Path, int(Out.size()));
+    std::move(Result.Lines.begin(), Result.Lines.end(), std::back_inserter(Out));
+    FResults.Count += Result.Count;
 }
 
 } // namespace
@@ -753,63 +1149,17 @@ bool TLineMatcher::Matches(std::string_view Line) {
 
 // ---- Reading ----------------------------------------------------------------------------------
 
-bool ReadFileLines(const std::string& FileName, const TPasswordPrompt& Prompt,
-                   const TLineSink& Line, const std::function<void()>& Progress,
-                   const TLinePrefilter* Filter) {
-    const TFd File(::open(FileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    if (File.Get() < 0)
-        return false;
-    struct stat Info {};
-    if (::fstat(File.Get(), &Info) != 0 || !S_ISREG(Info.st_mode))
-        return false;
-    // One block buffer for the whole run, never cleared: most files fit in it whole.
-    thread_local const std::unique_ptr<char[]> Buffer =
-        std::make_unique_for_overwrite<char[]>(TBlockLineReader::BlockSize);
-    const std::string_view Block(Buffer.get(), TBlockLineReader::BlockSize);
-    char* const Data = Buffer.get();
-    long N = ReadSome(File.Get(), Data, Block.size());
-    if (N < 0)
-        return false;
-    std::string_view First(Data, std::size_t(N));
-    if (StartsWithEncryptedMarker(First)) {
-        // Encrypted text is deciphered whole, as the opener does.
-        std::string Bytes(First);
-        for (;;) {
-            N = ReadSome(File.Get(), Data, Block.size());
-            if (N <= 0)
-                break;
-            Bytes.append(Data, std::size_t(N));
-        }
-        TBinaryStrings Lines;
-        if (Prompt)
-            Lines.PasswordPrompt = Prompt;
-        bool Asterisks = true;
-        std::string Password;
-        if (Lines.LoadFromBytes(std::move(Bytes), FileName, Asterisks, Password) ==
-            TLoadResult::Cancelled)
-            return false;
-        Lines.SplitLongLines(SearchedLineLength);
-        for (const std::string& L : Lines.Lines())
-            Line(L, true);
-        return true;
-    }
-    TBlockLineReader Reader(Line, Filter);
-    static constexpr std::string_view Mark = "\xEF\xBB\xBF";
-    if (First.starts_with(Mark)) {
-        Reader.Utf8 = true;
-        First.remove_prefix(Mark.size());
-    }
-    bool More = Reader.Feed(First);
-    while (More && std::size_t(N) == Block.size()) {
-        if (Progress)
-            Progress();
-        N = ReadSome(File.Get(), Data, Block.size());
-        if (N < 0)
-            break;
-        More = Reader.Feed(std::string_view(Data, std::size_t(N)));
-    }
-    Reader.Finish();
-    return N >= 0;
+TFileRead ReadFileLines(const std::string& FileName, const TPasswordPrompt& Prompt,
+                        const TLineSink& Line, const std::function<void()>& Progress,
+                        const TLinePrefilter* Filter) {
+    return ReadLines(
+        FileName, &Prompt, Line,
+        [&Progress] {
+            if (Progress)
+                Progress();
+            return true;
+        },
+        Filter);
 }
 
 std::string UnreadableVolumeText(std::string_view Error) {

@@ -92,6 +92,8 @@ struct TFindHooks {
     std::function<void(const std::string& Name, std::vector<std::string>& Lines)> ListCodeFile;
     // Asks for the password of an encrypted file; the installed prompt when unset.
     TPasswordPrompt PasswordPrompt;
+    // Threads searching disk files: 0 for one per core, 1 for all on the calling thread.
+    int Threads = 0;
     // A volume file that could not be read; the walk goes on.
     std::function<void(const std::string& Caption, const std::string& Text)> ShowError;
 };
@@ -107,6 +109,7 @@ struct TFindResults {
     std::vector<std::string> Lines;
     std::vector<std::pair<std::string, int>> Sections;
     int FilesSearched = 0;
+    int FilesSkipped = 0; // could not be read or are no regular files
 };
 
 // Searches the files list when it is not empty, else the volumes, else the folder tree under
@@ -123,11 +126,12 @@ struct TLinePrefilter {
 // Told each line (a view valid for that call) and whether the prefilter let it through.
 using TLineSink = std::function<void(std::string_view Line, bool MayMatch)>;
 
+enum class TFileRead { Read, Unreadable, Refused };
+
 // Reads a disk file's lines by the opener's rules, a block at a time, and hands each to Line;
-// answers false when the file could not be read or its password was refused. Progress is
-// called after each MiB read.
-bool ReadFileLines(const std::string& FileName, const TPasswordPrompt& Prompt,
-                   const TLineSink& Line, const std::function<void()>& Progress = {},
-                   const TLinePrefilter* Filter = nullptr);
+// Refused when the file's password was. Progress is called after each MiB read.
+TFileRead ReadFileLines(const std::string& FileName, const TPasswordPrompt& Prompt,
+                        const TLineSink& Line, const std::function<void()>& Progress = {},
+                        const TLinePrefilter* Filter = nullptr);
 
 } // namespace korvid

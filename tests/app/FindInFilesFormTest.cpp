@@ -63,6 +63,7 @@ TEST_F(TFindInFilesTest, NoMatchSaysSoAndOpensNoTab) {
 
 TEST_F(TFindInFilesTest, EscapeStopsTheWalkAndASecondSearchDoesNothing) {
     MakeForm();
+    Form->SearchResults().SearchPumpInterval = std::chrono::milliseconds(0);
     std::filesystem::create_directories(Dir / "T");
     for (int I = 0; I < 400; ++I)
         File("T/f" + std::to_string(I) + ".txt", std::string(200000, 'y') + "\nfoo\n");
@@ -84,8 +85,27 @@ TEST_F(TFindInFilesTest, EscapeStopsTheWalkAndASecondSearchDoesNothing) {
     EXPECT_FALSE(Form->SearchResults().Searching());
 }
 
+TEST_F(TFindInFilesTest, EscapeBeforeAnyHitSaysTheSearchWasStopped) {
+    MakeForm();
+    Form->SearchResults().SearchPumpInterval = std::chrono::milliseconds(0);
+    std::filesystem::create_directories(Dir / "T");
+    for (int I = 0; I < 400; ++I)
+        File("T/f" + std::to_string(I) + ".txt", std::string(200000, 'y') + "\n");
+    Form->SearchResults().OnSearchPump = [this] {
+        QApplication::postEvent(Form.get(),
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    };
+    TScriptedModals Modals;
+    Search("foo");
+    EXPECT_TRUE(Modals.Shown().empty()) << "no \"No matches found.\"";
+    ASSERT_EQ(Form->TabCount(), 1);
+    EXPECT_EQ(Form->ActiveEditor()->Paragraphs().front(),
+              "0 matches for \"foo\" in " + Tree() + "/ (aborted)");
+}
+
 TEST_F(TFindInFilesTest, ACloseDuringTheWalkStopsItAndClosesAfter) {
     MakeForm();
+    Form->SearchResults().SearchPumpInterval = std::chrono::milliseconds(0);
     Form->show();
     std::filesystem::create_directories(Dir / "T");
     for (int I = 0; I < 200; ++I)
@@ -108,6 +128,7 @@ TEST_F(TFindInFilesTest, ACloseDuringTheWalkStopsItAndClosesAfter) {
 // program once the walk has returned, rather than minimising then.
 TEST_F(TFindInFilesTest, ExitDuringTheWalkEndsWhereACloseOnlyMinimises) {
     MakeForm();
+    Form->SearchResults().SearchPumpInterval = std::chrono::milliseconds(0);
     Form->OnCloseMinimizes = [](TKorvidForm&) { return true; };
     Form->show();
     std::filesystem::create_directories(Dir / "T");

@@ -2,19 +2,28 @@
 
 #include "foundation/BinaryStrings.h"
 #include "foundation/EncryptionEngine.h"
+#include "platform/Cp1252.h"
 #include "psystem/MajorVolume.h"
 #include "psystem/Subvolume.h"
 #include "psystem/Volume.h"
 #include "tests/support/TempDir.h"
+#include "workspace/TermScanner.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <random>
+#include <sstream>
 
+#include <grp.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace korvid::test {
 namespace {
@@ -107,6 +116,33 @@ TEST(FindMatchRules, ExtensionsAreTrimmedAndDotted) {
     EXPECT_EQ(ParseExtensions("pas, .TXT"), (TLines{".pas", ".txt"}));
     EXPECT_EQ(ParseExtensions(" ; code;;"), (TLines{".code"}));
     EXPECT_TRUE(ParseExtensions("").empty());
+}
+
+TEST(FindTermScanner, FindsWhatAPlainLookFinds) {
+    std::mt19937 Random(7);
+    const std::string Alphabet = "aAbB \xE9\xC9\xFF\x9F\n\rtT";
+    for (int Round = 0; Round < 3000; ++Round) {
+        std::string Text;
+        for (int I = int(Random() % 80); I > 0; --I)
+            Text += Alphabet[Random() % Alphabet.size()];
+        std::string Term;
+        for (int I = int(Random() % 4) + 1; I > 0; --I)
+            Term += Alphabet[Random() % Alphabet.size()];
+        const bool Fold = Random() % 2;
+        if (Fold)
+            Term = UpperCase1252(Term);
+        const std::string Folded = Fold ? UpperCase1252(Text) : Text;
+        const TTermScanner Scanner(Term, Fold);
+        const std::size_t From = Text.empty() ? 0 : Random() % Text.size();
+        EXPECT_EQ(Scanner.Find(Text, From), Folded.find(Term, From))
+            << "'" << Term << "' in '" << Text << "' from " << From;
+    }
+}
+
+TEST(FindTermScanner, CountsLineEndsUnlessALineMayBeLong) {
+    EXPECT_EQ(CountShortLines("a\r\nb\nc\rd\n\r\n"), 5u);
+    EXPECT_EQ(CountShortLines(std::string(2000, 'x') + "\r\n" + std::string(2000, 'y') + "\n"), 2u);
+    EXPECT_EQ(CountShortLines(std::string(4100, 'x') + "\n"), std::nullopt);
 }
 
 // ---- Folder searches --------------------------------------------------------------------------
@@ -224,6 +260,100 @@ TEST_F(FindInFolder, EscapeAfterAHundredFilesEndsTheWalkAtTheNextPump) {
     EXPECT_EQ(R.Lines[0], "100 matches for \"foo\" in " + Folder() + " (aborted)");
 }
 
+// Runs Search as the unprivileged user "nobody" in a forked child when this process is root,
+// for whom no mode bit stops a read; its answer comes back through a pipe. Empty when the
+// child could not drop its privileges.
+std::optional<std::string> AsUnprivilegedUser(const std::function<std::string()>& Search) {
+    if (::geteuid() != 0)
+        return Search();
+    int Pipe[2];
+    if (::pipe(Pipe) != 0)
+        return std::nullopt;
+    const pid_t Child = ::fork();
+    if (Child == 0) {
+        ::close(Pipe[0]);
+        const passwd* Nobody = ::getpwnam("nobody");
+        const uid_t User = Nobody ? Nobody->pw_uid : 65534;
+        const gid_t Group = Nobody ? Nobody->pw_gid : 65534;
+        if (::setgroups(0, nullptr) != 0 || ::setgid(Group) != 0 || ::setuid(User) != 0 ||
+            ::geteuid() == 0)
+            ::_exit(2);
+        const std::string Answer = Search();
+        const bool Written =
+            ::write(Pipe[1], Answer.data(), Answer.size()) == ssize_t(Answer.size());
+        ::_exit(Written ? 0 : 3);
+    }
+    ::close(Pipe[1]);
+    std::string Answer;
+    char Buffer[4096];
+    for (ssize_t N; (N = ::read(Pipe[0], Buffer, sizeof Buffer)) > 0;)
+        Answer.append(Buffer, std::size_t(N));
+    ::close(Pipe[0]);
+    int Status = 0;
+    if (Child < 0 || ::waitpid(Child, &Status, 0) != Child || !WIFEXITED(Status) ||
+        WEXITSTATUS(Status) != 0)
+        return std::nullopt;
+    return Answer;
+}
+
+TEST_F(FindInFolder, TheHeaderSaysWhatWasStoppedAndWhatWasSkipped) {
+    struct TCase {
+        const char* What;
+        bool EscapeAtOnce;
+        bool Unreadable; // a FIFO, a dangling link and a file the searching user may not read
+        std::string Header;
+    } Cases[] = {
+        {"Escape before the first hit", true, false, "0 matches for \"foo\" in # (aborted)"},
+        {"files that are no text files", false, true, "1 match for \"foo\" in # (3 files skipped)"},
+        {"neither", false, false, "1 match for \"foo\" in #"},
+    };
+    for (const TCase& C : Cases) {
+        TTempDir Tree;
+        fs::permissions(Tree.Path(), fs::perms::all);
+        fs::create_directories(Tree / "sub/deeper");
+        fs::permissions(Tree / "sub", fs::perms::all);
+        fs::permissions(Tree / "sub/deeper", fs::perms::all);
+        WriteFileBytes(Tree / "sub/deeper/hit.txt", "a foo\n");
+        fs::permissions(Tree / "sub/deeper/hit.txt", fs::perms::all);
+        if (C.Unreadable) {
+            ASSERT_EQ(::mkfifo((Tree / "sub/pipe.txt").c_str(), 0666), 0);
+            fs::create_symlink(Tree / "gone.txt", Tree / "sub/dangling.txt");
+            WriteFileBytes(Tree / "sub/secret.txt", "foo\n");
+            fs::permissions(Tree / "sub/secret.txt", fs::perms::none);
+        }
+        TFindSettings S = Term("foo");
+        S.Folder = Tree.Path().string();
+        Hooks.KeepGoing = [&C] { return !C.EscapeAtOnce; };
+        const auto Header = AsUnprivilegedUser([&] {
+            const TFindResults R = FindInFiles({}, {}, S, Hooks);
+            return R.Lines.empty() ? std::string("(no lines)") : R.Lines[0];
+        });
+        if (!Header)
+            GTEST_SKIP() << "cannot run the search as the user nobody (setuid failed), so an "
+                            "unreadable file cannot be made";
+        std::string Expected = C.Header;
+        Expected.replace(Expected.find('#'), 1, Tree.Path().string() + "/");
+        EXPECT_EQ(*Header, Expected) << C.What;
+    }
+}
+
+TEST_F(FindInFolder, AStoppedSearchKeepsItsEmptyHeader) {
+    Write("a.txt", "foo\n");
+    Hooks.KeepGoing = [] { return false; };
+    const TFindResults R = Find(Term("foo"));
+    EXPECT_TRUE(R.Aborted);
+    EXPECT_EQ(R.Count, 0);
+    EXPECT_EQ(R.Lines, (TLines{"0 matches for \"foo\" in " + Folder() + " (aborted)", "", ""}));
+    EXPECT_TRUE(R.Sections.empty());
+}
+
+TEST_F(FindInFolder, AMissingListedFileIsCountedAsSkipped) {
+    Write("a.txt", "foo\n");
+    const TFindResults R = FindInFiles({}, {(Dir / "gone.txt").string(), (Dir / "a.txt").string()},
+                                       Term("foo"), Hooks);
+    EXPECT_EQ(R.Lines[0], "1 match for \"foo\" (1 file skipped)");
+}
+
 // ---- Volumes -----------------------------------------------------------------------------------
 
 class FindInVolumes : public FindInFolder {
@@ -291,14 +421,176 @@ TEST_F(FindInVolumes, WithoutPSystemSupportAVolumeIsPlainText) {
     EXPECT_TRUE(Errors.empty());
 }
 
+// ---- The parallel search against the walk on one thread -----------------------------------------
+
+TEST_F(FindInVolumes, TheParallelSearchWritesTheSameTextAsOneThread) {
+    std::mt19937 Random(60);
+    const char* Ends[] = {"\n", "\r\n", "\r"};
+    std::vector<std::string> Listed;
+    for (int F = 0; F < 300; ++F) {
+        std::string Bytes = F % 17 == 0 ? "\xEF\xBB\xBF" : "";
+        for (int L = int(Random() % 40); L > 0; --L) {
+            const int Kind = int(Random() % 8);
+            Bytes += Kind == 0 ? "a Foo here" : Kind == 1 ? "foo_bar 'foo'" : "nothing";
+            if (Random() % 50 == 0)
+                Bytes += std::string(5000, 'x') + "foo";
+            Bytes += Ends[Random() % 3];
+        }
+        if (F % 23 == 0)
+            Bytes += std::string("foo\0foo\n", 8);
+        const std::string Name = "d" + std::to_string(F % 3) + "/e" + std::to_string(F % 5) + "/f" +
+                                 std::to_string(F) + (F % 11 == 0 ? ".code" : ".txt");
+        Write(Name, Bytes);
+        if (F % 10 == 0)
+            Listed.push_back((Dir / Name).string());
+    }
+    const fs::path Volume = MakeVolume("d1/work.vol", "WORK");
+    WriteEncryptedFile(Dir / "d2/secret.txt", "Wiki", {"hidden foo", "b"});
+    ::mkfifo((Dir / "d0/pipe.txt").c_str(), 0600);
+    Listed.push_back(Volume.string() + ">SUB.SVOL:INNER.TEXT");
+    Listed.push_back((Dir / "d2/secret.txt").string());
+    Listed.push_back((Dir / "gone.txt").string());
+    Hooks.PasswordPrompt = [](TPasswordRequest& R) {
+        R.Password = "Wiki";
+        return true;
+    };
+    Hooks.ListCodeFile = [](const std::string& Name, std::vector<std::string>& Lines) {
+        Lines = {"code of " + Name, "foo"};
+    };
+    struct TCase {
+        const char* What;
+        int Context;
+        bool MatchCase, WholeWords, IgnoreUnderscores;
+    } Cases[] = {
+        {"plain", 0, true, false, false},        {"ignoring case", 0, false, false, false},
+        {"whole words", 0, false, true, false},  {"with context", 2, false, false, false},
+        {"line by line", 0, false, false, true},
+    };
+    for (const TCase& C : Cases) {
+        TFindSettings S = Term("foo");
+        S.ContextLines = C.Context;
+        S.MatchCase = C.MatchCase;
+        S.WholeWords = C.WholeWords;
+        S.IgnoreUnderscores = C.IgnoreUnderscores;
+        S.Folder = Dir.Path().string();
+        for (const std::vector<std::string>& Files : {std::vector<std::string>{}, Listed}) {
+            Hooks.Threads = 1;
+            const TFindResults One = FindInFiles({}, Files, S, Hooks);
+            for (const int Threads : {0, 3}) {
+                Hooks.Threads = Threads;
+                const TFindResults Many = FindInFiles({}, Files, S, Hooks);
+                const std::string Where = std::string(C.What) +
+                                          (Files.empty() ? ", folder" : ", list") + ", " +
+                                          std::to_string(Threads) + " threads";
+                EXPECT_GT(One.Count, 0) << Where;
+                EXPECT_EQ(Many.Lines, One.Lines) << Where;
+                EXPECT_EQ(Many.Sections, One.Sections) << Where;
+                EXPECT_EQ(Many.FilesSkipped, One.FilesSkipped) << Where;
+                EXPECT_EQ(Many.FilesSearched, One.FilesSearched) << Where;
+            }
+        }
+    }
+    // Lines are numbered alike whether a file is scanned whole for the term or read line by
+    // line: a term without underscores finds the same with underscores ignored.
+    Hooks.Threads = 0;
+    TFindSettings Whole = Term("foo");
+    Whole.Folder = Dir.Path().string();
+    TFindSettings ByLine = Whole;
+    ByLine.IgnoreUnderscores = true;
+    const TFindResults A = FindInFiles({}, {}, Whole, Hooks);
+    const TFindResults B = FindInFiles({}, {}, ByLine, Hooks);
+    EXPECT_EQ(A.Lines, B.Lines);
+}
+
+// ---- Against grep ------------------------------------------------------------------------------
+
+// Every "file:line:text" grep lists, sorted; the results text read back the same way.
+std::vector<std::string> GrepHits(const fs::path& Tree, const std::string& Term, bool IgnoreCase) {
+    const fs::path Out = Tree.parent_path() / (Tree.filename().string() + ".grep");
+    const std::string Command = "LC_ALL=C grep -rFn " + std::string(IgnoreCase ? "-i " : "") +
+                                "-e '" + Term + "' '" + Tree.string() + "' > '" + Out.string() +
+                                "'";
+    const int Status = std::system(Command.c_str());
+    EXPECT_TRUE(WIFEXITED(Status) && WEXITSTATUS(Status) <= 1) << Command; // 1: no line found
+    std::vector<std::string> Hits;
+    std::istringstream Text(ReadFileBytes(Out));
+    fs::remove(Out);
+    for (std::string Line; std::getline(Text, Line);) {
+        if (!Line.empty() && Line.back() == '\r')
+            Line.pop_back();
+        Hits.push_back(Line.substr(Tree.string().size() + 1));
+    }
+    std::sort(Hits.begin(), Hits.end());
+    return Hits;
+}
+
+std::vector<std::string> OurHits(const TFindResults& R) {
+    std::vector<std::string> Hits;
+    std::string File;
+    for (std::size_t I = 4; I < R.Lines.size(); ++I) {
+        const std::string& Line = R.Lines[I];
+        if (Line.empty())
+            continue;
+        if (Line[0] != ' ' && !std::isdigit(static_cast<unsigned char>(Line[0]))) {
+            File = Line.substr(0, Line.rfind("  ("));
+            continue;
+        }
+        const std::size_t Number = Line.find_first_not_of(' ');
+        Hits.push_back(File + ":" + Line.substr(Number, 6 - Number) + ":" + Line.substr(7));
+    }
+    std::sort(Hits.begin(), Hits.end());
+    return Hits;
+}
+
+TEST_F(FindInFolder, MatchesWhatGrepFindsOnAGeneratedTree) {
+    std::mt19937 Random(20);
+    const char* Words[] = {"begin",
+                           "end;",
+                           "Result",
+                           ":=",
+                           "result",
+                           "FindFirst",
+                           "findfirst",
+                           "Inc(I);",
+                           "{ x }",
+                           "RESULTS",
+                           "writeln('Result');",
+                           "var"};
+    for (int F = 0; F < 400; ++F) {
+        std::string Bytes;
+        const std::size_t Size = 200 + std::size_t(Random() % 3) * std::size_t(Random() % 30000);
+        const char* End = F % 2 ? "\r\n" : "\n";
+        while (Bytes.size() < Size) {
+            Bytes.append(std::size_t(Random() % 4) * 2, ' ');
+            for (int W = int(Random() % 8) + 1; W > 0; --W)
+                Bytes += std::string(Words[Random() % std::size(Words)]) + " ";
+            Bytes += End;
+        }
+        if (F % 7 == 0)
+            Bytes += "last line without an end Result";
+        Write("s" + std::to_string(F % 4) + "/t" + std::to_string(F % 9) + "/u" +
+                  std::to_string(F) + ".pas",
+              Bytes);
+    }
+    for (const auto& [Needle, MatchCase] :
+         {std::pair{"Result", true}, std::pair{"findfirst", false}, std::pair{"absent", true},
+          std::pair{"RESULT", false}}) {
+        TFindSettings S = Term(Needle);
+        S.MatchCase = MatchCase;
+        EXPECT_EQ(OurHits(Find(S)), GrepHits(Dir.Path(), Needle, !MatchCase))
+            << Needle << (MatchCase ? "" : " ignoring case");
+    }
+}
+
 // ---- The reader against the opener ------------------------------------------------------------
 
 class FindReader : public FindInFolder {
 protected:
     TLines Read(const fs::path& File, const TPasswordPrompt& Prompt = {}) {
         TLines Lines;
-        EXPECT_TRUE(ReadFileLines(File.string(), Prompt,
-                                  [&Lines](std::string_view L, bool) { Lines.emplace_back(L); }));
+        EXPECT_EQ(ReadFileLines(File.string(), Prompt,
+                                [&Lines](std::string_view L, bool) { Lines.emplace_back(L); }),
+                  TFileRead::Read);
         return Lines;
     }
     TLines Opened(const fs::path& File, const TPasswordPrompt& Prompt = {}) {
