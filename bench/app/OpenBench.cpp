@@ -39,6 +39,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -198,6 +199,15 @@ int RunEmptyStart(int argc, char** argv, const std::string& Folder) {
     ::_exit(0);
 }
 
+// The cores the driver may run on, as taskset left them.
+int UsableCores() {
+    cpu_set_t Set;
+    CPU_ZERO(&Set);
+    if (::sched_getaffinity(0, sizeof Set, &Set) != 0)
+        return static_cast<int>(std::thread::hardware_concurrency());
+    return CPU_COUNT(&Set);
+}
+
 using TFigures = std::map<std::string, double>;
 
 std::optional<TFigures> ParseFigures(const QByteArray& Output) {
@@ -322,7 +332,7 @@ int RunDriver(int argc, char** argv) {
             Starts.push_back(F->at("whole"));
     if (!Starts.empty())
         std::printf("empty start until idle: %.3f s\n", Median(Starts));
-    std::printf("%u cores\n", std::thread::hardware_concurrency());
+    std::printf("%d cores (those this process may run on)\n", UsableCores());
     return 0;
 }
 
