@@ -177,7 +177,7 @@ void TEditorDocument::SetLoadedLines(const TBinaryStrings& Lines) {
     TLineCursor Cursor = Lines.Cursor();
     FEditor->Editor().SetEditorLines(
         Lines.CountEstimate(), Lines.TextBytesEstimate(),
-        [&Cursor](std::string_view& Line) { return Cursor.Next(Line); });
+        [&Cursor](std::string_view& Line) { return Cursor.Next(Line); }, Lines.TextToKeep());
 }
 
 void TEditorDocument::ClearAll() {

@@ -7,6 +7,7 @@
 #include "app/KorvidApplication.h"
 #include "app/KorvidForm.h"
 #include "app/SplashUnit.h"
+#include "foundation/BinaryStrings.h"
 #include "foundation/UtilitiesUnit.h"
 #include "platform/Cp1252.h"
 #include "platform/MessageEndpoint.h"
@@ -214,12 +215,17 @@ void RecoverBackups(TKorvidForm& Form, TStartUpState& State) {
             Form.OpenFile(Backup.Backup.string(), false, Backup.FileName);
             continue;
         }
-        // An untitled document comes back untitled, so its copy is never mistaken for it.
+        // An untitled document comes back untitled, so its copy is never mistaken for it. Its
+        // lines go in as an opened file's do, in one pass.
         std::vector<std::string> Lines;
         Form.LoadFileIntoEditor(Backup.Backup.string(), Lines);
         Form.FileNew();
         if (TDocumentEditor* Editor = Form.ActiveEditor()) {
-            Editor->SetParagraphs(Lines);
+            TBinaryStrings Loaded;
+            for (std::string& Line : Lines)
+                Loaded.Add(std::move(Line));
+            Editor->SetLoadedLines(Loaded);
+            Editor->ClearUndo();
             Editor->SetModified(true);
         }
     }

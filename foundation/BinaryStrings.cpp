@@ -238,24 +238,25 @@ TLoadResult TBinaryStrings::LoadFromBytes(std::string&& Bytes,
     const bool Encrypted = StartsWithEncryptedMarker(Data);
     if (Encrypted && !Decrypt(FileName, Data, ShowAsterisks, Password))
         return TLoadResult::Cancelled;
-    const bool HasNul = Data.find('\0') != std::string::npos;
+    const std::size_t Nul = Data.find('\0');
+    const bool HasNul = Nul != std::string::npos;
     ContainsBinary = HasNul || HasManyControls(Data);
     TextWasCut = TextWasCut || HasNul;
     if (ReadsAsUtf8(Data, Encrypted)) {
         HadByteOrderMark = Data.starts_with(ByteOrderMark);
         WasUtf8 = true;
     }
-    TakeText(std::move(Data), HadByteOrderMark ? ByteOrderMark.size() : 0, WasUtf8);
+    TakeText(std::move(Data), HadByteOrderMark ? ByteOrderMark.size() : 0, WasUtf8, Nul);
     return TLoadResult::Loaded;
 }
 
 // Decoding neither makes nor takes a CR, LF or NUL, so the line ends of the text read are those
 // of the decoded text.
-void TBinaryStrings::TakeText(std::string&& Data, std::size_t Start, bool Decode) {
+void TBinaryStrings::TakeText(std::string&& Data, std::size_t Start, bool Decode, std::size_t Nul) {
     Clear();
     FText = std::move(Data);
-    if (const std::size_t Nul = FText.find('\0', Start); Nul != std::string::npos)
-        FText.resize(Nul);
+    if (Nul != std::string::npos)
+        FText.resize(std::max(Nul, std::min(Start, FText.size())));
     FTextStart = std::min(Start, FText.size());
     FDecode = Decode;
     const std::string_view Text = HeldText();
@@ -267,7 +268,7 @@ void TBinaryStrings::TakeText(std::string&& Data, std::size_t Start, bool Decode
 }
 
 void TBinaryStrings::SetText(std::string_view Text) {
-    TakeText(std::string(Text), 0, false);
+    TakeText(std::string(Text), 0, false, Text.find('\0'));
 }
 
 void TBinaryStrings::Clear() {
@@ -308,6 +309,10 @@ std::size_t TBinaryStrings::CountEstimate() const {
         Count += Bytes / std::max<std::size_t>(FCutLength / 2, 1);
     }
     return Count;
+}
+
+std::string* TBinaryStrings::TextToKeep() const {
+    return FDecode || FText.empty() ? nullptr : &FText;
 }
 
 std::size_t TBinaryStrings::TextBytesEstimate() const {

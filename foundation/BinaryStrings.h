@@ -4,6 +4,7 @@
 #include "foundation/TextFileWriter.h"
 #include "platform/KorvidError.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <filesystem>
 #include <functional>
@@ -123,6 +124,10 @@ public:
     // The lines one at a time, and estimates of how many there are and how many characters
     // they hold, for reserving room for them (exact unless UTF-8 is decoded or lines are cut).
     TLineCursor Cursor() const { return TLineCursor(*this); }
+    // The text read, when the cursor's lines are views into it rather than decoded copies; a
+    // reader that keeps those lines where they lie takes it over (leaving it empty), and the
+    // lines of the text are then gone from here. Null when there is none to take.
+    std::string* TextToKeep() const;
     std::size_t CountEstimate() const;
     std::size_t TextBytesEstimate() const;
 
@@ -132,15 +137,18 @@ private:
     bool ReadsAsUtf8(std::string_view Data, bool Encrypted) const;
     bool Decrypt(const std::filesystem::path& FileName, std::string& Data, bool& ShowAsterisks,
                  std::string& Password);
-    // Keeps Data as the text of the lines, from Start up to its first NUL.
-    void TakeText(std::string&& Data, std::size_t Start, bool Decode);
+    // Keeps Data as the text of the lines, from Start up to its first NUL, which is at Nul
+    // (npos for none).
+    void TakeText(std::string&& Data, std::size_t Start, bool Decode, std::size_t Nul);
     // Counts the lines of the text read and finds the longest.
     void Scan() const;
     bool AnyLineLongerThan(std::size_t MaxLength) const;
     // Turns the text read into strings.
     void MakeLines() const;
     void DropText() const;
-    std::string_view HeldText() const { return std::string_view(FText).substr(FTextStart); }
+    std::string_view HeldText() const {
+        return std::string_view(FText).substr(std::min(FTextStart, FText.size()));
+    }
 
     mutable std::vector<std::string> FLines;
     // Until the lines are made: the text read, where its first line starts, whether it is

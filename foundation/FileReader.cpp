@@ -1,6 +1,7 @@
 #include "foundation/FileReader.h"
 
 #include "foundation/BinaryStrings.h"
+#include "platform/MemoryInfo.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -55,7 +56,10 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& FileName,
         throw EFileOpenError("Cannot open file \"" + FileName.string() + "\".");
     StepSize = std::max<std::size_t>(StepSize, 1);
     const auto Size = static_cast<std::size_t>(Status.st_size);
-    std::string Data(Size, '\0');
+    std::string Data;
+    Data.reserve(Size);
+    AdviseLargePages(Data.data(), Size);
+    Data.resize(Size);
     std::size_t Done = 0;
     for (;;) {
         std::size_t Read = 0;

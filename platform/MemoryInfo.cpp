@@ -6,6 +6,8 @@
 #include <iterator>
 #include <string>
 
+#include <sys/mman.h>
+
 namespace korvid {
 
 std::optional<std::uint64_t> ParseMemAvailable(std::string_view MemInfo) {
@@ -33,6 +35,21 @@ std::optional<std::uint64_t> SystemAvailableMemory() {
     std::ifstream File("/proc/meminfo");
     const std::string Text{std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
     return ParseMemAvailable(Text);
+}
+
+void AdviseLargePages(void* Start, std::size_t Bytes) {
+#if defined(MADV_HUGEPAGE)
+    constexpr std::uintptr_t LargePage = 2u << 20;
+    if (Bytes < 2 * LargePage)
+        return;
+    const auto Begin = (reinterpret_cast<std::uintptr_t>(Start) + LargePage - 1) & ~(LargePage - 1);
+    const auto End = (reinterpret_cast<std::uintptr_t>(Start) + Bytes) & ~(LargePage - 1);
+    if (End > Begin)
+        ::madvise(reinterpret_cast<void*>(Begin), End - Begin, MADV_HUGEPAGE);
+#else
+    (void)Start;
+    (void)Bytes;
+#endif
 }
 
 } // namespace korvid

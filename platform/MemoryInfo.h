@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -15,5 +16,9 @@ using TAvailableMemory = std::function<std::optional<std::uint64_t>()>;
 std::optional<std::uint64_t> ParseMemAvailable(std::string_view MemInfo);
 // MemAvailable of this system now.
 std::optional<std::uint64_t> SystemAvailableMemory();
+
+// Asks the system to back the untouched buffer at Start with large pages where it can: a file
+// of tens of megabytes then costs a few dozen page faults instead of tens of thousands.
+void AdviseLargePages(void* Start, std::size_t Bytes);
 
 } // namespace korvid

@@ -3,6 +3,7 @@
 // Figures of the running process and the clock, shared by the open benchmark and its peer.
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 
@@ -35,6 +36,23 @@ inline void ResetPeakResident() {
 
 inline std::int64_t PeakResidentBytes() {
     return ProcStatusBytes("VmHWM");
+}
+
+// The steady clock is the system's monotonic clock, the same in every process: the driver hands
+// the moment it starts a child to it in this variable, so that the child can time its whole run.
+inline constexpr const char* LaunchVariable = "KORVID_BENCH_LAUNCH";
+
+inline std::int64_t ClockTicks(Clock::time_point Time) {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Time.time_since_epoch()).count();
+}
+
+// Seconds since the driver started this process; 0 when it did not say.
+inline double SecondsSinceLaunch() {
+    const char* Launch = std::getenv(LaunchVariable);
+    if (!Launch || !*Launch)
+        return 0;
+    const Clock::time_point Start{std::chrono::nanoseconds(std::stoll(Launch))};
+    return SecondsSince(Start);
 }
 
 } // namespace korvid::bench

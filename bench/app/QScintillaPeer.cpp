@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     Editor.viewport()->repaint();
     const double Open = SecondsSince(Start);
+    const double Whole = SecondsSinceLaunch();
     const auto Resident = ResidentBytes();
     const auto Peak = PeakResidentBytes();
 
@@ -74,8 +75,8 @@ int main(int argc, char** argv) {
     Out.close();
     const double Save = SecondsSince(SaveStart);
 
-    std::printf("open=%.6f empty=%lld resident=%lld peak=%lld key=%.6f save=%.6f\n", Open,
-                static_cast<long long>(Empty), static_cast<long long>(Resident),
+    std::printf("open=%.6f whole=%.6f empty=%lld resident=%lld peak=%lld key=%.6f save=%.6f\n",
+                Open, Whole, static_cast<long long>(Empty), static_cast<long long>(Resident),
                 static_cast<long long>(Peak), Keys[Keys.size() / 2], Save);
     return 0;
 }

@@ -253,7 +253,8 @@ public:
     void SetTextBuf(std::string_view Text) { SetEditorText(Text); }
     // The same for a loaded file, whose lines arrive one at a time (see TParaList::LoadParas):
     // the result is that of SetEditorText with the lines joined by line ends.
-    void SetEditorLines(std::size_t Count, std::size_t TextBytes, const TParaFeed& Next);
+    void SetEditorLines(std::size_t Count, std::size_t TextBytes, const TParaFeed& Next,
+                        std::string* Backing = nullptr);
 
     // The display line of a bookmark and its position in the line; -1 when it is not set.
     int GetMarkerPosition(int Index, int& Col);

@@ -298,9 +298,9 @@ void TEngCustomEditor::SetEditorText(std::string_view Text) {
 }
 
 void TEngCustomEditor::SetEditorLines(std::size_t Count, std::size_t TextBytes,
-                                      const TParaFeed& Next) {
+                                      const TParaFeed& Next, std::string* Backing) {
     ClearAll();
-    const int Code = FLines->LoadParas(Count, TextBytes, Next);
+    const int Code = FLines->LoadParas(Count, TextBytes, Next, Backing);
     // Inserting the text would have left this editor's caret and top line where they were, and
     // moved those of the editors sharing the text to its end.
     const int Last = FLines->ParaCount();

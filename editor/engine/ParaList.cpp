@@ -3,6 +3,7 @@
 #include "editor/engine/EngException.h"
 #include "editor/engine/EngText.h"
 #include "platform/Cp1252.h"
+#include "platform/MemoryInfo.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -165,6 +166,26 @@ TNodeHandle TParaList::NewSharedNode(std::string_view Text) {
     FNodes.emplace_back(Text, Storage, FTabSize, EffectiveWrapColumn());
     FNodes.back().Alive = true;
     return static_cast<TNodeHandle>(FNodes.size() - 1);
+}
+
+TNodeHandle TParaList::NewInPlaceNode(std::string_view Text) {
+    FNodes.emplace_back(Text, FTabSize, EffectiveWrapColumn(), true);
+    FNodes.back().Alive = true;
+    return static_cast<TNodeHandle>(FNodes.size() - 1);
+}
+
+// The fed lines are views into Backing, so its characters must stay where they are when it
+// changes hands: a string that holds them in a heap block hands the block over.
+bool TParaList::AdoptBacking(std::string& Backing) {
+    const char* const Where = Backing.data();
+    auto Owned = std::make_unique<std::string>();
+    Owned->swap(Backing);
+    if (Owned->data() != Where) {
+        Owned->swap(Backing);
+        return false;
+    }
+    FBackings.push_back(std::move(Owned));
+    return true;
 }
 
 void TParaList::FreeNode(TNodeHandle H) {
@@ -512,19 +533,33 @@ int TParaList::AppendPara(std::string_view Text, bool Trim) {
 
 // Each paragraph is checked as inserting the whole text would check it: every line but the last
 // becomes a paragraph before the empty one, and the last goes into it.
-int TParaList::LoadParas(std::size_t Count, std::size_t TextBytes, const TParaFeed& Next) {
+int TParaList::LoadParas(std::size_t Count, std::size_t TextBytes, const TParaFeed& Next,
+                         std::string* Backing) {
     std::string_view Text;
     if (!Next(Text))
         return eeNone;
     FNodes.reserve(FNodes.size() + Count);
-    // Rounding and the terminating NUL take up to a unit more per paragraph.
-    if (TextBytes > 0 && !ReserveSharedText(TextBytes + Count * TParaNode::SharedCapacity(1)))
+    AdviseLargePages(FNodes.data() + FNodes.size(), Count * sizeof(TParaNode));
+    std::string_view Kept;
+    if (Backing && AdoptBacking(*Backing))
+        Kept = *FBackings.back();
+    const auto IsKept = [Kept](std::string_view Line) {
+        return !Line.empty() && !Kept.empty() && Line.data() >= Kept.data() &&
+               Line.data() + Line.size() <= Kept.data() + Kept.size();
+    };
+    // Rounding and the terminating NUL take up to a unit more per paragraph; lines that stay
+    // in the backing text need none of it.
+    if (Kept.empty() && TextBytes > 0 &&
+        !ReserveSharedText(TextBytes + Count * TParaNode::SharedCapacity(1)))
         return eeOutOfMemory;
     const TNodeHandle Empty = FTail;
     int Error = eeNone;
     bool Changed = false;
+    bool AnyInPlace = false;
     for (;;) {
-        const TNodeHandle H = NewSharedNode(Text);
+        const bool InPlace = IsKept(Text);
+        AnyInPlace = AnyInPlace || InPlace;
+        const TNodeHandle H = InPlace ? NewInPlaceNode(Text) : NewSharedNode(Text);
         if (H == NoNode) {
             Error = eeOutOfMemory;
             break;
@@ -556,6 +591,8 @@ int TParaList::LoadParas(std::size_t Count, std::size_t TextBytes, const TParaFe
             break;
         }
     }
+    if (!Kept.empty() && !AnyInPlace)
+        FBackings.pop_back();
     SetCache(FHead, 1, 1);
     SetChangedBelow(1);
     if (Changed)

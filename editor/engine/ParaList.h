@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -142,8 +143,11 @@ public:
     // empty). Count and TextBytes, estimates of the paragraphs and characters to come, reserve
     // the nodes and their text storage once. The limits are checked as inserting the lines as
     // one text would check them, and the first one reached stops the load with the paragraphs
-    // before it in place. No undo is recorded, and no editor is told.
-    int LoadParas(std::size_t Count, std::size_t TextBytes, const TParaFeed& Next);
+    // before it in place. No undo is recorded, and no editor is told. Backing, when given, is
+    // the text the fed lines are views into: the list takes it over and the lines that lie in it
+    // stay where they are, without a copy.
+    int LoadParas(std::size_t Count, std::size_t TextBytes, const TParaFeed& Next,
+                  std::string* Backing = nullptr);
     int InsertText(TParaListClient* Editor, int Para, int Pos, std::string_view Text);
     // Text may hold CR, LF or CR LF line ends; Para and Pos move past the inserted text.
     int InsertMultiLineText(TParaListClient* Editor, int& Para, int& Pos, std::string_view Text);
@@ -172,6 +176,10 @@ private:
     TNodeHandle NewNode(std::string_view Text);
     // A node whose text lives in the shared storage below; NoNode when that cannot grow.
     TNodeHandle NewSharedNode(std::string_view Text);
+    // A node whose text stays at Text, in a backing text the list owns.
+    TNodeHandle NewInPlaceNode(std::string_view Text);
+    // Takes Backing over; false (and Backing left as it was) when its text would move.
+    bool AdoptBacking(std::string& Backing);
     bool ReserveSharedText(std::size_t Bytes);
     char* SharedText(std::size_t Bytes);
     void LinkBeforeTail(TNodeHandle H);
@@ -217,6 +225,8 @@ private:
     // The text of loaded paragraphs, a few large blocks rather than a heap block per paragraph;
     // they live as long as the list, since undo records may hold paragraphs that point into them.
     std::vector<std::unique_ptr<char[]>> FTextBlocks;
+    // Texts read from files whose lines are paragraphs where they lie.
+    std::vector<std::unique_ptr<std::string>> FBackings;
     char* FSharedFree = nullptr;
     std::size_t FSharedLeft = 0;
     TNodeHandle FHead = NoNode;

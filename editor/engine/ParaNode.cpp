@@ -56,6 +56,16 @@ TParaNode::TParaNode(std::string_view Text, char* Storage, int TabSize, int Wrap
     Wrap(WrapColumn, TabSize);
 }
 
+TParaNode::TParaNode(std::string_view Text, int TabSize, int WrapColumn, bool /*InPlace*/) {
+    if (Text.size() > static_cast<std::size_t>(MaxParaLength))
+        Text = Text.substr(0, MaxParaLength);
+    // The text is not followed by a NUL of its own; nothing reads past its length, and a copy
+    // made when it grows gets one.
+    FText = const_cast<char*>(Text.data());
+    FLength = static_cast<std::uint16_t>(Text.size());
+    Wrap(WrapColumn, TabSize);
+}
+
 TParaNode::~TParaNode() {
     FreeText();
 }
@@ -114,9 +124,8 @@ bool TParaNode::GrowText(std::size_t Needed) {
     if (!Buffer)
         return false;
     if (FText)
-        std::memcpy(Buffer.get(), FText, FLength + 1u);
-    else
-        Buffer[0] = '\0';
+        std::memcpy(Buffer.get(), FText, FLength);
+    Buffer[FLength] = '\0';
     FreeText();
     FText = Buffer.release();
     FOwnsText = true;

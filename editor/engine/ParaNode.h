@@ -41,6 +41,9 @@ public:
     // A paragraph holding a copy of Text in Storage, which the caller owns and keeps alive for
     // the node's life; it holds SharedCapacity(Text.size()) bytes (none for empty text).
     TParaNode(std::string_view Text, char* Storage, int TabSize, int WrapColumn);
+    // A paragraph whose text stays where Text lies, in storage the caller keeps alive for the
+    // node's life; it has no room to grow there, so its first change that needs room moves it.
+    TParaNode(std::string_view Text, int TabSize, int WrapColumn, bool InPlace);
     ~TParaNode();
     TParaNode(TParaNode&& Other) noexcept;
     TParaNode& operator=(TParaNode&& Other) noexcept;

@@ -5,6 +5,7 @@
 #include "tests/support/TempDir.h"
 #include "ui/ModalRunner.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
@@ -67,6 +68,23 @@ TEST_F(SplashTest, AKeyOrAClickClosesItEarly) {
     QTest::mouseClick(Splash->Image, Qt::LeftButton);
     EXPECT_FALSE(Splash->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// The program ends with its last window; a splash still waiting for its timer must not keep the
+// run going until the timer fires.
+TEST_F(SplashTest, ClosingTheLastWindowEndsTheRunBeforeTheSplashTimerFires) {
+    WriteOptions(true);
+    TSplashForm* Splash = ShowSplashScreen();
+    ASSERT_NE(Splash, nullptr);
+    const QSignalSpy Fired(Splash->Timer, &QTimer::timeout);
+    QWidget Window;
+    Window.show();
+    const bool QuitOnLast = QGuiApplication::quitOnLastWindowClosed();
+    QGuiApplication::setQuitOnLastWindowClosed(true);
+    QTimer::singleShot(0, &Window, &QWidget::close);
+    QApplication::exec();
+    QGuiApplication::setQuitOnLastWindowClosed(QuitOnLast);
+    EXPECT_EQ(Fired.count(), 0);
 }
 
 TEST(About, TheAboutBox) {

@@ -390,6 +390,45 @@ TEST_P(LoadedLines, EndAsTheTextSetAtOnce) {
     ExpectSameEnd(Set, Fed);
 }
 
+// Lines fed as views into the text read stay there; edits then move a paragraph out without
+// touching its neighbours, which lie next to it in the same text.
+TEST_P(LoadedLines, LinesKeptWhereTheyLieEndAndEditAsCopiedOnes) {
+    const TLoadCase& C = GetParam();
+    std::string Backing;
+    std::vector<std::pair<std::size_t, std::size_t>> Spans;
+    for (const std::string& Line : C.Lines) {
+        Spans.emplace_back(Backing.size(), Line.size());
+        Backing += Line + "\r\n";
+    }
+    const std::string Joined = Backing;
+    TLoaded Copied(C);
+    TLoaded Kept(C);
+    for (TLoaded* Loaded : {&Copied, &Kept}) {
+        std::size_t Next = 0;
+        const char* const Base = Loaded == &Kept ? Backing.data() : Joined.data();
+        Loaded->E.SetEditorLines(
+            C.Lines.size(), Joined.size(),
+            [&](std::string_view& Line) {
+                if (Next == Spans.size())
+                    return false;
+                Line = {Base + Spans[Next].first, Spans[Next].second};
+                ++Next;
+                return true;
+            },
+            Loaded == &Kept ? &Backing : nullptr);
+    }
+    ExpectSameEnd(Copied, Kept);
+    for (TLoaded* Loaded : {&Copied, &Kept}) {
+        TParaList& L = Loaded->E.Lines();
+        L.SetParaLengthLimit(MaxParaLength);
+        for (int Para = 1; Para <= L.ParaCount(); Para += 2) {
+            L.DeleteText(nullptr, Para, 1, 1);
+            L.InsertText(nullptr, Para, L.ParaLength(Para) + 1, "<end>");
+        }
+    }
+    EXPECT_EQ(test::ParasOf(Kept.E), test::ParasOf(Copied.E));
+}
+
 const std::string Long(300, 'w');
 
 INSTANTIATE_TEST_SUITE_P(
