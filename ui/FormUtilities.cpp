@@ -83,15 +83,15 @@ void CentreOnMainForm(QWidget* Form) {
 }
 
 void CentreOverWindow(QWidget* Form, const QWidget* Window) {
+    // Until it shows, a form has the size of no layout of its own.
+    if (!Form->testAttribute(Qt::WA_Resized))
+        Form->adjustSize();
     if (!Window)
         Window = MainForm();
     if (!Window) {
         CentreOnMainForm(Form);
         return;
     }
-    // Until it shows, a form has the size of no layout of its own.
-    if (!Form->testAttribute(Qt::WA_Resized))
-        Form->adjustSize();
     const QRect Over = Window->window()->frameGeometry();
     const QScreen* Screen = ScreenNearest(Over.center());
     const QRect Work = Screen ? Screen->availableGeometry() : Over;
