@@ -370,9 +370,12 @@ void TKorvidForm::MinimizeMainWindow() {
 }
 
 void TKorvidForm::RestoreMainWindow() {
-    if (isMinimized())
+    // Back from the task bar as it was: a maximized window stays maximized.
+    if (isMinimized()) {
         PlaySystemSound("RestoreUp", true);
-    showNormal();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    show();
     raise();
     activateWindow();
 }
