@@ -38,7 +38,7 @@ TAboutForm::TAboutForm(QWidget* Parent) : QDialog(Parent) {
 
 void ShowAboutBox(QWidget* Parent) {
     TAboutForm About(Parent);
-    CentreOnMainForm(&About);
+    CentreOverWindow(&About, Parent);
     RunModal(About);
 }
 

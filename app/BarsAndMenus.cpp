@@ -81,6 +81,7 @@ TBarsAndMenus::~TBarsAndMenus() = default;
 QWidget* TBarsAndMenus::CreateDocks(QWidget& Middle) {
     QWidget* Window = FWindow.DialogParent();
     auto* Central = new QWidget(Window);
+    FDockArea = Central;
     FTopDock = new TDock(Window, dpTop);
     FBottomDock = new TDock(Window, dpBottom);
     FLeftDock = new TDock(Window, dpLeft);
@@ -183,8 +184,10 @@ void TBarsAndMenus::LoadToolbars() {
         Bar->OnVisibleChanged = [this](TCustomBar*) { BuildToolbarsMenu(); };
         Bar->OnDockChanged = [this](TCustomBar* Sender) { ToolbarDockChanged(*Sender); };
         BuildToolbar(*Bar, Layout.Buttons);
-        TDock* Dock = Layout.Docked ? DockOfIndex(Layout.Dock) : nullptr;
-        Bar->DefaultDock = Dock ? Dock : FTopDock;
+        // A floating bar keeps the dock it goes back to when double-clicked.
+        TDock* Stored = DockOfIndex(Layout.Dock);
+        TDock* Dock = Layout.Docked ? Stored : nullptr;
+        Bar->DefaultDock = Stored ? Stored : FTopDock;
         // A docked bar keeps its floating place for the time it floats again.
         Bar->SetFloatingPlace({Layout.FloatLeft, Layout.FloatTop});
         if (Dock) {
@@ -213,8 +216,26 @@ void TBarsAndMenus::LoadToolbars() {
         Temp.Bar->setVisible(Temp.Visible);
         Temp.Bar->KeepOnScreen(false);
     }
-    for (TDock* Dock : Docks)
-        Dock->EndUpdate();
+    EndDockUpdates();
+}
+
+// The window's layout gives the docks their lengths only when it shows. Laid out before that,
+// against docks too short, the bars would be pulled back and stored there: a layout saved and
+// loaded again would not be the same. The side docks go last, as they run between the others.
+void TBarsAndMenus::EndDockUpdates() {
+    const auto SizeDocks = [this] {
+        for (QWidget* Widget : {FWindow.DialogParent(), FDockArea})
+            if (QLayout* Layout = Widget->layout()) {
+                Layout->invalidate();
+                Layout->activate();
+            }
+    };
+    SizeDocks();
+    FTopDock->EndUpdate();
+    FBottomDock->EndUpdate();
+    SizeDocks();
+    FLeftDock->EndUpdate();
+    FRightDock->EndUpdate();
 }
 
 // The click that asked for it may come from a button of a bar about to be freed.

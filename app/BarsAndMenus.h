@@ -90,6 +90,8 @@ public:
 private:
     TDock* DockOfIndex(int Index) const;
     void ResetToolbarsNow();
+    // Ends the docks' updates once the window's layout has given them their lengths.
+    void EndDockUpdates();
 
     TWindowHost& FWindow;
     TBarsAndMenusHost& FHost;
@@ -97,6 +99,7 @@ private:
     TDock* FBottomDock = nullptr;
     TDock* FLeftDock = nullptr;
     TDock* FRightDock = nullptr;
+    QWidget* FDockArea = nullptr; // the docks around the middle
     std::unique_ptr<TToolbarList> FToolbars;
     QMenu* FToolbarsMenu = nullptr;
     QMenu* FToolbarPopupMenu = nullptr;

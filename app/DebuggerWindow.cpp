@@ -41,6 +41,15 @@ namespace T = ToolIndex;
 namespace {
 
 constexpr int MinimumBarWidth = 50;
+constexpr int OrdinaryBarWidth = 250;
+
+// A width the user left, or, before there is one, the bar's own width, at which its page
+// captions show whole.
+int BarWidth(int Stored, const QWidget& Bar) {
+    if (Stored > 0)
+        return std::max(Stored, MinimumBarWidth);
+    return std::max(Bar.sizeHint().width(), OrdinaryBarWidth);
+}
 
 // The Debug menu's tools, without the bar's own command and the page submenu.
 std::vector<std::string> DebuggingToolNames() {
@@ -275,7 +284,7 @@ void TDebuggerWindow::ShowDebuggingBar(bool Show) {
     if (FDebuggingBarForm) {
         FDebuggingBarForm->setVisible(Show);
     } else if (Show) {
-        const int Width = std::max(Settings().DebuggingBarWidth, MinimumBarWidth);
+        const int Width = BarWidth(Settings().DebuggingBarWidth, *FDebuggingBar);
         QSplitter& Splitter = FHost.DebuggingBarSplitter();
         const int Total = std::max(Splitter.width(), FWindow.DialogParent()->width());
         Splitter.setSizes({std::max(Total - Width, 1), Width});
@@ -295,7 +304,7 @@ void TDebuggerWindow::ApplyDebuggingBarPlace() {
             FDebuggingBarForm->OnClose = [this] { ShowDebuggingBar(false); };
             FDebuggingBarForm->Hold(FDebuggingBar);
             const TWindowPlacement& Place = Settings().DebuggingBarForm;
-            FDebuggingBarForm->resize(std::max(Place.Width, MinimumBarWidth),
+            FDebuggingBarForm->resize(BarWidth(Place.Width, *FDebuggingBar),
                                       std::max(Place.Height, MinimumBarWidth));
             PlaceFormOnScreen(FDebuggingBarForm.get(), Place.Left, Place.Top);
         } else {

@@ -70,6 +70,20 @@ std::optional<bool> TabSwitchDirection(int Key, Qt::KeyboardModifiers Shift) {
     return std::nullopt;
 }
 
+// A status panel asks for its room; on a window too narrow for every panel it gives up its blank
+// room first and its text last, and never draws over its neighbour.
+class TStatusPanel : public QLabel {
+public:
+    TStatusPanel(QWidget* Parent, int Room) : QLabel(Parent), FRoom(Room) {}
+    QSize sizeHint() const override {
+        const QSize Text = QLabel::sizeHint();
+        return {std::max(Text.width(), FRoom), Text.height()};
+    }
+
+private:
+    int FRoom;
+};
+
 } // namespace
 
 std::string DefaultDialogFolder() {
@@ -356,9 +370,12 @@ void TKorvidForm::MinimizeMainWindow() {
 }
 
 void TKorvidForm::RestoreMainWindow() {
-    if (isMinimized())
+    // Back from the task bar as it was: a maximized window stays maximized.
+    if (isMinimized()) {
         PlaySystemSound("RestoreUp", true);
-    showNormal();
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    }
+    show();
     raise();
     activateWindow();
 }
@@ -696,8 +713,7 @@ void TKorvidForm::ViewDefsEditor() {
 void TKorvidForm::CreateStatusBar() {
     auto* Bar = statusBar();
     for (int Index = 0; Index < StatusPanelCount; ++Index) {
-        FStatusPanels[Index] = new QLabel(Bar);
-        FStatusPanels[Index]->setMinimumWidth(Index >= 8 ? 120 : 70);
+        FStatusPanels[Index] = new TStatusPanel(Bar, Index >= 8 ? 120 : 70);
         Bar->addWidget(FStatusPanels[Index], Index == 8 ? 1 : 0);
     }
 }

@@ -23,8 +23,9 @@ std::string DefaultDialogFolder();
 struct TMainWindowSettings {
     int FavouritesWidth = 200;
     bool ViewFavourites = false;
-    int DebuggingBarWidth = 250;
-    TWindowPlacement DebuggingBarForm{200, 200, 250, 400};
+    // A width of 0: the bar's own, which shows its page captions whole.
+    int DebuggingBarWidth = 0;
+    TWindowPlacement DebuggingBarForm{200, 200, 0, 400};
     bool ViewDebuggingBar = false;
     int DebuggingBarTab = 0;
     int CompilerProgressFormLeft = 0, CompilerProgressFormTop = 0;

@@ -82,6 +82,27 @@ void CentreOnMainForm(QWidget* Form) {
     CentreOnForm(Form, MainForm());
 }
 
+void CentreOverWindow(QWidget* Form, const QWidget* Window) {
+    // Until it shows, a form has the size of no layout of its own.
+    if (!Form->testAttribute(Qt::WA_Resized))
+        Form->adjustSize();
+    if (!Window)
+        Window = MainForm();
+    if (!Window) {
+        CentreOnMainForm(Form);
+        return;
+    }
+    const QRect Over = Window->window()->frameGeometry();
+    const QScreen* Screen = ScreenNearest(Over.center());
+    const QRect Work = Screen ? Screen->availableGeometry() : Over;
+    const TPoint Centred = CentredPosition(Form->width(), Form->height(), ToRect(Over));
+    const int Left =
+        std::clamp(Centred.X, Work.left(), std::max(Work.left(), Work.right() + 1 - Form->width()));
+    const int Top =
+        std::clamp(Centred.Y, Work.top(), std::max(Work.top(), Work.bottom() + 1 - Form->height()));
+    Form->move(Left, Top);
+}
+
 void CentreOnMonitorAt(QWidget* Form, const QPoint& Point) {
     if (Point.x() == OffScreenPosition && Point.y() == OffScreenPosition) {
         CentreOnMainForm(Form);

@@ -19,6 +19,9 @@ void SelectComboText(QComboBox* ComboBox, std::string_view Text);
 // Centres Form in the work area of the monitor that shows Reference (the primary one without).
 void CentreOnForm(QWidget* Form, const QWidget* Reference);
 void CentreOnMainForm(QWidget* Form);
+// Centres Form, at the size it will show with, over Window (the main window without one), kept
+// inside the work area of Window's monitor.
+void CentreOverWindow(QWidget* Form, const QWidget* Window);
 // As CentreOnMainForm, on the monitor that holds Point; (-16000, -16000) means the main
 // window's monitor.
 void CentreOnMonitorAt(QWidget* Form, const QPoint& Point);

@@ -160,6 +160,37 @@ TEST_F(TCommandStatesTest, StatusPanelsDescribeTheDocument) {
     EXPECT_EQ(Form->StatusPanelText(4), "Read-only");
 }
 
+// On a window too narrow for every panel's room, each text still shows whole in its own panel.
+TEST_F(TCommandStatesTest, OnANarrowWindowThePanelsNeverOverlap) {
+    MakeForm();
+    Form->Options().BackupMinutes = 5;
+    Form->NewTab("A");
+    Type(Form->ActiveEditor(), "ab\ncd");
+    Form->ActiveEditor()->MoveCaretTo(1, 1);
+    Form->resize(300, 400);
+    Form->show();
+    QApplication::processEvents();
+    std::vector<QLabel*> Panels;
+    for (QLabel* Label : Form->statusBar()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly))
+        Panels.push_back(Label);
+    ASSERT_EQ(Panels.size(), std::size_t(TKorvidForm::StatusPanelCount));
+    ASSERT_EQ(Panels[0]->text().toStdString(), "Line 1/2");
+    int Room = 0;
+    for (const QLabel* Panel : Panels)
+        Room += Panel->sizeHint().width();
+    ASSERT_LT(Form->statusBar()->width(), Room); // the narrow case itself
+    for (std::size_t Index = 0; Index < Panels.size(); ++Index) {
+        const QLabel* Panel = Panels[Index];
+        SCOPED_TRACE(Panel->text().toStdString());
+        if (!Panel->text().isEmpty()) {
+            EXPECT_GE(Panel->width(), Panel->fontMetrics().horizontalAdvance(Panel->text()));
+        }
+        if (Index + 1 < Panels.size()) {
+            EXPECT_LE(Panel->geometry().right(), Panels[Index + 1]->x());
+        }
+    }
+}
+
 TEST_F(TCommandStatesTest, StatusBarVisibilityFollowsItsCommand) {
     MakeForm();
     EXPECT_FALSE(Form->statusBar()->isHidden());

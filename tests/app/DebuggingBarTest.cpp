@@ -14,6 +14,7 @@
 #include <QListView>
 #include <QPainter>
 #include <QStandardItemModel>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -169,6 +170,30 @@ TEST_F(DebuggingBar, PageToolsChooseThePageAndItIsKept) {
     MakeForm();
     EXPECT_TRUE(Form->DebuggerWindow().IsDebuggingBarVisible());
     EXPECT_EQ(Bar().ActiveTab(), TDebuggingTab::Watches);
+}
+
+// At the bar's first width, docked or in its own window, every page shows its whole caption.
+TEST_F(DebuggingBar, ThePageCaptionsFitAtTheDefaultWidth) {
+    for (const bool Floating : {false, true}) {
+        SCOPED_TRACE(Floating ? "floating" : "docked");
+        TKorvidForm& Window = MakeForm();
+        Window.Options().FloatDebuggingBar = Floating;
+        Window.DebuggerWindow().ApplyDebuggingBarPlace();
+        Window.DebuggerWindow().ShowDebuggingBar(true);
+        Window.show();
+        QApplication::processEvents();
+        const QTabBar& Tabs = *Bar().DebuggingTabs->tabBar();
+        ASSERT_EQ(Tabs.count(), 4);
+        // The tabs want the room of their whole captions.
+        EXPECT_GE(Tabs.width(), Tabs.sizeHint().width());
+        for (int Index = 0; Index < Tabs.count(); ++Index) {
+            SCOPED_TRACE(Tabs.tabText(Index).toStdString());
+            EXPECT_GT(Tabs.tabRect(Index).width(),
+                      Tabs.fontMetrics().horizontalAdvance(Tabs.tabText(Index)));
+            EXPECT_LE(Tabs.tabRect(Index).right(), Tabs.width());
+        }
+        Form.reset(); // the floating row starts from the settings the docked one leaves
+    }
 }
 
 // A connection shows the bar only when the user wants it to.

@@ -98,5 +98,24 @@ TEST(About, TheAboutBox) {
     EXPECT_EQ(About.VersionLabel->text(), "Version 3.02");
 }
 
+// The box stands in the middle of the window it was opened from, at the size it shows with.
+TEST(About, TheAboutBoxIsCentredOnTheWindow) {
+    QWidget Window;
+    Window.setGeometry(60, 40, 600, 450); // inside the 800 x 600 screen of the tests
+    Window.show();
+    QRect Shown;
+    TScriptedModals Script;
+    Script.Then([&Shown](QDialog& Dialog) {
+        Shown = Dialog.geometry();
+        Dialog.accept();
+    });
+    ShowAboutBox(&Window);
+    ASSERT_EQ(Script.Shown().size(), 1u);
+    TAboutForm About;
+    EXPECT_EQ(Shown.size(), About.sizeHint());
+    EXPECT_LE((Shown.center() - Window.geometry().center()).manhattanLength(), 1)
+        << Shown.x() << "," << Shown.y() << " " << Shown.width() << "x" << Shown.height();
+}
+
 } // namespace
 } // namespace korvid

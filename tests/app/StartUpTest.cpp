@@ -412,6 +412,20 @@ TEST_F(StartUpTest, MinimizeOnCloseMinimizesUntilTheProgramIsExited) {
     EXPECT_FALSE(Form->isVisible());
 }
 
+// Files named at start bring the window to the front as it was left: maximized stays so, and a
+// maximized window minimized comes back maximized.
+TEST_F(StartUpTest, BringingTheWindowBackKeepsItMaximized) {
+    MakeStartedForm();
+    Form->setWindowState(Qt::WindowMaximized);
+    Form->show();
+    Form->RestoreMainWindow();
+    EXPECT_TRUE(Form->isMaximized());
+    Form->setWindowState(Form->windowState() | Qt::WindowMinimized);
+    Form->RestoreMainWindow();
+    EXPECT_FALSE(Form->isMinimized());
+    EXPECT_TRUE(Form->isMaximized());
+}
+
 TEST_F(StartUpTest, TheFirstShowReadsTheCommandLine) {
     MakeStartedForm();
     const std::string Spaced = File("my file.txt", "content");

@@ -1,8 +1,13 @@
 #include "platform/RegistryStore.h"
 #include "tests/app/ProgramProcess.h"
+#include "tests/app/XServer.h"
 #include "workspace/ToolbarSettings.h"
 
+#include <QDeadlineTimer>
+#include <QStandardPaths>
+
 #include <filesystem>
+#include <memory>
 #include <ostream>
 #include <vector>
 
@@ -115,6 +120,92 @@ TEST_F(TToolbarsProgramTest, APlantedLayoutIsStoredAgainAsItWas) {
     EXPECT_GT(Floating->FloatRight, Floating->FloatLeft);
     EXPECT_LE(Floating->FloatRight - Floating->FloatLeft, 200 + 20); // the wrap width and frame
 }
+
+// The built program under a real X server, with the window manager the row names or none.
+class TToolbarsXServerTest : public TToolbarsProgramTest,
+                             public ::testing::WithParamInterface<const char*> {
+protected:
+    std::unique_ptr<TXServer> Server;
+    QProcess WindowManager;
+
+    void SetUp() override {
+        TToolbarsProgramTest::SetUp();
+        const QString Xvfb = QStandardPaths::findExecutable("Xvfb");
+        if (Xvfb.isEmpty())
+            GTEST_SKIP() << "Xvfb is needed";
+        const QString Manager = *GetParam() ? QStandardPaths::findExecutable(GetParam()) : "";
+        if (*GetParam() && Manager.isEmpty())
+            GTEST_SKIP() << "the window manager " << GetParam()
+                         << " is not installed (scripts/setup.sh installs it)";
+        Server = std::make_unique<TXServer>(Xvfb);
+        ASSERT_FALSE(Server->Display().isEmpty()) << "no X server could be started";
+        ExtraEnvironment = {{"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", Server->Display()}};
+        if (!Manager.isEmpty())
+            StartWindowManager(Manager);
+    }
+    void TearDown() override {
+        StopProcess(WindowManager);
+        TToolbarsProgramTest::TearDown();
+    }
+
+    // Returns once the manager has taken the screen, which it says by running its start-up
+    // command.
+    void StartWindowManager(const QString& Manager) {
+        const fs::path Ready = Dir / "wm-ready";
+        QProcessEnvironment Environment = UserEnvironment(Dir.Path(), "xcb");
+        Environment.insert("DISPLAY", Server->Display());
+        WindowManager.setProcessEnvironment(Environment);
+        WindowManager.start(Manager, {"--sm-disable", "--startup", "touch " + Q(Ready)});
+        ASSERT_TRUE(WindowManager.waitForStarted(10000));
+        const QDeadlineTimer Deadline(20000);
+        while (!fs::exists(Ready) && WindowManager.state() == QProcess::Running &&
+               !Deadline.hasExpired())
+            WindowManager.waitForFinished(50);
+        ASSERT_TRUE(fs::exists(Ready)) << WindowManager.readAllStandardError().toStdString();
+    }
+};
+
+// A layout moved onto all four docks, with one bar floating, comes back the same from every
+// start, whether a window manager places the window or not.
+TEST_P(TToolbarsXServerTest, AMovedLayoutComesBackUnchangedFromThreeRestarts) {
+    std::vector<TToolbarLayout> Planted = Defaults();
+    struct TRow {
+        const char* Name;
+        bool Docked;
+        int Dock, Offset;
+    };
+    const TRow Rows[] = {
+        {"Standard", true, tdLeft, 260},     {"Formatting", true, tdBottom, 619},
+        {"Command Lines", true, tdTop, 900}, {"Extra Clipboards", true, tdRight, 300},
+        {"Bookmarks", false, tdRight, 0}, // floats, and docks on the right when double-clicked
+    };
+    for (const TRow& R : Rows) {
+        TToolbarLayout* Layout = Named(Planted, R.Name);
+        ASSERT_NE(Layout, nullptr) << R.Name;
+        Layout->Visible = true;
+        Layout->Docked = R.Docked;
+        Layout->Dock = R.Dock;
+        Layout->Lane = 0;
+        Layout->Offset = R.Offset;
+        Layout->FloatLeft = 100;
+        Layout->FloatTop = 300;
+        // As a save writes a bar that floats on one line.
+        Layout->FloatRightX = 0;
+        Layout->FloatRight = -1;
+    }
+    Plant(Planted);
+    for (int Start = 1; Start <= 3; ++Start) {
+        SCOPED_TRACE("start " + std::to_string(Start));
+        WriteFileBytes(Dir / "doc.txt", "hello\r\n");
+        Run(Dir / "doc.txt", "wait 500\nclose\n");
+        EXPECT_EQ(Stored(), Planted);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, TToolbarsXServerTest, ::testing::Values("", "openbox"),
+                         [](const ::testing::TestParamInfo<const char*>& Info) {
+                             return std::string(*Info.param ? Info.param : "NoWindowManager");
+                         });
 
 } // namespace
 } // namespace korvid::test

@@ -26,6 +26,10 @@
 
 #include <set>
 
+namespace korvid {
+void PrintTo(const TToolbarLayout& Layout, std::ostream* Out); // ToolbarsProgramTest.cpp
+} // namespace korvid
+
 namespace korvid::test {
 namespace {
 
@@ -268,6 +272,65 @@ TEST_F(TToolbarsTest, DockingMakesTheDefaultDockFloatingKeepsIt) {
     EXPECT_EQ(Formatting.DefaultDock, Form->BarsAndMenus().LeftDock());
     Formatting.SetDockedTo(nullptr);
     EXPECT_EQ(Formatting.DefaultDock, Form->BarsAndMenus().LeftDock());
+}
+
+// A layout the user left on all four docks and floating comes back the same, however often the
+// window starts again: the docks lay their bars out at the window's own size, not before it.
+TEST_F(TToolbarsTest, AMovedLayoutComesBackUnchangedAcrossRestarts) {
+    MakeForm();
+    std::vector<TToolbarLayout> Planted = LoadToolbarLayouts();
+    Form.reset();
+    struct TRow {
+        const char* Name;
+        bool Docked;
+        int Dock, Lane, Offset;
+    };
+    const TRow Rows[] = {
+        {"Standard", true, tdLeft, 0, 260},     {"Formatting", true, tdBottom, 0, 619},
+        {"Command Lines", true, tdTop, 0, 900}, {"Extra Clipboards", true, tdRight, 0, 300},
+        {"Bookmarks", false, tdRight, 0, 0}, // floats; docks on the right when double-clicked
+    };
+    for (const TRow& R : Rows)
+        for (TToolbarLayout& Layout : Planted)
+            if (Layout.Name == R.Name) {
+                Layout.Visible = true;
+                Layout.Docked = R.Docked;
+                Layout.Dock = R.Dock;
+                Layout.Lane = R.Lane;
+                Layout.Offset = R.Offset;
+                Layout.FloatLeft = 100; // the whole bar on the tests' 800 x 600 screen
+                Layout.FloatTop = 300;
+                Layout.FloatRight = -1;
+                Layout.FloatRightX = 0;
+            }
+    SaveToolbarLayouts(Planted);
+    for (int Start = 1; Start <= 3; ++Start) {
+        SCOPED_TRACE("start " + std::to_string(Start));
+        MakeForm();
+        TBarsAndMenus& Bars = Form->BarsAndMenus();
+        EXPECT_EQ(Bar("Standard").DockPos, 260);
+        EXPECT_EQ(Bar("Standard").DockedTo(), Bars.LeftDock());
+        EXPECT_EQ(Bar("Bookmarks").DockedTo(), nullptr);
+        EXPECT_EQ(Bar("Bookmarks").DefaultDock, Bars.RightDock());
+        ASSERT_TRUE(Form->FormCloseQuery());
+        Form.reset();
+        EXPECT_EQ(LoadToolbarLayouts(), Planted);
+    }
+}
+
+// Double-clicking a floating bar docks it where it was docked last, also after a restart.
+TEST_F(TToolbarsTest, AFloatingBarKeepsItsDefaultDockAcrossARestart) {
+    MakeForm();
+    Form->show();
+    Bar("Formatting").SetDockedTo(Form->BarsAndMenus().RightDock());
+    Bar("Formatting").SetDockedTo(nullptr);
+    Reopen();
+    Form->show();
+    TCommandBar& Formatting = Bar("Formatting");
+    ASSERT_EQ(Formatting.DockedTo(), nullptr);
+    EXPECT_EQ(Formatting.DefaultDock, Form->BarsAndMenus().RightDock());
+    QTest::mouseDClick(&Formatting, Qt::LeftButton, {}, Formatting.CaptionRect().center());
+    EXPECT_EQ(Formatting.DockedTo(), Form->BarsAndMenus().RightDock());
 }
 
 TEST_F(TToolbarsTest, ButtonsFollowTheirTools) {

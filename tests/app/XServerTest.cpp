@@ -1,6 +1,6 @@
+#include "tests/app/XServer.h"
 #include "tests/app/ProgramProcess.h"
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -15,55 +15,6 @@
 
 namespace korvid::test {
 namespace {
-
-namespace fs = std::filesystem;
-
-void Stop(QProcess& Process) {
-    if (Process.state() == QProcess::NotRunning)
-        return;
-    Process.terminate();
-    if (!Process.waitForFinished(5000)) {
-        Process.kill();
-        Process.waitForFinished(5000);
-    }
-}
-
-// A private X server on the first free display, gone with the object.
-class TXServer {
-public:
-    TXServer(const QString& Program) {
-        const int First = 100 + int(QCoreApplication::applicationPid() % 400);
-        for (int Number = First; Number < First + 50 && FDisplay.isEmpty(); ++Number) {
-            const std::string Socket = "/tmp/.X11-unix/X" + std::to_string(Number);
-            const std::string Lock = "/tmp/.X" + std::to_string(Number) + "-lock";
-            if (fs::exists(Socket) || fs::exists(Lock))
-                continue;
-            FServer = std::make_unique<QProcess>();
-            FServer->start(Program, {":" + QString::number(Number), "-nolisten", "tcp", "-screen",
-                                     "0", "1280x1024x24"});
-            if (!FServer->waitForStarted(5000))
-                continue;
-            // Ready once its socket is there; gone at once when another server took the number.
-            const QDeadlineTimer Deadline(10000);
-            while (!fs::exists(Socket) && FServer->state() == QProcess::Running &&
-                   !Deadline.hasExpired())
-                FServer->waitForFinished(50);
-            if (fs::exists(Socket) && FServer->state() == QProcess::Running)
-                FDisplay = ":" + QString::number(Number);
-            else
-                Stop(*FServer);
-        }
-    }
-    ~TXServer() {
-        if (FServer)
-            Stop(*FServer);
-    }
-    const QString& Display() const { return FDisplay; }
-
-private:
-    std::unique_ptr<QProcess> FServer;
-    QString FDisplay;
-};
 
 // The built program under a real X server, typed into by the X server's own test keyboard.
 class TXServerTest : public ::testing::Test {
@@ -91,7 +42,7 @@ protected:
         Tool.setProcessEnvironment(Environment);
         Tool.start(XdoTool, Arguments);
         if (!Tool.waitForFinished(30000))
-            Stop(Tool);
+            StopProcess(Tool);
         return Tool.readAllStandardOutput().trimmed().toStdString();
     }
 };
@@ -117,7 +68,7 @@ TEST_F(TXServerTest, TypingRightAfterStartGoesIntoTheDocumentUnderItsExactCaptio
            !Deadline.hasExpired())
         QThread::msleep(50);
     EXPECT_EQ(Xdo({"getwindowname", QString::fromStdString(Window)}), "Korvid");
-    Stop(Program);
+    StopProcess(Program);
 
     EXPECT_EQ(ReadFileBytes(Dir / "doc.txt"), "hello world");
 }
