@@ -39,8 +39,8 @@ struct TMainWindowSettings {
     std::string OpenFolder = DefaultDialogFolder();
     std::string SaveFolder = DefaultDialogFolder();
     bool PasswordAsAsterisks = true;
-    // "Filer" key.
-    TWindowPlacement Filer{100, 100, 640, 480};
+    // "Filer" key. Until placed, the filer is centred at the size it gives itself.
+    TWindowPlacement Filer{OffScreenPosition, OffScreenPosition, 0, 0};
     // "History" key.
     bool HistoryVisible = false;
     TWindowPlacement History{100, 100, 500, 300};

@@ -10,6 +10,7 @@
 #include "psystem/BrowseVolumeForm.h"
 #include "psystem/FilerForm.h"
 #include "psystem/MajorVolume.h"
+#include "psystem/VolumeMessages.h"
 #include "psystem/VolumePath.h"
 #include "ui/FormUtilities.h"
 #include "ui/MessageBoxUnit.h"
@@ -154,6 +155,9 @@ void TVolumeTools::BrowseVolume(const std::string& VolumeFile, const std::string
             Form.Centre();
             Form.SetInitialFocus(FWindow.Options().FocusFindText);
         }
+        // Told once the hourglass is gone, before the tree of garbled names is seen.
+        if (!Form.DamageReport().empty())
+            ShowDamagedVolumeMessage(Form.DamageReport());
         // Tabs the browse opens are documents, never the blank tab a start replaces, also when
         // the volume was named on the command line.
         TStartupTabKeeper Keeper(FHost);

@@ -228,8 +228,10 @@ void TBrowseVolumeForm::OpenVolume(const std::string& Path) {
     FLocateMatches.clear();
     FTree->Clear();
     FreeVolumes();
+    FDamageReport.clear();
     try {
         FMajorVolume = std::make_unique<TMajorVolume>(Path, false);
+        AddDamage(*FMajorVolume);
         FTree->BeginUpdate();
         TTreeNode* Root = FTree->AddNode(nullptr, ToQString(FMajorVolume->VolumeName()));
         FTree->SetImages(Root, VolumeIcon, VolumeIcon);
@@ -262,6 +264,7 @@ void TBrowseVolumeForm::FillNode(TTreeNode* Node, TVolume& Volume, const std::st
         // Kept before filling, so that a subvolume inside it is freed first.
         FSubvolumes.push_back(std::make_unique<TSubvolume>(Volume, Name));
         TSubvolume& Sub = *FSubvolumes.back();
+        AddDamage(Sub);
         Child->SetData(std::make_unique<TSubvolumeNode>(Sub));
         FillNode(Child, Sub, Sub.VolumeName() + ":", ToSelect);
         if (!PreselectName.empty() && Name == PreselectName) {
@@ -271,6 +274,11 @@ void TBrowseVolumeForm::FillNode(TTreeNode* Node, TVolume& Volume, const std::st
     }
 }
 
+void TBrowseVolumeForm::AddDamage(const TVolume& Volume) {
+    if (const std::string Text = Volume.DamageText(); !Text.empty())
+        FDamageReport += (FDamageReport.empty() ? "" : "\n") + Text;
+}
+
 void TBrowseVolumeForm::FreeVolumes() {
     while (!FSubvolumes.empty())
         FSubvolumes.pop_back();
@@ -278,6 +286,7 @@ void TBrowseVolumeForm::FreeVolumes() {
 }
 
 void TBrowseVolumeForm::CloseVolume() {
+    FDamageReport.clear();
     FLocateMatches.clear();
     FNodeNames.clear();
     FTree->Clear();

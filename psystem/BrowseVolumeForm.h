@@ -64,6 +64,9 @@ public:
     // Builds the tree of the volume file, read-only; the volume classes' exceptions pass
     // through, leaving nothing open.
     void OpenVolume(const std::string& Path);
+    // What is wrong with the directories OpenVolume read, one sentence a line; empty when all
+    // are sound. Nothing is written to a damaged volume: the browser only reads.
+    const std::string& DamageReport() const { return FDamageReport; }
     void Centre();
     // Unless the locate edit has the focus, gives it to the find text or to the tree.
     void SetInitialFocus(bool FindTextFirst);
@@ -112,6 +115,7 @@ private:
     void FillNode(TTreeNode* Node, TVolume& Volume, const std::string& Prefix,
                   TTreeNode*& ToSelect);
     void FreeVolumes();
+    void AddDamage(const TVolume& Volume);
     void UpdateOpenButton();
     void UpdateSearchButton();
     void UpdateMultiVolumeControls();
@@ -125,6 +129,7 @@ private:
     std::unique_ptr<TMajorVolume> FMajorVolume;
     // Parents before the subvolumes opened inside them.
     std::vector<std::unique_ptr<TSubvolume>> FSubvolumes;
+    std::string FDamageReport;
     std::unique_ptr<TOpenDialog> FMultiVolumeOpenDialog;
 
     TSafeTreeView* FTree = nullptr;

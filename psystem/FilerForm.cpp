@@ -7,6 +7,7 @@
 #include "psystem/VolumeDialogs.h"
 #include "psystem/VolumeMessages.h"
 #include "psystem/VolumePacking.h"
+#include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"
 #include "ui/MessagesUnit.h"
 #include "ui/ModalRunner.h"
@@ -14,6 +15,7 @@
 
 #include <QAbstractItemDelegate>
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -121,6 +123,8 @@ TFilerForm::TFilerForm(TFilerHost& Host, QWidget* Parent) : QDialog(Parent), FHo
     if (const QScreen* Screen = QGuiApplication::primaryScreen();
         Screen && Screen->geometry().width() > 1000)
         resize(911, 750);
+    // Unplaced: centred when first shown.
+    move(OffScreenPosition, OffScreenPosition);
     FolderPicker.Directory = std::filesystem::current_path();
     Combo(fsLeft)->setFocus();
     UpdateCommands();
@@ -202,13 +206,17 @@ void TFilerForm::BuildPane(int Side, QSplitter& Splitter) {
 
 void TFilerForm::BuildActions() {
     FPopup = new QMenu(this);
+    auto* ViewModes = new QActionGroup(this);
+    ViewModes->setExclusive(true);
     for (int Command = 0; Command < FilerCommandCount; ++Command) {
         const TCommandRow& Row = CommandRows()[std::size_t(Command)];
         auto* Action = new QAction(Row.Caption, this);
         Action->setShortcut(Row.Key);
         Action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-        if (Command >= fcmFullDetails && Command <= fcmSimpleList)
+        if (Command >= fcmFullDetails && Command <= fcmSimpleList) {
             Action->setCheckable(true);
+            ViewModes->addAction(Action);
+        }
         connect(Action, &QAction::triggered, this, [this, Command] { Trigger(Command); });
         addAction(Action);
         FPopup->addAction(Action);
@@ -227,6 +235,7 @@ void TFilerForm::BuildActions() {
 // ---- Showing ---------------------------------------------------------------------------------
 
 void TFilerForm::Execute(const std::string& VolumePath) {
+    FToldDamage.clear();
     FillCombos();
     if (!VolumePath.empty()) {
         AddVolumeToCombo(VolumePath, fsLeft);
@@ -235,10 +244,16 @@ void TFilerForm::Execute(const std::string& VolumePath) {
             FActive = fsLeft;
         SetViewMode(vmFullDetails);
     }
-    if (Combo(fsLeft)->count() == 0 && Combo(fsRight)->count() == 0)
+    if (Combo(fsLeft)->count() == 0 && Combo(fsRight)->count() == 0) {
+        ShowFilerNeedsVolumeMessage();
         return;
+    }
     RefreshPane(fsLeft);
     RefreshPane(fsRight);
+    // Centring needs the size the window will have, also when nothing has sized it yet.
+    if (!testAttribute(Qt::WA_Resized))
+        adjustSize();
+    PlaceFormOnScreen(this, x(), y());
     RunModal(*this);
 }
 
@@ -312,6 +327,7 @@ void TFilerForm::RefreshPane(int Side) {
         Info.Volume.reset();
     }
     Info.Items.clear();
+    std::string Damage;
     if (!Info.VolumePath.empty()) {
         try {
             FileIdentity(Info.VolumePath, Info.Device, Info.Inode);
@@ -324,6 +340,7 @@ void TFilerForm::RefreshPane(int Side) {
             } catch (const EKorvidError&) {
                 Info.Volume = OpenPaneVolume(Info.VolumePath, Info.SubvolumeName, false);
             }
+            Damage = Info.Volume->DamageText();
             if (!Info.SubvolumeName.empty())
                 Info.SubvolumeTitle = Info.Volume->VolumeName();
             if (!OldPath.empty() && OldPath == Info.VolumePath)
@@ -338,6 +355,7 @@ void TFilerForm::RefreshPane(int Side) {
             Info.Items.clear();
             ShowItems(Side);
             UpdateCaption();
+            TellDamage(Damage);
             return;
         }
     }
@@ -350,6 +368,13 @@ void TFilerForm::RefreshPane(int Side) {
     if (!Info.Items.empty())
         SelectRows(Side, {0});
     UpdateCaption();
+    TellDamage(Damage);
+}
+
+void TFilerForm::TellDamage(const std::string& Damage) {
+    // Panes are refreshed after every command; the user hears of a damaged directory once.
+    if (!Damage.empty() && FToldDamage.insert(Damage).second)
+        ShowDamagedVolumeMessage(Damage);
 }
 
 void TFilerForm::ShowItems(int Side) {

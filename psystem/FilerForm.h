@@ -11,6 +11,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,8 +55,8 @@ public:
     explicit TFilerForm(TFilerHost& Host, QWidget* Parent = nullptr);
     ~TFilerForm() override;
 
-    // Opens VolumePath (if any) in the left pane and shows the window modally; shows nothing
-    // when no volume is at hand.
+    // Opens VolumePath (if any) in the left pane and shows the window modally; without a volume
+    // at hand it says what it needs instead.
     void Execute(const std::string& VolumePath);
     void EqualisePanes();
 
@@ -78,6 +79,7 @@ public:
 
     void ColumnClick(int Side, int Column);
     void ComboChanged(int Side);
+    // Reopens the pane's volume; a damaged directory is reported once per showing.
     void RefreshPane(int Side);
     void UpdateCommands();
     void UpdateCaption();
@@ -112,6 +114,7 @@ private:
     void BuildPane(int Side, QSplitter& Splitter);
     void BuildActions();
     void FillCombos();
+    void TellDamage(const std::string& Damage);
     void AddVolumeToCombo(const std::string& Path, int Side);
     void ShowItems(int Side);
     void SetViewMode(int Mode);
@@ -152,6 +155,8 @@ private:
     QMenu* FPopup = nullptr;
     int FActive = fsLeft;
     bool FEditing = false;
+    // The damage reports shown since the window was last opened.
+    std::set<std::string> FToldDamage;
 };
 
 } // namespace korvid

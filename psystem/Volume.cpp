@@ -256,10 +256,16 @@ void TVolume::Reread() {
     ReadDirectory();
 }
 
+std::string TVolume::DamageText() const {
+    if (!IsDamaged())
+        return {};
+    return "The directory of volume " + Quoted(Describe()) + " is damaged (" + FDamage +
+           "); the volume can only be read.";
+}
+
 void TVolume::RequireWritable() const {
     if (IsDamaged())
-        throw EVolumeError("The directory of volume " + Quoted(Describe()) + " is damaged (" +
-                           FDamage + "); the volume can only be read.");
+        throw EVolumeError(DamageText());
     if (!IsWritable())
         throw EVolumeError("Can't write volume directory");
 }

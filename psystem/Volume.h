@@ -214,6 +214,8 @@ public:
     std::int64_t Base() const { return FBase; }
     bool IsDamaged() const { return !FDamage.empty(); }
     const std::string& Damage() const { return FDamage; }
+    // What a damaged directory means to the user, in a sentence; empty when it is sound.
+    std::string DamageText() const;
     // 0 for a major volume, one more for each subvolume level.
     virtual int NestingDepth() const = 0;
     virtual bool IsSubvolume() const { return false; }

@@ -134,6 +134,13 @@ void TExpandForm::CheckAndAccept() {
     accept();
 }
 
+void TExpandForm::showEvent(QShowEvent* Event) {
+    QDialog::showEvent(Event);
+    // The "from" field only shows the size; a new one is typed over the "to" field's.
+    ExpandEdit->setFocus();
+    ExpandEdit->selectAll();
+}
+
 void TExpandForm::keyPressEvent(QKeyEvent* Event) {
     // The arrows step the size as an up-down would.
     if (ExpandEdit->hasFocus() && (Event->key() == Qt::Key_Up || Event->key() == Qt::Key_Down)) {

@@ -40,6 +40,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
 
 private:
     TResizeBounds FBounds;

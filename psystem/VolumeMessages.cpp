@@ -133,6 +133,15 @@ void ShowVolumeShrunkMessage() {
     ShowOkMessage("Shrink Volume", "The volume has been shrunk to the smallest possible size.");
 }
 
+void ShowFilerNeedsVolumeMessage() {
+    ShowOkMessage("p-System Filer",
+                  "Open a p-System volume, or add one to Favourites, to use the filer.");
+}
+
+void ShowDamagedVolumeMessage(std::string_view Text) {
+    Warn("Damaged Volume", std::string(Text));
+}
+
 void ShowCantExpandVolumeMessage(int MaxBlocks) {
     ShowWarningMessage("Unable to expand", "This volume can't be expanded to more than " +
                                                std::to_string(MaxBlocks) + " blocks.");

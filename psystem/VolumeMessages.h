@@ -40,6 +40,10 @@ bool ConfirmFlushVolume(std::string_view VolumeName);
 bool ConfirmKrunchVolume(std::string_view VolumeName);
 bool ConfirmShrinkVolume(std::string_view VolumeName);
 void ShowVolumeShrunkMessage();
+// F2 without a volume to show: what the filer needs.
+void ShowFilerNeedsVolumeMessage();
+// A damaged directory (TVolume::DamageText), as a warning under "Damaged Volume".
+void ShowDamagedVolumeMessage(std::string_view Text);
 // The resize dialog's refusals, under "Unable to expand".
 void ShowCantExpandVolumeMessage(int MaxBlocks);
 void ShowCantShrinkVolumeMessage(int MinBlocks);

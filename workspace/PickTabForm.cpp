@@ -83,6 +83,14 @@ void TPickTabForm::SortByColumn(int Column) {
     UpdateOkButton();
 }
 
+void TPickTabForm::showEvent(QShowEvent* Event) {
+    QDialog::showEvent(Event);
+    // Return, Home and End work without a click first.
+    if (FList->selectedItems().isEmpty() && FList->topLevelItemCount() > 0)
+        FList->setCurrentItem(FList->topLevelItem(0));
+    FList->setFocus();
+}
+
 void TPickTabForm::UpdateOkButton() {
     FOk->setEnabled(!FList->selectedItems().isEmpty());
 }

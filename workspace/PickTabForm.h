@@ -11,7 +11,7 @@ class QTreeWidget;
 namespace korvid {
 
 // Picks one document tab from a list of tabs, each shown by caption and file name. Callers set
-// the caption and the prompt.
+// the caption and the prompt. It opens on the first row, so Return picks at once.
 class TPickTabForm : public QDialog {
 public:
     explicit TPickTabForm(QWidget* Parent = nullptr);
@@ -26,6 +26,9 @@ public:
 
     QTreeWidget* List() const { return FList; }
     QPushButton* OkButton() const { return FOk; }
+
+protected:
+    void showEvent(QShowEvent* Event) override;
 
 private:
     void UpdateOkButton();

@@ -16,10 +16,13 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 
+#include <algorithm>
 #include <fstream>
 #include <map>
 
@@ -27,6 +30,7 @@ namespace korvid::test {
 namespace {
 
 namespace fs = std::filesystem;
+namespace T = ToolIndex;
 
 // WORK: A.TEXT, SUB.SVOL (B.TEXT and C.TEXT) and Z.DATA.
 void BuildBrowsedVolume(const fs::path& Path, const std::string& Name = "WORK") {
@@ -384,6 +388,128 @@ TEST_F(TBrowseVolumeTest, AVolumeThatDoesNotOpenShowsItsMessageAndOpensNothing) 
             EXPECT_EQ(OpenHandlesOf(Path), 0);
         }
         Form.reset();
+    }
+}
+
+// F2 with a plain file active and no volume in Favourites: the filer says what it needs.
+TEST_F(TBrowseVolumeTest, F2WithAPlainFileSaysWhatTheFilerNeeds) {
+    MakeAwareForm();
+    Form->OpenFile(File("plain.txt", "text\r\n"), false, {});
+    ASSERT_EQ(Form->TabCount(), 1);
+    ASSERT_TRUE(ToolEnabled(T::ViewPSystemFiler));
+    ExpectMessage(T::ViewPSystemFiler, "p-System Filer",
+                  "Open a p-System volume, or add one to Favourites, to use the filer.");
+}
+
+// A filer never placed before opens centred on the screen, at the size it gives itself.
+TEST_F(TBrowseVolumeTest, TheFilerFirstOpensCentred) {
+    MakeAwareForm();
+    QRect Shown;
+    TScriptedModals Dialogs;
+    Dialogs.Then([&Shown](QDialog& Dialog) {
+        Shown = QRect(Dialog.pos(), Dialog.size());
+        Dialog.reject();
+    });
+    Form->VolumeTools().Filer().Execute(Volume);
+    ASSERT_EQ(Dialogs.Shown().size(), 1u);
+    if (QGuiApplication::primaryScreen()->geometry().width() > 1000) {
+        EXPECT_EQ(Shown.size(), QSize(911, 750));
+    }
+    const QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(std::abs(Shown.center().x() - Screen.center().x()), 1) << Shown.x();
+    EXPECT_LE(std::abs(Shown.center().y() - Screen.center().y()), 1) << Shown.y();
+}
+
+// Writes a 16-bit word or a byte into a directory of the volume file.
+void PatchDirectory(const std::string& Path, std::int64_t Position, int Value, bool IsWord) {
+    std::fstream Out(Path, std::ios::in | std::ios::out | std::ios::binary);
+    Out.seekp(std::streamoff(Position));
+    Out.put(char(Value & 0xFF));
+    if (IsWord)
+        Out.put(char(Value >> 8 & 0xFF));
+}
+
+// A damaged directory opens read-only, and the user is told why, once, by whichever window
+// opened it; nothing is written.
+TEST_F(TBrowseVolumeTest, ADamagedDirectoryIsToldOnceWhenTheVolumeOpens) {
+    std::int64_t SubBase = 0;
+    {
+        TMajorVolume V(Volume, false);
+        SubBase = std::int64_t(V.FileInfo(0, "SUB.SVOL").FirstBlock) * 512;
+    }
+    const auto Field = [](int Entry, int Offset, std::int64_t Base = 0) {
+        return Base + DirectoryOffset + Entry * EntrySize + Offset;
+    };
+    const std::string Sub = Volume + ">SUB.SVOL";
+    const struct {
+        const char* Name;
+        std::int64_t Position;
+        int Value;
+        bool IsWord;
+        std::string Described; // the volume as the message names it
+        std::string Reason;
+    } Damages[] = {
+        {"count above 77", Field(0, HeaderFileCount), 78, true, Volume, "it lists 78 files"},
+        {"volume name too long", Field(0, HeaderName), 200, false, Volume,
+         "the volume name is too long"},
+        {"file name too long", Field(1, EntryName), 16, false, Volume, "file 1 has a bad name"},
+        {"end of volume beyond the file", Field(0, HeaderEndOfVolume), 121, true, Volume,
+         "the end of the volume lies beyond its file"},
+        {"subvolume file beyond its end", Field(1, EntryEndBlock, SubBase), 40, true, Sub,
+         "file 1 lies beyond the end of the volume"},
+    };
+    const std::string Good = ReadFileBytes(Volume);
+    for (const auto& Damage : Damages) {
+        for (const bool ByFiler : {false, true}) {
+            SCOPED_TRACE(std::string(Damage.Name) + (ByFiler ? ", filer" : ", browser"));
+            WriteFileBytes(Volume, Good);
+            PatchDirectory(Volume, Damage.Position, Damage.Value, Damage.IsWord);
+            const std::string Damaged = ReadFileBytes(Volume);
+            MakeAwareForm();
+            bool Entered = false;
+            // Every dialog takes this step: messages are answered, the filer enters the
+            // subvolume once and is closed, the browser is closed.
+            const TModalStep Answer = [&](QDialog& Dialog) {
+                if (dynamic_cast<TMessageForm*>(&Dialog)) {
+                    PressButton("OK")(Dialog);
+                    return;
+                }
+                if (auto* Filer = dynamic_cast<TFilerForm*>(&Dialog);
+                    Filer && Damage.Described == Sub && !Entered) {
+                    Entered = true;
+                    const auto Items = Filer->ShownItems(fsLeft);
+                    for (std::size_t Row = 0; Row < Items.size(); ++Row)
+                        if (Items[Row].StoredName == "SUB.SVOL")
+                            Filer->SelectRows(fsLeft, {int(Row)});
+                    Filer->RunCommand(fcmOpen);
+                    // Back up and into it again: told once.
+                    Filer->RunCommand(fcmUpOneLevel);
+                    Filer->RunCommand(fcmOpen);
+                }
+                PressEscape()(Dialog);
+            };
+            TScriptedModals Dialogs;
+            for (int Step = 0; Step < 6; ++Step)
+                Dialogs.Then(Answer);
+            if (ByFiler)
+                Form->VolumeTools().Filer().Execute(Volume);
+            else
+                Form->VolumeTools().BrowseVolume(Volume, {});
+            std::vector<std::string> Messages;
+            for (const TShownDialog& Shown : Dialogs.Shown())
+                if (Shown.Message)
+                    Messages.push_back(Shown.Caption + ": " + Shown.Message->Text);
+            EXPECT_EQ(Messages,
+                      std::vector<std::string>{"Damaged Volume: The directory of volume '" +
+                                               Damage.Described + "' is damaged (" + Damage.Reason +
+                                               "); the volume can only be read."});
+            const std::string Window = ByFiler ? "korvid::TFilerForm" : "korvid::TBrowseVolumeForm";
+            EXPECT_EQ(std::count_if(Dialogs.Shown().begin(), Dialogs.Shown().end(),
+                                    [&](const TShownDialog& D) { return D.ClassName == Window; }),
+                      1);
+            Form.reset();
+            EXPECT_EQ(ReadFileBytes(Volume), Damaged);
+        }
     }
 }
 

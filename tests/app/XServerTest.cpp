@@ -45,6 +45,17 @@ protected:
             StopProcess(Tool);
         return Tool.readAllStandardOutput().trimmed().toStdString();
     }
+
+    // Whether a visible window whose name matches Pattern goes within ten seconds.
+    bool WindowGoes(const QString& Pattern) {
+        const QDeadlineTimer Deadline(10000);
+        while (!Xdo({"search", "--onlyvisible", "--name", Pattern}).empty())
+            if (Deadline.hasExpired())
+                return false;
+            else
+                QThread::msleep(50);
+        return true;
+    }
 };
 
 TEST_F(TXServerTest, TypingRightAfterStartGoesIntoTheDocumentUnderItsExactCaption) {
@@ -71,6 +82,39 @@ TEST_F(TXServerTest, TypingRightAfterStartGoesIntoTheDocumentUnderItsExactCaptio
     StopProcess(Program);
 
     EXPECT_EQ(ReadFileBytes(Dir / "doc.txt"), "hello world");
+}
+
+// The keys reach the dialogs as the keyboard sends them: nothing is clicked first.
+TEST_F(TXServerTest, F2WithAPlainFileSaysWhatTheFilerNeedsAndThePickerTakesReturn) {
+    WriteFileBytes(Dir / "a.txt", "alpha\n");
+    WriteFileBytes(Dir / "b.txt", "beta\n");
+    QProcess Program;
+    Program.setProcessEnvironment(Environment);
+    Program.start(KORVID_PROGRAM, {Q(Dir / "a.txt"), Q(Dir / "b.txt")});
+    ASSERT_TRUE(Program.waitForStarted(10000));
+    ASSERT_FALSE(Xdo({"search", "--sync", "--onlyvisible", "--name", "^Korvid - "}).empty())
+        << Program.readAllStandardError().toStdString();
+
+    Xdo({"key", "F2"});
+    const std::string Message =
+        Xdo({"search", "--sync", "--onlyvisible", "--name", "^p-System Filer$"});
+    ASSERT_FALSE(Message.empty());
+    Xdo({"key", "Return"});
+    EXPECT_TRUE(WindowGoes("^p-System Filer$"));
+
+    // Compare Files picks both files from the tabs: each picker opens on its first tab.
+    Xdo({"key", "F4"});
+    ASSERT_FALSE(
+        Xdo({"search", "--sync", "--onlyvisible", "--name", "^Compare Files - First File$"})
+            .empty());
+    Xdo({"key", "Return"});
+    ASSERT_FALSE(
+        Xdo({"search", "--sync", "--onlyvisible", "--name", "^Compare Files - Second File$"})
+            .empty());
+    Xdo({"key", "End", "Return"});
+    // Both picked, the comparison runs: here it says that no utility is set.
+    EXPECT_FALSE(Xdo({"search", "--sync", "--onlyvisible", "--name", "^Compare Files$"}).empty());
+    Stop(Program);
 }
 
 } // namespace

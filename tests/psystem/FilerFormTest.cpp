@@ -7,10 +7,13 @@
 #include "ui/ModalRunner.h"
 
 #include <QAction>
+#include <QActionGroup>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTreeView>
@@ -100,11 +103,53 @@ protected:
     std::unique_ptr<TFilerForm> Form;
 };
 
-TEST_F(TFilerFormTest, ExecuteWithoutVolumesShowsNothing) {
+// The filer does not open without a volume, and says why.
+TEST_F(TFilerFormTest, ExecuteWithoutVolumesSaysWhatTheFilerNeeds) {
     TFilerForm Filer(Host);
     TScriptedModals Dialogs;
+    Dialogs.Press("OK");
     Filer.Execute({});
-    EXPECT_TRUE(Dialogs.Shown().empty());
+    ASSERT_EQ(Dialogs.Shown().size(), 1u);
+    EXPECT_EQ(Dialogs.Last().Caption, "p-System Filer");
+    ASSERT_TRUE(Dialogs.Last().Message);
+    EXPECT_EQ(Dialogs.Last().Message->Text,
+              "Open a p-System volume, or add one to Favourites, to use the filer.");
+    EXPECT_FALSE(Filer.isVisible());
+}
+
+// Unplaced, the filer is centred on the screen at its own size; a wide screen gets 911 x 750.
+TEST_F(TFilerFormTest, AnUnplacedFilerIsCentredAtItsOwnSize) {
+    TFilerForm Filer(Host);
+    const QRect Screen = QGuiApplication::primaryScreen()->availableGeometry();
+    if (QGuiApplication::primaryScreen()->geometry().width() > 1000) {
+        EXPECT_EQ(Filer.size(), QSize(911, 750));
+    }
+    Host.Volumes = {Work};
+    QRect Shown;
+    TScriptedModals Dialogs;
+    Dialogs.Then([&Shown](QDialog& Dialog) {
+        Shown = Dialog.frameGeometry();
+        Dialog.reject();
+    });
+    Filer.Execute({});
+    ASSERT_EQ(Dialogs.Shown().size(), 1u);
+    EXPECT_LE(std::abs(Shown.center().x() - Screen.center().x()), 1) << Shown.x();
+    EXPECT_LE(std::abs(Shown.center().y() - Screen.center().y()), 1) << Shown.y();
+}
+
+// The three view modes are one group of radio items: choosing one unchecks the others.
+TEST_F(TFilerFormTest, TheViewModesAreOneExclusiveGroup) {
+    Show({Work});
+    const std::array<int, 3> Modes{fcmFullDetails, fcmDiskLayout, fcmSimpleList};
+    for (const int Mode : Modes) {
+        QAction* Item = Form->Action(Mode);
+        ASSERT_TRUE(Item->actionGroup());
+        EXPECT_TRUE(Item->actionGroup()->isExclusive());
+        EXPECT_EQ(Item->actionGroup(), Form->Action(fcmFullDetails)->actionGroup());
+        Item->trigger();
+        for (const int Other : Modes)
+            EXPECT_EQ(Form->Action(Other)->isChecked(), Other == Mode);
+    }
 }
 
 TEST_F(TFilerFormTest, CombosTakeTheFavouritesInOrderAndKeepTheirChoice) {
@@ -599,6 +644,20 @@ TEST(TExpandFormTest, TypedSizesAreCheckedBeforeTheyAreClamped) {
             EXPECT_EQ(Form.Change(), std::atoi(Case.Typed) - Case.Bounds.End);
         }
     }
+}
+
+// The dialog opens with the keyboard in the "to" field, its number ready to be typed over.
+TEST(TExpandFormTest, ASizeTypedAtOnceAndReturnResize) {
+    TExpandForm Form;
+    Form.SetBounds({6, 32767, 94});
+    Form.open();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Form));
+    QWidget* Focused = QApplication::focusWidget();
+    ASSERT_TRUE(Focused);
+    QTest::keyClicks(Focused, "120");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(Form.result(), QDialog::Accepted);
+    EXPECT_EQ(Form.Change(), 120 - 94);
 }
 
 TEST(TExpandFormTest, MinAndMaxSetTheLimits) {

@@ -1,7 +1,9 @@
 #include "workspace/PickTabForm.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -30,6 +32,7 @@ protected:
 };
 
 TEST_F(TPickTabFormTest, OkWaitsForASelectedRow) {
+    Form.List()->clearSelection();
     EXPECT_FALSE(Form.OkButton()->isEnabled());
     EXPECT_EQ(Form.SelectedTag(), -1);
     Form.List()->topLevelItem(2)->setSelected(true);
@@ -56,6 +59,46 @@ TEST_F(TPickTabFormTest, ADoubleClickIsOk) {
     emit Form.List()->itemDoubleClicked(Item, 0);
     EXPECT_EQ(Form.result(), QDialog::Accepted);
     EXPECT_EQ(Form.SelectedTag(), 2);
+}
+
+// The keys go to the open dialog as the keyboard sends them: no click comes first.
+TEST_F(TPickTabFormTest, TheOpenPickerAnswersKeysAtOnce) {
+    const struct {
+        const char* Name;
+        std::vector<Qt::Key> Keys;
+        int Tag;
+    } Cases[] = {
+        {"Return", {Qt::Key_Return}, 1},
+        {"End, Return", {Qt::Key_End, Qt::Key_Return}, 3},
+        {"End, Home, Enter", {Qt::Key_End, Qt::Key_Home, Qt::Key_Enter}, 1},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TPickTabForm Picker;
+        Picker.AddTab("beta", "/b/Zeta.txt", 1);
+        Picker.AddTab("Alpha", "/b/apple.txt", 2);
+        Picker.AddTab("gamma", "/A/more.txt", 3);
+        Picker.open();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&Picker));
+        EXPECT_TRUE(Picker.OkButton()->isEnabled());
+        ASSERT_TRUE(QApplication::focusWidget());
+        for (const Qt::Key Key : Case.Keys)
+            QTest::keyClick(QApplication::focusWidget(), Key);
+        EXPECT_EQ(Picker.result(), QDialog::Accepted);
+        EXPECT_FALSE(Picker.isVisible());
+        EXPECT_EQ(Picker.SelectedTag(), Case.Tag);
+    }
+}
+
+// Nothing to pick: OK stays off.
+TEST(TPickTabFormEmpty, AnEmptyPickerKeepsOkDisabled) {
+    TPickTabForm Picker;
+    Picker.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&Picker));
+    EXPECT_FALSE(Picker.OkButton()->isEnabled());
+    QTest::keyClick(&Picker, Qt::Key_Return);
+    EXPECT_TRUE(Picker.isVisible());
+    Picker.reject();
 }
 
 } // namespace
