@@ -7,6 +7,9 @@
 #include "ui/ModalRunner.h"
 
 #include <QCoreApplication>
+#include <QHeaderView>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -94,6 +97,69 @@ TEST_F(THistoryFormTest, TheTwoHundredAndFirstFileDropsTheOldestAndCaseCounts) {
     EXPECT_EQ(Form->PathOfRank(199), Numbered(2));
     EXPECT_EQ(Form->PathOfRank(200), "");
     EXPECT_EQ(Form->List()->topLevelItem(199)->text(THistoryForm::RankColumn), "200.");
+}
+
+// The selection stays on its file wherever the file moves, so that Delete removes what the user
+// sees selected.
+TEST_F(THistoryFormTest, TheSelectionFollowsItsFileToTheTop) {
+    struct TCase {
+        int SortColumn;
+        std::string Selected;
+        std::string Added;
+    } Cases[] = {
+        {THistoryForm::RankColumn, "/x/a.txt", "/x/a.txt"}, // the oldest moves to the top
+        {THistoryForm::RankColumn, "/x/b.txt", "/x/a.txt"}, // another file moves past it
+        {THistoryForm::RankColumn, "/x/b.txt", "/x/new.txt"},
+        {THistoryForm::PathColumn, "/x/a.txt", "/x/a.txt"},
+        {THistoryForm::NameColumn, "/x/c.txt", "/x/a.txt"},
+    };
+    for (const TCase& Case : Cases) {
+        Form = std::make_unique<THistoryForm>(std::make_unique<TLentIconSource>(Source));
+        for (const char* Path : {"/x/a.txt", "/x/b.txt", "/x/c.txt"})
+            Form->AddToHistory(Path);
+        Form->SetSortColumn(Case.SortColumn);
+        for (int Index = 0; Index < Form->Count(); ++Index)
+            if (QTreeWidgetItem* Item = Form->List()->topLevelItem(Index);
+                Item->text(THistoryForm::PathColumn).toStdString() == Case.Selected)
+                Form->List()->setCurrentItem(Item);
+        Form->AddToHistory(Case.Added);
+        const std::string Where = Case.Selected + " selected, " + Case.Added + " added";
+        EXPECT_EQ(Form->SelectedPath(), Case.Selected) << Where;
+        ASSERT_NE(Form->List()->currentItem(), nullptr) << Where;
+        EXPECT_EQ(Form->List()->currentItem()->text(THistoryForm::PathColumn).toStdString(),
+                  Case.Selected)
+            << Where;
+        EXPECT_EQ(Form->List()->selectedItems().size(), 1) << Where;
+    }
+}
+
+// However narrow the settings left the "No." column, the highest rank is never cut.
+TEST_F(THistoryFormTest, TheRankColumnHoldsThreeDigitsInTheWindowsFont) {
+    for (int Number = 1; Number <= THistoryForm::MaximumEntries; ++Number)
+        Form->AddToHistory(Numbered(Number));
+    Form->resize(500, 300);
+    Form->show();
+    QTreeWidget* List = Form->List();
+    for (const int Width : {30, 10}) {
+        List->setColumnWidth(THistoryForm::RankColumn, Width);
+        QTreeWidgetItem* Last = List->topLevelItem(THistoryForm::MaximumEntries - 1);
+        ASSERT_EQ(Last->text(THistoryForm::RankColumn), "200.");
+        QStyleOptionViewItem Option;
+        Option.initFrom(List);
+        Option.rect = List->visualItemRect(Last);
+        Option.rect.setLeft(List->header()->sectionViewportPosition(THistoryForm::RankColumn));
+        Option.rect.setWidth(List->columnWidth(THistoryForm::RankColumn));
+        Option.text = Last->text(THistoryForm::RankColumn);
+        Option.features |= QStyleOptionViewItem::HasDisplay;
+        Option.font = List->font();
+        Option.fontMetrics = QFontMetrics(Option.font);
+        const QRect Text =
+            List->style()->subElementRect(QStyle::SE_ItemViewItemText, &Option, List);
+        const int Margin =
+            List->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, List) + 1;
+        EXPECT_GE(Text.width(), Option.fontMetrics.horizontalAdvance("200.") + 2 * Margin)
+            << "set to " << Width;
+    }
 }
 
 TEST_F(THistoryFormTest, EachColumnSortsAndEqualKeysFallBackToRank) {
