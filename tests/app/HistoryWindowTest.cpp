@@ -40,6 +40,18 @@ protected:
         while (!History->IconThreadFinished())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+    // The window over a list of two files, opened and closed again: rank 0 "b.txt" (beta), rank 1
+    // "a.txt" (alpha).
+    std::pair<std::string, std::string> ShowTwoClosedFiles() {
+        const std::string First = File("a.txt", "alpha"), Second = File("b.txt", "beta");
+        MakeHistoryForm();
+        Form->OpenFile(First, false, {});
+        Form->OpenFile(Second, false, {});
+        Form->FileCloseAll();
+        EXPECT_EQ(Form->TabCount(), 0);
+        Form->ViewHistory();
+        return {First, Second};
+    }
     QTreeWidget* List() const { return History->List(); }
     void SelectRank(int Rank) {
         History->SetSortColumn(THistoryForm::RankColumn);
@@ -63,13 +75,7 @@ TEST_F(THistoryWindowTest, RemoveIsOfferedOnlyOnceTheIconsAreIn) {
 }
 
 TEST_F(THistoryWindowTest, KeysAndADoubleClickRunTheHistoryTools) {
-    const std::string First = File("a.txt", "alpha"), Second = File("b.txt", "beta");
-    MakeHistoryForm();
-    Form->OpenFile(First, false, {});
-    Form->OpenFile(Second, false, {});
-    Form->FileCloseAll();
-    ASSERT_EQ(Form->TabCount(), 0);
-    Form->ViewHistory();
+    const auto [First, Second] = ShowTwoClosedFiles();
     ASSERT_TRUE(History->isVisible());
     EXPECT_TRUE(ToolDown(T::ViewHistory));
 
@@ -104,12 +110,7 @@ TEST_F(THistoryWindowTest, KeysAndADoubleClickRunTheHistoryTools) {
 }
 
 TEST_F(THistoryWindowTest, TheToolbarPanelHoldsTheHistoryToolsAboveTheList) {
-    const std::string First = File("a.txt", "alpha"), Second = File("b.txt", "beta");
-    MakeHistoryForm();
-    Form->OpenFile(First, false, {});
-    Form->OpenFile(Second, false, {});
-    Form->FileCloseAll();
-    Form->ViewHistory();
+    ShowTwoClosedFiles();
     const auto Buttons = History->findChildren<TToolButton*>();
     std::vector<int> Tools;
     for (const TToolButton* Button : Buttons) {

@@ -61,11 +61,18 @@ protected:
             Paths.push_back(Form->PathOfRank(Rank));
         return Paths;
     }
+    // As a click does: the item becomes the current one and the only one selected.
     void SelectPath(const std::string& Path) {
         for (int Index = 0; Index < Form->Count(); ++Index)
             if (Form->List()->topLevelItem(Index)->text(THistoryForm::PathColumn).toStdString() ==
                 Path)
-                Form->List()->topLevelItem(Index)->setSelected(true);
+                Form->List()->setCurrentItem(Form->List()->topLevelItem(Index));
+    }
+    // A new window whose list holds Paths, the last the newest.
+    void Refill(const std::vector<std::string>& Paths) {
+        Form = std::make_unique<THistoryForm>(std::make_unique<TLentIconSource>(Source));
+        for (const std::string& Path : Paths)
+            Form->AddToHistory(Path);
     }
 };
 
@@ -73,9 +80,7 @@ protected:
 
 TEST_F(THistoryFormTest, ReopeningMovesAnEntryToTheTopWhateverTheSortColumn) {
     for (int SortColumn = 0; SortColumn < 4; ++SortColumn) {
-        Form = std::make_unique<THistoryForm>(std::make_unique<TLentIconSource>(Source));
-        for (const char* Path : {"/x/c.txt", "/x/b.txt", "/x/a.txt"})
-            Form->AddToHistory(Path);
+        Refill({"/x/c.txt", "/x/b.txt", "/x/a.txt"});
         Form->SetSortColumn(SortColumn);
         Form->AddToHistory("/x/c.txt");
         EXPECT_EQ(Ranked(), (std::vector<std::string>{"/x/c.txt", "/x/a.txt", "/x/b.txt"}))
@@ -114,14 +119,9 @@ TEST_F(THistoryFormTest, TheSelectionFollowsItsFileToTheTop) {
         {THistoryForm::NameColumn, "/x/c.txt", "/x/a.txt"},
     };
     for (const TCase& Case : Cases) {
-        Form = std::make_unique<THistoryForm>(std::make_unique<TLentIconSource>(Source));
-        for (const char* Path : {"/x/a.txt", "/x/b.txt", "/x/c.txt"})
-            Form->AddToHistory(Path);
+        Refill({"/x/a.txt", "/x/b.txt", "/x/c.txt"});
         Form->SetSortColumn(Case.SortColumn);
-        for (int Index = 0; Index < Form->Count(); ++Index)
-            if (QTreeWidgetItem* Item = Form->List()->topLevelItem(Index);
-                Item->text(THistoryForm::PathColumn).toStdString() == Case.Selected)
-                Form->List()->setCurrentItem(Item);
+        SelectPath(Case.Selected);
         Form->AddToHistory(Case.Added);
         const std::string Where = Case.Selected + " selected, " + Case.Added + " added";
         EXPECT_EQ(Form->SelectedPath(), Case.Selected) << Where;
@@ -199,9 +199,7 @@ TEST_F(THistoryFormTest, AfterARemovalTheItemAtTheRemovedRanksPlaceIsSelected) {
         {THistoryForm::PathColumn, "/c", "/a"},
     };
     for (const TCase& Case : Cases) {
-        Form = std::make_unique<THistoryForm>(std::make_unique<TLentIconSource>(Source));
-        for (const char* Path : {"/b", "/a", "/c"})
-            Form->AddToHistory(Path);
+        Refill({"/b", "/a", "/c"});
         Form->SetSortColumn(Case.SortColumn);
         SelectPath(Case.Removed);
         bool Show = false;
