@@ -154,7 +154,6 @@ TEST(TreeTipUnderX, ACutCaptionShowsItsTipUntilThePointerLeavesIt) {
     EXPECT_EQ(QToolTip::text(), Caption.left(TreeTipLength));
     QTest::qWait(1000);
     EXPECT_TRUE(QToolTip::isVisible()) << "the tip stays while the pointer rests on the caption";
-    EXPECT_TRUE(Tree.viewport()->underMouse()) << "the pointer stays in the tree";
     // Off the caption, the tip goes.
     MovePointer(
         Tree.viewport()->mapToGlobal(QPoint(Label.left() + 4, Tree.viewport()->height() - 6)));
