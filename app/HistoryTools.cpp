@@ -10,8 +10,10 @@
 #include "workspace/HistoryService.h"
 #include "workspace/KorvidOptions.h"
 #include "workspace/KorvidTool.h"
+#include "workspace/ToolButton.h"
 #include "workspace/ToolIndexes.h"
 
+#include <QBoxLayout>
 #include <QMenu>
 #include <QScreen>
 #include <QTreeWidget>
@@ -37,6 +39,7 @@ void THistoryTools::PrepareWindow() {
     if (Place.Width > 0 && Place.Height > 0)
         Window->resize(Place.Width, Place.Height);
     Window->move(Place.Left, Place.Top);
+    FillToolPanel(History.ToolPanel());
     if (auto* List = Window->findChild<QTreeWidget*>()) {
         for (int Column = 0; Column < int(Settings.HistoryColumnWidths.size()); ++Column)
             List->setColumnWidth(Column, Settings.HistoryColumnWidths[Column]);
@@ -53,6 +56,18 @@ void THistoryTools::PrepareWindow() {
         FWindow.WindowSettings().HistoryVisible = Window->isVisible();
         SyncWindowTool(Window, ToolIndex::ViewHistory);
     };
+}
+
+void THistoryTools::FillToolPanel(QWidget* Panel) {
+    auto* Row = Panel ? qobject_cast<QBoxLayout*>(Panel->layout()) : nullptr;
+    if (!Row)
+        return;
+    int Place = 0;
+    for (const int Index : {ToolIndex::HistoryOpen, ToolIndex::HistoryRemove}) {
+        auto* Button = new TToolButton(Panel, true, ToolList().Items(Index));
+        Button->setFixedSize(Button->size());
+        Row->insertWidget(Place++, Button);
+    }
 }
 
 void THistoryTools::ShowAtStart() {

@@ -54,6 +54,8 @@ public:
     void RemoveSelected();
 
 private:
+    // The History window's own toolbar: a button per History tool.
+    static void FillToolPanel(QWidget* Panel);
     // The window's tool shows whether it is up; the keyboard follows it.
     void SyncWindowTool(QWidget* Window, int ToolIndex);
 

@@ -2,12 +2,14 @@
 
 #include "platform/KeyState.h"
 #include "ui/MessagesUnit.h"
+#include "ui/ShellImageList.h"
 
 namespace korvid {
 
 TKorvidApplication::TKorvidApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {
     setApplicationName("Korvid");
     installEventFilter(new TKeyStateFilter(this));
+    UseInstalledIconTheme();
 }
 
 bool TKorvidApplication::notify(QObject* Receiver, QEvent* Event) {

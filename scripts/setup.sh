@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ pkg-config binutils ccache qt6-base-dev libgl-dev fonts-dejavu-core
           lld libgtest-dev libgmock-dev googletest libbenchmark-dev libqscintilla2-qt6-dev
           qt6-qpa-plugins xvfb xdotool openbox libx11-dev libxtst-dev poppler-utils desktop-file-utils
-          ripgrep)
+          ripgrep adwaita-icon-theme)
 
 missing=()
 for p in "${packages[@]}"; do

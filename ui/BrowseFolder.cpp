@@ -95,6 +95,12 @@ TBrowseFolderDialog::TBrowseFolderDialog(const std::filesystem::path& Root, QWid
     FTree->setRootIndex(FModel->index(QtSpelling(Root)));
     FStatus->setTextFormat(Qt::PlainText);
     FOk->setDefault(true);
+    connect(FModel, &QFileSystemModel::directoryLoaded, this, [this] { KeepSelectedInView(); });
+    connect(FTree->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& Current) {
+                if (Current != FSelected)
+                    FSelected = QPersistentModelIndex();
+            });
     connect(FOk, &QPushButton::clicked, this, &QDialog::accept);
     connect(FCancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -121,9 +127,21 @@ void TBrowseFolderDialog::SelectPath(const std::filesystem::path& Folder) {
     const QModelIndex Index = FModel->index(QtSpelling(Folder));
     if (!Index.isValid())
         return;
+    FSelected = QPersistentModelIndex();
     FTree->setCurrentIndex(Index);
     FTree->expand(Index);
-    FTree->scrollTo(Index);
+    FSelected = Index;
+    KeepSelectedInView();
+}
+
+void TBrowseFolderDialog::KeepSelectedInView() {
+    if (FSelected.isValid() && FTree->currentIndex() == FSelected)
+        FTree->scrollTo(FSelected);
+}
+
+void TBrowseFolderDialog::showEvent(QShowEvent* Event) {
+    QDialog::showEvent(Event);
+    KeepSelectedInView();
 }
 
 QAbstractButton* TBrowseFolderDialog::AddCustomButton(TCustomButtonType Type,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPersistentModelIndex>
 #include <QString>
 
 #include <filesystem>
@@ -79,13 +80,21 @@ public:
     void SelectPath(const std::filesystem::path& Folder);
     QAbstractButton* AddCustomButton(TCustomButtonType Type, const QString& Caption, int Width);
 
+protected:
+    void showEvent(QShowEvent* Event) override;
+
 private:
+    // The folders above the selected one are listed after it is selected; each listing pushes
+    // it down, so it is brought back into view until the user picks another.
+    void KeepSelectedInView();
+
     QFileSystemModel* FModel;
     QTreeView* FTree;
     QLabel* FStatus;
     QPushButton* FOk;
     QPushButton* FCancel;
     QAbstractButton* FCustom = nullptr;
+    QPersistentModelIndex FSelected;
 };
 
 // The folder picker: preselects Directory, may show the current path in a status line and

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QStyledItemDelegate>
 #include <QToolTip>
+#include <QWindow>
 
 namespace korvid {
 
@@ -221,11 +222,17 @@ void TSafeTreeView::ShowTip(const QPoint& Point) {
         return;
     }
     const QPoint At = viewport()->mapToGlobal(Tip->At);
-    QToolTip::showText(At, Tip->Text, viewport(), {}, HintHidePause);
-    // The tip goes over the label itself, not below the pointer where Qt puts it.
+    // Moving off the label takes the tip away.
+    QToolTip::showText(At, Tip->Text, viewport(), LabelRect(Node), HintHidePause);
     for (QWidget* Window : QApplication::topLevelWidgets())
-        if (Window->objectName() == QLatin1String("qtooltip_label") && Window->isVisible())
+        if (Window->objectName() == QLatin1String("qtooltip_label") && Window->isVisible()) {
+            // The tip goes over the label itself, under the pointer: it lets the pointer through
+            // before it moves there, or the tree would lose the pointer to it and the tip would
+            // go at once.
+            if (QWindow* Handle = Window->windowHandle())
+                Handle->setFlag(Qt::WindowTransparentForInput);
             Window->move(At);
+        }
 }
 
 TTreeNode* TSafeTreeView::DraggedNode() const {

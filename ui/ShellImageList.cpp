@@ -2,8 +2,11 @@
 
 #include "platform/Paths.h"
 
+#include <QDir>
 #include <QMimeDatabase>
 #include <QPixmap>
+#include <QSettings>
+#include <QStandardPaths>
 
 #include <array>
 
@@ -146,6 +149,47 @@ int TShellImageList::Count() const {
 QIcon TShellImageList::Icon(int Index) const {
     const std::scoped_lock Lock(FMutex);
     return Index >= 0 && Index < static_cast<int>(FIcons.size()) ? FIcons[Index] : QIcon();
+}
+
+namespace {
+
+// A theme folder of its own pictures: cursor themes and bare inheritors have no directories.
+bool HasPictures(const QDir& Theme) {
+    const QSettings Index(Theme.filePath("index.theme"), QSettings::IniFormat);
+    return !Index.value("Icon Theme/Directories").toStringList().isEmpty();
+}
+
+} // namespace
+
+QString FallbackIconTheme(const QString& Name, const QStringList& Roots) {
+    if (!Name.isEmpty() && Name != QLatin1String("hicolor"))
+        return {};
+    QString First;
+    for (const QString& Root : Roots)
+        for (const QString& Theme :
+             QDir(Root).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
+            // hicolor is what every theme falls back to: it holds no file types.
+            if (Theme == QLatin1String("hicolor") || !HasPictures(QDir(Root).filePath(Theme)))
+                continue;
+            if (Theme == QLatin1String("Adwaita"))
+                return Theme;
+            if (First.isEmpty())
+                First = Theme;
+        }
+    return First;
+}
+
+void UseInstalledIconTheme() {
+    QStringList Roots = QIcon::themeSearchPaths();
+    for (const QString& Root : QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                                         "icons", QStandardPaths::LocateDirectory))
+        if (!Roots.contains(Root))
+            Roots.append(Root);
+    const QString Theme = FallbackIconTheme(QIcon::themeName(), Roots);
+    if (Theme.isEmpty())
+        return;
+    QIcon::setThemeSearchPaths(Roots);
+    QIcon::setThemeName(Theme);
 }
 
 TShellImageList& ShellImageList() {

@@ -2,6 +2,7 @@
 
 #include <QIcon>
 #include <QString>
+#include <QStringList>
 
 #include <filesystem>
 #include <mutex>
@@ -55,6 +56,14 @@ private:
     std::unordered_map<std::string, int> FIndexes;
     std::vector<QIcon> FIcons;
 };
+
+// The icon theme to use when the desktop names none (Name empty or Qt's bare "hicolor"): Adwaita
+// when one of Roots holds it, else the first theme there with pictures of its own; empty when
+// the desktop named one or none is installed.
+QString FallbackIconTheme(const QString& Name, const QStringList& Roots);
+// Without a theme named by the desktop every file would get the generic icon: file icons then
+// come from an installed theme. Call once the application exists.
+void UseInstalledIconTheme();
 
 // The program's list, made on first use (on the GUI thread).
 TShellImageList& ShellImageList();

@@ -745,9 +745,19 @@ void TFavouritesTreeView::SaveFavourites(std::string& FileName) {
 
 // ---- Keys and mouse -----------------------------------------------------------------------------
 
+namespace {
+
+// The tree's own keys are bare: with a modifier they belong to the tools (Ctrl+F2, Alt+F2, ...).
+bool IsBare(const QKeyEvent& Event) {
+    return (Event.modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
+
+} // namespace
+
 bool TFavouritesTreeView::event(QEvent* Event) {
     // The tree's own keys come to it even where a menu item has them as its shortcut.
-    if (Event->type() == QEvent::ShortcutOverride && !IsEditing()) {
+    if (Event->type() == QEvent::ShortcutOverride && !IsEditing() &&
+        IsBare(*static_cast<QKeyEvent*>(Event))) {
         switch (static_cast<QKeyEvent*>(Event)->key()) {
         case Qt::Key_F2:
         case Qt::Key_Delete:
@@ -763,12 +773,17 @@ bool TFavouritesTreeView::event(QEvent* Event) {
 }
 
 void TFavouritesTreeView::keyPressEvent(QKeyEvent* Event) {
+    const bool Bare = IsBare(*Event);
     switch (Event->key()) {
     case Qt::Key_F2:
+        if (!Bare)
+            break;
         if (TTreeNode* Node = Selected())
             EditCaption(Node);
         return;
     case Qt::Key_Delete:
+        if (!Bare)
+            break;
         if (OnRemove)
             OnRemove();
         return;
@@ -780,10 +795,11 @@ void TFavouritesTreeView::keyPressEvent(QKeyEvent* Event) {
             OpenSelected(Event->modifiers());
         return;
     default:
-        if (OnShortCut && OnShortCut(VirtualKeyFromEvent(*Event), ShiftStateFromEvent(*Event)))
-            return;
-        TSafeTreeView::keyPressEvent(Event);
+        break;
     }
+    if (OnShortCut && OnShortCut(VirtualKeyFromEvent(*Event), ShiftStateFromEvent(*Event)))
+        return;
+    TSafeTreeView::keyPressEvent(Event);
 }
 
 void TFavouritesTreeView::mousePressEvent(QMouseEvent* Event) {

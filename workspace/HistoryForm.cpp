@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QStyle>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -78,7 +79,7 @@ std::vector<std::string> NonEmptyLines(const std::string& Text) {
 
 THistoryForm::THistoryForm(std::unique_ptr<THistoryIconSource> Source, TSteadyClock Clock)
     : QWidget(nullptr, Qt::Tool | Qt::WindowStaysOnTopHint), FSource(std::move(Source)),
-      FClock(std::move(Clock)), FList(new QTreeWidget(this)) {
+      FClock(std::move(Clock)), FToolPanel(new QWidget(this)), FList(new QTreeWidget(this)) {
     if (!FSource)
         FSource = std::make_unique<TShellIconSource>();
     if (!FClock)
@@ -92,6 +93,13 @@ THistoryForm::THistoryForm(std::unique_ptr<THistoryIconSource> Source, TSteadyCl
     move(OffScreenPosition, OffScreenPosition);
     auto* Layout = new QVBoxLayout(this);
     Layout->setContentsMargins(0, 0, 0, 0);
+    Layout->setSpacing(0);
+    FToolPanel->setObjectName("HistoryToolPanel");
+    auto* Buttons = new QHBoxLayout(FToolPanel);
+    Buttons->setContentsMargins(2, 2, 2, 2);
+    Buttons->setSpacing(0);
+    Buttons->addStretch();
+    Layout->addWidget(FToolPanel);
     Layout->addWidget(FList);
 
     FList->setColumnCount(4);
@@ -110,6 +118,13 @@ THistoryForm::THistoryForm(std::unique_ptr<THistoryIconSource> Source, TSteadyCl
     FList->installEventFilter(this);
     connect(FList->header(), &QHeaderView::sectionClicked, this,
             [this](int Column) { SetSortColumn(Column); });
+    // Widths come from the settings and the user too; a cut rank would read "1..." for 100-200.
+    FList->setColumnWidth(RankColumn, RankColumnMinimum());
+    connect(FList->header(), &QHeaderView::sectionResized, this,
+            [this](int Column, int, int Width) {
+                if (Column == RankColumn && Width < RankColumnMinimum())
+                    FList->setColumnWidth(RankColumn, RankColumnMinimum());
+            });
     connect(FList, &QTreeWidget::itemSelectionChanged, this, [this] { StateChanged(); });
     connect(FList, &QTreeWidget::itemDoubleClicked, this, [] { RunTool(ToolIndex::HistoryOpen); });
 }
@@ -188,17 +203,22 @@ void THistoryForm::RemoveItem(QTreeWidgetItem* Item) {
 }
 
 void THistoryForm::AddToHistory(const std::string& Path) {
+    bool WasSelected = false;
     for (int Index = 0; Index < Count(); ++Index)
-        if (PathOf(FList->topLevelItem(Index)) == Path) {
-            RemoveItem(FList->topLevelItem(Index));
+        if (QTreeWidgetItem* Item = FList->topLevelItem(Index); PathOf(Item) == Path) {
+            WasSelected = Item->isSelected();
+            RemoveItem(Item);
             break;
         }
     for (int Index = 0; Index < Count(); ++Index)
         SetRank(FList->topLevelItem(Index), RankOf(FList->topLevelItem(Index)) + 1);
-    InsertItem(Path, 0, FSource->IndexOfKey(FSource->IconKeyOf(Path)));
+    QTreeWidgetItem* Added = InsertItem(Path, 0, FSource->IndexOfKey(FSource->IconKeyOf(Path)));
     if (Count() > MaximumEntries)
         RemoveItem(ItemOfRank(Count() - 1));
     Sort();
+    // The file keeps its selection, so that Delete removes the file the user picked.
+    if (WasSelected)
+        FList->setCurrentItem(Added);
     Changed();
 }
 
@@ -345,6 +365,14 @@ void THistoryForm::IconThreadDone(int Run) {
 
 void THistoryForm::KeepOnScreen() {
     PlaceFormOnScreen(this, x(), y());
+}
+
+int THistoryForm::RankColumnMinimum() const {
+    const int Margin =
+        FList->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, FList) + 1;
+    const QString Widest = QString::number(MaximumEntries) + '.';
+    return std::max(ColumnWidths[RankColumn],
+                    FList->fontMetrics().horizontalAdvance(Widest) + 2 * Margin);
 }
 
 void THistoryForm::RunTool(int Index) {

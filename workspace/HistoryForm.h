@@ -39,6 +39,7 @@ public:
     void LoadHistory(const std::string& FileName) override;
     void SaveHistory(std::string& FileName, int MaximumCount) override;
     QWidget* Window() override { return this; }
+    QWidget* ToolPanel() override { return FToolPanel; }
     void KeepOnScreen() override;
 
     int SortColumn() const { return FSortColumn; }
@@ -69,10 +70,13 @@ private:
     void IconArrived(int Id, const TIconKey& Key);
     void IconThreadDone(int Run);
     static void RunTool(int Index);
+    // The widest rank there can be, with the margins the view keeps around a cell's text.
+    int RankColumnMinimum() const;
 
     std::unique_ptr<THistoryIconSource> FSource;
     TSteadyClock FClock;
     int FPlaceholder = 0;
+    QWidget* FToolPanel;
     QTreeWidget* FList;
     int FSortColumn = RankColumn;
     int FNextId = 1;

@@ -28,6 +28,8 @@ public:
     virtual void SaveHistory(std::string& FileName, int MaximumCount) = 0;
     // The window that shows the list, if any.
     virtual QWidget* Window() { return nullptr; }
+    // The window's row of tool buttons, which the main window fills; null without a window.
+    virtual QWidget* ToolPanel() { return nullptr; }
     // Brings the window back where it was, or onto the screen.
     virtual void KeepOnScreen() {}
 

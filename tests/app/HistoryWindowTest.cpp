@@ -4,7 +4,9 @@
 #include "ui/FormUtilities.h"
 #include "ui/HackedDialogs.h"
 #include "workspace/HistoryForm.h"
+#include "workspace/KorvidTool.h"
 #include "workspace/OrganizeFilesForm.h"
+#include "workspace/ToolButton.h"
 #include "workspace/ToolIndexes.h"
 
 #include <QApplication>
@@ -38,6 +40,18 @@ protected:
         while (!History->IconThreadFinished())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
+    // The window over a list of two files, opened and closed again: rank 0 "b.txt" (beta), rank 1
+    // "a.txt" (alpha).
+    std::pair<std::string, std::string> ShowTwoClosedFiles() {
+        const std::string First = File("a.txt", "alpha"), Second = File("b.txt", "beta");
+        MakeHistoryForm();
+        Form->OpenFile(First, false, {});
+        Form->OpenFile(Second, false, {});
+        Form->FileCloseAll();
+        EXPECT_EQ(Form->TabCount(), 0);
+        Form->ViewHistory();
+        return {First, Second};
+    }
     QTreeWidget* List() const { return History->List(); }
     void SelectRank(int Rank) {
         History->SetSortColumn(THistoryForm::RankColumn);
@@ -61,13 +75,7 @@ TEST_F(THistoryWindowTest, RemoveIsOfferedOnlyOnceTheIconsAreIn) {
 }
 
 TEST_F(THistoryWindowTest, KeysAndADoubleClickRunTheHistoryTools) {
-    const std::string First = File("a.txt", "alpha"), Second = File("b.txt", "beta");
-    MakeHistoryForm();
-    Form->OpenFile(First, false, {});
-    Form->OpenFile(Second, false, {});
-    Form->FileCloseAll();
-    ASSERT_EQ(Form->TabCount(), 0);
-    Form->ViewHistory();
+    const auto [First, Second] = ShowTwoClosedFiles();
     ASSERT_TRUE(History->isVisible());
     EXPECT_TRUE(ToolDown(T::ViewHistory));
 
@@ -99,6 +107,31 @@ TEST_F(THistoryWindowTest, KeysAndADoubleClickRunTheHistoryTools) {
     Form->ViewHistory();
     EXPECT_FALSE(History->isVisible());
     EXPECT_FALSE(ToolDown(T::ViewHistory));
+}
+
+TEST_F(THistoryWindowTest, TheToolbarPanelHoldsTheHistoryToolsAboveTheList) {
+    ShowTwoClosedFiles();
+    const auto Buttons = History->findChildren<TToolButton*>();
+    std::vector<int> Tools;
+    for (const TToolButton* Button : Buttons) {
+        ASSERT_NE(Button->Tool(), nullptr);
+        Tools.push_back(Button->Tool()->Index());
+        EXPECT_TRUE(Button->isVisible());
+        EXPECT_LT(Button->mapTo(History, QPoint(0, Button->height())).y(),
+                  List()->mapTo(History, QPoint(0, 1)).y())
+            << "above the list";
+    }
+    ASSERT_EQ(Tools, (std::vector<int>{T::HistoryOpen, T::HistoryRemove}));
+
+    // The buttons follow their tools and run them.
+    List()->clearSelection();
+    Form->UpdateCommandStates();
+    EXPECT_FALSE(Buttons[0]->isEnabled());
+    SelectRank(1);
+    EXPECT_TRUE(Buttons[0]->isEnabled());
+    QTest::mouseClick(Buttons[0], Qt::LeftButton, {}, Buttons[0]->rect().center());
+    ASSERT_EQ(Form->TabCount(), 1);
+    EXPECT_EQ(ActiveText(), "alpha");
 }
 
 TEST_F(THistoryWindowTest, TheWindowComesBackWhereItWasOrOntoTheScreen) {

@@ -1,11 +1,16 @@
 #include "tests/app/XServer.h"
 #include "tests/app/ProgramProcess.h"
+#include "workspace/FavouritesTree.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStandardPaths>
+#include <QTest>
 #include <QThread>
+#include <QToolTip>
 
 #include <gtest/gtest.h>
 
@@ -115,6 +120,51 @@ TEST_F(TXServerTest, F2WithAPlainFileSaysWhatTheFilerNeedsAndThePickerTakesRetur
     // Both picked, the comparison runs: here it says that no utility is set.
     EXPECT_FALSE(Xdo({"search", "--sync", "--onlyvisible", "--name", "^Compare Files$"}).empty());
     Stop(Program);
+}
+
+// Run by the test below inside an X server of its own, where the pointer is the server's and the
+// tooltip a window of its own over the caption.
+TEST(TreeTipUnderX, ACutCaptionShowsItsTipUntilThePointerLeavesIt) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        GTEST_SKIP() << "run under an X server by TXServerTest.HoveringACutFavouritesCaption";
+    const QString XdoTool = QStandardPaths::findExecutable("xdotool");
+    const auto MovePointer = [&](const QPoint& Global) {
+        QProcess::execute(XdoTool,
+                          {"mousemove", QString::number(Global.x()), QString::number(Global.y())});
+    };
+    TFavouritesTreeView Tree;
+    const QString Caption =
+        "A favourites folder whose caption is far too long for the bar it is in, "
+        "so that it is cut off";
+    TTreeNode* Node = Tree.AddFolder(nullptr, Caption);
+    Tree.AddFolder(nullptr, "Short");
+    Tree.setGeometry(100, 100, 160, 200);
+    Tree.show();
+    Tree.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Tree));
+    const QRect Label = Tree.LabelRect(Node);
+    const QPoint Over = Tree.viewport()->mapToGlobal(Label.topLeft() + QPoint(60, 4));
+    MovePointer(Over - QPoint(20, 0));
+    MovePointer(Over);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000));
+    EXPECT_EQ(QToolTip::text(), Caption.left(TreeTipLength));
+    QTest::qWait(1000);
+    EXPECT_TRUE(QToolTip::isVisible()) << "the tip stays while the pointer rests on the caption";
+    // Off the caption, the tip goes.
+    MovePointer(
+        Tree.viewport()->mapToGlobal(QPoint(Label.left() + 4, Tree.viewport()->height() - 6)));
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 3000));
+}
+
+TEST_F(TXServerTest, HoveringACutFavouritesCaptionShowsItsTip) {
+    QProcess Tests;
+    Tests.setProcessEnvironment(Environment);
+    Tests.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=TreeTipUnderX.ACutCaptionShowsItsTipUntilThePointerLeavesIt"});
+    ASSERT_TRUE(Tests.waitForFinished(60000));
+    const std::string Output = Tests.readAllStandardOutput().toStdString();
+    EXPECT_EQ(Tests.exitCode(), 0) << Output;
+    EXPECT_NE(Output.find("[  PASSED  ] 1 test"), std::string::npos) << Output;
 }
 
 } // namespace

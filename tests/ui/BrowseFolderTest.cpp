@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
@@ -76,6 +77,30 @@ TEST_F(TBrowseFolderFixture, OkChoosesTheCurrentFolder) {
     EXPECT_EQ(Script.Last().Caption, "Browse for Target Folder");
     EXPECT_EQ(Preselected, Folder / "alpha" / "beta");
     EXPECT_EQ(Picker.Directory, Folder / "gamma");
+}
+
+// The folders above it are listed only after the dialog opens, and push it down as they come.
+TEST_F(TBrowseFolderFixture, ThePresetFolderIsScrolledIntoView) {
+    for (int Number = 10; Number < 70; ++Number)
+        std::filesystem::create_directories(Folder / ("folder" + std::to_string(Number)));
+    Picker.Directory = Folder / "folder65";
+    bool Seen = false;
+    TScriptedModals Script;
+    Script.Then(ActOn<TBrowseFolderDialog>([&](TBrowseFolderDialog& Dialog) {
+        QTreeView* Tree = Dialog.Tree();
+        const auto InView = [Tree] {
+            const QRect Item = Tree->visualRect(Tree->currentIndex());
+            return Item.isValid() && Tree->viewport()->rect().contains(Item);
+        };
+        // Shown as the user sees it, and long enough for every listing to arrive.
+        Dialog.show();
+        QTest::qWait(300);
+        Seen = QTest::qWaitFor(InView, 3000);
+        EXPECT_EQ(Dialog.CurrentPath(), Folder / "folder65");
+        Dialog.CancelButton()->click();
+    }));
+    EXPECT_FALSE(Picker.Execute());
+    EXPECT_TRUE(Seen);
 }
 
 TEST_F(TBrowseFolderFixture, CancelLeavesDirectory) {

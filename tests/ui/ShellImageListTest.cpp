@@ -177,5 +177,70 @@ TEST(ShellImageList, WorkersAndTheGuiThreadAgreeOnEveryExtension) {
     EXPECT_EQ(List.Count(), 6 + static_cast<int>(WithIcons.size()));
 }
 
+// A theme folder under Root: with a picture for each type named, or, with no Directories line,
+// one of cursors only.
+void MakeTheme(const std::filesystem::path& Root, const std::string& Name, bool WithPictures,
+               const std::vector<std::string>& Extensions = {}) {
+    const std::filesystem::path Folder = Root / Name / "16x16" / "mimetypes";
+    std::filesystem::create_directories(Folder);
+    WriteFileBytes(Root / Name / "index.theme",
+                   "[Icon Theme]\nName=" + Name + "\n" +
+                       (WithPictures ? "Directories=16x16/mimetypes,16x16/apps\n\n"
+                                       "[16x16/mimetypes]\nSize=16\nType=Fixed\n"
+                                     : "Inherits=Adwaita\n"));
+    QImage Picture(16, 16, QImage::Format_ARGB32);
+    Picture.fill(Qt::darkMagenta);
+    for (const std::string& Extension : Extensions)
+        Picture.save(QString::fromStdString((Folder / "").string()) + IconNameOf(Extension) +
+                     ".png");
+}
+
+TEST(IconTheme, WithoutADesktopThemeAnInstalledOneIsUsed) {
+    TTempDir First, Second;
+    MakeTheme(First.Path(), "hicolor", true);
+    MakeTheme(First.Path(), "default", false);
+    MakeTheme(First.Path(), "Zircon", true);
+    MakeTheme(Second.Path(), "Adwaita", true);
+    TTempDir Other;
+    MakeTheme(Other.Path(), "Basalt", true);
+    MakeTheme(Other.Path(), "Zircon", true);
+    const QString A = QString::fromStdString(First.Path().string());
+    const QString B = QString::fromStdString(Second.Path().string());
+    const QString C = QString::fromStdString(Other.Path().string());
+    const struct {
+        const char* Name;
+        QString Theme;
+        QStringList Roots;
+        QString Chosen;
+    } Cases[] = {
+        {"no name: Adwaita wherever it is", "", {A, B}, "Adwaita"},
+        {"Qt's bare hicolor counts as none", "hicolor", {A, B}, "Adwaita"},
+        {"without Adwaita the first with pictures", "", {C, A}, "Basalt"},
+        {"hicolor and cursor themes are passed over", "", {A}, "Zircon"},
+        {"the desktop's own theme stands", "Breeze", {A, B}, ""},
+        {"nothing installed", "", {}, ""},
+    };
+    for (const auto& Case : Cases)
+        EXPECT_EQ(FallbackIconTheme(Case.Theme, Case.Roots), Case.Chosen) << Case.Name;
+}
+
+TEST(IconTheme, FilesGetTheInstalledThemesIconsWhenTheDesktopNamesNone) {
+    TTempDir Root, Files;
+    MakeTheme(Root.Path(), "Adwaita", true, {".txt"});
+    WriteFileBytes(Files / "notes.txt", "x");
+    const QStringList OldPaths = QIcon::themeSearchPaths();
+    const QString OldName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({QString::fromStdString(Root.Path().string())});
+    QIcon::setThemeName("");
+    TShellImageList Before;
+    EXPECT_EQ(Before.GetIconIndex(Files / "notes.txt"), TShellImageList::UntypedIcon);
+    UseInstalledIconTheme();
+    EXPECT_EQ(QIcon::themeName(), "Adwaita");
+    TShellImageList After;
+    EXPECT_NE(After.GetIconIndex(Files / "notes.txt"), TShellImageList::UntypedIcon);
+    QIcon::setThemeSearchPaths(OldPaths);
+    QIcon::setThemeName(OldName);
+}
+
 } // namespace
 } // namespace korvid

@@ -7,6 +7,7 @@
 #include "ui/HackedDialogs.h"
 #include "ui/ModalRunner.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QLineEdit>
@@ -615,6 +616,60 @@ TEST_F(TFavouritesLayout, KeysAndClicksReachTheirEvents) {
     Tree.SetSelected(B);
     Tree.SetSelected(A1);
     EXPECT_EQ(Events, (std::vector<std::string>{"open /a1"}));
+}
+
+// F2, Delete and Enter are the tree's own only without modifiers: with them they are tool keys,
+// whether a menu item holds them or the tool list answers them.
+TEST_F(TFavouritesLayout, OnlyUnmodifiedKeysAreTheTreesOwn) {
+    std::vector<std::string> Events;
+    Tree.OnRemove = [&] { Events.push_back("remove"); };
+    Tree.OnOpen = [&](const std::string& Path) { Events.push_back("open " + Path); };
+    Tree.OnShortCut = [&](int Key, std::uint8_t) {
+        constexpr int ShiftKey = 16, ControlKey = 17, AltKey = 18;
+        if (Key != ShiftKey && Key != ControlKey && Key != AltKey)
+            Events.push_back("tool key " + std::to_string(Key));
+        return true;
+    };
+    // The window's menu items, as the main window has them.
+    for (const char* Keys : {"F2", "Ctrl+F2", "Alt+F2", "Ctrl+Alt+F2", "Del", "Shift+Del", "Return",
+                             "Ctrl+Return", "Shift+Ctrl+Return"}) {
+        auto* Item = new QAction(Keys, &Tree);
+        Item->setShortcut(QKeySequence(Keys));
+        QObject::connect(Item, &QAction::triggered, &Tree,
+                         [&Events, Keys] { Events.push_back(std::string("menu ") + Keys); });
+        Tree.addAction(Item);
+    }
+    Tree.show();
+    Tree.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&Tree));
+    const struct {
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+        std::string Event;
+    } Cases[] = {
+        {Qt::Key_F2, Qt::NoModifier, "edit"},
+        {Qt::Key_F2, Qt::ControlModifier, "menu Ctrl+F2"},
+        {Qt::Key_F2, Qt::AltModifier, "menu Alt+F2"},
+        {Qt::Key_F2, Qt::ControlModifier | Qt::AltModifier, "menu Ctrl+Alt+F2"},
+        {Qt::Key_F2, Qt::ShiftModifier, "tool key 113"},
+        {Qt::Key_Delete, Qt::NoModifier, "remove"},
+        {Qt::Key_Delete, Qt::ShiftModifier, "menu Shift+Del"},
+        {Qt::Key_Delete, Qt::ControlModifier, "tool key 46"},
+        {Qt::Key_Return, Qt::NoModifier, "open /t"},
+        {Qt::Key_Return, Qt::ControlModifier, "menu Ctrl+Return"},
+        {Qt::Key_Return, Qt::ShiftModifier | Qt::ControlModifier, "menu Shift+Ctrl+Return"},
+    };
+    for (const auto& Case : Cases) {
+        Events.clear();
+        Tree.SetSelected(T);
+        QTest::keyClick(&Tree, Case.Key, Case.Modifiers);
+        if (Tree.IsEditing()) {
+            Events.push_back("edit");
+            Tree.EndEdit(false);
+        }
+        EXPECT_EQ(Events, std::vector<std::string>{Case.Event})
+            << QKeySequence(Case.Key | Case.Modifiers).toString().toStdString();
+    }
 }
 
 TEST_F(TFavouritesLayout, DoubleClicksOpenOnlyFilesAndARightClickSelectsFirst) {

@@ -7,6 +7,9 @@
 #include "ui/ModalRunner.h"
 
 #include <QCoreApplication>
+#include <QHeaderView>
+#include <QStyle>
+#include <QStyleOptionViewItem>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -58,11 +61,18 @@ protected:
             Paths.push_back(Form->PathOfRank(Rank));
         return Paths;
     }
+    // As a click does: the item becomes the current one and the only one selected.
     void SelectPath(const std::string& Path) {
         for (int Index = 0; Index < Form->Count(); ++Index)
             if (Form->List()->topLevelItem(Index)->text(THistoryForm::PathColumn).toStdString() ==
                 Path)
-                Form->List()->topLevelItem(Index)->setSelected(true);
+                Form->List()->setCurrentItem(Form->List()->topLevelItem(Index));
+    }
+    // A new window whose list holds Paths, the last the newest.
+    void Refill(const std::vector<std::string>& Paths) {
+        Form = std::make_unique<THistoryForm>(std::make_unique<TLentIconSource>(Source));
+        for (const std::string& Path : Paths)
+            Form->AddToHistory(Path);
     }
 };
 
@@ -70,9 +80,7 @@ protected:
 
 TEST_F(THistoryFormTest, ReopeningMovesAnEntryToTheTopWhateverTheSortColumn) {
     for (int SortColumn = 0; SortColumn < 4; ++SortColumn) {
-        Form = std::make_unique<THistoryForm>(std::make_unique<TLentIconSource>(Source));
-        for (const char* Path : {"/x/c.txt", "/x/b.txt", "/x/a.txt"})
-            Form->AddToHistory(Path);
+        Refill({"/x/c.txt", "/x/b.txt", "/x/a.txt"});
         Form->SetSortColumn(SortColumn);
         Form->AddToHistory("/x/c.txt");
         EXPECT_EQ(Ranked(), (std::vector<std::string>{"/x/c.txt", "/x/a.txt", "/x/b.txt"}))
@@ -94,6 +102,64 @@ TEST_F(THistoryFormTest, TheTwoHundredAndFirstFileDropsTheOldestAndCaseCounts) {
     EXPECT_EQ(Form->PathOfRank(199), Numbered(2));
     EXPECT_EQ(Form->PathOfRank(200), "");
     EXPECT_EQ(Form->List()->topLevelItem(199)->text(THistoryForm::RankColumn), "200.");
+}
+
+// The selection stays on its file wherever the file moves, so that Delete removes what the user
+// sees selected.
+TEST_F(THistoryFormTest, TheSelectionFollowsItsFileToTheTop) {
+    struct TCase {
+        int SortColumn;
+        std::string Selected;
+        std::string Added;
+    } Cases[] = {
+        {THistoryForm::RankColumn, "/x/a.txt", "/x/a.txt"}, // the oldest moves to the top
+        {THistoryForm::RankColumn, "/x/b.txt", "/x/a.txt"}, // another file moves past it
+        {THistoryForm::RankColumn, "/x/b.txt", "/x/new.txt"},
+        {THistoryForm::PathColumn, "/x/a.txt", "/x/a.txt"},
+        {THistoryForm::NameColumn, "/x/c.txt", "/x/a.txt"},
+    };
+    for (const TCase& Case : Cases) {
+        Refill({"/x/a.txt", "/x/b.txt", "/x/c.txt"});
+        Form->SetSortColumn(Case.SortColumn);
+        SelectPath(Case.Selected);
+        Form->AddToHistory(Case.Added);
+        const std::string Where = Case.Selected + " selected, " + Case.Added + " added";
+        EXPECT_EQ(Form->SelectedPath(), Case.Selected) << Where;
+        ASSERT_NE(Form->List()->currentItem(), nullptr) << Where;
+        EXPECT_EQ(Form->List()->currentItem()->text(THistoryForm::PathColumn).toStdString(),
+                  Case.Selected)
+            << Where;
+        EXPECT_EQ(Form->List()->selectedItems().size(), 1) << Where;
+    }
+}
+
+// However narrow the settings left the "No." column, the highest rank is never cut.
+TEST_F(THistoryFormTest, TheRankColumnHoldsThreeDigitsInTheWindowsFont) {
+    for (int Number = 1; Number <= THistoryForm::MaximumEntries; ++Number)
+        Form->AddToHistory(Numbered(Number));
+    Form->resize(500, 300);
+    Form->show();
+    QTreeWidget* List = Form->List();
+    for (const int Width : {30, 10}) {
+        List->setColumnWidth(THistoryForm::RankColumn, Width);
+        QTreeWidgetItem* Last = List->topLevelItem(THistoryForm::MaximumEntries - 1);
+        ASSERT_EQ(Last->text(THistoryForm::RankColumn), "200.");
+        QStyleOptionViewItem Option;
+        Option.initFrom(List);
+        Option.rect = List->visualItemRect(Last);
+        Option.rect.setLeft(List->header()->sectionViewportPosition(THistoryForm::RankColumn));
+        Option.rect.setWidth(List->columnWidth(THistoryForm::RankColumn));
+        Option.text = Last->text(THistoryForm::RankColumn);
+        Option.features |= QStyleOptionViewItem::HasDisplay;
+        Option.font = List->font();
+        Option.fontMetrics = QFontMetrics(Option.font);
+        const QRect Text =
+            List->style()->subElementRect(QStyle::SE_ItemViewItemText, &Option, List);
+        const int Margin =
+            List->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, List) + 1;
+        EXPECT_GE(Text.width(), Option.fontMetrics.horizontalAdvance("200.") + 2 * Margin)
+            << "set to " << Width;
+    }
 }
 
 TEST_F(THistoryFormTest, EachColumnSortsAndEqualKeysFallBackToRank) {
@@ -133,9 +199,7 @@ TEST_F(THistoryFormTest, AfterARemovalTheItemAtTheRemovedRanksPlaceIsSelected) {
         {THistoryForm::PathColumn, "/c", "/a"},
     };
     for (const TCase& Case : Cases) {
-        Form = std::make_unique<THistoryForm>(std::make_unique<TLentIconSource>(Source));
-        for (const char* Path : {"/b", "/a", "/c"})
-            Form->AddToHistory(Path);
+        Refill({"/b", "/a", "/c"});
         Form->SetSortColumn(Case.SortColumn);
         SelectPath(Case.Removed);
         bool Show = false;
