@@ -415,6 +415,47 @@ TEST_F(TSyntaxPageTest, APluginFileDeletedMeanwhileIsStoredAsEmpty) {
     EXPECT_TRUE(Stored.UseDll);
 }
 
+// A view that has no colours for the plug-in's elements yet takes the plug-in's default
+// colours when it is bound to it, as the Default Colours button gives them.
+TEST_F(TSyntaxPageTest, AViewNewlyBoundTakesThePluginsDefaultColours) {
+    const auto Check = [](const TView& Stored) {
+        EXPECT_EQ(Stored.TextColour, DefaultColours[0].Colour);
+        EXPECT_EQ(Stored.BackgroundColour, DefaultColours[1].Colour);
+        EXPECT_EQ(Stored.SelectionBackgroundColour, DefaultColours[3].Colour);
+        for (std::size_t I = 0; I < Elements.size(); ++I) {
+            const TViewElement* E = Stored.Elements.FindById(Elements[I].Id);
+            ASSERT_NE(E, nullptr) << Elements[I].Name;
+            EXPECT_EQ(E->Colour, DefaultColours[I + 4].Colour) << Elements[I].Name;
+            EXPECT_EQ(E->Bold, DefaultColours[I + 4].Bold) << Elements[I].Name;
+            EXPECT_EQ(E->Italic, DefaultColours[I + 4].Italic) << Elements[I].Name;
+        }
+    };
+    {
+        SCOPED_TRACE("plug-in named in the dialog");
+        TView View;
+        View.SetName("New View");
+        TDefineViewForm Form;
+        Form.LoadView(View);
+        Form.Prepare();
+        Form.DllEdit()->setText(LORVANTA_LIBRARY_PATH);
+        Form.ListElements();
+        TView Stored;
+        Form.StoreView(Stored);
+        Check(Stored);
+    }
+    {
+        SCOPED_TRACE("plug-in named but no colours stored");
+        TView View;
+        View.SetDll(LORVANTA_LIBRARY_PATH);
+        TDefineViewForm Form;
+        Form.LoadView(View);
+        Form.Prepare();
+        TView Stored;
+        Form.StoreView(Stored);
+        Check(Stored);
+    }
+}
+
 // Naming another plug-in lists its elements, carrying the colours already chosen.
 TEST_F(TSyntaxPageTest, ChangingThePluginListsItsElementsAgain) {
     TView View;
