@@ -21,5 +21,6 @@ function(korvid_drawn_resources collection generator comment)
     DEPENDS ${dir}/${collection}.qrc
     VERBATIM)
   target_sources(ui PRIVATE ${source})
-  set_source_files_properties(${source} PROPERTIES SKIP_AUTOMOC ON SKIP_AUTOUIC ON SKIP_PRECOMPILE_HEADERS ON)
+  set_source_files_properties(${source} PROPERTIES SKIP_AUTOMOC ON SKIP_AUTOUIC ON SKIP_PRECOMPILE_HEADERS ON
+                                             SKIP_UNITY_BUILD_INCLUSION ON)
 endfunction()
