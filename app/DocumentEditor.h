@@ -169,6 +169,9 @@ public:
     std::function<void(TDocumentEditor&, int Key, Qt::KeyboardModifiers Shift, bool& Handled)>
         OnKeyDown;
     std::function<void(const std::vector<std::string>& Names, bool Ctrl)> OnDropFiles;
+    // A double-click on a search-results document; answers false when the caret's line names
+    // no result.
+    std::function<bool(TDocumentEditor&)> OnGoToSearchResult;
 
     // ---- Text ----
     virtual std::vector<std::string> Paragraphs() const = 0;

@@ -161,6 +161,7 @@ private:
     void OpenDroppedFiles(const std::vector<std::string>& FileNames) override;
     void FindInCurrentSources(const std::string& Name) override;
     bool RecentreOnFind() const override { return false; }
+    bool GoToSearchResult() override { return OnGoToSearchResult && OnGoToSearchResult(*this); }
     // The document's own fields reach the control before it saves.
     void PushDocumentFields();
 

@@ -31,13 +31,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The folder a document lives in; a document inside a volume lives in the volume file's.
-fs::path DocumentFolder(const std::string& FileName) {
-    if (const auto Volume = ParseVolumePath(FileName))
-        return fs::path(Volume->VolumeFile).parent_path();
-    return fs::path(FileName).parent_path();
-}
-
 std::string ReadFileText(const fs::path& Name) {
     std::ifstream In(Name, std::ios::binary);
     return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};

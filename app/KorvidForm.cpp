@@ -477,6 +477,9 @@ TDocumentEditor* TKorvidForm::CreateEditor(QWidget* Panel, const std::string& Ca
     Editor->OnDropFiles = [this](const std::vector<std::string>& Names, bool Ctrl) {
         OpenDroppedFiles(Names, Ctrl);
     };
+    Editor->OnGoToSearchResult = [this](TDocumentEditor& Sender) {
+        return &Sender == ActiveEditor() && FSearchResults->GoToSearchResult(false);
+    };
     return Editor;
 }
 
@@ -603,8 +606,10 @@ void TKorvidForm::UpdateCaption(const std::string& Name) {
 }
 
 std::string TKorvidForm::DisplayFileName(const std::string& Name) const {
-    if (!FOptions.HideExtensions)
-        return Name;
+    return FOptions.HideExtensions ? WithoutShortExtension(Name) : Name;
+}
+
+std::string TKorvidForm::WithoutShortExtension(const std::string& Name) {
     const auto Slash = Name.find_last_of("/\\");
     const auto Dot = Name.rfind('.');
     if (Dot == std::string::npos || (Slash != std::string::npos && Dot < Slash))

@@ -137,6 +137,8 @@ public:
     // Gives the keyboard to the active document; it takes it when the window is next active.
     void FocusActiveEditor() override;
     std::string DisplayFileName(const std::string& Name) const override;
+    // Name without an extension of up to five letters.
+    static std::string WithoutShortExtension(const std::string& Name);
     const TDocumentView* DefaultView() const { return FViews->DefaultView(); }
     TViewCatalogue& Views() const override { return *FViews; }
     QWidget* StartupTab() const override { return FStartupTab; }
@@ -188,6 +190,9 @@ public:
     void UpdateTiddlerTimestamps(const std::string& Name);
     void UpdateTabCaption(TDocumentEditor* Editor);
     void UpdateTabCaptions();
+    // The tabs whose caption their file's name gave, shown with extensions hidden or not
+    // (WasHidden), take the caption the option gives now.
+    void RecaptionFileTabs(bool WasHidden);
     TSaveDialog& SaveDialog() const { return *FSaveDialog; }
 
     // ---- Searching ----

@@ -60,6 +60,11 @@ std::string VolumeCaption(std::string_view Name) {
     return Path ? PSystemNameToWindowsName(Path->FileName) : FileNameOnly(Name);
 }
 
+// The tab caption a file's name gives, before extensions are hidden.
+std::string TabCaptionOf(std::string_view Name) {
+    return IsVolumePath(Name) ? VolumeCaption(Name) : PathDisplayText(FileNameOnly(Name));
+}
+
 // Every file of Folder and, unless a link, of its subfolders whose extension is listed.
 void CollectFolderFiles(const fs::path& Folder, const std::vector<std::string>& Extensions,
                         std::vector<std::string>& Found) {
@@ -251,13 +256,7 @@ void TKorvidForm::OpenDocument(std::string Name, bool ReadOnly, const std::strin
     if (FRefreshing) {
         Editor = ActiveEditor();
     } else if (!ListMode) {
-        std::string Caption;
-        if (!AltName.empty())
-            Caption = IsVolumePath(AltName) ? VolumeCaption(AltName)
-                                            : PathDisplayText(FileNameOnly(AltName));
-        else
-            Caption = Volume ? VolumeCaption(Name) : PathDisplayText(FileNameOnly(Name));
-        Caption = DisplayFileName(Caption);
+        const std::string Caption = DisplayFileName(TabCaptionOf(AltName.empty() ? Name : AltName));
         if (MakeTab) {
             NewTab(Caption);
             FStartupTab = StartupTab;
@@ -456,6 +455,17 @@ void TKorvidForm::OpenTabSet(const std::string& FileName) {
         FTabs->setCurrentWidget(ToActivate);
     if (TDocumentEditor* Editor = ActiveEditor())
         UpdateCaption(DisplayFileName(Editor->CaptionName()));
+}
+
+void TKorvidForm::RecaptionFileTabs(bool WasHidden) {
+    for (int Index = 0; Index < FTabs->count(); ++Index) {
+        TDocumentEditor* Editor = EditorOfTab(FTabs->widget(Index));
+        if (!Editor || !Editor->HasFileName())
+            continue;
+        const std::string Caption = TabCaptionOf(Editor->FileName);
+        if (Editor->UntitledCaption == (WasHidden ? WithoutShortExtension(Caption) : Caption))
+            Editor->UntitledCaption = DisplayFileName(Caption);
+    }
 }
 
 void TKorvidForm::OpenFilesInFolder(const std::string& Folder, const std::string& Types) {

@@ -49,6 +49,7 @@ void TKorvidForm::ViewOptions() {
     if (RunModal(Dialog) != QDialog::Accepted)
         return;
     Dialog.GetOptions(Copy);
+    const bool WasHidden = FOptions.HideExtensions;
     const bool TreeChanged = Copy.ShowLocalChildren != FOptions.ShowLocalChildren ||
                              Copy.ShowMinorVariables != FOptions.ShowMinorVariables ||
                              Copy.ShowVariableTypes != FOptions.ShowVariableTypes ||
@@ -65,6 +66,8 @@ void TKorvidForm::ViewOptions() {
     if (BackupsEnabled())
         FBackupTimer->start();
     ApplyExperimentalTools();
+    if (WasHidden != FOptions.HideExtensions)
+        RecaptionFileTabs(WasHidden);
     UpdateTabCaptions();
     FDebuggerWindow->SetHintFont(FOptions.DebuggingBarFontName, FOptions.DebuggingBarFontSize);
     FDebuggerWindow->ApplyDebuggingBarPlace();

@@ -5,6 +5,7 @@
 #include "platform/Cp1252.h"
 #include "platform/DesktopOpener.h"
 #include "psystem/VolumePacking.h"
+#include "psystem/VolumePath.h"
 #include "ui/FormUtilities.h"
 #include "ui/MessagesUnit.h"
 #include "ui/ModalRunner.h"
@@ -27,6 +28,7 @@ namespace korvid {
 namespace {
 
 constexpr int ChangeNumberWidth = 6;
+constexpr std::size_t ResultNumberWidth = 6;
 constexpr int ChangeTextStart = 7; // after the number and one separator
 
 // Escape stops the walk, unless a modal dialog (such as a password prompt) has the key.
@@ -59,17 +61,19 @@ struct TResultPlace {
     int Line = 0;
 };
 
+// The number is right-aligned in six columns; a longer one fills its own width. The blank
+// after it is gone where an empty matching line's trailing blank was trimmed.
 std::optional<int> LeadingNumber(std::string_view Text) {
-    if (Text.size() < 7 || Text[6] != ' ')
-        return std::nullopt;
-    std::string_view Digits = Text.substr(0, 6);
-    const std::size_t First = Digits.find_first_not_of(' ');
+    const std::size_t First = Text.find_first_not_of(' ');
     if (First == std::string_view::npos)
         return std::nullopt;
-    Digits.remove_prefix(First);
+    const std::size_t End = std::min(Text.find_first_not_of("0123456789", First), Text.size());
+    if (End == First || End < ResultNumberWidth || (End > ResultNumberWidth && First > 0) ||
+        (End < Text.size() && Text[End] != ' '))
+        return std::nullopt;
     int Value = 0;
-    const auto [End, Error] = std::from_chars(Digits.data(), Digits.data() + Digits.size(), Value);
-    if (Error != std::errc() || End != Digits.data() + Digits.size() || Value <= 0)
+    const auto [Stop, Error] = std::from_chars(Text.data() + First, Text.data() + End, Value);
+    if (Error != std::errc() || Value <= 0)
         return std::nullopt;
     return Value;
 }
@@ -117,6 +121,39 @@ std::optional<int> ChangeLineNumber(std::string_view Line, int ParaCount) {
     return Number;
 }
 
+// The display line and position of a paragraph's 0-based Offset. An offset where a wrapped line
+// ends starts the next line, unless AtEnd asks for the end of the one before.
+std::pair<int, int> DisplayPlace(const TDocumentEditor& Editor, int Para, std::size_t Offset,
+                                 bool AtEnd) {
+    const int Last = Editor.ParaToLastLine(Para);
+    int Line = Editor.ParaToLine(Para);
+    std::size_t Before = 0;
+    for (; Line < Last; ++Line) {
+        const std::size_t Length = std::size_t(Editor.LineLength(Line));
+        if (Offset < Before + Length || (AtEnd && Offset == Before + Length))
+            break;
+        Before += Length;
+    }
+    return {Line, int(Offset - Before) + 1};
+}
+
+// The caret goes to the result's paragraph, the match there is selected when the search's rules
+// still find one, and the line stands near the middle rather than at the window's edge.
+void ShowResultPlace(TDocumentEditor& Target, int Para, const TFindSettings* Settings) {
+    Para = std::clamp(Para, 1, std::max(1, Target.ParaCount()));
+    Target.MoveCaretTo(Target.ParaToLine(Para), 1);
+    if (Settings) {
+        TLineMatcher Matcher(*Settings);
+        if (const auto Span = Matcher.Find(Target.CaretParagraphText())) {
+            const auto [FromLine, FromColumn] = DisplayPlace(Target, Para, Span->first, false);
+            const auto [ToLine, ToColumn] =
+                DisplayPlace(Target, Para, Span->first + Span->second, true);
+            Target.SetSelection(FromLine, FromColumn, ToLine, ToColumn, true);
+        }
+    }
+    Target.CentreCaretLine();
+}
+
 } // namespace
 
 TSearchResults::TSearchResults(TWindowHost& Window, TSearchResultsHost& Host)
@@ -149,6 +186,9 @@ void TSearchResults::ShowSearchFolderDialog(const std::string& Folder) {
     TSearchFolderForm& Form = SearchFolderForm();
     if (!Folder.empty())
         Form.SetFolder(Folder);
+    else if (const TDocumentEditor* Editor = FWindow.ActiveEditor();
+             Form.Folder().empty() && Editor && Editor->HasFileName())
+        Form.SetFolder(DocumentFolder(Editor->FileName).string());
     Form.TextEdit()->setFocus();
     Form.TextEdit()->selectAll();
     const int Result = RunModal(Form);
@@ -259,6 +299,7 @@ void TSearchResults::FindInFiles(const std::vector<TVolume*>& Volumes,
         return;
     }
     FWindow.OpenResultsTab("Find: " + Settings.Text, Results.Lines, Results.Sections, true);
+    FTabSettings[FHost.CurrentTab()] = Settings;
 }
 
 bool TSearchResults::GoToResultLine(TDocumentEditor& Results, int Line, bool Straight) {
@@ -267,11 +308,15 @@ bool TSearchResults::GoToResultLine(TDocumentEditor& Results, int Line, bool Str
         return false;
     QWidget* ResultsTab = FHost.TabOfEditor(&Results);
     FSearchResultTab = ResultsTab;
+    // Kept aside: opening the file may close tabs.
+    std::optional<TFindSettings> Settings;
+    if (const auto Searched = FTabSettings.find(ResultsTab); Searched != FTabSettings.end())
+        Settings = Searched->second;
     if (!FHost.ActivateTabOfFile(Place->File))
         FWindow.OpenFile(Place->File, false, {});
     TDocumentEditor* Target = FWindow.ActiveEditor();
     if (Target && Target != &Results)
-        Target->MoveCaretTo(Place->Line, 1);
+        ShowResultPlace(*Target, Place->Line, Settings ? &*Settings : nullptr);
     if (Straight && ResultsTab && Target != &Results) {
         QWidget* Current = FHost.CurrentTab();
         FHost.ActivateTab(ResultsTab);
@@ -284,11 +329,11 @@ bool TSearchResults::GoToResultLine(TDocumentEditor& Results, int Line, bool Str
     return true;
 }
 
-void TSearchResults::GoToSearchResult(bool Straight) {
+bool TSearchResults::GoToSearchResult(bool Straight) {
     TDocumentEditor* Editor = FWindow.ActiveEditor();
     if (!Editor || !Editor->HasSectionNames())
-        return;
-    GoToResultLine(*Editor, Editor->CaretLine(), Straight);
+        return false;
+    return GoToResultLine(*Editor, Editor->CaretLine(), Straight);
 }
 
 void TSearchResults::GoToAdjacentSearchResult(bool Next) {
@@ -324,6 +369,11 @@ void TSearchResults::GoBack() {
 void TSearchResults::ForgetTab(QWidget* Tab) {
     if (FSearchResultTab == Tab)
         FSearchResultTab = nullptr;
+    FTabSettings.erase(Tab);
+}
+
+std::optional<int> TSearchResults::ResultLineNumber(std::string_view Line) {
+    return LeadingNumber(Line);
 }
 
 void TSearchResults::ApplyChangeLines(TDocumentEditor& Editor,

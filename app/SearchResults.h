@@ -1,9 +1,14 @@
 #pragma once
 
+#include "workspace/FindInFiles.h"
+
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class QWidget;
@@ -12,7 +17,6 @@ namespace korvid {
 
 class TDesktopOpener;
 class TDocumentEditor;
-struct TFindSettings;
 class TSearchFolderForm;
 class TVolume;
 class TWindowHost;
@@ -72,7 +76,8 @@ public:
     // Finds a file under Folder by part of its name and opens it.
     void ShowLocateFileDialog(const std::string& Folder);
 
-    void GoToSearchResult(bool Straight);
+    // False when the caret's line names no result.
+    bool GoToSearchResult(bool Straight);
     void GoToAdjacentSearchResult(bool Next);
     // Back to the results tab last gone from.
     void GoBack();
@@ -87,6 +92,8 @@ public:
     // give the paragraph number, its text starts at the eighth. Lines naming no paragraph of
     // the document are skipped; all of it is one undo step.
     static void ApplyChangeLines(TDocumentEditor& Editor, const std::vector<std::string>& Lines);
+    // The file line a results line names by its leading number; none for other lines.
+    static std::optional<int> ResultLineNumber(std::string_view Line);
 
 private:
     bool GoToResultLine(TDocumentEditor& Results, int Line, bool Straight);
@@ -95,6 +102,8 @@ private:
     TSearchResultsHost& FHost;
     std::unique_ptr<TSearchFolderForm> FSearchFolderForm;
     QWidget* FSearchResultTab = nullptr;
+    // What each open find-in-files tab searched for, to select the match a result goes to.
+    std::map<const QWidget*, TFindSettings> FTabSettings;
     bool FShowNoMatchesMessage = true;
 };
 

@@ -406,6 +406,18 @@ void TEditor::mousePressEvent(QMouseEvent* Event) {
     TEngTextFileEditorWidget::mousePressEvent(Event);
 }
 
+// On a search result's line a double-click goes to the result rather than selecting a word.
+void TEditor::mouseDoubleClickEvent(QMouseEvent* Event) {
+    if (Event->button() == Qt::LeftButton && HasSectionNames() && OwnerForm != nullptr) {
+        const QPoint At = Event->position().toPoint();
+        const auto [Line, Pos] = Editor().PointToTextPos(At.x(), At.y());
+        Editor().MoveCaret(Line, Pos, false);
+        if (OwnerForm->GoToSearchResult())
+            return;
+    }
+    TEngTextFileEditorWidget::mouseDoubleClickEvent(Event);
+}
+
 void TEditor::mouseMoveEvent(QMouseEvent* Event) {
     LastMousePoint = Event->position().toPoint();
     if (TEditorDebugger* Debugger = EditorDebugger(); Debugger && Debugger->EvaluationHintsOn()) {

@@ -23,6 +23,9 @@ public:
     virtual void FindInCurrentSources(const std::string& Name) = 0;
     // Whether going to the last edit centres the caret line.
     virtual bool RecentreOnFind() const = 0;
+    // A double-click on a search-results document: goes to the result the caret's line names;
+    // false when it names none.
+    virtual bool GoToSearchResult() = 0;
 };
 
 // The debugger as editors see it; the debugger registers itself with SetEditorDebugger.

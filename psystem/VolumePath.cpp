@@ -38,4 +38,10 @@ std::string FormatVolumePath(const TVolumePath& Path) {
     return Text;
 }
 
+std::filesystem::path DocumentFolder(std::string_view FileName) {
+    if (const auto Volume = ParseVolumePath(FileName))
+        return std::filesystem::path(Volume->VolumeFile).parent_path();
+    return std::filesystem::path(FileName).parent_path();
+}
+
 } // namespace korvid

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -24,5 +25,7 @@ bool IsVolumePath(std::string_view Text);
 // Nothing when Text holds no ">" or either side of it is empty.
 std::optional<TVolumePath> ParseVolumePath(std::string_view Text);
 std::string FormatVolumePath(const TVolumePath& Path);
+// The disk folder a document lives in; one inside a volume lives in the volume file's.
+std::filesystem::path DocumentFolder(std::string_view FileName);
 
 } // namespace korvid

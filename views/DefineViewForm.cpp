@@ -650,12 +650,15 @@ void TDefineViewForm::ListElements() {
     FElements = CollectElements();
     FRows.clear();
     const std::string Dll = FromQString(FDll->text());
+    bool Coloured = false; // the view has colours for some of the plug-in's elements
     for (const TPluginElement& Plugin : EnumPluginElements(Dll)) {
         const auto Found = std::find_if(FElements.begin(), FElements.end(),
                                         [&](const TViewElement& E) { return E.Id == Plugin.Id; });
         TViewElement Element{Plugin.Id, FTextColour->Colour(), false, false};
-        if (Found != FElements.end())
+        if (Found != FElements.end()) {
             Element = *Found;
+            Coloured = true;
+        }
         FRows.push_back({Plugin.Name, Element});
     }
     FElementList->clear();
@@ -666,6 +669,9 @@ void TDefineViewForm::ListElements() {
     if (!FRows.empty())
         FElementList->setCurrentItem(FElementList->topLevelItem(0));
     FDefaultColours->setEnabled(!FRows.empty() && PluginOffersDefaultColours(Dll));
+    // A view bound to the plug-in afresh would draw every element in the text colour.
+    if (!Coloured && !FRows.empty())
+        ApplyDefaultColours();
     UpdateControls();
 }
 

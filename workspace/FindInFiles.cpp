@@ -1121,6 +1121,29 @@ bool TLineMatcher::ContainsFolded(std::string_view Line) const {
     }
 }
 
+std::optional<std::pair<std::size_t, std::size_t>> TLineMatcher::Find(std::string_view Line) {
+    if (FTerm.empty())
+        return std::nullopt;
+    const std::string_view Copy = CompareCopy(Line);
+    std::size_t P = Copy.find(FTerm);
+    while (P != std::string_view::npos && !Accepts(P, Copy))
+        P = Copy.find(FTerm, P + 1);
+    if (P == std::string_view::npos)
+        return std::nullopt;
+    if (!FSettings.IgnoreUnderscores)
+        return std::pair{P, FTerm.size()};
+    // The copy lacks the line's underscores: count them back in.
+    const auto LineOffset = [Line](std::size_t CopyOffset) {
+        std::size_t Kept = 0;
+        for (std::size_t I = 0; I < Line.size(); ++I)
+            if (Line[I] != '_' && Kept++ == CopyOffset)
+                return I;
+        return Line.size();
+    };
+    const std::size_t Start = LineOffset(P);
+    return std::pair{Start, LineOffset(P + FTerm.size() - 1) + 1 - Start};
+}
+
 bool TLineMatcher::Matches(std::string_view Line) {
     if (FEmptyTerm) {
         if (FSettings.Location == 6)

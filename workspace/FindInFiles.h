@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -62,6 +63,9 @@ class TLineMatcher {
 public:
     explicit TLineMatcher(const TFindSettings& Settings);
     bool Matches(std::string_view Line);
+    // Where the match Matches finds lies in Line: its offset and length; none when the line
+    // does not match or the term is empty.
+    std::optional<std::pair<std::size_t, std::size_t>> Find(std::string_view Line);
     // The empty term is searched only for whole lines.
     bool Searchable() const { return FEmptyTerm || !FTerm.empty(); }
     // The term as the raw text of a matching line must hold it, folded to upper case when

@@ -1,5 +1,8 @@
 #include "FormFixture.h"
 
+#include "app/EditorDocument.h"
+#include "app/SearchResults.h"
+#include "editor/Editor.h"
 #include "psystem/MajorVolume.h"
 #include "psystem/Volume.h"
 #include "workspace/SearchFolderForm.h"
@@ -9,6 +12,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTabWidget>
+#include <QTest>
+
+#include <algorithm>
 
 namespace korvid::test {
 namespace {
@@ -284,6 +290,164 @@ TEST_F(TFindInFilesTest, CompilerLinesNameTheirFileAndLine) {
     Results->MoveCaretTo(1, 1);
     ToolList().Items(T::EditGoToSearchResult)->Execute();
     EXPECT_EQ(CurrentFile(), Tree() + "/b.txt");
+}
+
+// The line number of a results line: right-aligned in six columns and followed by a blank,
+// or wider than six without padding.
+TEST(SearchResultLineTest, TheLeadingNumberNamesTheLine) {
+    const struct {
+        std::string_view Line;
+        std::optional<int> Number;
+    } Rows[] = {
+        {"     3 foo bar", 3},
+        {"999999 x", 999999},
+        {"1000000 x", 1000000},
+        {"12345678 foo", 12345678},
+        {"     7 ", 7},
+        {"     7", 7}, // an empty matching line whose blank was trimmed
+        {"     0 x", std::nullopt},
+        {"    12x", std::nullopt},
+        {"12 x", std::nullopt},
+        {" 1000000 x", std::nullopt},
+        {"a.txt  (2 matches)", std::nullopt},
+        {"------", std::nullopt},
+        {"", std::nullopt},
+        {"99999999999 x", std::nullopt},
+    };
+    for (const auto& Row : Rows)
+        EXPECT_EQ(TSearchResults::ResultLineNumber(Row.Line), Row.Number) << Row.Line;
+}
+
+// Going to a result with the program's editor: the line stands near the middle, the match
+// selected, and a double-click on a results line goes there as Go to Search Result does.
+class TResultPlaceTest : public TProgramFormTest {
+protected:
+    void SetUp() override {
+        TProgramFormTest::SetUp();
+        MakeProgramForm();
+        Form->resize(800, 600);
+        Form->show();
+    }
+    TEngCustomEditor& Engine() {
+        return static_cast<TEditorDocument*>(Form->ActiveEditor())->Control().Editor();
+    }
+    // The first match line of a results tab: after the header, two empty lines, an empty
+    // line and the file's name.
+    static constexpr int FirstMatchLine = 6;
+};
+
+TEST_F(TResultPlaceTest, GoingToAResultCentresItsLineAndSelectsTheMatch) {
+    std::string Big;
+    Big.reserve(3'000'000);
+    for (int I = 1; I <= 1'000'100; ++I)
+        Big += I == 1'000'000 ? "x foo y\n" : "y\n";
+    const auto Look = [](std::string Text, int Location = 0) {
+        TFindSettings Settings;
+        Settings.Text = std::move(Text);
+        Settings.Location = Location;
+        return Settings;
+    };
+    const auto With = [](TFindSettings Settings, bool TFindSettings::*Flag) {
+        Settings.*Flag = true;
+        return Settings;
+    };
+    using S = TFindSettings;
+    const struct {
+        const char* Name;
+        std::string Bytes;
+        TFindSettings Settings;
+        int Line;
+        int Column; // of the selection's start
+        std::string Selected;
+    } Rows[] = {
+        {"plain", "1\n2\nfoo bar\n", Look("foo"), 3, 1, "foo"},
+        {"case ignored", "a\nx FOO\n", Look("foo"), 2, 3, "FOO"},
+        {"whole words", "food foo\n", With(Look("foo"), &S::WholeWords), 1, 6, "foo"},
+        {"underscores ignored", "x a_b ab\n", With(Look("ab"), &S::IgnoreUnderscores), 1, 3, "a_b"},
+        {"end of line", "foo x foo\n", Look("foo", 3), 1, 7, "foo"},
+        {"quoted only", "foo 'foo'\n", With(Look("foo"), &S::QuotedOnly), 1, 6, "foo"},
+        {"seven-digit line", Big, Look("foo"), 1'000'000, 3, "foo"},
+        {"empty line", "a\n\nb\n", Look("", 5), 2, 1, ""},
+    };
+    for (const auto& Row : Rows) {
+        SCOPED_TRACE(Row.Name);
+        const std::string Path = File(std::string(Row.Name) + ".txt", Row.Bytes);
+        Form->SearchResults().FindInFiles({}, {Path}, Row.Settings);
+        ASSERT_TRUE(Form->ActiveEditor()->SearchResults);
+        Form->ActiveEditor()->MoveCaretTo(FirstMatchLine, 1);
+        ToolList().Items(T::EditGoToSearchResult)->Execute();
+        ASSERT_EQ(Form->ActiveEditor()->FileName, Path);
+        TDocumentEditor& Target = *Form->ActiveEditor();
+        EXPECT_EQ(Target.CaretLine(), Row.Line);
+        EXPECT_EQ(Target.GetSelText(), Row.Selected);
+        if (!Row.Selected.empty()) {
+            int StartLine = 0, StartCol = 0, EndLine = 0, EndCol = 0;
+            ASSERT_TRUE(Target.GetSelection(StartLine, StartCol, EndLine, EndCol));
+            EXPECT_EQ(StartLine, Row.Line);
+            EXPECT_EQ(StartCol, Row.Column);
+        }
+        EXPECT_EQ(Engine().TopLine(), std::max(1, Row.Line - Engine().VisibleLines() * 3 / 8));
+        while (Form->TabCount() > 0)
+            ASSERT_TRUE(Form->CloseTab());
+    }
+}
+
+TEST_F(TResultPlaceTest, ADoubleClickOnAResultLineGoesThere) {
+    const std::string Path = File("a.txt", "1\n2\nfoo bar\n4\nx foo\n");
+    TFindSettings Settings;
+    Settings.Text = "foo";
+    Form->SearchResults().FindInFiles({}, {Path}, Settings);
+    QWidget* ResultsTab = Form->CurrentTab();
+    TEditor& Results = static_cast<TEditorDocument*>(Form->ActiveEditor())->Control();
+    TEngCustomEditor& E = Results.Editor();
+    const auto Cell = [&E](int Column, int Row) {
+        return QPoint(E.LeftMargin() + (Column - 1) * E.CharWidth() + E.CharWidth() / 2,
+                      (Row - E.TopLine()) * E.LineHeight() + E.LineHeight() / 2);
+    };
+    // A double-click on the file's name line is no result: it selects a word as anywhere.
+    QTest::mouseDClick(Results.viewport(), Qt::LeftButton, {}, Cell(2, FirstMatchLine - 1));
+    EXPECT_EQ(Form->CurrentTab(), ResultsTab);
+    EXPECT_TRUE(Form->ActiveEditor()->HasSelection());
+
+    QTest::mouseDClick(Results.viewport(), Qt::LeftButton, {}, Cell(10, FirstMatchLine + 1));
+    ASSERT_NE(Form->CurrentTab(), ResultsTab);
+    EXPECT_EQ(Form->ActiveEditor()->FileName, Path);
+    EXPECT_EQ(Form->ActiveEditor()->CaretLine(), 5);
+    EXPECT_EQ(Form->ActiveEditor()->GetSelText(), "foo");
+    EXPECT_EQ(Form->SearchResults().SearchResultTab(), ResultsTab) << "Go Back returns to it";
+}
+
+TEST_F(TFindInFilesTest, TheFolderBoxStartsAtTheActiveDocumentsFolder) {
+    MakeForm();
+    MakeTree();
+    TSearchFolderForm& Dialog = Form->SearchResults().SearchFolderForm();
+    std::string Seen;
+    const auto Look = [&Seen](TSearchFolderForm& D) {
+        Seen = D.Folder();
+        D.reject();
+    };
+    {
+        TScriptedModals Modals;
+        Modals.Then(ActOn<TSearchFolderForm>(Look));
+        ToolList().Items(T::EditFindInFolder)->Execute();
+        EXPECT_EQ(Seen, "") << "no document, no folder";
+    }
+    std::filesystem::create_directories(Dir / "Other");
+    Form->OpenFile(File("Other/c.txt", "c\n"), false, {});
+    {
+        TScriptedModals Modals;
+        Modals.Then(ActOn<TSearchFolderForm>(Look));
+        ToolList().Items(T::EditFindInFolder)->Execute();
+        EXPECT_EQ(Seen, (Dir / "Other").string());
+    }
+    // The user's own folder stays for the window's life.
+    Dialog.SetFolder(Tree());
+    {
+        TScriptedModals Modals;
+        Modals.Then(ActOn<TSearchFolderForm>(Look));
+        ToolList().Items(T::EditFindInFolder)->Execute();
+        EXPECT_EQ(Seen, Tree());
+    }
 }
 
 } // namespace

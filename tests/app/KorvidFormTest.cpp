@@ -2,6 +2,7 @@
 #include "workspace/ToolIndexes.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QMenuBar>
 
@@ -109,6 +110,34 @@ TEST_F(TKorvidFormTest, DisplayFileNameHidesShortExtensionsOnlyWhenAsked) {
         Form->Options().HideExtensions = Case.Hide;
         EXPECT_EQ(Form->DisplayFileName(Case.Name), Case.Shown) << Case.Name;
     }
+}
+
+// The option re-captions the tabs already open; a caption the user gave a tab stays.
+TEST_F(TKorvidFormTest, HidingExtensionsRecaptionsTheOpenTabs) {
+    MakeForm();
+    Form->OpenFile(File("unit.pas", "u\n"), false, {});
+    Form->OpenFile(File("notes.korvid", "n\n"), false, {});
+    Form->OpenFile(File("own.txt", "o\n"), false, {});
+    Form->ActiveEditor()->UntitledCaption = "Mine.txt";
+    Form->UpdateTabCaptions();
+    Form->NewTab("Plain.txt");
+    const auto SetHide = [this](bool Hide) {
+        TScriptedModals Dialogs;
+        Dialogs
+            .Then([Hide](QDialog& Dialog) {
+                for (QCheckBox* Box : Dialog.findChildren<QCheckBox*>())
+                    if (Box->text().remove('&').startsWith("Hide file extensions on tabs"))
+                        Box->setChecked(Hide);
+            })
+            .Press("OK");
+        Form->ViewOptions();
+    };
+    SetHide(true);
+    EXPECT_EQ(TabCaptions(),
+              (std::vector<std::string>{"unit", "notes.korvid", "Mine.txt", "Plain.txt"}));
+    SetHide(false);
+    EXPECT_EQ(TabCaptions(),
+              (std::vector<std::string>{"unit.pas", "notes.korvid", "Mine.txt", "Plain.txt"}));
 }
 
 TEST_F(TKorvidFormTest, CaptionNamesTheDocument) {

@@ -119,7 +119,7 @@ TEST_F(TXServerTest, F2WithAPlainFileSaysWhatTheFilerNeedsAndThePickerTakesRetur
     Xdo({"key", "End", "Return"});
     // Both picked, the comparison runs: here it says that no utility is set.
     EXPECT_FALSE(Xdo({"search", "--sync", "--onlyvisible", "--name", "^Compare Files$"}).empty());
-    Stop(Program);
+    StopProcess(Program);
 }
 
 // Run by the test below inside an X server of its own, where the pointer is the server's and the

@@ -28,6 +28,7 @@ public:
     }
     void FindInCurrentSources(const std::string& Name) override { Searched.push_back(Name); }
     bool RecentreOnFind() const override { return Recentre; }
+    bool GoToSearchResult() override { return false; }
 };
 
 // An editor on a pinned font, with text set by paragraphs.

@@ -318,7 +318,19 @@ TEST_F(TDefineViewFormTest, AColourChangesOnlyWhenAnotherIsPicked) {
     EXPECT_EQ(Steps.Unanswered(), 0);
 }
 
-class TSyntaxPageTest : public TDefineViewFormTest {};
+class TSyntaxPageTest : public TDefineViewFormTest {
+protected:
+    // Every element of the plug-in has its default colour and style in the view.
+    static void ExpectDefaultElementColours(const TView& Stored) {
+        for (std::size_t I = 0; I < Elements.size(); ++I) {
+            const TViewElement* E = Stored.Elements.FindById(Elements[I].Id);
+            ASSERT_NE(E, nullptr) << Elements[I].Name;
+            EXPECT_EQ(E->Colour, DefaultColours[I + 4].Colour) << Elements[I].Name;
+            EXPECT_EQ(E->Bold, DefaultColours[I + 4].Bold) << Elements[I].Name;
+            EXPECT_EQ(E->Italic, DefaultColours[I + 4].Italic) << Elements[I].Name;
+        }
+    }
+};
 
 TEST_F(TSyntaxPageTest, ThePluginsElementsAreListedByName) {
     TView View;
@@ -365,13 +377,7 @@ TEST_F(TSyntaxPageTest, DefaultColoursSetTheWindowColoursAndEveryRow) {
     EXPECT_EQ(Stored.BackgroundColour, RGB(255, 255, 255));
     EXPECT_EQ(Stored.SelectionTextColour, RGB(255, 255, 255));
     EXPECT_EQ(Stored.SelectionBackgroundColour, RGB(0, 0, 128));
-    for (std::size_t I = 0; I < Elements.size(); ++I) {
-        const TViewElement* E = Stored.Elements.FindById(Elements[I].Id);
-        ASSERT_NE(E, nullptr) << Elements[I].Name;
-        EXPECT_EQ(E->Colour, DefaultColours[I + 4].Colour) << Elements[I].Name;
-        EXPECT_EQ(E->Bold, DefaultColours[I + 4].Bold) << Elements[I].Name;
-        EXPECT_EQ(E->Italic, DefaultColours[I + 4].Italic) << Elements[I].Name;
-    }
+    ExpectDefaultElementColours(Stored);
     // "Comments with ;" is the one italic row.
     EXPECT_TRUE(Stored.Elements.FindById(element::SemicolonComment)->Italic);
     EXPECT_EQ(Stored.Elements.FindById(element::Assertion)->Colour, RGB(192, 192, 192));
@@ -413,6 +419,41 @@ TEST_F(TSyntaxPageTest, APluginFileDeletedMeanwhileIsStoredAsEmpty) {
     Form.StoreView(Stored);
     EXPECT_EQ(Stored.Dll(), "");
     EXPECT_TRUE(Stored.UseDll);
+}
+
+// A view that has no colours for the plug-in's elements yet takes the plug-in's default
+// colours when it is bound to it, as the Default Colours button gives them.
+TEST_F(TSyntaxPageTest, AViewNewlyBoundTakesThePluginsDefaultColours) {
+    const auto Check = [](const TView& Stored) {
+        EXPECT_EQ(Stored.TextColour, DefaultColours[0].Colour);
+        EXPECT_EQ(Stored.BackgroundColour, DefaultColours[1].Colour);
+        EXPECT_EQ(Stored.SelectionBackgroundColour, DefaultColours[3].Colour);
+        ExpectDefaultElementColours(Stored);
+    };
+    {
+        SCOPED_TRACE("plug-in named in the dialog");
+        TView View;
+        View.SetName("New View");
+        TDefineViewForm Form;
+        Form.LoadView(View);
+        Form.Prepare();
+        Form.DllEdit()->setText(LORVANTA_LIBRARY_PATH);
+        Form.ListElements();
+        TView Stored;
+        Form.StoreView(Stored);
+        Check(Stored);
+    }
+    {
+        SCOPED_TRACE("plug-in named but no colours stored");
+        TView View;
+        View.SetDll(LORVANTA_LIBRARY_PATH);
+        TDefineViewForm Form;
+        Form.LoadView(View);
+        Form.Prepare();
+        TView Stored;
+        Form.StoreView(Stored);
+        Check(Stored);
+    }
 }
 
 // Naming another plug-in lists its elements, carrying the colours already chosen.
