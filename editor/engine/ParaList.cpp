@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -119,8 +120,7 @@ int TParaList::EffectiveParaLengthLimit() const {
 
 // ---- The arena of paragraphs ----
 
-TNodeHandle TParaList::NewNode(std::string_view Text) {
-    TParaNode Fresh(Text, FTabSize, EffectiveWrapColumn());
+TNodeHandle TParaList::Adopt(TParaNode&& Fresh) {
     Fresh.Alive = true;
     if (!FFreeSlots.empty()) {
         const TNodeHandle H = FFreeSlots.back();
@@ -130,6 +130,10 @@ TNodeHandle TParaList::NewNode(std::string_view Text) {
     }
     FNodes.push_back(std::move(Fresh));
     return static_cast<TNodeHandle>(FNodes.size() - 1);
+}
+
+TNodeHandle TParaList::NewNode(std::string_view Text) {
+    return Adopt(TParaNode(Text, FTabSize, EffectiveWrapColumn()));
 }
 
 // Blocks after the first, sized for the estimate, are of this size: enough that an estimate that
@@ -157,21 +161,23 @@ char* TParaList::SharedText(std::size_t Bytes) {
     return Slot;
 }
 
-TNodeHandle TParaList::NewSharedNode(std::string_view Text) {
-    if (Text.size() > static_cast<std::size_t>(MaxParaLength))
-        Text = Text.substr(0, MaxParaLength);
-    char* Storage = nullptr;
-    if (!Text.empty() && !(Storage = SharedText(TParaNode::SharedCapacity(Text.size()))))
-        return NoNode;
-    FNodes.emplace_back(Text, Storage, FTabSize, EffectiveWrapColumn());
-    FNodes.back().Alive = true;
-    return static_cast<TNodeHandle>(FNodes.size() - 1);
+const char* TParaList::CopyOfLine(std::string_view Text) {
+    char* const Slot = SharedText(Text.size());
+    if (Slot)
+        std::memcpy(Slot, Text.data(), Text.size());
+    return Slot;
 }
 
 TNodeHandle TParaList::NewInPlaceNode(std::string_view Text) {
-    FNodes.emplace_back(Text, FTabSize, EffectiveWrapColumn(), true);
-    FNodes.back().Alive = true;
-    return static_cast<TNodeHandle>(FNodes.size() - 1);
+    return Adopt(TParaNode(Text, FTabSize, EffectiveWrapColumn(), true));
+}
+
+TNodeHandle TParaList::NewRunNode(const TRun& R) {
+    const TNodeHandle H = Adopt(TParaNode());
+    Node(H).Run = true;
+    Node(H).InChain = true;
+    FRuns[H] = R;
+    return H;
 }
 
 // The fed lines are views into Backing, so its characters must stay where they are when it
@@ -190,9 +196,12 @@ bool TParaList::AdoptBacking(std::string& Backing) {
 
 void TParaList::FreeNode(TNodeHandle H) {
     TParaNode& N = Node(H);
+    if (N.Run)
+        FRuns.erase(H);
     N.Clear();
     N.Alive = false;
     N.InChain = false;
+    N.Run = false;
     N.Next = N.Prev = NoNode;
     FFreeSlots.push_back(H);
 }
@@ -203,27 +212,90 @@ void TParaList::ReleaseDetachedNode(TNodeHandle H) {
 }
 
 int TParaList::LiveNodeCount() const {
-    return static_cast<int>(FNodes.size() - 1 - FFreeSlots.size());
+    int Count = static_cast<int>(FNodes.size() - 1 - FFreeSlots.size() - FRuns.size());
+    for (const auto& [H, R] : FRuns)
+        Count += R.Count;
+    return Count;
+}
+
+// ---- Runs of loaded paragraphs ----
+
+// Offsets are 32 bits: a line further from the base than that starts lines of its own.
+bool TParaList::TLoadedLines::Fits(std::string_view Text) const {
+    if (Text.empty() || !Base)
+        return true;
+    const auto From = reinterpret_cast<std::uintptr_t>(Base);
+    const auto At = reinterpret_cast<std::uintptr_t>(Text.data());
+    return At >= From && At - From + Text.size() <= UINT32_MAX;
+}
+
+void TParaList::TLoadedLines::Append(std::string_view Text, int Lines) {
+    if (!Text.empty() && !Base)
+        Base = Text.data();
+    Offsets.push_back(Text.empty() ? 0 : static_cast<std::uint32_t>(Text.data() - Base));
+    Lengths.push_back(static_cast<std::uint16_t>(Text.size()));
+    if (!DisplayLines.empty() || Lines != 1)
+        SetLines(Offsets.size() - 1, Lines);
+}
+
+void TParaList::TLoadedLines::SetLines(std::size_t I, int Lines) {
+    if (DisplayLines.empty()) {
+        if (Lines == 1)
+            return;
+        DisplayLines.assign(Offsets.size(), 1);
+    }
+    DisplayLines[I] = static_cast<std::uint16_t>(Lines);
+}
+
+int TParaList::LinesIn(TNodeHandle H) const {
+    return IsRun(H) ? RunOf(H).DisplayLines : FNodes[H].LineCount();
+}
+
+// Counted from the nearer end of the run.
+int TParaList::RunLinesBefore(const TRun& R, int Count) const {
+    const TLoadedLines& L = *R.Lines;
+    if (L.DisplayLines.empty())
+        return Count;
+    int Sum = 0;
+    if (Count <= R.Count / 2) {
+        for (int I = 0; I < Count; ++I)
+            Sum += L.DisplayLines[R.Begin + I];
+        return Sum;
+    }
+    for (int I = Count; I < R.Count; ++I)
+        Sum += L.DisplayLines[R.Begin + I];
+    return R.DisplayLines - Sum;
+}
+
+void TParaList::RewrapRun(TRun& R, int WrapColumn) {
+    TLoadedLines& L = *R.Lines;
+    R.DisplayLines = 0;
+    for (int I = 0; I < R.Count; ++I) {
+        const std::size_t Item = R.Begin + I;
+        const int Lines = TParaNode::WrappedLineCount(L.Text(Item), WrapColumn, FTabSize);
+        L.SetLines(Item, Lines);
+        R.DisplayLines += Lines;
+    }
 }
 
 // ---- The chain and the look-up cache ----
 
 void TParaList::SetCache(TNodeHandle H, int Para, int FirstLine) {
-    FCacheNode = H;
-    FCachePara = Para;
-    FCacheFirstLine = FirstLine;
+    FCache = {H, Para, FirstLine};
 }
 
 TParaList::TPlace TParaList::HeadPlace() const {
     return {FHead, 1, 1};
 }
 
-TParaList::TPlace TParaList::TailPlace() const {
-    return {FTail, FParaCount, FLineCount - FNodes[FTail].LineCount() + 1};
+TParaList::TPlace TParaList::LastPlaceOf(TNodeHandle H, int Para, int NextFirstLine) const {
+    TPlace At{H, Para, NextFirstLine, ParasIn(H) - 1};
+    At.FirstLine -= LinesAt(At);
+    return At;
 }
 
-TParaList::TPlace TParaList::CachePlace() const {
-    return {FCacheNode, FCachePara, FCacheFirstLine};
+TParaList::TPlace TParaList::TailPlace() const {
+    return LastPlaceOf(FTail, FParaCount, FLineCount + 1);
 }
 
 // The nearest of head, cache and tail by distance; a tie with the head goes to the head, one
@@ -231,50 +303,172 @@ TParaList::TPlace TParaList::CachePlace() const {
 TParaList::TPlace TParaList::Nearest(int FromHead, int FromCache, int FromTail) const {
     if (FromHead <= FromCache && FromHead <= FromTail)
         return HeadPlace();
-    return FromCache < FromTail ? CachePlace() : TailPlace();
+    return FromCache < FromTail ? FCache : TailPlace();
+}
+
+int TParaList::LinesAt(const TPlace& At) const {
+    if (!IsRun(At.Node))
+        return FNodes[At.Node].LineCount();
+    const TRun& R = RunOf(At.Node);
+    return R.Lines->Lines(R.Begin + At.Index);
+}
+
+std::string_view TParaList::TextAt(const TPlace& At) const {
+    if (!IsRun(At.Node))
+        return FNodes[At.Node].Text();
+    const TRun& R = RunOf(At.Node);
+    return R.Lines->Text(R.Begin + At.Index);
+}
+
+void TParaList::StepForward(TPlace& At) const {
+    At.FirstLine += LinesAt(At);
+    ++At.Para;
+    if (IsRun(At.Node) && At.Index + 1 < RunOf(At.Node).Count) {
+        ++At.Index;
+    } else {
+        At.Node = FNodes[At.Node].Next;
+        At.Index = 0;
+    }
+}
+
+void TParaList::StepBack(TPlace& At) const {
+    --At.Para;
+    if (At.Index > 0) {
+        --At.Index;
+    } else {
+        At.Node = FNodes[At.Node].Prev;
+        At.Index = ParasIn(At.Node) - 1;
+    }
+    At.FirstLine -= LinesAt(At);
+}
+
+// A run is passed over whole when the walk enters it at one end and the paragraph lies beyond
+// its other end; within a run of single display lines the walk moves by arithmetic.
+TParaList::TPlace TParaList::Find(int Para) {
+    if (Para == FCache.Para)
+        return FCache;
+    TPlace At = Para == 1 ? HeadPlace()
+                : Para == FParaCount
+                    ? TailPlace()
+                    : Nearest(Para - 1, std::abs(Para - FCache.Para), FParaCount - Para);
+    while (At.Para < Para) {
+        if (IsRun(At.Node)) {
+            const TRun& R = RunOf(At.Node);
+            const int Last = At.Para + R.Count - 1 - At.Index;
+            if (At.Index == 0 && Para > Last) {
+                At = {FNodes[At.Node].Next, Last + 1, At.FirstLine + R.DisplayLines};
+                continue;
+            }
+            if (R.Lines->DisplayLines.empty() && Last > At.Para) {
+                const int Moved = std::min(Para, Last) - At.Para;
+                At = {At.Node, At.Para + Moved, At.FirstLine + Moved, At.Index + Moved};
+                continue;
+            }
+        }
+        StepForward(At);
+    }
+    while (At.Para > Para) {
+        if (IsRun(At.Node) && At.Index > 0) {
+            const TRun& R = RunOf(At.Node);
+            const int First = At.Para - At.Index;
+            if (At.Index == R.Count - 1 && Para < First) {
+                At = {At.Node, First, At.FirstLine - (R.DisplayLines - LinesAt(At)), 0};
+                continue;
+            }
+            if (R.Lines->DisplayLines.empty()) {
+                const int Moved = At.Para - std::max(Para, First);
+                At = {At.Node, At.Para - Moved, At.FirstLine - Moved, At.Index - Moved};
+                continue;
+            }
+        }
+        StepBack(At);
+    }
+    FCache = At;
+    return At;
+}
+
+TParaList::TPlace TParaList::FindLine(int Line) {
+    if (!FWordWrap)
+        return Find(Line);
+    if (Line >= FCache.FirstLine && Line < FCache.FirstLine + LinesAt(FCache))
+        return FCache;
+    TPlace At = Nearest(Line - 1, std::abs(Line - FCache.FirstLine), FLineCount - Line);
+    while (At.FirstLine + LinesAt(At) <= Line) {
+        if (IsRun(At.Node) && At.Index == 0) {
+            const TRun& R = RunOf(At.Node);
+            if (Line >= At.FirstLine + R.DisplayLines) {
+                At = {FNodes[At.Node].Next, At.Para + R.Count, At.FirstLine + R.DisplayLines};
+                continue;
+            }
+        }
+        StepForward(At);
+    }
+    while (At.FirstLine > Line) {
+        if (IsRun(At.Node) && At.Index > 0 && At.Index == RunOf(At.Node).Count - 1) {
+            const TRun& R = RunOf(At.Node);
+            const int First = At.FirstLine - (R.DisplayLines - LinesAt(At));
+            if (Line < First) {
+                At = {At.Node, At.Para - At.Index, First, 0};
+                continue;
+            }
+        }
+        StepBack(At);
+    }
+    FCache = At;
+    return At;
 }
 
 TNodeHandle TParaList::Locate(int Para) {
     if (Para < 1 || Para > FParaCount)
         return NoNode;
-    if (Para == FCachePara)
-        return FCacheNode;
-    TPlace At = Para == 1 ? HeadPlace()
-                : Para == FParaCount
-                    ? TailPlace()
-                    : Nearest(Para - 1, std::abs(Para - FCachePara), FParaCount - Para);
-    for (; At.Para < Para; ++At.Para) {
-        At.FirstLine += Node(At.Node).LineCount();
-        At.Node = Node(At.Node).Next;
-    }
-    for (; At.Para > Para; --At.Para) {
-        At.Node = Node(At.Node).Prev;
-        At.FirstLine -= Node(At.Node).LineCount();
-    }
-    SetCache(At.Node, At.Para, At.FirstLine);
+    TPlace At = Find(Para);
+    if (IsRun(At.Node))
+        At = Materialise(At);
+    FCache = At;
     return At.Node;
 }
 
-TNodeHandle TParaList::LocateLine(int Line) {
-    if (Line < 1 || Line > FLineCount)
-        return NoNode;
-    if (!FWordWrap)
-        return Locate(Line);
-    if (Line >= FCacheFirstLine && Line < FCacheFirstLine + Node(FCacheNode).LineCount())
-        return FCacheNode;
-    TPlace At = Nearest(Line - 1, std::abs(Line - FCacheFirstLine), FLineCount - Line);
-    while (At.FirstLine + Node(At.Node).LineCount() <= Line) {
-        At.FirstLine += Node(At.Node).LineCount();
-        At.Node = Node(At.Node).Next;
-        ++At.Para;
+// Links Before and After as neighbours, either of which may be no node (the chain's ends).
+void TParaList::Chain(TNodeHandle Before, TNodeHandle After) {
+    if (Before != NoNode)
+        Node(Before).Next = After;
+    else
+        FHead = After;
+    if (After != NoNode)
+        Node(After).Prev = Before;
+    else
+        FTail = Before;
+}
+
+// The paragraph at At gets a node of its own, its text left where it lies; the paragraphs of
+// the run before and after it stay runs. The counts do not change.
+TParaList::TPlace TParaList::Materialise(const TPlace& At) {
+    const TNodeHandle H = At.Node;
+    const TRun R = RunOf(H);
+    const int I = At.Index;
+    const std::uint32_t Item = R.Begin + static_cast<std::uint32_t>(I);
+    const TNodeHandle Own = NewInPlaceNode(R.Lines->Text(Item));
+    Node(Own).InChain = true;
+    const int Before = RunLinesBefore(R, I);
+    const int OwnLines = R.Lines->Lines(Item);
+    TNodeHandle After = Node(H).Next;
+    if (I + 1 < R.Count) {
+        const TRun Rest{R.Lines, Item + 1, R.Count - I - 1, R.DisplayLines - Before - OwnLines};
+        const TNodeHandle Right = NewRunNode(Rest);
+        Chain(Right, After);
+        After = Right;
     }
-    while (At.FirstLine > Line) {
-        At.Node = Node(At.Node).Prev;
-        At.FirstLine -= Node(At.Node).LineCount();
-        --At.Para;
+    Chain(Own, After);
+    if (I > 0) {
+        TRun& Left = RunOf(H);
+        Left.Count = I;
+        Left.DisplayLines = Before;
+        Chain(H, Own);
+    } else {
+        Chain(Node(H).Prev, Own);
+        FreeNode(H);
     }
-    SetCache(At.Node, At.Para, At.FirstLine);
-    return At.Node;
+    return {Own, At.Para, At.FirstLine};
 }
 
 // Links a detached node in as paragraph Para (1..count + 1); the cache moves to it.
@@ -290,15 +484,10 @@ void TParaList::Link(TNodeHandle H, int Para) {
         CountLinked(H);
     } else {
         const TNodeHandle At = Locate(Para);
-        First = FCacheFirstLine;
+        First = FCache.FirstLine;
         LinkBefore(H, At);
     }
     SetCache(H, Para, First);
-}
-
-// Links a detached node in just before the last paragraph, without a look-up.
-void TParaList::LinkBeforeTail(TNodeHandle H) {
-    LinkBefore(H, FTail);
 }
 
 void TParaList::LinkBefore(TNodeHandle H, TNodeHandle At) {
@@ -326,7 +515,7 @@ void TParaList::CountLinked(TNodeHandle H) {
 // paragraph, or to the next one for the first.
 void TParaList::Unlink(TNodeHandle H, int Para) {
     Locate(Para);
-    const int First = FCacheFirstLine;
+    const int First = FCache.FirstLine;
     TParaNode& N = Node(H);
     if (N.Prev != NoNode)
         Node(N.Prev).Next = N.Next;
@@ -340,7 +529,7 @@ void TParaList::Unlink(TNodeHandle H, int Para) {
     FByteCount -= N.Length() + 2;
     FLineCount -= N.LineCount();
     if (N.Prev != NoNode)
-        SetCache(N.Prev, Para - 1, First - Node(N.Prev).LineCount());
+        FCache = LastPlaceOf(N.Prev, Para - 1, First);
     else
         SetCache(FHead, 1, 1);
     N.InChain = false;
@@ -355,31 +544,54 @@ const TParaNode* TParaList::NodeOfPara(int Para) {
 }
 
 std::string_view TParaList::ParaText(int Para) {
-    const TParaNode* N = NodeOfPara(Para);
-    return N ? N->Text() : std::string_view();
+    if (Para < 1 || Para > FParaCount)
+        return {};
+    return TextAt(Find(Para));
 }
 
 int TParaList::ParaLength(int Para) {
-    const TParaNode* N = NodeOfPara(Para);
-    return N ? N->Length() : 0;
+    return static_cast<int>(ParaText(Para).size());
 }
 
+// A paragraph of a run that is wrapped into several display lines is wrapped again for the
+// question: a node that holds its text where it lies, for the moment.
 std::pair<int, int> TParaList::LineOfPara(int Para, int Pos) {
     Para = std::clamp(Para, 1, FParaCount);
-    const TNodeHandle H = Locate(Para);
-    const auto [Line, InLine] = Node(H).LineOfPosition(Pos);
-    return {FCacheFirstLine + Line - 1, InLine};
+    const TPlace At = Find(Para);
+    if (!IsRun(At.Node)) {
+        const auto [Line, InLine] = Node(At.Node).LineOfPosition(Pos);
+        return {At.FirstLine + Line - 1, InLine};
+    }
+    if (LinesAt(At) == 1)
+        return {At.FirstLine, Pos};
+    const TParaNode Wrapped(TextAt(At), FTabSize, EffectiveWrapColumn(), true);
+    const auto [Line, InLine] = Wrapped.LineOfPosition(Pos);
+    return {At.FirstLine + Line - 1, InLine};
 }
 
 std::pair<int, int> TParaList::ParaOfLine(int Line) {
     Line = std::clamp(Line, 1, FLineCount);
-    const TNodeHandle H = LocateLine(Line);
-    return {FCachePara, Node(H).LineStart(Line - FCacheFirstLine + 1)};
+    const TPlace At = FindLine(Line);
+    const int K = Line - At.FirstLine + 1;
+    if (!IsRun(At.Node))
+        return {At.Para, Node(At.Node).LineStart(K)};
+    if (LinesAt(At) == 1)
+        return {At.Para, 0};
+    const TParaNode Wrapped(TextAt(At), FTabSize, EffectiveWrapColumn(), true);
+    return {At.Para, Wrapped.LineStart(K)};
 }
 
 std::string_view TParaList::LineText(int Line) {
-    const TNodeHandle H = LocateLine(Line);
-    return H == NoNode ? std::string_view() : Node(H).GetLine(Line - FCacheFirstLine + 1);
+    if (Line < 1 || Line > FLineCount)
+        return {};
+    const TPlace At = FindLine(Line);
+    const int K = Line - At.FirstLine + 1;
+    if (!IsRun(At.Node))
+        return Node(At.Node).GetLine(K);
+    if (LinesAt(At) == 1)
+        return TextAt(At);
+    const TParaNode Wrapped(TextAt(At), FTabSize, EffectiveWrapColumn(), true);
+    return Wrapped.GetLine(K);
 }
 
 int TParaList::LineWidth(int Line) {
@@ -410,9 +622,16 @@ int TParaList::PositionOfColumn(std::string_view Text, int Column) const {
     return Pos + (Column - 1 - Consumed);
 }
 
+int TParaList::TailLength() const {
+    if (!IsRun(FTail))
+        return FNodes[FTail].Length();
+    const TRun& R = RunOf(FTail);
+    return R.Lines->Lengths[R.Begin + R.Count - 1];
+}
+
 int TParaList::CheckLimits(int Para, int NewParas, std::int64_t AddedBytes) {
     if (NewParas > 0 || Para > FParaLimit) {
-        const bool LastEmpty = Node(FTail).Length() == 0;
+        const bool LastEmpty = TailLength() == 0;
         std::int64_t Permitted = FParaLimit;
         if (Para <= FParaLimit && LastEmpty && FParaLimit != NoLimit)
             Permitted = static_cast<std::int64_t>(FParaLimit) + 1;
@@ -526,20 +745,19 @@ int TParaList::AppendPara(std::string_view Text, bool Trim) {
         return E.ErrorCode();
     }
     Link(H, FParaCount + 1);
-    SetChangedBelow(FCacheFirstLine);
+    SetChangedBelow(FCache.FirstLine);
     FModified = true;
     return eeNone;
 }
 
 // Each paragraph is checked as inserting the whole text would check it: every line but the last
-// becomes a paragraph before the empty one, and the last goes into it.
+// becomes a paragraph before the empty one, and the last goes into it. The lines join runs, a
+// few bytes each; a line that does not lie in the backing text is copied into shared storage.
 int TParaList::LoadParas(std::size_t Count, std::size_t TextBytes, const TParaFeed& Next,
                          std::string* Backing) {
     std::string_view Text;
     if (!Next(Text))
         return eeNone;
-    FNodes.reserve(FNodes.size() + Count);
-    AdviseLargePages(FNodes.data() + FNodes.size(), Count * sizeof(TParaNode));
     std::string_view Kept;
     if (Backing && AdoptBacking(*Backing))
         Kept = *FBackings.back();
@@ -547,43 +765,58 @@ int TParaList::LoadParas(std::size_t Count, std::size_t TextBytes, const TParaFe
         return !Line.empty() && !Kept.empty() && Line.data() >= Kept.data() &&
                Line.data() + Line.size() <= Kept.data() + Kept.size();
     };
-    // Rounding and the terminating NUL take up to a unit more per paragraph; lines that stay
-    // in the backing text need none of it.
-    if (Kept.empty() && TextBytes > 0 &&
-        !ReserveSharedText(TextBytes + Count * TParaNode::SharedCapacity(1)))
+    if (Kept.empty() && TextBytes > 0 && !ReserveSharedText(TextBytes))
         return eeOutOfMemory;
     const TNodeHandle Empty = FTail;
+    const int Wrap = EffectiveWrapColumn();
+    TNodeHandle RunNode = NoNode;
+    TLoadedLines* Lines = nullptr;
     int Error = eeNone;
     bool Changed = false;
     bool AnyInPlace = false;
     for (;;) {
+        const std::int64_t Length = static_cast<std::int64_t>(Text.size());
+        if (Length > MaxParaLength)
+            Text = Text.substr(0, MaxParaLength);
         const bool InPlace = IsKept(Text);
         AnyInPlace = AnyInPlace || InPlace;
-        const TNodeHandle H = InPlace ? NewInPlaceNode(Text) : NewSharedNode(Text);
-        if (H == NoNode) {
+        const char* const Where = InPlace || Text.empty() ? Text.data() : CopyOfLine(Text);
+        if (!Where) {
             Error = eeOutOfMemory;
             break;
         }
-        const std::int64_t Length = static_cast<std::int64_t>(Text.size());
+        const std::string_view Stored(Where, Text.size());
         const bool Last = !Next(Text);
         if (!Last) {
             Error = Length > MaxParaLength ? eeParaTooLong : CheckLimits(0, 1, Length + 2);
         } else if (Length > 0) {
             Error = CheckLimits(FParaCount, 0, Length);
         } else {
-            FreeNode(H); // an empty last line is the empty paragraph itself
-            break;
+            break; // an empty last line is the empty paragraph itself
         }
-        if (Error != eeNone) {
-            FreeNode(H);
+        if (Error != eeNone)
             break;
+        if (!Lines || !Lines->Fits(Stored)) {
+            FLoaded.push_back(std::make_unique<TLoadedLines>());
+            Lines = FLoaded.back().get();
+            Lines->Offsets.reserve(Count);
+            Lines->Lengths.reserve(Count);
+            RunNode = NewRunNode({Lines, 0, 0, 0});
+            Chain(Node(Empty).Prev, RunNode);
+            Chain(RunNode, Empty);
         }
-        LinkBeforeTail(H);
+        const int LineCount = TParaNode::WrappedLineCount(Stored, Wrap, FTabSize);
+        TRun& R = RunOf(RunNode);
+        Lines->Append(Stored, LineCount);
+        ++R.Count;
+        R.DisplayLines += LineCount;
+        ++FParaCount;
+        FByteCount += Length + 2;
+        FLineCount += LineCount;
         Changed = true;
         if (Last) {
             // The last line takes the empty paragraph's place.
-            Node(H).Next = NoNode;
-            FTail = H;
+            Chain(RunNode, NoNode);
             --FParaCount;
             FByteCount -= 2;
             FLineCount -= Node(Empty).LineCount();
@@ -628,7 +861,7 @@ int TParaList::InsertText(TParaListClient* Editor, int Para, int Pos, std::strin
     }
     FByteCount += Padding + static_cast<std::int64_t>(Text.size());
     FLineCount += N.LineCount() - OldLines;
-    SetChanged(FCacheFirstLine, Changed, N.LineCount() != OldLines);
+    SetChanged(FCache.FirstLine, Changed, N.LineCount() != OldLines);
     FModified = true;
     MovedByInsert(Editor, Para, Pos, static_cast<int>(Text.size()));
     return eeNone;
@@ -649,7 +882,7 @@ int TParaList::DeleteText(TParaListClient* Editor, int Para, int Pos, int Count)
     N.DeleteText(Pos, Count, FTabSize, EffectiveWrapColumn(), Changed);
     FByteCount -= Count;
     FLineCount += N.LineCount() - OldLines;
-    SetChanged(FCacheFirstLine, Changed, N.LineCount() != OldLines);
+    SetChanged(FCache.FirstLine, Changed, N.LineCount() != OldLines);
     FModified = true;
     MovedByDelete(Editor, Para, Pos, Count);
     return eeNone;
@@ -681,7 +914,7 @@ int TParaList::ReplaceText(TParaListClient* Editor, int Para, int Pos, int OldCo
         FUndo->RecordReplace(FModified, Para, Pos, New, OldText);
     FByteCount += Added - Old;
     FLineCount += N.LineCount() - OldLines;
-    SetChanged(FCacheFirstLine, Changed, N.LineCount() != OldLines);
+    SetChanged(FCache.FirstLine, Changed, N.LineCount() != OldLines);
     FModified = true;
     // A replace in place moves no position but may re-wrap the paragraph, so the editors are
     // told of it as an insertion of nothing and look their display lines up anew.
@@ -710,7 +943,7 @@ int TParaList::InsertParaBefore(TParaListClient* Editor, int Para, std::string_v
     Link(H, Para);
     if (Recording())
         FUndo->RecordNode(ukInsertPara, FModified, Para, 1, H);
-    SetChangedBelow(FCacheFirstLine);
+    SetChangedBelow(FCache.FirstLine);
     FModified = true;
     MovedBySplit(Editor, Para, 1, 0);
     return eeNone;
@@ -730,7 +963,7 @@ int TParaList::InsertParaAfter(TParaListClient* Editor, int Para, std::string_vi
     Link(H, Para + 1);
     if (Recording())
         FUndo->RecordNode(ukInsertParaAfter, FModified, Para, 1, H);
-    SetChangedBelow(FCacheFirstLine - 1);
+    SetChangedBelow(FCache.FirstLine - 1);
     FModified = true;
     MovedBySplit(Editor, Para + 1, 1, 0);
     return eeNone;
@@ -740,7 +973,7 @@ int TParaList::DeletePara(TParaListClient* Editor, int Para) {
     if (Para < 1 || Para > FParaCount || FParaCount == 1)
         return eeNone;
     const TNodeHandle H = Locate(Para);
-    const int First = FCacheFirstLine;
+    const int First = FCache.FirstLine;
     Unlink(H, Para);
     const bool Held = Recording() && FUndo->RecordNode(ukDeletePara, FModified, Para, 1, H);
     // While replaying, the record on the other side of the history holds the paragraph.
@@ -757,7 +990,7 @@ void TParaList::ReinsertNode(TParaListClient* Editor, int Para, TNodeHandle H) {
         return;
     Node(H).Wrap(EffectiveWrapColumn(), FTabSize);
     Link(H, std::clamp(Para, 1, FParaCount + 1));
-    SetChangedBelow(FCacheFirstLine - 1);
+    SetChangedBelow(FCache.FirstLine - 1);
     FModified = true;
     MovedBySplit(Editor, Para, 1, 0);
 }
@@ -909,9 +1142,19 @@ void TParaList::RewrapAll() {
         OnBusy(true);
     const int Wrap = EffectiveWrapColumn();
     int Lines = 0;
+    if (IsNoWrap(Wrap)) {
+        for (const auto& Loaded : FLoaded)
+            Loaded->DisplayLines = {};
+    }
     for (TNodeHandle H = FHead; H != NoNode; H = Node(H).Next) {
-        Node(H).Wrap(Wrap, FTabSize);
-        Lines += Node(H).LineCount();
+        if (IsRun(H)) {
+            TRun& R = RunOf(H);
+            RewrapRun(R, Wrap);
+            Lines += R.DisplayLines;
+        } else {
+            Node(H).Wrap(Wrap, FTabSize);
+            Lines += Node(H).LineCount();
+        }
     }
     FLineCount = Lines;
     SetCache(FHead, 1, 1);

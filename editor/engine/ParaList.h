@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -170,35 +171,83 @@ public:
     int LiveNodeCount() const;
 
 private:
+    // Loaded lines kept where they lie, a few bytes each instead of a node: their text as
+    // offsets from one base and lengths, and their display lines (none held while every one has
+    // a single display line).
+    struct TLoadedLines {
+        const char* Base = nullptr;
+        std::vector<std::uint32_t> Offsets;
+        std::vector<std::uint16_t> Lengths;
+        std::vector<std::uint16_t> DisplayLines;
+
+        std::string_view Text(std::size_t I) const {
+            return Lengths[I] == 0 ? std::string_view() : std::string_view(Base + Offsets[I], Lengths[I]);
+        }
+        int Lines(std::size_t I) const { return DisplayLines.empty() ? 1 : DisplayLines[I]; }
+        bool Fits(std::string_view Text) const;
+        void Append(std::string_view Text, int Lines);
+        void SetLines(std::size_t I, int Lines);
+    };
+    // Consecutive paragraphs that no edit has reached since they were loaded stand in the chain
+    // as one node: lines Begin.. of Lines, with their display lines counted.
+    struct TRun {
+        TLoadedLines* Lines;
+        std::uint32_t Begin;
+        int Count;
+        int DisplayLines;
+    };
+    bool IsRun(TNodeHandle H) const { return FNodes[H].Run; }
+    TRun& RunOf(TNodeHandle H) { return FRuns.find(H)->second; }
+    const TRun& RunOf(TNodeHandle H) const { return FRuns.find(H)->second; }
+    int ParasIn(TNodeHandle H) const { return IsRun(H) ? RunOf(H).Count : 1; }
+    int LinesIn(TNodeHandle H) const;
+    // The display lines of the first Count paragraphs of a run.
+    int RunLinesBefore(const TRun& R, int Count) const;
+    TNodeHandle NewRunNode(const TRun& R);
+    void RewrapRun(TRun& R, int WrapColumn);
+    // Room for a loaded line that does not lie in a backing text; null when there is none.
+    const char* CopyOfLine(std::string_view Text);
+
     // Lines move when the wrapping changes; the editors lay themselves out again.
     void RewrapAndTellOwner();
     TParaNode& Node(TNodeHandle H) { return FNodes[H]; }
     TNodeHandle NewNode(std::string_view Text);
-    // A node whose text lives in the shared storage below; NoNode when that cannot grow.
-    TNodeHandle NewSharedNode(std::string_view Text);
+    TNodeHandle Adopt(TParaNode&& Fresh);
     // A node whose text stays at Text, in a backing text the list owns.
     TNodeHandle NewInPlaceNode(std::string_view Text);
     // Takes Backing over; false (and Backing left as it was) when its text would move.
     bool AdoptBacking(std::string& Backing);
     bool ReserveSharedText(std::size_t Bytes);
     char* SharedText(std::size_t Bytes);
-    void LinkBeforeTail(TNodeHandle H);
     void LinkBefore(TNodeHandle H, TNodeHandle At);
     void CountLinked(TNodeHandle H);
     void FreeNode(TNodeHandle H);
     void ReleaseDetachedNode(TNodeHandle H);
     // A paragraph with its number and its first display line: where a look-up walk starts.
+    // Index is its place within a run node (0 for a node of its own).
     struct TPlace {
         TNodeHandle Node;
         int Para;
         int FirstLine;
+        int Index = 0;
     };
     TPlace HeadPlace() const;
     TPlace TailPlace() const;
-    TPlace CachePlace() const;
+    // The place of the last paragraph of node H, whose successor starts at line NextFirstLine.
+    TPlace LastPlaceOf(TNodeHandle H, int Para, int NextFirstLine) const;
     TPlace Nearest(int FromHead, int FromCache, int FromTail) const;
+    int LinesAt(const TPlace& At) const;
+    std::string_view TextAt(const TPlace& At) const;
+    void StepForward(TPlace& At) const;
+    void StepBack(TPlace& At) const;
+    // Look-ups that leave runs whole; the cache moves to the paragraph found.
+    TPlace Find(int Para);
+    TPlace FindLine(int Line);
+    // The paragraph's own node, split out of its run when it is in one; the cache moves to it.
     TNodeHandle Locate(int Para);
-    TNodeHandle LocateLine(int Line);
+    TPlace Materialise(const TPlace& At);
+    void Chain(TNodeHandle Before, TNodeHandle After);
+    int TailLength() const;
     void SetCache(TNodeHandle H, int Para, int FirstLine);
     void Link(TNodeHandle H, int Para);
     void Unlink(TNodeHandle H, int Para);
@@ -227,13 +276,13 @@ private:
     std::vector<std::unique_ptr<char[]>> FTextBlocks;
     // Texts read from files whose lines are paragraphs where they lie.
     std::vector<std::unique_ptr<std::string>> FBackings;
+    std::vector<std::unique_ptr<TLoadedLines>> FLoaded;
+    std::unordered_map<TNodeHandle, TRun> FRuns;
     char* FSharedFree = nullptr;
     std::size_t FSharedLeft = 0;
     TNodeHandle FHead = NoNode;
     TNodeHandle FTail = NoNode;
-    TNodeHandle FCacheNode = NoNode;
-    int FCachePara = 1;
-    int FCacheFirstLine = 1;
+    TPlace FCache{NoNode, 1, 1};
     int FParaCount = 0;
     std::int64_t FByteCount = 0;
     int FLineCount = 0;

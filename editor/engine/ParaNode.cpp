@@ -74,7 +74,7 @@ TParaNode::TParaNode(TParaNode&& Other) noexcept
     : FText(std::exchange(Other.FText, nullptr)), FLineStarts(std::move(Other.FLineStarts)),
       Next(Other.Next), Prev(Other.Prev), FLength(Other.FLength), FLineCount(Other.FLineCount),
       FTextCapacity(Other.FTextCapacity), FOwnsText(Other.FOwnsText), InChain(Other.InChain),
-      FLineStartsCapacity(Other.FLineStartsCapacity), Alive(Other.Alive) {
+      FLineStartsCapacity(Other.FLineStartsCapacity), Alive(Other.Alive), Run(Other.Run) {
     Other.FOwnsText = false;
     Other.Clear();
 }
@@ -95,6 +95,7 @@ TParaNode& TParaNode::operator=(TParaNode&& Other) noexcept {
     FLineStartsCapacity = Other.FLineStartsCapacity;
     InChain = Other.InChain;
     Alive = Other.Alive;
+    Run = Other.Run;
     Other.Clear();
     return *this;
 }
@@ -148,12 +149,12 @@ bool TParaNode::ReserveLineStarts(std::size_t Count) {
 }
 
 // Where the display line after the one starting at Start begins, or -1 when the rest fits.
-int TParaNode::NextLineStart(int Start, int WrapColumn, int TabSize, bool Tabs) const {
-    const char* Text = FText;
-    const int Remaining = FLength - Start;
-    const int Candidate = Tabs ? OffsetOfColumn({Text + Start, static_cast<std::size_t>(Remaining)},
-                                                WrapColumn, TabSize)
-                               : std::min(WrapColumn, Remaining);
+int TParaNode::NextLineStart(std::string_view Text, int Start, int WrapColumn, int TabSize,
+                             bool Tabs) {
+    const int Length = static_cast<int>(Text.size());
+    const int Remaining = Length - Start;
+    const int Candidate =
+        Tabs ? OffsetOfColumn(Text.substr(Start), WrapColumn, TabSize) : std::min(WrapColumn, Remaining);
     if (Remaining <= Candidate)
         return -1;
     int Blank = Start + Candidate;
@@ -162,9 +163,19 @@ int TParaNode::NextLineStart(int Start, int WrapColumn, int TabSize, bool Tabs) 
     if (Blank < Start)
         return Start + Candidate; // no blank: broken inside the word
     int Next = Blank + 1;
-    while (Next < FLength && IsBlank(Text[Next]))
+    while (Next < Length && IsBlank(Text[Next]))
         ++Next;
-    return Next < FLength ? Next : -1; // trailing blanks stay on the earlier line
+    return Next < Length ? Next : -1; // trailing blanks stay on the earlier line
+}
+
+int TParaNode::WrappedLineCount(std::string_view Text, int WrapColumn, int TabSize) {
+    if (IsNoWrap(WrapColumn) || Text.empty())
+        return 1;
+    const bool Tabs = HasTabs(Text);
+    int Count = 1;
+    for (int Start = 0; (Start = NextLineStart(Text, Start, WrapColumn, TabSize, Tabs)) >= 0;)
+        ++Count;
+    return Count;
 }
 
 void TParaNode::Wrap(int WrapColumn, int TabSize) {
@@ -176,7 +187,7 @@ void TParaNode::Wrap(int WrapColumn, int TabSize) {
     const int Estimate = std::max((M + M / 5 + 7) / 8 * 8, 8);
     const bool Tabs = HasTabs(Text());
     int Start = 0;
-    for (int Next; (Next = NextLineStart(Start, WrapColumn, TabSize, Tabs)) >= 0; Start = Next) {
+    for (int Next; (Next = NextLineStart(Text(), Start, WrapColumn, TabSize, Tabs)) >= 0; Start = Next) {
         if (!FLineStarts && !ReserveLineStarts(Estimate))
             return;
         if (!ReserveLineStarts(FLineCount + 1u))
@@ -198,7 +209,7 @@ void TParaNode::Rewrap(int At, int OldCount, int NewCount, int TabSize, int Wrap
         return;
     }
     if (!FLineStarts) {
-        if (NextLineStart(0, WrapColumn, TabSize, HasTabs(Text())) < 0) {
+        if (NextLineStart(Text(), 0, WrapColumn, TabSize, HasTabs(Text())) < 0) {
             FLineCount = 1;
             Changed = {1, 1};
             return;
@@ -220,7 +231,7 @@ void TParaNode::Rewrap(int At, int OldCount, int NewCount, int TabSize, int Wrap
     int Resume = -1; // 0-based index of the old start where re-computing stopped
     const bool Tabs = HasTabs(Text());
     int Start = Old[FirstLine - 1];
-    for (int Next; (Next = NextLineStart(Start, WrapColumn, TabSize, Tabs)) >= 0; Start = Next) {
+    for (int Next; (Next = NextLineStart(Text(), Start, WrapColumn, TabSize, Tabs)) >= 0; Start = Next) {
         if (Next >= At + NewCount) {
             while (OldIndex < OldLines && Old[OldIndex] + Delta < Next)
                 ++OldIndex;

@@ -52,6 +52,8 @@ public:
 
     // The bytes a paragraph of Length characters takes in shared storage: its text capacity.
     static std::size_t SharedCapacity(std::size_t Length);
+    // The display lines Text is wrapped into, as a node holding it would have them.
+    static int WrappedLineCount(std::string_view Text, int WrapColumn, int TabSize);
 
     std::string_view Text() const { return {FText, FLength}; }
     int Length() const { return FLength; }
@@ -86,7 +88,8 @@ private:
     // Capacities are multiples of this and are held in these units, so that they fit 16 bits.
     static constexpr int CapacityUnit = 8;
 
-    int NextLineStart(int Start, int WrapColumn, int TabSize, bool Tabs) const;
+    static int NextLineStart(std::string_view Text, int Start, int WrapColumn, int TabSize,
+                             bool Tabs);
     bool GrowText(std::size_t Needed);
     bool ReserveLineStarts(std::size_t Count);
     void Rewrap(int At, int OldCount, int NewCount, int TabSize, int WrapColumn,
@@ -118,6 +121,8 @@ private:
 
 public:
     bool Alive : 1 = false;
+    // The node stands for a run of loaded paragraphs that its list describes.
+    bool Run : 1 = false;
 };
 
 } // namespace korvid
