@@ -234,7 +234,9 @@ void TParaList::TLoadedLines::Append(std::string_view Text, int Lines) {
         Base = Text.data();
     Offsets.push_back(Text.empty() ? 0 : static_cast<std::uint32_t>(Text.data() - Base));
     Lengths.push_back(static_cast<std::uint16_t>(Text.size()));
-    if (!DisplayLines.empty() || Lines != 1)
+    if (!DisplayLines.empty())
+        DisplayLines.push_back(static_cast<std::uint16_t>(Lines));
+    else
         SetLines(Offsets.size() - 1, Lines);
 }
 

@@ -181,7 +181,8 @@ private:
         std::vector<std::uint16_t> DisplayLines;
 
         std::string_view Text(std::size_t I) const {
-            return Lengths[I] == 0 ? std::string_view() : std::string_view(Base + Offsets[I], Lengths[I]);
+            return Lengths[I] == 0 ? std::string_view()
+                                   : std::string_view(Base + Offsets[I], Lengths[I]);
         }
         int Lines(std::size_t I) const { return DisplayLines.empty() ? 1 : DisplayLines[I]; }
         bool Fits(std::string_view Text) const;

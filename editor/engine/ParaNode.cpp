@@ -153,8 +153,8 @@ int TParaNode::NextLineStart(std::string_view Text, int Start, int WrapColumn, i
                              bool Tabs) {
     const int Length = static_cast<int>(Text.size());
     const int Remaining = Length - Start;
-    const int Candidate =
-        Tabs ? OffsetOfColumn(Text.substr(Start), WrapColumn, TabSize) : std::min(WrapColumn, Remaining);
+    const int Candidate = Tabs ? OffsetOfColumn(Text.substr(Start), WrapColumn, TabSize)
+                               : std::min(WrapColumn, Remaining);
     if (Remaining <= Candidate)
         return -1;
     int Blank = Start + Candidate;
@@ -187,7 +187,8 @@ void TParaNode::Wrap(int WrapColumn, int TabSize) {
     const int Estimate = std::max((M + M / 5 + 7) / 8 * 8, 8);
     const bool Tabs = HasTabs(Text());
     int Start = 0;
-    for (int Next; (Next = NextLineStart(Text(), Start, WrapColumn, TabSize, Tabs)) >= 0; Start = Next) {
+    for (int Next; (Next = NextLineStart(Text(), Start, WrapColumn, TabSize, Tabs)) >= 0;
+         Start = Next) {
         if (!FLineStarts && !ReserveLineStarts(Estimate))
             return;
         if (!ReserveLineStarts(FLineCount + 1u))
@@ -231,7 +232,8 @@ void TParaNode::Rewrap(int At, int OldCount, int NewCount, int TabSize, int Wrap
     int Resume = -1; // 0-based index of the old start where re-computing stopped
     const bool Tabs = HasTabs(Text());
     int Start = Old[FirstLine - 1];
-    for (int Next; (Next = NextLineStart(Text(), Start, WrapColumn, TabSize, Tabs)) >= 0; Start = Next) {
+    for (int Next; (Next = NextLineStart(Text(), Start, WrapColumn, TabSize, Tabs)) >= 0;
+         Start = Next) {
         if (Next >= At + NewCount) {
             while (OldIndex < OldLines && Old[OldIndex] + Delta < Next)
                 ++OldIndex;

@@ -1,10 +1,13 @@
 // A seeded randomised test: random edits, undos and redos on the paragraph list, each compared
 // with a plain vector-of-strings model of the same operations. A second run makes the same edits
-// under two editors that share the text and checks that their carets and selections follow.
+// under two editors that share the text and checks that their carets and selections follow. A
+// third starts from a loaded file and compares through look-ups only, so that the paragraphs no
+// edit reached stay as they were loaded.
 #include "FakeEditorHost.h"
 #include "editor/engine/EngCustomEditor.h"
 #include "editor/engine/EngText.h"
 #include "editor/engine/ParaList.h"
+#include "foundation/BinaryStrings.h"
 #include "platform/Cp1252.h"
 
 #include <gtest/gtest.h>
@@ -240,6 +243,8 @@ public:
     std::vector<TText> FUndo; // the text before each undo step, oldest first
     std::vector<TText> FRedo;
     int FFirstLength = 0;
+    // Compare through look-ups alone, never asking for a paragraph's node.
+    bool FByQueries = false;
 
     int Rand(int Lo, int Hi) { return std::uniform_int_distribution<int>(Lo, Hi)(FRandom); }
 
@@ -270,6 +275,8 @@ public:
 
     // Compares the list with the model; false (with a failure) on the first difference.
     bool Compare(const std::string& Step) {
+        if (FByQueries)
+            return CompareByQueries(Step);
         EXPECT_EQ(FList.ParaCount(), FModel.Count()) << Step;
         EXPECT_EQ(FList.ByteCount(), FModel.Bytes()) << Step;
         if (FList.ParaCount() != FModel.Count())
@@ -297,6 +304,46 @@ public:
         EXPECT_EQ(Back, Line) << Step;
         EXPECT_EQ(InLine, 1) << Step;
         EXPECT_EQ(FList.LineText(Line).data() - FList.ParaText(Para).data(), Offset) << Step;
+        if (AfterEdit && !::testing::Test::HasFailure())
+            AfterEdit(Step);
+        return !::testing::Test::HasFailure();
+    }
+
+    // Each paragraph's text and first display line in order, then display lines and paragraphs
+    // from random places, so that look-ups walk both ways from the cache, the head and the tail.
+    bool CompareByQueries(const std::string& Step) {
+        EXPECT_EQ(FList.ParaCount(), FModel.Count()) << Step;
+        EXPECT_EQ(FList.ByteCount(), FModel.Bytes()) << Step;
+        if (FList.ParaCount() != FModel.Count())
+            return false;
+        const int Wrap = FList.EffectiveWrapColumn();
+        std::vector<int> FirstLines;
+        int Lines = 0;
+        for (const std::string& Para : FModel.Paras) {
+            FirstLines.push_back(Lines + 1);
+            Lines += TParaNode(Para, FList.TabSize(), Wrap).LineCount();
+        }
+        EXPECT_EQ(FList.LineCount(), Lines) << Step;
+        const auto ExpectPara = [&](int P) {
+            EXPECT_EQ(FList.ParaText(P), FModel.Paras[P - 1]) << Step << " paragraph " << P;
+            EXPECT_EQ(FList.LineOfPara(P, 1).first, FirstLines[P - 1])
+                << Step << " paragraph " << P;
+        };
+        for (int P = 1; P <= FModel.Count() && !::testing::Test::HasFailure(); ++P)
+            ExpectPara(P);
+        for (int K = 0; K < 12 && !::testing::Test::HasFailure(); ++K) {
+            ExpectPara(Rand(1, FModel.Count()));
+            const int Line = Rand(1, Lines);
+            const int P = static_cast<int>(
+                std::upper_bound(FirstLines.begin(), FirstLines.end(), Line) - FirstLines.begin());
+            const TParaNode Fresh(FModel.Paras[P - 1], FList.TabSize(), Wrap);
+            const int InPara = Line - FirstLines[P - 1] + 1;
+            EXPECT_EQ(FList.ParaOfLine(Line), std::make_pair(P, Fresh.LineStart(InPara)))
+                << Step << " line " << Line;
+            EXPECT_EQ(FList.LineText(Line), Fresh.GetLine(InPara)) << Step << " line " << Line;
+            EXPECT_EQ(FList.LineOfPara(P, Fresh.LineStart(InPara) + 1), std::make_pair(Line, 1))
+                << Step << " line " << Line;
+        }
         if (AfterEdit && !::testing::Test::HasFailure())
             AfterEdit(Step);
         return !::testing::Test::HasFailure();
@@ -857,6 +904,135 @@ INSTANTIATE_TEST_SUITE_P(Runs, ParaListModel,
                                            TModelCase{"TightLimits", 8192, true, 15, 60, 30, 4000},
                                            TModelCase{"NoWrap", 2048, false, 80, 200, 60, 3000}),
                          [](const auto& Info) { return std::string(Info.param.Name); });
+
+// ---- Edits on a loaded text ----
+
+struct TLoadModelCase {
+    const char* Name;
+    const char* LineEnd; // between lines; empty for a random mix of CR LF, LF and CR
+    bool FinalLineEnd;
+    enum { Plain, Utf8, Utf8WithMark, Scattered } Kind;
+    bool WordWrap;
+    int Lines;
+    int Steps;
+};
+
+// A file's bytes and the paragraphs it loads as.
+struct TLoadedFile {
+    std::string Bytes;
+    TText Paras;
+};
+
+TLoadedFile MakeFile(TModelRun& Run, const TLoadModelCase& Case) {
+    TLoadedFile File;
+    const bool Utf8 =
+        Case.Kind == TLoadModelCase::Utf8 || Case.Kind == TLoadModelCase::Utf8WithMark;
+    if (Case.Kind == TLoadModelCase::Utf8WithMark)
+        File.Bytes = "\xEF\xBB\xBF";
+    std::string PreviousEnd;
+    for (int I = 0; I < Case.Lines; ++I) {
+        const int Kind = Run.Rand(0, 9);
+        std::string Para = Kind < 2 ? "" : Run.RandomText(Kind == 2 ? 700 : 70, false);
+        const bool Last = I + 1 == Case.Lines;
+        if (Para.empty() && Last && !Case.FinalLineEnd)
+            Para = "z"; // else the line end before it would be the text's final one
+        std::string Bytes = Para;
+        if (Utf8 && Run.Rand(0, 2) == 0) {
+            Para += '\xE9';
+            Bytes += "\xC3\xA9";
+        }
+        std::string End = Case.LineEnd;
+        if (End.empty()) {
+            End = std::array<const char*, 3>{"\r\n", "\n", "\r"}[Run.Rand(0, 2)];
+            if (PreviousEnd == "\r" && Bytes.empty() && End == "\n")
+                End = "\r\n"; // CR then LF would read as one line end
+        }
+        File.Bytes += Bytes;
+        if (!Last || Case.FinalLineEnd)
+            File.Bytes += End;
+        PreviousEnd = End;
+        File.Paras.push_back(Para);
+    }
+    return File;
+}
+
+// Loads the file as the program does: the lines of a TBinaryStrings through its cursor, the text
+// read handed over. Scattered feeds every third line from a buffer of its own that the next line
+// overwrites, with no estimate of the text, as lines decoded or cut arrive.
+void LoadFile(TModelRun& Run, const TLoadModelCase& Case, const TLoadedFile& File) {
+    TBinaryStrings Lines;
+    Lines.ForceUtf8 = Case.Kind == TLoadModelCase::Utf8;
+    bool ShowAsterisks = false;
+    std::string Password;
+    ASSERT_EQ(Lines.LoadFromBytes(std::string(File.Bytes), "loaded.txt", ShowAsterisks, Password),
+              TLoadResult::Loaded);
+    TLineCursor Cursor = Lines.Cursor();
+    std::string Scratch;
+    int Fed = 0;
+    const auto Feed = [&](std::string_view& Line) {
+        if (!Cursor.Next(Line))
+            return false;
+        if (Case.Kind == TLoadModelCase::Scattered && ++Fed % 3 == 0) {
+            Scratch.assign(Line);
+            Line = Scratch;
+        }
+        return true;
+    };
+    const std::size_t TextBytes =
+        Case.Kind == TLoadModelCase::Scattered ? 0 : Lines.TextBytesEstimate();
+    ASSERT_EQ(Run.FList.LoadParas(Lines.CountEstimate(), TextBytes, Feed, Lines.TextToKeep()),
+              eeNone);
+    Run.FModel.Paras = File.Paras;
+}
+
+class LoadedTextModel : public ::testing::TestWithParam<TLoadModelCase> {};
+
+TEST_P(LoadedTextModel, EditsWrapsAndHistoryMatchTheModel) {
+    const TLoadModelCase& Case = GetParam();
+    const std::uint32_t Seed = SeedOfRun();
+    SCOPED_TRACE("seed " + std::to_string(Seed) + " (set KORVID_MODEL_SEED to repeat)");
+    TModelRun Run(Seed, TUndoBuffer::MaxSize, Case.WordWrap);
+    Run.FByQueries = true;
+    Run.FList.SetWrapColumn(Run.Rand(8, 40));
+    const TLoadedFile File = MakeFile(Run, Case);
+    LoadFile(Run, Case, File);
+    ASSERT_TRUE(Run.Compare("loaded"));
+    for (int I = 0; I < Case.Steps; ++I) {
+        if (Run.Rand(0, 29) == 0) {
+            Run.FList.SetWordWrap(!Run.FList.WordWrap());
+            ASSERT_TRUE(Run.Compare("step " + std::to_string(I) + " word wrap"));
+            continue;
+        }
+        if (!Run.Step(I))
+            FAIL() << "stopped at step " << I << " of seed " << Seed;
+    }
+    const bool Whole =
+        Run.FUndo.size() == static_cast<std::size_t>(Run.FList.UndoBuffer().UndoGroupCount()) &&
+        !Run.FList.CanRedo();
+    ASSERT_TRUE(Run.UndoAll());
+    if (Whole) {
+        EXPECT_EQ(Run.FModel.Paras, File.Paras) << "undo back to the start";
+    }
+    Run.FList.UndoBuffer().Clear();
+    EXPECT_EQ(Run.FList.LiveNodeCount(), Run.FList.ParaCount());
+}
+
+// Every kind of line end, a last line with and without one, empty and long lines (some wrapped
+// into dozens of display lines), text kept where it was read or decoded from UTF-8 or fed from
+// elsewhere.
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LoadedTextModel,
+    ::testing::Values(
+        TLoadModelCase{"CrLfWrapped", "\r\n", true, TLoadModelCase::Plain, true, 150, 500},
+        TLoadModelCase{"LfUnwrapped", "\n", false, TLoadModelCase::Plain, false, 150, 500},
+        TLoadModelCase{"LoneCr", "\r", true, TLoadModelCase::Plain, true, 80, 400},
+        TLoadModelCase{"MixedEnds", "", false, TLoadModelCase::Plain, true, 200, 500},
+        TLoadModelCase{"Utf8", "\n", true, TLoadModelCase::Utf8, true, 120, 400},
+        TLoadModelCase{"Utf8WithMark", "\r\n", false, TLoadModelCase::Utf8WithMark, false, 120,
+                       400},
+        TLoadModelCase{"Scattered", "\r\n", true, TLoadModelCase::Scattered, true, 150, 400},
+        TLoadModelCase{"OneLine", "\r\n", false, TLoadModelCase::Plain, true, 1, 60}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
 
 } // namespace
 } // namespace korvid
