@@ -196,8 +196,11 @@ bool TParaList::AdoptBacking(std::string& Backing) {
 
 void TParaList::FreeNode(TNodeHandle H) {
     TParaNode& N = Node(H);
-    if (N.Run)
+    if (N.Run) {
         FRuns.erase(H);
+        if (H == FLastRunNode)
+            FLastRunNode = NoNode;
+    }
     N.Clear();
     N.Alive = false;
     N.InChain = false;
@@ -247,6 +250,14 @@ void TParaList::TLoadedLines::SetLines(std::size_t I, int Lines) {
         DisplayLines.assign(Offsets.size(), 1);
     }
     DisplayLines[I] = static_cast<std::uint16_t>(Lines);
+}
+
+const TParaList::TRun& TParaList::RunOf(TNodeHandle H) const {
+    if (H != FLastRunNode) {
+        FLastRun = &FRuns.find(H)->second;
+        FLastRunNode = H;
+    }
+    return *FLastRun;
 }
 
 int TParaList::LinesIn(TNodeHandle H) const {

@@ -198,8 +198,8 @@ private:
         int DisplayLines;
     };
     bool IsRun(TNodeHandle H) const { return FNodes[H].Run; }
-    TRun& RunOf(TNodeHandle H) { return FRuns.find(H)->second; }
-    const TRun& RunOf(TNodeHandle H) const { return FRuns.find(H)->second; }
+    const TRun& RunOf(TNodeHandle H) const;
+    TRun& RunOf(TNodeHandle H) { return const_cast<TRun&>(std::as_const(*this).RunOf(H)); }
     int ParasIn(TNodeHandle H) const { return IsRun(H) ? RunOf(H).Count : 1; }
     int LinesIn(TNodeHandle H) const;
     // The display lines of the first Count paragraphs of a run.
@@ -279,6 +279,9 @@ private:
     std::vector<std::unique_ptr<std::string>> FBackings;
     std::vector<std::unique_ptr<TLoadedLines>> FLoaded;
     std::unordered_map<TNodeHandle, TRun> FRuns;
+    // The run looked up last: walks ask for the same one again and again.
+    mutable TNodeHandle FLastRunNode = NoNode;
+    mutable const TRun* FLastRun = nullptr;
     char* FSharedFree = nullptr;
     std::size_t FSharedLeft = 0;
     TNodeHandle FHead = NoNode;
