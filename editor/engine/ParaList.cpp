@@ -407,21 +407,33 @@ TParaList::TPlace TParaList::FindLine(int Line) {
         return FCache;
     TPlace At = Nearest(Line - 1, std::abs(Line - FCache.FirstLine), FLineCount - Line);
     while (At.FirstLine + LinesAt(At) <= Line) {
-        if (IsRun(At.Node) && At.Index == 0) {
+        if (IsRun(At.Node)) {
             const TRun& R = RunOf(At.Node);
-            if (Line >= At.FirstLine + R.DisplayLines) {
+            if (At.Index == 0 && Line >= At.FirstLine + R.DisplayLines) {
                 At = {FNodes[At.Node].Next, At.Para + R.Count, At.FirstLine + R.DisplayLines};
+                continue;
+            }
+            const int Moved = std::min(Line - At.FirstLine, R.Count - 1 - At.Index);
+            if (R.Lines->DisplayLines.empty() && Moved > 0) {
+                At = {At.Node, At.Para + Moved, At.FirstLine + Moved, At.Index + Moved};
                 continue;
             }
         }
         StepForward(At);
     }
     while (At.FirstLine > Line) {
-        if (IsRun(At.Node) && At.Index > 0 && At.Index == RunOf(At.Node).Count - 1) {
+        if (IsRun(At.Node) && At.Index > 0) {
             const TRun& R = RunOf(At.Node);
-            const int First = At.FirstLine - (R.DisplayLines - LinesAt(At));
-            if (Line < First) {
-                At = {At.Node, At.Para - At.Index, First, 0};
+            if (At.Index == R.Count - 1) {
+                const int First = At.FirstLine - (R.DisplayLines - LinesAt(At));
+                if (Line < First) {
+                    At = {At.Node, At.Para - At.Index, First, 0};
+                    continue;
+                }
+            }
+            if (R.Lines->DisplayLines.empty()) {
+                const int Moved = std::min(At.FirstLine - Line, At.Index);
+                At = {At.Node, At.Para - Moved, At.FirstLine - Moved, At.Index - Moved};
                 continue;
             }
         }

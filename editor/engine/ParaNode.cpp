@@ -43,19 +43,6 @@ TParaNode::TParaNode(std::string_view Text, int TabSize, int WrapColumn) {
     Wrap(WrapColumn, TabSize);
 }
 
-TParaNode::TParaNode(std::string_view Text, char* Storage, int TabSize, int WrapColumn) {
-    if (Text.size() > static_cast<std::size_t>(MaxParaLength))
-        Text = Text.substr(0, MaxParaLength);
-    if (!Text.empty()) {
-        FText = Storage;
-        FTextCapacity = static_cast<std::uint16_t>(SharedCapacity(Text.size()) / CapacityUnit);
-        std::memcpy(FText, Text.data(), Text.size());
-        FText[Text.size()] = '\0';
-        FLength = static_cast<std::uint16_t>(Text.size());
-    }
-    Wrap(WrapColumn, TabSize);
-}
-
 TParaNode::TParaNode(std::string_view Text, int TabSize, int WrapColumn, bool /*InPlace*/) {
     if (Text.size() > static_cast<std::size_t>(MaxParaLength))
         Text = Text.substr(0, MaxParaLength);

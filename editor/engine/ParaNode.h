@@ -29,8 +29,8 @@ struct TChangedLines {
 
 // One paragraph: its characters (without the line end) and the start of each display line it
 // is wrapped into. Its text is either a heap block of its own or, for paragraphs read from a
-// file, a slot in its list's shared text storage that the list keeps alive; it moves to a block
-// of its own when it outgrows the slot. A document holds a node per line, so the node is kept
+// file, text where it was loaded that the list keeps alive; it moves to a block of its own when
+// it first needs room. An edited document holds a node per changed line, so the node is kept
 // small.
 class TParaNode {
 public:
@@ -38,9 +38,6 @@ public:
     // A paragraph holding a copy of Text, wrapped; raises the engine's out-of-memory error when
     // the text cannot be allocated.
     TParaNode(std::string_view Text, int TabSize, int WrapColumn);
-    // A paragraph holding a copy of Text in Storage, which the caller owns and keeps alive for
-    // the node's life; it holds SharedCapacity(Text.size()) bytes (none for empty text).
-    TParaNode(std::string_view Text, char* Storage, int TabSize, int WrapColumn);
     // A paragraph whose text stays where Text lies, in storage the caller keeps alive for the
     // node's life; it has no room to grow there, so its first change that needs room moves it.
     TParaNode(std::string_view Text, int TabSize, int WrapColumn, bool InPlace);
@@ -50,7 +47,7 @@ public:
     TParaNode(const TParaNode&) = delete;
     TParaNode& operator=(const TParaNode&) = delete;
 
-    // The bytes a paragraph of Length characters takes in shared storage: its text capacity.
+    // The text capacity a paragraph of Length characters is given.
     static std::size_t SharedCapacity(std::size_t Length);
     // The display lines Text is wrapped into, as a node holding it would have them.
     static int WrappedLineCount(std::string_view Text, int WrapColumn, int TabSize);

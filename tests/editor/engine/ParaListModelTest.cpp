@@ -915,6 +915,8 @@ struct TLoadModelCase {
     bool WordWrap;
     int Lines;
     int Steps;
+    int WrapColumn = 0; // 0: one from 8 to 40
+    int ParaLimit = TParaList::NoLimit;
 };
 
 // A file's bytes and the paragraphs it loads as.
@@ -993,7 +995,9 @@ TEST_P(LoadedTextModel, EditsWrapsAndHistoryMatchTheModel) {
     SCOPED_TRACE("seed " + std::to_string(Seed) + " (set KORVID_MODEL_SEED to repeat)");
     TModelRun Run(Seed, TUndoBuffer::MaxSize, Case.WordWrap);
     Run.FByQueries = true;
-    Run.FList.SetWrapColumn(Run.Rand(8, 40));
+    Run.FList.SetWrapColumn(Case.WrapColumn > 0 ? Case.WrapColumn : Run.Rand(8, 40));
+    Run.FList.SetParaLimit(Case.ParaLimit);
+    Run.FModel.ParaLimit = Case.ParaLimit;
     const TLoadedFile File = MakeFile(Run, Case);
     LoadFile(Run, Case, File);
     ASSERT_TRUE(Run.Compare("loaded"));
@@ -1019,7 +1023,7 @@ TEST_P(LoadedTextModel, EditsWrapsAndHistoryMatchTheModel) {
 
 // Every kind of line end, a last line with and without one, empty and long lines (some wrapped
 // into dozens of display lines), text kept where it was read or decoded from UTF-8 or fed from
-// elsewhere.
+// elsewhere; word wrap on with no line long enough to wrap, and a paragraph limit close by.
 INSTANTIATE_TEST_SUITE_P(
     Texts, LoadedTextModel,
     ::testing::Values(
@@ -1031,7 +1035,9 @@ INSTANTIATE_TEST_SUITE_P(
         TLoadModelCase{"Utf8WithMark", "\r\n", false, TLoadModelCase::Utf8WithMark, false, 120,
                        400},
         TLoadModelCase{"Scattered", "\r\n", true, TLoadModelCase::Scattered, true, 150, 400},
-        TLoadModelCase{"OneLine", "\r\n", false, TLoadModelCase::Plain, true, 1, 60}),
+        TLoadModelCase{"OneLine", "\r\n", false, TLoadModelCase::Plain, true, 1, 60},
+        TLoadModelCase{"NothingWraps", "\r\n", true, TLoadModelCase::Plain, true, 150, 300, 1000},
+        TLoadModelCase{"ParagraphLimit", "\n", true, TLoadModelCase::Plain, false, 60, 400, 0, 62}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
 } // namespace
