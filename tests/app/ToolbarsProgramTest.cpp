@@ -1,3 +1,5 @@
+#include "foundation/ConstantsUnit.h"
+#include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
 #include "tests/app/ProgramProcess.h"
 #include "tests/app/XServer.h"
@@ -199,6 +201,64 @@ TEST_P(TToolbarsXServerTest, AMovedLayoutComesBackUnchangedFromThreeRestarts) {
         WriteFileBytes(Dir / "doc.txt", "hello\r\n");
         Run(Dir / "doc.txt", "wait 500\nclose\n");
         EXPECT_EQ(Stored(), Planted);
+    }
+}
+
+// A window stored maximized is laid out at its normal size before the window manager maximizes
+// it: the bars beyond the normal size must not be pulled back and stored there.
+TEST_P(TToolbarsXServerTest, AMaximizedWindowsBarsComeBackWhereTheyWere) {
+    if (!*GetParam())
+        GTEST_SKIP() << "without a window manager nothing maximizes the window";
+    {
+        fs::create_directories(Settings().parent_path());
+        TScopedRegistryStore Store(Settings());
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenKey(RootKeys[CurrentKeyIndex], true));
+        Reg.WriteInteger("Window Left", 40);
+        Reg.WriteInteger("Window Top", 40);
+        Reg.WriteInteger("Window Width", 640);
+        Reg.WriteInteger("Window Height", 480);
+        Reg.WriteBool("Window Maximized", true);
+    }
+    std::vector<TToolbarLayout> Planted = Defaults();
+    struct TRow {
+        const char* Name;
+        int Dock, Offset;
+    };
+    // Each offset lies past the normal window's side and within the maximized one's.
+    const TRow Rows[] = {
+        {"Command Lines", tdTop, 760},
+        {"Extra Clipboards", tdBottom, 700},
+        {"Standard", tdLeft, 250},
+        {"Bookmarks", tdRight, 400},
+    };
+    for (const TRow& R : Rows) {
+        TToolbarLayout* Layout = Named(Planted, R.Name);
+        ASSERT_NE(Layout, nullptr) << R.Name;
+        Layout->Visible = true;
+        Layout->Docked = true;
+        Layout->Dock = R.Dock;
+        Layout->Lane = 0;
+        Layout->Offset = R.Offset;
+        Layout->FloatRightX = 0;
+        Layout->FloatRight = -1;
+    }
+    TToolbarLayout* Formatting = Named(Planted, "Formatting");
+    ASSERT_NE(Formatting, nullptr);
+    Formatting->Visible = false;
+    Plant(Planted);
+    for (int Start = 1; Start <= 2; ++Start) {
+        SCOPED_TRACE("start " + std::to_string(Start));
+        WriteFileBytes(Dir / "doc.txt", "hello\r\n");
+        Run(Dir / "doc.txt", "wait 500\nclose\n");
+        const std::vector<TToolbarLayout> Saved = Stored();
+        for (const TRow& R : Rows) {
+            std::vector<TToolbarLayout> Copy = Saved;
+            const TToolbarLayout* Layout = Named(Copy, R.Name);
+            ASSERT_NE(Layout, nullptr) << R.Name;
+            EXPECT_EQ(Layout->Offset, R.Offset) << R.Name;
+            EXPECT_EQ(Layout->Dock, R.Dock) << R.Name;
+        }
     }
 }
 
