@@ -1,12 +1,15 @@
 #include "foundation/ConstantsUnit.h"
 #include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
+#include "psystem/MajorVolume.h"
 #include "tests/app/ProgramProcess.h"
 #include "tests/app/XServer.h"
 #include "workspace/ToolbarSettings.h"
 
 #include <QDeadlineTimer>
 #include <QStandardPaths>
+
+#include <array>
 
 #include <filesystem>
 #include <memory>
@@ -123,9 +126,10 @@ TEST_F(TToolbarsProgramTest, APlantedLayoutIsStoredAgainAsItWas) {
     EXPECT_LE(Floating->FloatRight - Floating->FloatLeft, 200 + 20); // the wrap width and frame
 }
 
-// The built program under a real X server, with the window manager the row names or none.
-class TToolbarsXServerTest : public TToolbarsProgramTest,
-                             public ::testing::WithParamInterface<const char*> {
+// The built program under a real X server, with the window manager the row names or none:
+// toolbars and windows come back where they were.
+class TPlacesXServerTest : public TToolbarsProgramTest,
+                           public ::testing::WithParamInterface<const char*> {
 protected:
     std::unique_ptr<TXServer> Server;
     QProcess WindowManager;
@@ -169,7 +173,7 @@ protected:
 
 // A layout moved onto all four docks, with one bar floating, comes back the same from every
 // start, whether a window manager places the window or not.
-TEST_P(TToolbarsXServerTest, AMovedLayoutComesBackUnchangedFromThreeRestarts) {
+TEST_P(TPlacesXServerTest, AMovedLayoutComesBackUnchangedFromThreeRestarts) {
     std::vector<TToolbarLayout> Planted = Defaults();
     struct TRow {
         const char* Name;
@@ -206,7 +210,7 @@ TEST_P(TToolbarsXServerTest, AMovedLayoutComesBackUnchangedFromThreeRestarts) {
 
 // A window stored maximized is laid out at its normal size before the window manager maximizes
 // it: the bars beyond the normal size must not be pulled back and stored there.
-TEST_P(TToolbarsXServerTest, AMaximizedWindowsBarsComeBackWhereTheyWere) {
+TEST_P(TPlacesXServerTest, AMaximizedWindowsBarsComeBackWhereTheyWere) {
     if (!*GetParam())
         GTEST_SKIP() << "without a window manager nothing maximizes the window";
     {
@@ -262,7 +266,36 @@ TEST_P(TToolbarsXServerTest, AMaximizedWindowsBarsComeBackWhereTheyWere) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowManagers, TToolbarsXServerTest, ::testing::Values("", "openbox"),
+// The filer is stored where it stood and shown there again, frame and all.
+TEST_P(TPlacesXServerTest, TheFilerComesBackWhereItStood) {
+    const fs::path Volume = Dir / "w.vol";
+    ASSERT_TRUE(CreateVolumeFile(Volume, "WORK", 100));
+    {
+        TMajorVolume V(Volume, true);
+        ASSERT_TRUE(V.SaveTextFile("A.TEXT", {"alpha"}, false));
+    }
+    const auto Place = [this] {
+        TScopedRegistryStore Store(Settings());
+        TRegistryEx Reg;
+        std::array<int, 4> Values{-1, -1, -1, -1};
+        if (Reg.OpenKeyReadOnly(FilerKeys[CurrentKeyIndex])) {
+            Values = {Reg.ReadIntegerDefault("Window Left", -1),
+                      Reg.ReadIntegerDefault("Window Top", -1),
+                      Reg.ReadIntegerDefault("Window Width", -1),
+                      Reg.ReadIntegerDefault("Window Height", -1)};
+        }
+        return Values;
+    };
+    Run(Volume.string() + ">A.TEXT", "key F2\nwait 300\nkey Esc\nclose\n");
+    const std::array<int, 4> First = Place();
+    for (int Start = 2; Start <= 3; ++Start) {
+        SCOPED_TRACE("start " + std::to_string(Start));
+        Run(Volume.string() + ">A.TEXT", "key F2\nwait 300\nkey Esc\nclose\n");
+        EXPECT_EQ(Place(), First);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, TPlacesXServerTest, ::testing::Values("", "openbox"),
                          [](const ::testing::TestParamInfo<const char*>& Info) {
                              return std::string(*Info.param ? Info.param : "NoWindowManager");
                          });
