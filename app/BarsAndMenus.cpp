@@ -17,13 +17,17 @@
 #include "workspace/ToolbarList.h"
 #include "workspace/ToolbarSettings.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <array>
+#include <functional>
 
 namespace korvid {
 
@@ -72,6 +76,53 @@ bool EndsWord(char C, const std::string& Delimiters) {
 } // namespace
 
 // ---- Docks --------------------------------------------------------------------------------------
+
+// The places the bars were loaded at, put back each time the maximized window gets a new size,
+// until the user first presses a mouse button anywhere (the press that may drag a bar).
+class TStoredBarPlaces : public QObject {
+public:
+    TStoredBarPlaces(QWidget& Window, std::function<void()> Restore)
+        : FWindow(Window), FRestore(std::move(Restore)) {
+        Window.installEventFilter(this);
+        qApp->installEventFilter(this);
+    }
+    ~TStoredBarPlaces() override {
+        if (qApp)
+            qApp->removeEventFilter(this);
+        FWindow.removeEventFilter(this);
+    }
+    TStoredBarPlaces(const TStoredBarPlaces&) = delete;
+    TStoredBarPlaces& operator=(const TStoredBarPlaces&) = delete;
+
+    struct TPlace {
+        QPointer<TCustomBar> Bar;
+        TDock* Dock = nullptr;
+        int Lane = 0;
+        int Offset = 0;
+    };
+    std::vector<TPlace> Places;
+    bool Touched() const { return FTouched; }
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override {
+        if (Event->type() == QEvent::MouseButtonPress) {
+            FTouched = true;
+            qApp->removeEventFilter(this);
+            FWindow.removeEventFilter(this);
+        } else if (Watched == &FWindow && !FTouched &&
+                   (Event->type() == QEvent::Resize ||
+                    Event->type() == QEvent::WindowStateChange) &&
+                   FWindow.isVisible() && FWindow.isMaximized())
+            // After the window's own layout has handed the docks their new lengths.
+            QTimer::singleShot(0, this, FRestore);
+        return false;
+    }
+
+private:
+    QWidget& FWindow;
+    std::function<void()> FRestore;
+    bool FTouched = false;
+};
 
 TBarsAndMenus::TBarsAndMenus(TWindowHost& Window, TBarsAndMenusHost& Host)
     : FWindow(Window), FHost(Host), FToolbars(std::make_unique<TToolbarList>()) {}
@@ -216,7 +267,33 @@ void TBarsAndMenus::LoadToolbars() {
         Temp.Bar->setVisible(Temp.Visible);
         Temp.Bar->KeepOnScreen(false);
     }
+    KeepStoredPlacesUntilMaximized();
     EndDockUpdates();
+}
+
+void TBarsAndMenus::KeepStoredPlacesUntilMaximized() {
+    FStoredPlaces.reset();
+    QWidget& Window = *FWindow.DialogParent();
+    if (Window.isVisible() || !(Window.windowState() & Qt::WindowMaximized))
+        return;
+    FStoredPlaces = std::make_unique<TStoredBarPlaces>(Window, [this] {
+        if (FStoredPlaces->Touched())
+            return;
+        const std::array<TDock*, 4> Docks{FTopDock, FBottomDock, FLeftDock, FRightDock};
+        for (TDock* Dock : Docks)
+            Dock->BeginUpdate();
+        for (const TStoredBarPlaces::TPlace& Place : FStoredPlaces->Places)
+            if (Place.Bar && Place.Bar->DockedTo() == Place.Dock) {
+                Place.Bar->DockRow = Place.Lane;
+                Place.Bar->DockPos = Place.Offset;
+            }
+        EndDockUpdates();
+    });
+    for (int Index = 0; Index < FToolbars->Count(); ++Index) {
+        TCommandBar* Bar = FToolbars->Items(Index);
+        if (TDock* Dock = Bar->DockedTo())
+            FStoredPlaces->Places.push_back({Bar, Dock, Bar->DockRow, Bar->DockPos});
+    }
 }
 
 // The window's layout gives the docks their lengths only when it shows. Laid out before that,

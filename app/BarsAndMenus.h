@@ -15,6 +15,7 @@ class TCommandBar;
 class TCustomBar;
 class TDock;
 class TDocumentEditor;
+class TStoredBarPlaces;
 class TToolbarList;
 class TView;
 class TViewCatalogue;
@@ -92,6 +93,10 @@ private:
     void ResetToolbarsNow();
     // Ends the docks' updates once the window's layout has given them their lengths.
     void EndDockUpdates();
+    // A window shown maximized gets its size from the window manager after the bars were laid
+    // out: until the user first touches anything, the bars go back to their stored places
+    // whenever the maximized window is resized.
+    void KeepStoredPlacesUntilMaximized();
 
     TWindowHost& FWindow;
     TBarsAndMenusHost& FHost;
@@ -106,6 +111,7 @@ private:
     QMenu* FCurrentFileAsMenu = nullptr;
     QMenu* FAutoTextMenu = nullptr;
     QMenu* FHiddenAutoTextMenu = nullptr;
+    std::unique_ptr<TStoredBarPlaces> FStoredPlaces;
 };
 
 } // namespace korvid

@@ -148,7 +148,7 @@ void TKorvidForm::WriteSettings() {
     auto& S = FSettings;
     if (Reg.OpenSettingsKeyForWrite(RootKeys)) {
         const bool Maximized = isMaximized();
-        const QRect Normal = Maximized ? normalGeometry() : QRect(x(), y(), width(), height());
+        const QRect Normal = StoredPlace(*this);
         Reg.WriteInteger("Window Width", Normal.width());
         Reg.WriteInteger("Window Height", Normal.height());
         Reg.WriteInteger("Window Left", Normal.x());

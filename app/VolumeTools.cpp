@@ -92,8 +92,8 @@ void TVolumeTools::PrepareFiler() {
 void TVolumeTools::StoreFilerWindow() {
     if (!FFilerForm)
         return;
-    const QRect Normal = FFilerForm->normalGeometry().isValid() ? FFilerForm->normalGeometry()
-                                                                : FFilerForm->geometry();
+    // Its frame's place, which is where move() puts it back.
+    const QRect Normal = StoredPlace(*FFilerForm);
     FWindow.WindowSettings().Filer = {Normal.x(), Normal.y(), Normal.width(), Normal.height(),
                                       FFilerForm->isMaximized()};
 }

@@ -126,6 +126,10 @@ void PlaceFormOnScreen(QWidget* Form, int Left, int Top) {
         CentreInScreen(Form, ScreenNearest(Primary->geometry().center()));
 }
 
+QRect StoredPlace(const QWidget& Form) {
+    return Form.isMaximized() ? Form.normalGeometry() : QRect(Form.pos(), Form.size());
+}
+
 void SetMainForm(QWidget* Form) {
     MainFormPointer() = Form;
 }

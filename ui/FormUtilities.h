@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QRect>
+
 #include <string_view>
 
 class QComboBox;
@@ -25,6 +27,9 @@ void CentreOverWindow(QWidget* Form, const QWidget* Window);
 // As CentreOnMainForm, on the monitor that holds Point; (-16000, -16000) means the main
 // window's monitor.
 void CentreOnMonitorAt(QWidget* Form, const QPoint& Point);
+// Where Form stands, as PlaceFormOnScreen and resize take it back: its frame's top-left and its
+// size; for a maximized form, the place it goes back to.
+QRect StoredPlace(const QWidget& Form);
 // Puts Form back at a saved position when at least 100 pixels of it stay on the screens.
 void PlaceFormOnScreen(QWidget* Form, int Left, int Top);
 

@@ -635,8 +635,9 @@ TFindResults TSearch::Run(const std::vector<TVolume*>& Volumes,
             RunJobs(1, [this] { WalkFolderTree(FFolder, [this] { return MaybePump(); }); });
     }
     FResults.Aborted = Stopped();
-    // A stopped search lists what it found, even nothing, so that it is not taken for a whole one.
-    if (FResults.Count > 0 || FResults.Aborted) {
+    // A stopped search, or one that skipped files, lists what it found, even nothing, so that it
+    // is not taken for a whole one.
+    if (FResults.Count > 0 || FResults.Aborted || FResults.FilesSkipped > 0) {
         std::string Header = MatchCount(FResults.Count) + " for \"" + FSettings.Text + "\"" + Where;
         if (FResults.Aborted)
             Header += " (aborted)";

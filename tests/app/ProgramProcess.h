@@ -54,6 +54,23 @@ inline QProcessEnvironment UserEnvironment(const std::filesystem::path& Dir,
     return Environment;
 }
 
+// Runs Program in Environment (in Folder, when named), which must end by itself, and well.
+inline void RunToEnd(const QString& Program, const QStringList& Arguments,
+                     const QProcessEnvironment& Environment, const QString& Folder = {}) {
+    QProcess Process;
+    Process.setProcessEnvironment(Environment);
+    if (!Folder.isEmpty())
+        Process.setWorkingDirectory(Folder);
+    Process.start(Program, Arguments);
+    ASSERT_TRUE(Process.waitForStarted(10000));
+    const bool Finished = Process.waitForFinished(60000);
+    if (!Finished)
+        Process.kill();
+    ASSERT_TRUE(Finished) << Process.readAllStandardError().toStdString();
+    EXPECT_EQ(Process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(Process.exitCode(), 0) << Process.readAllStandardError().toStdString();
+}
+
 // The built program, started as a user would, driven by a key script whose keys reach
 // whatever has the keyboard focus.
 class TProgramTest : public ::testing::Test {
@@ -83,16 +100,7 @@ protected:
         QStringList Arguments;
         for (const std::filesystem::path& File : Files)
             Arguments << Q(File);
-        QProcess Program;
-        Program.setProcessEnvironment(Environment);
-        Program.start(KORVID_PROGRAM, Arguments);
-        ASSERT_TRUE(Program.waitForStarted(10000));
-        const bool Finished = Program.waitForFinished(60000);
-        if (!Finished)
-            Program.kill();
-        ASSERT_TRUE(Finished) << Program.readAllStandardError().toStdString();
-        EXPECT_EQ(Program.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(Program.exitCode(), 0) << Program.readAllStandardError().toStdString();
+        RunToEnd(KORVID_PROGRAM, Arguments, Environment);
     }
 };
 

@@ -1,10 +1,15 @@
+#include "foundation/ConstantsUnit.h"
+#include "foundation/RegistryEx.h"
 #include "platform/RegistryStore.h"
+#include "psystem/MajorVolume.h"
 #include "tests/app/ProgramProcess.h"
 #include "tests/app/XServer.h"
 #include "workspace/ToolbarSettings.h"
 
 #include <QDeadlineTimer>
 #include <QStandardPaths>
+
+#include <array>
 
 #include <filesystem>
 #include <memory>
@@ -121,9 +126,10 @@ TEST_F(TToolbarsProgramTest, APlantedLayoutIsStoredAgainAsItWas) {
     EXPECT_LE(Floating->FloatRight - Floating->FloatLeft, 200 + 20); // the wrap width and frame
 }
 
-// The built program under a real X server, with the window manager the row names or none.
-class TToolbarsXServerTest : public TToolbarsProgramTest,
-                             public ::testing::WithParamInterface<const char*> {
+// The built program under a real X server, with the window manager the row names or none:
+// toolbars and windows come back where they were.
+class TPlacesXServerTest : public TToolbarsProgramTest,
+                           public ::testing::WithParamInterface<const char*> {
 protected:
     std::unique_ptr<TXServer> Server;
     QProcess WindowManager;
@@ -167,7 +173,7 @@ protected:
 
 // A layout moved onto all four docks, with one bar floating, comes back the same from every
 // start, whether a window manager places the window or not.
-TEST_P(TToolbarsXServerTest, AMovedLayoutComesBackUnchangedFromThreeRestarts) {
+TEST_P(TPlacesXServerTest, AMovedLayoutComesBackUnchangedFromThreeRestarts) {
     std::vector<TToolbarLayout> Planted = Defaults();
     struct TRow {
         const char* Name;
@@ -202,7 +208,94 @@ TEST_P(TToolbarsXServerTest, AMovedLayoutComesBackUnchangedFromThreeRestarts) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowManagers, TToolbarsXServerTest, ::testing::Values("", "openbox"),
+// A window stored maximized is laid out at its normal size before the window manager maximizes
+// it: the bars beyond the normal size must not be pulled back and stored there.
+TEST_P(TPlacesXServerTest, AMaximizedWindowsBarsComeBackWhereTheyWere) {
+    if (!*GetParam())
+        GTEST_SKIP() << "without a window manager nothing maximizes the window";
+    {
+        fs::create_directories(Settings().parent_path());
+        TScopedRegistryStore Store(Settings());
+        TRegistryEx Reg;
+        ASSERT_TRUE(Reg.OpenKey(RootKeys[CurrentKeyIndex], true));
+        Reg.WriteInteger("Window Left", 40);
+        Reg.WriteInteger("Window Top", 40);
+        Reg.WriteInteger("Window Width", 640);
+        Reg.WriteInteger("Window Height", 480);
+        Reg.WriteBool("Window Maximized", true);
+    }
+    std::vector<TToolbarLayout> Planted = Defaults();
+    struct TRow {
+        const char* Name;
+        int Dock, Offset;
+    };
+    // Each offset lies past the normal window's side and within the maximized one's.
+    const TRow Rows[] = {
+        {"Command Lines", tdTop, 760},
+        {"Extra Clipboards", tdBottom, 700},
+        {"Standard", tdLeft, 250},
+        {"Bookmarks", tdRight, 400},
+    };
+    for (const TRow& R : Rows) {
+        TToolbarLayout* Layout = Named(Planted, R.Name);
+        ASSERT_NE(Layout, nullptr) << R.Name;
+        Layout->Visible = true;
+        Layout->Docked = true;
+        Layout->Dock = R.Dock;
+        Layout->Lane = 0;
+        Layout->Offset = R.Offset;
+        Layout->FloatRightX = 0;
+        Layout->FloatRight = -1;
+    }
+    TToolbarLayout* Formatting = Named(Planted, "Formatting");
+    ASSERT_NE(Formatting, nullptr);
+    Formatting->Visible = false;
+    Plant(Planted);
+    for (int Start = 1; Start <= 2; ++Start) {
+        SCOPED_TRACE("start " + std::to_string(Start));
+        WriteFileBytes(Dir / "doc.txt", "hello\r\n");
+        Run(Dir / "doc.txt", "wait 500\nclose\n");
+        const std::vector<TToolbarLayout> Saved = Stored();
+        for (const TRow& R : Rows) {
+            std::vector<TToolbarLayout> Copy = Saved;
+            const TToolbarLayout* Layout = Named(Copy, R.Name);
+            ASSERT_NE(Layout, nullptr) << R.Name;
+            EXPECT_EQ(Layout->Offset, R.Offset) << R.Name;
+            EXPECT_EQ(Layout->Dock, R.Dock) << R.Name;
+        }
+    }
+}
+
+// The filer is stored where it stood and shown there again, frame and all.
+TEST_P(TPlacesXServerTest, TheFilerComesBackWhereItStood) {
+    const fs::path Volume = Dir / "w.vol";
+    ASSERT_TRUE(CreateVolumeFile(Volume, "WORK", 100));
+    {
+        TMajorVolume V(Volume, true);
+        ASSERT_TRUE(V.SaveTextFile("A.TEXT", {"alpha"}, false));
+    }
+    const auto Place = [this] {
+        TScopedRegistryStore Store(Settings());
+        TRegistryEx Reg;
+        std::array<int, 4> Values{-1, -1, -1, -1};
+        if (Reg.OpenKeyReadOnly(FilerKeys[CurrentKeyIndex])) {
+            Values = {Reg.ReadIntegerDefault("Window Left", -1),
+                      Reg.ReadIntegerDefault("Window Top", -1),
+                      Reg.ReadIntegerDefault("Window Width", -1),
+                      Reg.ReadIntegerDefault("Window Height", -1)};
+        }
+        return Values;
+    };
+    Run(Volume.string() + ">A.TEXT", "key F2\nwait 300\nkey Esc\nclose\n");
+    const std::array<int, 4> First = Place();
+    for (int Start = 2; Start <= 3; ++Start) {
+        SCOPED_TRACE("start " + std::to_string(Start));
+        Run(Volume.string() + ">A.TEXT", "key F2\nwait 300\nkey Esc\nclose\n");
+        EXPECT_EQ(Place(), First);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WindowManagers, TPlacesXServerTest, ::testing::Values("", "openbox"),
                          [](const ::testing::TestParamInfo<const char*>& Info) {
                              return std::string(*Info.param ? Info.param : "NoWindowManager");
                          });

@@ -107,17 +107,7 @@ TEST_F(TInstallTest, TheInstalledProgramRunsFromAnotherFolderAndFindsItsPlugIn) 
     QProcessEnvironment Environment = UserEnvironment(User.Path());
     Environment.insert("HOME", Q(User.Path()));
     Environment.insert("KORVID_KEY_SCRIPT", Q(User / "keys.txt"));
-    QProcess Program;
-    Program.setProcessEnvironment(Environment);
-    Program.setWorkingDirectory(Q(User.Path()));
-    Program.start(Q(Bin / "korvid"), {"doc.txt"});
-    ASSERT_TRUE(Program.waitForStarted(10000));
-    const bool Finished = Program.waitForFinished(60000);
-    if (!Finished)
-        Program.kill();
-    ASSERT_TRUE(Finished) << Program.readAllStandardError().toStdString();
-    EXPECT_EQ(Program.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(Program.exitCode(), 0) << Program.readAllStandardError().toStdString();
+    RunToEnd(Q(Bin / "korvid"), {"doc.txt"}, Environment, Q(User.Path()));
 }
 
 } // namespace

@@ -301,11 +301,15 @@ TEST_F(FindInFolder, TheHeaderSaysWhatWasStoppedAndWhatWasSkipped) {
         const char* What;
         bool EscapeAtOnce;
         bool Unreadable; // a FIFO, a dangling link and a file the searching user may not read
+        bool Hit = true;
         std::string Header;
     } Cases[] = {
-        {"Escape before the first hit", true, false, "0 matches for \"foo\" in # (aborted)"},
-        {"files that are no text files", false, true, "1 match for \"foo\" in # (3 files skipped)"},
-        {"neither", false, false, "1 match for \"foo\" in #"},
+        {"Escape before the first hit", true, false, true, "0 matches for \"foo\" in # (aborted)"},
+        {"files that are no text files", false, true, true,
+         "1 match for \"foo\" in # (3 files skipped)"},
+        // Not taken for a whole search that found nothing.
+        {"no hit beside them", false, true, false, "0 matches for \"foo\" in # (3 files skipped)"},
+        {"neither", false, false, true, "1 match for \"foo\" in #"},
     };
     for (const TCase& C : Cases) {
         TTempDir Tree;
@@ -313,7 +317,7 @@ TEST_F(FindInFolder, TheHeaderSaysWhatWasStoppedAndWhatWasSkipped) {
         fs::create_directories(Tree / "sub/deeper");
         fs::permissions(Tree / "sub", fs::perms::all);
         fs::permissions(Tree / "sub/deeper", fs::perms::all);
-        WriteFileBytes(Tree / "sub/deeper/hit.txt", "a foo\n");
+        WriteFileBytes(Tree / "sub/deeper/hit.txt", C.Hit ? "a foo\n" : "a bar\n");
         fs::permissions(Tree / "sub/deeper/hit.txt", fs::perms::all);
         if (C.Unreadable) {
             ASSERT_EQ(::mkfifo((Tree / "sub/pipe.txt").c_str(), 0666), 0);
