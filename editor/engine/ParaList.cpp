@@ -355,65 +355,20 @@ void TParaList::StepBack(TPlace& At) const {
     At.FirstLine -= LinesAt(At);
 }
 
-// A run is passed over whole when the walk enters it at one end and the paragraph lies beyond
-// its other end; within a run of single display lines the walk moves by arithmetic.
-TParaList::TPlace TParaList::Find(int Para) {
-    if (Para == FCache.Para)
-        return FCache;
-    TPlace At = Para == 1 ? HeadPlace()
-                : Para == FParaCount
-                    ? TailPlace()
-                    : Nearest(Para - 1, std::abs(Para - FCache.Para), FParaCount - Para);
-    while (At.Para < Para) {
+// A run is passed over whole when the walk enters it at one end and the target lies beyond its
+// other end; within a run of single display lines the walk moves by arithmetic. The target is a
+// paragraph number, or a display line when ByLine.
+TParaList::TPlace TParaList::Walk(TPlace At, int Target, bool ByLine) const {
+    const auto Key = [ByLine](const TPlace& P) { return ByLine ? P.FirstLine : P.Para; };
+    const auto Span = [&](const TPlace& P) { return ByLine ? LinesAt(P) : 1; };
+    while (Key(At) + Span(At) <= Target) {
         if (IsRun(At.Node)) {
             const TRun& R = RunOf(At.Node);
-            const int Last = At.Para + R.Count - 1 - At.Index;
-            if (At.Index == 0 && Para > Last) {
-                At = {FNodes[At.Node].Next, Last + 1, At.FirstLine + R.DisplayLines};
-                continue;
-            }
-            if (R.Lines->DisplayLines.empty() && Last > At.Para) {
-                const int Moved = std::min(Para, Last) - At.Para;
-                At = {At.Node, At.Para + Moved, At.FirstLine + Moved, At.Index + Moved};
-                continue;
-            }
-        }
-        StepForward(At);
-    }
-    while (At.Para > Para) {
-        if (IsRun(At.Node) && At.Index > 0) {
-            const TRun& R = RunOf(At.Node);
-            const int First = At.Para - At.Index;
-            if (At.Index == R.Count - 1 && Para < First) {
-                At = {At.Node, First, At.FirstLine - (R.DisplayLines - LinesAt(At)), 0};
-                continue;
-            }
-            if (R.Lines->DisplayLines.empty()) {
-                const int Moved = At.Para - std::max(Para, First);
-                At = {At.Node, At.Para - Moved, At.FirstLine - Moved, At.Index - Moved};
-                continue;
-            }
-        }
-        StepBack(At);
-    }
-    FCache = At;
-    return At;
-}
-
-TParaList::TPlace TParaList::FindLine(int Line) {
-    if (!FWordWrap)
-        return Find(Line);
-    if (Line >= FCache.FirstLine && Line < FCache.FirstLine + LinesAt(FCache))
-        return FCache;
-    TPlace At = Nearest(Line - 1, std::abs(Line - FCache.FirstLine), FLineCount - Line);
-    while (At.FirstLine + LinesAt(At) <= Line) {
-        if (IsRun(At.Node)) {
-            const TRun& R = RunOf(At.Node);
-            if (At.Index == 0 && Line >= At.FirstLine + R.DisplayLines) {
+            if (At.Index == 0 && Target >= Key(At) + (ByLine ? R.DisplayLines : R.Count)) {
                 At = {FNodes[At.Node].Next, At.Para + R.Count, At.FirstLine + R.DisplayLines};
                 continue;
             }
-            const int Moved = std::min(Line - At.FirstLine, R.Count - 1 - At.Index);
+            const int Moved = std::min(Target - Key(At), R.Count - 1 - At.Index);
             if (R.Lines->DisplayLines.empty() && Moved > 0) {
                 At = {At.Node, At.Para + Moved, At.FirstLine + Moved, At.Index + Moved};
                 continue;
@@ -421,26 +376,47 @@ TParaList::TPlace TParaList::FindLine(int Line) {
         }
         StepForward(At);
     }
-    while (At.FirstLine > Line) {
+    while (Key(At) > Target) {
         if (IsRun(At.Node) && At.Index > 0) {
             const TRun& R = RunOf(At.Node);
             if (At.Index == R.Count - 1) {
-                const int First = At.FirstLine - (R.DisplayLines - LinesAt(At));
-                if (Line < First) {
-                    At = {At.Node, At.Para - At.Index, First, 0};
+                const TPlace First{At.Node, At.Para - At.Index,
+                                   At.FirstLine - (R.DisplayLines - LinesAt(At))};
+                if (Target < Key(First)) {
+                    At = First;
                     continue;
                 }
             }
+            const int Moved = std::min(Key(At) - Target, At.Index);
             if (R.Lines->DisplayLines.empty()) {
-                const int Moved = std::min(At.FirstLine - Line, At.Index);
                 At = {At.Node, At.Para - Moved, At.FirstLine - Moved, At.Index - Moved};
                 continue;
             }
         }
         StepBack(At);
     }
-    FCache = At;
     return At;
+}
+
+TParaList::TPlace TParaList::Find(int Para) {
+    if (Para == FCache.Para)
+        return FCache;
+    const TPlace Start = Para == 1 ? HeadPlace()
+                         : Para == FParaCount
+                             ? TailPlace()
+                             : Nearest(Para - 1, std::abs(Para - FCache.Para), FParaCount - Para);
+    FCache = Walk(Start, Para, false);
+    return FCache;
+}
+
+TParaList::TPlace TParaList::FindLine(int Line) {
+    if (!FWordWrap)
+        return Find(Line);
+    if (Line >= FCache.FirstLine && Line < FCache.FirstLine + LinesAt(FCache))
+        return FCache;
+    const TPlace Start = Nearest(Line - 1, std::abs(Line - FCache.FirstLine), FLineCount - Line);
+    FCache = Walk(Start, Line, true);
+    return FCache;
 }
 
 TNodeHandle TParaList::Locate(int Para) {

@@ -241,6 +241,7 @@ private:
     std::string_view TextAt(const TPlace& At) const;
     void StepForward(TPlace& At) const;
     void StepBack(TPlace& At) const;
+    TPlace Walk(TPlace At, int Target, bool ByLine) const;
     // Look-ups that leave runs whole; the cache moves to the paragraph found.
     TPlace Find(int Para);
     TPlace FindLine(int Line);
