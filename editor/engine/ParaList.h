@@ -115,7 +115,9 @@ public:
     std::int64_t ByteCount() const { return FByteCount; }
     int LineCount() const { return FLineCount; }
 
-    // The paragraph, or null outside 1..ParaCount; valid until the next change.
+    // The paragraph, or null outside 1..ParaCount; valid until the next change or the next call.
+    // A loaded paragraph no edit has reached is given a node of its own for it; the look-ups
+    // below leave it where it is.
     const TParaNode* NodeOfPara(int Para);
     std::string_view ParaText(int Para);
     int ParaLength(int Para);
@@ -142,7 +144,7 @@ public:
     // Used by file loading, on a list that still holds only its first empty paragraph: the fed
     // paragraphs take its place (it stays when none are fed, and takes a last one that is
     // empty). Count and TextBytes, estimates of the paragraphs and characters to come, reserve
-    // the nodes and their text storage once. The limits are checked as inserting the lines as
+    // their index and the storage of copied text once. The limits are checked as inserting the lines as
     // one text would check them, and the first one reached stops the load with the paragraphs
     // before it in place. No undo is recorded, and no editor is told. Backing, when given, is
     // the text the fed lines are views into: the list takes it over and the lines that lie in it
