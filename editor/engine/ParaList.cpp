@@ -161,10 +161,14 @@ char* TParaList::SharedText(std::size_t Bytes) {
     return Slot;
 }
 
+// With a byte after the text, as a line in the text read has its line end there: a node's edits
+// in place move that byte along with the text.
 const char* TParaList::CopyOfLine(std::string_view Text) {
-    char* const Slot = SharedText(Text.size());
-    if (Slot)
+    char* const Slot = SharedText(Text.size() + 1);
+    if (Slot) {
         std::memcpy(Slot, Text.data(), Text.size());
+        Slot[Text.size()] = '\0';
+    }
     return Slot;
 }
 
@@ -766,7 +770,8 @@ int TParaList::LoadParas(std::size_t Count, std::size_t TextBytes, const TParaFe
         return !Line.empty() && !Kept.empty() && Line.data() >= Kept.data() &&
                Line.data() + Line.size() <= Kept.data() + Kept.size();
     };
-    if (Kept.empty() && TextBytes > 0 && !ReserveSharedText(TextBytes))
+    // Each copied line takes a byte more than its text (CopyOfLine).
+    if (Kept.empty() && TextBytes > 0 && !ReserveSharedText(TextBytes + Count))
         return eeOutOfMemory;
     const TNodeHandle Empty = FTail;
     const int Wrap = EffectiveWrapColumn();

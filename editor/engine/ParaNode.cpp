@@ -107,7 +107,9 @@ void TParaNode::Clear() {
 bool TParaNode::GrowText(std::size_t Needed) {
     if (Needed <= static_cast<std::size_t>(TextCapacity()))
         return true;
-    const std::size_t Capacity = RoundUp(Needed, 16);
+    // Text kept where it was read has no capacity, yet may be longer than a shrinking edit
+    // needs: the block holds what is there now.
+    const std::size_t Capacity = RoundUp(std::max<std::size_t>(Needed, FLength + 1u), 16);
     std::unique_ptr<char[]> Buffer(new (std::nothrow) char[Capacity]);
     if (!Buffer)
         return false;

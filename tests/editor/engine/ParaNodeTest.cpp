@@ -110,6 +110,17 @@ TEST(ParaNode, DeleteAndReplace) {
     EXPECT_EQ(Node.Text(), "X-");
 }
 
+// A paragraph kept where it was read has no room of its own: a replace that shrinks it still
+// moves it to a block that holds all it has now (the read text stays as it was).
+TEST(ParaNode, AShrinkingReplaceMovesTextKeptInPlace) {
+    const std::string Read = std::string(40, 'a') + "\r\n";
+    TParaNode Node(std::string_view(Read).substr(0, 40), 8, 80, true);
+    TChangedLines Changed;
+    ASSERT_EQ(Node.ReplaceText(2, 30, "x", 8, 80, Changed), eeNone);
+    EXPECT_EQ(Node.Text(), "ax" + std::string(9, 'a'));
+    EXPECT_EQ(Read, std::string(40, 'a') + "\r\n");
+}
+
 TEST(ParaNode, RefusesToReach65536Characters) {
     TParaNode Node(std::string(MaxParaLength - 1, 'a'), 8, NoWrapColumn);
     TChangedLines Changed;
