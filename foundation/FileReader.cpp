@@ -58,7 +58,7 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& FileName,
     const auto Size = static_cast<std::size_t>(Status.st_size);
     std::string Data;
     Data.reserve(Size);
-    AdviseLargePages(Data.data(), Size);
+    PrefaultPages(Data.data(), Size);
     Data.resize(Size);
     std::size_t Done = 0;
     for (;;) {

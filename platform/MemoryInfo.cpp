@@ -7,6 +7,7 @@
 #include <string>
 
 #include <sys/mman.h>
+#include <unistd.h>
 
 namespace korvid {
 
@@ -37,19 +38,15 @@ std::optional<std::uint64_t> SystemAvailableMemory() {
     return ParseMemAvailable(Text);
 }
 
-void AdviseLargePages(void* Start, std::size_t Bytes) {
-#if defined(MADV_HUGEPAGE)
-    constexpr std::uintptr_t LargePage = 2u << 20;
-    if (Bytes < 2 * LargePage)
-        return;
-    const auto Begin = (reinterpret_cast<std::uintptr_t>(Start) + LargePage - 1) & ~(LargePage - 1);
-    const auto End = (reinterpret_cast<std::uintptr_t>(Start) + Bytes) & ~(LargePage - 1);
+void PrefaultPages(void* Start, std::size_t Bytes) {
+    // Not in every system's headers; kernels before 5.14 refuse it, and then the pages simply
+    // fault in one at a time.
+    constexpr int PopulateWrite = 23;
+    const auto Page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    const auto Begin = (reinterpret_cast<std::uintptr_t>(Start) + Page - 1) & ~(Page - 1);
+    const auto End = (reinterpret_cast<std::uintptr_t>(Start) + Bytes) & ~(Page - 1);
     if (End > Begin)
-        ::madvise(reinterpret_cast<void*>(Begin), End - Begin, MADV_HUGEPAGE);
-#else
-    (void)Start;
-    (void)Bytes;
-#endif
+        ::madvise(reinterpret_cast<void*>(Begin), End - Begin, PopulateWrite);
 }
 
 } // namespace korvid

@@ -17,8 +17,9 @@ std::optional<std::uint64_t> ParseMemAvailable(std::string_view MemInfo);
 // MemAvailable of this system now.
 std::optional<std::uint64_t> SystemAvailableMemory();
 
-// Asks the system to back the untouched buffer at Start with large pages where it can: a file
-// of tens of megabytes then costs a few dozen page faults instead of tens of thousands.
-void AdviseLargePages(void* Start, std::size_t Bytes);
+// Maps the pages of the untouched buffer at Start in one request, instead of one fault per page
+// as they are first written. Large pages are not asked for: where the system defragments memory
+// to find them, one request can stall for a tenth of a second.
+void PrefaultPages(void* Start, std::size_t Bytes);
 
 } // namespace korvid
