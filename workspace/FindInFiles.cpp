@@ -17,6 +17,7 @@
 #include <deque>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -598,6 +599,11 @@ private:
     std::condition_variable FJobDone;
     std::deque<TJob> FJobs;   // references stay valid as the walk adds to it
     std::size_t FNextJob = 0; // the next one a worker looks at
+    // The job the calling thread sleeps on. A wake for every file costs two cores a third of
+    // their time, so the calling thread is woken once a batch of later jobs has ended too, or
+    // for each when no job is left to start.
+    static constexpr std::size_t AwaitedBatch = 32;
+    std::size_t FAwaited = std::numeric_limits<std::size_t>::max();
     bool FWalkDone = false;
     std::atomic<bool> FStopWork = false;
 };
@@ -705,6 +711,7 @@ void TSearch::Work() {
     const std::function<bool()> KeepReading = [this] { return !FStopWork.load(); };
     for (;;) {
         TJob* Job = nullptr;
+        std::size_t Index = 0;
         {
             std::unique_lock Lock(FLock);
             FJobAdded.wait(Lock, [this] {
@@ -712,16 +719,25 @@ void TSearch::Work() {
                     ++FNextJob;
                 return FStopWork || FNextJob < FJobs.size() || FWalkDone;
             });
-            if (FStopWork || FNextJob == FJobs.size())
+            if (FStopWork || FNextJob == FJobs.size()) {
+                Lock.unlock();
+                // The files still being searched may have been waited on without a wake.
+                FJobDone.notify_one();
                 return;
-            Job = &FJobs[FNextJob++];
+            }
+            Index = FNextJob++;
+            Job = &FJobs[Index];
         }
         SearchDiskJob(*Job, Matcher, nullptr, KeepReading);
+        bool Awaited = false;
         {
             const std::lock_guard Lock(FLock);
             Job->Done = true;
+            Awaited = Index >= FAwaited &&
+                      (Index - FAwaited >= AwaitedBatch || (FWalkDone && FNextJob == FJobs.size()));
         }
-        FJobDone.notify_one();
+        if (Awaited)
+            FJobDone.notify_one();
     }
 }
 
@@ -746,7 +762,9 @@ TJob* TSearch::WaitForJob(std::size_t Index, bool Threaded) {
         // Events run while the workers search.
         const auto Wake =
             std::max(FLastPump + FHooks.PumpInterval, TClock::now() + std::chrono::milliseconds(1));
+        FAwaited = Index;
         FJobDone.wait_until(Lock, Wake);
+        FAwaited = std::numeric_limits<std::size_t>::max();
         Lock.unlock();
         const bool Stop = MaybePump();
         Lock.lock();
