@@ -221,12 +221,15 @@ std::size_t SkipAscii(std::string_view S, std::size_t I) {
 
 bool IsMultiByteUtf8(std::string_view S) {
     bool MultiByte = false;
-    for (std::size_t I = SkipAscii(S, 0); I < S.size(); I = SkipAscii(S, I)) {
+    for (std::size_t I = SkipAscii(S, 0); I < S.size();) {
         const std::size_t Length = WellFormedLength(S, I);
         if (Length == 0)
             return false;
         MultiByte = true;
         I += Length;
+        // Characters of other scripts come in runs: the next one is checked without a scan.
+        if (I < S.size() && Byte(S, I) < 0x80)
+            I = SkipAscii(S, I);
     }
     return MultiByte;
 }
