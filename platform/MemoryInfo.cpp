@@ -39,14 +39,12 @@ std::optional<std::uint64_t> SystemAvailableMemory() {
 }
 
 void PrefaultPages(void* Start, std::size_t Bytes) {
-    // Not in every system's headers; kernels before 5.14 refuse it, and then the pages simply
-    // fault in one at a time.
-    constexpr int PopulateWrite = 23;
+    // Kernels before 5.14 refuse it; the pages then fault in one at a time as they are written.
     const auto Page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
     const auto Begin = (reinterpret_cast<std::uintptr_t>(Start) + Page - 1) & ~(Page - 1);
     const auto End = (reinterpret_cast<std::uintptr_t>(Start) + Bytes) & ~(Page - 1);
     if (End > Begin)
-        ::madvise(reinterpret_cast<void*>(Begin), End - Begin, PopulateWrite);
+        ::madvise(reinterpret_cast<void*>(Begin), End - Begin, MADV_POPULATE_WRITE);
 }
 
 } // namespace korvid

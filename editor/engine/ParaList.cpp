@@ -264,10 +264,6 @@ const TParaList::TRun& TParaList::RunOf(TNodeHandle H) const {
     return *FLastRun;
 }
 
-int TParaList::LinesIn(TNodeHandle H) const {
-    return IsRun(H) ? RunOf(H).DisplayLines : FNodes[H].LineCount();
-}
-
 // Counted from the nearer end of the run.
 int TParaList::RunLinesBefore(const TRun& R, int Count) const {
     const TLoadedLines& L = *R.Lines;

@@ -144,11 +144,11 @@ public:
     // Used by file loading, on a list that still holds only its first empty paragraph: the fed
     // paragraphs take its place (it stays when none are fed, and takes a last one that is
     // empty). Count and TextBytes, estimates of the paragraphs and characters to come, reserve
-    // their index and the storage of copied text once. The limits are checked as inserting the lines as
-    // one text would check them, and the first one reached stops the load with the paragraphs
-    // before it in place. No undo is recorded, and no editor is told. Backing, when given, is
-    // the text the fed lines are views into: the list takes it over and the lines that lie in it
-    // stay where they are, without a copy.
+    // their index and the storage of copied text once. The limits are checked as inserting the
+    // lines as one text would check them, and the first one reached stops the load with the
+    // paragraphs before it in place. No undo is recorded, and no editor is told. Backing, when
+    // given, is the text the fed lines are views into: the list takes it over and the lines that
+    // lie in it stay where they are, without a copy.
     int LoadParas(std::size_t Count, std::size_t TextBytes, const TParaFeed& Next,
                   std::string* Backing = nullptr);
     int InsertText(TParaListClient* Editor, int Para, int Pos, std::string_view Text);
@@ -203,7 +203,6 @@ private:
     const TRun& RunOf(TNodeHandle H) const;
     TRun& RunOf(TNodeHandle H) { return const_cast<TRun&>(std::as_const(*this).RunOf(H)); }
     int ParasIn(TNodeHandle H) const { return IsRun(H) ? RunOf(H).Count : 1; }
-    int LinesIn(TNodeHandle H) const;
     // The display lines of the first Count paragraphs of a run.
     int RunLinesBefore(const TRun& R, int Count) const;
     TNodeHandle NewRunNode(const TRun& R);

@@ -21,7 +21,7 @@ std::size_t RoundUp(std::size_t Value, std::size_t Step) {
 
 static_assert(sizeof(TParaNode) <= 32, "a document holds one node per line");
 
-std::size_t TParaNode::SharedCapacity(std::size_t Length) {
+std::size_t TParaNode::CapacityFor(std::size_t Length) {
     return Length == 0 ? 0 : RoundUp(Length + 1, CapacityUnit);
 }
 
@@ -29,7 +29,7 @@ TParaNode::TParaNode(std::string_view Text, int TabSize, int WrapColumn) {
     if (Text.size() > static_cast<std::size_t>(MaxParaLength))
         Text = Text.substr(0, MaxParaLength);
     if (!Text.empty()) {
-        const std::size_t Capacity = SharedCapacity(Text.size());
+        const std::size_t Capacity = CapacityFor(Text.size());
         std::unique_ptr<char[]> Buffer(new (std::nothrow) char[Capacity]);
         if (!Buffer)
             RaiseOutOfMemory();

@@ -47,8 +47,6 @@ public:
     TParaNode(const TParaNode&) = delete;
     TParaNode& operator=(const TParaNode&) = delete;
 
-    // The text capacity a paragraph of Length characters is given.
-    static std::size_t SharedCapacity(std::size_t Length);
     // The display lines Text is wrapped into, as a node holding it would have them.
     static int WrappedLineCount(std::string_view Text, int WrapColumn, int TabSize);
 
@@ -84,6 +82,8 @@ public:
 private:
     // Capacities are multiples of this and are held in these units, so that they fit 16 bits.
     static constexpr int CapacityUnit = 8;
+    // The text capacity a paragraph of Length characters is given.
+    static std::size_t CapacityFor(std::size_t Length);
 
     static int NextLineStart(std::string_view Text, int Start, int WrapColumn, int TabSize,
                              bool Tabs);

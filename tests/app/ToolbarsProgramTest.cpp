@@ -10,7 +10,6 @@
 #include <QStandardPaths>
 
 #include <array>
-
 #include <filesystem>
 #include <memory>
 #include <ostream>
